@@ -1,0 +1,59 @@
+// Message boxes with a test hook that answers them without showing anything.
+#include "platform/messagebox.h"
+
+#include <QList>
+#include <QStringList>
+
+namespace {
+
+QList<QMessageBox::StandardButton> g_answers;
+QStringList g_shown;
+bool g_testMode = false;
+
+QString windowTitle() { return QStringLiteral("till"); }
+
+QMessageBox::StandardButton ask(QWidget* parent, QMessageBox::Icon icon, const QString& text,
+                                QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton)
+{
+    if (g_testMode) {
+        g_shown << text;
+        // An unprepared box in a test takes its default, as a user pressing Enter would.
+        return g_answers.isEmpty() ? defaultButton : g_answers.takeFirst();
+    }
+    QMessageBox box(icon, windowTitle(), text, buttons, parent);
+    box.setDefaultButton(defaultButton);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+} // namespace
+
+namespace MessageBox {
+
+void information(QWidget* parent, const QString& text)
+{
+    ask(parent, QMessageBox::Information, text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+bool question(QWidget* parent, const QString& text, bool stopIcon)
+{
+    const auto icon = stopIcon ? QMessageBox::Critical : QMessageBox::Question;
+    return ask(parent, icon, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
+void enableTestMode() { g_testMode = true; }
+
+void setNextAnswer(QMessageBox::StandardButton answer)
+{
+    g_testMode = true;
+    g_answers << answer;
+}
+
+QStringList takeShown()
+{
+    g_testMode = true;
+    QStringList shown;
+    shown.swap(g_shown);
+    return shown;
+}
+
+} // namespace MessageBox

@@ -1,0 +1,25 @@
+// Message boxes: the one place windows ask the user something, so tests can answer in advance.
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+
+class QWidget;
+
+namespace MessageBox {
+
+// Shows text with an OK button only.
+void information(QWidget* parent, const QString& text);
+
+// Shows text with Yes and No; No is the default button. Returns true for Yes.
+// The stop icon marks questions whose Yes cannot be undone.
+bool question(QWidget* parent, const QString& text, bool stopIcon = false);
+
+// Tests: from now on boxes are not shown; each is answered from the queue below or takes its default.
+void enableTestMode();
+// Tests: the next box is not shown but answered with `answer` (Yes or Ok), and its text is recorded.
+void setNextAnswer(QMessageBox::StandardButton answer);
+// Tests: the texts of the boxes answered so far, oldest first; cleared by takeShown().
+QStringList takeShown();
+
+} // namespace MessageBox
