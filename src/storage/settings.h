@@ -1,0 +1,23 @@
+// The settings tables SysNum and SysStr, the program directory, and sys.ini.
+#pragma once
+
+#include "storage/result.h"
+
+#include <QString>
+
+// The directory holding the program and every data file.
+extern QString AppDir;
+// AppDir + "/" + name.
+QString dataPath(const QString& name);
+
+// Indices 1 to 50 are used; index 0 is never read from or written to the file.
+extern double SysNum[51];
+extern QString SysStr[51];
+
+// Reads sys.ini into SysNum and SysStr. A missing, short or malformed file is an error and leaves the
+// tables as they were.
+Result LoadSettings();
+
+// Writes sys.ini anew from the tables: 100 CR LF lines in code page 932. The new file is written beside
+// the old one, flushed to disk and renamed over it, so a failure leaves the old file whole.
+Result SaveSettings();

@@ -1,0 +1,51 @@
+// Shared helpers for numbers and code page 932 texts as they are typed, shown and stored.
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+#include <cstdint>
+
+// Code page 932 (Shift_JIS with the Windows extensions: ①, ～, 髙 …).
+QByteArray toCp932(QStringView text);
+QString fromCp932(QByteArrayView bytes);
+
+// True when `byte` starts a two-byte character in code page 932.
+bool isCp932LeadByte(unsigned char byte);
+
+// The text as a fixed-width field: code page 932, cut at `width` bytes without splitting a two-byte
+// character, then padded with blanks to exactly `width` bytes.
+QByteArray fixedText(QStringView text, int width);
+// Writes fixedText(text, width) at `dest`.
+void putText(char* dest, QStringView text, int width);
+// Reads a fixed-width field back; trailing blanks are kept.
+QString getText(const char* src, int width);
+
+// Lenient reading of a number typed or stored as text: leading blanks are skipped and the longest leading
+// decimal number (sign, digits, period, exponent) is taken; 0 when there is none. "12a" is 12, "abc" 0.
+double val(QStringView text);
+
+// Plain decimal form for display and files: up to 15 significant digits, no grouping, no exponent,
+// no trailing zeros (120, 37.5, 0.05, -3).
+QString numText(double value);
+
+// Rounds to the nearest whole number, halves to the even neighbour (2.5 -> 2, 3.5 -> 4).
+double roundHalfEven(double value);
+// Money rounded half up: floor(x + 0.5).
+double roundMoney(double value);
+
+// True when value, rounded half to even, fits a signed 16-bit field.
+bool fitsInt16(double value);
+bool fitsInt32(double value);
+// Rounded half to even; the caller has checked that it fits.
+int16_t toInt16(double value);
+int32_t toInt32(double value);
+
+// Little-endian fields inside a record buffer, without alignment.
+int16_t getInt16(const char* p);
+int32_t getInt32(const char* p);
+double getDouble(const char* p);
+void putInt16(char* p, int16_t value);
+void putInt32(char* p, int32_t value);
+void putDouble(char* p, double value);
