@@ -1,0 +1,141 @@
+// Product records: 512 bytes, five 58-byte component slots from offset 102.
+#include "storage/products.h"
+
+#include "storage/recordfile.h"
+#include "storage/settings.h"
+#include "storage/text.h"
+
+#include <cstring>
+
+ProductEntry ProductTable[MaxProductEntries + 1];
+
+namespace {
+
+constexpr int SlotOffset = 102;
+constexpr int SlotSize = 58;
+
+QByteArray blankRecord()
+{
+    QByteArray r(ProductRecordSize, '\0');
+    std::memset(r.data() + 0, ' ', 36);   // ClassCode, ProductName
+    std::memset(r.data() + 64, ' ', 30);  // reserved text
+    for (int k = 0; k < 5; ++k)
+        std::memset(r.data() + SlotOffset + SlotSize * k + 4, ' ', 30);
+    std::memset(r.data() + 392, ' ', 120); // reserved text
+    return r;
+}
+
+// The one record buffer of this file: the reserved bytes a save writes are those last read or written.
+char* buffer()
+{
+    static QByteArray b = blankRecord();
+    return b.data();
+}
+
+RecordFile productFile() { return RecordFile(dataPath(QStringLiteral("syohin.dat")), ProductRecordSize); }
+
+void decode(const char* r, ProductEntry& e)
+{
+    e.ClassCode = getText(r + 0, 6);
+    e.ProductName = getText(r + 6, 30);
+    e.SalePrice = getDouble(r + 36);
+    e.CostPrice = numText(getDouble(r + 44));
+    for (int k = 1; k <= 5; ++k) {
+        const char* s = r + SlotOffset + SlotSize * (k - 1);
+        ComponentSlot& slot = e.Slot[k];
+        slot.ComponentItemNo = getInt16(s + 0);
+        slot.ComponentSpare = getInt16(s + 2);
+        slot.ComponentName = getText(s + 4, 30);
+        slot.ComponentQty = getDouble(s + 34);
+        slot.ComponentUnitPrice = getDouble(s + 42);
+        slot.ComponentAmount = getDouble(s + 50);
+    }
+}
+
+void encode(const ProductEntry& e, char* r)
+{
+    putText(r + 0, e.ClassCode, 6);
+    putText(r + 6, e.ProductName, 30);
+    putDouble(r + 36, e.SalePrice);
+    putDouble(r + 44, val(e.CostPrice));
+    for (int k = 1; k <= 5; ++k) {
+        char* s = r + SlotOffset + SlotSize * (k - 1);
+        const ComponentSlot& slot = e.Slot[k];
+        putInt16(s + 0, slot.ComponentItemNo);
+        putInt16(s + 2, slot.ComponentSpare);
+        putText(s + 4, slot.ComponentName, 30);
+        putDouble(s + 34, slot.ComponentQty);
+        putDouble(s + 42, slot.ComponentUnitPrice);
+        putDouble(s + 50, slot.ComponentAmount);
+    }
+}
+
+bool validEntry(int n) { return n >= 1 && n <= MaxProductEntries; }
+
+Result outOfTable(int n) { return Result::failure(QStringLiteral("商品番号 %1 は範囲外です。").arg(n)); }
+
+} // namespace
+
+void ClearProduct(int n)
+{
+    if (n >= 0 && n <= MaxProductEntries)
+        ProductTable[n] = ProductEntry{};
+}
+
+Result LoadProductTable()
+{
+    RecordFile file = productFile();
+    if (Result r = file.open(); !r)
+        return r;
+    const qint64 count = std::min<qint64>(file.recordCount(), MaxProductEntries);
+    static const QByteArray blank = blankRecord();
+    for (int n = 0; n <= MaxProductEntries; ++n)
+        ClearProduct(n);
+    for (int n = 1; n <= count; ++n) {
+        if (!file.read(n, buffer(), blank.constData()))
+            return Result::failure(file.errorMessage());
+        decode(buffer(), ProductTable[n]);
+    }
+    return file.close();
+}
+
+Result ReloadProduct(int16_t n)
+{
+    if (!validEntry(n))
+        return outOfTable(n);
+    RecordFile file = productFile();
+    if (Result r = file.open(); !r)
+        return r;
+    static const QByteArray blank = blankRecord();
+    if (!file.read(n, buffer(), blank.constData()))
+        return Result::failure(file.errorMessage());
+    decode(buffer(), ProductTable[n]);
+    return file.close();
+}
+
+Result SaveProduct(int16_t n)
+{
+    if (!validEntry(n))
+        return outOfTable(n);
+    RecordFile file = productFile();
+    if (Result r = file.open(); !r)
+        return r;
+    encode(ProductTable[n], buffer());
+    if (!file.write(n, buffer()))
+        return Result::failure(file.errorMessage());
+    return file.close();
+}
+
+Result SaveAllProducts()
+{
+    const int count = std::min<int>(toInt16(SysNum[6]), MaxProductEntries);
+    RecordFile file = productFile();
+    if (Result r = file.open(); !r)
+        return r;
+    for (int n = 1; n <= count; ++n) {
+        encode(ProductTable[n], buffer());
+        if (!file.write(n, buffer()))
+            return Result::failure(file.errorMessage());
+    }
+    return file.close();
+}

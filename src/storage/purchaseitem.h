@@ -1,0 +1,44 @@
+// zaiko.dat: purchase items 1 to 400 with their stock, 128 bytes each.
+#pragma once
+
+#include "storage/result.h"
+
+#include <QList>
+#include <QString>
+#include <cstdint>
+
+constexpr int PurchaseItemRecordSize = 128;
+constexpr int PurchaseItemCount = 400;
+
+struct PurchaseItem
+{
+    QString Category;     // 6 bytes
+    QString Name;         // 30 bytes; blank = free number
+    double StandardCost = 0;
+    double StockQty = 0;  // may become negative
+    int16_t SupplierNo = 0;
+    QString SupplierName; // 30 bytes
+};
+
+// The one working copy through which the item windows read and write single items.
+extern PurchaseItem CurrentPurchaseItem;
+
+Result LoadPurchaseItem(int16_t n);
+// Writes CurrentPurchaseItem as record n; the reserved bytes are those last read.
+Result SavePurchaseItem(int16_t n);
+// Writes a blank record to every record 1 .. SysNum[5].
+Result InitPurchaseItemFile();
+
+// One change of stock: item n gains delta (negative to take out).
+struct StockChange
+{
+    int item = 0;
+    double delta = 0;
+};
+
+// Applies the changes in order inside one open of zaiko.dat, each a read-change-write of one record that
+// touches only StockQty. Items outside 1 to 400 and zero changes are skipped.
+Result ApplyStockChanges(const QList<StockChange>& changes);
+
+// Reads every record 1 .. count (400 at most 1000) in one pass, for grids and lists.
+QList<PurchaseItem> LoadPurchaseItems(int count);

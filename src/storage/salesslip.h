@@ -1,0 +1,92 @@
+// reg.dat: one 1024-byte record per sales slip; the record number is the slip number.
+#pragma once
+
+#include "storage/result.h"
+
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <functional>
+
+constexpr int SalesSlipRecordSize = 1024;
+constexpr int SalesSlipLineCount = 10;
+
+struct SalesSlipLine
+{
+    int16_t ProductNo = 0; // 0 = empty line
+    QString ProductName;   // 50 bytes
+    int16_t UnitPrice = 0;
+    int16_t Qty = 0;
+    double Amount = 0;
+};
+
+struct SalesSlipRecord
+{
+    QString Date;    // yyyy/mm/dd
+    QString Time;    // hh:mm:ss
+    QString Weather; // 晴れ, 雨, 曇り, 雪, 台風 or blank
+    int32_t SlipNo = 0;
+    SalesSlipLine Line[SalesSlipLineCount + 1]; // lines 1 to 10; 0 unused
+    double Subtotal = 0;
+    double Tax = 0;
+    double Total = 0;
+    int16_t Deleted = 0; // non-zero = deleted
+
+    // The record as last read or written; its reserved bytes are carried into the next write.
+    std::array<char, SalesSlipRecordSize> Raw{};
+
+    SalesSlipRecord();
+};
+
+// The one working record through which the register reads and writes reg.dat.
+extern SalesSlipRecord WorkingSlip;
+
+// An open reg.dat for one user-level operation; closing flushes what was written to disk.
+class SalesSlipFile
+{
+public:
+    SalesSlipFile();
+    ~SalesSlipFile();
+    Result open();
+    Result close();
+    bool read(qint64 n, SalesSlipRecord& slip);
+    bool write(qint64 n, SalesSlipRecord& slip);
+    QString errorMessage() const;
+
+private:
+    struct Impl;
+    Impl* m;
+};
+
+// Read record n into WorkingSlip / write WorkingSlip as record n, each opening and closing the file.
+Result ReadSalesSlip(qint64 n);
+Result WriteSalesSlip(qint64 n);
+
+// A read-only look at one stored slip inside a scan, without decoding what is not asked for.
+class SlipView
+{
+public:
+    explicit SlipView(const char* record) : p(record) {}
+    int year() const;  // numeric value of date characters 1-4
+    int month() const; // characters 6-7
+    int day() const;   // characters 9-10
+    QString date() const;
+    QString time() const;
+    int hour() const; // numeric value of time characters 1-2
+    double subtotal() const;
+    double tax() const;
+    double total() const;
+    bool deleted() const;
+    int16_t productNo(int line) const;
+    int16_t qty(int line) const;
+    double amount(int line) const;
+    QString productName(int line) const;
+    const char* data() const { return p; }
+
+private:
+    const char* p;
+};
+
+// Reads records first..last in large sequential blocks and calls visit(slipNo, view) for each;
+// records past the end of the file are not visited. Stops early when visit returns false.
+Result ScanSalesSlips(qint64 first, qint64 last, const std::function<bool(qint64, const SlipView&)>& visit);

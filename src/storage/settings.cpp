@@ -1,0 +1,158 @@
+// sys.ini: a tolerant reader and an atomic writer for the two settings tables.
+#include "storage/settings.h"
+
+#include "storage/durablefile.h"
+#include "storage/text.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <cerrno>
+#include <cstring>
+
+QString AppDir;
+double SysNum[51];
+QString SysStr[51];
+
+QString dataPath(const QString& name) { return AppDir + u'/' + name; }
+
+namespace {
+
+// Reads the values of a settings file one after another: a value ends at a comma or a line end, blanks
+// before it are skipped, and a quoted text runs to the next quote, after which the rest up to the next
+// comma or line end is skipped.
+class ValueReader
+{
+public:
+    explicit ValueReader(QString text) : m_text(std::move(text)) {}
+
+    bool atEnd()
+    {
+        skipBlankLines();
+        return m_pos >= m_text.size();
+    }
+
+    QString next()
+    {
+        skipBlanks();
+        QString value;
+        if (m_pos < m_text.size() && m_text[m_pos] == u'"') {
+            const qsizetype close = m_text.indexOf(u'"', m_pos + 1);
+            const qsizetype end = close < 0 ? m_text.size() : close;
+            value = m_text.mid(m_pos + 1, end - m_pos - 1);
+            m_pos = close < 0 ? end : close + 1;
+            while (m_pos < m_text.size() && !isDelimiter(m_text[m_pos]))
+                ++m_pos;
+        } else {
+            const qsizetype start = m_pos;
+            while (m_pos < m_text.size() && !isDelimiter(m_text[m_pos]))
+                ++m_pos;
+            value = m_text.mid(start, m_pos - start).trimmed();
+        }
+        consumeDelimiter();
+        return value;
+    }
+
+private:
+    static bool isDelimiter(QChar c) { return c == u',' || c == u'\r' || c == u'\n'; }
+
+    void skipBlanks()
+    {
+        while (m_pos < m_text.size() && (m_text[m_pos] == u' ' || m_text[m_pos] == u'\t'))
+            ++m_pos;
+    }
+
+    // Empty lines between values carry no value.
+    void skipBlankLines()
+    {
+        for (;;) {
+            qsizetype p = m_pos;
+            while (p < m_text.size() && (m_text[p] == u' ' || m_text[p] == u'\t'))
+                ++p;
+            if (p < m_text.size() && (m_text[p] == u'\r' || m_text[p] == u'\n')) {
+                m_pos = p + 1;
+                continue;
+            }
+            return;
+        }
+    }
+
+    void consumeDelimiter()
+    {
+        if (m_pos >= m_text.size())
+            return;
+        if (m_text[m_pos] == u'\r' && m_pos + 1 < m_text.size() && m_text[m_pos + 1] == u'\n')
+            m_pos += 2;
+        else
+            ++m_pos;
+    }
+
+    QString m_text;
+    qsizetype m_pos = 0;
+};
+
+bool parseNumber(const QString& text, double* value)
+{
+    static const QRegularExpression number(QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?$"));
+    if (!number.match(text).hasMatch())
+        return false;
+    *value = val(text);
+    return true;
+}
+
+QString settingsError(const QString& detail)
+{
+    return QStringLiteral("設定ファイル sys.ini を読み込めません（%1）。\n%2").arg(detail, dataPath(QStringLiteral("sys.ini")));
+}
+
+QByteArray settingsFileBytes();
+
+} // namespace
+
+Result LoadSettings()
+{
+    QFile file(dataPath(QStringLiteral("sys.ini")));
+    if (!file.exists())
+        return Result::failure(settingsError(QStringLiteral("ファイルがありません")));
+    if (!file.open(QIODevice::ReadOnly))
+        return Result::failure(settingsError(file.errorString()));
+    ValueReader reader(fromCp932(file.readAll()));
+
+    double numbers[51] = {};
+    QString texts[51];
+    for (int i = 1; i <= 50; ++i) {
+        if (reader.atEnd())
+            return Result::failure(settingsError(QStringLiteral("数値が %1 個しかありません").arg(i - 1)));
+        const QString token = reader.next();
+        if (!parseNumber(token, &numbers[i]))
+            return Result::failure(settingsError(QStringLiteral("%1 行目「%2」は数値ではありません").arg(i).arg(token)));
+    }
+    for (int i = 1; i <= 50; ++i) {
+        if (reader.atEnd())
+            return Result::failure(settingsError(QStringLiteral("文字列が %1 個しかありません").arg(i - 1)));
+        texts[i] = reader.next();
+    }
+    for (int i = 1; i <= 50; ++i) {
+        SysNum[i] = numbers[i];
+        SysStr[i] = texts[i];
+    }
+    return Result::success();
+}
+
+namespace {
+
+QByteArray settingsFileBytes()
+{
+    QByteArray bytes;
+    for (int i = 1; i <= 50; ++i)
+        bytes += numText(SysNum[i]).toLatin1() + "\r\n";
+    for (int i = 1; i <= 50; ++i)
+        bytes += '"' + toCp932(SysStr[i]) + "\"\r\n";
+    return bytes;
+}
+
+} // namespace
+
+Result SaveSettings()
+{
+    return replaceFile(dataPath(QStringLiteral("sys.ini")), settingsFileBytes());
+}

@@ -1,0 +1,30 @@
+// siiresaki.dat: suppliers 1 .. SysNum[7], 128 bytes each.
+#pragma once
+
+#include "storage/result.h"
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+
+constexpr int SupplierRecordSize = 128;
+
+struct Supplier
+{
+    QString Reserved1;     // 5 bytes, blank
+    QString Name;          // 30 bytes; blank = free number
+    QString Phone;         // 12 bytes
+    int16_t TaxType = 1;   // 1 外税, 2 内税, 3 非課税
+    double Reserved2 = 0;
+};
+
+extern Supplier CurrentSupplier;
+
+Result LoadSupplier(int16_t n);
+// Writes CurrentSupplier as record n; the trailing reserved bytes are those last read.
+Result SaveSupplier(int16_t n);
+
+// A pick-list entry: the number without leading zeros, "-" and the name as stored ("3-" + 30 bytes).
+QString supplierListEntry(int n, const QString& name);
+// One entry per supplier 1 .. SysNum[7], read in one pass; position p stands for supplier p + 1.
+QStringList supplierPickList();
