@@ -1,0 +1,226 @@
+// The help viewer against the help file the build compiles: topics, links, images, contents, bad files.
+#include "platform/helpviewer.h"
+#include "platform/messagebox.h"
+
+#include <QFile>
+#include <QImage>
+#include <QPixmap>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTreeWidget>
+#include <memory>
+
+class TestHelpViewer : public QObject
+{
+    Q_OBJECT
+
+private:
+    QString m_chmPath;
+    std::unique_ptr<QWidget> m_owner;
+
+    HelpWindow* openHelp()
+    {
+        HelpWindow* window = HtmlHelp(m_owner.get(), m_chmPath);
+        if (window != nullptr)
+            window->browser()->clearHistory();
+        return window;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        MessageBox::enableTestMode();
+        m_chmPath = qEnvironmentVariable("TILL_BINARY_DIR") + QStringLiteral("/tillhelp.chm");
+        QVERIFY2(QFile::exists(m_chmPath), qPrintable(m_chmPath));
+        m_owner = std::make_unique<QWidget>();
+        m_owner->show();
+    }
+
+    void cleanup() { MessageBox::takeShown(); }
+
+    void defaultTopicShowsJapanese()
+    {
+        HelpWindow* window = openHelp();
+        QVERIFY(window != nullptr);
+        QCOMPARE(window->parentWidget(), m_owner.get());
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->windowTitle(), QStringLiteral("till ヘルプ"));
+        QCOMPARE(window->browser()->currentPath(), QStringLiteral("/index.html"));
+        const QString text = window->browser()->toPlainText();
+        QVERIFY2(text.contains(QStringLiteral("till ヘルプ")), qPrintable(text));
+        QVERIFY(text.contains(QStringLiteral("売上伝票を登録")));
+        QVERIFY(MessageBox::takeShown().isEmpty());
+    }
+
+    void secondCallReusesWindowAtDefaultTopic()
+    {
+        HelpWindow* first = openHelp();
+        first->showTopic(QStringLiteral("/backup.html"));
+        HelpWindow* second = HtmlHelp(m_owner.get(), m_chmPath, 0, 0);
+        QCOMPARE(second, first);
+        QCOMPARE(second->browser()->currentPath(), QStringLiteral("/index.html"));
+
+        // Another owner gets a window of its own.
+        QWidget other;
+        HelpWindow* third = HtmlHelp(&other, m_chmPath);
+        QVERIFY(third != nullptr && third != first);
+    }
+
+    void clickedLinkOpensPage_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("linkText");
+        QTest::addColumn<QString>("expectedPath");
+        QTest::addColumn<QString>("expectedText");
+        QTest::newRow("index to keys") << "/index.html" << QStringLiteral("レジ画面のキー操作") << "/keys.html"
+                                       << "Page Up / Page Down";
+        QTest::newRow("index to backup") << "/index.html" << QStringLiteral("データのバックアップとリストア")
+                                         << "/backup.html" << QStringLiteral("LHA 上書き解凍エラー");
+        QTest::newRow("keys to sale anchor")
+            << "/keys.html" << QStringLiteral("売上の登録") << "/sale.html" << QStringLiteral("返品はマイナスの数量");
+        QTest::newRow("back to first page")
+            << "/recall.html" << QStringLiteral("最初のページへ") << "/index.html" << QStringLiteral("till ヘルプ");
+    }
+
+    void clickedLinkOpensPage()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, linkText);
+        QFETCH(QString, expectedPath);
+        QFETCH(QString, expectedText);
+
+        HelpWindow* window = openHelp();
+        HelpBrowser* browser = window->browser();
+        window->showTopic(page);
+        QCOMPARE(browser->currentPath(), page);
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+
+        const QTextCursor found = browser->document()->find(linkText);
+        QVERIFY2(!found.isNull(), qPrintable(linkText));
+        QTextCursor inside(browser->document());
+        inside.setPosition(found.selectionStart() + 1);
+        browser->setTextCursor(inside);
+        browser->ensureCursorVisible();
+        const QPoint at = browser->cursorRect(inside).center();
+        QVERIFY(!browser->anchorAt(at).isEmpty());
+        QTest::mouseClick(browser->viewport(), Qt::LeftButton, {}, at);
+
+        QTRY_COMPARE(browser->currentPath(), expectedPath);
+        QVERIFY2(browser->toPlainText().contains(expectedText), qPrintable(browser->toPlainText()));
+        QVERIFY(browser->isBackwardAvailable());
+    }
+
+    void imageInsideFileLoads()
+    {
+        HelpWindow* window = openHelp();
+        HelpBrowser* browser = window->browser();
+        window->showTopic(QStringLiteral("/index.html"));
+
+        // The page names the image relative to itself; the document asks for it that way.
+        const QVariant resource =
+            browser->document()->resource(QTextDocument::ImageResource, QUrl(QStringLiteral("images/register.png")));
+        // Once drawn the document keeps the decoded picture instead of the bytes.
+        QSize size;
+        if (resource.userType() == QMetaType::QPixmap)
+            size = resource.value<QPixmap>().size();
+        else if (resource.userType() == QMetaType::QImage)
+            size = resource.value<QImage>().size();
+        else
+            size = QImage::fromData(resource.toByteArray()).size();
+        QCOMPARE(size, QSize(480, 300));
+
+        QVERIFY(
+            browser->loadResource(QTextDocument::ImageResource, QUrl(QStringLiteral("images/missing.png"))).isNull());
+    }
+
+    void relativeAddressesResolveAgainstPage_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("sibling") << "/index.html"
+                                 << "keys.html"
+                                 << "/keys.html";
+        QTest::newRow("down") << "/index.html"
+                              << "images/register.png"
+                              << "/images/register.png";
+        QTest::newRow("up from a folder") << "/images/x.html"
+                                          << "../style.css"
+                                          << "/style.css";
+        QTest::newRow("rooted") << "/images/x.html"
+                                << "/index.html"
+                                << "/index.html";
+        QTest::newRow("escaped blank") << "/index.html"
+                                       << "a%20b.html"
+                                       << "/a b.html";
+    }
+
+    void relativeAddressesResolveAgainstPage()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, link);
+        QFETCH(QString, expected);
+        QCOMPARE(HelpBrowser::urlFor(page).resolved(QUrl(link)).path(), expected);
+    }
+
+    void missingPageSaysSo()
+    {
+        HelpWindow* window = openHelp();
+        window->showTopic(QStringLiteral("/nowhere.html"));
+        QVERIFY(window->browser()->toPlainText().contains(QStringLiteral("/nowhere.html")));
+    }
+
+    void contentsListsThePages()
+    {
+        ChmFile chm(m_chmPath);
+        QVERIFY(chm.isOpen());
+        QCOMPARE(chm.defaultTopic(), QStringLiteral("/index.html"));
+        const QList<HelpTopic> topics = chm.contents();
+        QCOMPARE(topics.size(), 6);
+        QCOMPARE(topics[0].title, QStringLiteral("till ヘルプ"));
+        QCOMPARE(topics[0].path, QStringLiteral("/index.html"));
+        QCOMPARE(topics[0].depth, 0);
+        QCOMPARE(topics[5].title, QStringLiteral("バックアップとリストア"));
+        QCOMPARE(topics[5].path, QStringLiteral("/backup.html"));
+        QCOMPARE(topics[5].depth, 1);
+        for (const HelpTopic& topic : topics)
+            QVERIFY2(chm.read(topic.path).has_value(), qPrintable(topic.path));
+
+        // Choosing an entry in the window's contents list opens its page.
+        HelpWindow* window = openHelp();
+        auto* tree = window->findChild<QTreeWidget*>(QStringLiteral("HelpContents"));
+        QVERIFY(tree != nullptr);
+        tree->setCurrentItem(tree->topLevelItem(0)->child(1));
+        QCOMPARE(window->browser()->currentPath(), QStringLiteral("/sale.html"));
+    }
+
+    void unopenableFileGivesMessage_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("create");
+        QTest::newRow("missing") << QByteArray() << false;
+        QTest::newRow("empty") << QByteArray() << true;
+        QTest::newRow("not a help file") << QByteArray("<html>not compiled</html>\n").repeated(50) << true;
+    }
+
+    void unopenableFileGivesMessage()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, create);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("tillhelp.chm"));
+        if (create) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        }
+        QCOMPARE(HtmlHelp(m_owner.get(), path), nullptr);
+        QCOMPARE(MessageBox::takeShown(), QStringList{QStringLiteral("ヘルプファイル（%1）を開けません。").arg(path)});
+    }
+};
+
+QTEST_MAIN(TestHelpViewer)
+#include "tst_helpviewer.moc"
