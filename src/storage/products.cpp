@@ -32,7 +32,11 @@ char* buffer()
     return b.data();
 }
 
-RecordFile productFile() { return RecordFile(dataPath(QStringLiteral("syohin.dat")), ProductRecordSize); }
+RecordFile productFile()
+{
+    static const QByteArray blank = blankRecord();
+    return RecordFile(dataPath(QStringLiteral("syohin.dat")), ProductRecordSize, blank.constData());
+}
 
 void decode(const char* r, ProductEntry& e)
 {
@@ -88,11 +92,10 @@ Result LoadProductTable()
     if (Result r = file.open(); !r)
         return r;
     const qint64 count = std::min<qint64>(file.recordCount(), MaxProductEntries);
-    static const QByteArray blank = blankRecord();
     for (int n = 0; n <= MaxProductEntries; ++n)
         ClearProduct(n);
     for (int n = 1; n <= count; ++n) {
-        if (!file.read(n, buffer(), blank.constData()))
+        if (!file.read(n, buffer()))
             return Result::failure(file.errorMessage());
         decode(buffer(), ProductTable[n]);
     }
@@ -106,8 +109,7 @@ Result ReloadProduct(int16_t n)
     RecordFile file = productFile();
     if (Result r = file.open(); !r)
         return r;
-    static const QByteArray blank = blankRecord();
-    if (!file.read(n, buffer(), blank.constData()))
+    if (!file.read(n, buffer()))
         return Result::failure(file.errorMessage());
     decode(buffer(), ProductTable[n]);
     return file.close();

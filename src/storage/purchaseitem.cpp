@@ -33,7 +33,7 @@ char* buffer()
     return b.data();
 }
 
-RecordFile itemFile() { return RecordFile(dataPath(QStringLiteral("zaiko.dat")), PurchaseItemRecordSize); }
+RecordFile itemFile() { return RecordFile(dataPath(QStringLiteral("zaiko.dat")), PurchaseItemRecordSize, blank()); }
 
 PurchaseItem decode(const char* r)
 {
@@ -64,7 +64,7 @@ Result LoadPurchaseItem(int16_t n)
     RecordFile file = itemFile();
     if (Result r = file.open(); !r)
         return r;
-    if (!file.read(n, buffer(), blank()))
+    if (!file.read(n, buffer()))
         return Result::failure(file.errorMessage());
     CurrentPurchaseItem = decode(buffer());
     return file.close();
@@ -102,7 +102,7 @@ Result ApplyStockChanges(const QList<StockChange>& changes)
     for (const StockChange& change : changes) {
         if (change.item < 1 || change.item > PurchaseItemCount || change.delta == 0)
             continue;
-        if (!file.read(change.item, record, blank()))
+        if (!file.read(change.item, record))
             return Result::failure(file.errorMessage());
         putDouble(record + StockOffset, getDouble(record + StockOffset) + change.delta);
         if (!file.write(change.item, record))
@@ -119,7 +119,7 @@ QList<PurchaseItem> LoadPurchaseItems(int count)
         return items;
     char record[PurchaseItemRecordSize];
     for (int n = 1; n <= count; ++n) {
-        if (!file.read(n, record, blank()))
+        if (!file.read(n, record))
             break;
         items << decode(record);
     }

@@ -30,7 +30,7 @@ const char* blankRecord()
     return blank.data();
 }
 
-RecordFile slipFile() { return RecordFile(dataPath(QStringLiteral("siire.dat")), PurchaseSlipRecordSize); }
+RecordFile slipFile() { return RecordFile(dataPath(QStringLiteral("siire.dat")), PurchaseSlipRecordSize, blankRecord()); }
 
 void decode(const char* r, PurchaseSlipRecord& s)
 {
@@ -90,7 +90,7 @@ Result ReadPurchaseSlip(qint64 n, PurchaseSlipRecord& slip)
     if (Result r = file.open(); !r)
         return r;
     char buf[PurchaseSlipRecordSize];
-    if (!file.read(n, buf, blankRecord()))
+    if (!file.read(n, buf))
         return Result::failure(file.errorMessage());
     decode(buf, slip);
     return file.close();

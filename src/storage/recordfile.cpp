@@ -7,7 +7,10 @@
 #include <cmath>
 #include <cstring>
 
-RecordFile::RecordFile(const QString& path, int recordSize) : m_file(path), m_size(recordSize) {}
+RecordFile::RecordFile(const QString& path, int recordSize, const char* blank)
+    : m_file(path), m_size(recordSize), m_blank(blank)
+{
+}
 
 RecordFile::~RecordFile() { close(); }
 
@@ -38,9 +41,9 @@ qint64 RecordFile::recordCount() const
     return qint64(std::nearbyint(double(length()) / m_size));
 }
 
-bool RecordFile::read(qint64 n, char* dest, const char* blank)
+bool RecordFile::read(qint64 n, char* dest)
 {
-    std::memcpy(dest, blank, size_t(m_size));
+    std::memcpy(dest, m_blank, size_t(m_size));
     if (n < 1)
         return true;
     const qint64 offset = (n - 1) * m_size;
@@ -53,9 +56,28 @@ bool RecordFile::read(qint64 n, char* dest, const char* blank)
 
 bool RecordFile::write(qint64 n, const char* src)
 {
-    if (n < 1 || !m_file.seek((n - 1) * m_size))
+    if (n < 1)
         return false;
     m_written = true;
+    // Writing past the end: a part record there is completed, and records in between are written
+    // empty, each as a read of it would have shown it.
+    const qint64 size = m_file.size();
+    const qint64 lastWhole = size / m_size;
+    if (n > lastWhole + 1 || (n == lastWhole + 1 && size % m_size == 0)) {
+        qint64 next = lastWhole + 1;
+        if (const qint64 part = size % m_size; part != 0) {
+            if (!m_file.seek(size) || m_file.write(m_blank + part, m_size - part) != m_size - part)
+                return false;
+            ++next;
+        }
+        if (!m_file.seek((next - 1) * m_size))
+            return false;
+        for (; next < n; ++next)
+            if (m_file.write(m_blank, m_size) != m_size)
+                return false;
+    }
+    if (!m_file.seek((n - 1) * m_size))
+        return false;
     return m_file.write(src, m_size) == m_size;
 }
 

@@ -10,7 +10,8 @@
 class RecordFile
 {
 public:
-    RecordFile(const QString& path, int recordSize);
+    // `blank` is the image of an empty record (recordSize bytes, kept alive by the caller).
+    RecordFile(const QString& path, int recordSize, const char* blank);
     ~RecordFile(); // closes, flushing to disk if anything was written
 
     // Opens for reading and writing; a missing file is created empty.
@@ -23,10 +24,11 @@ public:
     // trailing part record counts when it is more than half there.
     qint64 recordCount() const;
 
-    // Reads record n into `dest` (recordSize bytes). Bytes beyond the end of the file are taken from
-    // `blank`, so a short or missing record reads as (partly) blank. Returns false on an I/O error.
-    bool read(qint64 n, char* dest, const char* blank);
-    // Writes record n from `src`, extending the file when n lies beyond its end.
+    // Reads record n into `dest` (recordSize bytes). Bytes beyond the end of the file read as those of
+    // the empty record, so a short or missing record reads as (partly) blank. False on an I/O error.
+    bool read(qint64 n, char* dest);
+    // Writes record n from `src`. When n lies beyond the end, the records in between are written empty,
+    // so the file never holds records of zero bytes that no writer made.
     bool write(qint64 n, const char* src);
 
     QString errorMessage() const;
@@ -35,5 +37,6 @@ public:
 private:
     QFile m_file;
     int m_size;
+    const char* m_blank;
     bool m_written = false;
 };

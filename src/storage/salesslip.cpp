@@ -93,7 +93,7 @@ SalesSlipRecord::SalesSlipRecord() { decode(blankRecord(), *this); }
 
 struct SalesSlipFile::Impl
 {
-    RecordFile file{dataPath(QStringLiteral("reg.dat")), SalesSlipRecordSize};
+    RecordFile file{dataPath(QStringLiteral("reg.dat")), SalesSlipRecordSize, blankRecord()};
 };
 
 SalesSlipFile::SalesSlipFile() : m(new Impl) {}
@@ -105,7 +105,7 @@ QString SalesSlipFile::errorMessage() const { return m->file.errorMessage(); }
 bool SalesSlipFile::read(qint64 n, SalesSlipRecord& slip)
 {
     char buf[SalesSlipRecordSize];
-    if (!m->file.read(n, buf, blankRecord()))
+    if (!m->file.read(n, buf))
         return false;
     decode(buf, slip);
     return true;

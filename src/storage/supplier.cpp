@@ -31,7 +31,7 @@ char* buffer()
     return b.data();
 }
 
-RecordFile supplierFile() { return RecordFile(dataPath(QStringLiteral("siiresaki.dat")), SupplierRecordSize); }
+RecordFile supplierFile() { return RecordFile(dataPath(QStringLiteral("siiresaki.dat")), SupplierRecordSize, blank()); }
 
 Supplier decode(const char* r)
 {
@@ -51,7 +51,7 @@ Result LoadSupplier(int16_t n)
     RecordFile file = supplierFile();
     if (Result r = file.open(); !r)
         return r;
-    if (!file.read(n, buffer(), blank()))
+    if (!file.read(n, buffer()))
         return Result::failure(file.errorMessage());
     CurrentSupplier = decode(buffer());
     return file.close();
@@ -83,7 +83,7 @@ QStringList supplierPickList()
     const bool opened = bool(file.open());
     char record[SupplierRecordSize];
     for (int n = 1; n <= count; ++n) {
-        if (!opened || !file.read(n, record, blank()))
+        if (!opened || !file.read(n, record))
             std::memcpy(record, blank(), SupplierRecordSize);
         entries << supplierListEntry(n, getText(record + 5, 30));
     }

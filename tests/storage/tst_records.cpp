@@ -1,0 +1,298 @@
+// The five record files: bytes at the documented offsets, padding, odd file lengths and bulk operations.
+#include "storage/products.h"
+#include "storage/purchaseitem.h"
+#include "storage/purchaseslip.h"
+#include "storage/salesslip.h"
+#include "storage/settings.h"
+#include "storage/supplier.h"
+#include "storage/text.h"
+#include "testutil.h"
+
+#include <QtTest>
+
+class TestRecords : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void productFieldOffsets();
+    void productSaveTouchesOnlyItsRecord();
+    void productFileLengths_data();
+    void productFileLengths();
+    void salesSlipFieldsAndLimits();
+    void salesSlipNameCutAndReservedCarried();
+    void salesSlipScan();
+    void purchaseItemInitAndStock();
+    void supplierList();
+    void purchaseSlipLayout();
+};
+
+void TestRecords::productFieldOffsets()
+{
+    TestAppDir dir;
+    ProductEntry& p = ProductTable[2];
+    p.ClassCode = QStringLiteral("A1");
+    p.ProductName = QStringLiteral("おにぎり鮭"); // 10 bytes in code page 932
+    p.SalePrice = 150;
+    p.CostPrice = QStringLiteral("0.5");
+    p.Slot[3].ComponentItemNo = 12;
+    p.Slot[3].ComponentSpare = -1;
+    p.Slot[3].ComponentName = QStringLiteral("米");
+    p.Slot[3].ComponentQty = 2;
+    p.Slot[3].ComponentUnitPrice = 30;
+    p.Slot[3].ComponentAmount = 60;
+    QVERIFY(SaveProduct(2).ok);
+
+    const QByteArray file = dir.bytes(QStringLiteral("syohin.dat"));
+    QCOMPARE(file.size(), 1024); // record 1 written empty, record 2 is ours
+    QCOMPARE(file.left(36), QByteArray(36, ' '));
+    const char* r = file.constData() + 512;
+    QCOMPARE(QByteArray(r, 6), QByteArray("A1    "));
+    QCOMPARE(QByteArray(r + 6, 30), fixedText(u"おにぎり鮭", 30));
+    QCOMPARE(getDouble(r + 36), 150.0);
+    QCOMPARE(getDouble(r + 44), 0.5);
+    const char* slot = r + 102 + 58 * 2;
+    QCOMPARE(getInt16(slot), int16_t(12));
+    QCOMPARE(getInt16(slot + 2), int16_t(-1));
+    QCOMPARE(QByteArray(slot + 4, 2), toCp932(u"米"));
+    QCOMPARE(getDouble(slot + 34), 2.0);
+    QCOMPARE(getDouble(slot + 42), 30.0);
+    QCOMPARE(getDouble(slot + 50), 60.0);
+
+    ClearProduct(2);
+    QVERIFY(ReloadProduct(2).ok);
+    QCOMPARE(p.ProductName, QStringLiteral("おにぎり鮭") + QString(20, u' ')); // padding kept
+    QCOMPARE(p.CostPrice, QStringLiteral("0.5"));
+    QCOMPARE(p.Slot[3].ComponentItemNo, int16_t(12));
+    QCOMPARE(p.Slot[3].ComponentName.size(), 29); // one double-byte character and 28 blanks
+}
+
+void TestRecords::productSaveTouchesOnlyItsRecord()
+{
+    TestAppDir dir;
+    QByteArray before(400 * 512, '\0');
+    for (int i = 0; i < before.size(); ++i)
+        before[i] = char(i * 7 + 3);
+    dir.writeBytes(QStringLiteral("syohin.dat"), before);
+    QVERIFY(LoadProductTable().ok);
+    ProductTable[250].ProductName = QStringLiteral("新しい名前");
+    QVERIFY(SaveProduct(250).ok);
+    const QByteArray after = dir.bytes(QStringLiteral("syohin.dat"));
+    QCOMPARE(after.size(), before.size());
+    QCOMPARE(after.left(127488), before.left(127488));
+    QCOMPARE(after.mid(128000), before.mid(128000));
+    QVERIFY(after.mid(127488, 512) != before.mid(127488, 512));
+    QCOMPARE(after.mid(127488 + 6, 10), toCp932(u"新しい名前"));
+}
+
+void TestRecords::productFileLengths_data()
+{
+    QTest::addColumn<int>("bytes");
+    QTest::addColumn<int>("loaded"); // highest entry that holds a record
+    QTest::newRow("400 records") << 400 * 512 << 400;
+    QTest::newRow("one and a half records count as two") << 768 << 2;
+    QTest::newRow("two and a half records count as two") << 1280 << 2;
+    QTest::newRow("a quarter record counts as none") << 128 << 0;
+    QTest::newRow("over 1000 records: the rest ignored") << 1200 * 512 << 1000;
+}
+
+void TestRecords::productFileLengths()
+{
+    QFETCH(int, bytes);
+    QFETCH(int, loaded);
+    TestAppDir dir;
+    QByteArray file(bytes, ' ');
+    for (int n = 0; n * 512 < bytes; ++n)
+        putDouble(file.data() + n * 512 + 36, n + 1); // SalePrice = record number, where it fits
+    dir.writeBytes(QStringLiteral("syohin.dat"), file);
+    ProductTable[1000].SalePrice = -1;
+    QVERIFY(LoadProductTable().ok);
+    for (int n = 1; n <= loaded; ++n)
+        if (n * 512 <= bytes)
+            QCOMPARE(ProductTable[n].SalePrice, double(n));
+    QCOMPARE(ProductTable[loaded + 1 <= 1000 ? loaded + 1 : 1000].SalePrice, loaded >= 1000 ? 1000.0 : 0.0);
+    if (bytes == 768) // the missing half of record 2 reads as blank
+        QCOMPARE(ProductTable[2].ProductName, QString(30, u' '));
+}
+
+void TestRecords::salesSlipFieldsAndLimits()
+{
+    TestAppDir dir;
+    WorkingSlip = SalesSlipRecord();
+    WorkingSlip.Date = QStringLiteral("2026/03/07");
+    WorkingSlip.Time = QStringLiteral("09:05:00");
+    WorkingSlip.Weather = QStringLiteral("晴れ");
+    WorkingSlip.SlipNo = 6;
+    WorkingSlip.Line[1] = {5, QStringLiteral("弁当"), -32768, 32767, -1234.5};
+    WorkingSlip.Line[10] = {400, QStringLiteral("x"), 32767, -32768, 7};
+    WorkingSlip.Subtotal = WorkingSlip.Total = 1050;
+    WorkingSlip.Tax = 53;
+    QVERIFY(WriteSalesSlip(6).ok);
+
+    const QByteArray file = dir.bytes(QStringLiteral("reg.dat"));
+    QCOMPARE(file.size(), 6 * 1024);
+    const char* r = file.constData() + 5 * 1024;
+    QCOMPARE(QByteArray(r, 10), QByteArray("2026/03/07"));
+    QCOMPARE(QByteArray(r + 20, 8), QByteArray("09:05:00"));
+    QCOMPARE(QByteArray(r + 40, 20), fixedText(u"晴れ", 20));
+    QCOMPARE(getInt32(r + 60), 6);
+    QCOMPARE(getInt16(r + 64), int16_t(5));
+    QCOMPARE(getInt16(r + 64 + 52), int16_t(-32768));
+    QCOMPARE(getInt16(r + 64 + 54), int16_t(32767));
+    QCOMPARE(getDouble(r + 64 + 56), -1234.5);
+    QCOMPARE(getInt16(r + 640), int16_t(400)); // line 10 at 64 + 64 x 9
+    QCOMPARE(getInt16(r + 640 + 54), int16_t(-32768));
+    QCOMPARE(getDouble(r + 704), 1050.0);
+    QCOMPARE(getDouble(r + 712), 53.0);
+    QCOMPARE(getDouble(r + 720), 1050.0);
+    QCOMPARE(getInt16(r + 728), int16_t(0));
+
+    WorkingSlip = SalesSlipRecord();
+    QVERIFY(ReadSalesSlip(6).ok);
+    QCOMPARE(WorkingSlip.Line[1].UnitPrice, int16_t(-32768));
+    QCOMPARE(WorkingSlip.Line[1].Qty, int16_t(32767));
+    QCOMPARE(WorkingSlip.Line[10].Qty, int16_t(-32768));
+    QCOMPARE(WorkingSlip.Weather, QStringLiteral("晴れ") + QString(16, u' '));
+    // An empty slip is a valid record: every line 0, totals 0.
+    QVERIFY(ReadSalesSlip(3).ok);
+    QCOMPARE(WorkingSlip.Line[1].ProductNo, int16_t(0));
+    QCOMPARE(WorkingSlip.Total, 0.0);
+}
+
+void TestRecords::salesSlipNameCutAndReservedCarried()
+{
+    TestAppDir dir;
+    QByteArray old(1024, 'R'); // reserved bytes of an existing record
+    dir.writeBytes(QStringLiteral("reg.dat"), old);
+    QVERIFY(ReadSalesSlip(1).ok);
+    WorkingSlip.Line[2].ProductName = QString(30, QChar(0x3042)); // 30 x あ, 60 bytes
+    WorkingSlip.Deleted = 1;
+    QVERIFY(WriteSalesSlip(1).ok);
+    const QByteArray file = dir.bytes(QStringLiteral("reg.dat"));
+    QCOMPARE(QByteArray(file.constData() + 128 + 2, 50), toCp932(QString(25, QChar(0x3042))));
+    QCOMPARE(QByteArray(file.constData() + 10, 10), QByteArray(10, 'R'));  // reserved text
+    QCOMPARE(QByteArray(file.constData() + 730, 294), QByteArray(294, 'R')); // reserved tail
+    QCOMPARE(getInt16(file.constData() + 728), int16_t(1));
+}
+
+void TestRecords::salesSlipScan()
+{
+    TestAppDir dir;
+    SalesSlipFile file;
+    QVERIFY(file.open().ok);
+    for (int n = 1; n <= 1500; ++n) {
+        SalesSlipRecord s;
+        s.Date = QStringLiteral("2026/%1/15").arg(n % 12 + 1, 2, 10, QChar(u'0'));
+        s.Time = QStringLiteral("10:00:00");
+        s.SlipNo = n;
+        s.Total = n;
+        s.Deleted = n % 100 == 0 ? 1 : 0;
+        QVERIFY(file.write(n, s));
+    }
+    QVERIFY(file.close().ok);
+    int count = 0;
+    double sum = 0;
+    int deleted = 0;
+    int wrongTotals = 0;
+    QVERIFY(ScanSalesSlips(1, 2000, [&](qint64 n, const SlipView& v) -> bool {
+                if (v.year() == 2026 && v.month() == 3) {
+                    ++count;
+                    sum += v.total();
+                }
+                wrongTotals += v.total() != double(n);
+                deleted += v.deleted();
+                return true;
+            }).ok);
+    QCOMPARE(wrongTotals, 0);
+    QCOMPARE(count, 125); // n % 12 == 2
+    QCOMPARE(deleted, 15);
+    QVERIFY(sum > 0);
+    QList<qint64> visited;
+    QString date;
+    QVERIFY(ScanSalesSlips(1499, 1499, [&](qint64 n, const SlipView& v) -> bool {
+                visited << n;
+                date = v.date();
+                return true;
+            }).ok);
+    QCOMPARE(visited, QList<qint64>{1499});
+    QCOMPARE(date, QStringLiteral("2026/12/15"));
+}
+
+void TestRecords::purchaseItemInitAndStock()
+{
+    TestAppDir dir;
+    QVERIFY(InitPurchaseItemFile().ok);
+    QByteArray file = dir.bytes(QStringLiteral("zaiko.dat"));
+    QCOMPARE(file.size(), 51200);
+    QCOMPARE(QByteArray(file.constData() + 128 * 399, 36), QByteArray(36, ' '));
+    QCOMPARE(getDouble(file.constData() + 128 * 399 + 44), 0.0);
+
+    QVERIFY(LoadPurchaseItem(12).ok);
+    CurrentPurchaseItem.Name = QStringLiteral("米");
+    CurrentPurchaseItem.StockQty = 4;
+    CurrentPurchaseItem.SupplierNo = 3;
+    QVERIFY(SavePurchaseItem(12).ok);
+    file = dir.bytes(QStringLiteral("zaiko.dat"));
+    const QByteArray before = file;
+    // Selling more than is in stock goes negative; nothing but StockQty changes.
+    QVERIFY(ApplyStockChanges({{12, -6}, {30, 0}, {0, 5}, {401, 5}, {12, 1}}).ok);
+    file = dir.bytes(QStringLiteral("zaiko.dat"));
+    QCOMPARE(getDouble(file.constData() + 128 * 11 + 44), -1.0);
+    QCOMPARE(file.left(128 * 11 + 44), before.left(128 * 11 + 44));
+    QCOMPARE(file.mid(128 * 11 + 52), before.mid(128 * 11 + 52));
+    QVERIFY(LoadPurchaseItem(12).ok);
+    QCOMPARE(CurrentPurchaseItem.Name, QStringLiteral("米") + QString(28, u' '));
+    QCOMPARE(getInt16(file.constData() + 128 * 11 + 52), int16_t(3));
+}
+
+void TestRecords::supplierList()
+{
+    TestAppDir dir;
+    CurrentSupplier = Supplier();
+    CurrentSupplier.Name = QStringLiteral("山田商店");
+    CurrentSupplier.Phone = QStringLiteral("03-1234-5678");
+    CurrentSupplier.TaxType = 2;
+    QVERIFY(SaveSupplier(3).ok);
+    const QByteArray file = dir.bytes(QStringLiteral("siiresaki.dat"));
+    const char* r = file.constData() + 256;
+    QCOMPARE(QByteArray(r, 5), QByteArray(5, ' '));
+    QCOMPARE(QByteArray(r + 5, 8), toCp932(u"山田商店"));
+    QCOMPARE(QByteArray(r + 35, 12), QByteArray("03-1234-5678"));
+    QCOMPARE(getInt16(r + 47), int16_t(2));
+
+    const QStringList list = supplierPickList();
+    QCOMPARE(list.size(), 100);
+    QCOMPARE(list[0], QStringLiteral("1-") + QString(30, u' '));
+    QCOMPARE(list[2], QStringLiteral("3-山田商店") + QString(22, u' '));
+    QCOMPARE(list[99], QStringLiteral("100-") + QString(30, u' '));
+}
+
+void TestRecords::purchaseSlipLayout()
+{
+    TestAppDir dir;
+    QVERIFY(InitPurchaseSlipFile(2).ok);
+    QByteArray file = dir.bytes(QStringLiteral("siire.dat"));
+    QCOMPARE(file.size(), 2048);
+    QCOMPARE(QByteArray(file.constData() + 98 + 2, 2), QByteArray("0 "));
+    QCOMPARE(getInt16(file.constData() + 674), int16_t(0));
+
+    PurchaseSlipRecord slip;
+    QVERIFY(ReadPurchaseSlip(1, slip).ok);
+    slip.SlipNo = 1;
+    slip.SupplierName = QStringLiteral("株式会社とても長い名前の仕入先"); // over 20 bytes
+    slip.Line[3] = {7, QStringLiteral("牛乳"), 180, 12, 2160};
+    slip.Line[10] = {400, QString(), 1, 1, 99};
+    slip.Total = 2259;
+    QVERIFY(WritePurchaseSlip(1, slip).ok);
+    file = dir.bytes(QStringLiteral("siire.dat"));
+    QCOMPARE(getInt16(file.constData() + 98), int16_t(0));  // line 1 stays empty
+    QCOMPARE(getInt16(file.constData() + 226), int16_t(7)); // line 3
+    QCOMPARE(getInt16(file.constData() + 226 + 54), int16_t(12));
+    QCOMPARE(getDouble(file.constData() + 674 + 56), 99.0); // line 10's amount ends at 738
+    QCOMPARE(getDouble(file.constData() + 754), 2259.0);
+    QVERIFY(ReadPurchaseSlip(1, slip).ok);
+    QCOMPARE(toCp932(slip.SupplierName).size(), 20);
+    QVERIFY(slip.SupplierName.startsWith(QStringLiteral("株式会社とても長い")));
+}
+
+QTEST_GUILESS_MAIN(TestRecords)
+#include "tst_records.moc"

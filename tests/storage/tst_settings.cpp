@@ -1,0 +1,190 @@
+// sys.ini: exact bytes written, the tolerant reader, refusal of bad files, and safe replacement.
+#include "storage/settings.h"
+#include "testutil.h"
+
+#include <QDir>
+#include <QtTest>
+
+class TestSettings : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void writesExactBytes();
+    void roundTripKeepsAwkwardTexts();
+    void tolerantReader_data();
+    void tolerantReader();
+    void refusesBadFiles_data();
+    void refusesBadFiles();
+    void failedSaveKeepsOldFile();
+    void shippedFileHasFreshValues();
+};
+
+void TestSettings::writesExactBytes()
+{
+    TestAppDir dir;
+    SysNum[11] = 0.05;
+    SysNum[20] = -3;
+    SysStr[1] = QStringLiteral("髙橋①～");
+    QVERIFY(SaveSettings().ok);
+    const QByteArray bytes = dir.bytes(QStringLiteral("sys.ini"));
+    const QList<QByteArray> lines = bytes.split('\n');
+    QCOMPARE(lines.size(), 101); // 100 lines, each ended by CR LF
+    QVERIFY(lines.last().isEmpty());
+    QCOMPARE(lines[1], QByteArray("1\r"));
+    QCOMPARE(lines[10], QByteArray("0.05\r"));
+    QCOMPARE(lines[19], QByteArray("-3\r"));
+    QCOMPARE(lines[50], QByteArray("\"\xFB\xFC\x8B\xB4\x87\x40\x81\x60\"\r"));
+    QCOMPARE(lines[99], QByteArray("\"\"\r"));
+}
+
+void TestSettings::roundTripKeepsAwkwardTexts()
+{
+    TestAppDir dir;
+    for (int i = 1; i <= 50; ++i)
+        SysNum[i] = i * 1.25 - 20;
+    SysStr[2] = QStringLiteral("パン, 菓子");
+    SysStr[3] = QStringLiteral("  blanks kept  ");
+    SysStr[30] = QStringLiteral("残しておく値");
+    double numbers[51];
+    QString texts[51];
+    std::copy(SysNum, SysNum + 51, numbers);
+    std::copy(SysStr, SysStr + 51, texts);
+    QVERIFY(SaveSettings().ok);
+    for (int i = 1; i <= 50; ++i) {
+        SysNum[i] = 0;
+        SysStr[i].clear();
+    }
+    QVERIFY(LoadSettings().ok);
+    for (int i = 1; i <= 50; ++i) {
+        QCOMPARE(SysNum[i], numbers[i]);
+        QCOMPARE(SysStr[i], texts[i]);
+    }
+}
+
+void TestSettings::tolerantReader_data()
+{
+    QTest::addColumn<QByteArray>("numbers"); // the 50 number values as they stand in the file
+    QTest::addColumn<QByteArray>("texts");
+    QTest::addColumn<double>("rate");        // SysNum[11] read back
+    QTest::addColumn<QString>("first");      // SysStr[1]
+    QTest::addColumn<QString>("second");     // SysStr[2]
+
+    QByteArray numbers;
+    for (int i = 1; i <= 50; ++i)
+        numbers += (i == 11 ? QByteArray(".05") : QByteArray::number(i)) + "\r\n";
+    QByteArray texts;
+    for (int i = 1; i <= 50; ++i)
+        texts += "\"t" + QByteArray::number(i) + "\"\r\n";
+
+    QTest::newRow("no zero before the period") << numbers << texts << 0.05 << "t1" << "t2";
+    QByteArray exponent = numbers;
+    exponent.replace("\r\n.05\r\n", "\r\n5E-02\r\n");
+    QTest::newRow("exponent") << exponent << texts << 0.05 << "t1" << "t2";
+    QByteArray commas;
+    for (int i = 1; i <= 50; ++i)
+        commas += (i == 11 ? QByteArray("0.08") : QByteArray::number(i)) + (i % 10 ? "," : "\r\n");
+    QTest::newRow("values on one line, commas") << commas << texts << 0.08 << "t1" << "t2";
+    QByteArray quoteInside = texts;
+    quoteInside.replace("\"t1\"", "\"ab\"cd\"");
+    QTest::newRow("quote ends the text, rest skipped") << numbers << quoteInside << 0.05 << "ab" << "t2";
+    QByteArray commaInside = texts;
+    commaInside.replace("\"t1\"", "\"a,b\"");
+    QTest::newRow("comma inside a text") << numbers << commaInside << 0.05 << "a,b" << "t2";
+    QByteArray lfOnly = numbers + texts;
+    lfOnly.replace("\r\n", "\n");
+    QTest::newRow("LF line ends") << lfOnly << QByteArray() << 0.05 << "t1" << "t2";
+    QByteArray blanks = numbers;
+    blanks.replace("\r\n.05\r\n", "\r\n   .05\r\n");
+    QTest::newRow("blanks before a value") << blanks << texts << 0.05 << "t1" << "t2";
+}
+
+void TestSettings::tolerantReader()
+{
+    QFETCH(QByteArray, numbers);
+    QFETCH(QByteArray, texts);
+    QFETCH(double, rate);
+    QFETCH(QString, first);
+    QFETCH(QString, second);
+    TestAppDir dir;
+    dir.writeBytes(QStringLiteral("sys.ini"), numbers + texts);
+    const Result r = LoadSettings();
+    QVERIFY2(r.ok, qPrintable(r.error));
+    QCOMPARE(SysNum[11], rate);
+    QCOMPARE(SysNum[50], 50.0);
+    QCOMPARE(SysStr[1], first);
+    QCOMPARE(SysStr[2], second);
+    QCOMPARE(SysStr[50], QStringLiteral("t50"));
+}
+
+void TestSettings::refusesBadFiles_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("present");
+    QByteArray good;
+    for (int i = 1; i <= 50; ++i)
+        good += "1\r\n";
+    QByteArray texts;
+    for (int i = 1; i <= 50; ++i)
+        texts += "\"x\"\r\n";
+    QTest::newRow("missing") << QByteArray() << false;
+    QTest::newRow("empty") << QByteArray() << true;
+    QTest::newRow("only numbers") << good << true;
+    QTest::newRow("49 texts") << good + texts.left(texts.size() - 5) << true;
+    QByteArray word = good;
+    word.replace(6, 1, "x");
+    QTest::newRow("number line not a number") << word + texts << true;
+}
+
+void TestSettings::refusesBadFiles()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(bool, present);
+    TestAppDir dir;
+    QFile::remove(dir.file(QStringLiteral("sys.ini")));
+    if (present)
+        dir.writeBytes(QStringLiteral("sys.ini"), content);
+    SysNum[2] = 77;
+    const Result r = LoadSettings();
+    QVERIFY(!r.ok);
+    QVERIFY(r.error.contains(QStringLiteral("sys.ini")));
+    QCOMPARE(SysNum[2], 77.0); // the tables stay as they were
+    QCOMPARE(QFile::exists(dir.file(QStringLiteral("sys.ini"))), present); // never created
+}
+
+void TestSettings::failedSaveKeepsOldFile()
+{
+    TestAppDir dir;
+    const QByteArray before = dir.bytes(QStringLiteral("sys.ini"));
+    // The new file cannot be created beside the old one: the save fails and says so.
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sys.ini.new")));
+    SysNum[2] = 5000;
+    const Result r = SaveSettings();
+    QVERIFY(!r.ok);
+    QVERIFY(!r.error.isEmpty());
+    QCOMPARE(dir.bytes(QStringLiteral("sys.ini")), before);
+}
+
+void TestSettings::shippedFileHasFreshValues()
+{
+    TestAppDir dir;
+    QFile::remove(dir.file(QStringLiteral("sys.ini")));
+    QVERIFY(QFile::copy(qEnvironmentVariable("TILL_SOURCE_DIR") + QStringLiteral("/data/sys.ini"),
+                        dir.file(QStringLiteral("sys.ini"))));
+    const QByteArray shipped = dir.bytes(QStringLiteral("sys.ini"));
+    QVERIFY(LoadSettings().ok);
+    QCOMPARE(SysNum[2], 1.0);
+    QCOMPARE(SysNum[4], 1.0);
+    QCOMPARE(SysNum[5], 400.0);
+    QCOMPARE(SysNum[6], 400.0);
+    QCOMPARE(SysNum[7], 100.0);
+    QCOMPARE(SysNum[11], 0.1);
+    QCOMPARE(SysNum[16], 1.0);
+    for (int g = 1; g <= 4; ++g)
+        QVERIFY(!SysStr[g].isEmpty());
+    // Our own writer produces the shipped file byte for byte.
+    QVERIFY(SaveSettings().ok);
+    QCOMPARE(dir.bytes(QStringLiteral("sys.ini")), shipped);
+}
+
+QTEST_GUILESS_MAIN(TestSettings)
+#include "tst_settings.moc"

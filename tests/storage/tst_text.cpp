@@ -1,0 +1,132 @@
+// Number reading and display, rounding, and code page 932 fixed-width texts.
+#include "storage/text.h"
+
+#include <QtTest>
+
+class TestText : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void lenientValue_data();
+    void lenientValue();
+    void plainDecimal_data();
+    void plainDecimal();
+    void rounding();
+    void cp932Bytes();
+    void fixedWidthCut_data();
+    void fixedWidthCut();
+    void littleEndianFields();
+};
+
+void TestText::lenientValue_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("value");
+    QTest::newRow("plain") << "450" << 450.0;
+    QTest::newRow("leading blanks") << "   12" << 12.0;
+    QTest::newRow("trailing letters") << "12a" << 12.0;
+    QTest::newRow("letters only") << "abc" << 0.0;
+    QTest::newRow("empty") << "" << 0.0;
+    QTest::newRow("minus alone") << "-" << 0.0;
+    QTest::newRow("negative") << "-2" << -2.0;
+    QTest::newRow("no leading zero") << ".05" << 0.05;
+    QTest::newRow("exponent") << "5E-02" << 0.05;
+    QTest::newRow("exponent without digits") << "5E" << 5.0;
+    QTest::newRow("trailing period") << "3." << 3.0;
+    QTest::newRow("decimal") << "99.5" << 99.5;
+    QTest::newRow("date year") << "2026/03/07" << 2026.0;
+    QTest::newRow("leading zero") << "03" << 3.0;
+}
+
+void TestText::lenientValue()
+{
+    QFETCH(QString, text);
+    QFETCH(double, value);
+    QCOMPARE(val(text), value);
+}
+
+void TestText::plainDecimal_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("integer") << 120.0 << "120";
+    QTest::newRow("half") << 37.5 << "37.5";
+    QTest::newRow("small") << 0.05 << "0.05";
+    QTest::newRow("negative") << -300.0 << "-300";
+    QTest::newRow("zero") << 0.0 << "0";
+    QTest::newRow("negative zero") << -0.0 << "0";
+    QTest::newRow("sum noise") << 0.1 + 0.2 << "0.3";
+    QTest::newRow("large, no exponent") << 1e16 << "10000000000000000";
+    QTest::newRow("fifteen digits") << 123456789.123456789 << "123456789.123457";
+    QTest::newRow("tiny, no exponent") << 0.000001 << "0.000001";
+}
+
+void TestText::plainDecimal()
+{
+    QFETCH(double, value);
+    QFETCH(QString, text);
+    QCOMPARE(numText(value), text);
+}
+
+void TestText::rounding()
+{
+    QCOMPARE(roundHalfEven(2.5), 2.0);
+    QCOMPARE(roundHalfEven(3.5), 4.0);
+    QCOMPARE(roundHalfEven(-2.5), -2.0);
+    QCOMPARE(roundMoney(52.5), 53.0);
+    QCOMPARE(roundMoney(52.45 + 0.0), 52.0);
+    QCOMPARE(roundMoney(-5.25), -5.0);
+    QCOMPARE(roundMoney(-4.75 - 0.5 + 0.5), -5.0);
+    QVERIFY(fitsInt16(32767.4));
+    QVERIFY(fitsInt16(-32768.5)); // rounds to the even -32768
+    QVERIFY(!fitsInt16(32767.5)); // rounds to 32768
+    QVERIFY(!fitsInt16(-32769));
+    QCOMPARE(toInt16(40000), int16_t(32767)); // clamped, never undefined
+}
+
+void TestText::cp932Bytes()
+{
+    // The Windows extensions plain Shift_JIS lacks must keep their code page 932 bytes.
+    QCOMPARE(toCp932(u"①"), QByteArray("\x87\x40"));
+    QCOMPARE(toCp932(u"～"), QByteArray("\x81\x60"));
+    QCOMPARE(toCp932(u"髙"), QByteArray("\xFB\xFC"));
+    QCOMPARE(toCp932(u"晴れ"), QByteArray("\x90\xB0\x82\xEA"));
+    QCOMPARE(fromCp932(QByteArray("\x87\x40\x81\x60\xFB\xFC")), QStringLiteral("①～髙"));
+    QCOMPARE(fromCp932(QByteArray("abc ")), QStringLiteral("abc "));
+}
+
+void TestText::fixedWidthCut_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("padded") << "abc" << 6 << QByteArray("abc   ");
+    QTest::newRow("cut ascii") << "abcdefgh" << 6 << QByteArray("abcdef");
+    QTest::newRow("cut between kanji") << "晴れ晴れ" << 4 << QByteArray("\x90\xB0\x82\xEA");
+    QTest::newRow("half kanji dropped") << "a晴れ" << 4 << QByteArray("a\x90\xB0 ");
+    QTest::newRow("empty") << "" << 3 << QByteArray("   ");
+}
+
+void TestText::fixedWidthCut()
+{
+    QFETCH(QString, text);
+    QFETCH(int, width);
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(fixedText(text, width), bytes);
+}
+
+void TestText::littleEndianFields()
+{
+    char buf[8] = {};
+    putInt16(buf, -32768);
+    QCOMPARE(QByteArray(buf, 2), QByteArray("\x00\x80", 2));
+    QCOMPARE(getInt16(buf), int16_t(-32768));
+    putInt32(buf, 250);
+    QCOMPARE(QByteArray(buf, 4), QByteArray("\xFA\x00\x00\x00", 4));
+    putDouble(buf, 1.0);
+    QCOMPARE(QByteArray(buf, 8), QByteArray("\x00\x00\x00\x00\x00\x00\xF0\x3F", 8));
+    QCOMPARE(getDouble(buf), 1.0);
+}
+
+QTEST_GUILESS_MAIN(TestText)
+#include "tst_text.moc"
