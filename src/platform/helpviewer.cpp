@@ -183,7 +183,7 @@ QList<HelpTopic> ChmFile::contents() const
     int depth = 0;
     for (auto it = token.globalMatch(text); it.hasNext();) {
         const QRegularExpressionMatch m = it.next();
-        if (m.capturedLength(2) == 0 && !m.captured(0).startsWith(QStringLiteral("<object"), Qt::CaseInsensitive)) {
+        if (!m.captured(0).startsWith(QStringLiteral("<o"), Qt::CaseInsensitive)) {
             depth += m.captured(1).isEmpty() ? 1 : -1;
             continue;
         }
@@ -216,7 +216,11 @@ QUrl HelpBrowser::urlFor(const QString& path)
 {
     QUrl url;
     url.setScheme(QStringLiteral("chm"));
-    url.setPath(fromRoot(path));
+    // Contents entries may point into a page ("keys.html#f9").
+    const qsizetype hash = path.indexOf(u'#');
+    url.setPath(fromRoot(hash < 0 ? path : path.left(hash)));
+    if (hash >= 0)
+        url.setFragment(path.mid(hash + 1));
     return url;
 }
 
