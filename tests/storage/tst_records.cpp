@@ -18,6 +18,7 @@ private Q_SLOTS:
     void productSaveTouchesOnlyItsRecord();
     void productFileLengths_data();
     void productFileLengths();
+    void writePastPartRecord();
     void salesSlipFieldsAndLimits();
     void salesSlipNameCutAndReservedCarried();
     void salesSlipScan();
@@ -112,6 +113,23 @@ void TestRecords::productFileLengths()
     QCOMPARE(ProductTable[loaded + 1 <= 1000 ? loaded + 1 : 1000].SalePrice, loaded >= 1000 ? 1000.0 : 0.0);
     if (bytes == 768) // the missing half of record 2 reads as blank
         QCOMPARE(ProductTable[2].ProductName, QString(30, u' '));
+}
+
+void TestRecords::writePastPartRecord()
+{
+    // A file cut short in the middle of record 2: writing record 4 completes record 2 with the empty
+    // record's bytes and writes record 3 empty, instead of leaving zero bytes no writer made.
+    TestAppDir dir;
+    dir.writeBytes(QStringLiteral("syohin.dat"), QByteArray(768, 'x'));
+    ProductTable[4].ProductName = QStringLiteral("四");
+    QVERIFY(SaveProduct(4).ok);
+    const QByteArray file = dir.bytes(QStringLiteral("syohin.dat"));
+    QCOMPARE(file.size(), 2048);
+    QCOMPARE(file.left(768), QByteArray(768, 'x'));
+    QCOMPARE(file.mid(768, 24), QByteArray(24, '\0'));          // rest of record 2's reserved numbers
+    QCOMPARE(file.mid(1024, 36), QByteArray(36, ' '));           // record 3 texts blank
+    QCOMPARE(getDouble(file.constData() + 1024 + 36), 0.0);
+    QCOMPARE(file.mid(1536 + 6, 2), toCp932(u"四"));
 }
 
 void TestRecords::salesSlipFieldsAndLimits()
