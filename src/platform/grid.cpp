@@ -1,0 +1,194 @@
+// The grid control over a table model, so that lists of thousands of slips stay cheap to fill and show.
+#include "platform/grid.h"
+
+#include "platform/twips.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+
+GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent)
+{
+    m_cells.resize(1);
+}
+
+int GridModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : rows() - 1;
+}
+
+int GridModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : m_cols;
+}
+
+QVariant GridModel::data(const QModelIndex& index, int role) const
+{
+    const int row = index.row() + 1;
+    const int col = index.column();
+    if (!index.isValid() || !valid(row, col))
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole:
+        return m_cells[row][col];
+    case Qt::TextAlignmentRole: {
+        const auto it = m_alignments.constFind(col);
+        return it == m_alignments.cend() ? QVariant() : QVariant(int(*it | Qt::AlignVCenter));
+    }
+    case Qt::BackgroundRole: {
+        const auto it = m_backgrounds.constFind(key(row, col));
+        return it == m_backgrounds.cend() ? QVariant() : QVariant(*it);
+    }
+    default:
+        return {};
+    }
+}
+
+QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || (role != Qt::DisplayRole && role != Qt::AccessibleTextRole))
+        return {};
+    return valid(0, section) ? QVariant(m_cells[0][section]) : QVariant();
+}
+
+void GridModel::setRows(int newRows)
+{
+    newRows = std::max(newRows, 1);
+    beginResetModel();
+    const int old = rows();
+    m_cells.resize(newRows);
+    for (int r = old; r < newRows; ++r)
+        m_cells[r] = QStringList(m_cols, QString());
+    if (newRows < old)
+        m_backgrounds.removeIf([newRows](const auto& it) { return int(it.key() >> 32) >= newRows; });
+    endResetModel();
+}
+
+void GridModel::setCols(int newCols)
+{
+    newCols = std::max(newCols, 0);
+    beginResetModel();
+    for (QStringList& row : m_cells)
+        row.resize(newCols);
+    if (newCols < m_cols)
+        m_backgrounds.removeIf([newCols](const auto& it) { return int(it.key() & 0xffffffffu) >= newCols; });
+    m_cols = newCols;
+    endResetModel();
+}
+
+void GridModel::clearCells()
+{
+    beginResetModel();
+    for (QStringList& row : m_cells)
+        row = QStringList(m_cols, QString());
+    m_backgrounds.clear();
+    endResetModel();
+}
+
+QString GridModel::text(int row, int col) const
+{
+    return valid(row, col) ? m_cells[row][col] : QString();
+}
+
+void GridModel::setText(int row, int col, const QString& text)
+{
+    if (!valid(row, col))
+        return;
+    m_cells[row][col] = text;
+    notify(row, col, col);
+}
+
+void GridModel::setRowTexts(int row, const QStringList& texts)
+{
+    if (!valid(row, 0))
+        return;
+    const int n = std::min<int>(int(texts.size()), m_cols);
+    for (int c = 0; c < n; ++c)
+        m_cells[row][c] = texts[c];
+    if (n > 0)
+        notify(row, 0, n - 1);
+}
+
+QColor GridModel::cellBackground(int row, int col) const
+{
+    return m_backgrounds.value(key(row, col));
+}
+
+void GridModel::setCellBackground(int row, int col, const QColor& colour)
+{
+    if (!valid(row, col))
+        return;
+    if (colour.isValid())
+        m_backgrounds.insert(key(row, col), colour);
+    else
+        m_backgrounds.remove(key(row, col));
+    notify(row, col, col);
+}
+
+void GridModel::setColAlignment(int col, Qt::Alignment alignment)
+{
+    m_alignments.insert(col, alignment);
+    if (rows() > 1 && col >= 0 && col < m_cols)
+        Q_EMIT dataChanged(index(0, col), index(rows() - 2, col));
+}
+
+void GridModel::notify(int row, int firstCol, int lastCol)
+{
+    if (row == 0)
+        Q_EMIT headerDataChanged(Qt::Horizontal, firstCol, lastCol);
+    else
+        Q_EMIT dataChanged(index(row - 1, firstCol), index(row - 1, lastCol));
+}
+
+Grid::Grid(QWidget* parent) : QTableView(parent), m_model(new GridModel(this))
+{
+    setModel(m_model);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTabKeyNavigation(false);
+    setWordWrap(false);
+    verticalHeader()->hide();
+    // Every row has the same height; fixed sizes keep the view from measuring thousands of rows.
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    connect(this, &QTableView::clicked, this,
+            [this](const QModelIndex& index) { Q_EMIT cellClicked(index.row() + 1, index.column()); });
+}
+
+void Grid::setCols(int cols)
+{
+    m_model->setCols(cols);
+}
+
+void Grid::setColWidthTwips(int col, int widthTwips)
+{
+    setColumnWidth(col, twips(widthTwips));
+}
+
+int Grid::currentRow() const
+{
+    const QModelIndex index = currentIndex();
+    return index.isValid() ? index.row() + 1 : 0;
+}
+
+void Grid::setCurrentRow(int row)
+{
+    const QModelIndex index = m_model->index(row - 1, 0);
+    if (!index.isValid())
+        return;
+    setCurrentIndex(index);
+    scrollTo(index);
+}
+
+void Grid::keyPressEvent(QKeyEvent* event)
+{
+    event->ignore();
+    Q_EMIT keyPressed(event);
+    if (event->isAccepted())
+        return;
+    QTableView::keyPressEvent(event);
+}

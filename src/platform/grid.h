@@ -1,0 +1,95 @@
+// The grid control: rows and columns of text with a fixed header row 0, column widths in twips, cell colours.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QTableView>
+
+// The cells behind a Grid. Row 0 is the header and is shown by the view's header, so that it stays in place
+// while the data rows scroll; model row r holds grid row r + 1.
+class GridModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    explicit GridModel(QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // Grid rows including the header row; at least 1. Changing either count keeps what still fits.
+    int rows() const { return int(m_cells.size()); }
+    int cols() const { return m_cols; }
+    void setRows(int rows);
+    void setCols(int cols);
+    // Empties every cell and colour; the counts stay.
+    void clearCells();
+
+    QString text(int row, int col) const;
+    void setText(int row, int col, const QString& text);
+    // Sets the cells of one row from column 0 on, with a single change notification.
+    void setRowTexts(int row, const QStringList& texts);
+    QColor cellBackground(int row, int col) const;
+    void setCellBackground(int row, int col, const QColor& colour);
+    void setColAlignment(int col, Qt::Alignment alignment);
+
+private:
+    bool valid(int row, int col) const { return row >= 0 && row < rows() && col >= 0 && col < m_cols; }
+    static quint64 key(int row, int col) { return (quint64(quint32(row)) << 32) | quint32(col); }
+    void notify(int row, int firstCol, int lastCol);
+
+    QList<QStringList> m_cells;           // one list per grid row, m_cols long
+    QHash<quint64, QColor> m_backgrounds; // few cells are coloured
+    QHash<int, Qt::Alignment> m_alignments;
+    int m_cols = 0;
+};
+
+class Grid : public QTableView
+{
+    Q_OBJECT
+
+public:
+    explicit Grid(QWidget* parent = nullptr);
+
+    int rows() const { return m_model->rows(); }
+    int cols() const { return m_model->cols(); }
+    void setRows(int rows) { m_model->setRows(rows); }
+    void setCols(int cols);
+    // Empties every cell, the header row included.
+    void clear() { m_model->clearCells(); }
+
+    QString text(int row, int col) const { return m_model->text(row, col); }
+    void setText(int row, int col, const QString& text) { m_model->setText(row, col, text); }
+    void setRowTexts(int row, const QStringList& texts) { m_model->setRowTexts(row, texts); }
+    void setColWidthTwips(int col, int widthTwips);
+    QColor cellBackground(int row, int col) const { return m_model->cellBackground(row, col); }
+    void setCellBackground(int row, int col, const QColor& colour) { m_model->setCellBackground(row, col, colour); }
+    // Alignment of a column's data cells (the header stays centred).
+    void setColAlignment(int col, Qt::Alignment alignment) { m_model->setColAlignment(col, alignment); }
+
+    // The data row (1 ..) that has the keyboard's current cell, or 0 when there is none.
+    int currentRow() const;
+    // Makes `row` (1 ..) current and scrolls it into view.
+    void setCurrentRow(int row);
+
+    GridModel* model() const { return m_model; }
+
+Q_SIGNALS:
+    // A data row was clicked with the mouse; row is the grid row (1 ..), col the column.
+    void cellClicked(int row, int col);
+    // Every key typed while the grid has the focus, before the grid moves its current cell. Set
+    // `event->accept()` in a slot to keep the grid from acting on it.
+    void keyPressed(QKeyEvent* event);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    GridModel* m_model;
+};

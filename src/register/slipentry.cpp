@@ -1,0 +1,260 @@
+// Sales slip arithmetic, checks, saving, deletion and month lists for the register window.
+#include "register/slipentry.h"
+
+#include "storage/products.h"
+#include "storage/settings.h"
+#include "storage/text.h"
+
+#include <QFile>
+#include <cmath>
+
+namespace {
+
+const QString Weathers[] = {QStringLiteral("晴れ"), QStringLiteral("雨"), QStringLiteral("曇り"), QStringLiteral("雪"),
+                            QStringLiteral("台風")};
+
+bool validProduct(int n)
+{
+    return n >= 1 && n <= MaxProductEntries;
+}
+
+// A message for a value that does not fit its 16-bit field, or an empty text when it fits.
+QString int16Problem(int line, const QString& field, double value)
+{
+    if (fitsInt16(value))
+        return {};
+    const QString how = value < 0 ? QStringLiteral("小さすぎます") : QStringLiteral("大きすぎます");
+    return QStringLiteral("%1 行目の%2が%3（-32768～32767）。").arg(line).arg(field, how);
+}
+
+} // namespace
+
+bool codeTextKept(QStringView text)
+{
+    const double v = val(text);
+    return v != 0 && v <= HighestProductNo;
+}
+
+QString quantityText(const QString& text)
+{
+    const double v = val(text);
+    if (v == 0)
+        return text;
+    const QString plain = numText(v);
+    return plain == text ? text : plain;
+}
+
+QString productListEntry(int productNo, const QString& name)
+{
+    return QString::number(productNo).leftJustified(5, u' ') + QStringLiteral(" - ") +
+           name.leftJustified(20, u' ', true);
+}
+
+double slipTotal(const QStringList& amounts)
+{
+    double total = 0;
+    for (const QString& a : amounts)
+        total = total + val(a);
+    return total;
+}
+
+double containedTax(double total, double rate)
+{
+    return std::floor(total * rate + 0.5);
+}
+
+QString changeText(double tender, double total)
+{
+    const double change = tender - total;
+    return change < 0 ? QStringLiteral("-----") : numText(change);
+}
+
+QString weatherName(double code)
+{
+    for (int i = 1; i <= 5; ++i)
+        if (code == i)
+            return Weathers[i - 1];
+    return {};
+}
+
+int weatherCode(const QString& storedName)
+{
+    QString name = storedName;
+    while (name.endsWith(u' '))
+        name.chop(1);
+    for (int i = 1; i <= 5; ++i)
+        if (name == Weathers[i - 1])
+            return i;
+    return 0;
+}
+
+Result buildSlip(const EntryTexts& entry, bool taxOn, double taxRate, SalesSlipRecord& slip, QList<StockChange>& taken)
+{
+    const double slipNo = val(entry.slipNo);
+    if (!fitsInt32(slipNo))
+        return Result::failure(QStringLiteral("伝票番号が大きすぎます。"));
+    for (int k = 1; k <= SlipLineCount; ++k) {
+        const EntryLine& line = entry.line[k];
+        for (const QString& problem : {int16Problem(k, QStringLiteral("商品番号"), val(line.code)),
+                                       int16Problem(k, QStringLiteral("単価"), val(line.price)),
+                                       int16Problem(k, QStringLiteral("数量"), val(line.qty))})
+            if (!problem.isEmpty())
+                return Result::failure(problem);
+    }
+
+    taken.clear();
+    slip.Date = entry.date;
+    slip.Time = entry.time;
+    slip.Weather = weatherName(val(entry.weather));
+    slip.SlipNo = toInt32(slipNo);
+    for (int k = 1; k <= SlipLineCount; ++k) {
+        const EntryLine& line = entry.line[k];
+        SalesSlipLine& out = slip.Line[k];
+        out.ProductNo = toInt16(val(line.code));
+        out.ProductName = line.name;
+        out.UnitPrice = toInt16(val(line.price));
+        out.Qty = toInt16(val(line.qty));
+        out.Amount = val(line.amount);
+        if (out.ProductNo == 0 || !validProduct(out.ProductNo))
+            continue;
+        // The typed quantity, not the rounded one, is what leaves the shelf.
+        const double qty = val(line.qty);
+        for (int j = 1; j <= 5; ++j) {
+            const ComponentSlot& slot = ProductTable[out.ProductNo].Slot[j];
+            if (slot.ComponentItemNo != 0)
+                taken << StockChange{slot.ComponentItemNo, -(qty * slot.ComponentQty)};
+        }
+    }
+    const double total = val(entry.total);
+    slip.Subtotal = total;
+    slip.Tax = taxOn ? containedTax(total, taxRate) : 0;
+    slip.Total = total;
+    slip.Deleted = 0;
+    return Result::success();
+}
+
+void addStockTaken(const SalesSlipRecord& slip, StockRestoreTable& restore)
+{
+    for (int k = 1; k <= SlipLineCount; ++k) {
+        const SalesSlipLine& line = slip.Line[k];
+        if (line.ProductNo == 0 || !validProduct(line.ProductNo))
+            continue;
+        for (int j = 1; j <= 5; ++j) {
+            const ComponentSlot& slot = ProductTable[line.ProductNo].Slot[j];
+            if (slot.ComponentItemNo >= 1 && slot.ComponentItemNo <= PurchaseItemCount)
+                restore[slot.ComponentItemNo] += line.Qty * slot.ComponentQty;
+        }
+    }
+}
+
+namespace {
+
+// The stock changes of a save: what the new lines take, then what the recalled version gave back.
+QList<StockChange> withRestore(QList<StockChange> changes, const StockRestoreTable& restore)
+{
+    for (int i = 1; i <= PurchaseItemCount; ++i)
+        if (restore[i] != 0)
+            changes << StockChange{i, restore[i]};
+    return changes;
+}
+
+// Opens zaiko.dat once before anything is written, so that an unwritable stock file refuses the save
+// instead of leaving a stored slip whose stock was never taken.
+Result checkStockFileWritable()
+{
+    QFile file(dataPath(QStringLiteral("zaiko.dat")));
+    if (!file.open(QIODevice::ReadWrite))
+        return Result::failure(QStringLiteral("zaiko.dat に書き込めません（%1）。").arg(file.errorString()));
+    return Result::success();
+}
+
+Result writeSlip(qint64 n)
+{
+    SalesSlipFile file;
+    if (Result r = file.open(); !r)
+        return r;
+    if (!file.write(n, WorkingSlip))
+        return Result::failure(file.errorMessage());
+    return file.close();
+}
+
+} // namespace
+
+SaveOutcome saveSale(const EntryTexts& entry, bool correction, StockRestoreTable& restore)
+{
+    SaveOutcome outcome;
+    QList<StockChange> taken;
+    if (Result r = buildSlip(entry, SysNum[16] == 1, SysNum[11], WorkingSlip, taken); !r) {
+        outcome.error = r.error;
+        return outcome;
+    }
+    const double number = correction ? val(entry.slipNo) : SysNum[2];
+    if (!fitsInt32(number) || toInt32(number) < 1) {
+        outcome.error = QStringLiteral("伝票番号 %1 には保存できません。").arg(numText(number));
+        return outcome;
+    }
+    outcome.slipNo = toInt32(number);
+
+    const QString notSaved = QStringLiteral("伝票は保存されていません。\n");
+    if (Result r = checkStockFileWritable(); !r) {
+        outcome.error = notSaved + r.error;
+        return outcome;
+    }
+    // The slip reaches the disk before the counter moves past it; a failure up to the saved counter leaves
+    // the entry on screen and the next try writes the same record again.
+    if (Result r = writeSlip(outcome.slipNo); !r) {
+        outcome.error = notSaved + r.error;
+        return outcome;
+    }
+    if (!correction) {
+        SysNum[2] = SysNum[2] + 1;
+        if (Result r = SaveSettings(); !r) {
+            SysNum[2] = SysNum[2] - 1;
+            outcome.error = notSaved + r.error;
+            return outcome;
+        }
+    }
+    outcome.saved = true;
+
+    // Stock changes come last: they run after the slip is stored, so a failed write never gives stock
+    // back twice or takes it out for a slip that does not exist.
+    const Result stock = ApplyStockChanges(withRestore(taken, restore));
+    restore.fill(0);
+    if (!stock)
+        outcome.error = QStringLiteral("伝票 %1 は保存しましたが、在庫を更新できませんでした。\n%2")
+                            .arg(outcome.slipNo)
+                            .arg(stock.error);
+    return outcome;
+}
+
+Result deleteSale(qint64 n, StockRestoreTable& restore)
+{
+    {
+        SalesSlipFile file;
+        if (Result r = file.open(); !r)
+            return r;
+        if (!file.read(n, WorkingSlip))
+            return Result::failure(file.errorMessage());
+        WorkingSlip.Deleted = 1;
+        if (!file.write(n, WorkingSlip))
+            return Result::failure(file.errorMessage());
+        if (Result r = file.close(); !r)
+            return r;
+    }
+    const Result stock = ApplyStockChanges(withRestore({}, restore));
+    restore.fill(0);
+    if (!stock)
+        return Result::failure(
+            QStringLiteral("伝票 %1 は削除しましたが、在庫を戻せませんでした。\n%2").arg(n).arg(stock.error));
+    return Result::success();
+}
+
+Result findSlips(double year, double month, qint64 lastSlip, QList<SlipListRow>& rows)
+{
+    rows.clear();
+    return ScanSalesSlips(1, lastSlip, [&](qint64 n, const SlipView& view) {
+        if (view.year() == year && view.month() == month)
+            rows.append(SlipListRow{n, view.date(), view.time(), view.total(), view.deleted()});
+        return true;
+    });
+}

@@ -1,0 +1,92 @@
+// The register's arithmetic, checks and file work on a sales slip, apart from any widget.
+#pragma once
+
+#include "storage/purchaseitem.h"
+#include "storage/result.h"
+#include "storage/salesslip.h"
+
+#include <QList>
+#include <QString>
+#include <array>
+
+constexpr int SlipLineCount = 10;
+constexpr int HighestProductNo = 400;
+
+// The texts of one slip line as the cashier sees them.
+struct EntryLine
+{
+    QString code;
+    QString name;
+    QString price;
+    QString qty;
+    QString amount;
+};
+
+// The texts of the entry area that a saved slip is made of.
+struct EntryTexts
+{
+    QString date;
+    QString time;
+    QString weather; // the weather code field
+    QString slipNo;
+    QString total;
+    EntryLine line[SlipLineCount + 1]; // lines 1 to 10; 0 unused
+};
+
+// Stock a recalled slip took out, per purchase item 1 to 400, to be given back when it is rewritten or deleted.
+using StockRestoreTable = std::array<double, PurchaseItemCount + 1>;
+
+// The code field keeps only texts whose value is a product number 1 to 400.
+bool codeTextKept(QStringView text);
+// What the quantity field shows after `text` was typed: a non-zero value in its plain form, anything else as is.
+QString quantityText(const QString& text);
+// One entry of a product list: the number left-aligned in 5 characters, " - ", the name cut or padded to 20.
+QString productListEntry(int productNo, const QString& name);
+
+// The sum of the line amounts (empty fields count 0).
+double slipTotal(const QStringList& amounts);
+// The consumption tax contained in a total: floor(total x rate + 0.5).
+double containedTax(double total, double rate);
+// The change for `tender`, or "-----" when the total is more than the tender.
+QString changeText(double tender, double total);
+
+// Weather code 1 to 5 and its stored name; other codes store a blank field, unknown names give 0.
+QString weatherName(double code);
+int weatherCode(const QString& storedName);
+
+// Fills `slip` from the entry and lists the stock each line takes out, one change per used component slot.
+// Every line is checked first: a product number, unit price or quantity that does not fit its 16-bit field
+// fails with a message naming the line and field, and leaves `slip` untouched.
+Result buildSlip(const EntryTexts& entry, bool taxOn, double taxRate, SalesSlipRecord& slip, QList<StockChange>& taken);
+
+// Adds what stored slip `slip` took out of stock to `restore`, by the products' composition as it is now.
+void addStockTaken(const SalesSlipRecord& slip, StockRestoreTable& restore);
+
+// The outcome of saving: `saved` tells whether the slip is stored (and the entry may be cleared); `error`
+// is a message for the user, which a saved slip may also carry when its stock could not be changed.
+struct SaveOutcome
+{
+    bool saved = false;
+    qint64 slipNo = 0;
+    QString error;
+};
+
+// Saves the entry as a new slip (record SysNum[2], then SysNum[2] + 1 and the settings saved) or, in
+// correction, under its own number; then takes its stock out and gives `restore` back, which is zeroed.
+SaveOutcome saveSale(const EntryTexts& entry, bool correction, StockRestoreTable& restore);
+
+// Marks slip n deleted and gives `restore` back; `restore` is zeroed once the slip is marked.
+Result deleteSale(qint64 n, StockRestoreTable& restore);
+
+// One row of the slip list.
+struct SlipListRow
+{
+    qint64 slipNo = 0;
+    QString date;
+    QString time;
+    double total = 0;
+    bool deleted = false;
+};
+
+// The slips 1 .. lastSlip whose date lies in the given year and month, compared by numeric value.
+Result findSlips(double year, double month, qint64 lastSlip, QList<SlipListRow>& rows);

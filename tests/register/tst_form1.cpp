@@ -1,0 +1,845 @@
+// The register window driven with the keys a cashier presses, checked against the files on disk.
+#include "../common/testutil.h"
+
+#include "platform/grid.h"
+#include "platform/messagebox.h"
+#include "platform/tabstrip.h"
+#include "platform/twips.h"
+#include "register/form1.h"
+#include "storage/products.h"
+#include "storage/purchaseitem.h"
+#include "storage/salesslip.h"
+#include "storage/settings.h"
+#include "storage/text.h"
+
+#include <QComboBox>
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+
+const QColor LightGreen(0, 255, 0);
+const QColor White(255, 255, 255);
+
+struct Use
+{
+    int item;
+    double qty;
+};
+
+void setProduct(int n, const QString& name, double price, const QList<Use>& uses = {})
+{
+    ClearProduct(n);
+    ProductTable[n].ProductName = name.leftJustified(30, u' ');
+    ProductTable[n].SalePrice = price;
+    int j = 1;
+    for (const Use& u : uses) {
+        ProductTable[n].Slot[j].ComponentItemNo = int16_t(u.item);
+        ProductTable[n].Slot[j].ComponentQty = u.qty;
+        ++j;
+    }
+}
+
+void setStock(int item, double qty)
+{
+    CurrentPurchaseItem = PurchaseItem{};
+    CurrentPurchaseItem.Name = QStringLiteral("部品%1").arg(item);
+    CurrentPurchaseItem.StockQty = qty;
+    QVERIFY(SavePurchaseItem(int16_t(item)));
+}
+
+// A slip stored the way the register stores one: item `product` x qty on line 1.
+void storeSlip(qint64 n, const QString& date, int product, int qty, double price, bool deleted = false,
+               const QString& weather = QString())
+{
+    WorkingSlip = SalesSlipRecord();
+    WorkingSlip.Date = date;
+    WorkingSlip.Time = QStringLiteral("10:00:00");
+    WorkingSlip.Weather = weather;
+    WorkingSlip.SlipNo = int32_t(n);
+    if (product) {
+        WorkingSlip.Line[1].ProductNo = int16_t(product);
+        WorkingSlip.Line[1].ProductName = ProductTable[product].ProductName;
+        WorkingSlip.Line[1].UnitPrice = int16_t(price);
+        WorkingSlip.Line[1].Qty = int16_t(qty);
+        WorkingSlip.Line[1].Amount = price * qty;
+    }
+    WorkingSlip.Subtotal = WorkingSlip.Total = price * qty;
+    WorkingSlip.Deleted = deleted ? 1 : 0;
+    QVERIFY(WriteSalesSlip(n));
+}
+
+QByteArray record(const QByteArray& file, qint64 n, int size)
+{
+    return file.mid((n - 1) * size, size);
+}
+int16_t i16(const QByteArray& r, int at)
+{
+    return getInt16(r.constData() + at);
+}
+int32_t i32(const QByteArray& r, int at)
+{
+    return getInt32(r.constData() + at);
+}
+double f64(const QByteArray& r, int at)
+{
+    return getDouble(r.constData() + at);
+}
+QString txt(const QByteArray& r, int at, int width)
+{
+    return fromCp932(r.mid(at, width));
+}
+
+} // namespace
+
+class TestForm1 : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestAppDir> m_dir;
+    Form1* m_form = nullptr;
+
+    Form1* openForm()
+    {
+        m_form = new Form1;
+        m_form->show();
+        m_form->activateWindow();
+        if (!QTest::qWaitForWindowActive(m_form))
+            qWarning("register window not active");
+        return m_form;
+    }
+    template <typename T = QLineEdit> T* w(const QString& name) const
+    {
+        T* found = m_form->findChild<T*>(name);
+        if (!found)
+            qWarning("no control %s", qPrintable(name));
+        return found;
+    }
+    QString text(const QString& name) const { return w(name)->text(); }
+    QWidget* focused() const { return QApplication::focusWidget(); }
+    QString focusedName() const { return focused() ? focused()->objectName() : QString(); }
+    // Typing and keys go wherever the focus is, as at the counter.
+    void type(const QString& keys) { QTest::keyClicks(focused(), keys); }
+    void press(Qt::Key key) { QTest::keyClick(focused(), key); }
+    void focusOn(const QString& name)
+    {
+        w<QWidget>(name)->setFocus();
+        QTRY_COMPARE(focusedName(), name);
+    }
+    // Code, Enter, quantity, Enter on the line that has the focus.
+    void sell(int product, const QString& qty)
+    {
+        type(QString::number(product));
+        press(Qt::Key_Return);
+        type(qty);
+        press(Qt::Key_Return);
+    }
+    double stock(int item) const { return f64(record(m_dir->bytes("zaiko.dat"), item, 128), 44); }
+    QByteArray slip(qint64 n) const { return record(m_dir->bytes("reg.dat"), n, 1024); }
+    void clickSlipRow(qint64 slipNo)
+    {
+        auto* grid = w<Grid>("MSFlexGrid1");
+        const int row = int(m_form->gridSlipNos().indexOf(slipNo));
+        QVERIFY2(row >= 1, "slip not listed");
+        grid->setCurrentRow(row);
+        const QRect cell = grid->visualRect(grid->model()->index(row - 1, 0));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+    }
+    // The recall panel for a month, opened with F9 from the code field of line 1.
+    void openMonth(const QString& year, const QString& month)
+    {
+        w<QComboBox>("Combo1")->setEditText(year);
+        w<QComboBox>("Combo2")->setEditText(month);
+        focusOn("Text8_1");
+        press(Qt::Key_F9);
+        QVERIFY(m_form->recallPanelOpen());
+    }
+
+private Q_SLOTS:
+    void initTestCase() { MessageBox::enableTestMode(); }
+
+    void init()
+    {
+        m_dir = std::make_unique<TestAppDir>();
+        SysNum[11] = 0.05;
+        setProduct(1, QStringLiteral("りんご"), 150);
+        setProduct(5, QStringLiteral("セットA"), 350, {{12, 2}, {30, 1}});
+        setProduct(7, QStringLiteral("部品売り"), 200, {{12, 1}});
+        setStock(12, 100);
+        setStock(30, 50);
+        MessageBox::takeShown();
+    }
+
+    void cleanup()
+    {
+        delete m_form;
+        m_form = nullptr;
+        m_dir.reset();
+    }
+
+    void startState_data()
+    {
+        QTest::addColumn<double>("taxSwitch");
+        QTest::addColumn<QString>("taxCaption");
+        QTest::addColumn<QString>("taxText");
+        QTest::addColumn<bool>("taxInBox");
+        QTest::newRow("tax on") << 1.0 << QStringLiteral("内消費税等") << QStringLiteral("0") << true;
+        QTest::newRow("tax off") << 0.0 << QString() << QString() << false;
+    }
+    void startState()
+    {
+        QFETCH(double, taxSwitch);
+        SysNum[16] = taxSwitch;
+        SysNum[2] = 42;
+        setProduct(101, QStringLiteral("とても長い名前の商品ですよ本当に長いですよね"), 10);
+        openForm();
+
+        QCOMPARE(m_form->size(), QSize(twips(15240), twips(10890)));
+        QCOMPARE(text("Text13"), QStringLiteral("42"));
+        for (const char* name : {"Text3", "Text4", "Text5", "Text6", "Text12"})
+            QCOMPARE(text(name), QStringLiteral("0"));
+        QCOMPARE(text("Text15"), QStringLiteral("1"));
+        QCOMPARE(text("Text1"), QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
+        QVERIFY(!w("Text1")->isEnabled());
+        QVERIFY(QTime::fromString(text("Text2"), QStringLiteral("hh:mm:ss")).isValid());
+        QCOMPARE(text("Text8_0"), QStringLiteral("コード"));
+        QCOMPARE(text("Text7_10"), QStringLiteral("10"));
+        QCOMPARE(w<QPushButton>("Command2")->text(), QStringLiteral("登録（F12）"));
+        QCOMPARE(w<QPushButton>("Command17")->text(), QStringLiteral("データ管理"));
+        QCOMPARE(w("Text10_3")->accessibleName(), QStringLiteral("数量 3"));
+
+        QFETCH(QString, taxCaption);
+        QFETCH(QString, taxText);
+        QFETCH(bool, taxInBox);
+        QCOMPARE(w<QLabel>("Label10")->text(), taxCaption);
+        QCOMPARE(text("Text17"), taxText);
+        QCOMPARE(w("Text17")->geometry().top() < w<QWidget>("Picture1")->height(), taxInBox);
+
+        auto* tabs = w<TabStrip>("SSTab1");
+        QCOMPARE(tabs->selectedTab(), 0);
+        QCOMPARE(tabs->caption(0), SysStr[1]);
+        QCOMPARE(tabs->caption(3), SysStr[4]);
+        auto* list1 = w<QListWidget>("List1");
+        QCOMPARE(list1->count(), 100);
+        QCOMPARE(list1->item(0)->text(), QStringLiteral("1     - りんご") + QString(17, u' '));
+        QCOMPARE(w<QListWidget>("List2")->item(0)->text(),
+                 QStringLiteral("101   - とても長い名前の商品ですよ本当に長いです"));
+        QCOMPARE(w<QListWidget>("List4")->item(99)->text().left(8), QStringLiteral("400   - "));
+
+        QVERIFY(!m_form->recallPanelOpen());
+        QTRY_COMPARE(focusedName(), QStringLiteral("Text8_1"));
+        QCOMPARE(w("Text7_1")->palette().color(QPalette::Base), LightGreen);
+        QCOMPARE(w("Text7_2")->palette().color(QPalette::Base), White);
+    }
+
+    void codeField_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("40") << "40"
+                            << "40";
+        QTest::newRow("401 empties") << "401"
+                                     << "";
+        QTest::newRow("400 stays") << "400"
+                                   << "400";
+        QTest::newRow("zero") << "0"
+                              << "";
+        QTest::newRow("minus") << "-"
+                               << "";
+        QTest::newRow("letters") << "abc"
+                                 << "";
+        QTest::newRow("digits then letter") << "12a"
+                                            << "12a";
+    }
+    void codeField()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        openForm();
+        type(typed);
+        QCOMPARE(text("Text8_1"), shown);
+    }
+
+    void quantityField_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("letter dropped") << "2x"
+                                        << "2";
+        QTest::newRow("leading zero") << "05"
+                                      << "5";
+        QTest::newRow("trailing period") << "2."
+                                         << "2";
+        QTest::newRow("negative") << "-2"
+                                  << "-2";
+        QTest::newRow("minus alone") << "-"
+                                     << "-";
+        QTest::newRow("zero stays") << "0"
+                                    << "0";
+    }
+    void quantityField()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        openForm();
+        type("1");
+        press(Qt::Key_Return);
+        QCOMPARE(focusedName(), QStringLiteral("Text10_1"));
+        type(typed);
+        QCOMPARE(text("Text10_1"), shown);
+    }
+
+    void lineTotals_data()
+    {
+        QTest::addColumn<double>("price");
+        QTest::addColumn<QString>("qty");
+        QTest::addColumn<QString>("amount");
+        QTest::addColumn<QString>("tax");
+        QTest::addColumn<QStringList>("change");
+        QTest::newRow("150 x 3") << 150.0 << "3"
+                                 << "450"
+                                 << "23" << QStringList{"9550", "4550", "550", "50"};
+        QTest::newRow("99.5 x 3") << 99.5 << "3"
+                                  << "298.5"
+                                  << "15" << QStringList{"9701.5", "4701.5", "701.5", "201.5"};
+        QTest::newRow("1050 tax 53") << 1050.0 << "1"
+                                     << "1050"
+                                     << "53" << QStringList{"8950", "3950", "-----", "-----"};
+        QTest::newRow("1049 tax 52") << 1049.0 << "1"
+                                     << "1049"
+                                     << "52" << QStringList{"8951", "3951", "-----", "-----"};
+        QTest::newRow("10450") << 10450.0 << "1"
+                               << "10450"
+                               << "523" << QStringList{"-----", "-----", "-----", "-----"};
+        QTest::newRow("700") << 700.0 << "1"
+                             << "700"
+                             << "35" << QStringList{"9300", "4300", "300", "-----"};
+        QTest::newRow("exactly 500") << 500.0 << "1"
+                                     << "500"
+                                     << "25" << QStringList{"9500", "4500", "500", "0"};
+        QTest::newRow("return") << 150.0 << "-2"
+                                << "-300"
+                                << "-15" << QStringList{"10300", "5300", "1300", "800"};
+        QTest::newRow("return -105") << 105.0 << "-1"
+                                     << "-105"
+                                     << "-5" << QStringList{"10105", "5105", "1105", "605"};
+    }
+    void lineTotals()
+    {
+        QFETCH(double, price);
+        QFETCH(QString, qty);
+        setProduct(1, QStringLiteral("品"), price);
+        openForm();
+        sell(1, qty);
+        QTEST(text("Text11_1"), "amount");
+        QTEST(text("Text3"), "amount");
+        QTEST(text("Text17"), "tax");
+        QTEST((QStringList{text("Text4"), text("Text5"), text("Text6"), text("Text12")}), "change");
+        QTRY_COMPARE(focusedName(), QStringLiteral("Text8_2"));
+        QCOMPARE(w("Text7_2")->palette().color(QPalette::Base), LightGreen);
+        QCOMPARE(w("Text7_1")->palette().color(QPalette::Base), White);
+    }
+
+    void totalsAddUpLinesAndStayUntilEnter()
+    {
+        openForm();
+        sell(1, "2"); // 300
+        sell(5, "1"); // 350
+        QCOMPARE(text("Text3"), QStringLiteral("650"));
+        focusOn("Text10_1");
+        type("5"); // replaces the selected 2; the totals wait for Enter
+        QCOMPARE(text("Text3"), QStringLiteral("650"));
+        press(Qt::Key_Return);
+        QCOMPARE(text("Text11_1"), QStringLiteral("750"));
+        QCOMPARE(text("Text3"), QStringLiteral("1100"));
+    }
+
+    void codeEnterBoundedByProductCount()
+    {
+        SysNum[6] = 300;
+        setProduct(250, QStringLiteral("二百五十"), 250);
+        setProduct(350, QStringLiteral("三百五十"), 350);
+        openForm();
+        type("350");
+        press(Qt::Key_Return);
+        QCOMPARE(focusedName(), QStringLiteral("Text8_1"));
+        QVERIFY(text("Text14_1").isEmpty());
+        press(Qt::Key_Backspace);
+        press(Qt::Key_Backspace);
+        press(Qt::Key_Backspace);
+        type("250");
+        press(Qt::Key_Return);
+        QCOMPARE(text("Text9_1"), QStringLiteral("250"));
+        QVERIFY(text("Text14_1").startsWith(QStringLiteral("二百五十")));
+        QTRY_COMPARE(focusedName(), QStringLiteral("Text10_1"));
+    }
+
+    void movementKeys_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("to");
+        QTest::newRow("up on line 1") << "Text8_1" << int(Qt::Key_Up) << "Text8_1";
+        QTest::newRow("down on line 10") << "Text8_10" << int(Qt::Key_Down) << "Text8_10";
+        QTest::newRow("code up") << "Text8_3" << int(Qt::Key_Up) << "Text8_2";
+        QTest::newRow("code down") << "Text8_3" << int(Qt::Key_Down) << "Text8_4";
+        QTest::newRow("quantity up on line 1") << "Text10_1" << int(Qt::Key_Up) << "Text8_1";
+        QTest::newRow("quantity down on line 10") << "Text10_10" << int(Qt::Key_Down) << "Text8_10";
+        QTest::newRow("quantity down") << "Text10_4" << int(Qt::Key_Down) << "Text8_5";
+        QTest::newRow("quantity left") << "Text10_4" << int(Qt::Key_Left) << "Text8_4";
+        QTest::newRow("home from code") << "Text8_6" << int(Qt::Key_Home) << "Text8_1";
+        QTest::newRow("home from quantity") << "Text10_6" << int(Qt::Key_Home) << "Text8_1";
+        QTest::newRow("home from weather") << "Text15" << int(Qt::Key_Home) << "Text8_1";
+        QTest::newRow("F6 to weather") << "Text8_2" << int(Qt::Key_F6) << "Text15";
+        QTest::newRow("enter on line 10 stays") << "Text10_10" << int(Qt::Key_Return) << "Text10_10";
+    }
+    void movementKeys()
+    {
+        QFETCH(QString, from);
+        QFETCH(int, key);
+        QFETCH(QString, to);
+        openForm();
+        focusOn(from);
+        press(Qt::Key(key));
+        QTRY_COMPARE(focusedName(), to);
+        for (int k = 1; k <= 10; ++k) {
+            const bool lit = to == QStringLiteral("Text8_%1").arg(k) || to == QStringLiteral("Text10_%1").arg(k);
+            QCOMPARE(w(QStringLiteral("Text7_%1").arg(k))->palette().color(QPalette::Base), lit ? LightGreen : White);
+        }
+    }
+
+    void listKeys()
+    {
+        openForm();
+        auto* tabs = w<TabStrip>("SSTab1");
+        const Qt::Key fkeys[] = {Qt::Key_F1, Qt::Key_F2, Qt::Key_F3, Qt::Key_F4};
+        for (int i : {2, 1, 3, 0}) {
+            press(fkeys[i]);
+            QCOMPARE(tabs->selectedTab(), i);
+        }
+        focusOn("Text10_2");
+        press(Qt::Key_F3);
+        QCOMPARE(tabs->selectedTab(), 2);
+        focusOn("Text8_1");
+        press(Qt::Key_PageDown);
+        for (const char* list : {"List1", "List2", "List3", "List4"})
+            QCOMPARE(w<QListWidget>(list)->currentRow(), 99);
+        press(Qt::Key_PageUp);
+        for (const char* list : {"List1", "List2", "List3", "List4"})
+            QCOMPARE(w<QListWidget>(list)->currentRow(), 0);
+        QCOMPARE(focusedName(), QStringLiteral("Text8_1"));
+    }
+
+    void escapeClearsEntryButKeepsWeather()
+    {
+        openForm();
+        press(Qt::Key_F6);
+        type("\b3");
+        press(Qt::Key_Home);
+        sell(1, "4");
+        QCOMPARE(text("Text3"), QStringLiteral("600"));
+        press(Qt::Key_Escape);
+        QVERIFY(text("Text8_1").isEmpty());
+        QVERIFY(text("Text14_1").isEmpty());
+        QCOMPARE(text("Text3"), QStringLiteral("0"));
+        QCOMPARE(text("Text4"), QStringLiteral("0"));
+        QCOMPARE(text("Text15"), QStringLiteral("3"));
+        QCOMPARE(focusedName(), QStringLiteral("Text8_1"));
+        QVERIFY(!QFile::exists(m_dir->file("reg.dat")) || m_dir->bytes("reg.dat").isEmpty());
+    }
+
+    void saveSetProduct()
+    {
+        SysNum[2] = 6;
+        QVERIFY(SaveSettings());
+        openForm();
+        sell(5, "3");
+        press(Qt::Key_F12);
+
+        QCOMPARE(stock(12), 94.0);
+        QCOMPARE(stock(30), 47.0);
+        QCOMPARE(m_dir->bytes("reg.dat").size(), 6 * 1024);
+        const QByteArray r = slip(6);
+        QCOMPARE(txt(r, 0, 10), QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
+        QVERIFY(QTime::fromString(txt(r, 20, 8), QStringLiteral("hh:mm:ss")).isValid());
+        QCOMPARE(txt(r, 40, 20), QStringLiteral("晴れ") + QString(16, u' '));
+        QCOMPARE(i32(r, 60), 6);
+        QCOMPARE(i16(r, 64), int16_t(5));
+        QCOMPARE(txt(r, 66, 50), QStringLiteral("セットA").leftJustified(30 + 17, u' '));
+        QCOMPARE(i16(r, 64 + 52), int16_t(350));
+        QCOMPARE(i16(r, 64 + 54), int16_t(3));
+        QCOMPARE(f64(r, 64 + 56), 1050.0);
+        QCOMPARE(i16(r, 128), int16_t(0)); // line 2 empty
+        QCOMPARE(f64(r, 704), 1050.0);
+        QCOMPARE(f64(r, 712), 53.0);
+        QCOMPARE(f64(r, 720), 1050.0);
+        QCOMPARE(i16(r, 728), int16_t(0));
+
+        QCOMPARE(SysNum[2], 7.0);
+        QCOMPARE(m_dir->bytes("sys.ini").split('\n').value(1).trimmed(), QByteArray("7"));
+        QCOMPARE(text("Text13"), QStringLiteral("7"));
+        QVERIFY(text("Text8_1").isEmpty());
+        QCOMPARE(text("Text3"), QStringLiteral("0"));
+        QTRY_COMPARE(focusedName(), QStringLiteral("Text8_1"));
+    }
+
+    void storedTaxAndWeather_data()
+    {
+        QTest::addColumn<double>("taxSwitch");
+        QTest::addColumn<double>("price");
+        QTest::addColumn<QString>("weather");
+        QTest::addColumn<double>("tax");
+        QTest::addColumn<QString>("storedWeather");
+        QTest::newRow("1050 at 5%") << 1.0 << 1050.0 << "2" << 53.0 << "雨";
+        QTest::newRow("1049 at 5%") << 1.0 << 1049.0 << "5" << 52.0 << "台風";
+        QTest::newRow("switch off") << 0.0 << 1050.0 << "4" << 0.0 << "雪";
+        QTest::newRow("weather 7") << 1.0 << 100.0 << "7" << 5.0 << "";
+        QTest::newRow("weather empty") << 1.0 << 100.0 << "" << 5.0 << "";
+    }
+    void storedTaxAndWeather()
+    {
+        QFETCH(double, taxSwitch);
+        QFETCH(double, price);
+        QFETCH(QString, weather);
+        SysNum[16] = taxSwitch;
+        setProduct(1, QStringLiteral("品"), price);
+        openForm();
+        press(Qt::Key_F6);
+        QCOMPARE(focusedName(), QStringLiteral("Text15"));
+        press(Qt::Key_Backspace);
+        type(weather);
+        press(Qt::Key_Home);
+        sell(1, "1");
+        press(Qt::Key_F12);
+        const QByteArray r = slip(1);
+        QTEST(f64(r, 712), "tax");
+        QFETCH(QString, storedWeather);
+        QCOMPARE(txt(r, 40, 20).trimmed(), storedWeather);
+        QCOMPARE(text("Text15"), weather); // kept for the next customer
+    }
+
+    void repeatedProductAndReturnEachChangeStock()
+    {
+        openForm();
+        sell(5, "3");
+        sell(5, "-1");
+        sell(7, "2");
+        QCOMPARE(text("Text3"), QStringLiteral("1100"));
+        press(Qt::Key_F12);
+        QCOMPARE(stock(12), 100.0 - 6 + 2 - 2);
+        QCOMPARE(stock(30), 50.0 - 3 + 1);
+        const QByteArray r = slip(1);
+        QCOMPARE(i16(r, 128 + 54), int16_t(-1));
+        QCOMPARE(f64(r, 128 + 56), -350.0);
+    }
+
+    void emptySlipUsesNumber()
+    {
+        openForm();
+        press(Qt::Key_F12);
+        QCOMPARE(SysNum[2], 2.0);
+        QCOMPARE(f64(slip(1), 720), 0.0);
+        QCOMPARE(i16(slip(1), 64), int16_t(0));
+    }
+
+    void sixteenBitFields_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("message"); // empty: stored
+        QTest::addColumn<int>("stored");
+        QTest::newRow("price 32767") << "Text9_3"
+                                     << "32767"
+                                     << "" << 32767;
+        QTest::newRow("price -32768") << "Text9_3"
+                                      << "-32768"
+                                      << "" << -32768;
+        QTest::newRow("price 32768") << "Text9_3"
+                                     << "32768"
+                                     << "3 行目の単価が大きすぎます（-32768～32767）。" << 0;
+        QTest::newRow("price 32767.5 rounds up") << "Text9_3"
+                                                 << "32767.5"
+                                                 << "3 行目の単価が大きすぎます（-32768～32767）。" << 0;
+        QTest::newRow("price 32766.5 rounds to even") << "Text9_3"
+                                                      << "32766.5"
+                                                      << "" << 32766;
+        QTest::newRow("quantity 32768") << "Text10_3"
+                                        << "32768"
+                                        << "3 行目の数量が大きすぎます（-32768～32767）。" << 0;
+        QTest::newRow("quantity -32769") << "Text10_3"
+                                         << "-32769"
+                                         << "3 行目の数量が小さすぎます（-32768～32767）。" << 0;
+        QTest::newRow("quantity -32768") << "Text10_3"
+                                         << "-32768"
+                                         << "" << -32768;
+    }
+    void sixteenBitFields()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, value);
+        QFETCH(QString, message);
+        QFETCH(int, stored);
+        QVERIFY(SaveSettings());
+        const QByteArray settingsBefore = m_dir->bytes("sys.ini");
+        openForm();
+        sell(5, "1");
+        focusOn("Text8_3");
+        type("1");
+        press(Qt::Key_Return);
+        focusOn(field);
+        w(field)->selectAll();
+        type(value);
+        focusOn("Text10_3");
+        press(Qt::Key_Return);
+        press(Qt::Key_F12);
+
+        const int at = 64 + 64 * 2 + (field.startsWith(QStringLiteral("Text9")) ? 52 : 54);
+        if (message.isEmpty()) {
+            QVERIFY(MessageBox::takeShown().isEmpty());
+            QCOMPARE(int(i16(slip(1), at)), stored);
+            QCOMPARE(SysNum[2], 2.0);
+            return;
+        }
+        QCOMPARE(MessageBox::takeShown(), QStringList{message});
+        QVERIFY(m_dir->bytes("reg.dat").isEmpty());
+        QCOMPARE(stock(12), 100.0);
+        QCOMPARE(stock(30), 50.0);
+        QCOMPARE(SysNum[2], 1.0);
+        QCOMPARE(m_dir->bytes("sys.ini"), settingsBefore);
+        QCOMPARE(text("Text8_1"), QStringLiteral("5")); // the entry stays to be put right
+        QCOMPARE(text("Text13"), QStringLiteral("1"));
+    }
+
+    void failedWriteKeepsEntry_data()
+    {
+        QTest::addColumn<QString>("blocked");
+        QTest::newRow("reg.dat a directory") << "reg.dat";
+        QTest::newRow("zaiko.dat a directory") << "zaiko.dat";
+    }
+    void failedWriteKeepsEntry()
+    {
+        QFETCH(QString, blocked);
+        const QByteArray stockBefore = m_dir->bytes("zaiko.dat");
+        QVERIFY(SaveSettings());
+        const QByteArray settingsBefore = m_dir->bytes("sys.ini");
+        openForm();
+        if (blocked == QStringLiteral("zaiko.dat"))
+            QVERIFY(QFile::remove(m_dir->file(blocked)));
+        QVERIFY(QDir(m_dir->path()).mkdir(blocked));
+        sell(5, "2");
+        press(Qt::Key_F12);
+
+        const QStringList shown = MessageBox::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown[0].startsWith(QStringLiteral("伝票は保存されていません。")), qPrintable(shown[0]));
+        QCOMPARE(SysNum[2], 1.0);
+        QCOMPARE(m_dir->bytes("sys.ini"), settingsBefore);
+        QCOMPARE(text("Text8_1"), QStringLiteral("5"));
+        QCOMPARE(text("Text3"), QStringLiteral("700"));
+        if (blocked == QStringLiteral("reg.dat"))
+            QCOMPARE(m_dir->bytes("zaiko.dat"), stockBefore);
+
+        // Once the file can be written again the same entry saves as slip 1.
+        QVERIFY(QDir(m_dir->path()).rmdir(blocked));
+        if (blocked == QStringLiteral("zaiko.dat"))
+            m_dir->writeBytes(blocked, stockBefore);
+        focusOn("Text8_1");
+        press(Qt::Key_F12);
+        QVERIFY(MessageBox::takeShown().isEmpty());
+        QCOMPARE(i16(slip(1), 64 + 54), int16_t(2));
+        QCOMPARE(stock(12), 96.0);
+        QCOMPARE(SysNum[2], 2.0);
+    }
+
+    void recallMonth_data()
+    {
+        QTest::addColumn<QString>("month");
+        QTest::newRow("03") << "03";
+        QTest::newRow("3") << "3";
+        QTest::newRow(" 3.0") << " 3.0";
+    }
+    void recallMonth()
+    {
+        QFETCH(QString, month);
+        for (int n = 1; n <= 20; ++n) {
+            const bool march = n >= 3 && n <= 7;
+            storeSlip(n, march ? QStringLiteral("2010/03/%1").arg(n, 2, 10, QChar(u'0')) : QStringLiteral("2010/04/01"),
+                      1, 1, 100 + n, n == 5);
+        }
+        storeSlip(21, QStringLiteral("2010/03/31"), 1, 1, 100); // beyond SysNum[2] - 1: not issued yet
+        SysNum[2] = 21;
+        openForm();
+        openMonth("2010", month);
+        QTRY_COMPARE(focusedName(), QStringLiteral("MSFlexGrid1"));
+        auto* grid = w<Grid>("MSFlexGrid1");
+        QCOMPARE(grid->rows(), 6);
+        QCOMPARE(grid->text(0, 0), QStringLiteral("伝票番号"));
+        QCOMPARE(grid->text(0, 4), QStringLiteral("削除"));
+        QCOMPARE(m_form->gridSlipNos(), (QList<qint64>{0, 3, 4, 5, 6, 7}));
+        QCOMPARE(grid->text(1, 0), QStringLiteral("3"));
+        QCOMPARE(grid->text(1, 1), QStringLiteral("2010/03/03"));
+        QCOMPARE(grid->text(1, 2), QStringLiteral("10:00:00"));
+        QCOMPARE(grid->text(1, 3), QStringLiteral("103"));
+        QCOMPARE(grid->text(3, 4), QStringLiteral("削除"));
+        QCOMPARE(grid->text(4, 4), QString());
+
+        press(Qt::Key_Escape);
+        QVERIFY(!m_form->recallPanelOpen());
+        QTRY_COMPARE(focusedName(), QStringLiteral("Text8_1"));
+        QVERIFY(!m_form->slipSelected());
+    }
+
+    void emptyMonthShowsHeaderOnly()
+    {
+        openForm();
+        openMonth("2009", "1");
+        QCOMPARE(w<Grid>("MSFlexGrid1")->rows(), 1);
+        QTest::keyClicks(focused(), "#");
+        QVERIFY(!m_form->recallPanelOpen());
+    }
+
+    void recallRefusals()
+    {
+        storeSlip(1, QStringLiteral("2010/05/01"), 1, 1, 100);
+        storeSlip(2, QStringLiteral("2010/05/02"), 1, 1, 100, true);
+        SysNum[2] = 3;
+        openForm();
+        openMonth("2010", "5");
+        w<QPushButton>("Command19")->click();
+        QCOMPARE(MessageBox::takeShown(), QStringList{QStringLiteral("伝票を選択してください。")});
+        clickSlipRow(2);
+        QCOMPARE(m_form->selectedSlipNo(), qint64(2));
+        w<QPushButton>("Command19")->click();
+        w<QPushButton>("Command20")->click();
+        QCOMPARE(MessageBox::takeShown(),
+                 (QStringList{QStringLiteral("伝票は削除されています。"), QStringLiteral("伝票は削除されています。")}));
+        QVERIFY(m_form->recallPanelOpen());
+        QVERIFY(!m_form->correctionMode());
+    }
+
+    void correctSlip()
+    {
+        for (int n = 1; n <= 7; ++n)
+            storeSlip(n, QStringLiteral("2010/06/01"), 1, 1, 150);
+        storeSlip(8, QStringLiteral("2010/06/02"), 7, 2, 200, false, QStringLiteral("雪"));
+        SysNum[2] = 9;
+        setStock(12, 10);
+        const QByteArray before = m_dir->bytes("reg.dat");
+        openForm();
+        openMonth("2010", "6");
+        clickSlipRow(8);
+        w<QPushButton>("Command19")->click();
+
+        QVERIFY(!m_form->recallPanelOpen());
+        QVERIFY(m_form->correctionMode());
+        QVERIFY(w("Text1")->isEnabled());
+        QCOMPARE(text("Text13"), QStringLiteral("8"));
+        QCOMPARE(text("Text15"), QStringLiteral("4"));
+        QCOMPARE(text("Text8_1"), QStringLiteral("7"));
+        QCOMPARE(text("Text10_1"), QStringLiteral("2"));
+        QCOMPARE(text("Text3"), QStringLiteral("400"));
+        QVERIFY(text("Text8_2").isEmpty()); // the 0 of an empty line is removed
+        QCOMPARE(text("Text9_2"), QStringLiteral("0"));
+        QCOMPARE(m_form->stockRestore()[12], 2.0);
+        QTRY_COMPARE(focusedName(), QStringLiteral("Text8_1"));
+
+        press(Qt::Key_Return);
+        type("5");
+        press(Qt::Key_Return);
+        QCOMPARE(text("Text3"), QStringLiteral("1000"));
+        press(Qt::Key_F12);
+
+        QCOMPARE(stock(12), 7.0); // 5 out, 2 back
+        QCOMPARE(SysNum[2], 9.0);
+        const QByteArray after = m_dir->bytes("reg.dat");
+        QCOMPARE(after.size(), before.size());
+        QCOMPARE(after.left(7 * 1024), before.left(7 * 1024));
+        const QByteArray r = slip(8);
+        QCOMPARE(i32(r, 60), 8);
+        QCOMPARE(i16(r, 64 + 54), int16_t(5));
+        QCOMPARE(f64(r, 720), 1000.0);
+        QCOMPARE(txt(r, 40, 20).trimmed(), QStringLiteral("雪"));
+        QVERIFY(!m_form->correctionMode());
+        QCOMPARE(text("Text13"), QStringLiteral("9"));
+        QVERIFY(!w("Text1")->isEnabled());
+        QCOMPARE(m_form->stockRestore()[12], 0.0);
+    }
+
+    void correctionAbandonedGivesNothingBack()
+    {
+        storeSlip(1, QStringLiteral("2010/06/02"), 7, 2, 200);
+        SysNum[2] = 2;
+        openForm();
+        openMonth("2010", "6");
+        clickSlipRow(1);
+        w<QPushButton>("Command19")->click();
+        press(Qt::Key_Escape);
+        QCOMPARE(m_form->stockRestore()[12], 0.0);
+        QVERIFY(!m_form->correctionMode());
+        sell(7, "1");
+        press(Qt::Key_F12);
+        QCOMPARE(stock(12), 99.0);
+        QCOMPARE(SysNum[2], 3.0);
+        QCOMPARE(i16(slip(2), 64 + 54), int16_t(1));
+        QCOMPARE(i16(slip(1), 64 + 54), int16_t(2));
+    }
+
+    void deleteSlip_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("yes") << true;
+        QTest::newRow("no") << false;
+    }
+    void deleteSlip()
+    {
+        QFETCH(bool, yes);
+        for (int n = 1; n <= 7; ++n)
+            storeSlip(n, QStringLiteral("2010/06/01"), 1, 1, 150);
+        storeSlip(8, QStringLiteral("2010/06/02"), 5, 2, 350);
+        SysNum[2] = 9;
+        const QByteArray before = m_dir->bytes("reg.dat");
+        openForm();
+        openMonth("2010", "6");
+        clickSlipRow(8);
+        MessageBox::setNextAnswer(yes ? QMessageBox::Yes : QMessageBox::No);
+        w<QPushButton>("Command20")->click();
+        QCOMPARE(MessageBox::takeShown(), QStringList{QStringLiteral("削除しますか。")});
+
+        QByteArray expected = before;
+        if (yes)
+            expected[7 * 1024 + 728] = 1;
+        QCOMPARE(m_dir->bytes("reg.dat"), expected);
+        QCOMPARE(stock(12), yes ? 104.0 : 100.0);
+        QCOMPARE(stock(30), yes ? 52.0 : 50.0);
+        QCOMPARE(m_form->stockRestore()[12], 0.0);
+        QVERIFY(!m_form->recallPanelOpen());
+        QVERIFY(!m_form->correctionMode());
+        // Either way the entry is cleared, so nothing of slip 8 can be saved again as a new sale.
+        QVERIFY(text("Text8_1").isEmpty());
+        QCOMPARE(text("Text13"), QStringLiteral("9"));
+        QCOMPARE(m_form->slipSelected(), !yes);
+        QTRY_COMPARE(focusedName(), QStringLiteral("Text8_1"));
+
+        if (yes) {
+            openMonth("2010", "6");
+            QCOMPARE(w<Grid>("MSFlexGrid1")->text(8, 4), QStringLiteral("削除"));
+        }
+    }
+
+    void clockTicks()
+    {
+        openForm();
+        w("Text2")->clear();
+        QTRY_VERIFY_WITH_TIMEOUT(!text("Text2").isEmpty(), 1500);
+    }
+};
+
+QTEST_MAIN(TestForm1)
+#include "tst_form1.moc"
