@@ -1,0 +1,53 @@
+// The data management window: backup of each data file to an LHA archive on a chosen drive, and restore.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+class Form15 : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit Form15(QWidget* parent = nullptr);
+
+    // The drive list's entries are mount points; tests and callers may offer one more.
+    void addDrive(const QString& mountPath);
+
+    QGroupBox* Frame3 = nullptr;
+    QLabel* Label1 = nullptr;
+    QComboBox* Drive1 = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command3 = nullptr;
+    QPushButton* Command4 = nullptr;
+    QPushButton* Command5 = nullptr;
+    QPushButton* Command6 = nullptr;
+    QPushButton* Command7 = nullptr;
+    QPushButton* Command8 = nullptr;
+    QPushButton* Command9 = nullptr;
+    QPushButton* Command10 = nullptr;
+    QPushButton* Command11 = nullptr;
+    QPushButton* Command12 = nullptr;
+    QLineEdit* Text1 = nullptr;
+    QPushButton* Command13 = nullptr;
+
+Q_SIGNALS:
+    // A data file of the program directory has just been replaced from its archive. Nothing in memory
+    // follows it: the program reads the restored file at its next start.
+    void restored(const QString& fileName);
+
+private:
+    void addMountedDrives();
+    QString selectedDrive() const;
+    void backup(const QString& dataFile, const QString& archive);
+    void restore(const QString& dataFile, const QString& archive);
+};

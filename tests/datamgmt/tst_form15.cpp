@@ -1,0 +1,313 @@
+// The data management window driven through its buttons, with the real archiver, and its drive list.
+#include "datamgmt/form15.h"
+#include "platform/drives.h"
+#include "platform/messagebox.h"
+#include "platform/twips.h"
+#include "storage/settings.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QByteArray sampleBytes(quint32 seed, int size)
+{
+    // Half noise, half repetition, so the archiver's compression has work of both kinds.
+    QRandomGenerator random(seed);
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (int i = 0; i < size; ++i)
+        bytes[i] = i < size / 2 ? char(random.bounded(256)) : char("レジ"[i % 6]);
+    return bytes;
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(MountRecord)
+
+class TestForm15 : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_root;
+    QString m_savedAppDir;
+    QString m_drive;
+    QPointer<Form15> m_form;
+
+    // The program directory for one test, under the temporary root; `subdir` may contain blanks.
+    void useAppDir(const QString& subdir)
+    {
+        AppDir = m_root.filePath(subdir);
+        QVERIFY(QDir().mkpath(AppDir));
+    }
+
+    void click(const char* name)
+    {
+        auto* button = m_form->findChild<QPushButton*>(QString::fromLatin1(name));
+        QVERIFY2(button != nullptr, name);
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        MessageBox::enableTestMode();
+        QVERIFY(m_root.isValid());
+        m_savedAppDir = AppDir;
+    }
+
+    void init()
+    {
+        static int run = 0;
+        m_drive = m_root.filePath(QStringLiteral("drive%1").arg(++run));
+        QVERIFY(QDir().mkpath(m_drive));
+        useAppDir(QStringLiteral("app%1").arg(run));
+        m_form = new Form15;
+        m_form->addDrive(m_drive);
+        m_form->Drive1->setCurrentText(m_drive);
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form));
+    }
+
+    void cleanup()
+    {
+        delete m_form;
+        MessageBox::takeShown();
+        AppDir = m_savedAppDir;
+    }
+
+    void layout_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("container");
+        QTest::addColumn<QRect>("twipsGeometry"); // height 0: not fixed by the layout
+
+        const QString form = QStringLiteral("Form15");
+        QTest::newRow("Frame3") << "Frame3" << QString() << form << QRect(360, 120, 4815, 735);
+        QTest::newRow("Label1") << "Label1" << QStringLiteral("バックアップ先ドライブ") << "Frame3"
+                                << QRect(120, 240, 0, 0);
+        QTest::newRow("Drive1") << "Drive1" << QString() << "Frame3" << QRect(2640, 240, 1095, 0);
+        QTest::newRow("Frame1") << "Frame1" << QStringLiteral("バックアップ") << form << QRect(360, 960, 3375, 3495);
+        QTest::newRow("Frame2") << "Frame2" << QStringLiteral("リストア") << form << QRect(3840, 960, 3375, 3495);
+
+        const QStringList backups = {
+            QStringLiteral("レジデータ　バックアップ"),   QStringLiteral("仕入れデータ　バックアップ"),
+            QStringLiteral("商品データ　バックアップ"),   QStringLiteral("仕入商品データ　バックアップ"),
+            QStringLiteral("仕入先データ　バックアップ"), QStringLiteral("管理データ　バックアップ"),
+        };
+        const QStringList restores = {
+            QStringLiteral("レジデータ　リストア"),   QStringLiteral("仕入れデータ　リストア"),
+            QStringLiteral("商品データ　リストア"),   QStringLiteral("仕入れ商品データ　リストア"),
+            QStringLiteral("仕入先データ　リストア"), QStringLiteral("管理データ　リストア"),
+        };
+        for (int row = 0; row < 6; ++row) {
+            const int top = 360 + 480 * row;
+            const QString b = QStringLiteral("Command%1").arg(row + 1);
+            const QString r = QStringLiteral("Command%1").arg(row + 7);
+            QTest::newRow(qPrintable(b)) << b << backups[row] << "Frame1" << QRect(240, top, 2895, 375);
+            QTest::newRow(qPrintable(r)) << r << restores[row] << "Frame2" << QRect(240, top, 2655, 375);
+        }
+        QTest::newRow("Text1") << "Text1" << QStringLiteral("バックアップ先ドライブを選択してください。") << form
+                               << QRect(360, 4560, 5415, 375);
+        QTest::newRow("Command13") << "Command13" << QStringLiteral("閉じる") << form << QRect(6000, 4560, 1215, 375);
+    }
+
+    void layout()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, caption);
+        QFETCH(QString, container);
+        QFETCH(QRect, twipsGeometry);
+
+        auto* widget = m_form->findChild<QWidget*>(name);
+        QVERIFY(widget != nullptr);
+        QCOMPARE(widget->parentWidget()->objectName(), container);
+        QVERIFY2(!widget->accessibleName().isEmpty(), qPrintable(name));
+
+        QString text;
+        if (auto* b = qobject_cast<QPushButton*>(widget))
+            text = b->text();
+        else if (auto* f = qobject_cast<QGroupBox*>(widget))
+            text = f->title();
+        else if (auto* l = qobject_cast<QLabel*>(widget))
+            text = l->text();
+        else if (auto* e = qobject_cast<QLineEdit*>(widget))
+            text = e->text();
+        QCOMPARE(text, caption);
+
+        QCOMPARE(widget->pos(), QPoint(twips(twipsGeometry.left()), twips(twipsGeometry.top())));
+        if (twipsGeometry.width() > 0)
+            QCOMPARE(widget->width(), twips(twipsGeometry.width()));
+        if (twipsGeometry.height() > 0)
+            QCOMPARE(widget->height(), twips(twipsGeometry.height()));
+    }
+
+    void windowFrame()
+    {
+        QCOMPARE(m_form->windowTitle(), QStringLiteral("データ管理"));
+        QCOMPARE(m_form->size(), QSize(twips(7515), twips(5175)));
+        QVERIFY(!m_form->isModal());
+        QCOMPARE(m_form->Command1->accessibleName(), QStringLiteral("レジデータ バックアップ"));
+        QCOMPARE(m_form->Drive1->accessibleName(), QStringLiteral("バックアップ先ドライブ"));
+
+        click("Command13");
+        QTRY_VERIFY(m_form.isNull()); // closing unloads the window
+    }
+
+    void backupThenRestoreRoundTrips_data()
+    {
+        QTest::addColumn<QString>("programDir");
+        QTest::addColumn<QString>("backupButton");
+        QTest::addColumn<QString>("restoreButton");
+        QTest::addColumn<QString>("dataFile");
+        QTest::addColumn<QString>("archive");
+
+        const char* rows[6][4] = {
+            {"Command1", "Command7", "reg.dat", "reg.lzh"},
+            {"Command2", "Command8", "siire.dat", "siire.lzh"},
+            {"Command3", "Command9", "syohin.dat", "syohin.lzh"},
+            {"Command4", "Command10", "zaiko.dat", "zaiko.lzh"},
+            {"Command5", "Command11", "siiresaki.dat", "siiresaki.lzh"},
+            {"Command6", "Command12", "sys.ini", "sys.lzh"},
+        };
+        for (const auto& r : rows) {
+            QTest::newRow(r[2]) << QString() << r[0] << r[1] << r[2] << r[3];
+        }
+        QTest::newRow("blank in program directory") << QStringLiteral("program files/till app") << "Command1"
+                                                    << "Command7"
+                                                    << "reg.dat"
+                                                    << "reg.lzh";
+    }
+
+    void backupThenRestoreRoundTrips()
+    {
+        QFETCH(QString, programDir);
+        QFETCH(QString, backupButton);
+        QFETCH(QString, restoreButton);
+        QFETCH(QString, dataFile);
+        QFETCH(QString, archive);
+        if (!programDir.isEmpty())
+            useAppDir(programDir);
+
+        QSignalSpy restoredSpy(m_form.data(), &Form15::restored);
+        const QString data = dataPath(dataFile);
+        const QString archivePath = m_drive + u'/' + archive;
+        const QByteArray first = sampleBytes(1, 5000);
+        QVERIFY(writeFile(data, first));
+
+        click(qPrintable(backupButton));
+        QCOMPARE(MessageBox::takeShown(), QStringList());
+        QVERIFY(QFile::exists(archivePath));
+
+        QVERIFY(writeFile(data, QByteArrayLiteral("changed after the backup")));
+        click(qPrintable(restoreButton));
+        QCOMPARE(MessageBox::takeShown(), QStringList());
+        QCOMPARE(readFile(data), first);
+        QCOMPARE(restoredSpy.count(), 1);
+        QCOMPARE(restoredSpy.at(0).at(0).toString(), dataFile);
+    }
+
+    void failureShowsMessageAndNextPressWorks_data()
+    {
+        QTest::addColumn<QString>("failingButton");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("driveExists");
+        QTest::newRow("restore without archive") << "Command7" << QStringLiteral("LHA 上書き解凍エラー") << true;
+        QTest::newRow("backup to missing drive") << "Command1" << QStringLiteral("LHA 圧縮エラー") << false;
+    }
+
+    void failureShowsMessageAndNextPressWorks()
+    {
+        QFETCH(QString, failingButton);
+        QFETCH(QString, message);
+        QFETCH(bool, driveExists);
+
+        const QByteArray original = sampleBytes(3, 2048);
+        QVERIFY(writeFile(dataPath(QStringLiteral("reg.dat")), original));
+        if (!driveExists) {
+            const QString gone = m_drive + QStringLiteral("/unplugged");
+            m_form->addDrive(gone);
+            m_form->Drive1->setCurrentText(gone);
+        }
+        QSignalSpy restoredSpy(m_form.data(), &Form15::restored);
+
+        click(qPrintable(failingButton));
+        QCOMPARE(MessageBox::takeShown(), QStringList{message});
+        QCOMPARE(readFile(dataPath(QStringLiteral("reg.dat"))), original);
+        QCOMPARE(restoredSpy.count(), 0);
+
+        // The window keeps no state from the failure: with a usable drive the next presses succeed.
+        m_form->Drive1->setCurrentText(m_drive);
+        click("Command1");
+        click("Command7");
+        QCOMPARE(MessageBox::takeShown(), QStringList());
+        QCOMPARE(readFile(dataPath(QStringLiteral("reg.dat"))), original);
+        QCOMPARE(restoredSpy.count(), 1);
+    }
+
+    void driveListOffersWritableFileSystems_data()
+    {
+        QTest::addColumn<QList<MountRecord>>("mounts");
+        QTest::addColumn<QStringList>("expected");
+
+        const QList<MountRecord> desktop = {
+            {"/", "ext4", false},
+            {"/proc", "proc", false},
+            {"/sys/fs/cgroup", "cgroup2", false},
+            {"/home", "ext4", false},
+            {"/boot/efi", "vfat", false},
+            {"/media/tanaka/USBSTICK", "vfat", false},
+            {"/media/tanaka/CDROM", "iso9660", true},
+            {"/run/media/tanaka/SD", "exfat", false},
+            {"/mnt/backup", "ext4", false},
+            {"/snap/core/1", "squashfs", true},
+        };
+        QTest::newRow("desktop") << desktop
+                                 << QStringList{"/media/tanaka/USBSTICK", "/mnt/backup", "/run/media/tanaka/SD", "/",
+                                                "/home"};
+
+        const QList<MountRecord> container = {
+            {"/", "overlay", false},
+            {"/etc/hosts", "ext4", false},
+            {"/var/lib/docker/overlay2/abc/merged", "overlay", false},
+            {"/work", "ext4", false},
+            {"/work", "ext4", false},
+        };
+        QTest::newRow("container") << container << QStringList{"/", "/work"};
+        QTest::newRow("nothing writable")
+            << QList<MountRecord>{{"/", "ext4", true}, {"/tmp", "tmpfs", false}} << QStringList();
+    }
+
+    void driveListOffersWritableFileSystems()
+    {
+        QFETCH(QList<MountRecord>, mounts);
+        QFETCH(QStringList, expected);
+        QCOMPARE(backupDrives(mounts), expected);
+    }
+};
+
+QTEST_MAIN(TestForm15)
+#include "tst_form15.moc"
