@@ -5,6 +5,7 @@
 #include "platform/drives.h"
 #include "platform/messagebox.h"
 #include "platform/twips.h"
+#include "storage/products.h"
 #include "storage/settings.h"
 
 #include <QAbstractItemView>
@@ -183,5 +184,14 @@ void Form15::restore(const QString& dataFile, const QString& archive)
         MessageBox::information(this, QStringLiteral("LHA 上書き解凍エラー"));
         return;
     }
+    // The settings and the products live in memory; left as they were, the next sale would write the old
+    // slip counter over the restored sys.ini. The other files are read anew by every operation.
+    Result reloaded;
+    if (dataFile == u"sys.ini")
+        reloaded = LoadSettings();
+    else if (dataFile == u"syohin.dat")
+        reloaded = LoadProductTable();
+    if (!reloaded)
+        MessageBox::information(this, reloaded.error);
     Q_EMIT restored(dataFile);
 }

@@ -41,8 +41,8 @@ public:
     QPushButton* Command13 = nullptr;
 
 Q_SIGNALS:
-    // A data file of the program directory has just been replaced from its archive. Nothing in memory
-    // follows it: the program reads the restored file at its next start.
+    // A data file of the program directory has just been replaced from its archive; settings and
+    // products have already been read back into memory, so windows showing them should reload.
     void restored(const QString& fileName);
 
 private:

@@ -3,7 +3,9 @@
 #include "platform/drives.h"
 #include "platform/messagebox.h"
 #include "platform/twips.h"
+#include "storage/products.h"
 #include "storage/settings.h"
+#include "storage/text.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -215,7 +217,14 @@ private Q_SLOTS:
         QSignalSpy restoredSpy(m_form.data(), &Form15::restored);
         const QString data = dataPath(dataFile);
         const QString archivePath = m_drive + u'/' + archive;
-        const QByteArray first = sampleBytes(1, 5000);
+        QByteArray first = sampleBytes(1, 5000);
+        if (dataFile == u"sys.ini") { // must stay a settings file the program can read back
+            first.clear();
+            for (int i = 1; i <= 50; ++i)
+                first += QByteArray::number(i) + "\r\n";
+            for (int i = 1; i <= 50; ++i)
+                first += "\"" + toCp932(QStringLiteral("設定%1").arg(i)) + "\"\r\n";
+        }
         QVERIFY(writeFile(data, first));
 
         click(qPrintable(backupButton));
@@ -228,6 +237,45 @@ private Q_SLOTS:
         QCOMPARE(readFile(data), first);
         QCOMPARE(restoredSpy.count(), 1);
         QCOMPARE(restoredSpy.at(0).at(0).toString(), dataFile);
+    }
+
+    // What is restored is what the program goes on with: the next save must not write old values back.
+    void restoreReloadsSettingsAndProducts()
+    {
+        SysNum[2] = 41;
+        SysStr[1] = QStringLiteral("復元前");
+        QVERIFY(SaveSettings().ok);
+        ProductTable[7].ProductName = QStringLiteral("みかん");
+        SysNum[6] = 400;
+        QVERIFY(SaveProduct(7).ok);
+        click("Command6");
+        click("Command3");
+
+        SysNum[2] = 99;
+        SysStr[1] = QStringLiteral("後");
+        QVERIFY(SaveSettings().ok);
+        ProductTable[7].ProductName = QStringLiteral("りんご");
+        QVERIFY(SaveProduct(7).ok);
+
+        click("Command12");
+        click("Command9");
+        QCOMPARE(MessageBox::takeShown(), QStringList());
+        QCOMPARE(SysNum[2], 41.0);
+        QCOMPARE(SysStr[1], QStringLiteral("復元前"));
+        QCOMPARE(ProductTable[7].ProductName.trimmed(), QStringLiteral("みかん"));
+    }
+
+    void restoredBadSettingsAreReported()
+    {
+        QVERIFY(writeFile(dataPath(QStringLiteral("sys.ini")), QByteArrayLiteral("1\r\n2\r\n")));
+        click("Command6");
+        SysNum[2] = 12;
+        QVERIFY(SaveSettings().ok);
+        click("Command12");
+        const QStringList shown = MessageBox::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(shown[0].contains(QStringLiteral("sys.ini")));
+        QCOMPARE(SysNum[2], 12.0); // the tables stay as they were
     }
 
     void failureShowsMessageAndNextPressWorks_data()
