@@ -308,7 +308,7 @@ void Form1::buildControls()
     SSTab1 = new TabStrip(this);
     SSTab1->setObjectName(QStringLiteral("SSTab1"));
     SSTab1->setAccessibleName(QStringLiteral("商品一覧"));
-    SSTab1->setGeometry(twipsRect(10380, 60, 4740, 5700));
+    SSTab1->setGeometry(twipsRect(10380, 120, 4740, 5640));
     SSTab1->setTabs(4);
     SSTab1->setFocusPolicy(Qt::NoFocus);
     SSTab1->tabBar()->setFocusPolicy(Qt::NoFocus);
@@ -811,6 +811,7 @@ void Form1::lookUpProduct(int k)
     if (i < 0 || i > MaxProductEntries)
         return;
     Text14[k]->setText(ProductTable[i].ProductName);
+    Text14[k]->setCursorPosition(0); // names carry their blank padding; show their start
     Text9[k]->setText(numText(ProductTable[i].SalePrice));
     Text10[k]->setFocus();
 }
@@ -911,6 +912,7 @@ bool Form1::datread(qint64 n)
         const SalesSlipLine& line = slip.Line[k];
         Text8[k]->setText(QString::number(line.ProductNo));
         Text14[k]->setText(line.ProductName);
+        Text14[k]->setCursorPosition(0);
         Text9[k]->setText(QString::number(line.UnitPrice));
         Text10[k]->setText(QString::number(line.Qty));
         Text11[k]->setText(numText(line.Amount));
@@ -953,6 +955,7 @@ void Form1::listget()
     MSFlexGrid1->setColWidthTwips(0, 1500);
     for (int c = 1; c <= 4; ++c)
         MSFlexGrid1->setColWidthTwips(c, 1000);
+    MSFlexGrid1->setColWidthTwips(1, 1400); // yyyy/mm/dd is wider than 1000 twips in a legible font
     MSFlexGrid1->setRowTexts(0, {QStringLiteral("伝票番号"), QStringLiteral("日付"), QStringLiteral("時間"),
                                  QStringLiteral("金額"), QStringLiteral("削除")});
     m_gridSlipNos.clear();

@@ -1,0 +1,175 @@
+// The register's slip list and window load against a plain sequential read of reg.dat, and saving a sale
+// into an empty reg.dat against one that holds ten years of slips.
+#include "platform/messagebox.h"
+#include "register/form1.h"
+#include "storage/products.h"
+#include "storage/salesslip.h"
+#include "storage/settings.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QHash>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace {
+
+QString g_dataDir;
+Form1* g_form = nullptr; // over the benchmark data
+QString g_year;
+QString g_month;
+int g_monthSlips = 0;
+
+void PlainRead(benchmark::State& state)
+{
+    std::vector<char> block(512 * 1024);
+    for (auto _ : state) {
+        QFile file(g_dataDir + QStringLiteral("/reg.dat"));
+        if (!file.open(QIODevice::ReadOnly))
+            state.SkipWithError("reg.dat");
+        char sum = 0;
+        for (qint64 got; (got = file.read(block.data(), qint64(block.size()))) > 0;)
+            sum ^= block[0];
+        benchmark::DoNotOptimize(sum);
+    }
+}
+
+void Listget(benchmark::State& state)
+{
+    AppDir = g_dataDir;
+    g_form->Combo1->setEditText(g_year);
+    g_form->Combo2->setEditText(g_month);
+    for (auto _ : state)
+        g_form->listget();
+    state.counters["rows"] = double(g_form->gridSlipNos().size() - 1);
+}
+
+void WindowLoad(benchmark::State& state)
+{
+    AppDir = g_dataDir;
+    for (auto _ : state)
+        g_form->load();
+}
+
+// Saving one line of a set product: reg.dat either empty or as long as the benchmark data (sparse, so
+// nothing is copied). Every save is flushed to disk, so the time is mostly the disk's.
+void Datwrite(benchmark::State& state)
+{
+    const bool full = state.range(0) != 0;
+    QTemporaryDir dir;
+    AppDir = dir.path();
+    const double nextSlip = full ? double(QFile(g_dataDir + QStringLiteral("/reg.dat")).size() / 1024 + 1) : 1;
+    SysNum[2] = nextSlip;
+    if (!SaveSettings()) {
+        state.SkipWithError("sys.ini");
+        return;
+    }
+    if (full) {
+        QFile reg(dir.filePath(QStringLiteral("reg.dat")));
+        if (!reg.open(QIODevice::WriteOnly) || !reg.resize(qint64(nextSlip - 1) * SalesSlipRecordSize)) {
+            state.SkipWithError("reg.dat");
+            return;
+        }
+    }
+    ClearProduct(1);
+    ProductTable[1].ProductName = QStringLiteral("セット");
+    ProductTable[1].SalePrice = 500;
+    ProductTable[1].Slot[1].ComponentItemNo = 12;
+    ProductTable[1].Slot[1].ComponentQty = 2;
+    auto form = std::make_unique<Form1>();
+    for (auto _ : state) {
+        form->Text8[1]->setText(QStringLiteral("1"));
+        form->Text9[1]->setText(QStringLiteral("500"));
+        form->Text10[1]->setText(QStringLiteral("3"));
+        form->Text11[1]->setText(QStringLiteral("1500"));
+        form->Text3->setText(QStringLiteral("1500"));
+        form->datwrite();
+    }
+    if (form->Text13->text().toDouble() != SysNum[2] || SysNum[2] <= nextSlip)
+        state.SkipWithError("not saved");
+    state.counters["slips_before"] = nextSlip - 1;
+}
+
+BENCHMARK(PlainRead)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(Listget)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(WindowLoad)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(Datwrite)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(1);
+
+class RatioReporter : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs)
+            times[run.benchmark_name()] = run.GetAdjustedRealTime();
+    }
+    double find(const std::string& prefix) const
+    {
+        for (const auto& [name, time] : times)
+            if (name.rfind(prefix, 0) == 0)
+                return time;
+        return 0;
+    }
+    std::map<std::string, double> times;
+};
+
+// The year and month holding the most slips, as texts for the filters.
+void busiestMonth()
+{
+    QHash<int, int> counts;
+    ScanSalesSlips(1, qint64(SysNum[2]) - 1, [&](qint64, const SlipView& v) {
+        ++counts[v.year() * 100 + v.month()];
+        return true;
+    });
+    int best = 0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        if (it.value() > g_monthSlips || (it.value() == g_monthSlips && it.key() > best)) {
+            best = it.key();
+            g_monthSlips = it.value();
+        }
+    g_year = QString::number(best / 100);
+    g_month = QStringLiteral("%1").arg(best % 100, 2, 10, QChar(u'0'));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    benchmark::Initialize(&argc, argv);
+    g_dataDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("bench/data");
+    QApplication app(argc, argv);
+    MessageBox::enableTestMode();
+    AppDir = g_dataDir;
+    if (!QFile::exists(dataPath(QStringLiteral("reg.dat"))) || !LoadSettings()) {
+        std::printf("No benchmark data in %s: run gen_data (make bench) first.\n", qPrintable(g_dataDir));
+        return 0;
+    }
+    // The product table is only read; loading it here would create syohin.dat in the data directory.
+    if (QFile::exists(dataPath(QStringLiteral("syohin.dat"))))
+        LoadProductTable();
+    busiestMonth();
+    std::printf("reg.dat: %.0f slips; listing %s/%s with %d slips\n", SysNum[2] - 1, qPrintable(g_year),
+                qPrintable(g_month), g_monthSlips);
+    g_form = new Form1;
+
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    const double plain = reporter.find("PlainRead");
+    if (plain > 0) {
+        std::printf("listget / plain read = %.2f\n", reporter.find("Listget") / plain);
+        std::printf("window load / plain read = %.2f\n", reporter.find("WindowLoad") / plain);
+    }
+    const double empty = reporter.find("Datwrite/0");
+    if (empty > 0 && reporter.find("Datwrite/1") > 0)
+        std::printf("datwrite with full reg.dat / with empty reg.dat = %.2f\n", reporter.find("Datwrite/1") / empty);
+    delete g_form;
+    return 0;
+}
