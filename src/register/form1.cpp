@@ -1,7 +1,9 @@
 // The register window: layout, keys, line entry, saving and the slip recall panel.
 #include "register/form1.h"
 
+#include "datamgmt/form15.h"
 #include "platform/grid.h"
+#include "platform/helpviewer.h"
 #include "platform/messagebox.h"
 #include "platform/tabstrip.h"
 #include "platform/twips.h"
@@ -43,17 +45,11 @@
 #if __has_include("reports/form14.h")
 #include "reports/form14.h"
 #endif
-#if __has_include("datamgmt/form15.h")
-#include "datamgmt/form15.h"
-#endif
 #if __has_include("masters/form8.h")
 #include "masters/form8.h"
 #endif
 #if __has_include("datamgmt/form3.h")
 #include "datamgmt/form3.h"
-#endif
-#if __has_include("platform/helpviewer.h")
-#include "platform/helpviewer.h"
 #endif
 
 namespace {
@@ -1101,13 +1097,11 @@ void Form1::openReports()
 
 void Form1::openDataManagement()
 {
-#if __has_include("datamgmt/form15.h")
     auto* form = openModeless<Form15>();
     connect(form, &Form15::restored, this, [this](const QString& fileName) {
         if (fileName == QStringLiteral("sys.ini") || fileName == QStringLiteral("syohin.dat"))
             load();
     });
-#endif
 }
 
 void Form1::openSystemSettings()
@@ -1126,9 +1120,7 @@ void Form1::openDataInitialisation()
 
 void Form1::openHelp()
 {
-#if __has_include("platform/helpviewer.h")
     HtmlHelp(this, m_helpFile, 0, 0);
-#endif
 }
 
 Form1* showRegisterWindow()

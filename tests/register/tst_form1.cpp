@@ -1,6 +1,7 @@
 // The register window driven with the keys a cashier presses, checked against the files on disk.
 #include "../common/testutil.h"
 
+#include "datamgmt/form15.h"
 #include "platform/grid.h"
 #include "platform/messagebox.h"
 #include "platform/tabstrip.h"
@@ -831,6 +832,56 @@ private Q_SLOTS:
             openMonth("2010", "6");
             QCOMPARE(w<Grid>("MSFlexGrid1")->text(8, 4), QStringLiteral("削除"));
         }
+    }
+
+    void correctionUnchangedKeepsStock()
+    {
+        WorkingSlip = SalesSlipRecord();
+        WorkingSlip.Date = QStringLiteral("2010/07/01");
+        WorkingSlip.SlipNo = 1;
+        for (int k : {1, 2}) {
+            WorkingSlip.Line[k].ProductNo = 7;
+            WorkingSlip.Line[k].UnitPrice = 200;
+            WorkingSlip.Line[k].Qty = int16_t(k + 1);
+            WorkingSlip.Line[k].Amount = 200.0 * (k + 1);
+        }
+        WorkingSlip.Subtotal = WorkingSlip.Total = 1000;
+        QVERIFY(WriteSalesSlip(1));
+        SysNum[2] = 2;
+        openForm();
+        openMonth("2010", "7");
+        clickSlipRow(1);
+        w<QPushButton>("Command19")->click();
+        QCOMPARE(m_form->stockRestore()[12], 5.0);
+        press(Qt::Key_F12);
+        QCOMPARE(stock(12), 100.0); // 5 given back, 5 taken out
+        QCOMPARE(SysNum[2], 2.0);
+        QCOMPARE(i16(slip(1), 128 + 54), int16_t(3));
+    }
+
+    void otherWindows()
+    {
+        openForm();
+        w<QPushButton>("Command18")->click();
+        QCOMPARE(MessageBox::takeShown().size(), 1); // no help file in the test directory
+
+        w<QPushButton>("Command17")->click();
+        Form15* restore = nullptr;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* f = qobject_cast<Form15*>(top))
+                restore = f;
+        QVERIFY(restore);
+        SysStr[1] = QStringLiteral("弁当");
+        SysNum[2] = 77;
+        Q_EMIT restore->restored(QStringLiteral("reg.dat"));
+        QCOMPARE(w<TabStrip>("SSTab1")->caption(0), QStringLiteral("食料品"));
+        Q_EMIT restore->restored(QStringLiteral("sys.ini"));
+        QCOMPARE(w<TabStrip>("SSTab1")->caption(0), QStringLiteral("弁当"));
+        QCOMPARE(text("Text13"), QStringLiteral("77"));
+        setProduct(1, QStringLiteral("おにぎり"), 120);
+        Q_EMIT restore->restored(QStringLiteral("syohin.dat"));
+        QVERIFY(w<QListWidget>("List1")->item(0)->text().contains(QStringLiteral("おにぎり")));
+        delete restore;
     }
 
     void clockTicks()
