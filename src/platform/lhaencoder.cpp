@@ -39,18 +39,19 @@ constexpr int kNT = 19;                              // codes of the code-length
 constexpr int kCBits = 9, kPBits = 4, kTBits = 5;
 constexpr int kMaxCodeBits = 16;
 
-// Match finder limits, close to zlib's level 6 but with longer nice matches: record files have long blank runs.
+// Match finder limits. The 8 KiB window holds only eight 1024-byte records, so the chain is searched deeper than
+// zlib's level 6 to find the same field a few records back; once a match of 4 or more is in hand, a quarter of it.
 constexpr uint32_t kHashBits = 15;
 constexpr uint32_t kHashSize = 1u << kHashBits;
-constexpr uint32_t kMaxChain = 128;
-constexpr uint32_t kGoodMatch = 16;
-constexpr uint32_t kMaxLazy = 32;
+constexpr uint32_t kMaxChain = 512;
+constexpr uint32_t kGoodMatch = 4;
+constexpr uint32_t kMaxLazy = 64;
 constexpr uint32_t kNiceMatch = 256;
 constexpr uint32_t kTooFar = 4096; // a 3-byte match further back costs more than three literals
 
 constexpr uint32_t kBufferSize = 32 * kWindow;
 constexpr uint32_t kBufferPad = kMaxMatch + 16; // lets the compare loops read past the data safely
-constexpr uint32_t kBlockCodes = 32768;         // codes per Huffman block (the block header holds 16 bits)
+constexpr uint32_t kBlockCodes = 65535;         // codes per Huffman block: as many as its 16-bit count holds
 constexpr size_t kOutChunk = 1 << 16;
 
 // Code lengths limited to 16 bits; returns the only symbol used when there are fewer than two
