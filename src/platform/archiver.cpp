@@ -15,6 +15,7 @@
 #include <archive_entry.h>
 
 #include <cstring>
+#include <locale.h>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -82,10 +83,29 @@ std::optional<Command> parseCommand(QString line)
     return cmd;
 }
 
-struct ArchiveReader
+// libarchive converts LHA names through the thread's locale and gives up on the whole archive when a code page 932
+// name does not fit it, as in the plain C locale; a UTF-8 character type is set for the time of reading.
+class ArchiveReader
 {
+public:
     archive* a = archive_read_new();
-    ~ArchiveReader() { archive_read_free(a); }
+
+    ArchiveReader()
+    {
+        m_utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(nullptr));
+        if (m_utf8)
+            m_previous = uselocale(m_utf8);
+    }
+    ~ArchiveReader()
+    {
+        archive_read_free(a);
+        if (m_utf8) {
+            uselocale(m_previous);
+            freelocale(m_utf8);
+        }
+    }
+    ArchiveReader(const ArchiveReader&) = delete;
+    ArchiveReader& operator=(const ArchiveReader&) = delete;
 
     bool open(const QString& path, QString& error)
     {
@@ -102,6 +122,10 @@ struct ArchiveReader
         const char* s = archive_error_string(a);
         return s ? QString::fromLocal8Bit(s) : u"archive error"_s;
     }
+
+private:
+    locale_t m_utf8 = nullptr;
+    locale_t m_previous = nullptr;
 };
 
 // Reads the whole entry so that libarchive checks its CRC; the data goes to `out` when given.
@@ -354,19 +378,18 @@ bool extractAll(const QString& archivePath, const QString& dirPath, QString& mes
 
     // Every file goes to a temporary beside its target and replaces it only once all entries came out whole.
     std::vector<std::pair<QString, std::unique_ptr<QSaveFile>>> done;
-    size_t seen = 0;
+    size_t index = 0;
     for (;;) {
         archive_entry* e = nullptr;
         const int rc = archive_read_next_header(r.a, &e);
         if (rc == ARCHIVE_EOF)
             break;
-        if (rc != ARCHIVE_OK) {
-            message = r.lastError();
+        if (rc < ARCHIVE_WARN || index >= raw.size()) {
+            message = rc < ARCHIVE_WARN ? r.lastError() : u"archive headers do not add up"_s;
             return false;
         }
-        ++seen;
-        const char* utf8 = archive_entry_pathname_utf8(e);
-        const QString name = utf8 ? QString::fromUtf8(utf8) : QString();
+        // The name as stored, through the one code page 932 converter everything else uses.
+        const QString name = fromCp932(raw[index++].path);
         if (archive_entry_filetype(e) != AE_IFREG || archive_entry_hardlink(e) || archive_entry_symlink(e) ||
             !isPlainName(name)) {
             message = u"refused entry: "_s + (name.isEmpty() ? u"(no name)"_s : name);
@@ -388,7 +411,7 @@ bool extractAll(const QString& archivePath, const QString& dirPath, QString& mes
         std::erase_if(done, [&](const auto& d) { return d.first == name; });
         done.emplace_back(name, std::move(file));
     }
-    if (seen != raw.size()) {
+    if (index != raw.size()) {
         message = u"archive headers do not add up"_s;
         return false;
     }

@@ -11,8 +11,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <clocale>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 using namespace Qt::StringLiterals;
 
@@ -180,8 +182,6 @@ private:
     }
 
 private Q_SLOTS:
-    void crc16_data();
-    void crc16();
     void tillArchivesReadByOtherTools_data();
     void tillArchivesReadByOtherTools();
     void otherWritersArchivesExtract_data();
@@ -191,6 +191,7 @@ private Q_SLOTS:
     void pathsWithBlanks_data();
     void pathsWithBlanks();
     void runArchiverConvertsTheCommandLine();
+    void japaneseNamesInThePlainCLocale();
     void rejectedCommands_data();
     void rejectedCommands();
     void refusedEntries_data();
@@ -200,37 +201,6 @@ private Q_SLOTS:
     void damagedArchiveIsNotExtended();
     void largeRecordFile();
 };
-
-void TestArchiver::crc16_data()
-{
-    QTest::addColumn<QByteArray>("data");
-    QTest::addColumn<int>("expected"); // -1: compare with a plain bit-by-bit CRC
-    QTest::newRow("empty") << QByteArray() << 0;
-    QTest::newRow("check value") << QByteArray("123456789") << 0xBB3D;
-    QTest::newRow("odd length") << randomBytes(1001) << -1;
-    QTest::newRow("records") << slipRecords(3) << -1;
-}
-
-void TestArchiver::crc16()
-{
-    QFETCH(QByteArray, data);
-    QFETCH(int, expected);
-    if (expected < 0) {
-        uint32_t c = 0;
-        for (char ch : data) {
-            c ^= uchar(ch);
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? (c >> 1) ^ 0xA001 : c >> 1;
-        }
-        expected = int(c);
-    }
-    QCOMPARE(int(lhaCrc16(data.constData(), size_t(data.size()))), expected);
-    // Continuing from a partial result gives the same as one pass.
-    const qsizetype half = data.size() / 2;
-    QCOMPARE(
-        int(lhaCrc16(data.constData() + half, size_t(data.size() - half), lhaCrc16(data.constData(), size_t(half)))),
-        expected);
-}
 
 void TestArchiver::tillArchivesReadByOtherTools_data()
 {
@@ -390,6 +360,20 @@ void TestArchiver::runArchiverConvertsTheCommandLine()
     QVERIFY(RunArchiver(nullptr, u"e -c -m "_s + drive + u"/siiresaki.lzh " + app + u"/"));
     QVERIFY(readAll(app + u"/siiresaki.dat") == data);
     QVERIFY(!RunArchiver(nullptr, u"e -c -m "_s + drive + u"/missing.lzh " + app + u"/"));
+}
+
+void TestArchiver::japaneseNamesInThePlainCLocale()
+{
+    const QString dir = freshDir(u"locale"_s), out = freshDir(u"locale/out"_s);
+    writeAll(dir + u"/仕入れ.dat", "data");
+    const std::string saved = std::setlocale(LC_ALL, nullptr);
+    std::setlocale(LC_ALL, "C");
+    const int added = unlha(u"a "_s + dir + u"/仕入れ.lzh " + dir + u"/仕入れ.dat");
+    const int extracted = unlha(u"e -c -m "_s + dir + u"/仕入れ.lzh " + out);
+    std::setlocale(LC_ALL, saved.c_str());
+    QCOMPARE(added, 0);
+    QCOMPARE(extracted, 0);
+    QCOMPARE(readAll(out + u"/仕入れ.dat"), QByteArray("data"));
 }
 
 void TestArchiver::rejectedCommands_data()
