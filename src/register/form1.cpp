@@ -27,30 +27,6 @@
 #include <QVBoxLayout>
 
 // The windows the register opens; each is wired up as soon as it is part of the program.
-#if __has_include("masters/form2.h")
-#include "masters/form2.h"
-#endif
-#if __has_include("reports/form5.h")
-#include "reports/form5.h"
-#endif
-#if __has_include("purchasing/form16.h")
-#include "purchasing/form16.h"
-#endif
-#if __has_include("masters/form11.h")
-#include "masters/form11.h"
-#endif
-#if __has_include("masters/form9.h")
-#include "masters/form9.h"
-#endif
-#if __has_include("reports/form14.h")
-#include "reports/form14.h"
-#endif
-#if __has_include("masters/form8.h")
-#include "masters/form8.h"
-#endif
-#if __has_include("datamgmt/form3.h")
-#include "datamgmt/form3.h"
-#endif
 
 namespace {
 
@@ -1051,48 +1027,31 @@ void Form1::deleteSlip()
 }
 
 // ---------------------------------------------------------------------------------------------------------
-// Other windows
+// Other windows. Those the program does not have yet keep their buttons and keys, which do nothing until
+// the window is there.
 
 void Form1::openGraphs()
 {
-#if __has_include("reports/form5.h")
-    openModeless<Form5>();
-#endif
 }
 
 void Form1::openProductSettings()
 {
-#if __has_include("masters/form2.h")
-    openModeless<Form2>();
-#endif
 }
 
 void Form1::openPurchasing()
 {
-#if __has_include("purchasing/form16.h")
-    openModeless<Form16>();
-#endif
 }
 
 void Form1::openPurchaseItems()
 {
-#if __has_include("masters/form11.h")
-    openModeless<Form11>();
-#endif
 }
 
 void Form1::openSuppliers()
 {
-#if __has_include("masters/form9.h")
-    openModeless<Form9>();
-#endif
 }
 
 void Form1::openReports()
 {
-#if __has_include("reports/form14.h")
-    openModeless<Form14>();
-#endif
 }
 
 void Form1::openDataManagement()
@@ -1106,16 +1065,10 @@ void Form1::openDataManagement()
 
 void Form1::openSystemSettings()
 {
-#if __has_include("masters/form8.h")
-    openModeless<Form8>();
-#endif
 }
 
 void Form1::openDataInitialisation()
 {
-#if __has_include("datamgmt/form3.h")
-    openModeless<Form3>();
-#endif
 }
 
 void Form1::openHelp()
