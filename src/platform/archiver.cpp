@@ -88,13 +88,14 @@ std::optional<Command> parseCommand(QString line)
 class ArchiveReader
 {
 public:
-    archive* a = archive_read_new();
+    archive* a = nullptr;
 
     ArchiveReader()
     {
         m_utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(nullptr));
         if (m_utf8)
             m_previous = uselocale(m_utf8);
+        a = archive_read_new();
     }
     ~ArchiveReader()
     {
