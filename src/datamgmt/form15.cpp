@@ -2,6 +2,7 @@
 #include "datamgmt/form15.h"
 
 #include "platform/archiver.h"
+#include "platform/controls.h"
 #include "platform/drives.h"
 #include "platform/messagebox.h"
 #include "platform/twips.h"
@@ -36,33 +37,6 @@ constexpr DataFileRow Rows[6] = {
     {"sys.ini", "sys.lzh", "管理データ　バックアップ", "管理データ　リストア"},
 };
 constexpr int RowTops[6] = {360, 840, 1320, 1800, 2280, 2760};
-
-// Screen readers get the caption with an ordinary blank.
-QString accessibleFromCaption(const QString& caption)
-{
-    QString name = caption;
-    return name.replace(QChar(0x3000), u' ');
-}
-
-QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption, const QRect& geometry)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setAccessibleName(accessibleFromCaption(caption));
-    button->setGeometry(geometry);
-    button->setAutoDefault(false);
-    return button;
-}
-
-QGroupBox* makeFrame(QWidget* parent, const QString& name, const QString& caption, const QString& accessible,
-                     const QRect& geometry)
-{
-    auto* frame = new QGroupBox(caption, parent);
-    frame->setObjectName(name);
-    frame->setAccessibleName(accessible);
-    frame->setGeometry(geometry);
-    return frame;
-}
 
 // The archive lands in the root of the mount point; "/" must not become "//".
 QString archivePath(QString drive, const QString& archive)

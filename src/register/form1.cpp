@@ -4,6 +4,7 @@
 #include "datamgmt/form15.h"
 #include "platform/grid.h"
 #include "platform/helpviewer.h"
+#include "platform/controls.h"
 #include "platform/messagebox.h"
 #include "platform/tabstrip.h"
 #include "platform/twips.h"
@@ -97,33 +98,6 @@ Form1::~Form1()
 // Building the window
 
 namespace {
-
-QLineEdit* makeEdit(QWidget* parent, const QString& name, const QString& accessible, const QRect& rect)
-{
-    auto* e = new QLineEdit(parent);
-    e->setObjectName(name);
-    e->setAccessibleName(accessible);
-    e->setGeometry(rect);
-    return e;
-}
-
-QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& rect)
-{
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(name);
-    l->setGeometry(rect);
-    return l;
-}
-
-QGroupBox* makeFrame(QWidget* parent, const QString& name, const QString& title, const QString& accessible,
-                     const QRect& rect)
-{
-    auto* g = new QGroupBox(title, parent);
-    g->setObjectName(name);
-    g->setAccessibleName(accessible);
-    g->setGeometry(rect);
-    return g;
-}
 
 // A field the program fills and the cashier only reads.
 void makeDisplay(QLineEdit* e)
@@ -335,12 +309,9 @@ void Form1::buildCommands()
     const QFont buttonFont = sizedFont(font(), 11, true);
     int i = 0;
     for (const Button& b : buttons) {
-        auto* button = new QPushButton(b.caption, this);
-        button->setObjectName(QStringLiteral("Command%1").arg(b.number));
-        button->setAccessibleName(b.caption);
+        auto* button = makeButton(this, QStringLiteral("Command%1").arg(b.number), b.caption,
+                                  twipsRect(10380 + 2400 * (i % 2), 5900 + 640 * (i / 2), 2340, 580));
         button->setFont(buttonFont);
-        button->setGeometry(twipsRect(10380 + 2400 * (i % 2), 5900 + 640 * (i / 2), 2340, 580));
-        button->setAutoDefault(false);
         Command[b.number] = button;
         if (b.action)
             connect(button, &QPushButton::clicked, this, b.action);
@@ -416,11 +387,7 @@ void Form1::buildRecallPanel()
                     {&Command20, "Command20", QStringLiteral("削除"), 8500, &Form1::deleteSlip},
                     {&Command21, "Command21", QStringLiteral("閉じる"), 10300, &Form1::closeRecall}};
     for (const auto& c : commands) {
-        auto* b = new QPushButton(c.caption, panel);
-        b->setObjectName(QLatin1String(c.name));
-        b->setAccessibleName(c.caption);
-        b->setGeometry(twipsRect(c.left, 1300, 1600, 600));
-        b->setAutoDefault(false);
+        auto* b = makeButton(panel, QLatin1String(c.name), c.caption, twipsRect(c.left, 1300, 1600, 600));
         connect(b, &QPushButton::clicked, this, c.action);
         *c.button = b;
     }
@@ -610,23 +577,8 @@ bool Form1::codeKey(int k, QKeyEvent* event)
     case Qt::Key_PageDown:
         selectListEntries(99);
         return true;
-    case Qt::Key_F1:
-    case Qt::Key_F2:
-    case Qt::Key_F3:
-    case Qt::Key_F4:
-        SSTab1->setSelectedTab(event->key() - Qt::Key_F1);
-        return true;
     case Qt::Key_F6:
         Text15->setFocus();
-        return true;
-    case Qt::Key_F7:
-        openGraphs();
-        return true;
-    case Qt::Key_F8:
-        openProductSettings();
-        return true;
-    case Qt::Key_F9:
-        listopen();
         return true;
     case Qt::Key_F10:
         openPurchasing();
@@ -635,7 +587,7 @@ bool Form1::codeKey(int k, QKeyEvent* event)
         datwrite();
         return true;
     default:
-        return false;
+        return productListKey(event) || windowKey(event);
     }
 }
 
@@ -661,26 +613,11 @@ bool Form1::quantityKey(int k, QKeyEvent* event)
     case Qt::Key_Left:
         Text8[k]->setFocus();
         return true;
-    case Qt::Key_F1:
-    case Qt::Key_F2:
-    case Qt::Key_F3:
-    case Qt::Key_F4:
-        SSTab1->setSelectedTab(event->key() - Qt::Key_F1);
-        return true;
-    case Qt::Key_F7:
-        openGraphs();
-        return true;
-    case Qt::Key_F8:
-        openProductSettings();
-        return true;
-    case Qt::Key_F9:
-        listopen();
-        return true;
     case Qt::Key_F12:
         datwrite();
         return true;
     default:
-        return false;
+        return productListKey(event) || windowKey(event);
     }
 }
 
@@ -690,26 +627,11 @@ bool Form1::fkeyon(QKeyEvent* event)
     case Qt::Key_Home:
         backToLine1();
         return true;
-    case Qt::Key_F1:
-    case Qt::Key_F2:
-    case Qt::Key_F3:
-    case Qt::Key_F4:
-        SSTab1->setSelectedTab(event->key() - Qt::Key_F1);
-        return true;
-    case Qt::Key_F7:
-        openGraphs();
-        return true;
-    case Qt::Key_F8:
-        openProductSettings();
-        return true;
-    case Qt::Key_F9:
-        listopen();
-        return true;
     case Qt::Key_F10:
         openPurchasing();
         return true;
     default:
-        return false;
+        return productListKey(event) || windowKey(event);
     }
 }
 
@@ -722,6 +644,28 @@ bool Form1::keyfun(QKeyEvent* event)
     case Qt::Key_Home:
         backToLine1();
         return true;
+    case Qt::Key_F10:
+        openPurchasing();
+        return true;
+    default:
+        return windowKey(event);
+    }
+}
+
+// F1 to F4 show product list 1 to 4 from the line fields, the weather field and the tab strip.
+bool Form1::productListKey(QKeyEvent* event)
+{
+    const int key = event->key();
+    if (key < Qt::Key_F1 || key > Qt::Key_F4)
+        return false;
+    SSTab1->setSelectedTab(key - Qt::Key_F1);
+    return true;
+}
+
+// F7, F8 and F9 work wherever the window handles keys.
+bool Form1::windowKey(QKeyEvent* event)
+{
+    switch (event->key()) {
     case Qt::Key_F7:
         openGraphs();
         return true;
@@ -730,9 +674,6 @@ bool Form1::keyfun(QKeyEvent* event)
         return true;
     case Qt::Key_F9:
         listopen();
-        return true;
-    case Qt::Key_F10:
-        openPurchasing();
         return true;
     default:
         return false;

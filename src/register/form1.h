@@ -60,6 +60,8 @@ private:
     bool quantityKey(int k, QKeyEvent* event);
     bool fkeyon(QKeyEvent* event);
     bool keyfun(QKeyEvent* event);
+    bool productListKey(QKeyEvent* event);
+    bool windowKey(QKeyEvent* event);
 
     void codeChanged(int k);
     void quantityChanged(int k);

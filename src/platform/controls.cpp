@@ -1,0 +1,45 @@
+// Controls built in code with their names.
+#include "platform/controls.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+QLineEdit* makeEdit(QWidget* parent, const QString& name, const QString& accessible, const QRect& rect)
+{
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(name);
+    e->setAccessibleName(accessible);
+    e->setGeometry(rect);
+    return e;
+}
+
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& rect)
+{
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(name);
+    l->setGeometry(rect);
+    return l;
+}
+
+QGroupBox* makeFrame(QWidget* parent, const QString& name, const QString& title, const QString& accessible,
+                     const QRect& rect)
+{
+    auto* g = new QGroupBox(title, parent);
+    g->setObjectName(name);
+    g->setAccessibleName(accessible);
+    g->setGeometry(rect);
+    return g;
+}
+
+QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption, const QRect& rect)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    // Screen readers read the full-width blank of a caption as a symbol.
+    button->setAccessibleName(QString(caption).replace(QChar(0x3000), u' '));
+    button->setGeometry(rect);
+    button->setAutoDefault(false);
+    return button;
+}

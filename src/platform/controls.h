@@ -1,0 +1,19 @@
+// Building controls in code: each gets its design name as object name, a Japanese accessible name and
+// its place in pixels.
+#pragma once
+
+#include <QRect>
+#include <QString>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QWidget;
+
+QLineEdit* makeEdit(QWidget* parent, const QString& name, const QString& accessible, const QRect& rect);
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& rect);
+QGroupBox* makeFrame(QWidget* parent, const QString& name, const QString& title, const QString& accessible,
+                     const QRect& rect);
+// A button that Enter does not press by accident; its accessible name is its caption with ordinary blanks.
+QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption, const QRect& rect);
