@@ -269,8 +269,11 @@ bool writeEntry(QFileDevice& out, QFile& in, const QByteArray& name, uint32_t mt
     f.packedSize = uint32_t(encoder.packedSize());
     if (encoder.packedSize() >= f.originalSize) {
         f.method = "-lh0-";
-        if (!out.seek(dataPos) || !readAll(toOut) || !out.resize(out.pos()))
+        if (!out.seek(dataPos) || !readAll(toOut) || !out.resize(out.pos())) {
+            if (error.isEmpty())
+                error = out.errorString();
             return false;
+        }
         f.packedSize = f.originalSize;
     }
     const qint64 endPos = out.pos();

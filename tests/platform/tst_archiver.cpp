@@ -214,6 +214,8 @@ void TestArchiver::tillArchivesReadByOtherTools_data()
     QTest::newRow("zeros") << u"siire.dat"_s << QByteArray(3 << 20, '\0') << u"-lh5-"_s;
     QTest::newRow("records") << u"reg.dat"_s << slipRecords(6000) << u"-lh5-"_s;
     QTest::newRow("japanese name") << u"売上 データ.dat"_s << slipRecords(20) << u"-lh5-"_s;
+    // 222 name bytes make a 256-byte header, whose first byte would read as the end of the archive unless padded.
+    QTest::newRow("header of 256 bytes") << QString(218, u'n') + u".dat" << QByteArray("abc") << u"-lh0-"_s;
 }
 
 void TestArchiver::tillArchivesReadByOtherTools()
