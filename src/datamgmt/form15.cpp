@@ -11,6 +11,7 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QFont>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -70,6 +71,10 @@ Form15::Form15(QWidget* parent) : QWidget(parent, Qt::Window)
     setWindowTitle(QStringLiteral("データ管理"));
     setAccessibleName(QStringLiteral("データ管理"));
     setFixedSize(twips(7515), twips(5175));
+    // The longest button captions must fit the buttons' designed width.
+    QFont small = font();
+    small.setPointSize(9);
+    setFont(small);
 
     Frame3 = makeFrame(this, QStringLiteral("Frame3"), QString(), QStringLiteral("バックアップ先"),
                        twipsRect(360, 120, 4815, 735));
