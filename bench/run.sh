@@ -6,7 +6,7 @@ data=bench/data
 mkdir -p "$data"
 [ -f "$data/reg.dat" ] || "$build/bench/gen_data" "$data"
 for b in "$build"/bench/bench_*; do
-    [ -x "$b" ] || continue
+    [ -f "$b" ] && [ -x "$b" ] || continue
     echo "== $(basename "$b")"
     "$b" "$data"
 done
