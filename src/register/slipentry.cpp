@@ -168,16 +168,6 @@ Result checkStockFileWritable()
     return Result::success();
 }
 
-Result writeSlip(qint64 n)
-{
-    SalesSlipFile file;
-    if (Result r = file.open(); !r)
-        return r;
-    if (!file.write(n, WorkingSlip))
-        return Result::failure(file.errorMessage());
-    return file.close();
-}
-
 } // namespace
 
 SaveOutcome saveSale(const EntryTexts& entry, bool correction, StockRestoreTable& restore)
@@ -202,7 +192,7 @@ SaveOutcome saveSale(const EntryTexts& entry, bool correction, StockRestoreTable
     }
     // The slip reaches the disk before the counter moves past it; a failure up to the saved counter leaves
     // the entry on screen and the next try writes the same record again.
-    if (Result r = writeSlip(outcome.slipNo); !r) {
+    if (Result r = WriteSalesSlip(outcome.slipNo); !r) {
         outcome.error = notSaved + r.error;
         return outcome;
     }

@@ -17,25 +17,28 @@ constexpr int SlotSize = 58;
 QByteArray blankRecord()
 {
     QByteArray r(ProductRecordSize, '\0');
-    std::memset(r.data() + 0, ' ', 36);   // ClassCode, ProductName
-    std::memset(r.data() + 64, ' ', 30);  // reserved text
+    std::memset(r.data() + 0, ' ', 36);  // ClassCode, ProductName
+    std::memset(r.data() + 64, ' ', 30); // reserved text
     for (int k = 0; k < 5; ++k)
         std::memset(r.data() + SlotOffset + SlotSize * k + 4, ' ', 30);
     std::memset(r.data() + 392, ' ', 120); // reserved text
     return r;
 }
 
-// The one record buffer of this file: the reserved bytes a save writes are those last read or written.
+RecordBuffer& records()
+{
+    static RecordBuffer r(blankRecord());
+    return r;
+}
+
 char* buffer()
 {
-    static QByteArray b = blankRecord();
-    return b.data();
+    return records().current.data();
 }
 
 RecordFile productFile()
 {
-    static const QByteArray blank = blankRecord();
-    return RecordFile(dataPath(QStringLiteral("syohin.dat")), ProductRecordSize, blank.constData());
+    return RecordFile(dataPath(QStringLiteral("syohin.dat")), ProductRecordSize, records().blank.constData());
 }
 
 void decode(const char* r, ProductEntry& e)
@@ -74,9 +77,15 @@ void encode(const ProductEntry& e, char* r)
     }
 }
 
-bool validEntry(int n) { return n >= 1 && n <= MaxProductEntries; }
+bool validEntry(int n)
+{
+    return n >= 1 && n <= MaxProductEntries;
+}
 
-Result outOfTable(int n) { return Result::failure(QStringLiteral("商品番号 %1 は範囲外です。").arg(n)); }
+Result outOfTable(int n)
+{
+    return Result::failure(QStringLiteral("商品番号 %1 は範囲外です。").arg(n));
+}
 
 } // namespace
 

@@ -13,8 +13,8 @@ struct ComponentSlot
 {
     int16_t ComponentItemNo = 0; // purchase item number; 0 = slot empty
     int16_t ComponentSpare = 0;
-    QString ComponentName;       // as read, blank padding kept
-    double ComponentQty = 0;     // units of the item one unit of the product uses
+    QString ComponentName;   // as read, blank padding kept
+    double ComponentQty = 0; // units of the item one unit of the product uses
     double ComponentUnitPrice = 0;
     double ComponentAmount = 0;
 };
@@ -31,7 +31,10 @@ struct ProductEntry
 extern ProductEntry ProductTable[MaxProductEntries + 1];
 
 // The group (1 to 4) a product or purchase item number belongs to: 1-100, 101-200, 201-300, 301-400.
-inline int ProductGroup(int number) { return (number - 1) / 100 + 1; }
+inline int ProductGroup(int number)
+{
+    return (number - 1) / 100 + 1;
+}
 
 // Reads syohin.dat into the table; records beyond entry 1000 are ignored.
 Result LoadProductTable();

@@ -20,20 +20,25 @@ QByteArray blankRecord()
     return r;
 }
 
+RecordBuffer& records()
+{
+    static RecordBuffer r(blankRecord());
+    return r;
+}
+
 const char* blank()
 {
-    static const QByteArray b = blankRecord();
-    return b.constData();
+    return records().blank.constData();
 }
-
-// The record last read or written, so a save writes back the reserved bytes it came with.
 char* buffer()
 {
-    static QByteArray b = blankRecord();
-    return b.data();
+    return records().current.data();
 }
 
-RecordFile itemFile() { return RecordFile(dataPath(QStringLiteral("zaiko.dat")), PurchaseItemRecordSize, blank()); }
+RecordFile itemFile()
+{
+    return RecordFile(dataPath(QStringLiteral("zaiko.dat")), PurchaseItemRecordSize, blank());
+}
 
 PurchaseItem decode(const char* r)
 {

@@ -12,10 +12,10 @@ constexpr int PurchaseItemCount = 400;
 
 struct PurchaseItem
 {
-    QString Category;     // 6 bytes
-    QString Name;         // 30 bytes; blank = free number
+    QString Category; // 6 bytes
+    QString Name;     // 30 bytes; blank = free number
     double StandardCost = 0;
-    double StockQty = 0;  // may become negative
+    double StockQty = 0; // may become negative
     int16_t SupplierNo = 0;
     QString SupplierName; // 30 bytes
 };

@@ -30,7 +30,10 @@ const char* blankRecord()
     return blank.data();
 }
 
-RecordFile slipFile() { return RecordFile(dataPath(QStringLiteral("siire.dat")), PurchaseSlipRecordSize, blankRecord()); }
+RecordFile slipFile()
+{
+    return RecordFile(dataPath(QStringLiteral("siire.dat")), PurchaseSlipRecordSize, blankRecord());
+}
 
 void decode(const char* r, PurchaseSlipRecord& s)
 {
@@ -82,7 +85,10 @@ void encode(PurchaseSlipRecord& s)
 
 } // namespace
 
-PurchaseSlipRecord::PurchaseSlipRecord() { decode(blankRecord(), *this); }
+PurchaseSlipRecord::PurchaseSlipRecord()
+{
+    decode(blankRecord(), *this);
+}
 
 Result ReadPurchaseSlip(qint64 n, PurchaseSlipRecord& slip)
 {

@@ -15,7 +15,7 @@ struct PurchaseSlipLine
     int16_t ItemNo = 0; // 0 = empty line
     QString ItemName;   // 50 bytes
     int16_t UnitPrice = 0;
-    int16_t Qty = 0;    // what the item's stock changed by
+    int16_t Qty = 0; // what the item's stock changed by
     double Amount = 0;
 };
 
@@ -25,8 +25,8 @@ struct PurchaseSlipRecord
     QString Time; // hh:mm:ss
     int32_t SlipNo = 0;
     int16_t SupplierNo = 0;
-    QString SupplierName;  // 20 bytes
-    QString SupplierPhone; // 12 bytes
+    QString SupplierName;                             // 20 bytes
+    QString SupplierPhone;                            // 12 bytes
     PurchaseSlipLine Line[PurchaseSlipLineCount + 1]; // lines 1 to 10; 0 unused
     double Subtotal = 0;
     double Tax = 0;

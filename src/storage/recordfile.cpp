@@ -12,7 +12,10 @@ RecordFile::RecordFile(const QString& path, int recordSize, const char* blank)
 {
 }
 
-RecordFile::~RecordFile() { close(); }
+RecordFile::~RecordFile()
+{
+    close();
+}
 
 Result RecordFile::open()
 {
@@ -34,7 +37,10 @@ Result RecordFile::close()
     return synced ? Result::success() : Result::failure(message);
 }
 
-qint64 RecordFile::length() const { return m_file.isOpen() ? m_file.size() : QFileInfo(m_file.fileName()).size(); }
+qint64 RecordFile::length() const
+{
+    return m_file.isOpen() ? m_file.size() : QFileInfo(m_file.fileName()).size();
+}
 
 qint64 RecordFile::recordCount() const
 {
@@ -83,5 +89,6 @@ bool RecordFile::write(qint64 n, const char* src)
 
 QString RecordFile::errorMessage() const
 {
-    return QStringLiteral("%1 を読み書きできません（%2）。").arg(QFileInfo(m_file.fileName()).fileName(), m_file.errorString());
+    return QStringLiteral("%1 を読み書きできません（%2）。")
+        .arg(QFileInfo(m_file.fileName()).fileName(), m_file.errorString());
 }

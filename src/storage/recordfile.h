@@ -40,3 +40,12 @@ private:
     const char* m_blank;
     bool m_written = false;
 };
+
+// Files edited one record at a time keep one record buffer each, so a save writes back the reserved bytes of
+// the record last read or written; `blank` is the file's empty record.
+struct RecordBuffer
+{
+    explicit RecordBuffer(const QByteArray& emptyRecord) : blank(emptyRecord), current(emptyRecord) {}
+    const QByteArray blank;
+    QByteArray current;
+};

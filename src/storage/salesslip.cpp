@@ -89,7 +89,10 @@ int fieldValue(const char* p, int len)
 
 } // namespace
 
-SalesSlipRecord::SalesSlipRecord() { decode(blankRecord(), *this); }
+SalesSlipRecord::SalesSlipRecord()
+{
+    decode(blankRecord(), *this);
+}
 
 struct SalesSlipFile::Impl
 {
@@ -97,10 +100,22 @@ struct SalesSlipFile::Impl
 };
 
 SalesSlipFile::SalesSlipFile() : m(new Impl) {}
-SalesSlipFile::~SalesSlipFile() { delete m; }
-Result SalesSlipFile::open() { return m->file.open(); }
-Result SalesSlipFile::close() { return m->file.close(); }
-QString SalesSlipFile::errorMessage() const { return m->file.errorMessage(); }
+SalesSlipFile::~SalesSlipFile()
+{
+    delete m;
+}
+Result SalesSlipFile::open()
+{
+    return m->file.open();
+}
+Result SalesSlipFile::close()
+{
+    return m->file.close();
+}
+QString SalesSlipFile::errorMessage() const
+{
+    return m->file.errorMessage();
+}
 
 bool SalesSlipFile::read(qint64 n, SalesSlipRecord& slip)
 {
@@ -137,20 +152,62 @@ Result WriteSalesSlip(qint64 n)
     return file.close();
 }
 
-int SlipView::year() const { return fieldValue(p + 0, 4); }
-int SlipView::month() const { return fieldValue(p + 5, 2); }
-int SlipView::day() const { return fieldValue(p + 8, 2); }
-QString SlipView::date() const { return getText(p + 0, 10); }
-QString SlipView::time() const { return getText(p + 20, 8); }
-int SlipView::hour() const { return fieldValue(p + 20, 2); }
-double SlipView::subtotal() const { return getDouble(p + 704); }
-double SlipView::tax() const { return getDouble(p + 712); }
-double SlipView::total() const { return getDouble(p + 720); }
-bool SlipView::deleted() const { return getInt16(p + 728) != 0; }
-int16_t SlipView::productNo(int line) const { return getInt16(p + LineOffset + LineSize * (line - 1)); }
-int16_t SlipView::qty(int line) const { return getInt16(p + LineOffset + LineSize * (line - 1) + 54); }
-double SlipView::amount(int line) const { return getDouble(p + LineOffset + LineSize * (line - 1) + 56); }
-QString SlipView::productName(int line) const { return getText(p + LineOffset + LineSize * (line - 1) + 2, 50); }
+int SlipView::year() const
+{
+    return fieldValue(p + 0, 4);
+}
+int SlipView::month() const
+{
+    return fieldValue(p + 5, 2);
+}
+int SlipView::day() const
+{
+    return fieldValue(p + 8, 2);
+}
+QString SlipView::date() const
+{
+    return getText(p + 0, 10);
+}
+QString SlipView::time() const
+{
+    return getText(p + 20, 8);
+}
+int SlipView::hour() const
+{
+    return fieldValue(p + 20, 2);
+}
+double SlipView::subtotal() const
+{
+    return getDouble(p + 704);
+}
+double SlipView::tax() const
+{
+    return getDouble(p + 712);
+}
+double SlipView::total() const
+{
+    return getDouble(p + 720);
+}
+bool SlipView::deleted() const
+{
+    return getInt16(p + 728) != 0;
+}
+int16_t SlipView::productNo(int line) const
+{
+    return getInt16(p + LineOffset + LineSize * (line - 1));
+}
+int16_t SlipView::qty(int line) const
+{
+    return getInt16(p + LineOffset + LineSize * (line - 1) + 54);
+}
+double SlipView::amount(int line) const
+{
+    return getDouble(p + LineOffset + LineSize * (line - 1) + 56);
+}
+QString SlipView::productName(int line) const
+{
+    return getText(p + LineOffset + LineSize * (line - 1) + 2, 50);
+}
 
 Result ScanSalesSlips(qint64 first, qint64 last, const std::function<bool(qint64, const SlipView&)>& visit)
 {

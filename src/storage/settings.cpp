@@ -13,7 +13,10 @@ QString AppDir;
 double SysNum[51];
 QString SysStr[51];
 
-QString dataPath(const QString& name) { return AppDir + u'/' + name; }
+QString dataPath(const QString& name)
+{
+    return AppDir + u'/' + name;
+}
 
 namespace {
 
@@ -101,7 +104,8 @@ bool parseNumber(const QString& text, double* value)
 
 QString settingsError(const QString& detail)
 {
-    return QStringLiteral("設定ファイル sys.ini を読み込めません（%1）。\n%2").arg(detail, dataPath(QStringLiteral("sys.ini")));
+    return QStringLiteral("設定ファイル sys.ini を読み込めません（%1）。\n%2")
+        .arg(detail, dataPath(QStringLiteral("sys.ini")));
 }
 
 QByteArray settingsFileBytes();
@@ -124,7 +128,8 @@ Result LoadSettings()
             return Result::failure(settingsError(QStringLiteral("数値が %1 個しかありません").arg(i - 1)));
         const QString token = reader.next();
         if (!parseNumber(token, &numbers[i]))
-            return Result::failure(settingsError(QStringLiteral("%1 行目「%2」は数値ではありません").arg(i).arg(token)));
+            return Result::failure(
+                settingsError(QStringLiteral("%1 行目「%2」は数値ではありません").arg(i).arg(token)));
     }
     for (int i = 1; i <= 50; ++i) {
         if (reader.atEnd())

@@ -19,19 +19,25 @@ QByteArray blankRecord()
     return r;
 }
 
+RecordBuffer& records()
+{
+    static RecordBuffer r(blankRecord());
+    return r;
+}
+
 const char* blank()
 {
-    static const QByteArray b = blankRecord();
-    return b.constData();
+    return records().blank.constData();
 }
-
 char* buffer()
 {
-    static QByteArray b = blankRecord();
-    return b.data();
+    return records().current.data();
 }
 
-RecordFile supplierFile() { return RecordFile(dataPath(QStringLiteral("siiresaki.dat")), SupplierRecordSize, blank()); }
+RecordFile supplierFile()
+{
+    return RecordFile(dataPath(QStringLiteral("siiresaki.dat")), SupplierRecordSize, blank());
+}
 
 Supplier decode(const char* r)
 {
@@ -73,7 +79,10 @@ Result SaveSupplier(int16_t n)
     return file.close();
 }
 
-QString supplierListEntry(int n, const QString& name) { return QString::number(n) + u'-' + name; }
+QString supplierListEntry(int n, const QString& name)
+{
+    return QString::number(n) + u'-' + name;
+}
 
 QStringList supplierPickList()
 {

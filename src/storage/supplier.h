@@ -11,10 +11,10 @@ constexpr int SupplierRecordSize = 128;
 
 struct Supplier
 {
-    QString Reserved1;     // 5 bytes, blank
-    QString Name;          // 30 bytes; blank = free number
-    QString Phone;         // 12 bytes
-    int16_t TaxType = 1;   // 1 外税, 2 内税, 3 非課税
+    QString Reserved1;   // 5 bytes, blank
+    QString Name;        // 30 bytes; blank = free number
+    QString Phone;       // 12 bytes
+    int16_t TaxType = 1; // 1 外税, 2 内税, 3 非課税
     double Reserved2 = 0;
 };
 

@@ -2,12 +2,12 @@
 #include "storage/text.h"
 
 #include <QtEndian>
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <cstring>
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iconv.h>
 
 namespace {
@@ -131,7 +131,10 @@ void putText(char* dest, QStringView text, int width)
     std::memcpy(dest, fixedText(text, width).constData(), size_t(width));
 }
 
-QString getText(const char* src, int width) { return fromCp932(QByteArrayView(src, width)); }
+QString getText(const char* src, int width)
+{
+    return fromCp932(QByteArrayView(src, width));
+}
 
 double val(QStringView text)
 {
@@ -198,9 +201,15 @@ QString numText(double value)
     return text;
 }
 
-double roundHalfEven(double value) { return std::nearbyint(value); }
+double roundHalfEven(double value)
+{
+    return std::nearbyint(value);
+}
 
-double roundMoney(double value) { return std::floor(value + 0.5); }
+double roundMoney(double value)
+{
+    return std::floor(value + 0.5);
+}
 
 bool fitsInt16(double value)
 {
@@ -215,11 +224,23 @@ bool fitsInt32(double value)
 }
 
 // Clamped so that an unchecked value can never be undefined behaviour.
-int16_t toInt16(double value) { return int16_t(std::clamp(roundHalfEven(value), -32768.0, 32767.0)); }
-int32_t toInt32(double value) { return int32_t(std::clamp(roundHalfEven(value), -2147483648.0, 2147483647.0)); }
+int16_t toInt16(double value)
+{
+    return int16_t(std::clamp(roundHalfEven(value), -32768.0, 32767.0));
+}
+int32_t toInt32(double value)
+{
+    return int32_t(std::clamp(roundHalfEven(value), -2147483648.0, 2147483647.0));
+}
 
-int16_t getInt16(const char* p) { return qFromLittleEndian<qint16>(p); }
-int32_t getInt32(const char* p) { return qFromLittleEndian<qint32>(p); }
+int16_t getInt16(const char* p)
+{
+    return qFromLittleEndian<qint16>(p);
+}
+int32_t getInt32(const char* p)
+{
+    return qFromLittleEndian<qint32>(p);
+}
 double getDouble(const char* p)
 {
     const quint64 bits = qFromLittleEndian<quint64>(p);
@@ -227,8 +248,14 @@ double getDouble(const char* p)
     std::memcpy(&value, &bits, sizeof value);
     return value;
 }
-void putInt16(char* p, int16_t value) { qToLittleEndian<qint16>(value, p); }
-void putInt32(char* p, int32_t value) { qToLittleEndian<qint32>(value, p); }
+void putInt16(char* p, int16_t value)
+{
+    qToLittleEndian<qint16>(value, p);
+}
+void putInt32(char* p, int32_t value)
+{
+    qToLittleEndian<qint32>(value, p);
+}
 void putDouble(char* p, double value)
 {
     quint64 bits;
