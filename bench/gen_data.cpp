@@ -19,9 +19,10 @@ constexpr int Days = 3650;
 constexpr int SalesPerDay = 100;
 constexpr int PurchasesPerDay = 10;
 
-const QString Names[] = {QStringLiteral("おにぎり鮭"), QStringLiteral("幕の内弁当"), QStringLiteral("緑茶５００ｍｌ"),
-                         QStringLiteral("髙島屋ギフト①"), QStringLiteral("食パン"), QStringLiteral("牛乳１Ｌ"),
-                         QStringLiteral("ボールペン"), QStringLiteral("洗剤～詰替～")};
+const QString Names[] = {QStringLiteral("おにぎり鮭"),     QStringLiteral("幕の内弁当"),
+                         QStringLiteral("緑茶５００ｍｌ"), QStringLiteral("髙島屋ギフト①"),
+                         QStringLiteral("食パン"),         QStringLiteral("牛乳１Ｌ"),
+                         QStringLiteral("ボールペン"),     QStringLiteral("洗剤～詰替～")};
 
 int fail(const Result& r)
 {

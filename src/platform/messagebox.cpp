@@ -10,7 +10,10 @@ QList<QMessageBox::StandardButton> g_answers;
 QStringList g_shown;
 bool g_testMode = false;
 
-QString windowTitle() { return QStringLiteral("till"); }
+QString windowTitle()
+{
+    return QStringLiteral("till");
+}
 
 QMessageBox::StandardButton ask(QWidget* parent, QMessageBox::Icon icon, const QString& text,
                                 QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton)
@@ -40,7 +43,10 @@ bool question(QWidget* parent, const QString& text, bool stopIcon)
     return ask(parent, icon, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 
-void enableTestMode() { g_testMode = true; }
+void enableTestMode()
+{
+    g_testMode = true;
+}
 
 void setNextAnswer(QMessageBox::StandardButton answer)
 {

@@ -2,9 +2,9 @@
 #include "register/form1.h"
 
 #include "datamgmt/form15.h"
+#include "platform/controls.h"
 #include "platform/grid.h"
 #include "platform/helpviewer.h"
-#include "platform/controls.h"
 #include "platform/messagebox.h"
 #include "platform/tabstrip.h"
 #include "platform/twips.h"
@@ -971,29 +971,17 @@ void Form1::deleteSlip()
 // Other windows. Those the program does not have yet keep their buttons and keys, which do nothing until
 // the window is there.
 
-void Form1::openGraphs()
-{
-}
+void Form1::openGraphs() {}
 
-void Form1::openProductSettings()
-{
-}
+void Form1::openProductSettings() {}
 
-void Form1::openPurchasing()
-{
-}
+void Form1::openPurchasing() {}
 
-void Form1::openPurchaseItems()
-{
-}
+void Form1::openPurchaseItems() {}
 
-void Form1::openSuppliers()
-{
-}
+void Form1::openSuppliers() {}
 
-void Form1::openReports()
-{
-}
+void Form1::openReports() {}
 
 void Form1::openDataManagement()
 {
@@ -1004,13 +992,9 @@ void Form1::openDataManagement()
     });
 }
 
-void Form1::openSystemSettings()
-{
-}
+void Form1::openSystemSettings() {}
 
-void Form1::openDataInitialisation()
-{
-}
+void Form1::openDataInitialisation() {}
 
 void Form1::openHelp()
 {

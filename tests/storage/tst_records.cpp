@@ -126,8 +126,8 @@ void TestRecords::writePastPartRecord()
     const QByteArray file = dir.bytes(QStringLiteral("syohin.dat"));
     QCOMPARE(file.size(), 2048);
     QCOMPARE(file.left(768), QByteArray(768, 'x'));
-    QCOMPARE(file.mid(768, 24), QByteArray(24, '\0'));          // rest of record 2's reserved numbers
-    QCOMPARE(file.mid(1024, 36), QByteArray(36, ' '));           // record 3 texts blank
+    QCOMPARE(file.mid(768, 24), QByteArray(24, '\0')); // rest of record 2's reserved numbers
+    QCOMPARE(file.mid(1024, 36), QByteArray(36, ' ')); // record 3 texts blank
     QCOMPARE(getDouble(file.constData() + 1024 + 36), 0.0);
     QCOMPARE(file.mid(1536 + 6, 2), toCp932(u"四"));
 }
@@ -187,7 +187,7 @@ void TestRecords::salesSlipNameCutAndReservedCarried()
     QVERIFY(WriteSalesSlip(1).ok);
     const QByteArray file = dir.bytes(QStringLiteral("reg.dat"));
     QCOMPARE(QByteArray(file.constData() + 128 + 2, 50), toCp932(QString(25, QChar(0x3042))));
-    QCOMPARE(QByteArray(file.constData() + 10, 10), QByteArray(10, 'R'));  // reserved text
+    QCOMPARE(QByteArray(file.constData() + 10, 10), QByteArray(10, 'R'));    // reserved text
     QCOMPARE(QByteArray(file.constData() + 730, 294), QByteArray(294, 'R')); // reserved tail
     QCOMPARE(getInt16(file.constData() + 728), int16_t(1));
 }

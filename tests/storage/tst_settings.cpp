@@ -65,9 +65,9 @@ void TestSettings::tolerantReader_data()
 {
     QTest::addColumn<QByteArray>("numbers"); // the 50 number values as they stand in the file
     QTest::addColumn<QByteArray>("texts");
-    QTest::addColumn<double>("rate");        // SysNum[11] read back
-    QTest::addColumn<QString>("first");      // SysStr[1]
-    QTest::addColumn<QString>("second");     // SysStr[2]
+    QTest::addColumn<double>("rate");    // SysNum[11] read back
+    QTest::addColumn<QString>("first");  // SysStr[1]
+    QTest::addColumn<QString>("second"); // SysStr[2]
 
     QByteArray numbers;
     for (int i = 1; i <= 50; ++i)
@@ -76,26 +76,33 @@ void TestSettings::tolerantReader_data()
     for (int i = 1; i <= 50; ++i)
         texts += "\"t" + QByteArray::number(i) + "\"\r\n";
 
-    QTest::newRow("no zero before the period") << numbers << texts << 0.05 << "t1" << "t2";
+    QTest::newRow("no zero before the period") << numbers << texts << 0.05 << "t1"
+                                               << "t2";
     QByteArray exponent = numbers;
     exponent.replace("\r\n.05\r\n", "\r\n5E-02\r\n");
-    QTest::newRow("exponent") << exponent << texts << 0.05 << "t1" << "t2";
+    QTest::newRow("exponent") << exponent << texts << 0.05 << "t1"
+                              << "t2";
     QByteArray commas;
     for (int i = 1; i <= 50; ++i)
         commas += (i == 11 ? QByteArray("0.08") : QByteArray::number(i)) + (i % 10 ? "," : "\r\n");
-    QTest::newRow("values on one line, commas") << commas << texts << 0.08 << "t1" << "t2";
+    QTest::newRow("values on one line, commas") << commas << texts << 0.08 << "t1"
+                                                << "t2";
     QByteArray quoteInside = texts;
     quoteInside.replace("\"t1\"", "\"ab\"cd\"");
-    QTest::newRow("quote ends the text, rest skipped") << numbers << quoteInside << 0.05 << "ab" << "t2";
+    QTest::newRow("quote ends the text, rest skipped") << numbers << quoteInside << 0.05 << "ab"
+                                                       << "t2";
     QByteArray commaInside = texts;
     commaInside.replace("\"t1\"", "\"a,b\"");
-    QTest::newRow("comma inside a text") << numbers << commaInside << 0.05 << "a,b" << "t2";
+    QTest::newRow("comma inside a text") << numbers << commaInside << 0.05 << "a,b"
+                                         << "t2";
     QByteArray lfOnly = numbers + texts;
     lfOnly.replace("\r\n", "\n");
-    QTest::newRow("LF line ends") << lfOnly << QByteArray() << 0.05 << "t1" << "t2";
+    QTest::newRow("LF line ends") << lfOnly << QByteArray() << 0.05 << "t1"
+                                  << "t2";
     QByteArray blanks = numbers;
     blanks.replace("\r\n.05\r\n", "\r\n   .05\r\n");
-    QTest::newRow("blanks before a value") << blanks << texts << 0.05 << "t1" << "t2";
+    QTest::newRow("blanks before a value") << blanks << texts << 0.05 << "t1"
+                                           << "t2";
 }
 
 void TestSettings::tolerantReader()
@@ -147,7 +154,7 @@ void TestSettings::refusesBadFiles()
     const Result r = LoadSettings();
     QVERIFY(!r.ok);
     QVERIFY(r.error.contains(QStringLiteral("sys.ini")));
-    QCOMPARE(SysNum[2], 77.0); // the tables stay as they were
+    QCOMPARE(SysNum[2], 77.0);                                             // the tables stay as they were
     QCOMPARE(QFile::exists(dir.file(QStringLiteral("sys.ini"))), present); // never created
 }
 
