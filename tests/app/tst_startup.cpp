@@ -5,7 +5,10 @@
 #include "storage/text.h"
 #include "testutil.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
+#include <QMessageBox>
 #include <QtTest>
 
 class TestStartup : public QObject
@@ -16,6 +19,7 @@ private Q_SLOTS:
     void refusesSecondCopy();
     void refusesBadSettings_data();
     void refusesBadSettings();
+    void standardButtonsReadJapanese();
 };
 
 void TestStartup::startsAndLoadsEverything()
@@ -78,6 +82,16 @@ void TestStartup::refusesBadSettings()
     QVERIFY(r.error.contains(QStringLiteral("sys.ini")));
     QCOMPARE(QFile::exists(dir.file(QStringLiteral("sys.ini"))), present);
     QVERIFY(!QFile::exists(dir.file(QStringLiteral("syohin.dat"))));
+}
+
+void TestStartup::standardButtonsReadJapanese()
+{
+    // Without Qt's own Japanese translation the Yes/No questions would show English buttons.
+    setUpJapanese(*qApp);
+    QMessageBox box(QMessageBox::Question, QString(), QStringLiteral("削除しますか。"),
+                    QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(box.button(QMessageBox::Yes)->text(), QStringLiteral("はい(&Y)"));
+    QCOMPARE(box.button(QMessageBox::No)->text(), QStringLiteral("いいえ(&N)"));
 }
 
 QTEST_MAIN(TestStartup)
