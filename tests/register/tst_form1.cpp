@@ -13,6 +13,8 @@
 #include "storage/settings.h"
 #include "storage/text.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDate>
 #include <QDir>
@@ -215,6 +217,18 @@ private Q_SLOTS:
         QCOMPARE(w<QPushButton>("Command2")->text(), QStringLiteral("登録（F12）"));
         QCOMPARE(w<QPushButton>("Command17")->text(), QStringLiteral("データ管理"));
         QCOMPARE(w("Text10_3")->accessibleName(), QStringLiteral("数量 3"));
+        // Screen readers and automation find every input, button, list and grid by name.
+        for (QWidget* control : m_form->findChildren<QWidget*>()) {
+            const bool interactive = qobject_cast<QLineEdit*>(control) || qobject_cast<QAbstractButton*>(control) ||
+                                     qobject_cast<QComboBox*>(control) || qobject_cast<QAbstractItemView*>(control);
+            // Qt's own inner widgets (a combo box's line edit, scroll bars) carry no name or a qt_ one.
+            if (!interactive || control->objectName().isEmpty() || control->objectName().startsWith(u"qt_"))
+                continue;
+            QVERIFY2(!control->accessibleName().isEmpty(), qPrintable(control->objectName()));
+        }
+        for (const char* name : {"Text8_1", "Text10_10", "Text3", "Text15", "Command2", "Command18", "List1", "List4",
+                                 "Combo1", "Combo2", "MSFlexGrid1", "Command19", "Command21"})
+            QVERIFY2(!w<QWidget>(name)->accessibleName().isEmpty(), name);
 
         QFETCH(QString, taxCaption);
         QFETCH(QString, taxText);
