@@ -2,6 +2,7 @@
 #include "platform/helpviewer.h"
 
 #include "platform/messagebox.h"
+#include "storage/text.h"
 
 #include <QApplication>
 #include <QFile>
@@ -50,8 +51,7 @@ QString decodeSystemString(const QByteArray& bytes)
     const QString s = utf8.decode(text);
     if (!utf8.hasError())
         return s;
-    QStringDecoder sjis("Shift_JIS");
-    return sjis.isValid() ? sjis.decode(text) : QString::fromLatin1(text);
+    return fromCp932(text);
 }
 
 QString unescapeHtml(QString s)
