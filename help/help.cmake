@@ -1,5 +1,5 @@
 # The help file tillhelp.chm, compiled from the HTML sources in help/ and placed beside till.
-find_program(CHMCMD_EXECUTABLE chmcmd REQUIRED)
+find_program(CHMCMD_EXECUTABLE NAMES chmcmd chmcmd-3.2.2 REQUIRED)
 
 file(GLOB_RECURSE HELP_SOURCES CONFIGURE_DEPENDS
     ${CMAKE_SOURCE_DIR}/help/*.hhp ${CMAKE_SOURCE_DIR}/help/*.hhc ${CMAKE_SOURCE_DIR}/help/*.html
