@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake pkg-config
-    qt6-base-dev qt6-charts-dev qt6-translations-l10n libgl-dev
+    qt6-base-dev libqt6opengl6-dev qt6-charts-dev qt6-translations-l10n libgl-dev
     fonts-ipafont
     libarchive-dev libchm-dev fp-utils-3.2.2
     libbenchmark-dev
@@ -26,4 +26,4 @@ as_root=()
 [ "$(id -u)" -eq 0 ] || as_root=(sudo)
 export DEBIAN_FRONTEND=noninteractive
 "${as_root[@]}" apt-get update -q
-"${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+"${as_root[@]}" apt-get install -y -q "${missing[@]}"
