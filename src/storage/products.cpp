@@ -27,18 +27,8 @@ QByteArray blankRecord()
 
 RecordBuffer& records()
 {
-    static RecordBuffer r(blankRecord());
+    static RecordBuffer r(QStringLiteral("syohin.dat"), blankRecord());
     return r;
-}
-
-char* buffer()
-{
-    return records().current.data();
-}
-
-RecordFile productFile()
-{
-    return RecordFile(dataPath(QStringLiteral("syohin.dat")), ProductRecordSize, records().blank.constData());
 }
 
 void decode(const char* r, ProductEntry& e)
@@ -97,16 +87,16 @@ void ClearProduct(int n)
 
 Result LoadProductTable()
 {
-    RecordFile file = productFile();
+    RecordFile file = records().file();
     if (Result r = file.open(); !r)
         return r;
     const qint64 count = std::min<qint64>(file.recordCount(), MaxProductEntries);
     for (int n = 0; n <= MaxProductEntries; ++n)
         ClearProduct(n);
     for (int n = 1; n <= count; ++n) {
-        if (!file.read(n, buffer()))
+        if (!file.read(n, records().data()))
             return Result::failure(file.errorMessage());
-        decode(buffer(), ProductTable[n]);
+        decode(records().data(), ProductTable[n]);
     }
     return file.close();
 }
@@ -115,12 +105,12 @@ Result ReloadProduct(int16_t n)
 {
     if (!validEntry(n))
         return outOfTable(n);
-    RecordFile file = productFile();
+    RecordFile file = records().file();
     if (Result r = file.open(); !r)
         return r;
-    if (!file.read(n, buffer()))
+    if (!file.read(n, records().data()))
         return Result::failure(file.errorMessage());
-    decode(buffer(), ProductTable[n]);
+    decode(records().data(), ProductTable[n]);
     return file.close();
 }
 
@@ -128,11 +118,11 @@ Result SaveProduct(int16_t n)
 {
     if (!validEntry(n))
         return outOfTable(n);
-    RecordFile file = productFile();
+    RecordFile file = records().file();
     if (Result r = file.open(); !r)
         return r;
-    encode(ProductTable[n], buffer());
-    if (!file.write(n, buffer()))
+    encode(ProductTable[n], records().data());
+    if (!file.write(n, records().data()))
         return Result::failure(file.errorMessage());
     return file.close();
 }
@@ -140,12 +130,12 @@ Result SaveProduct(int16_t n)
 Result SaveAllProducts()
 {
     const int count = std::min<int>(toInt16(SysNum[6]), MaxProductEntries);
-    RecordFile file = productFile();
+    RecordFile file = records().file();
     if (Result r = file.open(); !r)
         return r;
     for (int n = 1; n <= count; ++n) {
-        encode(ProductTable[n], buffer());
-        if (!file.write(n, buffer()))
+        encode(ProductTable[n], records().data());
+        if (!file.write(n, records().data()))
             return Result::failure(file.errorMessage());
     }
     return file.close();

@@ -22,22 +22,8 @@ QByteArray blankRecord()
 
 RecordBuffer& records()
 {
-    static RecordBuffer r(blankRecord());
+    static RecordBuffer r(QStringLiteral("zaiko.dat"), blankRecord());
     return r;
-}
-
-const char* blank()
-{
-    return records().blank.constData();
-}
-char* buffer()
-{
-    return records().current.data();
-}
-
-RecordFile itemFile()
-{
-    return RecordFile(dataPath(QStringLiteral("zaiko.dat")), PurchaseItemRecordSize, blank());
 }
 
 PurchaseItem decode(const char* r)
@@ -66,41 +52,41 @@ void encode(const PurchaseItem& item, char* r)
 
 Result LoadPurchaseItem(int16_t n)
 {
-    RecordFile file = itemFile();
+    RecordFile file = records().file();
     if (Result r = file.open(); !r)
         return r;
-    if (!file.read(n, buffer()))
+    if (!file.read(n, records().data()))
         return Result::failure(file.errorMessage());
-    CurrentPurchaseItem = decode(buffer());
+    CurrentPurchaseItem = decode(records().data());
     return file.close();
 }
 
 Result SavePurchaseItem(int16_t n)
 {
-    RecordFile file = itemFile();
+    RecordFile file = records().file();
     if (Result r = file.open(); !r)
         return r;
-    encode(CurrentPurchaseItem, buffer());
-    if (!file.write(n, buffer()))
+    encode(CurrentPurchaseItem, records().data());
+    if (!file.write(n, records().data()))
         return Result::failure(file.errorMessage());
     return file.close();
 }
 
 Result InitPurchaseItemFile()
 {
-    RecordFile file = itemFile();
+    RecordFile file = records().file();
     if (Result r = file.open(); !r)
         return r;
     const int count = toInt16(SysNum[5]);
     for (int n = 1; n <= count; ++n)
-        if (!file.write(n, blank()))
+        if (!file.write(n, records().blank()))
             return Result::failure(file.errorMessage());
     return file.close();
 }
 
 Result ApplyStockChanges(const QList<StockChange>& changes)
 {
-    RecordFile file = itemFile();
+    RecordFile file = records().file();
     if (Result r = file.open(); !r)
         return r;
     char record[PurchaseItemRecordSize];
@@ -119,7 +105,7 @@ Result ApplyStockChanges(const QList<StockChange>& changes)
 QList<PurchaseItem> LoadPurchaseItems(int count)
 {
     QList<PurchaseItem> items;
-    RecordFile file = itemFile();
+    RecordFile file = records().file();
     if (!file.open())
         return items;
     char record[PurchaseItemRecordSize];

@@ -2,6 +2,7 @@
 #include "storage/recordfile.h"
 
 #include "storage/durablefile.h"
+#include "storage/settings.h"
 
 #include <QFileInfo>
 #include <cmath>
@@ -91,4 +92,14 @@ QString RecordFile::errorMessage() const
 {
     return QStringLiteral("%1 を読み書きできません（%2）。")
         .arg(QFileInfo(m_file.fileName()).fileName(), m_file.errorString());
+}
+
+RecordBuffer::RecordBuffer(const QString& fileName, const QByteArray& emptyRecord)
+    : m_fileName(fileName), m_blank(emptyRecord), m_current(emptyRecord)
+{
+}
+
+RecordFile RecordBuffer::file() const
+{
+    return RecordFile(dataPath(m_fileName), int(m_blank.size()), blank());
 }

@@ -41,11 +41,19 @@ private:
     bool m_written = false;
 };
 
-// Files edited one record at a time keep one record buffer each, so a save writes back the reserved bytes of
-// the record last read or written; `blank` is the file's empty record.
-struct RecordBuffer
+// A file edited one record at a time: its name, its empty record, and the one record buffer its operations
+// share, so a save writes back the reserved bytes of the record last read or written.
+class RecordBuffer
 {
-    explicit RecordBuffer(const QByteArray& emptyRecord) : blank(emptyRecord), current(emptyRecord) {}
-    const QByteArray blank;
-    QByteArray current;
+public:
+    RecordBuffer(const QString& fileName, const QByteArray& emptyRecord);
+    // The file in AppDir, not yet opened.
+    RecordFile file() const;
+    const char* blank() const { return m_blank.constData(); }
+    char* data() { return m_current.data(); }
+
+private:
+    QString m_fileName;
+    QByteArray m_blank;
+    QByteArray m_current;
 };

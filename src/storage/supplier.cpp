@@ -21,22 +21,8 @@ QByteArray blankRecord()
 
 RecordBuffer& records()
 {
-    static RecordBuffer r(blankRecord());
+    static RecordBuffer r(QStringLiteral("siiresaki.dat"), blankRecord());
     return r;
-}
-
-const char* blank()
-{
-    return records().blank.constData();
-}
-char* buffer()
-{
-    return records().current.data();
-}
-
-RecordFile supplierFile()
-{
-    return RecordFile(dataPath(QStringLiteral("siiresaki.dat")), SupplierRecordSize, blank());
 }
 
 Supplier decode(const char* r)
@@ -54,21 +40,21 @@ Supplier decode(const char* r)
 
 Result LoadSupplier(int16_t n)
 {
-    RecordFile file = supplierFile();
+    RecordFile file = records().file();
     if (Result r = file.open(); !r)
         return r;
-    if (!file.read(n, buffer()))
+    if (!file.read(n, records().data()))
         return Result::failure(file.errorMessage());
-    CurrentSupplier = decode(buffer());
+    CurrentSupplier = decode(records().data());
     return file.close();
 }
 
 Result SaveSupplier(int16_t n)
 {
-    RecordFile file = supplierFile();
+    RecordFile file = records().file();
     if (Result r = file.open(); !r)
         return r;
-    char* r = buffer();
+    char* r = records().data();
     putText(r + 0, CurrentSupplier.Reserved1, 5);
     putText(r + 5, CurrentSupplier.Name, 30);
     putText(r + 35, CurrentSupplier.Phone, 12);
@@ -88,12 +74,12 @@ QStringList supplierPickList()
 {
     QStringList entries;
     const int count = toInt16(SysNum[7]);
-    RecordFile file = supplierFile();
+    RecordFile file = records().file();
     const bool opened = bool(file.open());
     char record[SupplierRecordSize];
     for (int n = 1; n <= count; ++n) {
         if (!opened || !file.read(n, record))
-            std::memcpy(record, blank(), SupplierRecordSize);
+            std::memcpy(record, records().blank(), SupplierRecordSize);
         entries << supplierListEntry(n, getText(record + 5, 30));
     }
     file.close();
