@@ -1,13 +1,14 @@
 // The register window: layout, keys, line entry, saving and the slip recall panel.
 #include "register/form1.h"
 
-#include "datamgmt/form15.h"
+#include "app/windows.h"
 #include "platform/controls.h"
 #include "platform/grid.h"
 #include "platform/helpviewer.h"
 #include "platform/messagebox.h"
 #include "platform/tabstrip.h"
 #include "platform/twips.h"
+#include "storage/changes.h"
 #include "storage/products.h"
 #include "storage/settings.h"
 #include "storage/text.h"
@@ -56,17 +57,6 @@ void setBackground(QWidget* w, const QColor& colour)
     w->setPalette(p);
 }
 
-// Every other window opens modeless and on its own, so that closing and re-showing the register leaves it.
-template <typename Window> Window* openModeless()
-{
-    auto* w = new Window;
-    w->setAttribute(Qt::WA_DeleteOnClose);
-    w->show();
-    w->raise();
-    w->activateWindow();
-    return w;
-}
-
 } // namespace
 
 Form1::Form1(QWidget* parent) : QWidget(parent)
@@ -84,6 +74,11 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     connect(Timer1, &QTimer::timeout, this, &Form1::tick);
+
+    // New settings change captions, tax display and slip number: the load runs afresh. New products only
+    // change the lists, so a sale being keyed in stays.
+    connect(&changes(), &Changes::settingsChanged, this, &Form1::load);
+    connect(&changes(), &Changes::productsChanged, this, &Form1::listload);
 
     load();
 }
@@ -968,33 +963,52 @@ void Form1::deleteSlip()
 }
 
 // ---------------------------------------------------------------------------------------------------------
-// Other windows. Those the program does not have yet keep their buttons and keys, which do nothing until
-// the window is there.
+// Other windows.
 
-void Form1::openGraphs() {}
+void Form1::openGraphs()
+{
+    Windows::graphs();
+}
 
-void Form1::openProductSettings() {}
+void Form1::openProductSettings()
+{
+    Windows::productSettings();
+}
 
-void Form1::openPurchasing() {}
+void Form1::openPurchasing()
+{
+    Windows::purchasing();
+}
 
-void Form1::openPurchaseItems() {}
+void Form1::openPurchaseItems()
+{
+    Windows::purchaseItems();
+}
 
-void Form1::openSuppliers() {}
+void Form1::openSuppliers()
+{
+    Windows::suppliers();
+}
 
-void Form1::openReports() {}
+void Form1::openReports()
+{
+    Windows::reports();
+}
 
 void Form1::openDataManagement()
 {
-    auto* form = openModeless<Form15>();
-    connect(form, &Form15::restored, this, [this](const QString& fileName) {
-        if (fileName == QStringLiteral("sys.ini") || fileName == QStringLiteral("syohin.dat"))
-            load();
-    });
+    Windows::dataManagement();
 }
 
-void Form1::openSystemSettings() {}
+void Form1::openSystemSettings()
+{
+    Windows::systemSettings();
+}
 
-void Form1::openDataInitialisation() {}
+void Form1::openDataInitialisation()
+{
+    Windows::dataInitialisation();
+}
 
 void Form1::openHelp()
 {

@@ -4,6 +4,7 @@
 #include "datamgmt/form15.h"
 #include "platform/grid.h"
 #include "platform/messagebox.h"
+#include "platform/modeless.h"
 #include "platform/tabstrip.h"
 #include "platform/twips.h"
 #include "register/form1.h"
@@ -880,11 +881,10 @@ private Q_SLOTS:
         QCOMPARE(MessageBox::takeShown().size(), 1); // no help file in the test directory
 
         w<QPushButton>("Command17")->click();
-        Form15* restore = nullptr;
-        for (QWidget* top : QApplication::topLevelWidgets())
-            if (auto* f = qobject_cast<Form15*>(top))
-                restore = f;
+        Form15* restore = openInstance<Form15>();
         QVERIFY(restore);
+        w<QPushButton>("Command17")->click();
+        QCOMPARE(openInstance<Form15>(), restore); // one data management window, brought to the front
         SysStr[1] = QStringLiteral("弁当");
         SysNum[2] = 77;
         Q_EMIT restore->restored(QStringLiteral("reg.dat"));

@@ -1,0 +1,73 @@
+// Opening the program's windows; a window not built yet opens nothing.
+#include "app/windows.h"
+
+#include "datamgmt/form15.h"
+#include "platform/modeless.h"
+#include "storage/changes.h"
+
+#include <QObject>
+
+namespace Windows {
+
+QWidget* productSettings()
+{
+    return nullptr;
+}
+
+QWidget* graphs()
+{
+    return nullptr;
+}
+
+QWidget* purchasing()
+{
+    return nullptr;
+}
+
+QWidget* purchaseItems()
+{
+    return nullptr;
+}
+
+QWidget* suppliers()
+{
+    return nullptr;
+}
+
+QWidget* reports()
+{
+    return nullptr;
+}
+
+QWidget* dataManagement()
+{
+    // A restored settings or product file is read back into memory by the window; everyone else hears of it.
+    return showSingle<Form15>([](Form15* form) {
+        QObject::connect(form, &Form15::restored, form, [](const QString& fileName) {
+            if (fileName == QStringLiteral("sys.ini"))
+                Q_EMIT changes().settingsChanged();
+            else if (fileName == QStringLiteral("syohin.dat"))
+                Q_EMIT changes().productsChanged();
+            else if (fileName == QStringLiteral("zaiko.dat"))
+                Q_EMIT changes().stockChanged();
+            else if (fileName == QStringLiteral("siiresaki.dat"))
+                Q_EMIT changes().suppliersChanged();
+            else if (fileName == QStringLiteral("reg.dat"))
+                Q_EMIT changes().salesSlipsChanged();
+            else if (fileName == QStringLiteral("siire.dat"))
+                Q_EMIT changes().purchaseSlipsChanged();
+        });
+    });
+}
+
+QWidget* systemSettings()
+{
+    return nullptr;
+}
+
+QWidget* dataInitialisation()
+{
+    return nullptr;
+}
+
+} // namespace Windows

@@ -1,0 +1,18 @@
+// Opening the program's windows. Each window exists once: asking for it again brings it to the front.
+#pragma once
+
+class QWidget;
+
+namespace Windows {
+
+QWidget* productSettings();    // Form2 "商品設定"
+QWidget* graphs();             // Form5 "グラフ"
+QWidget* purchasing();         // Form16 purchase slips
+QWidget* purchaseItems();      // Form11 "仕入商品設定"
+QWidget* suppliers();          // Form9 "仕入先"
+QWidget* reports();            // Form14 "日報"
+QWidget* dataManagement();     // Form15 "データ管理"
+QWidget* systemSettings();     // Form8 "system"
+QWidget* dataInitialisation(); // Form3 "データ初期化"
+
+} // namespace Windows
