@@ -1,5 +1,5 @@
 // The register window driven with the keys a cashier presses, checked against the files on disk.
-#include "../common/testutil.h"
+#include "../common/guitest.h"
 
 #include "datamgmt/form15.h"
 #include "platform/grid.h"
@@ -31,75 +31,6 @@ namespace {
 const QColor LightGreen(0, 255, 0);
 const QColor White(255, 255, 255);
 
-struct Use
-{
-    int item;
-    double qty;
-};
-
-void setProduct(int n, const QString& name, double price, const QList<Use>& uses = {})
-{
-    ClearProduct(n);
-    ProductTable[n].ProductName = name.leftJustified(30, u' ');
-    ProductTable[n].SalePrice = price;
-    int j = 1;
-    for (const Use& u : uses) {
-        ProductTable[n].Slot[j].ComponentItemNo = int16_t(u.item);
-        ProductTable[n].Slot[j].ComponentQty = u.qty;
-        ++j;
-    }
-}
-
-void setStock(int item, double qty)
-{
-    CurrentPurchaseItem = PurchaseItem{};
-    CurrentPurchaseItem.Name = QStringLiteral("部品%1").arg(item);
-    CurrentPurchaseItem.StockQty = qty;
-    QVERIFY(SavePurchaseItem(int16_t(item)));
-}
-
-// A slip stored the way the register stores one: item `product` x qty on line 1.
-void storeSlip(qint64 n, const QString& date, int product, int qty, double price, bool deleted = false,
-               const QString& weather = QString())
-{
-    WorkingSlip = SalesSlipRecord();
-    WorkingSlip.Date = date;
-    WorkingSlip.Time = QStringLiteral("10:00:00");
-    WorkingSlip.Weather = weather;
-    WorkingSlip.SlipNo = int32_t(n);
-    if (product) {
-        WorkingSlip.Line[1].ProductNo = int16_t(product);
-        WorkingSlip.Line[1].ProductName = ProductTable[product].ProductName;
-        WorkingSlip.Line[1].UnitPrice = int16_t(price);
-        WorkingSlip.Line[1].Qty = int16_t(qty);
-        WorkingSlip.Line[1].Amount = price * qty;
-    }
-    WorkingSlip.Subtotal = WorkingSlip.Total = price * qty;
-    WorkingSlip.Deleted = deleted ? 1 : 0;
-    QVERIFY(WriteSalesSlip(n));
-}
-
-QByteArray record(const QByteArray& file, qint64 n, int size)
-{
-    return file.mid((n - 1) * size, size);
-}
-int16_t i16(const QByteArray& r, int at)
-{
-    return getInt16(r.constData() + at);
-}
-int32_t i32(const QByteArray& r, int at)
-{
-    return getInt32(r.constData() + at);
-}
-double f64(const QByteArray& r, int at)
-{
-    return getDouble(r.constData() + at);
-}
-QString txt(const QByteArray& r, int at, int width)
-{
-    return fromCp932(r.mid(at, width));
-}
-
 } // namespace
 
 class TestForm1 : public QObject
@@ -113,30 +44,13 @@ private:
     Form1* openForm()
     {
         m_form = new Form1;
-        m_form->show();
-        m_form->activateWindow();
-        if (!QTest::qWaitForWindowActive(m_form))
+        if (!showActive(m_form))
             qWarning("register window not active");
         return m_form;
     }
-    template <typename T = QLineEdit> T* w(const QString& name) const
-    {
-        T* found = m_form->findChild<T*>(name);
-        if (!found)
-            qWarning("no control %s", qPrintable(name));
-        return found;
-    }
+    template <typename T = QLineEdit> T* w(const QString& name) const { return control<T>(m_form, name); }
     QString text(const QString& name) const { return w(name)->text(); }
-    QWidget* focused() const { return QApplication::focusWidget(); }
-    QString focusedName() const { return focused() ? focused()->objectName() : QString(); }
-    // Typing and keys go wherever the focus is, as at the counter.
-    void type(const QString& keys) { QTest::keyClicks(focused(), keys); }
-    void press(Qt::Key key) { QTest::keyClick(focused(), key); }
-    void focusOn(const QString& name)
-    {
-        w<QWidget>(name)->setFocus();
-        QTRY_COMPARE(focusedName(), name);
-    }
+    void focusOn(const QString& name) { QVERIFY(::focusOn(m_form, name)); }
     // Code, Enter, quantity, Enter on the line that has the focus.
     void sell(int product, const QString& qty)
     {
@@ -145,8 +59,8 @@ private:
         type(qty);
         press(Qt::Key_Return);
     }
-    double stock(int item) const { return f64(record(m_dir->bytes("zaiko.dat"), item, 128), 44); }
-    QByteArray slip(qint64 n) const { return record(m_dir->bytes("reg.dat"), n, 1024); }
+    double stock(int item) const { return storedStock(item); }
+    QByteArray slip(qint64 n) const { return record(m_dir->bytes("reg.dat"), n, Off::Sales::Size); }
     void clickSlipRow(qint64 slipNo)
     {
         auto* grid = w<Grid>("MSFlexGrid1");

@@ -1,0 +1,119 @@
+// Shared helpers of the window tests.
+#include "guitest.h"
+
+#include "storage/products.h"
+#include "storage/purchaseitem.h"
+#include "storage/salesslip.h"
+#include "storage/settings.h"
+#include "storage/text.h"
+
+#include <QFile>
+
+QWidget* focused()
+{
+    return QApplication::focusWidget();
+}
+
+QString focusedName()
+{
+    return focused() ? focused()->objectName() : QString();
+}
+
+void type(const QString& keys)
+{
+    QTest::keyClicks(focused(), keys);
+}
+
+void press(Qt::Key key, Qt::KeyboardModifiers modifiers)
+{
+    QTest::keyClick(focused(), key, modifiers);
+}
+
+bool showActive(QWidget* window)
+{
+    window->show();
+    window->activateWindow();
+    return QTest::qWaitForWindowActive(window);
+}
+
+bool focusOn(QWidget* window, const QString& name)
+{
+    auto* w = control<QWidget>(window, name);
+    if (!w)
+        return false;
+    w->setFocus();
+    return QTest::qWaitFor([&] { return focusedName() == name; });
+}
+
+void setProduct(int n, const QString& name, double price, const QList<Use>& uses)
+{
+    ClearProduct(n);
+    ProductTable[n].ProductName = name.leftJustified(30, u' ');
+    ProductTable[n].SalePrice = price;
+    int j = 1;
+    for (const Use& u : uses) {
+        ProductTable[n].Slot[j].ComponentItemNo = int16_t(u.item);
+        ProductTable[n].Slot[j].ComponentQty = u.qty;
+        ++j;
+    }
+}
+
+bool setStock(int item, double qty, const QString& name)
+{
+    CurrentPurchaseItem = PurchaseItem{};
+    CurrentPurchaseItem.Name = name.isEmpty() ? QStringLiteral("部品%1").arg(item) : name;
+    CurrentPurchaseItem.StockQty = qty;
+    return bool(SavePurchaseItem(int16_t(item)));
+}
+
+bool storeSlip(qint64 n, const QString& date, int product, int qty, double price, bool deleted, const QString& weather)
+{
+    WorkingSlip = SalesSlipRecord();
+    WorkingSlip.Date = date;
+    WorkingSlip.Time = QStringLiteral("10:00:00");
+    WorkingSlip.Weather = weather;
+    WorkingSlip.SlipNo = int32_t(n);
+    if (product) {
+        WorkingSlip.Line[1].ProductNo = int16_t(product);
+        WorkingSlip.Line[1].ProductName = ProductTable[product].ProductName;
+        WorkingSlip.Line[1].UnitPrice = int16_t(price);
+        WorkingSlip.Line[1].Qty = int16_t(qty);
+        WorkingSlip.Line[1].Amount = price * qty;
+    }
+    WorkingSlip.Subtotal = WorkingSlip.Total = price * qty;
+    WorkingSlip.Deleted = deleted ? 1 : 0;
+    return bool(WriteSalesSlip(n));
+}
+
+QByteArray record(const QByteArray& file, qint64 n, int size)
+{
+    return file.mid((n - 1) * size, size);
+}
+
+int16_t i16(const QByteArray& r, int at)
+{
+    return getInt16(r.constData() + at);
+}
+
+int32_t i32(const QByteArray& r, int at)
+{
+    return getInt32(r.constData() + at);
+}
+
+double f64(const QByteArray& r, int at)
+{
+    return getDouble(r.constData() + at);
+}
+
+QString txt(const QByteArray& r, int at, int width)
+{
+    return fromCp932(r.mid(at, width));
+}
+
+double storedStock(int item)
+{
+    QFile f(dataPath(QStringLiteral("zaiko.dat")));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    return f64(record(f.readAll(), item, Off::Item::Size), Off::Item::StockQty);
+}

@@ -1,0 +1,64 @@
+// What every window test needs: finding controls by name, typing and pressing keys where the focus is, data
+// fixtures made through the storage functions, and reading fields from the bytes of a record file.
+#pragma once
+
+#include "offsets.h"
+#include "testutil.h"
+
+#include <QApplication>
+#include <QByteArray>
+#include <QLineEdit>
+#include <QList>
+#include <QString>
+#include <QTest>
+#include <QWidget>
+#include <cstdint>
+
+// ---- the keyboard, as at the counter
+
+// The widget that has the keyboard focus, and its object name.
+QWidget* focused();
+QString focusedName();
+// Typing and keys go wherever the focus is.
+void type(const QString& keys);
+void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+// Shows the window, makes it active and waits until it is; false when it never became active.
+bool showActive(QWidget* window);
+
+// A control of `window` by object name; a missing control fails the calling test with a warning naming it.
+template <typename T = QLineEdit> T* control(QWidget* window, const QString& name)
+{
+    T* found = window->findChild<T*>(name);
+    if (!found)
+        qWarning("no control %s", qPrintable(name));
+    return found;
+}
+// Moves the focus to the named control and waits until it has it.
+bool focusOn(QWidget* window, const QString& name);
+
+// ---- data made the way the program makes it
+
+struct Use
+{
+    int item;
+    double qty;
+};
+// Product n in ProductTable (not written to syohin.dat): name, selling price, set components.
+void setProduct(int n, const QString& name, double price, const QList<Use>& uses = {});
+// Purchase item `item` written to zaiko.dat with the given stock.
+bool setStock(int item, double qty, const QString& name = QString());
+// A sales slip stored as the register stores one: product x qty at price on line 1.
+bool storeSlip(qint64 n, const QString& date, int product, int qty, double price, bool deleted = false,
+               const QString& weather = QString());
+
+// ---- bytes on disk
+
+// Record n (from 1) of a file image.
+QByteArray record(const QByteArray& file, qint64 n, int size);
+int16_t i16(const QByteArray& r, int at);
+int32_t i32(const QByteArray& r, int at);
+double f64(const QByteArray& r, int at);
+// A code page 932 text field, decoded, trailing blanks kept.
+QString txt(const QByteArray& r, int at, int width);
+// StockQty of purchase item `item` as stored in zaiko.dat of the current AppDir.
+double storedStock(int item);
