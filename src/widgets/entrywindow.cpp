@@ -1,0 +1,80 @@
+// The master entry window's shape: choose from the grids, edit at the right, register or close.
+#include "widgets/entrywindow.h"
+
+#include "platform/controls.h"
+#include "platform/messagebox.h"
+
+#include <QEvent>
+#include <QPushButton>
+
+EntryWindow::EntryWindow(const Setup& setup, QWidget* parent) : QWidget(parent)
+{
+    setObjectName(setup.name);
+    setWindowTitle(setup.caption);
+    setFixedSize(setup.clientSize);
+
+    SSTab1 = new NumberedTabs(this, NumberedTabs::Grids, setup.gridNames);
+    SSTab1->setObjectName(QStringLiteral("SSTab1"));
+    SSTab1->setAccessibleName(setup.caption);
+    SSTab1->setGeometry(setup.tabs);
+    SSTab1->setGridColumns(setup.gridHeaders, setup.gridWidths);
+    connect(SSTab1, &NumberedTabs::entryChosen, this, &EntryWindow::choose);
+
+    registerButton = makeButton(this, setup.registerName, QStringLiteral("登録"), setup.registerButton);
+    closeButton = makeButton(this, setup.closeName, QStringLiteral("閉じる"), setup.closeButton);
+    connect(registerButton, &QPushButton::clicked, this, &EntryWindow::registerEntry);
+    connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void EntryWindow::stextin(int tab, int row)
+{
+    if (tab >= 0 && tab < NumberedTabs::Tabs && row >= 1 && row <= NumberedTabs::PerTab)
+        choose(NumberedTabs::numberAt(tab, row - 1));
+}
+
+void EntryWindow::choose(int n)
+{
+    m_chosen = n;
+    loadEntry(n);
+    if (m_firstBox)
+        m_firstBox->setFocus();
+}
+
+void EntryWindow::registerEntry()
+{
+    if (m_chosen == 0) {
+        MessageBox::information(this, QStringLiteral("表から番号を選択してください。"));
+        return;
+    }
+    // A refused entry keeps its old row, so the grid never shows what the file does not hold.
+    if (const Result r = saveEntry(m_chosen); !r) {
+        MessageBox::information(this, r.error);
+        return;
+    }
+    SSTab1->setGridRow(m_chosen, gridRow(m_chosen));
+}
+
+void EntryWindow::fillGrids()
+{
+    for (int n = 1; n <= NumberedTabs::Tabs * NumberedTabs::PerTab; ++n)
+        SSTab1->setGridRow(n, gridRow(n));
+}
+
+void EntryWindow::load()
+{
+    SSTab1->loadCaptions();
+    fillGrids();
+}
+
+void EntryWindow::setFirstBox(QWidget* box)
+{
+    m_firstBox = box;
+    SSTab1->setFocusTarget(box);
+}
+
+bool EntryWindow::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate && m_firstBox)
+        m_firstBox->setFocus();
+    return QWidget::event(event);
+}

@@ -1,0 +1,77 @@
+// The shape of a master entry window: numbered grids on tabs at the left, the chosen entry's boxes at the
+// right, "登録" to save them and "閉じる" to close.
+#pragma once
+
+#include "storage/result.h"
+#include "widgets/numberedtabs.h"
+
+#include <QRect>
+#include <QSize>
+#include <QWidget>
+
+class QPushButton;
+
+// How a window uses it (the product and purchase item windows):
+//     class Form11 : public EntryWindow {
+//         Form11() : EntryWindow(setup()) { build boxes; setFirstBox(Text4[0]); load(); }
+//         void loadEntry(int n) override;          // Text6 := n, the boxes from the record
+//         Result saveEntry(int n) override;         // the boxes into the record and its file
+//         QStringList gridRow(int n) override;      // the grid columns after the number
+//     };
+// A click on row r of grid t (or Enter on it) chooses n = 100 t + r: loadEntry(n), focus to the first box.
+// "登録" with nothing chosen says "表から番号を選択してください。"; a failed save shows its message; a
+// saved entry's grid row is refreshed from gridRow(n). On activation, and when the tab strip takes the
+// focus, the focus goes to the first box. F1 to F4 for the boxes come from SSTab1->tabKeys().
+class EntryWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    struct Setup
+    {
+        QString name;     // object name, "Form2"
+        QString caption;  // window title, "商品設定"
+        QSize clientSize; // in pixels (twips())
+        QRect tabs;       // where SSTab1 lies
+        QStringList gridNames = {QStringLiteral("MSFlexGrid1_0"), QStringLiteral("MSFlexGrid1_1"),
+                                 QStringLiteral("MSFlexGrid1_2"), QStringLiteral("MSFlexGrid1_3")};
+        QStringList gridHeaders; // row 0, from column 0
+        QList<int> gridWidths;   // twips per column; 0 keeps the default
+        QString registerName = QStringLiteral("Command1");
+        QRect registerButton;
+        QString closeName = QStringLiteral("Command2");
+        QRect closeButton;
+    };
+
+    explicit EntryWindow(const Setup& setup, QWidget* parent = nullptr);
+
+    // Shows entry 100 * tab + row (tab 0 to 3, row 1 to 100) in the boxes.
+    void stextin(int tab, int row);
+    // The entry shown in the boxes, 0 before one was chosen.
+    int chosen() const { return m_chosen; }
+    // What "登録" does.
+    void registerEntry();
+
+    NumberedTabs* SSTab1 = nullptr;
+    QPushButton* registerButton = nullptr; // "登録"
+    QPushButton* closeButton = nullptr;    // "閉じる"
+
+protected:
+    virtual void loadEntry(int n) = 0;
+    virtual Result saveEntry(int n) = 0;
+    virtual QStringList gridRow(int n) = 0;
+    // Fills every grid row; a window whose file can be read in one pass replaces it.
+    virtual void fillGrids();
+
+    // Call at the end of the subclass's constructor: captions, tab 1, the grids filled.
+    void load();
+    void setFirstBox(QWidget* box);
+
+    bool event(QEvent* event) override;
+
+private:
+    void choose(int n);
+
+    QWidget* m_firstBox = nullptr;
+    int m_chosen = 0;
+};

@@ -1,0 +1,18 @@
+// The highlight of the field being edited and the whole-text selection on entering a box.
+#pragma once
+
+#include <QColor>
+
+class QLineEdit;
+class QWidget;
+
+// The field or line being edited is light green, every other one white.
+inline const QColor EditingColour(0, 255, 0);
+inline const QColor IdleColour(255, 255, 255);
+
+// Sets the background a box paints its text on.
+void setBackground(QWidget* box, const QColor& colour);
+
+// Whenever `box` gets the focus its whole text is selected, so what is typed next replaces it. A click
+// selects after the mouse press, which would otherwise put the cursor back.
+void selectAllOnFocus(QLineEdit* box);

@@ -1,0 +1,132 @@
+// Pick lists: a choice fills the opener through its fill function and closes the list.
+#include "../common/testutil.h"
+
+#include "storage/settings.h"
+#include "widgets/picklist.h"
+
+#include <QListWidget>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+
+std::unique_ptr<PickList> makeList(PickList::Shape shape)
+{
+    PickList::Setup setup{.name = "FormP",
+                          .caption = "一覧表",
+                          .shape = shape,
+                          .clientSize = QSize(400, 500),
+                          .lists = QRect(0, 0, 400, 440),
+                          .closeButton = QRect(10, 450, 100, 30)};
+    if (shape == PickList::TabbedLists)
+        setup.listNames = QStringList{"List1", "List2", "List3", "List4"};
+    auto list = std::make_unique<PickList>(setup);
+    for (int t = 0; t < 4; ++t) {
+        QStringList entries;
+        for (int i = 0; i < 100; ++i)
+            entries << QStringLiteral("%1-名前").arg(NumberedTabs::numberAt(t, i));
+        if (shape == PickList::TabbedLists)
+            list->SSTab1->setListEntries(t, entries);
+        else if (t == 0)
+            list->List1->addItems(entries);
+    }
+    list->show();
+    list->activateWindow();
+    if (!QTest::qWaitForWindowActive(list.get()))
+        qWarning("pick list not active");
+    return list;
+}
+
+void clickEntry(QListWidget* list, int p)
+{
+    list->scrollToItem(list->item(p));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(p)).center());
+}
+
+} // namespace
+
+class TestPickList : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { setDefaultSettings(); }
+
+    void clickOnATabFills_data()
+    {
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<int>("p");
+        QTest::addColumn<int>("n");
+        QTest::newRow("first") << 0 << 0 << 1;
+        QTest::newRow("list 2 entry 6") << 1 << 5 << 106;
+        QTest::newRow("last") << 3 << 99 << 400;
+    }
+    void clickOnATabFills()
+    {
+        QFETCH(int, tab);
+        QFETCH(int, p);
+        QFETCH(int, n);
+        QWidget opener;
+        QList<int> filled;
+        auto list = makeList(PickList::TabbedLists);
+        QCOMPARE(list->SSTab1->caption(0), SysStr[1]);
+        list->openFor(&opener, [&filled](int k) { filled << k; });
+        list->SSTab1->setSelectedTab(tab);
+        clickEntry(list->SSTab1->list(tab), p);
+        QCOMPARE(filled, QList<int>{n});
+        QVERIFY(!list->isVisible());
+    }
+
+    void enterOnTheOneListFills()
+    {
+        QWidget opener;
+        QList<int> filled;
+        auto list = makeList(PickList::OneList);
+        list->openFor(&opener, [&filled](int k) { filled << k; });
+        list->List1->setFocus();
+        list->List1->setCurrentRow(6);
+        QTest::keyClick(list->List1, Qt::Key_Return);
+        QCOMPARE(filled, QList<int>{7});
+        QVERIFY(!list->isVisible());
+    }
+
+    void closeButtonChoosesNothing()
+    {
+        QWidget opener;
+        QList<int> filled;
+        auto list = makeList(PickList::OneList);
+        list->openFor(&opener, [&filled](int k) { filled << k; });
+        QTest::mouseClick(list->closeButton, Qt::LeftButton);
+        QVERIFY(filled.isEmpty());
+        QVERIFY(!list->isVisible());
+    }
+
+    // The list outliving its opener must not write into the closed window.
+    void closedOpenerClosesTheList()
+    {
+        auto opener = std::make_unique<QWidget>();
+        bool filled = false;
+        auto list = makeList(PickList::OneList);
+        list->openFor(opener.get(), [&filled](int) { filled = true; });
+        opener.reset();
+        QVERIFY(!list->isVisible());
+        list->pick(3);
+        QVERIFY(!filled);
+    }
+
+    // Opened again for another box, the choice goes to the new one only.
+    void reopenedForAnotherTarget()
+    {
+        QWidget first;
+        QWidget second;
+        QStringList filled;
+        auto list = makeList(PickList::OneList);
+        list->openFor(&first, [&filled](int n) { filled << QStringLiteral("first %1").arg(n); });
+        list->openFor(&second, [&filled](int n) { filled << QStringLiteral("second %1").arg(n); });
+        clickEntry(list->List1, 1);
+        QCOMPARE(filled, QStringList{"second 2"});
+    }
+};
+
+QTEST_MAIN(TestPickList)
+#include "tst_picklist.moc"
