@@ -1,5 +1,5 @@
 // The master entry window's shape, driven through a small window built on it: choosing, registering, refusing.
-#include "../common/testutil.h"
+#include "../common/guitest.h"
 
 #include "platform/grid.h"
 #include "platform/messagebox.h"
@@ -90,9 +90,7 @@ private Q_SLOTS:
     {
         setDefaultSettings();
         m_form = std::make_unique<NameEntry>();
-        m_form->show();
-        m_form->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        QVERIFY(showActive(m_form.get()));
         MessageBox::takeShown();
     }
     void cleanup() { m_form.reset(); }

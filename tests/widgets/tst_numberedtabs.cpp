@@ -1,5 +1,5 @@
 // The four tabs of numbered entries: captions, F1 to F4, Page Up/Down, numbers to tabs and rows, choosing.
-#include "../common/testutil.h"
+#include "../common/guitest.h"
 
 #include "platform/grid.h"
 #include "storage/settings.h"
@@ -30,9 +30,7 @@ struct Host
         layout->addWidget(box);
         layout->addWidget(tabs);
         window.resize(400, 600);
-        window.show();
-        window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(showActive(&window));
         box->setFocus();
     }
 };

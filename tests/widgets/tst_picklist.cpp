@@ -1,5 +1,5 @@
 // Pick lists: a choice fills the opener through its fill function and closes the list.
-#include "../common/testutil.h"
+#include "../common/guitest.h"
 
 #include "storage/settings.h"
 #include "widgets/picklist.h"
@@ -30,9 +30,7 @@ std::unique_ptr<PickList> makeList(PickList::Shape shape)
         else if (t == 0)
             list->List1->addItems(entries);
     }
-    list->show();
-    list->activateWindow();
-    if (!QTest::qWaitForWindowActive(list.get()))
+    if (!showActive(list.get()))
         qWarning("pick list not active");
     return list;
 }

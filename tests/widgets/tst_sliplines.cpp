@@ -1,4 +1,6 @@
 // Slip lines driven with the cashier's keys: moving between lines, the green line number, Enter's actions.
+#include "../common/guitest.h"
+
 #include "platform/twips.h"
 #include "widgets/fieldfocus.h"
 #include "widgets/sliplines.h"
@@ -48,7 +50,7 @@ private:
     int m_escapes = 0;
 
     QLineEdit* box(SlipLines::Column c, int k) const { return m_lines->box(c, k); }
-    void focusOn(QLineEdit* e)
+    void focusOnBox(QLineEdit* e)
     {
         e->setFocus();
         QTRY_VERIFY(e->hasFocus());
@@ -75,9 +77,7 @@ private Q_SLOTS:
         m_lookedUp.clear();
         m_completed.clear();
         m_escapes = 0;
-        m_window->show();
-        m_window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QVERIFY(showActive(m_window.get()));
     }
     void cleanup() { m_window.reset(); }
 
@@ -127,52 +127,52 @@ private Q_SLOTS:
         QFETCH(int, line);
         QFETCH(int, key);
         QFETCH(int, toLine);
-        focusOn(box(SlipLines::Column(column), line));
+        focusOnBox(box(SlipLines::Column(column), line));
         onlyGreen(line);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
-        QTRY_COMPARE(QApplication::focusWidget(), box(SlipLines::Code, toLine));
+        QTest::keyClick(focused(), Qt::Key(key));
+        QTRY_COMPARE(focused(), box(SlipLines::Code, toLine));
         onlyGreen(toLine);
     }
 
     void homeClearsAStrayHighlight()
     {
         m_lines->setHighlight(6, true); // left green by the window, not by the focus
-        focusOn(m_lines->code[1]);
+        focusOnBox(m_lines->code[1]);
         QTest::keyClick(m_lines->code[1], Qt::Key_Home);
         onlyGreen(1);
     }
 
     void enterRunsTheWindowsActions()
     {
-        focusOn(m_lines->code[3]);
+        focusOnBox(m_lines->code[3]);
         QTest::keyClick(m_lines->code[3], Qt::Key_Return);
         QCOMPARE(m_lookedUp, QList<int>{3});
-        QCOMPARE(QApplication::focusWidget(), m_lines->code[3]); // moving on is the look-up's business
-        focusOn(m_lines->qty[3]);
+        QCOMPARE(focused(), m_lines->code[3]); // moving on is the look-up's business
+        focusOnBox(m_lines->qty[3]);
         QTest::keyClick(m_lines->qty[3], Qt::Key_Enter, Qt::KeypadModifier);
         QCOMPARE(m_completed, QList<int>{3});
-        QTRY_COMPARE(QApplication::focusWidget(), m_lines->code[4]);
+        QTRY_COMPARE(focused(), m_lines->code[4]);
         onlyGreen(4);
-        focusOn(m_lines->qty[10]);
+        focusOnBox(m_lines->qty[10]);
         QTest::keyClick(m_lines->qty[10], Qt::Key_Return);
         QCOMPARE(m_completed, QList<int>({3, 10}));
-        QCOMPARE(QApplication::focusWidget(), m_lines->qty[10]);
+        QCOMPARE(focused(), m_lines->qty[10]);
         onlyGreen(10);
     }
 
     void windowKeysFollowTheLineKeys()
     {
-        focusOn(m_lines->price[2]);
+        focusOnBox(m_lines->price[2]);
         QTest::keyClick(m_lines->price[2], Qt::Key_Escape);
         QTest::keyClick(m_lines->price[2], Qt::Key_Up); // no line key in a price box
         QCOMPARE(m_escapes, 1);
-        QCOMPARE(QApplication::focusWidget(), m_lines->price[2]);
+        QCOMPARE(focused(), m_lines->price[2]);
     }
 
     void enteringSelectsTheWholeText()
     {
         m_lines->qty[2]->setText(QStringLiteral("12"));
-        focusOn(m_lines->qty[2]);
+        focusOnBox(m_lines->qty[2]);
         QCOMPARE(m_lines->qty[2]->selectedText(), QStringLiteral("12"));
         QTest::keyClicks(m_lines->qty[2], QStringLiteral("3"));
         QCOMPARE(m_lines->qty[2]->text(), QStringLiteral("3"));
