@@ -2,6 +2,8 @@
 #include "app/windows.h"
 
 #include "datamgmt/form15.h"
+#include "datamgmt/form3.h"
+#include "masters/form8.h"
 #include "platform/modeless.h"
 #include "storage/changes.h"
 
@@ -62,12 +64,12 @@ QWidget* dataManagement()
 
 QWidget* systemSettings()
 {
-    return nullptr;
+    return showSingle<Form8>();
 }
 
 QWidget* dataInitialisation()
 {
-    return nullptr;
+    return showSingle<Form3>();
 }
 
 } // namespace Windows

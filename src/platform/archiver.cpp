@@ -212,7 +212,8 @@ bool copyRange(QIODevice& from, qint64 offset, qint64 length, QIODevice& to, QSt
 }
 
 // Writes `in` as one entry at the current position of `out`: compressed, or stored when compressing does not pay.
-bool writeEntry(QFileDevice& out, QFile& in, const QByteArray& name, uint32_t mtime, QString& error)
+bool writeEntry(QFileDevice& out, QFile& in, const QByteArray& name, uint32_t mtime, QString& error,
+                const std::function<void(qint64, qint64)>& progress = {})
 {
     LhaHeaderFields f;
     f.method = "-lh5-";
@@ -250,6 +251,8 @@ bool writeEntry(QFileDevice& out, QFile& in, const QByteArray& name, uint32_t mt
             }
             if (!consume(buf.data(), size_t(n)))
                 return false;
+            if (progress)
+                progress(total, in.size());
         }
         f.crc = crc;
         f.originalSize = uint32_t(total);
@@ -284,19 +287,35 @@ bool writeEntry(QFileDevice& out, QFile& in, const QByteArray& name, uint32_t mt
     return true;
 }
 
+// The name an added file is stored under, or nothing (with `message` set) when the file cannot be added.
+std::optional<QByteArray> storedFileName(const QFileInfo& info, QString& message)
+{
+    const QString name = info.fileName();
+    const QByteArray storedName = toCp932(name);
+    if (!info.isFile()) {
+        message = u"no such file: "_s + info.filePath();
+        return std::nullopt;
+    }
+    if (fromCp932(storedName) != name || storedName.size() > 0xFFFF - 64) {
+        message = u"file name cannot be stored: "_s + name;
+        return std::nullopt;
+    }
+    return storedName;
+}
+
+uint32_t storedTime(const QFileInfo& info)
+{
+    return uint32_t(std::max<qint64>(0, info.lastModified().toSecsSinceEpoch()));
+}
+
 bool addFile(const QString& archivePath, const QString& filePath, QString& message)
 {
     const QFileInfo info(filePath);
     const QString name = info.fileName();
-    const QByteArray storedName = toCp932(name);
-    if (!info.isFile()) {
-        message = u"no such file: "_s + filePath;
+    const std::optional<QByteArray> stored = storedFileName(info, message);
+    if (!stored)
         return false;
-    }
-    if (fromCp932(storedName) != name || storedName.size() > 0xFFFF - 64) {
-        message = u"file name cannot be stored: "_s + name;
-        return false;
-    }
+    const QByteArray& storedName = *stored;
     QFile in(filePath);
     if (!in.open(QIODevice::ReadOnly)) {
         message = in.errorString();
@@ -324,7 +343,7 @@ bool addFile(const QString& archivePath, const QString& filePath, QString& messa
         message = out.errorString();
         return false;
     }
-    const uint32_t mtime = uint32_t(std::max<qint64>(0, info.lastModified().toSecsSinceEpoch()));
+    const uint32_t mtime = storedTime(info);
     bool written = false;
     for (size_t i = 0; i < entries.size(); ++i) {
         if (keep[i]) {
@@ -465,4 +484,30 @@ bool RunArchiver(QWidget* owner, const QString& commandLine)
     const QByteArray line = toCp932(commandLine);
     char output[256] = {};
     return Unlha(owner, line.constData(), output, int(sizeof output)) == 0;
+}
+
+bool archiveSingleFile(const QString& archivePath, const QString& filePath, QString& error,
+                       const std::function<void(qint64 done, qint64 total)>& progress)
+{
+    const QFileInfo info(filePath);
+    const std::optional<QByteArray> storedName = storedFileName(info, error);
+    if (!storedName)
+        return false;
+    QFile in(filePath);
+    if (!in.open(QIODevice::ReadOnly)) {
+        error = in.errorString();
+        return false;
+    }
+    QSaveFile out(archivePath);
+    if (!out.open(QIODevice::WriteOnly)) {
+        error = out.errorString();
+        return false;
+    }
+    if (!writeEntry(out, in, *storedName, storedTime(info), error, progress))
+        return false;
+    if (out.write("\0", 1) != 1 || !out.commit()) {
+        error = out.errorString();
+        return false;
+    }
+    return true;
 }

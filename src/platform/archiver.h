@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 class QWidget;
 
@@ -15,3 +16,8 @@ int Unlha(void* owner, const char* commandLine, char* output, int outputSize);
 
 // Converts the command line to code page 932, calls Unlha with a 256-byte buffer and returns true on 0.
 bool RunArchiver(QWidget* owner, const QString& commandLine);
+
+// Writes a new archive holding the one file `filePath`; the archive appears only once it is complete and on disk.
+// `progress` is told how many bytes of the file have been read so far. False with `error` set on failure.
+bool archiveSingleFile(const QString& archivePath, const QString& filePath, QString& error,
+                       const std::function<void(qint64 done, qint64 total)>& progress = {});

@@ -94,6 +94,15 @@ SalesSlipRecord::SalesSlipRecord()
     decode(blankRecord(), *this);
 }
 
+SalesSlipRecord InitialisedSalesSlip()
+{
+    SalesSlipRecord slip;
+    for (int k = 1; k <= SalesSlipLineCount; ++k)
+        slip.Line[k].ProductName = QStringLiteral("0");
+    encode(slip);
+    return slip;
+}
+
 struct SalesSlipFile::Impl
 {
     RecordFile file{dataPath(QStringLiteral("reg.dat")), SalesSlipRecordSize, blankRecord()};

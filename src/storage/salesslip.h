@@ -41,6 +41,10 @@ struct SalesSlipRecord
 // The one working record through which the register reads and writes reg.dat.
 extern SalesSlipRecord WorkingSlip;
 
+// The record data initialisation prepares: texts blank, numbers 0, each line's name the text "0", the reserved
+// bytes zero as in a new file; Raw already holds its image.
+SalesSlipRecord InitialisedSalesSlip();
+
 // An open reg.dat for one user-level operation; closing flushes what was written to disk.
 class SalesSlipFile
 {

@@ -65,6 +65,18 @@ Result SaveSupplier(int16_t n)
     return file.close();
 }
 
+Result InitSupplierFile(int count)
+{
+    RecordFile file = records().file();
+    if (Result r = file.open(); !r)
+        return r;
+    std::memcpy(records().data(), records().blank(), SupplierRecordSize);
+    CurrentSupplier = Supplier{};
+    if (!file.writeCopies(1, records().blank(), count))
+        return Result::failure(file.errorMessage());
+    return file.close();
+}
+
 QString supplierListEntry(int n, const QString& name)
 {
     return QString::number(n) + u'-' + name;

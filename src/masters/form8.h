@@ -1,0 +1,41 @@
+// The system settings window: tax rate, sales tax switch and the captions of the four product lists.
+#pragma once
+
+#include <QWidget>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+class Form8 : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit Form8(QWidget* parent = nullptr);
+
+    // Window load: the fields from SysNum and SysStr.
+    void load();
+
+    QPushButton* Command1 = nullptr; // "消費税率", a caption only
+    QLineEdit* Text1 = nullptr;
+    QCheckBox* Check1[1] = {};
+    QPushButton* Command2 = nullptr; // "一覧表名称1" … "一覧表名称4", captions only
+    QLineEdit* Text2 = nullptr;
+    QPushButton* Command3 = nullptr;
+    QLineEdit* Text3 = nullptr;
+    QPushButton* Command4 = nullptr;
+    QLineEdit* Text4 = nullptr;
+    QPushButton* Command5 = nullptr;
+    QLineEdit* Text5 = nullptr;
+    QLabel* Label1 = nullptr;
+    QPushButton* Command6 = nullptr; // "登録"
+    QPushButton* Command7 = nullptr; // "閉じる"
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void save();
+};

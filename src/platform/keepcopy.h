@@ -1,0 +1,15 @@
+// Keeping a data file as an LHA archive in the backup folder beside it before the file is overwritten.
+#pragma once
+
+#include "storage/result.h"
+
+#include <QDateTime>
+#include <QString>
+#include <functional>
+
+// Archives the file at `path` as backup/<name>-yyyyMMdd-hhmmss.lzh in the file's own folder (reg.dat kept at
+// 2026-12-07 15:30:00 becomes backup/reg-20261207-153000.lzh); a name already taken gets -2, -3 … so no earlier
+// copy is ever replaced. `archive` receives the archive's path, or stays empty when there is no file to keep.
+// A failure leaves no partial archive behind.
+Result keepCopy(const QString& path, const QDateTime& when, QString& archive,
+                const std::function<void(qint64 done, qint64 total)>& progress = {});

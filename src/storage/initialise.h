@@ -1,0 +1,40 @@
+// Resetting one data file at a time to its empty state, with the counters in sys.ini that belong to it.
+#pragma once
+
+#include "storage/result.h"
+
+#include <QString>
+#include <QStringView>
+#include <functional>
+#include <optional>
+
+constexpr qint64 MaxSlipCount = 2147483647; // slip numbers are signed 32-bit
+
+// A count typed into a box: blanks around it are allowed and an empty box counts 0; anything but a whole
+// number from 0 to `max` gives nothing.
+std::optional<qint64> countFromText(QStringView text, qint64 max);
+
+// What a reset asks of its caller on the way.
+struct ResetSteps
+{
+    // Keeps the file at `path` before it is overwritten (it may not exist); a failure stops the reset with
+    // nothing changed.
+    std::function<Result(const QString& path)> keepOld;
+    // How many of `total` records are written so far.
+    std::function<void(qint64 done, qint64 total)> progress;
+};
+
+// Each reset checks the counts it uses before anything changes, keeps the old file, rewrites it, and only then
+// sets and saves its counters; a failure on the way leaves the tables in memory as they were.
+
+// Records 1 .. SysNum[1] of reg.dat blank; then SysNum[1] := newCount, SysNum[2] := 1.
+Result ResetSalesSlips(qint64 newCount, const ResetSteps& steps);
+// Records 1 .. SysNum[3] of siire.dat blank; then SysNum[3] := newCount, SysNum[4] := 1.
+Result ResetPurchaseSlips(qint64 newCount, const ResetSteps& steps);
+// ProductTable entries 1 .. emptied cleared, syohin.dat rewritten from the table (entries 1 .. SysNum[6]);
+// then SysNum[6] := 400.
+Result ResetProducts(int emptied, const ResetSteps& steps);
+// Records 1 .. SysNum[5] of zaiko.dat blank; then SysNum[5] := 400.
+Result ResetPurchaseItems(const ResetSteps& steps);
+// Records 1 .. 100 of siiresaki.dat blank with TaxType 1; SysNum[7] := 100.
+Result ResetSuppliers(const ResetSteps& steps);
