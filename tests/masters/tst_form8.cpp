@@ -1,0 +1,215 @@
+// The system settings window typed into as the shopkeeper does, checked in sys.ini and in the register.
+#include "../common/testutil.h"
+
+#include "app/windows.h"
+#include "masters/form8.h"
+#include "platform/messagebox.h"
+#include "platform/tabstrip.h"
+#include "register/form1.h"
+#include "storage/products.h"
+#include "storage/salesslip.h"
+#include "storage/settings.h"
+#include "storage/text.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QtTest>
+
+class TestForm8 : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestAppDir> m_dir;
+    QPointer<Form8> m_form;
+
+    Form8* open()
+    {
+        m_form = qobject_cast<Form8*>(Windows::systemSettings());
+        return m_form;
+    }
+    // The whole field replaced by typing, as after selecting its text; Japanese comes from the input method.
+    static void retype(QLineEdit* edit, const QString& text)
+    {
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Delete);
+        for (QChar c : text) {
+            if (c.unicode() < 0x80 && c != u'\n') {
+                QTest::keyClicks(edit, QString(c));
+            } else {
+                QInputMethodEvent commit;
+                commit.setCommitString(QString(c));
+                QApplication::sendEvent(edit, &commit);
+            }
+        }
+    }
+    QStringList sysIniLines() const { return fromCp932(m_dir->bytes("sys.ini")).split(QStringLiteral("\r\n")); }
+
+private Q_SLOTS:
+    void initTestCase() { MessageBox::enableTestMode(); }
+
+    void init()
+    {
+        m_dir = std::make_unique<TestAppDir>();
+        ClearProduct(1);
+        ProductTable[1].ProductName = QStringLiteral("りんご");
+        ProductTable[1].SalePrice = 110;
+        showRegisterWindow();
+        MessageBox::takeShown();
+    }
+
+    void cleanup()
+    {
+        delete m_form;
+        delete registerWindow();
+        m_dir.reset();
+    }
+
+    void load()
+    {
+        SysNum[11] = 0.05;
+        SysNum[16] = 0.6; // rounds to 1: checked
+        SysStr[3] = QStringLiteral("飲料, 酒");
+        open();
+        QCOMPARE(m_form->windowTitle(), QStringLiteral("system"));
+        QCOMPARE(m_form->Text1->text(), QStringLiteral("0.05"));
+        QVERIFY(m_form->Check1[0]->isChecked());
+        QCOMPARE(m_form->Text4->text(), QStringLiteral("飲料, 酒"));
+        QCOMPARE(m_form->Check1[0]->objectName(), QStringLiteral("Check1_0"));
+        QCOMPARE(m_form->Command6->text(), QStringLiteral("登録"));
+    }
+
+    void rate_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<double>("stored");
+        QTest::newRow("0.08") << QStringLiteral("0.08") << true << 0.08;
+        QTest::newRow("zero") << QStringLiteral("0") << true << 0.0;
+        QTest::newRow("no leading zero") << QStringLiteral(".1") << true << 0.1;
+        QTest::newRow("per cent") << QStringLiteral("5%") << false << 0.1;
+        QTest::newRow("whole number") << QStringLiteral("5") << false << 0.1;
+        QTest::newRow("one") << QStringLiteral("1") << false << 0.1;
+        QTest::newRow("negative") << QStringLiteral("-0.1") << false << 0.1;
+        QTest::newRow("empty") << QString() << false << 0.1;
+        QTest::newRow("words") << QStringLiteral("abc") << false << 0.1;
+    }
+    void rate()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, accepted);
+        QFETCH(double, stored);
+        const QByteArray before = m_dir->bytes("sys.ini");
+        open();
+        retype(m_form->Text1, typed);
+        QTest::mouseClick(m_form->Command6, Qt::LeftButton);
+        const QStringList shown = MessageBox::takeShown();
+        QCOMPARE(SysNum[11], stored);
+        QVERIFY(m_form->isVisible()); // "登録" leaves the window open
+        if (accepted) {
+            QVERIFY(shown.isEmpty());
+            QCOMPARE(sysIniLines().value(10), numText(stored));
+            // Reopened, the window shows what was stored.
+            m_form->close();
+            QTRY_VERIFY(!m_form);
+            QVERIFY(open());
+            QCOMPARE(m_form->Text1->text(), numText(stored));
+        } else {
+            QCOMPARE(shown.size(), 1);
+            QVERIFY2(shown.first().contains(QStringLiteral("0.1")), qPrintable(shown.first()));
+            QCOMPARE(m_dir->bytes("sys.ini"), before);
+        }
+    }
+
+    void taxSwitchOffGivesSlipsWithoutTax()
+    {
+        open();
+        QVERIFY(m_form->Check1[0]->isChecked());
+        QTest::mouseClick(m_form->Check1[0], Qt::LeftButton);
+        QTest::mouseClick(m_form->Command6, Qt::LeftButton);
+        QTest::mouseClick(m_form->Command7, Qt::LeftButton);
+        QTRY_VERIFY(!m_form);
+        QCOMPARE(sysIniLines().value(15), QStringLiteral("0"));
+
+        Form1* reg = registerWindow();
+        QVERIFY(reg);
+        QVERIFY(reg->Label10->text().isEmpty());
+        reg->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(reg));
+        reg->Text8[1]->setFocus();
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("1"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("2"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F12);
+        const QByteArray slip = m_dir->bytes("reg.dat").left(1024);
+        QCOMPARE(slip.size(), 1024);
+        QCOMPARE(getDouble(slip.constData() + 704), 220.0);
+        QCOMPARE(getDouble(slip.constData() + 712), 0.0);
+    }
+
+    void captionBecomesTabCaptionAfterClose()
+    {
+        Form1* reg = registerWindow();
+        reg->Text8[1]->setFocus();
+        QTest::keyClicks(reg->Text8[1], QStringLiteral("1"));
+        open();
+        retype(m_form->Text3, QStringLiteral("文房具"));
+        QTest::mouseClick(m_form->Command6, Qt::LeftButton);
+        QTest::mouseClick(m_form->Command7, Qt::LeftButton);
+        QCOMPARE(registerWindow(), reg); // the same window, loaded afresh
+        QCOMPARE(reg->SSTab1->caption(1), QStringLiteral("文房具"));
+        QCOMPARE(SysStr[2], QStringLiteral("文房具"));
+        QCOMPARE(sysIniLines().value(51), QStringLiteral("\"文房具\""));
+        QVERIFY(reg->Text8[1]->text().isEmpty()); // the half-entered slip went with the reload
+    }
+
+    void captionThatSysIniCannotHoldIsRefused_data()
+    {
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("double quote") << QStringLiteral("12\"TV");
+        QTest::newRow("line break") << QStringLiteral("上\n下");
+        QTest::newRow("not in code page 932") << QStringLiteral("😀");
+    }
+    void captionThatSysIniCannotHoldIsRefused()
+    {
+        QFETCH(QString, caption);
+        const QByteArray before = m_dir->bytes("sys.ini");
+        open();
+        // Typing it is refused where it is typed ...
+        retype(m_form->Text2, caption);
+        QVERIFY(!m_form->Text2->text().contains(caption));
+        // ... and a text that got there anyway is refused by "登録".
+        m_form->Text2->setText(caption);
+        retype(m_form->Text1, QStringLiteral("0.08"));
+        QTest::mouseClick(m_form->Command6, Qt::LeftButton);
+        QCOMPARE(MessageBox::takeShown().size(), 1);
+        QCOMPARE(SysStr[1], QStringLiteral("食料品"));
+        QCOMPARE(SysNum[11], 0.1);
+        QCOMPARE(m_dir->bytes("sys.ini"), before);
+    }
+
+    void closingWithoutSavingDiscardsEditsButReloadsRegister()
+    {
+        Form1* reg = registerWindow();
+        reg->SSTab1->setSelectedTab(2);
+        open();
+        retype(m_form->Text1, QStringLiteral("0.08"));
+        m_form->close();
+        QCOMPARE(SysNum[11], 0.1);
+        QCOMPARE(reg->SSTab1->selectedTab(), 0);
+        // With the register closed, closing the window opens it anew.
+        delete reg;
+        QTRY_VERIFY(!m_form);
+        open();
+        m_form->close();
+        QVERIFY(registerWindow());
+    }
+};
+
+QTEST_MAIN(TestForm8)
+#include "tst_form8.moc"
