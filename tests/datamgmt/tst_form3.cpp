@@ -1,6 +1,6 @@
 // The data initialisation window: password, the five resets checked byte by byte on disk, the kept archives,
 // and the register's entry area however the window closes.
-#include "../common/testutil.h"
+#include "../common/guitest.h"
 
 #include "app/windows.h"
 #include "datamgmt/form3.h"
@@ -80,7 +80,6 @@ private:
         QTest::mouseClick(button, Qt::LeftButton);
     }
     QStringList backups() const { return QDir(m_dir->file("backup")).entryList(QDir::Files, QDir::Name); }
-    static QByteArray record(const QByteArray& file, int n, int size) { return file.mid((n - 1) * size, size); }
 
 private Q_SLOTS:
     void initTestCase() { MessageBox::enableTestMode(); }
@@ -174,10 +173,11 @@ private Q_SLOTS:
         // The old count prepared the records; the typed one is stored for the next reset.
         const QByteArray reg = m_dir->bytes("reg.dat");
         QCOMPARE(reg.size(), 5 * 1024);
-        QByteArray blank(1024, '\0');
-        blank.replace(0, 60, QByteArray(60, ' '));
-        for (int k = 0; k < 10; ++k)
-            blank.replace(64 + 64 * k + 2, 50, QByteArray("0").leftJustified(50, ' '));
+        // Texts blank up to the slip number, each line's name "0", every number and the reserved tail zero.
+        QByteArray blank(Off::Sales::Size, '\0');
+        blank.replace(Off::Sales::Date, Off::Sales::SlipNo, QByteArray(Off::Sales::SlipNo, ' '));
+        for (int k = 1; k <= 10; ++k)
+            blank.replace(Off::Sales::line(k) + Off::Line::Name, 50, QByteArray("0").leftJustified(50, ' '));
         for (int n = 1; n <= 3; ++n)
             QCOMPARE(record(reg, n, 1024), blank);
         QCOMPARE(reg.mid(3 * 1024), old.mid(3 * 1024)); // records beyond N are left as they are
@@ -211,14 +211,16 @@ private Q_SLOTS:
         reset(m_form->Command14);
         QCOMPARE(MessageBox::takeShown().value(0).section(u'\n', 0, 0), QStringLiteral("初期化完了！！"));
         const QByteArray siire = m_dir->bytes("siire.dat");
-        QByteArray blank(1024, ' ');
-        blank.replace(60, 6, QByteArray(6, '\0'));
-        for (int k = 0; k < 10; ++k) {
-            blank.replace(98 + 64 * k, 2, QByteArray(2, '\0'));
-            blank[98 + 64 * k + 2] = '0';
-            blank.replace(98 + 64 * k + 52, 12, QByteArray(12, '\0'));
+        QByteArray blank(Off::Purchase::Size, ' ');
+        blank.replace(Off::Purchase::SlipNo, 6, QByteArray(6, '\0')); // slip and supplier number
+        for (int k = 1; k <= 10; ++k) {
+            const int l = Off::Purchase::line(k);
+            blank.replace(l + Off::Line::ProductNo, 2, QByteArray(2, '\0'));
+            blank[l + Off::Line::Name] = '0';
+            blank.replace(l + Off::Line::UnitPrice, 12, QByteArray(12, '\0'));
         }
-        blank.replace(738, 26, QByteArray(26, '\0'));
+        blank.replace(Off::Purchase::Subtotal, Off::Purchase::Reserved - Off::Purchase::Subtotal,
+                      QByteArray(Off::Purchase::Reserved - Off::Purchase::Subtotal, '\0'));
         QCOMPARE(record(siire, 1, 1024), blank);
         QCOMPARE(record(siire, 2, 1024), blank);
         QCOMPARE(record(siire, 3, 1024), QByteArray(1024, 'C'));
@@ -257,9 +259,9 @@ private Q_SLOTS:
             const QByteArray r = record(syohin, n, 512);
             const bool empty = n <= emptied;
             QCOMPARE(ProductTable[n].ProductName.trimmed().isEmpty(), empty);
-            QCOMPARE(fromCp932(r.mid(6, 30)).trimmed(), empty ? QString() : QStringLiteral("商品%1").arg(n));
-            QCOMPARE(getDouble(r.constData() + 36), empty ? 0.0 : 100.0 * n);
-            QCOMPARE(getInt16(r.constData() + 102), int16_t(empty ? 0 : 7));
+            QCOMPARE(txt(r, Off::Product::Name, 30).trimmed(), empty ? QString() : QStringLiteral("商品%1").arg(n));
+            QCOMPARE(f64(r, Off::Product::SalePrice), empty ? 0.0 : 100.0 * n);
+            QCOMPARE(i16(r, Off::Product::slot(1) + Off::Product::SlotItemNo), int16_t(empty ? 0 : 7));
         }
         QCOMPARE(record(syohin, 4, 512), QByteArray(512, 'D')); // beyond the old count
         QCOMPARE(SysNum[6], 400.0);
@@ -272,8 +274,9 @@ private Q_SLOTS:
         open();
         reset(m_form->Command17);
         QCOMPARE(MessageBox::takeShown().size(), 1);
-        QByteArray blank(128, ' ');
-        blank.replace(36, 18, QByteArray(18, '\0'));
+        QByteArray blank(Off::Item::Size, ' ');
+        blank.replace(Off::Item::StandardCost, Off::Item::SupplierName - Off::Item::StandardCost,
+                      QByteArray(Off::Item::SupplierName - Off::Item::StandardCost, '\0'));
         const QByteArray zaiko = m_dir->bytes("zaiko.dat");
         QCOMPARE(zaiko, blank + blank + QByteArray(128, 'C'));
         QCOMPARE(SysNum[5], 400.0);
@@ -287,10 +290,10 @@ private Q_SLOTS:
         type(m_form->Text1[6], QStringLiteral("5"));
         reset(m_form->Command16);
         QCOMPARE(MessageBox::takeShown().size(), 1);
-        QByteArray blank(128, ' ');
-        blank[47] = 1;
-        blank[48] = 0;
-        blank.replace(49, 8, QByteArray(8, '\0'));
+        QByteArray blank(Off::Supplier::Size, ' ');
+        blank[Off::Supplier::TaxType] = 1;
+        blank[Off::Supplier::TaxType + 1] = 0;
+        blank.replace(Off::Supplier::Spare, 8, QByteArray(8, '\0'));
         const QByteArray file = m_dir->bytes("siiresaki.dat");
         for (int n = 1; n <= 100; ++n)
             QCOMPARE(record(file, n, 128), blank);
