@@ -1,0 +1,79 @@
+// Tax arithmetic and the per-rate tail of a sales slip record.
+#include "storage/tax.h"
+
+#include "storage/text.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+// floor(a / b) for b > 0, also for negative a.
+__int128 floorDiv(__int128 a, __int128 b)
+{
+    __int128 q = a / b;
+    if ((a % b != 0) && (a < 0))
+        --q;
+    return q;
+}
+
+// value x scale when that is a whole number that fits comfortably, else false.
+bool scaled(double value, double scale, __int128& out)
+{
+    const double s = value * scale;
+    const double r = std::nearbyint(s);
+    if (!std::isfinite(s) || std::fabs(r) > 9e15 || std::fabs(s - r) > 1e-6 * std::max(1.0, std::fabs(s)))
+        return false;
+    out = static_cast<__int128>(r);
+    return true;
+}
+
+} // namespace
+
+double ContainedTax(double total, double rate)
+{
+    __int128 t = 0, r = 0;
+    // total in hundredths, rate in ten-thousandths: tax = floor(t r / (100 (10000 + r)) + 1/2)
+    if (scaled(total, 100, t) && scaled(rate, 10000, r) && r > -10000) {
+        const __int128 den = 100 * (10000 + r);
+        return double(floorDiv(2 * t * r + den, 2 * den));
+    }
+    return std::floor(total * rate / (1 + rate) + 0.5);
+}
+
+double TaxOnTop(double subtotal, double rate)
+{
+    __int128 t = 0, r = 0;
+    if (scaled(subtotal, 100, t) && scaled(rate, 10000, r))
+        return double(floorDiv(2 * t * r + 1000000, 2000000));
+    return std::floor(subtotal * rate + 0.5);
+}
+
+SlipRates GetSlipRates(const char* record)
+{
+    using namespace SlipRatesOffset;
+    SlipRates s;
+    if (getInt16(record + Version) != 1)
+        return s;
+    s.present = true;
+    s.reducedLines = uint16_t(getInt16(record + ReducedLines));
+    s.standard = {getDouble(record + StandardTotal), getDouble(record + StandardTax), getDouble(record + StandardRate)};
+    s.reduced = {getDouble(record + ReducedTotal), getDouble(record + ReducedTax), getDouble(record + ReducedRate)};
+    return s;
+}
+
+void PutSlipRates(char* record, const SlipRates& s)
+{
+    using namespace SlipRatesOffset;
+    std::memset(record + Version, 0, End - Version);
+    if (!s.present)
+        return;
+    putInt16(record + Version, 1);
+    putInt16(record + ReducedLines, int16_t(s.reducedLines));
+    putDouble(record + StandardTotal, s.standard.total);
+    putDouble(record + StandardTax, s.standard.tax);
+    putDouble(record + StandardRate, s.standard.rate);
+    putDouble(record + ReducedTotal, s.reduced.total);
+    putDouble(record + ReducedTax, s.reduced.tax);
+    putDouble(record + ReducedRate, s.reduced.rate);
+}
