@@ -6,12 +6,14 @@
 #include "platform/grid.h"
 #include "platform/helpviewer.h"
 #include "platform/messagebox.h"
-#include "platform/tabstrip.h"
 #include "platform/twips.h"
 #include "storage/changes.h"
 #include "storage/products.h"
+#include "storage/settingnames.h"
 #include "storage/settings.h"
 #include "storage/text.h"
+#include "widgets/fieldfocus.h"
+#include "widgets/numberedtabs.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -26,14 +28,8 @@
 #include <QTabBar>
 #include <QTime>
 #include <QTimer>
-#include <QVBoxLayout>
-
-// The windows the register opens; each is wired up as soon as it is part of the program.
 
 namespace {
-
-const QColor LightGreen(0, 255, 0);
-const QColor White(255, 255, 255);
 
 Form1* g_registerWindow = nullptr;
 
@@ -50,11 +46,45 @@ QFont sizedFont(const QFont& base, int pointSize, bool bold = false)
     return f;
 }
 
-void setBackground(QWidget* w, const QColor& colour)
+// A field the program fills and the cashier only reads.
+void makeDisplay(QLineEdit* e)
 {
-    QPalette p = w->palette();
-    p.setColor(QPalette::Base, colour);
-    w->setPalette(p);
+    e->setReadOnly(true);
+    e->setFocusPolicy(Qt::NoFocus);
+}
+
+// The register's ten lines: number, code, name, unit price, quantity and amount, in twips within Frame3.
+SlipLines::Setup slipLineSetup()
+{
+    SlipLines::Setup s;
+    const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
+    const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
+    s.columns[SlipLines::Number] = {
+        QStringLiteral("Text7"), QStringLiteral("番号"), QStringLiteral("Text7_0"), 120, 600,
+        Qt::AlignCenter,         SlipLines::Display};
+    s.columns[SlipLines::Code] = {
+        QStringLiteral("Text8"), QStringLiteral("コード"), QStringLiteral("Text8_0"), 720, 1000, right,
+        SlipLines::Typed};
+    s.columns[SlipLines::Name] = {
+        QStringLiteral("Text14"), QStringLiteral("品名"), QStringLiteral("Text14_0"), 1720, 4000, left,
+        SlipLines::ClickOnly};
+    s.columns[SlipLines::Price] = {
+        QStringLiteral("Text9"), QStringLiteral("単価"), QStringLiteral("Text9_0"), 5720, 1400, right,
+        SlipLines::Typed};
+    s.columns[SlipLines::Qty] = {
+        QStringLiteral("Text10"), QStringLiteral("数量"), QStringLiteral("Text10_0"), 7120, 1100, right,
+        SlipLines::Typed};
+    s.columns[SlipLines::Amount] = {
+        QStringLiteral("Text11"), QStringLiteral("金額"), QStringLiteral("Text11_0"), 8220, 1700, right,
+        SlipLines::Display};
+    for (int k = 1; k <= SlipLineCount; ++k)
+        s.numbers << QString::number(k);
+    s.headerTop = 150;
+    s.headerHeight = 420;
+    s.firstTop = 600;
+    s.pitch = 540;
+    s.lineHeight = 500;
+    return s;
 }
 
 } // namespace
@@ -70,6 +100,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
     buildControls();
     buildCommands();
     buildRecallPanel();
+    installKeyTables();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -92,22 +123,18 @@ Form1::~Form1()
 // ---------------------------------------------------------------------------------------------------------
 // Building the window
 
-namespace {
-
-// A field the program fills and the cashier only reads.
-void makeDisplay(QLineEdit* e)
-{
-    e->setReadOnly(true);
-    e->setFocusPolicy(Qt::NoFocus);
-}
-
-} // namespace
-
 void Form1::buildControls()
 {
-    const QFont base = font();
-    const QFont lineFont = sizedFont(base, 13);
+    buildDateAndSlipNo();
+    buildSlipLines();
+    buildTotal();
+    buildChange();
+    buildWeather();
+    buildProductLists();
+}
 
+void Form1::buildDateAndSlipNo()
+{
     Frame1 = makeFrame(this, QStringLiteral("Frame1"), QString(), QStringLiteral("日付と時刻"),
                        twipsRect(120, 60, 5000, 780));
     Label4 = makeLabel(Frame1, QStringLiteral("Label4"), QStringLiteral("日付"), twipsRect(120, 270, 600, 420));
@@ -123,66 +150,43 @@ void Form1::buildControls()
     makeDisplay(Text13);
     Text13->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Text13->setText(QStringLiteral("0"));
+}
 
-    // Slip lines: number, code, name, unit price, quantity, amount.
+void Form1::buildSlipLines()
+{
     Frame3 = makeFrame(this, QStringLiteral("Frame3"), QString(), QStringLiteral("伝票明細"),
                        twipsRect(120, 900, 10080, 6100));
-    struct Column
-    {
-        QLineEdit** array;
-        const char* name;
-        QString header;
-        int left;
-        int width;
-    };
-    const Column columns[] = {
-        {Text7, "Text7", QStringLiteral("番号"), 120, 600},     {Text8, "Text8", QStringLiteral("コード"), 720, 1000},
-        {Text14, "Text14", QStringLiteral("品名"), 1720, 4000}, {Text9, "Text9", QStringLiteral("単価"), 5720, 1400},
-        {Text10, "Text10", QStringLiteral("数量"), 7120, 1100}, {Text11, "Text11", QStringLiteral("金額"), 8220, 1700},
-    };
-    for (const Column& c : columns) {
-        for (int k = 0; k <= SlipLineCount; ++k) {
-            const int top = k == 0 ? 150 : 600 + 540 * (k - 1);
-            const QString name = QStringLiteral("%1_%2").arg(QLatin1String(c.name)).arg(k);
-            const QString accessible = k == 0 ? c.header : QStringLiteral("%1 %2").arg(c.header).arg(k);
-            QLineEdit* e = makeEdit(Frame3, name, accessible, twipsRect(c.left, top, c.width, k == 0 ? 420 : 500));
-            c.array[k] = e;
-            if (k == 0) {
-                e->setText(c.header);
-                makeDisplay(e);
-                e->setAlignment(Qt::AlignCenter);
-                continue;
-            }
+    m_lines = new SlipLines(Frame3, slipLineSetup());
+    const QFont lineFont = sizedFont(font(), 13);
+    for (int k = 0; k <= SlipLineCount; ++k) {
+        Text7[k] = m_lines->number[k];
+        Text8[k] = m_lines->code[k];
+        Text14[k] = m_lines->name[k];
+        Text9[k] = m_lines->price[k];
+        Text10[k] = m_lines->qty[k];
+        Text11[k] = m_lines->amount[k];
+        if (k == 0)
+            continue;
+        for (QLineEdit* e : {Text7[k], Text8[k], Text14[k], Text9[k], Text10[k], Text11[k]})
             e->setFont(lineFont);
-        }
-    }
-    for (int k = 1; k <= SlipLineCount; ++k) {
-        Text7[k]->setText(QString::number(k));
-        makeDisplay(Text7[k]);
-        Text7[k]->setAlignment(Qt::AlignCenter);
-        makeDisplay(Text11[k]);
-        Text14[k]->setFocusPolicy(Qt::ClickFocus);
-        for (QLineEdit* e : {Text9[k], Text10[k], Text11[k]})
-            e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        for (QLineEdit* e : {Text8[k], Text10[k]}) {
-            e->installEventFilter(this);
-            e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        }
         connect(Text8[k], &QLineEdit::textChanged, this, [this, k] { codeChanged(k); });
         connect(Text10[k], &QLineEdit::textChanged, this, [this, k] { quantityChanged(k); });
     }
+}
 
-    // Total with the tax contained in it.
+// The total with the tax contained in it.
+void Form1::buildTotal()
+{
+    const QFont base = font();
     Picture1 = new QWidget(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->setAccessibleName(QStringLiteral("合計"));
     Picture1->setGeometry(twipsRect(120, 7100, 5000, 1500));
     Picture1->setAutoFillBackground(true);
-    {
-        QPalette p = Picture1->palette();
-        p.setColor(QPalette::Window, QColor(0xf4, 0xf4, 0xe8));
-        Picture1->setPalette(p);
-    }
+    QPalette p = Picture1->palette();
+    p.setColor(QPalette::Window, QColor(0xf4, 0xf4, 0xe8));
+    Picture1->setPalette(p);
+
     auto* totalCaption =
         makeLabel(Picture1, QStringLiteral("TotalCaption"), QStringLiteral("合計"), twipsRect(120, 120, 900, 420));
     totalCaption->setFont(sizedFont(base, 14, true));
@@ -199,11 +203,14 @@ void Form1::buildControls()
     Text17->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Text3->setText(QStringLiteral("0"));
     Text17->setText(QStringLiteral("0"));
+}
 
-    // Change for the common tenders.
+// The change for the common tenders.
+void Form1::buildChange()
+{
     Frame2 = makeFrame(this, QStringLiteral("Frame2"), QStringLiteral("釣り銭"), QStringLiteral("釣り銭"),
                        twipsRect(5280, 7100, 4920, 1500));
-    const QFont changeFont = sizedFont(base, 17, true);
+    const QFont changeFont = sizedFont(font(), 17, true);
     struct Tender
     {
         QLabel** label;
@@ -230,52 +237,40 @@ void Form1::buildControls()
         (*t.edit)->setText(QStringLiteral("0"));
         (*t.label)->setBuddy(*t.edit);
     }
+}
 
-    // Weather of the day.
+// The weather of the day.
+void Form1::buildWeather()
+{
     Frame5 = makeFrame(this, QStringLiteral("Frame5"), QStringLiteral("(F6)"), QStringLiteral("天気"),
                        twipsRect(120, 8700, 10080, 760));
     Text15 = makeEdit(Frame5, QStringLiteral("Text15"), QStringLiteral("天気"), twipsRect(120, 250, 600, 420));
     Text15->setAlignment(Qt::AlignCenter);
     Text15->setText(QStringLiteral("1"));
-    Text15->installEventFilter(this);
     const char* weathers[] = {"1:晴れ", "2:雨", "3:曇り", "4:雪", "5:台風"};
     for (int i = 0; i < 5; ++i)
         makeLabel(Frame5, QStringLiteral("WeatherLabel%1").arg(i + 1), QString::fromUtf8(weathers[i]),
                   twipsRect(900 + 1250 * i, 270, 1200, 400));
     makeLabel(Frame5, QStringLiteral("WeatherLabel6"), QStringLiteral("[(home)で戻る]"),
               twipsRect(7200, 270, 2700, 400));
+}
 
-    // Product lists for looking numbers up; they only show, so the focus stays in the entry lines.
-    SSTab1 = new TabStrip(this);
+// Product lists for looking numbers up; they only show, so the focus stays in the entry lines.
+void Form1::buildProductLists()
+{
+    SSTab1 = new NumberedTabs(
+        this, NumberedTabs::Lists,
+        {QStringLiteral("List1"), QStringLiteral("List2"), QStringLiteral("List3"), QStringLiteral("List4")});
     SSTab1->setObjectName(QStringLiteral("SSTab1"));
     SSTab1->setAccessibleName(QStringLiteral("商品一覧"));
     SSTab1->setGeometry(twipsRect(10380, 120, 4740, 5640));
-    SSTab1->setTabs(4);
     SSTab1->setFocusPolicy(Qt::NoFocus);
     SSTab1->tabBar()->setFocusPolicy(Qt::NoFocus);
-    SSTab1->installEventFilter(this);
-    SSTab1->tabBar()->installEventFilter(this);
-    for (int g = 1; g <= 4; ++g) {
-        QWidget* page = SSTab1->page(g - 1);
-        auto* layout = new QVBoxLayout(page);
-        layout->setContentsMargins(2, 2, 2, 2);
-        List[g] = new QListWidget(page);
-        List[g]->setObjectName(QStringLiteral("List%1").arg(g));
-        List[g]->setAccessibleName(QStringLiteral("商品一覧 %1").arg(g));
+    SSTab1->setFocusTarget(Text8[1]);
+    for (int g = 1; g <= NumberedTabs::Tabs; ++g) {
+        List[g] = SSTab1->list(g - 1);
         List[g]->setFocusPolicy(Qt::NoFocus);
-        List[g]->setUniformItemSizes(true);
-        layout->addWidget(List[g]);
     }
-
-    // Tab order: code, unit price, quantity of line 1, then of line 2, and so on.
-    QWidget* previous = nullptr;
-    for (int k = 1; k <= SlipLineCount; ++k)
-        for (QWidget* w :
-             {static_cast<QWidget*>(Text8[k]), static_cast<QWidget*>(Text9[k]), static_cast<QWidget*>(Text10[k])}) {
-            if (previous)
-                setTabOrder(previous, w);
-            previous = w;
-        }
 }
 
 void Form1::buildCommands()
@@ -316,7 +311,6 @@ void Form1::buildCommands()
         listload();
         openProductSettings();
     });
-    Command[1]->installEventFilter(this);
     Command[2]->setFont(sizedFont(font(), 13, true));
     // Buttons of the design without caption or action: present, never shown.
     for (int n : {11, 12, 13, 15, 16}) {
@@ -370,7 +364,12 @@ void Form1::buildRecallPanel()
     }
     yearLabel->setBuddy(Combo1);
     monthLabel->setBuddy(Combo2);
+    buildRecallCommands(panel);
+    collapseRecallPanel();
+}
 
+void Form1::buildRecallCommands(QWidget* panel)
+{
     const struct
     {
         QPushButton** button;
@@ -389,89 +388,86 @@ void Form1::buildRecallPanel()
     Command[19] = Command19;
     Command[20] = Command20;
     Command[21] = Command21;
-    collapseRecallPanel();
 }
 
 // ---------------------------------------------------------------------------------------------------------
-// Load, clear, clock
+// Keys
 
-void Form1::load()
+void Form1::installKeyTables()
 {
-    m_helpFile = AppDir + QStringLiteral("/tillhelp.chm");
-    Timer1->start(500);
-    Text1->setText(today());
-    for (int k = 1; k <= SlipLineCount; ++k)
-        for (QLineEdit* e : {Text8[k], Text9[k], Text10[k], Text11[k]})
-            e->clear();
-    for (int g = 1; g <= 4; ++g)
-        SSTab1->setCaption(g - 1, SysStr[g]);
-    SSTab1->setSelectedTab(0);
-    listload();
-    Text13->setText(numText(SysNum[2]));
-    setLineHighlight(1, true);
-    showTaxDisplay();
-
-    const QString date = today();
-    Combo1->clear();
-    for (int y = 2005; y <= 2015; ++y)
-        Combo1->addItem(QString::number(y));
-    Combo1->setEditText(date.mid(0, 4));
-    Combo2->clear();
-    for (int m = 1; m <= 12; ++m)
-        Combo2->addItem(QString::number(m));
-    Combo2->setEditText(date.mid(5, 2));
-
-    listget();
-    collapseRecallPanel();
-    tick();
-    Text1->setEnabled(m_correctionMode);
-    Text8[1]->setFocus();
+    m_lines->setActions({.lookUp = [this](int k) { lookUpProduct(k); },
+                         .complete = [this](int k) { completeLine(k); },
+                         .keys = [this](SlipLines::Column c, int k) { return lineKeys(c, k); }});
+    m_fkeyonKeys = fkeyonKeys();
+    m_keyfunKeys = keyfunKeys();
+    installKeys(Text15, m_fkeyonKeys);
+    SSTab1->setKeys(m_fkeyonKeys);
+    installKeys(Command[1], m_keyfunKeys);
+    // Escape or "#" closes the slip list; Enter and Space are the keyboard's click on a slip.
+    const auto chooseCurrent = [this] { gridClicked(MSFlexGrid1->currentRow()); };
+    m_gridKeys = {{Qt::Key_Escape, [this] { closeRecall(); }},
+                  {Qt::Key_NumberSign, [this] { closeRecall(); }},
+                  {Qt::Key_Return, chooseCurrent},
+                  {Qt::Key_Space, chooseCurrent}};
 }
 
-void Form1::showTaxDisplay()
+// The code and quantity boxes' own keys; their Enter, Up, Down, Home and Left belong to the slip lines.
+KeyTable Form1::lineKeys(SlipLines::Column c, int k)
 {
-    const QRect at = Text17->geometry();
-    if (SysNum[16] == 1) {
-        Label10->setText(QStringLiteral("内消費税等"));
-        Text17->setText(QStringLiteral("0"));
-        Text17->move(at.x(), twips(960));
-    } else {
-        Label10->clear();
-        Text17->clear();
-        Text17->move(at.x(), twips(3000));
-    }
+    Q_UNUSED(k);
+    const KeyTable clear = {{Qt::Key_Escape, [this] { dataclear(); }}};
+    const KeyTable save = {{Qt::Key_F12, [this] { datwrite(); }}};
+    if (c == SlipLines::Code)
+        return clear +
+               KeyTable{{Qt::Key_F6, [this] { Text15->setFocus(); }}, {Qt::Key_F10, [this] { openPurchasing(); }}} +
+               save + SSTab1->tabKeys() + SSTab1->pageKeys() + windowKeys();
+    if (c == SlipLines::Qty)
+        return clear + save + SSTab1->tabKeys() + windowKeys();
+    return {};
 }
 
-void Form1::tick()
+// The weather field and the product list strip.
+KeyTable Form1::fkeyonKeys()
 {
-    Text2->setText(QTime::currentTime().toString(QStringLiteral("hh:mm:ss")));
+    return KeyTable{{Qt::Key_Home, [this] { m_lines->backToLine1(); }}, {Qt::Key_F10, [this] { openPurchasing(); }}} +
+           SSTab1->tabKeys() + windowKeys();
 }
 
-void Form1::dataclear()
+// The window itself and the product settings button.
+KeyTable Form1::keyfunKeys()
 {
-    Text1->setText(today());
-    for (QLineEdit* e : {Text3, Text17, Text4, Text5, Text6, Text12})
-        e->setText(QStringLiteral("0"));
-    Text13->setText(numText(SysNum[2]));
-    for (int k = 1; k <= SlipLineCount; ++k) {
-        for (QLineEdit* e : {Text8[k], Text9[k], Text10[k], Text11[k], Text14[k]})
-            e->clear();
-        setLineHighlight(k, false);
-    }
-    setLineHighlight(1, true);
-    m_correctionMode = false;
-    m_stockRestore.fill(0); // an abandoned correction gives no stock back
-    Text1->setEnabled(false);
-    Text8[1]->setFocus();
+    return KeyTable{{Qt::Key_Escape, [this] { dataclear(); }},
+                    {Qt::Key_Home, [this] { m_lines->backToLine1(); }},
+                    {Qt::Key_F10, [this] { openPurchasing(); }}} +
+           windowKeys();
 }
 
-void Form1::setLineHighlight(int k, bool on)
+// F7, F8 and F9 work wherever the window handles keys.
+KeyTable Form1::windowKeys()
 {
-    setBackground(Text7[k], on ? LightGreen : White);
+    return {{Qt::Key_F7, [this] { openGraphs(); }},
+            {Qt::Key_F8, [this] { openProductSettings(); }},
+            {Qt::Key_F9, [this] { listopen(); }}};
 }
 
-// ---------------------------------------------------------------------------------------------------------
-// Focus and keys
+bool Form1::fkeyon(QKeyEvent* event)
+{
+    return dispatchKey(m_fkeyonKeys, event);
+}
+
+bool Form1::keyfun(QKeyEvent* event)
+{
+    return dispatchKey(m_keyfunKeys, event);
+}
+
+void Form1::keyPressEvent(QKeyEvent* event)
+{
+    // Keys reach the window itself only when no control has taken them; a control's own keys stay its own.
+    QWidget* focus = focusWidget();
+    if ((!focus || focus == this) && keyfun(event))
+        return;
+    QWidget::keyPressEvent(event);
+}
 
 bool Form1::event(QEvent* event)
 {
@@ -494,203 +490,81 @@ bool Form1::event(QEvent* event)
     return QWidget::event(event);
 }
 
-bool Form1::eventFilter(QObject* watched, QEvent* event)
-{
-    const QEvent::Type type = event->type();
-    for (int k = 1; k <= SlipLineCount; ++k) {
-        if (watched != Text8[k] && watched != Text10[k])
-            continue;
-        auto* edit = static_cast<QLineEdit*>(watched);
-        if (type == QEvent::KeyPress) {
-            auto* key = static_cast<QKeyEvent*>(event);
-            return watched == Text8[k] ? codeKey(k, key) : quantityKey(k, key);
-        }
-        if (type == QEvent::FocusIn) {
-            setLineHighlight(k, true);
-            if (static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason) {
-                // After the mouse press that gave the focus, so the click does not undo the selection.
-                QTimer::singleShot(0, edit, [edit] {
-                    if (edit->hasFocus())
-                        edit->selectAll();
-                });
-            } else {
-                edit->selectAll(); // at once, so keys typed right after Enter replace the old text
-            }
-        } else if (type == QEvent::FocusOut) {
-            setLineHighlight(k, false);
-        }
-        return false;
-    }
-    if (watched == SSTab1 || watched == SSTab1->tabBar()) {
-        if (type == QEvent::FocusIn) {
-            Text8[1]->setFocus();
-            return false;
-        }
-        if (type == QEvent::KeyPress)
-            return fkeyon(static_cast<QKeyEvent*>(event));
-    }
-    if (watched == Text15 && type == QEvent::KeyPress)
-        return fkeyon(static_cast<QKeyEvent*>(event));
-    if (watched == Command[1] && type == QEvent::KeyPress)
-        return keyfun(static_cast<QKeyEvent*>(event));
-    return QWidget::eventFilter(watched, event);
-}
+// ---------------------------------------------------------------------------------------------------------
+// Load, clear, clock
 
-void Form1::keyPressEvent(QKeyEvent* event)
+void Form1::load()
 {
-    // Keys reach the window itself only when no control has taken them; a control's own keys stay its own.
-    QWidget* focus = focusWidget();
-    if ((!focus || focus == this) && keyfun(event))
-        return;
-    QWidget::keyPressEvent(event);
-}
-
-bool Form1::codeKey(int k, QKeyEvent* event)
-{
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        lookUpProduct(k);
-        return true;
-    case Qt::Key_Escape:
-        dataclear();
-        return true;
-    case Qt::Key_Home:
-        backToLine1();
-        return true;
-    case Qt::Key_Up:
-        if (k > 1)
-            Text8[k - 1]->setFocus();
-        return true;
-    case Qt::Key_Down:
-        if (k < SlipLineCount)
-            Text8[k + 1]->setFocus();
-        return true;
-    case Qt::Key_PageUp:
-        selectListEntries(0);
-        return true;
-    case Qt::Key_PageDown:
-        selectListEntries(99);
-        return true;
-    case Qt::Key_F6:
-        Text15->setFocus();
-        return true;
-    case Qt::Key_F10:
-        openPurchasing();
-        return true;
-    case Qt::Key_F12:
-        datwrite();
-        return true;
-    default:
-        return productListKey(event) || windowKey(event);
-    }
-}
-
-bool Form1::quantityKey(int k, QKeyEvent* event)
-{
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        completeLine(k);
-        return true;
-    case Qt::Key_Escape:
-        dataclear();
-        return true;
-    case Qt::Key_Home:
-        backToLine1();
-        return true;
-    case Qt::Key_Up:
-        Text8[std::max(k - 1, 1)]->setFocus();
-        return true;
-    case Qt::Key_Down:
-        Text8[std::min(k + 1, SlipLineCount)]->setFocus();
-        return true;
-    case Qt::Key_Left:
-        Text8[k]->setFocus();
-        return true;
-    case Qt::Key_F12:
-        datwrite();
-        return true;
-    default:
-        return productListKey(event) || windowKey(event);
-    }
-}
-
-bool Form1::fkeyon(QKeyEvent* event)
-{
-    switch (event->key()) {
-    case Qt::Key_Home:
-        backToLine1();
-        return true;
-    case Qt::Key_F10:
-        openPurchasing();
-        return true;
-    default:
-        return productListKey(event) || windowKey(event);
-    }
-}
-
-bool Form1::keyfun(QKeyEvent* event)
-{
-    switch (event->key()) {
-    case Qt::Key_Escape:
-        dataclear();
-        return true;
-    case Qt::Key_Home:
-        backToLine1();
-        return true;
-    case Qt::Key_F10:
-        openPurchasing();
-        return true;
-    default:
-        return windowKey(event);
-    }
-}
-
-// F1 to F4 show product list 1 to 4 from the line fields, the weather field and the tab strip.
-bool Form1::productListKey(QKeyEvent* event)
-{
-    const int key = event->key();
-    if (key < Qt::Key_F1 || key > Qt::Key_F4)
-        return false;
-    SSTab1->setSelectedTab(key - Qt::Key_F1);
-    return true;
-}
-
-// F7, F8 and F9 work wherever the window handles keys.
-bool Form1::windowKey(QKeyEvent* event)
-{
-    switch (event->key()) {
-    case Qt::Key_F7:
-        openGraphs();
-        return true;
-    case Qt::Key_F8:
-        openProductSettings();
-        return true;
-    case Qt::Key_F9:
-        listopen();
-        return true;
-    default:
-        return false;
-    }
-}
-
-void Form1::backToLine1()
-{
-    for (int k = 1; k <= SlipLineCount; ++k)
-        setLineHighlight(k, false);
-    setLineHighlight(1, true);
+    m_helpFile = AppDir + QStringLiteral("/tillhelp.chm");
+    Timer1->start(500);
+    Text1->setText(today());
+    resetLinesForLoad();
+    SSTab1->loadCaptions();
+    listload();
+    Text13->setText(numText(SysNum[Sys::NextSalesSlipNo]));
+    m_lines->setHighlight(1, true);
+    showTaxDisplay();
+    fillRecallMonths();
+    listget();
+    collapseRecallPanel();
+    tick();
+    Text1->setEnabled(m_state.correctionMode);
     Text8[1]->setFocus();
 }
 
-void Form1::selectListEntries(int row)
+// The load empties what the cashier typed and what follows from it; the names stay until the next clear.
+void Form1::resetLinesForLoad()
 {
-    for (int g = 1; g <= 4; ++g) {
-        if (row >= List[g]->count())
-            continue;
-        List[g]->setCurrentRow(row);
-        List[g]->scrollToItem(List[g]->item(row));
+    for (int k = 1; k <= SlipLineCount; ++k)
+        for (QLineEdit* e : {Text8[k], Text9[k], Text10[k], Text11[k]})
+            e->clear();
+}
+
+// The years and months the slip list offers, this month chosen.
+void Form1::fillRecallMonths()
+{
+    const QString date = today();
+    Combo1->clear();
+    for (int y = 2005; y <= 2015; ++y)
+        Combo1->addItem(QString::number(y));
+    Combo1->setEditText(date.mid(0, 4));
+    Combo2->clear();
+    for (int m = 1; m <= 12; ++m)
+        Combo2->addItem(QString::number(m));
+    Combo2->setEditText(date.mid(5, 2));
+}
+
+void Form1::showTaxDisplay()
+{
+    const QRect at = Text17->geometry();
+    if (SysNum[Sys::SalesTaxSwitch] == 1) {
+        Label10->setText(QStringLiteral("内消費税等"));
+        Text17->setText(QStringLiteral("0"));
+        Text17->move(at.x(), twips(960));
+    } else {
+        Label10->clear();
+        Text17->clear();
+        Text17->move(at.x(), twips(3000));
     }
+}
+
+void Form1::tick()
+{
+    Text2->setText(QTime::currentTime().toString(QStringLiteral("hh:mm:ss")));
+}
+
+void Form1::dataclear()
+{
+    Text1->setText(today());
+    for (QLineEdit* e : {Text3, Text17, Text4, Text5, Text6, Text12})
+        e->setText(QStringLiteral("0"));
+    Text13->setText(numText(SysNum[Sys::NextSalesSlipNo]));
+    m_lines->clear();
+    m_lines->setHighlight(1, true);
+    m_state.correctionMode = false;
+    m_state.stockRestore.fill(0); // an abandoned correction gives no stock back
+    Text1->setEnabled(false);
+    Text8[1]->setFocus();
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -712,46 +586,41 @@ void Form1::quantityChanged(int k)
 
 void Form1::lookUpProduct(int k)
 {
-    const double n = val(Text8[k]->text());
-    if (n > SysNum[6])
+    const std::optional<int> i = productEntryFor(Text8[k]->text(), SysNum[Sys::ProductCount]);
+    if (!i)
         return;
-    const int i = int(roundHalfEven(n));
-    if (i < 0 || i > MaxProductEntries)
-        return;
-    Text14[k]->setText(ProductTable[i].ProductName);
+    Text14[k]->setText(ProductTable[*i].ProductName);
     Text14[k]->setCursorPosition(0); // names carry their blank padding; show their start
-    Text9[k]->setText(numText(ProductTable[i].SalePrice));
+    Text9[k]->setText(numText(ProductTable[*i].SalePrice));
     Text10[k]->setFocus();
 }
 
+// Enter in a quantity box: the line's amount and the slip's totals; the slip lines move on to the next line.
 void Form1::completeLine(int k)
 {
     Text11[k]->setText(numText(val(Text9[k]->text()) * val(Text10[k]->text())));
-    QStringList amounts;
-    for (int t = 1; t <= SlipLineCount; ++t)
-        amounts << Text11[t]->text();
-    const double total = slipTotal(amounts);
+    showTotals(slipTotal(m_lines->amounts()));
+}
+
+void Form1::showTotals(double total)
+{
     Text3->setText(numText(total));
-    Text17->setText(numText(containedTax(total, SysNum[11])));
+    Text17->setText(numText(containedTax(total, SysNum[Sys::TaxRate])));
     Text4->setText(changeText(10000, total));
     Text5->setText(changeText(5000, total));
     Text6->setText(changeText(1000, total));
     Text12->setText(changeText(500, total));
-    if (k < SlipLineCount) {
-        Text8[k + 1]->setFocus();
-        setLineHighlight(k + 1, true);
-        setLineHighlight(k, false);
-    }
 }
 
 void Form1::listload()
 {
-    for (int g = 1; g <= 4; ++g) {
+    for (int t = 0; t < NumberedTabs::Tabs; ++t) {
         QStringList entries;
-        for (int n = 100 * (g - 1) + 1; n <= 100 * g; ++n)
+        for (int i = 0; i < NumberedTabs::PerTab; ++i) {
+            const int n = NumberedTabs::numberAt(t, i);
             entries << productListEntry(n, ProductTable[n].ProductName);
-        List[g]->clear();
-        List[g]->addItems(entries);
+        }
+        SSTab1->setListEntries(t, entries);
     }
 }
 
@@ -773,12 +642,12 @@ EntryTexts Form1::entryTexts() const
 
 void Form1::datwrite()
 {
-    const SaveOutcome outcome = saveSale(entryTexts(), m_correctionMode, m_stockRestore);
+    const SaveOutcome outcome = saveSale(entryTexts(), m_state.correctionMode, m_state.stockRestore);
     if (!outcome.saved) {
         MessageBox::information(this, outcome.error); // the entry stays for another try
         return;
     }
-    m_correctionMode = false;
+    m_state.correctionMode = false;
     if (!outcome.error.isEmpty())
         MessageBox::information(this, outcome.error);
     dataclear();
@@ -786,8 +655,8 @@ void Form1::datwrite()
 
 void Form1::sdatwrite(qint64 n)
 {
-    const Result r = deleteSale(n, m_stockRestore);
-    m_stockRestore.fill(0);
+    const Result r = deleteSale(n, m_state.stockRestore);
+    m_state.stockRestore.fill(0);
     if (!r)
         MessageBox::information(this, r.error);
 }
@@ -804,17 +673,23 @@ int Form1::delcheck(qint64 n)
 bool Form1::datread(qint64 n)
 {
     dataclear();
-    m_stockRestore.fill(0);
+    m_state.stockRestore.fill(0);
     if (Result r = ReadSalesSlip(n); !r) {
         MessageBox::information(this, r.error);
         return false;
     }
-    const SalesSlipRecord& slip = WorkingSlip;
+    showSlip(n, WorkingSlip);
+    addStockTaken(WorkingSlip, m_state.stockRestore);
+    return true;
+}
+
+// A stored slip in the entry; its record number, which every stored slip also holds, as its number.
+void Form1::showSlip(qint64 n, const SalesSlipRecord& slip)
+{
     Text1->setText(slip.Date);
     Text2->setText(slip.Time);
     if (const int code = weatherCode(slip.Weather))
         Text15->setText(QString::number(code));
-    // The record number, which every stored slip also holds as its own number.
     Text13->setText(QString::number(n));
     for (int k = 1; k <= SlipLineCount; ++k) {
         const SalesSlipLine& line = slip.Line[k];
@@ -825,9 +700,7 @@ bool Form1::datread(qint64 n)
         Text10[k]->setText(QString::number(line.Qty));
         Text11[k]->setText(numText(line.Amount));
     }
-    addStockTaken(slip, m_stockRestore);
     Text3->setText(numText(slip.Total));
-    return true;
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -855,8 +728,8 @@ void Form1::listget()
 {
     Frame7->setGeometry(twips(120), twips(120), twips(15000), 0);
     QList<SlipListRow> rows;
-    const Result r =
-        findSlips(val(Combo1->currentText()), val(Combo2->currentText()), qint64(roundHalfEven(SysNum[2])) - 1, rows);
+    const Result r = findSlips(val(Combo1->currentText()), val(Combo2->currentText()),
+                               qint64(roundHalfEven(SysNum[Sys::NextSalesSlipNo])) - 1, rows);
     MSFlexGrid1->clear();
     MSFlexGrid1->setCols(5);
     MSFlexGrid1->setRows(int(rows.size()) + 1);
@@ -866,15 +739,15 @@ void Form1::listget()
     MSFlexGrid1->setColWidthTwips(1, 1400); // yyyy/mm/dd is wider than 1000 twips in a legible font
     MSFlexGrid1->setRowTexts(0, {QStringLiteral("伝票番号"), QStringLiteral("日付"), QStringLiteral("時間"),
                                  QStringLiteral("金額"), QStringLiteral("削除")});
-    m_gridSlipNos.clear();
-    m_gridSlipNos.reserve(rows.size() + 1);
-    m_gridSlipNos << 0;
+    m_state.gridSlipNos.clear();
+    m_state.gridSlipNos.reserve(rows.size() + 1);
+    m_state.gridSlipNos << 0;
     const QString deletedMark = QStringLiteral("削除");
     for (int i = 0; i < rows.size(); ++i) {
         const SlipListRow& row = rows[i];
         MSFlexGrid1->setRowTexts(i + 1, {QString::number(row.slipNo), row.date, row.time, numText(row.total),
                                          row.deleted ? deletedMark : QString()});
-        m_gridSlipNos << row.slipNo;
+        m_state.gridSlipNos << row.slipNo;
     }
     openRecallPanel();
     if (!r)
@@ -889,40 +762,32 @@ void Form1::listopen()
 
 void Form1::gridClicked(int row)
 {
-    if (row < 1 || row >= m_gridSlipNos.size())
+    if (row < 1 || row >= m_state.gridSlipNos.size())
         return;
-    m_selectedSlipNo = m_gridSlipNos[row];
-    m_slipSelected = true;
+    m_state.selectedSlipNo = m_state.gridSlipNos[row];
+    m_state.slipSelected = true;
 }
 
 void Form1::gridKey(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Escape || event->text() == QStringLiteral("#")) {
+    if (dispatchKey(m_gridKeys, event))
         event->accept();
-        m_slipSelected = false;
-        Text8[1]->setFocus();
-        collapseRecallPanel();
-    } else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space) {
-        // The keyboard's click, so a slip can be chosen without the mouse.
-        event->accept();
-        gridClicked(MSFlexGrid1->currentRow());
-    }
 }
 
 void Form1::closeRecall()
 {
-    m_slipSelected = false;
+    m_state.slipSelected = false;
     Text8[1]->setFocus();
     collapseRecallPanel();
 }
 
 bool Form1::chosenSlipUsable()
 {
-    if (!m_slipSelected) {
+    if (!m_state.slipSelected) {
         MessageBox::information(this, QStringLiteral("伝票を選択してください。"));
         return false;
     }
-    const int deleted = delcheck(m_selectedSlipNo);
+    const int deleted = delcheck(m_state.selectedSlipNo);
     if (deleted < 0)
         return false;
     if (deleted != 0) {
@@ -934,10 +799,10 @@ bool Form1::chosenSlipUsable()
 
 void Form1::correctSlip()
 {
-    if (!chosenSlipUsable() || !datread(m_selectedSlipNo))
+    if (!chosenSlipUsable() || !datread(m_state.selectedSlipNo))
         return;
-    m_correctionMode = true;
-    m_slipSelected = false;
+    m_state.correctionMode = true;
+    m_state.slipSelected = false;
     collapseRecallPanel();
     Text1->setEnabled(true);
     Text8[1]->setFocus();
@@ -945,20 +810,20 @@ void Form1::correctSlip()
 
 void Form1::deleteSlip()
 {
-    if (!chosenSlipUsable() || !datread(m_selectedSlipNo))
+    if (!chosenSlipUsable() || !datread(m_state.selectedSlipNo))
         return;
     collapseRecallPanel();
     Text8[1]->setFocus();
     if (MessageBox::question(this, QStringLiteral("削除しますか。"), true)) {
-        sdatwrite(m_selectedSlipNo);
-        m_slipSelected = false;
+        sdatwrite(m_state.selectedSlipNo);
+        m_state.slipSelected = false;
         collapseRecallPanel();
         Text8[1]->setFocus();
         dataclear();
         return;
     }
     // Left on screen, the recalled slip would save as a second copy of the same sale under a new number.
-    m_stockRestore.fill(0);
+    m_state.stockRestore.fill(0);
     dataclear();
 }
 

@@ -2,11 +2,14 @@
 #pragma once
 
 #include "register/slipentry.h"
+#include "widgets/keytable.h"
+#include "widgets/sliplines.h"
 
 #include <QList>
 #include <QWidget>
 
 class Grid;
+class NumberedTabs;
 class QComboBox;
 class QGroupBox;
 class QKeyEvent;
@@ -15,7 +18,6 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QTimer;
-class TabStrip;
 
 class Form1 : public QWidget
 {
@@ -38,41 +40,50 @@ public:
     int delcheck(qint64 n);
     void sdatwrite(qint64 n);
 
-    bool correctionMode() const { return m_correctionMode; }
-    const StockRestoreTable& stockRestore() const { return m_stockRestore; }
-    // Slip number of each data row of the slip list; entry 0 is unused.
-    const QList<qint64>& gridSlipNos() const { return m_gridSlipNos; }
-    bool slipSelected() const { return m_slipSelected; }
-    qint64 selectedSlipNo() const { return m_selectedSlipNo; }
+    // What the register holds besides its boxes: the correction under way and the slip list's choice.
+    const RegisterState& state() const { return m_state; }
+    // True while the slip recall panel covers the entry.
     bool recallPanelOpen() const;
+
+    // The keys of the weather field and the product list strip, and of the window itself; true when the
+    // key was one of them.
+    bool fkeyon(QKeyEvent* event);
+    bool keyfun(QKeyEvent* event);
 
 protected:
     bool event(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void buildControls();
-    void buildRecallPanel();
+    void buildDateAndSlipNo();
+    void buildSlipLines();
+    void buildTotal();
+    void buildChange();
+    void buildWeather();
+    void buildProductLists();
     void buildCommands();
+    void buildRecallPanel();
+    void buildRecallCommands(QWidget* panel);
+    void installKeyTables();
 
-    bool codeKey(int k, QKeyEvent* event);
-    bool quantityKey(int k, QKeyEvent* event);
-    bool fkeyon(QKeyEvent* event);
-    bool keyfun(QKeyEvent* event);
-    bool productListKey(QKeyEvent* event);
-    bool windowKey(QKeyEvent* event);
+    // The window's rows of each key table; the slip lines add their own Enter and movement keys.
+    KeyTable lineKeys(SlipLines::Column c, int k);
+    KeyTable fkeyonKeys();
+    KeyTable keyfunKeys();
+    KeyTable windowKeys();
 
+    void resetLinesForLoad();
+    void fillRecallMonths();
     void codeChanged(int k);
     void quantityChanged(int k);
     void lookUpProduct(int k);
     void completeLine(int k);
-    void backToLine1();
-    void selectListEntries(int row);
-    void setLineHighlight(int k, bool on);
+    void showTotals(double total);
     void showTaxDisplay();
     void tick();
     EntryTexts entryTexts() const;
+    void showSlip(qint64 n, const SalesSlipRecord& slip);
 
     void collapseRecallPanel();
     void openRecallPanel();
@@ -107,7 +118,7 @@ public:
     QLineEdit* Text14[SlipLineCount + 1] = {};
     QLineEdit* Text9[SlipLineCount + 1] = {};
     QLineEdit* Text10[SlipLineCount + 1] = {};
-    QLineEdit* Text11[SlipLineCount + 1] = {};
+    QLineEdit* Text11[SlipLineCount + 1] = {}; // copies of the slip lines' boxes
     QGroupBox* Frame4 = nullptr;
     QLabel* Label6 = nullptr;
     QLineEdit* Text13 = nullptr;
@@ -126,8 +137,8 @@ public:
     QLineEdit* Text12 = nullptr;
     QGroupBox* Frame5 = nullptr;
     QLineEdit* Text15 = nullptr;
-    TabStrip* SSTab1 = nullptr;
-    QListWidget* List[5] = {}; // List1 to List4
+    NumberedTabs* SSTab1 = nullptr;
+    QListWidget* List[5] = {}; // List1 to List4, the strip's lists
     QWidget* Frame7 = nullptr; // the recall panel
     Grid* MSFlexGrid1 = nullptr;
     QComboBox* Combo1 = nullptr;
@@ -139,12 +150,12 @@ public:
     QTimer* Timer1 = nullptr;
 
 private:
+    SlipLines* m_lines = nullptr;
     QString m_helpFile;
-    bool m_slipSelected = false;
-    qint64 m_selectedSlipNo = 0;
-    QList<qint64> m_gridSlipNos;
-    StockRestoreTable m_stockRestore{};
-    bool m_correctionMode = false;
+    RegisterState m_state;
+    KeyTable m_fkeyonKeys;
+    KeyTable m_keyfunKeys;
+    KeyTable m_gridKeys;
     // Set when the user left for another window of the program; coming back starts again at line 1.
     bool m_focusOnActivate = true;
 };

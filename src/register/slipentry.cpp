@@ -44,6 +44,18 @@ QString quantityText(const QString& text)
     return plain == text ? text : plain;
 }
 
+std::optional<int> productEntryFor(QStringView code, double productCount)
+{
+    const double n = val(code);
+    if (n > productCount)
+        return std::nullopt;
+    // Compared before the conversion, so a typed -1e300 cannot overflow it.
+    const double i = roundHalfEven(n);
+    if (!(i >= 0 && i <= MaxProductEntries))
+        return std::nullopt;
+    return int(i);
+}
+
 QString productListEntry(int productNo, const QString& name)
 {
     return QString::number(productNo).leftJustified(5, u' ') + QStringLiteral(" - ") +

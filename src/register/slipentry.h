@@ -8,6 +8,7 @@
 #include <QList>
 #include <QString>
 #include <array>
+#include <optional>
 
 constexpr int SlipLineCount = 10;
 constexpr int HighestProductNo = 400;
@@ -36,10 +37,25 @@ struct EntryTexts
 // Stock a recalled slip took out, per purchase item 1 to 400, to be given back when it is rewritten or deleted.
 using StockRestoreTable = std::array<double, PurchaseItemCount + 1>;
 
+// What the register holds besides its boxes, readable without any widget.
+struct RegisterState
+{
+    // A recalled slip is being corrected: a save rewrites it under its own number.
+    bool correctionMode = false;
+    StockRestoreTable stockRestore{};
+    // Slip number of each data row of the slip list; entry 0 is unused.
+    QList<qint64> gridSlipNos;
+    bool slipSelected = false;
+    qint64 selectedSlipNo = 0;
+};
+
 // The code field keeps only texts whose value is a product number 1 to 400.
 bool codeTextKept(QStringView text);
 // What the quantity field shows after `text` was typed: a non-zero value in its plain form, anything else as is.
 QString quantityText(const QString& text);
+// The ProductTable entry that Enter in a code field shows: none when the value is above the product count
+// `productCount` or outside the table; an empty field gives entry 0, the empty product.
+std::optional<int> productEntryFor(QStringView code, double productCount);
 // One entry of a product list: the number left-aligned in 5 characters, " - ", the name cut or padded to 20.
 QString productListEntry(int productNo, const QString& name);
 

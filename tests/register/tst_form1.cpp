@@ -64,7 +64,7 @@ private:
     void clickSlipRow(qint64 slipNo)
     {
         auto* grid = w<Grid>("MSFlexGrid1");
-        const int row = int(m_form->gridSlipNos().indexOf(slipNo));
+        const int row = int(m_form->state().gridSlipNos.indexOf(slipNo));
         QVERIFY2(row >= 1, "slip not listed");
         grid->setCurrentRow(row);
         const QRect cell = grid->visualRect(grid->model()->index(row - 1, 0));
@@ -612,7 +612,7 @@ private Q_SLOTS:
         QCOMPARE(grid->rows(), 6);
         QCOMPARE(grid->text(0, 0), QStringLiteral("伝票番号"));
         QCOMPARE(grid->text(0, 4), QStringLiteral("削除"));
-        QCOMPARE(m_form->gridSlipNos(), (QList<qint64>{0, 3, 4, 5, 6, 7}));
+        QCOMPARE(m_form->state().gridSlipNos, (QList<qint64>{0, 3, 4, 5, 6, 7}));
         QCOMPARE(grid->text(1, 0), QStringLiteral("3"));
         QCOMPARE(grid->text(1, 1), QStringLiteral("2010/03/03"));
         QCOMPARE(grid->text(1, 2), QStringLiteral("10:00:00"));
@@ -623,7 +623,7 @@ private Q_SLOTS:
         press(Qt::Key_Escape);
         QVERIFY(!m_form->recallPanelOpen());
         QTRY_COMPARE(focusedName(), QStringLiteral("Text8_1"));
-        QVERIFY(!m_form->slipSelected());
+        QVERIFY(!m_form->state().slipSelected);
     }
 
     void emptyMonthShowsHeaderOnly()
@@ -645,13 +645,13 @@ private Q_SLOTS:
         w<QPushButton>("Command19")->click();
         QCOMPARE(MessageBox::takeShown(), QStringList{QStringLiteral("伝票を選択してください。")});
         clickSlipRow(2);
-        QCOMPARE(m_form->selectedSlipNo(), qint64(2));
+        QCOMPARE(m_form->state().selectedSlipNo, qint64(2));
         w<QPushButton>("Command19")->click();
         w<QPushButton>("Command20")->click();
         QCOMPARE(MessageBox::takeShown(),
                  (QStringList{QStringLiteral("伝票は削除されています。"), QStringLiteral("伝票は削除されています。")}));
         QVERIFY(m_form->recallPanelOpen());
-        QVERIFY(!m_form->correctionMode());
+        QVERIFY(!m_form->state().correctionMode);
     }
 
     void correctSlip()
@@ -668,7 +668,7 @@ private Q_SLOTS:
         w<QPushButton>("Command19")->click();
 
         QVERIFY(!m_form->recallPanelOpen());
-        QVERIFY(m_form->correctionMode());
+        QVERIFY(m_form->state().correctionMode);
         QVERIFY(w("Text1")->isEnabled());
         QCOMPARE(text("Text13"), QStringLiteral("8"));
         QCOMPARE(text("Text15"), QStringLiteral("4"));
@@ -677,7 +677,7 @@ private Q_SLOTS:
         QCOMPARE(text("Text3"), QStringLiteral("400"));
         QVERIFY(text("Text8_2").isEmpty()); // the 0 of an empty line is removed
         QCOMPARE(text("Text9_2"), QStringLiteral("0"));
-        QCOMPARE(m_form->stockRestore()[12], 2.0);
+        QCOMPARE(m_form->state().stockRestore[12], 2.0);
         QTRY_COMPARE(focusedName(), QStringLiteral("Text8_1"));
 
         press(Qt::Key_Return);
@@ -696,10 +696,10 @@ private Q_SLOTS:
         QCOMPARE(i16(r, 64 + 54), int16_t(5));
         QCOMPARE(f64(r, 720), 1000.0);
         QCOMPARE(txt(r, 40, 20).trimmed(), QStringLiteral("雪"));
-        QVERIFY(!m_form->correctionMode());
+        QVERIFY(!m_form->state().correctionMode);
         QCOMPARE(text("Text13"), QStringLiteral("9"));
         QVERIFY(!w("Text1")->isEnabled());
-        QCOMPARE(m_form->stockRestore()[12], 0.0);
+        QCOMPARE(m_form->state().stockRestore[12], 0.0);
     }
 
     void correctionAbandonedGivesNothingBack()
@@ -711,8 +711,8 @@ private Q_SLOTS:
         clickSlipRow(1);
         w<QPushButton>("Command19")->click();
         press(Qt::Key_Escape);
-        QCOMPARE(m_form->stockRestore()[12], 0.0);
-        QVERIFY(!m_form->correctionMode());
+        QCOMPARE(m_form->state().stockRestore[12], 0.0);
+        QVERIFY(!m_form->state().correctionMode);
         sell(7, "1");
         press(Qt::Key_F12);
         QCOMPARE(stock(12), 99.0);
@@ -748,13 +748,13 @@ private Q_SLOTS:
         QCOMPARE(m_dir->bytes("reg.dat"), expected);
         QCOMPARE(stock(12), yes ? 104.0 : 100.0);
         QCOMPARE(stock(30), yes ? 52.0 : 50.0);
-        QCOMPARE(m_form->stockRestore()[12], 0.0);
+        QCOMPARE(m_form->state().stockRestore[12], 0.0);
         QVERIFY(!m_form->recallPanelOpen());
-        QVERIFY(!m_form->correctionMode());
+        QVERIFY(!m_form->state().correctionMode);
         // Either way the entry is cleared, so nothing of slip 8 can be saved again as a new sale.
         QVERIFY(text("Text8_1").isEmpty());
         QCOMPARE(text("Text13"), QStringLiteral("9"));
-        QCOMPARE(m_form->slipSelected(), !yes);
+        QCOMPARE(m_form->state().slipSelected, !yes);
         QTRY_COMPARE(focusedName(), QStringLiteral("Text8_1"));
 
         if (yes) {
@@ -781,7 +781,7 @@ private Q_SLOTS:
         openMonth("2010", "7");
         clickSlipRow(1);
         w<QPushButton>("Command19")->click();
-        QCOMPARE(m_form->stockRestore()[12], 5.0);
+        QCOMPARE(m_form->state().stockRestore[12], 5.0);
         press(Qt::Key_F12);
         QCOMPARE(stock(12), 100.0); // 5 given back, 5 taken out
         QCOMPARE(SysNum[2], 2.0);
