@@ -2,6 +2,7 @@
 #include "storage/products.h"
 
 #include "storage/recordfile.h"
+#include "storage/settingnames.h"
 #include "storage/settings.h"
 #include "storage/text.h"
 
@@ -87,56 +88,50 @@ void ClearProduct(int n)
 
 Result LoadProductTable()
 {
-    RecordFile file = records().file();
-    if (Result r = file.open(); !r)
-        return r;
-    const qint64 count = std::min<qint64>(file.recordCount(), MaxProductEntries);
-    for (int n = 0; n <= MaxProductEntries; ++n)
-        ClearProduct(n);
-    for (int n = 1; n <= count; ++n) {
-        if (!file.read(n, records().data()))
-            return Result::failure(file.errorMessage());
-        decode(records().data(), ProductTable[n]);
-    }
-    return file.close();
+    return records().access([](RecordFile& file) {
+        const qint64 count = std::min<qint64>(file.recordCount(), MaxProductEntries);
+        for (int n = 0; n <= MaxProductEntries; ++n)
+            ClearProduct(n);
+        for (int n = 1; n <= count; ++n) {
+            if (!file.read(n, records().data()))
+                return false;
+            decode(records().data(), ProductTable[n]);
+        }
+        return true;
+    });
 }
 
 Result ReloadProduct(int16_t n)
 {
     if (!validEntry(n))
         return outOfTable(n);
-    RecordFile file = records().file();
-    if (Result r = file.open(); !r)
-        return r;
-    if (!file.read(n, records().data()))
-        return Result::failure(file.errorMessage());
-    decode(records().data(), ProductTable[n]);
-    return file.close();
+    return records().access([n](RecordFile& file) {
+        if (!file.read(n, records().data()))
+            return false;
+        decode(records().data(), ProductTable[n]);
+        return true;
+    });
 }
 
 Result SaveProduct(int16_t n)
 {
     if (!validEntry(n))
         return outOfTable(n);
-    RecordFile file = records().file();
-    if (Result r = file.open(); !r)
-        return r;
-    encode(ProductTable[n], records().data());
-    if (!file.write(n, records().data()))
-        return Result::failure(file.errorMessage());
-    return file.close();
+    return records().access([n](RecordFile& file) {
+        encode(ProductTable[n], records().data());
+        return file.write(n, records().data());
+    });
 }
 
 Result SaveAllProducts()
 {
-    const int count = std::min<int>(toInt16(SysNum[6]), MaxProductEntries);
-    RecordFile file = records().file();
-    if (Result r = file.open(); !r)
-        return r;
-    for (int n = 1; n <= count; ++n) {
-        encode(ProductTable[n], records().data());
-        if (!file.write(n, records().data()))
-            return Result::failure(file.errorMessage());
-    }
-    return file.close();
+    const int count = std::min<int>(toInt16(SysNum[Sys::ProductCount]), MaxProductEntries);
+    return records().access([count](RecordFile& file) {
+        for (int n = 1; n <= count; ++n) {
+            encode(ProductTable[n], records().data());
+            if (!file.write(n, records().data()))
+                return false;
+        }
+        return true;
+    });
 }

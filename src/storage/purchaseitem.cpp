@@ -2,6 +2,7 @@
 #include "storage/purchaseitem.h"
 
 #include "storage/recordfile.h"
+#include "storage/settingnames.h"
 #include "storage/settings.h"
 #include "storage/text.h"
 
@@ -52,68 +53,62 @@ void encode(const PurchaseItem& item, char* r)
 
 Result LoadPurchaseItem(int16_t n)
 {
-    RecordFile file = records().file();
-    if (Result r = file.open(); !r)
-        return r;
-    if (!file.read(n, records().data()))
-        return Result::failure(file.errorMessage());
-    CurrentPurchaseItem = decode(records().data());
-    return file.close();
+    return records().access([n](RecordFile& file) {
+        if (!file.read(n, records().data()))
+            return false;
+        CurrentPurchaseItem = decode(records().data());
+        return true;
+    });
 }
 
 Result SavePurchaseItem(int16_t n)
 {
-    RecordFile file = records().file();
-    if (Result r = file.open(); !r)
-        return r;
-    encode(CurrentPurchaseItem, records().data());
-    if (!file.write(n, records().data()))
-        return Result::failure(file.errorMessage());
-    return file.close();
+    return records().access([n](RecordFile& file) {
+        encode(CurrentPurchaseItem, records().data());
+        return file.write(n, records().data());
+    });
 }
 
 Result InitPurchaseItemFile()
 {
-    RecordFile file = records().file();
-    if (Result r = file.open(); !r)
-        return r;
-    const int count = toInt16(SysNum[5]);
-    for (int n = 1; n <= count; ++n)
-        if (!file.write(n, records().blank()))
-            return Result::failure(file.errorMessage());
-    return file.close();
+    const int count = toInt16(SysNum[Sys::PurchaseItemCount]);
+    return records().access([count](RecordFile& file) {
+        for (int n = 1; n <= count; ++n)
+            if (!file.write(n, records().blank()))
+                return false;
+        return true;
+    });
 }
 
 Result ApplyStockChanges(const QList<StockChange>& changes)
 {
-    RecordFile file = records().file();
-    if (Result r = file.open(); !r)
-        return r;
-    char record[PurchaseItemRecordSize];
-    for (const StockChange& change : changes) {
-        if (change.item < 1 || change.item > PurchaseItemCount || change.delta == 0)
-            continue;
-        if (!file.read(change.item, record))
-            return Result::failure(file.errorMessage());
-        putDouble(record + StockOffset, getDouble(record + StockOffset) + change.delta);
-        if (!file.write(change.item, record))
-            return Result::failure(file.errorMessage());
-    }
-    return file.close();
+    return records().access([&changes](RecordFile& file) {
+        char record[PurchaseItemRecordSize];
+        for (const StockChange& change : changes) {
+            if (change.item < 1 || change.item > PurchaseItemCount || change.delta == 0)
+                continue;
+            if (!file.read(change.item, record))
+                return false;
+            putDouble(record + StockOffset, getDouble(record + StockOffset) + change.delta);
+            if (!file.write(change.item, record))
+                return false;
+        }
+        return true;
+    });
 }
 
 QList<PurchaseItem> LoadPurchaseItems(int count)
 {
     QList<PurchaseItem> items;
-    RecordFile file = records().file();
-    if (!file.open())
-        return items;
-    char record[PurchaseItemRecordSize];
-    for (int n = 1; n <= count; ++n) {
-        if (!file.read(n, record))
-            break;
-        items << decode(record);
-    }
-    file.close();
+    // A file that cannot be read gives the items read so far; the grids show the rest empty.
+    records().access([&](RecordFile& file) {
+        char record[PurchaseItemRecordSize];
+        for (int n = 1; n <= count; ++n) {
+            if (!file.read(n, record))
+                break;
+            items << decode(record);
+        }
+        return true;
+    });
     return items;
 }

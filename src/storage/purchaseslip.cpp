@@ -3,123 +3,104 @@
 
 #include "storage/recordfile.h"
 #include "storage/settings.h"
+#include "storage/slipline.h"
 #include "storage/text.h"
 
 #include <cstring>
 
 namespace {
 
-constexpr int LineOffset = 98;
-constexpr int LineSize = 64;
+// Where the fields of a record lie; the lines and totals inside their blocks are in SlipLayout.
+constexpr int DateAt = 0, TimeAt = 20, SlipNoAt = 60, SupplierNoAt = 64, SupplierNameAt = 66, SupplierPhoneAt = 86,
+              LinesAt = 98, TotalsAt = 738;
+constexpr int DateWidth = 10, TimeWidth = 8, SupplierNameWidth = 20, SupplierPhoneWidth = 12;
 
-const char* blankRecord()
+// As initialisation writes it: blank texts, zero numbers, and each line's name "0".
+QByteArray blankRecord()
 {
-    static const std::array<char, PurchaseSlipRecordSize> blank = [] {
-        std::array<char, PurchaseSlipRecordSize> r;
-        r.fill(' ');
-        std::memset(r.data() + 60, 0, 6); // SlipNo, SupplierNo
-        for (int k = 0; k < PurchaseSlipLineCount; ++k) {
-            char* l = r.data() + LineOffset + LineSize * k;
-            std::memset(l, 0, 2);
-            l[2] = '0';
-            std::memset(l + 52, 0, 12);
-        }
-        std::memset(r.data() + 738, 0, 26); // totals and the deletion mark
-        return r;
-    }();
-    return blank.data();
+    QByteArray r(PurchaseSlipRecordSize, ' ');
+    std::memset(r.data() + SlipNoAt, 0, SupplierNameAt - SlipNoAt);
+    for (int k = 1; k <= PurchaseSlipLineCount; ++k)
+        writeSlipLine(r.data() + SlipLayout::lineAt(LinesAt, k), {0, QStringLiteral("0"), 0, 0, 0});
+    writeSlipTotals(r.data() + TotalsAt, {});
+    return r;
 }
 
-RecordFile slipFile()
+RecordBuffer& records()
 {
-    return RecordFile(dataPath(QStringLiteral("siire.dat")), PurchaseSlipRecordSize, blankRecord());
+    static RecordBuffer r(QStringLiteral("siire.dat"), blankRecord());
+    return r;
 }
 
 void decode(const char* r, PurchaseSlipRecord& s)
 {
     std::memcpy(s.Raw.data(), r, PurchaseSlipRecordSize);
-    s.Date = getText(r + 0, 10);
-    s.Time = getText(r + 20, 8);
-    s.SlipNo = getInt32(r + 60);
-    s.SupplierNo = getInt16(r + 64);
-    s.SupplierName = getText(r + 66, 20);
-    s.SupplierPhone = getText(r + 86, 12);
+    s.Date = getText(r + DateAt, DateWidth);
+    s.Time = getText(r + TimeAt, TimeWidth);
+    s.SlipNo = getInt32(r + SlipNoAt);
+    s.SupplierNo = getInt16(r + SupplierNoAt);
+    s.SupplierName = getText(r + SupplierNameAt, SupplierNameWidth);
+    s.SupplierPhone = getText(r + SupplierPhoneAt, SupplierPhoneWidth);
     for (int k = 1; k <= PurchaseSlipLineCount; ++k) {
-        const char* l = r + LineOffset + LineSize * (k - 1);
-        PurchaseSlipLine& line = s.Line[k];
-        line.ItemNo = getInt16(l + 0);
-        line.ItemName = getText(l + 2, 50);
-        line.UnitPrice = getInt16(l + 52);
-        line.Qty = getInt16(l + 54);
-        line.Amount = getDouble(l + 56);
+        const SlipLineFields f = readSlipLine(r + SlipLayout::lineAt(LinesAt, k));
+        s.Line[k] = {f.number, f.name, f.unitPrice, f.qty, f.amount};
     }
-    s.Subtotal = getDouble(r + 738);
-    s.Tax = getDouble(r + 746);
-    s.Total = getDouble(r + 754);
-    s.Deleted = getInt16(r + 762);
+    const SlipTotals t = readSlipTotals(r + TotalsAt);
+    s.Subtotal = t.subtotal;
+    s.Tax = t.tax;
+    s.Total = t.total;
+    s.Deleted = t.deleted;
 }
 
 void encode(PurchaseSlipRecord& s)
 {
     char* r = s.Raw.data();
-    putText(r + 0, s.Date, 10);
-    putText(r + 20, s.Time, 8);
-    putInt32(r + 60, s.SlipNo);
-    putInt16(r + 64, s.SupplierNo);
-    putText(r + 66, s.SupplierName, 20);
-    putText(r + 86, s.SupplierPhone, 12);
+    putText(r + DateAt, s.Date, DateWidth);
+    putText(r + TimeAt, s.Time, TimeWidth);
+    putInt32(r + SlipNoAt, s.SlipNo);
+    putInt16(r + SupplierNoAt, s.SupplierNo);
+    putText(r + SupplierNameAt, s.SupplierName, SupplierNameWidth);
+    putText(r + SupplierPhoneAt, s.SupplierPhone, SupplierPhoneWidth);
     for (int k = 1; k <= PurchaseSlipLineCount; ++k) {
-        char* l = r + LineOffset + LineSize * (k - 1);
         const PurchaseSlipLine& line = s.Line[k];
-        putInt16(l + 0, line.ItemNo);
-        putText(l + 2, line.ItemName, 50);
-        putInt16(l + 52, line.UnitPrice);
-        putInt16(l + 54, line.Qty);
-        putDouble(l + 56, line.Amount);
+        writeSlipLine(r + SlipLayout::lineAt(LinesAt, k),
+                      {line.ItemNo, line.ItemName, line.UnitPrice, line.Qty, line.Amount});
     }
-    putDouble(r + 738, s.Subtotal);
-    putDouble(r + 746, s.Tax);
-    putDouble(r + 754, s.Total);
-    putInt16(r + 762, s.Deleted);
+    writeSlipTotals(r + TotalsAt, {s.Subtotal, s.Tax, s.Total, s.Deleted});
 }
 
 } // namespace
 
 PurchaseSlipRecord::PurchaseSlipRecord()
 {
-    decode(blankRecord(), *this);
+    decode(records().blank(), *this);
 }
 
 Result ReadPurchaseSlip(qint64 n, PurchaseSlipRecord& slip)
 {
-    RecordFile file = slipFile();
-    if (Result r = file.open(); !r)
-        return r;
-    char buf[PurchaseSlipRecordSize];
-    if (!file.read(n, buf))
-        return Result::failure(file.errorMessage());
-    decode(buf, slip);
-    return file.close();
+    return records().access([&](RecordFile& file) {
+        char buf[PurchaseSlipRecordSize];
+        if (!file.read(n, buf))
+            return false;
+        decode(buf, slip);
+        return true;
+    });
 }
 
 Result WritePurchaseSlip(qint64 n, PurchaseSlipRecord& slip)
 {
-    RecordFile file = slipFile();
-    if (Result r = file.open(); !r)
-        return r;
-    encode(slip);
-    if (!file.write(n, slip.Raw.data()))
-        return Result::failure(file.errorMessage());
-    return file.close();
+    return records().access([&](RecordFile& file) {
+        encode(slip);
+        return file.write(n, slip.Raw.data());
+    });
 }
 
 Result InitPurchaseSlipFile(qint64 count)
 {
-    RecordFile file = slipFile();
-    if (Result r = file.open(); !r)
-        return r;
-    for (qint64 n = 1; n <= count; ++n)
-        if (!file.write(n, blankRecord()))
-            return Result::failure(file.errorMessage());
-    return file.close();
+    return records().access([count](RecordFile& file) {
+        for (qint64 n = 1; n <= count; ++n)
+            if (!file.write(n, records().blank()))
+                return false;
+        return true;
+    });
 }

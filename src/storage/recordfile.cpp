@@ -132,3 +132,13 @@ RecordFile RecordBuffer::file() const
 {
     return RecordFile(dataPath(m_fileName), int(m_blank.size()), blank());
 }
+
+Result RecordBuffer::access(const std::function<bool(RecordFile&)>& work) const
+{
+    RecordFile f = file();
+    if (Result r = f.open(); !r)
+        return r;
+    if (!work(f))
+        return Result::failure(f.errorMessage());
+    return f.close();
+}

@@ -46,13 +46,17 @@ private:
 };
 
 // A file edited one record at a time: its name, its empty record, and the one record buffer its operations
-// share, so a save writes back the reserved bytes of the record last read or written.
+// share, so a save writes back the reserved bytes of the record last read or written. Every operation on the
+// file goes through access(), which opens and closes it.
 class RecordBuffer
 {
 public:
     RecordBuffer(const QString& fileName, const QByteArray& emptyRecord);
     // The file in AppDir, not yet opened.
     RecordFile file() const;
+    // Opens the file, runs `work` on it and closes it, flushing what was written to disk. A `work` that
+    // returns false fails with the file's error message; the file is closed either way.
+    Result access(const std::function<bool(RecordFile&)>& work) const;
     const char* blank() const { return m_blank.constData(); }
     char* data() { return m_current.data(); }
 

@@ -3,6 +3,7 @@
 
 #include "storage/recordfile.h"
 #include "storage/settings.h"
+#include "storage/slipline.h"
 #include "storage/text.h"
 
 #include <QFile>
@@ -13,63 +14,71 @@ SalesSlipRecord WorkingSlip;
 
 namespace {
 
-constexpr int LineOffset = 64;
-constexpr int LineSize = 64;
+// Where the fields of a record lie; the lines and totals inside their blocks are in SlipLayout.
+constexpr int DateAt = 0, TimeAt = 20, WeatherAt = 40, SlipNoAt = 60, LinesAt = 64, TotalsAt = 704;
+constexpr int DateWidth = 10, TimeWidth = 8, WeatherWidth = 20;
 
-const char* blankRecord()
+QByteArray blankRecord()
 {
-    static const std::array<char, SalesSlipRecordSize> blank = [] {
-        std::array<char, SalesSlipRecordSize> r{};
-        std::memset(r.data(), ' ', 60); // date, time, weather and the reserved texts between them
-        for (int k = 0; k < SalesSlipLineCount; ++k)
-            std::memset(r.data() + LineOffset + LineSize * k + 2, ' ', 50);
-        return r;
-    }();
-    return blank.data();
+    QByteArray r(SalesSlipRecordSize, '\0');
+    std::memset(r.data(), ' ', SlipNoAt); // date, time, weather and the reserved texts between them
+    for (int k = 1; k <= SalesSlipLineCount; ++k)
+        std::memset(r.data() + SlipLayout::lineAt(LinesAt, k) + SlipLayout::LineName, ' ', SlipLayout::LineNameWidth);
+    return r;
+}
+
+RecordBuffer& records()
+{
+    static RecordBuffer r(QStringLiteral("reg.dat"), blankRecord());
+    return r;
 }
 
 void decode(const char* r, SalesSlipRecord& s)
 {
     std::memcpy(s.Raw.data(), r, SalesSlipRecordSize);
-    s.Date = getText(r + 0, 10);
-    s.Time = getText(r + 20, 8);
-    s.Weather = getText(r + 40, 20);
-    s.SlipNo = getInt32(r + 60);
+    s.Date = getText(r + DateAt, DateWidth);
+    s.Time = getText(r + TimeAt, TimeWidth);
+    s.Weather = getText(r + WeatherAt, WeatherWidth);
+    s.SlipNo = getInt32(r + SlipNoAt);
     for (int k = 1; k <= SalesSlipLineCount; ++k) {
-        const char* l = r + LineOffset + LineSize * (k - 1);
-        SalesSlipLine& line = s.Line[k];
-        line.ProductNo = getInt16(l + 0);
-        line.ProductName = getText(l + 2, 50);
-        line.UnitPrice = getInt16(l + 52);
-        line.Qty = getInt16(l + 54);
-        line.Amount = getDouble(l + 56);
+        const SlipLineFields f = readSlipLine(r + SlipLayout::lineAt(LinesAt, k));
+        s.Line[k] = {f.number, f.name, f.unitPrice, f.qty, f.amount};
     }
-    s.Subtotal = getDouble(r + 704);
-    s.Tax = getDouble(r + 712);
-    s.Total = getDouble(r + 720);
-    s.Deleted = getInt16(r + 728);
+    const SlipTotals t = readSlipTotals(r + TotalsAt);
+    s.Subtotal = t.subtotal;
+    s.Tax = t.tax;
+    s.Total = t.total;
+    s.Deleted = t.deleted;
 }
 
 void encode(SalesSlipRecord& s)
 {
     char* r = s.Raw.data();
-    putText(r + 0, s.Date, 10);
-    putText(r + 20, s.Time, 8);
-    putText(r + 40, s.Weather, 20);
-    putInt32(r + 60, s.SlipNo);
+    putText(r + DateAt, s.Date, DateWidth);
+    putText(r + TimeAt, s.Time, TimeWidth);
+    putText(r + WeatherAt, s.Weather, WeatherWidth);
+    putInt32(r + SlipNoAt, s.SlipNo);
     for (int k = 1; k <= SalesSlipLineCount; ++k) {
-        char* l = r + LineOffset + LineSize * (k - 1);
         const SalesSlipLine& line = s.Line[k];
-        putInt16(l + 0, line.ProductNo);
-        putText(l + 2, line.ProductName, 50);
-        putInt16(l + 52, line.UnitPrice);
-        putInt16(l + 54, line.Qty);
-        putDouble(l + 56, line.Amount);
+        writeSlipLine(r + SlipLayout::lineAt(LinesAt, k),
+                      {line.ProductNo, line.ProductName, line.UnitPrice, line.Qty, line.Amount});
     }
-    putDouble(r + 704, s.Subtotal);
-    putDouble(r + 712, s.Tax);
-    putDouble(r + 720, s.Total);
-    putInt16(r + 728, s.Deleted);
+    writeSlipTotals(r + TotalsAt, {s.Subtotal, s.Tax, s.Total, s.Deleted});
+}
+
+bool readSlip(RecordFile& file, qint64 n, SalesSlipRecord& slip)
+{
+    char buf[SalesSlipRecordSize];
+    if (!file.read(n, buf))
+        return false;
+    decode(buf, slip);
+    return true;
+}
+
+bool writeSlip(RecordFile& file, qint64 n, SalesSlipRecord& slip)
+{
+    encode(slip);
+    return file.write(n, slip.Raw.data());
 }
 
 // The numeric value of a short ASCII field such as the year of a date; other text goes the slow way.
@@ -91,7 +100,7 @@ int fieldValue(const char* p, int len)
 
 SalesSlipRecord::SalesSlipRecord()
 {
-    decode(blankRecord(), *this);
+    decode(records().blank(), *this);
 }
 
 SalesSlipRecord InitialisedSalesSlip()
@@ -105,14 +114,11 @@ SalesSlipRecord InitialisedSalesSlip()
 
 struct SalesSlipFile::Impl
 {
-    RecordFile file{dataPath(QStringLiteral("reg.dat")), SalesSlipRecordSize, blankRecord()};
+    RecordFile file = records().file();
 };
 
-SalesSlipFile::SalesSlipFile() : m(new Impl) {}
-SalesSlipFile::~SalesSlipFile()
-{
-    delete m;
-}
+SalesSlipFile::SalesSlipFile() : m(std::make_unique<Impl>()) {}
+SalesSlipFile::~SalesSlipFile() = default;
 Result SalesSlipFile::open()
 {
     return m->file.open();
@@ -128,94 +134,79 @@ QString SalesSlipFile::errorMessage() const
 
 bool SalesSlipFile::read(qint64 n, SalesSlipRecord& slip)
 {
-    char buf[SalesSlipRecordSize];
-    if (!m->file.read(n, buf))
-        return false;
-    decode(buf, slip);
-    return true;
+    return readSlip(m->file, n, slip);
 }
 
 bool SalesSlipFile::write(qint64 n, SalesSlipRecord& slip)
 {
-    encode(slip);
-    return m->file.write(n, slip.Raw.data());
+    return writeSlip(m->file, n, slip);
 }
 
 Result ReadSalesSlip(qint64 n)
 {
-    SalesSlipFile file;
-    if (Result r = file.open(); !r)
-        return r;
-    if (!file.read(n, WorkingSlip))
-        return Result::failure(file.errorMessage());
-    return file.close();
+    return records().access([n](RecordFile& file) { return readSlip(file, n, WorkingSlip); });
 }
 
 Result WriteSalesSlip(qint64 n)
 {
-    SalesSlipFile file;
-    if (Result r = file.open(); !r)
-        return r;
-    if (!file.write(n, WorkingSlip))
-        return Result::failure(file.errorMessage());
-    return file.close();
+    return records().access([n](RecordFile& file) { return writeSlip(file, n, WorkingSlip); });
 }
 
 int SlipView::year() const
 {
-    return fieldValue(p + 0, 4);
+    return fieldValue(p + DateAt, 4);
 }
 int SlipView::month() const
 {
-    return fieldValue(p + 5, 2);
+    return fieldValue(p + DateAt + 5, 2);
 }
 int SlipView::day() const
 {
-    return fieldValue(p + 8, 2);
+    return fieldValue(p + DateAt + 8, 2);
 }
 QString SlipView::date() const
 {
-    return getText(p + 0, 10);
+    return getText(p + DateAt, DateWidth);
 }
 QString SlipView::time() const
 {
-    return getText(p + 20, 8);
+    return getText(p + TimeAt, TimeWidth);
 }
 int SlipView::hour() const
 {
-    return fieldValue(p + 20, 2);
+    return fieldValue(p + TimeAt, 2);
 }
 double SlipView::subtotal() const
 {
-    return getDouble(p + 704);
+    return getDouble(p + TotalsAt + SlipLayout::Subtotal);
 }
 double SlipView::tax() const
 {
-    return getDouble(p + 712);
+    return getDouble(p + TotalsAt + SlipLayout::Tax);
 }
 double SlipView::total() const
 {
-    return getDouble(p + 720);
+    return getDouble(p + TotalsAt + SlipLayout::Total);
 }
 bool SlipView::deleted() const
 {
-    return getInt16(p + 728) != 0;
+    return getInt16(p + TotalsAt + SlipLayout::Deleted) != 0;
 }
 int16_t SlipView::productNo(int line) const
 {
-    return getInt16(p + LineOffset + LineSize * (line - 1));
+    return getInt16(p + SlipLayout::lineAt(LinesAt, line) + SlipLayout::LineNumber);
 }
 int16_t SlipView::qty(int line) const
 {
-    return getInt16(p + LineOffset + LineSize * (line - 1) + 54);
+    return getInt16(p + SlipLayout::lineAt(LinesAt, line) + SlipLayout::LineQty);
 }
 double SlipView::amount(int line) const
 {
-    return getDouble(p + LineOffset + LineSize * (line - 1) + 56);
+    return getDouble(p + SlipLayout::lineAt(LinesAt, line) + SlipLayout::LineAmount);
 }
 QString SlipView::productName(int line) const
 {
-    return getText(p + LineOffset + LineSize * (line - 1) + 2, 50);
+    return getText(p + SlipLayout::lineAt(LinesAt, line) + SlipLayout::LineName, SlipLayout::LineNameWidth);
 }
 
 Result ScanSalesSlips(qint64 first, qint64 last, const std::function<bool(qint64, const SlipView&)>& visit)

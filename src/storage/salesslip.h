@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 constexpr int SalesSlipRecordSize = 1024;
 constexpr int SalesSlipLineCount = 10;
@@ -59,7 +60,7 @@ public:
 
 private:
     struct Impl;
-    Impl* m;
+    std::unique_ptr<Impl> m;
 };
 
 // Read record n into WorkingSlip / write WorkingSlip as record n, each opening and closing the file.

@@ -2,6 +2,7 @@
 #include "storage/supplier.h"
 
 #include "storage/recordfile.h"
+#include "storage/settingnames.h"
 #include "storage/settings.h"
 #include "storage/text.h"
 
@@ -11,11 +12,14 @@ Supplier CurrentSupplier;
 
 namespace {
 
+constexpr int Reserved1At = 0, NameAt = 5, PhoneAt = 35, TaxTypeAt = 47, Reserved2At = 49;
+constexpr int Reserved1Width = 5, NameWidth = 30, PhoneWidth = 12;
+
 QByteArray blankRecord()
 {
     QByteArray r(SupplierRecordSize, ' ');
-    putInt16(r.data() + 47, 1);
-    std::memset(r.data() + 49, 0, 8);
+    putInt16(r.data() + TaxTypeAt, 1);
+    putDouble(r.data() + Reserved2At, 0);
     return r;
 }
 
@@ -28,41 +32,41 @@ RecordBuffer& records()
 Supplier decode(const char* r)
 {
     Supplier s;
-    s.Reserved1 = getText(r + 0, 5);
-    s.Name = getText(r + 5, 30);
-    s.Phone = getText(r + 35, 12);
-    s.TaxType = getInt16(r + 47);
-    s.Reserved2 = getDouble(r + 49);
+    s.Reserved1 = getText(r + Reserved1At, Reserved1Width);
+    s.Name = getText(r + NameAt, NameWidth);
+    s.Phone = getText(r + PhoneAt, PhoneWidth);
+    s.TaxType = getInt16(r + TaxTypeAt);
+    s.Reserved2 = getDouble(r + Reserved2At);
     return s;
+}
+
+void encode(const Supplier& s, char* r)
+{
+    putText(r + Reserved1At, s.Reserved1, Reserved1Width);
+    putText(r + NameAt, s.Name, NameWidth);
+    putText(r + PhoneAt, s.Phone, PhoneWidth);
+    putInt16(r + TaxTypeAt, s.TaxType);
+    putDouble(r + Reserved2At, s.Reserved2);
 }
 
 } // namespace
 
 Result LoadSupplier(int16_t n)
 {
-    RecordFile file = records().file();
-    if (Result r = file.open(); !r)
-        return r;
-    if (!file.read(n, records().data()))
-        return Result::failure(file.errorMessage());
-    CurrentSupplier = decode(records().data());
-    return file.close();
+    return records().access([n](RecordFile& file) {
+        if (!file.read(n, records().data()))
+            return false;
+        CurrentSupplier = decode(records().data());
+        return true;
+    });
 }
 
 Result SaveSupplier(int16_t n)
 {
-    RecordFile file = records().file();
-    if (Result r = file.open(); !r)
-        return r;
-    char* r = records().data();
-    putText(r + 0, CurrentSupplier.Reserved1, 5);
-    putText(r + 5, CurrentSupplier.Name, 30);
-    putText(r + 35, CurrentSupplier.Phone, 12);
-    putInt16(r + 47, CurrentSupplier.TaxType);
-    putDouble(r + 49, CurrentSupplier.Reserved2);
-    if (!file.write(n, r))
-        return Result::failure(file.errorMessage());
-    return file.close();
+    return records().access([n](RecordFile& file) {
+        encode(CurrentSupplier, records().data());
+        return file.write(n, records().data());
+    });
 }
 
 Result InitSupplierFile(int count)
@@ -85,15 +89,18 @@ QString supplierListEntry(int n, const QString& name)
 QStringList supplierPickList()
 {
     QStringList entries;
-    const int count = toInt16(SysNum[7]);
-    RecordFile file = records().file();
-    const bool opened = bool(file.open());
-    char record[SupplierRecordSize];
-    for (int n = 1; n <= count; ++n) {
-        if (!opened || !file.read(n, record))
-            std::memcpy(record, records().blank(), SupplierRecordSize);
-        entries << supplierListEntry(n, getText(record + 5, 30));
-    }
-    file.close();
+    const int count = toInt16(SysNum[Sys::SupplierCount]);
+    // A supplier that cannot be read is listed with a blank name, so position p still stands for p + 1.
+    records().access([&](RecordFile& file) {
+        char record[SupplierRecordSize];
+        for (int n = 1; n <= count; ++n) {
+            if (!file.read(n, record))
+                std::memcpy(record, records().blank(), SupplierRecordSize);
+            entries << supplierListEntry(n, getText(record + NameAt, NameWidth));
+        }
+        return true;
+    });
+    while (entries.size() < count)
+        entries << supplierListEntry(int(entries.size()) + 1, getText(records().blank() + NameAt, NameWidth));
     return entries;
 }
