@@ -4,6 +4,7 @@
 #include "register/form1.h"
 #include "storage/products.h"
 #include "storage/salesslip.h"
+#include "storage/settingnames.h"
 #include "storage/settings.h"
 
 #include <QApplication>
@@ -65,7 +66,7 @@ void Datwrite(benchmark::State& state)
     QTemporaryDir dir;
     AppDir = dir.path();
     const double nextSlip = full ? double(QFile(g_dataDir + QStringLiteral("/reg.dat")).size() / 1024 + 1) : 1;
-    SysNum[2] = nextSlip;
+    SysNum[Sys::NextSalesSlipNo] = nextSlip;
     if (!SaveSettings()) {
         state.SkipWithError("sys.ini");
         return;
@@ -91,7 +92,7 @@ void Datwrite(benchmark::State& state)
         form->Text3->setText(QStringLiteral("1500"));
         form->datwrite();
     }
-    if (form->Text13->text().toDouble() != SysNum[2] || SysNum[2] <= nextSlip)
+    if (form->Text13->text().toDouble() != SysNum[Sys::NextSalesSlipNo] || SysNum[Sys::NextSalesSlipNo] <= nextSlip)
         state.SkipWithError("not saved");
     state.counters["slips_before"] = nextSlip - 1;
 }
@@ -124,7 +125,7 @@ public:
 void busiestMonth()
 {
     QHash<int, int> counts;
-    ScanSalesSlips(1, qint64(SysNum[2]) - 1, [&](qint64, const SlipView& v) {
+    ScanSalesSlips(1, qint64(SysNum[Sys::NextSalesSlipNo]) - 1, [&](qint64, const SlipView& v) {
         ++counts[v.year() * 100 + v.month()];
         return true;
     });
@@ -156,8 +157,8 @@ int main(int argc, char** argv)
     if (QFile::exists(dataPath(QStringLiteral("syohin.dat"))))
         LoadProductTable();
     busiestMonth();
-    std::printf("reg.dat: %.0f slips; listing %s/%s with %d slips\n", SysNum[2] - 1, qPrintable(g_year),
-                qPrintable(g_month), g_monthSlips);
+    std::printf("reg.dat: %.0f slips; listing %s/%s with %d slips\n", SysNum[Sys::NextSalesSlipNo] - 1,
+                qPrintable(g_year), qPrintable(g_month), g_monthSlips);
     g_form = new Form1;
 
     RatioReporter reporter;

@@ -1,5 +1,6 @@
 // Reading every sales slip's date and total, as the reports do, against a plain sequential read of reg.dat.
 #include "storage/salesslip.h"
+#include "storage/settingnames.h"
 #include "storage/settings.h"
 
 #include <QFile>
@@ -35,7 +36,7 @@ void DateAndTotalScan(benchmark::State& state)
         // A month report's core: the total per day of every live slip.
         QMap<int, double> perDay;
         qint64 slips = 0;
-        ScanSalesSlips(1, qint64(SysNum[2]) - 1, [&](qint64, const SlipView& v) {
+        ScanSalesSlips(1, qint64(SysNum[Sys::NextSalesSlipNo]) - 1, [&](qint64, const SlipView& v) {
             ++slips;
             if (!v.deleted() && v.year() == 2026 && v.month() == 3)
                 perDay[v.day()] += v.total();

@@ -4,6 +4,7 @@
 #include "storage/purchaseitem.h"
 #include "storage/purchaseslip.h"
 #include "storage/salesslip.h"
+#include "storage/settingnames.h"
 #include "storage/settings.h"
 #include "storage/supplier.h"
 
@@ -48,7 +49,7 @@ int main(int argc, char* argv[])
         if (n % 5 == 0)
             p.Slot[2] = {int16_t(n % 400 + 1), 0, Names[(n + 1) % 8], 2, 10, 20};
     }
-    SysNum[6] = 400;
+    SysNum[Sys::ProductCount] = 400;
     if (Result r = SaveAllProducts(); !r)
         return fail(r);
 
@@ -110,7 +111,7 @@ int main(int argc, char* argv[])
         }
     }
 
-    SysNum[5] = 400;
+    SysNum[Sys::PurchaseItemCount] = 400;
     if (Result r = InitPurchaseItemFile(); !r)
         return fail(r);
     for (int n = 1; n <= 100; ++n) {
@@ -120,17 +121,17 @@ int main(int argc, char* argv[])
             return fail(r);
     }
 
-    SysNum[1] = 0;
-    SysNum[2] = double(slipNo + 1);
-    SysNum[3] = 0;
-    SysNum[4] = double(purchaseNo + 1);
-    SysNum[7] = 100;
-    SysNum[11] = 0.1;
-    SysNum[16] = 1;
-    SysStr[1] = QStringLiteral("食料品");
-    SysStr[2] = QStringLiteral("日用品");
-    SysStr[3] = QStringLiteral("飲料");
-    SysStr[4] = QStringLiteral("その他");
+    SysNum[Sys::SalesRecordCount] = 0;
+    SysNum[Sys::NextSalesSlipNo] = double(slipNo + 1);
+    SysNum[Sys::PurchaseRecordCount] = 0;
+    SysNum[Sys::NextPurchaseSlipNo] = double(purchaseNo + 1);
+    SysNum[Sys::SupplierCount] = 100;
+    SysNum[Sys::TaxRate] = 0.1;
+    SysNum[Sys::SalesTaxSwitch] = 1;
+    SysStr[Sys::FirstGroupCaption] = QStringLiteral("食料品");
+    SysStr[Sys::FirstGroupCaption + 1] = QStringLiteral("日用品");
+    SysStr[Sys::FirstGroupCaption + 2] = QStringLiteral("飲料");
+    SysStr[Sys::FirstGroupCaption + 3] = QStringLiteral("その他");
     if (Result r = SaveSettings(); !r)
         return fail(r);
     std::printf("%lld sales slips, %lld purchase slips written to %s\n", slipNo, purchaseNo, qPrintable(AppDir));

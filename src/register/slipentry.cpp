@@ -2,6 +2,7 @@
 #include "register/slipentry.h"
 
 #include "storage/products.h"
+#include "storage/settingnames.h"
 #include "storage/settings.h"
 #include "storage/text.h"
 
@@ -186,11 +187,11 @@ SaveOutcome saveSale(const EntryTexts& entry, bool correction, StockRestoreTable
 {
     SaveOutcome outcome;
     QList<StockChange> taken;
-    if (Result r = buildSlip(entry, SysNum[16] == 1, SysNum[11], WorkingSlip, taken); !r) {
+    if (Result r = buildSlip(entry, SysNum[Sys::SalesTaxSwitch] == 1, SysNum[Sys::TaxRate], WorkingSlip, taken); !r) {
         outcome.error = r.error;
         return outcome;
     }
-    const double number = correction ? val(entry.slipNo) : SysNum[2];
+    const double number = correction ? val(entry.slipNo) : SysNum[Sys::NextSalesSlipNo];
     if (!fitsInt32(number) || toInt32(number) < 1) {
         outcome.error = QStringLiteral("伝票番号 %1 には保存できません。").arg(numText(number));
         return outcome;
@@ -209,9 +210,9 @@ SaveOutcome saveSale(const EntryTexts& entry, bool correction, StockRestoreTable
         return outcome;
     }
     if (!correction) {
-        SysNum[2] = SysNum[2] + 1;
+        SysNum[Sys::NextSalesSlipNo] = SysNum[Sys::NextSalesSlipNo] + 1;
         if (Result r = SaveSettings(); !r) {
-            SysNum[2] = SysNum[2] - 1;
+            SysNum[Sys::NextSalesSlipNo] = SysNum[Sys::NextSalesSlipNo] - 1;
             outcome.error = notSaved + r.error;
             return outcome;
         }

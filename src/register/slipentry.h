@@ -87,7 +87,7 @@ struct SaveOutcome
     QString error;
 };
 
-// Saves the entry as a new slip (record SysNum[2], then SysNum[2] + 1 and the settings saved) or, in
+// Saves the entry as a new slip (record SysNum[Sys::NextSalesSlipNo], then one more and the settings saved) or, in
 // correction, under its own number; then takes its stock out and gives `restore` back, which is zeroed.
 SaveOutcome saveSale(const EntryTexts& entry, bool correction, StockRestoreTable& restore);
 

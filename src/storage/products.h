@@ -38,7 +38,7 @@ inline int ProductGroup(int number)
 
 // Reads syohin.dat into the table; records beyond entry 1000 are ignored.
 Result LoadProductTable();
-// Writes entries 1 .. SysNum[6] to records 1 .. SysNum[6].
+// Writes entries 1 .. SysNum[Sys::ProductCount] to the records of the same numbers.
 Result SaveAllProducts();
 // Replaces entry n with record n of the file.
 Result ReloadProduct(int16_t n);

@@ -26,7 +26,7 @@ extern PurchaseItem CurrentPurchaseItem;
 Result LoadPurchaseItem(int16_t n);
 // Writes CurrentPurchaseItem as record n; the reserved bytes are those last read.
 Result SavePurchaseItem(int16_t n);
-// Writes a blank record to every record 1 .. SysNum[5].
+// Writes a blank record to every record 1 .. SysNum[Sys::PurchaseItemCount].
 Result InitPurchaseItemFile();
 
 // One change of stock: item n gains delta (negative to take out).

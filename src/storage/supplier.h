@@ -1,4 +1,4 @@
-// siiresaki.dat: suppliers 1 .. SysNum[7], 128 bytes each.
+// siiresaki.dat: suppliers 1 .. SysNum[Sys::SupplierCount], 128 bytes each.
 #pragma once
 
 #include "storage/result.h"
@@ -29,5 +29,5 @@ Result InitSupplierFile(int count);
 
 // A pick-list entry: the number without leading zeros, "-" and the name as stored ("3-" + 30 bytes).
 QString supplierListEntry(int n, const QString& name);
-// One entry per supplier 1 .. SysNum[7], read in one pass; position p stands for supplier p + 1.
+// One entry per supplier 1 .. SysNum[Sys::SupplierCount], read in one pass; position p stands for supplier p + 1.
 QStringList supplierPickList();
