@@ -1,9 +1,12 @@
 // The data management window driven through its buttons, with the real archiver, and its drive list.
+#include "../common/guitest.h"
+
 #include "datamgmt/form15.h"
 #include "platform/drives.h"
 #include "platform/messagebox.h"
 #include "platform/twips.h"
 #include "storage/products.h"
+#include "storage/settingnames.h"
 #include "storage/settings.h"
 #include "storage/text.h"
 
@@ -67,7 +70,7 @@ private:
 
     void click(const char* name)
     {
-        auto* button = m_form->findChild<QPushButton*>(QString::fromLatin1(name));
+        auto* button = control<QPushButton>(m_form, QString::fromLatin1(name));
         QVERIFY2(button != nullptr, name);
         QTest::mouseClick(button, Qt::LeftButton);
     }
@@ -89,8 +92,7 @@ private Q_SLOTS:
         m_form = new Form15;
         m_form->addDrive(m_drive);
         m_form->Drive1->setCurrentText(m_drive);
-        m_form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_form));
+        QVERIFY(showActive(m_form));
     }
 
     void cleanup()
@@ -144,7 +146,7 @@ private Q_SLOTS:
         QFETCH(QString, container);
         QFETCH(QRect, twipsGeometry);
 
-        auto* widget = m_form->findChild<QWidget*>(name);
+        auto* widget = control<QWidget>(m_form, name);
         QVERIFY(widget != nullptr);
         QCOMPARE(widget->parentWidget()->objectName(), container);
         QVERIFY2(!widget->accessibleName().isEmpty(), qPrintable(name));
@@ -242,17 +244,17 @@ private Q_SLOTS:
     // What is restored is what the program goes on with: the next save must not write old values back.
     void restoreReloadsSettingsAndProducts()
     {
-        SysNum[2] = 41;
-        SysStr[1] = QStringLiteral("復元前");
+        SysNum[Sys::NextSalesSlipNo] = 41;
+        SysStr[Sys::FirstGroupCaption] = QStringLiteral("復元前");
         QVERIFY(SaveSettings().ok);
         ProductTable[7].ProductName = QStringLiteral("みかん");
-        SysNum[6] = 400;
+        SysNum[Sys::ProductCount] = 400;
         QVERIFY(SaveProduct(7).ok);
         click("Command6");
         click("Command3");
 
-        SysNum[2] = 99;
-        SysStr[1] = QStringLiteral("後");
+        SysNum[Sys::NextSalesSlipNo] = 99;
+        SysStr[Sys::FirstGroupCaption] = QStringLiteral("後");
         QVERIFY(SaveSettings().ok);
         ProductTable[7].ProductName = QStringLiteral("りんご");
         QVERIFY(SaveProduct(7).ok);
@@ -260,8 +262,8 @@ private Q_SLOTS:
         click("Command12");
         click("Command9");
         QCOMPARE(MessageBox::takeShown(), QStringList());
-        QCOMPARE(SysNum[2], 41.0);
-        QCOMPARE(SysStr[1], QStringLiteral("復元前"));
+        QCOMPARE(SysNum[Sys::NextSalesSlipNo], 41.0);
+        QCOMPARE(SysStr[Sys::FirstGroupCaption], QStringLiteral("復元前"));
         QCOMPARE(ProductTable[7].ProductName.trimmed(), QStringLiteral("みかん"));
     }
 
@@ -269,13 +271,13 @@ private Q_SLOTS:
     {
         QVERIFY(writeFile(dataPath(QStringLiteral("sys.ini")), QByteArrayLiteral("1\r\n2\r\n")));
         click("Command6");
-        SysNum[2] = 12;
+        SysNum[Sys::NextSalesSlipNo] = 12;
         QVERIFY(SaveSettings().ok);
         click("Command12");
         const QStringList shown = MessageBox::takeShown();
         QCOMPARE(shown.size(), 1);
         QVERIFY(shown[0].contains(QStringLiteral("sys.ini")));
-        QCOMPARE(SysNum[2], 12.0); // the tables stay as they were
+        QCOMPARE(SysNum[Sys::NextSalesSlipNo], 12.0); // the tables stay as they were
     }
 
     void failureShowsMessageAndNextPressWorks_data()

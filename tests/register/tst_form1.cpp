@@ -11,6 +11,7 @@
 #include "storage/products.h"
 #include "storage/purchaseitem.h"
 #include "storage/salesslip.h"
+#include "storage/settingnames.h"
 #include "storage/settings.h"
 #include "storage/text.h"
 
@@ -86,7 +87,7 @@ private Q_SLOTS:
     void init()
     {
         m_dir = std::make_unique<TestAppDir>();
-        SysNum[11] = 0.05;
+        SysNum[Sys::TaxRate] = 0.05;
         setProduct(1, QStringLiteral("りんご"), 150);
         setProduct(5, QStringLiteral("セットA"), 350, {{12, 2}, {30, 1}});
         setProduct(7, QStringLiteral("部品売り"), 200, {{12, 1}});
@@ -114,8 +115,8 @@ private Q_SLOTS:
     void startState()
     {
         QFETCH(double, taxSwitch);
-        SysNum[16] = taxSwitch;
-        SysNum[2] = 42;
+        SysNum[Sys::SalesTaxSwitch] = taxSwitch;
+        SysNum[Sys::NextSalesSlipNo] = 42;
         setProduct(101, QStringLiteral("とても長い名前の商品ですよ本当に長いですよね"), 10);
         openForm();
 
@@ -154,8 +155,8 @@ private Q_SLOTS:
 
         auto* tabs = w<TabStrip>("SSTab1");
         QCOMPARE(tabs->selectedTab(), 0);
-        QCOMPARE(tabs->caption(0), SysStr[1]);
-        QCOMPARE(tabs->caption(3), SysStr[4]);
+        QCOMPARE(tabs->caption(0), SysStr[Sys::FirstGroupCaption]);
+        QCOMPARE(tabs->caption(3), SysStr[Sys::FirstGroupCaption + 3]);
         auto* list1 = w<QListWidget>("List1");
         QCOMPARE(list1->count(), 100);
         QCOMPARE(list1->item(0)->text(), QStringLiteral("1     - りんご") + QString(17, u' '));
@@ -293,7 +294,7 @@ private Q_SLOTS:
 
     void codeEnterBoundedByProductCount()
     {
-        SysNum[6] = 300;
+        SysNum[Sys::ProductCount] = 300;
         setProduct(250, QStringLiteral("二百五十"), 250);
         setProduct(350, QStringLiteral("三百五十"), 350);
         openForm();
@@ -387,7 +388,7 @@ private Q_SLOTS:
 
     void saveSetProduct()
     {
-        SysNum[2] = 6;
+        SysNum[Sys::NextSalesSlipNo] = 6;
         QVERIFY(SaveSettings());
         openForm();
         sell(5, "3");
@@ -395,24 +396,25 @@ private Q_SLOTS:
 
         QCOMPARE(stock(12), 94.0);
         QCOMPARE(stock(30), 47.0);
-        QCOMPARE(m_dir->bytes("reg.dat").size(), 6 * 1024);
+        QCOMPARE(m_dir->bytes("reg.dat").size(), 6 * Off::Sales::Size);
         const QByteArray r = slip(6);
-        QCOMPARE(txt(r, 0, 10), QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
-        QVERIFY(QTime::fromString(txt(r, 20, 8), QStringLiteral("hh:mm:ss")).isValid());
-        QCOMPARE(txt(r, 40, 20), QStringLiteral("晴れ") + QString(16, u' '));
-        QCOMPARE(i32(r, 60), 6);
-        QCOMPARE(i16(r, 64), int16_t(5));
-        QCOMPARE(txt(r, 66, 50), QStringLiteral("セットA").leftJustified(30 + 17, u' '));
-        QCOMPARE(i16(r, 64 + 52), int16_t(350));
-        QCOMPARE(i16(r, 64 + 54), int16_t(3));
-        QCOMPARE(f64(r, 64 + 56), 1050.0);
-        QCOMPARE(i16(r, 128), int16_t(0)); // line 2 empty
-        QCOMPARE(f64(r, 704), 1050.0);
-        QCOMPARE(f64(r, 712), 53.0);
-        QCOMPARE(f64(r, 720), 1050.0);
-        QCOMPARE(i16(r, 728), int16_t(0));
+        QCOMPARE(txt(r, Off::Sales::Date, 10), QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
+        QVERIFY(QTime::fromString(txt(r, Off::Sales::Time, 8), QStringLiteral("hh:mm:ss")).isValid());
+        QCOMPARE(txt(r, Off::Sales::Weather, 20), QStringLiteral("晴れ") + QString(16, u' '));
+        QCOMPARE(i32(r, Off::Sales::SlipNo), 6);
+        QCOMPARE(i16(r, Off::Sales::line(1) + Off::Line::ProductNo), int16_t(5));
+        QCOMPARE(txt(r, Off::Sales::line(1) + Off::Line::Name, 50),
+                 QStringLiteral("セットA").leftJustified(30 + 17, u' '));
+        QCOMPARE(i16(r, Off::Sales::line(1) + Off::Line::UnitPrice), int16_t(350));
+        QCOMPARE(i16(r, Off::Sales::line(1) + Off::Line::Qty), int16_t(3));
+        QCOMPARE(f64(r, Off::Sales::line(1) + Off::Line::Amount), 1050.0);
+        QCOMPARE(i16(r, Off::Sales::line(2) + Off::Line::ProductNo), int16_t(0)); // line 2 empty
+        QCOMPARE(f64(r, Off::Sales::Subtotal), 1050.0);
+        QCOMPARE(f64(r, Off::Sales::Tax), 53.0);
+        QCOMPARE(f64(r, Off::Sales::Total), 1050.0);
+        QCOMPARE(i16(r, Off::Sales::Deleted), int16_t(0));
 
-        QCOMPARE(SysNum[2], 7.0);
+        QCOMPARE(SysNum[Sys::NextSalesSlipNo], 7.0);
         QCOMPARE(m_dir->bytes("sys.ini").split('\n').value(1).trimmed(), QByteArray("7"));
         QCOMPARE(text("Text13"), QStringLiteral("7"));
         QVERIFY(text("Text8_1").isEmpty());
@@ -438,7 +440,7 @@ private Q_SLOTS:
         QFETCH(double, taxSwitch);
         QFETCH(double, price);
         QFETCH(QString, weather);
-        SysNum[16] = taxSwitch;
+        SysNum[Sys::SalesTaxSwitch] = taxSwitch;
         setProduct(1, QStringLiteral("品"), price);
         openForm();
         press(Qt::Key_F6);
@@ -449,9 +451,9 @@ private Q_SLOTS:
         sell(1, "1");
         press(Qt::Key_F12);
         const QByteArray r = slip(1);
-        QTEST(f64(r, 712), "tax");
+        QTEST(f64(r, Off::Sales::Tax), "tax");
         QFETCH(QString, storedWeather);
-        QCOMPARE(txt(r, 40, 20).trimmed(), storedWeather);
+        QCOMPARE(txt(r, Off::Sales::Weather, 20).trimmed(), storedWeather);
         QCOMPARE(text("Text15"), weather); // kept for the next customer
     }
 
@@ -466,17 +468,17 @@ private Q_SLOTS:
         QCOMPARE(stock(12), 100.0 - 6 + 2 - 2);
         QCOMPARE(stock(30), 50.0 - 3 + 1);
         const QByteArray r = slip(1);
-        QCOMPARE(i16(r, 128 + 54), int16_t(-1));
-        QCOMPARE(f64(r, 128 + 56), -350.0);
+        QCOMPARE(i16(r, Off::Sales::line(2) + Off::Line::Qty), int16_t(-1));
+        QCOMPARE(f64(r, Off::Sales::line(2) + Off::Line::Amount), -350.0);
     }
 
     void emptySlipUsesNumber()
     {
         openForm();
         press(Qt::Key_F12);
-        QCOMPARE(SysNum[2], 2.0);
-        QCOMPARE(f64(slip(1), 720), 0.0);
-        QCOMPARE(i16(slip(1), 64), int16_t(0));
+        QCOMPARE(SysNum[Sys::NextSalesSlipNo], 2.0);
+        QCOMPARE(f64(slip(1), Off::Sales::Total), 0.0);
+        QCOMPARE(i16(slip(1), Off::Sales::line(1) + Off::Line::ProductNo), int16_t(0));
     }
 
     void sixteenBitFields_data()
@@ -530,18 +532,19 @@ private Q_SLOTS:
         press(Qt::Key_Return);
         press(Qt::Key_F12);
 
-        const int at = 64 + 64 * 2 + (field.startsWith(QStringLiteral("Text9")) ? 52 : 54);
+        const int at =
+            Off::Sales::line(3) + (field.startsWith(QStringLiteral("Text9")) ? Off::Line::UnitPrice : Off::Line::Qty);
         if (message.isEmpty()) {
             QVERIFY(MessageBox::takeShown().isEmpty());
             QCOMPARE(int(i16(slip(1), at)), stored);
-            QCOMPARE(SysNum[2], 2.0);
+            QCOMPARE(SysNum[Sys::NextSalesSlipNo], 2.0);
             return;
         }
         QCOMPARE(MessageBox::takeShown(), QStringList{message});
         QVERIFY(m_dir->bytes("reg.dat").isEmpty());
         QCOMPARE(stock(12), 100.0);
         QCOMPARE(stock(30), 50.0);
-        QCOMPARE(SysNum[2], 1.0);
+        QCOMPARE(SysNum[Sys::NextSalesSlipNo], 1.0);
         QCOMPARE(m_dir->bytes("sys.ini"), settingsBefore);
         QCOMPARE(text("Text8_1"), QStringLiteral("5")); // the entry stays to be put right
         QCOMPARE(text("Text13"), QStringLiteral("1"));
@@ -569,7 +572,7 @@ private Q_SLOTS:
         const QStringList shown = MessageBox::takeShown();
         QCOMPARE(shown.size(), 1);
         QVERIFY2(shown[0].startsWith(QStringLiteral("伝票は保存されていません。")), qPrintable(shown[0]));
-        QCOMPARE(SysNum[2], 1.0);
+        QCOMPARE(SysNum[Sys::NextSalesSlipNo], 1.0);
         QCOMPARE(m_dir->bytes("sys.ini"), settingsBefore);
         QCOMPARE(text("Text8_1"), QStringLiteral("5"));
         QCOMPARE(text("Text3"), QStringLiteral("700"));
@@ -583,9 +586,9 @@ private Q_SLOTS:
         focusOn("Text8_1");
         press(Qt::Key_F12);
         QVERIFY(MessageBox::takeShown().isEmpty());
-        QCOMPARE(i16(slip(1), 64 + 54), int16_t(2));
+        QCOMPARE(i16(slip(1), Off::Sales::line(1) + Off::Line::Qty), int16_t(2));
         QCOMPARE(stock(12), 96.0);
-        QCOMPARE(SysNum[2], 2.0);
+        QCOMPARE(SysNum[Sys::NextSalesSlipNo], 2.0);
     }
 
     void recallMonth_data()
@@ -603,8 +606,9 @@ private Q_SLOTS:
             storeSlip(n, march ? QStringLiteral("2010/03/%1").arg(n, 2, 10, QChar(u'0')) : QStringLiteral("2010/04/01"),
                       1, 1, 100 + n, n == 5);
         }
-        storeSlip(21, QStringLiteral("2010/03/31"), 1, 1, 100); // beyond SysNum[2] - 1: not issued yet
-        SysNum[2] = 21;
+        storeSlip(21, QStringLiteral("2010/03/31"), 1, 1,
+                  100); // beyond SysNum[Sys::NextSalesSlipNo] - 1: not issued yet
+        SysNum[Sys::NextSalesSlipNo] = 21;
         openForm();
         openMonth("2010", month);
         QTRY_COMPARE(focusedName(), QStringLiteral("MSFlexGrid1"));
@@ -639,7 +643,7 @@ private Q_SLOTS:
     {
         storeSlip(1, QStringLiteral("2010/05/01"), 1, 1, 100);
         storeSlip(2, QStringLiteral("2010/05/02"), 1, 1, 100, true);
-        SysNum[2] = 3;
+        SysNum[Sys::NextSalesSlipNo] = 3;
         openForm();
         openMonth("2010", "5");
         w<QPushButton>("Command19")->click();
@@ -659,7 +663,7 @@ private Q_SLOTS:
         for (int n = 1; n <= 7; ++n)
             storeSlip(n, QStringLiteral("2010/06/01"), 1, 1, 150);
         storeSlip(8, QStringLiteral("2010/06/02"), 7, 2, 200, false, QStringLiteral("雪"));
-        SysNum[2] = 9;
+        SysNum[Sys::NextSalesSlipNo] = 9;
         setStock(12, 10);
         const QByteArray before = m_dir->bytes("reg.dat");
         openForm();
@@ -687,15 +691,15 @@ private Q_SLOTS:
         press(Qt::Key_F12);
 
         QCOMPARE(stock(12), 7.0); // 5 out, 2 back
-        QCOMPARE(SysNum[2], 9.0);
+        QCOMPARE(SysNum[Sys::NextSalesSlipNo], 9.0);
         const QByteArray after = m_dir->bytes("reg.dat");
         QCOMPARE(after.size(), before.size());
-        QCOMPARE(after.left(7 * 1024), before.left(7 * 1024));
+        QCOMPARE(after.left(7 * Off::Sales::Size), before.left(7 * Off::Sales::Size));
         const QByteArray r = slip(8);
-        QCOMPARE(i32(r, 60), 8);
-        QCOMPARE(i16(r, 64 + 54), int16_t(5));
-        QCOMPARE(f64(r, 720), 1000.0);
-        QCOMPARE(txt(r, 40, 20).trimmed(), QStringLiteral("雪"));
+        QCOMPARE(i32(r, Off::Sales::SlipNo), 8);
+        QCOMPARE(i16(r, Off::Sales::line(1) + Off::Line::Qty), int16_t(5));
+        QCOMPARE(f64(r, Off::Sales::Total), 1000.0);
+        QCOMPARE(txt(r, Off::Sales::Weather, 20).trimmed(), QStringLiteral("雪"));
         QVERIFY(!m_form->state().correctionMode);
         QCOMPARE(text("Text13"), QStringLiteral("9"));
         QVERIFY(!w("Text1")->isEnabled());
@@ -705,7 +709,7 @@ private Q_SLOTS:
     void correctionAbandonedGivesNothingBack()
     {
         storeSlip(1, QStringLiteral("2010/06/02"), 7, 2, 200);
-        SysNum[2] = 2;
+        SysNum[Sys::NextSalesSlipNo] = 2;
         openForm();
         openMonth("2010", "6");
         clickSlipRow(1);
@@ -716,9 +720,9 @@ private Q_SLOTS:
         sell(7, "1");
         press(Qt::Key_F12);
         QCOMPARE(stock(12), 99.0);
-        QCOMPARE(SysNum[2], 3.0);
-        QCOMPARE(i16(slip(2), 64 + 54), int16_t(1));
-        QCOMPARE(i16(slip(1), 64 + 54), int16_t(2));
+        QCOMPARE(SysNum[Sys::NextSalesSlipNo], 3.0);
+        QCOMPARE(i16(slip(2), Off::Sales::line(1) + Off::Line::Qty), int16_t(1));
+        QCOMPARE(i16(slip(1), Off::Sales::line(1) + Off::Line::Qty), int16_t(2));
     }
 
     void deleteSlip_data()
@@ -733,7 +737,7 @@ private Q_SLOTS:
         for (int n = 1; n <= 7; ++n)
             storeSlip(n, QStringLiteral("2010/06/01"), 1, 1, 150);
         storeSlip(8, QStringLiteral("2010/06/02"), 5, 2, 350);
-        SysNum[2] = 9;
+        SysNum[Sys::NextSalesSlipNo] = 9;
         const QByteArray before = m_dir->bytes("reg.dat");
         openForm();
         openMonth("2010", "6");
@@ -744,7 +748,7 @@ private Q_SLOTS:
 
         QByteArray expected = before;
         if (yes)
-            expected[7 * 1024 + 728] = 1;
+            expected[7 * Off::Sales::Size + Off::Sales::Deleted] = 1;
         QCOMPARE(m_dir->bytes("reg.dat"), expected);
         QCOMPARE(stock(12), yes ? 104.0 : 100.0);
         QCOMPARE(stock(30), yes ? 52.0 : 50.0);
@@ -776,7 +780,7 @@ private Q_SLOTS:
         }
         WorkingSlip.Subtotal = WorkingSlip.Total = 1000;
         QVERIFY(WriteSalesSlip(1));
-        SysNum[2] = 2;
+        SysNum[Sys::NextSalesSlipNo] = 2;
         openForm();
         openMonth("2010", "7");
         clickSlipRow(1);
@@ -784,8 +788,8 @@ private Q_SLOTS:
         QCOMPARE(m_form->state().stockRestore[12], 5.0);
         press(Qt::Key_F12);
         QCOMPARE(stock(12), 100.0); // 5 given back, 5 taken out
-        QCOMPARE(SysNum[2], 2.0);
-        QCOMPARE(i16(slip(1), 128 + 54), int16_t(3));
+        QCOMPARE(SysNum[Sys::NextSalesSlipNo], 2.0);
+        QCOMPARE(i16(slip(1), Off::Sales::line(2) + Off::Line::Qty), int16_t(3));
     }
 
     void otherWindows()
@@ -799,8 +803,8 @@ private Q_SLOTS:
         QVERIFY(restore);
         w<QPushButton>("Command17")->click();
         QCOMPARE(openInstance<Form15>(), restore); // one data management window, brought to the front
-        SysStr[1] = QStringLiteral("弁当");
-        SysNum[2] = 77;
+        SysStr[Sys::FirstGroupCaption] = QStringLiteral("弁当");
+        SysNum[Sys::NextSalesSlipNo] = 77;
         Q_EMIT restore->restored(QStringLiteral("reg.dat"));
         QCOMPARE(w<TabStrip>("SSTab1")->caption(0), QStringLiteral("食料品"));
         Q_EMIT restore->restored(QStringLiteral("sys.ini"));
