@@ -103,6 +103,12 @@ void TestSettings::tolerantReader_data()
     blanks.replace("\r\n.05\r\n", "\r\n   .05\r\n");
     QTest::newRow("blanks before a value") << blanks << texts << 0.05 << "t1"
                                            << "t2";
+    QByteArray trailing = numbers;
+    trailing.replace("\r\n.05\r\n", "\r\n.05   \r\n");
+    QByteArray paddedText = texts;
+    paddedText.replace("\"t1\"", "\"t1  \"  ");
+    QTest::newRow("blanks after a value") << trailing << paddedText << 0.05 << "t1  "
+                                          << "t2";
 }
 
 void TestSettings::tolerantReader()

@@ -105,6 +105,12 @@ void TestText::fixedWidthCut_data()
     QTest::newRow("cut between kanji") << "晴れ晴れ" << 4 << QByteArray("\x90\xB0\x82\xEA");
     QTest::newRow("half kanji dropped") << "a晴れ" << 4 << QByteArray("a\x90\xB0 ");
     QTest::newRow("empty") << "" << 3 << QByteArray("   ");
+    // The last lead bytes of each lead range: a cut there must not keep half of the character.
+    QTest::newRow("lead 0x9F at the cut") << "ab檗" << 3 << QByteArray("ab ");
+    QTest::newRow("lead 0x9F fits") << "ab檗" << 4 << QByteArray("ab\x9F\x40");
+    QTest::newRow("lead 0xFC at the cut") << "a髜" << 2 << QByteArray("a ");
+    QTest::newRow("lead 0xFC fits") << "a髜" << 3 << QByteArray("a\xFC\x40");
+    QTest::newRow("trail byte 0xFC not a lead") << "滌a" << 3 << QByteArray("\x9F\xFC" "a");
 }
 
 void TestText::fixedWidthCut()
