@@ -48,7 +48,7 @@ void Listget(benchmark::State& state)
     g_form->Combo2->setEditText(g_month);
     for (auto _ : state)
         g_form->listget();
-    state.counters["rows"] = double(g_form->gridSlipNos().size() - 1);
+    state.counters["rows"] = double(g_form->state().gridSlipNos.size() - 1);
 }
 
 void WindowLoad(benchmark::State& state)
