@@ -53,8 +53,9 @@ void makeDisplay(QLineEdit* e)
     e->setFocusPolicy(Qt::NoFocus);
 }
 
-// The register's ten lines: number, code, name, unit price, quantity and amount, in twips within Frame3.
-SlipLines::Setup slipLineSetup()
+} // namespace
+
+SlipLines::Setup registerSlipLineSetup()
 {
     SlipLines::Setup s;
     const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
@@ -86,8 +87,6 @@ SlipLines::Setup slipLineSetup()
     s.lineHeight = 500;
     return s;
 }
-
-} // namespace
 
 Form1::Form1(QWidget* parent) : QWidget(parent)
 {
@@ -156,7 +155,7 @@ void Form1::buildSlipLines()
 {
     Frame3 = makeFrame(this, QStringLiteral("Frame3"), QString(), QStringLiteral("伝票明細"),
                        twipsRect(120, 900, 10080, 6100));
-    m_lines = new SlipLines(Frame3, slipLineSetup());
+    m_lines = new SlipLines(Frame3, registerSlipLineSetup());
     const QFont lineFont = sizedFont(font(), 13);
     for (int k = 0; k <= SlipLineCount; ++k) {
         Text7[k] = m_lines->number[k];

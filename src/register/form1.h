@@ -160,6 +160,9 @@ private:
     bool m_focusOnActivate = true;
 };
 
+// The register's ten lines: number, code, name, unit price, quantity and amount, in twips within Frame3.
+SlipLines::Setup registerSlipLineSetup();
+
 // Creates and shows the register window (again, after a window that changes its settings closes).
 Form1* showRegisterWindow();
 // The register window now shown, or null.

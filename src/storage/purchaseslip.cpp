@@ -41,15 +41,7 @@ void decode(const char* r, PurchaseSlipRecord& s)
     s.SupplierNo = getInt16(r + SupplierNoAt);
     s.SupplierName = getText(r + SupplierNameAt, SupplierNameWidth);
     s.SupplierPhone = getText(r + SupplierPhoneAt, SupplierPhoneWidth);
-    for (int k = 1; k <= PurchaseSlipLineCount; ++k) {
-        const SlipLineFields f = readSlipLine(r + SlipLayout::lineAt(LinesAt, k));
-        s.Line[k] = {f.number, f.name, f.unitPrice, f.qty, f.amount};
-    }
-    const SlipTotals t = readSlipTotals(r + TotalsAt);
-    s.Subtotal = t.subtotal;
-    s.Tax = t.tax;
-    s.Total = t.total;
-    s.Deleted = t.deleted;
+    readSlipBody(r, LinesAt, TotalsAt, s);
 }
 
 void encode(PurchaseSlipRecord& s)
@@ -61,12 +53,7 @@ void encode(PurchaseSlipRecord& s)
     putInt16(r + SupplierNoAt, s.SupplierNo);
     putText(r + SupplierNameAt, s.SupplierName, SupplierNameWidth);
     putText(r + SupplierPhoneAt, s.SupplierPhone, SupplierPhoneWidth);
-    for (int k = 1; k <= PurchaseSlipLineCount; ++k) {
-        const PurchaseSlipLine& line = s.Line[k];
-        writeSlipLine(r + SlipLayout::lineAt(LinesAt, k),
-                      {line.ItemNo, line.ItemName, line.UnitPrice, line.Qty, line.Amount});
-    }
-    writeSlipTotals(r + TotalsAt, {s.Subtotal, s.Tax, s.Total, s.Deleted});
+    writeSlipBody(r, LinesAt, TotalsAt, s);
 }
 
 } // namespace

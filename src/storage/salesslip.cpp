@@ -40,15 +40,7 @@ void decode(const char* r, SalesSlipRecord& s)
     s.Time = getText(r + TimeAt, TimeWidth);
     s.Weather = getText(r + WeatherAt, WeatherWidth);
     s.SlipNo = getInt32(r + SlipNoAt);
-    for (int k = 1; k <= SalesSlipLineCount; ++k) {
-        const SlipLineFields f = readSlipLine(r + SlipLayout::lineAt(LinesAt, k));
-        s.Line[k] = {f.number, f.name, f.unitPrice, f.qty, f.amount};
-    }
-    const SlipTotals t = readSlipTotals(r + TotalsAt);
-    s.Subtotal = t.subtotal;
-    s.Tax = t.tax;
-    s.Total = t.total;
-    s.Deleted = t.deleted;
+    readSlipBody(r, LinesAt, TotalsAt, s);
 }
 
 void encode(SalesSlipRecord& s)
@@ -58,12 +50,7 @@ void encode(SalesSlipRecord& s)
     putText(r + TimeAt, s.Time, TimeWidth);
     putText(r + WeatherAt, s.Weather, WeatherWidth);
     putInt32(r + SlipNoAt, s.SlipNo);
-    for (int k = 1; k <= SalesSlipLineCount; ++k) {
-        const SalesSlipLine& line = s.Line[k];
-        writeSlipLine(r + SlipLayout::lineAt(LinesAt, k),
-                      {line.ProductNo, line.ProductName, line.UnitPrice, line.Qty, line.Amount});
-    }
-    writeSlipTotals(r + TotalsAt, {s.Subtotal, s.Tax, s.Total, s.Deleted});
+    writeSlipBody(r, LinesAt, TotalsAt, s);
 }
 
 bool readSlip(RecordFile& file, qint64 n, SalesSlipRecord& slip)

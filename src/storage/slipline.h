@@ -6,6 +6,7 @@
 
 namespace SlipLayout {
 
+constexpr int LineCount = 10;
 constexpr int LineSize = 64;
 // Within a line.
 constexpr int LineNumber = 0, LineName = 2, LineNameWidth = 50, LineUnitPrice = 52, LineQty = 54, LineAmount = 56;
@@ -43,3 +44,27 @@ struct SlipTotals
 
 SlipTotals readSlipTotals(const char* totals);
 void writeSlipTotals(char* totals, const SlipTotals& t);
+
+// The ten lines and the totals of a sales or purchase slip record `r`, whose line type holds the five fields
+// in stored order, read into or written from `slip`.
+template <typename Slip> void readSlipBody(const char* r, int linesAt, int totalsAt, Slip& slip)
+{
+    for (int k = 1; k <= SlipLayout::LineCount; ++k) {
+        const SlipLineFields f = readSlipLine(r + SlipLayout::lineAt(linesAt, k));
+        slip.Line[k] = {f.number, f.name, f.unitPrice, f.qty, f.amount};
+    }
+    const SlipTotals t = readSlipTotals(r + totalsAt);
+    slip.Subtotal = t.subtotal;
+    slip.Tax = t.tax;
+    slip.Total = t.total;
+    slip.Deleted = t.deleted;
+}
+
+template <typename Slip> void writeSlipBody(char* r, int linesAt, int totalsAt, const Slip& slip)
+{
+    for (int k = 1; k <= SlipLayout::LineCount; ++k) {
+        const auto& [number, name, unitPrice, qty, amount] = slip.Line[k];
+        writeSlipLine(r + SlipLayout::lineAt(linesAt, k), {number, name, unitPrice, qty, amount});
+    }
+    writeSlipTotals(r + totalsAt, {slip.Subtotal, slip.Tax, slip.Total, slip.Deleted});
+}

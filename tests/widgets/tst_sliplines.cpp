@@ -2,6 +2,7 @@
 #include "../common/guitest.h"
 
 #include "platform/twips.h"
+#include "register/form1.h"
 #include "widgets/fieldfocus.h"
 #include "widgets/sliplines.h"
 
@@ -10,26 +11,6 @@
 #include <QtTest>
 
 namespace {
-
-SlipLines::Setup registerSetup()
-{
-    SlipLines::Setup s;
-    const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
-    s.columns[SlipLines::Number] = {"Text7", "番号", "Text7_0", 120, 600, Qt::AlignCenter, SlipLines::Display};
-    s.columns[SlipLines::Code] = {"Text8", "コード", "Text8_0", 720, 1000, right, SlipLines::Typed};
-    s.columns[SlipLines::Name] = {"Text14", "品名", "Text14_0", 1720, 4000, Qt::AlignLeft, SlipLines::ClickOnly};
-    s.columns[SlipLines::Price] = {"Text9", "単価", "Text9_0", 5720, 1400, right, SlipLines::Typed};
-    s.columns[SlipLines::Qty] = {"Text10", "数量", "Text10_0", 7120, 1100, right, SlipLines::Typed};
-    s.columns[SlipLines::Amount] = {"Text11", "金額", "Text11_0", 8220, 1700, right, SlipLines::Display};
-    for (int k = 1; k <= 10; ++k)
-        s.numbers << QString::number(k);
-    s.headerTop = 150;
-    s.headerHeight = 420;
-    s.firstTop = 600;
-    s.pitch = 540;
-    s.lineHeight = 500;
-    return s;
-}
 
 QColor background(QLineEdit* e)
 {
@@ -67,7 +48,7 @@ private Q_SLOTS:
     {
         m_window = std::make_unique<QWidget>();
         m_window->resize(twips(10080), twips(6100));
-        m_lines = new SlipLines(m_window.get(), registerSetup());
+        m_lines = new SlipLines(m_window.get(), registerSlipLineSetup());
         m_lines->setActions({.lookUp = [this](int k) { m_lookedUp << k; },
                              .complete = [this](int k) { m_completed << k; },
                              .keys =
@@ -89,7 +70,7 @@ private Q_SLOTS:
         QCOMPARE(m_lines->number[10]->text(), QStringLiteral("10"));
         QVERIFY(m_lines->amount[3]->isReadOnly());
         // Lines counted from 0 in their names, without header boxes.
-        SlipLines::Setup s = registerSetup();
+        SlipLines::Setup s = registerSlipLineSetup();
         s.firstIndex = 0;
         for (auto& c : s.columns) {
             c.name += "x";
