@@ -3,13 +3,13 @@
 
 #include "register/slipentry.h"
 #include "widgets/keytable.h"
+#include "widgets/numberedtabs.h"
 #include "widgets/sliplines.h"
 
 #include <QList>
 #include <QWidget>
 
 class Grid;
-class NumberedTabs;
 class QComboBox;
 class QGroupBox;
 class QKeyEvent;

@@ -65,15 +65,11 @@ Result saveCounters(std::initializer_list<std::pair<int, double>> values)
 Result writeBlankRecords(const QString& fileName, const char* blank, int size, qint64 count, const ResetSteps& steps)
 {
     RecordFile file(dataPath(fileName), size, blank);
-    if (Result r = file.open(); !r)
-        return r;
     auto told = [&](qint64 done) {
         if (steps.progress)
             steps.progress(done, count);
     };
-    if (!file.writeCopies(1, blank, count, told))
-        return Result::failure(file.errorMessage());
-    return file.close();
+    return accessRecords(file, [&](RecordFile& f) { return f.writeCopies(1, blank, count, told); });
 }
 
 } // namespace

@@ -133,12 +133,17 @@ RecordFile RecordBuffer::file() const
     return RecordFile(dataPath(m_fileName), int(m_blank.size()), blank());
 }
 
+Result accessRecords(RecordFile& file, const std::function<bool(RecordFile&)>& work)
+{
+    if (Result r = file.open(); !r)
+        return r;
+    if (!work(file))
+        return Result::failure(file.errorMessage());
+    return file.close();
+}
+
 Result RecordBuffer::access(const std::function<bool(RecordFile&)>& work) const
 {
     RecordFile f = file();
-    if (Result r = f.open(); !r)
-        return r;
-    if (!work(f))
-        return Result::failure(f.errorMessage());
-    return f.close();
+    return accessRecords(f, work);
 }

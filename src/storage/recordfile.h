@@ -45,6 +45,10 @@ private:
     bool m_written = false;
 };
 
+// Opens `file`, runs `work` on it and closes it, flushing what was written to disk. A `work` that returns false
+// fails with the file's error message; the file is closed either way.
+Result accessRecords(RecordFile& file, const std::function<bool(RecordFile&)>& work);
+
 // A file edited one record at a time: its name, its empty record, and the one record buffer its operations
 // share, so a save writes back the reserved bytes of the record last read or written. Every operation on the
 // file goes through access(), which opens and closes it.
@@ -54,8 +58,7 @@ public:
     RecordBuffer(const QString& fileName, const QByteArray& emptyRecord);
     // The file in AppDir, not yet opened.
     RecordFile file() const;
-    // Opens the file, runs `work` on it and closes it, flushing what was written to disk. A `work` that
-    // returns false fails with the file's error message; the file is closed either way.
+    // accessRecords() on the file.
     Result access(const std::function<bool(RecordFile&)>& work) const;
     const char* blank() const { return m_blank.constData(); }
     char* data() { return m_current.data(); }
