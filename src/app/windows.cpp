@@ -4,6 +4,7 @@
 #include "datamgmt/form15.h"
 #include "datamgmt/form3.h"
 #include "masters/form8.h"
+#include "masters/form9.h"
 #include "platform/modeless.h"
 #include "storage/changes.h"
 
@@ -33,7 +34,7 @@ QWidget* purchaseItems()
 
 QWidget* suppliers()
 {
-    return nullptr;
+    return showSingle<Form9>();
 }
 
 QWidget* reports()

@@ -43,3 +43,10 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& cap
     button->setAutoDefault(false);
     return button;
 }
+
+QPushButton* makeCaptionButton(QWidget* parent, const QString& name, const QString& caption, const QRect& rect)
+{
+    QPushButton* button = makeButton(parent, name, caption, rect);
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}

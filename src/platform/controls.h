@@ -17,3 +17,5 @@ QGroupBox* makeFrame(QWidget* parent, const QString& name, const QString& title,
                      const QRect& rect);
 // A button that Enter does not press by accident; its accessible name is its caption with ordinary blanks.
 QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption, const QRect& rect);
+// A caption drawn as a button beside its box: it does nothing when pressed and is skipped by Tab.
+QPushButton* makeCaptionButton(QWidget* parent, const QString& name, const QString& caption, const QRect& rect);

@@ -34,6 +34,25 @@ private:
     QLineEdit* m_box;
 };
 
+class HighlightOnFocus : public QObject
+{
+public:
+    explicit HighlightOnFocus(QLineEdit* box) : QObject(box), m_box(box) { box->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::FocusIn)
+            setBackground(m_box, EditingColour);
+        else if (event->type() == QEvent::FocusOut)
+            setBackground(m_box, IdleColour);
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QLineEdit* m_box;
+};
+
 } // namespace
 
 void setBackground(QWidget* box, const QColor& colour)
@@ -46,4 +65,11 @@ void setBackground(QWidget* box, const QColor& colour)
 void selectAllOnFocus(QLineEdit* box)
 {
     new SelectAllOnFocus(box);
+}
+
+void highlightOnFocus(QLineEdit* box)
+{
+    setBackground(box, IdleColour);
+    selectAllOnFocus(box);
+    new HighlightOnFocus(box);
 }

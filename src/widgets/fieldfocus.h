@@ -16,3 +16,6 @@ void setBackground(QWidget* box, const QColor& colour);
 // Whenever `box` gets the focus its whole text is selected, so what is typed next replaces it. A click
 // selects after the mouse press, which would otherwise put the cursor back.
 void selectAllOnFocus(QLineEdit* box);
+
+// The box turns light green and selects its whole text when it gets the focus, and white when it loses it.
+void highlightOnFocus(QLineEdit* box);

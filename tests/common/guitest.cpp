@@ -21,7 +21,23 @@ QString focusedName()
 
 void type(const QString& keys)
 {
-    QTest::keyClicks(focused(), keys);
+    typeInto(focused(), keys);
+}
+
+void typeInto(QWidget* widget, const QString& keys)
+{
+    // Japanese text arrives as the input method commits it: key events carrying the characters, one at a
+    // time (a surrogate pair as one).
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        const QChar c = keys[i];
+        if (c.unicode() < 0x80) {
+            QTest::keyClick(widget, c.toLatin1());
+            continue;
+        }
+        const qsizetype n = c.isHighSurrogate() && i + 1 < keys.size() ? 2 : 1;
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, keys.mid(i, n), Qt::NoModifier);
+        i += n - 1;
+    }
 }
 
 void press(Qt::Key key, Qt::KeyboardModifiers modifiers)

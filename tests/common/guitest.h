@@ -21,6 +21,8 @@ QWidget* focused();
 QString focusedName();
 // Typing and keys go wherever the focus is.
 void type(const QString& keys);
+// Types into `widget`; Japanese characters come as the input method delivers them.
+void typeInto(QWidget* widget, const QString& keys);
 void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 // Shows the window, makes it active and waits until it is; false when it never became active.
 bool showActive(QWidget* window);
