@@ -4,6 +4,7 @@
 #include "datamgmt/form15.h"
 #include "datamgmt/form3.h"
 #include "masters/form8.h"
+#include "masters/form11.h"
 #include "masters/form9.h"
 #include "platform/modeless.h"
 #include "storage/changes.h"
@@ -29,7 +30,7 @@ QWidget* purchasing()
 
 QWidget* purchaseItems()
 {
-    return nullptr;
+    return showSingle<Form11>();
 }
 
 QWidget* suppliers()

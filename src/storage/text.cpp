@@ -136,7 +136,10 @@ QString getText(const char* src, int width)
     return fromCp932(QByteArrayView(src, width));
 }
 
-double val(QStringView text)
+namespace {
+
+// The leading decimal number of a text after its leading blanks: where it starts and ends, empty when none.
+std::pair<qsizetype, qsizetype> leadingNumber(QStringView text)
 {
     qsizetype i = 0;
     const qsizetype n = text.size();
@@ -159,7 +162,7 @@ double val(QStringView text)
         }
     }
     if (digits == 0)
-        return 0;
+        return {start, start};
     qsizetype end = i;
     // An exponent counts only when digits follow it ("5E-02"); "5E" alone is 5.
     if (i < n && (text[i] == u'e' || text[i] == u'E')) {
@@ -172,9 +175,40 @@ double val(QStringView text)
             end = k;
         }
     }
-    const QByteArray number = text.mid(start, end - start).toLatin1();
-    const double value = std::strtod(number.constData(), nullptr);
+    return {start, end};
+}
+
+double parsed(QStringView text, std::pair<qsizetype, qsizetype> span)
+{
+    if (span.first == span.second)
+        return 0;
+    const QByteArray number = text.mid(span.first, span.second - span.first).toLatin1();
+    return std::strtod(number.constData(), nullptr);
+}
+
+} // namespace
+
+double val(QStringView text)
+{
+    const double value = parsed(text, leadingNumber(text));
     return std::isfinite(value) ? value : 0;
+}
+
+bool valTooLarge(QStringView text)
+{
+    return !std::isfinite(parsed(text, leadingNumber(text)));
+}
+
+std::optional<double> strictVal(QStringView text)
+{
+    const QStringView trimmed = text.trimmed();
+    const auto span = leadingNumber(trimmed);
+    if (span.first == span.second || span.first != 0 || span.second != trimmed.size())
+        return std::nullopt;
+    const double value = parsed(trimmed, span);
+    if (!std::isfinite(value))
+        return std::nullopt;
+    return value;
 }
 
 QString numText(double value)

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringView>
 #include <cstdint>
+#include <optional>
 
 // Code page 932 (Shift_JIS with the Windows extensions: ①, ～, 髙 …).
 QByteArray toCp932(QStringView text);
@@ -25,6 +26,10 @@ QString getText(const char* src, int width);
 // Lenient reading of a number typed or stored as text: leading blanks are skipped and the longest leading
 // decimal number (sign, digits, period, exponent) is taken; 0 when there is none. "12a" is 12, "abc" 0.
 double val(QStringView text);
+// True when the leading number of the text is beyond what a double holds ("1e999"); val reads it as 0.
+bool valTooLarge(QStringView text);
+// Strict reading: the whole text, blanks around it aside, is one decimal number a double holds; else none.
+std::optional<double> strictVal(QStringView text);
 
 // Plain decimal form for display and files: up to 15 significant digits, no grouping, no exponent,
 // no trailing zeros (120, 37.5, 0.05, -3).

@@ -7,6 +7,7 @@
 #include "storage/settings.h"
 #include "storage/text.h"
 
+#include <QAbstractItemView>
 #include <QFile>
 
 QWidget* focused()
@@ -50,6 +51,18 @@ bool showActive(QWidget* window)
     window->show();
     window->activateWindow();
     return QTest::qWaitForWindowActive(window);
+}
+
+void clickCell(QAbstractItemView* view, const QModelIndex& index)
+{
+    view->setCurrentIndex(index);
+    view->scrollTo(index);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
+}
+
+void clickCell(QAbstractItemView* view, int row, int col)
+{
+    clickCell(view, view->model()->index(row, col));
 }
 
 bool focusOn(QWidget* window, const QString& name)

@@ -5,6 +5,7 @@
 #include "offsets.h"
 #include "testutil.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QByteArray>
 #include <QLineEdit>
@@ -35,6 +36,10 @@ template <typename T = QLineEdit> T* control(QWidget* window, const QString& nam
         qWarning("no control %s", qPrintable(name));
     return found;
 }
+// Clicks a cell of a list or grid as the mouse does, scrolled into view first. Rows and columns are the
+// model's: entry p of a list is row p, grid row r (1 ..) is model row r - 1.
+void clickCell(QAbstractItemView* view, const QModelIndex& index);
+void clickCell(QAbstractItemView* view, int row, int col = 0);
 // Moves the focus to the named control and waits until it has it.
 bool focusOn(QWidget* window, const QString& name);
 

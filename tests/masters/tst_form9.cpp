@@ -31,12 +31,6 @@ void initialiseSuppliers(const TestAppDir& dir)
     dir.writeBytes("siiresaki.dat", bytes);
 }
 
-void clickEntry(QListWidget* list, int p)
-{
-    list->scrollToItem(list->item(p));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(p)).center());
-}
-
 } // namespace
 
 class TestForm9 : public QObject
@@ -102,7 +96,7 @@ private Q_SLOTS:
     {
         QFETCH(int, option);
         QFETCH(int, taxType);
-        clickEntry(m_form->List1, 2);
+        clickCell(m_form->List1, 2);
         QCOMPARE(m_form->Text1->text(), QStringLiteral("3"));
         QVERIFY(m_form->Text2->text().trimmed().isEmpty());
         QVERIFY(m_form->Text3->text().trimmed().isEmpty());
@@ -126,9 +120,9 @@ private Q_SLOTS:
         QCOMPARE(m_dir->bytes("siiresaki.dat").size(), 100 * 128);
         QCOMPARE(m_form->List1->item(2)->text(), QStringLiteral("3-山田商店") + QString(22, u' '));
 
-        clickEntry(m_form->List1, 0); // another supplier first, then this one again
+        clickCell(m_form->List1, 0); // another supplier first, then this one again
         QVERIFY(m_form->Option1[0]->isChecked());
-        clickEntry(m_form->List1, 2);
+        clickCell(m_form->List1, 2);
         QCOMPARE(m_form->Text2->text(), QStringLiteral("山田商店") + QString(22, u' '));
         QVERIFY(m_form->Option1[option]->isChecked());
     }
@@ -152,7 +146,7 @@ private Q_SLOTS:
         QFETCH(QString, box);
         QFETCH(QString, typed);
         QFETCH(QString, kept);
-        clickEntry(m_form->List1, 0);
+        clickCell(m_form->List1, 0);
         QVERIFY(focusOn(m_form.get(), box));
         auto* edit = control(m_form.get(), box);
         edit->clear();
@@ -196,7 +190,7 @@ private Q_SLOTS:
     // A write that fails is reported and not shown as saved.
     void failedWriteIsReported()
     {
-        clickEntry(m_form->List1, 4);
+        clickCell(m_form->List1, 4);
         type(QStringLiteral("新しい名前"));
         QFile::remove(m_dir->file("siiresaki.dat"));
         QVERIFY(QDir(m_dir->path()).mkdir("siiresaki.dat"));
@@ -216,7 +210,7 @@ private Q_SLOTS:
         QCOMPARE(list.List1->count(), 8);
         m_form->List1->clear();
         m_form->List1->addItems(supplierPickList());
-        clickEntry(m_form->List1, 6);
+        clickCell(m_form->List1, 6);
         type(QStringLiteral("七番"));
         registerClick();
         QCOMPARE(list.List1->item(6)->text(), QStringLiteral("7-七番") + QString(26, u' '));

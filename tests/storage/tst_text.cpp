@@ -9,6 +9,8 @@ class TestText : public QObject
 private Q_SLOTS:
     void lenientValue_data();
     void lenientValue();
+    void strictValue_data();
+    void strictValue();
     void plainDecimal_data();
     void plainDecimal();
     void rounding();
@@ -43,6 +45,41 @@ void TestText::lenientValue()
     QFETCH(QString, text);
     QFETCH(double, value);
     QCOMPARE(val(text), value);
+}
+
+// Strict reading takes only a text that is one number; a number too large for a double is no number, and
+// the lenient reading, which shows it as 0, says so through valTooLarge.
+void TestText::strictValue_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("isNumber");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<bool>("tooLarge");
+    QTest::newRow("plain") << "150" << true << 150.0 << false;
+    QTest::newRow("blanks around") << " 12.5 " << true << 12.5 << false;
+    QTest::newRow("negative fraction") << "-.5" << true << -0.5 << false;
+    QTest::newRow("exponent") << "5E-02" << true << 0.05 << false;
+    QTest::newRow("trailing letters") << "12a" << false << 0.0 << false;
+    QTest::newRow("exponent without digits") << "5E" << false << 0.0 << false;
+    QTest::newRow("letters") << "abc" << false << 0.0 << false;
+    QTest::newRow("empty") << "" << false << 0.0 << false;
+    QTest::newRow("inner blank") << "1 000" << false << 0.0 << false;
+    QTest::newRow("too large") << "1e999" << false << 0.0 << true;
+    QTest::newRow("too large negative, lenient") << "-1e400yen" << false << 0.0 << true;
+    QTest::newRow("tiny is zero, not too large") << "1e-999" << true << 0.0 << false;
+}
+
+void TestText::strictValue()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, isNumber);
+    QFETCH(double, value);
+    QFETCH(bool, tooLarge);
+    const std::optional<double> v = strictVal(text);
+    QCOMPARE(v.has_value(), isNumber);
+    if (v)
+        QCOMPARE(*v, value);
+    QCOMPARE(valTooLarge(text), tooLarge);
 }
 
 void TestText::plainDecimal_data()
