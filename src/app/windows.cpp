@@ -5,6 +5,7 @@
 #include "datamgmt/form3.h"
 #include "masters/form8.h"
 #include "masters/form11.h"
+#include "masters/form2.h"
 #include "masters/form9.h"
 #include "platform/modeless.h"
 #include "storage/changes.h"
@@ -15,7 +16,7 @@ namespace Windows {
 
 QWidget* productSettings()
 {
-    return nullptr;
+    return showSingle<Form2>();
 }
 
 QWidget* graphs()

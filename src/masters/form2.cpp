@@ -1,0 +1,273 @@
+// Products: the grids of all 400, the chosen product's boxes and its set composition, amounts and cost price
+// recalculated as the boxes change, and one product saved at a time.
+#include "masters/form2.h"
+
+#include "masters/form12.h"
+#include "platform/controls.h"
+#include "platform/messagebox.h"
+#include "platform/modeless.h"
+#include "platform/twips.h"
+#include "storage/changes.h"
+#include "storage/products.h"
+#include "storage/purchaseitem.h"
+#include "storage/text.h"
+#include "widgets/bytelimit.h"
+#include "widgets/fieldfocus.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <cmath>
+
+namespace {
+
+const QString ProductCaptions[5] = {QStringLiteral("番号"), QStringLiteral("分類"), QStringLiteral("名称"),
+                                    QStringLiteral("販売単価"), QStringLiteral("仕入単価")};
+constexpr int ClassWidth = 6;
+constexpr int NameWidth = 30;
+
+// The composition columns: left and width in twips within the frame.
+struct Column
+{
+    int left;
+    int width;
+};
+constexpr Column NumberCol{120, 600}, NameCol{720, 2400}, QtyCol{3120, 840}, PriceCol{3960, 960}, AmountCol{4920, 1080},
+    SearchCol{6000, 600}, EraseCol{6600, 420};
+constexpr int RowTop = 720, RowPitch = 520, RowHeight = 420;
+
+EntryWindow::Setup setup()
+{
+    return {.name = QStringLiteral("Form2"),
+            .caption = QStringLiteral("商品設定"),
+            .clientSize = QSize(twips(14280), twips(8880)),
+            .tabs = twipsRect(120, 120, 6600, 8640),
+            .gridHeaders = {QStringLiteral("番号"), QStringLiteral("商品名"), QStringLiteral("単価")},
+            .gridWidths = {0, 3000, 0},
+            .registerButton = twipsRect(6960, 6900, 1500, 500),
+            .closeButton = twipsRect(8640, 6900, 1500, 500)};
+}
+
+QLineEdit* readOnlyBox(QWidget* parent, const QString& name, const QString& accessible, const QRect& rect)
+{
+    QLineEdit* box = makeEdit(parent, name, accessible, rect);
+    box->setReadOnly(true);
+    box->setFocusPolicy(Qt::NoFocus);
+    return box;
+}
+
+} // namespace
+
+Form2::Form2(QWidget* parent) : EntryWindow(setup(), parent)
+{
+    buildProductFrame();
+    buildCompositionFrame();
+    Label1 = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("編集を行いたい行を表からクリックします。"),
+                       twipsRect(6960, 7560, 7200, 420));
+    Label1->setAccessibleName(QStringLiteral("操作の案内"));
+    setFirstBox(Text40[0]);
+    // Products restored or initialised elsewhere show at once.
+    connect(&changes(), &Changes::productsChanged, this, &Form2::fillGrids);
+    load();
+}
+
+void Form2::buildProductFrame()
+{
+    Frame2 = makeFrame(this, QStringLiteral("Frame2"), QStringLiteral("商品"), QStringLiteral("商品"),
+                       twipsRect(6960, 120, 7200, 3120));
+    for (int i = 0; i < 5; ++i)
+        Command4[i] = makeCaptionButton(Frame2, QStringLiteral("Command4_%1").arg(i), ProductCaptions[i],
+                                        twipsRect(240, 360 + 540 * i, 1560, 420));
+    Text6 = readOnlyBox(Frame2, QStringLiteral("Text6"), QStringLiteral("番号"), twipsRect(1920, 360, 900, 420));
+    for (int i = 0; i < 4; ++i) {
+        Text40[i] = makeEdit(Frame2, QStringLiteral("Text40_%1").arg(i), ProductCaptions[i + 1],
+                             twipsRect(1920, 900 + 540 * i, i == 1 ? 4800 : 1800, 420));
+        selectAllOnFocus(Text40[i]);
+    }
+    limitBytes(Text40[0], ClassWidth);
+    limitBytes(Text40[1], NameWidth);
+    Text40[3]->setReadOnly(true); // the sum of the composition
+
+    // Enter and Down go on from the classification and the name; Up goes back as far as the classification.
+    for (int i = 0; i < 4; ++i) {
+        QLineEdit* next = i < 2 ? Text40[i + 1] : nullptr;
+        QLineEdit* previous = i > 0 ? Text40[i - 1] : nullptr;
+        const auto to = [](QLineEdit* box) {
+            return [box] {
+                if (box)
+                    box->setFocus();
+            };
+        };
+        installKeys(Text40[i],
+                    KeyTable{{Qt::Key_Return, to(next)}, {Qt::Key_Down, to(next)}, {Qt::Key_Up, to(previous)}} +
+                        SSTab1->tabKeys());
+    }
+    SSTab1->setKeys(SSTab1->tabKeys());
+}
+
+void Form2::buildCompositionFrame()
+{
+    Frame3 = makeFrame(this, QStringLiteral("Frame3"), QStringLiteral("商品構成"), QStringLiteral("商品構成"),
+                       twipsRect(6960, 3360, 7200, 3360));
+    const auto header = [this](const QString& name, const QString& text, Column c) {
+        QLineEdit* box = readOnlyBox(Frame3, name, text, twipsRect(c.left, 300, c.width, RowHeight));
+        box->setText(text);
+        box->setAlignment(Qt::AlignCenter);
+        return box;
+    };
+    Text12 = header(QStringLiteral("Text12"), QStringLiteral("番号"), NumberCol);
+    Text13 = header(QStringLiteral("Text13"), QStringLiteral("品名"), NameCol);
+    Text14 = header(QStringLiteral("Text14"), QStringLiteral("数量"), QtyCol);
+    Text15 = header(QStringLiteral("Text15"), QStringLiteral("単価"), PriceCol);
+    Text16 = header(QStringLiteral("Text16"), QStringLiteral("金額"), AmountCol);
+
+    for (int k = 0; k < Slots; ++k) {
+        const int top = RowTop + RowPitch * k;
+        const QString row = QStringLiteral(" %1").arg(k + 1);
+        const auto at = [top](Column c) { return twipsRect(c.left, top, c.width, RowHeight); };
+        Text7[k] = readOnlyBox(Frame3, QStringLiteral("Text7_%1").arg(k), QStringLiteral("番号") + row, at(NumberCol));
+        Text8[k] = readOnlyBox(Frame3, QStringLiteral("Text8_%1").arg(k), QStringLiteral("品名") + row, at(NameCol));
+        Text9[k] = makeEdit(Frame3, QStringLiteral("Text9_%1").arg(k), QStringLiteral("数量") + row, at(QtyCol));
+        Text10[k] = makeEdit(Frame3, QStringLiteral("Text10_%1").arg(k), QStringLiteral("単価") + row, at(PriceCol));
+        Text11[k] =
+            readOnlyBox(Frame3, QStringLiteral("Text11_%1").arg(k), QStringLiteral("金額") + row, at(AmountCol));
+        for (QLineEdit* box : {Text9[k], Text10[k], Text11[k]})
+            box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        selectAllOnFocus(Text9[k]);
+        selectAllOnFocus(Text10[k]);
+        Command5[k] = makeButton(Frame3, QStringLiteral("Command5_%1").arg(k), QStringLiteral("検索"), at(SearchCol));
+        Command6[k] = makeButton(Frame3, QStringLiteral("Command6_%1").arg(k), QStringLiteral("消"), at(EraseCol));
+
+        // The recalculation follows every change of a box, typed or set here.
+        connect(Text9[k], &QLineEdit::textChanged, this, [this, k] { computeAmount(k); });
+        connect(Text10[k], &QLineEdit::textChanged, this, [this, k] { computeAmount(k); });
+        connect(Text11[k], &QLineEdit::textChanged, this, &Form2::computeCostPrice);
+        connect(Text7[k], &QLineEdit::textChanged, this, [this, k](const QString& text) {
+            if (val(text) == 0)
+                clearRow(k);
+        });
+        connect(Command5[k], &QPushButton::clicked, this, [this, k] { searchItem(k); });
+        connect(Command6[k], &QPushButton::clicked, this, [this, k] { clearRow(k); });
+    }
+}
+
+void Form2::computeAmount(int k)
+{
+    Text11[k]->setText(numText(val(Text9[k]->text()) * val(Text10[k]->text())));
+}
+
+void Form2::computeCostPrice()
+{
+    double sum = 0;
+    for (int k = 0; k < Slots; ++k)
+        sum += val(Text11[k]->text());
+    Text40[3]->setText(numText(sum));
+}
+
+void Form2::clearRow(int k)
+{
+    Text7[k]->setText(QString());
+    Text8[k]->setText(QString());
+    Text10[k]->setText(QStringLiteral("0"));
+    Text9[k]->setText(QStringLiteral("0"));
+    Text11[k]->setText(QStringLiteral("0"));
+}
+
+void Form2::searchItem(int k)
+{
+    Form12* list = showSingle<Form12>([this](Form12* form) { form->move(frameGeometry().topRight()); });
+    list->openFor(this, [this, k](int n) {
+        if (const Result r = LoadPurchaseItem(int16_t(n)); !r) {
+            MessageBox::information(this, r.error);
+            return;
+        }
+        const QString cost = numText(CurrentPurchaseItem.StandardCost);
+        Text7[k]->setText(QString::number(n));
+        Text8[k]->setText(CurrentPurchaseItem.Name);
+        Text10[k]->setText(cost);
+        Text9[k]->setText(QStringLiteral("1"));
+        Text11[k]->setText(cost);
+    });
+}
+
+void Form2::loadEntry(int n)
+{
+    Text6->setText(QString::number(n));
+    // The file is the truth: the entry is read again before it is shown.
+    if (const Result r = ReloadProduct(int16_t(n)); !r)
+        MessageBox::information(this, r.error);
+    const ProductEntry& e = ProductTable[n];
+    Text40[0]->setText(e.ClassCode);
+    Text40[1]->setText(e.ProductName);
+    Text40[2]->setText(numText(e.SalePrice));
+    Text40[3]->setText(e.CostPrice);
+    for (int k = 0; k < Slots; ++k) {
+        const ComponentSlot& s = e.Slot[k + 1];
+        Text7[k]->setText(QString::number(s.ComponentItemNo));
+        Text8[k]->setText(s.ComponentName);
+        Text9[k]->setText(numText(s.ComponentQty));
+        Text10[k]->setText(numText(s.ComponentUnitPrice));
+        Text11[k]->setText(numText(s.ComponentAmount));
+    }
+}
+
+QStringList Form2::gridRow(int n)
+{
+    return {ProductTable[n].ProductName, numText(ProductTable[n].SalePrice)};
+}
+
+Result Form2::checkNumbers() const
+{
+    if (!strictVal(Text40[2]->text())) {
+        Text40[2]->setFocus();
+        return Result::failure(QStringLiteral("販売単価は数値で入力してください。"));
+    }
+    double sum = 0;
+    for (int k = 0; k < Slots; ++k) {
+        const QString row = QStringLiteral("商品構成 %1 行目の").arg(k + 1);
+        if (!fitsInt16(val(Text7[k]->text())))
+            return Result::failure(row + QStringLiteral("番号 %1 は保存できません。").arg(Text7[k]->text()));
+        for (const auto& [box, field] :
+             {std::pair{Text9[k], QStringLiteral("数量")}, std::pair{Text10[k], QStringLiteral("単価")}})
+            if (valTooLarge(box->text())) {
+                box->setFocus();
+                return Result::failure(row + field + QStringLiteral("に保存できない数値が入力されています。"));
+            }
+        const double amount = val(Text9[k]->text()) * val(Text10[k]->text());
+        if (!std::isfinite(amount))
+            return Result::failure(row + QStringLiteral("金額が大きすぎて保存できません。"));
+        sum += amount;
+    }
+    if (!std::isfinite(sum))
+        return Result::failure(QStringLiteral("仕入単価が大きすぎて保存できません。"));
+    return Result::success();
+}
+
+Result Form2::saveEntry(int n)
+{
+    if (const Result r = checkNumbers(); !r)
+        return r;
+    ProductEntry e = ProductTable[n]; // keeps ComponentSpare
+    e.ClassCode = Text40[0]->text();
+    e.ProductName = Text40[1]->text();
+    e.SalePrice = *strictVal(Text40[2]->text());
+    e.CostPrice = Text40[3]->text();
+    for (int k = 0; k < Slots; ++k) {
+        ComponentSlot& s = e.Slot[k + 1];
+        s.ComponentItemNo = toInt16(val(Text7[k]->text()));
+        s.ComponentName = Text8[k]->text();
+        s.ComponentQty = val(Text9[k]->text());
+        s.ComponentUnitPrice = val(Text10[k]->text());
+        s.ComponentAmount = val(Text11[k]->text());
+    }
+    // The register sells from the table: it changes only when the file took the product.
+    const ProductEntry before = ProductTable[n];
+    ProductTable[n] = e;
+    if (const Result r = SaveProduct(int16_t(n)); !r) {
+        ProductTable[n] = before;
+        return Result::failure(QStringLiteral("商品を保存できませんでした。\n") + r.error);
+    }
+    Q_EMIT changes().productsChanged();
+    return Result::success();
+}

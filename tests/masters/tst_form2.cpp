@@ -1,0 +1,398 @@
+// The product settings window driven as the shopkeeper does, checked against syohin.dat; its purchase item
+// list; a product registered here and sold at the register.
+#include "../common/guitest.h"
+
+#include "masters/form12.h"
+#include "masters/form2.h"
+#include "platform/grid.h"
+#include "platform/messagebox.h"
+#include "platform/modeless.h"
+#include "register/form1.h"
+#include "storage/products.h"
+#include "storage/purchaseitem.h"
+#include "storage/settings.h"
+#include "storage/text.h"
+
+#include <QDir>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QtTest>
+
+namespace {
+
+void storeItem(int n, const QString& name, double cost, double stock)
+{
+    CurrentPurchaseItem = PurchaseItem{};
+    CurrentPurchaseItem.Name = name;
+    CurrentPurchaseItem.StandardCost = cost;
+    CurrentPurchaseItem.StockQty = stock;
+    QVERIFY(SavePurchaseItem(int16_t(n)));
+}
+
+// Product 237 in the file: two composition rows (300 and 120), slot 1's spare marked.
+void storeProduct237()
+{
+    ClearProduct(237);
+    ProductEntry& e = ProductTable[237];
+    e.ClassCode = QStringLiteral("K1");
+    e.ProductName = QStringLiteral("弁当");
+    e.SalePrice = 500;
+    e.CostPrice = QStringLiteral("420");
+    e.Slot[1] = {12, 7, QStringLiteral("ごはん"), 2, 150, 300};
+    e.Slot[2] = {30, 0, QStringLiteral("おかず"), 1, 120, 120};
+    QVERIFY(SaveProduct(237));
+}
+
+} // namespace
+
+class TestForm2 : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestAppDir> m_dir;
+    Form2* m_form = nullptr;
+
+    QByteArray product(int n) const { return record(m_dir->bytes("syohin.dat"), n, Off::Product::Size); }
+    QString text(const QString& name) const { return control(m_form, name)->text(); }
+    void choose(int tab, int row)
+    {
+        m_form->SSTab1->setSelectedTab(tab);
+        clickCell(m_form->SSTab1->grid(tab), row - 1, 1);
+        QTRY_COMPARE(focusedName(), QStringLiteral("Text40_0"));
+    }
+    void typeIn(const QString& box, const QString& keys)
+    {
+        QVERIFY(focusOn(m_form, box));
+        type(keys);
+    }
+    void registerClick() { QTest::mouseClick(m_form->registerButton, Qt::LeftButton); }
+
+private Q_SLOTS:
+    void initTestCase() { MessageBox::enableTestMode(); }
+
+    void init()
+    {
+        m_dir = std::make_unique<TestAppDir>();
+        QVERIFY(InitPurchaseItemFile());
+        storeItem(12, QStringLiteral("ごはん"), 150, 100);
+        storeItem(30, QStringLiteral("おかず"), 120, 50);
+        storeItem(105, QStringLiteral("のり"), 35.5, 20);
+        setProduct(1, QStringLiteral("りんご"), 150);
+        QVERIFY(SaveAllProducts());
+        storeProduct237();
+        m_form = new Form2;
+        QVERIFY(showActive(m_form));
+        MessageBox::takeShown();
+    }
+    void cleanup()
+    {
+        delete m_form;
+        delete openInstance<Form12>();
+        delete openInstance<Form1>();
+        m_dir.reset();
+    }
+
+    void openState()
+    {
+        QCOMPARE(m_form->windowTitle(), QStringLiteral("商品設定"));
+        QCOMPARE(m_form->SSTab1->caption(2), SysStr[3]);
+        QCOMPARE(m_form->SSTab1->selectedTab(), 0);
+        Grid* g = m_form->findChild<Grid*>("MSFlexGrid1_0");
+        QCOMPARE(g->text(0, 1), QStringLiteral("商品名"));
+        QCOMPARE(g->text(1, 1), ProductTable[1].ProductName);
+        QCOMPARE(g->text(1, 2), QStringLiteral("150"));
+        QCOMPARE(m_form->SSTab1->grid(2)->text(37, 0), QStringLiteral("237"));
+        QVERIFY(text("Text6").isEmpty());
+        QCOMPARE(focusedName(), QStringLiteral("Text40_0"));
+        for (QWidget* w : m_form->findChildren<QWidget*>(QRegularExpression("^(Text|Command|Frame|SSTab|Label)")))
+            QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName()));
+    }
+
+    // Row 37 of the third tab is product 237, read again from the file before it is shown.
+    void chooseRefreshesFromTheFile()
+    {
+        ProductTable[237].ProductName = QStringLiteral("古い名前");
+        ProductTable[237].Slot[1].ComponentQty = 9;
+        choose(2, 37);
+        QCOMPARE(text("Text6"), QStringLiteral("237"));
+        QCOMPARE(text("Text40_0"), QStringLiteral("K1    "));
+        QCOMPARE(text("Text40_1"), QStringLiteral("弁当") + QString(26, u' '));
+        QCOMPARE(text("Text40_2"), QStringLiteral("500"));
+        QCOMPARE(text("Text40_3"), QStringLiteral("420"));
+        QCOMPARE(text("Text7_0"), QStringLiteral("12"));
+        QCOMPARE(text("Text8_0"), QStringLiteral("ごはん") + QString(24, u' '));
+        QCOMPARE(text("Text9_0"), QStringLiteral("2"));
+        QCOMPARE(text("Text10_0"), QStringLiteral("150"));
+        QCOMPARE(text("Text11_0"), QStringLiteral("300"));
+        QVERIFY(text("Text7_2").isEmpty()); // an item number of 0 empties its row
+        QCOMPARE(text("Text11_2"), QStringLiteral("0"));
+        QCOMPARE(ProductTable[237].ProductName, QStringLiteral("弁当") + QString(26, u' '));
+        QCOMPARE(ProductTable[237].Slot[1].ComponentQty, 2.0);
+    }
+
+    // Quantity × unit price gives the amount, and the cost price is the sum of the amounts.
+    void amountsAndCostPrice_data()
+    {
+        QTest::addColumn<QString>("qty1");
+        QTest::addColumn<QString>("price1");
+        QTest::addColumn<QString>("qty2");
+        QTest::addColumn<QString>("price2");
+        QTest::addColumn<QString>("amount1");
+        QTest::addColumn<QString>("cost");
+        QTest::newRow("2 x 150 and 120") << "2"
+                                         << "150"
+                                         << "1"
+                                         << "120"
+                                         << "300"
+                                         << "420";
+        QTest::newRow("fractions") << "0.5"
+                                   << "3"
+                                   << "3"
+                                   << "0.1"
+                                   << "1.5"
+                                   << "1.8";
+        QTest::newRow("text reads as 0") << "abc"
+                                         << "150"
+                                         << "2"
+                                         << "10"
+                                         << "0"
+                                         << "20";
+    }
+    void amountsAndCostPrice()
+    {
+        QFETCH(QString, qty1);
+        QFETCH(QString, price1);
+        QFETCH(QString, qty2);
+        QFETCH(QString, price2);
+        QFETCH(QString, amount1);
+        QFETCH(QString, cost);
+        choose(0, 1);
+        typeIn("Text9_0", qty1);
+        typeIn("Text10_0", price1);
+        typeIn("Text9_1", qty2);
+        typeIn("Text10_1", price2);
+        QCOMPARE(text("Text11_0"), amount1);
+        QCOMPARE(text("Text40_3"), cost);
+    }
+
+    void eraseRowLowersCostPrice()
+    {
+        choose(2, 37);
+        QTest::mouseClick(m_form->Command6[0], Qt::LeftButton);
+        QVERIFY(text("Text7_0").isEmpty());
+        QVERIFY(text("Text8_0").isEmpty());
+        QCOMPARE(text("Text9_0"), QStringLiteral("0"));
+        QCOMPARE(text("Text10_0"), QStringLiteral("0"));
+        QCOMPARE(text("Text11_0"), QStringLiteral("0"));
+        QCOMPARE(text("Text40_3"), QStringLiteral("120"));
+    }
+
+    // "検索" on row 3 opens the item list; item 105 (second list, entry 5) fills row 3 with quantity 1.
+    void searchFillsTheRow()
+    {
+        choose(2, 37);
+        QTest::mouseClick(m_form->Command5[2], Qt::LeftButton);
+        auto* list = openInstance<Form12>();
+        QVERIFY(list && list->isVisible());
+        QCOMPARE(list->List[2]->item(4)->text(), QStringLiteral("105-のり") + QString(26, u' '));
+        list->SSTab1->setSelectedTab(1);
+        clickCell(list->List[2], 4);
+        QTRY_VERIFY(!openInstance<Form12>());
+        QCOMPARE(text("Text7_2"), QStringLiteral("105"));
+        QCOMPARE(text("Text8_2"), QStringLiteral("のり") + QString(26, u' '));
+        QCOMPARE(text("Text9_2"), QStringLiteral("1"));
+        QCOMPARE(text("Text10_2"), QStringLiteral("35.5"));
+        QCOMPARE(text("Text11_2"), QStringLiteral("35.5"));
+        QCOMPARE(text("Text40_3"), QStringLiteral("455.5"));
+    }
+
+    void itemListEndsAtTheItemsInUse_data()
+    {
+        QTest::addColumn<double>("items");
+        QTest::addColumn<int>("fourth");
+        QTest::newRow("400") << 400.0 << 100;
+        QTest::newRow("350") << 350.0 << 50;
+        QTest::newRow("more than 400") << 1000.0 << 100;
+    }
+    void itemListEndsAtTheItemsInUse()
+    {
+        QFETCH(double, items);
+        QFETCH(int, fourth);
+        SysNum[5] = items;
+        Form12 list;
+        for (int j = 1; j <= 3; ++j)
+            QCOMPARE(list.List[j]->count(), 100);
+        QCOMPARE(list.List[4]->count(), fourth);
+        QCOMPARE(list.List[4]->item(0)->text(), QStringLiteral("301-") + QString(30, u' '));
+    }
+
+    // Product 237 registered with a composition lands in record 237 alone; sold at the register, it takes
+    // the slot quantity × the quantity sold from its item's stock.
+    void registerThenSell()
+    {
+        auto* reg = new Form1;
+        QVERIFY(showActive(reg));
+        QVERIFY(showActive(m_form));
+        choose(2, 37);
+        type("S9");
+        press(Qt::Key_Return);
+        type(QStringLiteral("特製弁当"));
+        press(Qt::Key_Down);
+        type("680");
+        QTest::mouseClick(m_form->Command6[1], Qt::LeftButton);
+        typeIn("Text9_0", "3");
+        const QByteArray before = m_dir->bytes("syohin.dat");
+        registerClick();
+        QVERIFY(MessageBox::takeShown().isEmpty());
+
+        const QByteArray after = m_dir->bytes("syohin.dat");
+        QCOMPARE(after.size(), 400 * 512);
+        QCOMPARE(after.left(236 * 512), before.left(236 * 512));
+        QCOMPARE(after.mid(237 * 512), before.mid(237 * 512));
+        const QByteArray r = product(237);
+        QCOMPARE(txt(r, Off::Product::ClassCode, 6), QStringLiteral("S9    "));
+        QCOMPARE(txt(r, Off::Product::Name, 30), QStringLiteral("特製弁当") + QString(22, u' '));
+        QCOMPARE(f64(r, Off::Product::SalePrice), 680.0);
+        QCOMPARE(f64(r, Off::Product::CostPrice), 450.0);
+        const int s1 = Off::Product::slot(1), s2 = Off::Product::slot(2);
+        QCOMPARE(i16(r, s1 + Off::Product::SlotItemNo), int16_t(12));
+        QCOMPARE(i16(r, s1 + Off::Product::SlotSpare), int16_t(7));
+        QCOMPARE(txt(r, s1 + Off::Product::SlotName, 30), QStringLiteral("ごはん") + QString(24, u' '));
+        QCOMPARE(f64(r, s1 + Off::Product::SlotQty), 3.0);
+        QCOMPARE(f64(r, s1 + Off::Product::SlotUnitPrice), 150.0);
+        QCOMPARE(f64(r, s1 + Off::Product::SlotAmount), 450.0);
+        QCOMPARE(i16(r, s2 + Off::Product::SlotItemNo), int16_t(0));
+        QCOMPARE(txt(r, s2 + Off::Product::SlotName, 30), QString(30, u' '));
+        QCOMPARE(f64(r, s2 + Off::Product::SlotQty), 0.0);
+        QCOMPARE(m_form->SSTab1->grid(2)->text(37, 1), QStringLiteral("特製弁当"));
+        QCOMPARE(m_form->SSTab1->grid(2)->text(37, 2), QStringLiteral("680"));
+
+        QVERIFY(showActive(reg));
+        QVERIFY(::focusOn(reg, "Text8_1"));
+        type("237");
+        press(Qt::Key_Return);
+        QCOMPARE(control(reg, "Text14_1")->text(), QStringLiteral("特製弁当")); // the register's table followed
+        QCOMPARE(control(reg, "Text9_1")->text(), QStringLiteral("680"));
+        type("2");
+        press(Qt::Key_Return);
+        press(Qt::Key_F12);
+        QCOMPARE(storedStock(12), 100.0 - 3 * 2);
+        QCOMPARE(storedStock(30), 50.0);
+    }
+
+    // Numbers that cannot be stored are refused with the field named; nothing is written, the register's
+    // table keeps the product as it was.
+    void refusedNumbers_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("price not a number") << "Text40_2"
+                                            << "12a"
+                                            << "販売単価は数値で入力してください。";
+        QTest::newRow("price empty") << "Text40_2"
+                                     << ""
+                                     << "販売単価は数値で入力してください。";
+        QTest::newRow("price too large") << "Text40_2"
+                                         << "1e999"
+                                         << "販売単価は数値で入力してください。";
+        QTest::newRow("quantity too large") << "Text9_1"
+                                            << "1e999"
+                                            << "商品構成 2 行目の数量に保存できない数値が入力されています。";
+        QTest::newRow("unit price too large") << "Text10_0"
+                                              << "-1e400"
+                                              << "商品構成 1 行目の単価に保存できない数値が入力されています。";
+        QTest::newRow("amount too large") << "Text9_0"
+                                          << "1e307"
+                                          << "商品構成 1 行目の金額が大きすぎて保存できません。";
+    }
+    void refusedNumbers()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, typed);
+        QFETCH(QString, message);
+        choose(2, 37);
+        QVERIFY(focusOn(m_form, box));
+        control(m_form, box)->clear();
+        type(typed);
+        const QByteArray before = m_dir->bytes("syohin.dat");
+        const QString nameBefore = ProductTable[237].ProductName;
+        const QString rowBefore = m_form->SSTab1->grid(2)->text(37, 1);
+        typeIn("Text40_1", QStringLiteral("別名"));
+        registerClick();
+        QCOMPARE(MessageBox::takeShown(), QStringList{message});
+        QCOMPARE(m_dir->bytes("syohin.dat"), before);
+        QCOMPARE(ProductTable[237].ProductName, nameBefore);
+        QCOMPARE(m_form->SSTab1->grid(2)->text(37, 1), rowBefore);
+    }
+
+    void registerWithNothingChosen()
+    {
+        const QByteArray before = m_dir->bytes("syohin.dat");
+        registerClick();
+        QCOMPARE(MessageBox::takeShown(), QStringList{"表から番号を選択してください。"});
+        QCOMPARE(m_dir->bytes("syohin.dat"), before);
+    }
+
+    void keys_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<int>("tab");
+        QTest::newRow("Enter in class") << "Text40_0" << int(Qt::Key_Return) << "Text40_1" << 2;
+        QTest::newRow("Down in name") << "Text40_1" << int(Qt::Key_Down) << "Text40_2" << 2;
+        QTest::newRow("Enter in price") << "Text40_2" << int(Qt::Key_Return) << "Text40_2" << 2;
+        QTest::newRow("Up in cost") << "Text40_3" << int(Qt::Key_Up) << "Text40_2" << 2;
+        QTest::newRow("Up in class") << "Text40_0" << int(Qt::Key_Up) << "Text40_0" << 2;
+        QTest::newRow("F1") << "Text40_1" << int(Qt::Key_F1) << "Text40_1" << 0;
+        QTest::newRow("F4") << "Text40_2" << int(Qt::Key_F4) << "Text40_2" << 3;
+    }
+    void keys()
+    {
+        QFETCH(QString, from);
+        QFETCH(int, key);
+        QFETCH(QString, to);
+        QFETCH(int, tab);
+        choose(2, 37);
+        QVERIFY(focusOn(m_form, from));
+        press(Qt::Key(key));
+        QCOMPARE(focusedName(), to);
+        QCOMPARE(m_form->SSTab1->selectedTab(), tab);
+        auto* edit = qobject_cast<QLineEdit*>(focused());
+        QCOMPARE(edit->selectedText(), edit->text());
+    }
+
+    void boxesTakeWhatFits()
+    {
+        choose(2, 37);
+        type(QStringLiteral("分類X"));
+        QCOMPARE(text("Text40_0"), QStringLiteral("分類X"));
+        type(QStringLiteral("品Y"));
+        QCOMPARE(text("Text40_0"), QStringLiteral("分類XY")); // 5 bytes; a full-width character would make 7
+        press(Qt::Key_Return);
+        type(QString(16, QChar(0x5F01)));
+        QCOMPARE(text("Text40_1"), QString(15, QChar(0x5F01)));
+    }
+
+    void failedWriteIsReported()
+    {
+        choose(2, 37);
+        typeIn("Text40_1", QStringLiteral("新名"));
+        const ProductEntry before = ProductTable[237];
+        const QString rowBefore = m_form->SSTab1->grid(2)->text(37, 1);
+        QFile::remove(m_dir->file("syohin.dat"));
+        QVERIFY(QDir(m_dir->path()).mkdir("syohin.dat"));
+        registerClick();
+        const QStringList shown = MessageBox::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(shown[0].contains(QStringLiteral("syohin.dat")));
+        QCOMPARE(ProductTable[237].ProductName, before.ProductName);
+        QCOMPARE(m_form->SSTab1->grid(2)->text(37, 1), rowBefore);
+    }
+};
+
+QTEST_MAIN(TestForm2)
+#include "tst_form2.moc"
