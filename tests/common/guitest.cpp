@@ -87,11 +87,12 @@ void setProduct(int n, const QString& name, double price, const QList<Use>& uses
     }
 }
 
-bool setStock(int item, double qty, const QString& name)
+bool setStock(int item, double qty, const QString& name, double cost)
 {
     CurrentPurchaseItem = PurchaseItem{};
     CurrentPurchaseItem.Name = name.isEmpty() ? QStringLiteral("部品%1").arg(item) : name;
     CurrentPurchaseItem.StockQty = qty;
+    CurrentPurchaseItem.StandardCost = cost;
     return bool(SavePurchaseItem(int16_t(item)));
 }
 

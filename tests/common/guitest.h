@@ -52,8 +52,8 @@ struct Use
 };
 // Product n in ProductTable (not written to syohin.dat): name, selling price, set components.
 void setProduct(int n, const QString& name, double price, const QList<Use>& uses = {});
-// Purchase item `item` written to zaiko.dat with the given stock.
-bool setStock(int item, double qty, const QString& name = QString());
+// Purchase item `item` written to zaiko.dat with the given stock (and name and standard cost).
+bool setStock(int item, double qty, const QString& name = QString(), double cost = 0);
 // A sales slip stored as the register stores one: product x qty at price on line 1.
 bool storeSlip(qint64 n, const QString& date, int product, int qty, double price, bool deleted = false,
                const QString& weather = QString());

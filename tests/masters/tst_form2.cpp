@@ -21,15 +21,6 @@
 
 namespace {
 
-void storeItem(int n, const QString& name, double cost, double stock)
-{
-    CurrentPurchaseItem = PurchaseItem{};
-    CurrentPurchaseItem.Name = name;
-    CurrentPurchaseItem.StandardCost = cost;
-    CurrentPurchaseItem.StockQty = stock;
-    QVERIFY(SavePurchaseItem(int16_t(n)));
-}
-
 // Product 237 in the file: two composition rows (300 and 120), slot 1's spare marked.
 void storeProduct237()
 {
@@ -76,9 +67,9 @@ private Q_SLOTS:
     {
         m_dir = std::make_unique<TestAppDir>();
         QVERIFY(InitPurchaseItemFile());
-        storeItem(12, QStringLiteral("ごはん"), 150, 100);
-        storeItem(30, QStringLiteral("おかず"), 120, 50);
-        storeItem(105, QStringLiteral("のり"), 35.5, 20);
+        QVERIFY(setStock(12, 100, QStringLiteral("ごはん"), 150));
+        QVERIFY(setStock(30, 50, QStringLiteral("おかず"), 120));
+        QVERIFY(setStock(105, 20, QStringLiteral("のり"), 35.5));
         setProduct(1, QStringLiteral("りんご"), 150);
         QVERIFY(SaveAllProducts());
         storeProduct237();
