@@ -3,9 +3,9 @@
 
 #include "datamgmt/form15.h"
 #include "datamgmt/form3.h"
-#include "masters/form8.h"
 #include "masters/form11.h"
 #include "masters/form2.h"
+#include "masters/form8.h"
 #include "masters/form9.h"
 #include "platform/modeless.h"
 #include "storage/changes.h"
