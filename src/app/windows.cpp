@@ -8,6 +8,8 @@
 #include "masters/form8.h"
 #include "masters/form9.h"
 #include "platform/modeless.h"
+#include "reports/form14.h"
+#include "reports/form5.h"
 #include "storage/changes.h"
 
 #include <QObject>
@@ -21,7 +23,7 @@ QWidget* productSettings()
 
 QWidget* graphs()
 {
-    return nullptr;
+    return showSingle<Form5>();
 }
 
 QWidget* purchasing()
@@ -41,7 +43,7 @@ QWidget* suppliers()
 
 QWidget* reports()
 {
-    return nullptr;
+    return showSingle<Form14>();
 }
 
 QWidget* dataManagement()

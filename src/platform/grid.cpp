@@ -85,6 +85,23 @@ void GridModel::clearCells()
     endResetModel();
 }
 
+void GridModel::setTable(GridTable table)
+{
+    beginResetModel();
+    m_cols = table.cols();
+    if (table.rows.isEmpty())
+        table.rows.append(QStringList());
+    for (QStringList& row : table.rows)
+        row.resize(m_cols);
+    m_cells = std::move(table.rows);
+    m_backgrounds.clear();
+    m_backgrounds.reserve(table.colours.size());
+    for (const GridTable::Colour& c : std::as_const(table.colours))
+        if (valid(c.row, c.col))
+            m_backgrounds.insert(key(c.row, c.col), c.colour);
+    endResetModel();
+}
+
 QString GridModel::text(int row, int col) const
 {
     return valid(row, col) ? m_cells[row][col] : QString();
@@ -162,6 +179,14 @@ Grid::Grid(QWidget* parent) : QTableView(parent), m_model(new GridModel(this))
 void Grid::setCols(int cols)
 {
     m_model->setCols(cols);
+}
+
+void Grid::setTable(GridTable table)
+{
+    const QList<int> widths = table.widthsTwips;
+    m_model->setTable(std::move(table));
+    for (int c = 0; c < widths.size(); ++c)
+        setColWidthTwips(c, widths[c]);
 }
 
 void Grid::setColWidthTwips(int col, int widthTwips)

@@ -1,6 +1,8 @@
 // The grid control: rows and columns of text with a fixed header row 0, column widths in twips, cell colours.
 #pragma once
 
+#include "platform/gridtable.h"
+
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QHash>
@@ -30,6 +32,8 @@ public:
     void setCols(int cols);
     // Empties every cell and colour; the counts stay.
     void clearCells();
+    // Every row and colour at once, with one reset however many rows there are.
+    void setTable(GridTable table);
 
     QString text(int row, int col) const;
     void setText(int row, int col, const QString& text);
@@ -63,6 +67,8 @@ public:
     void setCols(int cols);
     // Empties every cell, the header row included.
     void clear() { m_model->clearCells(); }
+    // Column count, widths, cells and colours at once.
+    void setTable(GridTable table);
 
     QString text(int row, int col) const { return m_model->text(row, col); }
     void setText(int row, int col, const QString& text) { m_model->setText(row, col, text); }

@@ -4,11 +4,10 @@
 #include "storage/recordfile.h"
 #include "storage/settings.h"
 #include "storage/slipline.h"
+#include "storage/slipscan.h"
 #include "storage/text.h"
 
-#include <QFile>
 #include <cstring>
-#include <vector>
 
 SalesSlipRecord WorkingSlip;
 
@@ -196,30 +195,30 @@ QString SlipView::productName(int line) const
     return getText(p + SlipLayout::lineAt(LinesAt, line) + SlipLayout::LineName, SlipLayout::LineNameWidth);
 }
 
+int32_t SlipView::slipNo() const
+{
+    return getInt32(p + SlipNoAt);
+}
+QString SlipView::weather() const
+{
+    return getText(p + WeatherAt, WeatherWidth);
+}
+int SlipView::savedHour() const
+{
+    const char* t = p + TimeAt;
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    if (!digit(t[0]) || !digit(t[1]) || t[2] != ':')
+        return -1;
+    const int h = (t[0] - '0') * 10 + (t[1] - '0');
+    return h < 24 ? h : -1;
+}
+int16_t SlipView::unitPrice(int line) const
+{
+    return getInt16(p + SlipLayout::lineAt(LinesAt, line) + SlipLayout::LineUnitPrice);
+}
+
 Result ScanSalesSlips(qint64 first, qint64 last, const std::function<bool(qint64, const SlipView&)>& visit)
 {
-    QFile file(dataPath(QStringLiteral("reg.dat")));
-    if (!file.exists())
-        return Result::success();
-    if (!file.open(QIODevice::ReadOnly))
-        return Result::failure(QStringLiteral("reg.dat を読めません（%1）。").arg(file.errorString()));
-    first = std::max<qint64>(first, 1);
-    if (last < first || !file.seek((first - 1) * SalesSlipRecordSize))
-        return Result::success();
-    constexpr qint64 BlockRecords = 512; // half a megabyte per read
-    std::vector<char> block(BlockRecords * SalesSlipRecordSize);
-    qint64 n = first;
-    while (n <= last) {
-        const qint64 want = std::min(BlockRecords, last - n + 1) * SalesSlipRecordSize;
-        const qint64 got = file.read(block.data(), want);
-        if (got < 0)
-            return Result::failure(QStringLiteral("reg.dat を読めません（%1）。").arg(file.errorString()));
-        const qint64 records = got / SalesSlipRecordSize;
-        for (qint64 i = 0; i < records; ++i, ++n)
-            if (!visit(n, SlipView(block.data() + i * SalesSlipRecordSize)))
-                return Result::success();
-        if (got < want)
-            break; // end of file; a trailing part record holds no complete slip
-    }
-    return Result::success();
+    return ScanRecords(QStringLiteral("reg.dat"), SalesSlipRecordSize, first, last,
+                       [&](qint64 n, const char* record) { return visit(n, SlipView(record)); });
 }

@@ -78,11 +78,16 @@ public:
     QString date() const;
     QString time() const;
     int hour() const; // numeric value of time characters 1-2
+    // The hour 0 to 23 of the time of saving; -1 when the time is blank or no time of day.
+    int savedHour() const;
+    QString weather() const;
+    int32_t slipNo() const;
     double subtotal() const;
     double tax() const;
     double total() const;
     bool deleted() const;
     int16_t productNo(int line) const;
+    int16_t unitPrice(int line) const;
     int16_t qty(int line) const;
     double amount(int line) const;
     QString productName(int line) const;

@@ -1,0 +1,198 @@
+// The report window: the boxes choose the period, the buttons the report; the rows come from reportbuilder.
+#include "reports/form14.h"
+
+#include "platform/controls.h"
+#include "platform/grid.h"
+#include "platform/messagebox.h"
+#include "platform/twips.h"
+#include "reports/reportbuilder.h"
+#include "reports/yearlist.h"
+
+#include <QComboBox>
+#include <QDate>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace {
+
+const QRect GridFrame = twipsRect(120, 120, 14775, 9495);
+
+QFont reportFont(int points)
+{
+    QFont f;
+    f.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
+                   QStringLiteral("Noto Sans CJK JP")});
+    f.setPointSize(points);
+    return f;
+}
+
+QComboBox* makeCombo(QWidget* parent, const QString& name, const QString& accessible, int left)
+{
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(name);
+    combo->setAccessibleName(accessible);
+    combo->setEditable(true);
+    // A typed period is used at the next build; it never becomes an entry of the list.
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->setGeometry(twips(left), twips(240), twips(855), std::max(twips(300), combo->sizeHint().height()));
+    return combo;
+}
+
+QRadioButton* makeOption(QWidget* parent, const QString& name, const QString& caption, int left)
+{
+    auto* option = new QRadioButton(caption, parent);
+    option->setObjectName(name);
+    option->setAccessibleName(caption);
+    option->setGeometry(twipsRect(left, 240, 735, 375));
+    return option;
+}
+
+} // namespace
+
+Form14::Form14(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("Form14"));
+    setWindowTitle(QStringLiteral("日報"));
+    setAccessibleName(QStringLiteral("日報"));
+    setFixedSize(twips(15120), twips(10935));
+
+    Frame2 = makeFrame(this, QStringLiteral("Frame2"), QString(), QStringLiteral("帳票"), GridFrame);
+    MSFlexGrid1 = new Grid(Frame2);
+    MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
+    MSFlexGrid1->setAccessibleName(QStringLiteral("帳票の表"));
+    MSFlexGrid1->setFont(reportFont(9));
+    MSFlexGrid1->setGeometry(twipsRect(240, 360, 14295, 9015));
+
+    Frame1 =
+        makeFrame(this, QStringLiteral("Frame1"), QString(), QStringLiteral("期間"), twipsRect(120, 9720, 3135, 735));
+    Combo1 = makeCombo(Frame1, QStringLiteral("Combo1"), QStringLiteral("年"), 120);
+    Combo2 = makeCombo(Frame1, QStringLiteral("Combo2"), QStringLiteral("月"), 1080);
+    Combo3 = makeCombo(Frame1, QStringLiteral("Combo3"), QStringLiteral("日"), 2040);
+
+    Frame3 =
+        makeFrame(this, QStringLiteral("Frame3"), QString(), QStringLiteral("売上"), twipsRect(3360, 9720, 3615, 735));
+    Command2 =
+        makeButton(Frame3, QStringLiteral("Command2"), QStringLiteral("売上伝票一覧"), twipsRect(120, 240, 1695, 375));
+    Command3 =
+        makeButton(Frame3, QStringLiteral("Command3"), QStringLiteral("商品別売上数"), twipsRect(1800, 240, 1695, 375));
+    Frame4 =
+        makeFrame(this, QStringLiteral("Frame4"), QString(), QStringLiteral("仕入"), twipsRect(6960, 9720, 3615, 735));
+    Command4 =
+        makeButton(Frame4, QStringLiteral("Command4"), QStringLiteral("仕入伝票一覧"), twipsRect(120, 240, 1695, 375));
+    Command5 =
+        makeButton(Frame4, QStringLiteral("Command5"), QStringLiteral("商品別仕入数"), twipsRect(1800, 240, 1695, 375));
+    for (QPushButton* b : {Command2, Command3, Command4, Command5})
+        b->setFont(reportFont(12));
+
+    Frame5 = makeFrame(this, QStringLiteral("Frame5"), QString(), QStringLiteral("日報か月報か"),
+                       twipsRect(10680, 9720, 1815, 735));
+    Option1 = makeOption(Frame5, QStringLiteral("Option1"), QStringLiteral("日報"), 120);
+    Option2 = makeOption(Frame5, QStringLiteral("Option2"), QStringLiteral("月報"), 840);
+
+    Command1 =
+        makeButton(this, QStringLiteral("Command1"), QStringLiteral("閉じる"), twipsRect(13320, 9960, 1575, 375));
+
+    // Only a pick from a list rebuilds; typing waits for the next build.
+    for (QComboBox* combo : {Combo1, Combo2, Combo3}) {
+        connect(combo, &QComboBox::activated, this, &Form14::rebuild);
+        combo->lineEdit()->installEventFilter(this);
+    }
+    connect(Option1, &QRadioButton::clicked, this, &Form14::rebuild);
+    connect(Option2, &QRadioButton::clicked, this, &Form14::rebuild);
+    connect(Command2, &QPushButton::clicked, this, [this] { build(SalesSlipReport); });
+    connect(Command3, &QPushButton::clicked, this, [this] { build(SalesPerProductReport); });
+    connect(Command4, &QPushButton::clicked, this, [this] { build(PurchaseSlipReport); });
+    connect(Command5, &QPushButton::clicked, this, [this] { build(PurchasePerItemReport); });
+    connect(Command1, &QPushButton::clicked, this, &QWidget::close);
+
+    load();
+}
+
+void Form14::load()
+{
+    fillYearList(Combo1);
+    for (int m = 1; m <= 12; ++m)
+        Combo2->addItem(QString::number(m));
+    for (int d = 1; d <= 31; ++d)
+        Combo3->addItem(QString::number(d));
+    const QString today = QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd"));
+    Combo1->setEditText(today.mid(0, 4));
+    Combo2->setEditText(today.mid(5, 2));
+    Combo3->setEditText(today.mid(8, 2));
+    Frame2->setGeometry(GridFrame);
+    Option1->setChecked(true);
+    build(SalesSlipReport);
+}
+
+void Form14::build(int kind)
+{
+    m_reportKind = kind;
+    g1write(kind);
+}
+
+void Form14::g1write(int kind)
+{
+    if (kind < SalesSlipReport || kind > PurchasePerItemReport)
+        return;
+    Frame2->setGeometry(GridFrame.x(), GridFrame.y(), 0, 0);
+    switch (kind) {
+    case SalesSlipReport:
+        hyowrite1();
+        break;
+    case SalesPerProductReport:
+        hyowrite2();
+        break;
+    case PurchaseSlipReport:
+        hyowrite3();
+        break;
+    default:
+        hyowrite4();
+        break;
+    }
+    Frame2->setGeometry(GridFrame);
+}
+
+void Form14::hyowrite1()
+{
+    showReport(SalesSlipReport);
+}
+
+void Form14::hyowrite2()
+{
+    showReport(SalesPerProductReport);
+}
+
+void Form14::hyowrite3()
+{
+    showReport(PurchaseSlipReport);
+}
+
+void Form14::hyowrite4()
+{
+    showReport(PurchasePerItemReport);
+}
+
+void Form14::showReport(int kind)
+{
+    const ReportPeriod period = ReportPeriod::fromTexts(Combo1->currentText(), Combo2->currentText(),
+                                                        Combo3->currentText(), Option1->isChecked());
+    GridTable table;
+    const Result r = buildReport(kind, period, table);
+    MSFlexGrid1->setTable(std::move(table));
+    if (!r)
+        MessageBox::information(this, r.error);
+}
+
+bool Form14::eventFilter(QObject* watched, QEvent* event)
+{
+    // Enter in a box would pick a matching list entry and so rebuild; the report waits for a pick or a button.
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter)
+            return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,56 @@
+// The report window "日報": the day's or month's sales or purchase slips, or their sums per product or item.
+#pragma once
+
+#include <QWidget>
+
+class Grid;
+class QComboBox;
+class QGroupBox;
+class QPushButton;
+class QRadioButton;
+
+class Form14 : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit Form14(QWidget* parent = nullptr);
+
+    // Builds report `kind` (1 to 4) into the grid; any other kind builds nothing.
+    void g1write(int kind);
+    void hyowrite1();
+    void hyowrite2();
+    void hyowrite3();
+    void hyowrite4();
+
+    int reportKind() const { return m_reportKind; }
+
+    QGroupBox* Frame2 = nullptr;
+    Grid* MSFlexGrid1 = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QComboBox* Combo1 = nullptr;
+    QComboBox* Combo2 = nullptr;
+    QComboBox* Combo3 = nullptr;
+    QGroupBox* Frame3 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command3 = nullptr;
+    QGroupBox* Frame4 = nullptr;
+    QPushButton* Command4 = nullptr;
+    QPushButton* Command5 = nullptr;
+    QGroupBox* Frame5 = nullptr;
+    QRadioButton* Option1 = nullptr;
+    QRadioButton* Option2 = nullptr;
+    QPushButton* Command1 = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void load();
+    void build(int kind);
+    void rebuild() { g1write(m_reportKind); }
+    // Reads the period from the boxes, builds, and shows the rows or the reason there are none.
+    void showReport(int kind);
+
+    int m_reportKind = 1;
+};

@@ -1,0 +1,247 @@
+// The graph window: the selectors and buttons choose a view, graphdata computes it, the chart and grid show it.
+#include "reports/form5.h"
+
+#include "platform/chart.h"
+#include "platform/controls.h"
+#include "platform/grid.h"
+#include "platform/messagebox.h"
+#include "platform/tabstrip.h"
+#include "platform/twips.h"
+#include "reports/yearlist.h"
+#include "storage/settingnames.h"
+#include "storage/settings.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDate>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <cmath>
+
+namespace {
+
+// Inside the table tab: the tab control's own place for it, less the row of tabs above the page.
+const QRect TableFrame = twipsRect(240, 120, 14058, 9004);
+
+struct KeyAction
+{
+    int key;
+    void (Form5::*action)();
+};
+
+qint64 lastSlip(int nextIndex)
+{
+    const double next = SysNum[nextIndex];
+    return std::isfinite(next) && next >= 1 && next < 1e15 ? qint64(next) - 1 : 0;
+}
+
+QComboBox* makeCombo(QWidget* parent, const QString& name, const QString& accessible, int left)
+{
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(name);
+    combo->setAccessibleName(accessible);
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->setGeometry(twips(left), twips(300), twips(855), std::max(twips(300), combo->sizeHint().height()));
+    return combo;
+}
+
+template <typename Button>
+Button* makeChoice(QWidget* parent, const QString& name, const QString& caption, const QRect& rect)
+{
+    auto* b = new Button(caption, parent);
+    b->setObjectName(name);
+    b->setAccessibleName(caption);
+    b->setGeometry(rect);
+    return b;
+}
+
+} // namespace
+
+Form5::Form5(QWidget* parent) : QWidget(parent, Qt::Window), m_tables(std::make_unique<GraphTables>())
+{
+    setObjectName(QStringLiteral("Form5"));
+    setWindowTitle(QStringLiteral("グラフ"));
+    setAccessibleName(QStringLiteral("グラフ"));
+    setFixedSize(twips(15120), twips(10935));
+    buildControls();
+    connectControls();
+    load();
+}
+
+Form5::~Form5() = default;
+
+void Form5::buildControls()
+{
+    SSTab1 = new TabStrip(this);
+    SSTab1->setObjectName(QStringLiteral("SSTab1"));
+    SSTab1->setAccessibleName(QStringLiteral("グラフと表"));
+    SSTab1->setGeometry(twipsRect(120, 120, 14880, 9855));
+    SSTab1->setTabs(2);
+    SSTab1->setCaption(0, QStringLiteral("グラフ(F9)"));
+    SSTab1->setCaption(1, QStringLiteral("表(F10)"));
+    MSChart1 = new Chart(SSTab1->page(0));
+    MSChart1->setObjectName(QStringLiteral("MSChart1"));
+    MSChart1->setAccessibleName(QStringLiteral("グラフ"));
+    MSChart1->setGeometry(twipsRect(120, 120, 14580, 9240));
+    Frame4 = makeFrame(SSTab1->page(1), QStringLiteral("Frame4"), QString(), QStringLiteral("表"), TableFrame);
+    MSFlexGrid1 = new Grid(Frame4);
+    MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
+    MSFlexGrid1->setAccessibleName(QStringLiteral("集計表"));
+    MSFlexGrid1->setGeometry(twipsRect(120, 120, 13818, 8764));
+
+    Frame1 =
+        makeFrame(this, QStringLiteral("Frame1"), QString(), QStringLiteral("年月"), twipsRect(120, 10020, 2055, 795));
+    Combo1 = makeCombo(Frame1, QStringLiteral("Combo1"), QStringLiteral("年"), 120);
+    Combo2 = makeCombo(Frame1, QStringLiteral("Combo2"), QStringLiteral("月"), 1080);
+
+    Frame2 = makeFrame(this, QStringLiteral("Frame2"), QString(), QStringLiteral("集計するもの"),
+                       twipsRect(2280, 10020, 2775, 795));
+    Check1 =
+        makeChoice<QCheckBox>(Frame2, QStringLiteral("Check1"), QStringLiteral("売上"), twipsRect(120, 300, 840, 375));
+    Check2 =
+        makeChoice<QCheckBox>(Frame2, QStringLiteral("Check2"), QStringLiteral("仕入"), twipsRect(960, 300, 840, 375));
+    Check3 =
+        makeChoice<QCheckBox>(Frame2, QStringLiteral("Check3"), QStringLiteral("合計"), twipsRect(1800, 300, 840, 375));
+
+    Frame3 = makeFrame(this, QStringLiteral("Frame3"), QString(), QStringLiteral("グラフの種類"),
+                       twipsRect(5160, 10020, 2895, 795));
+    Option1 = makeChoice<QRadioButton>(Frame3, QStringLiteral("Option1"), QStringLiteral("折れ線グラフ"),
+                                       twipsRect(120, 300, 1455, 375));
+    Option2 = makeChoice<QRadioButton>(Frame3, QStringLiteral("Option2"), QStringLiteral("棒グラフ"),
+                                       twipsRect(1560, 300, 1215, 375));
+
+    const auto button = [this](const QString& name, const QString& caption, int col, int row) {
+        return makeButton(this, name, caption, twipsRect(8160 + col * 2280, 10020 + row * 420, 2220, 375));
+    };
+    Command2 = button(QStringLiteral("Command2"), QStringLiteral("月間推移(F5)"), 0, 0);
+    Command3 = button(QStringLiteral("Command3"), QStringLiteral("年間推移(F6)"), 1, 0);
+    Command4 = button(QStringLiteral("Command4"), QStringLiteral("月別比較(F7)"), 2, 0);
+    Command5 = button(QStringLiteral("Command5"), QStringLiteral("年度比較(F8)"), 0, 1);
+    Command6 = button(QStringLiteral("Command6"), QStringLiteral("月間時間帯別来客数"), 1, 1);
+    Command1 = button(QStringLiteral("Command1"), QStringLiteral("閉じる(END)"), 2, 1);
+}
+
+void Form5::connectControls()
+{
+    connect(Command2, &QPushButton::clicked, this, &Form5::monthlyTrend);
+    connect(Command3, &QPushButton::clicked, this, &Form5::annualTrend);
+    connect(Command4, &QPushButton::clicked, this, &Form5::monthComparison);
+    connect(Command5, &QPushButton::clicked, this, &Form5::yearComparison);
+    connect(Command6, &QPushButton::clicked, this, &Form5::visitorsPerHour);
+    connect(Command1, &QPushButton::clicked, this, &Form5::closeWindow);
+    for (QCheckBox* check : {Check1, Check2, Check3})
+        connect(check, &QCheckBox::clicked, this, &Form5::redraw);
+    connect(Option1, &QRadioButton::clicked, this, [this] {
+        m_chartType = Chart::Line;
+        redraw();
+    });
+    connect(Option2, &QRadioButton::clicked, this, [this] {
+        m_chartType = Chart::Bar;
+        redraw();
+    });
+    connect(Combo1, &QComboBox::activated, this, &Form5::redraw);
+    connect(Combo2, &QComboBox::activated, this, [this] {
+        redraw();
+        Combo1->setFocus();
+    });
+    // The window's keys work wherever the focus is, the year box's own editing keys included.
+    for (QWidget* w : findChildren<QWidget*>())
+        w->installEventFilter(this);
+}
+
+void Form5::load()
+{
+    if (Result r = m_tables->load(lastSlip(Sys::NextSalesSlipNo), lastSlip(Sys::NextPurchaseSlipNo)); !r)
+        MessageBox::information(this, r.error);
+    fillYearList(Combo1);
+    for (int m = 1; m <= 12; ++m)
+        Combo2->addItem(QString::number(m));
+    const QString today = QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd"));
+    Combo1->setEditText(today.mid(0, 4));
+    Combo2->setEditText(today.mid(5, 2));
+    Check1->setChecked(true);
+    Check2->setChecked(true);
+    Check3->setChecked(false);
+    Option1->setChecked(true);
+    m_chartType = Chart::Line;
+    SSTab1->setSelectedTab(0);
+    drawView(MonthlyTrend);
+}
+
+void Form5::drawView(int mode)
+{
+    m_graphMode = mode;
+    Frame4->setGeometry(TableFrame.x(), TableFrame.y(), TableFrame.width(), 0);
+    const GraphChoice choice{Combo1->currentText(), Combo2->currentText(), Check1->isChecked(), Check2->isChecked(),
+                             Check3->isChecked()};
+    GraphView view = drawGraph(mode, *m_tables, choice);
+    MSFlexGrid1->setTable(std::move(view.table));
+    MSChart1->setPoints(view.chart, m_chartType);
+    Frame4->setGeometry(TableFrame);
+}
+
+void Form5::choose(int mode, bool yearEnabled, bool monthEnabled)
+{
+    Combo1->setEnabled(yearEnabled);
+    Combo2->setEnabled(monthEnabled);
+    drawView(mode);
+}
+
+// The year comparison leaves the year box as it was.
+void Form5::yearComparison()
+{
+    choose(YearComparison, Combo1->isEnabled(), false);
+}
+
+void Form5::showChartTab()
+{
+    SSTab1->setSelectedTab(0);
+}
+
+void Form5::showTableTab()
+{
+    SSTab1->setSelectedTab(1);
+}
+
+bool Form5::dispatchKey(QKeyEvent* event)
+{
+    static const KeyAction keys[] = {
+        {Qt::Key_F5, &Form5::monthlyTrend},   {Qt::Key_F6, &Form5::annualTrend},  {Qt::Key_F7, &Form5::monthComparison},
+        {Qt::Key_F8, &Form5::yearComparison}, {Qt::Key_F9, &Form5::showChartTab}, {Qt::Key_F10, &Form5::showTableTab},
+        {Qt::Key_End, &Form5::closeWindow},
+    };
+    for (const KeyAction& k : keys)
+        if (event->key() == k.key && event->modifiers() == Qt::NoModifier) {
+            (this->*k.action)();
+            return true;
+        }
+    // Enter in a selector would pick a list entry; like the other keys of the list it does nothing here.
+    return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+}
+
+bool Form5::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate && Combo1->isEnabled())
+        Combo1->setFocus();
+    return QWidget::event(event);
+}
+
+bool Form5::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && dispatchKey(static_cast<QKeyEvent*>(event)))
+        return true;
+    if (event->type() == QEvent::FocusIn && (watched == SSTab1 || watched == SSTab1->tabBar()))
+        Combo1->setFocus();
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form5::keyPressEvent(QKeyEvent* event)
+{
+    if (!dispatchKey(event))
+        QWidget::keyPressEvent(event);
+}

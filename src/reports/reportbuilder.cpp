@@ -1,0 +1,256 @@
+// Slip lists and per-product sums for one day or month: one pass over the slip file, rows built in memory.
+#include "reports/reportbuilder.h"
+
+#include "storage/products.h"
+#include "storage/purchaseitem.h"
+#include "storage/salesslip.h"
+#include "storage/settingnames.h"
+#include "storage/settings.h"
+#include "storage/slipscan.h"
+#include "storage/text.h"
+
+#include <QFile>
+#include <array>
+#include <cmath>
+#include <functional>
+
+namespace {
+
+const QColor HeadColour(100, 255, 255);
+const QColor NumberColour(255, 255, 0);
+const QColor TotalsColour(255, 255, 100);
+
+constexpr int FirstNumber = 1;
+constexpr int LastNumber = 400;
+
+// True when the text starts (after blanks) with a number, so that val() reads more than an empty default.
+bool hasNumber(const QString& text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && text[i] == u' ')
+        ++i;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
+        ++i;
+    if (i < text.size() && text[i] == u'.')
+        ++i;
+    return i < text.size() && text[i].isDigit() && text[i].unicode() < 128;
+}
+
+// The last record to read: the next slip number, which holds no slip yet but is tested like the others.
+qint64 lastRecord(int nextIndex)
+{
+    const double next = SysNum[nextIndex];
+    return std::isfinite(next) && next >= 1 && next < 1e15 ? qint64(next) : 0;
+}
+
+// The lines of either kind of slip, under one name.
+int16_t lineNumber(const SlipView& v, int k)
+{
+    return v.productNo(k);
+}
+int16_t lineNumber(const PurchaseSlipView& v, int k)
+{
+    return v.itemNo(k);
+}
+QString lineName(const SlipView& v, int k)
+{
+    return v.productName(k);
+}
+QString lineName(const PurchaseSlipView& v, int k)
+{
+    return v.itemName(k);
+}
+
+// One slip of a list: its heading cells, its used lines numbered from 1, then its totals rows.
+template <typename View>
+void appendSlip(GridTable& t, const View& v, const QString& col2, const QString& col3, bool allTotals)
+{
+    const int cols = t.cols();
+    int r = int(t.rows.size());
+    t.rows.append(QStringList(cols));
+    QStringList& head = t.rows[r];
+    head[0] = QString::number(v.slipNo());
+    head[1] = v.date();
+    head[2] = col2;
+    head[3] = col3;
+    for (int c = 0; c < 4; ++c)
+        t.colours.append({r, c, HeadColour});
+    int n = 1;
+    const auto nextRow = [&] {
+        ++r;
+        t.rows.append(QStringList(cols));
+    };
+    for (int k = 1; k <= 10; ++k) {
+        const int16_t number = lineNumber(v, k);
+        if (number == 0)
+            continue;
+        QStringList& row = t.rows[r];
+        row[4] = QString::number(n++);
+        row[5] = QString::number(number);
+        row[6] = lineName(v, k);
+        row[7] = QString::number(v.unitPrice(k));
+        row[8] = QString::number(v.qty(k));
+        row[9] = numText(v.amount(k));
+        t.colours.append({r, 4, NumberColour});
+        nextRow();
+    }
+    const auto totalsRow = [&](const QString& label, double value, bool last) {
+        t.rows[r][8] = label;
+        t.rows[r][9] = numText(value);
+        t.colours.append({r, 8, TotalsColour});
+        t.colours.append({r, 9, TotalsColour});
+        if (!last)
+            nextRow();
+    };
+    if (allTotals) {
+        totalsRow(QStringLiteral("計"), v.subtotal(), false);
+        totalsRow(QStringLiteral("消費税"), v.tax(), false);
+    }
+    totalsRow(QStringLiteral("合計"), v.total(), true);
+}
+
+// Quantities and amounts per product or item number; numbers outside 1 to 400 have no row to go to.
+struct PerNumberSums
+{
+    std::array<double, LastNumber + 1> qty{};
+    std::array<double, LastNumber + 1> amount{};
+
+    template <typename View> void add(const View& v)
+    {
+        for (int k = 1; k <= 10; ++k) {
+            const int number = lineNumber(v, k);
+            if (number < FirstNumber || number > LastNumber)
+                continue;
+            qty[number] += v.qty(k);
+            amount[number] += v.amount(k);
+        }
+    }
+
+    // One row per number whose quantities do not add up to 0, whatever its amount.
+    void fill(GridTable& t, const std::function<QString(int)>& name) const
+    {
+        for (int k = FirstNumber; k <= LastNumber; ++k) {
+            if (qty[k] == 0)
+                continue;
+            const int r = int(t.rows.size());
+            t.rows.append({QString::number(k), name(k), numText(qty[k]), numText(amount[k])});
+            t.colours.append({r, 0, HeadColour});
+        }
+    }
+};
+
+Result salesSlipList(const ReportPeriod& period, GridTable& t)
+{
+    t.setShape({1000, 1000, 800, 800, 400, 600, 5000, 1000, 1000, 1000}, 1,
+               {QStringLiteral("伝票番号"), QStringLiteral("日付"), QStringLiteral("時間"), QStringLiteral("天気"),
+                QStringLiteral("NO."), QStringLiteral("CODE"), QStringLiteral("品名"), QStringLiteral("単価"),
+                QStringLiteral("数量"), QStringLiteral("金額")});
+    const bool taxRows = SysNum[Sys::SalesTaxSwitch] == 1;
+    return ScanSalesSlips(1, lastRecord(Sys::NextSalesSlipNo), [&](qint64, const SlipView& v) {
+        if (!v.deleted() && period.contains(v.year(), v.month(), v.day()))
+            appendSlip(t, v, v.time(), v.weather(), taxRows);
+        return true;
+    });
+}
+
+Result purchaseSlipList(const ReportPeriod& period, GridTable& t)
+{
+    t.setShape({1000, 1000, 800, 2000, 400, 600, 5000, 1000, 1000, 1000}, 1,
+               {QStringLiteral("伝票番号"), QStringLiteral("日付"), QStringLiteral("仕番号"), QStringLiteral("仕入先"),
+                QStringLiteral("NO."), QStringLiteral("CODE"), QStringLiteral("品名"), QStringLiteral("単価"),
+                QStringLiteral("数量"), QStringLiteral("金額")});
+    return ScanPurchaseSlips(1, lastRecord(Sys::NextPurchaseSlipNo), [&](qint64, const PurchaseSlipView& v) {
+        if (!v.deleted() && period.contains(v.year(), v.month(), v.day()))
+            appendSlip(t, v, QString::number(v.supplierNo()), v.supplierName(), true);
+        return true;
+    });
+}
+
+void perNumberShape(GridTable& t)
+{
+    t.setShape({1000, 3000, 1000, 1000}, 1,
+               {QStringLiteral("CODE"), QStringLiteral("品名"), QStringLiteral("数量"), QStringLiteral("金額")});
+}
+
+Result salesPerProduct(const ReportPeriod& period, GridTable& t)
+{
+    perNumberShape(t);
+    PerNumberSums sums;
+    const Result r = ScanSalesSlips(1, lastRecord(Sys::NextSalesSlipNo), [&](qint64, const SlipView& v) {
+        if (!v.deleted() && period.contains(v.year(), v.month(), v.day()))
+            sums.add(v);
+        return true;
+    });
+    if (r)
+        sums.fill(t, [](int k) { return ProductTable[k].ProductName; });
+    return r;
+}
+
+Result purchasesPerItem(const ReportPeriod& period, GridTable& t)
+{
+    perNumberShape(t);
+    PerNumberSums sums;
+    const Result r = ScanPurchaseSlips(1, lastRecord(Sys::NextPurchaseSlipNo), [&](qint64, const PurchaseSlipView& v) {
+        if (!v.deleted() && period.contains(v.year(), v.month(), v.day()))
+            sums.add(v);
+        return true;
+    });
+    if (!r)
+        return r;
+    // One pass over zaiko.dat for all names; a missing file is left missing, as this window writes nothing.
+    QList<PurchaseItem> items;
+    if (QFile::exists(dataPath(QStringLiteral("zaiko.dat"))))
+        items = LoadPurchaseItems(PurchaseItemCount);
+    sums.fill(t, [&](int k) { return k <= items.size() ? items[k - 1].Name : QString(); });
+    return r;
+}
+
+} // namespace
+
+bool boxNumber(const QString& text, int& value)
+{
+    const double v = val(text);
+    if (!hasNumber(text) || !fitsInt16(v))
+        return false;
+    value = toInt16(v);
+    return true;
+}
+
+ReportPeriod ReportPeriod::fromTexts(const QString& year, const QString& month, const QString& day, bool daily)
+{
+    ReportPeriod p;
+    p.daily = daily;
+    p.valid = boxNumber(year, p.year) && boxNumber(month, p.month) && (!daily || boxNumber(day, p.day));
+    return p;
+}
+
+bool ReportPeriod::contains(int y, int m, int d) const
+{
+    return valid && y == year && m == month && (!daily || d == day);
+}
+
+Result buildReport(int kind, const ReportPeriod& period, GridTable& table)
+{
+    Result r;
+    switch (kind) {
+    case SalesSlipReport:
+        r = salesSlipList(period, table);
+        break;
+    case SalesPerProductReport:
+        r = salesPerProduct(period, table);
+        break;
+    case PurchaseSlipReport:
+        r = purchaseSlipList(period, table);
+        break;
+    case PurchasePerItemReport:
+        r = purchasesPerItem(period, table);
+        break;
+    default:
+        return r;
+    }
+    if (!r) {
+        table.rows.resize(1);
+        table.colours.clear();
+    }
+    return r;
+}
