@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QHash>
 #include <QRadioButton>
 #include <cstdio>
@@ -21,15 +22,20 @@
 
 namespace {
 
+// Ends a local event loop at the first paint; quitting the application would close the register window.
 class FirstPaint : public QObject
 {
 public:
+    explicit FirstPaint(QEventLoop& loop) : m_loop(loop) {}
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (event->type() == QEvent::Paint)
-            QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(&m_loop, &QEventLoop::quit, Qt::QueuedConnection);
         return QObject::eventFilter(watched, event);
     }
+
+private:
+    QEventLoop& m_loop;
 };
 
 // The year and month holding the most slips.
@@ -85,12 +91,13 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s\n", qPrintable(r.error));
         return 1;
     }
-    FirstPaint painted;
+    QEventLoop loop;
+    FirstPaint painted(loop);
     Form1* form = showRegisterWindow();
     form->installEventFilter(&painted);
-    const int rc = QApplication::exec();
+    loop.exec();
     form->removeEventFilter(&painted);
     if (argc > 2 && QByteArray(argv[2]) == "windows")
         openEveryView();
-    return rc;
+    return 0;
 }

@@ -1,0 +1,331 @@
+// The report window on slips written by the storage functions, read back from the grid's model.
+#include "platform/grid.h"
+#include "platform/messagebox.h"
+#include "platform/twips.h"
+#include "reports/form14.h"
+#include "storage/products.h"
+#include "storage/purchaseitem.h"
+#include "storage/purchaseslip.h"
+#include "storage/salesslip.h"
+#include "storage/settingnames.h"
+#include "storage/settings.h"
+#include "testutil.h"
+
+#include <QComboBox>
+#include <QDate>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+namespace {
+
+struct Line
+{
+    int number;
+    int qty;
+    double amount;
+};
+
+// Sales slip n on `date` with lines placed at the given line positions (1 to 10).
+void saveSale(qint64 n, const QString& date, const QList<std::pair<int, Line>>& lines, bool deleted = false)
+{
+    WorkingSlip = SalesSlipRecord();
+    WorkingSlip.Date = date;
+    WorkingSlip.Time = QStringLiteral("10:15:00");
+    WorkingSlip.Weather = QStringLiteral("晴れ");
+    WorkingSlip.SlipNo = int32_t(n);
+    double total = 0;
+    for (const auto& [k, l] : lines) {
+        WorkingSlip.Line[k] = {int16_t(l.number), QStringLiteral("品%1").arg(l.number), 100, int16_t(l.qty), l.amount};
+        total += l.amount;
+    }
+    WorkingSlip.Subtotal = WorkingSlip.Total = total;
+    WorkingSlip.Tax = 9;
+    WorkingSlip.Deleted = deleted ? 1 : 0;
+    QVERIFY(WriteSalesSlip(n));
+    SysNum[Sys::NextSalesSlipNo] = std::max<double>(SysNum[Sys::NextSalesSlipNo], double(n + 1));
+}
+
+void savePurchase(qint64 n, const QString& date, const QList<Line>& lines, bool deleted = false)
+{
+    PurchaseSlipRecord slip;
+    slip.Date = date;
+    slip.SlipNo = int32_t(n);
+    slip.SupplierNo = 7;
+    slip.SupplierName = QStringLiteral("山田商店");
+    int k = 1;
+    for (const Line& l : lines)
+        slip.Line[k++] = {int16_t(l.number), QStringLiteral("材%1").arg(l.number), 50, int16_t(l.qty), l.amount};
+    slip.Subtotal = 300;
+    slip.Tax = 30;
+    slip.Total = 330;
+    slip.Deleted = deleted ? 1 : 0;
+    QVERIFY(WritePurchaseSlip(n, slip));
+    SysNum[Sys::NextPurchaseSlipNo] = std::max<double>(SysNum[Sys::NextPurchaseSlipNo], double(n + 1));
+}
+
+QStringList row(const Form14& form, int r)
+{
+    QStringList texts;
+    for (int c = 0; c < form.MSFlexGrid1->cols(); ++c)
+        texts << form.MSFlexGrid1->model()->text(r, c);
+    return texts;
+}
+
+// Types the period into the boxes as the owner would, then presses the report's button.
+void typePeriod(Form14& form, const QString& year, const QString& month, const QString& day, bool daily)
+{
+    for (auto [combo, text] : {std::pair{form.Combo1, year}, {form.Combo2, month}, {form.Combo3, day}}) {
+        combo->lineEdit()->selectAll();
+        QTest::keyClicks(combo->lineEdit(), text);
+    }
+    (daily ? form.Option1 : form.Option2)->setChecked(true);
+}
+
+} // namespace
+
+class TestForm14 : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { MessageBox::enableTestMode(); }
+    void periods_data();
+    void periods();
+    void firstUsedLineIsNumberOne();
+    void totalsRows_data();
+    void totalsRows();
+    void sumsPerNumber_data();
+    void sumsPerNumber();
+    void purchasesPerItemNames();
+    void comboPickRebuildsTypingWaits();
+    void unreadableFileIsReported();
+    void yearListReachesNextYear();
+};
+
+void TestForm14::periods_data()
+{
+    QTest::addColumn<QString>("year");
+    QTest::addColumn<QString>("month");
+    QTest::addColumn<QString>("day");
+    QTest::addColumn<bool>("daily");
+    QTest::addColumn<QStringList>("slips"); // slip numbers listed, in order
+
+    QTest::newRow("monthly, day 31 ignored") << "2021"
+                                             << "4"
+                                             << "31" << false << QStringList{"1", "2", "4"};
+    QTest::newRow("daily") << "2021"
+                           << "4"
+                           << "2" << true << QStringList{"2"};
+    QTest::newRow("daily, empty day") << "2021"
+                                      << "4"
+                                      << "3" << true << QStringList{};
+    QTest::newRow("month 04 matches April") << "2021"
+                                            << "04"
+                                            << "01" << true << QStringList{"1"};
+    QTest::newRow("typed year 2020") << "2020"
+                                     << "4"
+                                     << "1" << false << QStringList{"5"};
+    QTest::newRow("year not a number") << "abc"
+                                       << "4"
+                                       << "1" << false << QStringList{};
+    QTest::newRow("blank boxes never match the blank next record") << ""
+                                                                   << ""
+                                                                   << "" << true << QStringList{};
+}
+
+void TestForm14::periods()
+{
+    QFETCH(QString, year);
+    QFETCH(QString, month);
+    QFETCH(QString, day);
+    QFETCH(bool, daily);
+    QFETCH(QStringList, slips);
+    TestAppDir dir;
+    saveSale(1, QStringLiteral("2021/04/01"), {{1, {3, 1, 100}}});
+    saveSale(2, QStringLiteral("2021/04/02"), {{1, {3, 1, 100}}});
+    saveSale(3, QStringLiteral("2021/04/02"), {{1, {3, 1, 100}}}, true);
+    saveSale(4, QStringLiteral("2021/04/30"), {{1, {3, 1, 100}}});
+    saveSale(5, QStringLiteral("2020/04/30"), {{1, {3, 1, 100}}});
+    saveSale(6, QStringLiteral("2021/05/01"), {{1, {3, 1, 100}}});
+    WorkingSlip = SalesSlipRecord();
+    QVERIFY(WriteSalesSlip(7)); // the blank record the next slip takes, read like the others
+
+    Form14 form;
+    typePeriod(form, year, month, day, daily);
+    QTest::mouseClick(form.Command2, Qt::LeftButton);
+    QCOMPARE(form.reportKind(), 1);
+    QStringList listed;
+    for (int r = 1; r < form.MSFlexGrid1->rows(); ++r)
+        if (!form.MSFlexGrid1->text(r, 0).isEmpty())
+            listed << form.MSFlexGrid1->text(r, 0);
+    QCOMPARE(listed, slips);
+    QCOMPARE(form.MSFlexGrid1->rows(), 1 + 4 * slips.size()); // one line and three totals rows each
+    QCOMPARE(row(form, 0),
+             (QStringList{"伝票番号", "日付", "時間", "天気", "NO.", "CODE", "品名", "単価", "数量", "金額"}));
+}
+
+void TestForm14::firstUsedLineIsNumberOne()
+{
+    TestAppDir dir;
+    saveSale(1, QStringLiteral("2021/04/01"), {{3, {12, 2, 240}}, {5, {401, 1, 50}}});
+    Form14 form;
+    typePeriod(form, "2021", "4", "1", true);
+    QTest::mouseClick(form.Command2, Qt::LeftButton);
+    QCOMPARE(row(form, 1), (QStringList{"1", "2021/04/01", "10:15:00", "晴れ" + QString(16, u' '), "1", "12",
+                                        "品12" + QString(46, u' '), "100", "2", "240"}));
+    // A number beyond 400 cannot be summed per product but is listed as stored.
+    QCOMPARE(row(form, 2).mid(4, 2), (QStringList{"2", "401"}));
+    QCOMPARE(form.MSFlexGrid1->cellBackground(1, 0), QColor(100, 255, 255));
+    QCOMPARE(form.MSFlexGrid1->cellBackground(1, 4), QColor(255, 255, 0));
+    QCOMPARE(form.MSFlexGrid1->cellBackground(2, 4), QColor(255, 255, 0));
+    QCOMPARE(form.MSFlexGrid1->cellBackground(2, 0), QColor());
+    QCOMPARE(form.MSFlexGrid1->columnWidth(6), twips(5000));
+
+    QTest::mouseClick(form.Command3, Qt::LeftButton);
+    QCOMPARE(form.MSFlexGrid1->rows(), 2);
+    QCOMPARE(row(form, 1).at(0), "12");
+}
+
+void TestForm14::totalsRows_data()
+{
+    QTest::addColumn<int>("taxSwitch");
+    QTest::addColumn<bool>("purchases");
+    QTest::addColumn<QStringList>("labels"); // column 8 from the slip's second row on
+
+    QTest::newRow("sales, tax on") << 1 << false << QStringList{"計", "消費税", "合計"};
+    QTest::newRow("sales, tax off") << 0 << false << QStringList{"合計"};
+    QTest::newRow("sales, switch 2 is off") << 2 << false << QStringList{"合計"};
+    QTest::newRow("purchases, tax off") << 0 << true << QStringList{"計", "消費税", "合計"};
+}
+
+void TestForm14::totalsRows()
+{
+    QFETCH(int, taxSwitch);
+    QFETCH(bool, purchases);
+    QFETCH(QStringList, labels);
+    TestAppDir dir;
+    SysNum[Sys::SalesTaxSwitch] = taxSwitch;
+    saveSale(1, QStringLiteral("2021/04/01"), {{1, {5, 3, 300}}});
+    savePurchase(1, QStringLiteral("2021/04/01"), {{5, 3, 300}});
+    Form14 form;
+    typePeriod(form, "2021", "4", "1", true);
+    QTest::mouseClick(purchases ? form.Command4 : form.Command3, Qt::LeftButton);
+    QTest::mouseClick(purchases ? form.Command4 : form.Command2, Qt::LeftButton);
+    QCOMPARE(form.MSFlexGrid1->rows(), 2 + labels.size());
+    QStringList shown;
+    for (int r = 2; r < form.MSFlexGrid1->rows(); ++r) {
+        shown << form.MSFlexGrid1->text(r, 8);
+        QCOMPARE(form.MSFlexGrid1->cellBackground(r, 9), QColor(255, 255, 100));
+    }
+    QCOMPARE(shown, labels);
+    QCOMPARE(form.MSFlexGrid1->text(form.MSFlexGrid1->rows() - 1, 9), purchases ? "330" : "300");
+    if (purchases) {
+        QCOMPARE(row(form, 1).mid(0, 4), (QStringList{"1", "2021/04/01", "7", "山田商店" + QString(12, u' ')}));
+        QCOMPARE(form.MSFlexGrid1->model()->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), "仕番号");
+    }
+}
+
+void TestForm14::sumsPerNumber_data()
+{
+    QTest::addColumn<bool>("purchases");
+    QTest::newRow("sales per product") << false;
+    QTest::newRow("purchases per item") << true;
+}
+
+void TestForm14::sumsPerNumber()
+{
+    QFETCH(bool, purchases);
+    TestAppDir dir;
+    for (int n = 1; n <= 400; ++n)
+        ProductTable[n].ProductName = QStringLiteral("商品%1").arg(n);
+    const QString day = QStringLiteral("2021/04/01");
+    // Product 7 on two lines of one slip and on a second slip; 9 adds up to 0; 400 and 1 are the bounds;
+    // 0 and 401 have no row; a deleted slip adds nothing.
+    if (purchases) {
+        savePurchase(1, day, {{7, 2, 20}, {7, 1, 10}, {9, 2, 20}, {401, 5, 5}});
+        savePurchase(2, day, {{7, 4, 40}, {9, -2, -15}, {400, 1, 1}, {1, 1, 1}});
+        savePurchase(3, day, {{7, 100, 1000}}, true);
+    } else {
+        saveSale(1, day, {{1, {7, 2, 20}}, {4, {7, 1, 10}}, {5, {9, 2, 20}}, {6, {401, 5, 5}}});
+        saveSale(2, day, {{1, {7, 4, 40}}, {2, {9, -2, -15}}, {3, {400, 1, 1}}, {4, {1, 1, 1}}});
+        saveSale(3, day, {{1, {7, 100, 1000}}}, true);
+    }
+    Form14 form;
+    typePeriod(form, "2021", "4", "9", false);
+    QTest::mouseClick(purchases ? form.Command5 : form.Command3, Qt::LeftButton);
+    QCOMPARE(form.MSFlexGrid1->rows(), 4);
+    QCOMPARE(row(form, 1).mid(0, 1) + row(form, 1).mid(2), (QStringList{"1", "1", "1"}));
+    QCOMPARE(row(form, 2).mid(0, 1) + row(form, 2).mid(2), (QStringList{"7", "7", "70"}));
+    QCOMPARE(row(form, 3).mid(0, 1) + row(form, 3).mid(2), (QStringList{"400", "1", "1"}));
+    QCOMPARE(form.MSFlexGrid1->cellBackground(2, 0), QColor(100, 255, 255));
+    if (!purchases)
+        QCOMPARE(row(form, 2).at(1), "商品7");
+}
+
+void TestForm14::purchasesPerItemNames()
+{
+    TestAppDir dir;
+    SysNum[Sys::PurchaseItemCount] = 400;
+    QVERIFY(InitPurchaseItemFile());
+    CurrentPurchaseItem = PurchaseItem();
+    CurrentPurchaseItem.Name = QStringLiteral("小麦粉");
+    QVERIFY(SavePurchaseItem(400));
+    savePurchase(1, QStringLiteral("2021/04/01"), {{400, 3, 30}, {12, 1, 1}});
+    Form14 form;
+    typePeriod(form, "2021", "4", "1", true);
+    QTest::mouseClick(form.Command5, Qt::LeftButton);
+    QCOMPARE(form.MSFlexGrid1->text(2, 1), "小麦粉" + QString(24, u' '));
+    QCOMPARE(form.MSFlexGrid1->text(1, 1).trimmed(), QString());
+    QCOMPARE(form.MSFlexGrid1->columnWidth(1), twips(3000));
+}
+
+void TestForm14::comboPickRebuildsTypingWaits()
+{
+    TestAppDir dir;
+    saveSale(1, QStringLiteral("2021/04/01"), {{1, {3, 1, 100}}});
+    Form14 form;
+    typePeriod(form, "2021", "4", "1", true);
+    QTest::keyClick(form.Combo3->lineEdit(), Qt::Key_Return);
+    QCOMPARE(form.MSFlexGrid1->rows(), 1); // typing alone, Enter included, does not rebuild
+    QTest::mouseClick(form.Command3, Qt::LeftButton);
+    QCOMPARE(form.MSFlexGrid1->rows(), 2);
+    form.Combo3->setCurrentIndex(1); // "2"
+    Q_EMIT form.Combo3->activated(1);
+    QCOMPARE(form.MSFlexGrid1->rows(), 1);
+    QCOMPARE(form.reportKind(), 2);
+    QTest::mouseClick(form.Option2, Qt::LeftButton); // monthly: day 2 no longer counts
+    QCOMPARE(form.MSFlexGrid1->rows(), 2);
+}
+
+void TestForm14::unreadableFileIsReported()
+{
+    TestAppDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("reg.dat")));
+    SysNum[Sys::NextSalesSlipNo] = 5;
+    MessageBox::takeShown();
+    Form14 form;
+    const QStringList shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QVERIFY(shown[0].startsWith(QStringLiteral("reg.dat を読めません")));
+    QCOMPARE(form.MSFlexGrid1->rows(), 1);
+    QCOMPARE(form.MSFlexGrid1->text(0, 0), "伝票番号");
+}
+
+void TestForm14::yearListReachesNextYear()
+{
+    TestAppDir dir;
+    Form14 form;
+    QCOMPARE(form.Combo1->itemText(0), "2005");
+    QCOMPARE(form.Combo1->itemText(form.Combo1->count() - 1), QString::number(QDate::currentDate().year() + 1));
+    QCOMPARE(form.Combo2->currentText(), QDate::currentDate().toString(QStringLiteral("MM")));
+    QVERIFY(form.Option1->isChecked());
+    for (QWidget* w : form.findChildren<QWidget*>())
+        if (!w->objectName().isEmpty() && !w->objectName().startsWith(u"qt_"))
+            QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName()));
+}
+
+QTEST_MAIN(TestForm14)
+#include "tst_form14.moc"

@@ -1,0 +1,270 @@
+// The graph tables read from slips written by the storage functions, and the five views computed from them.
+#include "reports/graphdata.h"
+#include "storage/purchaseslip.h"
+#include "storage/salesslip.h"
+#include "testutil.h"
+
+#include <QTest>
+
+namespace {
+
+void writeSale(qint64 n, const QString& date, const QString& time, double total, bool deleted = false)
+{
+    WorkingSlip = SalesSlipRecord();
+    WorkingSlip.Date = date;
+    WorkingSlip.Time = time;
+    WorkingSlip.SlipNo = int32_t(n);
+    WorkingSlip.Subtotal = WorkingSlip.Total = total;
+    WorkingSlip.Deleted = deleted ? 1 : 0;
+    QVERIFY(WriteSalesSlip(n));
+}
+
+void writePurchase(qint64 n, const QString& date, double total, bool deleted = false)
+{
+    PurchaseSlipRecord slip;
+    slip.Date = date;
+    slip.SlipNo = int32_t(n);
+    slip.Total = total;
+    slip.Deleted = deleted ? 1 : 0;
+    QVERIFY(WritePurchaseSlip(n, slip));
+}
+
+GraphChoice choice(const QString& year, const QString& month, bool sales, bool purchases, bool total)
+{
+    return GraphChoice{year, month, sales, purchases, total};
+}
+
+QList<double> seriesValues(const GraphView& v, int s = 0)
+{
+    QList<double> values;
+    for (const auto& value : v.chart.series[s])
+        values << value.value_or(-999999);
+    return values;
+}
+
+} // namespace
+
+class TestGraphData : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void loadFromFiles();
+    void monthlyTrend_data();
+    void monthlyTrend();
+    void annualTrendSignsAndMonthSums();
+    void monthComparisonRestartsEachMonth();
+    void yearComparison_data();
+    void yearComparison();
+    void visitorsPerHourIgnoresTotal();
+    void selectorsOutsideTheTables_data();
+    void selectorsOutsideTheTables();
+};
+
+void TestGraphData::loadFromFiles()
+{
+    TestAppDir dir;
+    writeSale(1, QStringLiteral("2006/03/01"), QStringLiteral("09:10:00"), 100);
+    writeSale(2, QStringLiteral("2006/03/01"), QStringLiteral("09:59:59"), 20);
+    writeSale(3, QStringLiteral("2006/03/01"), QStringLiteral("09:30:00"), 1000, true); // deleted: nothing
+    writeSale(4, QStringLiteral("2006/03/01"), QStringLiteral("        "), 5);          // takings, no visit
+    writeSale(5, QStringLiteral("2106/03/01"), QStringLiteral("09:00:00"), 7);          // not 2006
+    writeSale(6, QStringLiteral("1999/12/31"), QStringLiteral("23:00:00"), 7);
+    writeSale(7, QStringLiteral("2030/12/31"), QStringLiteral("23:00:00"), 8);
+    writeSale(8, QStringLiteral("2006/03/01"), QStringLiteral("10:00:00"), 1); // beyond the last slip read
+    writePurchase(1, QStringLiteral("2006/03/01"), 40);
+    writePurchase(2, QStringLiteral("2006/03/01"), 400, true);
+    GraphTables t;
+    QVERIFY(t.load(7, 2));
+    QCOMPARE(t.sales(2006, 3, 1), 125.0);
+    QCOMPARE(t.purchases(2006, 3, 1), 40.0);
+    QCOMPARE(t.visitors(9, 2006, 3, 1), 2);
+    QCOMPARE(t.visitors(0, 2006, 3, 1), 0);
+    QCOMPARE(t.visitors(10, 2006, 3, 1), 0);
+    QCOMPARE(t.sales(2030, 12, 31), 8.0);
+    QCOMPARE(t.sales(1999, 12, 31), 0.0);
+    QCOMPARE(t.sales(2106, 3, 1), 0.0);
+    // Loading again starts from empty tables.
+    QVERIFY(t.load(0, 0));
+    QCOMPARE(t.sales(2006, 3, 1), 0.0);
+}
+
+void TestGraphData::monthlyTrend_data()
+{
+    QTest::addColumn<bool>("sales");
+    QTest::addColumn<bool>("purchases");
+    QTest::addColumn<bool>("total");
+    QTest::addColumn<QList<double>>("first4"); // chart, days 1 to 4
+    QTest::addColumn<QStringList>("row3");     // table row of day 3
+
+    QTest::newRow("sales, running") << true << false << true << QList<double>{100, 100, 150, 150}
+                                    << QStringList{"2006/03/03", "", "150", ""};
+    QTest::newRow("sales") << true << false << false << QList<double>{100, 0, 50, 0}
+                           << QStringList{"2006/03/03", "", "50", ""};
+    QTest::newRow("purchases are positive")
+        << false << true << false << QList<double>{0, 30, 0, 0} << QStringList{"2006/03/03", "0", "", ""};
+    QTest::newRow("both, running") << true << true << true << QList<double>{100, 70, 120, 120}
+                                   << QStringList{"2006/03/03", "30", "150", "120"};
+    QTest::newRow("neither") << false << false << false << QList<double>{0, 0, 0, 0} << QStringList{"", "", "", ""};
+}
+
+void TestGraphData::monthlyTrend()
+{
+    QFETCH(bool, sales);
+    QFETCH(bool, purchases);
+    QFETCH(bool, total);
+    QFETCH(QList<double>, first4);
+    QFETCH(QStringList, row3);
+    GraphTables t;
+    t.addSale(2006, 3, 1, 9, 100);
+    t.addSale(2006, 3, 3, 9, 50);
+    t.addPurchase(2006, 3, 2, 30);
+    const GraphView v = drawGraph(MonthlyTrend, t, choice("2006", "03", sales, purchases, total));
+    QCOMPARE(v.table.rows.size(), 32);
+    QCOMPARE(v.table.rows[0], (QStringList{"年月日", "仕入", "売上", "利益"}));
+    QCOMPARE(v.table.widthsTwips, (QList<int>{1500, 1000, 1000, 1000}));
+    QCOMPARE(v.chart.labels.size(), 31);
+    QCOMPARE(v.chart.labels[2], " 3");
+    QVERIFY(!v.chart.legend);
+    QCOMPARE(seriesValues(v).mid(0, 4), first4);
+    QCOMPARE(seriesValues(v).last(), first4.last());
+    QCOMPARE(v.table.rows[3], row3);
+}
+
+void TestGraphData::annualTrendSignsAndMonthSums()
+{
+    GraphTables t;
+    t.addSale(2008, 1, 31, 9, 100);
+    t.addSale(2008, 2, 29, 9, 10);
+    t.addPurchase(2008, 1, 1, 30);
+    t.addPurchase(2008, 12, 31, 5);
+    GraphView v = drawGraph(AnnualTrend, t, choice("2008", "", false, true, false));
+    QCOMPARE(v.chart.labels.size(), 366); // a leap year
+    QCOMPARE(v.chart.labels[0], " ");
+    QCOMPARE(v.chart.series[0][0], -30.0);
+    QCOMPARE(v.chart.series[0][365], -5.0);
+    QCOMPARE(v.table.rows[0][0], "月");
+    QCOMPARE(v.table.rows.size(), 13);
+    // The month rows hold both sums and their difference whatever the boxes say.
+    QCOMPARE(v.table.rows[1], (QStringList{"1", "30", "100", "70"}));
+    QCOMPARE(v.table.rows[2], (QStringList{"2", "0", "10", "10"}));
+
+    v = drawGraph(AnnualTrend, t, choice("2008", "", true, true, true));
+    QCOMPARE(v.chart.series[0][30], 70.0);  // Jan 31: 100 - 30
+    QCOMPARE(v.chart.series[0][365], 75.0); // Dec 31: 110 - 35
+    QCOMPARE(v.table.rows[2], (QStringList{"2", "30", "110", "80"}));
+    QCOMPARE(v.table.rows[12], (QStringList{"12", "35", "110", "75"}));
+
+    v = drawGraph(AnnualTrend, t, choice("2008", "", false, false, true));
+    QCOMPARE(seriesValues(v), QList<double>(366, 0));
+    QCOMPARE(v.table.rows[1], (QStringList{"1", "30", "100", "70"}));
+}
+
+void TestGraphData::monthComparisonRestartsEachMonth()
+{
+    GraphTables t;
+    t.addSale(2006, 1, 1, 9, 10);
+    t.addSale(2006, 1, 5, 9, 5);
+    t.addSale(2006, 2, 2, 9, 7);
+    GraphView v = drawGraph(MonthComparison, t, choice("2006", "", true, false, true));
+    QCOMPARE(v.table.rows[0].first(), "日");
+    QCOMPARE(v.table.rows[0].last(), "12月");
+    QCOMPARE(v.table.rows[31][0], "31");
+    QCOMPARE(v.table.rows[31][1], "15");
+    QCOMPARE(v.table.rows[1][2], "0");
+    QCOMPARE(v.table.rows[2][2], "7");
+    QCOMPARE(v.chart.series[1][30], 7.0);
+    QCOMPARE(v.chart.names.first(), "1月");
+    QVERIFY(v.chart.legend);
+
+    v = drawGraph(MonthComparison, t, choice("2006", "", false, false, true));
+    QCOMPARE(v.table.rows[1][1], QString());
+    QVERIFY(!v.chart.series[0][0].has_value());
+}
+
+void TestGraphData::yearComparison_data()
+{
+    QTest::addColumn<QString>("year");
+    QTest::addColumn<QStringList>("headers");
+    QTest::addColumn<QStringList>("march"); // row 3, columns 1 to 5
+
+    QTest::newRow("2006") << "2006" << QStringList{"月/年", "2002", "2003", "2004", "2005", "2006"}
+                          << QStringList{"30", "0", "0", "0", "130"};
+    // Years the tables do not cover are left empty, not shown as nothing sold.
+    QTest::newRow("2002 reaches before 2000") << "2002" << QStringList{"月/年", "1998", "1999", "2000", "2001", "2002"}
+                                              << QStringList{"", "", "0", "0", "30"};
+}
+
+void TestGraphData::yearComparison()
+{
+    QFETCH(QString, year);
+    QFETCH(QStringList, headers);
+    QFETCH(QStringList, march);
+    GraphTables t;
+    t.addSale(2006, 3, 31, 9, 100);
+    t.addSale(2006, 2, 1, 9, 30);
+    t.addSale(2002, 3, 1, 9, 30);
+    const GraphView v = drawGraph(YearComparison, t, choice(year, "", true, false, true));
+    QCOMPARE(v.table.rows[0], headers);
+    QCOMPARE(v.table.rows[3].mid(1), march);
+    QCOMPARE(v.table.rows[12][0], "１２月");
+    QCOMPARE(v.chart.labels[2], " 3月");
+    QCOMPARE(v.chart.names.last(), " " + year + "年度");
+}
+
+void TestGraphData::visitorsPerHourIgnoresTotal()
+{
+    GraphTables t;
+    t.addSale(2006, 3, 1, 0, 1);
+    t.addSale(2006, 3, 1, 9, 1);
+    t.addSale(2006, 3, 31, 9, 1);
+    t.addSale(2006, 3, 2, 23, 1);
+    t.addSale(2006, 4, 1, 9, 1);
+    const GraphView a = drawGraph(VisitorsPerHour, t, choice("2006", "3", true, true, false));
+    const GraphView b = drawGraph(VisitorsPerHour, t, choice("2006", "3", false, false, true));
+    QCOMPARE(seriesValues(a), seriesValues(b));
+    QCOMPARE(a.chart.series[0][9], 2.0);
+    QCOMPARE(a.chart.labels[9], " 9:00");
+    QCOMPARE(a.table.rows[0], (QStringList{"時間", "人数"}));
+    QCOMPARE(a.table.rows[9], (QStringList{"9", "2"}));
+    QCOMPARE(a.table.rows[23], (QStringList{"23", "1"}));
+    QCOMPARE(a.table.rows[24], (QStringList{"24", "1"})); // hour 0
+}
+
+void TestGraphData::selectorsOutsideTheTables_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("year");
+    QTest::addColumn<QString>("month");
+    for (int mode = MonthlyTrend; mode <= VisitorsPerHour; ++mode) {
+        QTest::addRow("mode %d, year abc", mode) << mode << "abc"
+                                                 << "3";
+        QTest::addRow("mode %d, year 1999", mode) << mode << "1999"
+                                                  << "3";
+        QTest::addRow("mode %d, year 99999", mode) << mode << "99999"
+                                                   << "3";
+        QTest::addRow("mode %d, month 13", mode) << mode << "2006"
+                                                 << "13";
+    }
+}
+
+void TestGraphData::selectorsOutsideTheTables()
+{
+    QFETCH(int, mode);
+    QFETCH(QString, year);
+    QFETCH(QString, month);
+    GraphTables t;
+    t.addSale(2006, 3, 1, 9, 100);
+    const GraphView v = drawGraph(mode, t, choice(year, month, true, true, false));
+    QVERIFY(!v.table.rows.isEmpty());
+    // Only a month the view does not use lets the 2006 figures through.
+    const bool shown = year == "2006" && mode != MonthlyTrend && mode != VisitorsPerHour;
+    bool anyFigure = false;
+    for (const auto& series : v.chart.series)
+        for (const auto& value : series)
+            anyFigure = anyFigure || (value && *value != 0);
+    QCOMPARE(anyFigure, shown);
+}
+
+QTEST_GUILESS_MAIN(TestGraphData)
+#include "tst_graphdata.moc"
