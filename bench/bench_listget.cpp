@@ -1,5 +1,7 @@
 // The register's slip list and window load against a plain sequential read of reg.dat, and saving a sale
 // into an empty reg.dat against one that holds ten years of slips.
+#include "benchdata.h"
+#include "benchutil.h"
 #include "platform/messagebox.h"
 #include "register/form1.h"
 #include "storage/products.h"
@@ -10,12 +12,10 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
-#include <QHash>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstdio>
-#include <map>
 #include <memory>
 #include <vector>
 
@@ -102,43 +102,6 @@ BENCHMARK(Listget)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(WindowLoad)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(Datwrite)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(1);
 
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            times[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-    double find(const std::string& prefix) const
-    {
-        for (const auto& [name, time] : times)
-            if (name.rfind(prefix, 0) == 0)
-                return time;
-        return 0;
-    }
-    std::map<std::string, double> times;
-};
-
-// The year and month holding the most slips, as texts for the filters.
-void busiestMonth()
-{
-    QHash<int, int> counts;
-    ScanSalesSlips(1, qint64(SysNum[Sys::NextSalesSlipNo]) - 1, [&](qint64, const SlipView& v) {
-        ++counts[v.year() * 100 + v.month()];
-        return true;
-    });
-    int best = 0;
-    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
-        if (it.value() > g_monthSlips || (it.value() == g_monthSlips && it.key() > best)) {
-            best = it.key();
-            g_monthSlips = it.value();
-        }
-    g_year = QString::number(best / 100);
-    g_month = QStringLiteral("%1").arg(best % 100, 2, 10, QChar(u'0'));
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -156,7 +119,10 @@ int main(int argc, char** argv)
     // The product table is only read; loading it here would create syohin.dat in the data directory.
     if (QFile::exists(dataPath(QStringLiteral("syohin.dat"))))
         LoadProductTable();
-    busiestMonth();
+    const BusiestMonth busiest = busiestMonth();
+    g_year = QString::number(busiest.year);
+    g_month = QStringLiteral("%1").arg(busiest.month, 2, 10, QChar(u'0'));
+    g_monthSlips = busiest.slips;
     std::printf("reg.dat: %.0f slips; listing %s/%s with %d slips\n", SysNum[Sys::NextSalesSlipNo] - 1,
                 qPrintable(g_year), qPrintable(g_month), g_monthSlips);
     g_form = new Form1;

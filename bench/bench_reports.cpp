@@ -1,5 +1,6 @@
 // The report window's builds for a month and for a day, and the graph window's opening and view changes,
 // against plain sequential reads of the slip files in the same run.
+#include "benchdata.h"
 #include "benchutil.h"
 #include "platform/grid.h"
 #include "platform/messagebox.h"
@@ -12,7 +13,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
-#include <QHash>
 #include <QRadioButton>
 #include <cstdio>
 #include <memory>
@@ -67,23 +67,6 @@ void SwitchView(benchmark::State& state)
     }
 }
 
-void busiestMonth()
-{
-    QHash<int, int> counts;
-    ScanSalesSlips(1, qint64(SysNum[2]) - 1, [&](qint64, const SlipView& v) {
-        ++counts[v.year() * 100 + v.month()];
-        return true;
-    });
-    int best = 0, most = 0;
-    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
-        if (it.value() > most || (it.value() == most && it.key() > best)) {
-            best = it.key();
-            most = it.value();
-        }
-    g_year = QString::number(best / 100);
-    g_month = QString::number(best % 100);
-}
-
 } // namespace
 
 BENCHMARK_CAPTURE(PlainRead, reg, "reg.dat")->Unit(benchmark::kMillisecond)->MinTime(2);
@@ -104,7 +87,9 @@ int main(int argc, char** argv)
         std::printf("No benchmark data in %s: run `make bench` (it generates them) first.\n", qPrintable(AppDir));
         return 0;
     }
-    busiestMonth();
+    const BusiestMonth busiest = busiestMonth();
+    g_year = QString::number(busiest.year);
+    g_month = QString::number(busiest.month);
     std::printf("reports for %s/%s and the day %s/%s/%s\n", qPrintable(g_year), qPrintable(g_month), qPrintable(g_year),
                 qPrintable(g_month), qPrintable(g_day));
     g_reports = new Form14;

@@ -1,4 +1,5 @@
 // Reading every sales slip's date and total, as the reports do, against a plain sequential read of reg.dat.
+#include "benchutil.h"
 #include "storage/salesslip.h"
 #include "storage/settingnames.h"
 #include "storage/settings.h"
@@ -49,19 +50,6 @@ void DateAndTotalScan(benchmark::State& state)
 
 BENCHMARK(PlainRead)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(DateAndTotalScan)->Unit(benchmark::kMillisecond)->MinTime(2);
-
-// Collects the mean time of each benchmark to print their ratio at the end.
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            times[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-    std::map<std::string, double> times;
-};
 
 } // namespace
 

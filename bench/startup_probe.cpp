@@ -4,6 +4,7 @@
 // the busiest month and every view, and prints the peak memory in kilobytes.
 #include "app/startup.h"
 #include "app/windows.h"
+#include "benchdata.h"
 #include "platform/grid.h"
 #include "register/form1.h"
 #include "reports/form14.h"
@@ -14,7 +15,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QEventLoop>
-#include <QHash>
 #include <QRadioButton>
 #include <cstdio>
 #include <memory>
@@ -38,26 +38,9 @@ private:
     QEventLoop& m_loop;
 };
 
-// The year and month holding the most slips.
-std::pair<int, int> busiestMonth()
-{
-    QHash<int, int> counts;
-    ScanSalesSlips(1, qint64(SysNum[2]) - 1, [&](qint64, const SlipView& v) {
-        ++counts[v.year() * 100 + v.month()];
-        return true;
-    });
-    int best = 0, most = 0;
-    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
-        if (it.value() > most) {
-            best = it.key();
-            most = it.value();
-        }
-    return {best / 100, best % 100};
-}
-
 void openEveryView()
 {
-    const auto [year, month] = busiestMonth();
+    const auto [year, month, slips] = busiestMonth();
     auto* reports = static_cast<Form14*>(Windows::reports());
     reports->Combo1->setEditText(QString::number(year));
     reports->Combo2->setEditText(QString::number(month));

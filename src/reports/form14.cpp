@@ -6,7 +6,7 @@
 #include "platform/messagebox.h"
 #include "platform/twips.h"
 #include "reports/reportbuilder.h"
-#include "reports/yearlist.h"
+#include "reports/selectors.h"
 
 #include <QComboBox>
 #include <QDate>
@@ -27,18 +27,6 @@ QFont reportFont(int points)
                    QStringLiteral("Noto Sans CJK JP")});
     f.setPointSize(points);
     return f;
-}
-
-QComboBox* makeCombo(QWidget* parent, const QString& name, const QString& accessible, int left)
-{
-    auto* combo = new QComboBox(parent);
-    combo->setObjectName(name);
-    combo->setAccessibleName(accessible);
-    combo->setEditable(true);
-    // A typed period is used at the next build; it never becomes an entry of the list.
-    combo->setInsertPolicy(QComboBox::NoInsert);
-    combo->setGeometry(twips(left), twips(240), twips(855), std::max(twips(300), combo->sizeHint().height()));
-    return combo;
 }
 
 QRadioButton* makeOption(QWidget* parent, const QString& name, const QString& caption, int left)
@@ -68,9 +56,9 @@ Form14::Form14(QWidget* parent) : QWidget(parent, Qt::Window)
 
     Frame1 =
         makeFrame(this, QStringLiteral("Frame1"), QString(), QStringLiteral("期間"), twipsRect(120, 9720, 3135, 735));
-    Combo1 = makeCombo(Frame1, QStringLiteral("Combo1"), QStringLiteral("年"), 120);
-    Combo2 = makeCombo(Frame1, QStringLiteral("Combo2"), QStringLiteral("月"), 1080);
-    Combo3 = makeCombo(Frame1, QStringLiteral("Combo3"), QStringLiteral("日"), 2040);
+    Combo1 = makePeriodBox(Frame1, QStringLiteral("Combo1"), QStringLiteral("年"), 120, 240);
+    Combo2 = makePeriodBox(Frame1, QStringLiteral("Combo2"), QStringLiteral("月"), 1080, 240);
+    Combo3 = makePeriodBox(Frame1, QStringLiteral("Combo3"), QStringLiteral("日"), 2040, 240);
 
     Frame3 =
         makeFrame(this, QStringLiteral("Frame3"), QString(), QStringLiteral("売上"), twipsRect(3360, 9720, 3615, 735));

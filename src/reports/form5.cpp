@@ -7,9 +7,9 @@
 #include "platform/messagebox.h"
 #include "platform/tabstrip.h"
 #include "platform/twips.h"
-#include "reports/yearlist.h"
+#include "reports/reportbuilder.h"
+#include "reports/selectors.h"
 #include "storage/settingnames.h"
-#include "storage/settings.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,7 +20,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
-#include <cmath>
 
 namespace {
 
@@ -32,23 +31,6 @@ struct KeyAction
     int key;
     void (Form5::*action)();
 };
-
-qint64 lastSlip(int nextIndex)
-{
-    const double next = SysNum[nextIndex];
-    return std::isfinite(next) && next >= 1 && next < 1e15 ? qint64(next) - 1 : 0;
-}
-
-QComboBox* makeCombo(QWidget* parent, const QString& name, const QString& accessible, int left)
-{
-    auto* combo = new QComboBox(parent);
-    combo->setObjectName(name);
-    combo->setAccessibleName(accessible);
-    combo->setEditable(true);
-    combo->setInsertPolicy(QComboBox::NoInsert);
-    combo->setGeometry(twips(left), twips(300), twips(855), std::max(twips(300), combo->sizeHint().height()));
-    return combo;
-}
 
 template <typename Button>
 Button* makeChoice(QWidget* parent, const QString& name, const QString& caption, const QRect& rect)
@@ -96,8 +78,8 @@ void Form5::buildControls()
 
     Frame1 =
         makeFrame(this, QStringLiteral("Frame1"), QString(), QStringLiteral("年月"), twipsRect(120, 10020, 2055, 795));
-    Combo1 = makeCombo(Frame1, QStringLiteral("Combo1"), QStringLiteral("年"), 120);
-    Combo2 = makeCombo(Frame1, QStringLiteral("Combo2"), QStringLiteral("月"), 1080);
+    Combo1 = makePeriodBox(Frame1, QStringLiteral("Combo1"), QStringLiteral("年"), 120, 300);
+    Combo2 = makePeriodBox(Frame1, QStringLiteral("Combo2"), QStringLiteral("月"), 1080, 300);
 
     Frame2 = makeFrame(this, QStringLiteral("Frame2"), QString(), QStringLiteral("集計するもの"),
                        twipsRect(2280, 10020, 2775, 795));
@@ -156,7 +138,7 @@ void Form5::connectControls()
 
 void Form5::load()
 {
-    if (Result r = m_tables->load(lastSlip(Sys::NextSalesSlipNo), lastSlip(Sys::NextPurchaseSlipNo)); !r)
+    if (Result r = m_tables->load(nextSlipNo(Sys::NextSalesSlipNo) - 1, nextSlipNo(Sys::NextPurchaseSlipNo) - 1); !r)
         MessageBox::information(this, r.error);
     fillYearList(Combo1);
     for (int m = 1; m <= 12; ++m)

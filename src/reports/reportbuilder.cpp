@@ -36,13 +36,6 @@ bool hasNumber(const QString& text)
     return i < text.size() && text[i].isDigit() && text[i].unicode() < 128;
 }
 
-// The last record to read: the next slip number, which holds no slip yet but is tested like the others.
-qint64 lastRecord(int nextIndex)
-{
-    const double next = SysNum[nextIndex];
-    return std::isfinite(next) && next >= 1 && next < 1e15 ? qint64(next) : 0;
-}
-
 // The lines of either kind of slip, under one name.
 int16_t lineNumber(const SlipView& v, int k)
 {
@@ -139,6 +132,8 @@ struct PerNumberSums
     }
 };
 
+// The lists and sums read up to and including the next slip number: that record holds no slip yet but is
+// tested like the others.
 Result salesSlipList(const ReportPeriod& period, GridTable& t)
 {
     t.setShape({1000, 1000, 800, 800, 400, 600, 5000, 1000, 1000, 1000}, 1,
@@ -146,7 +141,7 @@ Result salesSlipList(const ReportPeriod& period, GridTable& t)
                 QStringLiteral("NO."), QStringLiteral("CODE"), QStringLiteral("品名"), QStringLiteral("単価"),
                 QStringLiteral("数量"), QStringLiteral("金額")});
     const bool taxRows = SysNum[Sys::SalesTaxSwitch] == 1;
-    return ScanSalesSlips(1, lastRecord(Sys::NextSalesSlipNo), [&](qint64, const SlipView& v) {
+    return ScanSalesSlips(1, nextSlipNo(Sys::NextSalesSlipNo), [&](qint64, const SlipView& v) {
         if (!v.deleted() && period.contains(v.year(), v.month(), v.day()))
             appendSlip(t, v, v.time(), v.weather(), taxRows);
         return true;
@@ -159,7 +154,7 @@ Result purchaseSlipList(const ReportPeriod& period, GridTable& t)
                {QStringLiteral("伝票番号"), QStringLiteral("日付"), QStringLiteral("仕番号"), QStringLiteral("仕入先"),
                 QStringLiteral("NO."), QStringLiteral("CODE"), QStringLiteral("品名"), QStringLiteral("単価"),
                 QStringLiteral("数量"), QStringLiteral("金額")});
-    return ScanPurchaseSlips(1, lastRecord(Sys::NextPurchaseSlipNo), [&](qint64, const PurchaseSlipView& v) {
+    return ScanPurchaseSlips(1, nextSlipNo(Sys::NextPurchaseSlipNo), [&](qint64, const PurchaseSlipView& v) {
         if (!v.deleted() && period.contains(v.year(), v.month(), v.day()))
             appendSlip(t, v, QString::number(v.supplierNo()), v.supplierName(), true);
         return true;
@@ -176,7 +171,7 @@ Result salesPerProduct(const ReportPeriod& period, GridTable& t)
 {
     perNumberShape(t);
     PerNumberSums sums;
-    const Result r = ScanSalesSlips(1, lastRecord(Sys::NextSalesSlipNo), [&](qint64, const SlipView& v) {
+    const Result r = ScanSalesSlips(1, nextSlipNo(Sys::NextSalesSlipNo), [&](qint64, const SlipView& v) {
         if (!v.deleted() && period.contains(v.year(), v.month(), v.day()))
             sums.add(v);
         return true;
@@ -190,7 +185,7 @@ Result purchasesPerItem(const ReportPeriod& period, GridTable& t)
 {
     perNumberShape(t);
     PerNumberSums sums;
-    const Result r = ScanPurchaseSlips(1, lastRecord(Sys::NextPurchaseSlipNo), [&](qint64, const PurchaseSlipView& v) {
+    const Result r = ScanPurchaseSlips(1, nextSlipNo(Sys::NextPurchaseSlipNo), [&](qint64, const PurchaseSlipView& v) {
         if (!v.deleted() && period.contains(v.year(), v.month(), v.day()))
             sums.add(v);
         return true;
@@ -206,6 +201,12 @@ Result purchasesPerItem(const ReportPeriod& period, GridTable& t)
 }
 
 } // namespace
+
+qint64 nextSlipNo(int index)
+{
+    const double next = SysNum[index];
+    return std::isfinite(next) && next >= 1 && next < 1e15 ? qint64(next) : 0;
+}
 
 bool boxNumber(const QString& text, int& value)
 {

@@ -10,6 +10,9 @@
 // has no leading number or the number does not fit.
 bool boxNumber(const QString& text, int& value);
 
+// SysNum[index] as a record number (the next sales or purchase slip number); 0 when it is none.
+qint64 nextSlipNo(int index);
+
 // The day or month a report covers, as typed or picked in the year, month and day boxes.
 struct ReportPeriod
 {

@@ -1,0 +1,25 @@
+// The year, month and day boxes of the report and graph windows.
+#include "reports/selectors.h"
+
+#include "platform/twips.h"
+
+#include <QComboBox>
+#include <QDate>
+
+QComboBox* makePeriodBox(QWidget* parent, const QString& name, const QString& accessible, int left, int top)
+{
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(name);
+    combo->setAccessibleName(accessible);
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->setGeometry(twips(left), twips(top), twips(855), std::max(twips(300), combo->sizeHint().height()));
+    return combo;
+}
+
+void fillYearList(QComboBox* combo)
+{
+    const int last = QDate::currentDate().year() + 1;
+    for (int y = 2005; y <= last; ++y)
+        combo->addItem(QString::number(y));
+}
