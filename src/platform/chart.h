@@ -3,6 +3,7 @@
 
 #include "platform/chartpoints.h"
 
+#include <QHash>
 #include <QtCharts/QChartView>
 
 class Chart : public QChartView
@@ -15,13 +16,20 @@ public:
     static constexpr int Line = 3;
 
     explicit Chart(QWidget* parent = nullptr);
+    ~Chart() override;
 
-    // Replaces every series and both axes; labels become the categories of the horizontal axis.
+    // Shows the points; labels become the categories of the horizontal axis.
     void setPoints(const ChartPoints& points, int type);
     const ChartPoints& points() const { return m_points; }
     int type() const { return m_type; }
 
 private:
+    QChart* makeChart(const ChartPoints& points, int type) const;
+    static void setValues(QChart* chart, const ChartPoints& points, int type);
+
+    // One chart per shape (type, labels, number of series), kept once made: a view shown again only gets new
+    // values, because making the axis labels and series items anew costs far more than the figures.
+    QHash<QString, QChart*> m_charts;
     ChartPoints m_points;
     int m_type = Line;
 };

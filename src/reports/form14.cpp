@@ -84,8 +84,13 @@ Form14::Form14(QWidget* parent) : QWidget(parent, Qt::Window)
         makeButton(this, QStringLiteral("Command1"), QStringLiteral("閉じる"), twipsRect(13320, 9960, 1575, 375));
 
     // Only a pick from a list rebuilds; typing waits for the next build.
+    // A box also reports a pick when it loses the focus holding a list entry's text; while the window closes
+    // that is no reason to read the slips again.
     for (QComboBox* combo : {Combo1, Combo2, Combo3}) {
-        connect(combo, &QComboBox::activated, this, &Form14::rebuild);
+        connect(combo, &QComboBox::activated, this, [this] {
+            if (!m_closing)
+                rebuild();
+        });
         combo->lineEdit()->installEventFilter(this);
     }
     connect(Option1, &QRadioButton::clicked, this, &Form14::rebuild);
@@ -172,6 +177,20 @@ void Form14::showReport(int kind)
     MSFlexGrid1->setTable(std::move(table));
     if (!r)
         MessageBox::information(this, r.error);
+}
+
+Form14::~Form14()
+{
+    m_closing = true;
+}
+
+bool Form14::event(QEvent* event)
+{
+    if (event->type() == QEvent::Close)
+        m_closing = event->isAccepted();
+    else if (event->type() == QEvent::Show)
+        m_closing = false;
+    return QWidget::event(event);
 }
 
 bool Form14::eventFilter(QObject* watched, QEvent* event)

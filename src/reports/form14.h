@@ -15,6 +15,7 @@ class Form14 : public QWidget
 
 public:
     explicit Form14(QWidget* parent = nullptr);
+    ~Form14() override;
 
     // Builds report `kind` (1 to 4) into the grid; any other kind builds nothing.
     void g1write(int kind);
@@ -43,6 +44,7 @@ public:
     QPushButton* Command1 = nullptr;
 
 protected:
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -53,4 +55,5 @@ private:
     void showReport(int kind);
 
     int m_reportKind = 1;
+    bool m_closing = false;
 };

@@ -55,7 +55,10 @@ Form5::Form5(QWidget* parent) : QWidget(parent, Qt::Window), m_tables(std::make_
     load();
 }
 
-Form5::~Form5() = default;
+Form5::~Form5()
+{
+    m_closing = true;
+}
 
 void Form5::buildControls()
 {
@@ -126,8 +129,15 @@ void Form5::connectControls()
         m_chartType = Chart::Bar;
         redraw();
     });
-    connect(Combo1, &QComboBox::activated, this, &Form5::redraw);
+    // A box also reports a pick when it loses the focus holding a list entry's text; while the window
+    // closes (or is destroyed, its tables already gone) that is no reason to draw.
+    connect(Combo1, &QComboBox::activated, this, [this] {
+        if (!m_closing)
+            redraw();
+    });
     connect(Combo2, &QComboBox::activated, this, [this] {
+        if (m_closing)
+            return;
         redraw();
         Combo1->setFocus();
     });
@@ -208,6 +218,10 @@ bool Form5::dispatchKey(QKeyEvent* event)
 
 bool Form5::event(QEvent* event)
 {
+    if (event->type() == QEvent::Close)
+        m_closing = event->isAccepted();
+    else if (event->type() == QEvent::Show)
+        m_closing = false;
     if (event->type() == QEvent::WindowActivate && Combo1->isEnabled())
         Combo1->setFocus();
     return QWidget::event(event);

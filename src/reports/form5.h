@@ -75,4 +75,5 @@ private:
     std::unique_ptr<GraphTables> m_tables;
     int m_graphMode = MonthlyTrend;
     int m_chartType = 3;
+    bool m_closing = false;
 };

@@ -217,6 +217,9 @@ QString numText(double value)
         return QStringLiteral("0");
     if (value == 0)
         return QStringLiteral("0");
+    // Whole numbers of up to 15 digits, most amounts and counts, read the same without the general path.
+    if (std::fabs(value) < 1e15 && value == std::trunc(value))
+        return QString::number(qint64(value));
     // 15 significant digits, then drop the exponent by printing in fixed notation with just enough decimals.
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.15g", value);

@@ -64,6 +64,7 @@ private Q_SLOTS:
     void viewKeys();
     void checksAndChartType();
     void tabKeysAndEnd();
+    void destroyedWithTheFocusInTheYearBox();
 };
 
 void TestForm5::opensOnThisMonth()
@@ -158,6 +159,19 @@ void TestForm5::tabKeysAndEnd()
     QCOMPARE(form->Combo1->count(), years);
     QTest::keyClick(form->Combo1->lineEdit(), Qt::Key_End);
     QTRY_VERIFY(form.isNull());
+}
+
+// Losing the focus with a list entry's text counts as a pick; it must not draw from tables being destroyed.
+void TestForm5::destroyedWithTheFocusInTheYearBox()
+{
+    TestAppDir dir;
+    auto form = openOnMarch2006();
+    form->show();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    form->Combo1->setFocus();
+    QTest::keyClick(form->Combo1->lineEdit(), Qt::Key_Backspace);
+    QTest::keyClicks(form->Combo1->lineEdit(), QStringLiteral("7"));
+    form.reset();
 }
 
 QTEST_MAIN(TestForm5)
