@@ -3,35 +3,73 @@
 
 #include "platform/messagebox.h"
 #include "register/form1.h"
+#include "storage/journal.h"
 #include "storage/products.h"
 #include "storage/settings.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QFont>
 #include <QLibraryInfo>
-#include <QLockFile>
 #include <QTranslator>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 InstanceLock::InstanceLock(const QString& appDir)
-    : m_lock(std::make_unique<QLockFile>(appDir + QStringLiteral("/till.lock")))
 {
-    m_lock->setStaleLockTime(0); // a copy that crashed leaves a lock whose process is gone: taken over
-    m_acquired = m_lock->tryLock(0);
+    const QByteArray path = QFile::encodeName(appDir + QStringLiteral("/till.lock"));
+    // Nothing is written into the file, so a full disk does not matter once it exists; a read-only file
+    // can be locked as well. The descriptor is not inherited by programs started from here.
+    int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0 && (errno == EACCES || errno == EROFS))
+        fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        m_error = QStringLiteral("till.lock を作成できないため起動できません（%1）。\n%2\n"
+                                 "フォルダへの書き込みの許可と空き容量を確かめてください。")
+                      .arg(QString::fromLocal8Bit(std::strerror(errno)), QFile::decodeName(path));
+        return;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        ::close(fd);
+        if (error == EWOULDBLOCK)
+            m_heldByOther = true;
+        else
+            m_error = QStringLiteral("till.lock をロックできないため起動できません（%1）。\n%2")
+                          .arg(QString::fromLocal8Bit(std::strerror(error)), QFile::decodeName(path));
+        return;
+    }
+    m_fd = fd;
 }
 
-InstanceLock::~InstanceLock() = default;
-
-Result startTill(const QString& appDir, std::unique_ptr<InstanceLock>& lock)
+InstanceLock::~InstanceLock()
 {
+    if (m_fd >= 0)
+        ::close(m_fd); // releases the lock
+}
+
+Result startTill(const QString& appDir, std::unique_ptr<InstanceLock>& lock, QString* notice)
+{
+    if (notice)
+        notice->clear();
     lock = std::make_unique<InstanceLock>(appDir);
     if (!lock->acquired()) {
+        const QString message = lock->heldByOther() ? QStringLiteral("既に起動されています。") : lock->error();
         lock.reset();
-        return Result::failure(QStringLiteral("既に起動されています。"));
+        return Result::failure(message);
     }
     AppDir = appDir;
     if (Result r = LoadSettings(); !r)
         return r;
+    QString completed;
+    if (Result r = RecoverJournal(&completed); !r)
+        return r;
+    if (!completed.isEmpty() && notice)
+        *notice = QStringLiteral("前回中断した%1を完了しました。").arg(completed);
     return LoadProductTable();
 }
 
@@ -51,10 +89,13 @@ int runTill(QApplication& app)
 {
     setUpJapanese(app);
     std::unique_ptr<InstanceLock> lock;
-    if (Result r = startTill(QFileInfo(QApplication::applicationFilePath()).absolutePath(), lock); !r) {
+    QString notice;
+    if (Result r = startTill(QFileInfo(QApplication::applicationFilePath()).absolutePath(), lock, &notice); !r) {
         MessageBox::information(nullptr, r.error);
         return 1;
     }
+    if (!notice.isEmpty())
+        MessageBox::information(nullptr, notice);
     showRegisterWindow();
     return QApplication::exec();
 }

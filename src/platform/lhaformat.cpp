@@ -136,6 +136,11 @@ bool scanLhaArchive(QIODevice& file, std::vector<LhaRawEntry>& entries, QString&
         QByteArray name, dir;
         if (level == 0 || level == 1) {
             const int hsize = uchar(h[0]);
+            // The fixed fields run to the name length at byte 21; a shorter header cannot hold them.
+            if (hsize < 20) {
+                error = u"damaged header at offset %1"_s.arg(pos);
+                return false;
+            }
             if (!readAt(file, pos, hsize + 2, h))
                 break;
             uint8_t sum = 0;

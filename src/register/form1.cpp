@@ -727,8 +727,8 @@ void Form1::listget()
 {
     Frame7->setGeometry(twips(120), twips(120), twips(15000), 0);
     QList<SlipListRow> rows;
-    const Result r = findSlips(val(Combo1->currentText()), val(Combo2->currentText()),
-                               qint64(roundHalfEven(SysNum[Sys::NextSalesSlipNo])) - 1, rows);
+    const Result r =
+        findSlips(val(Combo1->currentText()), val(Combo2->currentText()), LastSalesSlipNo(), rows);
     MSFlexGrid1->clear();
     MSFlexGrid1->setCols(5);
     MSFlexGrid1->setRows(int(rows.size()) + 1);

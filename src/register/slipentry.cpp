@@ -6,7 +6,6 @@
 #include "storage/settings.h"
 #include "storage/text.h"
 
-#include <QFile>
 #include <cmath>
 
 namespace {
@@ -171,85 +170,37 @@ QList<StockChange> withRestore(QList<StockChange> changes, const StockRestoreTab
     return changes;
 }
 
-// Opens zaiko.dat once before anything is written, so that an unwritable stock file refuses the save
-// instead of leaving a stored slip whose stock was never taken.
-Result checkStockFileWritable()
-{
-    QFile file(dataPath(QStringLiteral("zaiko.dat")));
-    if (!file.open(QIODevice::ReadWrite))
-        return Result::failure(QStringLiteral("zaiko.dat に書き込めません（%1）。").arg(file.errorString()));
-    return Result::success();
-}
-
 } // namespace
 
 SaveOutcome saveSale(const EntryTexts& entry, bool correction, StockRestoreTable& restore)
 {
-    SaveOutcome outcome;
-    QList<StockChange> taken;
-    if (Result r = buildSlip(entry, SysNum[Sys::SalesTaxSwitch] == 1, SysNum[Sys::TaxRate], WorkingSlip, taken); !r) {
-        outcome.error = r.error;
-        return outcome;
-    }
-    const double number = correction ? val(entry.slipNo) : SysNum[Sys::NextSalesSlipNo];
-    if (!fitsInt32(number) || toInt32(number) < 1) {
-        outcome.error = QStringLiteral("伝票番号 %1 には保存できません。").arg(numText(number));
-        return outcome;
-    }
-    outcome.slipNo = toInt32(number);
-
     const QString notSaved = QStringLiteral("伝票は保存されていません。\n");
-    if (Result r = checkStockFileWritable(); !r) {
-        outcome.error = notSaved + r.error;
+    QList<StockChange> taken;
+    if (Result r = buildSlip(entry, SysNum[Sys::SalesTaxSwitch] == 1, SysNum[Sys::TaxRate], WorkingSlip, taken); !r)
+        return {false, 0, r.error};
+    SaveOutcome outcome;
+    if (correction) {
+        const double number = val(entry.slipNo);
+        if (!fitsInt32(number) || toInt32(number) < 1)
+            return {false, 0, QStringLiteral("伝票番号 %1 には保存できません。").arg(numText(number))};
+        outcome = SaveCorrectedSalesSlip(toInt32(number), WorkingSlip, withRestore(taken, restore));
+    } else {
+        outcome = SaveNewSalesSlip(WorkingSlip, withRestore(taken, restore));
+    }
+    if (!outcome.saved) {
+        outcome.error = notSaved + outcome.error;
         return outcome;
     }
-    // The slip reaches the disk before the counter moves past it; a failure up to the saved counter leaves
-    // the entry on screen and the next try writes the same record again.
-    if (Result r = WriteSalesSlip(outcome.slipNo); !r) {
-        outcome.error = notSaved + r.error;
-        return outcome;
-    }
-    if (!correction) {
-        SysNum[Sys::NextSalesSlipNo] = SysNum[Sys::NextSalesSlipNo] + 1;
-        if (Result r = SaveSettings(); !r) {
-            SysNum[Sys::NextSalesSlipNo] = SysNum[Sys::NextSalesSlipNo] - 1;
-            outcome.error = notSaved + r.error;
-            return outcome;
-        }
-    }
-    outcome.saved = true;
-
-    // Stock changes come last: they run after the slip is stored, so a failed write never gives stock
-    // back twice or takes it out for a slip that does not exist.
-    const Result stock = ApplyStockChanges(withRestore(taken, restore));
     restore.fill(0);
-    if (!stock)
-        outcome.error = QStringLiteral("伝票 %1 は保存しましたが、在庫を更新できませんでした。\n%2")
-                            .arg(outcome.slipNo)
-                            .arg(stock.error);
     return outcome;
 }
 
 Result deleteSale(qint64 n, StockRestoreTable& restore)
 {
-    {
-        SalesSlipFile file;
-        if (Result r = file.open(); !r)
-            return r;
-        if (!file.read(n, WorkingSlip))
-            return Result::failure(file.errorMessage());
-        WorkingSlip.Deleted = 1;
-        if (!file.write(n, WorkingSlip))
-            return Result::failure(file.errorMessage());
-        if (Result r = file.close(); !r)
-            return r;
-    }
-    const Result stock = ApplyStockChanges(withRestore({}, restore));
-    restore.fill(0);
-    if (!stock)
-        return Result::failure(
-            QStringLiteral("伝票 %1 は削除しましたが、在庫を戻せませんでした。\n%2").arg(n).arg(stock.error));
-    return Result::success();
+    const SaveOutcome outcome = DeleteSalesSlip(n, withRestore({}, restore));
+    if (outcome.saved)
+        restore.fill(0);
+    return outcome.error.isEmpty() ? Result::success() : Result::failure(outcome.error);
 }
 
 Result findSlips(double year, double month, qint64 lastSlip, QList<SlipListRow>& rows)

@@ -3,6 +3,7 @@
 
 #include "storage/purchaseitem.h"
 #include "storage/result.h"
+#include "storage/salessave.h"
 #include "storage/salesslip.h"
 
 #include <QList>
@@ -78,20 +79,12 @@ Result buildSlip(const EntryTexts& entry, bool taxOn, double taxRate, SalesSlipR
 // Adds what stored slip `slip` took out of stock to `restore`, by the products' composition as it is now.
 void addStockTaken(const SalesSlipRecord& slip, StockRestoreTable& restore);
 
-// The outcome of saving: `saved` tells whether the slip is stored (and the entry may be cleared); `error`
-// is a message for the user, which a saved slip may also carry when its stock could not be changed.
-struct SaveOutcome
-{
-    bool saved = false;
-    qint64 slipNo = 0;
-    QString error;
-};
-
-// Saves the entry as a new slip (record SysNum[Sys::NextSalesSlipNo], then one more and the settings saved) or, in
-// correction, under its own number; then takes its stock out and gives `restore` back, which is zeroed.
+// Saves the entry as a new slip (record SysNum[Sys::NextSalesSlipNo], then one more and the settings saved) or,
+// in correction, under its own number, taking its stock out and giving `restore` back, all as one operation
+// (storage/salessave.h); `restore` is zeroed once the slip is saved. A refused save changes nothing.
 SaveOutcome saveSale(const EntryTexts& entry, bool correction, StockRestoreTable& restore);
 
-// Marks slip n deleted and gives `restore` back; `restore` is zeroed once the slip is marked.
+// Marks slip n deleted and gives `restore` back as one operation; `restore` is zeroed once it took effect.
 Result deleteSale(qint64 n, StockRestoreTable& restore);
 
 // One row of the slip list.

@@ -1,18 +1,20 @@
 // Purchase item records: texts, standard cost at 36, stock at 44, supplier at 52.
 #include "storage/purchaseitem.h"
 
+#include "storage/journal.h"
 #include "storage/recordfile.h"
 #include "storage/settingnames.h"
 #include "storage/settings.h"
 #include "storage/text.h"
 
+#include <QFileInfo>
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 PurchaseItem CurrentPurchaseItem;
 
 namespace {
-
-constexpr int StockOffset = 44;
 
 QByteArray blankRecord()
 {
@@ -33,7 +35,7 @@ PurchaseItem decode(const char* r)
     item.Category = getText(r + 0, 6);
     item.Name = getText(r + 6, 30);
     item.StandardCost = getDouble(r + 36);
-    item.StockQty = getDouble(r + StockOffset);
+    item.StockQty = getDouble(r + StockQtyOffset);
     item.SupplierNo = getInt16(r + 52);
     item.SupplierName = getText(r + 54, 30);
     return item;
@@ -44,7 +46,7 @@ void encode(const PurchaseItem& item, char* r)
     putText(r + 0, item.Category, 6);
     putText(r + 6, item.Name, 30);
     putDouble(r + 36, item.StandardCost);
-    putDouble(r + StockOffset, item.StockQty);
+    putDouble(r + StockQtyOffset, item.StockQty);
     putInt16(r + 52, item.SupplierNo);
     putText(r + 54, item.SupplierName, 30);
 }
@@ -80,21 +82,66 @@ Result InitPurchaseItemFile()
     });
 }
 
+RecordFile PurchaseItemFile()
+{
+    return records().file();
+}
+
+QString MissingStockFileMessage()
+{
+    return QStringLiteral("在庫ファイル zaiko.dat がありません。バックアップから戻すか、データ初期化で作り直してから"
+                          "保存してください。保存は行っていません。");
+}
+
+Result StockFigures(const QList<StockChange>& changes, QList<JournalStock>& figures)
+{
+    figures.clear();
+    QList<JournalStock> result;
+    bool any = false;
+    for (const StockChange& change : changes)
+        any = any || (change.item >= 1 && change.item <= PurchaseItemCount);
+    if (!any)
+        return Result::success();
+    if (!QFileInfo::exists(dataPath(QStringLiteral("zaiko.dat"))))
+        return Result::failure(MissingStockFileMessage());
+    RecordFile file = records().file();
+    if (Result r = file.open(); !r)
+        return r;
+    char record[PurchaseItemRecordSize];
+    for (const StockChange& change : changes) {
+        if (change.item < 1 || change.item > PurchaseItemCount)
+            continue;
+        auto known =
+            std::find_if(result.begin(), result.end(), [&](const JournalStock& s) { return s.item == change.item; });
+        if (known == result.end()) {
+            if (!file.read(change.item, record))
+                return Result::failure(file.errorMessage());
+            result << JournalStock{change.item, getDouble(record + StockQtyOffset)};
+            known = result.end() - 1;
+        }
+        known->stockQty = known->stockQty + change.delta;
+        if (!std::isfinite(known->stockQty))
+            return Result::failure(
+                QStringLiteral("仕入商品 %1 の在庫数量が数値でなくなるため、保存できません。").arg(change.item));
+    }
+    figures = result;
+    return file.close();
+}
+
 Result ApplyStockChanges(const QList<StockChange>& changes)
 {
-    return records().access([&changes](RecordFile& file) {
-        char record[PurchaseItemRecordSize];
-        for (const StockChange& change : changes) {
-            if (change.item < 1 || change.item > PurchaseItemCount || change.delta == 0)
-                continue;
-            if (!file.read(change.item, record))
-                return false;
-            putDouble(record + StockOffset, getDouble(record + StockOffset) + change.delta);
-            if (!file.write(change.item, record))
-                return false;
-        }
-        return true;
-    });
+    QList<StockChange> nonZero;
+    for (const StockChange& change : changes)
+        if (change.delta != 0)
+            nonZero << change;
+    Transaction t;
+    t.description = QStringLiteral("在庫数量の更新");
+    if (Result r = StockFigures(nonZero, t.stock); !r)
+        return r;
+    if (t.stock.isEmpty())
+        return Result::success();
+    const CommitOutcome outcome = CommitTransaction(t);
+    return outcome.error.isEmpty() ? Result::success() : Result::failure(outcome.error);
 }
 
 QList<PurchaseItem> LoadPurchaseItems(int count)

@@ -1,6 +1,7 @@
 // zaiko.dat: purchase items 1 to 400 with their stock, 128 bytes each.
 #pragma once
 
+#include "storage/recordfile.h"
 #include "storage/result.h"
 
 #include <QList>
@@ -9,6 +10,7 @@
 
 constexpr int PurchaseItemRecordSize = 128;
 constexpr int PurchaseItemCount = 400;
+constexpr int StockQtyOffset = 44; // the one field that saves of slips change
 
 struct PurchaseItem
 {
@@ -36,9 +38,22 @@ struct StockChange
     double delta = 0;
 };
 
-// Applies the changes in order inside one open of zaiko.dat, each a read-change-write of one record that
-// touches only StockQty. Items outside 1 to 400 and zero changes are skipped.
+struct JournalStock;
+
+// The absolute StockQty each touched item ends with when `changes` are applied in order, read from zaiko.dat
+// now. Items outside 1 to 400 are skipped. Refused when zaiko.dat is missing or a figure would not be a finite
+// number; `figures` then stays empty.
+Result StockFigures(const QList<StockChange>& changes, QList<JournalStock>& figures);
+
+// Applies the changes as one journalled operation (see storage/journal.h) that touches only StockQty.
+// Items outside 1 to 400 and zero changes are skipped.
 Result ApplyStockChanges(const QList<StockChange>& changes);
+
+// zaiko.dat in AppDir, not yet opened.
+RecordFile PurchaseItemFile();
+
+// The message for a save that needs zaiko.dat when it is missing.
+QString MissingStockFileMessage();
 
 // Reads every record 1 .. count (400 at most 1000) in one pass, for grids and lists.
 QList<PurchaseItem> LoadPurchaseItems(int count);

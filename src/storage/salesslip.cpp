@@ -7,6 +7,8 @@
 #include "storage/slipscan.h"
 #include "storage/text.h"
 
+#include <QFile>
+#include <cmath>
 #include <cstring>
 
 SalesSlipRecord WorkingSlip;
@@ -79,10 +81,28 @@ int fieldValue(const char* p, int len)
         value = value * 10 + (p[i] - '0');
     if (i == len || p[i] == '/' || p[i] == ':' || p[i] == ' ')
         return value;
-    return int(roundHalfEven(val(fromCp932(QByteArrayView(p, len)))));
+    // Anything else ("9e99", "-1.5") is read leniently; a value beyond an int is no year, month or day.
+    const double v = roundHalfEven(val(fromCp932(QByteArrayView(p, len))));
+    return v >= -2147483647.0 && v <= 2147483647.0 ? int(v) : SlipView::NotAField;
 }
 
 } // namespace
+
+QByteArray EncodeSalesSlip(SalesSlipRecord& slip)
+{
+    encode(slip);
+    return QByteArray(slip.Raw.data(), SalesSlipRecordSize);
+}
+
+QByteArray SalesSlipBlankRecord()
+{
+    return QByteArray(blankRecord(), SalesSlipRecordSize);
+}
+
+void DecodeSalesSlip(const char* record, SalesSlipRecord& slip)
+{
+    decode(record, slip);
+}
 
 SalesSlipRecord::SalesSlipRecord()
 {
@@ -126,6 +146,12 @@ bool SalesSlipFile::read(qint64 n, SalesSlipRecord& slip)
 bool SalesSlipFile::write(qint64 n, SalesSlipRecord& slip)
 {
     return writeSlip(m->file, n, slip);
+}
+
+qint64 LastSalesSlipNo()
+{
+    const double next = SysNum[2];
+    return next >= 1 && next <= 2147483648.0 ? qint64(std::floor(next)) - 1 : 0;
 }
 
 Result ReadSalesSlip(qint64 n)

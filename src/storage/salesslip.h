@@ -46,6 +46,12 @@ extern SalesSlipRecord WorkingSlip;
 // bytes zero as in a new file; Raw already holds its image.
 SalesSlipRecord InitialisedSalesSlip();
 
+// The record image of `slip` (its Raw bytes, updated from the named fields), the empty record, and the
+// named fields and Raw of `slip` from a record image.
+QByteArray EncodeSalesSlip(SalesSlipRecord& slip);
+QByteArray SalesSlipBlankRecord();
+void DecodeSalesSlip(const char* record, SalesSlipRecord& slip);
+
 // An open reg.dat for one user-level operation; closing flushes what was written to disk.
 class SalesSlipFile
 {
@@ -63,6 +69,9 @@ private:
     std::unique_ptr<Impl> m;
 };
 
+// The slips issued so far are 1 .. LastSalesSlipNo(): SysNum[2] - 1, or 0 when SysNum[2] is no slip number.
+qint64 LastSalesSlipNo();
+
 // Read record n into WorkingSlip / write WorkingSlip as record n, each opening and closing the file.
 Result ReadSalesSlip(qint64 n);
 Result WriteSalesSlip(qint64 n);
@@ -72,6 +81,8 @@ class SlipView
 {
 public:
     explicit SlipView(const char* record) : p(record) {}
+    // What a date or time field reads as when its value does not fit an int ("9e99"): no year, month or day.
+    static constexpr int NotAField = -2147483647 - 1;
     int year() const;  // numeric value of date characters 1-4
     int month() const; // characters 6-7
     int day() const;   // characters 9-10

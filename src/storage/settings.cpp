@@ -2,11 +2,15 @@
 #include "storage/settings.h"
 
 #include "storage/durablefile.h"
+#include "storage/settingnames.h"
 #include "storage/text.h"
 
 #include <QFile>
 #include <QRegularExpression>
 #include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 QString AppDir;
@@ -93,13 +97,29 @@ private:
     qsizetype m_pos = 0;
 };
 
+// A number line must be a number as a whole, and one a double can hold: "1e999" is refused, not read as 0.
 bool parseNumber(const QString& text, double* value)
 {
     static const QRegularExpression number(QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?$"));
     if (!number.match(text).hasMatch())
         return false;
-    *value = val(text);
+    const double v = std::strtod(text.toLatin1().constData(), nullptr);
+    if (!std::isfinite(v))
+        return false;
+    *value = v;
     return true;
+}
+
+// The record counts and the next slip numbers are used as record numbers: a fraction would make two slips
+// share a record, and a slip number is a 32-bit field.
+QString countProblem(int index, double value)
+{
+    const bool counter = index == Sys::NextSalesSlipNo || index == Sys::NextPurchaseSlipNo;
+    const double lowest = counter ? 1 : 0;
+    if (value >= lowest && value <= 2147483647.0 && value == std::floor(value))
+        return {};
+    return counter ? QStringLiteral("%1 行目「%2」は伝票番号として使えません（1～2147483647 の整数）")
+                   : QStringLiteral("%1 行目「%2」は件数として使えません（0～2147483647 の整数）");
 }
 
 QString settingsError(const QString& detail)
@@ -130,6 +150,9 @@ Result LoadSettings()
         if (!parseNumber(token, &numbers[i]))
             return Result::failure(
                 settingsError(QStringLiteral("%1 行目「%2」は数値ではありません").arg(i).arg(token)));
+        if (i <= Sys::SupplierCount)
+            if (const QString problem = countProblem(i, numbers[i]); !problem.isEmpty())
+                return Result::failure(settingsError(problem.arg(i).arg(token)));
     }
     for (int i = 1; i <= 50; ++i) {
         if (reader.atEnd())
@@ -145,11 +168,22 @@ Result LoadSettings()
 
 namespace {
 
+// Plain decimal digits that read back as exactly the same double: the shortest such text without an
+// exponent, so 0.05 stays "0.05" and 1.7976931348623157e308 is written in full rather than as "inf".
+QByteArray exactNumberText(double value)
+{
+    if (value == 0)
+        return "0";
+    char buf[400];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed);
+    return ec == std::errc() ? QByteArray(buf, end - buf) : QByteArray();
+}
+
 QByteArray settingsFileBytes()
 {
     QByteArray bytes;
     for (int i = 1; i <= 50; ++i)
-        bytes += numText(SysNum[i]).toLatin1() + "\r\n";
+        bytes += exactNumberText(SysNum[i]) + "\r\n";
     for (int i = 1; i <= 50; ++i)
         bytes += '"' + toCp932(SysStr[i]) + "\"\r\n";
     return bytes;
@@ -159,5 +193,13 @@ QByteArray settingsFileBytes()
 
 Result SaveSettings()
 {
+    // Our own reader would refuse the file at the next start.
+    for (int i = 1; i <= 50; ++i)
+        if (!std::isfinite(SysNum[i]))
+            return Result::failure(
+                QStringLiteral(
+                    "設定ファイル sys.ini の %1 行目に数値でない値（%2）を書くことになるため、保存できません。")
+                    .arg(i)
+                    .arg(SysNum[i]));
     return replaceFile(dataPath(QStringLiteral("sys.ini")), settingsFileBytes());
 }

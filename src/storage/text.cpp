@@ -223,7 +223,10 @@ QString numText(double value)
     // 15 significant digits, then drop the exponent by printing in fixed notation with just enough decimals.
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.15g", value);
-    const double rounded = std::strtod(buf, nullptr);
+    // Near the largest double, rounding to 15 digits goes beyond it; the value itself is shown then.
+    double rounded = std::strtod(buf, nullptr);
+    if (!std::isfinite(rounded))
+        rounded = value;
     const int magnitude = int(std::floor(std::log10(std::fabs(rounded))));
     const int decimals = std::clamp(14 - magnitude, 0, 340);
     QString text = QString::number(rounded, 'f', decimals);

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QtTest>
+#include <limits>
 
 class TestSettings : public QObject
 {
@@ -16,6 +17,10 @@ private Q_SLOTS:
     void refusesBadFiles_data();
     void refusesBadFiles();
     void failedSaveKeepsOldFile();
+    void refusesNumbersItCannotUse_data();
+    void refusesNumbersItCannotUse();
+    void neverWritesWhatItRefuses_data();
+    void neverWritesWhatItRefuses();
     void shippedFileHasFreshValues();
 };
 
@@ -41,7 +46,14 @@ void TestSettings::roundTripKeepsAwkwardTexts()
 {
     TestAppDir dir;
     for (int i = 1; i <= 50; ++i)
-        SysNum[i] = i * 1.25 - 20;
+        SysNum[i] = i <= 7 ? i * 3 : i * 1.25 - 20;
+    // Numbers that 15 significant digits would change, or write as "inf".
+    SysNum[20] = 1.0 / 3;
+    SysNum[21] = 0.1 + 0.2;
+    SysNum[30] = std::numeric_limits<double>::max();
+    SysNum[31] = -std::numeric_limits<double>::max();
+    SysNum[32] = std::numeric_limits<double>::denorm_min();
+    SysNum[33] = 123456789012345678.0;
     SysStr[2] = QStringLiteral("パン, 菓子");
     SysStr[3] = QStringLiteral("  blanks kept  ");
     SysStr[30] = QStringLiteral("残しておく値");
@@ -175,6 +187,56 @@ void TestSettings::failedSaveKeepsOldFile()
     QVERIFY(!r.ok);
     QVERIFY(!r.error.isEmpty());
     QCOMPARE(dir.bytes(QStringLiteral("sys.ini")), before);
+}
+
+void TestSettings::refusesNumbersItCannotUse_data()
+{
+    QTest::addColumn<int>("line");
+    QTest::addColumn<QByteArray>("value");
+    QTest::newRow("fractional next slip number") << 2 << QByteArray("1.5");
+    QTest::newRow("next slip number beyond 32 bits") << 2 << QByteArray("1e308");
+    QTest::newRow("next slip number 0") << 4 << QByteArray("0");
+    QTest::newRow("next slip number 2147483648") << 4 << QByteArray("2147483648");
+    QTest::newRow("negative record count") << 6 << QByteArray("-1");
+    QTest::newRow("fractional record count") << 5 << QByteArray("400.5");
+    QTest::newRow("beyond a double, meaningless line") << 30 << QByteArray("1e999");
+}
+
+void TestSettings::refusesNumbersItCannotUse()
+{
+    QFETCH(int, line);
+    QFETCH(QByteArray, value);
+    TestAppDir dir;
+    QList<QByteArray> lines = dir.bytes(QStringLiteral("sys.ini")).split('\n');
+    lines[line - 1] = value + '\r';
+    dir.writeBytes(QStringLiteral("sys.ini"), lines.join('\n'));
+    SysNum[2] = 77;
+    const Result r = LoadSettings();
+    QVERIFY(!r.ok);
+    QVERIFY2(r.error.contains(QStringLiteral("%1 行目「%2」").arg(line).arg(QString::fromLatin1(value))),
+             qPrintable(r.error));
+    QCOMPARE(SysNum[2], 77.0);
+}
+
+void TestSettings::neverWritesWhatItRefuses_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::newRow("infinity") << std::numeric_limits<double>::infinity();
+    QTest::newRow("minus infinity") << -std::numeric_limits<double>::infinity();
+    QTest::newRow("NaN") << std::numeric_limits<double>::quiet_NaN();
+}
+
+void TestSettings::neverWritesWhatItRefuses()
+{
+    QFETCH(double, value);
+    TestAppDir dir;
+    const QByteArray before = dir.bytes(QStringLiteral("sys.ini"));
+    SysNum[11] = value;
+    const Result r = SaveSettings();
+    QVERIFY(!r.ok);
+    QVERIFY2(r.error.contains(QStringLiteral("11 行目")), qPrintable(r.error));
+    QCOMPARE(dir.bytes(QStringLiteral("sys.ini")), before);
+    QVERIFY(LoadSettings().ok);
 }
 
 void TestSettings::shippedFileHasFreshValues()

@@ -1,0 +1,276 @@
+// The redo journal: written and flushed before the first data write, applied, removed; replayed at start.
+#include "storage/journal.h"
+
+#include "storage/durablefile.h"
+#include "storage/purchaseitem.h"
+#include "storage/recordfile.h"
+#include "storage/settings.h"
+#include "storage/text.h"
+
+#include <QCryptographicHash>
+#include <QDataStream>
+#include <QFile>
+#include <QFileInfo>
+#include <QIODevice>
+#include <cmath>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+JournalHook g_hook = nullptr;
+
+constexpr char Magic[] = "TILLJRN1";
+constexpr int MagicSize = 8;
+constexpr int HashSize = 32; // SHA-256
+constexpr QDataStream::Version StreamVersion = QDataStream::Qt_6_0;
+
+void reached(JournalStep step)
+{
+    if (g_hook)
+        g_hook(step);
+}
+
+bool plainFileName(const QString& name)
+{
+    return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/') && !name.contains(u'\\') &&
+           !name.contains(QChar(0));
+}
+
+Result check(const Transaction& t)
+{
+    for (const JournalRecord& r : t.records) {
+        if (!plainFileName(r.fileName) || r.recordNo < 1 || r.bytes.isEmpty() || r.bytes.size() != r.blank.size())
+            return Result::failure(
+                QStringLiteral("%1 のレコード %2 は書き込めません。").arg(r.fileName).arg(r.recordNo));
+    }
+    for (const JournalSetting& s : t.settings) {
+        if (s.index < 1 || s.index > 50)
+            return Result::failure(QStringLiteral("設定の番号 %1 は範囲外です。").arg(s.index));
+        if (!std::isfinite(s.value))
+            return Result::failure(
+                QStringLiteral("設定ファイル sys.ini の %1 行目に数値でない値を書くことになるため、保存できません。")
+                    .arg(s.index));
+    }
+    for (const JournalStock& s : t.stock) {
+        if (s.item < 1 || s.item > PurchaseItemCount)
+            return Result::failure(QStringLiteral("仕入商品番号 %1 は範囲外です。").arg(s.item));
+        if (!std::isfinite(s.stockQty))
+            return Result::failure(
+                QStringLiteral("仕入商品 %1 の在庫数量が数値でなくなるため、保存できません。").arg(s.item));
+    }
+    return Result::success();
+}
+
+QByteArray serialise(const Transaction& t)
+{
+    QByteArray payload;
+    {
+        QDataStream out(&payload, QIODevice::WriteOnly);
+        out.setVersion(StreamVersion);
+        out << t.description << qint32(t.records.size());
+        for (const JournalRecord& r : t.records)
+            out << r.fileName << r.recordNo << r.bytes << r.blank;
+        out << qint32(t.settings.size());
+        for (const JournalSetting& s : t.settings)
+            out << qint32(s.index) << s.value;
+        out << qint32(t.stock.size());
+        for (const JournalStock& s : t.stock)
+            out << qint32(s.item) << s.stockQty;
+    }
+    QByteArray bytes(Magic, MagicSize);
+    QByteArray size(4, '\0');
+    putInt32(size.data(), int32_t(payload.size()));
+    bytes += size + payload + QCryptographicHash::hash(payload, QCryptographicHash::Sha256);
+    return bytes;
+}
+
+// False for a torn or foreign file: a journal whose writing did not finish was never acted upon.
+bool deserialise(const QByteArray& bytes, Transaction& t)
+{
+    if (bytes.size() < MagicSize + 4 + HashSize || !bytes.startsWith(QByteArrayView(Magic, MagicSize)))
+        return false;
+    const qint64 size = getInt32(bytes.constData() + MagicSize);
+    if (size < 0 || MagicSize + 4 + size + HashSize != bytes.size())
+        return false;
+    const QByteArray payload = bytes.mid(MagicSize + 4, size);
+    if (QCryptographicHash::hash(payload, QCryptographicHash::Sha256) != bytes.right(HashSize))
+        return false;
+    QDataStream in(payload);
+    in.setVersion(StreamVersion);
+    qint32 count = 0;
+    in >> t.description >> count;
+    for (qint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
+        JournalRecord r;
+        in >> r.fileName >> r.recordNo >> r.bytes >> r.blank;
+        t.records << r;
+    }
+    in >> count;
+    for (qint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
+        qint32 index = 0;
+        JournalSetting s;
+        in >> index >> s.value;
+        s.index = index;
+        t.settings << s;
+    }
+    in >> count;
+    for (qint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
+        qint32 item = 0;
+        JournalStock s;
+        in >> item >> s.stockQty;
+        s.item = item;
+        t.stock << s;
+    }
+    return in.status() == QDataStream::Ok && in.atEnd();
+}
+
+void syncDirectory()
+{
+    const int dir = ::open(QFile::encodeName(AppDir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}
+
+Result removeJournal()
+{
+    QFile journal(JournalPath());
+    if (journal.exists() && !journal.remove())
+        return Result::failure(QStringLiteral("till.journal を削除できません（%1）。").arg(journal.errorString()));
+    syncDirectory();
+    return Result::success();
+}
+
+Result apply(const Transaction& t)
+{
+    for (const JournalRecord& r : t.records) {
+        RecordFile file(dataPath(r.fileName), int(r.bytes.size()), r.blank.constData());
+        if (Result o = file.open(); !o)
+            return o;
+        if (!file.write(r.recordNo, r.bytes.constData()))
+            return Result::failure(file.errorMessage());
+        if (Result c = file.close(); !c)
+            return c;
+        reached(JournalStep::RecordWritten);
+    }
+    if (!t.settings.isEmpty()) {
+        for (const JournalSetting& s : t.settings)
+            SysNum[s.index] = s.value;
+        if (Result r = SaveSettings(); !r)
+            return r;
+        reached(JournalStep::SettingsWritten);
+    }
+    if (!t.stock.isEmpty()) {
+        RecordFile file = PurchaseItemFile();
+        if (Result o = file.open(); !o)
+            return o;
+        char record[PurchaseItemRecordSize];
+        for (const JournalStock& s : t.stock) {
+            if (!file.read(s.item, record))
+                return Result::failure(file.errorMessage());
+            putDouble(record + StockQtyOffset, s.stockQty);
+            if (!file.write(s.item, record))
+                return Result::failure(file.errorMessage());
+            // Each item reaches the disk before the next, so a test can stop between any two.
+            if (Result c = file.close(); !c)
+                return c;
+            reached(JournalStep::StockWritten);
+            if (Result o = file.open(); !o)
+                return o;
+        }
+        if (Result c = file.close(); !c)
+            return c;
+    }
+    return Result::success();
+}
+
+QString unfinishedMessage(const QString& reason)
+{
+    return QStringLiteral("保存を最後まで書き込めませんでした。次の保存か次回の起動のときに完了します。\n%1")
+        .arg(reason);
+}
+
+} // namespace
+
+QString JournalPath()
+{
+    return dataPath(QStringLiteral("till.journal"));
+}
+
+void SetJournalHook(JournalHook hook)
+{
+    g_hook = hook;
+}
+
+CommitOutcome CommitTransaction(const Transaction& t)
+{
+    CommitOutcome outcome;
+    if (Result r = check(t); !r) {
+        outcome.error = r.error;
+        return outcome;
+    }
+    // A missing stock file would be created with blank items and only the changed stock figures.
+    if (!t.stock.isEmpty() && !QFileInfo::exists(dataPath(QStringLiteral("zaiko.dat")))) {
+        outcome.error = MissingStockFileMessage();
+        return outcome;
+    }
+    // Files that cannot be opened refuse the operation now rather than after it was journalled.
+    for (const JournalRecord& r : t.records) {
+        RecordFile file(dataPath(r.fileName), int(r.bytes.size()), r.blank.constData());
+        if (Result o = file.open(); !o) {
+            outcome.error = o.error;
+            return outcome;
+        }
+    }
+    // A journal left by an earlier commit that could not finish goes first; its values are older than ours.
+    if (QFileInfo::exists(JournalPath())) {
+        QString earlier;
+        if (Result r = RecoverJournal(&earlier); !r) {
+            outcome.error = r.error;
+            return outcome;
+        }
+    }
+    if (Result r = replaceFile(JournalPath(), serialise(t)); !r) {
+        outcome.error = r.error;
+        return outcome;
+    }
+    outcome.committed = true;
+    reached(JournalStep::JournalWritten);
+    if (Result r = apply(t); !r) {
+        outcome.error = unfinishedMessage(r.error);
+        return outcome;
+    }
+    if (Result r = removeJournal(); !r) {
+        outcome.error = unfinishedMessage(r.error);
+        return outcome;
+    }
+    reached(JournalStep::JournalRemoved);
+    return outcome;
+}
+
+Result RecoverJournal(QString* completed)
+{
+    if (completed)
+        completed->clear();
+    QFile file(JournalPath());
+    if (!file.exists())
+        return Result::success();
+    if (!file.open(QIODevice::ReadOnly))
+        return Result::failure(QStringLiteral("till.journal を読めません（%1）。").arg(file.errorString()));
+    const QByteArray bytes = file.readAll();
+    file.close();
+    Transaction t;
+    if (!deserialise(bytes, t) || !check(t)) {
+        // Torn while it was written: nothing of it reached the data files.
+        return removeJournal();
+    }
+    if (Result r = apply(t); !r)
+        return Result::failure(QStringLiteral("前回中断した%1を完了できません。\n%2").arg(t.description, r.error));
+    if (Result r = removeJournal(); !r)
+        return r;
+    reached(JournalStep::JournalRemoved);
+    if (completed)
+        *completed = t.description;
+    return Result::success();
+}

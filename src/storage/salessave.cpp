@@ -1,0 +1,86 @@
+// Sales slip operations built on the redo journal: one transaction per save, correction or deletion.
+#include "storage/salessave.h"
+
+#include "storage/journal.h"
+#include "storage/settingnames.h"
+#include "storage/settings.h"
+#include "storage/text.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr double HighestSlipNo = 2147483647.0;
+
+// The amounts on screen are sums and products of typed numbers and the tax rate; they can overflow.
+Result checkAmounts(const SalesSlipRecord& slip)
+{
+    for (int k = 1; k <= SalesSlipLineCount; ++k)
+        if (!std::isfinite(slip.Line[k].Amount))
+            return Result::failure(QStringLiteral("%1 行目の金額が数値ではないため、保存できません。").arg(k));
+    if (!std::isfinite(slip.Subtotal) || !std::isfinite(slip.Tax) || !std::isfinite(slip.Total))
+        return Result::failure(QStringLiteral("合計または消費税が数値ではないため、保存できません。"));
+    return Result::success();
+}
+
+SaveOutcome commit(Transaction& t, qint64 n, const QList<StockChange>& stock)
+{
+    SaveOutcome outcome;
+    outcome.slipNo = n;
+    if (Result r = StockFigures(stock, t.stock); !r) {
+        outcome.error = r.error;
+        return outcome;
+    }
+    const CommitOutcome c = CommitTransaction(t);
+    outcome.saved = c.committed;
+    outcome.error = c.error;
+    return outcome;
+}
+
+JournalRecord slipRecord(qint64 n, SalesSlipRecord& slip)
+{
+    return JournalRecord{QStringLiteral("reg.dat"), n, EncodeSalesSlip(slip), SalesSlipBlankRecord()};
+}
+
+} // namespace
+
+SaveOutcome SaveNewSalesSlip(SalesSlipRecord& slip, const QList<StockChange>& stock)
+{
+    const double next = SysNum[Sys::NextSalesSlipNo];
+    // The counter moves on by one after the save, and that number must still be a slip number.
+    if (!(next >= 1 && next < HighestSlipNo && next == std::floor(next)))
+        return {false, 0, QStringLiteral("伝票番号 %1 には保存できません。").arg(numText(next))};
+    const qint64 n = qint64(next);
+    if (Result r = checkAmounts(slip); !r)
+        return {false, n, r.error};
+    Transaction t;
+    t.description = QStringLiteral("伝票 %1 の保存").arg(n);
+    t.records << slipRecord(n, slip);
+    t.settings << JournalSetting{Sys::NextSalesSlipNo, next + 1};
+    return commit(t, n, stock);
+}
+
+SaveOutcome SaveCorrectedSalesSlip(qint64 n, SalesSlipRecord& slip, const QList<StockChange>& stock)
+{
+    if (n < 1 || n > qint64(HighestSlipNo))
+        return {false, 0, QStringLiteral("伝票番号 %1 には保存できません。").arg(n)};
+    if (Result r = checkAmounts(slip); !r)
+        return {false, n, r.error};
+    Transaction t;
+    t.description = QStringLiteral("伝票 %1 の保存").arg(n);
+    t.records << slipRecord(n, slip);
+    return commit(t, n, stock);
+}
+
+SaveOutcome DeleteSalesSlip(qint64 n, const QList<StockChange>& stockBack)
+{
+    if (Result r = ReadSalesSlip(n); !r)
+        return {false, n, r.error};
+    if (WorkingSlip.Deleted != 0)
+        return {false, n, QStringLiteral("伝票は削除されています。")};
+    WorkingSlip.Deleted = 1;
+    Transaction t;
+    t.description = QStringLiteral("伝票 %1 の削除").arg(n);
+    t.records << slipRecord(n, WorkingSlip);
+    return commit(t, n, stockBack);
+}

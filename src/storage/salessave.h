@@ -1,0 +1,29 @@
+// Saving, correcting and deleting a sales slip together with its stock, each as one journalled operation.
+#pragma once
+
+#include "storage/purchaseitem.h"
+#include "storage/salesslip.h"
+
+#include <QList>
+#include <QString>
+
+// `saved`: the operation took effect (the entry may be cleared); `error` is a message for the user, which a
+// saved operation may also carry when its last writes are completed later (see storage/journal.h).
+struct SaveOutcome
+{
+    bool saved = false;
+    qint64 slipNo = 0;
+    QString error;
+};
+
+// Stores `slip` as record SysNum[2], raises SysNum[2] by one in memory and in sys.ini, and applies `stock`
+// (what the slip takes out, negative). Everything is checked before the first write: the counter, the slip's
+// amounts, zaiko.dat and the resulting stock figures; a refused save writes nothing.
+SaveOutcome SaveNewSalesSlip(SalesSlipRecord& slip, const QList<StockChange>& stock);
+
+// Rewrites slip n in place and applies `stock` (the new lines taken out and the old version given back).
+SaveOutcome SaveCorrectedSalesSlip(qint64 n, SalesSlipRecord& slip, const QList<StockChange>& stock);
+
+// Marks slip n deleted (read into WorkingSlip) and applies `stockBack` (what it had taken, given back).
+// A slip already marked deleted is refused, so its stock is never given back twice.
+SaveOutcome DeleteSalesSlip(qint64 n, const QList<StockChange>& stockBack);
