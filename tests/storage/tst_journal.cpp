@@ -1,0 +1,326 @@
+// Slip saves stopped at every durable step in a child process, then completed (or dropped) by recovery.
+#include "storage/journal.h"
+#include "storage/salessave.h"
+#include "storage/settings.h"
+#include "storage/text.h"
+#include "testutil.h"
+
+#include <QProcess>
+#include <QtTest>
+#include <csignal>
+#include <limits>
+
+namespace {
+
+constexpr int Item12Start = 100;
+constexpr int Item30Start = 50;
+
+// The state the files are in before the operation: slips 1 to 5, next slip 6, two stocked items.
+void writeFixture(const TestAppDir& dir)
+{
+    for (int n = 1; n <= 5; ++n) {
+        WorkingSlip = SalesSlipRecord();
+        WorkingSlip.Date = QStringLiteral("2024/05/0%1").arg(n);
+        WorkingSlip.SlipNo = n;
+        WorkingSlip.Line[1].ProductNo = 5;
+        WorkingSlip.Line[1].Qty = 1;
+        WorkingSlip.Total = 100 * n;
+        QVERIFY(WriteSalesSlip(n).ok);
+    }
+    SysNum[2] = 6;
+    QVERIFY(SaveSettings().ok);
+    QByteArray zaiko(400 * 128, ' ');
+    for (int i = 1; i <= 400; ++i) {
+        char* r = zaiko.data() + (i - 1) * 128;
+        std::memset(r + 36, 0, 18);
+        putDouble(r + 44, i == 12 ? Item12Start : i == 30 ? Item30Start : 0);
+    }
+    dir.writeBytes(QStringLiteral("zaiko.dat"), zaiko);
+}
+
+SalesSlipRecord newSlip()
+{
+    SalesSlipRecord slip;
+    slip.Date = QStringLiteral("2024/06/01");
+    slip.Time = QStringLiteral("10:00:00");
+    slip.SlipNo = 6;
+    slip.Line[1].ProductNo = 5;
+    slip.Line[1].ProductName = QStringLiteral("セット");
+    slip.Line[1].UnitPrice = 300;
+    slip.Line[1].Qty = 3;
+    slip.Line[1].Amount = 900;
+    slip.Subtotal = slip.Total = 900;
+    return slip;
+}
+
+// The three operations, as the child performs them and as the parent expects their result.
+struct Expected
+{
+    qint64 slipNo = 0;
+    QByteArray record; // the slip's record after the operation
+    double counter = 0;
+    double item12 = 0;
+    double item30 = 0;
+    QString description;
+};
+
+SaveOutcome perform(const QString& op)
+{
+    if (op == u"new") {
+        SalesSlipRecord slip = newSlip();
+        return SaveNewSalesSlip(slip, {{12, -6}, {30, -3}, {12, -2}});
+    }
+    if (op == u"correct") {
+        SalesSlipRecord slip = newSlip();
+        slip.SlipNo = 3;
+        return SaveCorrectedSalesSlip(3, slip, {{12, -5}, {12, 2}});
+    }
+    return DeleteSalesSlip(4, {{30, 3}});
+}
+
+Expected expectedAfter(const QString& op)
+{
+    Expected e;
+    if (op == u"new") {
+        SalesSlipRecord slip = newSlip();
+        e = {6, EncodeSalesSlip(slip), 7, Item12Start - 8, Item30Start - 3, QStringLiteral("伝票 6 の保存")};
+    } else if (op == u"correct") {
+        SalesSlipRecord slip = newSlip();
+        slip.SlipNo = 3;
+        e = {3, EncodeSalesSlip(slip), 6, Item12Start - 3, Item30Start, QStringLiteral("伝票 3 の保存")};
+    } else {
+        ReadSalesSlip(4);
+        WorkingSlip.Deleted = 1;
+        e = {4, EncodeSalesSlip(WorkingSlip), 6, Item12Start, Item30Start + 3, QStringLiteral("伝票 4 の削除")};
+    }
+    return e;
+}
+
+struct FileState
+{
+    QByteArray reg;
+    double counter = 0;
+    double item12 = 0;
+    double item30 = 0;
+};
+
+FileState readState(const TestAppDir& dir)
+{
+    FileState s;
+    s.reg = dir.bytes(QStringLiteral("reg.dat"));
+    const QByteArray zaiko = dir.bytes(QStringLiteral("zaiko.dat"));
+    s.item12 = getDouble(zaiko.constData() + 11 * 128 + 44);
+    s.item30 = getDouble(zaiko.constData() + 29 * 128 + 44);
+    const double inMemory = SysNum[2];
+    LoadSettings();
+    s.counter = SysNum[2];
+    SysNum[2] = inMemory;
+    return s;
+}
+
+int g_stopAt = 0;
+int g_steps = 0;
+
+void stopHere(JournalStep)
+{
+    if (++g_steps == g_stopAt)
+        std::raise(SIGKILL); // as hard as a power cut: no destructor, no flush
+}
+
+// The child: `--crash <dir> <op> <step>` performs the operation and dies at the given step;
+// `--crash <dir> recover <step>` dies at that step of the recovery.
+int crashChild(const QStringList& args)
+{
+    AppDir = args[2];
+    if (!LoadSettings())
+        return 3;
+    g_stopAt = args[4].toInt();
+    SetJournalHook(&stopHere);
+    if (args[3] == u"recover") {
+        QString completed;
+        return RecoverJournal(&completed) ? 0 : 4;
+    }
+    const SaveOutcome outcome = perform(args[3]);
+    return outcome.saved && outcome.error.isEmpty() ? 0 : 5;
+}
+
+// Runs the child; true when it was stopped, false when it ran to its end.
+bool runChild(const QString& dir, const QString& op, int step)
+{
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--crash"), dir, op, QString::number(step)});
+    if (!child.waitForFinished(60000))
+        qFatal("crash child hangs");
+    if (child.exitStatus() == QProcess::NormalExit && child.exitCode() != 0)
+        qFatal("crash child failed with %d: %s", child.exitCode(), child.readAllStandardError().constData());
+    return child.exitStatus() == QProcess::CrashExit;
+}
+
+} // namespace
+
+class TestJournal : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void stoppedAtEveryStep_data();
+    void stoppedAtEveryStep();
+    void tornJournalIsDropped();
+    void refusedSaveWritesNothing_data();
+    void refusedSaveWritesNothing();
+    void deletedSlipIsNotDeletedAgain();
+};
+
+void TestJournal::stoppedAtEveryStep_data()
+{
+    QTest::addColumn<QString>("op");
+    QTest::addColumn<int>("recoveryStop"); // 0: recovery runs through; n: it is itself stopped at its n-th step
+    for (const char* op : {"new", "correct", "delete"}) {
+        QTest::addRow("%s", op) << QString::fromLatin1(op) << 0;
+        QTest::addRow("%s, recovery stopped once", op) << QString::fromLatin1(op) << 2;
+    }
+}
+
+void TestJournal::stoppedAtEveryStep()
+{
+    QFETCH(QString, op);
+    QFETCH(int, recoveryStop);
+    int stopped = 0;
+    for (int step = 1;; ++step) {
+        TestAppDir dir;
+        writeFixture(dir);
+        const FileState before = readState(dir);
+        const Expected after = expectedAfter(op);
+        if (!runChild(dir.path(), op, step))
+            break; // the operation has fewer steps: every one was tried
+        ++stopped;
+        if (recoveryStop > 0 && QFile::exists(JournalPath()))
+            runChild(dir.path(), QStringLiteral("recover"), recoveryStop);
+
+        // Start-up: the settings, then the journal.
+        QVERIFY(LoadSettings().ok);
+        const bool pending = QFile::exists(JournalPath());
+        QString completed;
+        QVERIFY(RecoverJournal(&completed).ok);
+        QVERIFY(!QFile::exists(JournalPath()));
+        const FileState now = readState(dir);
+        // The journal is on disk from the first step on, so the operation is always complete afterwards,
+        // and the user is told when it was the recovery that completed it.
+        QCOMPARE(now.reg.mid((after.slipNo - 1) * 1024, 1024), after.record);
+        QCOMPARE(now.reg.size(), std::max(before.reg.size(), after.slipNo * 1024));
+        QCOMPARE(now.reg.left(2 * 1024), before.reg.left(2 * 1024)); // slips 1 and 2 are never touched
+        QCOMPARE(now.counter, after.counter);
+        QCOMPARE(SysNum[2], after.counter);
+        QCOMPARE(now.item12, after.item12);
+        QCOMPARE(now.item30, after.item30);
+        QCOMPARE(completed, pending ? after.description : QString());
+
+        // A second start finds nothing more to do.
+        QVERIFY(RecoverJournal(&completed).ok);
+        QVERIFY(completed.isEmpty());
+        QCOMPARE(readState(dir).item12, after.item12);
+    }
+    // Journal, record, (settings), one per touched item, journal removed.
+    QVERIFY2(stopped >= 4, qPrintable(QString::number(stopped)));
+}
+
+void TestJournal::tornJournalIsDropped()
+{
+    TestAppDir dir;
+    writeFixture(dir);
+    const FileState before = readState(dir);
+    QVERIFY(runChild(dir.path(), QStringLiteral("new"), 1)); // stopped with the journal written, nothing else
+    QByteArray journal = dir.bytes(QStringLiteral("till.journal"));
+    QVERIFY(journal.size() > 1024);
+    // As if the power failed while the journal was being written: the data files were not touched yet.
+    dir.writeBytes(QStringLiteral("till.journal"), journal.left(journal.size() - 7));
+    QVERIFY(LoadSettings().ok);
+    QString completed;
+    QVERIFY(RecoverJournal(&completed).ok);
+    QVERIFY(completed.isEmpty());
+    QVERIFY(!QFile::exists(JournalPath()));
+    const FileState now = readState(dir);
+    QCOMPARE(now.reg, before.reg);
+    QCOMPARE(now.counter, before.counter);
+    QCOMPARE(now.item12, before.item12);
+    QCOMPARE(now.item30, before.item30);
+}
+
+void TestJournal::refusedSaveWritesNothing_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("zaiko.dat missing") << "no zaiko"
+                                       << "zaiko.dat がありません";
+    QTest::newRow("NaN component quantity") << "nan qty"
+                                            << "仕入商品 12 の在庫数量が数値でなくなる";
+    QTest::newRow("infinite tax") << "inf tax"
+                                  << "合計または消費税が数値ではない";
+    QTest::newRow("infinite line amount") << "inf amount"
+                                          << "1 行目の金額が数値ではない";
+    QTest::newRow("counter at the last slip number") << "counter"
+                                                     << "伝票番号 2147483647 には保存できません";
+    QTest::newRow("reg.dat unwritable") << "reg dir"
+                                        << "reg.dat";
+}
+
+void TestJournal::refusedSaveWritesNothing()
+{
+    QFETCH(QString, damage);
+    QFETCH(QString, message);
+    TestAppDir dir;
+    writeFixture(dir);
+    SalesSlipRecord slip = newSlip();
+    QList<StockChange> stock{{12, -6}, {30, -3}};
+    if (damage == u"no zaiko")
+        QFile::remove(dir.file(QStringLiteral("zaiko.dat")));
+    else if (damage == u"nan qty")
+        stock[0].delta = 3 * std::numeric_limits<double>::quiet_NaN();
+    else if (damage == u"inf tax")
+        slip.Tax = 900 * 1e308;
+    else if (damage == u"inf amount")
+        slip.Line[1].Amount = -std::numeric_limits<double>::infinity();
+    else if (damage == u"counter")
+        SysNum[2] = 2147483647;
+    else if (damage == u"reg dir") {
+        QFile::remove(dir.file(QStringLiteral("reg.dat")));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("reg.dat")));
+    }
+    const double counter = SysNum[2];
+    const QByteArray reg = dir.bytes(QStringLiteral("reg.dat"));
+    const QByteArray zaiko = dir.bytes(QStringLiteral("zaiko.dat"));
+    const QByteArray settings = dir.bytes(QStringLiteral("sys.ini"));
+
+    const SaveOutcome outcome = SaveNewSalesSlip(slip, stock);
+    QVERIFY(!outcome.saved);
+    QVERIFY2(outcome.error.contains(message), qPrintable(outcome.error));
+    QCOMPARE(SysNum[2], counter);
+    QCOMPARE(dir.bytes(QStringLiteral("reg.dat")), reg);
+    QCOMPARE(dir.bytes(QStringLiteral("zaiko.dat")), zaiko);
+    QCOMPARE(QFile::exists(dir.file(QStringLiteral("zaiko.dat"))), damage != u"no zaiko");
+    QCOMPARE(dir.bytes(QStringLiteral("sys.ini")), settings);
+    QVERIFY(!QFile::exists(JournalPath()));
+}
+
+void TestJournal::deletedSlipIsNotDeletedAgain()
+{
+    TestAppDir dir;
+    writeFixture(dir);
+    QVERIFY(DeleteSalesSlip(4, {{30, 3}}).saved);
+    const QByteArray zaiko = dir.bytes(QStringLiteral("zaiko.dat"));
+    const SaveOutcome again = DeleteSalesSlip(4, {{30, 3}});
+    QVERIFY(!again.saved);
+    QCOMPARE(again.error, QStringLiteral("伝票は削除されています。"));
+    QCOMPARE(dir.bytes(QStringLiteral("zaiko.dat")), zaiko);
+}
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 5 && args[1] == u"--crash")
+        return crashChild(args);
+    TestJournal test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_journal.moc"
