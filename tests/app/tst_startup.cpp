@@ -1,6 +1,8 @@
 // Start-up: one copy per program directory, and no window without a complete settings file.
 #include "app/startup.h"
+#include "storage/journal.h"
 #include "storage/products.h"
+#include "storage/salessave.h"
 #include "storage/settings.h"
 #include "storage/text.h"
 #include "testutil.h"
@@ -9,6 +11,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
+#include <QProcess>
+#include <QSysInfo>
 #include <QtTest>
 
 class TestStartup : public QObject
@@ -17,6 +21,12 @@ class TestStartup : public QObject
 private Q_SLOTS:
     void startsAndLoadsEverything();
     void refusesSecondCopy();
+    void leftoverLockDoesNotBlock_data();
+    void leftoverLockDoesNotBlock();
+    void liveCopyInAnotherProcess();
+    void lockThatCannotBeTaken_data();
+    void lockThatCannotBeTaken();
+    void completesInterruptedSave();
     void refusesBadSettings_data();
     void refusesBadSettings();
     void standardButtonsReadJapanese();
@@ -57,6 +67,121 @@ void TestStartup::refusesSecondCopy()
     // Once the first copy ends, the directory can be used again.
     first.reset();
     QVERIFY(startTill(dir.path(), second).ok);
+}
+
+void TestStartup::leftoverLockDoesNotBlock_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("empty file, power cut while it was written") << QByteArray();
+    QTest::newRow("other host, folder copied from another computer") << QByteArray("4242\ntill\nshop-pc-old\n");
+    // A process number that is not in use: our own child, already ended.
+    QProcess ended;
+    ended.start(QStringLiteral("true"));
+    ended.waitForFinished();
+    QTest::newRow("dead process")
+        << QStringLiteral("%1\ntill\n%2\n").arg(ended.processId()).arg(QSysInfo::machineHostName()).toUtf8();
+    QTest::newRow("binary rubbish") << QByteArray("\xFF\x00\x12garbage", 10);
+}
+
+void TestStartup::leftoverLockDoesNotBlock()
+{
+    QFETCH(QByteArray, content);
+    TestAppDir dir;
+    dir.writeBytes(QStringLiteral("till.lock"), content);
+    std::unique_ptr<InstanceLock> lock;
+    const Result r = startTill(dir.path(), lock);
+    QVERIFY2(r.ok, qPrintable(r.error));
+    QVERIFY(lock && lock->acquired());
+}
+
+void TestStartup::liveCopyInAnotherProcess()
+{
+    TestAppDir dir;
+    std::unique_ptr<InstanceLock> lock;
+    QVERIFY(startTill(dir.path(), lock).ok);
+    lock.reset();
+    // Another process holds the lock the way a running copy does, then dies without cleaning up.
+    QProcess other;
+    other.start(QStringLiteral("sh"),
+                {QStringLiteral("-c"), QStringLiteral("exec 9<>\"$0\" && flock -n 9 && exec sleep 60"),
+                 dir.file(QStringLiteral("till.lock"))});
+    QVERIFY(other.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            InstanceLock probe(dir.path());
+            return probe.heldByOther();
+        }(),
+        10000);
+    const Result r = startTill(dir.path(), lock);
+    QVERIFY(!r.ok);
+    QCOMPARE(r.error, QStringLiteral("既に起動されています。"));
+    other.kill();
+    other.waitForFinished();
+    QVERIFY(startTill(dir.path(), lock).ok);
+}
+
+void TestStartup::lockThatCannotBeTaken_data()
+{
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("no such directory") << "missing dir";
+    QTest::newRow("lock is a directory") << "lock dir";
+}
+
+void TestStartup::lockThatCannotBeTaken()
+{
+    QFETCH(QString, problem);
+    TestAppDir dir;
+    QString appDir = dir.path();
+    if (problem == u"missing dir")
+        appDir = dir.file(QStringLiteral("not-there"));
+    else
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("till.lock")));
+    std::unique_ptr<InstanceLock> lock;
+    const Result r = startTill(appDir, lock);
+    QVERIFY(!r.ok);
+    QVERIFY(!r.error.contains(QStringLiteral("既に起動されています")));
+    QVERIFY2(r.error.contains(QStringLiteral("till.lock")), qPrintable(r.error));
+}
+
+namespace {
+struct StopSave
+{
+};
+void stopAfterJournal(JournalStep step)
+{
+    if (step == JournalStep::JournalWritten)
+        throw StopSave{};
+}
+} // namespace
+
+void TestStartup::completesInterruptedSave()
+{
+    TestAppDir dir;
+    dir.writeBytes(QStringLiteral("zaiko.dat"), QByteArray(400 * 128, '\0'));
+    SysNum[2] = 6;
+    QVERIFY(SaveSettings().ok);
+    SalesSlipRecord slip;
+    slip.Date = QStringLiteral("2024/06/01");
+    slip.Total = 500;
+    SetJournalHook(&stopAfterJournal);
+    QVERIFY_THROWS_EXCEPTION(StopSave, SaveNewSalesSlip(slip, {{12, -2}}));
+    SetJournalHook(nullptr);
+    QVERIFY(!QFile::exists(dir.file(QStringLiteral("reg.dat"))) || dir.bytes(QStringLiteral("reg.dat")).isEmpty());
+
+    std::unique_ptr<InstanceLock> lock;
+    QString notice;
+    const Result r = startTill(dir.path(), lock, &notice);
+    QVERIFY2(r.ok, qPrintable(r.error));
+    QCOMPARE(notice, QStringLiteral("前回中断した伝票 6 の保存を完了しました。"));
+    QCOMPARE(SysNum[2], 7.0);
+    QCOMPARE(dir.bytes(QStringLiteral("reg.dat")).size(), 6 * 1024);
+    QCOMPARE(getDouble(dir.bytes(QStringLiteral("reg.dat")).constData() + 5 * 1024 + 720), 500.0);
+    QCOMPARE(getDouble(dir.bytes(QStringLiteral("zaiko.dat")).constData() + 11 * 128 + 44), -2.0);
+
+    // Told once: the next start has nothing to complete.
+    lock.reset();
+    QVERIFY(startTill(dir.path(), lock, &notice).ok);
+    QVERIFY(notice.isEmpty());
 }
 
 void TestStartup::refusesBadSettings_data()

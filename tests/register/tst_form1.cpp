@@ -26,6 +26,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QtTest>
+#include <limits>
 
 namespace {
 
@@ -555,6 +556,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("blocked");
         QTest::newRow("reg.dat a directory") << "reg.dat";
         QTest::newRow("zaiko.dat a directory") << "zaiko.dat";
+        QTest::newRow("zaiko.dat missing") << "missing";
+        QTest::newRow("component quantity NaN") << "nan";
     }
     void failedWriteKeepsEntry()
     {
@@ -562,16 +565,30 @@ private Q_SLOTS:
         const QByteArray stockBefore = m_dir->bytes("zaiko.dat");
         QVERIFY(SaveSettings());
         const QByteArray settingsBefore = m_dir->bytes("sys.ini");
+        const QByteArray slipsBefore = m_dir->bytes("reg.dat");
+        const double componentQty = ProductTable[5].Slot[1].ComponentQty;
         openForm();
-        if (blocked == QStringLiteral("zaiko.dat"))
-            QVERIFY(QFile::remove(m_dir->file(blocked)));
-        QVERIFY(QDir(m_dir->path()).mkdir(blocked));
+        if (blocked == QStringLiteral("missing")) {
+            QVERIFY(QFile::remove(m_dir->file("zaiko.dat")));
+        } else if (blocked == QStringLiteral("nan")) {
+            ProductTable[5].Slot[1].ComponentQty = std::numeric_limits<double>::quiet_NaN();
+        } else {
+            if (blocked == QStringLiteral("zaiko.dat"))
+                QVERIFY(QFile::remove(m_dir->file(blocked)));
+            QVERIFY(QDir(m_dir->path()).mkdir(blocked));
+        }
         sell(5, "2");
         press(Qt::Key_F12);
 
         const QStringList shown = MessageBox::takeShown();
         QCOMPARE(shown.size(), 1);
         QVERIFY2(shown[0].startsWith(QStringLiteral("伝票は保存されていません。")), qPrintable(shown[0]));
+        if (blocked == QStringLiteral("missing"))
+            QVERIFY2(shown[0].contains(QStringLiteral("zaiko.dat がありません")), qPrintable(shown[0]));
+        if (blocked == QStringLiteral("nan"))
+            QVERIFY2(shown[0].contains(QStringLiteral("仕入商品 12 の在庫数量が数値でなくなる")), qPrintable(shown[0]));
+        QCOMPARE(m_dir->bytes("reg.dat"), slipsBefore);
+        QCOMPARE(QFile::exists(m_dir->file("zaiko.dat")), blocked != QStringLiteral("missing"));
         QCOMPARE(SysNum[Sys::NextSalesSlipNo], 1.0);
         QCOMPARE(m_dir->bytes("sys.ini"), settingsBefore);
         QCOMPARE(text("Text8_1"), QStringLiteral("5"));
@@ -580,7 +597,12 @@ private Q_SLOTS:
             QCOMPARE(m_dir->bytes("zaiko.dat"), stockBefore);
 
         // Once the file can be written again the same entry saves as slip 1.
-        QVERIFY(QDir(m_dir->path()).rmdir(blocked));
+        if (blocked == QStringLiteral("nan"))
+            ProductTable[5].Slot[1].ComponentQty = componentQty;
+        else if (blocked == QStringLiteral("missing"))
+            m_dir->writeBytes("zaiko.dat", stockBefore);
+        else
+            QVERIFY(QDir(m_dir->path()).rmdir(blocked));
         if (blocked == QStringLiteral("zaiko.dat"))
             m_dir->writeBytes(blocked, stockBefore);
         focusOn("Text8_1");
