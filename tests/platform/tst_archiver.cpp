@@ -1,8 +1,10 @@
 // The LHA archiver checked against independent LHA tools (lhasa, bsdtar, jlha) and against damaged archives.
 #include "platform/archiver.h"
 #include "platform/lhaencoder.h"
+#include "platform/lhaformat.h"
 #include "storage/text.h"
 
+#include <QBuffer>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -199,6 +201,8 @@ private Q_SLOTS:
     void damagedArchiveLeavesDataFile_data();
     void damagedArchiveLeavesDataFile();
     void damagedArchiveIsNotExtended();
+    void shortOldHeaderRefused_data();
+    void shortOldHeaderRefused();
     void largeRecordFile();
 };
 
@@ -512,6 +516,49 @@ void TestArchiver::damagedArchiveIsNotExtended()
         QCOMPARE(QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  (QStringList{u"both.lzh"_s, u"reg.dat"_s, u"sys.ini"_s}));
     }
+}
+
+void TestArchiver::shortOldHeaderRefused_data()
+{
+    QTest::addColumn<int>("level");
+    QTest::addColumn<int>("size");
+    for (int level : {0, 1})
+        for (int size : {0 + 1, 10, 19})
+            QTest::addRow("level %d, size byte %d", level, size) << level << size;
+}
+
+// A level-0 or level-1 header names its own size in its first byte; one too short for the fixed fields
+// (which run to byte 21) is damaged, whatever follows it.
+void TestArchiver::shortOldHeaderRefused()
+{
+    QFETCH(int, level);
+    QFETCH(int, size);
+    QByteArray h(22, '\0');
+    h[0] = char(size);
+    h.replace(2, 5, "-lh0-");
+    h[20] = char(level);
+    h[21] = 4; // a name length, beyond the header's own end
+    uint8_t sum = 0;
+    for (int i = 2; i < size + 2; ++i)
+        sum = uint8_t(sum + uchar(h[i]));
+    h[1] = char(sum);
+
+    QBuffer buffer(&h);
+    QVERIFY(buffer.open(QIODevice::ReadOnly));
+    std::vector<LhaRawEntry> entries;
+    QString error;
+    QVERIFY(!scanLhaArchive(buffer, entries, error));
+    QVERIFY2(error.startsWith(u"damaged header"_s), qPrintable(error));
+
+    // Restore and backup into such an archive both refuse it and leave every file as it was.
+    const QString dir = freshDir(u"short"_s);
+    writeAll(dir + u"/reg.lzh", h);
+    writeAll(dir + u"/reg.dat", "data");
+    const QString app = freshDir(u"short/app"_s);
+    QVERIFY(unlha(u"e -c -m "_s + dir + u"/reg.lzh " + app) != 0);
+    QVERIFY(unlha(u"a "_s + dir + u"/reg.lzh " + dir + u"/reg.dat") != 0);
+    QCOMPARE(readAll(dir + u"/reg.lzh"), h);
+    QVERIFY(QDir(app).isEmpty());
 }
 
 // Ten years of slips.
