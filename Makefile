@@ -1,10 +1,12 @@
 # make run: install what is missing, build, open the register.
 # make test: install what is missing, build, run every test.
 # make bench: the benchmarks (not part of make test).
+# make fuzz: the fuzz targets, built with clang, each run for FUZZ_SECONDS (not part of make test).
 BUILD ?= build
 JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
 
-.PHONY: deps configure build run test bench clean
+.PHONY: deps configure build run test bench fuzz clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -25,5 +27,11 @@ bench: build
 	@cmake --build $(BUILD) -j $(JOBS) --target benchmarks
 	@bash bench/run.sh $(BUILD)
 
+fuzz: deps
+	@bash scripts/install-fuzz-deps.sh
+	@cmake -S fuzz -B $(BUILD)-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(BUILD)-fuzz -j $(JOBS)
+	@bash fuzz/run.sh $(BUILD)-fuzz $(FUZZ_SECONDS)
+
 clean:
-	@rm -rf $(BUILD)
+	@rm -rf $(BUILD) $(BUILD)-fuzz

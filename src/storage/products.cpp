@@ -80,6 +80,11 @@ Result outOfTable(int n)
 
 } // namespace
 
+void DecodeProduct(const char* record, ProductEntry& entry)
+{
+    decode(record, entry);
+}
+
 void ClearProduct(int n)
 {
     if (n >= 0 && n <= MaxProductEntries)

@@ -45,5 +45,8 @@ Result ReloadProduct(int16_t n);
 // Writes entry n as record n.
 Result SaveProduct(int16_t n);
 
+// The fields of a product record image.
+void DecodeProduct(const char* record, ProductEntry& entry);
+
 // Entry n as a cleared product (empty texts, zero prices, empty slots).
 void ClearProduct(int n);

@@ -53,6 +53,11 @@ void encode(const PurchaseItem& item, char* r)
 
 } // namespace
 
+PurchaseItem DecodePurchaseItem(const char* record)
+{
+    return decode(record);
+}
+
 Result LoadPurchaseItem(int16_t n)
 {
     return records().access([n](RecordFile& file) {

@@ -25,6 +25,9 @@ struct PurchaseItem
 // The one working copy through which the item windows read and write single items.
 extern PurchaseItem CurrentPurchaseItem;
 
+// The six fields of a purchase item record image.
+PurchaseItem DecodePurchaseItem(const char* record);
+
 Result LoadPurchaseItem(int16_t n);
 // Writes CurrentPurchaseItem as record n; the reserved bytes are those last read.
 Result SavePurchaseItem(int16_t n);

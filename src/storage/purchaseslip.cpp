@@ -63,6 +63,11 @@ PurchaseSlipRecord::PurchaseSlipRecord()
     decode(records().blank(), *this);
 }
 
+void DecodePurchaseSlip(const char* record, PurchaseSlipRecord& slip)
+{
+    decode(record, slip);
+}
+
 Result ReadPurchaseSlip(qint64 n, PurchaseSlipRecord& slip)
 {
     return records().access([&](RecordFile& file) {

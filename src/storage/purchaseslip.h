@@ -40,6 +40,9 @@ struct PurchaseSlipRecord
 };
 
 // Read or write one slip, opening and closing siire.dat around it; a write is flushed to disk.
+// The named fields and Raw of `slip` from a record image.
+void DecodePurchaseSlip(const char* record, PurchaseSlipRecord& slip);
+
 Result ReadPurchaseSlip(qint64 n, PurchaseSlipRecord& slip);
 Result WritePurchaseSlip(qint64 n, PurchaseSlipRecord& slip);
 // Writes `count` initialised records 1 .. count.

@@ -128,8 +128,6 @@ QString settingsError(const QString& detail)
         .arg(detail, dataPath(QStringLiteral("sys.ini")));
 }
 
-QByteArray settingsFileBytes();
-
 } // namespace
 
 Result LoadSettings()
@@ -139,7 +137,12 @@ Result LoadSettings()
         return Result::failure(settingsError(QStringLiteral("ファイルがありません")));
     if (!file.open(QIODevice::ReadOnly))
         return Result::failure(settingsError(file.errorString()));
-    ValueReader reader(fromCp932(file.readAll()));
+    return ReadSettingsText(file.readAll());
+}
+
+Result ReadSettingsText(const QByteArray& fileBytes)
+{
+    ValueReader reader(fromCp932(fileBytes));
 
     double numbers[51] = {};
     QString texts[51];
@@ -179,7 +182,9 @@ QByteArray exactNumberText(double value)
     return ec == std::errc() ? QByteArray(buf, end - buf) : QByteArray();
 }
 
-QByteArray settingsFileBytes()
+} // namespace
+
+QByteArray SettingsFileBytes()
 {
     QByteArray bytes;
     for (int i = 1; i <= 50; ++i)
@@ -188,8 +193,6 @@ QByteArray settingsFileBytes()
         bytes += '"' + toCp932(SysStr[i]) + "\"\r\n";
     return bytes;
 }
-
-} // namespace
 
 Result SaveSettings()
 {
@@ -201,5 +204,5 @@ Result SaveSettings()
                     "設定ファイル sys.ini の %1 行目に数値でない値（%2）を書くことになるため、保存できません。")
                     .arg(i)
                     .arg(SysNum[i]));
-    return replaceFile(dataPath(QStringLiteral("sys.ini")), settingsFileBytes());
+    return replaceFile(dataPath(QStringLiteral("sys.ini")), SettingsFileBytes());
 }

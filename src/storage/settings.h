@@ -18,8 +18,12 @@ extern QString SysStr[51];
 // tables as they were; so is a number line beyond a double, and a record count (lines 1, 3, 5, 6, 7) or
 // next slip number (lines 2, 4) that is not a whole number from 0 (counts) or 1 (slip numbers) to 2147483647.
 Result LoadSettings();
+// The same from the bytes of a settings file.
+Result ReadSettingsText(const QByteArray& fileBytes);
 
 // Writes sys.ini anew from the tables: 100 CR LF lines in code page 932, each number in plain decimal digits
 // that read back as exactly the same value. The new file is written beside the old one, flushed to disk and
 // renamed over it, so a failure leaves the old file whole. A number that is not finite is refused.
 Result SaveSettings();
+// The bytes SaveSettings writes (the check for numbers that are not finite aside).
+QByteArray SettingsFileBytes();

@@ -51,6 +51,11 @@ void encode(const Supplier& s, char* r)
 
 } // namespace
 
+Supplier DecodeSupplier(const char* record)
+{
+    return decode(record);
+}
+
 Result LoadSupplier(int16_t n)
 {
     return records().access([n](RecordFile& file) {

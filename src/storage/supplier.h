@@ -20,6 +20,9 @@ struct Supplier
 
 extern Supplier CurrentSupplier;
 
+// The fields of a supplier record image.
+Supplier DecodeSupplier(const char* record);
+
 Result LoadSupplier(int16_t n);
 // Writes CurrentSupplier as record n; the trailing reserved bytes are those last read.
 Result SaveSupplier(int16_t n);
