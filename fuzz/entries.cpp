@@ -68,7 +68,7 @@ QString salesSlip(QByteArrayView input)
     SalesSlipRecord slip;
     DecodeSalesSlip(image.constData(), slip);
     const SlipView view(image.constData());
-    volatile int sink = view.year() + view.month() + view.day() + view.hour() + int(view.deleted());
+    volatile qint64 sink = qint64(view.year()) + view.month() + view.day() + view.hour() + view.deleted();
     (void)sink;
     for (int k = 1; k <= SalesSlipLineCount; ++k)
         if (QString p = shownNumberProblem(view.amount(k), "amount"); !p.isEmpty())

@@ -81,9 +81,10 @@ int fieldValue(const char* p, int len)
         value = value * 10 + (p[i] - '0');
     if (i == len || p[i] == '/' || p[i] == ':' || p[i] == ' ')
         return value;
-    // Anything else ("9e99", "-1.5") is read leniently; a value beyond an int is no year, month or day.
+    // Anything else ("9e99", "-1.5") is read leniently; a value no four characters of plain digits could
+    // hold is no year, month or day.
     const double v = roundHalfEven(val(fromCp932(QByteArrayView(p, len))));
-    return v >= -2147483647.0 && v <= 2147483647.0 ? int(v) : SlipView::NotAField;
+    return v > SlipView::NotAField && v < -SlipView::NotAField ? int(v) : SlipView::NotAField;
 }
 
 } // namespace

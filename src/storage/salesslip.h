@@ -81,8 +81,9 @@ class SlipView
 {
 public:
     explicit SlipView(const char* record) : p(record) {}
-    // What a date or time field reads as when its value does not fit an int ("9e99"): no year, month or day.
-    static constexpr int NotAField = -2147483647 - 1;
+    // What a date or time field reads as when its value is beyond five digits ("9e99"): no year, month or
+    // day, and small enough for any arithmetic on dates.
+    static constexpr int NotAField = -100000;
     int year() const;  // numeric value of date characters 1-4
     int month() const; // characters 6-7
     int day() const;   // characters 9-10
