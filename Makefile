@@ -28,7 +28,7 @@ bench: build
 	@bash bench/run.sh $(BUILD)
 
 fuzz: deps
-	@bash scripts/install-fuzz-deps.sh
+	@bash scripts/install-deps.sh fuzz
 	@cmake -S fuzz -B $(BUILD)-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	@cmake --build $(BUILD)-fuzz -j $(JOBS)
 	@bash fuzz/run.sh $(BUILD)-fuzz $(FUZZ_SECONDS)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages till needs to build, run and test. Safe to run again:
-# apt-get is only called when something is missing.
+# Installs the Debian packages till needs to build, run and test; with "fuzz", what the fuzz targets need
+# (clang and its libFuzzer runtime). Safe to run again: apt-get is only called when something is missing.
 set -euo pipefail
 
 packages=(
@@ -12,6 +12,7 @@ packages=(
     # independent LHA tools the archiver tests compare against
     lhasa libarchive-tools jlha-utils
 )
+[ "${1:-}" = fuzz ] && packages=(clang libclang-rt-14-dev)
 
 missing=()
 for p in "${packages[@]}"; do
