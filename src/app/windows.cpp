@@ -10,6 +10,7 @@
 #include "platform/modeless.h"
 #include "reports/form14.h"
 #include "reports/form5.h"
+#include "purchasing/form16.h"
 #include "storage/changes.h"
 
 #include <QObject>
@@ -28,7 +29,7 @@ QWidget* graphs()
 
 QWidget* purchasing()
 {
-    return nullptr;
+    return showSingle<Form16>();
 }
 
 QWidget* purchaseItems()

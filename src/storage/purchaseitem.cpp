@@ -164,3 +164,15 @@ QList<PurchaseItem> LoadPurchaseItems(int count)
     });
     return items;
 }
+
+Result ReadPurchaseItem(int n, PurchaseItem& item)
+{
+    RecordFile file = records().file();
+    if (Result r = file.open(); !r)
+        return r;
+    char record[PurchaseItemRecordSize];
+    if (!file.read(n, record))
+        return Result::failure(file.errorMessage());
+    item = decode(record);
+    return file.close();
+}

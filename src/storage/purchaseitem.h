@@ -60,3 +60,6 @@ QString MissingStockFileMessage();
 
 // Reads every record 1 .. count (400 at most 1000) in one pass, for grids and lists.
 QList<PurchaseItem> LoadPurchaseItems(int count);
+
+// Reads item n (1 to 400) into `item` without touching CurrentPurchaseItem, for windows that only look.
+Result ReadPurchaseItem(int n, PurchaseItem& item);

@@ -96,3 +96,14 @@ Result InitPurchaseSlipFile(qint64 count)
         return true;
     });
 }
+
+QByteArray EncodePurchaseSlip(PurchaseSlipRecord& slip)
+{
+    encode(slip);
+    return QByteArray(slip.Raw.data(), PurchaseSlipRecordSize);
+}
+
+QByteArray PurchaseSlipBlankRecord()
+{
+    return QByteArray(blankRecord(), PurchaseSlipRecordSize);
+}

@@ -3,6 +3,7 @@
 
 #include "storage/result.h"
 
+#include <QByteArray>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -47,3 +48,7 @@ Result ReadPurchaseSlip(qint64 n, PurchaseSlipRecord& slip);
 Result WritePurchaseSlip(qint64 n, PurchaseSlipRecord& slip);
 // Writes `count` initialised records 1 .. count.
 Result InitPurchaseSlipFile(qint64 count);
+
+// The record image of `slip` (its Raw bytes, updated from the named fields) and the empty record.
+QByteArray EncodePurchaseSlip(PurchaseSlipRecord& slip);
+QByteArray PurchaseSlipBlankRecord();

@@ -1,0 +1,750 @@
+// The purchase slip window: layout, keys, line entry and totals, the supplier list and the slip list.
+#include "purchasing/form16.h"
+
+#include "app/windows.h"
+#include "platform/controls.h"
+#include "platform/grid.h"
+#include "platform/messagebox.h"
+#include "platform/twips.h"
+#include "purchasing/purchaseentry.h"
+#include "storage/changes.h"
+#include "storage/purchaseitem.h"
+#include "storage/purchaselist.h"
+#include "storage/settingnames.h"
+#include "storage/settings.h"
+#include "storage/supplier.h"
+#include "storage/text.h"
+#include "widgets/fieldfocus.h"
+#include "widgets/keytable.h"
+#include "widgets/sliplines.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDate>
+#include <QEvent>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTime>
+#include <QTimer>
+
+namespace {
+
+const QString FullWidthDigits[Form16::Lines] = {
+    QStringLiteral("１"), QStringLiteral("２"), QStringLiteral("３"), QStringLiteral("４"), QStringLiteral("５"),
+    QStringLiteral("６"), QStringLiteral("７"), QStringLiteral("８"), QStringLiteral("９"), QStringLiteral("１０")};
+
+// A caption shown as a flat button that does nothing.
+QPushButton* makeCaption(QWidget* parent, const QString& name, const QString& caption, const QRect& rect)
+{
+    QPushButton* b = makeButton(parent, name, caption, rect);
+    b->setFocusPolicy(Qt::NoFocus);
+    return b;
+}
+
+QComboBox* makeCombo(QWidget* parent, const QString& name, const QString& accessible, const QRect& rect)
+{
+    auto* c = new QComboBox(parent);
+    c->setObjectName(name);
+    c->setAccessibleName(accessible);
+    c->setGeometry(rect);
+    c->setEditable(true);
+    c->setInsertPolicy(QComboBox::NoInsert);
+    return c;
+}
+
+void fillNumbers(QComboBox* combo, int first, int last, int width)
+{
+    combo->clear();
+    for (int i = first; i <= last; ++i)
+        combo->addItem(QStringLiteral("%1").arg(i, width, 10, QChar(u'0')));
+}
+
+// A frame is hidden by giving it no size; hiding it too keeps its controls out of the tab chain.
+void collapse(QWidget* frame, bool widthToo)
+{
+    frame->setGeometry(frame->x(), frame->y(), widthToo ? 0 : frame->width(), 0);
+    frame->hide();
+}
+
+void expand(QWidget* frame, const QRect& rect)
+{
+    frame->setGeometry(rect);
+    frame->show();
+    frame->raise();
+}
+
+bool stockFileThere()
+{
+    return QFileInfo::exists(dataPath(QStringLiteral("zaiko.dat")));
+}
+
+} // namespace
+
+Form16::Form16(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Form16"));
+    setWindowTitle(QStringLiteral("仕入伝票"));
+    setFixedSize(twips(15240), twips(10890));
+
+    buildHeader();
+    buildLines();
+    buildPicker();
+    buildButtons();
+    buildSupplierList();
+    buildSlipList();
+    installKeyTables();
+
+    // Opening the window.
+    Text1[0]->setText(numText(SysNum[Sys::NextPurchaseSlipNo]));
+    const QDate today = QDate::currentDate();
+    Combo1->setEditText(today.toString(QStringLiteral("yyyy")));
+    Combo2->setEditText(today.toString(QStringLiteral("MM")));
+    Combo3->setEditText(today.toString(QStringLiteral("dd")));
+    showSettings();
+    ShowItemGroup(0);
+    const QString date = today.toString(QStringLiteral("yyyy/MM/dd"));
+    Combo4->setEditText(date.mid(0, 4));
+    Combo5->setEditText(date.mid(5, 2));
+    BuildSlipList();
+    collapse(Frame5, false);
+    collapse(Frame4, true);
+
+    // The picker shows stock whoever changed it; captions and the next number follow the settings.
+    connect(&changes(), &Changes::stockChanged, this, [this] { ShowItemGroup(m_currentItemGroup); });
+    connect(&changes(), &Changes::settingsChanged, this, &Form16::showSettings);
+    connect(&changes(), &Changes::suppliersChanged, this, [this] {
+        if (supplierListOpen())
+            openSupplierList();
+    });
+    connect(&changes(), &Changes::purchaseSlipsChanged, this, [this] {
+        if (slipListOpen())
+            BuildSlipList();
+    });
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Building the window
+
+void Form16::buildHeader()
+{
+    Frame1 = makeFrame(this, QStringLiteral("Frame1"), QString(), QStringLiteral("伝票の日付と番号"),
+                       twipsRect(120, 60, 8500, 800));
+    Command1 = makeCaption(Frame1, QStringLiteral("Command1"), QStringLiteral("日付"), twipsRect(120, 240, 800, 440));
+    Combo1 = makeCombo(Frame1, QStringLiteral("Combo1"), QStringLiteral("日付 年"), twipsRect(960, 240, 1100, 440));
+    Combo2 = makeCombo(Frame1, QStringLiteral("Combo2"), QStringLiteral("日付 月"), twipsRect(2100, 240, 800, 440));
+    Combo3 = makeCombo(Frame1, QStringLiteral("Combo3"), QStringLiteral("日付 日"), twipsRect(2940, 240, 800, 440));
+    fillYearList(Combo1);
+    fillNumbers(Combo2, 1, 12, 2);
+    fillNumbers(Combo3, 1, 31, 2);
+    Command2 =
+        makeCaption(Frame1, QStringLiteral("Command2"), QStringLiteral("伝票番号"), twipsRect(4300, 240, 1200, 440));
+    Text1[0] = makeEdit(Frame1, QStringLiteral("Text1_0"), QStringLiteral("伝票番号"), twipsRect(5540, 240, 1500, 440));
+
+    Frame2 =
+        makeFrame(this, QStringLiteral("Frame2"), QString(), QStringLiteral("仕入先"), twipsRect(120, 900, 8500, 1000));
+    Command3 = makeCaption(Frame2, QStringLiteral("Command3"), QStringLiteral("仕入先"), twipsRect(120, 300, 800, 440));
+    Text1[1] = makeEdit(Frame2, QStringLiteral("Text1_1"), QStringLiteral("仕入先番号"), twipsRect(960, 300, 600, 440));
+    Text1[2] = makeEdit(Frame2, QStringLiteral("Text1_2"), QStringLiteral("仕入先名"), twipsRect(1600, 300, 3400, 440));
+    Text1[3] = makeEdit(Frame2, QStringLiteral("Text1_3"), QStringLiteral("電話番号"), twipsRect(5040, 300, 1800, 440));
+    Command4 = makeButton(Frame2, QStringLiteral("Command4"), QStringLiteral("一覧"), twipsRect(6900, 300, 900, 440));
+    connect(Command4, &QPushButton::clicked, this, &Form16::openSupplierList);
+
+    for (QLineEdit* e : {Text1[0], Text1[1]}) {
+        e->setReadOnly(true);
+        e->setFocusPolicy(Qt::NoFocus);
+    }
+    Text1[0]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Text1[1]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    for (QLineEdit* e : {Text1[2], Text1[3]}) {
+        setBackground(e, IdleColour);
+        e->installEventFilter(this);
+    }
+}
+
+void Form16::buildLines()
+{
+    Frame3 = makeFrame(this, QStringLiteral("Frame3"), QString(), QStringLiteral("仕入明細"),
+                       twipsRect(120, 2000, 8500, 7300));
+    const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
+    SlipLines::Setup s;
+    s.columns[SlipLines::Number] = {
+        QStringLiteral("Text3"), QStringLiteral("番号"), QStringLiteral("Text2_0"), 120, 600,
+        Qt::AlignCenter,         SlipLines::Display};
+    s.columns[SlipLines::Code] = {
+        QStringLiteral("Text4"), QStringLiteral("コード"), QStringLiteral("Text2_1"), 720, 800, right,
+        SlipLines::Typed};
+    s.columns[SlipLines::Name] = {
+        QStringLiteral("Text5"),          QStringLiteral("品名"), QStringLiteral("Text2_2"), 1520, 3200,
+        Qt::AlignLeft | Qt::AlignVCenter, SlipLines::ClickOnly};
+    s.columns[SlipLines::Price] = {
+        QStringLiteral("Text6"), QStringLiteral("単価"), QStringLiteral("Text2_3"), 4720, 1100, right,
+        SlipLines::Typed};
+    s.columns[SlipLines::Qty] = {
+        QStringLiteral("Text7"), QStringLiteral("数量"), QStringLiteral("Text2_4"), 5820, 900, right, SlipLines::Typed};
+    s.columns[SlipLines::Amount] = {
+        QStringLiteral("Text8"), QStringLiteral("金額"), QStringLiteral("Text2_5"), 6720, 1600, right,
+        SlipLines::ClickOnly};
+    for (const QString& digit : FullWidthDigits)
+        s.numbers << digit;
+    s.firstIndex = 0;
+    s.headerTop = 200;
+    s.headerHeight = 380;
+    s.firstTop = 620;
+    s.pitch = 500;
+    s.lineHeight = 460;
+    s.highlighted = {SlipLines::Code, SlipLines::Price, SlipLines::Qty};
+    m_lines = new SlipLines(Frame3, s);
+
+    for (int c = 0; c < SlipLines::Columns; ++c)
+        Text2[c] = m_lines->box(SlipLines::Column(c), 0);
+    for (int k = 0; k < Lines; ++k) {
+        Text3[k] = m_lines->number[k + 1];
+        Text4[k] = m_lines->code[k + 1];
+        Text5[k] = m_lines->name[k + 1];
+        Text6[k] = m_lines->price[k + 1];
+        Text7[k] = m_lines->qty[k + 1];
+        Text8[k] = m_lines->amount[k + 1];
+        connect(Text4[k], &QLineEdit::textChanged, this, [this, k] { itemChanged(k); });
+        connect(Text6[k], &QLineEdit::textChanged, this, [this, k] { priceOrQtyChanged(k, Text6[k]); });
+        connect(Text7[k], &QLineEdit::textChanged, this, [this, k] { priceOrQtyChanged(k, Text7[k]); });
+    }
+
+    const QString totals[3] = {QStringLiteral("計"), QStringLiteral("消費税"), QStringLiteral("合計")};
+    for (int i = 0; i < 3; ++i) {
+        const int top = 5800 + 480 * i;
+        Text9[i] = makeLabel(Frame3, QStringLiteral("Text9_%1").arg(i), totals[i], twipsRect(5820, top, 900, 420));
+        Text9[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        Text10[i] = makeEdit(Frame3, QStringLiteral("Text10_%1").arg(i), totals[i], twipsRect(6720, top, 1600, 420));
+        Text10[i]->setAlignment(right);
+        Text10[i]->setFocusPolicy(Qt::ClickFocus);
+        Text9[i]->setBuddy(Text10[i]);
+    }
+}
+
+void Form16::buildPicker()
+{
+    for (int g = 0; g < 4; ++g) {
+        Command9[g] = makeButton(this, QStringLiteral("Command9_%1").arg(g), QString(),
+                                 twipsRect(8800 + 1580 * g, 120, 1540, 440));
+        connect(Command9[g], &QPushButton::clicked, this, [this, g] {
+            ShowItemGroup(g);
+            Text4[0]->setFocus();
+        });
+    }
+    MSFlexGrid1 = new Grid(this);
+    MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1_0"));
+    MSFlexGrid1->setAccessibleName(QStringLiteral("仕入商品と在庫数量"));
+    MSFlexGrid1->setGeometry(twipsRect(8800, 640, 6300, 9015));
+    // For looking numbers and stock up only: the focus stays in the slip.
+    MSFlexGrid1->setFocusPolicy(Qt::NoFocus);
+    for (int c : {0, 2, 3})
+        MSFlexGrid1->setColAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+}
+
+void Form16::buildButtons()
+{
+    const struct
+    {
+        QPushButton** button;
+        const char* name;
+        QString caption;
+        void (Form16::*action)();
+    } buttons[] = {{&Command5, "Command5", QStringLiteral("登録(F12)"), &Form16::SavePurchaseSlip},
+                   {&Command6, "Command6", QStringLiteral("取消（ESC）"), &Form16::ClearSlipEntry},
+                   {&Command7, "Command7", QStringLiteral("伝票呼出(F10)"), &Form16::BuildSlipList},
+                   {&Command13, "Command13", QStringLiteral("仕入商品設定"), &Form16::openPurchaseItems},
+                   {&Command8, "Command8", QStringLiteral("閉じる（END）"), nullptr}};
+    int i = 0;
+    for (const auto& b : buttons) {
+        *b.button = makeButton(this, QLatin1String(b.name), b.caption, twipsRect(120 + 1720 * i++, 9450, 1660, 600));
+        if (b.action)
+            connect(*b.button, &QPushButton::clicked, this, b.action);
+    }
+    connect(Command8, &QPushButton::clicked, this, &QWidget::close);
+    connect(Command7, &QPushButton::clicked, this, [this] { MSFlexGrid2->setFocus(); });
+}
+
+void Form16::buildSupplierList()
+{
+    Frame4 = makeFrame(this, QStringLiteral("Frame4"), QStringLiteral("仕入先一覧"), QStringLiteral("仕入先一覧"),
+                       twipsRect(120, 0, 6000, 4000));
+    Frame4->setAutoFillBackground(true);
+    List2 = new QListWidget(Frame4);
+    List2->setObjectName(QStringLiteral("List2"));
+    List2->setAccessibleName(QStringLiteral("仕入先一覧"));
+    List2->setGeometry(twipsRect(120, 300, 5100, 3550));
+    List2->setUniformItemSizes(true);
+    connect(List2, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { chooseSupplier(List2->row(item)); });
+    Command15 = makeButton(Frame4, QStringLiteral("Command15"), QStringLiteral("×"), twipsRect(5300, 300, 560, 440));
+    Command15->setAccessibleName(QStringLiteral("仕入先一覧を閉じる"));
+    connect(Command15, &QPushButton::clicked, this, &Form16::closeSupplierList);
+}
+
+void Form16::buildSlipList()
+{
+    Frame5 = makeFrame(this, QStringLiteral("Frame5"), QString(), QStringLiteral("仕入伝票一覧"),
+                       twipsRect(120, 120, 15000, 10000));
+    Frame5->setAutoFillBackground(true);
+    MSFlexGrid2 = new Grid(Frame5);
+    MSFlexGrid2->setObjectName(QStringLiteral("MSFlexGrid2"));
+    MSFlexGrid2->setAccessibleName(QStringLiteral("仕入伝票一覧"));
+    MSFlexGrid2->setGeometry(twipsRect(120, 300, 7000, 9500));
+    MSFlexGrid2->setColAlignment(0, Qt::AlignRight | Qt::AlignVCenter);
+    MSFlexGrid2->setColAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
+    MSFlexGrid2->setColAlignment(4, Qt::AlignCenter);
+    connect(MSFlexGrid2, &Grid::cellClicked, this, [this](int row, int) { slipClicked(row); });
+    connect(MSFlexGrid2, &Grid::keyPressed, this, [this](QKeyEvent* event) {
+        if (event->key() == Qt::Key_Escape) {
+            event->accept();
+            closeSlipList();
+        } else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space) {
+            // The keyboard's click, so a slip can be chosen without the mouse.
+            event->accept();
+            slipClicked(MSFlexGrid2->currentRow());
+        }
+    });
+
+    auto* yearLabel =
+        makeLabel(Frame5, QStringLiteral("YearLabel"), QStringLiteral("年"), twipsRect(7400, 340, 400, 420));
+    Combo4 = makeCombo(Frame5, QStringLiteral("Combo4"), QStringLiteral("一覧の年"), twipsRect(7800, 300, 1300, 440));
+    auto* monthLabel =
+        makeLabel(Frame5, QStringLiteral("MonthLabel"), QStringLiteral("月"), twipsRect(9300, 340, 400, 420));
+    Combo5 = makeCombo(Frame5, QStringLiteral("Combo5"), QStringLiteral("一覧の月"), twipsRect(9700, 300, 900, 440));
+    yearLabel->setBuddy(Combo4);
+    monthLabel->setBuddy(Combo5);
+    fillYearList(Combo4);
+    fillNumbers(Combo5, 1, 12, 1);
+    for (QComboBox* c : {Combo4, Combo5}) {
+        connect(c, &QComboBox::activated, this, &Form16::BuildSlipList);
+        // A year or month typed rather than chosen is taken with Enter.
+        connect(c->lineEdit(), &QLineEdit::returnPressed, this, &Form16::BuildSlipList);
+    }
+
+    const struct
+    {
+        QPushButton** button;
+        const char* name;
+        QString caption;
+        int left;
+        void (Form16::*action)();
+    } buttons[] = {{&Command10, "Command10", QStringLiteral("修正"), 7400, &Form16::correctSlip},
+                   {&Command11, "Command11", QStringLiteral("削除"), 9100, &Form16::deleteSlip},
+                   {&Command12, "Command12", QStringLiteral("閉じる"), 10800, &Form16::closeSlipList}};
+    for (const auto& b : buttons) {
+        *b.button = makeButton(Frame5, QLatin1String(b.name), b.caption, twipsRect(b.left, 1000, 1500, 600));
+        connect(*b.button, &QPushButton::clicked, this, b.action);
+    }
+}
+
+void Form16::fillYearList(QComboBox* combo)
+{
+    // Up to next year, so this year can always be picked.
+    fillNumbers(combo, 2005, QDate::currentDate().year() + 1, 4);
+}
+
+// Every box's keys, as the clerk uses them; keys not listed reach the box as usual.
+void Form16::installKeyTables()
+{
+    KeyTable groups;
+    for (int g = 0; g < 4; ++g)
+        groups << KeyBinding{Qt::Key_F1 + g, [this, g] { ShowItemGroup(g); }};
+    const KeyBinding end{Qt::Key_End, [this] { close(); }};
+    const KeyBinding save{Qt::Key_F12, [this] { SavePurchaseSlip(); }};
+    const KeyBinding slipList{Qt::Key_F10, [this] {
+                                  BuildSlipList();
+                                  MSFlexGrid2->setFocus();
+                              }};
+    const KeyBinding clear{Qt::Key_Escape, [this] { ClearSlipEntry(); }};
+
+    installKeys(Text1[2],
+                KeyTable{{Qt::Key_Return, [this] { Text1[3]->setFocus(); }}, clear, end, slipList, save} + groups);
+    installKeys(Text1[3],
+                KeyTable{{Qt::Key_Return, [this] { Text4[0]->setFocus(); }}, clear, end, slipList, save} + groups);
+
+    m_lines->setActions(
+        {.lookUp = [this](int k) { lookUpItem(k - 1); },
+         .complete = [this](int k) { completeLine(k - 1); },
+         .keys =
+             [=, this](SlipLines::Column c, int k) {
+                 switch (c) {
+                 case SlipLines::Code:
+                     return KeyTable{{Qt::Key_Escape, [this] { escapeFromLine(); }}, end, save} + groups;
+                 case SlipLines::Price:
+                     return KeyTable{{Qt::Key_Return, [this, k] { Text7[k - 1]->setFocus(); }}, end} + groups;
+                 case SlipLines::Qty:
+                     return KeyTable{end, save} + groups;
+                 default:
+                     return KeyTable{};
+                 }
+             }});
+
+    const KeyTable closeList{{Qt::Key_End, [this] { closeSlipList(); }}};
+    for (QComboBox* c : {Combo4, Combo5}) {
+        installKeys(c, closeList);
+        installKeys(c->lineEdit(), closeList);
+    }
+    installKeys(List2, {{Qt::Key_Return, [this] { chooseSupplier(List2->currentRow()); }},
+                        {Qt::Key_Escape, [this] { closeSupplierList(); }}});
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Focus
+
+bool Form16::event(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::WindowActivate:
+        if (m_focusOnActivate && !slipListOpen() && !supplierListOpen())
+            Text1[2]->setFocus();
+        m_focusOnActivate = false;
+        break;
+    case QEvent::WindowDeactivate:
+        // Only a change to another window of the program counts, not a message box or another program.
+        QTimer::singleShot(0, this, [this] {
+            QWidget* active = QApplication::activeWindow();
+            m_focusOnActivate = active && active != this && !qobject_cast<QMessageBox*>(active);
+        });
+        break;
+    default:
+        break;
+    }
+    return QWidget::event(event);
+}
+
+bool Form16::eventFilter(QObject* watched, QEvent* event)
+{
+    // The supplier boxes are green while they have the focus.
+    if ((watched == Text1[2] || watched == Text1[3]) &&
+        (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
+        setBackground(static_cast<QWidget*>(watched), event->type() == QEvent::FocusIn ? EditingColour : IdleColour);
+    return QWidget::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Entry
+
+void Form16::showSettings()
+{
+    for (int g = 0; g < 4; ++g)
+        Command9[g]->setText(SysStr[Sys::FirstGroupCaption + g]);
+    if (!m_correctionMode)
+        Text1[0]->setText(numText(SysNum[Sys::NextPurchaseSlipNo]));
+}
+
+void Form16::ClearSlipEntry()
+{
+    Text1[0]->setText(numText(SysNum[Sys::NextPurchaseSlipNo]));
+    for (int i = 1; i <= 3; ++i)
+        Text1[i]->clear();
+    for (QLineEdit* e : Text10)
+        e->clear();
+    m_lines->clear();
+    // An abandoned correction gives nothing back: the stock still holds what the stored slip added.
+    m_correctionMode = false;
+    m_recalledSlipNo = 0;
+    m_recalledQty.fill(0);
+    Text1[2]->setFocus();
+}
+
+void Form16::ShowItemGroup(int g)
+{
+    m_currentItemGroup = g;
+    MSFlexGrid1->clear();
+    MSFlexGrid1->setCols(4);
+    MSFlexGrid1->setRows(101);
+    const int widths[] = {1000, 3000, 1100, 1000};
+    for (int c = 0; c < 4; ++c)
+        MSFlexGrid1->setColWidthTwips(c, widths[c]);
+    MSFlexGrid1->setRowTexts(
+        0, {QStringLiteral("番号"), QStringLiteral("商品名"), QStringLiteral("単価"), QStringLiteral("在庫数量")});
+    // A missing zaiko.dat is not created by looking: the numbers are shown without items.
+    const QList<PurchaseItem> items = stockFileThere() ? LoadPurchaseItems(100 * (g + 1)) : QList<PurchaseItem>();
+    for (int row = 1; row <= 100; ++row) {
+        const int n = 100 * g + row;
+        if (n <= items.size()) {
+            const PurchaseItem& item = items[n - 1];
+            MSFlexGrid1->setRowTexts(
+                row, {QString::number(n), item.Name, numText(item.StandardCost), numText(item.StockQty)});
+        } else {
+            MSFlexGrid1->setRowTexts(row, {QString::number(n)});
+        }
+    }
+}
+
+void Form16::itemChanged(int k)
+{
+    if (!Text4[k]->text().isEmpty() && !itemTextKept(Text4[k]->text()))
+        Text4[k]->clear();
+}
+
+void Form16::priceOrQtyChanged(int k, QLineEdit* box)
+{
+    if (!box->text().isEmpty() && val(Text4[k]->text()) == 0)
+        box->clear();
+}
+
+void Form16::lookUpItem(int k)
+{
+    const double v = val(Text4[k]->text());
+    if (v < 1 || v > SysNum[Sys::PurchaseItemCount] || !stockFileThere())
+        return;
+    PurchaseItem item;
+    if (Result r = ReadPurchaseItem(int(roundHalfEven(v)), item); !r) {
+        MessageBox::information(this, r.error);
+        return;
+    }
+    Text5[k]->setText(item.Name);
+    Text5[k]->setCursorPosition(0); // names carry their blank padding; show their start
+    Text6[k]->setText(numText(item.StandardCost));
+    Text6[k]->setFocus();
+}
+
+void Form16::completeLine(int k)
+{
+    Text8[k]->setText(numText(val(Text6[k]->text()) * val(Text7[k]->text())));
+    const PurchaseTotals t = purchaseTotals(m_lines->amounts(), TaxSwitch, SysNum[Sys::TaxRate]);
+    Text10[0]->setText(numText(t.subtotal));
+    Text10[1]->setText(numText(t.tax));
+    Text10[2]->setText(numText(t.total));
+}
+
+void Form16::escapeFromLine()
+{
+    collapse(Frame5, false);
+    m_slipSelected = false;
+    ClearSlipEntry();
+}
+
+PurchaseSlipDraft Form16::draft() const
+{
+    PurchaseSlipDraft d;
+    d.year = Combo1->currentText();
+    d.month = Combo2->currentText();
+    d.day = Combo3->currentText();
+    d.time = QTime::currentTime().toString(QStringLiteral("hh:mm:ss"));
+    d.supplierNo = val(Text1[1]->text());
+    d.supplierName = Text1[2]->text();
+    d.supplierPhone = Text1[3]->text();
+    for (int k = 0; k < Lines; ++k)
+        d.line[k + 1] = {val(Text4[k]->text()), Text5[k]->text(), val(Text6[k]->text()), val(Text7[k]->text()),
+                         val(Text8[k]->text())};
+    d.subtotal = val(Text10[0]->text());
+    d.tax = val(Text10[1]->text());
+    d.total = val(Text10[2]->text());
+    return d;
+}
+
+void Form16::SavePurchaseSlip()
+{
+    const PurchaseSlipDraft d = draft();
+    const SaveOutcome outcome =
+        m_correctionMode ? SaveCorrectedPurchaseSlip(m_recalledSlipNo, d, m_recalledQty) : SaveNewPurchaseSlip(d);
+    if (!outcome.saved) {
+        MessageBox::information(this, outcome.error); // the entry stays for another try
+        return;
+    }
+    if (!outcome.error.isEmpty())
+        MessageBox::information(this, outcome.error);
+    m_correctionMode = false;
+    m_recalledQty.fill(0);
+    Q_EMIT changes().stockChanged(); // the picker shows the new stock
+    Q_EMIT changes().purchaseSlipsChanged();
+    ClearSlipEntry();
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Supplier list
+
+bool Form16::supplierListOpen() const
+{
+    return Frame4->isVisible() && Frame4->height() > 0;
+}
+
+void Form16::openSupplierList()
+{
+    List2->clear();
+    List2->addItems(supplierPickList());
+    expand(Frame4, twipsRect(120, 0, 6000, 4000));
+    if (List2->count() > 0)
+        List2->setCurrentRow(0);
+    List2->setFocus();
+}
+
+void Form16::chooseSupplier(int p)
+{
+    if (p < 0 || p >= List2->count())
+        return;
+    if (Result r = LoadSupplier(int16_t(p + 1)); !r) {
+        MessageBox::information(this, r.error);
+        return;
+    }
+    Text1[1]->setText(QString::number(p + 1));
+    Text1[2]->setText(CurrentSupplier.Name);
+    Text1[3]->setText(CurrentSupplier.Phone);
+    TaxSwitch = taxSwitchFor(CurrentSupplier.TaxType);
+    closeSupplierList();
+}
+
+void Form16::closeSupplierList()
+{
+    collapse(Frame4, true);
+    Text1[2]->setFocus();
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Slip list, correction and deletion
+
+bool Form16::slipListOpen() const
+{
+    return Frame5->isVisible() && Frame5->height() > 0;
+}
+
+void Form16::BuildSlipList()
+{
+    collapse(Frame5, false);
+    QList<PurchaseSlipListRow> rows;
+    const Result r =
+        ListPurchaseSlips(val(Combo4->currentText()), val(Combo5->currentText()), LastPurchaseSlipNo(), rows);
+    MSFlexGrid2->clear();
+    MSFlexGrid2->setCols(5);
+    MSFlexGrid2->setRows(int(rows.size()) + 1);
+    const int widths[] = {1500, 1500, 1000, 1000, 1000};
+    for (int c = 0; c < 5; ++c)
+        MSFlexGrid2->setColWidthTwips(c, widths[c]);
+    MSFlexGrid2->setRowTexts(0, {QStringLiteral("伝票番号"), QStringLiteral("日付"), QStringLiteral("時間"),
+                                 QStringLiteral("金額"), QStringLiteral("削除")});
+    m_slipRowMap.clear();
+    m_slipRowMap.reserve(rows.size() + 1);
+    m_slipRowMap << 0;
+    const QString deletedMark = QStringLiteral("削除");
+    for (int i = 0; i < rows.size(); ++i) {
+        const PurchaseSlipListRow& row = rows[i];
+        MSFlexGrid2->setRowTexts(i + 1, {QString::number(row.slipNo), row.date, row.time, numText(row.total),
+                                         row.deleted ? deletedMark : QString()});
+        m_slipRowMap << row.slipNo;
+    }
+    expand(Frame5, twipsRect(120, 120, 15000, 10000));
+    if (!r)
+        MessageBox::information(this, r.error);
+}
+
+void Form16::slipClicked(int row)
+{
+    if (row < 1 || row >= m_slipRowMap.size())
+        return;
+    m_selectedSlipNo = m_slipRowMap[row];
+    m_slipSelected = true;
+}
+
+void Form16::closeSlipList()
+{
+    collapse(Frame5, false);
+    m_slipSelected = false;
+    Text1[2]->setFocus();
+}
+
+int Form16::delcheck(qint64 n)
+{
+    PurchaseSlipRecord slip;
+    if (Result r = ReadPurchaseSlip(n, slip); !r) {
+        MessageBox::information(this, r.error);
+        return -1;
+    }
+    return slip.Deleted;
+}
+
+bool Form16::chosenSlipUsable()
+{
+    if (!m_slipSelected) {
+        MessageBox::information(this, QStringLiteral("伝票を選択してください。"));
+        return false;
+    }
+    const int deleted = delcheck(m_selectedSlipNo);
+    if (deleted < 0)
+        return false;
+    if (deleted != 0) {
+        MessageBox::information(this, QStringLiteral("伝票は削除されています。"));
+        return false;
+    }
+    return true;
+}
+
+bool Form16::RecallPurchaseSlip(qint64 n)
+{
+    m_recalledQty.fill(0);
+    PurchaseSlipRecord slip;
+    if (Result r = ReadPurchaseSlip(n, slip); !r) {
+        MessageBox::information(this, r.error);
+        return false;
+    }
+    Combo1->setEditText(slip.Date.mid(0, 4));
+    Combo2->setEditText(slip.Date.mid(5, 2));
+    Combo3->setEditText(slip.Date.mid(8, 2));
+    // The record number: a damaged SlipNo field must not send the correction elsewhere.
+    Text1[0]->setText(QString::number(n));
+    Text1[1]->setText(QString::number(slip.SupplierNo));
+    Text1[2]->setText(slip.SupplierName);
+    Text1[3]->setText(slip.SupplierPhone);
+    for (int k = 0; k < Lines; ++k) {
+        const PurchaseSlipLine& line = slip.Line[k + 1];
+        Text4[k]->setText(QString::number(line.ItemNo));
+        Text5[k]->setText(line.ItemName);
+        Text5[k]->setCursorPosition(0);
+        Text6[k]->setText(QString::number(line.UnitPrice));
+        Text7[k]->setText(QString::number(line.Qty));
+        Text8[k]->setText(numText(line.Amount));
+    }
+    AddPurchasedQty(slip, m_recalledQty);
+    Text10[0]->setText(numText(slip.Subtotal));
+    Text10[1]->setText(numText(slip.Tax));
+    Text10[2]->setText(numText(slip.Total));
+    for (QLineEdit* e : {Text1[2], Text1[3]})
+        e->setCursorPosition(0);
+    return true;
+}
+
+void Form16::correctSlip()
+{
+    if (!chosenSlipUsable())
+        return;
+    collapse(Frame5, false);
+    ClearSlipEntry();
+    if (!RecallPurchaseSlip(m_selectedSlipNo))
+        return;
+    m_correctionMode = true;
+    m_recalledSlipNo = m_selectedSlipNo;
+    m_slipSelected = false;
+}
+
+void Form16::deleteSlip()
+{
+    if (!chosenSlipUsable())
+        return;
+    collapse(Frame5, false);
+    ClearSlipEntry();
+    if (!RecallPurchaseSlip(m_selectedSlipNo))
+        return;
+    if (MessageBox::question(this, QStringLiteral("削除しますか。"), true)) {
+        const SaveOutcome outcome = DeletePurchaseSlip(m_selectedSlipNo, m_recalledQty);
+        if (!outcome.error.isEmpty())
+            MessageBox::information(this, outcome.error);
+        if (outcome.saved) {
+            m_slipSelected = false;
+            Q_EMIT changes().stockChanged(); // the picker shows the stock without the slip
+            Q_EMIT changes().purchaseSlipsChanged();
+        }
+    }
+    ClearSlipEntry();
+}
+
+void Form16::openPurchaseItems()
+{
+    Windows::purchaseItems();
+}
