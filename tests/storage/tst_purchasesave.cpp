@@ -1,0 +1,251 @@
+// Purchase slip saves, corrections and deletions as single journalled operations, their checks, and the
+// month list read.
+#include "offsets.h"
+#include "storage/journal.h"
+#include "storage/purchaselist.h"
+#include "storage/purchasesave.h"
+#include "storage/settings.h"
+#include "storage/text.h"
+#include "testutil.h"
+
+#include <QtTest>
+
+namespace {
+
+QList<JournalStep> g_steps;
+
+void noteStep(JournalStep step)
+{
+    g_steps << step;
+}
+
+void writeStock(const TestAppDir& dir, const QList<QPair<int, double>>& stock)
+{
+    QByteArray zaiko(400 * Off::Item::Size, ' ');
+    for (int i = 1; i <= 400; ++i)
+        std::memset(zaiko.data() + (i - 1) * Off::Item::Size + Off::Item::StandardCost, 0, 18);
+    for (const auto& [item, qty] : stock)
+        putDouble(zaiko.data() + (item - 1) * Off::Item::Size + Off::Item::StockQty, qty);
+    dir.writeBytes(QStringLiteral("zaiko.dat"), zaiko);
+}
+
+double stockOf(const TestAppDir& dir, int item)
+{
+    return getDouble(dir.bytes(QStringLiteral("zaiko.dat")).constData() + (item - 1) * Off::Item::Size +
+                     Off::Item::StockQty);
+}
+
+PurchaseSlipDraft draftOf(const QList<PurchaseDraftLine>& lines)
+{
+    PurchaseSlipDraft d;
+    d.year = QStringLiteral("2024");
+    d.month = QStringLiteral("03");
+    d.day = QStringLiteral("15");
+    d.time = QStringLiteral("09:30:00");
+    for (int k = 0; k < lines.size(); ++k)
+        d.line[k + 1] = lines[k];
+    return d;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(PurchaseSlipDraft)
+
+class TestPurchaseSave : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { g_steps.clear(); }
+    void cleanup() { SetJournalHook(nullptr); }
+
+    void newSlipIsOneOperation()
+    {
+        TestAppDir dir;
+        writeStock(dir, {{5, 10}, {7, 1}});
+        SysNum[4] = 3;
+        SetJournalHook(&noteStep);
+        const SaveOutcome outcome = SaveNewPurchaseSlip(
+            draftOf({{5, "ねじ", 12.5, 2, 25}, {5, "ねじ", 10, 3, 30}, {7, "釘", 1, 0, 0}, {0, "", 0, 0, 0}}));
+        QVERIFY2(outcome.saved && outcome.error.isEmpty(), qPrintable(outcome.error));
+        QCOMPARE(outcome.slipNo, 3);
+        // Journal first, then the slip, the counter, the one item whose stock changes, journal removed.
+        QCOMPARE(g_steps, (QList<JournalStep>{JournalStep::JournalWritten, JournalStep::RecordWritten,
+                                              JournalStep::SettingsWritten, JournalStep::StockWritten,
+                                              JournalStep::JournalRemoved}));
+        const QByteArray siire = dir.bytes(QStringLiteral("siire.dat"));
+        QCOMPARE(siire.size(), 3 * 1024);
+        const QByteArray r = siire.mid(2 * 1024, 1024);
+        QCOMPARE(getInt32(r.constData() + Off::Purchase::SlipNo), 3);
+        QCOMPARE(fromCp932(r.mid(Off::Purchase::Date, 10)), QStringLiteral("2024/03/15"));
+        QCOMPARE(getInt16(r.constData() + Off::Purchase::line(1) + Off::Line::UnitPrice), 12); // half to even
+        QCOMPARE(getDouble(r.constData() + Off::Purchase::line(1) + Off::Line::Amount), 25.0);
+        QCOMPARE(getInt16(r.constData() + Off::Purchase::line(4) + Off::Line::ProductNo), 0);
+        QCOMPARE(r.mid(Off::Purchase::Reserved), QByteArray(260, ' '));
+        QCOMPARE(stockOf(dir, 5), 15.0);
+        QCOMPARE(stockOf(dir, 7), 1.0);
+        SysNum[4] = 0;
+        QVERIFY(LoadSettings().ok);
+        QCOMPARE(SysNum[4], 4.0);
+    }
+
+    // Only items whose stock changes are rewritten, and an unchanged item keeps its figure to the last bit.
+    void correctionTouchesOnlyChangedItems()
+    {
+        TestAppDir dir;
+        writeStock(dir, {{5, 0.1}, {6, 2}});
+        SysNum[4] = 1;
+        QVERIFY(SaveNewPurchaseSlip(draftOf({{5, "", 1, 10, 10}})).saved);
+        const double five = stockOf(dir, 5);
+        PurchaseQtyTable recalled{};
+        recalled[5] = 10;
+        SetJournalHook(&noteStep);
+        const SaveOutcome outcome =
+            SaveCorrectedPurchaseSlip(1, draftOf({{5, "", 1, 4, 4}, {6, "", 1, 7, 7}, {5, "", 1, 6, 6}}), recalled);
+        QVERIFY2(outcome.saved, qPrintable(outcome.error));
+        QCOMPARE(g_steps.count(JournalStep::StockWritten), 1);
+        QVERIFY(!g_steps.contains(JournalStep::SettingsWritten));
+        QCOMPARE(stockOf(dir, 5), five);
+        QCOMPARE(stockOf(dir, 6), 9.0);
+        QCOMPARE(dir.bytes(QStringLiteral("siire.dat")).size(), 1024);
+        QCOMPARE(SysNum[4], 2.0);
+    }
+
+    void refusedDraftWritesNothing_data()
+    {
+        QTest::addColumn<PurchaseSlipDraft>("draft");
+        QTest::addColumn<QString>("message");
+        PurchaseSlipDraft d = draftOf({{5, "", 32768, 1, 1}});
+        QTest::newRow("unit price 32768") << d << QStringLiteral("1 行目の単価が大きすぎます");
+        d = draftOf({{5, "", 1, 1, 1}, {6, "", 1, -32769, 1}});
+        QTest::newRow("quantity -32769") << d << QStringLiteral("2 行目の数量が小さすぎます");
+        d = draftOf({{5, "", 1, 1, 1}, {0, "", 0, 0, 0}, {401, "", 1, 1, 1}});
+        QTest::newRow("item 401") << d << QStringLiteral("3 行目の仕入商品番号 401 は範囲外です");
+        d = draftOf({{5, "", 1, 1, qInf()}});
+        QTest::newRow("amount not a number") << d << QStringLiteral("1 行目の金額が数値ではありません");
+        d = draftOf({{5, "", 1, 1, 1}});
+        d.year = QStringLiteral("２０２４");
+        QTest::newRow("full-width year") << d << QStringLiteral("日付の年「２０２４」");
+        d.year = QStringLiteral("2023");
+        d.month = QStringLiteral("2");
+        d.day = QStringLiteral("29");
+        QTest::newRow("29 February 2023") << d << QStringLiteral("2023 年 2 月は 28 日まで");
+        d.month = QStringLiteral("13");
+        QTest::newRow("month 13") << d << QStringLiteral("日付の月「13」");
+    }
+    void refusedDraftWritesNothing()
+    {
+        QFETCH(PurchaseSlipDraft, draft);
+        QFETCH(QString, message);
+        TestAppDir dir;
+        writeStock(dir, {{5, 3}});
+        const QByteArray zaiko = dir.bytes(QStringLiteral("zaiko.dat"));
+        const QByteArray ini = dir.bytes(QStringLiteral("sys.ini"));
+        SetJournalHook(&noteStep);
+        const SaveOutcome outcome = SaveNewPurchaseSlip(draft);
+        QVERIFY(!outcome.saved);
+        QVERIFY2(outcome.error.contains(message), qPrintable(outcome.error));
+        QVERIFY(g_steps.isEmpty());
+        QVERIFY(!QFile::exists(dir.file(QStringLiteral("siire.dat"))));
+        QCOMPARE(dir.bytes(QStringLiteral("zaiko.dat")), zaiko);
+        QCOMPARE(dir.bytes(QStringLiteral("sys.ini")), ini);
+        QCOMPARE(SysNum[4], 1.0);
+    }
+
+    void datesAreWrittenFindable_data()
+    {
+        QTest::addColumn<QString>("year");
+        QTest::addColumn<QString>("month");
+        QTest::addColumn<QString>("day");
+        QTest::addColumn<QString>("date");
+        QTest::newRow("as chosen") << "2024"
+                                   << "03"
+                                   << "05"
+                                   << "2024/03/05";
+        QTest::newRow("typed without zeros") << " 2024"
+                                             << "3"
+                                             << "5 "
+                                             << "2024/03/05";
+        QTest::newRow("leap day") << "2024"
+                                  << "02"
+                                  << "29"
+                                  << "2024/02/29";
+    }
+    void datesAreWrittenFindable()
+    {
+        QFETCH(QString, year);
+        QFETCH(QString, month);
+        QFETCH(QString, day);
+        QFETCH(QString, date);
+        QString written;
+        QVERIFY(PurchaseSlipDate(year, month, day, written).ok);
+        QCOMPARE(written, date);
+    }
+
+    void deletionIsRefusedTwice()
+    {
+        TestAppDir dir;
+        writeStock(dir, {{5, 0}});
+        QVERIFY(SaveNewPurchaseSlip(draftOf({{5, "", 1, 4, 4}})).saved);
+        PurchaseQtyTable recalled{};
+        recalled[5] = 4;
+        const QByteArray before = dir.bytes(QStringLiteral("siire.dat"));
+        QVERIFY(DeletePurchaseSlip(1, recalled).saved);
+        const QByteArray after = dir.bytes(QStringLiteral("siire.dat"));
+        QCOMPARE(getInt16(after.constData() + Off::Purchase::Deleted), 1);
+        QCOMPARE(after.left(Off::Purchase::Deleted), before.left(Off::Purchase::Deleted));
+        QCOMPARE(after.mid(Off::Purchase::Reserved), before.mid(Off::Purchase::Reserved));
+        QCOMPARE(stockOf(dir, 5), 0.0);
+
+        const SaveOutcome again = DeletePurchaseSlip(1, recalled);
+        QVERIFY(!again.saved);
+        QVERIFY(again.error.contains(QStringLiteral("伝票は削除されています。")));
+        QVERIFY(!SaveCorrectedPurchaseSlip(1, draftOf({}), recalled).saved);
+        QCOMPARE(stockOf(dir, 5), 0.0);
+    }
+
+    void missingStockFileRefusesSave()
+    {
+        TestAppDir dir;
+        const SaveOutcome outcome = SaveNewPurchaseSlip(draftOf({{5, "", 1, 2, 2}}));
+        QVERIFY(!outcome.saved);
+        QVERIFY(outcome.error.contains(QStringLiteral("zaiko.dat")));
+        QVERIFY(!QFile::exists(dir.file(QStringLiteral("zaiko.dat"))));
+        QCOMPARE(SysNum[4], 1.0);
+    }
+
+    void listMatchesNumericYearAndMonth()
+    {
+        TestAppDir dir;
+        const char* dates[] = {"2024/03/15", "2024/04/15", "2023/03/15", "2024/03/01", " 2024/3/ 9", "2024/13/15"};
+        QByteArray siire;
+        for (int n = 1; n <= 6; ++n) {
+            PurchaseSlipRecord slip;
+            slip.Date = QString::fromLatin1(dates[n - 1]);
+            slip.Time = QStringLiteral("08:00:0%1").arg(n);
+            slip.SlipNo = 90 + n; // a damaged number field: the list goes by record numbers
+            slip.Total = 100 * n;
+            slip.Deleted = n == 4 ? 1 : 0;
+            siire += EncodePurchaseSlip(slip);
+        }
+        dir.writeBytes(QStringLiteral("siire.dat"), siire + QByteArray(100, 'x')); // a torn tail is no slip
+        QList<PurchaseSlipListRow> rows;
+        QVERIFY(ListPurchaseSlips(2024, 3, 7, rows).ok);
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows[0].slipNo, 1);
+        QCOMPARE(rows[0].date, QStringLiteral("2024/03/15"));
+        QCOMPARE(rows[0].time, QStringLiteral("08:00:01"));
+        QCOMPARE(rows[0].total, 100.0);
+        QCOMPARE(rows[1].slipNo, 4);
+        QVERIFY(rows[1].deleted && !rows[0].deleted);
+        // Only the issued slips are read.
+        QVERIFY(ListPurchaseSlips(2024, 3, 3, rows).ok);
+        QCOMPARE(rows.size(), 1);
+        QVERIFY(ListPurchaseSlips(2024, 5, 7, rows).ok);
+        QVERIFY(rows.isEmpty());
+    }
+};
+
+
+QTEST_GUILESS_MAIN(TestPurchaseSave)
+#include "tst_purchasesave.moc"
