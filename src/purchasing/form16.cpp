@@ -322,7 +322,12 @@ void Form16::buildSlipList()
     fillYearList(Combo4);
     fillNumbers(Combo5, 1, 12, 1);
     for (QComboBox* c : {Combo4, Combo5}) {
-        connect(c, &QComboBox::activated, this, &Form16::BuildSlipList);
+        // A combo box also reports an entry as chosen when it loses the focus with a listed text, as it
+        // does when the list is closed; only a choice in the open list rebuilds it.
+        connect(c, &QComboBox::activated, this, [this] {
+            if (slipListOpen())
+                BuildSlipList();
+        });
         // A year or month typed rather than chosen is taken with Enter.
         connect(c->lineEdit(), &QLineEdit::returnPressed, this, &Form16::BuildSlipList);
     }
@@ -432,8 +437,11 @@ bool Form16::eventFilter(QObject* watched, QEvent* event)
 
 void Form16::showSettings()
 {
-    for (int g = 0; g < 4; ++g)
+    for (int g = 0; g < 4; ++g) {
         Command9[g]->setText(SysStr[Sys::FirstGroupCaption + g]);
+        Command9[g]->setAccessibleName(
+            QStringLiteral("仕入商品 %1 %2").arg(g + 1).arg(SysStr[Sys::FirstGroupCaption + g]));
+    }
     if (!m_correctionMode)
         Text1[0]->setText(numText(SysNum[Sys::NextPurchaseSlipNo]));
 }
@@ -608,7 +616,7 @@ bool Form16::slipListOpen() const
 
 void Form16::BuildSlipList()
 {
-    collapse(Frame5, false);
+    // The list stays up while it is rebuilt, so the year or month box just used keeps the focus.
     QList<PurchaseSlipListRow> rows;
     const Result r =
         ListPurchaseSlips(val(Combo4->currentText()), val(Combo5->currentText()), LastPurchaseSlipNo(), rows);

@@ -20,7 +20,7 @@
 // The widget that has the keyboard focus, and its object name.
 QWidget* focused();
 QString focusedName();
-// Typing and keys go wherever the focus is.
+// Typing and keys go wherever the focus is; any text may be typed, Japanese included.
 void type(const QString& keys);
 // Types into `widget`; Japanese characters come as the input method delivers them.
 void typeInto(QWidget* widget, const QString& keys);
