@@ -18,7 +18,6 @@
 #include "widgets/keytable.h"
 #include "widgets/sliplines.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QDate>
 #include <QEvent>
@@ -28,10 +27,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTime>
-#include <QTimer>
 
 namespace {
 
@@ -99,6 +96,10 @@ Form16::Form16(QWidget* parent) : QWidget(parent)
     buildSupplierList();
     buildSlipList();
     installKeyTables();
+    focusWhenReturning(this, [this] {
+        if (!slipListOpen() && !supplierListOpen())
+            Text1[2]->setFocus();
+    });
 
     // Opening the window.
     Text1[0]->setText(numText(SysNum[Sys::NextPurchaseSlipNo]));
@@ -402,27 +403,6 @@ void Form16::installKeyTables()
 // ---------------------------------------------------------------------------------------------------------
 // Focus
 
-bool Form16::event(QEvent* event)
-{
-    switch (event->type()) {
-    case QEvent::WindowActivate:
-        if (m_focusOnActivate && !slipListOpen() && !supplierListOpen())
-            Text1[2]->setFocus();
-        m_focusOnActivate = false;
-        break;
-    case QEvent::WindowDeactivate:
-        // Only a change to another window of the program counts, not a message box or another program.
-        QTimer::singleShot(0, this, [this] {
-            QWidget* active = QApplication::activeWindow();
-            m_focusOnActivate = active && active != this && !qobject_cast<QMessageBox*>(active);
-        });
-        break;
-    default:
-        break;
-    }
-    return QWidget::event(event);
-}
-
 bool Form16::eventFilter(QObject* watched, QEvent* event)
 {
     // The supplier boxes are green while they have the focus.
@@ -718,13 +698,18 @@ bool Form16::RecallPurchaseSlip(qint64 n)
     return true;
 }
 
-void Form16::correctSlip()
+bool Form16::recallChosenSlip()
 {
     if (!chosenSlipUsable())
-        return;
+        return false;
     collapse(Frame5, false);
     ClearSlipEntry();
-    if (!RecallPurchaseSlip(m_selectedSlipNo))
+    return RecallPurchaseSlip(m_selectedSlipNo);
+}
+
+void Form16::correctSlip()
+{
+    if (!recallChosenSlip())
         return;
     m_correctionMode = true;
     m_recalledSlipNo = m_selectedSlipNo;
@@ -733,11 +718,8 @@ void Form16::correctSlip()
 
 void Form16::deleteSlip()
 {
-    if (!chosenSlipUsable())
-        return;
-    collapse(Frame5, false);
-    ClearSlipEntry();
-    if (!RecallPurchaseSlip(m_selectedSlipNo))
+    // The slip stands in the window while the question is asked.
+    if (!recallChosenSlip())
         return;
     if (MessageBox::question(this, QStringLiteral("削除しますか。"), true)) {
         const SaveOutcome outcome = DeletePurchaseSlip(m_selectedSlipNo, m_recalledQty);

@@ -58,7 +58,6 @@ public:
     bool supplierListOpen() const;
 
 protected:
-    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -81,6 +80,8 @@ private:
     void showSettings();
     void openPurchaseItems();
     bool chosenSlipUsable();
+    // The chosen slip, if it may be changed, recalled into the emptied entry with the list hidden.
+    bool recallChosenSlip();
 
 public:
     // Controls under their designed names; arrays are indexed as in the design, line k from 0.
@@ -131,6 +132,4 @@ private:
     QList<qint64> m_slipRowMap;
     bool m_slipSelected = false;
     qint64 m_selectedSlipNo = 0;
-    // Set when the user left for another window of the program; coming back puts the focus on the supplier.
-    bool m_focusOnActivate = true;
 };

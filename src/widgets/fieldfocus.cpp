@@ -1,8 +1,10 @@
 // Highlight colours and selecting a box's text on entry.
 #include "widgets/fieldfocus.h"
+#include <QApplication>
 
 #include <QFocusEvent>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
 
@@ -53,6 +55,38 @@ private:
     QLineEdit* m_box;
 };
 
+class FocusWhenReturning : public QObject
+{
+public:
+    FocusWhenReturning(QWidget* window, std::function<void()> focus)
+        : QObject(window), m_window(window), m_focus(std::move(focus))
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::WindowActivate) {
+            if (m_returning)
+                m_focus();
+            m_returning = false;
+        } else if (event->type() == QEvent::WindowDeactivate) {
+            // Only a change to another window of the program counts, not a message box or another program.
+            QTimer::singleShot(0, this, [this] {
+                QWidget* active = QApplication::activeWindow();
+                m_returning = active && active != m_window && !qobject_cast<QMessageBox*>(active);
+            });
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QWidget* m_window;
+    std::function<void()> m_focus;
+    bool m_returning = true;
+};
+
 } // namespace
 
 void setBackground(QWidget* box, const QColor& colour)
@@ -72,4 +106,9 @@ void highlightOnFocus(QLineEdit* box)
     setBackground(box, IdleColour);
     selectAllOnFocus(box);
     new HighlightOnFocus(box);
+}
+
+void focusWhenReturning(QWidget* window, std::function<void()> focus)
+{
+    new FocusWhenReturning(window, std::move(focus));
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QColor>
+#include <functional>
 
 class QLineEdit;
 class QWidget;
@@ -19,3 +20,8 @@ void selectAllOnFocus(QLineEdit* box);
 
 // The box turns light green and selects its whole text when it gets the focus, and white when it loses it.
 void highlightOnFocus(QLineEdit* box);
+
+// Runs `focus` when `window` is first activated and whenever the user comes back to it from another window
+// of the program, but not after a message box or a visit to another program, so a box that was being
+// edited keeps the focus then.
+void focusWhenReturning(QWidget* window, std::function<void()> focus);
