@@ -1,6 +1,7 @@
 // Purchase slip arithmetic and typing rules.
 #include "purchasing/purchaseentry.h"
 
+#include "storage/tax.h"
 #include "storage/text.h"
 
 int TaxSwitch = 0;
@@ -21,7 +22,8 @@ PurchaseTotals purchaseTotals(const QStringList& amounts, int taxSwitch, double 
     PurchaseTotals t;
     for (const QString& a : amounts)
         t.subtotal = t.subtotal + val(a);
-    t.tax = roundMoney(t.subtotal * taxSwitch * rate);
+    // Exact in decimal, so a tax of exactly half a yen is always rounded up.
+    t.tax = TaxOnTop(t.subtotal * taxSwitch, rate);
     t.total = t.subtotal + t.tax;
     return t;
 }

@@ -22,5 +22,5 @@ struct PurchaseTotals
 };
 
 // The slip's figures from the line amount texts, line 1 first: the amounts summed unrounded, the tax
-// floor(subtotal x taxSwitch x rate + 0.5) and their sum.
+// floor(subtotal x taxSwitch x rate + 0.5) worked out exactly, and their sum.
 PurchaseTotals purchaseTotals(const QStringList& amounts, int taxSwitch, double rate);
