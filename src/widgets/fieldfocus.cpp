@@ -1,7 +1,7 @@
 // Highlight colours and selecting a box's text on entry.
 #include "widgets/fieldfocus.h"
-#include <QApplication>
 
+#include <QApplication>
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QMessageBox>
