@@ -15,7 +15,7 @@ QString windowTitle()
     return QStringLiteral("till");
 }
 
-QMessageBox::StandardButton ask(QWidget* parent, QMessageBox::Icon icon, const QString& text,
+QMessageBox::StandardButton ask(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text,
                                 QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton)
 {
     if (g_testMode) {
@@ -23,7 +23,7 @@ QMessageBox::StandardButton ask(QWidget* parent, QMessageBox::Icon icon, const Q
         // An unprepared box in a test takes its default, as a user pressing Enter would.
         return g_answers.isEmpty() ? defaultButton : g_answers.takeFirst();
     }
-    QMessageBox box(icon, windowTitle(), text, buttons, parent);
+    QMessageBox box(icon, title, text, buttons, parent);
     box.setDefaultButton(defaultButton);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
@@ -34,13 +34,15 @@ namespace MessageBox {
 
 void information(QWidget* parent, const QString& text)
 {
-    ask(parent, QMessageBox::Information, text, QMessageBox::Ok, QMessageBox::Ok);
+    ask(parent, QMessageBox::Information, windowTitle(), text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
 bool question(QWidget* parent, const QString& text, bool stopIcon)
 {
+    // A question whose Yes cannot be undone stands alone: stop icon, no title.
     const auto icon = stopIcon ? QMessageBox::Critical : QMessageBox::Question;
-    return ask(parent, icon, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+    const QString title = stopIcon ? QString() : windowTitle();
+    return ask(parent, icon, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 
 void enableTestMode()

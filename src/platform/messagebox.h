@@ -12,7 +12,7 @@ namespace MessageBox {
 void information(QWidget* parent, const QString& text);
 
 // Shows text with Yes and No; No is the default button. Returns true for Yes.
-// The stop icon marks questions whose Yes cannot be undone.
+// The stop icon, with an empty title, marks questions whose Yes cannot be undone.
 bool question(QWidget* parent, const QString& text, bool stopIcon = false);
 
 // Tests: from now on boxes are not shown; each is answered from the queue below or takes its default.

@@ -647,17 +647,28 @@ void Form1::datwrite()
         return;
     }
     m_state.correctionMode = false;
+    announceSlipChange();
     if (!outcome.error.isEmpty())
         MessageBox::information(this, outcome.error);
     dataclear();
+}
+
+// Windows showing stock or slips (purchase items, the purchase picker) follow a sale at once.
+void Form1::announceSlipChange()
+{
+    Q_EMIT changes().stockChanged();
+    Q_EMIT changes().salesSlipsChanged();
 }
 
 void Form1::sdatwrite(qint64 n)
 {
     const Result r = deleteSale(n, m_state.stockRestore);
     m_state.stockRestore.fill(0);
-    if (!r)
+    if (!r) {
         MessageBox::information(this, r.error);
+        return;
+    }
+    announceSlipChange();
 }
 
 int Form1::delcheck(qint64 n)
@@ -727,8 +738,7 @@ void Form1::listget()
 {
     Frame7->setGeometry(twips(120), twips(120), twips(15000), 0);
     QList<SlipListRow> rows;
-    const Result r =
-        findSlips(val(Combo1->currentText()), val(Combo2->currentText()), LastSalesSlipNo(), rows);
+    const Result r = findSlips(val(Combo1->currentText()), val(Combo2->currentText()), LastSalesSlipNo(), rows);
     MSFlexGrid1->clear();
     MSFlexGrid1->setCols(5);
     MSFlexGrid1->setRows(int(rows.size()) + 1);

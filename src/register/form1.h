@@ -55,6 +55,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void announceSlipChange();
     void buildControls();
     void buildDateAndSlipNo();
     void buildSlipLines();

@@ -8,6 +8,7 @@
 #include "platform/tabstrip.h"
 #include "platform/twips.h"
 #include "register/form1.h"
+#include "storage/changes.h"
 #include "storage/products.h"
 #include "storage/purchaseitem.h"
 #include "storage/salesslip.h"
@@ -392,9 +393,11 @@ private Q_SLOTS:
         SysNum[Sys::NextSalesSlipNo] = 6;
         QVERIFY(SaveSettings());
         openForm();
+        QSignalSpy stockNotices(&changes(), &Changes::stockChanged);
         sell(5, "3");
         press(Qt::Key_F12);
 
+        QCOMPARE(stockNotices.count(), 1); // open stock views follow the sale
         QCOMPARE(stock(12), 94.0);
         QCOMPARE(stock(30), 47.0);
         QCOMPARE(m_dir->bytes("reg.dat").size(), 6 * Off::Sales::Size);
@@ -765,7 +768,9 @@ private Q_SLOTS:
         openMonth("2010", "6");
         clickSlipRow(8);
         MessageBox::setNextAnswer(yes ? QMessageBox::Yes : QMessageBox::No);
+        QSignalSpy stockNotices(&changes(), &Changes::stockChanged);
         w<QPushButton>("Command20")->click();
+        QCOMPARE(stockNotices.count(), yes ? 1 : 0);
         QCOMPARE(MessageBox::takeShown(), QStringList{QStringLiteral("削除しますか。")});
 
         QByteArray expected = before;
