@@ -1,0 +1,107 @@
+// CSV bytes as a spreadsheet program on a Japanese desktop reads them, and the file written whole or not at all.
+#include "storage/csv.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestCsv : public QObject
+{
+    Q_OBJECT
+
+private:
+    static QByteArray readAll(const QString& path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+private Q_SLOTS:
+    void rowBytes_data()
+    {
+        QTest::addColumn<QStringList>("cells");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("plain") << QStringList{"1", "2026/12/01", "120"} << QByteArray("1,2026/12/01,120\r\n");
+        QTest::newRow("empty cells") << QStringList{"", "a", ""} << QByteArray(",a,\r\n");
+        QTest::newRow("one empty cell") << QStringList{""} << QByteArray("\r\n");
+        QTest::newRow("comma") << QStringList{"a,b", "c"} << QByteArray("\"a,b\",c\r\n");
+        QTest::newRow("double quote") << QStringList{"say \"hi\""} << QByteArray("\"say \"\"hi\"\"\"\r\n");
+        QTest::newRow("quote alone") << QStringList{"\""} << QByteArray("\"\"\"\"\r\n");
+        QTest::newRow("line feed") << QStringList{"a\nb", "c"} << QByteArray("\"a\nb\",c\r\n");
+        QTest::newRow("carriage return") << QStringList{"a\rb"} << QByteArray("\"a\rb\"\r\n");
+        // Blanks are kept as the grid shows them and need no quotes.
+        QTest::newRow("trailing blanks") << QStringList{"ab  ", " 1"} << QByteArray("ab  , 1\r\n");
+        // 品名 りんご in code page 932.
+        QTest::newRow("japanese") << QStringList{"品名", "りんご"} << QByteArray::fromHex("956996bc2c82e882f182b20d0a");
+        // 髙 and ① exist only in the Windows extensions of Shift_JIS; ～ is the full-width tilde.
+        QTest::newRow("code page 932 only") << QStringList{"髙①", "～"} << QByteArray::fromHex("fbfc87402c81600d0a");
+        QTest::newRow("japanese with comma")
+            << QStringList{"売上,りんご"} << QByteArray::fromHex("2294848fe32c82e882f182b2220d0a");
+        // A character the code page lacks cannot be read back by the spreadsheet; it becomes "?".
+        QTest::newRow("not in code page") << QStringList{QString::fromUtf8("a\xF0\x9F\x8D\x8E"
+                                                                           "b")}
+                                          << QByteArray("a?b\r\n");
+    }
+    void rowBytes()
+    {
+        QFETCH(QStringList, cells);
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(csvBytes({cells}), bytes);
+    }
+
+    void manyRowsAcrossBlocks()
+    {
+        // More rows than one encoding block, each with a two-byte character, so block edges show up as damage.
+        QList<QStringList> rows;
+        QByteArray expected;
+        for (int i = 0; i < 1500; ++i) {
+            rows.append({QString::number(i), QStringLiteral("品")});
+            expected += QByteArray::number(i) + "," + QByteArray::fromHex("9569") + "\r\n";
+        }
+        QCOMPARE(csvBytes(rows), expected);
+    }
+
+    void fileWrite()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("売上伝票一覧_2026-12.csv"));
+        const QList<QStringList> rows{{"CODE", "品名"}, {"1", "a,b"}, {"2", "x"}};
+        QList<qsizetype> told;
+        const Result r = writeCsvFile(
+            path, rows.size(), [&](qsizetype i) { return rows[i]; },
+            [&](qsizetype done) {
+                told.append(done);
+                return true;
+            });
+        QVERIFY2(r.ok, qPrintable(r.error));
+        QCOMPARE(readAll(path), QByteArray::fromHex("434f44452c956996bc0d0a") + "1,\"a,b\"\r\n2,x\r\n");
+        QCOMPARE(told.last(), rows.size());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 1); // nothing left beside it
+    }
+
+    void failedWriteIsReportedAndKeepsTheOldFile()
+    {
+        QTemporaryDir dir;
+        const QString missing = dir.filePath(QStringLiteral("no/such/dir/a.csv"));
+        Result r = writeCsvFile(missing, 1, [](qsizetype) { return QStringList{"a"}; });
+        QVERIFY(!r.ok);
+        QVERIFY2(r.error.contains(missing), qPrintable(r.error));
+
+        // Cancelled half way: the file that was there stays as it was.
+        const QString path = dir.filePath(QStringLiteral("a.csv"));
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old\r\n");
+        old.close();
+        r = writeCsvFile(
+            path, 2000, [](qsizetype) { return QStringList{"new"}; }, [](qsizetype done) { return done < 1000; });
+        QVERIFY(!r.ok);
+        QVERIFY(r.error.isEmpty());
+        QCOMPARE(readAll(path), QByteArray("old\r\n"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"a.csv"});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCsv)
+#include "tst_csv.moc"
