@@ -11,6 +11,8 @@ packages=(
     libbenchmark-dev
     # independent LHA tools the archiver tests compare against
     lhasa libarchive-tools jlha-utils
+    # reads printed PDF files back as text in the printing tests
+    poppler-utils
 )
 [ "${1:-}" = fuzz ] && packages=(clang libclang-rt-14-dev)
 

@@ -1,0 +1,359 @@
+// Painting receipts and paginated tables on a QPrinter; the content comes ready-made from the callers.
+#include "platform/printing.h"
+
+#include "platform/filedialog.h"
+#include "platform/messagebox.h"
+#include "storage/receipt.h"
+
+#include <QAbstractItemModel>
+#include <QAction>
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QProgressDialog>
+#include <QTextLayout>
+#include <QToolBar>
+#include <cmath>
+#include <list>
+#include <memory>
+
+namespace {
+
+QString g_pdfPath;
+
+QFont printFont(qreal points, bool bold = false)
+{
+    QFont font;
+    // A Japanese face first, so that kana and kanji never fall back to a face without them.
+    font.setFamilies({QStringLiteral("IPAGothic"), QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP"),
+                      QStringLiteral("VL Gothic"), QStringLiteral("Sans Serif")});
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+// A printer ready for painting: the PDF file of the tests, or the named printer (empty: the default).
+Result choosePrinter(QPrinter& printer, const QString& name)
+{
+    if (!g_pdfPath.isEmpty()) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(g_pdfPath);
+        return Result::success();
+    }
+    const QPrinterInfo info = name.isEmpty() ? QPrinterInfo::defaultPrinter() : QPrinterInfo::printerInfo(name);
+    if (info.isNull()) {
+        return Result::failure(name.isEmpty() ? QStringLiteral("プリンターが設定されていません。")
+                                              : QStringLiteral("プリンター「%1」が見つかりません。").arg(name));
+    }
+    printer.setPrinterName(info.printerName());
+    if (!printer.isValid())
+        return Result::failure(QStringLiteral("プリンター「%1」を使えません。").arg(info.printerName()));
+    return Result::success();
+}
+
+QString printerLabel(const QPrinter& printer)
+{
+    return printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : printer.printerName();
+}
+
+Result printFailed(const QPrinter& printer)
+{
+    return Result::failure(QStringLiteral("印刷できませんでした（%1）。").arg(printerLabel(printer)));
+}
+
+// ---- receipts
+
+// One text laid out in a given width; measured before the page size is known, drawn afterwards.
+std::unique_ptr<QTextLayout> layText(const QString& text, const QFont& font, QPaintDevice* device, qreal width,
+                                     Qt::Alignment align, bool wrap)
+{
+    auto layout = std::make_unique<QTextLayout>(text, font, device);
+    QTextOption option(align);
+    option.setWrapMode(wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
+    layout->setTextOption(option);
+    layout->setCacheEnabled(true);
+    layout->beginLayout();
+    qreal y = 0;
+    for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
+        line.setLineWidth(width);
+        line.setPosition(QPointF(0, y));
+        y += line.height();
+    }
+    layout->endLayout();
+    return layout;
+}
+
+struct ReceiptBlock
+{
+    std::unique_ptr<QTextLayout> left;
+    std::unique_ptr<QTextLayout> right;
+    qreal height = 0;
+    bool rule = false;
+};
+
+qreal layoutHeight(const QTextLayout* layout)
+{
+    return layout ? layout->boundingRect().height() : 0;
+}
+
+} // namespace
+
+namespace Printing {
+
+void redirectToPdf(const QString& path)
+{
+    g_pdfPath = path;
+}
+
+} // namespace Printing
+
+Result printReceipt(const Receipt& receipt, int widthMm, const QString& printerName)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    if (Result chosen = choosePrinter(printer, printerName); !chosen)
+        return chosen;
+    printer.setDocName(QStringLiteral("レシート %1").arg(receipt.slipNo));
+
+    // The printable width of the common rolls: 48 mm of 58, 72 mm of 80.
+    const bool narrow = widthMm == 58;
+    const qreal paperMm = narrow ? 58 : 80;
+    const qreal sideMm = narrow ? 5 : 4;
+    const qreal endMm = 3;
+    const qreal dotsPerMm = printer.resolution() / 25.4;
+    const qreal width = (paperMm - 2 * sideMm) * dotsPerMm;
+    const qreal base = narrow ? 8 : 9.5;
+    const QFont normal = printFont(base);
+    const QFont title = printFont(base + 3, true);
+    const QFont emphasised = printFont(base + 1.5, true);
+    const QFont note = printFont(base - 1);
+    const qreal gap = QFontMetricsF(normal, &printer).averageCharWidth();
+
+    std::list<ReceiptBlock> blocks;
+    qreal height = 0;
+    for (const ReceiptRow& row : receipt.rows()) {
+        ReceiptBlock& b = blocks.emplace_back();
+        switch (row.kind) {
+        case ReceiptRow::Rule:
+            b.rule = true;
+            b.height = QFontMetricsF(normal, &printer).height() * 0.6;
+            break;
+        case ReceiptRow::Title:
+        case ReceiptRow::Centred:
+            b.left = layText(row.left, row.kind == ReceiptRow::Title ? title : normal, &printer, width,
+                             Qt::AlignHCenter, true);
+            break;
+        case ReceiptRow::Note:
+            b.left = layText(row.left, note, &printer, width, Qt::AlignLeft, true);
+            break;
+        case ReceiptRow::LeftRight:
+        case ReceiptRow::Emphasised: {
+            const QFont& font = row.kind == ReceiptRow::Emphasised ? emphasised : normal;
+            qreal leftWidth = width;
+            if (!row.right.isEmpty()) {
+                b.right = layText(row.right, font, &printer, width, Qt::AlignRight, false);
+                leftWidth = std::max(width / 3, width - b.right->lineAt(0).naturalTextWidth() - gap);
+            }
+            b.left = layText(row.left, font, &printer, leftWidth, Qt::AlignLeft, true);
+            break;
+        }
+        }
+        if (!b.rule)
+            b.height = std::max(layoutHeight(b.left.get()), layoutHeight(b.right.get()));
+        height += b.height;
+    }
+
+    const qreal heightMm = height / dotsPerMm + 2 * endMm + 1;
+    printer.setPageSize(
+        QPageSize(QSizeF(paperMm, heightMm), QPageSize::Millimeter, QStringLiteral("Receipt"), QPageSize::ExactMatch));
+    printer.setPageMargins(QMarginsF(sideMm, endMm, sideMm, endMm), QPageLayout::Millimeter);
+
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return printFailed(printer);
+    qreal y = 0;
+    for (const ReceiptBlock& b : blocks) {
+        if (b.rule) {
+            painter.setPen(QPen(Qt::black, dotsPerMm * 0.2, Qt::DashLine));
+            painter.drawLine(QPointF(0, y + b.height / 2), QPointF(width, y + b.height / 2));
+        }
+        if (b.left)
+            b.left->draw(&painter, QPointF(0, y));
+        if (b.right)
+            b.right->draw(&painter, QPointF(0, y));
+        y += b.height;
+    }
+    if (!painter.end() || printer.printerState() == QPrinter::Error)
+        return printFailed(printer);
+    return Result::success();
+}
+
+Result paintTable(QPrinter& printer, const QAbstractItemModel& model, const QList<int>& columnWidths,
+                  const TableHeading& heading, const std::function<bool(int, int)>& progress)
+{
+    const QRectF page = printer.pageLayout()
+                            .paintRectPixels(printer.resolution())
+                            .toRectF()
+                            .translated(-printer.pageLayout().paintRectPixels(printer.resolution()).topLeft());
+    const QFont body = printFont(8);
+    const QFont head = printFont(8, true);
+    const QFont titleFont = printFont(11, true);
+    const QFontMetricsF bodyMetrics(body, &printer);
+    const QFontMetricsF titleMetrics(titleFont, &printer);
+    const qreal rowHeight = bodyMetrics.height() * 1.4;
+    const qreal pad = bodyMetrics.averageCharWidth() * 0.6;
+    const qreal top = titleMetrics.height() + bodyMetrics.height() * 2;
+    const qreal footer = bodyMetrics.height() * 2;
+
+    const int cols = model.columnCount();
+    const int rows = model.rowCount();
+    QList<qreal> x(cols + 1, 0);
+    qreal totalWidth = 0;
+    for (int c = 0; c < cols; ++c)
+        totalWidth += std::max(1, columnWidths.value(c, 1000));
+    for (int c = 0; c < cols; ++c)
+        x[c + 1] = x[c] + page.width() * std::max(1, columnWidths.value(c, 1000)) / totalWidth;
+
+    const int rowsPerPage = std::max(1, int((page.height() - top - footer) / rowHeight) - 1);
+    const int pages = std::max(1, (rows + rowsPerPage - 1) / rowsPerPage);
+
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return printFailed(printer);
+    const QPen gridPen(QColor(120, 120, 120), std::max<qreal>(1, printer.resolution() / 300.0));
+    const auto cell = [&](const QRectF& rect, const QString& text, Qt::Alignment align) {
+        const QRectF inner = rect.adjusted(pad, 0, -pad, 0);
+        painter.drawText(inner, int(align | Qt::AlignVCenter),
+                         painter.fontMetrics().elidedText(text, Qt::ElideRight, int(inner.width())));
+    };
+
+    for (int p = 0; p < pages; ++p) {
+        if (progress && !progress(p, pages)) {
+            painter.end();
+            return Result::failure(QString());
+        }
+        if (p > 0 && !printer.newPage()) {
+            painter.end();
+            return printFailed(printer);
+        }
+        painter.setPen(Qt::black);
+        painter.setFont(titleFont);
+        const QRectF titleLine(0, 0, page.width(), titleMetrics.height());
+        painter.drawText(titleLine, Qt::AlignLeft | Qt::AlignVCenter, heading.title);
+        painter.setFont(body);
+        painter.drawText(titleLine, Qt::AlignRight | Qt::AlignVCenter, heading.shopName);
+        painter.drawText(QRectF(0, titleMetrics.height(), page.width(), bodyMetrics.height()),
+                         Qt::AlignLeft | Qt::AlignVCenter, heading.period);
+
+        // Column headings on every page, so that each sheet can be read on its own.
+        qreal y = top;
+        painter.setFont(head);
+        for (int c = 0; c < cols; ++c) {
+            const QRectF rect(x[c], y, x[c + 1] - x[c], rowHeight);
+            painter.fillRect(rect, QColor(225, 225, 225));
+            painter.setPen(gridPen);
+            painter.drawRect(rect);
+            painter.setPen(Qt::black);
+            cell(rect, model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(), Qt::AlignHCenter);
+        }
+        y += rowHeight;
+        painter.setFont(body);
+        const int last = std::min(rows, (p + 1) * rowsPerPage);
+        for (int r = p * rowsPerPage; r < last; ++r, y += rowHeight) {
+            for (int c = 0; c < cols; ++c) {
+                const QModelIndex index = model.index(r, c);
+                const QRectF rect(x[c], y, x[c + 1] - x[c], rowHeight);
+                const QVariant background = model.data(index, Qt::BackgroundRole);
+                if (background.isValid())
+                    painter.fillRect(rect, background.value<QBrush>());
+                painter.setPen(gridPen);
+                painter.drawRect(rect);
+                painter.setPen(Qt::black);
+                const QVariant align = model.data(index, Qt::TextAlignmentRole);
+                const Qt::Alignment horizontal = align.isValid()
+                                                     ? Qt::Alignment(align.toInt()) & Qt::AlignHorizontal_Mask
+                                                     : Qt::Alignment(Qt::AlignLeft);
+                cell(rect, model.data(index, Qt::DisplayRole).toString(), horizontal);
+            }
+        }
+        painter.drawText(QRectF(0, page.height() - bodyMetrics.height(), page.width(), bodyMetrics.height()),
+                         Qt::AlignHCenter | Qt::AlignVCenter, QStringLiteral("%1 / %2").arg(p + 1).arg(pages));
+    }
+    if (!painter.end() || printer.printerState() == QPrinter::Error)
+        return printFailed(printer);
+    return Result::success();
+}
+
+namespace {
+
+void preparePage(QPrinter& printer)
+{
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Portrait);
+    printer.setPageMargins(QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter);
+}
+
+// Paints with a progress dialog that appears when the pages take longer than a second.
+Result paintWithProgress(QWidget* parent, QPrinter& printer, const QAbstractItemModel& model,
+                         const QList<int>& columnWidths, const TableHeading& heading)
+{
+    QProgressDialog progress(QStringLiteral("印刷の準備をしています…"), QStringLiteral("中止"), 0, 1, parent);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(1000);
+    const Result r = paintTable(printer, model, columnWidths, heading, [&](int page, int pages) {
+        progress.setMaximum(pages);
+        progress.setValue(page);
+        return !progress.wasCanceled();
+    });
+    progress.setValue(progress.maximum());
+    return r;
+}
+
+} // namespace
+
+Result previewTable(QWidget* parent, const QAbstractItemModel& model, const QList<int>& columnWidths,
+                    const TableHeading& heading)
+{
+    if (!g_pdfPath.isEmpty()) {
+        QPrinter printer(QPrinter::HighResolution);
+        choosePrinter(printer, QString());
+        preparePage(printer);
+        printer.setDocName(heading.title);
+        return paintWithProgress(parent, printer, model, columnWidths, heading);
+    }
+
+    QPrinter printer(QPrinter::HighResolution);
+    preparePage(printer);
+    printer.setDocName(heading.title);
+    QPrintPreviewDialog dialog(&printer, parent);
+    dialog.setWindowTitle(QStringLiteral("印刷プレビュー"));
+    Result printed;
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* target) {
+        printed = paintWithProgress(&dialog, *target, model, columnWidths, heading);
+    });
+
+    // Saving the pages as a PDF file without a printer.
+    if (auto* toolBar = dialog.findChild<QToolBar*>()) {
+        QAction* save = toolBar->addAction(QStringLiteral("PDF保存"));
+        save->setObjectName(QStringLiteral("savePdf"));
+        QObject::connect(save, &QAction::triggered, &dialog, [&] {
+            const QString path =
+                FileDialog::saveFileName(&dialog, QStringLiteral("PDF保存"), heading.fileStem + QStringLiteral(".pdf"),
+                                         QStringLiteral("PDF (*.pdf)"));
+            if (path.isEmpty())
+                return;
+            QPrinter pdf(QPrinter::HighResolution);
+            pdf.setOutputFormat(QPrinter::PdfFormat);
+            pdf.setOutputFileName(path);
+            pdf.setPageLayout(printer.pageLayout());
+            pdf.setDocName(heading.title);
+            if (const Result r = paintWithProgress(&dialog, pdf, model, columnWidths, heading);
+                !r && !r.error.isEmpty())
+                MessageBox::information(&dialog, r.error);
+        });
+    }
+    dialog.exec();
+    return printed.ok || printed.error.isEmpty() ? Result::success() : printed;
+}

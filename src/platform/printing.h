@@ -1,0 +1,45 @@
+// Printing through Qt Print Support: receipts on a roll printer, tables on pages through a print preview.
+#pragma once
+
+#include "storage/result.h"
+
+#include <QList>
+#include <QString>
+#include <functional>
+
+class QAbstractItemModel;
+class QPrinter;
+class QWidget;
+struct Receipt;
+
+namespace Printing {
+
+// Tests: from now on every print goes to this PDF file (overwritten each time) instead of a printer, and
+// tables skip the preview; an empty path undoes it.
+void redirectToPdf(const QString& path);
+
+} // namespace Printing
+
+// Prints the receipt on a roll `widthMm` wide (58 or 80) to the printer named (empty: the system default).
+// A missing printer or a failed print comes back as an error at once; nothing waits for the printer.
+Result printReceipt(const Receipt& receipt, int widthMm, const QString& printerName);
+
+// The header of every page of a printed table.
+struct TableHeading
+{
+    QString title;    // the report's name
+    QString period;   // the period it covers
+    QString shopName; // may be empty
+    QString fileStem; // the file name a saved copy is offered under, without extension
+};
+
+// Paints every row of `model` on as many pages as it needs: each page with the heading, the column headings
+// and its page number. `progress(page, pages)` is called before each page; returning false stops.
+// Column widths follow `columnWidths` (any unit; the table is scaled to the page width).
+Result paintTable(QPrinter& printer, const QAbstractItemModel& model, const QList<int>& columnWidths,
+                  const TableHeading& heading, const std::function<bool(int, int)>& progress = {});
+
+// Shows the table in a print preview, from which the user prints it or saves it as a PDF. A progress dialog
+// shows while the pages are made when that takes longer than a second.
+Result previewTable(QWidget* parent, const QAbstractItemModel& model, const QList<int>& columnWidths,
+                    const TableHeading& heading);

@@ -1,0 +1,36 @@
+// CSV export of a table model with a progress dialog for long tables.
+#include "platform/tableexport.h"
+
+#include "storage/csv.h"
+
+#include <QAbstractItemModel>
+#include <QProgressDialog>
+
+QStringList tableRowTexts(const QAbstractItemModel& model, int row)
+{
+    QStringList cells;
+    const int cols = model.columnCount();
+    cells.reserve(cols);
+    for (int c = 0; c < cols; ++c)
+        cells << (row < 0 ? model.headerData(c, Qt::Horizontal, Qt::DisplayRole)
+                          : model.data(model.index(row, c), Qt::DisplayRole))
+                     .toString();
+    return cells;
+}
+
+Result exportTableCsv(QWidget* parent, const QAbstractItemModel& model, const QString& path)
+{
+    const qsizetype rows = model.rowCount() + 1;
+    QProgressDialog progress(QStringLiteral("CSV ファイルを書き出しています…"), QStringLiteral("中止"), 0, int(rows),
+                             parent);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(1000);
+    const Result r = writeCsvFile(
+        path, rows, [&](qsizetype i) { return tableRowTexts(model, int(i) - 1); },
+        [&](qsizetype done) {
+            progress.setValue(int(done));
+            return !progress.wasCanceled();
+        });
+    progress.setValue(int(rows));
+    return r;
+}

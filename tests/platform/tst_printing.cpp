@@ -1,0 +1,224 @@
+// Receipts and paginated tables printed to PDF and read back as text; CSV of a table model byte for byte.
+#include "platform/printing.h"
+#include "platform/tableexport.h"
+#include "storage/receipt.h"
+#include "storage/salesslip.h"
+#include "storage/settings.h"
+#include "storage/tax.h"
+#include "testutil.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardItemModel>
+#include <QtTest>
+
+class TestPrinting : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestAppDir> m_dir;
+
+    QString pdf() const { return m_dir->file(QStringLiteral("out.pdf")); }
+
+    // The text of a PDF file, pages separated by form feeds.
+    static QString pdfText(const QString& path, bool layout = true)
+    {
+        QProcess p;
+        QStringList args;
+        if (layout)
+            args << QStringLiteral("-layout");
+        p.start(QStringLiteral("pdftotext"), args << path << QStringLiteral("-"));
+        if (!p.waitForFinished(60000) || p.exitCode() != 0)
+            return QStringLiteral("<pdftotext failed: %1>").arg(QString::fromUtf8(p.readAllStandardError()));
+        return QString::fromUtf8(p.readAllStandardOutput());
+    }
+    // Page width and height in millimetres as pdfinfo gives them.
+    static QSizeF pdfPageMm(const QString& path)
+    {
+        QProcess p;
+        p.start(QStringLiteral("pdfinfo"), {path});
+        p.waitForFinished(60000);
+        const QRegularExpression size(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+) pts"));
+        const QRegularExpressionMatch m = size.match(QString::fromUtf8(p.readAllStandardOutput()));
+        return m.hasMatch() ? QSizeF(m.captured(1).toDouble() * 25.4 / 72, m.captured(2).toDouble() * 25.4 / 72)
+                            : QSizeF();
+    }
+    // A slip with a standard-rate line and two reduced-rate lines, stored in reg.dat and read back as the
+    // register would read it.
+    static SalesSlipRecord storedMixedSlip()
+    {
+        WorkingSlip = SalesSlipRecord();
+        WorkingSlip.Date = QStringLiteral("2026/12/05");
+        WorkingSlip.Time = QStringLiteral("14:03:22");
+        WorkingSlip.SlipNo = 7;
+        const auto line = [](int k, int no, const QString& name, int qty, int price) {
+            WorkingSlip.Line[k] = {int16_t(no), name, int16_t(price), int16_t(qty), double(qty * price)};
+        };
+        line(1, 5, QStringLiteral("ビール"), 1, 330);
+        line(2, 7, QStringLiteral("りんご"), 3, 108);
+        line(3, 8, QStringLiteral("食パン"), 1, 216);
+        WorkingSlip.Subtotal = WorkingSlip.Total = 870;
+        WorkingSlip.Tax = 70;
+        SlipRates rates;
+        rates.present = true;
+        rates.reducedLines = 0b110;
+        rates.standard = {330, 30, 0.1};
+        rates.reduced = {540, 40, 0.08};
+        PutSlipRates(WorkingSlip.Raw.data(), rates);
+        WriteSalesSlip(7);
+        WorkingSlip = SalesSlipRecord();
+        ReadSalesSlip(7);
+        return WorkingSlip;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty(),
+                 "pdftotext (poppler-utils) is needed to read printed pages back");
+    }
+    void init()
+    {
+        m_dir = std::make_unique<TestAppDir>();
+        Printing::redirectToPdf(pdf());
+    }
+    void cleanup() { Printing::redirectToPdf(QString()); }
+
+    void receipt_data()
+    {
+        QTest::addColumn<int>("widthMm");
+        QTest::newRow("58 mm") << 58;
+        QTest::newRow("80 mm") << 80;
+    }
+    void receipt()
+    {
+        QFETCH(int, widthMm);
+        const ShopDetails shop{QStringLiteral("やおや本店"), QStringLiteral("東京都千代田区1-1"),
+                               QStringLiteral("03-1234-5678"), QStringLiteral("T1234567890123")};
+        const Result r = printReceipt(buildReceipt(storedMixedSlip(), shop, 0.1, true, false), widthMm, QString());
+        QVERIFY2(r.ok, qPrintable(r.error));
+
+        const QSizeF page = pdfPageMm(pdf());
+        QVERIFY2(qAbs(page.width() - widthMm) < 0.5, qPrintable(QString::number(page.width())));
+        QVERIFY(page.height() > 40 && page.height() < 300);
+
+        // Without layout the text comes in reading order, one printed row a line.
+        QString text = pdfText(pdf(), false);
+        text.remove(u' ');
+        for (const char* wanted : {"やおや本店",
+                                   "TEL03-1234-5678",
+                                   "登録番号T1234567890123",
+                                   "2026/12/0514:03:22",
+                                   "No.7",
+                                   "ビール",
+                                   "※りんご",
+                                   "3×¥108",
+                                   "¥324",
+                                   "※食パン",
+                                   "合計",
+                                   "¥870",
+                                   "10%対象",
+                                   "¥330",
+                                   "内消費税",
+                                   "¥30",
+                                   "8%対象",
+                                   "¥540",
+                                   "¥40",
+                                   "※は軽減税率（8%）対象商品です"})
+            QVERIFY2(text.contains(QString::fromUtf8(wanted)), qPrintable(QString::fromUtf8(wanted) + "\n" + text));
+        QVERIFY(!text.contains(QStringLiteral("※ビール")));
+        // Each rate's figures on the row of their label.
+        const QString laidOut = pdfText(pdf());
+        QVERIFY2(laidOut.contains(QRegularExpression(QStringLiteral("8%対象\\s+¥540"))), qPrintable(laidOut));
+        QVERIFY2(laidOut.contains(QRegularExpression(QStringLiteral("10%対象\\s+¥330"))), qPrintable(laidOut));
+    }
+
+    void failedPrintIsReported_data()
+    {
+        QTest::addColumn<QString>("pdfPath");
+        QTest::addColumn<QString>("printer");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no such printer") << QString() << QStringLiteral("存在しないプリンター")
+                                         << QStringLiteral("プリンター「存在しないプリンター」が見つかりません。");
+        QTest::newRow("output cannot be written")
+            << QStringLiteral("no/such/dir/out.pdf") << QString() << QStringLiteral("印刷できませんでした");
+    }
+    void failedPrintIsReported()
+    {
+        QFETCH(QString, pdfPath);
+        QFETCH(QString, printer);
+        QFETCH(QString, message);
+        Printing::redirectToPdf(pdfPath.isEmpty() ? QString() : m_dir->file(pdfPath));
+        QElapsedTimer clock;
+        clock.start();
+        const Result r = printReceipt(buildReceipt(storedMixedSlip(), {}, 0.1, true, false), 80, printer);
+        QVERIFY(!r.ok);
+        QVERIFY2(r.error.contains(message), qPrintable(r.error));
+        QVERIFY(clock.elapsed() < 20000); // never waits for a printer that is not there
+    }
+
+    void longTableRepeatsHeadings()
+    {
+        QStandardItemModel model(130, 3);
+        model.setHorizontalHeaderLabels({QStringLiteral("伝票番号"), QStringLiteral("品名"), QStringLiteral("金額")});
+        for (int r = 0; r < model.rowCount(); ++r) {
+            model.setItem(r, 0, new QStandardItem(QString::number(r + 1)));
+            model.setItem(r, 1, new QStandardItem(QStringLiteral("品物%1").arg(r + 1)));
+            auto* amount = new QStandardItem(QString::number((r + 1) * 10));
+            amount->setTextAlignment(Qt::AlignRight);
+            model.setItem(r, 2, amount);
+        }
+        const TableHeading heading{QStringLiteral("売上伝票一覧"), QStringLiteral("2026年12月"),
+                                   QStringLiteral("やおや本店"), QStringLiteral("売上伝票一覧_2026-12")};
+        const Result r = previewTable(nullptr, model, {1000, 5000, 1000}, heading);
+        QVERIFY2(r.ok, qPrintable(r.error));
+
+        QStringList pages = pdfText(pdf()).split(u'\f');
+        if (pages.last().trimmed().isEmpty())
+            pages.removeLast();
+        QVERIFY2(pages.size() >= 2, qPrintable(QString::number(pages.size())));
+        QStringList allRows;
+        for (int p = 0; p < pages.size(); ++p) {
+            const QString& page = pages[p];
+            for (const QString& wanted : {heading.title, heading.period, heading.shopName})
+                QVERIFY2(page.contains(wanted), qPrintable(QStringLiteral("page %1 lacks %2").arg(p + 1).arg(wanted)));
+            QVERIFY2(page.contains(QRegularExpression(QStringLiteral("伝票番号\\s+品名\\s+金額"))),
+                     qPrintable(QStringLiteral("page %1 has no headings").arg(p + 1)));
+            QVERIFY2(page.contains(QStringLiteral("%1 / %2").arg(p + 1).arg(pages.size())), qPrintable(page));
+            const QRegularExpression row(QStringLiteral("(?m)^\\s*(\\d+)\\s+品物(\\d+)\\s+(\\d+)\\s*$"));
+            for (auto it = row.globalMatch(page); it.hasNext();) {
+                const QRegularExpressionMatch m = it.next();
+                QCOMPARE(m.captured(2), m.captured(1));
+                QCOMPARE(m.captured(3).toInt(), m.captured(1).toInt() * 10);
+                allRows << m.captured(1);
+            }
+        }
+        // Every row printed once, in order.
+        QCOMPARE(allRows.size(), model.rowCount());
+        for (int i = 0; i < allRows.size(); ++i)
+            QCOMPARE(allRows[i].toInt(), i + 1);
+    }
+
+    void tableCsv()
+    {
+        QStandardItemModel model(2, 3);
+        model.setHorizontalHeaderLabels({QStringLiteral("CODE"), QStringLiteral("品名"), QStringLiteral("金額")});
+        const QStringList cells{"1", "髙橋, \"特製\"", "1050", "2", "ab  ", "52.5"};
+        for (int i = 0; i < cells.size(); ++i)
+            model.setItem(i / 3, i % 3, new QStandardItem(cells[i]));
+        const QString path = m_dir->file(QStringLiteral("t.csv"));
+        const Result r = exportTableCsv(nullptr, model, path);
+        QVERIFY2(r.ok, qPrintable(r.error));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        // 品名 = 95 69 96 bc, 髙橋 = fb fc 8b b4 in code page 932.
+        QCOMPARE(f.readAll(), QByteArray("CODE,\x95\x69\x96\xbc,\x8b\xe0\x8a\x7a\r\n"
+                                         "1,\"\xfb\xfc\x8b\xb4, \"\"\x93\xc1\x90\xbb\"\"\",1050\r\n"
+                                         "2,ab  ,52.5\r\n"));
+    }
+};
+
+QTEST_MAIN(TestPrinting)
+#include "tst_printing.moc"
