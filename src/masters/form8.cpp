@@ -6,16 +6,21 @@
 #include "platform/twips.h"
 #include "register/form1.h"
 #include "storage/changes.h"
+#include "storage/receipt.h"
 #include "storage/settingnames.h"
 #include "storage/settings.h"
 #include "storage/text.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QValidator>
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -47,6 +52,31 @@ std::optional<double> rateFromText(const QString& text)
         return std::nullopt;
     return rate;
 }
+
+// The invoice registration number as it is typed: "T" and up to 13 digits. A lower-case or full-width
+// letter and full-width digits, as an input method gives them, become their plain forms.
+class RegistrationNoValidator : public QValidator
+{
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override
+    {
+        for (QChar& c : input) {
+            if (c == u't' || c == u'Ｔ' || c == u'ｔ')
+                c = u'T';
+            else if (c >= u'０' && c <= u'９')
+                c = QChar(u'0' + (c.unicode() - u'０'));
+        }
+        if (input.isEmpty())
+            return Acceptable;
+        if (input[0] != u'T' || input.size() > 14)
+            return Invalid;
+        for (qsizetype i = 1; i < input.size(); ++i)
+            if (input[i] < u'0' || input[i] > u'9')
+                return Invalid;
+        return isRegistrationNo(input) ? Acceptable : Intermediate;
+    }
+};
 
 } // namespace
 
@@ -84,6 +114,7 @@ Form8::Form8(QWidget* parent) : QWidget(parent, Qt::Window)
     Command7 = makeButton(this, QStringLiteral("Command7"), QStringLiteral("閉じる"), twipsRect(4200, 3240, 1215, 375));
     connect(Command6, &QPushButton::clicked, this, &Form8::save);
     connect(Command7, &QPushButton::clicked, this, &QWidget::close);
+    buildShopControls();
 
     load();
 }
@@ -96,6 +127,7 @@ void Form8::load()
     Text4->setText(SysStr[Sys::FirstGroupCaption + 2]);
     Text5->setText(SysStr[Sys::FirstGroupCaption + 3]);
     Check1[0]->setChecked(roundHalfEven(SysNum[Sys::SalesTaxSwitch]) == 1);
+    loadShopDetails();
 }
 
 void Form8::save()
@@ -115,6 +147,8 @@ void Form8::save()
             return;
         }
     }
+    if (!checkShopDetails())
+        return;
 
     const double oldRate = SysNum[Sys::TaxRate];
     const double oldSwitch = SysNum[Sys::SalesTaxSwitch];
@@ -125,7 +159,15 @@ void Form8::save()
         oldCaptions[g] = SysStr[Sys::FirstGroupCaption + g];
         SysStr[Sys::FirstGroupCaption + g] = captions[g]->text();
     }
+    const double oldReceiptWidth = SysNum[Sys::ReceiptWidthMm];
+    QString oldShop[Sys::ReceiptPrinter + 1];
+    for (int i = Sys::ShopName; i <= Sys::ReceiptPrinter; ++i)
+        oldShop[i] = SysStr[i];
+    storeShopDetails();
     if (Result saved = SaveSettings(); !saved) {
+        SysNum[Sys::ReceiptWidthMm] = oldReceiptWidth;
+        for (int i = Sys::ShopName; i <= Sys::ReceiptPrinter; ++i)
+            SysStr[i] = oldShop[i];
         // The tables keep what sys.ini holds, so the next save of a slip does not write settings never stored.
         SysNum[Sys::TaxRate] = oldRate;
         SysNum[Sys::SalesTaxSwitch] = oldSwitch;
@@ -135,6 +177,93 @@ void Form8::save()
         return;
     }
     Q_EMIT changes().settingsChanged();
+}
+
+// ---- shop details and the receipt printer
+
+void Form8::buildShopControls()
+{
+    setFixedSize(width() + twips(6000), std::max(height(), twips(3960)));
+    const int left = width() - twips(6000);
+    FrameShop = makeFrame(this, QStringLiteral("FrameShop"), QStringLiteral("店舗情報・レシート"),
+                          QStringLiteral("店舗情報・レシート"), QRect(left, twips(120), twips(5880), twips(3000)));
+    const auto addRow = [&](int row, const QString& caption, QWidget* field) {
+        const int top = 360 + 420 * row;
+        makeLabel(FrameShop, field->objectName() + QStringLiteral("Label"), caption, twipsRect(120, top, 1335, 315));
+        field->setGeometry(twipsRect(1440, top, 4320, 315));
+    };
+    const auto addEdit = [&](int row, const QString& name, const QString& caption) {
+        QLineEdit* edit = makeEdit(FrameShop, name, caption, QRect());
+        edit->setValidator(new CaptionValidator(edit));
+        addRow(row, caption, edit);
+        return edit;
+    };
+    TextShopName = addEdit(0, QStringLiteral("TextShopName"), QStringLiteral("店名"));
+    TextShopAddress = addEdit(1, QStringLiteral("TextShopAddress"), QStringLiteral("住所"));
+    TextShopTelephone = addEdit(2, QStringLiteral("TextShopTelephone"), QStringLiteral("電話番号"));
+    TextRegistrationNo = addEdit(3, QStringLiteral("TextRegistrationNo"), QStringLiteral("登録番号"));
+    TextRegistrationNo->setValidator(new RegistrationNoValidator(TextRegistrationNo));
+    TextRegistrationNo->setMaxLength(14);
+    TextRegistrationNo->setPlaceholderText(QStringLiteral("T1234567890123"));
+
+    ComboReceiptWidth = new QComboBox(FrameShop);
+    ComboReceiptWidth->setObjectName(QStringLiteral("ComboReceiptWidth"));
+    ComboReceiptWidth->setAccessibleName(QStringLiteral("レシート幅"));
+    ComboReceiptWidth->addItem(QStringLiteral("58 mm"), 58);
+    ComboReceiptWidth->addItem(QStringLiteral("80 mm"), 80);
+    addRow(4, QStringLiteral("レシート幅"), ComboReceiptWidth);
+
+    ComboReceiptPrinter = new QComboBox(FrameShop);
+    ComboReceiptPrinter->setObjectName(QStringLiteral("ComboReceiptPrinter"));
+    ComboReceiptPrinter->setAccessibleName(QStringLiteral("レシートプリンター"));
+    addRow(5, QStringLiteral("プリンター"), ComboReceiptPrinter);
+}
+
+void Form8::loadShopDetails()
+{
+    TextShopName->setText(SysStr[Sys::ShopName]);
+    TextShopAddress->setText(SysStr[Sys::ShopAddress]);
+    TextShopTelephone->setText(SysStr[Sys::ShopTelephone]);
+    TextRegistrationNo->setText(SysStr[Sys::InvoiceRegistrationNo]);
+    ComboReceiptWidth->setCurrentIndex(SysNum[Sys::ReceiptWidthMm] == 58 ? 0 : 1);
+
+    // The printers known now; a chosen printer that is not there at the moment stays chosen.
+    ComboReceiptPrinter->clear();
+    ComboReceiptPrinter->addItem(QStringLiteral("（既定のプリンター）"), QString());
+    for (const QString& name : QPrinterInfo::availablePrinterNames())
+        ComboReceiptPrinter->addItem(name, name);
+    const QString chosen = SysStr[Sys::ReceiptPrinter];
+    if (!chosen.isEmpty() && ComboReceiptPrinter->findData(chosen) < 0)
+        ComboReceiptPrinter->addItem(QStringLiteral("%1（見つかりません）").arg(chosen), chosen);
+    ComboReceiptPrinter->setCurrentIndex(std::max(0, ComboReceiptPrinter->findData(chosen)));
+}
+
+bool Form8::checkShopDetails()
+{
+    for (QLineEdit* edit : {TextShopName, TextShopAddress, TextShopTelephone}) {
+        if (!captionFitsSettings(edit->text())) {
+            MessageBox::information(this, QStringLiteral("%1に改行や「\"」、設定ファイルに書けない文字は使えません。")
+                                              .arg(edit->accessibleName()));
+            edit->setFocus();
+            return false;
+        }
+    }
+    if (!isRegistrationNo(TextRegistrationNo->text())) {
+        MessageBox::information(this, QStringLiteral("登録番号は「T」と 13 桁の数字で入力してください（空欄も可）。"));
+        TextRegistrationNo->setFocus();
+        return false;
+    }
+    return true;
+}
+
+void Form8::storeShopDetails()
+{
+    SysStr[Sys::ShopName] = TextShopName->text();
+    SysStr[Sys::ShopAddress] = TextShopAddress->text();
+    SysStr[Sys::ShopTelephone] = TextShopTelephone->text();
+    SysStr[Sys::InvoiceRegistrationNo] = TextRegistrationNo->text();
+    SysNum[Sys::ReceiptWidthMm] = ComboReceiptWidth->currentData().toInt();
+    SysStr[Sys::ReceiptPrinter] = ComboReceiptPrinter->currentData().toString();
 }
 
 void Form8::closeEvent(QCloseEvent* event)

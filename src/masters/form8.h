@@ -4,6 +4,8 @@
 #include <QWidget>
 
 class QCheckBox;
+class QComboBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -33,9 +35,24 @@ public:
     QPushButton* Command6 = nullptr; // "登録"
     QPushButton* Command7 = nullptr; // "閉じる"
 
+    // Shop details printed on receipts, and the receipt printer.
+    QGroupBox* FrameShop = nullptr;
+    QLineEdit* TextShopName = nullptr;
+    QLineEdit* TextShopAddress = nullptr;
+    QLineEdit* TextShopTelephone = nullptr;
+    QLineEdit* TextRegistrationNo = nullptr;
+    QComboBox* ComboReceiptWidth = nullptr;   // "58 mm" or "80 mm"
+    QComboBox* ComboReceiptPrinter = nullptr; // item data: the printer name, empty for the system default
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void save();
+
+    void buildShopControls();
+    void loadShopDetails();
+    // False, with a message, when a shop field cannot be stored.
+    bool checkShopDetails();
+    void storeShopDetails();
 };

@@ -12,6 +12,7 @@
 #include "storage/text.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -191,6 +192,101 @@ private Q_SLOTS:
         QCOMPARE(SysStr[1], QStringLiteral("食料品"));
         QCOMPARE(SysNum[11], 0.1);
         QCOMPARE(m_dir->bytes("sys.ini"), before);
+    }
+
+    void shopDetailsAndReceiptSettings()
+    {
+        open();
+        retype(m_form->TextShopName, QStringLiteral("やおや 本店"));
+        retype(m_form->TextShopAddress, QStringLiteral("東京都千代田区1-1"));
+        retype(m_form->TextShopTelephone, QStringLiteral("03-1234-5678"));
+        retype(m_form->TextRegistrationNo, QStringLiteral("T1234567890123"));
+        m_form->ComboReceiptWidth->setFocus();
+        QTest::keyClick(m_form->ComboReceiptWidth, Qt::Key_Up);                   // 80 mm -> 58 mm
+        QCOMPARE(m_form->ComboReceiptPrinter->itemData(0).toString(), QString()); // the system default
+        QTest::mouseClick(m_form->Command6, Qt::LeftButton);
+        QVERIFY(MessageBox::takeShown().isEmpty());
+
+        // SysNum[19] on line 19, SysStr[5] to SysStr[9] on lines 55 to 59.
+        const QStringList lines = sysIniLines();
+        QCOMPARE(lines.value(18), QStringLiteral("58"));
+        QCOMPARE(lines.mid(54, 5), (QStringList{"\"やおや 本店\"", "\"東京都千代田区1-1\"", "\"03-1234-5678\"",
+                                                "\"T1234567890123\"", "\"\""}));
+        m_form->close();
+        QTRY_VERIFY(!m_form);
+        open();
+        QCOMPARE(m_form->TextRegistrationNo->text(), QStringLiteral("T1234567890123"));
+        QCOMPARE(m_form->ComboReceiptWidth->currentText(), QStringLiteral("58 mm"));
+    }
+
+    void registrationNo_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("empty") << QString() << QString() << true;
+        QTest::newRow("T and 13 digits") << "T1234567890123"
+                                         << "T1234567890123" << true;
+        // An input method's full-width forms and a lower-case t become plain.
+        QTest::newRow("full-width") << "ｔ１２３４５６７８９０１２３"
+                                    << "T1234567890123" << true;
+        QTest::newRow("lower t") << "t1234567890123"
+                                 << "T1234567890123" << true;
+        QTest::newRow("too short") << "T123456789012"
+                                   << "T123456789012" << false;
+        // Refused where it is typed: a 14th digit, a hyphen, digits without T.
+        QTest::newRow("too long") << "T12345678901234"
+                                  << "T1234567890123" << true;
+        QTest::newRow("hyphen") << "T123-4567890123"
+                                << "T1234567890123" << true;
+        QTest::newRow("no T") << "1234567890123" << QString() << true;
+    }
+    void registrationNo()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(bool, accepted);
+        SysStr[8] = QStringLiteral("T9999999999999");
+        const QByteArray before = m_dir->bytes("sys.ini");
+        open();
+        retype(m_form->TextRegistrationNo, typed);
+        QCOMPARE(m_form->TextRegistrationNo->text(), shown);
+        QTest::mouseClick(m_form->Command6, Qt::LeftButton);
+        const QStringList messages = MessageBox::takeShown();
+        if (accepted) {
+            QVERIFY(messages.isEmpty());
+            QCOMPARE(sysIniLines().value(57), u'"' + shown + u'"');
+        } else {
+            QCOMPARE(messages.size(), 1);
+            QVERIFY(messages.first().contains(QStringLiteral("13 桁")));
+            QCOMPARE(SysStr[8], QStringLiteral("T9999999999999"));
+            QCOMPARE(m_dir->bytes("sys.ini"), before);
+        }
+    }
+
+    void shopDetailThatSysIniCannotHoldIsRefused()
+    {
+        const QByteArray before = m_dir->bytes("sys.ini");
+        open();
+        retype(m_form->TextShopName, QStringLiteral("12\"TV"));
+        QCOMPARE(m_form->TextShopName->text(), QStringLiteral("12TV"));
+        m_form->TextShopAddress->setText(QStringLiteral("上\n下")); // pasted past the check where typed
+        QTest::mouseClick(m_form->Command6, Qt::LeftButton);
+        const QStringList messages = MessageBox::takeShown();
+        QCOMPARE(messages.size(), 1);
+        QVERIFY(messages.first().startsWith(QStringLiteral("住所")));
+        QVERIFY(SysStr[5].isEmpty());
+        QCOMPARE(m_dir->bytes("sys.ini"), before);
+    }
+
+    void printerNotThereStaysChosen()
+    {
+        SysStr[9] = QStringLiteral("TM-T20");
+        open();
+        QCOMPARE(m_form->ComboReceiptPrinter->currentData().toString(), QStringLiteral("TM-T20"));
+        QVERIFY(m_form->ComboReceiptPrinter->currentText().contains(QStringLiteral("見つかりません")));
+        QTest::mouseClick(m_form->Command6, Qt::LeftButton);
+        QCOMPARE(sysIniLines().value(58), QStringLiteral("\"TM-T20\""));
     }
 
     void closingWithoutSavingDiscardsEditsButReloadsRegister()
