@@ -1,0 +1,14 @@
+// Receipts at the register: after a saved sale, and reprinted for a slip chosen in the slip list.
+#pragma once
+
+#include "storage/result.h"
+
+#include <QtGlobal>
+
+struct SalesSlipRecord;
+
+// Prints the receipt of `slip` (as stored) with the shop details, roll width and printer of the settings.
+Result printSlipReceipt(const SalesSlipRecord& slip, bool reissue);
+
+// Reads stored slip n and prints its receipt marked as reissued; a deleted slip is refused.
+Result reprintSlipReceipt(qint64 n);
