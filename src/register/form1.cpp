@@ -7,6 +7,7 @@
 #include "platform/helpviewer.h"
 #include "platform/messagebox.h"
 #include "platform/twips.h"
+#include "register/receiptprint.h"
 #include "storage/changes.h"
 #include "storage/products.h"
 #include "storage/settingnames.h"
@@ -16,6 +17,7 @@
 #include "widgets/numberedtabs.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDate>
 #include <QGroupBox>
@@ -99,6 +101,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
     buildControls();
     buildCommands();
     buildRecallPanel();
+    buildReceiptControls();
     installKeyTables();
 
     Timer1 = new QTimer(this);
@@ -508,6 +511,7 @@ void Form1::load()
     collapseRecallPanel();
     tick();
     Text1->setEnabled(m_state.correctionMode);
+    CheckReceipt->setChecked(SysNum[Sys::PrintReceipt] == 1);
     Text8[1]->setFocus();
 }
 
@@ -650,6 +654,8 @@ void Form1::datwrite()
     announceSlipChange();
     if (!outcome.error.isEmpty())
         MessageBox::information(this, outcome.error);
+    if (CheckReceipt->isChecked())
+        printSaleReceipt(outcome.slipNo);
     dataclear();
 }
 
@@ -838,6 +844,53 @@ void Form1::deleteSlip()
 
 // ---------------------------------------------------------------------------------------------------------
 // Other windows.
+
+// ---------------------------------------------------------------------------------------------------------
+// Receipts
+
+void Form1::buildReceiptControls()
+{
+    // In the free place beside "HELP".
+    CheckReceipt = new QCheckBox(QStringLiteral("レシート"), this);
+    CheckReceipt->setObjectName(QStringLiteral("CheckReceipt"));
+    CheckReceipt->setAccessibleName(QStringLiteral("レシートを印刷する"));
+    CheckReceipt->setGeometry(twipsRect(12900, 9740, 2220, 580));
+    CheckReceipt->setFont(sizedFont(font(), 11, true));
+    CheckReceipt->setFocusPolicy(Qt::NoFocus);
+    connect(CheckReceipt, &QCheckBox::clicked, this, &Form1::receiptToggled);
+
+    CommandReissue = makeButton(Frame7, QStringLiteral("CommandReissue"), QStringLiteral("レシート再発行"),
+                                twipsRect(6700, 2100, 3400, 600));
+    connect(CommandReissue, &QPushButton::clicked, this, &Form1::reissueReceipt);
+}
+
+void Form1::receiptToggled(bool on)
+{
+    const double before = SysNum[Sys::PrintReceipt];
+    SysNum[Sys::PrintReceipt] = on ? 1 : 0;
+    // Only the register shows this setting, and a reload would empty the sale being keyed in, so no
+    // notice goes out.
+    if (Result saved = SaveSettings(); !saved) {
+        SysNum[Sys::PrintReceipt] = before;
+        CheckReceipt->setChecked(!on);
+        MessageBox::information(this, saved.error);
+    }
+}
+
+// The sale is stored before this runs; a receipt that cannot be printed is told and nothing more.
+void Form1::printSaleReceipt(qint64 n)
+{
+    if (Result printed = printStoredReceipt(n, false); !printed)
+        MessageBox::information(this, printed.error + QStringLiteral("\n売上は登録されています。"));
+}
+
+void Form1::reissueReceipt()
+{
+    if (!chosenSlipUsable())
+        return;
+    if (Result printed = printStoredReceipt(m_state.selectedSlipNo, true); !printed)
+        MessageBox::information(this, printed.error);
+}
 
 void Form1::openGraphs()
 {

@@ -10,6 +10,7 @@
 #include <QWidget>
 
 class Grid;
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QKeyEvent;
@@ -96,6 +97,12 @@ private:
     // Checks shared by correction and deletion; true when the chosen slip may be recalled.
     bool chosenSlipUsable();
 
+    // Receipts: the check box that prints one after every saved sale, and the reissue in the slip list.
+    void buildReceiptControls();
+    void receiptToggled(bool on);
+    void printSaleReceipt(qint64 n);
+    void reissueReceipt();
+
     void openGraphs();
     void openProductSettings();
     void openPurchasing();
@@ -149,6 +156,8 @@ public:
     QPushButton* Command21 = nullptr;
     QPushButton* Command[22] = {}; // Command1 to Command21
     QTimer* Timer1 = nullptr;
+    QCheckBox* CheckReceipt = nullptr;     // "レシート"
+    QPushButton* CommandReissue = nullptr; // "レシート再発行", in the recall panel
 
 private:
     SlipLines* m_lines = nullptr;

@@ -17,7 +17,7 @@ Result printSlipReceipt(const SalesSlipRecord& slip, bool reissue)
     return Result::success();
 }
 
-Result reprintSlipReceipt(qint64 n)
+Result printStoredReceipt(qint64 n, bool reissue)
 {
     // A slip of its own, so that the register's working slip is left as it is.
     SalesSlipFile file;
@@ -31,5 +31,5 @@ Result reprintSlipReceipt(qint64 n)
         return Result::failure(error);
     if (slip.Deleted != 0)
         return Result::failure(QStringLiteral("伝票は削除されています。"));
-    return printSlipReceipt(slip, true);
+    return printSlipReceipt(slip, reissue);
 }

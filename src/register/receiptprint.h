@@ -7,8 +7,8 @@
 
 struct SalesSlipRecord;
 
-// Prints the receipt of `slip` (as stored) with the shop details, roll width and printer of the settings.
+// Prints the receipt of `slip` with the shop details, roll width and printer of the settings.
 Result printSlipReceipt(const SalesSlipRecord& slip, bool reissue);
 
-// Reads stored slip n and prints its receipt marked as reissued; a deleted slip is refused.
-Result reprintSlipReceipt(qint64 n);
+// Reads slip n as stored and prints its receipt, marked as reissued when `reissue`; a deleted slip is refused.
+Result printStoredReceipt(qint64 n, bool reissue);

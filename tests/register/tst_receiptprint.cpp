@@ -1,14 +1,22 @@
-// Receipts of stored slips with the settings' shop details: reprints, deleted slips, missing printers.
+// Receipts at the register: printed after a saved sale when asked for, reissued from the slip list, and a
+// printer that fails never costs the sale.
 #include "guitest.h"
 
+#include "platform/grid.h"
+#include "platform/messagebox.h"
 #include "platform/printing.h"
+#include "register/form1.h"
 #include "register/receiptprint.h"
 #include "storage/products.h"
 #include "storage/salesslip.h"
 #include "storage/settings.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDate>
 #include <QFile>
 #include <QProcess>
+#include <QPushButton>
 #include <QtTest>
 
 class TestReceiptPrint : public QObject
@@ -17,6 +25,7 @@ class TestReceiptPrint : public QObject
 
 private:
     std::unique_ptr<TestAppDir> m_dir;
+    Form1* m_form = nullptr;
     QString pdf() const { return m_dir->file(QStringLiteral("r.pdf")); }
     QString pdfText() const
     {
@@ -26,7 +35,46 @@ private:
         return QString::fromUtf8(p.readAllStandardOutput()).remove(u' ');
     }
 
+    Form1* openForm()
+    {
+        m_form = new Form1;
+        if (!showActive(m_form))
+            qWarning("register window not active");
+        return m_form;
+    }
+    void saleOfTwoApples()
+    {
+        QVERIFY(focusOn(m_form, QStringLiteral("Text8_1")));
+        type(QStringLiteral("1"));
+        press(Qt::Key_Return);
+        type(QStringLiteral("2"));
+        press(Qt::Key_Return);
+        press(Qt::Key_F12);
+    }
+    QString sysIniLine(int i) const
+    {
+        return QString::fromLatin1(m_dir->bytes("sys.ini")).split(QStringLiteral("\r\n")).value(i);
+    }
+    void chooseSlip(qint64 n)
+    {
+        const QString today = QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd"));
+        control<QComboBox>(m_form, QStringLiteral("Combo1"))->setEditText(today.left(4));
+        control<QComboBox>(m_form, QStringLiteral("Combo2"))->setEditText(today.mid(5, 2));
+        QVERIFY(focusOn(m_form, QStringLiteral("Text8_1")));
+        press(Qt::Key_F9);
+        QVERIFY(m_form->recallPanelOpen());
+        auto* grid = m_form->MSFlexGrid1;
+        const int row = int(m_form->state().gridSlipNos.indexOf(n));
+        QVERIFY(row >= 1);
+        grid->setCurrentRow(row);
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                          grid->visualRect(grid->model()->index(row - 1, 0)).center());
+        QCOMPARE(m_form->state().selectedSlipNo, n);
+    }
+
 private Q_SLOTS:
+    void initTestCase() { MessageBox::enableTestMode(); }
+
     void init()
     {
         m_dir = std::make_unique<TestAppDir>();
@@ -34,18 +82,25 @@ private Q_SLOTS:
         SysStr[8] = QStringLiteral("T1234567890123");
         SysNum[19] = 58;
         setProduct(1, QStringLiteral("りんご"), 110);
-        QVERIFY(storeSlip(1, QStringLiteral("2026/12/05"), 1, 2, 110));
-        QVERIFY(storeSlip(2, QStringLiteral("2026/12/05"), 1, 1, 110, true));
+        const QString today = QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd"));
+        QVERIFY(storeSlip(1, today, 1, 2, 110));
+        QVERIFY(storeSlip(2, today, 1, 1, 110, true));
         SysNum[2] = 3;
         Printing::redirectToPdf(pdf());
     }
-    void cleanup() { Printing::redirectToPdf(QString()); }
+    void cleanup()
+    {
+        Printing::redirectToPdf(QString());
+        delete m_form;
+        m_form = nullptr;
+        MessageBox::takeShown();
+    }
 
     void reprintIsMarked()
     {
         WorkingSlip = SalesSlipRecord();
         WorkingSlip.SlipNo = 99;
-        const Result r = reprintSlipReceipt(1);
+        const Result r = printStoredReceipt(1, true);
         QVERIFY2(r.ok, qPrintable(r.error));
         QCOMPARE(WorkingSlip.SlipNo, 99); // the register's working slip is not touched
         const QString text = pdfText();
@@ -56,7 +111,7 @@ private Q_SLOTS:
 
     void deletedSlipIsRefused()
     {
-        const Result r = reprintSlipReceipt(2);
+        const Result r = printStoredReceipt(2, true);
         QVERIFY(!r.ok);
         QCOMPARE(r.error, QStringLiteral("伝票は削除されています。"));
         QVERIFY(!QFile::exists(pdf()));
@@ -66,10 +121,77 @@ private Q_SLOTS:
     {
         Printing::redirectToPdf(QString());
         SysStr[9] = QStringLiteral("存在しないプリンター");
-        const Result r = reprintSlipReceipt(1);
+        const Result r = printStoredReceipt(1, true);
         QVERIFY(!r.ok);
         QVERIFY2(r.error.startsWith(QStringLiteral("レシートを印刷できませんでした。")), qPrintable(r.error));
         QVERIFY2(r.error.contains(QStringLiteral("存在しないプリンター")), qPrintable(r.error));
+    }
+
+    void receiptAfterEverySaleWhenChecked()
+    {
+        openForm();
+        QVERIFY(!m_form->CheckReceipt->isChecked());
+        saleOfTwoApples();
+        QVERIFY(!QFile::exists(pdf())); // not asked for
+
+        QTest::mouseClick(m_form->CheckReceipt, Qt::LeftButton);
+        QCOMPARE(sysIniLine(17), QStringLiteral("1")); // SysNum[18], remembered at once
+        saleOfTwoApples();
+        QVERIFY(MessageBox::takeShown().isEmpty());
+        const QString text = pdfText();
+        for (const char* wanted : {"やおや", "No.4", "りんご", "2×¥110", "合計", "¥220"})
+            QVERIFY2(text.contains(QString::fromUtf8(wanted)), qPrintable(QString::fromUtf8(wanted) + "\n" + text));
+        QVERIFY(!text.contains(QStringLiteral("再発行")));
+
+        // Opened again, the register remembers the choice; unchecking it is remembered too.
+        delete m_form;
+        openForm();
+        QVERIFY(m_form->CheckReceipt->isChecked());
+        QTest::mouseClick(m_form->CheckReceipt, Qt::LeftButton);
+        QCOMPARE(sysIniLine(17), QStringLiteral("0"));
+    }
+
+    void failingPrinterKeepsTheSale()
+    {
+        Printing::redirectToPdf(QString());
+        SysStr[9] = QStringLiteral("存在しないプリンター");
+        SysNum[18] = 1;
+        openForm();
+        QVERIFY(m_form->CheckReceipt->isChecked());
+        saleOfTwoApples();
+        const QStringList shown = MessageBox::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown.first().startsWith(QStringLiteral("レシートを印刷できませんでした。")),
+                 qPrintable(shown.first()));
+        QVERIFY(shown.first().endsWith(QStringLiteral("売上は登録されています。")));
+        // Slip 3 stored, the counter moved on, the entry cleared for the next customer.
+        const QByteArray slip3 = record(m_dir->bytes("reg.dat"), 3, Off::Sales::Size);
+        QCOMPARE(i32(slip3, Off::Sales::SlipNo), 3);
+        QCOMPARE(f64(slip3, Off::Sales::Total), 220.0);
+        QCOMPARE(i16(slip3, Off::Sales::Deleted), int16_t(0));
+        QCOMPARE(SysNum[2], 4.0);
+        QVERIFY(m_form->Text8[1]->text().isEmpty());
+    }
+
+    void reissueFromSlipList()
+    {
+        openForm();
+        // Nothing chosen yet.
+        QVERIFY(focusOn(m_form, QStringLiteral("Text8_1")));
+        press(Qt::Key_F9);
+        m_form->CommandReissue->click();
+        QCOMPARE(MessageBox::takeShown(), QStringList{QStringLiteral("伝票を選択してください。")});
+
+        chooseSlip(2); // deleted
+        m_form->CommandReissue->click();
+        QCOMPARE(MessageBox::takeShown(), QStringList{QStringLiteral("伝票は削除されています。")});
+        QVERIFY(!QFile::exists(pdf()));
+
+        chooseSlip(1);
+        m_form->CommandReissue->click();
+        QVERIFY(MessageBox::takeShown().isEmpty());
+        const QString text = pdfText();
+        QVERIFY2(text.contains(QStringLiteral("再発行")) && text.contains(QStringLiteral("No.1")), qPrintable(text));
     }
 };
 
