@@ -1,6 +1,10 @@
 // CSV export of a table model with a progress dialog for long tables.
 #include "platform/tableexport.h"
 
+#include "platform/filedialog.h"
+#include "platform/grid.h"
+#include "platform/messagebox.h"
+#include "platform/printing.h"
 #include "storage/csv.h"
 
 #include <QAbstractItemModel>
@@ -33,4 +37,23 @@ Result exportTableCsv(QWidget* parent, const QAbstractItemModel& model, const QS
         });
     progress.setValue(int(rows));
     return r;
+}
+
+void saveGridCsv(QWidget* parent, const Grid& grid, const QString& proposedName)
+{
+    const QString path = FileDialog::saveFileName(parent, QStringLiteral("CSV出力"), proposedName,
+                                                  QStringLiteral("CSV ファイル (*.csv)"));
+    if (path.isEmpty())
+        return;
+    if (const Result r = exportTableCsv(parent, *grid.model(), path); !r && !r.error.isEmpty())
+        MessageBox::information(parent, r.error);
+}
+
+void printGrid(QWidget* parent, const Grid& grid, const TableHeading& heading)
+{
+    QList<int> widths;
+    for (int c = 0; c < grid.model()->columnCount(); ++c)
+        widths << std::max(1, grid.columnWidth(c));
+    if (const Result r = previewTable(parent, *grid.model(), widths, heading); !r && !r.error.isEmpty())
+        MessageBox::information(parent, r.error);
 }

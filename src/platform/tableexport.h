@@ -5,8 +5,10 @@
 
 #include <QStringList>
 
+class Grid;
 class QAbstractItemModel;
 class QWidget;
+struct TableHeading;
 
 // Row `row` of the model as shown (-1: the column headings).
 QStringList tableRowTexts(const QAbstractItemModel& model, int row);
@@ -15,3 +17,10 @@ QStringList tableRowTexts(const QAbstractItemModel& model, int row);
 // `parent` shows when the work takes longer than a second; cancelling it leaves no file and returns a failure
 // with an empty message.
 Result exportTableCsv(QWidget* parent, const QAbstractItemModel& model, const QString& path);
+
+// What the windows' "CSV出力" does: asks where to save, offering `proposedName`, writes the grid's cells and
+// tells the user when the file could not be written.
+void saveGridCsv(QWidget* parent, const Grid& grid, const QString& proposedName);
+
+// What the windows' "印刷" does: the grid's rows in a print preview, columns in the grid's proportions.
+void printGrid(QWidget* parent, const Grid& grid, const TableHeading& heading);

@@ -4,9 +4,13 @@
 #include "platform/controls.h"
 #include "platform/grid.h"
 #include "platform/messagebox.h"
+#include "platform/printing.h"
+#include "platform/tableexport.h"
 #include "platform/twips.h"
 #include "reports/reportbuilder.h"
 #include "reports/selectors.h"
+#include "storage/settingnames.h"
+#include "storage/settings.h"
 
 #include <QComboBox>
 #include <QDate>
@@ -100,6 +104,7 @@ Form14::Form14(QWidget* parent) : QWidget(parent, Qt::Window)
     connect(Command4, &QPushButton::clicked, this, [this] { build(PurchaseSlipReport); });
     connect(Command5, &QPushButton::clicked, this, [this] { build(PurchasePerItemReport); });
     connect(Command1, &QPushButton::clicked, this, &QWidget::close);
+    buildOutputButtons();
 
     load();
 }
@@ -175,6 +180,23 @@ void Form14::showReport(int kind)
     GridTable table;
     const Result r = buildReport(kind, period, table);
     MSFlexGrid1->setTable(std::move(table));
+    static const char16_t* const titles[] = {u"売上伝票一覧", u"商品別売上数", u"仕入伝票一覧", u"商品別仕入数"};
+    m_shownTitle = QString::fromUtf16(titles[kind - SalesSlipReport]);
+    m_shownPeriod = m_shownPeriodTag = QString();
+    if (period.valid && period.daily) {
+        m_shownPeriod = QStringLiteral("%1年%2月%3日").arg(period.year).arg(period.month).arg(period.day);
+        m_shownPeriodTag = QDate(period.year, period.month, period.day).isValid()
+                               ? QStringLiteral("%1-%2-%3")
+                                     .arg(period.year, 4, 10, QLatin1Char('0'))
+                                     .arg(period.month, 2, 10, QLatin1Char('0'))
+                                     .arg(period.day, 2, 10, QLatin1Char('0'))
+                               : QString();
+    } else if (period.valid) {
+        m_shownPeriod = QStringLiteral("%1年%2月").arg(period.year).arg(period.month);
+        m_shownPeriodTag = QStringLiteral("%1-%2")
+                               .arg(period.year, 4, 10, QLatin1Char('0'))
+                               .arg(period.month, 2, 10, QLatin1Char('0'));
+    }
     if (!r)
         MessageBox::information(this, r.error);
 }
@@ -202,4 +224,33 @@ bool Form14::eventFilter(QObject* watched, QEvent* event)
             return true;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+// ---- the report on paper and as a CSV file
+
+void Form14::buildOutputButtons()
+{
+    // Below the period options, clear of the report buttons and of "閉じる".
+    CommandPrint =
+        makeButton(this, QStringLiteral("CommandPrint"), QStringLiteral("印刷"), twipsRect(11640, 10500, 1575, 375));
+    CommandCsv =
+        makeButton(this, QStringLiteral("CommandCsv"), QStringLiteral("CSV出力"), twipsRect(13320, 10500, 1575, 375));
+    connect(CommandPrint, &QPushButton::clicked, this, &Form14::printReport);
+    connect(CommandCsv, &QPushButton::clicked, this, &Form14::exportCsv);
+}
+
+// The name a saved copy is offered under: 売上伝票一覧_2026-12.
+QString Form14::fileStem() const
+{
+    return m_shownPeriodTag.isEmpty() ? m_shownTitle : m_shownTitle + u'_' + m_shownPeriodTag;
+}
+
+void Form14::printReport()
+{
+    printGrid(this, *MSFlexGrid1, {m_shownTitle, m_shownPeriod, SysStr[Sys::ShopName], fileStem()});
+}
+
+void Form14::exportCsv()
+{
+    saveGridCsv(this, *MSFlexGrid1, fileStem() + QStringLiteral(".csv"));
 }

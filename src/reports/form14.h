@@ -42,6 +42,13 @@ public:
     QRadioButton* Option1 = nullptr;
     QRadioButton* Option2 = nullptr;
     QPushButton* Command1 = nullptr;
+    QPushButton* CommandPrint = nullptr; // "印刷"
+    QPushButton* CommandCsv = nullptr;   // "CSV出力"
+
+    // The report now shown: its name, its period as printed, and the period in a file name ("2026-12").
+    QString shownTitle() const { return m_shownTitle; }
+    QString shownPeriod() const { return m_shownPeriod; }
+    QString shownPeriodTag() const { return m_shownPeriodTag; }
 
 protected:
     bool event(QEvent* event) override;
@@ -54,6 +61,15 @@ private:
     // Reads the period from the boxes, builds, and shows the rows or the reason there are none.
     void showReport(int kind);
 
+    // The report on paper and as a CSV file.
+    void buildOutputButtons();
+    void printReport();
+    void exportCsv();
+    QString fileStem() const;
+
     int m_reportKind = 1;
+    QString m_shownTitle;
+    QString m_shownPeriod;
+    QString m_shownPeriodTag;
     bool m_closing = false;
 };

@@ -5,11 +5,13 @@
 #include "platform/controls.h"
 #include "platform/grid.h"
 #include "platform/messagebox.h"
+#include "platform/tableexport.h"
 #include "platform/tabstrip.h"
 #include "platform/twips.h"
 #include "reports/reportbuilder.h"
 #include "reports/selectors.h"
 #include "storage/settingnames.h"
+#include "storage/text.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,6 +22,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -51,6 +55,7 @@ Form5::Form5(QWidget* parent) : QWidget(parent, Qt::Window), m_tables(std::make_
     setAccessibleName(QStringLiteral("グラフ"));
     setFixedSize(twips(15120), twips(10935));
     buildControls();
+    buildCsvButton();
     connectControls();
     load();
 }
@@ -171,6 +176,7 @@ void Form5::drawView(int mode)
     Frame4->setGeometry(TableFrame.x(), TableFrame.y(), TableFrame.width(), 0);
     const GraphChoice choice{Combo1->currentText(), Combo2->currentText(), Check1->isChecked(), Check2->isChecked(),
                              Check3->isChecked()};
+    m_shownChoice = choice;
     GraphView view = drawGraph(mode, *m_tables, choice);
     MSFlexGrid1->setTable(std::move(view.table));
     MSChart1->setPoints(view.chart, m_chartType);
@@ -240,4 +246,34 @@ void Form5::keyPressEvent(QKeyEvent* event)
 {
     if (!dispatchKey(event))
         QWidget::keyPressEvent(event);
+}
+
+// ---- the table as a CSV file
+
+void Form5::buildCsvButton()
+{
+    CommandCsv = new QPushButton(QStringLiteral("CSV出力"), SSTab1);
+    CommandCsv->setObjectName(QStringLiteral("CommandCsv"));
+    CommandCsv->setAccessibleName(QStringLiteral("CSV出力"));
+    CommandCsv->setAutoDefault(false);
+    SSTab1->setCornerWidget(CommandCsv, Qt::TopRightCorner);
+    CommandCsv->setVisible(SSTab1->selectedTab() == 1);
+    connect(SSTab1, &QTabWidget::currentChanged, CommandCsv, [this](int tab) { CommandCsv->setVisible(tab == 1); });
+    connect(CommandCsv, &QPushButton::clicked, this, &Form5::exportCsv);
+}
+
+void Form5::exportCsv()
+{
+    static const char16_t* const titles[] = {u"月間推移", u"年間推移", u"月別比較", u"年度比較", u"月間時間帯別来客数"};
+    QString name = QString::fromUtf16(titles[std::clamp(m_graphMode, 0, 4)]);
+    // The period as the views read it: the year box, and the month box for the views of one month.
+    const double year = val(m_shownChoice.yearText);
+    const double month = val(m_shownChoice.monthText);
+    const bool oneMonth = m_graphMode == MonthlyTrend || m_graphMode == VisitorsPerHour;
+    if (year >= 1 && year <= 9999 && year == std::floor(year)) {
+        name += QStringLiteral("_%1").arg(int(year), 4, 10, QLatin1Char('0'));
+        if (oneMonth && month >= 1 && month <= 12 && month == std::floor(month))
+            name += QStringLiteral("-%1").arg(int(month), 2, 10, QLatin1Char('0'));
+    }
+    saveGridCsv(this, *MSFlexGrid1, name + QStringLiteral(".csv"));
 }

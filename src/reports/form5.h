@@ -49,6 +49,7 @@ public:
     Chart* MSChart1 = nullptr;
     QGroupBox* Frame4 = nullptr;
     Grid* MSFlexGrid1 = nullptr;
+    QPushButton* CommandCsv = nullptr; // "CSV出力", beside the tabs while the table is shown
 
 protected:
     bool event(QEvent* event) override;
@@ -58,6 +59,9 @@ protected:
 private:
     void buildControls();
     void connectControls();
+    void buildCsvButton();
+    // The table shown, as a CSV file named after the view and its period.
+    void exportCsv();
     void load();
     bool dispatchKey(QKeyEvent* event);
     void redraw() { drawView(m_graphMode); }
@@ -74,6 +78,7 @@ private:
 
     std::unique_ptr<GraphTables> m_tables;
     int m_graphMode = MonthlyTrend;
+    GraphChoice m_shownChoice; // the selection the table was drawn with
     int m_chartType = 3;
     bool m_closing = false;
 };
