@@ -67,11 +67,8 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     QApplication app(argc, argv);
     MessageBox::enableTestMode();
-    AppDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("bench/data");
-    if (!QFile::exists(dataPath(QStringLiteral("reg.dat"))) || !LoadSettings() || !LoadProductTable()) {
-        std::printf("No benchmark data in %s: run `make bench` (it generates them) first.\n", qPrintable(AppDir));
+    if (!openBenchData(argc, argv))
         return 0;
-    }
     const BusiestMonth busiest = busiestMonth();
     std::printf("sales slip list of %d/%d (%d slips)\n", busiest.year, busiest.month, busiest.slips);
     QTemporaryDir out;
