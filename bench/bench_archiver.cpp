@@ -1,4 +1,5 @@
 // Backup and restore of the ten-year reg.dat through the LHA archiver, against gzip -6 and gunzip of the same file.
+#include "benchutil.h"
 #include "platform/archiver.h"
 #include "storage/text.h"
 
@@ -120,18 +121,6 @@ BENCHMARK(Restore)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3
 BENCHMARK(Gzip)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(Gunzip)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            times[run.run_name.function_name] = run.GetAdjustedRealTime();
-    }
-    std::map<std::string, double> times;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -158,10 +147,10 @@ int main(int argc, char** argv)
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
     const double lzh = double(QFileInfo(g_archive).size()), gz = double(QFileInfo(g_gzip).size());
-    auto& t = reporter.times;
-    if (t["Gzip"] > 0 && t["Gunzip"] > 0 && gz > 0) {
-        std::printf("backup / gzip -6 time   = %.2f\n", t["Backup"] / t["Gzip"]);
-        std::printf("restore / gunzip time   = %.2f\n", t["Restore"] / t["Gunzip"]);
+    const double gzip = reporter.find("Gzip"), gunzip = reporter.find("Gunzip");
+    if (gzip > 0 && gunzip > 0 && gz > 0) {
+        std::printf("backup / gzip -6 time   = %.2f\n", reporter.find("Backup") / gzip);
+        std::printf("restore / gunzip time   = %.2f\n", reporter.find("Restore") / gunzip);
         std::printf("reg.lzh %.2f MB, reg.dat.gz %.2f MB, size ratio %.3f\n", lzh / 1e6, gz / 1e6, lzh / gz);
     }
     QDir(g_work).removeRecursively();

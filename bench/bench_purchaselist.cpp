@@ -1,5 +1,6 @@
 // The purchase slip list against a plain sequential read of siire.dat, and saving a purchase slip into an
 // empty siire.dat against one as long as ten years of slips.
+#include "benchutil.h"
 #include "platform/grid.h"
 #include "platform/messagebox.h"
 #include "purchasing/form16.h"
@@ -96,25 +97,6 @@ BENCHMARK(PlainRead)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(ListPurchaseSlipsPass)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BuildSlipList)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(SavePurchaseSlip)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(1);
-
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            times[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-    double find(const std::string& prefix) const
-    {
-        for (const auto& [name, time] : times)
-            if (name.rfind(prefix, 0) == 0)
-                return time;
-        return 0;
-    }
-    std::map<std::string, double> times;
-};
 
 } // namespace
 
