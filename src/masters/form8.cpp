@@ -91,6 +91,11 @@ Form8::Form8(QWidget* parent) : QWidget(parent, Qt::Window)
     Command1 = makeButton(this, QStringLiteral("Command1"), QStringLiteral("消費税率"), twipsRect(240, 240, 1695, 315));
     Command1->setFocusPolicy(Qt::NoFocus);
     Text1 = makeEdit(this, QStringLiteral("Text1"), QStringLiteral("消費税率"), twipsRect(2040, 240, 1215, 315));
+    Command8 =
+        makeButton(this, QStringLiteral("Command8"), QStringLiteral("軽減税率"), twipsRect(3360, 240, 1095, 315));
+    Command8->setFocusPolicy(Qt::NoFocus);
+    Text6 = makeEdit(this, QStringLiteral("Text6"), QStringLiteral("軽減税率"), twipsRect(4560, 240, 855, 315));
+    Text6->setToolTip(QStringLiteral("軽減税率を使わないときは 0"));
     Check1[0] = new QCheckBox(QStringLiteral("販売に消費税を使用する"), this);
     Check1[0]->setObjectName(QStringLiteral("Check1_0"));
     Check1[0]->setAccessibleName(QStringLiteral("販売に消費税を使用する"));
@@ -122,6 +127,7 @@ Form8::Form8(QWidget* parent) : QWidget(parent, Qt::Window)
 void Form8::load()
 {
     Text1->setText(numText(SysNum[Sys::TaxRate]));
+    Text6->setText(numText(SysNum[Sys::ReducedTaxRate]));
     Text2->setText(SysStr[Sys::FirstGroupCaption]);
     Text3->setText(SysStr[Sys::FirstGroupCaption + 1]);
     Text4->setText(SysStr[Sys::FirstGroupCaption + 2]);
@@ -139,6 +145,13 @@ void Form8::save()
         Text1->setFocus();
         return;
     }
+    const std::optional<double> reducedRate = rateFromText(Text6->text());
+    if (!reducedRate) {
+        MessageBox::information(this, QStringLiteral("軽減税率は 0 以上 1 未満の小数で入力してください。\n"
+                                                     "例：8% は 0.08、使わないときは 0"));
+        Text6->setFocus();
+        return;
+    }
     const QLineEdit* captions[Sys::GroupCount] = {Text2, Text3, Text4, Text5};
     for (const QLineEdit* edit : captions) {
         if (!captionFitsSettings(edit->text())) {
@@ -151,9 +164,11 @@ void Form8::save()
         return;
 
     const double oldRate = SysNum[Sys::TaxRate];
+    const double oldReducedRate = SysNum[Sys::ReducedTaxRate];
     const double oldSwitch = SysNum[Sys::SalesTaxSwitch];
     QString oldCaptions[Sys::GroupCount];
     SysNum[Sys::TaxRate] = *rate;
+    SysNum[Sys::ReducedTaxRate] = *reducedRate;
     SysNum[Sys::SalesTaxSwitch] = Check1[0]->isChecked() ? 1 : 0;
     for (int g = 0; g < Sys::GroupCount; ++g) {
         oldCaptions[g] = SysStr[Sys::FirstGroupCaption + g];
@@ -170,6 +185,7 @@ void Form8::save()
             SysStr[i] = oldShop[i];
         // The tables keep what sys.ini holds, so the next save of a slip does not write settings never stored.
         SysNum[Sys::TaxRate] = oldRate;
+        SysNum[Sys::ReducedTaxRate] = oldReducedRate;
         SysNum[Sys::SalesTaxSwitch] = oldSwitch;
         for (int g = 0; g < Sys::GroupCount; ++g)
             SysStr[Sys::FirstGroupCaption + g] = oldCaptions[g];

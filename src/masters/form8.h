@@ -1,4 +1,4 @@
-// The system settings window: tax rate, sales tax switch and the captions of the four product lists.
+// The system settings window: tax rates, sales tax switch and the captions of the four product lists.
 #pragma once
 
 #include <QWidget>
@@ -22,6 +22,8 @@ public:
 
     QPushButton* Command1 = nullptr; // "消費税率", a caption only
     QLineEdit* Text1 = nullptr;
+    QPushButton* Command8 = nullptr; // "軽減税率", a caption only
+    QLineEdit* Text6 = nullptr;      // reduced rate; 0 = none in use
     QCheckBox* Check1[1] = {};
     QPushButton* Command2 = nullptr; // "一覧表名称1" … "一覧表名称4", captions only
     QLineEdit* Text2 = nullptr;

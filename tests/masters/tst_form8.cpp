@@ -126,6 +126,50 @@ private Q_SLOTS:
         }
     }
 
+    void reducedRate_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<double>("stored");
+        QTest::newRow("0.08") << QStringLiteral("0.08") << true << 0.08;
+        QTest::newRow("none") << QStringLiteral("0") << true << 0.0;
+        QTest::newRow("per cent") << QStringLiteral("8%") << false << 0.0;
+        QTest::newRow("one") << QStringLiteral("1") << false << 0.0;
+        QTest::newRow("negative") << QStringLiteral("-0.08") << false << 0.0;
+        QTest::newRow("empty") << QString() << false << 0.0;
+    }
+    void reducedRate()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, accepted);
+        QFETCH(double, stored);
+        const QByteArray before = m_dir->bytes("sys.ini");
+        QVERIFY(showActive(open()));
+        // A settings file from before the reduced rate holds 0 there: the box shows it, nothing is in use.
+        QCOMPARE(m_form->Text6->text(), QStringLiteral("0"));
+        QCOMPARE(m_form->Text6->accessibleName(), QStringLiteral("軽減税率"));
+        retype(m_form->Text6, typed);
+        retype(m_form->Text1, QStringLiteral("0.1"));
+        QTest::mouseClick(m_form->Command6, Qt::LeftButton);
+        const QStringList shown = MessageBox::takeShown();
+        QCOMPARE(SysNum[17], stored);
+        QCOMPARE(SysNum[11], 0.1);
+        if (accepted) {
+            QVERIFY(shown.isEmpty());
+            QCOMPARE(sysIniLines().value(16), numText(stored));
+            QCOMPARE(sysIniLines().value(10), QStringLiteral("0.1"));
+            m_form->close();
+            QTRY_VERIFY(!m_form);
+            QVERIFY(open());
+            QCOMPARE(m_form->Text6->text(), numText(stored));
+        } else {
+            QCOMPARE(shown.size(), 1);
+            QVERIFY2(shown.first().contains(QStringLiteral("軽減税率")), qPrintable(shown.first()));
+            QCOMPARE(focused(), m_form->Text6);
+            QCOMPARE(m_dir->bytes("sys.ini"), before);
+        }
+    }
+
     void taxSwitchOffGivesSlipsWithoutTax()
     {
         open();
