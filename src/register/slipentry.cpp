@@ -2,6 +2,7 @@
 #include "register/slipentry.h"
 
 #include "storage/products.h"
+#include "storage/salestax.h"
 #include "storage/settingnames.h"
 #include "storage/settings.h"
 #include "storage/text.h"
@@ -72,7 +73,7 @@ double slipTotal(const QStringList& amounts)
 
 double containedTax(double total, double rate)
 {
-    return std::floor(total * rate + 0.5);
+    return ContainedTax(total, rate);
 }
 
 QString changeText(double tender, double total)
@@ -100,7 +101,7 @@ int weatherCode(const QString& storedName)
     return 0;
 }
 
-Result buildSlip(const EntryTexts& entry, bool taxOn, double taxRate, SalesSlipRecord& slip, QList<StockChange>& taken)
+Result buildSlip(const EntryTexts& entry, bool taxOn, SalesSlipRecord& slip, QList<StockChange>& taken)
 {
     const double slipNo = val(entry.slipNo);
     if (!fitsInt32(slipNo))
@@ -139,9 +140,9 @@ Result buildSlip(const EntryTexts& entry, bool taxOn, double taxRate, SalesSlipR
     }
     const double total = val(entry.total);
     slip.Subtotal = total;
-    slip.Tax = taxOn ? containedTax(total, taxRate) : 0;
     slip.Total = total;
     slip.Deleted = 0;
+    FillSlipTax(slip, taxOn);
     return Result::success();
 }
 
@@ -176,7 +177,7 @@ SaveOutcome saveSale(const EntryTexts& entry, bool correction, StockRestoreTable
 {
     const QString notSaved = QStringLiteral("伝票は保存されていません。\n");
     QList<StockChange> taken;
-    if (Result r = buildSlip(entry, SysNum[Sys::SalesTaxSwitch] == 1, SysNum[Sys::TaxRate], WorkingSlip, taken); !r)
+    if (Result r = buildSlip(entry, SysNum[Sys::SalesTaxSwitch] == 1, WorkingSlip, taken); !r)
         return {false, 0, r.error};
     SaveOutcome outcome;
     if (correction) {

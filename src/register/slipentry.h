@@ -62,7 +62,7 @@ QString productListEntry(int productNo, const QString& name);
 
 // The sum of the line amounts (empty fields count 0).
 double slipTotal(const QStringList& amounts);
-// The consumption tax contained in a total: floor(total x rate + 0.5).
+// The consumption tax contained in a tax-inclusive total: floor(total x rate / (1 + rate) + 0.5).
 double containedTax(double total, double rate);
 // The change for `tender`, or "-----" when the total is more than the tender.
 QString changeText(double tender, double total);
@@ -73,8 +73,9 @@ int weatherCode(const QString& storedName);
 
 // Fills `slip` from the entry and lists the stock each line takes out, one change per used component slot.
 // Every line is checked first: a product number, unit price or quantity that does not fit its 16-bit field
-// fails with a message naming the line and field, and leaves `slip` untouched.
-Result buildSlip(const EntryTexts& entry, bool taxOn, double taxRate, SalesSlipRecord& slip, QList<StockChange>& taken);
+// fails with a message naming the line and field, and leaves `slip` untouched. The tax is that of each rate
+// in SysNum, by the products' reduced-rate marks, 0 with `taxOn` false.
+Result buildSlip(const EntryTexts& entry, bool taxOn, SalesSlipRecord& slip, QList<StockChange>& taken);
 
 // Adds what stored slip `slip` took out of stock to `restore`, by the products' composition as it is now.
 void addStockTaken(const SalesSlipRecord& slip, StockRestoreTable& restore);

@@ -1,4 +1,4 @@
-// Product records: 512 bytes, five 58-byte component slots from offset 102.
+// Product records: 512 bytes, the reduced-rate mark at 52, five 58-byte component slots from offset 102.
 #include "storage/products.h"
 
 #include "storage/recordfile.h"
@@ -12,6 +12,7 @@ ProductEntry ProductTable[MaxProductEntries + 1];
 
 namespace {
 
+constexpr int ReducedOffset = 52; // the first int16 of the block older writers left unused
 constexpr int SlotOffset = 102;
 constexpr int SlotSize = 58;
 
@@ -38,6 +39,7 @@ void decode(const char* r, ProductEntry& e)
     e.ProductName = getText(r + 6, 30);
     e.SalePrice = getDouble(r + 36);
     e.CostPrice = numText(getDouble(r + 44));
+    e.Reduced = getInt16(r + ReducedOffset);
     for (int k = 1; k <= 5; ++k) {
         const char* s = r + SlotOffset + SlotSize * (k - 1);
         ComponentSlot& slot = e.Slot[k];
@@ -56,6 +58,7 @@ void encode(const ProductEntry& e, char* r)
     putText(r + 6, e.ProductName, 30);
     putDouble(r + 36, e.SalePrice);
     putDouble(r + 44, val(e.CostPrice));
+    putInt16(r + ReducedOffset, e.Reduced);
     for (int k = 1; k <= 5; ++k) {
         char* s = r + SlotOffset + SlotSize * (k - 1);
         const ComponentSlot& slot = e.Slot[k];

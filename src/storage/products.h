@@ -25,6 +25,7 @@ struct ProductEntry
     QString ProductName; // 30 bytes as read
     double SalePrice = 0;
     QString CostPrice = QStringLiteral("0"); // plain decimal text of the stored real
+    int16_t Reduced = 0;                     // non-zero: sold at the reduced tax rate (offset 52)
     ComponentSlot Slot[6];                   // slots 1 to 5; 0 unused
 };
 

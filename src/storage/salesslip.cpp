@@ -1,4 +1,5 @@
-// Sales slip records: header at 0, ten 64-byte lines from 64, totals from 704, deletion mark at 728.
+// Sales slip records: header at 0, ten 64-byte lines from 64, totals from 704, deletion mark at 728, the two
+// rates' figures from 730.
 #include "storage/salesslip.h"
 
 #include "storage/recordfile.h"
@@ -42,6 +43,7 @@ void decode(const char* r, SalesSlipRecord& s)
     s.Weather = getText(r + WeatherAt, WeatherWidth);
     s.SlipNo = getInt32(r + SlipNoAt);
     readSlipBody(r, LinesAt, TotalsAt, s);
+    s.Rates = GetSlipRates(r);
 }
 
 void encode(SalesSlipRecord& s)
@@ -52,6 +54,7 @@ void encode(SalesSlipRecord& s)
     putText(r + WeatherAt, s.Weather, WeatherWidth);
     putInt32(r + SlipNoAt, s.SlipNo);
     writeSlipBody(r, LinesAt, TotalsAt, s);
+    PutSlipRates(r, s.Rates);
 }
 
 bool readSlip(RecordFile& file, qint64 n, SalesSlipRecord& slip)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "storage/result.h"
+#include "storage/tax.h"
 
 #include <QString>
 #include <array>
@@ -32,6 +33,7 @@ struct SalesSlipRecord
     double Tax = 0;
     double Total = 0;
     int16_t Deleted = 0; // non-zero = deleted
+    SlipRates Rates;     // the two rates' figures, in the reserved tail; absent in older slips
 
     // The record as last read or written; its reserved bytes are carried into the next write.
     std::array<char, SalesSlipRecordSize> Raw{};
@@ -103,6 +105,7 @@ public:
     int16_t qty(int line) const;
     double amount(int line) const;
     QString productName(int line) const;
+    SlipRates rates() const { return GetSlipRates(p); }
     const char* data() const { return p; }
 
 private:

@@ -3,6 +3,7 @@
 
 #include "storage/text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -47,6 +48,20 @@ double TaxOnTop(double subtotal, double rate)
     if (scaled(subtotal, 100, t) && scaled(rate, 10000, r))
         return double(floorDiv(2 * t * r + 1000000, 2000000));
     return std::floor(subtotal * rate + 0.5);
+}
+
+SlipRates SplitSlipTax(double total, double reducedTotal, uint16_t reducedLines, double standardRate,
+                       double reducedRate)
+{
+    SlipRates s;
+    s.present = true;
+    s.reducedLines = reducedLines;
+    if (reducedLines != 0)
+        s.reduced = {reducedTotal, ContainedTax(reducedTotal, reducedRate), reducedRate};
+    // The rest of the total, so that the two totals always add up to it.
+    const double standardTotal = reducedLines != 0 ? total - reducedTotal : total;
+    s.standard = {standardTotal, ContainedTax(standardTotal, standardRate), standardRate};
+    return s;
 }
 
 SlipRates GetSlipRates(const char* record)

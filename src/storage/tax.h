@@ -41,6 +41,12 @@ constexpr int Version = 730, ReducedLines = 732, StandardTotal = 734, StandardTa
               ReducedTotal = 758, ReducedTax = 766, ReducedRate = 774, End = 782;
 }
 
+// The figures of a slip whose tax-inclusive `total` holds `reducedTotal` at `reducedRate` (the lines in
+// `reducedLines`) and the rest at `standardRate`; each rate's tax is rounded once. Without a reduced line
+// the standard figures are those of the whole total.
+SlipRates SplitSlipTax(double total, double reducedTotal, uint16_t reducedLines, double standardRate,
+                       double reducedRate);
+
 // Decodes the tail of a 1024-byte sales slip record image.
 SlipRates GetSlipRates(const char* record);
 // Encodes it into a record image; `present` false writes the tail as zero bytes.

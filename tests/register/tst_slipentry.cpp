@@ -67,16 +67,16 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("amounts");
         QTest::addColumn<double>("total");
-        QTest::addColumn<double>("tax");     // at 10 %
+        QTest::addColumn<double>("tax");     // contained at 10 %
         QTest::addColumn<QString>("change"); // for 1000
-        QTest::newRow("empty lines count 0") << QStringList{"", "", "100"} << 100.0 << 10.0 << "900";
-        QTest::newRow("half rounds up") << QStringList{"5"} << 5.0 << 1.0 << "995";
-        QTest::newRow("below half") << QStringList{"4.9"} << 4.9 << 0.0 << "995.1";
-        QTest::newRow("return, half towards up") << QStringList{"-5"} << -5.0 << 0.0 << "1005";
-        QTest::newRow("return beyond half") << QStringList{"-15"} << -15.0 << -1.0 << "1015";
-        QTest::newRow("exactly the tender") << QStringList{"600", "400"} << 1000.0 << 100.0 << "0";
-        QTest::newRow("a fraction over") << QStringList{"1000.5"} << 1000.5 << 100.0 << "-----";
-        QTest::newRow("lenient texts") << QStringList{"12a", "abc", " 3"} << 15.0 << 2.0 << "985";
+        QTest::newRow("empty lines count 0") << QStringList{"", "", "110"} << 110.0 << 10.0 << "890";
+        QTest::newRow("half rounds up") << QStringList{"5.5"} << 5.5 << 1.0 << "994.5";
+        QTest::newRow("below half") << QStringList{"5.4"} << 5.4 << 0.0 << "994.6";
+        QTest::newRow("return, half towards up") << QStringList{"-5.5"} << -5.5 << 0.0 << "1005.5";
+        QTest::newRow("return beyond half") << QStringList{"-16.6"} << -16.6 << -2.0 << "1016.6";
+        QTest::newRow("exactly the tender") << QStringList{"600", "400"} << 1000.0 << 91.0 << "0";
+        QTest::newRow("a fraction over") << QStringList{"1000.5"} << 1000.5 << 91.0 << "-----";
+        QTest::newRow("lenient texts") << QStringList{"12a", "abc", " 3"} << 15.0 << 1.0 << "985";
     }
     void totalsTaxAndChange()
     {
@@ -127,7 +127,7 @@ private Q_SLOTS:
         SalesSlipRecord slip;
         slip.Date = QStringLiteral("untouched");
         QList<StockChange> taken;
-        const Result r = buildSlip(entry, true, 0.1, slip, taken);
+        const Result r = buildSlip(entry, true, slip, taken);
         QCOMPARE(r.error, message);
         if (!message.isEmpty()) {
             QCOMPARE(slip.Date, QStringLiteral("untouched"));
@@ -156,7 +156,7 @@ private Q_SLOTS:
         QFETCH(int, stored);
         SalesSlipRecord slip;
         QList<StockChange> taken;
-        QVERIFY(buildSlip(entryOf(1, 9, qty, QStringLiteral("300")), true, 0.1, slip, taken));
+        QVERIFY(buildSlip(entryOf(1, 9, qty, QStringLiteral("300")), true, slip, taken));
         QCOMPARE(int(slip.Line[1].Qty), stored);
         QCOMPARE(slip.Line[1].Amount, 300 * val(qty));
         QCOMPARE(stockTaken(taken, 400), -2 * val(qty));
@@ -206,7 +206,7 @@ private Q_SLOTS:
         setProduct(10, QStringLiteral("壊れた組"), 100, {{401, 1}, {0, 5}, {400, 1}});
         SalesSlipRecord slip;
         QList<StockChange> taken;
-        QVERIFY(buildSlip(entryOf(1, 10, QStringLiteral("2"), QStringLiteral("100")), false, 0.1, slip, taken));
+        QVERIFY(buildSlip(entryOf(1, 10, QStringLiteral("2"), QStringLiteral("100")), false, slip, taken));
         StockRestoreTable restore{};
         addStockTaken(slip, restore);
         QCOMPARE(restore[400], 2.0);
