@@ -54,7 +54,10 @@ void encode(SalesSlipRecord& s)
     putText(r + WeatherAt, s.Weather, WeatherWidth);
     putInt32(r + SlipNoAt, s.SlipNo);
     writeSlipBody(r, LinesAt, TotalsAt, s);
-    PutSlipRates(r, s.Rates);
+    // A slip without rate figures carries its reserved tail as it was, unless that still holds the figures
+    // of another slip.
+    if (s.Rates.present || GetSlipRates(r).present)
+        PutSlipRates(r, s.Rates);
 }
 
 bool readSlip(RecordFile& file, qint64 n, SalesSlipRecord& slip)
