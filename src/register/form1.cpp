@@ -10,6 +10,7 @@
 #include "register/receiptprint.h"
 #include "storage/changes.h"
 #include "storage/products.h"
+#include "storage/salestax.h"
 #include "storage/settingnames.h"
 #include "storage/settings.h"
 #include "storage/text.h"
@@ -66,7 +67,7 @@ SlipLines::Setup registerSlipLineSetup()
         QStringLiteral("Text7"), QStringLiteral("番号"), QStringLiteral("Text7_0"), 120, 600,
         Qt::AlignCenter,         SlipLines::Display};
     s.columns[SlipLines::Code] = {
-        QStringLiteral("Text8"), QStringLiteral("コード"), QStringLiteral("Text8_0"), 720, 1000, right,
+        QStringLiteral("Text8"), QStringLiteral("コード"), QStringLiteral("Text8_0"), 720, 700, right,
         SlipLines::Typed};
     s.columns[SlipLines::Name] = {
         QStringLiteral("Text14"), QStringLiteral("品名"), QStringLiteral("Text14_0"), 1720, 4000, left,
@@ -173,6 +174,13 @@ void Form1::buildSlipLines()
             e->setFont(lineFont);
         connect(Text8[k], &QLineEdit::textChanged, this, [this, k] { codeChanged(k); });
         connect(Text10[k], &QLineEdit::textChanged, this, [this, k] { quantityChanged(k); });
+        // Between code and name: the mark of a product sold at the reduced rate.
+        const SlipLines::Setup& setup = registerSlipLineSetup();
+        LineMark[k] = makeLabel(Frame3, QStringLiteral("LineMark%1").arg(k), QString(),
+                                twipsRect(1420, setup.firstTop + setup.pitch * (k - 1), 300, setup.lineHeight));
+        LineMark[k]->setAccessibleName(QStringLiteral("軽減税率 %1 行目").arg(k));
+        LineMark[k]->setAlignment(Qt::AlignCenter);
+        LineMark[k]->setFont(lineFont);
     }
 }
 
@@ -205,6 +213,13 @@ void Form1::buildTotal()
     Text17->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Text3->setText(QStringLiteral("0"));
     Text17->setText(QStringLiteral("0"));
+    // Under the tax, each rate's total and contained tax while a reduced rate is in use.
+    Label11 = makeLabel(Picture1, QStringLiteral("Label11"), QString(), twipsRect(120, 1460, 4760, 300));
+    Label11->setAccessibleName(QStringLiteral("標準税率の内訳"));
+    Label12 = makeLabel(Picture1, QStringLiteral("Label12"), QString(), twipsRect(120, 1760, 4760, 300));
+    Label12->setAccessibleName(QStringLiteral("軽減税率の内訳"));
+    for (QLabel* l : {Label11, Label12})
+        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 }
 
 // The change for the common tenders.
@@ -539,6 +554,16 @@ void Form1::fillRecallMonths()
 
 void Form1::showTaxDisplay()
 {
+    // Two rates need two more rows in the total box; the change and the weather make room for them.
+    const bool twoRates = SysNum[Sys::SalesTaxSwitch] == 1 && ReducedRateInUse();
+    const int boxHeight = twoRates ? 2100 : 1500;
+    Picture1->resize(Picture1->width(), twips(boxHeight));
+    Frame2->resize(Frame2->width(), twips(boxHeight));
+    Frame5->move(Frame5->x(), twips(7200 + boxHeight));
+    Label11->setVisible(twoRates);
+    Label12->setVisible(twoRates);
+    showRateFigures(SlipRates{});
+
     const QRect at = Text17->geometry();
     if (SysNum[Sys::SalesTaxSwitch] == 1) {
         Label10->setText(QStringLiteral("内消費税等"));
@@ -551,6 +576,16 @@ void Form1::showTaxDisplay()
     }
 }
 
+void Form1::showRateFigures(const SlipRates& rates)
+{
+    const auto row = [](const QString& mark, double rate, const RateTotal& figures) {
+        return QStringLiteral("%1%2%対象 %3　内消費税等 %4")
+            .arg(mark, numText(rate * 100), numText(figures.total), numText(figures.tax));
+    };
+    Label11->setText(row(QString(), SysNum[Sys::TaxRate], rates.standard));
+    Label12->setText(row(ReducedMark, SysNum[Sys::ReducedTaxRate], rates.reduced));
+}
+
 void Form1::tick()
 {
     Text2->setText(QTime::currentTime().toString(QStringLiteral("hh:mm:ss")));
@@ -561,6 +596,7 @@ void Form1::dataclear()
     Text1->setText(today());
     for (QLineEdit* e : {Text3, Text17, Text4, Text5, Text6, Text12})
         e->setText(QStringLiteral("0"));
+    showRateFigures(SlipRates{});
     Text13->setText(numText(SysNum[Sys::NextSalesSlipNo]));
     m_lines->clear();
     m_lines->setHighlight(1, true);
@@ -577,6 +613,13 @@ void Form1::codeChanged(int k)
 {
     if (!Text8[k]->text().isEmpty() && !codeTextKept(Text8[k]->text()))
         Text8[k]->clear();
+    showLineMark(k);
+}
+
+// The mark follows the code, as the tax of the line does.
+void Form1::showLineMark(int k)
+{
+    LineMark[k]->setText(SoldAtReducedRate(int(roundHalfEven(val(Text8[k]->text())))) ? ReducedMark : QString());
 }
 
 void Form1::quantityChanged(int k)
@@ -608,7 +651,9 @@ void Form1::completeLine(int k)
 void Form1::showTotals(double total)
 {
     Text3->setText(numText(total));
-    Text17->setText(numText(containedTax(total, SysNum[Sys::TaxRate])));
+    const SlipRates rates = entryTax(entryTexts());
+    Text17->setText(numText(rates.standard.tax + rates.reduced.tax));
+    showRateFigures(rates);
     Text4->setText(changeText(10000, total));
     Text5->setText(changeText(5000, total));
     Text6->setText(changeText(1000, total));
@@ -621,10 +666,12 @@ void Form1::listload()
         QStringList entries;
         for (int i = 0; i < NumberedTabs::PerTab; ++i) {
             const int n = NumberedTabs::numberAt(t, i);
-            entries << productListEntry(n, ProductTable[n].ProductName);
+            entries << productListEntry(n, ProductTable[n].ProductName, SoldAtReducedRate(n));
         }
         SSTab1->setListEntries(t, entries);
     }
+    for (int k = 1; k <= SlipLineCount; ++k)
+        showLineMark(k); // a product's mark may have changed
 }
 
 EntryTexts Form1::entryTexts() const

@@ -78,11 +78,13 @@ private:
     void resetLinesForLoad();
     void fillRecallMonths();
     void codeChanged(int k);
+    void showLineMark(int k);
     void quantityChanged(int k);
     void lookUpProduct(int k);
     void completeLine(int k);
     void showTotals(double total);
     void showTaxDisplay();
+    void showRateFigures(const SlipRates& rates);
     void tick();
     EntryTexts entryTexts() const;
     void showSlip(qint64 n, const SalesSlipRecord& slip);
@@ -127,6 +129,7 @@ public:
     QLineEdit* Text9[SlipLineCount + 1] = {};
     QLineEdit* Text10[SlipLineCount + 1] = {};
     QLineEdit* Text11[SlipLineCount + 1] = {}; // copies of the slip lines' boxes
+    QLabel* LineMark[SlipLineCount + 1] = {};  // "※" on a line sold at the reduced rate; 0 unused
     QGroupBox* Frame4 = nullptr;
     QLabel* Label6 = nullptr;
     QLineEdit* Text13 = nullptr;
@@ -134,6 +137,8 @@ public:
     QLineEdit* Text3 = nullptr;
     QLabel* Label10 = nullptr;
     QLineEdit* Text17 = nullptr;
+    QLabel* Label11 = nullptr; // standard rate: total and contained tax
+    QLabel* Label12 = nullptr; // reduced rate: total and contained tax
     QGroupBox* Frame2 = nullptr;
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;

@@ -57,10 +57,10 @@ std::optional<int> productEntryFor(QStringView code, double productCount)
     return int(i);
 }
 
-QString productListEntry(int productNo, const QString& name)
+QString productListEntry(int productNo, const QString& name, bool reduced)
 {
     return QString::number(productNo).leftJustified(5, u' ') + QStringLiteral(" - ") +
-           name.leftJustified(20, u' ', true);
+           name.leftJustified(20, u' ', true) + (reduced ? ReducedMark : QString());
 }
 
 double slipTotal(const QStringList& amounts)
@@ -71,9 +71,14 @@ double slipTotal(const QStringList& amounts)
     return total;
 }
 
-double containedTax(double total, double rate)
+SlipRates entryTax(const EntryTexts& entry)
 {
-    return ContainedTax(total, rate);
+    TaxLines lines;
+    for (int k = 1; k <= SlipLineCount; ++k) {
+        const double code = val(entry.line[k].code);
+        lines[k] = {fitsInt16(code) ? toInt16(code) : 0, val(entry.line[k].amount)};
+    }
+    return SaleTax(lines, val(entry.total), true);
 }
 
 QString changeText(double tender, double total)

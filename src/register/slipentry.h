@@ -5,6 +5,7 @@
 #include "storage/result.h"
 #include "storage/salessave.h"
 #include "storage/salesslip.h"
+#include "storage/tax.h"
 
 #include <QList>
 #include <QString>
@@ -57,13 +58,17 @@ QString quantityText(const QString& text);
 // The ProductTable entry that Enter in a code field shows: none when the value is above the product count
 // `productCount` or outside the table; an empty field gives entry 0, the empty product.
 std::optional<int> productEntryFor(QStringView code, double productCount);
-// One entry of a product list: the number left-aligned in 5 characters, " - ", the name cut or padded to 20.
-QString productListEntry(int productNo, const QString& name);
+// One entry of a product list: the number left-aligned in 5 characters, " - ", the name cut or padded to 20,
+// then the reduced-rate mark when the product is sold at that rate.
+QString productListEntry(int productNo, const QString& name, bool reduced = false);
+// What marks a product sold at the reduced tax rate, in lists and on its slip line.
+inline const QString ReducedMark = QStringLiteral("※");
 
 // The sum of the line amounts (empty fields count 0).
 double slipTotal(const QStringList& amounts);
-// The consumption tax contained in a tax-inclusive total: floor(total x rate / (1 + rate) + 0.5).
-double containedTax(double total, double rate);
+// The two rates' totals and contained taxes of the entry, by the product numbers in the code fields and
+// the line amounts; computed whether or not the sales tax switch is on.
+SlipRates entryTax(const EntryTexts& entry);
 // The change for `tender`, or "-----" when the total is more than the tender.
 QString changeText(double tender, double total);
 

@@ -426,6 +426,61 @@ private Q_SLOTS:
         QTRY_COMPARE(focusedName(), QStringLiteral("Text8_1"));
     }
 
+    // A reduced product (1080 at 8 %) and a standard one (1100 at 10 %) on one slip: marked in the list and on
+    // the line, each rate's figures under the tax, and the slip's tail on disk. Without a reduced rate in use
+    // (a sys.ini from before it), the same sale is one total at the standard rate, as it always was.
+    void reducedRate_data()
+    {
+        QTest::addColumn<double>("reducedRate");
+        QTest::addColumn<QString>("tax");
+        QTest::addColumn<QString>("mark");
+        QTest::newRow("reduced rate in use") << 0.08 << "180"
+                                             << "※";
+        QTest::newRow("no reduced rate") << 0.0 << "198"
+                                         << "";
+    }
+    void reducedRate()
+    {
+        QFETCH(double, reducedRate);
+        QFETCH(QString, mark);
+        const bool twoRates = reducedRate > 0;
+        SysNum[Sys::TaxRate] = 0.1;
+        SysNum[Sys::ReducedTaxRate] = reducedRate;
+        setProduct(2, QStringLiteral("弁当"), 1080);
+        ProductTable[2].Reduced = 1;
+        setProduct(3, QStringLiteral("タオル"), 1100);
+        openForm();
+        QCOMPARE(w<QListWidget>("List1")->item(1)->text(), QStringLiteral("2     - 弁当") + QString(18, u' ') + mark);
+        QCOMPARE(w<QListWidget>("List1")->item(2)->text().right(1), QStringLiteral(" "));
+        QCOMPARE(w<QLabel>("Label12")->isVisible(), twoRates);
+        QCOMPARE(w<QWidget>("Picture1")->height(), twips(twoRates ? 2100 : 1500));
+        QVERIFY(w<QWidget>("Frame5")->geometry().top() >= w<QWidget>("Picture1")->geometry().bottom());
+
+        sell(2, "1");
+        sell(3, "1");
+        QCOMPARE(w<QLabel>("LineMark1")->text(), mark);
+        QVERIFY(w<QLabel>("LineMark2")->text().isEmpty());
+        QCOMPARE(text("Text3"), QStringLiteral("2180"));
+        QTEST(text("Text17"), "tax");
+        if (twoRates) {
+            QCOMPARE(w<QLabel>("Label11")->text(), QStringLiteral("10%対象 1100　内消費税等 100"));
+            QCOMPARE(w<QLabel>("Label12")->text(), QStringLiteral("※8%対象 1080　内消費税等 80"));
+        }
+
+        press(Qt::Key_F12);
+        const QByteArray r = slip(1);
+        QCOMPARE(f64(r, Off::Sales::Tax), twoRates ? 180.0 : 198.0);
+        QCOMPARE(i16(r, Off::Sales::ReservedTail), int16_t(1));
+        QCOMPARE(i16(r, Off::Sales::ReservedTail + 2), int16_t(twoRates ? 1 : 0));  // line 1 reduced
+        QCOMPARE(f64(r, Off::Sales::ReservedTail + 4), twoRates ? 1100.0 : 2180.0); // standard total
+        QCOMPARE(f64(r, Off::Sales::ReservedTail + 12), twoRates ? 100.0 : 198.0);  // its tax
+        QCOMPARE(f64(r, Off::Sales::ReservedTail + 36), twoRates ? 80.0 : 0.0);     // reduced tax
+        // The next customer starts with no marks and no figures.
+        QVERIFY(w<QLabel>("LineMark1")->text().isEmpty());
+        if (twoRates)
+            QCOMPARE(w<QLabel>("Label12")->text(), QStringLiteral("※8%対象 0　内消費税等 0"));
+    }
+
     void storedTaxAndWeather_data()
     {
         QTest::addColumn<double>("taxSwitch");

@@ -83,8 +83,42 @@ private Q_SLOTS:
         QFETCH(QStringList, amounts);
         QFETCH(double, total);
         QCOMPARE(slipTotal(amounts), total);
-        QTEST(containedTax(total, 0.1), "tax");
+        EntryTexts entry;
+        for (int k = 1; k <= amounts.size(); ++k)
+            entry.line[k] = {QStringLiteral("1"), QString(), QString(), QString(), amounts[k - 1]};
+        entry.total = numText(total);
+        const SlipRates rates = entryTax(entry);
+        QCOMPARE(rates.reducedLines, uint16_t(0)); // no reduced rate in use
+        QTEST(rates.standard.tax, "tax");
         QTEST(changeText(1000, total), "change");
+    }
+
+    // Lines count at the reduced rate by the product number their code field reads as.
+    void entryTaxByCodeField()
+    {
+        SysNum[Sys::ReducedTaxRate] = 0.08;
+        setProduct(3, QStringLiteral("パン"), 540);
+        ProductTable[3].Reduced = 1;
+        EntryTexts entry;
+        entry.line[1] = {QStringLiteral("3"), QString(), QString(), QString(), QStringLiteral("1080")};
+        entry.line[2] = {QStringLiteral("3.4"), QString(), QString(), QString(), QStringLiteral("540")};
+        entry.line[3] = {QStringLiteral("1e9"), QString(), QString(), QString(), QStringLiteral("1100")};
+        entry.line[5] = {QString(), QString(), QString(), QString(), QStringLiteral("10")};
+        entry.total = QStringLiteral("2730");
+        const SlipRates rates = entryTax(entry);
+        QCOMPARE(rates.reducedLines, uint16_t(0b11));
+        QCOMPARE(rates.reduced.total, 1620.0);
+        QCOMPARE(rates.reduced.tax, 120.0);
+        QCOMPARE(rates.standard.total, 1110.0);
+        QCOMPARE(rates.standard.tax, 101.0);
+        // Saved, the slip keeps the same figures.
+        SalesSlipRecord slip;
+        QList<StockChange> taken;
+        entry.slipNo = QStringLiteral("1");
+        entry.line[3].code = QStringLiteral("2"); // a code the slip can hold, of a standard product
+        QVERIFY(buildSlip(entry, true, slip, taken));
+        QCOMPARE(slip.Tax, 221.0);
+        QCOMPARE(slip.Rates.reducedLines, uint16_t(0b11));
     }
 
     void productCodeBoundedByCount_data()
