@@ -10,10 +10,12 @@
 #include "storage/changes.h"
 #include "storage/products.h"
 #include "storage/purchaseitem.h"
+#include "storage/salestax.h"
 #include "storage/text.h"
 #include "widgets/bytelimit.h"
 #include "widgets/fieldfocus.h"
 
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -88,6 +90,11 @@ void Form2::buildProductFrame()
     limitBytes(Text40[0], ClassWidth);
     limitBytes(Text40[1], NameWidth);
     Text40[3]->setReadOnly(true); // the sum of the composition
+    // Beside the selling price, whose tax it decides.
+    Check1 = new QCheckBox(QStringLiteral("軽減税率"), Frame2);
+    Check1->setObjectName(QStringLiteral("Check1"));
+    Check1->setAccessibleName(QStringLiteral("軽減税率"));
+    Check1->setGeometry(twipsRect(3960, 1980, 2400, 420));
 
     // Enter and Down go on from the classification and the name; Up goes back as far as the classification.
     for (int i = 0; i < 4; ++i) {
@@ -202,6 +209,7 @@ void Form2::loadEntry(int n)
     Text40[1]->setText(e.ProductName);
     Text40[2]->setText(numText(e.SalePrice));
     Text40[3]->setText(e.CostPrice);
+    Check1->setChecked(e.Reduced != 0);
     for (int k = 0; k < Slots; ++k) {
         const ComponentSlot& s = e.Slot[k + 1];
         Text7[k]->setText(QString::number(s.ComponentItemNo));
@@ -214,7 +222,8 @@ void Form2::loadEntry(int n)
 
 QStringList Form2::gridRow(int n)
 {
-    return {ProductTable[n].ProductName, numText(ProductTable[n].SalePrice)};
+    const ProductEntry& e = ProductTable[n];
+    return {(e.Reduced != 0 ? ReducedMark : QString()) + e.ProductName, numText(e.SalePrice)};
 }
 
 Result Form2::checkNumbers() const
@@ -253,6 +262,8 @@ Result Form2::saveEntry(int n)
     e.ProductName = Text40[1]->text();
     e.SalePrice = *strictVal(Text40[2]->text());
     e.CostPrice = Text40[3]->text();
+    if (Check1->isChecked() != (e.Reduced != 0))
+        e.Reduced = Check1->isChecked() ? 1 : 0;
     for (int k = 0; k < Slots; ++k) {
         ComponentSlot& s = e.Slot[k + 1];
         s.ComponentItemNo = toInt16(val(Text7[k]->text()));

@@ -4,6 +4,7 @@
 
 #include "widgets/entrywindow.h"
 
+class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -26,6 +27,7 @@ public:
     QPushButton* Command4[5] = {}; // captions 番号 分類 名称 販売単価 仕入単価
     QLineEdit* Text6 = nullptr;    // product number
     QLineEdit* Text40[4] = {};     // ClassCode, ProductName, SalePrice, CostPrice
+    QCheckBox* Check1 = nullptr;   // "軽減税率": sold at the reduced tax rate
     QGroupBox* Frame3 = nullptr;   // "商品構成"
     QLineEdit* Text12 = nullptr;   // column headers 番号 品名 数量 単価 金額
     QLineEdit* Text13 = nullptr;

@@ -60,7 +60,7 @@ std::optional<int> productEntryFor(QStringView code, double productCount)
 QString productListEntry(int productNo, const QString& name, bool reduced)
 {
     return QString::number(productNo).leftJustified(5, u' ') + QStringLiteral(" - ") +
-           name.leftJustified(20, u' ', true) + (reduced ? ReducedMark : QString());
+           (reduced ? ReducedMark : QString()) + name.leftJustified(20, u' ', true);
 }
 
 double slipTotal(const QStringList& amounts)

@@ -58,11 +58,9 @@ QString quantityText(const QString& text);
 // The ProductTable entry that Enter in a code field shows: none when the value is above the product count
 // `productCount` or outside the table; an empty field gives entry 0, the empty product.
 std::optional<int> productEntryFor(QStringView code, double productCount);
-// One entry of a product list: the number left-aligned in 5 characters, " - ", the name cut or padded to 20,
-// then the reduced-rate mark when the product is sold at that rate.
+// One entry of a product list: the number left-aligned in 5 characters, " - ", the reduced-rate mark when the
+// product is sold at that rate, the name cut or padded to 20.
 QString productListEntry(int productNo, const QString& name, bool reduced = false);
-// What marks a product sold at the reduced tax rate, in lists and on its slip line.
-inline const QString ReducedMark = QStringLiteral("※");
 
 // The sum of the line amounts (empty fields count 0).
 double slipTotal(const QStringList& amounts);

@@ -6,6 +6,9 @@
 
 #include <array>
 
+// What marks a product sold at the reduced rate, in lists and on its slip line.
+inline const QString ReducedMark = QStringLiteral("※");
+
 // A reduced rate is in use when SysNum holds one above 0; an older sys.ini holds 0 there.
 bool ReducedRateInUse();
 // Product n is sold at the reduced rate when it is marked so and a reduced rate is in use.

@@ -10,9 +10,11 @@
 #include "register/form1.h"
 #include "storage/products.h"
 #include "storage/purchaseitem.h"
+#include "storage/settingnames.h"
 #include "storage/settings.h"
 #include "storage/text.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QListWidget>
 #include <QPushButton>
@@ -275,6 +277,36 @@ private Q_SLOTS:
 
     // Numbers that cannot be stored are refused with the field named; nothing is written, the register's
     // table keeps the product as it was.
+    // "軽減税率" checked and registered: the mark in the record, the grid and, with a reduced rate in use, the
+    // register's list; unchecked again, the record holds 0 as before.
+    void reducedRateMark()
+    {
+        SysNum[Sys::ReducedTaxRate] = 0.08;
+        auto* reg = new Form1;
+        QVERIFY(showActive(reg));
+        QVERIFY(showActive(m_form));
+        choose(2, 37);
+        auto* box = control<QCheckBox>(m_form, "Check1");
+        QCOMPARE(box->accessibleName(), QStringLiteral("軽減税率"));
+        QVERIFY(!box->isChecked());
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(4, box->height() / 2));
+        registerClick();
+        QVERIFY(MessageBox::takeShown().isEmpty());
+        QCOMPARE(i16(product(237), Off::Product::Reserved), int16_t(1));
+        QCOMPARE(m_form->SSTab1->grid(2)->text(37, 1), QStringLiteral("※弁当") + QString(26, u' '));
+        QCOMPARE(reg->List[3]->item(36)->text(), QStringLiteral("237   - ※弁当") + QString(18, u' '));
+
+        // Chosen again, the box shows what the file holds.
+        choose(0, 1);
+        QVERIFY(!box->isChecked());
+        choose(2, 37);
+        QVERIFY(box->isChecked());
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(4, box->height() / 2));
+        registerClick();
+        QCOMPARE(i16(product(237), Off::Product::Reserved), int16_t(0));
+        QCOMPARE(reg->List[3]->item(36)->text(), QStringLiteral("237   - 弁当") + QString(18, u' '));
+    }
+
     void refusedNumbers_data()
     {
         QTest::addColumn<QString>("box");

@@ -450,7 +450,8 @@ private Q_SLOTS:
         ProductTable[2].Reduced = 1;
         setProduct(3, QStringLiteral("タオル"), 1100);
         openForm();
-        QCOMPARE(w<QListWidget>("List1")->item(1)->text(), QStringLiteral("2     - 弁当") + QString(18, u' ') + mark);
+        QCOMPARE(w<QListWidget>("List1")->item(1)->text(),
+                 QStringLiteral("2     - ") + mark + QStringLiteral("弁当") + QString(18, u' '));
         QCOMPARE(w<QListWidget>("List1")->item(2)->text().right(1), QStringLiteral(" "));
         QCOMPARE(w<QLabel>("Label12")->isVisible(), twoRates);
         QCOMPARE(w<QWidget>("Picture1")->height(), twips(twoRates ? 2100 : 1500));
