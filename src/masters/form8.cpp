@@ -138,20 +138,24 @@ void Form8::load()
 
 void Form8::save()
 {
-    const std::optional<double> rate = rateFromText(Text1->text());
-    if (!rate) {
-        MessageBox::information(this, QStringLiteral("消費税率は 0 以上 1 未満の小数で入力してください。\n"
-                                                     "例：10% は 0.1、8% は 0.08"));
-        Text1->setFocus();
+    // A refused rate is named and its box gets the focus.
+    const auto rateIn = [this](QLineEdit* box, const QString& refusal) {
+        const std::optional<double> rate = rateFromText(box->text());
+        if (!rate) {
+            MessageBox::information(this, refusal);
+            box->setFocus();
+        }
+        return rate;
+    };
+    const std::optional<double> rate =
+        rateIn(Text1, QStringLiteral("消費税率は 0 以上 1 未満の小数で入力してください。\n"
+                                     "例：10% は 0.1、8% は 0.08"));
+    if (!rate)
         return;
-    }
-    const std::optional<double> reducedRate = rateFromText(Text6->text());
-    if (!reducedRate) {
-        MessageBox::information(this, QStringLiteral("軽減税率は 0 以上 1 未満の小数で入力してください。\n"
-                                                     "例：8% は 0.08、使わないときは 0"));
-        Text6->setFocus();
+    const std::optional<double> reducedRate = rateIn(
+        Text6, QStringLiteral("軽減税率は 0 以上 1 未満の小数で入力してください。\n例：8% は 0.08、使わないときは 0"));
+    if (!reducedRate)
         return;
-    }
     const QLineEdit* captions[Sys::GroupCount] = {Text2, Text3, Text4, Text5};
     for (const QLineEdit* edit : captions) {
         if (!captionFitsSettings(edit->text())) {
