@@ -106,21 +106,24 @@ Receipt buildReceipt(const SalesSlipRecord& slip, const ShopDetails& shop, doubl
     r.slipNo = slip.SlipNo;
     r.total = slip.Total;
     const SlipRates rates = GetSlipRates(slip.Raw.data());
+    // A slip saved while no tax was in use keeps its figures at rate 0: no tax was charged at either rate.
+    const RateTotal& s = rates.standard;
+    const RateTotal& d = rates.reduced;
+    const bool charged = rates.present && (s.rate != 0 || s.tax != 0 || d.rate != 0 || d.tax != 0);
     for (int k = 1; k <= SalesSlipLineCount; ++k) {
         const SalesSlipLine& line = slip.Line[k];
         if (line.ProductNo == 0)
             continue;
-        r.items.append({trimmedEnd(line.ProductName), line.Qty, line.UnitPrice, line.Amount, rates.lineReduced(k)});
+        r.items.append(
+            {trimmedEnd(line.ProductName), line.Qty, line.UnitPrice, line.Amount, charged && rates.lineReduced(k)});
     }
-    if (rates.present) {
-        const RateTotal& s = rates.standard;
-        const RateTotal& d = rates.reduced;
+    if (charged) {
         const bool reducedUsed = rates.reducedLines != 0 || d.total != 0 || d.tax != 0;
         if (!reducedUsed || s.total != 0 || s.tax != 0)
             r.rates.append({s.rate, s.total, s.tax, false});
         if (reducedUsed)
             r.rates.append({d.rate, d.total, d.tax, true});
-    } else if (taxInUse || slip.Tax != 0) {
+    } else if (!rates.present && (taxInUse || slip.Tax != 0)) {
         r.rates.append({standardRate, slip.Total, slip.Tax, false});
     }
     return r;

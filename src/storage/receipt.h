@@ -3,6 +3,7 @@
 #pragma once
 
 #include "storage/salesslip.h"
+#include "storage/salestax.h"
 
 #include <QList>
 #include <QString>
@@ -70,9 +71,6 @@ struct Receipt
     // The receipt from top to bottom.
     QList<ReceiptRow> rows() const;
 };
-
-// The mark printed on reduced-rate lines and explained at the foot of the receipt.
-inline constexpr QChar ReducedMark = u'※';
 
 // The receipt of a stored slip. A slip without per-rate figures is all at the standard rate `standardRate`
 // with its stored tax; without tax in use at the counter (`taxInUse` false) and no tax stored, it shows no

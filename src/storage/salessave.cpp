@@ -18,8 +18,11 @@ Result checkAmounts(const SalesSlipRecord& slip)
     for (int k = 1; k <= SalesSlipLineCount; ++k)
         if (!std::isfinite(slip.Line[k].Amount))
             return Result::failure(QStringLiteral("%1 行目の金額が数値ではないため、保存できません。").arg(k));
-    if (!std::isfinite(slip.Subtotal) || !std::isfinite(slip.Tax) || !std::isfinite(slip.Total))
-        return Result::failure(QStringLiteral("合計または消費税が数値ではないため、保存できません。"));
+    const SlipRates& rates = slip.Rates;
+    for (double v : {slip.Subtotal, slip.Tax, slip.Total, rates.standard.total, rates.standard.tax, rates.reduced.total,
+                     rates.reduced.tax})
+        if (!std::isfinite(v))
+            return Result::failure(QStringLiteral("合計または消費税が数値ではないため、保存できません。"));
     return Result::success();
 }
 

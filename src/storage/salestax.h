@@ -6,8 +6,8 @@
 
 #include <array>
 
-// What marks a product sold at the reduced rate, in lists and on its slip line.
-inline const QString ReducedMark = QStringLiteral("※");
+// What marks a product sold at the reduced rate, in lists, on its slip line and on receipts.
+inline constexpr QChar ReducedMark = u'※';
 
 // A reduced rate is in use when SysNum holds one above 0; an older sys.ini holds 0 there.
 bool ReducedRateInUse();

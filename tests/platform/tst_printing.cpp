@@ -66,7 +66,7 @@ private:
         rates.reducedLines = 0b110;
         rates.standard = {330, 30, 0.1};
         rates.reduced = {540, 40, 0.08};
-        PutSlipRates(WorkingSlip.Raw.data(), rates);
+        WorkingSlip.Rates = rates;
         WriteSalesSlip(7);
         WorkingSlip = SalesSlipRecord();
         ReadSalesSlip(7);

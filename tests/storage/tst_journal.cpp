@@ -255,6 +255,8 @@ void TestJournal::refusedSaveWritesNothing_data()
                                             << "仕入商品 12 の在庫数量が数値でなくなる";
     QTest::newRow("infinite tax") << "inf tax"
                                   << "合計または消費税が数値ではない";
+    QTest::newRow("NaN reduced-rate tax") << "nan rate tax"
+                                          << "合計または消費税が数値ではない";
     QTest::newRow("infinite line amount") << "inf amount"
                                           << "1 行目の金額が数値ではない";
     QTest::newRow("counter at the last slip number") << "counter"
@@ -277,7 +279,10 @@ void TestJournal::refusedSaveWritesNothing()
         stock[0].delta = 3 * std::numeric_limits<double>::quiet_NaN();
     else if (damage == u"inf tax")
         slip.Tax = 900 * 1e308;
-    else if (damage == u"inf amount")
+    else if (damage == u"nan rate tax") {
+        slip.Rates.present = true;
+        slip.Rates.reduced.tax = std::numeric_limits<double>::quiet_NaN();
+    } else if (damage == u"inf amount")
         slip.Line[1].Amount = -std::numeric_limits<double>::infinity();
     else if (damage == u"counter")
         SysNum[2] = 2147483647;

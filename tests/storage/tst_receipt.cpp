@@ -1,5 +1,9 @@
 // A receipt's content from stored slips: lines, the reduced-rate mark and legend, the per-rate figures.
+#include "storage/products.h"
 #include "storage/receipt.h"
+#include "storage/salestax.h"
+#include "storage/settingnames.h"
+#include "storage/settings.h"
 #include "storage/tax.h"
 
 #include <QtTest>
@@ -123,6 +127,22 @@ private Q_SLOTS:
         after.removeIf([](const QString& x) { return x.startsWith(u'※'); });
         QCOMPARE(after, rateRows);
         QCOMPARE(t.last().startsWith(u'※'), bool(reducedLines));
+    }
+
+    // The register stores each rate's figures at rate 0 while no tax is in use: nothing charged, nothing marked.
+    void savedWithoutTax()
+    {
+        SysNum[Sys::TaxRate] = 0.1;
+        SysNum[Sys::ReducedTaxRate] = 0.08;
+        ProductTable[2].Reduced = 1;
+        SalesSlipRecord s = slipOf({{1, QStringLiteral("a"), 2, 110}, {2, QStringLiteral("b"), 1, 108}});
+        FillSlipTax(s, false);
+        EncodeSalesSlip(s);
+        ProductTable[2].Reduced = 0;
+        QVERIFY(GetSlipRates(s.Raw.data()).lineReduced(2));
+        const QStringList t = texts(buildReceipt(s, Shop, 0.1, false, false));
+        QCOMPARE(t.last(), QStringLiteral("合計|¥328"));
+        QVERIFY(t.contains(QStringLiteral("b")));
     }
 
     void emptyShopDetailsAndReissue()
