@@ -579,8 +579,8 @@ void Form1::showTaxDisplay()
 void Form1::showRateFigures(const SlipRates& rates)
 {
     const auto row = [](const QString& mark, double rate, const RateTotal& figures) {
-        return QStringLiteral("%1%2%対象 %3　内消費税等 %4")
-            .arg(mark, numText(rate * 100), numText(figures.total), numText(figures.tax));
+        return QStringLiteral("%1%2対象 %3　内消費税等 %4")
+            .arg(mark, RatePercent(rate), numText(figures.total), numText(figures.tax));
     };
     Label11->setText(row(QString(), SysNum[Sys::TaxRate], rates.standard));
     Label12->setText(row(ReducedMark, SysNum[Sys::ReducedTaxRate], rates.reduced));

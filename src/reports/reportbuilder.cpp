@@ -4,6 +4,7 @@
 #include "storage/products.h"
 #include "storage/purchaseitem.h"
 #include "storage/salesslip.h"
+#include "storage/salestax.h"
 #include "storage/settingnames.h"
 #include "storage/settings.h"
 #include "storage/slipscan.h"
@@ -54,9 +55,12 @@ QString lineName(const PurchaseSlipView& v, int k)
     return v.itemName(k);
 }
 
-// One slip of a list: its heading cells, its used lines numbered from 1, then its totals rows.
+// One slip of a list: its heading cells, its used lines numbered from 1, then its totals rows. A sales slip
+// with lines at the reduced rate (`rates`, none for others) marks them and adds that rate's figures under
+// the tax they are part of.
 template <typename View>
-void appendSlip(GridTable& t, const View& v, const QString& col2, const QString& col3, bool allTotals)
+void appendSlip(GridTable& t, const View& v, const QString& col2, const QString& col3, bool allTotals,
+                const SlipRates* rates = nullptr)
 {
     const int cols = t.cols();
     int r = int(t.rows.size());
@@ -80,7 +84,7 @@ void appendSlip(GridTable& t, const View& v, const QString& col2, const QString&
         QStringList& row = t.rows[r];
         row[4] = QString::number(n++);
         row[5] = QString::number(number);
-        row[6] = lineName(v, k);
+        row[6] = rates && rates->lineReduced(k) ? ReducedMark + lineName(v, k) : lineName(v, k);
         row[7] = QString::number(v.unitPrice(k));
         row[8] = QString::number(v.qty(k));
         row[9] = numText(v.amount(k));
@@ -99,6 +103,14 @@ void appendSlip(GridTable& t, const View& v, const QString& col2, const QString&
         totalsRow(QStringLiteral("計"), v.subtotal(), false);
         totalsRow(QStringLiteral("消費税"), v.tax(), false);
     }
+    if (rates) {
+        // "※8%対象", the reduced total, "軽減" and the tax it contains.
+        t.rows[r][6] = ReducedMark + RatePercent(rates->reduced.rate) + QStringLiteral("対象");
+        t.rows[r][7] = numText(rates->reduced.total);
+        t.colours.append({r, 6, TotalsColour});
+        t.colours.append({r, 7, TotalsColour});
+        totalsRow(QStringLiteral("軽減"), rates->reduced.tax, false);
+    }
     totalsRow(QStringLiteral("合計"), v.total(), true);
 }
 
@@ -107,6 +119,7 @@ struct PerNumberSums
 {
     std::array<double, LastNumber + 1> qty{};
     std::array<double, LastNumber + 1> amount{};
+    std::array<bool, LastNumber + 1> reduced{}; // a sales line of the number was at the reduced rate
 
     template <typename View> void add(const View& v)
     {
@@ -116,6 +129,18 @@ struct PerNumberSums
                 continue;
             qty[number] += v.qty(k);
             amount[number] += v.amount(k);
+        }
+    }
+
+    void markReduced(const SlipView& v)
+    {
+        const SlipRates rates = v.rates();
+        if (rates.reducedLines == 0)
+            return;
+        for (int k = 1; k <= 10; ++k) {
+            const int number = lineNumber(v, k);
+            if (number >= FirstNumber && number <= LastNumber && rates.lineReduced(k))
+                reduced[number] = true;
         }
     }
 
@@ -142,8 +167,11 @@ Result salesSlipList(const ReportPeriod& period, GridTable& t)
                 QStringLiteral("数量"), QStringLiteral("金額")});
     const bool taxRows = SysNum[Sys::SalesTaxSwitch] == 1;
     return ScanSalesSlips(1, nextSlipNo(Sys::NextSalesSlipNo), [&](qint64, const SlipView& v) {
-        if (!v.deleted() && period.contains(v.year(), v.month(), v.day()))
-            appendSlip(t, v, v.time(), v.weather(), taxRows);
+        if (v.deleted() || !period.contains(v.year(), v.month(), v.day()))
+            return true;
+        // The reduced rate's row splits the tax row, so it is shown with it.
+        const SlipRates rates = taxRows ? v.rates() : SlipRates{};
+        appendSlip(t, v, v.time(), v.weather(), taxRows, rates.reducedLines != 0 ? &rates : nullptr);
         return true;
     });
 }
@@ -172,12 +200,18 @@ Result salesPerProduct(const ReportPeriod& period, GridTable& t)
     perNumberShape(t);
     PerNumberSums sums;
     const Result r = ScanSalesSlips(1, nextSlipNo(Sys::NextSalesSlipNo), [&](qint64, const SlipView& v) {
-        if (!v.deleted() && period.contains(v.year(), v.month(), v.day()))
+        if (!v.deleted() && period.contains(v.year(), v.month(), v.day())) {
             sums.add(v);
+            sums.markReduced(v);
+        }
         return true;
     });
+    // Marked by what the period's slips say, so a product sold at the reduced rate stays marked after the
+    // shop changes its mark or stops using that rate.
     if (r)
-        sums.fill(t, [](int k) { return ProductTable[k].ProductName; });
+        sums.fill(t, [&](int k) {
+            return sums.reduced[k] ? ReducedMark + ProductTable[k].ProductName : ProductTable[k].ProductName;
+        });
     return r;
 }
 

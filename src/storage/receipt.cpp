@@ -16,11 +16,6 @@ QString trimmedEnd(const QString& text)
     return text.left(n);
 }
 
-QString percent(double rate)
-{
-    return numText(rate * 100) + u'%';
-}
-
 } // namespace
 
 ShopDetails shopDetailsFromSettings()
@@ -81,7 +76,7 @@ QList<ReceiptRow> Receipt::rows() const
     add(ReceiptRow::Rule, QString());
     add(ReceiptRow::Emphasised, QStringLiteral("合計"), yen(total));
     for (const ReceiptRate& r : rates) {
-        add(ReceiptRow::LeftRight, percent(r.rate) + QStringLiteral("対象"), yen(r.total));
+        add(ReceiptRow::LeftRight, RatePercent(r.rate) + QStringLiteral("対象"), yen(r.total));
         add(ReceiptRow::LeftRight, QStringLiteral("　内消費税"), yen(r.tax));
     }
     if (anyReduced()) {
@@ -90,7 +85,7 @@ QList<ReceiptRow> Receipt::rows() const
             if (r.reduced)
                 reducedRate = r.rate;
         add(ReceiptRow::Note,
-            QStringLiteral("%1は軽減税率（%2）対象商品です").arg(QString(ReducedMark), percent(reducedRate)));
+            QStringLiteral("%1は軽減税率（%2）対象商品です").arg(QString(ReducedMark), RatePercent(reducedRate)));
     }
     return out;
 }

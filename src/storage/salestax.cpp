@@ -4,6 +4,12 @@
 #include "storage/products.h"
 #include "storage/settingnames.h"
 #include "storage/settings.h"
+#include "storage/text.h"
+
+QString RatePercent(double rate)
+{
+    return numText(rate * 100) + u'%';
+}
 
 bool ReducedRateInUse()
 {

@@ -9,6 +9,9 @@
 // What marks a product sold at the reduced rate, in lists, on its slip line and on receipts.
 inline constexpr QChar ReducedMark = u'※';
 
+// A rate as the shop reads it: "8%" for 0.08.
+QString RatePercent(double rate);
+
 // A reduced rate is in use when SysNum holds one above 0; an older sys.ini holds 0 there.
 bool ReducedRateInUse();
 // Product n is sold at the reduced rate when it is marked so and a reduced rate is in use.

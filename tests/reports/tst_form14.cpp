@@ -7,6 +7,7 @@
 #include "storage/purchaseitem.h"
 #include "storage/purchaseslip.h"
 #include "storage/salesslip.h"
+#include "storage/salestax.h"
 #include "storage/settingnames.h"
 #include "storage/settings.h"
 #include "testutil.h"
@@ -44,6 +45,24 @@ void saveSale(qint64 n, const QString& date, const QList<std::pair<int, Line>>& 
     WorkingSlip.Subtotal = WorkingSlip.Total = total;
     WorkingSlip.Tax = 9;
     WorkingSlip.Deleted = deleted ? 1 : 0;
+    QVERIFY(WriteSalesSlip(n));
+    SysNum[Sys::NextSalesSlipNo] = std::max<double>(SysNum[Sys::NextSalesSlipNo], double(n + 1));
+}
+
+// Sales slip n of one item each of the given products, priced `amount`, with each rate's figures worked out
+// and stored as the register stores them.
+void saveRatedSale(qint64 n, const QString& date, const QList<std::pair<int, double>>& lines)
+{
+    WorkingSlip = SalesSlipRecord();
+    WorkingSlip.Date = date;
+    WorkingSlip.SlipNo = int32_t(n);
+    int k = 1;
+    for (const auto& [number, amount] : lines) {
+        WorkingSlip.Line[k++] = {int16_t(number), QStringLiteral("品%1").arg(number), int16_t(amount), 1, amount};
+        WorkingSlip.Total += amount;
+    }
+    WorkingSlip.Subtotal = WorkingSlip.Total;
+    FillSlipTax(WorkingSlip, true);
     QVERIFY(WriteSalesSlip(n));
     SysNum[Sys::NextSalesSlipNo] = std::max<double>(SysNum[Sys::NextSalesSlipNo], double(n + 1));
 }
@@ -100,6 +119,8 @@ private Q_SLOTS:
     void sumsPerNumber_data();
     void sumsPerNumber();
     void purchasesPerItemNames();
+    void reducedRate_data();
+    void reducedRate();
     void comboPickRebuildsTypingWaits();
     void unreadableFileIsReported();
     void yearListReachesNextYear();
@@ -280,6 +301,70 @@ void TestForm14::purchasesPerItemNames()
     QCOMPARE(form.MSFlexGrid1->text(2, 1), "小麦粉" + QString(24, u' '));
     QCOMPARE(form.MSFlexGrid1->text(1, 1).trimmed(), QString());
     QCOMPARE(form.MSFlexGrid1->columnWidth(1), twips(3000));
+}
+
+void TestForm14::reducedRate_data()
+{
+    QTest::addColumn<int>("taxSwitch");
+    QTest::addColumn<QList<QStringList>>("slipOne"); // columns 6 to 9 of the first slip's rows
+    const QString line1 = QStringLiteral("品2") + QString(47, u' ');
+    const QString line2 = QStringLiteral("※品1") + QString(47, u' ');
+    QTest::newRow("with the tax rows") << 1 << QList<QStringList>{{line1, "1100", "1", "1100"},
+                                                                  {line2, "1080", "1", "1080"},
+                                                                  {"", "", "計", "2180"},
+                                                                  {"", "", "消費税", "180"},
+                                                                  {"※8%対象", "1080", "軽減", "80"},
+                                                                  {"", "", "合計", "2180"}};
+    // Without a tax row there is nothing for the reduced rate's row to split.
+    QTest::newRow("without them") << 0
+                                  << QList<QStringList>{{line1, "1100", "1", "1100"},
+                                                        {line2.mid(1), "1080", "1", "1080"},
+                                                        {"", "", "合計", "2180"}};
+}
+
+void TestForm14::reducedRate()
+{
+    QFETCH(int, taxSwitch);
+    QFETCH(QList<QStringList>, slipOne);
+    TestAppDir dir;
+    SysNum[Sys::TaxRate] = 0.1;
+    SysNum[Sys::ReducedTaxRate] = 0.08;
+    for (int n = 1; n <= 3; ++n) {
+        ProductTable[n].ProductName = QStringLiteral("商品%1").arg(n);
+        ProductTable[n].Reduced = n == 2 ? 0 : 1;
+    }
+    const QString day = QStringLiteral("2021/04/01");
+    saveRatedSale(1, day, {{2, 1100}, {1, 1080}});
+    // Written before the reduced rate existed: its tail is zero bytes, all of it at the standard rate.
+    saveSale(2, day, {{1, {3, 1, 540}}});
+    // The shop takes the mark off product 1 after selling it at the reduced rate.
+    ProductTable[1].Reduced = 0;
+    SysNum[Sys::SalesTaxSwitch] = taxSwitch;
+
+    Form14 form;
+    typePeriod(form, "2021", "4", "1", true);
+    QTest::mouseClick(form.Command2, Qt::LeftButton);
+    QList<QStringList> shown;
+    for (int r = 1; r <= slipOne.size(); ++r)
+        shown << row(form, r).mid(6);
+    QCOMPARE(shown, slipOne);
+    QCOMPARE(form.MSFlexGrid1->rows(), 1 + slipOne.size() + (taxSwitch ? 4 : 2));
+    for (int r = slipOne.size() + 1; r < form.MSFlexGrid1->rows(); ++r)
+        QVERIFY2(!row(form, r).join(u'|').contains(u'※'), qPrintable(row(form, r).join(u'|')));
+    if (taxSwitch) {
+        for (int c = 6; c <= 9; ++c)
+            QCOMPARE(form.MSFlexGrid1->cellBackground(5, c), QColor(255, 255, 100));
+    }
+
+    // Per product, marked by how the period's slips sold it, whatever the mark says now.
+    QTest::mouseClick(form.Command3, Qt::LeftButton);
+    QCOMPARE(form.MSFlexGrid1->rows(), 4);
+    QCOMPARE(row(form, 1), (QStringList{"1", "※商品1", "1", "1080"}));
+    QCOMPARE(row(form, 2), (QStringList{"2", "商品2", "1", "1100"}));
+    QCOMPARE(row(form, 3), (QStringList{"3", "商品3", "1", "540"}));
+    for (int n = 1; n <= 3; ++n)
+        ClearProduct(n);
+    SysNum[Sys::ReducedTaxRate] = 0;
 }
 
 void TestForm14::comboPickRebuildsTypingWaits()
