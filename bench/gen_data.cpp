@@ -1,9 +1,11 @@
 // Writes ten years of a busy shop's data into a program directory: 100 sales slips a day with 1 to 5
 // lines, 10 purchase slips a day, 400 products and purchase items, 100 suppliers and a matching sys.ini.
+// Food and drink are sold at the reduced rate, so most slips carry both rates' figures.
 #include "storage/products.h"
 #include "storage/purchaseitem.h"
 #include "storage/purchaseslip.h"
 #include "storage/salesslip.h"
+#include "storage/salestax.h"
 #include "storage/settingnames.h"
 #include "storage/settings.h"
 #include "storage/supplier.h"
@@ -20,6 +22,7 @@ constexpr int Days = 3650;
 constexpr int SalesPerDay = 100;
 constexpr int PurchasesPerDay = 10;
 
+// The names at indices 3, 6 and 7 are not food or drink.
 const QString Names[] = {QStringLiteral("おにぎり鮭"),     QStringLiteral("幕の内弁当"),
                          QStringLiteral("緑茶５００ｍｌ"), QStringLiteral("髙島屋ギフト①"),
                          QStringLiteral("食パン"),         QStringLiteral("牛乳１Ｌ"),
@@ -45,11 +48,14 @@ int main(int argc, char* argv[])
         p.ProductName = Names[n % 8];
         p.SalePrice = 100 + n % 40 * 10;
         p.CostPrice = QString::number(60 + n % 40 * 6);
+        p.Reduced = n % 8 == 3 || n % 8 == 6 || n % 8 == 7 ? 0 : 1;
         p.Slot[1] = {int16_t(n), 0, Names[n % 8], 1, 60, 60};
         if (n % 5 == 0)
             p.Slot[2] = {int16_t(n % 400 + 1), 0, Names[(n + 1) % 8], 2, 10, 20};
     }
     SysNum[Sys::ProductCount] = 400;
+    SysNum[Sys::TaxRate] = 0.1;
+    SysNum[Sys::ReducedTaxRate] = 0.08;
     if (Result r = SaveAllProducts(); !r)
         return fail(r);
 
@@ -78,7 +84,7 @@ int main(int argc, char* argv[])
                 total += p.SalePrice * qty;
             }
             slip.Subtotal = slip.Total = total;
-            slip.Tax = std::floor(total * 0.1 + 0.5);
+            FillSlipTax(slip, true);
             slip.Deleted = rng.bounded(200) == 0 ? 1 : 0;
             if (!sales.write(slipNo, slip))
                 return fail(Result::failure(sales.errorMessage()));
@@ -126,7 +132,6 @@ int main(int argc, char* argv[])
     SysNum[Sys::PurchaseRecordCount] = 0;
     SysNum[Sys::NextPurchaseSlipNo] = double(purchaseNo + 1);
     SysNum[Sys::SupplierCount] = 100;
-    SysNum[Sys::TaxRate] = 0.1;
     SysNum[Sys::SalesTaxSwitch] = 1;
     SysStr[Sys::FirstGroupCaption] = QStringLiteral("食料品");
     SysStr[Sys::FirstGroupCaption + 1] = QStringLiteral("日用品");
