@@ -135,12 +135,12 @@ Result buildSlip(const EntryTexts& entry, bool taxOn, SalesSlipRecord& slip, QLi
         out.Amount = val(line.amount);
         if (out.ProductNo == 0 || !validProduct(out.ProductNo))
             continue;
-        // The typed quantity, not the rounded one, is what leaves the shelf.
-        const double qty = val(line.qty);
+        // The quantity as stored leaves the shelf: a correction or deletion gives back exactly that, so a
+        // typed fraction can never make the stock drift.
         for (int j = 1; j <= 5; ++j) {
             const ComponentSlot& slot = ProductTable[out.ProductNo].Slot[j];
             if (slot.ComponentItemNo != 0)
-                taken << StockChange{slot.ComponentItemNo, -(qty * slot.ComponentQty)};
+                taken << StockChange{slot.ComponentItemNo, -(out.Qty * slot.ComponentQty)};
         }
     }
     const double total = val(entry.total);
