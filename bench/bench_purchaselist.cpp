@@ -4,7 +4,7 @@
 #include "platform/grid.h"
 #include "platform/messagebox.h"
 #include "purchasing/form16.h"
-#include "storage/purchaselist.h"
+#include "storage/sliplist.h"
 #include "storage/purchasesave.h"
 #include "storage/settings.h"
 
@@ -41,7 +41,7 @@ void PlainRead(benchmark::State& state)
 void ListPurchaseSlipsPass(benchmark::State& state)
 {
     AppDir = g_dataDir;
-    QList<PurchaseSlipListRow> rows;
+    QList<SlipListRow> rows;
     for (auto _ : state)
         ListPurchaseSlips(2026, 3, LastPurchaseSlipNo(), rows);
     state.counters["rows"] = double(rows.size());

@@ -1,6 +1,7 @@
 // Controls built in code with their names.
 #include "platform/controls.h"
 
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -49,4 +50,22 @@ QPushButton* makeCaptionButton(QWidget* parent, const QString& name, const QStri
     QPushButton* button = makeButton(parent, name, caption, rect);
     button->setFocusPolicy(Qt::NoFocus);
     return button;
+}
+
+QComboBox* makeCombo(QWidget* parent, const QString& name, const QString& accessible, const QRect& rect)
+{
+    auto* c = new QComboBox(parent);
+    c->setObjectName(name);
+    c->setAccessibleName(accessible);
+    c->setGeometry(rect);
+    c->setEditable(true);
+    c->setInsertPolicy(QComboBox::NoInsert);
+    return c;
+}
+
+void fillNumbers(QComboBox* combo, int first, int last, int width)
+{
+    combo->clear();
+    for (int i = first; i <= last; ++i)
+        combo->addItem(QStringLiteral("%1").arg(i, width, 10, QChar(u'0')));
 }

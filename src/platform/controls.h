@@ -5,6 +5,7 @@
 #include <QRect>
 #include <QString>
 
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -19,3 +20,7 @@ QGroupBox* makeFrame(QWidget* parent, const QString& name, const QString& title,
 QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption, const QRect& rect);
 // A caption drawn as a button beside its box: it does nothing when pressed and is skipped by Tab.
 QPushButton* makeCaptionButton(QWidget* parent, const QString& name, const QString& caption, const QRect& rect);
+// A drop-down box that also takes a typed text, which is never added to its list.
+QComboBox* makeCombo(QWidget* parent, const QString& name, const QString& accessible, const QRect& rect);
+// Replaces the entries of `combo` with the numbers first .. last, zero-filled to `width` digits.
+void fillNumbers(QComboBox* combo, int first, int last, int width = 1);

@@ -9,7 +9,7 @@
 #include "purchasing/purchaseentry.h"
 #include "storage/changes.h"
 #include "storage/purchaseitem.h"
-#include "storage/purchaselist.h"
+#include "storage/sliplist.h"
 #include "storage/settingnames.h"
 #include "storage/settings.h"
 #include "storage/supplier.h"
@@ -44,28 +44,10 @@ QPushButton* makeCaption(QWidget* parent, const QString& name, const QString& ca
     return b;
 }
 
-QComboBox* makeCombo(QWidget* parent, const QString& name, const QString& accessible, const QRect& rect)
-{
-    auto* c = new QComboBox(parent);
-    c->setObjectName(name);
-    c->setAccessibleName(accessible);
-    c->setGeometry(rect);
-    c->setEditable(true);
-    c->setInsertPolicy(QComboBox::NoInsert);
-    return c;
-}
-
-void fillNumbers(QComboBox* combo, int first, int last, int width)
-{
-    combo->clear();
-    for (int i = first; i <= last; ++i)
-        combo->addItem(QStringLiteral("%1").arg(i, width, 10, QChar(u'0')));
-}
-
 // A frame is hidden by giving it no size; hiding it too keeps its controls out of the tab chain.
-void collapse(QWidget* frame, bool widthToo)
+void collapse(QWidget* frame)
 {
-    frame->setGeometry(frame->x(), frame->y(), widthToo ? 0 : frame->width(), 0);
+    frame->setGeometry(frame->x(), frame->y(), 0, 0);
     frame->hide();
 }
 
@@ -74,6 +56,12 @@ void expand(QWidget* frame, const QRect& rect)
     frame->setGeometry(rect);
     frame->show();
     frame->raise();
+}
+
+// The year lists reach next year, so this year can always be picked.
+int lastListedYear()
+{
+    return QDate::currentDate().year() + 1;
 }
 
 bool stockFileThere()
@@ -109,12 +97,10 @@ Form16::Form16(QWidget* parent) : QWidget(parent)
     Combo3->setEditText(today.toString(QStringLiteral("dd")));
     showSettings();
     ShowItemGroup(0);
-    const QString date = today.toString(QStringLiteral("yyyy/MM/dd"));
-    Combo4->setEditText(date.mid(0, 4));
-    Combo5->setEditText(date.mid(5, 2));
+    Frame5->showThisMonth();
     BuildSlipList();
-    collapse(Frame5, false);
-    collapse(Frame4, true);
+    Frame5->collapse();
+    collapse(Frame4);
 
     // The picker shows stock whoever changed it; captions and the next number follow the settings.
     connect(&changes(), &Changes::stockChanged, this, [this] { ShowItemGroup(m_currentItemGroup); });
@@ -290,69 +276,39 @@ void Form16::buildSupplierList()
 
 void Form16::buildSlipList()
 {
-    Frame5 = makeFrame(this, QStringLiteral("Frame5"), QString(), QStringLiteral("仕入伝票一覧"),
-                       twipsRect(120, 120, 15000, 10000));
-    Frame5->setAutoFillBackground(true);
-    MSFlexGrid2 = new Grid(Frame5);
-    MSFlexGrid2->setObjectName(QStringLiteral("MSFlexGrid2"));
-    MSFlexGrid2->setAccessibleName(QStringLiteral("仕入伝票一覧"));
-    MSFlexGrid2->setGeometry(twipsRect(120, 300, 7000, 9500));
-    MSFlexGrid2->setColAlignment(0, Qt::AlignRight | Qt::AlignVCenter);
-    MSFlexGrid2->setColAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
-    MSFlexGrid2->setColAlignment(4, Qt::AlignCenter);
-    connect(MSFlexGrid2, &Grid::cellClicked, this, [this](int row, int) { slipClicked(row); });
-    connect(MSFlexGrid2, &Grid::keyPressed, this, [this](QKeyEvent* event) {
-        if (event->key() == Qt::Key_Escape) {
-            event->accept();
-            closeSlipList();
-        } else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space) {
-            // The keyboard's click, so a slip can be chosen without the mouse.
-            event->accept();
-            slipClicked(MSFlexGrid2->currentRow());
-        }
-    });
-
-    auto* yearLabel =
-        makeLabel(Frame5, QStringLiteral("YearLabel"), QStringLiteral("年"), twipsRect(7400, 340, 400, 420));
-    Combo4 = makeCombo(Frame5, QStringLiteral("Combo4"), QStringLiteral("一覧の年"), twipsRect(7800, 300, 1300, 440));
-    auto* monthLabel =
-        makeLabel(Frame5, QStringLiteral("MonthLabel"), QStringLiteral("月"), twipsRect(9300, 340, 400, 420));
-    Combo5 = makeCombo(Frame5, QStringLiteral("Combo5"), QStringLiteral("一覧の月"), twipsRect(9700, 300, 900, 440));
-    yearLabel->setBuddy(Combo4);
-    monthLabel->setBuddy(Combo5);
-    fillYearList(Combo4);
-    fillNumbers(Combo5, 1, 12, 1);
-    for (QComboBox* c : {Combo4, Combo5}) {
-        // A combo box also reports an entry as chosen when it loses the focus with a listed text, as it
-        // does when the list is closed; only a choice in the open list rebuilds it.
-        connect(c, &QComboBox::activated, this, [this] {
-            if (slipListOpen())
-                BuildSlipList();
-        });
-        // A year or month typed rather than chosen is taken with Enter.
-        connect(c->lineEdit(), &QLineEdit::returnPressed, this, &Form16::BuildSlipList);
-    }
-
-    const struct
-    {
-        QPushButton** button;
-        const char* name;
-        QString caption;
-        int left;
-        void (Form16::*action)();
-    } buttons[] = {{&Command10, "Command10", QStringLiteral("修正"), 7400, &Form16::correctSlip},
-                   {&Command11, "Command11", QStringLiteral("削除"), 9100, &Form16::deleteSlip},
-                   {&Command12, "Command12", QStringLiteral("閉じる"), 10800, &Form16::closeSlipList}};
-    for (const auto& b : buttons) {
-        *b.button = makeButton(Frame5, QLatin1String(b.name), b.caption, twipsRect(b.left, 1000, 1500, 600));
-        connect(*b.button, &QPushButton::clicked, this, b.action);
-    }
+    SlipListPanel::Setup setup{
+        .name = QStringLiteral("Frame5"),
+        .accessible = QStringLiteral("仕入伝票一覧"),
+        .openLeft = 120,
+        .openTop = 120,
+        .openWidth = 15000,
+        .openHeight = 10000,
+        .grid = {QStringLiteral("MSFlexGrid2"), QStringLiteral("仕入伝票一覧"), 120, 300, 7000, 9500},
+        .widths = {1500, 1500, 1000, 1000, 1000},
+        .year = {QStringLiteral("Combo4"), QStringLiteral("一覧の年"), 7800, 300, 1300, 440},
+        .month = {QStringLiteral("Combo5"), QStringLiteral("一覧の月"), 9700, 300, 900, 440},
+        .lastYear = lastListedYear(),
+        .correct = {QStringLiteral("Command10"), {}, 7400, 1000, 1500, 600},
+        .remove = {QStringLiteral("Command11"), {}, 9100, 1000, 1500, 600},
+        .close = {QStringLiteral("Command12"), {}, 10800, 1000, 1500, 600},
+        .lister = [](double year, double month, QList<SlipListRow>& rows) {
+            return ListPurchaseSlips(year, month, LastPurchaseSlipNo(), rows);
+        }};
+    Frame5 = new SlipListPanel(setup, m_slips, this);
+    MSFlexGrid2 = Frame5->grid;
+    Combo4 = Frame5->yearBox;
+    Combo5 = Frame5->monthBox;
+    Command10 = Frame5->correctButton;
+    Command11 = Frame5->deleteButton;
+    Command12 = Frame5->closeButton;
+    connect(Command10, &QPushButton::clicked, this, &Form16::correctSlip);
+    connect(Command11, &QPushButton::clicked, this, &Form16::deleteSlip);
+    connect(Command12, &QPushButton::clicked, this, &Form16::closeSlipList);
 }
 
 void Form16::fillYearList(QComboBox* combo)
 {
-    // Up to next year, so this year can always be picked.
-    fillNumbers(combo, 2005, QDate::currentDate().year() + 1, 4);
+    fillNumbers(combo, 2005, lastListedYear(), 4);
 }
 
 // Every box's keys, as the clerk uses them; keys not listed reach the box as usual.
@@ -391,11 +347,8 @@ void Form16::installKeyTables()
                  }
              }});
 
-    const KeyTable closeList{{Qt::Key_End, [this] { closeSlipList(); }}};
-    for (QComboBox* c : {Combo4, Combo5}) {
-        installKeys(c, closeList);
-        installKeys(c->lineEdit(), closeList);
-    }
+    Frame5->setGridKeys({{Qt::Key_Escape, [this] { closeSlipList(); }}});
+    Frame5->setBoxKeys({{Qt::Key_End, [this] { closeSlipList(); }}});
     installKeys(List2, {{Qt::Key_Return, [this] { chooseSupplier(List2->currentRow()); }},
                         {Qt::Key_Escape, [this] { closeSupplierList(); }}});
 }
@@ -505,8 +458,8 @@ void Form16::completeLine(int k)
 
 void Form16::escapeFromLine()
 {
-    collapse(Frame5, false);
-    m_slipSelected = false;
+    Frame5->collapse();
+    m_slips.drop();
     ClearSlipEntry();
 }
 
@@ -582,7 +535,7 @@ void Form16::chooseSupplier(int p)
 
 void Form16::closeSupplierList()
 {
-    collapse(Frame4, true);
+    collapse(Frame4);
     Text1[2]->setFocus();
 }
 
@@ -591,50 +544,18 @@ void Form16::closeSupplierList()
 
 bool Form16::slipListOpen() const
 {
-    return Frame5->isVisible() && Frame5->height() > 0;
+    return Frame5->isOpen();
 }
 
 void Form16::BuildSlipList()
 {
-    // The list stays up while it is rebuilt, so the year or month box just used keeps the focus.
-    QList<PurchaseSlipListRow> rows;
-    const Result r =
-        ListPurchaseSlips(val(Combo4->currentText()), val(Combo5->currentText()), LastPurchaseSlipNo(), rows);
-    MSFlexGrid2->clear();
-    MSFlexGrid2->setCols(5);
-    MSFlexGrid2->setRows(int(rows.size()) + 1);
-    const int widths[] = {1500, 1500, 1000, 1000, 1000};
-    for (int c = 0; c < 5; ++c)
-        MSFlexGrid2->setColWidthTwips(c, widths[c]);
-    MSFlexGrid2->setRowTexts(0, {QStringLiteral("伝票番号"), QStringLiteral("日付"), QStringLiteral("時間"),
-                                 QStringLiteral("金額"), QStringLiteral("削除")});
-    m_slipRowMap.clear();
-    m_slipRowMap.reserve(rows.size() + 1);
-    m_slipRowMap << 0;
-    const QString deletedMark = QStringLiteral("削除");
-    for (int i = 0; i < rows.size(); ++i) {
-        const PurchaseSlipListRow& row = rows[i];
-        MSFlexGrid2->setRowTexts(i + 1, {QString::number(row.slipNo), row.date, row.time, numText(row.total),
-                                         row.deleted ? deletedMark : QString()});
-        m_slipRowMap << row.slipNo;
-    }
-    expand(Frame5, twipsRect(120, 120, 15000, 10000));
-    if (!r)
-        MessageBox::information(this, r.error);
-}
-
-void Form16::slipClicked(int row)
-{
-    if (row < 1 || row >= m_slipRowMap.size())
-        return;
-    m_selectedSlipNo = m_slipRowMap[row];
-    m_slipSelected = true;
+    Frame5->rebuild();
 }
 
 void Form16::closeSlipList()
 {
-    collapse(Frame5, false);
-    m_slipSelected = false;
+    Frame5->collapse();
+    m_slips.drop();
     Text1[2]->setFocus();
 }
 
@@ -650,11 +571,11 @@ int Form16::delcheck(qint64 n)
 
 bool Form16::chosenSlipUsable()
 {
-    if (!m_slipSelected) {
+    if (!m_slips.slipSelected) {
         MessageBox::information(this, QStringLiteral("伝票を選択してください。"));
         return false;
     }
-    const int deleted = delcheck(m_selectedSlipNo);
+    const int deleted = delcheck(m_slips.selectedSlipNo);
     if (deleted < 0)
         return false;
     if (deleted != 0) {
@@ -702,9 +623,9 @@ bool Form16::recallChosenSlip()
 {
     if (!chosenSlipUsable())
         return false;
-    collapse(Frame5, false);
+    Frame5->collapse();
     ClearSlipEntry();
-    return RecallPurchaseSlip(m_selectedSlipNo);
+    return RecallPurchaseSlip(m_slips.selectedSlipNo);
 }
 
 void Form16::correctSlip()
@@ -712,8 +633,8 @@ void Form16::correctSlip()
     if (!recallChosenSlip())
         return;
     m_correctionMode = true;
-    m_recalledSlipNo = m_selectedSlipNo;
-    m_slipSelected = false;
+    m_recalledSlipNo = m_slips.selectedSlipNo;
+    m_slips.drop();
 }
 
 void Form16::deleteSlip()
@@ -722,11 +643,11 @@ void Form16::deleteSlip()
     if (!recallChosenSlip())
         return;
     if (MessageBox::question(this, QStringLiteral("削除しますか。"), true)) {
-        const SaveOutcome outcome = DeletePurchaseSlip(m_selectedSlipNo, m_recalledQty);
+        const SaveOutcome outcome = DeletePurchaseSlip(m_slips.selectedSlipNo, m_recalledQty);
         if (!outcome.error.isEmpty())
             MessageBox::information(this, outcome.error);
         if (outcome.saved) {
-            m_slipSelected = false;
+            m_slips.drop();
             Q_EMIT changes().stockChanged(); // the picker shows the stock without the slip
             Q_EMIT changes().purchaseSlipsChanged();
         }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "storage/purchasesave.h"
+#include "widgets/sliplistpanel.h"
 
 #include <QList>
 #include <QWidget>
@@ -50,9 +51,9 @@ public:
     bool correctionMode() const { return m_correctionMode; }
     const PurchaseQtyTable& recalledQty() const { return m_recalledQty; }
     // Slip number of each data row of the slip list; entry 0 is unused.
-    const QList<qint64>& slipRowMap() const { return m_slipRowMap; }
-    bool slipSelected() const { return m_slipSelected; }
-    qint64 selectedSlipNo() const { return m_selectedSlipNo; }
+    const QList<qint64>& slipRowMap() const { return m_slips.gridSlipNos; }
+    bool slipSelected() const { return m_slips.slipSelected; }
+    qint64 selectedSlipNo() const { return m_slips.selectedSlipNo; }
     int currentItemGroup() const { return m_currentItemGroup; }
     bool slipListOpen() const;
     bool supplierListOpen() const;
@@ -76,7 +77,6 @@ private:
     void priceOrQtyChanged(int k, QLineEdit* box);
     void escapeFromLine();
     PurchaseSlipDraft draft() const;
-    void slipClicked(int row);
     void showSettings();
     void openPurchaseItems();
     bool chosenSlipUsable();
@@ -115,7 +115,7 @@ public:
     QGroupBox* Frame4 = nullptr;
     QListWidget* List2 = nullptr;
     QPushButton* Command15 = nullptr; // "×"
-    QGroupBox* Frame5 = nullptr;
+    SlipListPanel* Frame5 = nullptr;
     Grid* MSFlexGrid2 = nullptr;
     QComboBox* Combo4 = nullptr;
     QComboBox* Combo5 = nullptr;
@@ -129,7 +129,5 @@ private:
     bool m_correctionMode = false;
     qint64 m_recalledSlipNo = 0; // the record a correction writes to
     PurchaseQtyTable m_recalledQty{};
-    QList<qint64> m_slipRowMap;
-    bool m_slipSelected = false;
-    qint64 m_selectedSlipNo = 0;
+    SlipChoice m_slips;
 };

@@ -13,6 +13,7 @@
 #include "storage/salestax.h"
 #include "storage/settingnames.h"
 #include "storage/settings.h"
+#include "storage/sliplist.h"
 #include "storage/text.h"
 #include "widgets/fieldfocus.h"
 #include "widgets/numberedtabs.h"
@@ -340,71 +341,40 @@ void Form1::buildCommands()
 
 void Form1::buildRecallPanel()
 {
-    auto* panel = new QGroupBox(this);
-    panel->setObjectName(QStringLiteral("Frame7"));
-    panel->setAccessibleName(QStringLiteral("伝票の呼出"));
-    panel->setAutoFillBackground(true);
-    Frame7 = panel;
-
+    SlipListPanel::Setup setup{
+        .name = QStringLiteral("Frame7"),
+        .accessible = QStringLiteral("伝票の呼出"),
+        .openLeft = 120,
+        .openTop = 120,
+        .openWidth = 15000,
+        .openHeight = 10700,
+        .grid = {QStringLiteral("MSFlexGrid1"), QStringLiteral("伝票一覧"), 120, 600, 6300, 9900},
+        // yyyy/mm/dd is wider than 1000 twips in a legible font.
+        .widths = {1500, 1400, 1000, 1000, 1000},
+        .year = {QStringLiteral("Combo1"), QStringLiteral("年"), 7100, 600, 1400, 460},
+        .month = {QStringLiteral("Combo2"), QStringLiteral("月"), 9100, 600, 1000, 460},
+        .lastYear = 2015,
+        .correct = {QStringLiteral("Command19"), {}, 6700, 1300, 1600, 600},
+        .remove = {QStringLiteral("Command20"), {}, 8500, 1300, 1600, 600},
+        .close = {QStringLiteral("Command21"), {}, 10300, 1300, 1600, 600},
+        .lister = [](double year, double month, QList<SlipListRow>& rows) {
+            return ListSalesSlips(year, month, LastSalesSlipNo(), rows);
+        }};
+    Frame7 = new SlipListPanel(setup, m_state, this);
     auto* title =
-        makeLabel(panel, QStringLiteral("RecallTitle"), QStringLiteral("伝票の呼出"), twipsRect(120, 120, 3000, 420));
+        makeLabel(Frame7, QStringLiteral("RecallTitle"), QStringLiteral("伝票の呼出"), twipsRect(120, 120, 3000, 420));
     title->setFont(sizedFont(font(), 13, true));
-
-    MSFlexGrid1 = new Grid(panel);
-    MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
-    MSFlexGrid1->setAccessibleName(QStringLiteral("伝票一覧"));
-    MSFlexGrid1->setGeometry(twipsRect(120, 600, 6300, 9900));
-    MSFlexGrid1->setColAlignment(0, Qt::AlignRight);
-    MSFlexGrid1->setColAlignment(3, Qt::AlignRight);
-    MSFlexGrid1->setColAlignment(4, Qt::AlignCenter);
-    connect(MSFlexGrid1, &Grid::cellClicked, this, [this](int row, int) { gridClicked(row); });
-    connect(MSFlexGrid1, &Grid::keyPressed, this, &Form1::gridKey);
-
-    auto* yearLabel =
-        makeLabel(panel, QStringLiteral("YearLabel"), QStringLiteral("年"), twipsRect(6700, 640, 400, 420));
-    Combo1 = new QComboBox(panel);
-    Combo1->setObjectName(QStringLiteral("Combo1"));
-    Combo1->setAccessibleName(QStringLiteral("年"));
-    Combo1->setGeometry(twipsRect(7100, 600, 1400, 460));
-    auto* monthLabel =
-        makeLabel(panel, QStringLiteral("MonthLabel"), QStringLiteral("月"), twipsRect(8700, 640, 400, 420));
-    Combo2 = new QComboBox(panel);
-    Combo2->setObjectName(QStringLiteral("Combo2"));
-    Combo2->setAccessibleName(QStringLiteral("月"));
-    Combo2->setGeometry(twipsRect(9100, 600, 1000, 460));
-    for (QComboBox* c : {Combo1, Combo2}) {
-        c->setEditable(true);
-        c->setInsertPolicy(QComboBox::NoInsert);
-        connect(c, &QComboBox::activated, this, &Form1::listget);
-        // A year or month typed rather than chosen is taken with Enter.
-        connect(c->lineEdit(), &QLineEdit::returnPressed, this, &Form1::listget);
-    }
-    yearLabel->setBuddy(Combo1);
-    monthLabel->setBuddy(Combo2);
-    buildRecallCommands(panel);
-    collapseRecallPanel();
-}
-
-void Form1::buildRecallCommands(QWidget* panel)
-{
-    const struct
-    {
-        QPushButton** button;
-        const char* name;
-        QString caption;
-        int left;
-        void (Form1::*action)();
-    } commands[] = {{&Command19, "Command19", QStringLiteral("修正"), 6700, &Form1::correctSlip},
-                    {&Command20, "Command20", QStringLiteral("削除"), 8500, &Form1::deleteSlip},
-                    {&Command21, "Command21", QStringLiteral("閉じる"), 10300, &Form1::closeRecall}};
-    for (const auto& c : commands) {
-        auto* b = makeButton(panel, QLatin1String(c.name), c.caption, twipsRect(c.left, 1300, 1600, 600));
-        connect(b, &QPushButton::clicked, this, c.action);
-        *c.button = b;
-    }
-    Command[19] = Command19;
-    Command[20] = Command20;
-    Command[21] = Command21;
+    MSFlexGrid1 = Frame7->grid;
+    Combo1 = Frame7->yearBox;
+    Combo2 = Frame7->monthBox;
+    Command19 = Command[19] = Frame7->correctButton;
+    Command20 = Command[20] = Frame7->deleteButton;
+    Command21 = Command[21] = Frame7->closeButton;
+    connect(Command19, &QPushButton::clicked, this, &Form1::correctSlip);
+    connect(Command20, &QPushButton::clicked, this, &Form1::deleteSlip);
+    connect(Command21, &QPushButton::clicked, this, &Form1::closeRecall);
+    // Escape or "#" closes the slip list.
+    Frame7->setGridKeys({{Qt::Key_Escape, [this] { closeRecall(); }}, {Qt::Key_NumberSign, [this] { closeRecall(); }}});
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -420,12 +390,6 @@ void Form1::installKeyTables()
     installKeys(Text15, m_fkeyonKeys);
     SSTab1->setKeys(m_fkeyonKeys);
     installKeys(Command[1], m_keyfunKeys);
-    // Escape or "#" closes the slip list; Enter and Space are the keyboard's click on a slip.
-    const auto chooseCurrent = [this] { gridClicked(MSFlexGrid1->currentRow()); };
-    m_gridKeys = {{Qt::Key_Escape, [this] { closeRecall(); }},
-                  {Qt::Key_NumberSign, [this] { closeRecall(); }},
-                  {Qt::Key_Return, chooseCurrent},
-                  {Qt::Key_Space, chooseCurrent}};
 }
 
 // The code and quantity boxes' own keys; their Enter, Up, Down, Home and Left belong to the slip lines.
@@ -521,9 +485,9 @@ void Form1::load()
     Text13->setText(numText(SysNum[Sys::NextSalesSlipNo]));
     m_lines->setHighlight(1, true);
     showTaxDisplay();
-    fillRecallMonths();
+    Frame7->showThisMonth();
     listget();
-    collapseRecallPanel();
+    Frame7->collapse();
     tick();
     Text1->setEnabled(m_state.correctionMode);
     CheckReceipt->setChecked(SysNum[Sys::PrintReceipt] == 1);
@@ -536,20 +500,6 @@ void Form1::resetLinesForLoad()
     for (int k = 1; k <= SlipLineCount; ++k)
         for (QLineEdit* e : {Text8[k], Text9[k], Text10[k], Text11[k]})
             e->clear();
-}
-
-// The years and months the slip list offers, this month chosen.
-void Form1::fillRecallMonths()
-{
-    const QString date = today();
-    Combo1->clear();
-    for (int y = 2005; y <= 2015; ++y)
-        Combo1->addItem(QString::number(y));
-    Combo1->setEditText(date.mid(0, 4));
-    Combo2->clear();
-    for (int m = 1; m <= 12; ++m)
-        Combo2->addItem(QString::number(m));
-    Combo2->setEditText(date.mid(5, 2));
 }
 
 void Form1::showTaxDisplay()
@@ -771,49 +721,12 @@ void Form1::showSlip(qint64 n, const SalesSlipRecord& slip)
 
 bool Form1::recallPanelOpen() const
 {
-    return Frame7->isVisible() && Frame7->height() > 0;
-}
-
-void Form1::collapseRecallPanel()
-{
-    Frame7->setGeometry(Frame7->x(), 0, 0, 0);
-    Frame7->hide(); // a zero-sized panel must not keep its controls in the tab chain
-}
-
-void Form1::openRecallPanel()
-{
-    Frame7->setGeometry(twipsRect(120, 120, 15000, 10700));
-    Frame7->show();
-    Frame7->raise();
+    return Frame7->isOpen();
 }
 
 void Form1::listget()
 {
-    Frame7->setGeometry(twips(120), twips(120), twips(15000), 0);
-    QList<SlipListRow> rows;
-    const Result r = findSlips(val(Combo1->currentText()), val(Combo2->currentText()), LastSalesSlipNo(), rows);
-    MSFlexGrid1->clear();
-    MSFlexGrid1->setCols(5);
-    MSFlexGrid1->setRows(int(rows.size()) + 1);
-    MSFlexGrid1->setColWidthTwips(0, 1500);
-    for (int c = 1; c <= 4; ++c)
-        MSFlexGrid1->setColWidthTwips(c, 1000);
-    MSFlexGrid1->setColWidthTwips(1, 1400); // yyyy/mm/dd is wider than 1000 twips in a legible font
-    MSFlexGrid1->setRowTexts(0, {QStringLiteral("伝票番号"), QStringLiteral("日付"), QStringLiteral("時間"),
-                                 QStringLiteral("金額"), QStringLiteral("削除")});
-    m_state.gridSlipNos.clear();
-    m_state.gridSlipNos.reserve(rows.size() + 1);
-    m_state.gridSlipNos << 0;
-    const QString deletedMark = QStringLiteral("削除");
-    for (int i = 0; i < rows.size(); ++i) {
-        const SlipListRow& row = rows[i];
-        MSFlexGrid1->setRowTexts(i + 1, {QString::number(row.slipNo), row.date, row.time, numText(row.total),
-                                         row.deleted ? deletedMark : QString()});
-        m_state.gridSlipNos << row.slipNo;
-    }
-    openRecallPanel();
-    if (!r)
-        MessageBox::information(this, r.error);
+    Frame7->rebuild();
 }
 
 void Form1::listopen()
@@ -822,25 +735,11 @@ void Form1::listopen()
     MSFlexGrid1->setFocus();
 }
 
-void Form1::gridClicked(int row)
-{
-    if (row < 1 || row >= m_state.gridSlipNos.size())
-        return;
-    m_state.selectedSlipNo = m_state.gridSlipNos[row];
-    m_state.slipSelected = true;
-}
-
-void Form1::gridKey(QKeyEvent* event)
-{
-    if (dispatchKey(m_gridKeys, event))
-        event->accept();
-}
-
 void Form1::closeRecall()
 {
-    m_state.slipSelected = false;
+    m_state.drop();
     Text8[1]->setFocus();
-    collapseRecallPanel();
+    Frame7->collapse();
 }
 
 bool Form1::chosenSlipUsable()
@@ -864,8 +763,8 @@ void Form1::correctSlip()
     if (!chosenSlipUsable() || !datread(m_state.selectedSlipNo))
         return;
     m_state.correctionMode = true;
-    m_state.slipSelected = false;
-    collapseRecallPanel();
+    m_state.drop();
+    Frame7->collapse();
     Text1->setEnabled(true);
     Text8[1]->setFocus();
 }
@@ -874,12 +773,12 @@ void Form1::deleteSlip()
 {
     if (!chosenSlipUsable() || !datread(m_state.selectedSlipNo))
         return;
-    collapseRecallPanel();
+    Frame7->collapse();
     Text8[1]->setFocus();
     if (MessageBox::question(this, QStringLiteral("削除しますか。"), true)) {
         sdatwrite(m_state.selectedSlipNo);
-        m_state.slipSelected = false;
-        collapseRecallPanel();
+        m_state.drop();
+        Frame7->collapse();
         Text8[1]->setFocus();
         dataclear();
         return;

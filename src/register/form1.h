@@ -5,6 +5,7 @@
 #include "widgets/keytable.h"
 #include "widgets/numberedtabs.h"
 #include "widgets/sliplines.h"
+#include "widgets/sliplistpanel.h"
 
 #include <QList>
 #include <QWidget>
@@ -66,7 +67,6 @@ private:
     void buildProductLists();
     void buildCommands();
     void buildRecallPanel();
-    void buildRecallCommands(QWidget* panel);
     void installKeyTables();
 
     // The window's rows of each key table; the slip lines add their own Enter and movement keys.
@@ -76,7 +76,6 @@ private:
     KeyTable windowKeys();
 
     void resetLinesForLoad();
-    void fillRecallMonths();
     void codeChanged(int k);
     void showLineMark(int k);
     void quantityChanged(int k);
@@ -89,10 +88,6 @@ private:
     EntryTexts entryTexts() const;
     void showSlip(qint64 n, const SalesSlipRecord& slip);
 
-    void collapseRecallPanel();
-    void openRecallPanel();
-    void gridClicked(int row);
-    void gridKey(QKeyEvent* event);
     void closeRecall();
     void correctSlip();
     void deleteSlip();
@@ -151,8 +146,8 @@ public:
     QGroupBox* Frame5 = nullptr;
     QLineEdit* Text15 = nullptr;
     NumberedTabs* SSTab1 = nullptr;
-    QListWidget* List[5] = {}; // List1 to List4, the strip's lists
-    QWidget* Frame7 = nullptr; // the recall panel
+    QListWidget* List[5] = {};       // List1 to List4, the strip's lists
+    SlipListPanel* Frame7 = nullptr; // the recall panel
     Grid* MSFlexGrid1 = nullptr;
     QComboBox* Combo1 = nullptr;
     QComboBox* Combo2 = nullptr;
@@ -170,7 +165,6 @@ private:
     RegisterState m_state;
     KeyTable m_fkeyonKeys;
     KeyTable m_keyfunKeys;
-    KeyTable m_gridKeys;
     // Set when the user left for another window of the program; coming back starts again at line 1.
     bool m_focusOnActivate = true;
 };

@@ -208,13 +208,3 @@ Result deleteSale(qint64 n, StockRestoreTable& restore)
         restore.fill(0);
     return outcome.error.isEmpty() ? Result::success() : Result::failure(outcome.error);
 }
-
-Result findSlips(double year, double month, qint64 lastSlip, QList<SlipListRow>& rows)
-{
-    rows.clear();
-    return ScanSalesSlips(1, lastSlip, [&](qint64 n, const SlipView& view) {
-        if (view.year() == year && view.month() == month)
-            rows.append(SlipListRow{n, view.date(), view.time(), view.total(), view.deleted()});
-        return true;
-    });
-}

@@ -6,6 +6,7 @@
 #include "storage/salessave.h"
 #include "storage/salesslip.h"
 #include "storage/tax.h"
+#include "widgets/slipchoice.h"
 
 #include <QList>
 #include <QString>
@@ -39,16 +40,13 @@ struct EntryTexts
 // Stock a recalled slip took out, per purchase item 1 to 400, to be given back when it is rewritten or deleted.
 using StockRestoreTable = std::array<double, PurchaseItemCount + 1>;
 
-// What the register holds besides its boxes, readable without any widget.
-struct RegisterState
+// What the register holds besides its boxes, readable without any widget; the slip list's rows and choice
+// come from SlipChoice.
+struct RegisterState : SlipChoice
 {
     // A recalled slip is being corrected: a save rewrites it under its own number.
     bool correctionMode = false;
     StockRestoreTable stockRestore{};
-    // Slip number of each data row of the slip list; entry 0 is unused.
-    QList<qint64> gridSlipNos;
-    bool slipSelected = false;
-    qint64 selectedSlipNo = 0;
 };
 
 // The code field keeps only texts whose value is a product number 1 to 400.
@@ -90,16 +88,3 @@ SaveOutcome saveSale(const EntryTexts& entry, bool correction, StockRestoreTable
 
 // Marks slip n deleted and gives `restore` back as one operation; `restore` is zeroed once it took effect.
 Result deleteSale(qint64 n, StockRestoreTable& restore);
-
-// One row of the slip list.
-struct SlipListRow
-{
-    qint64 slipNo = 0;
-    QString date;
-    QString time;
-    double total = 0;
-    bool deleted = false;
-};
-
-// The slips 1 .. lastSlip whose date lies in the given year and month, compared by numeric value.
-Result findSlips(double year, double month, qint64 lastSlip, QList<SlipListRow>& rows);

@@ -2,7 +2,7 @@
 // month list read.
 #include "offsets.h"
 #include "storage/journal.h"
-#include "storage/purchaselist.h"
+#include "storage/sliplist.h"
 #include "storage/purchasesave.h"
 #include "storage/settings.h"
 #include "storage/text.h"
@@ -229,7 +229,7 @@ private Q_SLOTS:
             siire += EncodePurchaseSlip(slip);
         }
         dir.writeBytes(QStringLiteral("siire.dat"), siire + QByteArray(100, 'x')); // a torn tail is no slip
-        QList<PurchaseSlipListRow> rows;
+        QList<SlipListRow> rows;
         QVERIFY(ListPurchaseSlips(2024, 3, 7, rows).ok);
         QCOMPARE(rows.size(), 2);
         QCOMPARE(rows[0].slipNo, 1);

@@ -1,7 +1,8 @@
-// The purchase slip list: date, time, total and deletion mark of every slip, read in large blocks.
-#include "storage/purchaselist.h"
+// The slip lists: date, time, total and deletion mark of every slip of a month, read in large blocks.
+#include "storage/sliplist.h"
 
 #include "storage/purchaseslip.h"
+#include "storage/salesslip.h"
 #include "storage/settingnames.h"
 #include "storage/settings.h"
 #include "storage/slipscan.h"
@@ -32,19 +33,29 @@ double fieldValue(const char* p, int len)
 
 } // namespace
 
+Result ListSalesSlips(double year, double month, qint64 last, QList<SlipListRow>& rows)
+{
+    rows.clear();
+    return ScanSalesSlips(1, last, [&](qint64 n, const SlipView& view) {
+        if (view.year() == year && view.month() == month)
+            rows.append(SlipListRow{n, view.date(), view.time(), view.total(), view.deleted()});
+        return true;
+    });
+}
+
 qint64 LastPurchaseSlipNo()
 {
     const double next = SysNum[Sys::NextPurchaseSlipNo];
     return next >= 1 && next <= 2147483648.0 ? qint64(std::floor(next)) - 1 : 0;
 }
 
-Result ListPurchaseSlips(double year, double month, qint64 last, QList<PurchaseSlipListRow>& rows)
+Result ListPurchaseSlips(double year, double month, qint64 last, QList<SlipListRow>& rows)
 {
     rows.clear();
     return ScanRecords(QStringLiteral("siire.dat"), PurchaseSlipRecordSize, 1, last, [&](qint64 n, const char* r) {
         if (fieldValue(r + DateAt, 4) == year && fieldValue(r + DateAt + 5, 2) == month)
-            rows.append(PurchaseSlipListRow{n, getText(r + DateAt, 10), getText(r + TimeAt, 8), getDouble(r + TotalAt),
-                                            getInt16(r + DeletedAt) != 0});
+            rows.append(SlipListRow{n, getText(r + DateAt, 10), getText(r + TimeAt, 8), getDouble(r + TotalAt),
+                                    getInt16(r + DeletedAt) != 0});
         return true;
     });
 }

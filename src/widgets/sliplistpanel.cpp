@@ -1,0 +1,138 @@
+// A month's slip list over a slip window: building it, listing a month, choosing a slip.
+#include "widgets/sliplistpanel.h"
+
+#include "platform/controls.h"
+#include "platform/grid.h"
+#include "platform/gridtable.h"
+#include "platform/messagebox.h"
+#include "platform/twips.h"
+#include "storage/text.h"
+
+#include <QComboBox>
+#include <QDate>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+QRect placeOf(const SlipListPanel::Control& c)
+{
+    return twipsRect(c.left, c.top, c.width, c.height);
+}
+
+QComboBox* makeBox(QWidget* panel, const SlipListPanel::Control& c, const QString& labelName, const QString& caption)
+{
+    auto* label = makeLabel(panel, labelName, caption, twipsRect(c.left - 400, c.top + 40, 400, 420));
+    QComboBox* box = makeCombo(panel, c.name, c.accessible, placeOf(c));
+    label->setBuddy(box);
+    return box;
+}
+
+} // namespace
+
+SlipListPanel::SlipListPanel(const Setup& setup, SlipChoice& choice, QWidget* parent)
+    : QGroupBox(parent), m_setup(setup), m_choice(choice)
+{
+    setObjectName(setup.name);
+    setAccessibleName(setup.accessible);
+    setAutoFillBackground(true);
+
+    grid = new Grid(this);
+    grid->setObjectName(setup.grid.name);
+    grid->setAccessibleName(setup.grid.accessible);
+    grid->setGeometry(placeOf(setup.grid));
+    grid->setColAlignment(0, Qt::AlignRight);
+    grid->setColAlignment(3, Qt::AlignRight);
+    grid->setColAlignment(4, Qt::AlignCenter);
+    connect(grid, &Grid::cellClicked, this, [this](int row, int) { m_choice.choose(row); });
+    connect(grid, &Grid::keyPressed, this, [this](QKeyEvent* event) {
+        // Enter and Space are the keyboard's click, so a slip can be chosen without the mouse.
+        const auto chooseCurrent = [this] { m_choice.choose(grid->currentRow()); };
+        if (dispatchKey(m_gridKeys + KeyTable{{Qt::Key_Return, chooseCurrent}, {Qt::Key_Space, chooseCurrent}}, event))
+            event->accept();
+    });
+
+    yearBox = makeBox(this, setup.year, QStringLiteral("YearLabel"), QStringLiteral("年"));
+    monthBox = makeBox(this, setup.month, QStringLiteral("MonthLabel"), QStringLiteral("月"));
+    for (QComboBox* box : {yearBox, monthBox}) {
+        // A combo box also reports an entry as chosen when it loses the focus with a listed text, as it
+        // does when the panel closes; only a choice while the panel is open lists another month.
+        connect(box, &QComboBox::activated, this, [this] {
+            if (isOpen())
+                rebuild();
+        });
+        // A year or month typed rather than chosen is taken with Enter.
+        connect(box->lineEdit(), &QLineEdit::returnPressed, this, &SlipListPanel::rebuild);
+    }
+
+    const auto command = [this](const Control& c, const QString& caption) {
+        return makeButton(this, c.name, caption, placeOf(c));
+    };
+    correctButton = command(setup.correct, QStringLiteral("修正"));
+    deleteButton = command(setup.remove, QStringLiteral("削除"));
+    closeButton = command(setup.close, QStringLiteral("閉じる"));
+    collapse();
+}
+
+void SlipListPanel::showThisMonth()
+{
+    const QString today = QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd"));
+    fillNumbers(yearBox, 2005, m_setup.lastYear);
+    yearBox->setEditText(today.mid(0, 4));
+    fillNumbers(monthBox, 1, 12);
+    monthBox->setEditText(today.mid(5, 2));
+}
+
+void SlipListPanel::setGridKeys(KeyTable keys)
+{
+    m_gridKeys = std::move(keys);
+}
+
+void SlipListPanel::setBoxKeys(const KeyTable& keys)
+{
+    for (QComboBox* box : {yearBox, monthBox}) {
+        installKeys(box, keys);
+        installKeys(box->lineEdit(), keys);
+    }
+}
+
+void SlipListPanel::rebuild()
+{
+    QList<SlipListRow> rows;
+    const Result r = m_setup.lister(val(yearBox->currentText()), val(monthBox->currentText()), rows);
+    GridTable table;
+    table.setShape(m_setup.widths, int(rows.size()) + 1,
+                   {QStringLiteral("伝票番号"), QStringLiteral("日付"), QStringLiteral("時間"), QStringLiteral("金額"),
+                    QStringLiteral("削除")});
+    const QString deletedMark = QStringLiteral("削除");
+    for (int i = 0; i < rows.size(); ++i) {
+        const SlipListRow& row = rows[i];
+        table.rows[i + 1] = {QString::number(row.slipNo), row.date, row.time, numText(row.total),
+                             row.deleted ? deletedMark : QString()};
+    }
+    grid->setTable(std::move(table));
+    m_choice.list(rows);
+    open();
+    if (!r)
+        MessageBox::information(parentWidget(), r.error);
+}
+
+bool SlipListPanel::isOpen() const
+{
+    return isVisible() && height() > 0;
+}
+
+void SlipListPanel::open()
+{
+    setGeometry(twipsRect(m_setup.openLeft, m_setup.openTop, m_setup.openWidth, m_setup.openHeight));
+    show();
+    raise();
+}
+
+void SlipListPanel::collapse()
+{
+    setGeometry(x(), 0, 0, 0);
+    hide(); // a panel of no size must not keep its controls in the tab chain
+}

@@ -1,0 +1,91 @@
+// The month's slip list laid over a slip window: the slips of one year and month in a grid, the year and
+// month boxes that list another month, the keys that choose a slip and the commands on the chosen one.
+#pragma once
+
+#include "storage/result.h"
+#include "storage/sliplist.h"
+#include "widgets/keytable.h"
+#include "widgets/slipchoice.h"
+
+#include <QGroupBox>
+#include <QList>
+#include <QString>
+#include <functional>
+
+class Grid;
+class QComboBox;
+class QPushButton;
+
+// How a window uses it (the register's recall panel, the purchase slip list):
+//     Frame7 = new SlipListPanel(setup, m_state, this);   // names, places in twips, years, the lister
+//     Frame7->setGridKeys({{Qt::Key_Escape, [this] { closeRecall(); }}});
+//     connect(Frame7->correctButton, &QPushButton::clicked, this, &Form1::correctSlip);
+// rebuild() lists the slips that the lister finds for the year and month typed in the boxes and opens the
+// panel; choosing an entry of either box's open list, or Enter in either box, rebuilds it. A click on a
+// data row, or Enter or Space on the current row, chooses that row's slip in the window's SlipChoice. The
+// window's grid keys are tried before Enter and Space. The panel lies collapsed to no size and hidden, so
+// its controls are out of the tab chain, until it is opened.
+class SlipListPanel : public QGroupBox
+{
+    Q_OBJECT
+
+public:
+    // The slips of a year and month, by the numeric values of the boxes' texts.
+    using Lister = std::function<Result(double year, double month, QList<SlipListRow>& rows)>;
+    // A control's object name, accessible name and place in twips within the panel.
+    struct Control
+    {
+        QString name;
+        QString accessible;
+        int left = 0;
+        int top = 0;
+        int width = 0;
+        int height = 0;
+    };
+    struct Setup
+    {
+        QString name; // the panel's own names
+        QString accessible;
+        int openLeft = 0; // twips within the window
+        int openTop = 0;
+        int openWidth = 0;
+        int openHeight = 0;
+        Control grid;
+        QList<int> widths; // of the five columns, in twips
+        Control year;      // the caption "年" or "月" stands just left of its box
+        Control month;
+        int lastYear = 0; // the year box lists 2005 .. lastYear
+        // "修正", "削除" and "閉じる", by name and place; their captions are their accessible names.
+        Control correct;
+        Control remove;
+        Control close;
+        Lister lister;
+    };
+
+    SlipListPanel(const Setup& setup, SlipChoice& choice, QWidget* parent);
+
+    // Lists the slips of the boxes' year and month and opens the panel. It stays up while it is rebuilt, so
+    // the box just used keeps the focus; a file that cannot be read is told after what was read is shown.
+    void rebuild();
+    bool isOpen() const;
+    void collapse();
+    // Fills both boxes' lists afresh and shows this year and month in them.
+    void showThisMonth();
+    // The window's own keys in the grid, and in the year and month boxes.
+    void setGridKeys(KeyTable keys);
+    void setBoxKeys(const KeyTable& keys);
+
+    Grid* grid = nullptr;
+    QComboBox* yearBox = nullptr;
+    QComboBox* monthBox = nullptr;
+    QPushButton* correctButton = nullptr;
+    QPushButton* deleteButton = nullptr;
+    QPushButton* closeButton = nullptr;
+
+private:
+    void open();
+
+    Setup m_setup;
+    SlipChoice& m_choice;
+    KeyTable m_gridKeys;
+};
