@@ -9,9 +9,9 @@
 #include "purchasing/purchaseentry.h"
 #include "storage/changes.h"
 #include "storage/purchaseitem.h"
-#include "storage/sliplist.h"
 #include "storage/settingnames.h"
 #include "storage/settings.h"
+#include "storage/sliplist.h"
 #include "storage/supplier.h"
 #include "storage/text.h"
 #include "widgets/fieldfocus.h"
@@ -29,6 +29,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTime>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -276,25 +278,16 @@ void Form16::buildSupplierList()
 
 void Form16::buildSlipList()
 {
-    SlipListPanel::Setup setup{
-        .name = QStringLiteral("Frame5"),
-        .accessible = QStringLiteral("仕入伝票一覧"),
-        .openLeft = 120,
-        .openTop = 120,
-        .openWidth = 15000,
-        .openHeight = 10000,
-        .grid = {QStringLiteral("MSFlexGrid2"), QStringLiteral("仕入伝票一覧"), 120, 300, 7000, 9500},
-        .widths = {1500, 1500, 1000, 1000, 1000},
-        .year = {QStringLiteral("Combo4"), QStringLiteral("一覧の年"), 7800, 300, 1300, 440},
-        .month = {QStringLiteral("Combo5"), QStringLiteral("一覧の月"), 9700, 300, 900, 440},
-        .lastYear = lastListedYear(),
-        .correct = {QStringLiteral("Command10"), {}, 7400, 1000, 1500, 600},
-        .remove = {QStringLiteral("Command11"), {}, 9100, 1000, 1500, 600},
-        .close = {QStringLiteral("Command12"), {}, 10800, 1000, 1500, 600},
-        .lister = [](double year, double month, QList<SlipListRow>& rows) {
-            return ListPurchaseSlips(year, month, LastPurchaseSlipNo(), rows);
-        }};
-    Frame5 = new SlipListPanel(setup, m_slips, this);
+    Frame5 = new SlipListPanel({.panel = {u"Frame5"_s, u"仕入伝票一覧"_s, {120, 120, 15000, 10000}},
+                                .grid = {u"MSFlexGrid2"_s, u"仕入伝票一覧"_s, {120, 300, 7000, 9500}},
+                                .widths = {1500, 1500, 1000, 1000, 1000},
+                                .year = {u"Combo4"_s, u"一覧の年"_s, {7800, 300, 1300, 440}},
+                                .month = {u"Combo5"_s, u"一覧の月"_s, {9700, 300, 900, 440}},
+                                .lastYear = lastListedYear(),
+                                .commands = {{u"Command10"_s, u"Command11"_s, u"Command12"_s}, {7400, 1000, 1500, 600}},
+                                .list = ListPurchaseSlips,
+                                .lastSlip = LastPurchaseSlipNo},
+                               m_slips, this);
     MSFlexGrid2 = Frame5->grid;
     Combo4 = Frame5->yearBox;
     Combo5 = Frame5->monthBox;
@@ -569,22 +562,6 @@ int Form16::delcheck(qint64 n)
     return slip.Deleted;
 }
 
-bool Form16::chosenSlipUsable()
-{
-    if (!m_slips.slipSelected) {
-        MessageBox::information(this, QStringLiteral("伝票を選択してください。"));
-        return false;
-    }
-    const int deleted = delcheck(m_slips.selectedSlipNo);
-    if (deleted < 0)
-        return false;
-    if (deleted != 0) {
-        MessageBox::information(this, QStringLiteral("伝票は削除されています。"));
-        return false;
-    }
-    return true;
-}
-
 bool Form16::RecallPurchaseSlip(qint64 n)
 {
     m_recalledQty.fill(0);
@@ -621,7 +598,7 @@ bool Form16::RecallPurchaseSlip(qint64 n)
 
 bool Form16::recallChosenSlip()
 {
-    if (!chosenSlipUsable())
+    if (!Frame5->chosenSlipUsable([this](qint64 n) { return delcheck(n); }))
         return false;
     Frame5->collapse();
     ClearSlipEntry();

@@ -79,7 +79,6 @@ private:
     PurchaseSlipDraft draft() const;
     void showSettings();
     void openPurchaseItems();
-    bool chosenSlipUsable();
     // The chosen slip, if it may be changed, recalled into the emptied entry with the list hidden.
     bool recallChosenSlip();
 

@@ -33,6 +33,8 @@
 #include <QTime>
 #include <QTimer>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 Form1* g_registerWindow = nullptr;
@@ -341,26 +343,17 @@ void Form1::buildCommands()
 
 void Form1::buildRecallPanel()
 {
-    SlipListPanel::Setup setup{
-        .name = QStringLiteral("Frame7"),
-        .accessible = QStringLiteral("伝票の呼出"),
-        .openLeft = 120,
-        .openTop = 120,
-        .openWidth = 15000,
-        .openHeight = 10700,
-        .grid = {QStringLiteral("MSFlexGrid1"), QStringLiteral("伝票一覧"), 120, 600, 6300, 9900},
-        // yyyy/mm/dd is wider than 1000 twips in a legible font.
-        .widths = {1500, 1400, 1000, 1000, 1000},
-        .year = {QStringLiteral("Combo1"), QStringLiteral("年"), 7100, 600, 1400, 460},
-        .month = {QStringLiteral("Combo2"), QStringLiteral("月"), 9100, 600, 1000, 460},
-        .lastYear = 2015,
-        .correct = {QStringLiteral("Command19"), {}, 6700, 1300, 1600, 600},
-        .remove = {QStringLiteral("Command20"), {}, 8500, 1300, 1600, 600},
-        .close = {QStringLiteral("Command21"), {}, 10300, 1300, 1600, 600},
-        .lister = [](double year, double month, QList<SlipListRow>& rows) {
-            return ListSalesSlips(year, month, LastSalesSlipNo(), rows);
-        }};
-    Frame7 = new SlipListPanel(setup, m_state, this);
+    Frame7 = new SlipListPanel({.panel = {u"Frame7"_s, u"伝票の呼出"_s, {120, 120, 15000, 10700}},
+                                .grid = {u"MSFlexGrid1"_s, u"伝票一覧"_s, {120, 600, 6300, 9900}},
+                                // yyyy/mm/dd is wider than 1000 twips in a legible font.
+                                .widths = {1500, 1400, 1000, 1000, 1000},
+                                .year = {u"Combo1"_s, u"年"_s, {7100, 600, 1400, 460}},
+                                .month = {u"Combo2"_s, u"月"_s, {9100, 600, 1000, 460}},
+                                .lastYear = 2015,
+                                .commands = {{u"Command19"_s, u"Command20"_s, u"Command21"_s}, {6700, 1300, 1600, 600}},
+                                .list = ListSalesSlips,
+                                .lastSlip = LastSalesSlipNo},
+                               m_state, this);
     auto* title =
         makeLabel(Frame7, QStringLiteral("RecallTitle"), QStringLiteral("伝票の呼出"), twipsRect(120, 120, 3000, 420));
     title->setFont(sizedFont(font(), 13, true));
@@ -744,18 +737,7 @@ void Form1::closeRecall()
 
 bool Form1::chosenSlipUsable()
 {
-    if (!m_state.slipSelected) {
-        MessageBox::information(this, QStringLiteral("伝票を選択してください。"));
-        return false;
-    }
-    const int deleted = delcheck(m_state.selectedSlipNo);
-    if (deleted < 0)
-        return false;
-    if (deleted != 0) {
-        MessageBox::information(this, QStringLiteral("伝票は削除されています。"));
-        return false;
-    }
-    return true;
+    return Frame7->chosenSlipUsable([this](qint64 n) { return delcheck(n); });
 }
 
 void Form1::correctSlip()

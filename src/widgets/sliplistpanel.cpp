@@ -17,15 +17,15 @@
 
 namespace {
 
-QRect placeOf(const SlipListPanel::Control& c)
+QRect placeOf(const QRect& tw)
 {
-    return twipsRect(c.left, c.top, c.width, c.height);
+    return twipsRect(tw.x(), tw.y(), tw.width(), tw.height());
 }
 
 QComboBox* makeBox(QWidget* panel, const SlipListPanel::Control& c, const QString& labelName, const QString& caption)
 {
-    auto* label = makeLabel(panel, labelName, caption, twipsRect(c.left - 400, c.top + 40, 400, 420));
-    QComboBox* box = makeCombo(panel, c.name, c.accessible, placeOf(c));
+    auto* label = makeLabel(panel, labelName, caption, twipsRect(c.twips.x() - 400, c.twips.y() + 40, 400, 420));
+    QComboBox* box = makeCombo(panel, c.name, c.accessible, placeOf(c.twips));
     label->setBuddy(box);
     return box;
 }
@@ -35,14 +35,14 @@ QComboBox* makeBox(QWidget* panel, const SlipListPanel::Control& c, const QStrin
 SlipListPanel::SlipListPanel(const Setup& setup, SlipChoice& choice, QWidget* parent)
     : QGroupBox(parent), m_setup(setup), m_choice(choice)
 {
-    setObjectName(setup.name);
-    setAccessibleName(setup.accessible);
+    setObjectName(setup.panel.name);
+    setAccessibleName(setup.panel.accessible);
     setAutoFillBackground(true);
 
     grid = new Grid(this);
     grid->setObjectName(setup.grid.name);
     grid->setAccessibleName(setup.grid.accessible);
-    grid->setGeometry(placeOf(setup.grid));
+    grid->setGeometry(placeOf(setup.grid.twips));
     grid->setColAlignment(0, Qt::AlignRight);
     grid->setColAlignment(3, Qt::AlignRight);
     grid->setColAlignment(4, Qt::AlignCenter);
@@ -67,12 +67,14 @@ SlipListPanel::SlipListPanel(const Setup& setup, SlipChoice& choice, QWidget* pa
         connect(box->lineEdit(), &QLineEdit::returnPressed, this, &SlipListPanel::rebuild);
     }
 
-    const auto command = [this](const Control& c, const QString& caption) {
-        return makeButton(this, c.name, caption, placeOf(c));
+    const Commands& row = setup.commands;
+    const auto command = [this, &row](int i, const QString& caption) {
+        return makeButton(this, row.names.value(i), caption,
+                          placeOf(row.twips.translated(i * (row.twips.width() + 200), 0)));
     };
-    correctButton = command(setup.correct, QStringLiteral("修正"));
-    deleteButton = command(setup.remove, QStringLiteral("削除"));
-    closeButton = command(setup.close, QStringLiteral("閉じる"));
+    correctButton = command(0, QStringLiteral("修正"));
+    deleteButton = command(1, QStringLiteral("削除"));
+    closeButton = command(2, QStringLiteral("閉じる"));
     collapse();
 }
 
@@ -83,6 +85,22 @@ void SlipListPanel::showThisMonth()
     yearBox->setEditText(today.mid(0, 4));
     fillNumbers(monthBox, 1, 12);
     monthBox->setEditText(today.mid(5, 2));
+}
+
+bool SlipListPanel::chosenSlipUsable(const std::function<int(qint64 n)>& deletedMark) const
+{
+    if (!m_choice.slipSelected) {
+        MessageBox::information(parentWidget(), QStringLiteral("伝票を選択してください。"));
+        return false;
+    }
+    const int deleted = deletedMark(m_choice.selectedSlipNo);
+    if (deleted < 0)
+        return false;
+    if (deleted != 0) {
+        MessageBox::information(parentWidget(), QStringLiteral("伝票は削除されています。"));
+        return false;
+    }
+    return true;
 }
 
 void SlipListPanel::setGridKeys(KeyTable keys)
@@ -101,7 +119,7 @@ void SlipListPanel::setBoxKeys(const KeyTable& keys)
 void SlipListPanel::rebuild()
 {
     QList<SlipListRow> rows;
-    const Result r = m_setup.lister(val(yearBox->currentText()), val(monthBox->currentText()), rows);
+    const Result r = m_setup.list(val(yearBox->currentText()), val(monthBox->currentText()), m_setup.lastSlip(), rows);
     GridTable table;
     table.setShape(m_setup.widths, int(rows.size()) + 1,
                    {QStringLiteral("伝票番号"), QStringLiteral("日付"), QStringLiteral("時間"), QStringLiteral("金額"),
@@ -126,7 +144,7 @@ bool SlipListPanel::isOpen() const
 
 void SlipListPanel::open()
 {
-    setGeometry(twipsRect(m_setup.openLeft, m_setup.openTop, m_setup.openWidth, m_setup.openHeight));
+    setGeometry(placeOf(m_setup.panel.twips));
     show();
     raise();
 }

@@ -9,7 +9,9 @@
 
 #include <QGroupBox>
 #include <QList>
+#include <QRect>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class Grid;
@@ -30,36 +32,31 @@ class SlipListPanel : public QGroupBox
     Q_OBJECT
 
 public:
-    // The slips of a year and month, by the numeric values of the boxes' texts.
-    using Lister = std::function<Result(double year, double month, QList<SlipListRow>& rows)>;
-    // A control's object name, accessible name and place in twips within the panel.
+    // A control's object name, accessible name and place within its parent.
     struct Control
     {
         QString name;
         QString accessible;
-        int left = 0;
-        int top = 0;
-        int width = 0;
-        int height = 0;
+        QRect twips;
+    };
+    // "修正", "削除" and "閉じる" in a row, 200 twips apart: their object names and the first one's place.
+    struct Commands
+    {
+        QStringList names;
+        QRect twips;
     };
     struct Setup
     {
-        QString name; // the panel's own names
-        QString accessible;
-        int openLeft = 0; // twips within the window
-        int openTop = 0;
-        int openWidth = 0;
-        int openHeight = 0;
+        Control panel; // placed where it lies when open
         Control grid;
         QList<int> widths; // of the five columns, in twips
         Control year;      // the caption "年" or "月" stands just left of its box
         Control month;
         int lastYear = 0; // the year box lists 2005 .. lastYear
-        // "修正", "削除" and "閉じる", by name and place; their captions are their accessible names.
-        Control correct;
-        Control remove;
-        Control close;
-        Lister lister;
+        Commands commands;
+        // The slips 1 .. lastSlip() of a year and month, by the numeric values of the boxes' texts.
+        std::function<Result(double year, double month, qint64 last, QList<SlipListRow>& rows)> list;
+        std::function<qint64()> lastSlip;
     };
 
     SlipListPanel(const Setup& setup, SlipChoice& choice, QWidget* parent);
@@ -71,6 +68,10 @@ public:
     void collapse();
     // Fills both boxes' lists afresh and shows this year and month in them.
     void showThisMonth();
+    // The check "修正" and "削除" make before they recall the chosen slip: one is chosen, else
+    // "伝票を選択してください。", and its deletion mark is 0, else "伝票は削除されています。". The mark is -1
+    // when the slip could not be read, and `deletedMark` has told the user.
+    bool chosenSlipUsable(const std::function<int(qint64 n)>& deletedMark) const;
     // The window's own keys in the grid, and in the year and month boxes.
     void setGridKeys(KeyTable keys);
     void setBoxKeys(const KeyTable& keys);
