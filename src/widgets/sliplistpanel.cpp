@@ -47,10 +47,9 @@ SlipListPanel::SlipListPanel(const Setup& setup, SlipChoice& choice, QWidget* pa
     grid->setColAlignment(3, Qt::AlignRight);
     grid->setColAlignment(4, Qt::AlignCenter);
     connect(grid, &Grid::cellClicked, this, [this](int row, int) { m_choice.choose(row); });
+    setGridKeys({});
     connect(grid, &Grid::keyPressed, this, [this](QKeyEvent* event) {
-        // Enter and Space are the keyboard's click, so a slip can be chosen without the mouse.
-        const auto chooseCurrent = [this] { m_choice.choose(grid->currentRow()); };
-        if (dispatchKey(m_gridKeys + KeyTable{{Qt::Key_Return, chooseCurrent}, {Qt::Key_Space, chooseCurrent}}, event))
+        if (dispatchKey(m_gridKeys, event))
             event->accept();
     });
 
@@ -105,7 +104,9 @@ bool SlipListPanel::chosenSlipUsable(const std::function<int(qint64 n)>& deleted
 
 void SlipListPanel::setGridKeys(KeyTable keys)
 {
-    m_gridKeys = std::move(keys);
+    // Enter and Space are the keyboard's click, so a slip can be chosen without the mouse.
+    const auto chooseCurrent = [this] { m_choice.choose(grid->currentRow()); };
+    m_gridKeys = std::move(keys) + KeyTable{{Qt::Key_Return, chooseCurrent}, {Qt::Key_Space, chooseCurrent}};
 }
 
 void SlipListPanel::setBoxKeys(const KeyTable& keys)

@@ -19,10 +19,10 @@ class QComboBox;
 class QPushButton;
 
 // How a window uses it (the register's recall panel, the purchase slip list):
-//     Frame7 = new SlipListPanel(setup, m_state, this);   // names, places in twips, years, the lister
+//     Frame7 = new SlipListPanel(setup, m_state, this);   // names, places in twips, years, the slip file
 //     Frame7->setGridKeys({{Qt::Key_Escape, [this] { closeRecall(); }}});
 //     connect(Frame7->correctButton, &QPushButton::clicked, this, &Form1::correctSlip);
-// rebuild() lists the slips that the lister finds for the year and month typed in the boxes and opens the
+// rebuild() lists the slips that setup.list finds for the year and month typed in the boxes and opens the
 // panel; choosing an entry of either box's open list, or Enter in either box, rebuilds it. A click on a
 // data row, or Enter or Space on the current row, chooses that row's slip in the window's SlipChoice. The
 // window's grid keys are tried before Enter and Space. The panel lies collapsed to no size and hidden, so
@@ -72,7 +72,7 @@ public:
     // "伝票を選択してください。", and its deletion mark is 0, else "伝票は削除されています。". The mark is -1
     // when the slip could not be read, and `deletedMark` has told the user.
     bool chosenSlipUsable(const std::function<int(qint64 n)>& deletedMark) const;
-    // The window's own keys in the grid, and in the year and month boxes.
+    // The window's own keys in the grid (tried before Enter and Space), and in the year and month boxes.
     void setGridKeys(KeyTable keys);
     void setBoxKeys(const KeyTable& keys);
 
