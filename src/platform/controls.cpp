@@ -2,6 +2,7 @@
 #include "platform/controls.h"
 
 #include <QComboBox>
+#include <QDate>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -68,4 +69,14 @@ void fillNumbers(QComboBox* combo, int first, int last, int width)
     combo->clear();
     for (int i = first; i <= last; ++i)
         combo->addItem(QStringLiteral("%1").arg(i, width, 10, QChar(u'0')));
+}
+
+int lastListedYear()
+{
+    return QDate::currentDate().year() + 1;
+}
+
+void fillYearList(QComboBox* combo)
+{
+    fillNumbers(combo, FirstListedYear, lastListedYear());
 }

@@ -24,3 +24,8 @@ QPushButton* makeCaptionButton(QWidget* parent, const QString& name, const QStri
 QComboBox* makeCombo(QWidget* parent, const QString& name, const QString& accessible, const QRect& rect);
 // Replaces the entries of `combo` with the numbers first .. last, zero-filled to `width` digits.
 void fillNumbers(QComboBox* combo, int first, int last, int width = 1);
+// Year lists run from 2005 to next year, so the current year can always be picked.
+constexpr int FirstListedYear = 2005;
+int lastListedYear();
+// Replaces the entries of `combo` with the listed years.
+void fillYearList(QComboBox* combo);

@@ -61,11 +61,6 @@ void expand(QWidget* frame, const QRect& rect)
 }
 
 // The year lists reach next year, so this year can always be picked.
-int lastListedYear()
-{
-    return QDate::currentDate().year() + 1;
-}
-
 bool stockFileThere()
 {
     return QFileInfo::exists(dataPath(QStringLiteral("zaiko.dat")));
@@ -297,11 +292,6 @@ void Form16::buildSlipList()
     connect(Command10, &QPushButton::clicked, this, &Form16::correctSlip);
     connect(Command11, &QPushButton::clicked, this, &Form16::deleteSlip);
     connect(Command12, &QPushButton::clicked, this, &Form16::closeSlipList);
-}
-
-void Form16::fillYearList(QComboBox* combo)
-{
-    fillNumbers(combo, 2005, lastListedYear(), 4);
 }
 
 // Every box's keys, as the clerk uses them; keys not listed reach the box as usual.

@@ -69,7 +69,6 @@ private:
     void buildSupplierList();
     void buildSlipList();
     void installKeyTables();
-    void fillYearList(QComboBox* combo);
 
     void lookUpItem(int k);
     void completeLine(int k);

@@ -349,7 +349,7 @@ void Form1::buildRecallPanel()
                                 .widths = {1500, 1400, 1000, 1000, 1000},
                                 .year = {u"Combo1"_s, u"年"_s, {7100, 600, 1400, 460}},
                                 .month = {u"Combo2"_s, u"月"_s, {9100, 600, 1000, 460}},
-                                .lastYear = 2015,
+                                .lastYear = lastListedYear(),
                                 .commands = {{u"Command19"_s, u"Command20"_s, u"Command21"_s}, {6700, 1300, 1600, 600}},
                                 .list = ListSalesSlips,
                                 .lastSlip = LastSalesSlipNo},

@@ -16,10 +16,3 @@ QComboBox* makePeriodBox(QWidget* parent, const QString& name, const QString& ac
     combo->setGeometry(twips(left), twips(top), twips(855), std::max(twips(300), combo->sizeHint().height()));
     return combo;
 }
-
-void fillYearList(QComboBox* combo)
-{
-    const int last = QDate::currentDate().year() + 1;
-    for (int y = 2005; y <= last; ++y)
-        combo->addItem(QString::number(y));
-}

@@ -9,6 +9,3 @@ class QWidget;
 // An editable box at (left, top) twips inside its frame, 855 twips wide; a typed text is used at the next
 // build and never becomes an entry of the list.
 QComboBox* makePeriodBox(QWidget* parent, const QString& name, const QString& accessible, int left, int top);
-
-// Years 2005 to next year, so that the list always reaches today.
-void fillYearList(QComboBox* combo);

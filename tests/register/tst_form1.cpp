@@ -899,6 +899,15 @@ private Q_SLOTS:
         delete restore;
     }
 
+    // The slip list's year list reaches next year, so this year's slips can be picked from it.
+    void yearListReachesNextYear()
+    {
+        openForm();
+        auto* years = w<QComboBox>("Combo1");
+        QCOMPARE(years->itemText(0), QStringLiteral("2005"));
+        QCOMPARE(years->itemText(years->count() - 1), QString::number(QDate::currentDate().year() + 1));
+    }
+
     void clockTicks()
     {
         openForm();
