@@ -3,10 +3,14 @@
 #include "../common/testutil.h"
 
 #include "storage/initialise.h"
+#include "storage/journal.h"
 #include "storage/products.h"
+#include "storage/salesslip.h"
+#include "storage/settingnames.h"
 #include "storage/settings.h"
 
 #include <QDir>
+#include <QFile>
 #include <QtTest>
 #include <cmath>
 #include <limits>
@@ -16,6 +20,38 @@ class TestInitialise : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // A save journalled but not yet applied is completed before the reset, so it can never bring the old
+    // slip and counter back into the emptied file afterwards.
+    void pendingSaveCompletedBeforeReset()
+    {
+        TestAppDir dir;
+        SysNum[Sys::SalesRecordCount] = 3;
+        SysNum[Sys::NextSalesSlipNo] = 1;
+        QVERIFY(SaveSettings());
+        Transaction t;
+        t.description = QStringLiteral("伝票 1 の保存");
+        t.records << JournalRecord{QStringLiteral("reg.dat"), 1, QByteArray(SalesSlipRecordSize, 'x'),
+                                   QByteArray(SalesSlipRecordSize, ' ')};
+        t.settings << JournalSetting{Sys::NextSalesSlipNo, 2};
+        // Stopped right after the journal reached the disk, as a power cut would stop it.
+        SetJournalHook([](JournalStep step) {
+            if (step == JournalStep::JournalWritten)
+                throw step;
+        });
+        QVERIFY_THROWS_EXCEPTION(JournalStep, CommitTransaction(t));
+        SetJournalHook(nullptr);
+        QVERIFY(QFile::exists(JournalPath()));
+
+        QVERIFY(ResetSalesSlips(5, ResetSteps{}));
+        QVERIFY(!QFile::exists(JournalPath()));
+        QCOMPARE(SysNum[Sys::NextSalesSlipNo], 1.0);
+        QCOMPARE(dir.bytes("reg.dat").mid(0, 10), QByteArray(10, ' ')); // slip 1 blank, not the journalled one
+        QString completed;
+        QVERIFY(RecoverJournal(&completed));
+        QVERIFY(completed.isEmpty());
+        QCOMPARE(SysNum[Sys::NextSalesSlipNo], 1.0);
+    }
+
     void countFromText_data()
     {
         QTest::addColumn<QString>("text");
