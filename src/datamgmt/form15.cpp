@@ -6,6 +6,7 @@
 #include "platform/drives.h"
 #include "platform/messagebox.h"
 #include "platform/twips.h"
+#include "storage/journal.h"
 #include "storage/products.h"
 #include "storage/settings.h"
 
@@ -157,6 +158,10 @@ void Form15::backup(const QString& dataFile, const QString& archive)
 
 void Form15::restore(const QString& dataFile, const QString& archive)
 {
+    if (Result r = CompletePendingSave(QStringLiteral("リストア")); !r) {
+        MessageBox::information(this, r.error);
+        return;
+    }
     const QString commandLine =
         QStringLiteral("e -c -m ") + archivePath(selectedDrive(), archive) + u' ' + AppDir + u'/';
     if (!RunArchiver(this, commandLine)) {

@@ -12,7 +12,6 @@
 #include "storage/supplier.h"
 #include "storage/text.h"
 
-#include <QFileInfo>
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
@@ -41,18 +40,6 @@ Result badStoredCount(int index, const QString& caption)
 {
     return Result::failure(QStringLiteral("sys.ini の%1（%2）はレコード数として使えません。初期化を中止しました。")
                                .arg(caption, numText(SysNum[index])));
-}
-
-// A save whose last writes were left for later holds final figures from before the reset; applied after it, it
-// would put an old slip, counter or stock back into the emptied file. It is completed first, or nothing is reset.
-Result completePendingSave()
-{
-    if (!QFileInfo::exists(JournalPath()))
-        return Result::success();
-    if (Result r = RecoverJournal(nullptr); !r)
-        return Result::failure(
-            QStringLiteral("前回中断した保存を完了できないため、初期化を中止しました。\n%1").arg(r.error));
-    return Result::success();
 }
 
 Result keepOld(const ResetSteps& steps, const QString& fileName)
@@ -106,7 +93,7 @@ std::optional<qint64> countFromText(QStringView text, qint64 max)
 
 Result ResetSalesSlips(qint64 newCount, const ResetSteps& steps)
 {
-    if (Result r = completePendingSave(); !r)
+    if (Result r = CompletePendingSave(QStringLiteral("初期化")); !r)
         return r;
     const std::optional<qint64> n = storedCount(Sys::SalesRecordCount, MaxSlipCount);
     if (!n)
@@ -123,7 +110,7 @@ Result ResetSalesSlips(qint64 newCount, const ResetSteps& steps)
 
 Result ResetPurchaseSlips(qint64 newCount, const ResetSteps& steps)
 {
-    if (Result r = completePendingSave(); !r)
+    if (Result r = CompletePendingSave(QStringLiteral("初期化")); !r)
         return r;
     const std::optional<qint64> n = storedCount(Sys::PurchaseRecordCount, MaxSlipCount);
     if (!n)
@@ -139,7 +126,7 @@ Result ResetPurchaseSlips(qint64 newCount, const ResetSteps& steps)
 
 Result ResetProducts(int emptied, const ResetSteps& steps)
 {
-    if (Result r = completePendingSave(); !r)
+    if (Result r = CompletePendingSave(QStringLiteral("初期化")); !r)
         return r;
     if (emptied < 0 || emptied > MaxProductEntries)
         return Result::failure(QStringLiteral("商品データ件数は 0 から %1 までです。").arg(MaxProductEntries));
@@ -160,7 +147,7 @@ Result ResetProducts(int emptied, const ResetSteps& steps)
 
 Result ResetPurchaseItems(const ResetSteps& steps)
 {
-    if (Result r = completePendingSave(); !r)
+    if (Result r = CompletePendingSave(QStringLiteral("初期化")); !r)
         return r;
     if (!storedCount(Sys::PurchaseItemCount, 32767))
         return badStoredCount(Sys::PurchaseItemCount, QStringLiteral("仕入商品データ件数"));
@@ -173,7 +160,7 @@ Result ResetPurchaseItems(const ResetSteps& steps)
 
 Result ResetSuppliers(const ResetSteps& steps)
 {
-    if (Result r = completePendingSave(); !r)
+    if (Result r = CompletePendingSave(QStringLiteral("初期化")); !r)
         return r;
     if (Result r = keepOld(steps, QStringLiteral("siiresaki.dat")); !r)
         return r;

@@ -249,6 +249,16 @@ CommitOutcome CommitTransaction(const Transaction& t)
     return outcome;
 }
 
+Result CompletePendingSave(const QString& operation)
+{
+    if (!QFileInfo::exists(JournalPath()))
+        return Result::success();
+    if (Result r = RecoverJournal(nullptr); !r)
+        return Result::failure(
+            QStringLiteral("前回中断した保存を完了できないため、%1を中止しました。\n%2").arg(operation, r.error));
+    return Result::success();
+}
+
 Result RecoverJournal(QString* completed)
 {
     if (completed)

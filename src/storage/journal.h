@@ -73,6 +73,11 @@ CommitOutcome CommitTransaction(const Transaction& t);
 // applied and is emptied otherwise. SysNum must have been loaded. A failure leaves the journal for another try.
 Result RecoverJournal(QString* completed);
 
+// Before an operation that replaces a whole data file (a reset, a restore): a save whose last writes were left
+// for later holds final figures from before it, and applied afterwards would put an old slip, counter or stock
+// into the replaced file. It is completed now; when it cannot be, `operation` must not go ahead.
+Result CompletePendingSave(const QString& operation);
+
 // The journal's path in AppDir.
 QString JournalPath();
 

@@ -5,7 +5,9 @@
 #include "platform/drives.h"
 #include "platform/messagebox.h"
 #include "platform/twips.h"
+#include "storage/journal.h"
 #include "storage/products.h"
+#include "storage/salesslip.h"
 #include "storage/settingnames.h"
 #include "storage/settings.h"
 #include "storage/text.h"
@@ -265,6 +267,31 @@ private Q_SLOTS:
         QCOMPARE(SysNum[Sys::NextSalesSlipNo], 41.0);
         QCOMPARE(SysStr[Sys::FirstGroupCaption], QStringLiteral("復元前"));
         QCOMPARE(ProductTable[7].ProductName.trimmed(), QStringLiteral("みかん"));
+    }
+
+    // A save left with its journal on disk is completed before the restore, never replayed over the restored file.
+    void pendingSaveCompletedBeforeRestore()
+    {
+        SysNum[Sys::NextSalesSlipNo] = 1;
+        QVERIFY(SaveSettings().ok);
+        const QByteArray kept(SalesSlipRecordSize, 'A');
+        QVERIFY(writeFile(dataPath(QStringLiteral("reg.dat")), kept));
+        click("Command1");
+        Transaction t;
+        t.records << JournalRecord{QStringLiteral("reg.dat"), 1, QByteArray(SalesSlipRecordSize, 'x'),
+                                   QByteArray(SalesSlipRecordSize, ' ')};
+        t.settings << JournalSetting{Sys::NextSalesSlipNo, 2};
+        SetJournalHook([](JournalStep step) {
+            if (step == JournalStep::JournalWritten)
+                throw step; // stopped as a power cut would stop it
+        });
+        QVERIFY_THROWS_EXCEPTION(JournalStep, CommitTransaction(t));
+        SetJournalHook(nullptr);
+
+        click("Command7");
+        QCOMPARE(MessageBox::takeShown(), QStringList());
+        QVERIFY(!QFile::exists(JournalPath()));
+        QCOMPARE(readFile(dataPath(QStringLiteral("reg.dat"))), kept);
     }
 
     void restoredBadSettingsAreReported()
