@@ -1,10 +1,16 @@
 // Shared test fixtures.
 #include "testutil.h"
 
+#include "offsets.h"
 #include "storage/products.h"
+#include "storage/purchaseslip.h"
+#include "storage/salesslip.h"
 #include "storage/settings.h"
+#include "storage/text.h"
 
 #include <QFile>
+#include <QProcess>
+#include <cstring>
 
 void setDefaultSettings()
 {
@@ -36,13 +42,75 @@ TestAppDir::TestAppDir()
 
 QByteArray TestAppDir::bytes(const QString& name) const
 {
-    QFile f(file(name));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return fileBytes(file(name));
 }
 
 void TestAppDir::writeBytes(const QString& name, const QByteArray& bytes) const
 {
-    QFile f(file(name));
-    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        f.write(bytes);
+    putFile(file(name), bytes);
+}
+
+void TestAppDir::writeStock(const QList<QPair<int, double>>& stock) const
+{
+    QByteArray zaiko(400 * Off::Item::Size, ' ');
+    for (int i = 1; i <= 400; ++i)
+        std::memset(zaiko.data() + (i - 1) * Off::Item::Size + Off::Item::StandardCost, 0, 18);
+    for (const auto& [item, qty] : stock)
+        putDouble(zaiko.data() + (item - 1) * Off::Item::Size + Off::Item::StockQty, qty);
+    writeBytes(QStringLiteral("zaiko.dat"), zaiko);
+}
+
+double TestAppDir::stockOf(int item) const
+{
+    const QByteArray zaiko = bytes(QStringLiteral("zaiko.dat"));
+    const qsizetype at = (item - 1) * Off::Item::Size + Off::Item::StockQty;
+    return zaiko.size() >= at + 8 ? getDouble(zaiko.constData() + at) : 0;
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool putFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+bool storeSale(qint64 n, const QString& date, double total, const QString& time, bool deleted)
+{
+    WorkingSlip = SalesSlipRecord();
+    WorkingSlip.Date = date;
+    WorkingSlip.Time = time;
+    WorkingSlip.SlipNo = int32_t(n);
+    WorkingSlip.Subtotal = WorkingSlip.Total = total;
+    WorkingSlip.Deleted = deleted ? 1 : 0;
+    return bool(WriteSalesSlip(n));
+}
+
+bool storePurchase(qint64 n, const QString& date, double total, bool deleted)
+{
+    PurchaseSlipRecord slip;
+    slip.Date = date;
+    slip.SlipNo = int32_t(n);
+    slip.Total = total;
+    slip.Deleted = deleted ? 1 : 0;
+    return bool(WritePurchaseSlip(n, slip));
+}
+
+QStringList pdfPages(const QString& path, bool layout)
+{
+    QProcess p;
+    QStringList args;
+    if (layout)
+        args << QStringLiteral("-layout");
+    p.start(QStringLiteral("pdftotext"), args << path << QStringLiteral("-"));
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return {QStringLiteral("<pdftotext failed: %1>").arg(QString::fromUtf8(p.readAllStandardError()))};
+    QStringList pages = QString::fromUtf8(p.readAllStandardOutput()).split(u'\f');
+    if (pages.size() > 1 && pages.last().trimmed().isEmpty())
+        pages.removeLast();
+    return pages;
 }

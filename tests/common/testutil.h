@@ -2,7 +2,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
+#include <QPair>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -16,10 +19,28 @@ public:
     QString file(const QString& name) const { return m_dir.filePath(name); }
     QByteArray bytes(const QString& name) const;
     void writeBytes(const QString& name, const QByteArray& bytes) const;
+    // zaiko.dat of 400 blank purchase items holding the given stock quantities (item, quantity).
+    void writeStock(const QList<QPair<int, double>>& stock) const;
+    // StockQty of purchase item `item` as stored in zaiko.dat.
+    double stockOf(int item) const;
 
 private:
     QTemporaryDir m_dir;
 };
+
+// A whole file's bytes (empty when it cannot be read), and a file written whole; false when it cannot be.
+QByteArray fileBytes(const QString& path);
+bool putFile(const QString& path, const QByteArray& bytes);
+
+// A sales slip holding only its date, time and totals, and a purchase slip holding only its date and total,
+// stored through the storage functions; false when the write failed.
+bool storeSale(qint64 n, const QString& date, double total, const QString& time = QStringLiteral("10:00:00"),
+               bool deleted = false);
+bool storePurchase(qint64 n, const QString& date, double total, bool deleted = false);
+
+// The text of a PDF file as pdftotext reads it, one entry a page (a trailing empty page dropped); with `layout`
+// the columns keep their places on the line.
+QStringList pdfPages(const QString& path, bool layout = true);
 
 // Resets SysNum/SysStr to the values a fresh installation ships with.
 void setDefaultSettings();

@@ -3,6 +3,7 @@
 #include "platform/lhaencoder.h"
 #include "platform/lhaformat.h"
 #include "storage/text.h"
+#include "testutil.h"
 
 #include <QBuffer>
 #include <QCryptographicHash>
@@ -21,19 +22,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& data)
-{
-    QFile f(path);
-    QVERIFY2(f.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    QCOMPARE(f.write(data), data.size());
-}
 
 int unlha(const QString& command, QByteArray* output = nullptr)
 {
@@ -229,7 +217,7 @@ void TestArchiver::tillArchivesReadByOtherTools()
     QFETCH(QString, method);
     const QString src = freshDir(u"src"_s), arc = path(u"t.lzh"_s);
     QFile::remove(arc);
-    writeAll(src + u'/' + name, data);
+    QVERIFY(putFile(src + u'/' + name, data));
     QCOMPARE(unlha(u"a "_s + arc + u' ' + src + u'/' + name), 0);
 
     // lhasa checks the CRCs and writes the file under the stored code page 932 bytes as they are.
@@ -258,7 +246,7 @@ void TestArchiver::tillArchivesReadByOtherTools()
     const QString out = freshDir(u"out"_s);
     QCOMPARE(unlha(u"e -c -m "_s + arc + u' ' + out + u'/'), 0);
     QCOMPARE(QDir(out).entryList(QDir::Files), QStringList{name});
-    QVERIFY(readAll(out + u'/' + name) == data);
+    QVERIFY(fileBytes(out + u'/' + name) == data);
 }
 
 void TestArchiver::otherWritersArchivesExtract_data()
@@ -278,13 +266,13 @@ void TestArchiver::otherWritersArchivesExtract()
     QFETCH(QByteArray, data);
     const QString src = freshDir(u"src"_s), arc = path(u"j.lzh"_s);
     QFile::remove(arc);
-    writeAll(src + u"/reg.dat", data);
+    QVERIFY(putFile(src + u"/reg.dat", data));
     QCOMPARE(run(u"jlha"_s, {u"a"_s + level, arc, u"reg.dat"_s}, src).exitCode, 0);
     const QString out = freshDir(u"out"_s);
-    writeAll(out + u"/reg.dat", "old contents");
+    QVERIFY(putFile(out + u"/reg.dat", "old contents"));
     QByteArray message;
     QCOMPARE(unlha(u"e -c -m "_s + arc + u' ' + out, &message), 0);
-    QVERIFY2(readAll(out + u"/reg.dat") == data, message.constData());
+    QVERIFY2(fileBytes(out + u"/reg.dat") == data, message.constData());
     QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList{u"reg.dat"_s});
 }
 
@@ -303,8 +291,8 @@ void TestArchiver::addReplacesOnlyItsEntry()
     const QString src = freshDir(u"src"_s), arc = path(u"two.lzh"_s);
     QFile::remove(arc);
     const QByteArray first = slipRecords(40), second = QByteArray("settings\r\n").repeated(50);
-    writeAll(src + u"/reg.dat", first);
-    writeAll(src + u"/sys.ini", second);
+    QVERIFY(putFile(src + u"/reg.dat", first));
+    QVERIFY(putFile(src + u"/sys.ini", second));
     if (writer == u"till") {
         QCOMPARE(unlha(u"a "_s + arc + u' ' + src + u"/reg.dat"), 0);
         QCOMPARE(unlha(u"a "_s + arc + u' ' + src + u"/sys.ini"), 0);
@@ -313,15 +301,15 @@ void TestArchiver::addReplacesOnlyItsEntry()
     }
 
     const QByteArray changed = slipRecords(55);
-    writeAll(src + u"/reg.dat", changed);
+    QVERIFY(putFile(src + u"/reg.dat", changed));
     QCOMPARE(unlha(u"a "_s + arc + u' ' + src + u"/reg.dat"), 0);
 
     QCOMPARE(run(u"lhasa"_s, {u"tq"_s, arc}).exitCode, 0);
     const QString out = freshDir(u"out"_s);
     QCOMPARE(run(u"lhasa"_s, {u"xqw=" + out, arc}).exitCode, 0);
     QCOMPARE(QDir(out).entryList(QDir::Files), (QStringList{u"reg.dat"_s, u"sys.ini"_s}));
-    QVERIFY(readAll(out + u"/reg.dat") == changed);
-    QVERIFY(readAll(out + u"/sys.ini") == second);
+    QVERIFY(fileBytes(out + u"/reg.dat") == changed);
+    QVERIFY(fileBytes(out + u"/sys.ini") == second);
     // The replaced entry keeps its place in front of the other.
     const QByteArray listing = run(u"bsdtar"_s, {u"-tf"_s, arc}).out;
     QCOMPARE(listing, QByteArray("reg.dat\nsys.ini\n"));
@@ -344,34 +332,34 @@ void TestArchiver::pathsWithBlanks()
     QFETCH(QString, dirEnd);
     const QString app = freshDir(u"my shop/till app"_s), drive = freshDir(u"usb drive"_s);
     const QByteArray data = slipRecords(30);
-    writeAll(app + u"/reg.dat", data);
+    QVERIFY(putFile(app + u"/reg.dat", data));
     auto native = [&](QString p) { return p.replace(u'/', separator); };
     const QString archive = native(drive + u"/back up" + extension);
 
     QByteArray message;
     QCOMPARE(unlha(u"a "_s + archive + u' ' + native(app + u"/reg.dat"), &message), 0);
     QVERIFY2(QFile::exists(drive + u"/back up" + extension), message.constData());
-    writeAll(app + u"/reg.dat", "changed since");
+    QVERIFY(putFile(app + u"/reg.dat", "changed since"));
     QCOMPARE(unlha(u"e -c -m "_s + archive + u' ' + native(app) + dirEnd, &message), 0);
-    QVERIFY2(readAll(app + u"/reg.dat") == data, message.constData());
+    QVERIFY2(fileBytes(app + u"/reg.dat") == data, message.constData());
 }
 
 void TestArchiver::runArchiverConvertsTheCommandLine()
 {
     const QString app = freshDir(u"レジ 店"_s), drive = freshDir(u"ドライブ"_s);
     const QByteArray data = slipRecords(5);
-    writeAll(app + u"/siiresaki.dat", data);
+    QVERIFY(putFile(app + u"/siiresaki.dat", data));
     QVERIFY(RunArchiver(nullptr, u"a "_s + drive + u"/siiresaki.lzh " + app + u"/siiresaki.dat"));
     QFile::remove(app + u"/siiresaki.dat");
     QVERIFY(RunArchiver(nullptr, u"e -c -m "_s + drive + u"/siiresaki.lzh " + app + u"/"));
-    QVERIFY(readAll(app + u"/siiresaki.dat") == data);
+    QVERIFY(fileBytes(app + u"/siiresaki.dat") == data);
     QVERIFY(!RunArchiver(nullptr, u"e -c -m "_s + drive + u"/missing.lzh " + app + u"/"));
 }
 
 void TestArchiver::japaneseNamesInThePlainCLocale()
 {
     const QString dir = freshDir(u"locale"_s), out = freshDir(u"locale/out"_s);
-    writeAll(dir + u"/仕入れ.dat", "data");
+    QVERIFY(putFile(dir + u"/仕入れ.dat", "data"));
     const std::string saved = std::setlocale(LC_ALL, nullptr);
     std::setlocale(LC_ALL, "C");
     const int added = unlha(u"a "_s + dir + u"/仕入れ.lzh " + dir + u"/仕入れ.dat");
@@ -379,7 +367,7 @@ void TestArchiver::japaneseNamesInThePlainCLocale()
     std::setlocale(LC_ALL, saved.c_str());
     QCOMPARE(added, 0);
     QCOMPARE(extracted, 0);
-    QCOMPARE(readAll(out + u"/仕入れ.dat"), QByteArray("data"));
+    QCOMPARE(fileBytes(out + u"/仕入れ.dat"), QByteArray("data"));
 }
 
 void TestArchiver::rejectedCommands_data()
@@ -404,13 +392,13 @@ void TestArchiver::rejectedCommands()
 {
     QFETCH(QString, command);
     const QString dir = freshDir(u"cmd"_s);
-    writeAll(dir + u"/reg.dat", "data");
+    QVERIFY(putFile(dir + u"/reg.dat", "data"));
     QVERIFY(RunArchiver(nullptr, u"a "_s + dir + u"/a.lzh " + dir + u"/reg.dat"));
-    const QByteArray before = readAll(dir + u"/a.lzh");
+    const QByteArray before = fileBytes(dir + u"/a.lzh");
     QByteArray message;
     QVERIFY(unlha(command.replace(u"{d}"_s, dir), &message) != 0);
     QVERIFY(!message.isEmpty());
-    QVERIFY(readAll(dir + u"/a.lzh") == before);
+    QVERIFY(fileBytes(dir + u"/a.lzh") == before);
 
     // The message is cut to the buffer and always terminated.
     char small[6];
@@ -446,11 +434,11 @@ void TestArchiver::refusedEntries()
     QFETCH(QByteArray, archive);
     const QString base = freshDir(u"refuse"_s);
     const QString app = freshDir(u"refuse/app"_s);
-    writeAll(app + u"/reg.dat", "old contents");
-    writeAll(base + u"/r.lzh", archive);
+    QVERIFY(putFile(app + u"/reg.dat", "old contents"));
+    QVERIFY(putFile(base + u"/r.lzh", archive));
     QByteArray message;
     QVERIFY(unlha(u"e -c -m "_s + base + u"/r.lzh " + app + u'/', &message) != 0);
-    QCOMPARE(readAll(app + u"/reg.dat"), QByteArray("old contents"));
+    QCOMPARE(fileBytes(app + u"/reg.dat"), QByteArray("old contents"));
     QCOMPARE(QDir(app).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{u"reg.dat"_s});
     QCOMPARE(QDir(base).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              (QStringList{u"app"_s, u"r.lzh"_s}));
@@ -474,9 +462,9 @@ void TestArchiver::damagedArchiveLeavesDataFile()
     QFETCH(bool, compressible);
     const QString dir = freshDir(u"damage"_s);
     const QByteArray data = compressible ? slipRecords(200) : randomBytes(200000);
-    writeAll(dir + u"/reg.dat", data);
+    QVERIFY(putFile(dir + u"/reg.dat", data));
     QCOMPARE(unlha(u"a "_s + dir + u"/reg.lzh " + dir + u"/reg.dat"), 0);
-    QByteArray arc = readAll(dir + u"/reg.lzh");
+    QByteArray arc = fileBytes(dir + u"/reg.lzh");
     QCOMPARE(arc.contains(compressible ? "-lh5-" : "-lh0-"), true);
     if (damage == u"flip")
         arc[arc.size() / 2] = char(arc[arc.size() / 2] ^ 0x10);
@@ -486,33 +474,33 @@ void TestArchiver::damagedArchiveLeavesDataFile()
         arc.truncate(20);
     else
         arc[33] = char(arc[33] ^ 0x01); // inside the stored name, caught by the header CRC
-    writeAll(dir + u"/reg.lzh", arc);
+    QVERIFY(putFile(dir + u"/reg.lzh", arc));
 
     const QString app = freshDir(u"damage/app"_s);
-    writeAll(app + u"/reg.dat", "old contents");
+    QVERIFY(putFile(app + u"/reg.dat", "old contents"));
     QByteArray message;
     QVERIFY(unlha(u"e -c -m "_s + dir + u"/reg.lzh " + app, &message) != 0);
-    QCOMPARE(readAll(app + u"/reg.dat"), QByteArray("old contents"));
+    QCOMPARE(fileBytes(app + u"/reg.dat"), QByteArray("old contents"));
     QCOMPARE(QDir(app).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{u"reg.dat"_s});
 }
 
 void TestArchiver::damagedArchiveIsNotExtended()
 {
     const QString dir = freshDir(u"extend"_s);
-    writeAll(dir + u"/reg.dat", slipRecords(100));
-    writeAll(dir + u"/sys.ini", "settings");
+    QVERIFY(putFile(dir + u"/reg.dat", slipRecords(100)));
+    QVERIFY(putFile(dir + u"/sys.ini", "settings"));
     QCOMPARE(unlha(u"a "_s + dir + u"/both.lzh " + dir + u"/reg.dat"), 0);
     QCOMPARE(unlha(u"a "_s + dir + u"/both.lzh " + dir + u"/sys.ini"), 0);
-    const QByteArray good = readAll(dir + u"/both.lzh");
+    const QByteArray good = fileBytes(dir + u"/both.lzh");
     for (const QString& damage : {u"cut"_s, u"flip"_s}) {
         QByteArray arc = good;
         if (damage == u"cut")
             arc.chop(10);
         else
             arc[60] = char(arc[60] ^ 0x40); // first entry's data, which would be copied over as it is
-        writeAll(dir + u"/both.lzh", arc);
+        QVERIFY(putFile(dir + u"/both.lzh", arc));
         QVERIFY2(unlha(u"a "_s + dir + u"/both.lzh " + dir + u"/sys.ini") != 0, qPrintable(damage));
-        QVERIFY(readAll(dir + u"/both.lzh") == arc);
+        QVERIFY(fileBytes(dir + u"/both.lzh") == arc);
         QCOMPARE(QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  (QStringList{u"both.lzh"_s, u"reg.dat"_s, u"sys.ini"_s}));
     }
@@ -552,12 +540,12 @@ void TestArchiver::shortOldHeaderRefused()
 
     // Restore and backup into such an archive both refuse it and leave every file as it was.
     const QString dir = freshDir(u"short"_s);
-    writeAll(dir + u"/reg.lzh", h);
-    writeAll(dir + u"/reg.dat", "data");
+    QVERIFY(putFile(dir + u"/reg.lzh", h));
+    QVERIFY(putFile(dir + u"/reg.dat", "data"));
     const QString app = freshDir(u"short/app"_s);
     QVERIFY(unlha(u"e -c -m "_s + dir + u"/reg.lzh " + app) != 0);
     QVERIFY(unlha(u"a "_s + dir + u"/reg.lzh " + dir + u"/reg.dat") != 0);
-    QCOMPARE(readAll(dir + u"/reg.lzh"), h);
+    QCOMPARE(fileBytes(dir + u"/reg.lzh"), h);
     QVERIFY(QDir(app).isEmpty());
 }
 

@@ -1,6 +1,7 @@
 // The help viewer against the help file the build compiles: topics, links, images, contents, bad files.
 #include "platform/helpviewer.h"
 #include "platform/messagebox.h"
+#include "testutil.h"
 
 #include <QFile>
 #include <QImage>
@@ -173,11 +174,8 @@ private Q_SLOTS:
         QFETCH(bool, create);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("tillhelp.chm"));
-        if (create) {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(content);
-        }
+        if (create)
+            QVERIFY(putFile(path, content));
         QCOMPARE(HtmlHelp(m_owner.get(), path), nullptr);
         QCOMPARE(MessageBox::takeShown(), QStringList{QStringLiteral("ヘルプファイル（%1）を開けません。").arg(path)});
     }

@@ -4,8 +4,6 @@
 #include "platform/messagebox.h"
 #include "platform/tabstrip.h"
 #include "reports/form5.h"
-#include "storage/purchaseslip.h"
-#include "storage/salesslip.h"
 #include "storage/settingnames.h"
 #include "storage/settings.h"
 #include "testutil.h"
@@ -21,27 +19,13 @@
 
 namespace {
 
-void writeSale(qint64 n, const QString& date, double total, bool deleted = false)
-{
-    WorkingSlip = SalesSlipRecord();
-    WorkingSlip.Date = date;
-    WorkingSlip.Time = QStringLiteral("11:00:00");
-    WorkingSlip.SlipNo = int32_t(n);
-    WorkingSlip.Subtotal = WorkingSlip.Total = total;
-    WorkingSlip.Deleted = deleted ? 1 : 0;
-    QVERIFY(WriteSalesSlip(n));
-}
-
 // A window opened on sales of 100 on 2006/03/01 (one more deleted) and purchases of 30 on 2006/03/02.
 std::unique_ptr<Form5> openOnMarch2006()
 {
-    writeSale(1, QStringLiteral("2006/03/01"), 100);
-    writeSale(2, QStringLiteral("2006/03/01"), 500, true);
-    PurchaseSlipRecord slip;
-    slip.Date = QStringLiteral("2006/03/02");
-    slip.SlipNo = 1;
-    slip.Total = 30;
-    WritePurchaseSlip(1, slip);
+    const QString time = QStringLiteral("11:00:00");
+    storeSale(1, QStringLiteral("2006/03/01"), 100, time);
+    storeSale(2, QStringLiteral("2006/03/01"), 500, time, true);
+    storePurchase(1, QStringLiteral("2006/03/02"), 30);
     SysNum[Sys::NextSalesSlipNo] = 3;
     SysNum[Sys::NextPurchaseSlipNo] = 2;
     auto form = std::make_unique<Form5>();

@@ -1,33 +1,10 @@
 // The graph tables read from slips written by the storage functions, and the five views computed from them.
 #include "reports/graphdata.h"
-#include "storage/purchaseslip.h"
-#include "storage/salesslip.h"
 #include "testutil.h"
 
 #include <QTest>
 
 namespace {
-
-void writeSale(qint64 n, const QString& date, const QString& time, double total, bool deleted = false)
-{
-    WorkingSlip = SalesSlipRecord();
-    WorkingSlip.Date = date;
-    WorkingSlip.Time = time;
-    WorkingSlip.SlipNo = int32_t(n);
-    WorkingSlip.Subtotal = WorkingSlip.Total = total;
-    WorkingSlip.Deleted = deleted ? 1 : 0;
-    QVERIFY(WriteSalesSlip(n));
-}
-
-void writePurchase(qint64 n, const QString& date, double total, bool deleted = false)
-{
-    PurchaseSlipRecord slip;
-    slip.Date = date;
-    slip.SlipNo = int32_t(n);
-    slip.Total = total;
-    slip.Deleted = deleted ? 1 : 0;
-    QVERIFY(WritePurchaseSlip(n, slip));
-}
 
 GraphChoice choice(const QString& year, const QString& month, bool sales, bool purchases, bool total)
 {
@@ -64,16 +41,16 @@ private Q_SLOTS:
 void TestGraphData::loadFromFiles()
 {
     TestAppDir dir;
-    writeSale(1, QStringLiteral("2006/03/01"), QStringLiteral("09:10:00"), 100);
-    writeSale(2, QStringLiteral("2006/03/01"), QStringLiteral("09:59:59"), 20);
-    writeSale(3, QStringLiteral("2006/03/01"), QStringLiteral("09:30:00"), 1000, true); // deleted: nothing
-    writeSale(4, QStringLiteral("2006/03/01"), QStringLiteral("        "), 5);          // takings, no visit
-    writeSale(5, QStringLiteral("2106/03/01"), QStringLiteral("09:00:00"), 7);          // not 2006
-    writeSale(6, QStringLiteral("1999/12/31"), QStringLiteral("23:00:00"), 7);
-    writeSale(7, QStringLiteral("2030/12/31"), QStringLiteral("23:00:00"), 8);
-    writeSale(8, QStringLiteral("2006/03/01"), QStringLiteral("10:00:00"), 1); // beyond the last slip read
-    writePurchase(1, QStringLiteral("2006/03/01"), 40);
-    writePurchase(2, QStringLiteral("2006/03/01"), 400, true);
+    QVERIFY(storeSale(1, QStringLiteral("2006/03/01"), 100, QStringLiteral("09:10:00")));
+    QVERIFY(storeSale(2, QStringLiteral("2006/03/01"), 20, QStringLiteral("09:59:59")));
+    QVERIFY(storeSale(3, QStringLiteral("2006/03/01"), 1000, QStringLiteral("09:30:00"), true)); // deleted: nothing
+    QVERIFY(storeSale(4, QStringLiteral("2006/03/01"), 5, QStringLiteral("        ")));          // takings, no visit
+    QVERIFY(storeSale(5, QStringLiteral("2106/03/01"), 7, QStringLiteral("09:00:00")));          // not 2006
+    QVERIFY(storeSale(6, QStringLiteral("1999/12/31"), 7, QStringLiteral("23:00:00")));
+    QVERIFY(storeSale(7, QStringLiteral("2030/12/31"), 8, QStringLiteral("23:00:00")));
+    QVERIFY(storeSale(8, QStringLiteral("2006/03/01"), 1, QStringLiteral("10:00:00"))); // beyond the last slip read
+    QVERIFY(storePurchase(1, QStringLiteral("2006/03/01"), 40));
+    QVERIFY(storePurchase(2, QStringLiteral("2006/03/01"), 400, true));
     GraphTables t;
     QVERIFY(t.load(7, 2));
     QCOMPARE(t.sales(2006, 3, 1), 125.0);

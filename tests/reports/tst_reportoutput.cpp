@@ -16,7 +16,6 @@
 
 #include <QComboBox>
 #include <QFile>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -134,12 +133,7 @@ private Q_SLOTS:
         QTest::mouseClick(form->CommandPrint, Qt::LeftButton);
         QVERIFY(MessageBox::takeShown().isEmpty());
 
-        QProcess p;
-        p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-        QVERIFY(p.waitForFinished(60000));
-        QStringList pages = QString::fromUtf8(p.readAllStandardOutput()).split(u'\f');
-        if (pages.last().trimmed().isEmpty())
-            pages.removeLast();
+        const QStringList pages = pdfPages(pdf);
         QVERIFY2(pages.size() >= 2, qPrintable(QString::number(pages.size())));
         int totals = 0;
         for (int i = 0; i < pages.size(); ++i) {
@@ -158,12 +152,7 @@ private Q_SLOTS:
 
     void graphTableAsCsv()
     {
-        WorkingSlip = SalesSlipRecord();
-        WorkingSlip.Date = QStringLiteral("2026/12/03");
-        WorkingSlip.Time = QStringLiteral("11:00:00");
-        WorkingSlip.SlipNo = 1;
-        WorkingSlip.Subtotal = WorkingSlip.Total = 150;
-        QVERIFY(WriteSalesSlip(1));
+        QVERIFY(storeSale(1, QStringLiteral("2026/12/03"), 150));
         SysNum[Sys::NextSalesSlipNo] = 2;
         Form5 form;
         form.Combo1->setEditText(QStringLiteral("2026"));

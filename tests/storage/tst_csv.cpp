@@ -1,21 +1,14 @@
 // CSV bytes as a spreadsheet program on a Japanese desktop reads them, and the file written whole or not at all.
 #include "storage/csv.h"
+#include "testutil.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
 class TestCsv : public QObject
 {
     Q_OBJECT
-
-private:
-    static QByteArray readAll(const QString& path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
 
 private Q_SLOTS:
     void rowBytes_data()
@@ -75,7 +68,7 @@ private Q_SLOTS:
                 return true;
             });
         QVERIFY2(r.ok, qPrintable(r.error));
-        QCOMPARE(readAll(path), QByteArray::fromHex("434f44452c956996bc0d0a") + "1,\"a,b\"\r\n2,x\r\n");
+        QCOMPARE(fileBytes(path), QByteArray::fromHex("434f44452c956996bc0d0a") + "1,\"a,b\"\r\n2,x\r\n");
         QCOMPARE(told.last(), rows.size());
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 1); // nothing left beside it
     }
@@ -90,15 +83,12 @@ private Q_SLOTS:
 
         // Cancelled half way: the file that was there stays as it was.
         const QString path = dir.filePath(QStringLiteral("a.csv"));
-        QFile old(path);
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("old\r\n");
-        old.close();
+        QVERIFY(putFile(path, "old\r\n"));
         r = writeCsvFile(
             path, 2000, [](qsizetype) { return QStringList{"new"}; }, [](qsizetype done) { return done < 1000; });
         QVERIFY(!r.ok);
         QVERIFY(r.error.isEmpty());
-        QCOMPARE(readAll(path), QByteArray("old\r\n"));
+        QCOMPARE(fileBytes(path), QByteArray("old\r\n"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"a.csv"});
     }
 };

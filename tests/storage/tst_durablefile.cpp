@@ -1,5 +1,6 @@
 // The order of a durable replacement's steps, seen through substituted system calls, and each step failing.
 #include "storage/durablefile.h"
+#include "testutil.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -16,11 +17,7 @@ private:
     QString m_failing; // the step that reports failure, or empty
 
     QString path() const { return m_dir.filePath(QStringLiteral("sys.ini")); }
-    QByteArray contents() const
-    {
-        QFile f(path());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    QByteArray contents() const { return fileBytes(path()); }
 
     // The system's steps, each first noted with what it works on; the failing one does nothing.
     void recordSteps()
@@ -53,10 +50,7 @@ private Q_SLOTS:
     void init()
     {
         QVERIFY(m_dir.isValid());
-        QFile f(path());
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write("old");
-        f.close();
+        QVERIFY(putFile(path(), "old"));
         m_steps.clear();
         m_failing.clear();
         recordSteps();

@@ -29,13 +29,7 @@ void writeFixture(const TestAppDir& dir)
     }
     SysNum[2] = 6;
     QVERIFY(SaveSettings().ok);
-    QByteArray zaiko(400 * 128, ' ');
-    for (int i = 1; i <= 400; ++i) {
-        char* r = zaiko.data() + (i - 1) * 128;
-        std::memset(r + 36, 0, 18);
-        putDouble(r + 44, i == 12 ? Item12Start : i == 30 ? Item30Start : 0);
-    }
-    dir.writeBytes(QStringLiteral("zaiko.dat"), zaiko);
+    dir.writeStock({{12, Item12Start}, {30, Item30Start}});
 }
 
 SalesSlipRecord newSlip()
@@ -108,9 +102,8 @@ FileState readState(const TestAppDir& dir)
 {
     FileState s;
     s.reg = dir.bytes(QStringLiteral("reg.dat"));
-    const QByteArray zaiko = dir.bytes(QStringLiteral("zaiko.dat"));
-    s.item12 = getDouble(zaiko.constData() + 11 * 128 + 44);
-    s.item30 = getDouble(zaiko.constData() + 29 * 128 + 44);
+    s.item12 = dir.stockOf(12);
+    s.item30 = dir.stockOf(30);
     const double inMemory = SysNum[2];
     LoadSettings();
     s.counter = SysNum[2];

@@ -2,9 +2,9 @@
 // month list read.
 #include "offsets.h"
 #include "storage/journal.h"
-#include "storage/sliplist.h"
 #include "storage/purchasesave.h"
 #include "storage/settings.h"
+#include "storage/sliplist.h"
 #include "storage/text.h"
 #include "testutil.h"
 
@@ -17,22 +17,6 @@ QList<JournalStep> g_steps;
 void noteStep(JournalStep step)
 {
     g_steps << step;
-}
-
-void writeStock(const TestAppDir& dir, const QList<QPair<int, double>>& stock)
-{
-    QByteArray zaiko(400 * Off::Item::Size, ' ');
-    for (int i = 1; i <= 400; ++i)
-        std::memset(zaiko.data() + (i - 1) * Off::Item::Size + Off::Item::StandardCost, 0, 18);
-    for (const auto& [item, qty] : stock)
-        putDouble(zaiko.data() + (item - 1) * Off::Item::Size + Off::Item::StockQty, qty);
-    dir.writeBytes(QStringLiteral("zaiko.dat"), zaiko);
-}
-
-double stockOf(const TestAppDir& dir, int item)
-{
-    return getDouble(dir.bytes(QStringLiteral("zaiko.dat")).constData() + (item - 1) * Off::Item::Size +
-                     Off::Item::StockQty);
 }
 
 PurchaseSlipDraft draftOf(const QList<PurchaseDraftLine>& lines)
@@ -62,7 +46,7 @@ private Q_SLOTS:
     void newSlipIsOneOperation()
     {
         TestAppDir dir;
-        writeStock(dir, {{5, 10}, {7, 1}});
+        dir.writeStock({{5, 10}, {7, 1}});
         SysNum[4] = 3;
         SetJournalHook(&noteStep);
         const SaveOutcome outcome = SaveNewPurchaseSlip(
@@ -82,8 +66,8 @@ private Q_SLOTS:
         QCOMPARE(getDouble(r.constData() + Off::Purchase::line(1) + Off::Line::Amount), 25.0);
         QCOMPARE(getInt16(r.constData() + Off::Purchase::line(4) + Off::Line::ProductNo), 0);
         QCOMPARE(r.mid(Off::Purchase::Reserved), QByteArray(260, ' '));
-        QCOMPARE(stockOf(dir, 5), 15.0);
-        QCOMPARE(stockOf(dir, 7), 1.0);
+        QCOMPARE(dir.stockOf(5), 15.0);
+        QCOMPARE(dir.stockOf(7), 1.0);
         SysNum[4] = 0;
         QVERIFY(LoadSettings().ok);
         QCOMPARE(SysNum[4], 4.0);
@@ -93,10 +77,10 @@ private Q_SLOTS:
     void correctionTouchesOnlyChangedItems()
     {
         TestAppDir dir;
-        writeStock(dir, {{5, 0.1}, {6, 2}});
+        dir.writeStock({{5, 0.1}, {6, 2}});
         SysNum[4] = 1;
         QVERIFY(SaveNewPurchaseSlip(draftOf({{5, "", 1, 10, 10}})).saved);
-        const double five = stockOf(dir, 5);
+        const double five = dir.stockOf(5);
         PurchaseQtyTable recalled{};
         recalled[5] = 10;
         SetJournalHook(&noteStep);
@@ -105,8 +89,8 @@ private Q_SLOTS:
         QVERIFY2(outcome.saved, qPrintable(outcome.error));
         QCOMPARE(g_steps.count(JournalStep::StockWritten), 1);
         QVERIFY(!g_steps.contains(JournalStep::SettingsWritten));
-        QCOMPARE(stockOf(dir, 5), five);
-        QCOMPARE(stockOf(dir, 6), 9.0);
+        QCOMPARE(dir.stockOf(5), five);
+        QCOMPARE(dir.stockOf(6), 9.0);
         QCOMPARE(dir.bytes(QStringLiteral("siire.dat")).size(), 1024);
         QCOMPARE(SysNum[4], 2.0);
     }
@@ -138,7 +122,7 @@ private Q_SLOTS:
         QFETCH(PurchaseSlipDraft, draft);
         QFETCH(QString, message);
         TestAppDir dir;
-        writeStock(dir, {{5, 3}});
+        dir.writeStock({{5, 3}});
         const QByteArray zaiko = dir.bytes(QStringLiteral("zaiko.dat"));
         const QByteArray ini = dir.bytes(QStringLiteral("sys.ini"));
         SetJournalHook(&noteStep);
@@ -185,7 +169,7 @@ private Q_SLOTS:
     void deletionIsRefusedTwice()
     {
         TestAppDir dir;
-        writeStock(dir, {{5, 0}});
+        dir.writeStock({{5, 0}});
         QVERIFY(SaveNewPurchaseSlip(draftOf({{5, "", 1, 4, 4}})).saved);
         PurchaseQtyTable recalled{};
         recalled[5] = 4;
@@ -195,13 +179,13 @@ private Q_SLOTS:
         QCOMPARE(getInt16(after.constData() + Off::Purchase::Deleted), 1);
         QCOMPARE(after.left(Off::Purchase::Deleted), before.left(Off::Purchase::Deleted));
         QCOMPARE(after.mid(Off::Purchase::Reserved), before.mid(Off::Purchase::Reserved));
-        QCOMPARE(stockOf(dir, 5), 0.0);
+        QCOMPARE(dir.stockOf(5), 0.0);
 
         const SaveOutcome again = DeletePurchaseSlip(1, recalled);
         QVERIFY(!again.saved);
         QVERIFY(again.error.contains(QStringLiteral("伝票は削除されています。")));
         QVERIFY(!SaveCorrectedPurchaseSlip(1, draftOf({}), recalled).saved);
-        QCOMPARE(stockOf(dir, 5), 0.0);
+        QCOMPARE(dir.stockOf(5), 0.0);
     }
 
     void missingStockFileRefusesSave()
@@ -245,7 +229,6 @@ private Q_SLOTS:
         QVERIFY(rows.isEmpty());
     }
 };
-
 
 QTEST_GUILESS_MAIN(TestPurchaseSave)
 #include "tst_purchasesave.moc"
