@@ -263,15 +263,15 @@ void TestForm14::sumsPerNumber()
     for (int n = 1; n <= 400; ++n)
         ProductTable[n].ProductName = QStringLiteral("商品%1").arg(n);
     const QString day = QStringLiteral("2021/04/01");
-    // Product 7 on two lines of one slip and on a second slip; 9 adds up to 0; 400 and 1 are the bounds;
-    // 0 and 401 have no row; a deleted slip adds nothing.
+    // Product 7 on two lines of one slip and on a second slip; 9 adds up to 0; 400 (on line 10) and 1 are the
+    // bounds; 0 and 401 have no row; a deleted slip adds nothing.
     if (purchases) {
         savePurchase(1, day, {{7, 2, 20}, {7, 1, 10}, {9, 2, 20}, {401, 5, 5}});
-        savePurchase(2, day, {{7, 4, 40}, {9, -2, -15}, {400, 1, 1}, {1, 1, 1}});
+        savePurchase(2, day, {{7, 4, 40}, {9, -2, -15}, {1, 1, 1}, {}, {}, {}, {}, {}, {}, {400, 1, 1}});
         savePurchase(3, day, {{7, 100, 1000}}, true);
     } else {
         saveSale(1, day, {{1, {7, 2, 20}}, {4, {7, 1, 10}}, {5, {9, 2, 20}}, {6, {401, 5, 5}}});
-        saveSale(2, day, {{1, {7, 4, 40}}, {2, {9, -2, -15}}, {3, {400, 1, 1}}, {4, {1, 1, 1}}});
+        saveSale(2, day, {{1, {7, 4, 40}}, {2, {9, -2, -15}}, {10, {400, 1, 1}}, {4, {1, 1, 1}}});
         saveSale(3, day, {{1, {7, 100, 1000}}}, true);
     }
     Form14 form;

@@ -161,6 +161,8 @@ private Q_SLOTS:
     void refusedSaveWritesNothing_data();
     void refusedSaveWritesNothing();
     void deletedSlipIsNotDeletedAgain();
+    void commitRefusesNonFiniteFigures_data();
+    void commitRefusesNonFiniteFigures();
 };
 
 void TestJournal::stoppedAtEveryStep_data()
@@ -319,6 +321,34 @@ int main(int argc, char* argv[])
         return crashChild(args);
     TestJournal test;
     return QTest::qExec(&test, argc, argv);
+}
+
+// The journal itself refuses figures no file may hold, whoever builds the transaction.
+void TestJournal::commitRefusesNonFiniteFigures_data()
+{
+    QTest::addColumn<bool>("stock");
+    QTest::newRow("stock NaN") << true;
+    QTest::newRow("setting infinite") << false;
+}
+
+void TestJournal::commitRefusesNonFiniteFigures()
+{
+    QFETCH(bool, stock);
+    TestAppDir dir;
+    writeFixture(dir);
+    Transaction t;
+    if (stock)
+        t.stock << JournalStock{12, std::numeric_limits<double>::quiet_NaN()};
+    else
+        t.settings << JournalSetting{2, std::numeric_limits<double>::infinity()};
+    const QByteArray zaiko = dir.bytes(QStringLiteral("zaiko.dat"));
+    const QByteArray settings = dir.bytes(QStringLiteral("sys.ini"));
+    const CommitOutcome outcome = CommitTransaction(t);
+    QVERIFY(!outcome.committed);
+    QVERIFY(!outcome.error.isEmpty());
+    QVERIFY(!QFile::exists(JournalPath()));
+    QCOMPARE(dir.bytes(QStringLiteral("zaiko.dat")), zaiko);
+    QCOMPARE(dir.bytes(QStringLiteral("sys.ini")), settings);
 }
 
 #include "tst_journal.moc"
