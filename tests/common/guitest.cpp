@@ -7,8 +7,11 @@
 #include "storage/settings.h"
 #include "storage/text.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QComboBox>
 #include <QFile>
+#include <QInputMethodEvent>
 
 QWidget* focused()
 {
@@ -46,6 +49,11 @@ void press(Qt::Key key, Qt::KeyboardModifiers modifiers)
     QTest::keyClick(focused(), key, modifiers);
 }
 
+QColor background(const QWidget* control)
+{
+    return control->palette().color(QPalette::Base);
+}
+
 bool showActive(QWidget* window)
 {
     window->show();
@@ -72,6 +80,43 @@ bool focusOn(QWidget* window, const QString& name)
         return false;
     w->setFocus();
     return QTest::qWaitFor([&] { return focusedName() == name; });
+}
+
+void retype(QLineEdit* edit, const QString& text)
+{
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    // Everything but plain ASCII is committed by the input method, so a line break or a character outside
+    // code page 932 reaches the field's own checks as a pasted or converted text would.
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.unicode() >= 0x20 && c.unicode() < 0x80) {
+            QTest::keyClick(edit, c.toLatin1());
+            continue;
+        }
+        const qsizetype n = c.isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        QInputMethodEvent commit;
+        commit.setCommitString(text.mid(i, n));
+        QApplication::sendEvent(edit, &commit);
+        i += n - 1;
+    }
+}
+
+QStringList unnamedControls(QWidget* window, const QRegularExpression& names)
+{
+    QStringList unnamed;
+    for (QWidget* c : window->findChildren<QWidget*>()) {
+        const QString name = c->objectName();
+        const bool checked = names.pattern().isEmpty()
+                                 ? (qobject_cast<QLineEdit*>(c) || qobject_cast<QAbstractButton*>(c) ||
+                                    qobject_cast<QComboBox*>(c) || qobject_cast<QAbstractItemView*>(c)) &&
+                                       !name.isEmpty() && !name.startsWith(u"qt_")
+                                 : names.match(name).hasMatch();
+        if (checked && c->accessibleName().isEmpty())
+            unnamed += name;
+    }
+    return unnamed;
 }
 
 void setProduct(int n, const QString& name, double price, const QList<Use>& uses)

@@ -8,8 +8,10 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QByteArray>
+#include <QColor>
 #include <QLineEdit>
 #include <QList>
+#include <QRegularExpression>
 #include <QString>
 #include <QTest>
 #include <QWidget>
@@ -27,6 +29,16 @@ void typeInto(QWidget* widget, const QString& keys);
 void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 // Shows the window, makes it active and waits until it is; false when it never became active.
 bool showActive(QWidget* window);
+// A new window of type T, shown and active; a warning names one that never became active.
+template <typename T> T* openWindow()
+{
+    auto* window = new T;
+    if (!showActive(window))
+        qWarning("%s not active", T::staticMetaObject.className());
+    return window;
+}
+// The base colour of a control, which marks the line or field being worked on.
+QColor background(const QWidget* control);
 
 // A control of `window` by object name; a missing control fails the calling test with a warning naming it.
 template <typename T = QLineEdit> T* control(QWidget* window, const QString& name)
@@ -42,6 +54,12 @@ void clickCell(QAbstractItemView* view, const QModelIndex& index);
 void clickCell(QAbstractItemView* view, int row, int col = 0);
 // Moves the focus to the named control and waits until it has it.
 bool focusOn(QWidget* window, const QString& name);
+// Replaces the whole text of `edit` by typing, as after selecting it; what is not ASCII comes committed by
+// the input method.
+void retype(QLineEdit* edit, const QString& text);
+// Object names of the controls a screen reader could not name: those whose object name matches `names`, or
+// without it every named input, button, list and grid (Qt's own inner widgets left out).
+QStringList unnamedControls(QWidget* window, const QRegularExpression& names = {});
 
 // ---- data made the way the program makes it
 

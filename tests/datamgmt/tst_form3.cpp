@@ -66,17 +66,10 @@ private:
         m_form = qobject_cast<Form3*>(Windows::dataInitialisation());
         return m_form;
     }
-    void type(QLineEdit* edit, const QString& text)
-    {
-        edit->setFocus();
-        edit->selectAll();
-        QTest::keyClick(edit, Qt::Key_Delete);
-        QTest::keyClicks(edit, text);
-    }
     // Password, then the reset button; the completion message is answered.
     void reset(QPushButton* button, const QString& password = QStringLiteral("480213"))
     {
-        type(m_form->Text2, password);
+        retype(m_form->Text2, password);
         QTest::mouseClick(button, Qt::LeftButton);
     }
     QStringList backups() const { return QDir(m_dir->file("backup")).entryList(QDir::Files, QDir::Name); }
@@ -154,7 +147,7 @@ private Q_SLOTS:
         const QByteArray old = markedRecords(5, 1024);
         m_dir->writeBytes("reg.dat", old);
         open();
-        type(m_form->Text1[0], QStringLiteral("500"));
+        retype(m_form->Text1[0], QStringLiteral("500"));
         reset(m_form->Command11);
 
         const QStringList shown = MessageBox::takeShown();
@@ -247,7 +240,7 @@ private Q_SLOTS:
         SysNum[6] = 3;
         m_dir->writeBytes("syohin.dat", markedRecords(4, 512));
         open();
-        type(m_form->Text1[5], typed);
+        retype(m_form->Text1[5], typed);
         reset(m_form->Command13);
         QCOMPARE(MessageBox::takeShown().size(), 1);
         QCOMPARE(backups().size(), 1);
@@ -287,7 +280,7 @@ private Q_SLOTS:
         SysNum[7] = 30;
         m_dir->writeBytes("siiresaki.dat", markedRecords(120, 128));
         open();
-        type(m_form->Text1[6], QStringLiteral("5"));
+        retype(m_form->Text1[6], QStringLiteral("5"));
         reset(m_form->Command16);
         QCOMPARE(MessageBox::takeShown().size(), 1);
         QByteArray blank(Off::Supplier::Size, ' ');
@@ -322,7 +315,7 @@ private Q_SLOTS:
         const QByteArray settings = m_dir->bytes("sys.ini");
         m_dir->writeBytes("reg.dat", markedRecords(2, 1024));
         open();
-        type(m_form->Text1[box], typed);
+        retype(m_form->Text1[box], typed);
         reset(box == 0 ? m_form->Command11 : box == 2 ? m_form->Command14 : m_form->Command13);
         const QStringList shown = MessageBox::takeShown();
         QCOMPARE(shown.size(), 1);
@@ -371,8 +364,7 @@ private Q_SLOTS:
             QVERIFY(reg->Text8[k]->text().isEmpty());
             QVERIFY(reg->Text9[k]->text().isEmpty());
             QVERIFY(reg->Text10[k]->text().isEmpty());
-            QCOMPARE(reg->Text7[k]->palette().color(QPalette::Base),
-                     k == 1 ? QColor(0, 255, 0) : QColor(255, 255, 255));
+            QCOMPARE(background(reg->Text7[k]), k == 1 ? QColor(0, 255, 0) : QColor(255, 255, 255));
         }
         QCOMPARE(reg->SSTab1->selectedTab(), 0);
         QCOMPARE(reg->Text13->text(), QStringLiteral("42"));

@@ -35,13 +35,7 @@ private:
         return QString::fromUtf8(p.readAllStandardOutput()).remove(u' ');
     }
 
-    Form1* openForm()
-    {
-        m_form = new Form1;
-        if (!showActive(m_form))
-            qWarning("register window not active");
-        return m_form;
-    }
+    Form1* openForm() { return m_form = openWindow<Form1>(); }
     void saleOfTwoApples()
     {
         QVERIFY(focusOn(m_form, QStringLiteral("Text8_1")));

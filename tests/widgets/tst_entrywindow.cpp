@@ -3,7 +3,6 @@
 
 #include "platform/grid.h"
 #include "platform/messagebox.h"
-#include "platform/twips.h"
 #include "storage/settings.h"
 #include "widgets/entrywindow.h"
 
@@ -78,9 +77,7 @@ private:
     void clickRow(int tab, int row)
     {
         m_form->SSTab1->setSelectedTab(tab);
-        Grid* g = m_form->SSTab1->grid(tab);
-        g->setCurrentRow(row);
-        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->visualRect(g->model()->index(row - 1, 1)).center());
+        clickCell(m_form->SSTab1->grid(tab), row - 1, 1);
     }
 
 private Q_SLOTS:

@@ -10,15 +10,6 @@
 #include <QLineEdit>
 #include <QtTest>
 
-namespace {
-
-QColor background(QLineEdit* e)
-{
-    return e->palette().color(QPalette::Base);
-}
-
-} // namespace
-
 class TestSlipLines : public QObject
 {
     Q_OBJECT
