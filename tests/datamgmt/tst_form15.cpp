@@ -15,8 +15,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -104,73 +102,6 @@ private Q_SLOTS:
         AppDir = m_savedAppDir;
     }
 
-    void layout_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("container");
-        QTest::addColumn<QRect>("twipsGeometry"); // height 0: not fixed by the layout
-
-        const QString form = QStringLiteral("Form15");
-        QTest::newRow("Frame3") << "Frame3" << QString() << form << QRect(360, 120, 4815, 735);
-        QTest::newRow("Label1") << "Label1" << QStringLiteral("バックアップ先ドライブ") << "Frame3"
-                                << QRect(120, 240, 0, 0);
-        QTest::newRow("Drive1") << "Drive1" << QString() << "Frame3" << QRect(2640, 240, 1095, 0);
-        QTest::newRow("Frame1") << "Frame1" << QStringLiteral("バックアップ") << form << QRect(360, 960, 3375, 3495);
-        QTest::newRow("Frame2") << "Frame2" << QStringLiteral("リストア") << form << QRect(3840, 960, 3375, 3495);
-
-        const QStringList backups = {
-            QStringLiteral("レジデータ　バックアップ"),   QStringLiteral("仕入れデータ　バックアップ"),
-            QStringLiteral("商品データ　バックアップ"),   QStringLiteral("仕入商品データ　バックアップ"),
-            QStringLiteral("仕入先データ　バックアップ"), QStringLiteral("管理データ　バックアップ"),
-        };
-        const QStringList restores = {
-            QStringLiteral("レジデータ　リストア"),   QStringLiteral("仕入れデータ　リストア"),
-            QStringLiteral("商品データ　リストア"),   QStringLiteral("仕入れ商品データ　リストア"),
-            QStringLiteral("仕入先データ　リストア"), QStringLiteral("管理データ　リストア"),
-        };
-        for (int row = 0; row < 6; ++row) {
-            const int top = 360 + 480 * row;
-            const QString b = QStringLiteral("Command%1").arg(row + 1);
-            const QString r = QStringLiteral("Command%1").arg(row + 7);
-            QTest::newRow(qPrintable(b)) << b << backups[row] << "Frame1" << QRect(240, top, 2895, 375);
-            QTest::newRow(qPrintable(r)) << r << restores[row] << "Frame2" << QRect(240, top, 2655, 375);
-        }
-        QTest::newRow("Text1") << "Text1" << QStringLiteral("バックアップ先ドライブを選択してください。") << form
-                               << QRect(360, 4560, 5415, 375);
-        QTest::newRow("Command13") << "Command13" << QStringLiteral("閉じる") << form << QRect(6000, 4560, 1215, 375);
-    }
-
-    void layout()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, caption);
-        QFETCH(QString, container);
-        QFETCH(QRect, twipsGeometry);
-
-        auto* widget = control<QWidget>(m_form, name);
-        QVERIFY(widget != nullptr);
-        QCOMPARE(widget->parentWidget()->objectName(), container);
-        QVERIFY2(!widget->accessibleName().isEmpty(), qPrintable(name));
-
-        QString text;
-        if (auto* b = qobject_cast<QPushButton*>(widget))
-            text = b->text();
-        else if (auto* f = qobject_cast<QGroupBox*>(widget))
-            text = f->title();
-        else if (auto* l = qobject_cast<QLabel*>(widget))
-            text = l->text();
-        else if (auto* e = qobject_cast<QLineEdit*>(widget))
-            text = e->text();
-        QCOMPARE(text, caption);
-
-        QCOMPARE(widget->pos(), QPoint(twips(twipsGeometry.left()), twips(twipsGeometry.top())));
-        if (twipsGeometry.width() > 0)
-            QCOMPARE(widget->width(), twips(twipsGeometry.width()));
-        if (twipsGeometry.height() > 0)
-            QCOMPARE(widget->height(), twips(twipsGeometry.height()));
-    }
-
     void windowFrame()
     {
         QCOMPARE(m_form->windowTitle(), QStringLiteral("データ管理"));
@@ -178,6 +109,7 @@ private Q_SLOTS:
         QVERIFY(!m_form->isModal());
         QCOMPARE(m_form->Command1->accessibleName(), QStringLiteral("レジデータ バックアップ"));
         QCOMPARE(m_form->Drive1->accessibleName(), QStringLiteral("バックアップ先ドライブ"));
+        QCOMPARE(unnamedControls(m_form, QRegularExpression("^(Frame|Label|Drive|Command|Text)\\d")), QStringList());
 
         click("Command13");
         QTRY_VERIFY(m_form.isNull()); // closing unloads the window

@@ -26,11 +26,6 @@ namespace {
 constexpr double Stock5 = 20;
 constexpr double Stock6 = 3;
 
-QColor background(QWidget* w)
-{
-    return w->palette().color(QPalette::Base);
-}
-
 bool saveSupplier(int n, const QString& name, const QString& phone, int taxType)
 {
     CurrentSupplier = Supplier();
@@ -63,13 +58,7 @@ private:
     std::unique_ptr<TestAppDir> m_dir;
     Form16* m_form = nullptr;
 
-    Form16* openForm()
-    {
-        m_form = new Form16;
-        if (!showActive(m_form))
-            qWarning("purchase slip window not active");
-        return m_form;
-    }
+    Form16* openForm() { return m_form = openWindow<Form16>(); }
     template <typename T = QLineEdit> T* w(const QString& name) const { return control<T>(m_form, name); }
     QString text(const QString& name) const { return w(name)->text(); }
     void focusOn(const QString& name) { QVERIFY(::focusOn(m_form, name)); }
@@ -182,14 +171,6 @@ private Q_SLOTS:
             QCOMPARE(years->itemText(0), QStringLiteral("2005"));
             QCOMPARE(years->itemText(years->count() - 1), QString::number(today.year() + 1));
         }
-        QCOMPARE(w<QComboBox>("Combo2")->itemText(0), QStringLiteral("01"));
-        QCOMPARE(w<QComboBox>("Combo3")->count(), 31);
-        QCOMPARE(w<QComboBox>("Combo5")->itemText(11), QStringLiteral("12"));
-        QCOMPARE(text("Text3_0"), QStringLiteral("１"));
-        QCOMPARE(text("Text3_9"), QStringLiteral("１０"));
-        QCOMPARE(text("Text2_5"), QStringLiteral("金額"));
-        QCOMPARE(w<QPushButton>("Command9_3")->text(), QStringLiteral("その他"));
-        QCOMPARE(w<QPushButton>("Command5")->text(), QStringLiteral("登録(F12)"));
         QVERIFY(!m_form->slipListOpen());
         QVERIFY(!m_form->supplierListOpen());
         QCOMPARE(focusedName(), QStringLiteral("Text1_2"));
@@ -201,13 +182,7 @@ private Q_SLOTS:
         QCOMPARE(picker->text(5, 2), QStringLiteral("12"));
         QCOMPARE(picker->text(5, 3), QStringLiteral("20"));
         // Screen readers and automation find every input, button, list and grid by name.
-        for (QWidget* c : m_form->findChildren<QWidget*>()) {
-            const bool interactive = qobject_cast<QLineEdit*>(c) || qobject_cast<QAbstractButton*>(c) ||
-                                     qobject_cast<QComboBox*>(c) || qobject_cast<QAbstractItemView*>(c);
-            if (!interactive || c->objectName().isEmpty() || c->objectName().startsWith(u"qt_"))
-                continue;
-            QVERIFY2(!c->accessibleName().isEmpty(), qPrintable(c->objectName()));
-        }
+        QCOMPARE(unnamedControls(m_form), QStringList());
     }
 
     void firstSlipIsNumberOne()
