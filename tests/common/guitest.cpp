@@ -82,6 +82,15 @@ bool focusOn(QWidget* window, const QString& name)
     return QTest::qWaitFor([&] { return focusedName() == name; });
 }
 
+QString keyFrom(QWidget* window, const QString& from, Qt::Key key)
+{
+    if (!focusOn(window, from))
+        return QString();
+    press(key);
+    auto* edit = qobject_cast<QLineEdit*>(focused());
+    return edit && edit->selectedText() != edit->text() ? QString() : focusedName();
+}
+
 void retype(QLineEdit* edit, const QString& text)
 {
     edit->setFocus();

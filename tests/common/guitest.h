@@ -54,6 +54,9 @@ void clickCell(QAbstractItemView* view, const QModelIndex& index);
 void clickCell(QAbstractItemView* view, int row, int col = 0);
 // Moves the focus to the named control and waits until it has it.
 bool focusOn(QWidget* window, const QString& name);
+// Presses `key` in the named control of `window` and returns the name of the control that then has the focus;
+// empty when that control is a field whose text is not wholly selected, as a field reached by a key must be.
+QString keyFrom(QWidget* window, const QString& from, Qt::Key key);
 // Replaces the whole text of `edit` by typing, as after selecting it; what is not ASCII comes committed by
 // the input method.
 void retype(QLineEdit* edit, const QString& text);
