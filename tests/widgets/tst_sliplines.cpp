@@ -125,9 +125,13 @@ private Q_SLOTS:
         QCOMPARE(m_completed, QList<int>{3});
         QTRY_COMPARE(focused(), m_lines->code[4]);
         onlyGreen(4);
+        focusOnBox(m_lines->qty[9]); // the last line that moves on
+        QTest::keyClick(m_lines->qty[9], Qt::Key_Return);
+        QTRY_COMPARE(focused(), m_lines->code[10]);
+        onlyGreen(10);
         focusOnBox(m_lines->qty[10]);
         QTest::keyClick(m_lines->qty[10], Qt::Key_Return);
-        QCOMPARE(m_completed, QList<int>({3, 10}));
+        QCOMPARE(m_completed, QList<int>({3, 9, 10}));
         QCOMPARE(focused(), m_lines->qty[10]);
         onlyGreen(10);
     }
