@@ -38,14 +38,6 @@ const QString FullWidthDigits[Form16::Lines] = {
     QStringLiteral("１"), QStringLiteral("２"), QStringLiteral("３"), QStringLiteral("４"), QStringLiteral("５"),
     QStringLiteral("６"), QStringLiteral("７"), QStringLiteral("８"), QStringLiteral("９"), QStringLiteral("１０")};
 
-// A caption shown as a flat button that does nothing.
-QPushButton* makeCaption(QWidget* parent, const QString& name, const QString& caption, const QRect& rect)
-{
-    QPushButton* b = makeButton(parent, name, caption, rect);
-    b->setFocusPolicy(Qt::NoFocus);
-    return b;
-}
-
 // A frame is hidden by giving it no size; hiding it too keeps its controls out of the tab chain.
 void collapse(QWidget* frame)
 {
@@ -60,7 +52,6 @@ void expand(QWidget* frame, const QRect& rect)
     frame->raise();
 }
 
-// The year lists reach next year, so this year can always be picked.
 bool stockFileThere()
 {
     return QFileInfo::exists(dataPath(QStringLiteral("zaiko.dat")));
@@ -119,20 +110,22 @@ void Form16::buildHeader()
 {
     Frame1 = makeFrame(this, QStringLiteral("Frame1"), QString(), QStringLiteral("伝票の日付と番号"),
                        twipsRect(120, 60, 8500, 800));
-    Command1 = makeCaption(Frame1, QStringLiteral("Command1"), QStringLiteral("日付"), twipsRect(120, 240, 800, 440));
+    Command1 =
+        makeCaptionButton(Frame1, QStringLiteral("Command1"), QStringLiteral("日付"), twipsRect(120, 240, 800, 440));
     Combo1 = makeCombo(Frame1, QStringLiteral("Combo1"), QStringLiteral("日付 年"), twipsRect(960, 240, 1100, 440));
     Combo2 = makeCombo(Frame1, QStringLiteral("Combo2"), QStringLiteral("日付 月"), twipsRect(2100, 240, 800, 440));
     Combo3 = makeCombo(Frame1, QStringLiteral("Combo3"), QStringLiteral("日付 日"), twipsRect(2940, 240, 800, 440));
     fillYearList(Combo1);
     fillNumbers(Combo2, 1, 12, 2);
     fillNumbers(Combo3, 1, 31, 2);
-    Command2 =
-        makeCaption(Frame1, QStringLiteral("Command2"), QStringLiteral("伝票番号"), twipsRect(4300, 240, 1200, 440));
+    Command2 = makeCaptionButton(Frame1, QStringLiteral("Command2"), QStringLiteral("伝票番号"),
+                                 twipsRect(4300, 240, 1200, 440));
     Text1[0] = makeEdit(Frame1, QStringLiteral("Text1_0"), QStringLiteral("伝票番号"), twipsRect(5540, 240, 1500, 440));
 
     Frame2 =
         makeFrame(this, QStringLiteral("Frame2"), QString(), QStringLiteral("仕入先"), twipsRect(120, 900, 8500, 1000));
-    Command3 = makeCaption(Frame2, QStringLiteral("Command3"), QStringLiteral("仕入先"), twipsRect(120, 300, 800, 440));
+    Command3 =
+        makeCaptionButton(Frame2, QStringLiteral("Command3"), QStringLiteral("仕入先"), twipsRect(120, 300, 800, 440));
     Text1[1] = makeEdit(Frame2, QStringLiteral("Text1_1"), QStringLiteral("仕入先番号"), twipsRect(960, 300, 600, 440));
     Text1[2] = makeEdit(Frame2, QStringLiteral("Text1_2"), QStringLiteral("仕入先名"), twipsRect(1600, 300, 3400, 440));
     Text1[3] = makeEdit(Frame2, QStringLiteral("Text1_3"), QStringLiteral("電話番号"), twipsRect(5040, 300, 1800, 440));
