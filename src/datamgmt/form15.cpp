@@ -113,12 +113,8 @@ Form15::Form15(QWidget* parent) : QWidget(parent, Qt::Window)
         connect(*restoreButtons[row], &QPushButton::clicked, this, [=, this] { restore(dataFile, archive); });
     }
 
-    Text1 = new QLineEdit(QStringLiteral("バックアップ先ドライブを選択してください。"), this);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setAccessibleName(QStringLiteral("案内"));
-    Text1->setReadOnly(true);
-    Text1->setFocusPolicy(Qt::NoFocus);
-    Text1->setGeometry(twipsRect(360, 4560, 5415, 375));
+    Text1 = makeDisplay(this, QStringLiteral("Text1"), QStringLiteral("案内"), twipsRect(360, 4560, 5415, 375));
+    Text1->setText(QStringLiteral("バックアップ先ドライブを選択してください。"));
 
     Command13 =
         makeButton(this, QStringLiteral("Command13"), QStringLiteral("閉じる"), twipsRect(6000, 4560, 1215, 375));

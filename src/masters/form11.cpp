@@ -50,9 +50,7 @@ Form11::Form11(QWidget* parent) : EntryWindow(setup(), parent)
         Command4[i] = makeCaptionButton(Frame1, QStringLiteral("Command4_%1").arg(i), Captions[i],
                                         twipsRect(240, top, 1680, 420));
     }
-    Text6 = makeEdit(Frame1, QStringLiteral("Text6"), QStringLiteral("番号"), twipsRect(2040, 360, 900, 420));
-    Text6->setReadOnly(true);
-    Text6->setFocusPolicy(Qt::NoFocus);
+    Text6 = makeDisplay(Frame1, QStringLiteral("Text6"), QStringLiteral("番号"), twipsRect(2040, 360, 900, 420));
     for (int i = 0; i < 4; ++i) {
         Text4[i] = makeEdit(Frame1, QStringLiteral("Text4_%1").arg(i), FieldNames[i],
                             twipsRect(2040, 920 + 560 * i, 3360, 420));
@@ -61,19 +59,13 @@ Form11::Form11(QWidget* parent) : EntryWindow(setup(), parent)
     limitBytes(Text4[0], CategoryWidth);
     limitBytes(Text4[1], NameWidth);
     Text4[4] =
-        makeEdit(Frame1, QStringLiteral("Text4_4"), QStringLiteral("仕入先番号"), twipsRect(2040, 3160, 600, 420));
+        makeDisplay(Frame1, QStringLiteral("Text4_4"), QStringLiteral("仕入先番号"), twipsRect(2040, 3160, 600, 420));
     Text4[5] =
-        makeEdit(Frame1, QStringLiteral("Text4_5"), QStringLiteral("仕入先名"), twipsRect(2700, 3160, 2700, 420));
-    for (QLineEdit* box : {Text4[4], Text4[5]}) {
-        box->setReadOnly(true);
-        box->setFocusPolicy(Qt::NoFocus);
-    }
+        makeDisplay(Frame1, QStringLiteral("Text4_5"), QStringLiteral("仕入先名"), twipsRect(2700, 3160, 2700, 420));
     Command5 = makeButton(Frame1, QStringLiteral("Command5"), QStringLiteral("一覧"), twipsRect(2040, 3720, 1200, 420));
     connect(Command5, &QPushButton::clicked, this, &Form11::openSupplierList);
 
-    Text5 = makeEdit(this, QStringLiteral("Text5"), QStringLiteral("操作の案内"), twipsRect(6960, 5400, 5640, 420));
-    Text5->setReadOnly(true);
-    Text5->setFocusPolicy(Qt::NoFocus);
+    Text5 = makeDisplay(this, QStringLiteral("Text5"), QStringLiteral("操作の案内"), twipsRect(6960, 5400, 5640, 420));
     Text5->setText(QStringLiteral("編集を行いたい行を表からクリックします。"));
 
     // Enter and Down go on to the next box as far as the stock, Up back as far as the classification.

@@ -51,14 +51,6 @@ EntryWindow::Setup setup()
             .closeButton = twipsRect(8640, 6900, 1500, 500)};
 }
 
-QLineEdit* readOnlyBox(QWidget* parent, const QString& name, const QString& accessible, const QRect& rect)
-{
-    QLineEdit* box = makeEdit(parent, name, accessible, rect);
-    box->setReadOnly(true);
-    box->setFocusPolicy(Qt::NoFocus);
-    return box;
-}
-
 } // namespace
 
 Form2::Form2(QWidget* parent) : EntryWindow(setup(), parent)
@@ -81,7 +73,7 @@ void Form2::buildProductFrame()
     for (int i = 0; i < 5; ++i)
         Command4[i] = makeCaptionButton(Frame2, QStringLiteral("Command4_%1").arg(i), ProductCaptions[i],
                                         twipsRect(240, 360 + 540 * i, 1560, 420));
-    Text6 = readOnlyBox(Frame2, QStringLiteral("Text6"), QStringLiteral("番号"), twipsRect(1920, 360, 900, 420));
+    Text6 = makeDisplay(Frame2, QStringLiteral("Text6"), QStringLiteral("番号"), twipsRect(1920, 360, 900, 420));
     for (int i = 0; i < 4; ++i) {
         Text40[i] = makeEdit(Frame2, QStringLiteral("Text40_%1").arg(i), ProductCaptions[i + 1],
                              twipsRect(1920, 900 + 540 * i, i == 1 ? 4800 : 1800, 420));
@@ -118,7 +110,7 @@ void Form2::buildCompositionFrame()
     Frame3 = makeFrame(this, QStringLiteral("Frame3"), QStringLiteral("商品構成"), QStringLiteral("商品構成"),
                        twipsRect(6960, 3360, 7200, 3360));
     const auto header = [this](const QString& name, const QString& text, Column c) {
-        QLineEdit* box = readOnlyBox(Frame3, name, text, twipsRect(c.left, 300, c.width, RowHeight));
+        QLineEdit* box = makeDisplay(Frame3, name, text, twipsRect(c.left, 300, c.width, RowHeight));
         box->setText(text);
         box->setAlignment(Qt::AlignCenter);
         return box;
@@ -133,12 +125,12 @@ void Form2::buildCompositionFrame()
         const int top = RowTop + RowPitch * k;
         const QString row = QStringLiteral(" %1").arg(k + 1);
         const auto at = [top](Column c) { return twipsRect(c.left, top, c.width, RowHeight); };
-        Text7[k] = readOnlyBox(Frame3, QStringLiteral("Text7_%1").arg(k), QStringLiteral("番号") + row, at(NumberCol));
-        Text8[k] = readOnlyBox(Frame3, QStringLiteral("Text8_%1").arg(k), QStringLiteral("品名") + row, at(NameCol));
+        Text7[k] = makeDisplay(Frame3, QStringLiteral("Text7_%1").arg(k), QStringLiteral("番号") + row, at(NumberCol));
+        Text8[k] = makeDisplay(Frame3, QStringLiteral("Text8_%1").arg(k), QStringLiteral("品名") + row, at(NameCol));
         Text9[k] = makeEdit(Frame3, QStringLiteral("Text9_%1").arg(k), QStringLiteral("数量") + row, at(QtyCol));
         Text10[k] = makeEdit(Frame3, QStringLiteral("Text10_%1").arg(k), QStringLiteral("単価") + row, at(PriceCol));
         Text11[k] =
-            readOnlyBox(Frame3, QStringLiteral("Text11_%1").arg(k), QStringLiteral("金額") + row, at(AmountCol));
+            makeDisplay(Frame3, QStringLiteral("Text11_%1").arg(k), QStringLiteral("金額") + row, at(AmountCol));
         for (QLineEdit* box : {Text9[k], Text10[k], Text11[k]})
             box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         selectAllOnFocus(Text9[k]);

@@ -42,9 +42,7 @@ Form9::Form9(QWidget* parent) : QWidget(parent)
 
     Command1 =
         makeCaptionButton(this, QStringLiteral("Command1"), QStringLiteral("番号"), twipsRect(120, 120, 1320, 400));
-    Text1 = makeEdit(this, QStringLiteral("Text1"), QStringLiteral("番号"), twipsRect(1440, 120, 900, 400));
-    Text1->setReadOnly(true);
-    Text1->setFocusPolicy(Qt::NoFocus);
+    Text1 = makeDisplay(this, QStringLiteral("Text1"), QStringLiteral("番号"), twipsRect(1440, 120, 900, 400));
     Text1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     Command2 =
@@ -77,9 +75,7 @@ Form9::Form9(QWidget* parent) : QWidget(parent)
     connect(Command5, &QPushButton::clicked, this, &Form9::registerSupplier);
     connect(Command4, &QPushButton::clicked, this, &QWidget::close);
 
-    Text4 = makeEdit(this, QStringLiteral("Text4"), QStringLiteral("操作の案内"), twipsRect(120, 4140, 4200, 720));
-    Text4->setReadOnly(true);
-    Text4->setFocusPolicy(Qt::NoFocus);
+    Text4 = makeDisplay(this, QStringLiteral("Text4"), QStringLiteral("操作の案内"), twipsRect(120, 4140, 4200, 720));
     setBackground(Text4, QColor(255, 255, 192));
 
     // Enter and Page Down go from the name to the telephone number, Page Up back; neither goes further.

@@ -17,6 +17,14 @@ QLineEdit* makeEdit(QWidget* parent, const QString& name, const QString& accessi
     return e;
 }
 
+QLineEdit* makeDisplay(QWidget* parent, const QString& name, const QString& accessible, const QRect& rect)
+{
+    QLineEdit* e = makeEdit(parent, name, accessible, rect);
+    e->setReadOnly(true);
+    e->setFocusPolicy(Qt::NoFocus);
+    return e;
+}
+
 QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& rect)
 {
     auto* l = new QLabel(text, parent);

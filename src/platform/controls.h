@@ -13,6 +13,8 @@ class QPushButton;
 class QWidget;
 
 QLineEdit* makeEdit(QWidget* parent, const QString& name, const QString& accessible, const QRect& rect);
+// A box the program fills and the user only reads: it takes no typing and is skipped by Tab.
+QLineEdit* makeDisplay(QWidget* parent, const QString& name, const QString& accessible, const QRect& rect);
 QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& rect);
 QGroupBox* makeFrame(QWidget* parent, const QString& name, const QString& title, const QString& accessible,
                      const QRect& rect);

@@ -120,22 +120,20 @@ void Form16::buildHeader()
     fillNumbers(Combo3, 1, 31, 2);
     Command2 = makeCaptionButton(Frame1, QStringLiteral("Command2"), QStringLiteral("伝票番号"),
                                  twipsRect(4300, 240, 1200, 440));
-    Text1[0] = makeEdit(Frame1, QStringLiteral("Text1_0"), QStringLiteral("伝票番号"), twipsRect(5540, 240, 1500, 440));
+    Text1[0] =
+        makeDisplay(Frame1, QStringLiteral("Text1_0"), QStringLiteral("伝票番号"), twipsRect(5540, 240, 1500, 440));
 
     Frame2 =
         makeFrame(this, QStringLiteral("Frame2"), QString(), QStringLiteral("仕入先"), twipsRect(120, 900, 8500, 1000));
     Command3 =
         makeCaptionButton(Frame2, QStringLiteral("Command3"), QStringLiteral("仕入先"), twipsRect(120, 300, 800, 440));
-    Text1[1] = makeEdit(Frame2, QStringLiteral("Text1_1"), QStringLiteral("仕入先番号"), twipsRect(960, 300, 600, 440));
+    Text1[1] =
+        makeDisplay(Frame2, QStringLiteral("Text1_1"), QStringLiteral("仕入先番号"), twipsRect(960, 300, 600, 440));
     Text1[2] = makeEdit(Frame2, QStringLiteral("Text1_2"), QStringLiteral("仕入先名"), twipsRect(1600, 300, 3400, 440));
     Text1[3] = makeEdit(Frame2, QStringLiteral("Text1_3"), QStringLiteral("電話番号"), twipsRect(5040, 300, 1800, 440));
     Command4 = makeButton(Frame2, QStringLiteral("Command4"), QStringLiteral("一覧"), twipsRect(6900, 300, 900, 440));
     connect(Command4, &QPushButton::clicked, this, &Form16::openSupplierList);
 
-    for (QLineEdit* e : {Text1[0], Text1[1]}) {
-        e->setReadOnly(true);
-        e->setFocusPolicy(Qt::NoFocus);
-    }
     Text1[0]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Text1[1]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     for (QLineEdit* e : {Text1[2], Text1[3]}) {

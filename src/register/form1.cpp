@@ -52,13 +52,6 @@ QFont sizedFont(const QFont& base, int pointSize, bool bold = false)
     return f;
 }
 
-// A field the program fills and the cashier only reads.
-void makeDisplay(QLineEdit* e)
-{
-    e->setReadOnly(true);
-    e->setFocusPolicy(Qt::NoFocus);
-}
-
 } // namespace
 
 SlipLines::Setup registerSlipLineSetup()
@@ -145,15 +138,13 @@ void Form1::buildDateAndSlipNo()
                        twipsRect(120, 60, 5000, 780));
     Label4 = makeLabel(Frame1, QStringLiteral("Label4"), QStringLiteral("日付"), twipsRect(120, 270, 600, 420));
     Text1 = makeEdit(Frame1, QStringLiteral("Text1"), QStringLiteral("日付"), twipsRect(720, 240, 1900, 440));
-    Text2 = makeEdit(Frame1, QStringLiteral("Text2"), QStringLiteral("時刻"), twipsRect(2800, 240, 1500, 440));
-    makeDisplay(Text2);
+    Text2 = makeDisplay(Frame1, QStringLiteral("Text2"), QStringLiteral("時刻"), twipsRect(2800, 240, 1500, 440));
     Label4->setBuddy(Text1);
 
     Frame4 = makeFrame(this, QStringLiteral("Frame4"), QString(), QStringLiteral("伝票番号"),
                        twipsRect(5280, 60, 3200, 780));
     Label6 = makeLabel(Frame4, QStringLiteral("Label6"), QStringLiteral("伝票番号"), twipsRect(120, 270, 1100, 420));
-    Text13 = makeEdit(Frame4, QStringLiteral("Text13"), QStringLiteral("伝票番号"), twipsRect(1300, 240, 1700, 440));
-    makeDisplay(Text13);
+    Text13 = makeDisplay(Frame4, QStringLiteral("Text13"), QStringLiteral("伝票番号"), twipsRect(1300, 240, 1700, 440));
     Text13->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Text13->setText(QStringLiteral("0"));
 }
@@ -203,16 +194,14 @@ void Form1::buildTotal()
     auto* totalCaption =
         makeLabel(Picture1, QStringLiteral("TotalCaption"), QStringLiteral("合計"), twipsRect(120, 120, 900, 420));
     totalCaption->setFont(sizedFont(base, 14, true));
-    Text3 = makeEdit(Picture1, QStringLiteral("Text3"), QStringLiteral("合計"), twipsRect(1020, 60, 3860, 840));
-    makeDisplay(Text3);
+    Text3 = makeDisplay(Picture1, QStringLiteral("Text3"), QStringLiteral("合計"), twipsRect(1020, 60, 3860, 840));
     Text3->setFont(sizedFont(base, 30, true));
     Text3->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     totalCaption->setBuddy(Text3);
     Label10 =
         makeLabel(Picture1, QStringLiteral("Label10"), QStringLiteral("内消費税等"), twipsRect(1020, 1000, 1700, 400));
     Text17 =
-        makeEdit(Picture1, QStringLiteral("Text17"), QStringLiteral("内消費税等"), twipsRect(2800, 960, 2080, 440));
-    makeDisplay(Text17);
+        makeDisplay(Picture1, QStringLiteral("Text17"), QStringLiteral("内消費税等"), twipsRect(2800, 960, 2080, 440));
     Text17->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Text3->setText(QStringLiteral("0"));
     Text17->setText(QStringLiteral("0"));
@@ -249,9 +238,8 @@ void Form1::buildChange()
         const QString amount = QLatin1String(t.amount);
         *t.label = makeLabel(Frame2, QLatin1String(t.labelName), amount, twipsRect(t.left, t.top, 760, 500));
         (*t.label)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        *t.edit = makeEdit(Frame2, QLatin1String(t.editName), QStringLiteral("釣り銭 ") + amount,
-                           twipsRect(t.left + 820, t.top, 1480, 520));
-        makeDisplay(*t.edit);
+        *t.edit = makeDisplay(Frame2, QLatin1String(t.editName), QStringLiteral("釣り銭 ") + amount,
+                              twipsRect(t.left + 820, t.top, 1480, 520));
         (*t.edit)->setFont(changeFont);
         (*t.edit)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         (*t.edit)->setText(QStringLiteral("0"));

@@ -15,26 +15,20 @@ SlipLines::SlipLines(QWidget* frame, const Setup& setup)
     for (int c = 0; c < Columns; ++c) {
         const ColumnSetup& col = setup.columns[c];
         if (!col.headerName.isEmpty()) {
-            QLineEdit* h = makeEdit(frame, col.headerName, col.header,
-                                    twipsRect(col.left, setup.headerTop, col.width, setup.headerHeight));
+            QLineEdit* h = makeDisplay(frame, col.headerName, col.header,
+                                       twipsRect(col.left, setup.headerTop, col.width, setup.headerHeight));
             h->setText(col.header);
-            h->setReadOnly(true);
-            h->setFocusPolicy(Qt::NoFocus);
             h->setAlignment(Qt::AlignCenter);
             m_boxes[c][0] = h;
         }
         for (int k = 1; k <= Count; ++k) {
-            QLineEdit* e =
-                makeEdit(frame, QStringLiteral("%1_%2").arg(col.name).arg(k - 1 + setup.firstIndex),
-                         QStringLiteral("%1 %2").arg(col.header).arg(k),
-                         twipsRect(col.left, setup.firstTop + setup.pitch * (k - 1), col.width, setup.lineHeight));
+            QLineEdit* e = (col.access == Display ? makeDisplay : makeEdit)(
+                frame, QStringLiteral("%1_%2").arg(col.name).arg(k - 1 + setup.firstIndex),
+                QStringLiteral("%1 %2").arg(col.header).arg(k),
+                twipsRect(col.left, setup.firstTop + setup.pitch * (k - 1), col.width, setup.lineHeight));
             e->setAlignment(col.alignment);
-            if (col.access == Display) {
-                e->setReadOnly(true);
-                e->setFocusPolicy(Qt::NoFocus);
-            } else if (col.access == ClickOnly) {
+            if (col.access == ClickOnly)
                 e->setFocusPolicy(Qt::ClickFocus);
-            }
             m_boxes[c][k] = e;
         }
     }
