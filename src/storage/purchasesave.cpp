@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr double HighestSlipNo = 2147483647.0;
-
 const QString NotSaved = QStringLiteral("伝票は保存されていません。\n");
 
 bool digitsOnly(const QString& text, int minLength, int maxLength)
@@ -71,21 +69,6 @@ QList<StockChange> stockChanges(const PurchaseSlipRecord* slip, const PurchaseQt
         if (net[s.item] != 0)
             changes << s;
     return changes;
-}
-
-// `refusal` goes before the message of an operation that did not take effect.
-SaveOutcome commit(Transaction& t, qint64 n, const QList<StockChange>& stock, const QString& refusal)
-{
-    SaveOutcome outcome;
-    outcome.slipNo = n;
-    if (Result r = StockFigures(stock, t.stock); !r) {
-        outcome.error = refusal + r.error;
-        return outcome;
-    }
-    const CommitOutcome c = CommitTransaction(t);
-    outcome.saved = c.committed;
-    outcome.error = c.committed ? c.error : refusal + c.error;
-    return outcome;
 }
 
 JournalRecord slipRecord(qint64 n, PurchaseSlipRecord& slip)
@@ -179,8 +162,7 @@ void AddPurchasedQty(const PurchaseSlipRecord& slip, PurchaseQtyTable& qty)
 SaveOutcome SaveNewPurchaseSlip(const PurchaseSlipDraft& draft)
 {
     const double next = SysNum[Sys::NextPurchaseSlipNo];
-    // The counter moves on by one after the save, and that number must still be a slip number.
-    if (!(next >= 1 && next < HighestSlipNo && next == std::floor(next)))
+    if (!NextSlipNoUsable(next))
         return {false, 0, NotSaved + QStringLiteral("伝票番号 %1 には保存できません。").arg(numText(next))};
     const qint64 n = qint64(next);
     PurchaseSlipRecord slip;
@@ -191,7 +173,7 @@ SaveOutcome SaveNewPurchaseSlip(const PurchaseSlipDraft& draft)
     t.description = QStringLiteral("仕入伝票 %1 の保存").arg(n);
     t.records << slipRecord(n, slip);
     t.settings << JournalSetting{Sys::NextPurchaseSlipNo, next + 1};
-    return commit(t, n, stockChanges(&slip, PurchaseQtyTable{}), NotSaved);
+    return CommitSlipOperation(t, n, stockChanges(&slip, PurchaseQtyTable{}), NotSaved);
 }
 
 SaveOutcome SaveCorrectedPurchaseSlip(qint64 n, const PurchaseSlipDraft& draft, const PurchaseQtyTable& recalled)
@@ -205,7 +187,7 @@ SaveOutcome SaveCorrectedPurchaseSlip(qint64 n, const PurchaseSlipDraft& draft, 
     Transaction t;
     t.description = QStringLiteral("仕入伝票 %1 の保存").arg(n);
     t.records << slipRecord(n, slip);
-    return commit(t, n, stockChanges(&slip, recalled), NotSaved);
+    return CommitSlipOperation(t, n, stockChanges(&slip, recalled), NotSaved);
 }
 
 SaveOutcome DeletePurchaseSlip(qint64 n, const PurchaseQtyTable& recalled)
@@ -217,5 +199,5 @@ SaveOutcome DeletePurchaseSlip(qint64 n, const PurchaseQtyTable& recalled)
     Transaction t;
     t.description = QStringLiteral("仕入伝票 %1 の削除").arg(n);
     t.records << slipRecord(n, slip);
-    return commit(t, n, stockChanges(nullptr, recalled), QStringLiteral("伝票は削除されていません。\n"));
+    return CommitSlipOperation(t, n, stockChanges(nullptr, recalled), QStringLiteral("伝票は削除されていません。\n"));
 }

@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr double HighestSlipNo = 2147483647.0;
-
 // The amounts on screen are sums and products of typed numbers and the tax rate; they can overflow.
 Result checkAmounts(const SalesSlipRecord& slip)
 {
@@ -26,20 +24,6 @@ Result checkAmounts(const SalesSlipRecord& slip)
     return Result::success();
 }
 
-SaveOutcome commit(Transaction& t, qint64 n, const QList<StockChange>& stock)
-{
-    SaveOutcome outcome;
-    outcome.slipNo = n;
-    if (Result r = StockFigures(stock, t.stock); !r) {
-        outcome.error = r.error;
-        return outcome;
-    }
-    const CommitOutcome c = CommitTransaction(t);
-    outcome.saved = c.committed;
-    outcome.error = c.error;
-    return outcome;
-}
-
 JournalRecord slipRecord(qint64 n, SalesSlipRecord& slip)
 {
     return JournalRecord{QStringLiteral("reg.dat"), n, EncodeSalesSlip(slip), SalesSlipBlankRecord()};
@@ -47,11 +31,29 @@ JournalRecord slipRecord(qint64 n, SalesSlipRecord& slip)
 
 } // namespace
 
+bool NextSlipNoUsable(double next)
+{
+    return next >= 1 && next < HighestSlipNo && next == std::floor(next);
+}
+
+SaveOutcome CommitSlipOperation(Transaction& t, qint64 n, const QList<StockChange>& stock, const QString& refusal)
+{
+    SaveOutcome outcome;
+    outcome.slipNo = n;
+    if (Result r = StockFigures(stock, t.stock); !r) {
+        outcome.error = refusal + r.error;
+        return outcome;
+    }
+    const CommitOutcome c = CommitTransaction(t);
+    outcome.saved = c.committed;
+    outcome.error = c.committed ? c.error : refusal + c.error;
+    return outcome;
+}
+
 SaveOutcome SaveNewSalesSlip(SalesSlipRecord& slip, const QList<StockChange>& stock)
 {
     const double next = SysNum[Sys::NextSalesSlipNo];
-    // The counter moves on by one after the save, and that number must still be a slip number.
-    if (!(next >= 1 && next < HighestSlipNo && next == std::floor(next)))
+    if (!NextSlipNoUsable(next))
         return {false, 0, QStringLiteral("伝票番号 %1 には保存できません。").arg(numText(next))};
     const qint64 n = qint64(next);
     if (Result r = checkAmounts(slip); !r)
@@ -60,7 +62,7 @@ SaveOutcome SaveNewSalesSlip(SalesSlipRecord& slip, const QList<StockChange>& st
     t.description = QStringLiteral("伝票 %1 の保存").arg(n);
     t.records << slipRecord(n, slip);
     t.settings << JournalSetting{Sys::NextSalesSlipNo, next + 1};
-    return commit(t, n, stock);
+    return CommitSlipOperation(t, n, stock);
 }
 
 SaveOutcome SaveCorrectedSalesSlip(qint64 n, SalesSlipRecord& slip, const QList<StockChange>& stock)
@@ -72,7 +74,7 @@ SaveOutcome SaveCorrectedSalesSlip(qint64 n, SalesSlipRecord& slip, const QList<
     Transaction t;
     t.description = QStringLiteral("伝票 %1 の保存").arg(n);
     t.records << slipRecord(n, slip);
-    return commit(t, n, stock);
+    return CommitSlipOperation(t, n, stock);
 }
 
 SaveOutcome DeleteSalesSlip(qint64 n, const QList<StockChange>& stockBack)
@@ -85,5 +87,5 @@ SaveOutcome DeleteSalesSlip(qint64 n, const QList<StockChange>& stockBack)
     Transaction t;
     t.description = QStringLiteral("伝票 %1 の削除").arg(n);
     t.records << slipRecord(n, WorkingSlip);
-    return commit(t, n, stockBack);
+    return CommitSlipOperation(t, n, stockBack);
 }
