@@ -112,10 +112,8 @@ Form14::Form14(QWidget* parent) : QWidget(parent, Qt::Window)
 void Form14::load()
 {
     fillYearList(Combo1);
-    for (int m = 1; m <= 12; ++m)
-        Combo2->addItem(QString::number(m));
-    for (int d = 1; d <= 31; ++d)
-        Combo3->addItem(QString::number(d));
+    fillNumbers(Combo2, 1, 12);
+    fillNumbers(Combo3, 1, 31);
     const QString today = QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd"));
     Combo1->setEditText(today.mid(0, 4));
     Combo2->setEditText(today.mid(5, 2));

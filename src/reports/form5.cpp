@@ -156,8 +156,7 @@ void Form5::load()
     if (Result r = m_tables->load(nextSlipNo(Sys::NextSalesSlipNo) - 1, nextSlipNo(Sys::NextPurchaseSlipNo) - 1); !r)
         MessageBox::information(this, r.error);
     fillYearList(Combo1);
-    for (int m = 1; m <= 12; ++m)
-        Combo2->addItem(QString::number(m));
+    fillNumbers(Combo2, 1, 12);
     const QString today = QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd"));
     Combo1->setEditText(today.mid(0, 4));
     Combo2->setEditText(today.mid(5, 2));
