@@ -66,10 +66,15 @@ Result startTill(const QString& appDir, std::unique_ptr<InstanceLock>& lock, QSt
     if (Result r = LoadSettings(); !r)
         return r;
     QString completed;
-    if (Result r = RecoverJournal(&completed); !r)
+    QString dropped;
+    if (Result r = RecoverJournal(&completed, &dropped); !r)
         return r;
-    if (!completed.isEmpty() && notice)
-        *notice = QStringLiteral("前回中断した%1を完了しました。").arg(completed);
+    if (notice) {
+        if (!completed.isEmpty())
+            *notice = QStringLiteral("前回中断した%1を完了しました。").arg(completed);
+        else
+            *notice = dropped;
+    }
     return LoadProductTable();
 }
 

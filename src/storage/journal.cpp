@@ -1,6 +1,7 @@
 // The redo journal: written and flushed before the first data write, applied, removed; replayed at start.
 #include "storage/journal.h"
 
+#include "storage/datafiles.h"
 #include "storage/durablefile.h"
 #include "storage/purchaseitem.h"
 #include "storage/recordfile.h"
@@ -31,26 +32,30 @@ void reached(JournalStep step)
         g_hook(step);
 }
 
-bool plainFileName(const QString& name)
-{
-    return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/') && !name.contains(u'\\') &&
-           !name.contains(QChar(0));
-}
-
+// Exactly what a commit can produce: whole records of a data file up to its plausible end, settings the loader
+// accepts at the next start, finite stock of items 1 to 400. A journal asking for anything else is refused before
+// its first write, so no journal can create other files, fill the disk or leave sys.ini unreadable.
 Result check(const Transaction& t)
 {
     for (const JournalRecord& r : t.records) {
-        if (!plainFileName(r.fileName) || r.recordNo < 1 || r.bytes.isEmpty() || r.bytes.size() != r.blank.size())
+        const DataFileInfo* file = findDataFile(r.fileName);
+        if (!file || file->recordSize <= 0)
+            return Result::failure(QStringLiteral("「%1」はレコードのデータファイルではありません。").arg(r.fileName));
+        if (r.bytes.size() != file->recordSize || r.blank.size() != file->recordSize)
+            return Result::failure(QStringLiteral("%1 のレコード %2 の長さ %3 バイトは %4 バイトと違います。")
+                                       .arg(r.fileName)
+                                       .arg(r.recordNo)
+                                       .arg(r.bytes.size())
+                                       .arg(file->recordSize));
+        if (r.recordNo < 1 || r.recordNo > plausibleRecordEnd(*file))
             return Result::failure(
-                QStringLiteral("%1 のレコード %2 は書き込めません。").arg(r.fileName).arg(r.recordNo));
+                QStringLiteral("%1 のレコード番号 %2 は範囲外です。").arg(r.fileName).arg(r.recordNo));
     }
     for (const JournalSetting& s : t.settings) {
         if (s.index < 1 || s.index > 50)
             return Result::failure(QStringLiteral("設定の番号 %1 は範囲外です。").arg(s.index));
-        if (!std::isfinite(s.value))
-            return Result::failure(
-                QStringLiteral("設定ファイル sys.ini の %1 行目に数値でない値を書くことになるため、保存できません。")
-                    .arg(s.index));
+        if (const QString problem = SettingProblem(s.index, s.value); !problem.isEmpty())
+            return Result::failure(problem);
     }
     for (const JournalStock& s : t.stock) {
         if (s.item < 1 || s.item > PurchaseItemCount)
@@ -62,7 +67,7 @@ Result check(const Transaction& t)
     return Result::success();
 }
 
-QByteArray serialise(const Transaction& t)
+QByteArray payloadOf(const Transaction& t)
 {
     QByteArray payload;
     {
@@ -78,12 +83,26 @@ QByteArray serialise(const Transaction& t)
         for (const JournalStock& s : t.stock)
             out << qint32(s.item) << s.stockQty;
     }
+    return payload;
+}
+
+} // namespace
+
+QByteArray FramedJournal(const QByteArray& payload)
+{
     QByteArray bytes(Magic, MagicSize);
     QByteArray size(4, '\0');
     putInt32(size.data(), int32_t(payload.size()));
     bytes += size + payload + QCryptographicHash::hash(payload, QCryptographicHash::Sha256);
     return bytes;
 }
+
+QByteArray JournalBytes(const Transaction& t)
+{
+    return FramedJournal(payloadOf(t));
+}
+
+namespace {
 
 // False for a torn or foreign file: a journal whose writing did not finish was never acted upon.
 bool deserialise(const QByteArray& bytes, Transaction& t)
@@ -185,6 +204,26 @@ Result apply(const Transaction& t)
     return Result::success();
 }
 
+// Every file the transaction writes can be opened for writing: a directory or a file without permission in
+// the place of a data file stops it before the first write, not half way.
+Result filesUsable(const Transaction& t)
+{
+    for (const JournalRecord& r : t.records) {
+        RecordFile file(dataPath(r.fileName), int(r.bytes.size()), r.blank.constData());
+        if (Result o = file.open(); !o)
+            return o;
+    }
+    if (!t.stock.isEmpty()) {
+        // A missing stock file would be created with blank items and only the changed stock figures.
+        if (!QFileInfo::exists(dataPath(QStringLiteral("zaiko.dat"))))
+            return Result::failure(MissingStockFileMessage());
+        RecordFile file = PurchaseItemFile();
+        if (Result o = file.open(); !o)
+            return o;
+    }
+    return Result::success();
+}
+
 QString unfinishedMessage(const QString& reason)
 {
     return QStringLiteral("保存を最後まで書き込めませんでした。次の保存か次回の起動のときに完了します。\n%1")
@@ -206,32 +245,26 @@ void SetJournalHook(JournalHook hook)
 CommitOutcome CommitTransaction(const Transaction& t)
 {
     CommitOutcome outcome;
+    // The transaction holds final figures read from the files; read while an earlier save was still pending,
+    // they would undo that save. Callers complete it first; one found now is completed and this save refused,
+    // so that it is built again on the completed files.
+    if (QFileInfo::exists(JournalPath())) {
+        const Result r = CompletePendingSave(QStringLiteral("保存"));
+        outcome.error = r ? QStringLiteral("前回中断した保存を先に完了しました。この保存は行っていません。もう一度保存して"
+                                           "ください。")
+                          : r.error;
+        return outcome;
+    }
     if (Result r = check(t); !r) {
         outcome.error = r.error;
         return outcome;
     }
-    // A missing stock file would be created with blank items and only the changed stock figures.
-    if (!t.stock.isEmpty() && !QFileInfo::exists(dataPath(QStringLiteral("zaiko.dat")))) {
-        outcome.error = MissingStockFileMessage();
+    // Files that cannot be opened refuse the operation now rather than after it was journalled.
+    if (Result r = filesUsable(t); !r) {
+        outcome.error = r.error;
         return outcome;
     }
-    // Files that cannot be opened refuse the operation now rather than after it was journalled.
-    for (const JournalRecord& r : t.records) {
-        RecordFile file(dataPath(r.fileName), int(r.bytes.size()), r.blank.constData());
-        if (Result o = file.open(); !o) {
-            outcome.error = o.error;
-            return outcome;
-        }
-    }
-    // A journal left by an earlier commit that could not finish goes first; its values are older than ours.
-    if (QFileInfo::exists(JournalPath())) {
-        QString earlier;
-        if (Result r = RecoverJournal(&earlier); !r) {
-            outcome.error = r.error;
-            return outcome;
-        }
-    }
-    if (Result r = replaceFile(JournalPath(), serialise(t)); !r) {
+    if (Result r = replaceFile(JournalPath(), JournalBytes(t)); !r) {
         outcome.error = r.error;
         return outcome;
     }
@@ -259,10 +292,12 @@ Result CompletePendingSave(const QString& operation)
     return Result::success();
 }
 
-Result RecoverJournal(QString* completed)
+Result RecoverJournal(QString* completed, QString* dropped)
 {
     if (completed)
         completed->clear();
+    if (dropped)
+        dropped->clear();
     QFile file(JournalPath());
     if (!file.exists())
         return Result::success();
@@ -271,10 +306,17 @@ Result RecoverJournal(QString* completed)
     const QByteArray bytes = file.readAll();
     file.close();
     Transaction t;
-    if (!deserialise(bytes, t) || !check(t)) {
-        // Torn while it was written: nothing of it reached the data files.
+    // Torn while it was written: nothing of it reached the data files, and there is nothing to tell.
+    if (!deserialise(bytes, t))
+        return removeJournal();
+    if (Result r = check(t); !r) {
+        if (dropped)
+            *dropped = QStringLiteral("till.journal は保存で作られる内容ではないため、適用せずに削除しました。\n%1")
+                           .arg(r.error);
         return removeJournal();
     }
+    if (Result r = filesUsable(t); !r)
+        return Result::failure(QStringLiteral("前回中断した%1を完了できません。\n%2").arg(t.description, r.error));
     if (Result r = apply(t); !r)
         return Result::failure(QStringLiteral("前回中断した%1を完了できません。\n%2").arg(t.description, r.error));
     if (Result r = removeJournal(); !r)

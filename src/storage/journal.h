@@ -65,18 +65,28 @@ struct CommitOutcome
     QString error;
 };
 
-// Checks the transaction (plain file names, whole record images, finite numbers, zaiko.dat present when stock
-// changes), completes any journal an earlier commit left, then journals, applies and removes the journal.
+// Checks the transaction (data files of the table in storage/datafiles.h, whole records up to the file's
+// plausible end, settings sys.ini can be read back with, finite stock, zaiko.dat present when stock changes),
+// then journals, applies and removes the journal. The caller builds the transaction after CompletePendingSave;
+// a journal still pending here is completed and the transaction refused, as it was built on older figures.
 CommitOutcome CommitTransaction(const Transaction& t);
 
 // Applies a journal left by an interrupted commit. `completed` gets the transaction's description when one was
-// applied and is emptied otherwise. SysNum must have been loaded. A failure leaves the journal for another try.
-Result RecoverJournal(QString* completed);
+// applied and is emptied otherwise. A whole journal asking for something no commit produces (another file, a
+// record of the wrong size or far beyond the file's end, a setting sys.ini could not be read back with, stock
+// that is not a number) is removed before its first write, and `dropped` gets the message saying so. SysNum
+// must have been loaded. A failure (a file that cannot be written) leaves the journal for another try.
+Result RecoverJournal(QString* completed, QString* dropped = nullptr);
 
-// Before an operation that replaces a whole data file (a reset, a restore): a save whose last writes were left
-// for later holds final figures from before it, and applied afterwards would put an old slip, counter or stock
-// into the replaced file. It is completed now; when it cannot be, `operation` must not go ahead.
+// Before any operation reads the counters or stock it builds on (a save, correction, deletion, reset, restore):
+// a save whose last writes were left for later holds final figures from before it, and applied afterwards would
+// put an old slip, counter or stock over the new ones. It is completed now; when it cannot be, `operation`
+// must not go ahead.
 Result CompletePendingSave(const QString& operation);
+
+// The bytes of the journal file for `t`, and a journal file around any payload (for tests of recovery).
+QByteArray JournalBytes(const Transaction& t);
+QByteArray FramedJournal(const QByteArray& payload);
 
 // The journal's path in AppDir.
 QString JournalPath();

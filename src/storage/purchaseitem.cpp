@@ -70,6 +70,9 @@ Result LoadPurchaseItem(int16_t n)
 
 Result SavePurchaseItem(int16_t n)
 {
+    // A pending save holds final stock figures; applied after this write it would put older stock back.
+    if (Result r = CompletePendingSave(QStringLiteral("保存")); !r)
+        return r;
     return records().access([n](RecordFile& file) {
         encode(CurrentPurchaseItem, records().data());
         return file.write(n, records().data());
@@ -139,6 +142,8 @@ Result ApplyStockChanges(const QList<StockChange>& changes)
     for (const StockChange& change : changes)
         if (change.delta != 0)
             nonZero << change;
+    if (Result r = CompletePendingSave(QStringLiteral("在庫数量の更新")); !r)
+        return r;
     Transaction t;
     t.description = QStringLiteral("在庫数量の更新");
     if (Result r = StockFigures(nonZero, t.stock); !r)

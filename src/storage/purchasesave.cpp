@@ -161,6 +161,8 @@ void AddPurchasedQty(const PurchaseSlipRecord& slip, PurchaseQtyTable& qty)
 
 SaveOutcome SaveNewPurchaseSlip(const PurchaseSlipDraft& draft)
 {
+    if (Result r = CompletePendingSave(QStringLiteral("保存")); !r)
+        return {false, 0, NotSaved + r.error};
     const double next = SysNum[Sys::NextPurchaseSlipNo];
     if (!NextSlipNoUsable(next))
         return {false, 0, NotSaved + QStringLiteral("伝票番号 %1 には保存できません。").arg(numText(next))};
@@ -178,6 +180,8 @@ SaveOutcome SaveNewPurchaseSlip(const PurchaseSlipDraft& draft)
 
 SaveOutcome SaveCorrectedPurchaseSlip(qint64 n, const PurchaseSlipDraft& draft, const PurchaseQtyTable& recalled)
 {
+    if (Result r = CompletePendingSave(QStringLiteral("保存")); !r)
+        return {false, n, NotSaved + r.error};
     PurchaseSlipRecord slip;
     if (Result r = readLiveSlip(n, slip); !r)
         return {false, n, NotSaved + r.error};
@@ -192,6 +196,8 @@ SaveOutcome SaveCorrectedPurchaseSlip(qint64 n, const PurchaseSlipDraft& draft, 
 
 SaveOutcome DeletePurchaseSlip(qint64 n, const PurchaseQtyTable& recalled)
 {
+    if (Result r = CompletePendingSave(QStringLiteral("削除")); !r)
+        return {false, n, QStringLiteral("伝票は削除されていません。\n") + r.error};
     PurchaseSlipRecord slip;
     if (Result r = readLiveSlip(n, slip); !r)
         return {false, n, r.error};

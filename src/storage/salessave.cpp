@@ -52,6 +52,8 @@ SaveOutcome CommitSlipOperation(Transaction& t, qint64 n, const QList<StockChang
 
 SaveOutcome SaveNewSalesSlip(SalesSlipRecord& slip, const QList<StockChange>& stock)
 {
+    if (Result r = CompletePendingSave(QStringLiteral("保存")); !r)
+        return {false, 0, r.error};
     const double next = SysNum[Sys::NextSalesSlipNo];
     if (!NextSlipNoUsable(next))
         return {false, 0, QStringLiteral("伝票番号 %1 には保存できません。").arg(numText(next))};
@@ -69,6 +71,8 @@ SaveOutcome SaveCorrectedSalesSlip(qint64 n, SalesSlipRecord& slip, const QList<
 {
     if (n < 1 || n > qint64(HighestSlipNo))
         return {false, 0, QStringLiteral("伝票番号 %1 には保存できません。").arg(n)};
+    if (Result r = CompletePendingSave(QStringLiteral("保存")); !r)
+        return {false, n, r.error};
     if (Result r = checkAmounts(slip); !r)
         return {false, n, r.error};
     Transaction t;
@@ -79,6 +83,8 @@ SaveOutcome SaveCorrectedSalesSlip(qint64 n, SalesSlipRecord& slip, const QList<
 
 SaveOutcome DeleteSalesSlip(qint64 n, const QList<StockChange>& stockBack)
 {
+    if (Result r = CompletePendingSave(QStringLiteral("削除")); !r)
+        return {false, n, r.error};
     if (Result r = ReadSalesSlip(n); !r)
         return {false, n, r.error};
     if (WorkingSlip.Deleted != 0)

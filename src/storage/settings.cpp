@@ -194,15 +194,24 @@ QByteArray SettingsFileBytes()
     return bytes;
 }
 
+QString SettingProblem(int index, double value)
+{
+    if (!std::isfinite(value))
+        return QStringLiteral("設定ファイル sys.ini の %1 行目に数値でない値（%2）を書くことになるため、保存できません。")
+            .arg(index)
+            .arg(value);
+    if (index >= 1 && index <= Sys::SupplierCount)
+        if (const QString problem = countProblem(index, value); !problem.isEmpty())
+            return QStringLiteral("設定ファイル sys.ini を次の起動で読めなくなるため、保存できません（%1）。")
+                .arg(problem.arg(index).arg(QString::fromLatin1(exactNumberText(value))));
+    return {};
+}
+
 Result SaveSettings()
 {
     // Our own reader would refuse the file at the next start.
     for (int i = 1; i <= 50; ++i)
-        if (!std::isfinite(SysNum[i]))
-            return Result::failure(
-                QStringLiteral(
-                    "設定ファイル sys.ini の %1 行目に数値でない値（%2）を書くことになるため、保存できません。")
-                    .arg(i)
-                    .arg(SysNum[i]));
+        if (const QString problem = SettingProblem(i, SysNum[i]); !problem.isEmpty())
+            return Result::failure(problem);
     return replaceFile(dataPath(QStringLiteral("sys.ini")), SettingsFileBytes());
 }

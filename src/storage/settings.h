@@ -23,7 +23,10 @@ Result ReadSettingsText(const QByteArray& fileBytes);
 
 // Writes sys.ini anew from the tables: 100 CR LF lines in code page 932, each number in plain decimal digits
 // that read back as exactly the same value. The new file is written beside the old one, flushed to disk and
-// renamed over it, so a failure leaves the old file whole. A number that is not finite is refused.
+// renamed over it, so a failure leaves the old file whole. A value SettingProblem names is refused.
 Result SaveSettings();
+// Why SysNum[index] cannot hold `value` in a file LoadSettings reads back (not a finite number; a record count
+// or next slip number that is no whole number in range), or an empty text when it can.
+QString SettingProblem(int index, double value);
 // The bytes SaveSettings writes (the check for numbers that are not finite aside).
 QByteArray SettingsFileBytes();

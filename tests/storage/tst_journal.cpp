@@ -163,6 +163,9 @@ private Q_SLOTS:
     void deletedSlipIsNotDeletedAgain();
     void commitRefusesNonFiniteFigures_data();
     void commitRefusesNonFiniteFigures();
+    void forgedJournalIsDroppedWhole_data();
+    void forgedJournalIsDroppedWhole();
+    void unwritableFileStopsRecoveryBeforeFirstWrite();
 };
 
 void TestJournal::stoppedAtEveryStep_data()
@@ -347,6 +350,114 @@ void TestJournal::commitRefusesNonFiniteFigures()
     QVERIFY(!outcome.committed);
     QVERIFY(!outcome.error.isEmpty());
     QVERIFY(!QFile::exists(JournalPath()));
+    QCOMPARE(dir.bytes(QStringLiteral("zaiko.dat")), zaiko);
+    QCOMPARE(dir.bytes(QStringLiteral("sys.ini")), settings);
+}
+
+// A journal with a right checksum but content no commit produces is removed before its first write.
+void TestJournal::forgedJournalIsDroppedWhole_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<qint64>("recordNo");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<int>("setting");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<double>("stock");
+    QTest::addColumn<QString>("refusal"); // empty: the journal is applied
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    // The fixture holds slips 1 to 5 and counts 6 as the next slip: the plausible end of reg.dat is 6 + 64.
+    QTest::newRow("a valid save") << "reg.dat" << qint64(6) << 1024 << 2 << 7.0 << 90.0 << QString();
+    QTest::newRow("at the plausible end") << "reg.dat" << qint64(70) << 1024 << 0 << 0.0 << 90.0 << QString();
+    QTest::newRow("one beyond it") << "reg.dat" << qint64(71) << 1024 << 0 << 0.0 << 90.0 << "レコード番号 71";
+    QTest::newRow("far beyond it") << "reg.dat" << qint64(40000000) << 1024 << 0 << 0.0 << 90.0 << "範囲外";
+    QTest::newRow("record 0") << "reg.dat" << qint64(0) << 1024 << 0 << 0.0 << 90.0 << "レコード番号 0";
+    QTest::newRow("the executable") << "till" << qint64(1) << 1024 << 0 << 0.0 << 90.0 << "「till」";
+    QTest::newRow("a new file") << "evil.sh" << qint64(1) << 1024 << 0 << 0.0 << 90.0 << "「evil.sh」";
+    QTest::newRow("sys.ini as records") << "sys.ini" << qint64(1) << 1024 << 0 << 0.0 << 90.0 << "「sys.ini」";
+    QTest::newRow("the journal itself") << "till.journal" << qint64(1) << 1024 << 0 << 0.0 << 90.0 << "「till.journal」";
+    QTest::newRow("a parent folder") << "../reg.dat" << qint64(1) << 1024 << 0 << 0.0 << 90.0 << "「../reg.dat」";
+    QTest::newRow("short record") << "reg.dat" << qint64(6) << 1023 << 0 << 0.0 << 90.0 << "1023 バイト";
+    QTest::newRow("long record") << "reg.dat" << qint64(6) << 1025 << 0 << 0.0 << 90.0 << "1025 バイト";
+    QTest::newRow("zaiko record size in reg.dat") << "reg.dat" << qint64(6) << 128 << 0 << 0.0 << 90.0 << "128 バイト";
+    QTest::newRow("slip number a fraction") << "reg.dat" << qint64(6) << 1024 << 2 << 6.5 << 90.0 << "2 行目";
+    QTest::newRow("slip number 0") << "reg.dat" << qint64(6) << 1024 << 2 << 0.0 << 90.0 << "2 行目";
+    QTest::newRow("slip number beyond 32 bits") << "reg.dat" << qint64(6) << 1024 << 4 << 4294967296.0 << 90.0
+                                                << "4 行目";
+    QTest::newRow("negative count") << "reg.dat" << qint64(6) << 1024 << 1 << -1.0 << 90.0 << "1 行目";
+    QTest::newRow("setting NaN") << "reg.dat" << qint64(6) << 1024 << 11 << nan << 90.0 << "11 行目";
+    QTest::newRow("setting 51") << "reg.dat" << qint64(6) << 1024 << 51 << 1.0 << 90.0 << "設定の番号 51";
+    QTest::newRow("stock NaN") << "reg.dat" << qint64(6) << 1024 << 0 << 0.0 << nan << "在庫数量";
+    QTest::newRow("stock infinite") << "reg.dat" << qint64(6) << 1024 << 0 << 0.0
+                                    << std::numeric_limits<double>::infinity() << "在庫数量";
+}
+
+void TestJournal::forgedJournalIsDroppedWhole()
+{
+    QFETCH(QString, file);
+    QFETCH(qint64, recordNo);
+    QFETCH(int, size);
+    QFETCH(int, setting);
+    QFETCH(double, value);
+    QFETCH(double, stock);
+    QFETCH(QString, refusal);
+    TestAppDir dir;
+    writeFixture(dir);
+    Transaction t;
+    t.description = QStringLiteral("伝票 6 の保存");
+    // A valid first record, so a journal refused for its second part must not have written its first.
+    t.records << JournalRecord{QStringLiteral("reg.dat"), 2, QByteArray(1024, 'v'), QByteArray(1024, ' ')};
+    t.records << JournalRecord{file, recordNo, QByteArray(size, 'x'), QByteArray(size, ' ')};
+    if (setting != 0)
+        t.settings << JournalSetting{setting, value};
+    t.stock << JournalStock{12, stock};
+    const QStringList namesBefore = QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+    const QByteArray reg = dir.bytes(QStringLiteral("reg.dat"));
+    const QByteArray zaiko = dir.bytes(QStringLiteral("zaiko.dat"));
+    const QByteArray settings = dir.bytes(QStringLiteral("sys.ini"));
+    dir.writeBytes(QStringLiteral("till.journal"), JournalBytes(t));
+
+    QVERIFY(LoadSettings().ok);
+    QString completed;
+    QString dropped;
+    QVERIFY(RecoverJournal(&completed, &dropped).ok);
+    QVERIFY(!QFile::exists(JournalPath()));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot), namesBefore);
+    QVERIFY(LoadSettings().ok); // whatever happened, the next start can read its settings
+    if (refusal.isEmpty()) {
+        QCOMPARE(completed, t.description);
+        QVERIFY(dropped.isEmpty());
+        QCOMPARE(dir.bytes(QStringLiteral("reg.dat")).mid(1024, 1024), QByteArray(1024, 'v'));
+        QCOMPARE(dir.bytes(QStringLiteral("reg.dat")).mid((recordNo - 1) * 1024, 1024), QByteArray(1024, 'x'));
+        QCOMPARE(dir.stockOf(12), stock);
+        return;
+    }
+    QVERIFY(completed.isEmpty());
+    QVERIFY2(dropped.contains(QStringLiteral("till.journal")), qPrintable(dropped));
+    QVERIFY2(dropped.contains(refusal), qPrintable(dropped));
+    QCOMPARE(dir.bytes(QStringLiteral("reg.dat")), reg);
+    QCOMPARE(dir.bytes(QStringLiteral("zaiko.dat")), zaiko);
+    QCOMPARE(dir.bytes(QStringLiteral("sys.ini")), settings);
+}
+
+// A directory where a data file belongs stops the recovery before anything is written; the journal stays.
+void TestJournal::unwritableFileStopsRecoveryBeforeFirstWrite()
+{
+    TestAppDir dir;
+    writeFixture(dir);
+    Transaction t;
+    t.description = QStringLiteral("仕入伝票 1 の保存");
+    t.records << JournalRecord{QStringLiteral("siire.dat"), 1, QByteArray(1024, 'x'), QByteArray(1024, ' ')};
+    t.settings << JournalSetting{4, 2};
+    t.stock << JournalStock{12, 7};
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("siire.dat")));
+    dir.writeBytes(QStringLiteral("till.journal"), JournalBytes(t));
+    const QByteArray zaiko = dir.bytes(QStringLiteral("zaiko.dat"));
+    const QByteArray settings = dir.bytes(QStringLiteral("sys.ini"));
+    QString completed;
+    const Result r = RecoverJournal(&completed);
+    QVERIFY(!r.ok);
+    QVERIFY2(r.error.contains(QStringLiteral("siire.dat")), qPrintable(r.error));
+    QVERIFY(QFile::exists(JournalPath()));
     QCOMPARE(dir.bytes(QStringLiteral("zaiko.dat")), zaiko);
     QCOMPARE(dir.bytes(QStringLiteral("sys.ini")), settings);
 }

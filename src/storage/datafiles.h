@@ -1,0 +1,29 @@
+// The program's data files in AppDir: names, record sizes and the counters that say how far each reaches.
+#pragma once
+
+#include <QString>
+#include <QStringView>
+#include <span>
+
+struct DataFileInfo
+{
+    const char* name; // plain file name in AppDir
+    int recordSize;   // bytes per record; 0 for a file that is not made of records (sys.ini)
+    int countSetting; // SysNum index of the records prepared in it, 0 for none
+    int nextSetting;  // SysNum index of the next record number a save takes, 0 for none
+};
+
+// Every data file; a new file needs only its row here.
+std::span<const DataFileInfo> dataFiles();
+// The row of that plain file name, or null for any other name.
+const DataFileInfo* findDataFile(QStringView name);
+
+// Records a journalled save may write beyond the last record a file or its counters account for: one save
+// appends a slip and a few records that belong to it.
+constexpr qint64 AppendMargin = 64;
+
+// The highest record number a save can write to record file `file` now: the records the file holds or its
+// counters count, whichever is more, plus AppendMargin. A new slip goes to the next slip number, a correction
+// to a slip the file holds, an append just past its end; a number beyond this bound is no save's doing and
+// would only fill the disk with blank records.
+qint64 plausibleRecordEnd(const DataFileInfo& file);
