@@ -10,22 +10,66 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-bool syncToDisk(QFileDevice& file)
+QString systemReason(int errorNumber)
 {
-    if (!file.flush())
+    return QString::fromLocal8Bit(std::strerror(errorNumber));
+}
+
+bool syncToDisk(QFileDevice& file, QString* reason)
+{
+    if (!file.flush()) {
+        if (reason)
+            *reason = file.errorString();
         return false;
-    return ::fsync(file.handle()) == 0;
+    }
+    if (::fsync(file.handle()) == 0)
+        return true;
+    if (reason)
+        *reason = systemReason(errno);
+    return false;
+}
+
+namespace {
+
+// Straight to the descriptor, so a failure carries the system's own reason.
+bool writeAll(QFileDevice& file, const QByteArray& bytes, QString& error)
+{
+    if (!file.flush()) {
+        error = file.errorString();
+        return false;
+    }
+    const char* data = bytes.constData();
+    qint64 left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(file.handle(), data, size_t(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            error = systemReason(n < 0 ? errno : ENOSPC);
+            return false;
+        }
+        data += n;
+        left -= n;
+    }
+    return true;
+}
+
+} // namespace
+
+QString replacementPath(const QString& path)
+{
+    return path + QStringLiteral(".new");
 }
 
 DurableSteps systemDurableSteps()
 {
     DurableSteps steps;
-    steps.write = [](QFileDevice& file, const QByteArray& bytes) { return file.write(bytes) == bytes.size(); };
-    steps.sync = [](QFileDevice& file) { return syncToDisk(file); };
+    steps.write = &writeAll;
+    steps.sync = [](QFileDevice& file, QString& error) { return syncToDisk(file, &error); };
     steps.rename = [](const QString& from, const QString& to, QString& error) {
         if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
             return true;
-        error = QString::fromLocal8Bit(std::strerror(errno));
+        error = systemReason(errno);
         return false;
     };
     steps.syncFolder = [](const QString& folder) {
@@ -48,7 +92,7 @@ DurableSteps& durableSteps()
 Result replaceFile(const QString& path, const QByteArray& bytes)
 {
     const DurableSteps& steps = durableSteps();
-    const QString temp = path + QStringLiteral(".new");
+    const QString temp = replacementPath(path);
     auto fail = [&](const QString& reason) {
         QFile::remove(temp);
         return Result::failure(QStringLiteral("%1 を保存できません（%2）。").arg(QFileInfo(path).fileName(), reason));
@@ -57,8 +101,8 @@ Result replaceFile(const QString& path, const QByteArray& bytes)
         QFile file(temp);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
             return fail(file.errorString());
-        if (!steps.write(file, bytes) || !steps.sync(file))
-            return fail(file.errorString());
+        if (QString error; !steps.write(file, bytes, error) || !steps.sync(file, error))
+            return fail(error);
     }
     if (QString error; !steps.rename(temp, path, error))
         return fail(error);

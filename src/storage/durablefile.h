@@ -10,18 +10,28 @@
 class QFileDevice;
 
 // Writes `bytes` to a new file beside `path`, flushes it to disk and renames it over `path`.
-// On failure `path` is left as it was.
+// On failure `path` is left as it was, and the message names the file and the system's reason.
 Result replaceFile(const QString& path, const QByteArray& bytes);
 
-// Flushes an open file's data to the disk itself, not just to the system's cache.
-bool syncToDisk(QFileDevice& file);
+// `path` + ".new", the file a replacement is written to before it is renamed into place.
+QString replacementPath(const QString& path);
+
+// Flushes an open file's data to the disk itself, not just to the system's cache. On failure `reason` (when
+// given) gets the system's reason.
+bool syncToDisk(QFileDevice& file, QString* reason = nullptr);
+
+// The system's text for an error number, e.g. "No space left on device"; Qt's own error text can be
+// "Unknown error" for a write that failed at flush or fsync.
+QString systemReason(int errorNumber);
 
 // The system calls a replacement makes, in this order: write the new file, flush it to disk, rename it over
-// the old one, flush the folder. Tests substitute their own to see the order or to make one step fail.
+// the old one, flush the folder. Tests substitute their own to see the order or to make one step fail, for
+// example a write that stops after some bytes as on a full disk. A failing step sets `error` to the reason.
 struct DurableSteps
 {
-    std::function<bool(QFileDevice& file, const QByteArray& bytes)> write;
-    std::function<bool(QFileDevice& file)> sync;
+    // Appends `bytes` at the end of what was written to `file` so far.
+    std::function<bool(QFileDevice& file, const QByteArray& bytes, QString& error)> write;
+    std::function<bool(QFileDevice& file, QString& error)> sync;
     std::function<bool(const QString& from, const QString& to, QString& error)> rename;
     std::function<bool(const QString& folder)> syncFolder;
 };

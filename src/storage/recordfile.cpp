@@ -32,7 +32,7 @@ Result RecordFile::close()
 {
     if (!m_file.isOpen())
         return Result::success();
-    const bool synced = !m_written || syncToDisk(m_file);
+    const bool synced = !m_written || syncToDisk(m_file, &m_reason);
     const QString message = synced ? QString() : errorMessage();
     m_file.close();
     m_written = false;
@@ -120,7 +120,7 @@ bool RecordFile::writeCopies(qint64 first, const char* src, qint64 count, const 
 QString RecordFile::errorMessage() const
 {
     return QStringLiteral("%1 を読み書きできません（%2）。")
-        .arg(QFileInfo(m_file.fileName()).fileName(), m_file.errorString());
+        .arg(QFileInfo(m_file.fileName()).fileName(), m_reason.isEmpty() ? m_file.errorString() : m_reason);
 }
 
 RecordBuffer::RecordBuffer(const QString& fileName, const QByteArray& emptyRecord)

@@ -43,6 +43,7 @@ private:
     int m_size;
     const char* m_blank;
     bool m_written = false;
+    QString m_reason; // the system's reason when a flush to disk failed; Qt's error text says nothing then
 };
 
 // Opens `file`, runs `work` on it and closes it, flushing what was written to disk. A `work` that returns false

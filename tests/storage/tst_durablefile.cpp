@@ -24,13 +24,21 @@ private:
     {
         const DurableSteps system = systemDurableSteps();
         DurableSteps& steps = durableSteps();
-        steps.write = [this, system](QFileDevice& file, const QByteArray& bytes) {
+        steps.write = [this, system](QFileDevice& file, const QByteArray& bytes, QString& error) {
             m_steps << QStringLiteral("write ") + QFileInfo(file.fileName()).fileName();
-            return m_failing != u"write" && system.write(file, bytes);
+            if (m_failing == u"write") {
+                error = QStringLiteral("no room");
+                return false;
+            }
+            return system.write(file, bytes, error);
         };
-        steps.sync = [this, system](QFileDevice& file) {
+        steps.sync = [this, system](QFileDevice& file, QString& error) {
             m_steps << QStringLiteral("fsync ") + QFileInfo(file.fileName()).fileName();
-            return m_failing != u"fsync" && system.sync(file);
+            if (m_failing == u"fsync") {
+                error = QStringLiteral("no room");
+                return false;
+            }
+            return system.sync(file, error);
         };
         steps.rename = [this, system](const QString& from, const QString& to, QString& error) {
             m_steps << QStringLiteral("rename %1 %2").arg(QFileInfo(from).fileName(), QFileInfo(to).fileName());
@@ -83,6 +91,8 @@ private Q_SLOTS:
         const Result r = replaceFile(path(), "new");
         QVERIFY(!r.ok);
         QVERIFY2(r.error.startsWith(QStringLiteral("sys.ini を保存できません")), qPrintable(r.error));
+        const QString reason = failing == u"rename" ? QStringLiteral("refused") : QStringLiteral("no room");
+        QVERIFY2(r.error.contains(reason), qPrintable(r.error)); // the step's own reason, never "Unknown error"
         QCOMPARE(m_steps.size(), stepsRun); // nothing after the failed step, above all no rename
         QCOMPARE(contents(), QByteArray("old"));
         QVERIFY(!QFile::exists(path() + QStringLiteral(".new")));

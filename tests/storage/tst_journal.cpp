@@ -1,5 +1,7 @@
 // Slip saves stopped at every durable step in a child process, then completed (or dropped) by recovery.
+#include "storage/durablefile.h"
 #include "storage/journal.h"
+#include "storage/purchasesave.h"
 #include "storage/salessave.h"
 #include "storage/settings.h"
 #include "storage/text.h"
@@ -7,7 +9,9 @@
 
 #include <QProcess>
 #include <QtTest>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -163,6 +167,8 @@ private Q_SLOTS:
     void deletedSlipIsNotDeletedAgain();
     void commitRefusesNonFiniteFigures_data();
     void commitRefusesNonFiniteFigures();
+    void saveAfterUnfinishedSave_data();
+    void saveAfterUnfinishedSave();
     void forgedJournalIsDroppedWhole_data();
     void forgedJournalIsDroppedWhole();
     void unwritableFileStopsRecoveryBeforeFirstWrite();
@@ -352,6 +358,94 @@ void TestJournal::commitRefusesNonFiniteFigures()
     QVERIFY(!QFile::exists(JournalPath()));
     QCOMPARE(dir.bytes(QStringLiteral("zaiko.dat")), zaiko);
     QCOMPARE(dir.bytes(QStringLiteral("sys.ini")), settings);
+}
+
+// The disk fills while sys.ini is written: the first sale is journalled, its slip written, its counter and stock
+// not. The next operation in the same run completes it before it reads the counter and the stock it builds on;
+// while the disk stays full it is refused and writes nothing.
+void TestJournal::saveAfterUnfinishedSave_data()
+{
+    QTest::addColumn<QString>("op");
+    QTest::addColumn<bool>("stillFull");
+    for (const char* op : {"new", "correct", "delete", "purchase"}) {
+        QTest::addRow("%s", op) << QString::fromLatin1(op) << false;
+        QTest::addRow("%s, disk still full", op) << QString::fromLatin1(op) << true;
+    }
+}
+
+void TestJournal::saveAfterUnfinishedSave()
+{
+    QFETCH(QString, op);
+    QFETCH(bool, stillFull);
+    TestAppDir dir;
+    writeFixture(dir);
+    DurableSteps& steps = durableSteps();
+    steps.write = [](QFileDevice& file, const QByteArray& bytes, QString& error) {
+        if (file.fileName().endsWith(QStringLiteral("sys.ini.new"))) {
+            error = QString::fromLocal8Bit(std::strerror(ENOSPC));
+            return false;
+        }
+        return systemDurableSteps().write(file, bytes, error);
+    };
+    SalesSlipRecord first = newSlip();
+    const SaveOutcome unfinished = SaveNewSalesSlip(first, {{12, -6}, {30, -3}});
+    QVERIFY(unfinished.saved);
+    QVERIFY2(unfinished.error.contains(QString::fromLocal8Bit(std::strerror(ENOSPC))), qPrintable(unfinished.error));
+    QVERIFY(QFile::exists(JournalPath()));
+    QCOMPARE(dir.stockOf(12), double(Item12Start));
+    if (!stillFull)
+        steps = systemDurableSteps();
+    const QByteArray reg = dir.bytes(QStringLiteral("reg.dat"));
+    const QByteArray siire = dir.bytes(QStringLiteral("siire.dat"));
+
+    SaveOutcome second;
+    if (op == u"new") {
+        SalesSlipRecord slip = newSlip();
+        slip.SlipNo = 7;
+        second = SaveNewSalesSlip(slip, {{12, -2}});
+    } else if (op == u"correct") {
+        SalesSlipRecord slip = newSlip();
+        second = SaveCorrectedSalesSlip(6, slip, {{12, -6}, {30, -3}, {12, 6}, {30, 3}});
+    } else if (op == u"delete") {
+        second = DeleteSalesSlip(6, {{12, 6}, {30, 3}});
+    } else {
+        PurchaseSlipDraft draft;
+        draft.year = QStringLiteral("2024");
+        draft.month = QStringLiteral("6");
+        draft.day = QStringLiteral("2");
+        draft.line[1] = PurchaseDraftLine{12, QStringLiteral("ねじ"), 10, 5, 50};
+        second = SaveNewPurchaseSlip(draft);
+    }
+    steps = systemDurableSteps();
+    if (stillFull) {
+        QVERIFY(!second.saved);
+        QVERIFY2(second.error.contains(QStringLiteral("前回中断した保存を完了できない")), qPrintable(second.error));
+        QVERIFY(QFile::exists(JournalPath()));
+        QCOMPARE(dir.bytes(QStringLiteral("reg.dat")), reg);
+        QCOMPARE(dir.bytes(QStringLiteral("siire.dat")), siire);
+        QCOMPARE(dir.stockOf(12), double(Item12Start));
+        return;
+    }
+    QVERIFY2(second.saved && second.error.isEmpty(), qPrintable(second.error));
+    QVERIFY(!QFile::exists(JournalPath()));
+    QVERIFY(LoadSettings().ok);
+    const QByteArray now = dir.bytes(QStringLiteral("reg.dat"));
+    const SlipView sixth(now.constData() + 5 * 1024);
+    QCOMPARE(sixth.total(), 900.0); // the first sale kept its number
+    if (op == u"new") {
+        QCOMPARE(now.size(), 7 * 1024);
+        QCOMPARE(SysNum[2], 8.0);
+        QCOMPARE(dir.stockOf(12), Item12Start - 8.0); // both sales taken out
+    } else if (op == u"purchase") {
+        QCOMPARE(SysNum[2], 7.0);
+        QCOMPARE(SysNum[4], 2.0);
+        QCOMPARE(dir.stockOf(12), Item12Start - 6.0 + 5);
+    } else {
+        QCOMPARE(SysNum[2], 7.0);
+        QCOMPARE(dir.stockOf(12), op == u"delete" ? Item12Start : Item12Start - 6.0);
+        QCOMPARE(dir.stockOf(30), op == u"delete" ? Item30Start : Item30Start - 3.0);
+        QCOMPARE(sixth.deleted() != 0, op == u"delete");
+    }
 }
 
 // A journal with a right checksum but content no commit produces is removed before its first write.
