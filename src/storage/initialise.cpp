@@ -1,6 +1,7 @@
 // The five resets of data initialisation: check, keep the old file, rewrite, then the counters.
 #include "storage/initialise.h"
 
+#include "storage/history.h"
 #include "storage/journal.h"
 #include "storage/products.h"
 #include "storage/purchaseitem.h"
@@ -12,6 +13,7 @@
 #include "storage/supplier.h"
 #include "storage/text.h"
 
+#include <QFileInfo>
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
@@ -45,6 +47,23 @@ Result badStoredCount(int index, const QString& caption)
 Result keepOld(const ResetSteps& steps, const QString& fileName)
 {
     return steps.keepOld ? steps.keepOld(dataPath(fileName)) : Result::success();
+}
+
+// The history goes into the archive of the slips before it is replaced by a chain that names that archive.
+Result keepHistory(const ResetSteps& steps, QString& archive)
+{
+    archive.clear();
+    if (!steps.keepHistory || !QFileInfo::exists(HistoryPath()))
+        return Result::success();
+    return steps.keepHistory(HistoryPath(), archive);
+}
+
+Result restartHistory(const QString& fileName, const QString& archive)
+{
+    if (Result r = startNewHistoryChain(fileName, archive); !r)
+        return Result::failure(
+            QStringLiteral("初期化は済みましたが、訂正・削除履歴を新しく始められませんでした。\n%1").arg(r.error));
+    return Result::success();
 }
 
 // Sets the counters and saves them; when sys.ini cannot be written the tables go back to what the file holds.
@@ -100,12 +119,17 @@ Result ResetSalesSlips(qint64 newCount, const ResetSteps& steps)
         return badStoredCount(Sys::SalesRecordCount, QStringLiteral("売上データ件数"));
     if (Result r = keepOld(steps, QStringLiteral("reg.dat")); !r)
         return r;
+    QString historyArchive;
+    if (Result r = keepHistory(steps, historyArchive); !r)
+        return r;
     // The records go out through the working record, which is left holding the blank slip.
     WorkingSlip = InitialisedSalesSlip();
     if (Result r = writeBlankRecords(QStringLiteral("reg.dat"), WorkingSlip.Raw.data(), SalesSlipRecordSize, *n, steps);
         !r)
         return r;
-    return saveCounters({{Sys::SalesRecordCount, double(newCount)}, {Sys::NextSalesSlipNo, 1}});
+    if (Result r = saveCounters({{Sys::SalesRecordCount, double(newCount)}, {Sys::NextSalesSlipNo, 1}}); !r)
+        return r;
+    return restartHistory(QStringLiteral("reg.dat"), historyArchive);
 }
 
 Result ResetPurchaseSlips(qint64 newCount, const ResetSteps& steps)
@@ -117,11 +141,16 @@ Result ResetPurchaseSlips(qint64 newCount, const ResetSteps& steps)
         return badStoredCount(Sys::PurchaseRecordCount, QStringLiteral("仕入データ件数"));
     if (Result r = keepOld(steps, QStringLiteral("siire.dat")); !r)
         return r;
+    QString historyArchive;
+    if (Result r = keepHistory(steps, historyArchive); !r)
+        return r;
     const PurchaseSlipRecord blank;
     if (Result r = writeBlankRecords(QStringLiteral("siire.dat"), blank.Raw.data(), PurchaseSlipRecordSize, *n, steps);
         !r)
         return r;
-    return saveCounters({{Sys::PurchaseRecordCount, double(newCount)}, {Sys::NextPurchaseSlipNo, 1}});
+    if (Result r = saveCounters({{Sys::PurchaseRecordCount, double(newCount)}, {Sys::NextPurchaseSlipNo, 1}}); !r)
+        return r;
+    return restartHistory(QStringLiteral("siire.dat"), historyArchive);
 }
 
 Result ResetProducts(int emptied, const ResetSteps& steps)

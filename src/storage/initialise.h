@@ -20,6 +20,9 @@ struct ResetSteps
     // Keeps the file at `path` before it is overwritten (it may not exist); a failure stops the reset with
     // nothing changed.
     std::function<Result(const QString& path)> keepOld;
+    // Keeps the history file at `path` with the slips keepOld has just kept (in one archive); `archive` receives
+    // the path of the archive that holds it. A slip reset then starts the history anew, naming that archive.
+    std::function<Result(const QString& path, QString& archive)> keepHistory;
     // How many of `total` records are written so far.
     std::function<void(qint64 done, qint64 total)> progress;
 };
@@ -27,9 +30,9 @@ struct ResetSteps
 // Each reset checks the counts it uses before anything changes, keeps the old file, rewrites it, and only then
 // sets and saves its counters; a failure on the way leaves the tables in memory as they were.
 
-// Records 1 .. SysNum[1] of reg.dat blank; then SysNum[1] := newCount, SysNum[2] := 1.
+// Records 1 .. SysNum[1] of reg.dat blank; then SysNum[1] := newCount, SysNum[2] := 1; then a new history.
 Result ResetSalesSlips(qint64 newCount, const ResetSteps& steps);
-// Records 1 .. SysNum[3] of siire.dat blank; then SysNum[3] := newCount, SysNum[4] := 1.
+// Records 1 .. SysNum[3] of siire.dat blank; then SysNum[3] := newCount, SysNum[4] := 1; then a new history.
 Result ResetPurchaseSlips(qint64 newCount, const ResetSteps& steps);
 // ProductTable entries 1 .. emptied cleared, syohin.dat rewritten from the table (entries 1 .. SysNum[6]);
 // then SysNum[6] := 400.

@@ -1,6 +1,7 @@
 // Purchase slip operations built on the redo journal: one transaction per save, correction or deletion.
 #include "storage/purchasesave.h"
 
+#include "storage/history.h"
 #include "storage/journal.h"
 #include "storage/settingnames.h"
 #include "storage/settings.h"
@@ -175,7 +176,7 @@ SaveOutcome SaveNewPurchaseSlip(const PurchaseSlipDraft& draft)
     t.description = QStringLiteral("仕入伝票 %1 の保存").arg(n);
     t.records << slipRecord(n, slip);
     t.settings << JournalSetting{Sys::NextPurchaseSlipNo, next + 1};
-    return CommitSlipOperation(t, n, stockChanges(&slip, PurchaseQtyTable{}), NotSaved);
+    return CommitSlipOperation(t, n, HistoryOperation::New, stockChanges(&slip, PurchaseQtyTable{}), NotSaved);
 }
 
 SaveOutcome SaveCorrectedPurchaseSlip(qint64 n, const PurchaseSlipDraft& draft, const PurchaseQtyTable& recalled)
@@ -191,7 +192,7 @@ SaveOutcome SaveCorrectedPurchaseSlip(qint64 n, const PurchaseSlipDraft& draft, 
     Transaction t;
     t.description = QStringLiteral("仕入伝票 %1 の保存").arg(n);
     t.records << slipRecord(n, slip);
-    return CommitSlipOperation(t, n, stockChanges(&slip, recalled), NotSaved);
+    return CommitSlipOperation(t, n, HistoryOperation::Correction, stockChanges(&slip, recalled), NotSaved);
 }
 
 SaveOutcome DeletePurchaseSlip(qint64 n, const PurchaseQtyTable& recalled)
@@ -205,5 +206,6 @@ SaveOutcome DeletePurchaseSlip(qint64 n, const PurchaseQtyTable& recalled)
     Transaction t;
     t.description = QStringLiteral("仕入伝票 %1 の削除").arg(n);
     t.records << slipRecord(n, slip);
-    return CommitSlipOperation(t, n, stockChanges(nullptr, recalled), QStringLiteral("伝票は削除されていません。\n"));
+    return CommitSlipOperation(t, n, HistoryOperation::Deletion, stockChanges(nullptr, recalled),
+                               QStringLiteral("伝票は削除されていません。\n"));
 }

@@ -1,6 +1,7 @@
 // Sales slip operations built on the redo journal: one transaction per save, correction or deletion.
 #include "storage/salessave.h"
 
+#include "storage/history.h"
 #include "storage/journal.h"
 #include "storage/settingnames.h"
 #include "storage/settings.h"
@@ -36,10 +37,12 @@ bool NextSlipNoUsable(double next)
     return next >= 1 && next < HighestSlipNo && next == std::floor(next);
 }
 
-SaveOutcome CommitSlipOperation(Transaction& t, qint64 n, const QList<StockChange>& stock, const QString& refusal)
+SaveOutcome CommitSlipOperation(Transaction& t, qint64 n, HistoryOperation op, const QList<StockChange>& stock,
+                                const QString& refusal)
 {
     SaveOutcome outcome;
     outcome.slipNo = n;
+    const QString unrecorded = addHistoryEntry(t, op);
     if (Result r = StockFigures(stock, t.stock); !r) {
         outcome.error = refusal + r.error;
         return outcome;
@@ -47,6 +50,8 @@ SaveOutcome CommitSlipOperation(Transaction& t, qint64 n, const QList<StockChang
     const CommitOutcome c = CommitTransaction(t);
     outcome.saved = c.committed;
     outcome.error = c.committed ? c.error : refusal + c.error;
+    if (c.committed && !unrecorded.isEmpty())
+        outcome.error = outcome.error.isEmpty() ? unrecorded : outcome.error + u'\n' + unrecorded;
     return outcome;
 }
 
@@ -64,7 +69,7 @@ SaveOutcome SaveNewSalesSlip(SalesSlipRecord& slip, const QList<StockChange>& st
     t.description = QStringLiteral("伝票 %1 の保存").arg(n);
     t.records << slipRecord(n, slip);
     t.settings << JournalSetting{Sys::NextSalesSlipNo, next + 1};
-    return CommitSlipOperation(t, n, stock);
+    return CommitSlipOperation(t, n, HistoryOperation::New, stock);
 }
 
 SaveOutcome SaveCorrectedSalesSlip(qint64 n, SalesSlipRecord& slip, const QList<StockChange>& stock)
@@ -78,7 +83,7 @@ SaveOutcome SaveCorrectedSalesSlip(qint64 n, SalesSlipRecord& slip, const QList<
     Transaction t;
     t.description = QStringLiteral("伝票 %1 の保存").arg(n);
     t.records << slipRecord(n, slip);
-    return CommitSlipOperation(t, n, stock);
+    return CommitSlipOperation(t, n, HistoryOperation::Correction, stock);
 }
 
 SaveOutcome DeleteSalesSlip(qint64 n, const QList<StockChange>& stockBack)
@@ -93,5 +98,5 @@ SaveOutcome DeleteSalesSlip(qint64 n, const QList<StockChange>& stockBack)
     Transaction t;
     t.description = QStringLiteral("伝票 %1 の削除").arg(n);
     t.records << slipRecord(n, WorkingSlip);
-    return CommitSlipOperation(t, n, stockBack);
+    return CommitSlipOperation(t, n, HistoryOperation::Deletion, stockBack);
 }

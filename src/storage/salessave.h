@@ -17,6 +17,7 @@ struct SaveOutcome
 };
 
 struct Transaction;
+enum class HistoryOperation : int16_t;
 
 // The highest number a slip record can have: slip numbers are stored in 32 bits.
 constexpr double HighestSlipNo = 2147483647.0;
@@ -24,9 +25,10 @@ constexpr double HighestSlipNo = 2147483647.0;
 // True when `next` can be saved under and the counter can still move on by one after it.
 bool NextSlipNoUsable(double next);
 
-// Adds the stock figures `stock` leads to and commits `t` as the operation on slip n; `refusal` goes before
-// the message of an operation that did not take effect.
-SaveOutcome CommitSlipOperation(Transaction& t, qint64 n, const QList<StockChange>& stock, const QString& refusal = {});
+// Adds the history entry of `op` and the stock figures `stock` leads to, and commits `t` as the operation on
+// slip n; `refusal` goes before the message of an operation that did not take effect.
+SaveOutcome CommitSlipOperation(Transaction& t, qint64 n, HistoryOperation op, const QList<StockChange>& stock,
+                                const QString& refusal = {});
 
 // Stores `slip` as record SysNum[2], raises SysNum[2] by one in memory and in sys.ini, and applies `stock`
 // (what the slip takes out, negative). Everything is checked before the first write: the counter, the slip's

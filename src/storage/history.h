@@ -1,0 +1,128 @@
+// rireki.dat: the append-only history of every new, corrected and deleted slip, each entry chained to the one
+// before it by SHA-256, so that a rewritten entry shows.
+#pragma once
+
+#include "storage/result.h"
+
+#include <QByteArray>
+#include <QSet>
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+struct Transaction;
+
+// Entry n is record n of the file: a 128-byte header, the whole slip record before the change (zero bytes for
+// a new slip) and after it. Numbers little-endian.
+namespace HistoryLayout {
+constexpr int HeaderSize = 128;
+constexpr int RecordSize = 1024;
+constexpr int EntrySize = HeaderSize + 2 * RecordSize; // 2176
+constexpr int Mark = 0;           // 8 bytes "TILLRRK1"
+constexpr int Version = 8;        // int16, 1
+constexpr int Operation = 10;     // int16, HistoryOperation
+constexpr int EntryNo = 12;       // int32, the entry's own record number
+constexpr int Time = 16;          // 19 bytes "yyyy/mm/dd hh:mm:ss", local time of the change
+constexpr int File = 36;          // 12 bytes, "reg.dat" or "siire.dat", blank padded
+constexpr int RecordNo = 48;      // int32, the slip number (the record number in File)
+constexpr int HasBefore = 52;     // int16, 1 when Before holds a record
+constexpr int PreviousHash = 64;  // 32 bytes, SHA-256 of the entry before (its Hash); zero bytes for none
+constexpr int Hash = 96;          // 32 bytes, SHA-256 of this entry without these 32 bytes
+constexpr int Before = HeaderSize;
+constexpr int After = HeaderSize + RecordSize;
+// The After part of a reset entry, which starts a new chain.
+constexpr int ArchiveName = 0;     // 256 bytes, the archive of the old history, relative to AppDir, CP932
+constexpr int ArchiveHash = 256;   // 32 bytes, SHA-256 of that archive file
+constexpr int ArchivedEntries = 288; // int32, entries of the old chain
+constexpr int ArchiveNameSize = 256;
+} // namespace HistoryLayout
+
+constexpr char HistoryMark[] = "TILLRRK1";
+constexpr int HistoryVersion = 1;
+
+enum class HistoryOperation : int16_t
+{
+    New = 1,
+    Correction = 2,
+    Deletion = 3,
+    Reset = 4, // data initialisation: the first entry of a new chain
+};
+
+// The operation as the shopkeeper reads it: 新規, 訂正, 削除, 初期化.
+QString historyOperationName(HistoryOperation op);
+
+QString HistoryFileName();
+QString HistoryPath();
+
+// SHA-256 of an entry's bytes without its own Hash field.
+QByteArray historyEntryHash(const char* entry);
+
+// One entry read back.
+struct HistoryEntry
+{
+    qint64 entryNo = 0;
+    HistoryOperation operation = HistoryOperation::New;
+    QString time;
+    QString file;
+    qint64 recordNo = 0;
+    bool hasBefore = false;
+    QByteArray before; // RecordSize bytes
+    QByteArray after;  // RecordSize bytes
+};
+HistoryEntry decodeHistoryEntry(const char* entry);
+
+// The bytes of an entry; Hash is filled in from the rest.
+QByteArray encodeHistoryEntry(const HistoryEntry& e, const QByteArray& previousHash);
+
+// What the file is to the next entry.
+struct HistoryState
+{
+    enum Kind
+    {
+        Usable,     // ours (or not there yet): the next entry follows the last whole one
+        Foreign,    // not a history file of this program: never written to
+        Unreadable, // cannot be opened
+    };
+    Kind kind = Usable;
+    qint64 wholeEntries = 0;
+    qint64 partialBytes = 0;    // bytes of a torn entry after the last whole one
+    QByteArray lastHash;        // computed hash of the last whole entry; empty when there is none
+    QString problem;            // for Foreign and Unreadable
+};
+HistoryState readHistoryState();
+
+// Adds to `t` the entry for the operation on its first record (a slip in reg.dat or siire.dat): the record as
+// the file holds it now is the "before", the transaction's image the "after". A pending journal is completed
+// first, so the entry follows the ones already promised. When the history cannot take the entry (a file that is
+// not ours, one that cannot be opened) the slip is saved without it; the user is told once per run, by the
+// message returned here, and the window shows the reason every time it opens.
+QString addHistoryEntry(Transaction& t, HistoryOperation op);
+
+// Reads the whole entries front to back in large blocks and calls visit(entryNo, entry bytes); stops early when
+// visit returns false. A missing file has no entries; a foreign one is refused.
+Result scanHistory(const std::function<bool(qint64, const char*)>& visit, qint64 fromEntry = 1);
+
+// The outcome of walking the whole chain.
+struct HistoryCheck
+{
+    bool whole = true;      // every entry and link matches, nothing torn, the file is ours
+    qint64 entries = 0;     // whole entries
+    qint64 firstBad = 0;    // the first entry that does not match, 0 for none
+    qint64 partialBytes = 0;
+    QByteArray lastHash;    // of the last whole entry
+    QString message;        // what the shopkeeper is told
+};
+// `progress(done, total)` is told the entries checked now and then.
+HistoryCheck verifyHistory(const std::function<void(qint64, qint64)>& progress = {});
+
+// Slip numbers of `fileName` (reg.dat or siire.dat) with at least one correction in the history. Kept between
+// calls and brought up to date by reading only what was appended since, as the file only grows.
+QSet<qint64> correctedSlips(const QString& fileName);
+
+// Data initialisation of `resetFile`: replaces the history by a new chain whose first entry records the reset,
+// the archive (relative to AppDir) that holds the old history with its SHA-256, and links to the old chain's
+// last entry. `archivePath` may be empty when there was no history to keep.
+Result startNewHistoryChain(const QString& resetFile, const QString& archivePath);
+
+// For tests: forget that the user was told about a history that cannot be written.
+void resetHistoryWarning();

@@ -1,0 +1,454 @@
+// The history of slip changes: the bytes of each entry, the chain check, damage, crashes and resets.
+#include "offsets.h"
+#include "storage/history.h"
+#include "storage/initialise.h"
+#include "storage/journal.h"
+#include "storage/purchasesave.h"
+#include "storage/salessave.h"
+#include "storage/settings.h"
+#include "storage/text.h"
+#include "testutil.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QtTest>
+#include <csignal>
+
+namespace {
+
+namespace H = Off::History;
+
+// Slips 1 to 5 in both files (stored without history), next slip 6 in both, stock for items 12 and 30.
+void writeFixture(const TestAppDir& dir)
+{
+    for (int n = 1; n <= 5; ++n) {
+        WorkingSlip = SalesSlipRecord();
+        WorkingSlip.Date = QStringLiteral("2024/05/0%1").arg(n);
+        WorkingSlip.SlipNo = n;
+        WorkingSlip.Line[1].ProductNo = 5;
+        WorkingSlip.Line[1].ProductName = QStringLiteral("どら焼き");
+        WorkingSlip.Line[1].UnitPrice = 100;
+        WorkingSlip.Line[1].Qty = qint16(n);
+        WorkingSlip.Line[1].Amount = 100 * n;
+        WorkingSlip.Subtotal = WorkingSlip.Total = 100 * n;
+        QVERIFY(WriteSalesSlip(n).ok);
+        QVERIFY(storePurchase(n, QStringLiteral("2024/05/0%1").arg(n), 1000 * n));
+    }
+    SysNum[2] = 6;
+    SysNum[4] = 6;
+    QVERIFY(SaveSettings().ok);
+    dir.writeStock({{12, 100}, {30, 50}});
+    resetHistoryWarning();
+}
+
+SalesSlipRecord sale(qint64 n, int qty)
+{
+    SalesSlipRecord slip;
+    slip.Date = QStringLiteral("2024/06/01");
+    slip.Time = QStringLiteral("10:00:00");
+    slip.SlipNo = int32_t(n);
+    slip.Line[1].ProductNo = 5;
+    slip.Line[1].ProductName = QStringLiteral("セット");
+    slip.Line[1].UnitPrice = 300;
+    slip.Line[1].Qty = int16_t(qty);
+    slip.Line[1].Amount = 300 * qty;
+    slip.Subtotal = slip.Total = 300 * qty;
+    return slip;
+}
+
+PurchaseSlipDraft purchase(int qty)
+{
+    PurchaseSlipDraft d;
+    d.year = QStringLiteral("2024");
+    d.month = QStringLiteral("6");
+    d.day = QStringLiteral("2");
+    d.time = QStringLiteral("11:00:00");
+    d.supplierNo = 3;
+    d.supplierName = QStringLiteral("さくら養鶏場");
+    d.line[1] = {12, QStringLiteral("卵"), 20, double(qty), 20.0 * qty};
+    d.subtotal = d.total = 20.0 * qty;
+    return d;
+}
+
+// One operation on one file, as the tests and the crash child perform it.
+SaveOutcome perform(const QString& file, const QString& op)
+{
+    const bool sales = file == u"reg.dat";
+    PurchaseQtyTable recalled{};
+    recalled[12] = 0; // the fixture's purchase slips hold no items
+    if (op == u"new")
+        return sales ? [] {
+            SalesSlipRecord s = sale(6, 2);
+            return SaveNewSalesSlip(s, {{12, -2}});
+        }()
+                     : SaveNewPurchaseSlip(purchase(4));
+    if (op == u"correct")
+        return sales ? [] {
+            SalesSlipRecord s = sale(3, 7);
+            return SaveCorrectedSalesSlip(3, s, {{12, -7}});
+        }()
+                     : SaveCorrectedPurchaseSlip(3, purchase(9), recalled);
+    return sales ? DeleteSalesSlip(3, {{12, 3}}) : DeletePurchaseSlip(3, recalled);
+}
+
+QByteArray record(const TestAppDir& dir, const QString& file, qint64 n)
+{
+    return dir.bytes(file).mid((n - 1) * 1024, 1024);
+}
+
+QByteArray entry(const TestAppDir& dir, qint64 n)
+{
+    return dir.bytes(QStringLiteral("rireki.dat")).mid((n - 1) * H::Size, H::Size);
+}
+
+// The hash as the README defines it, worked out here from the bytes: all but the hash field.
+QByteArray hashOf(const QByteArray& e)
+{
+    return QCryptographicHash::hash(QByteArray(e.left(H::Hash) + e.mid(H::Hash + 32)), QCryptographicHash::Sha256);
+}
+
+int g_stopAt = 0;
+int g_steps = 0;
+
+void stopHere(JournalStep)
+{
+    if (++g_steps == g_stopAt)
+        std::raise(SIGKILL);
+}
+
+// `--crash <dir> <file> <op> <step>`: performs the operation and dies at that durable step.
+int crashChild(const QStringList& args)
+{
+    AppDir = args[2];
+    if (!LoadSettings())
+        return 3;
+    g_stopAt = args[5].toInt();
+    SetJournalHook(&stopHere);
+    const SaveOutcome outcome = perform(args[3], args[4]);
+    return outcome.saved && outcome.error.isEmpty() ? 0 : 5;
+}
+
+bool runChild(const QString& dir, const QString& file, const QString& op, int step)
+{
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--crash"), dir, file, op, QString::number(step)});
+    if (!child.waitForFinished(60000))
+        qFatal("crash child hangs");
+    if (child.exitStatus() == QProcess::NormalExit && child.exitCode() != 0)
+        qFatal("crash child failed with %d: %s", child.exitCode(), child.readAllStandardError().constData());
+    return child.exitStatus() == QProcess::CrashExit;
+}
+
+} // namespace
+
+class TestHistory : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void entryHoldsBeforeAndAfter_data();
+    void entryHoldsBeforeAndAfter();
+    void chainCheckFindsTheChangedEntry_data();
+    void chainCheckFindsTheChangedEntry();
+    void damagedHistoryNeverStopsASale_data();
+    void damagedHistoryNeverStopsASale();
+    void stoppedCorrectionLeavesSlipAndHistoryAgreeing_data();
+    void stoppedCorrectionLeavesSlipAndHistoryAgreeing();
+    void resetStartsAChainNamingItsArchive_data();
+    void resetStartsAChainNamingItsArchive();
+    void correctedSlipsFollowTheFile();
+};
+
+void TestHistory::entryHoldsBeforeAndAfter_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("op");
+    QTest::addColumn<int>("operation");
+    QTest::addColumn<int>("slip");
+    for (const char* file : {"reg.dat", "siire.dat"}) {
+        QTest::addRow("%s new", file) << QString::fromLatin1(file) << "new" << 1 << 6;
+        QTest::addRow("%s correction", file) << QString::fromLatin1(file) << "correct" << 2 << 3;
+        QTest::addRow("%s deletion", file) << QString::fromLatin1(file) << "delete" << 3 << 3;
+    }
+}
+
+void TestHistory::entryHoldsBeforeAndAfter()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, op);
+    QFETCH(int, operation);
+    QFETCH(int, slip);
+    TestAppDir dir;
+    writeFixture(dir);
+    const QByteArray before = record(dir, file, slip);
+    const SaveOutcome outcome = perform(file, op);
+    QVERIFY2(outcome.saved && outcome.error.isEmpty(), qPrintable(outcome.error));
+
+    const QByteArray history = dir.bytes(QStringLiteral("rireki.dat"));
+    QCOMPARE(history.size(), H::Size);
+    const char* p = history.constData();
+    QCOMPARE(history.mid(H::Mark, 8), QByteArray("TILLRRK1"));
+    QCOMPARE(getInt16(p + H::Version), 1);
+    QCOMPARE(getInt16(p + H::Operation), operation);
+    QCOMPARE(getInt32(p + H::EntryNo), 1);
+    QVERIFY(QRegularExpression(QStringLiteral("^\\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d$"))
+                .match(QString::fromLatin1(history.mid(H::Time, 19)))
+                .hasMatch());
+    QCOMPARE(history.mid(H::File, 12), file.toLatin1().leftJustified(12, ' '));
+    QCOMPARE(getInt32(p + H::RecordNo), slip);
+    QCOMPARE(getInt16(p + H::HasBefore), op == u"new" ? 0 : 1);
+    QCOMPARE(history.mid(H::Before, 1024), op == u"new" ? QByteArray(1024, '\0') : before);
+    QCOMPARE(history.mid(H::After, 1024), record(dir, file, slip));
+    QVERIFY(history.mid(H::Before, 1024) != history.mid(H::After, 1024));
+    QCOMPARE(history.mid(H::PreviousHash, 32), QByteArray(32, '\0'));
+    QCOMPARE(history.mid(H::Hash, 32), hashOf(history));
+}
+
+void TestHistory::chainCheckFindsTheChangedEntry_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<int>("offset"); // in the file
+    QTest::addColumn<int>("firstBad");
+    QTest::newRow("untouched") << "" << 0 << 0;
+    QTest::newRow("time of entry 2") << "byte" << H::Size + H::Time + 18 << 2;
+    QTest::newRow("amount before, entry 2") << "byte" << H::Size + H::Before + 720 << 2;
+    QTest::newRow("quantity after, entry 3") << "byte" << 2 * H::Size + H::After + 64 + 54 << 3;
+    QTest::newRow("link of entry 4") << "byte" << 3 * H::Size + H::PreviousHash << 4;
+    QTest::newRow("record number of entry 1") << "byte" << H::RecordNo << 1;
+    QTest::newRow("last byte of the file") << "byte" << 4 * H::Size - 1 << 4;
+    QTest::newRow("entry 2 changed and its hash made anew") << "rehash" << H::Size + H::After + 720 << 3;
+    QTest::newRow("entry 2 taken out") << "remove" << H::Size << 2;
+}
+
+void TestHistory::chainCheckFindsTheChangedEntry()
+{
+    QFETCH(QString, damage);
+    QFETCH(int, offset);
+    QFETCH(int, firstBad);
+    TestAppDir dir;
+    writeFixture(dir);
+    for (const auto& [file, op] : {std::pair{"reg.dat", "new"}, {"reg.dat", "correct"}, {"siire.dat", "delete"},
+                                   {"siire.dat", "new"}})
+        QVERIFY(perform(QString::fromLatin1(file), QString::fromLatin1(op)).saved);
+    QByteArray history = dir.bytes(QStringLiteral("rireki.dat"));
+    QCOMPARE(history.size(), 4 * H::Size);
+    const QByteArray lastHash = history.mid(3 * H::Size + H::Hash, 32);
+    if (damage == u"byte")
+        history[offset] = char(history[offset] ^ 0x01);
+    else if (damage == u"rehash") {
+        history[offset] = char(history[offset] ^ 0x01);
+        const QByteArray e = history.mid(H::Size, H::Size);
+        history.replace(H::Size + H::Hash, 32, hashOf(e));
+    } else if (damage == u"remove")
+        history.remove(offset, H::Size);
+    dir.writeBytes(QStringLiteral("rireki.dat"), history);
+
+    const HistoryCheck check = verifyHistory();
+    QCOMPARE(check.firstBad, qint64(firstBad));
+    QCOMPARE(check.whole, firstBad == 0);
+    if (firstBad == 0) {
+        QCOMPARE(check.entries, qint64(4));
+        QCOMPARE(check.lastHash, lastHash);
+        QVERIFY2(check.message.contains(QString::fromLatin1(lastHash.toHex())), qPrintable(check.message));
+    } else {
+        QVERIFY2(check.message.contains(QStringLiteral("履歴 %1 件目").arg(firstBad)), qPrintable(check.message));
+    }
+}
+
+void TestHistory::damagedHistoryNeverStopsASale_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<int>("newEntry");  // the number the sale's entry gets; 0: none is written
+    QTest::addColumn<bool>("told");     // the user hears that the history was not written
+    QTest::addColumn<int>("firstBad");  // what the chain check says afterwards
+    QTest::newRow("torn last entry") << "torn" << 3 << false << 0;
+    QTest::newRow("torn first entry") << "torn first" << 1 << false << 0;
+    QTest::newRow("changed byte in entry 1") << "changed" << 3 << false << 1;
+    QTest::newRow("not ours") << "foreign" << 0 << true << 0;
+    QTest::newRow("another version") << "version" << 0 << true << 0;
+    QTest::newRow("a folder") << "folder" << 0 << true << 0;
+}
+
+void TestHistory::damagedHistoryNeverStopsASale()
+{
+    QFETCH(QString, damage);
+    QFETCH(int, newEntry);
+    QFETCH(bool, told);
+    QFETCH(int, firstBad);
+    TestAppDir dir;
+    writeFixture(dir);
+    QVERIFY(perform(QStringLiteral("reg.dat"), QStringLiteral("correct")).saved);
+    QVERIFY(perform(QStringLiteral("siire.dat"), QStringLiteral("correct")).saved);
+    QByteArray history = dir.bytes(QStringLiteral("rireki.dat"));
+    if (damage == u"torn")
+        history.append(history.left(1000));
+    else if (damage == u"torn first")
+        history.truncate(700);
+    else if (damage == u"changed")
+        history[H::After + 10] = 'X';
+    else if (damage == u"foreign")
+        history = QByteArray(5000, 'x');
+    else if (damage == u"version")
+        putInt16(history.data() + H::Version, 2);
+    if (damage == u"folder") {
+        QFile::remove(dir.file(QStringLiteral("rireki.dat")));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("rireki.dat")));
+    } else {
+        dir.writeBytes(QStringLiteral("rireki.dat"), history);
+    }
+    const QByteArray damaged = dir.bytes(QStringLiteral("rireki.dat"));
+
+    const SaveOutcome first = perform(QStringLiteral("reg.dat"), QStringLiteral("new"));
+    QVERIFY(first.saved);
+    QCOMPARE(getInt32(record(dir, QStringLiteral("reg.dat"), 6).constData() + Off::Sales::SlipNo), 6);
+    QCOMPARE(SysNum[2], 7.0);
+    QCOMPARE(first.error.contains(QStringLiteral("rireki.dat")), told);
+    if (newEntry == 0) {
+        QCOMPARE(dir.bytes(QStringLiteral("rireki.dat")), damaged); // never written to
+        QVERIFY(!verifyHistory().whole);
+        // Told once a run, not at every sale.
+        SalesSlipRecord next = sale(7, 1);
+        const SaveOutcome second = SaveNewSalesSlip(next, {});
+        QVERIFY(second.saved);
+        QVERIFY2(second.error.isEmpty(), qPrintable(second.error));
+        return;
+    }
+    const QByteArray after = dir.bytes(QStringLiteral("rireki.dat"));
+    QCOMPARE(after.size(), newEntry * H::Size); // a torn tail is written over, never a whole entry
+    QCOMPARE(after.left((newEntry - 1) * H::Size), damaged.left((newEntry - 1) * H::Size));
+    const QByteArray e = entry(dir, newEntry);
+    QCOMPARE(getInt32(e.constData() + H::EntryNo), newEntry);
+    QCOMPARE(e.mid(H::After, 1024), record(dir, QStringLiteral("reg.dat"), 6));
+    QCOMPARE(e.mid(H::PreviousHash, 32), newEntry > 1 ? hashOf(entry(dir, newEntry - 1)) : QByteArray(32, '\0'));
+    QCOMPARE(verifyHistory().firstBad, qint64(firstBad));
+}
+
+void TestHistory::stoppedCorrectionLeavesSlipAndHistoryAgreeing_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("op");
+    for (const char* file : {"reg.dat", "siire.dat"})
+        for (const char* op : {"correct", "delete"})
+            QTest::addRow("%s %s", file, op) << QString::fromLatin1(file) << QString::fromLatin1(op);
+}
+
+void TestHistory::stoppedCorrectionLeavesSlipAndHistoryAgreeing()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, op);
+    int stopped = 0;
+    for (int step = 1;; ++step) {
+        TestAppDir dir;
+        writeFixture(dir);
+        QVERIFY(perform(QStringLiteral("reg.dat"), QStringLiteral("new")).saved); // history entry 1
+        const QByteArray before = record(dir, file, 3);
+        const QByteArray earlier = entry(dir, 1);
+        if (!runChild(dir.path(), file, op, step))
+            break;
+        ++stopped;
+        QVERIFY(LoadSettings().ok);
+        QVERIFY(RecoverJournal(nullptr).ok);
+
+        const QByteArray slip = record(dir, file, 3);
+        QVERIFY(slip != before);
+        QCOMPARE(dir.bytes(QStringLiteral("rireki.dat")).size(), 2 * H::Size);
+        QCOMPARE(entry(dir, 1), earlier);
+        const QByteArray e = entry(dir, 2);
+        QCOMPARE(e.mid(H::Before, 1024), before);
+        QCOMPARE(e.mid(H::After, 1024), slip);
+        QCOMPARE(getInt16(e.constData() + H::Operation), op == u"correct" ? 2 : 3);
+        const HistoryCheck check = verifyHistory();
+        QVERIFY2(check.whole, qPrintable(check.message));
+    }
+    // Journal, slip, history, each touched item, journal removed.
+    QVERIFY2(stopped >= 4, qPrintable(QString::number(stopped)));
+}
+
+void TestHistory::resetStartsAChainNamingItsArchive_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("sales slips") << "reg.dat";
+    QTest::newRow("purchase slips") << "siire.dat";
+}
+
+void TestHistory::resetStartsAChainNamingItsArchive()
+{
+    QFETCH(QString, file);
+    TestAppDir dir;
+    writeFixture(dir);
+    QVERIFY(perform(QStringLiteral("reg.dat"), QStringLiteral("correct")).saved);
+    QVERIFY(perform(QStringLiteral("siire.dat"), QStringLiteral("delete")).saved);
+    const QByteArray old = dir.bytes(QStringLiteral("rireki.dat"));
+    const QString archive = dir.file(QStringLiteral("backup/kept.lzh"));
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("backup")));
+
+    ResetSteps steps;
+    QStringList kept;
+    steps.keepOld = [&](const QString& path) {
+        kept << QFileInfo(path).fileName();
+        return putFile(archive, fileBytes(path)) ? Result::success() : Result::failure(QStringLiteral("no room"));
+    };
+    steps.keepHistory = [&](const QString& path, QString& into) {
+        kept << QFileInfo(path).fileName();
+        into = archive;
+        return putFile(archive, fileBytes(archive) + fileBytes(path)) ? Result::success()
+                                                                       : Result::failure(QStringLiteral("no room"));
+    };
+    QVERIFY(file == u"reg.dat" ? ResetSalesSlips(5, steps).ok : ResetPurchaseSlips(5, steps).ok);
+    QCOMPARE(kept, (QStringList{file, QStringLiteral("rireki.dat")}));
+    QVERIFY(fileBytes(archive).endsWith(old));
+
+    const QByteArray history = dir.bytes(QStringLiteral("rireki.dat"));
+    QCOMPARE(history.size(), H::Size);
+    const char* p = history.constData();
+    QCOMPARE(getInt16(p + H::Operation), 4);
+    QCOMPARE(getInt32(p + H::EntryNo), 1);
+    QCOMPARE(history.mid(H::File, 12), file.toLatin1().leftJustified(12, ' '));
+    QCOMPARE(getInt16(p + H::HasBefore), 0);
+    QCOMPARE(history.mid(H::After + H::ArchiveName, 256), QByteArray("backup/kept.lzh").leftJustified(256, ' '));
+    QCOMPARE(history.mid(H::After + H::ArchiveHash, 32),
+             QCryptographicHash::hash(fileBytes(archive), QCryptographicHash::Sha256));
+    QCOMPARE(getInt32(p + H::After + H::ArchivedEntries), 2);
+    QCOMPARE(history.mid(H::PreviousHash, 32), hashOf(old.mid(H::Size, H::Size))); // linked to the old chain
+    QVERIFY(verifyHistory().whole);
+
+    // The next sale continues the new chain.
+    QVERIFY(perform(QStringLiteral("reg.dat"), QStringLiteral("new")).saved);
+    QCOMPARE(dir.bytes(QStringLiteral("rireki.dat")).size(), 2 * H::Size);
+    QVERIFY(verifyHistory().whole);
+}
+
+void TestHistory::correctedSlipsFollowTheFile()
+{
+    TestAppDir dir;
+    writeFixture(dir);
+    QVERIFY(perform(QStringLiteral("reg.dat"), QStringLiteral("correct")).saved);
+    QVERIFY(perform(QStringLiteral("siire.dat"), QStringLiteral("delete")).saved);
+    QCOMPARE(correctedSlips(QStringLiteral("reg.dat")), QSet<qint64>{3});
+    QCOMPARE(correctedSlips(QStringLiteral("siire.dat")), QSet<qint64>{});
+    // Appended since: read on.
+    SalesSlipRecord s = sale(2, 1);
+    QVERIFY(SaveCorrectedSalesSlip(2, s, {}).saved);
+    QVERIFY(perform(QStringLiteral("siire.dat"), QStringLiteral("new")).saved);
+    QCOMPARE(correctedSlips(QStringLiteral("reg.dat")), (QSet<qint64>{2, 3}));
+    // Another history in its place (a restore): read anew.
+    const QByteArray history = dir.bytes(QStringLiteral("rireki.dat"));
+    dir.writeBytes(QStringLiteral("rireki.dat"), history.mid(2 * H::Size, H::Size));
+    QCOMPARE(correctedSlips(QStringLiteral("reg.dat")), (QSet<qint64>{2}));
+    QFile::remove(dir.file(QStringLiteral("rireki.dat")));
+    QCOMPARE(correctedSlips(QStringLiteral("reg.dat")), QSet<qint64>{});
+}
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 6 && args[1] == u"--crash")
+        return crashChild(args);
+    TestHistory test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_history.moc"
