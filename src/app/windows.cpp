@@ -9,6 +9,7 @@
 #include "masters/form9.h"
 #include "platform/modeless.h"
 #include "reports/form14.h"
+#include "reports/form17.h"
 #include "reports/form5.h"
 #include "purchasing/form16.h"
 #include "storage/changes.h"
@@ -45,6 +46,11 @@ QWidget* suppliers()
 QWidget* reports()
 {
     return showSingle<Form14>();
+}
+
+QWidget* history()
+{
+    return showSingle<Form17>();
 }
 
 QWidget* dataManagement()

@@ -1,6 +1,7 @@
 // The report window: the boxes choose the period, the buttons the report; the rows come from reportbuilder.
 #include "reports/form14.h"
 
+#include "app/windows.h"
 #include "platform/controls.h"
 #include "platform/grid.h"
 #include "platform/messagebox.h"
@@ -235,6 +236,9 @@ void Form14::buildOutputButtons()
         makeButton(this, QStringLiteral("CommandCsv"), QStringLiteral("CSV出力"), twipsRect(13320, 10500, 1575, 375));
     connect(CommandPrint, &QPushButton::clicked, this, &Form14::printReport);
     connect(CommandCsv, &QPushButton::clicked, this, &Form14::exportCsv);
+    CommandHistory = makeButton(this, QStringLiteral("CommandHistory"), QStringLiteral("訂正・削除履歴"),
+                                twipsRect(9960, 10500, 1575, 375));
+    connect(CommandHistory, &QPushButton::clicked, this, [] { Windows::history(); });
 }
 
 // The name a saved copy is offered under: 売上伝票一覧_2026-12.

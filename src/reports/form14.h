@@ -44,6 +44,7 @@ public:
     QPushButton* Command1 = nullptr;
     QPushButton* CommandPrint = nullptr; // "印刷"
     QPushButton* CommandCsv = nullptr;   // "CSV出力"
+    QPushButton* CommandHistory = nullptr; // "訂正・削除履歴"
 
     // The report now shown: its name, its period as printed, and the period in a file name ("2026-12").
     QString shownTitle() const { return m_shownTitle; }

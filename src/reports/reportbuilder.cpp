@@ -1,6 +1,7 @@
 // Slip lists and per-product sums for one day or month: one pass over the slip file, rows built in memory.
 #include "reports/reportbuilder.h"
 
+#include "storage/history.h"
 #include "storage/products.h"
 #include "storage/purchaseitem.h"
 #include "storage/salesslip.h"
@@ -234,6 +235,25 @@ Result purchasesPerItem(const ReportPeriod& period, GridTable& t)
     return r;
 }
 
+// A last column "訂正" marks the slips the history holds a correction of, on the slip's first row; it shows on
+// the screen, on paper and in the CSV file alike. A period without a corrected slip keeps the ten columns.
+void markCorrected(GridTable& t, const QSet<qint64>& corrected)
+{
+    QList<bool> marked(t.rows.size());
+    bool any = false;
+    for (qsizetype r = 1; r < t.rows.size(); ++r) {
+        bool ok = false;
+        const qint64 slip = t.rows[r][0].toLongLong(&ok);
+        marked[r] = ok && corrected.contains(slip);
+        any = any || marked[r];
+    }
+    if (!any)
+        return;
+    t.widthsTwips << 600;
+    for (qsizetype r = 0; r < t.rows.size(); ++r)
+        t.rows[r] << (r == 0 || marked[r] ? QStringLiteral("訂正") : QString());
+}
+
 } // namespace
 
 qint64 nextSlipNo(int index)
@@ -287,5 +307,8 @@ Result buildReport(int kind, const ReportPeriod& period, GridTable& table)
         table.rows.resize(1);
         table.colours.clear();
     }
+    if (kind == SalesSlipReport || kind == PurchaseSlipReport)
+        markCorrected(
+            table, correctedSlips(kind == SalesSlipReport ? QStringLiteral("reg.dat") : QStringLiteral("siire.dat")));
     return r;
 }

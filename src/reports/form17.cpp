@@ -1,0 +1,181 @@
+// The history window: the period boxes of the reports, two filters, the grid, 検証 and CSV出力.
+#include "reports/form17.h"
+
+#include "platform/controls.h"
+#include "platform/grid.h"
+#include "platform/messagebox.h"
+#include "platform/tableexport.h"
+#include "platform/twips.h"
+#include "reports/historyview.h"
+#include "reports/selectors.h"
+#include "storage/changes.h"
+#include "storage/history.h"
+
+#include <QComboBox>
+#include <QDate>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace {
+
+const QRect GridFrame = twipsRect(120, 120, 14775, 8700);
+constexpr int RowTop = 9240;
+
+QRadioButton* makeOption(QWidget* parent, const QString& name, const QString& caption, int left)
+{
+    auto* option = new QRadioButton(caption, parent);
+    option->setObjectName(name);
+    option->setAccessibleName(caption);
+    option->setGeometry(twipsRect(left, 240, 735, 375));
+    return option;
+}
+
+} // namespace
+
+Form17::Form17(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("Form17"));
+    setWindowTitle(QStringLiteral("訂正・削除履歴"));
+    setAccessibleName(QStringLiteral("訂正・削除履歴"));
+    setFixedSize(twips(15120), twips(10140));
+
+    Frame2 = makeFrame(this, QStringLiteral("Frame2"), QString(), QStringLiteral("履歴"), GridFrame);
+    MSFlexGrid1 = new Grid(Frame2);
+    MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
+    MSFlexGrid1->setAccessibleName(QStringLiteral("履歴の表"));
+    MSFlexGrid1->setGeometry(twipsRect(120, 240, 14535, 8340));
+
+    LabelStatus = makeLabel(this, QStringLiteral("LabelStatus"), QString(), twipsRect(240, 8880, 14655, 300));
+    LabelStatus->setAccessibleName(QStringLiteral("履歴の状態"));
+
+    Frame1 =
+        makeFrame(this, QStringLiteral("Frame1"), QString(), QStringLiteral("期間"), twipsRect(120, RowTop, 3135, 735));
+    Combo1 = makePeriodBox(Frame1, QStringLiteral("Combo1"), QStringLiteral("年"), 120, 240);
+    Combo2 = makePeriodBox(Frame1, QStringLiteral("Combo2"), QStringLiteral("月"), 1080, 240);
+    Combo3 = makePeriodBox(Frame1, QStringLiteral("Combo3"), QStringLiteral("日"), 2040, 240);
+    fillYearList(Combo1);
+    fillNumbers(Combo2, 1, 12);
+    fillNumbers(Combo3, 1, 31);
+    const QDate today = QDate::currentDate();
+    Combo1->setEditText(QString::number(today.year()));
+    Combo2->setEditText(QString::number(today.month()));
+    Combo3->setEditText(QString::number(today.day()));
+
+    Frame5 = makeFrame(this, QStringLiteral("Frame5"), QString(), QStringLiteral("日か月か"),
+                       twipsRect(3360, RowTop, 1815, 735));
+    Option1 = makeOption(Frame5, QStringLiteral("Option1"), QStringLiteral("日"), 120);
+    Option2 = makeOption(Frame5, QStringLiteral("Option2"), QStringLiteral("月"), 840);
+    Option2->setChecked(true); // a month at a glance: corrections are few
+
+    Frame3 = makeFrame(this, QStringLiteral("Frame3"), QString(), QStringLiteral("区分"),
+                       twipsRect(5280, RowTop, 2175, 735));
+    ComboSlips =
+        makeCombo(Frame3, QStringLiteral("ComboSlips"), QStringLiteral("区分"), twipsRect(120, 240, 1935, 300));
+    ComboSlips->setEditable(false);
+    ComboSlips->addItems({QStringLiteral("売上と仕入"), QStringLiteral("売上"), QStringLiteral("仕入")});
+    Frame4 = makeFrame(this, QStringLiteral("Frame4"), QString(), QStringLiteral("操作"),
+                       twipsRect(7560, RowTop, 2175, 735));
+    ComboOperation =
+        makeCombo(Frame4, QStringLiteral("ComboOperation"), QStringLiteral("操作"), twipsRect(120, 240, 1935, 300));
+    ComboOperation->setEditable(false);
+    ComboOperation->addItems(historyOperationChoices());
+    for (QComboBox* c : {ComboSlips, ComboOperation})
+        c->setFixedHeight(std::max(twips(300), c->sizeHint().height()));
+
+    CommandVerify = makeButton(this, QStringLiteral("CommandVerify"), QStringLiteral("検証"),
+                               twipsRect(9960, RowTop + 240, 1575, 375));
+    CommandCsv = makeButton(this, QStringLiteral("CommandCsv"), QStringLiteral("CSV出力"),
+                            twipsRect(11640, RowTop + 240, 1575, 375));
+    Command1 = makeButton(this, QStringLiteral("Command1"), QStringLiteral("閉じる"),
+                          twipsRect(13320, RowTop + 240, 1575, 375));
+
+    for (QComboBox* combo : {Combo1, Combo2, Combo3, ComboSlips, ComboOperation})
+        connect(combo, &QComboBox::activated, this, &Form17::listEntries);
+    connect(Option1, &QRadioButton::clicked, this, &Form17::listEntries);
+    connect(Option2, &QRadioButton::clicked, this, &Form17::listEntries);
+    connect(CommandVerify, &QPushButton::clicked, this, &Form17::verify);
+    connect(CommandCsv, &QPushButton::clicked, this, &Form17::exportCsv);
+    connect(Command1, &QPushButton::clicked, this, &QWidget::close);
+    // A save elsewhere adds an entry; the list follows.
+    connect(&changes(), &Changes::salesSlipsChanged, this, &Form17::listEntries);
+    connect(&changes(), &Changes::purchaseSlipsChanged, this, &Form17::listEntries);
+
+    listEntries();
+}
+
+void Form17::listEntries()
+{
+    HistoryFilter filter;
+    filter.period = ReportPeriod::fromTexts(Combo1->currentText(), Combo2->currentText(), Combo3->currentText(),
+                                            Option1->isChecked());
+    filter.slips = HistoryFilter::Slips(ComboSlips->currentIndex());
+    setOperationChoice(filter, ComboOperation->currentIndex());
+    GridTable table;
+    qint64 listed = 0;
+    const Result r = buildHistoryTable(filter, table, &listed);
+    MSFlexGrid1->setTable(std::move(table));
+    for (int c : {int(HistoryEntryCol), int(HistorySlipNoCol)})
+        MSFlexGrid1->setColAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+    const ReportPeriod& p = filter.period;
+    m_periodTag =
+        !p.valid  ? QString()
+        : p.daily ? QStringLiteral("%1-%2-%3")
+                        .arg(p.year, 4, 10, QLatin1Char('0'))
+                        .arg(p.month, 2, 10, QLatin1Char('0'))
+                        .arg(p.day, 2, 10, QLatin1Char('0'))
+                  : QStringLiteral("%1-%2").arg(p.year, 4, 10, QLatin1Char('0')).arg(p.month, 2, 10, QLatin1Char('0'));
+    showStatus(listed, r ? QString() : r.error);
+}
+
+void Form17::showStatus(qint64 listed, const QString& problem)
+{
+    QString text = QStringLiteral("%1 件を表示しています。").arg(listed);
+    const HistoryState state = readHistoryState();
+    if (!problem.isEmpty())
+        text += u'　' + problem;
+    else if (state.kind != HistoryState::Usable)
+        text += u'　' + state.problem;
+    else if (state.partialBytes != 0)
+        text += QStringLiteral("　履歴ファイルの最後の記録が途中で切れています。「検証」で確かめてください。");
+    if (!m_lastCheck.isEmpty())
+        text += u'　' + m_lastCheck;
+    LabelStatus->setText(text);
+    LabelStatus->setToolTip(text);
+}
+
+void Form17::verify()
+{
+    QProgressDialog progress(QStringLiteral("履歴を検証しています…"), QString(), 0, 1000, this);
+    progress.setWindowTitle(windowTitle());
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    const HistoryCheck check = verifyHistory(
+        [&](qint64 done, qint64 total) { progress.setValue(total > 0 ? int(done * 1000 / total) : 1000); });
+    progress.reset();
+    m_lastCheck =
+        check.whole ? QStringLiteral("検証: 一致") : QStringLiteral("検証: 不一致（%1 件目）").arg(check.firstBad);
+    if (!check.whole && check.firstBad == 0)
+        m_lastCheck = QStringLiteral("検証: 問題あり");
+    MessageBox::information(this, check.message);
+    listEntries();
+}
+
+void Form17::exportCsv()
+{
+    const QString stem = QStringLiteral("訂正・削除履歴");
+    saveGridCsv(this, *MSFlexGrid1,
+                (m_periodTag.isEmpty() ? stem : stem + u'_' + m_periodTag) + QStringLiteral(".csv"));
+}
+
+void Form17::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}

@@ -1,0 +1,66 @@
+// The rows of the history window built without widgets: entries of a period, filtered, each slip's fields before
+// and after side by side with the changed ones marked.
+#pragma once
+
+#include "platform/gridtable.h"
+#include "reports/reportbuilder.h"
+#include "storage/result.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// Which entries are listed.
+struct HistoryFilter
+{
+    enum Slips
+    {
+        AllSlips,
+        SalesSlips,
+        PurchaseSlips,
+    };
+    ReportPeriod period; // the day or month of the change
+    Slips slips = AllSlips;
+    bool newSlips = false;
+    bool corrections = true;
+    bool deletions = true;
+    bool resets = true;
+};
+
+// The choices of the window's operation box, in its order, and the filter each one sets.
+QStringList historyOperationChoices();
+void setOperationChoice(HistoryFilter& filter, int choice);
+
+// One field of a slip in the two versions; `changed` names what differs ("数量・金額"), empty when nothing does.
+struct HistoryFieldRow
+{
+    QString label;
+    QString before;
+    QString after;
+    QString changed;
+};
+
+// The fields of two records of `fileName` (reg.dat or siire.dat) that either version fills, in the slip's
+// order. Without `hasBefore` the record is new and nothing is marked.
+QList<HistoryFieldRow> compareSlipRecords(const QString& fileName, const QByteArray& before, bool hasBefore,
+                                          const QByteArray& after);
+
+// Column order of the table.
+enum HistoryColumn
+{
+    HistoryEntryCol,
+    HistoryTimeCol,
+    HistoryOperationCol,
+    HistorySlipsCol,
+    HistorySlipNoCol,
+    HistoryFieldCol,
+    HistoryBeforeCol,
+    HistoryAfterCol,
+    HistoryChangedCol,
+    HistoryColumnCount,
+};
+
+// Builds the table of the entries the filter lets through; `entries` receives how many there are. When the file
+// cannot be read, the table holds the heading row only and the result says why.
+Result buildHistoryTable(const HistoryFilter& filter, GridTable& table, qint64* entries = nullptr);

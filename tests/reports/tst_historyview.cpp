@@ -1,0 +1,284 @@
+// The history window's rows without the window: field comparison, the filters, and the report's correction mark.
+#include "reports/historyview.h"
+#include "reports/reportbuilder.h"
+#include "storage/history.h"
+#include "storage/purchaseslip.h"
+#include "storage/salesslip.h"
+#include "storage/settingnames.h"
+#include "storage/settings.h"
+#include "storage/text.h"
+#include "testutil.h"
+
+#include <QtTest>
+
+namespace {
+
+SalesSlipRecord baseSale()
+{
+    SalesSlipRecord s;
+    s.Date = QStringLiteral("2026/12/01");
+    s.Time = QStringLiteral("10:00:00");
+    s.Weather = QStringLiteral("晴れ");
+    s.SlipNo = 3;
+    s.Line[1] = {12, QStringLiteral("どら焼き"), 150, 2, 300};
+    s.Subtotal = s.Total = 300;
+    return s;
+}
+
+// An entry written as the program writes one, at a chosen time.
+QByteArray entryAt(const QString& time, HistoryOperation op, const QString& file, qint64 slip, const QByteArray& before,
+                   const QByteArray& after, const QByteArray& previous)
+{
+    HistoryEntry e;
+    e.operation = op;
+    e.time = time;
+    e.file = file;
+    e.recordNo = slip;
+    e.hasBefore = !before.isEmpty();
+    e.before = before;
+    e.after = after;
+    static qint64 n = 0;
+    e.entryNo = previous.isEmpty() ? (n = 1) : ++n;
+    return encodeHistoryEntry(e, previous);
+}
+
+} // namespace
+
+class TestHistoryView : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void changedFieldsAreMarked_data();
+    void changedFieldsAreMarked();
+    void filterChoosesEntries_data();
+    void filterChoosesEntries();
+    void slipListMarksCorrectedSlips();
+};
+
+void TestHistoryView::changedFieldsAreMarked_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("label"); // the row that must be marked
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<QString>("changed"); // what it says changed
+    QTest::addColumn<int>("marked");      // how many rows are marked in all
+    QTest::newRow("quantity") << "qty"
+                              << "1行目"
+                              << "12 どら焼き 150×2 = 300"
+                              << "12 どら焼き 150×1 = 150"
+                              << "数量・金額" << 3; // the line, 計 and 合計, nothing else
+    QTest::newRow("line added") << "line"
+                                << "2行目"
+                                << ""
+                                << "7 最中 80×1 = 80"
+                                << "CODE・品名・単価・数量・金額" << 1;
+    QTest::newRow("weather") << "weather"
+                             << "天気"
+                             << "晴れ"
+                             << "雨"
+                             << "天気" << 1;
+    QTest::newRow("deleted") << "delete"
+                             << "削除"
+                             << ""
+                             << "削除"
+                             << "削除" << 1;
+    QTest::newRow("reserved bytes only") << "reserved"
+                                         << "その他"
+                                         << "（予備領域）"
+                                         << "（予備領域が異なります）"
+                                         << "予備領域" << 1;
+    QTest::newRow("new slip: nothing marked") << "new"
+                                              << "1行目"
+                                              << ""
+                                              << "12 どら焼き 150×2 = 300"
+                                              << "" << 0;
+    QTest::newRow("purchase supplier") << "supplier"
+                                       << "仕入先"
+                                       << "3 さくら養鶏場 0120"
+                                       << "4 さくら養鶏場 0120"
+                                       << "仕入先" << 1;
+}
+
+void TestHistoryView::changedFieldsAreMarked()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, label);
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    QFETCH(QString, changed);
+    QFETCH(int, marked);
+    QString file = QStringLiteral("reg.dat");
+    QByteArray b;
+    QByteArray a;
+    if (change == u"supplier") {
+        file = QStringLiteral("siire.dat");
+        PurchaseSlipRecord p;
+        p.Date = QStringLiteral("2026/12/01");
+        p.SupplierNo = 3;
+        p.SupplierName = QStringLiteral("さくら養鶏場");
+        p.SupplierPhone = QStringLiteral("0120");
+        b = EncodePurchaseSlip(p);
+        p.SupplierNo = 4;
+        a = EncodePurchaseSlip(p);
+    } else {
+        SalesSlipRecord s = baseSale();
+        b = EncodeSalesSlip(s);
+        if (change == u"qty") {
+            s.Line[1].Qty = 1;
+            s.Line[1].Amount = 150;
+            s.Subtotal = s.Total = 150;
+        } else if (change == u"line") {
+            s.Line[2] = {7, QStringLiteral("最中"), 80, 1, 80};
+        } else if (change == u"weather") {
+            s.Weather = QStringLiteral("雨");
+        } else if (change == u"delete") {
+            s.Deleted = 1;
+        }
+        a = EncodeSalesSlip(s);
+        if (change == u"reserved")
+            a[1000] = 'x';
+    }
+    const QList<HistoryFieldRow> rows = compareSlipRecords(file, b, change != u"new", a);
+    int count = 0;
+    const HistoryFieldRow* found = nullptr;
+    for (const HistoryFieldRow& r : rows) {
+        count += r.changed.isEmpty() ? 0 : 1;
+        if (r.label == label)
+            found = &r;
+    }
+    QVERIFY2(found, qPrintable(label));
+    QCOMPARE(found->before, before);
+    QCOMPARE(found->after, after);
+    QCOMPARE(found->changed, changed);
+    QCOMPARE(count, marked);
+}
+
+void TestHistoryView::filterChoosesEntries_data()
+{
+    QTest::addColumn<QString>("year");
+    QTest::addColumn<QString>("month");
+    QTest::addColumn<QString>("day");
+    QTest::addColumn<bool>("daily");
+    QTest::addColumn<int>("slips");          // HistoryFilter::Slips
+    QTest::addColumn<int>("operation");      // index of historyOperationChoices()
+    QTest::addColumn<QStringList>("listed"); // entry numbers, in order
+    QTest::newRow("month, corrections and deletions") << "2026"
+                                                      << "12"
+                                                      << "" << false << 0 << 0 << QStringList{"2", "3", "5"};
+    QTest::newRow("month, everything") << "2026"
+                                       << "12"
+                                       << "" << false << 0 << 5 << QStringList{"1", "2", "3", "4", "5"};
+    QTest::newRow("one day") << "2026"
+                             << "12"
+                             << "07" << true << 0 << 5 << QStringList{"2", "3"};
+    QTest::newRow("sales only") << "2026"
+                                << "12"
+                                << "" << false << 1 << 5 << QStringList{"1", "2", "4"};
+    QTest::newRow("purchases, deletions") << "2026"
+                                          << "12"
+                                          << "" << false << 2 << 2 << QStringList{"3", "5"};
+    QTest::newRow("new slips") << "2026"
+                               << "12"
+                               << "" << false << 0 << 3 << QStringList{"1", "4"};
+    QTest::newRow("another month") << "2026"
+                                   << "11"
+                                   << "" << false << 0 << 5 << QStringList{"6"};
+    QTest::newRow("resets") << "2026"
+                            << "11"
+                            << "" << false << 0 << 4 << QStringList{};
+    QTest::newRow("no year typed") << ""
+                                   << "12"
+                                   << "" << false << 0 << 5 << QStringList{};
+}
+
+void TestHistoryView::filterChoosesEntries()
+{
+    QFETCH(QString, year);
+    QFETCH(QString, month);
+    QFETCH(QString, day);
+    QFETCH(bool, daily);
+    QFETCH(int, slips);
+    QFETCH(int, operation);
+    QFETCH(QStringList, listed);
+    TestAppDir dir;
+    SalesSlipRecord s = baseSale();
+    const QByteArray sale = EncodeSalesSlip(s);
+    s.Line[1].Qty = 1;
+    const QByteArray corrected = EncodeSalesSlip(s);
+    PurchaseSlipRecord p;
+    p.Date = QStringLiteral("2026/12/01");
+    const QByteArray bought = EncodePurchaseSlip(p);
+    p.Deleted = 1;
+    const QByteArray deleted = EncodePurchaseSlip(p);
+    const QString sales = QStringLiteral("reg.dat");
+    const QString purchases = QStringLiteral("siire.dat");
+    QByteArray file;
+    QByteArray previous;
+    const auto add = [&](const QString& time, HistoryOperation op, const QString& f, const QByteArray& b,
+                         const QByteArray& a) {
+        const QByteArray e = entryAt(time, op, f, 3, b, a, previous);
+        previous = historyEntryHash(e.constData());
+        file += e;
+    };
+    add(QStringLiteral("2026/12/06 09:00:00"), HistoryOperation::New, sales, {}, sale);
+    add(QStringLiteral("2026/12/07 10:00:00"), HistoryOperation::Correction, sales, sale, corrected);
+    add(QStringLiteral("2026/12/07 11:00:00"), HistoryOperation::Deletion, purchases, bought, deleted);
+    add(QStringLiteral("2026/12/08 09:00:00"), HistoryOperation::New, sales, {}, sale);
+    add(QStringLiteral("2026/12/31 23:59:59"), HistoryOperation::Deletion, purchases, bought, deleted);
+    add(QStringLiteral("2026/11/30 23:59:59"), HistoryOperation::Correction, sales, sale, corrected);
+    dir.writeBytes(QStringLiteral("rireki.dat"), file);
+
+    HistoryFilter filter;
+    filter.period = ReportPeriod::fromTexts(year, month, day, daily);
+    filter.slips = HistoryFilter::Slips(slips);
+    setOperationChoice(filter, operation);
+    GridTable table;
+    qint64 entries = -1;
+    QVERIFY(buildHistoryTable(filter, table, &entries));
+    QStringList numbers;
+    for (qsizetype r = 1; r < table.rows.size(); ++r) {
+        QCOMPARE(table.rows[r].size(), qsizetype(HistoryColumnCount));
+        if (!table.rows[r][HistoryEntryCol].isEmpty())
+            numbers << table.rows[r][HistoryEntryCol];
+    }
+    QCOMPARE(numbers, listed);
+    QCOMPARE(entries, qint64(listed.size()));
+}
+
+void TestHistoryView::slipListMarksCorrectedSlips()
+{
+    TestAppDir dir;
+    for (int n = 1; n <= 3; ++n)
+        QVERIFY(storeSale(n, QStringLiteral("2026/12/0%1").arg(n), 100 * n));
+    SysNum[Sys::NextSalesSlipNo] = 4;
+    SalesSlipRecord s = baseSale();
+    const QByteArray e = entryAt(QStringLiteral("2026/12/07 10:00:00"), HistoryOperation::Correction,
+                                 QStringLiteral("reg.dat"), 2, EncodeSalesSlip(s), EncodeSalesSlip(s), {});
+    dir.writeBytes(QStringLiteral("rireki.dat"), e);
+    GridTable table;
+    QVERIFY(buildReport(SalesSlipReport,
+                        ReportPeriod::fromTexts(QStringLiteral("2026"), QStringLiteral("12"), {}, false), table));
+    const int last = table.cols() - 1;
+    QCOMPARE(table.rows[0][last], QStringLiteral("訂正"));
+    QStringList marks;
+    for (qsizetype r = 1; r < table.rows.size(); ++r)
+        if (!table.rows[r][0].isEmpty())
+            marks << table.rows[r][0] + u':' + table.rows[r][last];
+    QCOMPARE(marks, (QStringList{"1:", "2:訂正", "3:"}));
+    // A period without a corrected slip keeps the ten columns; the purchase list reads the purchase slips'
+    // corrections only.
+    QVERIFY(buildReport(
+        SalesSlipReport,
+        ReportPeriod::fromTexts(QStringLiteral("2026"), QStringLiteral("12"), QStringLiteral("3"), true), table));
+    QCOMPARE(table.cols(), 10);
+    QCOMPARE(table.rows[0].size(), 10);
+    QVERIFY(storePurchase(2, QStringLiteral("2026/12/02"), 500));
+    SysNum[Sys::NextPurchaseSlipNo] = 3;
+    QVERIFY(buildReport(PurchaseSlipReport,
+                        ReportPeriod::fromTexts(QStringLiteral("2026"), QStringLiteral("12"), {}, false), table));
+    QCOMPARE(table.cols(), 10);
+}
+
+QTEST_GUILESS_MAIN(TestHistoryView)
+#include "tst_historyview.moc"
