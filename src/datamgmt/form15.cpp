@@ -30,15 +30,19 @@ struct DataFileRow
 };
 
 // One row per data file; its backup and restore buttons face each other.
-constexpr DataFileRow Rows[6] = {
+constexpr int RowCount = 7;
+constexpr DataFileRow Rows[RowCount] = {
     {"reg.dat", "reg.lzh", "レジデータ　バックアップ", "レジデータ　リストア"},
     {"siire.dat", "siire.lzh", "仕入れデータ　バックアップ", "仕入れデータ　リストア"},
     {"syohin.dat", "syohin.lzh", "商品データ　バックアップ", "商品データ　リストア"},
     {"zaiko.dat", "zaiko.lzh", "仕入商品データ　バックアップ", "仕入れ商品データ　リストア"},
     {"siiresaki.dat", "siiresaki.lzh", "仕入先データ　バックアップ", "仕入先データ　リストア"},
     {"sys.ini", "sys.lzh", "管理データ　バックアップ", "管理データ　リストア"},
+    {"rireki.dat", "rireki.lzh", "履歴データ　バックアップ", "履歴データ　リストア"},
 };
-constexpr int RowTops[6] = {360, 840, 1320, 1800, 2280, 2760};
+constexpr int RowTops[RowCount] = {360, 840, 1320, 1800, 2280, 2760, 3240};
+// The history's row is below the six data files; the frames and what is under them make room for it.
+constexpr int ExtraHeight = 480;
 
 // The archive lands in the root of the mount point; "/" must not become "//".
 QString archivePath(QString drive, const QString& archive)
@@ -71,7 +75,7 @@ Form15::Form15(QWidget* parent) : QWidget(parent, Qt::Window)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("データ管理"));
     setAccessibleName(QStringLiteral("データ管理"));
-    setFixedSize(twips(7515), twips(5175));
+    setFixedSize(twips(7515), twips(5175 + ExtraHeight));
     // The longest button captions must fit the buttons' designed width.
     QFont small = font();
     small.setPointSize(9);
@@ -96,28 +100,33 @@ Form15::Form15(QWidget* parent) : QWidget(parent, Qt::Window)
     addMountedDrives();
 
     Frame1 = makeFrame(this, QStringLiteral("Frame1"), QStringLiteral("バックアップ"), QStringLiteral("バックアップ"),
-                       twipsRect(360, 960, 3375, 3495));
+                       twipsRect(360, 960, 3375, 3495 + ExtraHeight));
     Frame2 = makeFrame(this, QStringLiteral("Frame2"), QStringLiteral("リストア"), QStringLiteral("リストア"),
-                       twipsRect(3840, 960, 3375, 3495));
-    QPushButton** backupButtons[6] = {&Command1, &Command2, &Command3, &Command4, &Command5, &Command6};
-    QPushButton** restoreButtons[6] = {&Command7, &Command8, &Command9, &Command10, &Command11, &Command12};
-    for (int row = 0; row < 6; ++row) {
+                       twipsRect(3840, 960, 3375, 3495 + ExtraHeight));
+    QPushButton** backupButtons[RowCount] = {
+        &Command1, &Command2, &Command3, &Command4, &Command5, &Command6, &CommandHistoryBackup};
+    QPushButton** restoreButtons[RowCount] = {
+        &Command7, &Command8, &Command9, &Command10, &Command11, &Command12, &CommandHistoryRestore};
+    for (int row = 0; row < RowCount; ++row) {
         const DataFileRow& r = Rows[row];
         const QString dataFile = QString::fromLatin1(r.dataFile);
         const QString archive = QString::fromLatin1(r.archive);
-        *backupButtons[row] = makeButton(Frame1, QStringLiteral("Command%1").arg(row + 1),
-                                         QString::fromUtf8(r.backupCaption), twipsRect(240, RowTops[row], 2895, 375));
-        *restoreButtons[row] = makeButton(Frame2, QStringLiteral("Command%1").arg(row + 7),
-                                          QString::fromUtf8(r.restoreCaption), twipsRect(240, RowTops[row], 2655, 375));
+        *backupButtons[row] = makeButton(
+            Frame1, row < 6 ? QStringLiteral("Command%1").arg(row + 1) : QStringLiteral("CommandHistoryBackup"),
+            QString::fromUtf8(r.backupCaption), twipsRect(240, RowTops[row], 2895, 375));
+        *restoreButtons[row] = makeButton(
+            Frame2, row < 6 ? QStringLiteral("Command%1").arg(row + 7) : QStringLiteral("CommandHistoryRestore"),
+            QString::fromUtf8(r.restoreCaption), twipsRect(240, RowTops[row], 2655, 375));
         connect(*backupButtons[row], &QPushButton::clicked, this, [=, this] { backup(dataFile, archive); });
         connect(*restoreButtons[row], &QPushButton::clicked, this, [=, this] { restore(dataFile, archive); });
     }
 
-    Text1 = makeDisplay(this, QStringLiteral("Text1"), QStringLiteral("案内"), twipsRect(360, 4560, 5415, 375));
+    Text1 = makeDisplay(this, QStringLiteral("Text1"), QStringLiteral("案内"),
+                        twipsRect(360, 4560 + ExtraHeight, 5415, 375));
     Text1->setText(QStringLiteral("バックアップ先ドライブを選択してください。"));
 
-    Command13 =
-        makeButton(this, QStringLiteral("Command13"), QStringLiteral("閉じる"), twipsRect(6000, 4560, 1215, 375));
+    Command13 = makeButton(this, QStringLiteral("Command13"), QStringLiteral("閉じる"),
+                           twipsRect(6000, 4560 + ExtraHeight, 1215, 375));
     connect(Command13, &QPushButton::clicked, this, &QWidget::close);
 }
 

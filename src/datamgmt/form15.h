@@ -37,6 +37,8 @@ public:
     QPushButton* Command10 = nullptr;
     QPushButton* Command11 = nullptr;
     QPushButton* Command12 = nullptr;
+    QPushButton* CommandHistoryBackup = nullptr;  // "履歴データ　バックアップ"
+    QPushButton* CommandHistoryRestore = nullptr; // "履歴データ　リストア"
     QLineEdit* Text1 = nullptr;
     QPushButton* Command13 = nullptr;
 

@@ -212,6 +212,12 @@ void Form3::runReset(const QString& fileName, const std::function<Result(const R
         phase(QStringLiteral("%1 をバックアップしています…").arg(fileName));
         return keepCopy(path, QDateTime::currentDateTime(), archive, show);
     };
+    steps.keepHistory = [&](const QString& path, QString& kept) {
+        phase(QStringLiteral("訂正・削除履歴をバックアップしています…"));
+        const Result r = keepAlongside(path, QDateTime::currentDateTime(), archive, show);
+        kept = archive;
+        return r;
+    };
     bool writing = false;
     steps.progress = [&](qint64 done, qint64 total) {
         if (!std::exchange(writing, true))

@@ -511,3 +511,8 @@ bool archiveSingleFile(const QString& archivePath, const QString& filePath, QStr
     }
     return true;
 }
+
+bool addToArchive(const QString& archivePath, const QString& filePath, QString& error)
+{
+    return addFile(archivePath, filePath, error);
+}

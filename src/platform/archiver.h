@@ -21,3 +21,7 @@ bool RunArchiver(QWidget* owner, const QString& commandLine);
 // `progress` is told how many bytes of the file have been read so far. False with `error` set on failure.
 bool archiveSingleFile(const QString& archivePath, const QString& filePath, QString& error,
                        const std::function<void(qint64 done, qint64 total)>& progress = {});
+
+// Adds the file `filePath` to the archive `archivePath` (an entry of the same name is replaced); the archive is
+// replaced only once the new one is complete and on disk. False with `error` set on failure.
+bool addToArchive(const QString& archivePath, const QString& filePath, QString& error);

@@ -28,3 +28,17 @@ Result keepCopy(const QString& path, const QDateTime& when, QString& archive,
     archive = target;
     return Result::success();
 }
+
+Result keepAlongside(const QString& path, const QDateTime& when, QString& archive,
+                     const std::function<void(qint64 done, qint64 total)>& progress)
+{
+    if (archive.isEmpty())
+        return keepCopy(path, when, archive, progress);
+    if (!QFileInfo::exists(path))
+        return Result::success();
+    QString error;
+    if (!addToArchive(archive, path, error))
+        return Result::failure(QStringLiteral("%1 をバックアップ %2 に加えられません（%3）。")
+                                   .arg(QFileInfo(path).fileName(), archive, error));
+    return Result::success();
+}

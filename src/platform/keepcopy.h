@@ -13,3 +13,8 @@
 // A failure leaves no partial archive behind.
 Result keepCopy(const QString& path, const QDateTime& when, QString& archive,
                 const std::function<void(qint64 done, qint64 total)>& progress = {});
+
+// Keeps the file at `path` in `archive`, the copy just kept of another file, so that the two stay together; when
+// `archive` is empty (there was nothing else to keep) in a dated archive of its own, whose path `archive` receives.
+Result keepAlongside(const QString& path, const QDateTime& when, QString& archive,
+                     const std::function<void(qint64 done, qint64 total)>& progress = {});

@@ -105,7 +105,8 @@ private Q_SLOTS:
     void windowFrame()
     {
         QCOMPARE(m_form->windowTitle(), QStringLiteral("データ管理"));
-        QCOMPARE(m_form->size(), QSize(twips(7515), twips(5175)));
+        // One more row than the six data files: the history of slip changes.
+        QCOMPARE(m_form->size(), QSize(twips(7515), twips(5175 + 480)));
         QVERIFY(!m_form->isModal());
         QCOMPARE(m_form->Command1->accessibleName(), QStringLiteral("レジデータ バックアップ"));
         QCOMPARE(m_form->Drive1->accessibleName(), QStringLiteral("バックアップ先ドライブ"));
@@ -123,13 +124,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("dataFile");
         QTest::addColumn<QString>("archive");
 
-        const char* rows[6][4] = {
+        const char* rows[7][4] = {
             {"Command1", "Command7", "reg.dat", "reg.lzh"},
             {"Command2", "Command8", "siire.dat", "siire.lzh"},
             {"Command3", "Command9", "syohin.dat", "syohin.lzh"},
             {"Command4", "Command10", "zaiko.dat", "zaiko.lzh"},
             {"Command5", "Command11", "siiresaki.dat", "siiresaki.lzh"},
             {"Command6", "Command12", "sys.ini", "sys.lzh"},
+            {"CommandHistoryBackup", "CommandHistoryRestore", "rireki.dat", "rireki.lzh"},
         };
         for (const auto& r : rows) {
             QTest::newRow(r[2]) << QString() << r[0] << r[1] << r[2] << r[3];

@@ -1,4 +1,5 @@
 // Dated archives of a data file in the backup folder: names, no overwriting, and a missing file.
+#include "platform/archiver.h"
 #include "platform/keepcopy.h"
 
 #include <QDir>
@@ -41,6 +42,45 @@ private Q_SLOTS:
         QVERIFY(keepCopy(dir.filePath("zaiko.dat"), QDateTime::currentDateTime(), archive));
         QVERIFY(archive.isEmpty());
         QVERIFY(!QFile::exists(dir.filePath("backup")));
+    }
+
+    // The history goes into the archive just made of the slips, or into one of its own when there was none.
+    void historyIsKeptAlongside_data()
+    {
+        QTest::addColumn<bool>("slipsKept");
+        QTest::addColumn<QStringList>("extracted"); // the files the archive holds
+        QTest::newRow("with the slips") << true << QStringList{"reg.dat", "rireki.dat"};
+        QTest::newRow("on its own") << false << QStringList{"rireki.dat"};
+    }
+
+    void historyIsKeptAlongside()
+    {
+        QFETCH(bool, slipsKept);
+        QFETCH(QStringList, extracted);
+        QTemporaryDir dir;
+        for (const char* name : {"reg.dat", "rireki.dat"}) {
+            QFile f(dir.filePath(QString::fromLatin1(name)));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray(3000, name[1]));
+        }
+        const QDateTime when(QDate(2026, 12, 7), QTime(15, 30, 0));
+        QString archive;
+        if (slipsKept)
+            QVERIFY(keepCopy(dir.filePath("reg.dat"), when, archive));
+        QVERIFY(keepAlongside(dir.filePath("rireki.dat"), when, archive));
+        QCOMPARE(archive,
+                 dir.filePath(slipsKept ? "backup/reg-20261207-153000.lzh" : "backup/rireki-20261207-153000.lzh"));
+        QDir out(dir.filePath("out"));
+        QVERIFY(out.mkpath("."));
+        QVERIFY(RunArchiver(nullptr, QStringLiteral("e -c -m ") + archive + u' ' + out.path() + u'/'));
+        QCOMPARE(out.entryList(QDir::Files), extracted);
+        QFile kept(out.filePath("rireki.dat"));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray(3000, 'i'));
+        // Nothing to keep: the archive stays as it was.
+        const QString before = archive;
+        QVERIFY(keepAlongside(dir.filePath("missing.dat"), when, archive));
+        QCOMPARE(archive, before);
     }
 };
 
