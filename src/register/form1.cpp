@@ -646,13 +646,13 @@ void Form1::announceSlipChange()
 
 void Form1::sdatwrite(qint64 n)
 {
-    const Result r = deleteSale(n, m_state.stockRestore);
+    const SaveOutcome outcome = deleteSale(n, m_state.stockRestore);
     m_state.stockRestore.fill(0);
-    if (!r) {
-        MessageBox::information(this, r.error);
-        return;
-    }
-    announceSlipChange();
+    if (!outcome.error.isEmpty())
+        MessageBox::information(this, outcome.error);
+    // A deletion that took effect is announced even when a message came with it.
+    if (outcome.saved)
+        announceSlipChange();
 }
 
 int Form1::delcheck(qint64 n)

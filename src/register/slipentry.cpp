@@ -201,10 +201,10 @@ SaveOutcome saveSale(const EntryTexts& entry, bool correction, StockRestoreTable
     return outcome;
 }
 
-Result deleteSale(qint64 n, StockRestoreTable& restore)
+SaveOutcome deleteSale(qint64 n, StockRestoreTable& restore)
 {
     const SaveOutcome outcome = DeleteSalesSlip(n, withRestore({}, restore));
     if (outcome.saved)
         restore.fill(0);
-    return outcome.error.isEmpty() ? Result::success() : Result::failure(outcome.error);
+    return outcome;
 }

@@ -86,5 +86,6 @@ void addStockTaken(const SalesSlipRecord& slip, StockRestoreTable& restore);
 // (storage/salessave.h); `restore` is zeroed once the slip is saved. A refused save changes nothing.
 SaveOutcome saveSale(const EntryTexts& entry, bool correction, StockRestoreTable& restore);
 
-// Marks slip n deleted and gives `restore` back as one operation; `restore` is zeroed once it took effect.
-Result deleteSale(qint64 n, StockRestoreTable& restore);
+// Marks slip n deleted and gives `restore` back as one operation; `restore` is zeroed once it took effect. A
+// deletion that took effect may still carry a message (its history entry could not be written, say).
+SaveOutcome deleteSale(qint64 n, StockRestoreTable& restore);
