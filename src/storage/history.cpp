@@ -121,7 +121,8 @@ QByteArray encodeHistoryEntry(const HistoryEntry& e, const QByteArray& previousH
     putText(p + L::File, e.file, 12);
     putInt32(p + L::RecordNo, int32_t(e.recordNo));
     putInt16(p + L::HasBefore, e.hasBefore ? 1 : 0);
-    std::memcpy(p + L::PreviousHash, previousHash.constData(), size_t(std::min<qsizetype>(previousHash.size(), HashSize)));
+    std::memcpy(p + L::PreviousHash, previousHash.constData(),
+                size_t(std::min<qsizetype>(previousHash.size(), HashSize)));
     if (e.hasBefore)
         std::memcpy(p + L::Before, e.before.constData(), size_t(std::min<qsizetype>(e.before.size(), L::RecordSize)));
     std::memcpy(p + L::After, e.after.constData(), size_t(std::min<qsizetype>(e.after.size(), L::RecordSize)));

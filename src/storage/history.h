@@ -18,21 +18,21 @@ namespace HistoryLayout {
 constexpr int HeaderSize = 128;
 constexpr int RecordSize = 1024;
 constexpr int EntrySize = HeaderSize + 2 * RecordSize; // 2176
-constexpr int Mark = 0;           // 8 bytes "TILLRRK1"
-constexpr int Version = 8;        // int16, 1
-constexpr int Operation = 10;     // int16, HistoryOperation
-constexpr int EntryNo = 12;       // int32, the entry's own record number
-constexpr int Time = 16;          // 19 bytes "yyyy/mm/dd hh:mm:ss", local time of the change
-constexpr int File = 36;          // 12 bytes, "reg.dat" or "siire.dat", blank padded
-constexpr int RecordNo = 48;      // int32, the slip number (the record number in File)
-constexpr int HasBefore = 52;     // int16, 1 when Before holds a record
-constexpr int PreviousHash = 64;  // 32 bytes, SHA-256 of the entry before (its Hash); zero bytes for none
-constexpr int Hash = 96;          // 32 bytes, SHA-256 of this entry without these 32 bytes
+constexpr int Mark = 0;                                // 8 bytes "TILLRRK1"
+constexpr int Version = 8;                             // int16, 1
+constexpr int Operation = 10;                          // int16, HistoryOperation
+constexpr int EntryNo = 12;                            // int32, the entry's own record number
+constexpr int Time = 16;                               // 19 bytes "yyyy/mm/dd hh:mm:ss", local time of the change
+constexpr int File = 36;                               // 12 bytes, "reg.dat" or "siire.dat", blank padded
+constexpr int RecordNo = 48;                           // int32, the slip number (the record number in File)
+constexpr int HasBefore = 52;                          // int16, 1 when Before holds a record
+constexpr int PreviousHash = 64; // 32 bytes, SHA-256 of the entry before (its Hash); zero bytes for none
+constexpr int Hash = 96;         // 32 bytes, SHA-256 of this entry without these 32 bytes
 constexpr int Before = HeaderSize;
 constexpr int After = HeaderSize + RecordSize;
 // The After part of a reset entry, which starts a new chain.
-constexpr int ArchiveName = 0;     // 256 bytes, the archive of the old history, relative to AppDir, CP932
-constexpr int ArchiveHash = 256;   // 32 bytes, SHA-256 of that archive file
+constexpr int ArchiveName = 0;       // 256 bytes, the archive of the old history, relative to AppDir, CP932
+constexpr int ArchiveHash = 256;     // 32 bytes, SHA-256 of that archive file
 constexpr int ArchivedEntries = 288; // int32, entries of the old chain
 constexpr int ArchiveNameSize = 256;
 } // namespace HistoryLayout
@@ -85,9 +85,9 @@ struct HistoryState
     };
     Kind kind = Usable;
     qint64 wholeEntries = 0;
-    qint64 partialBytes = 0;    // bytes of a torn entry after the last whole one
-    QByteArray lastHash;        // computed hash of the last whole entry; empty when there is none
-    QString problem;            // for Foreign and Unreadable
+    qint64 partialBytes = 0; // bytes of a torn entry after the last whole one
+    QByteArray lastHash;     // computed hash of the last whole entry; empty when there is none
+    QString problem;         // for Foreign and Unreadable
 };
 HistoryState readHistoryState();
 
@@ -105,12 +105,12 @@ Result scanHistory(const std::function<bool(qint64, const char*)>& visit, qint64
 // The outcome of walking the whole chain.
 struct HistoryCheck
 {
-    bool whole = true;      // every entry and link matches, nothing torn, the file is ours
-    qint64 entries = 0;     // whole entries
-    qint64 firstBad = 0;    // the first entry that does not match, 0 for none
+    bool whole = true;   // every entry and link matches, nothing torn, the file is ours
+    qint64 entries = 0;  // whole entries
+    qint64 firstBad = 0; // the first entry that does not match, 0 for none
     qint64 partialBytes = 0;
-    QByteArray lastHash;    // of the last whole entry
-    QString message;        // what the shopkeeper is told
+    QByteArray lastHash; // of the last whole entry
+    QString message;     // what the shopkeeper is told
 };
 // `progress(done, total)` is told the entries checked now and then.
 HistoryCheck verifyHistory(const std::function<void(qint64, qint64)>& progress = {});

@@ -229,8 +229,8 @@ void TestHistory::chainCheckFindsTheChangedEntry()
     QFETCH(int, firstBad);
     TestAppDir dir;
     writeFixture(dir);
-    for (const auto& [file, op] : {std::pair{"reg.dat", "new"}, {"reg.dat", "correct"}, {"siire.dat", "delete"},
-                                   {"siire.dat", "new"}})
+    for (const auto& [file, op] :
+         {std::pair{"reg.dat", "new"}, {"reg.dat", "correct"}, {"siire.dat", "delete"}, {"siire.dat", "new"}})
         QVERIFY(perform(QString::fromLatin1(file), QString::fromLatin1(op)).saved);
     QByteArray history = dir.bytes(QStringLiteral("rireki.dat"));
     QCOMPARE(history.size(), 4 * H::Size);
@@ -260,9 +260,9 @@ void TestHistory::chainCheckFindsTheChangedEntry()
 void TestHistory::damagedHistoryNeverStopsASale_data()
 {
     QTest::addColumn<QString>("damage");
-    QTest::addColumn<int>("newEntry");  // the number the sale's entry gets; 0: none is written
-    QTest::addColumn<bool>("told");     // the user hears that the history was not written
-    QTest::addColumn<int>("firstBad");  // what the chain check says afterwards
+    QTest::addColumn<int>("newEntry"); // the number the sale's entry gets; 0: none is written
+    QTest::addColumn<bool>("told");    // the user hears that the history was not written
+    QTest::addColumn<int>("firstBad"); // what the chain check says afterwards
     QTest::newRow("torn last entry") << "torn" << 3 << false << 0;
     QTest::newRow("torn first entry") << "torn first" << 1 << false << 0;
     QTest::newRow("changed byte in entry 1") << "changed" << 3 << false << 1;
@@ -394,7 +394,7 @@ void TestHistory::resetStartsAChainNamingItsArchive()
         kept << QFileInfo(path).fileName();
         into = archive;
         return putFile(archive, fileBytes(archive) + fileBytes(path)) ? Result::success()
-                                                                       : Result::failure(QStringLiteral("no room"));
+                                                                      : Result::failure(QStringLiteral("no room"));
     };
     QVERIFY(file == u"reg.dat" ? ResetSalesSlips(5, steps).ok : ResetPurchaseSlips(5, steps).ok);
     QCOMPARE(kept, (QStringList{file, QStringLiteral("rireki.dat")}));
