@@ -13,6 +13,7 @@
 
 #include <QComboBox>
 #include <QDate>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -120,6 +121,10 @@ void Form17::listEntries()
     MSFlexGrid1->setTable(std::move(table));
     for (int c : {int(HistoryEntryCol), int(HistorySlipNoCol)})
         MSFlexGrid1->setColAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+    // The time of a change is read whole, in the grid's own font.
+    const QFontMetrics metrics(MSFlexGrid1->font());
+    MSFlexGrid1->setColumnWidth(HistoryTimeCol, metrics.horizontalAdvance(QStringLiteral("0000/00/00 00:00:00")) +
+                                                    2 * metrics.averageCharWidth());
     const ReportPeriod& p = filter.period;
     m_periodTag =
         !p.valid  ? QString()

@@ -220,7 +220,7 @@ QList<HistoryFieldRow> compareSlipRecords(const QString& fileName, const QByteAr
 Result buildHistoryTable(const HistoryFilter& filter, GridTable& t, qint64* entries)
 {
     t = GridTable();
-    t.setShape({800, 1900, 600, 600, 900, 900, 3700, 3700, 1500}, 1,
+    t.setShape({800, 1900, 600, 600, 800, 900, 3400, 3400, 1300}, 1,
                {QStringLiteral("履歴番号"), QStringLiteral("日時"), QStringLiteral("操作"), QStringLiteral("区分"),
                 QStringLiteral("伝票番号"), QStringLiteral("項目"), QStringLiteral("変更前"), QStringLiteral("変更後"),
                 QStringLiteral("変更箇所")});
