@@ -1,0 +1,155 @@
+// The history of slip changes of a ten-year shop: listing one month against a plain read of rireki.dat, and the
+// walk of the whole chain. The history is generated once beside the other benchmark data when it is missing:
+// 100 sales and 10 purchase slips a day, one correction in fifty slips.
+#include "benchutil.h"
+#include "reports/historyview.h"
+#include "storage/history.h"
+#include "storage/purchaseslip.h"
+#include "storage/salesslip.h"
+#include "storage/settings.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QTime>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+
+namespace {
+
+constexpr int Days = 3650;
+constexpr int SalesPerDay = 100;
+constexpr int PurchasesPerDay = 10;
+const QDate FirstDay = QDate(2026, 12, 7).addDays(-(Days - 1));
+
+bool generate(const QString& path)
+{
+    QFile file(path + QStringLiteral(".new"));
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    SalesSlipRecord sale;
+    sale.Weather = QStringLiteral("晴れ");
+    sale.Line[1] = {12, QStringLiteral("おにぎり鮭"), 150, 2, 300};
+    sale.Subtotal = sale.Total = 300;
+    PurchaseSlipRecord purchase;
+    purchase.SupplierNo = 3;
+    purchase.SupplierName = QStringLiteral("さくら養鶏場");
+    purchase.Line[1] = {7, QStringLiteral("卵"), 20, 30, 600};
+    purchase.Subtotal = purchase.Total = 600;
+    QByteArray previous;
+    qint64 entryNo = 0;
+    qint64 salesNo = 0;
+    qint64 purchaseNo = 0;
+    qint64 slips = 0;
+    QByteArray block;
+    const auto add = [&](HistoryEntry e) {
+        e.entryNo = ++entryNo;
+        const QByteArray bytes = encodeHistoryEntry(e, previous);
+        previous = historyEntryHash(bytes.constData());
+        block += bytes;
+        if (block.size() > (8 << 20)) {
+            file.write(block);
+            block.clear();
+        }
+    };
+    for (int d = 0; d < Days; ++d) {
+        const QString date = FirstDay.addDays(d).toString(QStringLiteral("yyyy/MM/dd"));
+        for (int s = 0; s < SalesPerDay + PurchasesPerDay; ++s) {
+            const bool isSale = s < SalesPerDay;
+            const QString time = QTime(9, 0).addSecs(s * 300).toString(QStringLiteral("HH:mm:ss"));
+            HistoryEntry e;
+            e.time = date + u' ' + time;
+            QByteArray after;
+            if (isSale) {
+                sale.Date = date;
+                sale.Time = time;
+                sale.SlipNo = int32_t(++salesNo);
+                e.file = QStringLiteral("reg.dat");
+                e.recordNo = salesNo;
+                after = EncodeSalesSlip(sale);
+            } else {
+                purchase.Date = date;
+                purchase.Time = time;
+                purchase.SlipNo = int32_t(++purchaseNo);
+                e.file = QStringLiteral("siire.dat");
+                e.recordNo = purchaseNo;
+                after = EncodePurchaseSlip(purchase);
+            }
+            e.after = after;
+            add(e);
+            if (++slips % 50 == 0) {
+                QByteArray corrected = after;
+                corrected[64 + 54] = 1; // line 1's quantity
+                e.operation = HistoryOperation::Correction;
+                e.time = date + u' ' + QTime(9, 0).addSecs(s * 300 + 60).toString(QStringLiteral("HH:mm:ss"));
+                e.hasBefore = true;
+                e.before = after;
+                e.after = corrected;
+                add(e);
+            }
+        }
+    }
+    file.write(block);
+    file.close();
+    QFile::remove(path);
+    return QFile::rename(path + QStringLiteral(".new"), path);
+}
+
+void PlainRead(benchmark::State& state)
+{
+    for (auto _ : state)
+        state.counters["MB"] = double(plainRead(HistoryPath())) / 1e6;
+}
+
+// The window's list of one month (March 2026): corrections and deletions (its first view), or everything.
+void ListMonth(benchmark::State& state)
+{
+    HistoryFilter filter;
+    filter.period = ReportPeriod::fromTexts(QStringLiteral("2026"), QStringLiteral("3"), {}, false);
+    setOperationChoice(filter, state.range(0) == 0 ? 0 : 5);
+    qint64 entries = 0;
+    for (auto _ : state) {
+        GridTable table;
+        buildHistoryTable(filter, table, &entries);
+        benchmark::DoNotOptimize(table.rows.size());
+    }
+    state.counters["entries"] = double(entries);
+}
+
+void VerifyChain(benchmark::State& state)
+{
+    for (auto _ : state) {
+        const HistoryCheck c = verifyHistory();
+        if (!c.whole)
+            state.SkipWithError(qPrintable(c.message));
+        state.counters["entries"] = double(c.entries);
+    }
+}
+
+BENCHMARK(PlainRead)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(ListMonth)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(VerifyChain)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    AppDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("bench/data");
+    QDir().mkpath(AppDir);
+    if (!QFile::exists(HistoryPath())) {
+        std::printf("Generating ten years of history in %s …\n", qPrintable(HistoryPath()));
+        if (!generate(HistoryPath())) {
+            std::printf("Cannot write %s.\n", qPrintable(HistoryPath()));
+            return 1;
+        }
+    }
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    if (const double plain = reporter.find("PlainRead"); plain > 0) {
+        std::printf("month list (corrections and deletions) / plain read = %.2f\n",
+                    reporter.find("ListMonth/0") / plain);
+        std::printf("month list (everything) / plain read = %.2f\n", reporter.find("ListMonth/1") / plain);
+    }
+    return 0;
+}
