@@ -1,6 +1,7 @@
 // The table of data files, and how far a save may reach into each.
 #include "storage/datafiles.h"
 
+#include "storage/history.h"
 #include "storage/settingnames.h"
 #include "storage/settings.h"
 
@@ -17,6 +18,7 @@ constexpr DataFileInfo Files[] = {
     {"zaiko.dat", 128, Sys::PurchaseItemCount, 0},
     {"siiresaki.dat", 128, Sys::SupplierCount, 0},
     {"siire.dat", 1024, Sys::PurchaseRecordCount, Sys::NextPurchaseSlipNo},
+    {"rireki.dat", HistoryLayout::EntrySize, 0, 0}, // the history grows by one entry per save, past its end
 };
 
 // A counter as a record number; the loader keeps them whole and within 32 bits, this guards the rest.

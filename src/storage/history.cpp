@@ -161,9 +161,6 @@ QString addHistoryEntry(Transaction& t, HistoryOperation op)
 {
     if (t.records.isEmpty())
         return {};
-    // An entry promised by an interrupted save comes before ours; so does its slip.
-    if (QFileInfo::exists(JournalPath()) && !RecoverJournal(nullptr))
-        return {}; // the commit refuses on the same journal and says why
     const JournalRecord& slip = t.records.front();
     HistoryState state = readHistoryState();
     if (state.kind == HistoryState::Usable) {

@@ -92,10 +92,10 @@ struct HistoryState
 HistoryState readHistoryState();
 
 // Adds to `t` the entry for the operation on its first record (a slip in reg.dat or siire.dat): the record as
-// the file holds it now is the "before", the transaction's image the "after". A pending journal is completed
-// first, so the entry follows the ones already promised. When the history cannot take the entry (a file that is
-// not ours, one that cannot be opened) the slip is saved without it; the user is told once per run, by the
-// message returned here, and the window shows the reason every time it opens.
+// the file holds it now is the "before", the transaction's image the "after". The caller has completed any
+// pending journal, so the entry follows the ones already promised. When the history cannot take the entry (a file that
+// is not ours, one that cannot be opened) the slip is saved without it; the user is told once per run, by the message
+// returned here, and the window shows the reason every time it opens.
 QString addHistoryEntry(Transaction& t, HistoryOperation op);
 
 // Reads the whole entries front to back in large blocks and calls visit(entryNo, entry bytes); stops early when
