@@ -53,6 +53,7 @@ private Q_SLOTS:
     void filterChoosesEntries_data();
     void filterChoosesEntries();
     void slipListMarksCorrectedSlips();
+    void foreignHistoryListsNothing();
 };
 
 void TestHistoryView::changedFieldsAreMarked_data()
@@ -165,16 +166,16 @@ void TestHistoryView::filterChoosesEntries_data()
     QTest::addColumn<QStringList>("listed"); // entry numbers, in order
     QTest::newRow("month, corrections and deletions") << "2026"
                                                       << "12"
-                                                      << "" << false << 0 << 0 << QStringList{"2", "3", "5"};
+                                                      << "" << false << 0 << 0 << QStringList{"2", "3", "5", "7"};
     QTest::newRow("month, everything") << "2026"
                                        << "12"
-                                       << "" << false << 0 << 5 << QStringList{"1", "2", "3", "4", "5"};
+                                       << "" << false << 0 << 5 << QStringList{"1", "2", "3", "4", "5", "7"};
     QTest::newRow("one day") << "2026"
                              << "12"
                              << "07" << true << 0 << 5 << QStringList{"2", "3"};
     QTest::newRow("sales only") << "2026"
                                 << "12"
-                                << "" << false << 1 << 5 << QStringList{"1", "2", "4"};
+                                << "" << false << 1 << 5 << QStringList{"1", "2", "4", "7"};
     QTest::newRow("purchases, deletions") << "2026"
                                           << "12"
                                           << "" << false << 2 << 2 << QStringList{"3", "5"};
@@ -184,9 +185,12 @@ void TestHistoryView::filterChoosesEntries_data()
     QTest::newRow("another month") << "2026"
                                    << "11"
                                    << "" << false << 0 << 5 << QStringList{"6"};
+    QTest::newRow("no reset that month") << "2026"
+                                         << "11"
+                                         << "" << false << 0 << 4 << QStringList{};
     QTest::newRow("resets") << "2026"
-                            << "11"
-                            << "" << false << 0 << 4 << QStringList{};
+                            << "12"
+                            << "" << false << 0 << 4 << QStringList{"7"};
     QTest::newRow("no year typed") << ""
                                    << "12"
                                    << "" << false << 0 << 5 << QStringList{};
@@ -227,6 +231,7 @@ void TestHistoryView::filterChoosesEntries()
     add(QStringLiteral("2026/12/08 09:00:00"), HistoryOperation::New, sales, {}, sale);
     add(QStringLiteral("2026/12/31 23:59:59"), HistoryOperation::Deletion, purchases, bought, deleted);
     add(QStringLiteral("2026/11/30 23:59:59"), HistoryOperation::Correction, sales, sale, corrected);
+    add(QStringLiteral("2026/12/20 18:00:00"), HistoryOperation::Reset, sales, {}, QByteArray(1024, '\0'));
     dir.writeBytes(QStringLiteral("rireki.dat"), file);
 
     HistoryFilter filter;
@@ -239,6 +244,7 @@ void TestHistoryView::filterChoosesEntries()
     QStringList numbers;
     for (qsizetype r = 1; r < table.rows.size(); ++r) {
         QCOMPARE(table.rows[r].size(), qsizetype(HistoryColumnCount));
+        QVERIFY(!table.rows[r][HistoryFieldCol].isEmpty()); // every row shows a field, no filler rows
         if (!table.rows[r][HistoryEntryCol].isEmpty())
             numbers << table.rows[r][HistoryEntryCol];
     }
@@ -278,6 +284,25 @@ void TestHistoryView::slipListMarksCorrectedSlips()
     QVERIFY(buildReport(PurchaseSlipReport,
                         ReportPeriod::fromTexts(QStringLiteral("2026"), QStringLiteral("12"), {}, false), table));
     QCOMPARE(table.cols(), 10);
+}
+
+void TestHistoryView::foreignHistoryListsNothing()
+{
+    TestAppDir dir;
+    SalesSlipRecord s = baseSale();
+    const QByteArray e = entryAt(QStringLiteral("2026/12/07 10:00:00"), HistoryOperation::New,
+                                 QStringLiteral("reg.dat"), 3, {}, EncodeSalesSlip(s), {});
+    dir.writeBytes(QStringLiteral("rireki.dat"), "PK" + e);
+    HistoryFilter filter;
+    filter.period = ReportPeriod::fromTexts(QStringLiteral("2026"), QStringLiteral("12"), {}, false);
+    setOperationChoice(filter, 5);
+    GridTable table;
+    qint64 entries = -1;
+    const Result r = buildHistoryTable(filter, table, &entries);
+    QVERIFY(!r);
+    QVERIFY2(r.error.contains(QStringLiteral("rireki.dat")), qPrintable(r.error));
+    QCOMPARE(table.rows.size(), 1);
+    QCOMPARE(entries, 0);
 }
 
 QTEST_GUILESS_MAIN(TestHistoryView)
