@@ -34,15 +34,6 @@ QFont reportFont(int points)
     return f;
 }
 
-QRadioButton* makeOption(QWidget* parent, const QString& name, const QString& caption, int left)
-{
-    auto* option = new QRadioButton(caption, parent);
-    option->setObjectName(name);
-    option->setAccessibleName(caption);
-    option->setGeometry(twipsRect(left, 240, 735, 375));
-    return option;
-}
-
 } // namespace
 
 Form14::Form14(QWidget* parent) : QWidget(parent, Qt::Window)
@@ -82,8 +73,8 @@ Form14::Form14(QWidget* parent) : QWidget(parent, Qt::Window)
 
     Frame5 = makeFrame(this, QStringLiteral("Frame5"), QString(), QStringLiteral("日報か月報か"),
                        twipsRect(10680, 9720, 1815, 735));
-    Option1 = makeOption(Frame5, QStringLiteral("Option1"), QStringLiteral("日報"), 120);
-    Option2 = makeOption(Frame5, QStringLiteral("Option2"), QStringLiteral("月報"), 840);
+    Option1 = makePeriodOption(Frame5, QStringLiteral("Option1"), QStringLiteral("日報"), 120);
+    Option2 = makePeriodOption(Frame5, QStringLiteral("Option2"), QStringLiteral("月報"), 840);
 
     Command1 =
         makeButton(this, QStringLiteral("Command1"), QStringLiteral("閉じる"), twipsRect(13320, 9960, 1575, 375));

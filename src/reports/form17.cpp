@@ -26,15 +26,6 @@ namespace {
 const QRect GridFrame = twipsRect(120, 120, 14775, 8700);
 constexpr int RowTop = 9240;
 
-QRadioButton* makeOption(QWidget* parent, const QString& name, const QString& caption, int left)
-{
-    auto* option = new QRadioButton(caption, parent);
-    option->setObjectName(name);
-    option->setAccessibleName(caption);
-    option->setGeometry(twipsRect(left, 240, 735, 375));
-    return option;
-}
-
 } // namespace
 
 Form17::Form17(QWidget* parent) : QWidget(parent, Qt::Window)
@@ -68,8 +59,8 @@ Form17::Form17(QWidget* parent) : QWidget(parent, Qt::Window)
 
     Frame5 = makeFrame(this, QStringLiteral("Frame5"), QString(), QStringLiteral("日か月か"),
                        twipsRect(3360, RowTop, 1815, 735));
-    Option1 = makeOption(Frame5, QStringLiteral("Option1"), QStringLiteral("日"), 120);
-    Option2 = makeOption(Frame5, QStringLiteral("Option2"), QStringLiteral("月"), 840);
+    Option1 = makePeriodOption(Frame5, QStringLiteral("Option1"), QStringLiteral("日"), 120);
+    Option2 = makePeriodOption(Frame5, QStringLiteral("Option2"), QStringLiteral("月"), 840);
     Option2->setChecked(true); // a month at a glance: corrections are few
 
     Frame3 = makeFrame(this, QStringLiteral("Frame3"), QString(), QStringLiteral("区分"),
