@@ -56,9 +56,27 @@ QString lineName(const PurchaseSlipView& v, int k)
     return v.itemName(k);
 }
 
+// "10%対象" or "※8%対象": the caption of one rate's row.
+QString rateCaption(const RateTotal& rate, bool reduced)
+{
+    return (reduced ? QString(ReducedMark) : QString()) + RatePercent(rate.rate) + QStringLiteral("対象");
+}
+
+// A row of one rate: its caption, the total at that rate and the tax contained in it.
+void appendRateRow(GridTable& t, int r, const QString& caption, const RateTotal& rate)
+{
+    QStringList& row = t.rows[r];
+    row[6] = caption;
+    row[7] = numText(rate.total);
+    row[8] = QStringLiteral("内消費税等");
+    row[9] = numText(rate.tax);
+    for (int c = 6; c <= 9; ++c)
+        t.colours.append({r, c, TotalsColour});
+}
+
 // One slip of a list: its heading cells, its used lines numbered from 1, then its totals rows. A sales slip
-// with lines at the reduced rate (`rates`, none for others) marks them and adds that rate's figures under
-// the tax they are part of.
+// with lines at the reduced rate (`rates`, none for others) marks them and shows each rate's total and tax
+// under the tax they make up.
 template <typename View>
 void appendSlip(GridTable& t, const View& v, const QString& col2, const QString& col3, bool allTotals,
                 const SlipRates* rates = nullptr)
@@ -105,15 +123,101 @@ void appendSlip(GridTable& t, const View& v, const QString& col2, const QString&
         totalsRow(QStringLiteral("消費税"), v.tax(), false);
     }
     if (rates) {
-        // "※8%対象", the reduced total, "軽減" and the tax it contains.
-        t.rows[r][6] = ReducedMark + RatePercent(rates->reduced.rate) + QStringLiteral("対象");
-        t.rows[r][7] = numText(rates->reduced.total);
-        t.colours.append({r, 6, TotalsColour});
-        t.colours.append({r, 7, TotalsColour});
-        totalsRow(QStringLiteral("軽減"), rates->reduced.tax, false);
+        // One row per rate; a slip with reduced lines only has no standard-rate part to show.
+        if (rates->standard.total != 0) {
+            appendRateRow(t, r, rateCaption(rates->standard, false), rates->standard);
+            nextRow();
+        }
+        appendRateRow(t, r, rateCaption(rates->reduced, true), rates->reduced);
+        nextRow();
     }
     totalsRow(QStringLiteral("合計"), v.total(), true);
 }
+
+// What the slips of a list add up to over the period.
+struct PeriodTotals
+{
+    struct Rate
+    {
+        bool reduced = false;
+        RateTotal sum;
+    };
+
+    int slips = 0;
+    double subtotal = 0;
+    double tax = 0;
+    double total = 0;
+    bool reducedSeen = false; // a slip of the period had lines at the reduced rate
+    QList<Rate> rates;        // in the order first met; a rate that changed within the period gets its own
+
+    template <typename View> void add(const View& v)
+    {
+        ++slips;
+        subtotal += v.subtotal();
+        tax += v.tax();
+        total += v.total();
+    }
+
+    void addRate(const RateTotal& figures, bool reduced)
+    {
+        for (Rate& r : rates) {
+            if (r.reduced == reduced && r.sum.rate == figures.rate) {
+                r.sum.total += figures.total;
+                r.sum.tax += figures.tax;
+                return;
+            }
+        }
+        rates.append({reduced, figures});
+    }
+
+    // A slip written before the two rates were kept holds all of its total at the standard rate of today.
+    void addRates(const SlipView& v, const SlipRates& s)
+    {
+        if (!s.present) {
+            addRate({v.total(), v.tax(), SysNum[Sys::TaxRate]}, false);
+            return;
+        }
+        addRate(s.standard, false);
+        if (s.reducedLines != 0) {
+            reducedSeen = true;
+            addRate(s.reduced, true);
+        }
+    }
+
+    // The rows after the last slip, laid out as a slip's totals: 伝票数, 計, 消費税, each rate, 合計.
+    void append(GridTable& t, bool allTotals) const
+    {
+        if (slips == 0)
+            return;
+        const int cols = t.cols();
+        const auto labelRow = [&](const QString& label, const QString& value) {
+            const int r = int(t.rows.size());
+            t.rows.append(QStringList(cols));
+            t.rows[r][8] = label;
+            t.rows[r][9] = value;
+            t.colours.append({r, 8, TotalsColour});
+            t.colours.append({r, 9, TotalsColour});
+            return r;
+        };
+        const int first = labelRow(QStringLiteral("伝票数"), QString::number(slips));
+        t.rows[first][0] = QStringLiteral("期間合計");
+        t.colours.append({first, 0, HeadColour});
+        if (allTotals) {
+            labelRow(QStringLiteral("計"), numText(subtotal));
+            labelRow(QStringLiteral("消費税"), numText(tax));
+        }
+        if (reducedSeen) {
+            for (const Rate& rate : rates) {
+                if (rate.sum.total == 0 && !rate.reduced)
+                    continue;
+                const int r = int(t.rows.size());
+                t.rows.append(QStringList(cols));
+                appendRateRow(t, r, rateCaption(rate.sum, rate.reduced), rate.sum);
+            }
+        }
+        labelRow(QStringLiteral("合計"), numText(total));
+    }
+};
 
 // Quantities and amounts per product or item number; numbers outside 1 to 400 have no row to go to.
 struct PerNumberSums
@@ -145,16 +249,27 @@ struct PerNumberSums
         }
     }
 
-    // One row per number whose quantities do not add up to 0, whatever its amount.
+    // One row per number whose quantities do not add up to 0, whatever its amount, then the total of the rows
+    // listed, so the column adds up to what is shown.
     void fill(GridTable& t, const std::function<QString(int)>& name) const
     {
+        double qtySum = 0;
+        double amountSum = 0;
         for (int k = FirstNumber; k <= LastNumber; ++k) {
             if (qty[k] == 0)
                 continue;
             const int r = int(t.rows.size());
             t.rows.append({QString::number(k), name(k), numText(qty[k]), numText(amount[k])});
             t.colours.append({r, 0, HeadColour});
+            qtySum += qty[k];
+            amountSum += amount[k];
         }
+        if (t.rows.size() == 1)
+            return;
+        const int r = int(t.rows.size());
+        t.rows.append({QStringLiteral("合計"), QString(), numText(qtySum), numText(amountSum)});
+        for (int c : {0, 2, 3})
+            t.colours.append({r, c, TotalsColour});
     }
 };
 
@@ -167,14 +282,20 @@ Result salesSlipList(const ReportPeriod& period, GridTable& t)
                 QStringLiteral("NO."), QStringLiteral("CODE"), QStringLiteral("品名"), QStringLiteral("単価"),
                 QStringLiteral("数量"), QStringLiteral("金額")});
     const bool taxRows = SysNum[Sys::SalesTaxSwitch] == 1;
-    return ScanSalesSlips(1, nextSlipNo(Sys::NextSalesSlipNo), [&](qint64, const SlipView& v) {
+    PeriodTotals totals;
+    const Result r = ScanSalesSlips(1, nextSlipNo(Sys::NextSalesSlipNo), [&](qint64, const SlipView& v) {
         if (v.deleted() || !period.contains(v.year(), v.month(), v.day()))
             return true;
-        // The reduced rate's row splits the tax row, so it is shown with it.
+        // The rates' rows split the tax row, so they are shown with it.
         const SlipRates rates = taxRows ? v.rates() : SlipRates{};
         appendSlip(t, v, v.time(), v.weather(), taxRows, rates.reducedLines != 0 ? &rates : nullptr);
+        totals.add(v);
+        if (taxRows)
+            totals.addRates(v, rates);
         return true;
     });
+    totals.append(t, taxRows);
+    return r;
 }
 
 Result purchaseSlipList(const ReportPeriod& period, GridTable& t)
@@ -183,11 +304,16 @@ Result purchaseSlipList(const ReportPeriod& period, GridTable& t)
                {QStringLiteral("伝票番号"), QStringLiteral("日付"), QStringLiteral("仕番号"), QStringLiteral("仕入先"),
                 QStringLiteral("NO."), QStringLiteral("CODE"), QStringLiteral("品名"), QStringLiteral("単価"),
                 QStringLiteral("数量"), QStringLiteral("金額")});
-    return ScanPurchaseSlips(1, nextSlipNo(Sys::NextPurchaseSlipNo), [&](qint64, const PurchaseSlipView& v) {
-        if (!v.deleted() && period.contains(v.year(), v.month(), v.day()))
+    PeriodTotals totals;
+    const Result r = ScanPurchaseSlips(1, nextSlipNo(Sys::NextPurchaseSlipNo), [&](qint64, const PurchaseSlipView& v) {
+        if (!v.deleted() && period.contains(v.year(), v.month(), v.day())) {
             appendSlip(t, v, QString::number(v.supplierNo()), v.supplierName(), true);
+            totals.add(v);
+        }
         return true;
     });
+    totals.append(t, true);
+    return r;
 }
 
 void perNumberShape(GridTable& t)

@@ -10,6 +10,7 @@
 #include "storage/salestax.h"
 #include "storage/settingnames.h"
 #include "storage/settings.h"
+#include "storage/text.h"
 #include "testutil.h"
 
 #include <QComboBox>
@@ -19,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <cmath>
 
 namespace {
 
@@ -121,6 +123,8 @@ private Q_SLOTS:
     void purchasesPerItemNames();
     void reducedRate_data();
     void reducedRate();
+    void periodTotals_data();
+    void periodTotals();
     void comboPickRebuildsTypingWaits();
     void unreadableFileIsReported();
     void yearListReachesNextYear();
@@ -180,10 +184,11 @@ void TestForm14::periods()
     QCOMPARE(form.reportKind(), 1);
     QStringList listed;
     for (int r = 1; r < form.MSFlexGrid1->rows(); ++r)
-        if (!form.MSFlexGrid1->text(r, 0).isEmpty())
+        if (!form.MSFlexGrid1->text(r, 0).isEmpty() && form.MSFlexGrid1->text(r, 0) != u"期間合計")
             listed << form.MSFlexGrid1->text(r, 0);
     QCOMPARE(listed, slips);
-    QCOMPARE(form.MSFlexGrid1->rows(), 1 + 4 * slips.size()); // one line and three totals rows each
+    // One line and three totals rows each, then the period's 伝票数, 計, 消費税 and 合計 when a slip is listed.
+    QCOMPARE(form.MSFlexGrid1->rows(), 1 + 4 * slips.size() + (slips.isEmpty() ? 0 : 4));
     QCOMPARE(row(form, 0),
              (QStringList{"伝票番号", "日付", "時間", "天気", "NO.", "CODE", "品名", "単価", "数量", "金額"}));
 }
@@ -206,7 +211,7 @@ void TestForm14::firstUsedLineIsNumberOne()
     QCOMPARE(form.MSFlexGrid1->columnWidth(6), twips(5000));
 
     QTest::mouseClick(form.Command3, Qt::LeftButton);
-    QCOMPARE(form.MSFlexGrid1->rows(), 2);
+    QCOMPARE(form.MSFlexGrid1->rows(), 3); // product 12 and the total
     QCOMPARE(row(form, 1).at(0), "12");
 }
 
@@ -214,12 +219,15 @@ void TestForm14::totalsRows_data()
 {
     QTest::addColumn<int>("taxSwitch");
     QTest::addColumn<bool>("purchases");
-    QTest::addColumn<QStringList>("labels"); // column 8 from the slip's second row on
+    QTest::addColumn<QStringList>("labels");       // column 8 from the slip's second row on
+    QTest::addColumn<QStringList>("periodLabels"); // column 8 of the period's rows after the slip
 
-    QTest::newRow("sales, tax on") << 1 << false << QStringList{"計", "消費税", "合計"};
-    QTest::newRow("sales, tax off") << 0 << false << QStringList{"合計"};
-    QTest::newRow("sales, switch 2 is off") << 2 << false << QStringList{"合計"};
-    QTest::newRow("purchases, tax off") << 0 << true << QStringList{"計", "消費税", "合計"};
+    const QStringList all{"計", "消費税", "合計"};
+    const QStringList allPeriod{"伝票数", "計", "消費税", "合計"};
+    QTest::newRow("sales, tax on") << 1 << false << all << allPeriod;
+    QTest::newRow("sales, tax off") << 0 << false << QStringList{"合計"} << QStringList{"伝票数", "合計"};
+    QTest::newRow("sales, switch 2 is off") << 2 << false << QStringList{"合計"} << QStringList{"伝票数", "合計"};
+    QTest::newRow("purchases, tax off") << 0 << true << all << allPeriod;
 }
 
 void TestForm14::totalsRows()
@@ -227,6 +235,7 @@ void TestForm14::totalsRows()
     QFETCH(int, taxSwitch);
     QFETCH(bool, purchases);
     QFETCH(QStringList, labels);
+    QFETCH(QStringList, periodLabels);
     TestAppDir dir;
     SysNum[Sys::SalesTaxSwitch] = taxSwitch;
     saveSale(1, QStringLiteral("2021/04/01"), {{1, {5, 3, 300}}});
@@ -235,14 +244,19 @@ void TestForm14::totalsRows()
     typePeriod(form, "2021", "4", "1", true);
     QTest::mouseClick(purchases ? form.Command4 : form.Command3, Qt::LeftButton);
     QTest::mouseClick(purchases ? form.Command4 : form.Command2, Qt::LeftButton);
-    QCOMPARE(form.MSFlexGrid1->rows(), 2 + labels.size());
+    const int slipEnd = 2 + int(labels.size());
+    QCOMPARE(form.MSFlexGrid1->rows(), slipEnd + periodLabels.size());
     QStringList shown;
+    QStringList period;
     for (int r = 2; r < form.MSFlexGrid1->rows(); ++r) {
-        shown << form.MSFlexGrid1->text(r, 8);
+        (r < slipEnd ? shown : period) << form.MSFlexGrid1->text(r, 8);
         QCOMPARE(form.MSFlexGrid1->cellBackground(r, 9), QColor(255, 255, 100));
     }
     QCOMPARE(shown, labels);
-    QCOMPARE(form.MSFlexGrid1->text(form.MSFlexGrid1->rows() - 1, 9), purchases ? "330" : "300");
+    QCOMPARE(period, periodLabels);
+    QCOMPARE(form.MSFlexGrid1->text(slipEnd - 1, 9), purchases ? "330" : "300");
+    QCOMPARE(form.MSFlexGrid1->text(slipEnd, 0), "期間合計");
+    QCOMPARE(form.MSFlexGrid1->text(slipEnd, 9), "1");
     if (purchases) {
         QCOMPARE(row(form, 1).mid(0, 4), (QStringList{"1", "2021/04/01", "7", "山田商店" + QString(12, u' ')}));
         QCOMPARE(form.MSFlexGrid1->model()->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), "仕番号");
@@ -277,11 +291,14 @@ void TestForm14::sumsPerNumber()
     Form14 form;
     typePeriod(form, "2021", "4", "9", false);
     QTest::mouseClick(purchases ? form.Command5 : form.Command3, Qt::LeftButton);
-    QCOMPARE(form.MSFlexGrid1->rows(), 4);
+    QCOMPARE(form.MSFlexGrid1->rows(), 5);
     QCOMPARE(row(form, 1).mid(0, 1) + row(form, 1).mid(2), (QStringList{"1", "1", "1"}));
     QCOMPARE(row(form, 2).mid(0, 1) + row(form, 2).mid(2), (QStringList{"7", "7", "70"}));
     QCOMPARE(row(form, 3).mid(0, 1) + row(form, 3).mid(2), (QStringList{"400", "1", "1"}));
     QCOMPARE(form.MSFlexGrid1->cellBackground(2, 0), QColor(100, 255, 255));
+    // The listed rows added up; 9 (summed to 0) and 401 have no row, so they add nothing.
+    QCOMPARE(row(form, 4), (QStringList{"合計", "", QString::number(1 + 7 + 1), QString::number(1 + 70 + 1)}));
+    QCOMPARE(form.MSFlexGrid1->cellBackground(4, 3), QColor(255, 255, 100));
     if (!purchases)
         QCOMPARE(row(form, 2).at(1), "商品7");
 }
@@ -307,25 +324,37 @@ void TestForm14::reducedRate_data()
 {
     QTest::addColumn<int>("taxSwitch");
     QTest::addColumn<QList<QStringList>>("slipOne"); // columns 6 to 9 of the first slip's rows
+    QTest::addColumn<QList<QStringList>>("period");  // columns 6 to 9 of the period's rows
     const QString line1 = QStringLiteral("品2") + QString(47, u' ');
     const QString line2 = QStringLiteral("※品1") + QString(47, u' ');
-    QTest::newRow("with the tax rows") << 1 << QList<QStringList>{{line1, "1100", "1", "1100"},
-                                                                  {line2, "1080", "1", "1080"},
-                                                                  {"", "", "計", "2180"},
-                                                                  {"", "", "消費税", "180"},
-                                                                  {"※8%対象", "1080", "軽減", "80"},
-                                                                  {"", "", "合計", "2180"}};
+    QTest::newRow("with the tax rows") << 1
+                                       << QList<QStringList>{{line1, "1100", "1", "1100"},
+                                                             {line2, "1080", "1", "1080"},
+                                                             {"", "", "計", "2180"},
+                                                             {"", "", "消費税", "180"},
+                                                             {"10%対象", "1100", "内消費税等", "100"},
+                                                             {"※8%対象", "1080", "内消費税等", "80"},
+                                                             {"", "", "合計", "2180"}}
+                                       // Slip 2, written before the rates were kept, counts at today's 10%.
+                                       << QList<QStringList>{{"", "", "伝票数", "2"},
+                                                             {"", "", "計", "2720"},
+                                                             {"", "", "消費税", "189"},
+                                                             {"10%対象", "1640", "内消費税等", "109"},
+                                                             {"※8%対象", "1080", "内消費税等", "80"},
+                                                             {"", "", "合計", "2720"}};
     // Without a tax row there is nothing for the reduced rate's row to split.
     QTest::newRow("without them") << 0
                                   << QList<QStringList>{{line1, "1100", "1", "1100"},
                                                         {line2.mid(1), "1080", "1", "1080"},
-                                                        {"", "", "合計", "2180"}};
+                                                        {"", "", "合計", "2180"}}
+                                  << QList<QStringList>{{"", "", "伝票数", "2"}, {"", "", "合計", "2720"}};
 }
 
 void TestForm14::reducedRate()
 {
     QFETCH(int, taxSwitch);
     QFETCH(QList<QStringList>, slipOne);
+    QFETCH(QList<QStringList>, period);
     TestAppDir dir;
     SysNum[Sys::TaxRate] = 0.1;
     SysNum[Sys::ReducedTaxRate] = 0.08;
@@ -348,23 +377,122 @@ void TestForm14::reducedRate()
     for (int r = 1; r <= slipOne.size(); ++r)
         shown << row(form, r).mid(6);
     QCOMPARE(shown, slipOne);
-    QCOMPARE(form.MSFlexGrid1->rows(), 1 + slipOne.size() + (taxSwitch ? 4 : 2));
-    for (int r = slipOne.size() + 1; r < form.MSFlexGrid1->rows(); ++r)
+    const int periodStart = 1 + int(slipOne.size()) + (taxSwitch ? 4 : 2);
+    QCOMPARE(form.MSFlexGrid1->rows(), periodStart + period.size());
+    QList<QStringList> periodShown;
+    for (int r = periodStart; r < form.MSFlexGrid1->rows(); ++r)
+        periodShown << row(form, r).mid(6);
+    QCOMPARE(periodShown, period);
+    for (int r = slipOne.size() + 1; r < periodStart; ++r)
         QVERIFY2(!row(form, r).join(u'|').contains(u'※'), qPrintable(row(form, r).join(u'|')));
     if (taxSwitch) {
-        for (int c = 6; c <= 9; ++c)
-            QCOMPARE(form.MSFlexGrid1->cellBackground(5, c), QColor(255, 255, 100));
+        for (int r : {5, 6})
+            for (int c = 6; c <= 9; ++c)
+                QCOMPARE(form.MSFlexGrid1->cellBackground(r, c), QColor(255, 255, 100));
     }
 
     // Per product, marked by how the period's slips sold it, whatever the mark says now.
     QTest::mouseClick(form.Command3, Qt::LeftButton);
-    QCOMPARE(form.MSFlexGrid1->rows(), 4);
+    QCOMPARE(form.MSFlexGrid1->rows(), 5);
     QCOMPARE(row(form, 1), (QStringList{"1", "※商品1", "1", "1080"}));
     QCOMPARE(row(form, 2), (QStringList{"2", "商品2", "1", "1100"}));
     QCOMPARE(row(form, 3), (QStringList{"3", "商品3", "1", "540"}));
+    QCOMPARE(row(form, 4), (QStringList{"合計", "", "3", "2720"}));
     for (int n = 1; n <= 3; ++n)
         ClearProduct(n);
     SysNum[Sys::ReducedTaxRate] = 0;
+}
+
+void TestForm14::periodTotals_data()
+{
+    QTest::addColumn<bool>("purchases");
+    QTest::addColumn<int>("taxSwitch");
+    QTest::addColumn<double>("reducedRate");
+    QTest::newRow("sales, one rate") << false << 1 << 0.0;
+    QTest::newRow("sales, two rates") << false << 1 << 0.08;
+    QTest::newRow("sales, tax off") << false << 0 << 0.08;
+    QTest::newRow("purchases") << true << 0 << 0.0;
+}
+
+// The period's rows against sums worked out here from the slips as saved: a month of slips at odd amounts,
+// one deleted and one of another month that must not count.
+void TestForm14::periodTotals()
+{
+    QFETCH(bool, purchases);
+    QFETCH(int, taxSwitch);
+    QFETCH(double, reducedRate);
+    TestAppDir dir;
+    SysNum[Sys::TaxRate] = 0.1;
+    SysNum[Sys::ReducedTaxRate] = reducedRate;
+    SysNum[Sys::SalesTaxSwitch] = taxSwitch;
+    for (int n = 1; n <= 3; ++n)
+        ProductTable[n].Reduced = n == 1 ? 1 : 0;
+
+    int slips = 0;
+    double subtotal = 0, tax = 0, total = 0;
+    RateTotal standard, reduced;
+    for (int n = 1; n <= 9; ++n) {
+        const bool counted = n != 4 && n != 9; // 4 is deleted, 9 is in May
+        const QString date =
+            n == 9 ? QStringLiteral("2021/05/01") : QStringLiteral("2021/04/%1").arg(n, 2, 10, QChar(u'0'));
+        if (purchases) {
+            PurchaseSlipRecord slip;
+            slip.Date = date;
+            slip.SlipNo = n;
+            slip.Line[1] = {int16_t(n), QStringLiteral("材"), 37, int16_t(n), 37.0 * n};
+            slip.Subtotal = 37.0 * n;
+            slip.Tax = std::floor(slip.Subtotal * 0.1);
+            slip.Total = slip.Subtotal + slip.Tax;
+            slip.Deleted = n == 4;
+            QVERIFY(WritePurchaseSlip(n, slip));
+            SysNum[Sys::NextPurchaseSlipNo] = n + 1;
+            if (counted) {
+                ++slips;
+                subtotal += slip.Subtotal;
+                tax += slip.Tax;
+                total += slip.Total;
+            }
+            continue;
+        }
+        saveRatedSale(n, date, {{1 + n % 3, 108.0 * n}, {1 + (n + 1) % 3, 55.0 + n}});
+        if (n == 4) {
+            WorkingSlip.Deleted = 1;
+            QVERIFY(WriteSalesSlip(n));
+        }
+        if (counted) {
+            ++slips;
+            subtotal += WorkingSlip.Subtotal;
+            tax += WorkingSlip.Tax;
+            total += WorkingSlip.Total;
+            standard.total += WorkingSlip.Rates.standard.total;
+            standard.tax += WorkingSlip.Rates.standard.tax;
+            reduced.total += WorkingSlip.Rates.reduced.total;
+            reduced.tax += WorkingSlip.Rates.reduced.tax;
+        }
+    }
+
+    Form14 form;
+    typePeriod(form, "2021", "4", "1", false);
+    QTest::mouseClick(purchases ? form.Command4 : form.Command2, Qt::LeftButton);
+    int first = -1;
+    for (int r = 1; r < form.MSFlexGrid1->rows(); ++r)
+        if (form.MSFlexGrid1->text(r, 0) == u"期間合計")
+            first = r;
+    QVERIFY(first > 0);
+    QList<QStringList> shown;
+    for (int r = first; r < form.MSFlexGrid1->rows(); ++r)
+        shown << row(form, r).mid(6);
+    QList<QStringList> wanted{{"", "", "伝票数", QString::number(slips)}};
+    if (purchases || taxSwitch == 1)
+        wanted << QStringList{"", "", "計", numText(subtotal)} << QStringList{"", "", "消費税", numText(tax)};
+    if (!purchases && taxSwitch == 1 && reducedRate > 0)
+        wanted << QStringList{"10%対象", numText(standard.total), "内消費税等", numText(standard.tax)}
+               << QStringList{"※8%対象", numText(reduced.total), "内消費税等", numText(reduced.tax)};
+    wanted << QStringList{"", "", "合計", numText(total)};
+    QCOMPARE(shown, wanted);
+    SysNum[Sys::ReducedTaxRate] = 0;
+    for (int n = 1; n <= 3; ++n)
+        ClearProduct(n);
 }
 
 void TestForm14::comboPickRebuildsTypingWaits()
@@ -376,13 +504,13 @@ void TestForm14::comboPickRebuildsTypingWaits()
     QTest::keyClick(form.Combo3->lineEdit(), Qt::Key_Return);
     QCOMPARE(form.MSFlexGrid1->rows(), 1); // typing alone, Enter included, does not rebuild
     QTest::mouseClick(form.Command3, Qt::LeftButton);
-    QCOMPARE(form.MSFlexGrid1->rows(), 2);
-    form.Combo3->setCurrentIndex(1); // "2"
+    QCOMPARE(form.MSFlexGrid1->rows(), 3); // the product and the total
+    form.Combo3->setCurrentIndex(1);       // "2"
     Q_EMIT form.Combo3->activated(1);
     QCOMPARE(form.MSFlexGrid1->rows(), 1);
     QCOMPARE(form.reportKind(), 2);
     QTest::mouseClick(form.Option2, Qt::LeftButton); // monthly: day 2 no longer counts
-    QCOMPARE(form.MSFlexGrid1->rows(), 2);
+    QCOMPARE(form.MSFlexGrid1->rows(), 3);
 }
 
 void TestForm14::unreadableFileIsReported()

@@ -98,12 +98,14 @@ private Q_SLOTS:
             QStringLiteral("1,2026/12/01,10:15:00,") + weather + QStringLiteral(",1,5,\"りんご, 青森") + blanks(38) +
             QStringLiteral("\",100,2,200\r\n,,,,,,,,計,200\r\n,,,,,,,,消費税,9\r\n,,,,,,,,合計,200\r\n") +
             QStringLiteral("2,2026/12/02,10:15:00,") + weather + QStringLiteral(",1,5,\"12\"\"TV") + blanks(45) +
-            QStringLiteral("\",100,1,100\r\n,,,,,,,,計,100\r\n,,,,,,,,消費税,9\r\n,,,,,,,,合計,100\r\n");
+            QStringLiteral("\",100,1,100\r\n,,,,,,,,計,100\r\n,,,,,,,,消費税,9\r\n,,,,,,,,合計,100\r\n") +
+            // The month's total: the two slips of December, plain digits as every CSV cell.
+            QStringLiteral("期間合計,,,,,,,,伝票数,2\r\n,,,,,,,,計,300\r\n,,,,,,,,消費税,18\r\n,,,,,,,,合計,300\r\n");
         const QByteArray bytes = m_dir->bytes(QStringLiteral("out.csv"));
         QCOMPARE(bytes, toCp932(expected));
         QVERIFY(bytes.startsWith("\x93\x60\x95\x5b")); // 伝票 in code page 932
-        QCOMPARE(bytes.count("\r\n"), 9);
-        QCOMPARE(bytes.count('\n'), 9);
+        QCOMPARE(bytes.count("\r\n"), 13);
+        QCOMPARE(bytes.count('\n'), 13);
     }
 
     void failedCsvWriteIsReported()
@@ -127,7 +129,7 @@ private Q_SLOTS:
         for (int n = 1; n <= 30; ++n)
             sale(n, 1 + n % 28, QStringLiteral("品物%1").arg(n), n);
         auto form = decemberSlips();
-        QCOMPARE(form->MSFlexGrid1->rows(), 121);
+        QCOMPARE(form->MSFlexGrid1->rows(), 125); // and the month's four total rows
         const QString pdf = m_dir->file(QStringLiteral("report.pdf"));
         Printing::redirectToPdf(pdf);
         QTest::mouseClick(form->CommandPrint, Qt::LeftButton);
@@ -147,7 +149,8 @@ private Q_SLOTS:
                      qPrintable(QStringLiteral("page %1 has no headings").arg(i + 1)));
             totals += int(page.count(QStringLiteral("合計")));
         }
-        QCOMPARE(totals, 30); // every slip's last row is on paper
+        QCOMPARE(totals, 32); // every slip's last row is on paper, and the month's total with its heading
+        QVERIFY(pages.last().contains(QRegularExpression(QStringLiteral("期間合計\\s+伝票数\\s+30"))));
     }
 
     void graphTableAsCsv()
