@@ -2,6 +2,7 @@
 #include "platform/helpviewer.h"
 
 #include "platform/messagebox.h"
+#include "platform/placement.h"
 #include "storage/text.h"
 
 #include <QApplication>
@@ -358,9 +359,7 @@ HelpWindow* HtmlHelp(QWidget* owner, const QString& chmPath, int command, int da
         auto* window = qobject_cast<HelpWindow*>(w);
         if (window != nullptr && window->parentWidget() == owner && window->fileName() == fileName) {
             window->showDefaultTopic();
-            window->showNormal();
-            window->raise();
-            window->activateWindow();
+            bringToFront(window);
             return window;
         }
     }
@@ -372,8 +371,7 @@ HelpWindow* HtmlHelp(QWidget* owner, const QString& chmPath, int command, int da
     }
     auto* window = new HelpWindow(std::move(chm), fileName, owner);
     window->showDefaultTopic();
-    window->show();
-    window->raise();
-    window->activateWindow();
+    placeOnScreen(window, owner);
+    bringToFront(window);
     return window;
 }

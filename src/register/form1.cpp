@@ -6,6 +6,7 @@
 #include "platform/grid.h"
 #include "platform/helpviewer.h"
 #include "platform/messagebox.h"
+#include "platform/placement.h"
 #include "platform/twips.h"
 #include "register/receiptprint.h"
 #include "storage/changes.h"
@@ -861,6 +862,7 @@ void Form1::openHelp()
 Form1* showRegisterWindow()
 {
     auto* form = new Form1;
+    placeOnScreen(form, nullptr);
     form->show();
     return form;
 }
