@@ -4,6 +4,7 @@
 #include "platform/archiver.h"
 #include "platform/controls.h"
 #include "platform/drives.h"
+#include "platform/keepcopy.h"
 #include "platform/messagebox.h"
 #include "platform/twips.h"
 #include "storage/journal.h"
@@ -12,6 +13,7 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QDir>
 #include <QFont>
 #include <QGroupBox>
 #include <QLabel>
@@ -52,6 +54,32 @@ QString archivePath(QString drive, const QString& archive)
     return drive + u'/' + archive;
 }
 
+const QString DateTimeFormat = QStringLiteral("yyyy/MM/dd HH:mm:ss");
+// Beside the archive's path (the item's data): the data file it holds and when it was kept.
+constexpr int KeptFileRole = Qt::UserRole + 1;
+constexpr int KeptWhenRole = Qt::UserRole + 2;
+
+// Why an archive cannot be restored, for the shopkeeper.
+QString restoreProblem(const RestoreCheck& check, const QString& path, const QString& dataFile)
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    switch (check.problem) {
+    case RestoreCheck::Missing:
+        return QStringLiteral(
+                   "%1 が見つかりません。バックアップ先ドライブと、メディアが差し込まれているかを確かめてください。")
+            .arg(shown);
+    case RestoreCheck::Damaged:
+        return QStringLiteral("%1 は壊れているため読めません（%2）。").arg(shown, check.detail);
+    case RestoreCheck::NotOurs:
+        return QStringLiteral("%1 の中身は %2 ではありません（中身: %3）。")
+            .arg(shown, dataFile,
+                 check.names.isEmpty() ? QStringLiteral("なし") : check.names.join(QStringLiteral("、")));
+    case RestoreCheck::Ready:
+        break;
+    }
+    return QString();
+}
+
 // A stick plugged in while the window is open shows up the next time the list is opened.
 class DriveList : public QComboBox
 {
@@ -75,7 +103,8 @@ Form15::Form15(QWidget* parent) : QWidget(parent, Qt::Window)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("データ管理"));
     setAccessibleName(QStringLiteral("データ管理"));
-    setFixedSize(twips(7515), twips(5175 + ExtraHeight));
+    // Taller than designed by the row of kept copies at the bottom.
+    setFixedSize(twips(7515), twips(5895 + ExtraHeight));
     // The longest button captions must fit the buttons' designed width.
     QFont small = font();
     small.setPointSize(9);
@@ -128,6 +157,38 @@ Form15::Form15(QWidget* parent) : QWidget(parent, Qt::Window)
     Command13 = makeButton(this, QStringLiteral("Command13"), QStringLiteral("閉じる"),
                            twipsRect(6000, 4560 + ExtraHeight, 1215, 375));
     connect(Command13, &QPushButton::clicked, this, &QWidget::close);
+
+    Frame4 = makeFrame(this, QStringLiteral("Frame4"), QStringLiteral("初期化前の自動バックアップからリストア"),
+                       QStringLiteral("初期化前の自動バックアップ"), twipsRect(360, 5040 + ExtraHeight, 6855, 735));
+    auto* keptList = new DriveList(Frame4);
+    Combo1 = keptList;
+    Combo1->setObjectName(QStringLiteral("Combo1"));
+    Combo1->setAccessibleName(QStringLiteral("自動バックアップの日時とファイル"));
+    Combo1->setGeometry(twips(120), twips(280), twips(4935), Combo1->sizeHint().height());
+    keptList->beforePopup = [this] { listKeptCopies(); };
+    Command14 =
+        makeButton(Frame4, QStringLiteral("Command14"), QStringLiteral("リストア"), twipsRect(5160, 260, 1575, 375));
+    connect(Command14, &QPushButton::clicked, this, &Form15::restoreKeptCopy);
+    listKeptCopies();
+}
+
+void Form15::listKeptCopies()
+{
+    const QString chosen = Combo1->currentData().toString();
+    Combo1->clear();
+    QStringList ours;
+    for (const DataFileRow& r : Rows)
+        ours << QString::fromLatin1(r.dataFile);
+    for (const KeptCopy& copy : keptCopies(AppDir + QStringLiteral("/backup"), QStringLiteral("dat"))) {
+        if (!ours.contains(copy.fileName))
+            continue;
+        Combo1->addItem(copy.when.toString(DateTimeFormat) + QStringLiteral("　") + copy.fileName, copy.archive);
+        Combo1->setItemData(Combo1->count() - 1, copy.fileName, KeptFileRole);
+        Combo1->setItemData(Combo1->count() - 1, copy.when, KeptWhenRole);
+    }
+    if (const int i = Combo1->findData(chosen); i >= 0)
+        Combo1->setCurrentIndex(i);
+    Command14->setEnabled(Combo1->count() > 0);
 }
 
 void Form15::addDrive(const QString& mountPath)
@@ -163,12 +224,42 @@ void Form15::backup(const QString& dataFile, const QString& archive)
 
 void Form15::restore(const QString& dataFile, const QString& archive)
 {
+    const QString path = archivePath(selectedDrive(), archive);
+    const RestoreCheck check = checkRestoreArchive(path, dataFile);
+    if (check.problem != RestoreCheck::Ready) {
+        MessageBox::information(this, QStringLiteral("LHA 上書き解凍エラー\n") + restoreProblem(check, path, dataFile));
+        return;
+    }
+    restoreFrom(dataFile, path, check.written);
+}
+
+void Form15::restoreKeptCopy()
+{
+    const QString path = Combo1->currentData().toString();
+    if (path.isEmpty())
+        return;
+    const QString dataFile = Combo1->currentData(KeptFileRole).toString();
+    const QDateTime kept = Combo1->currentData(KeptWhenRole).toDateTime();
+    const RestoreCheck check = checkRestoreArchive(path, dataFile);
+    if (check.problem != RestoreCheck::Ready) {
+        MessageBox::information(this, QStringLiteral("LHA 上書き解凍エラー\n") + restoreProblem(check, path, dataFile));
+        return;
+    }
+    restoreFrom(dataFile, path, kept);
+}
+
+void Form15::restoreFrom(const QString& dataFile, const QString& path, const QDateTime& written)
+{
+    const QString question = QStringLiteral("%1 を %2 のバックアップで置き換えます。\n%3\n\n"
+                                            "今の %1 の内容は失われます。置き換えますか？")
+                                 .arg(dataFile, written.toString(DateTimeFormat), QDir::toNativeSeparators(path));
+    if (!MessageBox::question(this, question, true))
+        return;
     if (Result r = CompletePendingSave(QStringLiteral("リストア")); !r) {
         MessageBox::information(this, r.error);
         return;
     }
-    const QString commandLine =
-        QStringLiteral("e -c -m ") + archivePath(selectedDrive(), archive) + u' ' + AppDir + u'/';
+    const QString commandLine = QStringLiteral("e -c -m ") + path + u' ' + AppDir + u'/';
     if (!RunArchiver(this, commandLine)) {
         MessageBox::information(this, QStringLiteral("LHA 上書き解凍エラー"));
         return;

@@ -1,6 +1,7 @@
 // The data management window: backup of each data file to an LHA archive on a chosen drive, and restore.
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QWidget>
 
@@ -41,6 +42,13 @@ public:
     QPushButton* CommandHistoryRestore = nullptr; // "履歴データ　リストア"
     QLineEdit* Text1 = nullptr;
     QPushButton* Command13 = nullptr;
+    // The copies data initialisation keeps in the program's backup folder, newest first, and their restore.
+    QGroupBox* Frame4 = nullptr;
+    QComboBox* Combo1 = nullptr;
+    QPushButton* Command14 = nullptr;
+
+    // Fills Combo1 from the backup folder again.
+    void listKeptCopies();
 
 Q_SIGNALS:
     // A data file of the program directory has just been replaced from its archive; settings and
@@ -52,4 +60,7 @@ private:
     QString selectedDrive() const;
     void backup(const QString& dataFile, const QString& archive);
     void restore(const QString& dataFile, const QString& archive);
+    void restoreKeptCopy();
+    // Asks before `dataFile` is replaced from the archive at `path` written at `written`; No writes nothing.
+    void restoreFrom(const QString& dataFile, const QString& path, const QDateTime& written);
 };

@@ -10,6 +10,7 @@
 #include "storage/changes.h"
 #include "storage/initialise.h"
 #include "storage/products.h"
+#include "storage/settingnames.h"
 #include "storage/settings.h"
 #include "storage/text.h"
 
@@ -115,6 +116,15 @@ bool Form3::passwordGiven()
     return false;
 }
 
+bool Form3::resetConfirmed(const QString& data, const QString& fileName, double records)
+{
+    return MessageBox::question(this,
+                                QStringLiteral("%1（%2）を初期化します。\n%3 件のレコードが空になります。\n\n"
+                                               "初期化しますか？")
+                                    .arg(data, fileName, numText(records)),
+                                true);
+}
+
 qint64 Form3::boxCount(int k, qint64 max, const QString& caption)
 {
     if (const std::optional<qint64> count = countFromText(Text1[k]->text(), max))
@@ -130,7 +140,8 @@ void Form3::resetSalesSlips()
     if (m_busy || !passwordGiven())
         return;
     const qint64 newCount = boxCount(0, MaxSlipCount, QStringLiteral("売上データ件数"));
-    if (newCount < 0)
+    if (newCount < 0 ||
+        !resetConfirmed(QStringLiteral("売上伝票データ"), QStringLiteral("reg.dat"), SysNum[Sys::SalesRecordCount]))
         return;
     runReset(
         QStringLiteral("reg.dat"), [=](const ResetSteps& steps) { return ResetSalesSlips(newCount, steps); },
@@ -142,7 +153,8 @@ void Form3::resetPurchaseSlips()
     if (m_busy || !passwordGiven())
         return;
     const qint64 newCount = boxCount(2, MaxSlipCount, QStringLiteral("仕入データ件数"));
-    if (newCount < 0)
+    if (newCount < 0 || !resetConfirmed(QStringLiteral("仕入伝票データ"), QStringLiteral("siire.dat"),
+                                        SysNum[Sys::PurchaseRecordCount]))
         return;
     runReset(
         QStringLiteral("siire.dat"), [=](const ResetSteps& steps) { return ResetPurchaseSlips(newCount, steps); },
@@ -151,7 +163,8 @@ void Form3::resetPurchaseSlips()
 
 void Form3::resetPurchaseItems()
 {
-    if (m_busy || !passwordGiven())
+    if (m_busy || !passwordGiven() ||
+        !resetConfirmed(QStringLiteral("仕入商品データ"), QStringLiteral("zaiko.dat"), SysNum[Sys::PurchaseItemCount]))
         return;
     runReset(QStringLiteral("zaiko.dat"), &ResetPurchaseItems, [] { Q_EMIT changes().stockChanged(); });
 }
@@ -161,7 +174,7 @@ void Form3::resetProducts()
     if (m_busy || !passwordGiven())
         return;
     const qint64 emptied = boxCount(5, MaxProductEntries, QStringLiteral("商品データ件数"));
-    if (emptied < 0)
+    if (emptied < 0 || !resetConfirmed(QStringLiteral("商品データ"), QStringLiteral("syohin.dat"), double(emptied)))
         return;
     runReset(
         QStringLiteral("syohin.dat"), [=](const ResetSteps& steps) { return ResetProducts(int(emptied), steps); },
@@ -170,7 +183,8 @@ void Form3::resetProducts()
 
 void Form3::resetSuppliers()
 {
-    if (m_busy || !passwordGiven())
+    if (m_busy || !passwordGiven() ||
+        !resetConfirmed(QStringLiteral("仕入先データ"), QStringLiteral("siiresaki.dat"), 100))
         return;
     runReset(QStringLiteral("siiresaki.dat"), &ResetSuppliers, [] { Q_EMIT changes().suppliersChanged(); });
 }

@@ -49,6 +49,8 @@ private:
     void runReset(const QString& fileName, const std::function<Result(const ResetSteps&)>& reset,
                   const std::function<void()>& announce);
     bool passwordGiven();
+    // The last word before a reset: names the data and its file and how many records become empty.
+    bool resetConfirmed(const QString& data, const QString& fileName, double records);
     // The whole-number count in box k, or -1 after telling the user what the box may hold.
     qint64 boxCount(int k, qint64 max, const QString& caption);
     void unloadRegisterEntry();

@@ -516,3 +516,50 @@ bool addToArchive(const QString& archivePath, const QString& filePath, QString& 
 {
     return addFile(archivePath, filePath, error);
 }
+
+RestoreCheck checkRestoreArchive(const QString& archivePath, const QString& fileName)
+{
+    RestoreCheck check;
+    const QFileInfo info(archivePath);
+    if (!info.isFile())
+        return check;
+    check.written = info.lastModified();
+    check.problem = RestoreCheck::Damaged;
+    std::vector<LhaRawEntry> raw;
+    QFile file(archivePath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        check.detail = file.errorString();
+        return check;
+    }
+    if (!scanLhaArchive(file, raw, check.detail))
+        return check;
+    ArchiveReader r;
+    if (!r.open(archivePath, check.detail))
+        return check;
+    bool plain = true;
+    for (size_t index = 0;; ++index) {
+        archive_entry* e = nullptr;
+        const int rc = archive_read_next_header(r.a, &e);
+        if (rc == ARCHIVE_EOF)
+            break;
+        if (rc < ARCHIVE_WARN || index >= raw.size()) {
+            check.detail = rc < ARCHIVE_WARN ? r.lastError() : u"archive headers do not add up"_s;
+            return check;
+        }
+        check.names << fromCp932(raw[index].path);
+        const uint16_t type = raw[index].unixMode & 0170000;
+        if (raw[index].method == "-lhd-" || (type != 0 && type != 0100000) || archive_entry_filetype(e) != AE_IFREG)
+            plain = false;
+        qint64 size = 0;
+        if (!readEntryData(r, nullptr, size, check.detail))
+            return check;
+    }
+    // The slips' history is kept beside them in the same archive and comes back with them.
+    QStringList others = check.names;
+    others.removeOne(fileName);
+    others.removeAll(QStringLiteral("rireki.dat"));
+    check.problem = plain && check.names.contains(fileName) && others.isEmpty() && check.names.size() <= 2
+                        ? RestoreCheck::Ready
+                        : RestoreCheck::NotOurs;
+    return check;
+}

@@ -1,7 +1,9 @@
 // The LHA archiver the backup window calls: a command-line entry point like the classic Unlha.
 #pragma once
 
+#include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QWidget;
@@ -25,3 +27,22 @@ bool archiveSingleFile(const QString& archivePath, const QString& filePath, QStr
 // Adds the file `filePath` to the archive `archivePath` (an entry of the same name is replaced); the archive is
 // replaced only once the new one is complete and on disk. False with `error` set on failure.
 bool addToArchive(const QString& archivePath, const QString& filePath, QString& error);
+
+// What a restore would find in an archive before anything is extracted.
+struct RestoreCheck
+{
+    enum Problem
+    {
+        Ready,   // one sound file of the wanted name
+        Missing, // no archive at that path
+        Damaged, // headers or data do not read back whole
+        NotOurs, // sound, but holding something other than the one wanted file
+    };
+    Problem problem = Missing;
+    QDateTime written; // when the archive was last written
+    QStringList names; // the names found in it (NotOurs)
+    QString detail;    // the archiver's reason (Damaged)
+};
+
+// Reads `archivePath` whole, checking every CRC, and whether it holds exactly the one plain file `fileName`.
+RestoreCheck checkRestoreArchive(const QString& archivePath, const QString& fileName);

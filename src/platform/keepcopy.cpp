@@ -5,6 +5,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <algorithm>
 
 Result keepCopy(const QString& path, const QDateTime& when, QString& archive,
                 const std::function<void(qint64 done, qint64 total)>& progress)
@@ -41,4 +43,32 @@ Result keepAlongside(const QString& path, const QDateTime& when, QString& archiv
         return Result::failure(QStringLiteral("%1 をバックアップ %2 に加えられません（%3）。")
                                    .arg(QFileInfo(path).fileName(), archive, error));
     return Result::success();
+}
+
+QList<KeptCopy> keptCopies(const QString& folder, const QString& suffix)
+{
+    static const QRegularExpression name(QStringLiteral("^(.+)-(\\d{8}-\\d{6})(?:-(\\d+))?\\.lzh$"));
+    struct Found
+    {
+        KeptCopy copy;
+        int k;
+    };
+    QList<Found> found;
+    for (const QFileInfo& info : QDir(folder).entryInfoList({QStringLiteral("*.lzh")}, QDir::Files)) {
+        const QRegularExpressionMatch m = name.match(info.fileName());
+        if (!m.hasMatch())
+            continue;
+        const QDateTime when = QDateTime::fromString(m.captured(2), QStringLiteral("yyyyMMdd-HHmmss"));
+        if (!when.isValid())
+            continue;
+        const int k = m.captured(3).isEmpty() ? 1 : m.captured(3).toInt();
+        found.append({{info.absoluteFilePath(), m.captured(1) + u'.' + suffix, when}, k});
+    }
+    std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
+        return a.copy.when != b.copy.when ? a.copy.when > b.copy.when : a.k > b.k;
+    });
+    QList<KeptCopy> copies;
+    for (const Found& f : found)
+        copies.append(f.copy);
+    return copies;
 }

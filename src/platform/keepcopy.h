@@ -4,6 +4,7 @@
 #include "storage/result.h"
 
 #include <QDateTime>
+#include <QList>
 #include <QString>
 #include <functional>
 
@@ -18,3 +19,15 @@ Result keepCopy(const QString& path, const QDateTime& when, QString& archive,
 // `archive` is empty (there was nothing else to keep) in a dated archive of its own, whose path `archive` receives.
 Result keepAlongside(const QString& path, const QDateTime& when, QString& archive,
                      const std::function<void(qint64 done, qint64 total)>& progress = {});
+
+// A copy kept by keepCopy: the archive, the name of the data file it holds, and when it was kept.
+struct KeptCopy
+{
+    QString archive;
+    QString fileName; // reg.dat for backup/reg-20261207-153000.lzh
+    QDateTime when;
+};
+
+// The copies in the backup folder `folder` whose names keepCopy gives to a file of `suffix` ("dat"), newest
+// first (of two kept in the same second, the later -2, -3 … first). Other files there are left out.
+QList<KeptCopy> keptCopies(const QString& folder, const QString& suffix);

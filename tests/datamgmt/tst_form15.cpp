@@ -3,6 +3,7 @@
 
 #include "datamgmt/form15.h"
 #include "platform/drives.h"
+#include "platform/keepcopy.h"
 #include "platform/messagebox.h"
 #include "platform/twips.h"
 #include "storage/journal.h"
@@ -15,6 +16,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -68,11 +70,25 @@ private:
         QVERIFY(QDir().mkpath(AppDir));
     }
 
-    void click(const char* name)
+    QStringList m_asked; // the questions answered so far
+
+    // Presses a button; a restore is answered `answer` when it asks before replacing the file.
+    void click(const char* name, QMessageBox::StandardButton answer = QMessageBox::Yes)
     {
         auto* button = control<QPushButton>(m_form, QString::fromLatin1(name));
         QVERIFY2(button != nullptr, name);
+        if (button->parentWidget() == m_form->Frame2 || button == m_form->Command14)
+            MessageBox::setNextAnswer(answer);
         QTest::mouseClick(button, Qt::LeftButton);
+    }
+
+    // The boxes shown since the last call, without the questions, which go to m_asked.
+    QStringList shown()
+    {
+        QStringList rest;
+        for (const QString& text : MessageBox::takeShown())
+            (text.endsWith(QStringLiteral("置き換えますか？")) ? m_asked : rest) << text;
+        return rest;
     }
 
 private Q_SLOTS:
@@ -99,14 +115,15 @@ private Q_SLOTS:
     {
         delete m_form;
         MessageBox::takeShown();
+        m_asked.clear();
         AppDir = m_savedAppDir;
     }
 
     void windowFrame()
     {
         QCOMPARE(m_form->windowTitle(), QStringLiteral("データ管理"));
-        // One more row than the six data files: the history of slip changes.
-        QCOMPARE(m_form->size(), QSize(twips(7515), twips(5175 + 480)));
+        // One more row than the six data files (the history of slip changes), and the row of kept copies.
+        QCOMPARE(m_form->size(), QSize(twips(7515), twips(5895 + 480)));
         QVERIFY(!m_form->isModal());
         QCOMPARE(m_form->Command1->accessibleName(), QStringLiteral("レジデータ バックアップ"));
         QCOMPARE(m_form->Drive1->accessibleName(), QStringLiteral("バックアップ先ドライブ"));
@@ -166,12 +183,12 @@ private Q_SLOTS:
         QVERIFY(writeFile(data, first));
 
         click(qPrintable(backupButton));
-        QCOMPARE(MessageBox::takeShown(), QStringList());
+        QCOMPARE(shown(), QStringList());
         QVERIFY(QFile::exists(archivePath));
 
         QVERIFY(writeFile(data, QByteArrayLiteral("changed after the backup")));
         click(qPrintable(restoreButton));
-        QCOMPARE(MessageBox::takeShown(), QStringList());
+        QCOMPARE(shown(), QStringList());
         QCOMPARE(readFile(data), first);
         QCOMPARE(restoredSpy.count(), 1);
         QCOMPARE(restoredSpy.at(0).at(0).toString(), dataFile);
@@ -197,7 +214,7 @@ private Q_SLOTS:
 
         click("Command12");
         click("Command9");
-        QCOMPARE(MessageBox::takeShown(), QStringList());
+        QCOMPARE(shown(), QStringList());
         QCOMPARE(SysNum[Sys::NextSalesSlipNo], 41.0);
         QCOMPARE(SysStr[Sys::FirstGroupCaption], QStringLiteral("復元前"));
         QCOMPARE(ProductTable[7].ProductName.trimmed(), QStringLiteral("みかん"));
@@ -223,7 +240,7 @@ private Q_SLOTS:
         SetJournalHook(nullptr);
 
         click("Command7");
-        QCOMPARE(MessageBox::takeShown(), QStringList());
+        QCOMPARE(shown(), QStringList());
         QVERIFY(!QFile::exists(JournalPath()));
         QCOMPARE(readFile(dataPath(QStringLiteral("reg.dat"))), kept);
     }
@@ -235,9 +252,9 @@ private Q_SLOTS:
         SysNum[Sys::NextSalesSlipNo] = 12;
         QVERIFY(SaveSettings().ok);
         click("Command12");
-        const QStringList shown = MessageBox::takeShown();
-        QCOMPARE(shown.size(), 1);
-        QVERIFY(shown[0].contains(QStringLiteral("sys.ini")));
+        const QStringList boxes = shown();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY(boxes[0].contains(QStringLiteral("sys.ini")));
         QCOMPARE(SysNum[Sys::NextSalesSlipNo], 12.0); // the tables stay as they were
     }
 
@@ -246,7 +263,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("failingButton");
         QTest::addColumn<QString>("message");
         QTest::addColumn<bool>("driveExists");
-        QTest::newRow("restore without archive") << "Command7" << QStringLiteral("LHA 上書き解凍エラー") << true;
+        QTest::newRow("restore without archive")
+            << "Command7" << QStringLiteral("LHA 上書き解凍エラー\n%1/reg.lzh が見つかりません。") << true;
         QTest::newRow("backup to missing drive") << "Command1" << QStringLiteral("LHA 圧縮エラー") << false;
     }
 
@@ -266,7 +284,10 @@ private Q_SLOTS:
         QSignalSpy restoredSpy(m_form.data(), &Form15::restored);
 
         click(qPrintable(failingButton));
-        QCOMPARE(MessageBox::takeShown(), QStringList{message});
+        const QStringList failure = shown();
+        QCOMPARE(failure.size(), 1);
+        QVERIFY2(failure[0].startsWith(message.arg(m_drive)), qPrintable(failure[0]));
+        QCOMPARE(m_asked, QStringList()); // nothing to restore, nothing asked
         QCOMPARE(readFile(dataPath(QStringLiteral("reg.dat"))), original);
         QCOMPARE(restoredSpy.count(), 0);
 
@@ -274,9 +295,138 @@ private Q_SLOTS:
         m_form->Drive1->setCurrentText(m_drive);
         click("Command1");
         click("Command7");
-        QCOMPARE(MessageBox::takeShown(), QStringList());
+        QCOMPARE(shown(), QStringList());
         QCOMPARE(readFile(dataPath(QStringLiteral("reg.dat"))), original);
         QCOMPARE(restoredSpy.count(), 1);
+    }
+
+    // Every restore asks first, naming the file and when its archive was written; No writes nothing.
+    void restoreAsksFirst_data()
+    {
+        QTest::addColumn<bool>("kept"); // from the backup folder rather than the drive
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("drive, no") << false << false;
+        QTest::newRow("drive, yes") << false << true;
+        QTest::newRow("backup folder, no") << true << false;
+        QTest::newRow("backup folder, yes") << true << true;
+    }
+
+    void restoreAsksFirst()
+    {
+        QFETCH(bool, kept);
+        QFETCH(bool, yes);
+        const QString data = dataPath(QStringLiteral("reg.dat"));
+        const QByteArray old = sampleBytes(5, 3000);
+        QVERIFY(writeFile(data, old));
+        QDateTime when;
+        if (kept) {
+            when = QDateTime(QDate(2026, 12, 7), QTime(15, 30, 0));
+            QString archive;
+            QVERIFY(keepCopy(data, when, archive).ok);
+            m_form->listKeptCopies();
+            QCOMPARE(m_form->Combo1->currentText(), QStringLiteral("2026/12/07 15:30:00　reg.dat"));
+        } else {
+            click("Command1");
+            when = QFileInfo(m_drive + QStringLiteral("/reg.lzh")).lastModified();
+        }
+        const QByteArray now = sampleBytes(6, 1024);
+        QVERIFY(writeFile(data, now));
+        const QStringList before = QDir(AppDir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        QSignalSpy restoredSpy(m_form.data(), &Form15::restored);
+
+        click(kept ? "Command14" : "Command7", yes ? QMessageBox::Yes : QMessageBox::No);
+        QCOMPARE(shown(), QStringList());
+        QCOMPARE(m_asked.size(), 1);
+        QVERIFY2(
+            m_asked[0].startsWith(QStringLiteral("reg.dat を ") + when.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"))),
+            qPrintable(m_asked[0]));
+        QCOMPARE(readFile(data), yes ? old : now);
+        QCOMPARE(restoredSpy.count(), yes ? 1 : 0);
+        QCOMPARE(QDir(AppDir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+    }
+
+    // An archive that cannot be restored says why, asks nothing and leaves every file as it was.
+    void restoreRefusesWithReason_data()
+    {
+        QTest::addColumn<QString>("problem");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("not on the medium") << "missing"
+                                           << "が見つかりません";
+        QTest::newRow("damaged") << "damaged"
+                                 << "は壊れているため読めません";
+        QTest::newRow("not a file at all") << "text"
+                                           << "は壊れているため読めません";
+        // reg.lzh holding syohin.dat would otherwise replace the products.
+        QTest::newRow("another file in it") << "other"
+                                            << "の中身は reg.dat ではありません（中身: syohin.dat）";
+    }
+
+    void restoreRefusesWithReason()
+    {
+        QFETCH(QString, problem);
+        QFETCH(QString, reason);
+        const QByteArray sales = sampleBytes(7, 4000);
+        const QByteArray products = sampleBytes(8, 2048);
+        QVERIFY(writeFile(dataPath(QStringLiteral("reg.dat")), sales));
+        QVERIFY(writeFile(dataPath(QStringLiteral("syohin.dat")), products));
+        const QString archive = m_drive + QStringLiteral("/reg.lzh");
+        if (problem == u"damaged") {
+            click("Command1");
+            QByteArray bytes = readFile(archive);
+            bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 0x55);
+            QVERIFY(writeFile(archive, bytes));
+        } else if (problem == u"text") {
+            QVERIFY(writeFile(archive, QByteArrayLiteral("not an archive")));
+        } else if (problem == u"other") {
+            click("Command3");
+            QVERIFY(QFile::rename(m_drive + QStringLiteral("/syohin.lzh"), archive));
+        }
+        QVERIFY(writeFile(dataPath(QStringLiteral("syohin.dat")), QByteArrayLiteral("changed")));
+        QSignalSpy restoredSpy(m_form.data(), &Form15::restored);
+
+        click("Command7");
+        const QStringList failure = shown();
+        QCOMPARE(failure.size(), 1);
+        QVERIFY2(failure[0].startsWith(QStringLiteral("LHA 上書き解凍エラー\n")) && failure[0].contains(reason),
+                 qPrintable(failure[0]));
+        QCOMPARE(m_asked, QStringList());
+        QCOMPARE(readFile(dataPath(QStringLiteral("reg.dat"))), sales);
+        QCOMPARE(readFile(dataPath(QStringLiteral("syohin.dat"))), QByteArrayLiteral("changed"));
+        QCOMPARE(restoredSpy.count(), 0);
+    }
+
+    // The copies data initialisation kept, newest first, by the date in their names; other files are not offered.
+    void keptCopiesListedByDate()
+    {
+        const QString backup = AppDir + QStringLiteral("/backup");
+        QVERIFY(QDir().mkpath(backup));
+        const QString data = dataPath(QStringLiteral("siire.dat"));
+        QVERIFY(writeFile(data, "x"));
+        QString archive;
+        for (const auto& when :
+             {QDateTime(QDate(2025, 1, 2), QTime(9, 0, 0)), QDateTime(QDate(2026, 3, 4), QTime(10, 5, 6)),
+              QDateTime(QDate(2026, 3, 4), QTime(10, 5, 6))})
+            QVERIFY(keepCopy(data, when, archive).ok);
+        QVERIFY(
+            keepCopy(dataPath(QStringLiteral("siire.dat")), QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9)), archive).ok);
+        QVERIFY(QFile::rename(archive, backup + QStringLiteral("/reg-20240506-070809.lzh")));
+        for (const char* other :
+             {"notes.lzh", "sys-20260101-000000.lzh", "reg-2026-01-01.lzh", "reg-20261399-000000.lzh"})
+            QVERIFY(writeFile(backup + u'/' + QString::fromLatin1(other), "x"));
+        m_form->listKeptCopies();
+        QStringList items;
+        for (int i = 0; i < m_form->Combo1->count(); ++i)
+            items << m_form->Combo1->itemText(i);
+        QCOMPARE(items, (QStringList{"2026/03/04 10:05:06　siire.dat", "2026/03/04 10:05:06　siire.dat",
+                                     "2025/01/02 09:00:00　siire.dat", "2024/05/06 07:08:09　reg.dat"}));
+        QVERIFY(m_form->Combo1->itemData(0).toString().endsWith(QStringLiteral("siire-20260304-100506-2.lzh")));
+        QVERIFY(m_form->Command14->isEnabled());
+
+        // With no folder there is nothing to choose.
+        QVERIFY(QDir(backup).removeRecursively());
+        m_form->listKeptCopies();
+        QCOMPARE(m_form->Combo1->count(), 0);
+        QVERIFY(!m_form->Command14->isEnabled());
     }
 
     void driveListOffersWritableFileSystems_data()

@@ -66,11 +66,21 @@ private:
         m_form = qobject_cast<Form3*>(Windows::dataInitialisation());
         return m_form;
     }
-    // Password, then the reset button; the completion message is answered.
-    void reset(QPushButton* button, const QString& password = QStringLiteral("480213"))
+    QString m_asked;
+
+    // Password, then the reset button, answering the question that comes first with `answer`; returns the
+    // boxes shown after it (the question itself is kept in m_asked).
+    QStringList reset(QPushButton* button, const QString& password = QStringLiteral("480213"),
+                      QMessageBox::StandardButton answer = QMessageBox::Yes)
     {
         retype(m_form->Text2, password);
+        MessageBox::setNextAnswer(answer);
         QTest::mouseClick(button, Qt::LeftButton);
+        QStringList shown = MessageBox::takeShown();
+        m_asked.clear();
+        if (!shown.isEmpty() && shown.first().endsWith(QStringLiteral("初期化しますか？")))
+            m_asked = shown.takeFirst();
+        return shown;
     }
     QStringList backups() const { return QDir(m_dir->file("backup")).entryList(QDir::Files, QDir::Name); }
 
@@ -127,8 +137,7 @@ private Q_SLOTS:
         open();
         for (QPushButton* b :
              {m_form->Command11, m_form->Command14, m_form->Command17, m_form->Command13, m_form->Command16}) {
-            reset(b, password);
-            QCOMPARE(MessageBox::takeShown(), QStringList{QStringLiteral("パスワードを入力してください。")});
+            QCOMPARE(reset(b, password), QStringList{QStringLiteral("パスワードを入力してください。")});
         }
         QVERIFY(m_form->isVisible());
         QCOMPARE(m_form->Text2->text(), password);
@@ -137,6 +146,55 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(m_dir->file("zaiko.dat")));
         QVERIFY(!QFile::exists(m_dir->file("backup")));
         QCOMPARE(SysNum[2], 3.0);
+    }
+
+    // After the right password the reset asks once more, naming the file and how many records it empties; No
+    // leaves every file, the settings and the backup folder as they were, and the window open.
+    void answeringNoWritesNothing_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("records");
+        QTest::newRow("sales slips") << "Command11"
+                                     << "reg.dat"
+                                     << "3";
+        QTest::newRow("purchase slips") << "Command14"
+                                        << "siire.dat"
+                                        << "2";
+        QTest::newRow("purchase items") << "Command17"
+                                        << "zaiko.dat"
+                                        << "400";
+        QTest::newRow("products: the count in the box") << "Command13"
+                                                        << "syohin.dat"
+                                                        << "7";
+        QTest::newRow("suppliers") << "Command16"
+                                   << "siiresaki.dat"
+                                   << "100";
+    }
+    void answeringNoWritesNothing()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, file);
+        QFETCH(QString, records);
+        SysNum[1] = 3;
+        SysNum[3] = 2;
+        SaveSettings();
+        for (const char* name : {"reg.dat", "siire.dat", "zaiko.dat", "syohin.dat", "siiresaki.dat"})
+            m_dir->writeBytes(QString::fromLatin1(name), markedRecords(3, 128));
+        const QByteArray settings = m_dir->bytes("sys.ini");
+        open();
+        retype(m_form->Text1[5], QStringLiteral("7"));
+        const QStringList after =
+            reset(m_form->findChild<QPushButton*>(button), QStringLiteral("480213"), QMessageBox::No);
+        QVERIFY2(m_asked.contains(file), qPrintable(m_asked));
+        QVERIFY2(m_asked.contains(records + QStringLiteral(" 件")), qPrintable(m_asked));
+        QCOMPARE(after, QStringList());
+        for (const char* name : {"reg.dat", "siire.dat", "zaiko.dat", "syohin.dat", "siiresaki.dat"})
+            QCOMPARE(m_dir->bytes(QString::fromLatin1(name)), markedRecords(3, 128));
+        QCOMPARE(m_dir->bytes("sys.ini"), settings);
+        QVERIFY(!QFile::exists(m_dir->file("backup")));
+        QVERIFY(m_form && m_form->isVisible());
+        QVERIFY(registerWindow()->isEnabled());
     }
 
     void salesReset()
@@ -148,9 +206,8 @@ private Q_SLOTS:
         m_dir->writeBytes("reg.dat", old);
         open();
         retype(m_form->Text1[0], QStringLiteral("500"));
-        reset(m_form->Command11);
 
-        const QStringList shown = MessageBox::takeShown();
+        const QStringList shown = reset(m_form->Command11);
         QCOMPARE(shown.size(), 1);
         const QStringList lines = shown.first().split(u'\n');
         QCOMPARE(lines.value(0), QStringLiteral("初期化完了！！"));
@@ -188,8 +245,7 @@ private Q_SLOTS:
         // A second reset prepares the 500.
         open();
         QCOMPARE(m_form->Text1[0]->text(), QStringLiteral("500"));
-        reset(m_form->Command11);
-        QCOMPARE(MessageBox::takeShown().size(), 1);
+        QCOMPARE(reset(m_form->Command11).size(), 1);
         QCOMPARE(m_dir->bytes("reg.dat").size(), 500 * 1024);
         QCOMPARE(record(m_dir->bytes("reg.dat"), 500, 1024), blank);
         QCOMPARE(backups().size(), 2); // the first archive is never replaced
@@ -201,8 +257,7 @@ private Q_SLOTS:
         SysNum[4] = 9;
         m_dir->writeBytes("siire.dat", markedRecords(3, 1024));
         open();
-        reset(m_form->Command14);
-        QCOMPARE(MessageBox::takeShown().value(0).section(u'\n', 0, 0), QStringLiteral("初期化完了！！"));
+        QCOMPARE(reset(m_form->Command14).value(0).section(u'\n', 0, 0), QStringLiteral("初期化完了！！"));
         const QByteArray siire = m_dir->bytes("siire.dat");
         QByteArray blank(Off::Purchase::Size, ' ');
         blank.replace(Off::Purchase::SlipNo, 6, QByteArray(6, '\0')); // slip and supplier number
@@ -241,8 +296,7 @@ private Q_SLOTS:
         m_dir->writeBytes("syohin.dat", markedRecords(4, 512));
         open();
         retype(m_form->Text1[5], typed);
-        reset(m_form->Command13);
-        QCOMPARE(MessageBox::takeShown().size(), 1);
+        QCOMPARE(reset(m_form->Command13).size(), 1);
         QCOMPARE(backups().size(), 1);
         QVERIFY(backups().first().startsWith(QStringLiteral("syohin-")));
 
@@ -265,8 +319,7 @@ private Q_SLOTS:
         SysNum[5] = 2;
         m_dir->writeBytes("zaiko.dat", markedRecords(3, 128));
         open();
-        reset(m_form->Command17);
-        QCOMPARE(MessageBox::takeShown().size(), 1);
+        QCOMPARE(reset(m_form->Command17).size(), 1);
         QByteArray blank(Off::Item::Size, ' ');
         blank.replace(Off::Item::StandardCost, Off::Item::SupplierName - Off::Item::StandardCost,
                       QByteArray(Off::Item::SupplierName - Off::Item::StandardCost, '\0'));
@@ -281,8 +334,7 @@ private Q_SLOTS:
         m_dir->writeBytes("siiresaki.dat", markedRecords(120, 128));
         open();
         retype(m_form->Text1[6], QStringLiteral("5"));
-        reset(m_form->Command16);
-        QCOMPARE(MessageBox::takeShown().size(), 1);
+        QCOMPARE(reset(m_form->Command16).size(), 1);
         QByteArray blank(Off::Supplier::Size, ' ');
         blank[Off::Supplier::TaxType] = 1;
         blank[Off::Supplier::TaxType + 1] = 0;
@@ -316,8 +368,9 @@ private Q_SLOTS:
         m_dir->writeBytes("reg.dat", markedRecords(2, 1024));
         open();
         retype(m_form->Text1[box], typed);
-        reset(box == 0 ? m_form->Command11 : box == 2 ? m_form->Command14 : m_form->Command13);
-        const QStringList shown = MessageBox::takeShown();
+        const QStringList shown = reset(box == 0   ? m_form->Command11
+                                        : box == 2 ? m_form->Command14
+                                                   : m_form->Command13);
         QCOMPARE(shown.size(), 1);
         QVERIFY(shown.first().contains(box == 5 ? QStringLiteral("1000") : QStringLiteral("2147483647")));
         QCOMPARE(m_dir->bytes("sys.ini"), settings);
@@ -336,8 +389,7 @@ private Q_SLOTS:
         m_dir->writeBytes("reg.dat", markedRecords(2, 1024));
         m_dir->writeBytes("backup", "a file where the folder should be");
         open();
-        reset(m_form->Command11);
-        const QStringList shown = MessageBox::takeShown();
+        const QStringList shown = reset(m_form->Command11);
         QCOMPARE(shown.size(), 1);
         QVERIFY(!shown.first().contains(QStringLiteral("初期化完了")));
         QCOMPARE(m_dir->bytes("reg.dat"), markedRecords(2, 1024));
