@@ -131,6 +131,7 @@ void Form1::buildControls()
     buildChange();
     buildWeather();
     buildProductLists();
+    buildNotices();
 }
 
 void Form1::buildDateAndSlipNo()
@@ -282,6 +283,36 @@ void Form1::buildProductLists()
     }
 }
 
+// A correction shows beside the slip number which slip it rewrites; the lists explain their mark.
+void Form1::buildNotices()
+{
+    LabelCorrection = makeLabel(this, QStringLiteral("LabelCorrection"), QString(), twipsRect(8560, 120, 1640, 720));
+    LabelCorrection->setAccessibleName(QStringLiteral("修正中の伝票"));
+    LabelCorrection->setAlignment(Qt::AlignCenter);
+    LabelCorrection->setFont(sizedFont(font(), 12, true));
+    LabelCorrection->setStyleSheet(QStringLiteral("QLabel { background: rgb(255, 64, 64); color: white; }"));
+    LabelCorrection->hide();
+    // The lists are shortened by one line to make room below them.
+    SSTab1->setGeometry(twipsRect(10380, 120, 4740, 5340));
+    LabelReducedMark =
+        makeLabel(this, QStringLiteral("LabelReducedMark"), QString(), twipsRect(10380, 5480, 4740, 380));
+    LabelReducedMark->setAccessibleName(QStringLiteral("※の意味"));
+}
+
+void Form1::showCorrectionMode()
+{
+    LabelCorrection->setText(QStringLiteral("伝票 %1\n修正中").arg(Text13->text()));
+    LabelCorrection->setVisible(m_state.correctionMode);
+}
+
+void Form1::showReducedMarkNote()
+{
+    LabelReducedMark->setText(
+        ReducedRateInUse()
+            ? QStringLiteral("※ は軽減税率（%1）の商品です。").arg(RatePercent(SysNum[Sys::ReducedTaxRate]))
+            : QString());
+}
+
 void Form1::buildCommands()
 {
     struct Button
@@ -341,7 +372,8 @@ void Form1::buildRecallPanel()
                                 .lastYear = lastListedYear(),
                                 .commands = {{u"Command19"_s, u"Command20"_s, u"Command21"_s}, {6700, 1300, 1600, 600}},
                                 .list = ListSalesSlips,
-                                .lastSlip = LastSalesSlipNo},
+                                .lastSlip = LastSalesSlipNo,
+                                .openOnLatest = true},
                                m_state, this);
     auto* title =
         makeLabel(Frame7, QStringLiteral("RecallTitle"), QStringLiteral("伝票の呼出"), twipsRect(120, 120, 3000, 420));
@@ -356,7 +388,15 @@ void Form1::buildRecallPanel()
     connect(Command20, &QPushButton::clicked, this, &Form1::deleteSlip);
     connect(Command21, &QPushButton::clicked, this, &Form1::closeRecall);
     // Escape or "#" closes the slip list.
-    Frame7->setGridKeys({{Qt::Key_Escape, [this] { closeRecall(); }}, {Qt::Key_NumberSign, [this] { closeRecall(); }}});
+    // Enter on a row recalls that slip as "修正" does.
+    const auto recallCurrent = [this] {
+        m_state.choose(MSFlexGrid1->currentRow());
+        correctSlip();
+    };
+    Frame7->setGridKeys({{Qt::Key_Escape, [this] { closeRecall(); }},
+                         {Qt::Key_NumberSign, [this] { closeRecall(); }},
+                         {Qt::Key_Return, recallCurrent},
+                         {Qt::Key_Enter, recallCurrent}});
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -472,6 +512,8 @@ void Form1::load()
     Frame7->collapse();
     tick();
     Text1->setEnabled(m_state.correctionMode);
+    showCorrectionMode();
+    showReducedMarkNote();
     CheckReceipt->setChecked(SysNum[Sys::PrintReceipt] == 1);
     Text8[1]->setFocus();
 }
@@ -535,6 +577,7 @@ void Form1::dataclear()
     m_state.correctionMode = false;
     m_state.stockRestore.fill(0); // an abandoned correction gives no stock back
     Text1->setEnabled(false);
+    showCorrectionMode();
     Text8[1]->setFocus();
 }
 
@@ -737,6 +780,7 @@ void Form1::correctSlip()
     m_state.drop();
     Frame7->collapse();
     Text1->setEnabled(true);
+    showCorrectionMode();
     Text8[1]->setFocus();
 }
 

@@ -111,6 +111,11 @@ private:
     void openDataInitialisation();
     void openHelp();
 
+    void buildNotices();
+    // The correction notice follows CorrectionMode, the "※" note the reduced rate.
+    void showCorrectionMode();
+    void showReducedMarkNote();
+
 public:
     // Controls under their designed names; element 0 of each line array is its column header.
     QGroupBox* Frame1 = nullptr;
@@ -156,6 +161,8 @@ public:
     QPushButton* Command21 = nullptr;
     QPushButton* Command[22] = {}; // Command1 to Command21
     QTimer* Timer1 = nullptr;
+    QLabel* LabelCorrection = nullptr;     // shown while a stored slip is being corrected
+    QLabel* LabelReducedMark = nullptr;    // under the lists: what "※" stands for, while a reduced rate is in use
     QCheckBox* CheckReceipt = nullptr;     // "レシート"
     QPushButton* CommandReissue = nullptr; // "レシート再発行", in the recall panel
 

@@ -134,6 +134,10 @@ void SlipListPanel::rebuild()
     grid->setTable(std::move(table));
     m_choice.list(rows);
     open();
+    if (m_setup.openOnLatest && !rows.isEmpty()) {
+        grid->setCurrentRow(int(rows.size()));
+        m_choice.choose(int(rows.size()));
+    }
     if (!r)
         MessageBox::information(parentWidget(), r.error);
 }

@@ -57,6 +57,8 @@ public:
         // The slips 1 .. lastSlip() of a year and month, by the numeric values of the boxes' texts.
         std::function<Result(double year, double month, qint64 last, QList<SlipListRow>& rows)> list;
         std::function<qint64()> lastSlip;
+        // Each listing chooses its last slip and scrolls to it, so the latest sale is one key away.
+        bool openOnLatest = false;
     };
 
     SlipListPanel(const Setup& setup, SlipChoice& choice, QWidget* parent);

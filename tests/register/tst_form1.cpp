@@ -415,9 +415,12 @@ private Q_SLOTS:
         QTest::addColumn<double>("reducedRate");
         QTest::addColumn<QString>("tax");
         QTest::addColumn<QString>("mark");
+        QTest::addColumn<QString>("note"); // under the product lists
         QTest::newRow("reduced rate in use") << 0.08 << "180"
-                                             << "※";
+                                             << "※"
+                                             << "※ は軽減税率（8%）の商品です。";
         QTest::newRow("no reduced rate") << 0.0 << "198"
+                                         << ""
                                          << "";
     }
     void reducedRate()
@@ -434,6 +437,9 @@ private Q_SLOTS:
         QCOMPARE(w<QListWidget>("List1")->item(1)->text(),
                  QStringLiteral("2     - ") + mark + QStringLiteral("弁当") + QString(18, u' '));
         QCOMPARE(w<QListWidget>("List1")->item(2)->text().right(1), QStringLiteral(" "));
+        QTEST(w<QLabel>("LabelReducedMark")->text(), "note");
+        QVERIFY(w<QWidget>("LabelReducedMark")->geometry().top() >= w<QWidget>("SSTab1")->geometry().bottom());
+        QVERIFY(w<QWidget>("LabelReducedMark")->geometry().bottom() < w<QWidget>("Command2")->geometry().top());
         QCOMPARE(w<QLabel>("Label12")->isVisible(), twoRates);
         QCOMPARE(w<QWidget>("Picture1")->height(), twips(twoRates ? 2100 : 1500));
         QVERIFY(w<QWidget>("Frame5")->geometry().top() >= w<QWidget>("Picture1")->geometry().bottom());
@@ -702,9 +708,14 @@ private Q_SLOTS:
         storeSlip(2, QStringLiteral("2010/05/02"), 1, 1, 100, true);
         SysNum[Sys::NextSalesSlipNo] = 3;
         openForm();
-        openMonth("2010", "5");
+        // A month without slips has nothing to choose.
+        openMonth("2009", "5");
         w<QPushButton>("Command19")->click();
         QCOMPARE(MessageBox::takeShown(), QStringList{QStringLiteral("伝票を選択してください。")});
+        press(Qt::Key_Escape);
+        openMonth("2010", "5");
+        clickSlipRow(1);
+        QCOMPARE(m_form->state().selectedSlipNo, qint64(1));
         clickSlipRow(2);
         QCOMPARE(m_form->state().selectedSlipNo, qint64(2));
         w<QPushButton>("Command19")->click();
@@ -713,6 +724,55 @@ private Q_SLOTS:
                  (QStringList{QStringLiteral("伝票は削除されています。"), QStringLiteral("伝票は削除されています。")}));
         QVERIFY(m_form->recallPanelOpen());
         QVERIFY(!m_form->state().correctionMode);
+    }
+
+    // The list opens on the month's latest slip, chosen and in view; Enter on a row recalls it as "修正" does,
+    // and the correction shows which slip it rewrites until it is saved or abandoned.
+    void recallByKeyboard_data()
+    {
+        QTest::addColumn<int>("ups"); // Up presses in the list before Enter
+        QTest::addColumn<bool>("latestDeleted");
+        QTest::addColumn<QString>("recalled"); // the slip in the entry area; empty: none
+        QTest::newRow("Enter recalls the latest") << 0 << false << "40";
+        QTest::newRow("Up twice, then Enter") << 2 << false << "38";
+        QTest::newRow("the latest is deleted") << 0 << true << "";
+    }
+    void recallByKeyboard()
+    {
+        QFETCH(int, ups);
+        QFETCH(bool, latestDeleted);
+        QFETCH(QString, recalled);
+        for (int n = 1; n <= 40; ++n)
+            QVERIFY(storeSlip(n, QStringLiteral("2010/06/%1").arg(1 + n % 28, 2, 10, QChar(u'0')), 1, 1, 150,
+                              latestDeleted && n == 40));
+        QVERIFY(storeSlip(41, QStringLiteral("2010/07/01"), 1, 1, 150)); // another month
+        SysNum[Sys::NextSalesSlipNo] = 42;
+        openForm();
+        openMonth("2010", "6");
+        auto* grid = w<Grid>("MSFlexGrid1");
+        QCOMPARE(grid->currentRow(), 40);
+        QVERIFY(m_form->state().slipSelected);
+        QCOMPARE(m_form->state().selectedSlipNo, qint64(40));
+        QVERIFY(grid->viewport()->rect().contains(grid->visualRect(grid->model()->index(39, 0))));
+        QVERIFY(!w<QLabel>("LabelCorrection")->isVisible());
+
+        for (int i = 0; i < ups; ++i)
+            QTest::keyClick(grid, Qt::Key_Up);
+        QTest::keyClick(grid, Qt::Key_Return);
+        if (recalled.isEmpty()) {
+            QCOMPARE(MessageBox::takeShown(), QStringList{QStringLiteral("伝票は削除されています。")});
+            QVERIFY(m_form->recallPanelOpen());
+            QVERIFY(!m_form->state().correctionMode);
+            QVERIFY(!w<QLabel>("LabelCorrection")->isVisible());
+            return;
+        }
+        QVERIFY(!m_form->recallPanelOpen());
+        QVERIFY(m_form->state().correctionMode);
+        QCOMPARE(text("Text13"), recalled);
+        QVERIFY(w<QLabel>("LabelCorrection")->isVisible());
+        QCOMPARE(w<QLabel>("LabelCorrection")->text(), QStringLiteral("伝票 %1\n修正中").arg(recalled));
+        press(Qt::Key_Escape);
+        QVERIFY(!w<QLabel>("LabelCorrection")->isVisible());
     }
 
     void correctSlip()
