@@ -1,7 +1,9 @@
 // Start-up: refuse a second copy, read the settings and the products, show the register window.
 #include "app/startup.h"
 
+#include "platform/frontrequest.h"
 #include "platform/messagebox.h"
+#include "platform/placement.h"
 #include "register/form1.h"
 #include "storage/journal.h"
 #include "storage/products.h"
@@ -58,6 +60,9 @@ Result startTill(const QString& appDir, std::unique_ptr<InstanceLock>& lock, QSt
         notice->clear();
     lock = std::make_unique<InstanceLock>(appDir);
     if (!lock->acquired()) {
+        // The running copy comes to the front; the message then shows over it.
+        if (lock->heldByOther())
+            requestFront(frontRequestName(appDir));
         const QString message = lock->heldByOther() ? QStringLiteral("既に起動されています。") : lock->error();
         lock.reset();
         return Result::failure(message);
@@ -101,6 +106,10 @@ int runTill(QApplication& app)
     }
     if (!notice.isEmpty())
         MessageBox::information(nullptr, notice);
+    const FrontRequestListener listener(frontRequestName(AppDir), [] {
+        if (Form1* form = registerWindow())
+            bringToFront(form);
+    });
     showRegisterWindow();
     return QApplication::exec();
 }

@@ -1,5 +1,6 @@
 // Start-up: one copy per program directory, and no window without a complete settings file.
 #include "app/startup.h"
+#include "platform/frontrequest.h"
 #include "storage/journal.h"
 #include "storage/products.h"
 #include "storage/salessave.h"
@@ -14,6 +15,8 @@
 #include <QProcess>
 #include <QSysInfo>
 #include <QtTest>
+#include <atomic>
+#include <thread>
 
 class TestStartup : public QObject
 {
@@ -24,6 +27,7 @@ private Q_SLOTS:
     void leftoverLockDoesNotBlock_data();
     void leftoverLockDoesNotBlock();
     void liveCopyInAnotherProcess();
+    void secondStartBringsRunningCopyForward();
     void lockThatCannotBeTaken_data();
     void lockThatCannotBeTaken();
     void completesInterruptedSave();
@@ -217,6 +221,35 @@ void TestStartup::standardButtonsReadJapanese()
                     QMessageBox::Yes | QMessageBox::No);
     QCOMPARE(box.button(QMessageBox::Yes)->text(), QStringLiteral("はい(&Y)"));
     QCOMPARE(box.button(QMessageBox::No)->text(), QStringLiteral("いいえ(&N)"));
+}
+
+void TestStartup::secondStartBringsRunningCopyForward()
+{
+    TestAppDir dir;
+    std::unique_ptr<InstanceLock> first;
+    QVERIFY(startTill(dir.path(), first).ok);
+    int requests = 0;
+    FrontRequestListener listener(frontRequestName(dir.path()), [&] { ++requests; });
+    QVERIFY(listener.listening());
+
+    // The second start runs in a thread of its own, as it would in a process of its own, while this one serves.
+    std::atomic<bool> done = false;
+    std::unique_ptr<InstanceLock> second;
+    Result refused;
+    std::thread start([&] {
+        refused = startTill(dir.path(), second);
+        done = true;
+    });
+    QTRY_VERIFY(done.load());
+    start.join();
+    QCOMPARE(refused.error, QStringLiteral("既に起動されています。"));
+    QCOMPARE(requests, 1);
+
+    // Another program directory is another copy, and nobody listens for it.
+    QTemporaryDir other;
+    QVERIFY(frontRequestName(other.path()) != frontRequestName(dir.path()));
+    QVERIFY(!requestFront(frontRequestName(other.path()), 200));
+    QCOMPARE(requests, 1);
 }
 
 QTEST_MAIN(TestStartup)
