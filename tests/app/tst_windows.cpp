@@ -99,6 +99,12 @@ void TestWindows::opensOnTheScreen()
     QCOMPARE(open(), window.data());
     QCOMPARE(window->pos(), moved);
     QVERIFY(QTest::qWaitForWindowActive(window));
+    // Minimised, it comes back as it was.
+    window->showMinimized();
+    QTRY_VERIFY(window->isMinimized());
+    QCOMPARE(open(), window.data());
+    QTRY_VERIFY(!window->isMinimized());
+    QCOMPARE(window->pos(), moved);
 
     window->close();
     delete window;

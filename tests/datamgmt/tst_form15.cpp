@@ -422,6 +422,18 @@ private Q_SLOTS:
         QVERIFY(m_form->Combo1->itemData(0).toString().endsWith(QStringLiteral("siire-20260304-100506-2.lzh")));
         QVERIFY(m_form->Command14->isEnabled());
 
+        // A kept copy that no longer reads back whole says so, asks nothing and changes nothing.
+        const QByteArray sales = sampleBytes(9, 1500);
+        QVERIFY(writeFile(dataPath(QStringLiteral("reg.dat")), sales));
+        m_form->Combo1->setCurrentIndex(3);
+        QVERIFY(writeFile(m_form->Combo1->currentData().toString(), "damaged"));
+        click("Command14");
+        const QStringList failure = shown();
+        QCOMPARE(failure.size(), 1);
+        QVERIFY2(failure[0].contains(QStringLiteral("は壊れているため読めません")), qPrintable(failure[0]));
+        QCOMPARE(m_asked, QStringList());
+        QCOMPARE(readFile(dataPath(QStringLiteral("reg.dat"))), sales);
+
         // With no folder there is nothing to choose.
         QVERIFY(QDir(backup).removeRecursively());
         m_form->listKeptCopies();

@@ -490,6 +490,11 @@ void TestForm14::periodTotals()
                << QStringList{"※8%対象", numText(reduced.total), "内消費税等", numText(reduced.tax)};
     wanted << QStringList{"", "", "合計", numText(total)};
     QCOMPARE(shown, wanted);
+    // Coloured as a slip's head and totals are.
+    QCOMPARE(form.MSFlexGrid1->cellBackground(first, 0), QColor(100, 255, 255));
+    for (int r = first; r < form.MSFlexGrid1->rows(); ++r)
+        for (int c : {8, 9})
+            QCOMPARE(form.MSFlexGrid1->cellBackground(r, c), QColor(255, 255, 100));
     SysNum[Sys::ReducedTaxRate] = 0;
     for (int n = 1; n <= 3; ++n)
         ClearProduct(n);
