@@ -134,7 +134,10 @@ void SlipListPanel::rebuild()
     grid->setTable(std::move(table));
     m_choice.list(rows);
     open();
-    if (m_setup.openOnLatest && !rows.isEmpty()) {
+    // What is chosen is what the list shows: its last slip, or nothing in an empty month.
+    if (m_setup.openOnLatest && rows.isEmpty()) {
+        m_choice.drop();
+    } else if (m_setup.openOnLatest) {
         grid->setCurrentRow(int(rows.size()));
         m_choice.choose(int(rows.size()));
     }

@@ -57,7 +57,8 @@ public:
         // The slips 1 .. lastSlip() of a year and month, by the numeric values of the boxes' texts.
         std::function<Result(double year, double month, qint64 last, QList<SlipListRow>& rows)> list;
         std::function<qint64()> lastSlip;
-        // Each listing chooses its last slip and scrolls to it, so the latest sale is one key away.
+        // Each listing chooses its last slip and scrolls to it, so the latest sale is one key away; an empty
+        // month chooses nothing.
         bool openOnLatest = false;
     };
 
