@@ -271,7 +271,7 @@ void TestHistoryView::slipListMarksCorrectedSlips()
     for (qsizetype r = 1; r < table.rows.size(); ++r)
         if (!table.rows[r][0].isEmpty())
             marks << table.rows[r][0] + u':' + table.rows[r][last];
-    QCOMPARE(marks, (QStringList{"1:", "2:訂正", "3:"}));
+    QCOMPARE(marks, (QStringList{"1:", "2:訂正", "3:", "期間合計:"}));
     // A period without a corrected slip keeps the ten columns; the purchase list reads the purchase slips'
     // corrections only.
     QVERIFY(buildReport(
