@@ -38,7 +38,7 @@ bool isRegistrationNo(const QString& text)
 
 QString yen(double amount)
 {
-    return u'¥' + numText(amount);
+    return u'¥' + groupedNumber(amount);
 }
 
 bool Receipt::anyReduced() const

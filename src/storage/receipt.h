@@ -78,5 +78,5 @@ struct Receipt
 Receipt buildReceipt(const SalesSlipRecord& slip, const ShopDetails& shop, double standardRate, bool taxInUse,
                      bool reissue);
 
-// Money as the receipt shows it: ¥ and the plain decimal amount.
+// Money as the receipt shows it: ¥ and the amount with its thousands grouped (¥2,180).
 QString yen(double amount);

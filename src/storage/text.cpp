@@ -241,6 +241,53 @@ QString numText(double value)
     return text;
 }
 
+QString shownText(QStringView text)
+{
+    qsizetype end = text.size();
+    while (end > 0 && (text[end - 1] == u' ' || text[end - 1] == u'\0'))
+        --end;
+    return text.left(end).toString();
+}
+
+QString groupedNumber(double value)
+{
+    const QString plain = numText(value);
+    const qsizetype sign = plain.startsWith(u'-') ? 1 : 0;
+    qsizetype point = plain.indexOf(u'.');
+    if (point < 0)
+        point = plain.size();
+    // The whole part is at most a few hundred digits (numText never writes an exponent); group it by hand,
+    // as the Japanese locale does, because it need not fit a 64-bit integer.
+    QString grouped = plain.left(point);
+    for (qsizetype i = point - 3; i > sign; i -= 3)
+        grouped.insert(i, u',');
+    return grouped + plain.mid(point);
+}
+
+bool isFigureText(QStringView text)
+{
+    text = text.trimmed();
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    const auto digit = [&](qsizetype k) { return k < n && text[k] >= u'0' && text[k] <= u'9'; };
+    if (i < n && text[i] == u'¥')
+        ++i;
+    if (i < n && (text[i] == u'-' || text[i] == u'+'))
+        ++i;
+    if (!digit(i))
+        return false;
+    while (digit(i) || (i < n && text[i] == u',' && digit(i + 1)))
+        ++i;
+    if (i < n && text[i] == u'.') {
+        ++i;
+        if (!digit(i))
+            return false;
+        while (digit(i))
+            ++i;
+    }
+    return i == n;
+}
+
 double roundHalfEven(double value)
 {
     return std::nearbyint(value);

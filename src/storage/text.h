@@ -35,6 +35,16 @@ std::optional<double> strictVal(QStringView text);
 // no trailing zeros (120, 37.5, 0.05, -3).
 QString numText(double value);
 
+// A stored fixed-width text as a box or a cell shows it: without the blanks and zero bytes that pad the field.
+// Saving pads it again (fixedText), so what is stored does not change.
+QString shownText(QStringView text);
+// A figure that is only read, never typed: numText with the thousands grouped (2,180, -1,050, 12,345.5).
+// Boxes the cashier types into and CSV cells keep numText.
+QString groupedNumber(double value);
+// True when the text, blanks around it aside, is a figure as the program shows one: an optional "¥" and
+// sign, digits (grouped or not) and optional decimals ("1050", "-52.5", "2,180", "¥2,180").
+bool isFigureText(QStringView text);
+
 // Rounds to the nearest whole number, halves to the even neighbour (2.5 -> 2, 3.5 -> 4).
 double roundHalfEven(double value);
 // Money rounded half up: floor(x + 0.5).

@@ -145,6 +145,21 @@ private Q_SLOTS:
         QVERIFY(t.contains(QStringLiteral("b")));
     }
 
+    // Amounts on the receipt read as money: ¥ and the thousands grouped.
+    void amountsGroupThousands()
+    {
+        SysNum[Sys::TaxRate] = 0.1;
+        SysNum[Sys::ReducedTaxRate] = 0;
+        SalesSlipRecord s = slipOf({{1, QStringLiteral("ケーキ"), 4, 1090}, {2, QStringLiteral("パン"), 1, 220}});
+        FillSlipTax(s, true);
+        EncodeSalesSlip(s);
+        const QStringList t = texts(buildReceipt(s, Shop, 0.1, true, false));
+        QVERIFY2(t.contains(QStringLiteral("　4 × ¥1,090|¥4,360")), qPrintable(t.join(u'\n')));
+        QVERIFY2(t.contains(QStringLiteral("合計|¥4,580")), qPrintable(t.join(u'\n')));
+        QCOMPARE(yen(1234567), QStringLiteral("¥1,234,567"));
+        QCOMPARE(yen(-2180), QStringLiteral("¥-2,180"));
+    }
+
     void emptyShopDetailsAndReissue()
     {
         const QStringList t = texts(buildReceipt(slipOf({{1, QStringLiteral("a"), 1, 100}}), {}, 0.1, true, true));

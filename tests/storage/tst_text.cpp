@@ -14,6 +14,10 @@ private Q_SLOTS:
     void plainDecimal_data();
     void plainDecimal();
     void rounding();
+    void shownFigures_data();
+    void shownFigures();
+    void paddingNotShown_data();
+    void paddingNotShown();
     void cp932Bytes();
     void fixedWidthCut_data();
     void fixedWidthCut();
@@ -169,6 +173,68 @@ void TestText::littleEndianFields()
     putDouble(buf, 1.0);
     QCOMPARE(QByteArray(buf, 8), QByteArray("\x00\x00\x00\x00\x00\x00\xF0\x3F", 8));
     QCOMPARE(getDouble(buf), 1.0);
+}
+
+// Figures that are only read group their thousands; what isFigureText accepts is what a grid aligns right.
+void TestText::shownFigures_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("grouped");
+    QTest::newRow("three digits") << 999.0 << "999";
+    QTest::newRow("four digits") << 2180.0 << "2,180";
+    QTest::newRow("six digits") << 123456.0 << "123,456";
+    QTest::newRow("seven digits") << 1234567.0 << "1,234,567";
+    QTest::newRow("negative four") << -1050.0 << "-1,050";
+    QTest::newRow("negative three") << -100.0 << "-100";
+    QTest::newRow("decimals kept") << 12345.5 << "12,345.5";
+    QTest::newRow("small decimal") << -0.5 << "-0.5";
+    QTest::newRow("zero") << 0.0 << "0";
+    QTest::newRow("beyond 64 bits") << 1e20 << "100,000,000,000,000,000,000";
+}
+
+void TestText::shownFigures()
+{
+    QFETCH(double, value);
+    QFETCH(QString, grouped);
+    QCOMPARE(groupedNumber(value), grouped);
+    QVERIFY(isFigureText(grouped));
+    QVERIFY(isFigureText(numText(value)));
+    QVERIFY(isFigureText(QString(u'¥' + grouped)));
+    QCOMPARE(val(QString(grouped).remove(u',')), value);
+}
+
+void TestText::paddingNotShown_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<bool>("figure");
+    QTest::newRow("padded name") << "さくら養鶏場        " << "さくら養鶏場" << false;
+    QTest::newRow("zero bytes") << QStringLiteral("abc") + QChar(0) + QChar(0) << "abc" << false;
+    QTest::newRow("inner blank kept") << "さくら 養鶏場  " << "さくら 養鶏場" << false;
+    QTest::newRow("leading blank kept") << " 1" << " 1" << true;
+    QTest::newRow("full-width blank kept") << "晴れ　 " << "晴れ　" << false;
+    QTest::newRow("all blank") << "    " << "" << false;
+    QTest::newRow("padded number") << "1050   " << "1050" << true;
+    QTest::newRow("date") << "2006/03/07" << "2006/03/07" << false;
+    QTest::newRow("time") << "10:00:00" << "10:00:00" << false;
+    QTest::newRow("label") << "合計" << "合計" << false;
+    QTest::newRow("marked name") << "※パン" << "※パン" << false;
+    QTest::newRow("double comma") << "1,,000" << "1,,000" << false;
+    QTest::newRow("trailing point") << "12." << "12." << false;
+    QTest::newRow("trailing comma") << "12," << "12," << false;
+    QTest::newRow("sign only") << "-" << "-" << false;
+    QTest::newRow("number then text") << "12a" << "12a" << false;
+}
+
+void TestText::paddingNotShown()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, shown);
+    QFETCH(bool, figure);
+    QCOMPARE(shownText(stored), shown);
+    QCOMPARE(isFigureText(stored), figure);
+    // Saving pads again to the same bytes as stored.
+    QCOMPARE(fixedText(shownText(stored), 20), fixedText(QString(stored).replace(QChar(0), u' '), 20));
 }
 
 QTEST_GUILESS_MAIN(TestText)
