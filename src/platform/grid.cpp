@@ -2,9 +2,11 @@
 #include "platform/grid.h"
 
 #include "platform/twips.h"
+#include "storage/text.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QStyle>
 
 GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent)
 {
@@ -30,10 +32,14 @@ QVariant GridModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
-        return m_cells[row][col];
+        return shownText(row, col);
+    case Qt::EditRole:
+        return ::shownText(m_cells[row][col]);
     case Qt::TextAlignmentRole: {
         const auto it = m_alignments.constFind(col);
-        return it == m_alignments.cend() ? QVariant() : QVariant(int(*it | Qt::AlignVCenter));
+        if (it != m_alignments.cend())
+            return int(*it | Qt::AlignVCenter);
+        return isFigureText(m_cells[row][col]) ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter)) : QVariant();
     }
     case Qt::BackgroundRole: {
         const auto it = m_backgrounds.constFind(key(row, col));
@@ -48,7 +54,7 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
 {
     if (orientation != Qt::Horizontal || (role != Qt::DisplayRole && role != Qt::AccessibleTextRole))
         return {};
-    return valid(0, section) ? QVariant(m_cells[0][section]) : QVariant();
+    return valid(0, section) ? QVariant(shownText(0, section)) : QVariant();
 }
 
 void GridModel::setRows(int newRows)
@@ -149,6 +155,23 @@ void GridModel::setColAlignment(int col, Qt::Alignment alignment)
         Q_EMIT dataChanged(index(0, col), index(rows() - 2, col));
 }
 
+void GridModel::setGroupedCols(const QList<int>& cols)
+{
+    m_groupedCols = cols;
+    if (rows() > 1 && m_cols > 0)
+        Q_EMIT dataChanged(index(0, 0), index(rows() - 2, m_cols - 1));
+}
+
+QString GridModel::shownText(int row, int col) const
+{
+    if (!valid(row, col))
+        return {};
+    QString text = ::shownText(m_cells[row][col]);
+    if (row > 0 && m_groupedCols.contains(col) && isFigureText(text) && !text.contains(u','))
+        text = groupedNumber(val(text));
+    return text;
+}
+
 void GridModel::notify(int row, int firstCol, int lastCol)
 {
     if (row == 0)
@@ -192,6 +215,28 @@ void Grid::setTable(GridTable table)
 void Grid::setColWidthTwips(int col, int widthTwips)
 {
     setColumnWidth(col, twips(widthTwips));
+}
+
+void Grid::fitColumns(const QList<int>& cols)
+{
+    const QFontMetrics body = fontMetrics();
+    const QFontMetrics head = horizontalHeader()->fontMetrics();
+    // The cell's own margins and the header's sort indicator room, as the style draws them.
+    const int margin = 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + body.averageCharWidth();
+    for (int c : cols) {
+        if (c < 0 || c >= this->cols())
+            continue;
+        int widest = head.horizontalAdvance(m_model->shownText(0, c)) + head.averageCharWidth();
+        for (int r = 1; r < rows(); ++r)
+            widest = std::max(widest, body.horizontalAdvance(m_model->shownText(r, c)));
+        setColumnWidth(c, std::max(columnWidth(c), widest + margin));
+    }
+}
+
+void Grid::setStretchColumn(int col)
+{
+    if (col >= 0 && col < cols())
+        horizontalHeader()->setSectionResizeMode(col, QHeaderView::Stretch);
 }
 
 int Grid::currentRow() const

@@ -13,6 +13,10 @@
 
 // The cells behind a Grid. Row 0 is the header and is shown by the view's header, so that it stays in place
 // while the data rows scroll; model row r holds grid row r + 1.
+// A cell holds its text as stored; what the view, the printed page and the CSV file get drops the blanks
+// that pad a stored field (DisplayRole, EditRole). A cell that holds a figure is right-aligned unless its
+// column has an alignment of its own; in a column of money (setGroupedCols) the view and the printed page
+// show figures with their thousands grouped, while EditRole, which the CSV file takes, keeps plain digits.
 class GridModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -42,6 +46,10 @@ public:
     QColor cellBackground(int row, int col) const;
     void setCellBackground(int row, int col, const QColor& colour);
     void setColAlignment(int col, Qt::Alignment alignment);
+    // The columns whose figures group their thousands when shown; replaces the columns set before.
+    void setGroupedCols(const QList<int>& cols);
+    // The text of a cell as shown: without its padding, and grouped in a column of money.
+    QString shownText(int row, int col) const;
 
 private:
     bool valid(int row, int col) const { return row >= 0 && row < rows() && col >= 0 && col < m_cols; }
@@ -51,6 +59,7 @@ private:
     QList<QStringList> m_cells;           // one list per grid row, m_cols long
     QHash<quint64, QColor> m_backgrounds; // few cells are coloured
     QHash<int, Qt::Alignment> m_alignments;
+    QList<int> m_groupedCols;
     int m_cols = 0;
 };
 
@@ -78,6 +87,13 @@ public:
     void setCellBackground(int row, int col, const QColor& colour) { m_model->setCellBackground(row, col, colour); }
     // Alignment of a column's data cells (the header stays centred).
     void setColAlignment(int col, Qt::Alignment alignment) { m_model->setColAlignment(col, alignment); }
+    // Columns of money: their figures group their thousands on screen and on paper, as amounts that are only
+    // read do; replaces the columns set before.
+    void setGroupedCols(const QList<int>& cols) { m_model->setGroupedCols(cols); }
+    // Widens each of `cols` to its widest cell, header included, in the grid's font; never narrows one.
+    void fitColumns(const QList<int>& cols);
+    // The column takes the width the others leave in view (its own width setting is then ignored).
+    void setStretchColumn(int col);
 
     // The data row (1 ..) that has the keyboard's current cell, or 0 when there is none.
     int currentRow() const;

@@ -190,6 +190,38 @@ Result printReceipt(const Receipt& receipt, int widthMm, const QString& printerN
     return Result::success();
 }
 
+QList<qreal> fitColumnWidths(const QList<qreal>& given, const QList<qreal>& needed, qreal total)
+{
+    const qsizetype cols = given.size();
+    qreal sum = 0;
+    for (qreal g : given)
+        sum += std::max<qreal>(g, 0);
+    QList<qreal> widths(cols, 0);
+    if (sum <= 0)
+        return widths;
+    qreal deficit = 0, slack = 0;
+    for (qsizetype c = 0; c < cols; ++c) {
+        widths[c] = total * std::max<qreal>(given[c], 0) / sum;
+        const qreal need = needed.value(c, 0);
+        if (need > widths[c])
+            deficit += need - widths[c];
+        else
+            slack += widths[c] - need;
+    }
+    if (deficit <= 0 || slack <= 0)
+        return widths;
+    // Either every short column gets all it needs, or all the spare room is shared out in proportion.
+    const qreal give = std::min(deficit, slack);
+    for (qsizetype c = 0; c < cols; ++c) {
+        const qreal need = needed.value(c, 0);
+        if (need > widths[c])
+            widths[c] += (need - widths[c]) * give / deficit;
+        else
+            widths[c] -= (widths[c] - need) * give / slack;
+    }
+    return widths;
+}
+
 Result paintTable(QPrinter& printer, const QAbstractItemModel& model, const QList<int>& columnWidths,
                   const TableHeading& heading, const std::function<bool(int, int)>& progress)
 {
@@ -209,12 +241,20 @@ Result paintTable(QPrinter& printer, const QAbstractItemModel& model, const QLis
 
     const int cols = model.columnCount();
     const int rows = model.rowCount();
+    // What each column needs to show its widest text whole: dates and times must never be cut.
+    const QFontMetricsF headMetrics(head, &printer);
+    QList<qreal> given(cols), needed(cols);
+    for (int c = 0; c < cols; ++c) {
+        given[c] = std::max(1, columnWidths.value(c, 1000));
+        qreal widest = headMetrics.horizontalAdvance(model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString());
+        for (int r = 0; r < rows; ++r)
+            widest = std::max(widest, bodyMetrics.horizontalAdvance(model.data(model.index(r, c)).toString()));
+        needed[c] = widest + 2 * pad + 1;
+    }
+    const QList<qreal> widths = fitColumnWidths(given, needed, page.width());
     QList<qreal> x(cols + 1, 0);
-    qreal totalWidth = 0;
     for (int c = 0; c < cols; ++c)
-        totalWidth += std::max(1, columnWidths.value(c, 1000));
-    for (int c = 0; c < cols; ++c)
-        x[c + 1] = x[c] + page.width() * std::max(1, columnWidths.value(c, 1000)) / totalWidth;
+        x[c + 1] = x[c] + widths[c];
 
     const int rowsPerPage = std::max(1, int((page.height() - top - footer) / rowHeight) - 1);
     const int pages = std::max(1, (rows + rowsPerPage - 1) / rowsPerPage);

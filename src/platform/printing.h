@@ -33,9 +33,15 @@ struct TableHeading
     QString fileStem; // the file name a saved copy is offered under, without extension
 };
 
+// The widths of a table's columns on a line `total` wide: first each column's share in the proportions of
+// `given`; then the columns whose widest text (`needed`) is wider than their share take the room that the
+// other columns do not need, never more than that room and never narrowing a column below its need.
+QList<qreal> fitColumnWidths(const QList<qreal>& given, const QList<qreal>& needed, qreal total);
+
 // Paints every row of `model` on as many pages as it needs: each page with the heading, the column headings
 // and its page number. `progress(page, pages)` is called before each page; returning false stops.
-// Column widths follow `columnWidths` (any unit; the table is scaled to the page width).
+// Column widths follow `columnWidths` (any unit; the table is scaled to the page width), widened where a
+// column's texts need it (fitColumnWidths); cells are aligned as the model says.
 Result paintTable(QPrinter& printer, const QAbstractItemModel& model, const QList<int>& columnWidths,
                   const TableHeading& heading, const std::function<bool(int, int)>& progress = {});
 

@@ -17,7 +17,7 @@ QStringList tableRowTexts(const QAbstractItemModel& model, int row)
     cells.reserve(cols);
     for (int c = 0; c < cols; ++c)
         cells << (row < 0 ? model.headerData(c, Qt::Horizontal, Qt::DisplayRole)
-                          : model.data(model.index(row, c), Qt::DisplayRole))
+                          : model.data(model.index(row, c), Qt::EditRole))
                      .toString();
     return cells;
 }

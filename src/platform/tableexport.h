@@ -1,4 +1,4 @@
-// A table model's cells, exactly as shown, as a CSV file.
+// A table model's cells as a CSV file: the texts as shown, figures in plain digits.
 #pragma once
 
 #include "storage/result.h"
@@ -10,7 +10,8 @@ class QAbstractItemModel;
 class QWidget;
 struct TableHeading;
 
-// Row `row` of the model as shown (-1: the column headings).
+// Row `row` of the model as shown, but with figures in plain digits so that a spreadsheet reads them as
+// numbers (-1: the column headings).
 QStringList tableRowTexts(const QAbstractItemModel& model, int row);
 
 // Writes the column headings and every row to `path` in code page 932 with CR LF. A progress dialog over

@@ -46,6 +46,7 @@ SlipListPanel::SlipListPanel(const Setup& setup, SlipChoice& choice, QWidget* pa
     grid->setColAlignment(0, Qt::AlignRight);
     grid->setColAlignment(3, Qt::AlignRight);
     grid->setColAlignment(4, Qt::AlignCenter);
+    grid->setGroupedCols({3}); // the slip's amount, only read here
     connect(grid, &Grid::cellClicked, this, [this](int row, int) { m_choice.choose(row); });
     setGridKeys({});
     connect(grid, &Grid::keyPressed, this, [this](QKeyEvent* event) {

@@ -21,6 +21,81 @@ private Q_SLOTS:
         QCOMPARE(grid.text(0, 0), QStringLiteral("A"));
     }
 
+    // What a cell shows, what the CSV file takes from it and where it stands: padding never shows, figures
+    // stand right unless the column says otherwise, and group their thousands only in a column of money.
+    void cellsAsShown_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("grouped");
+        QTest::addColumn<int>("columnAlignment"); // 0: none of its own
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("csv");
+        QTest::addColumn<int>("alignment"); // horizontal part; 0: the view's default (left)
+        const int right = int(Qt::AlignRight);
+        QTest::newRow("padded name") << "さくら養鶏場          " << false << 0 << "さくら養鶏場" << "さくら養鶏場" << 0;
+        QTest::newRow("figure") << "1050" << false << 0 << "1050" << "1050" << right;
+        QTest::newRow("money") << "1050" << true << 0 << "1,050" << "1050" << right;
+        QTest::newRow("negative money") << "-1234567.5" << true << 0 << "-1,234,567.5" << "-1234567.5" << right;
+        QTest::newRow("small money") << "999" << true << 0 << "999" << "999" << right;
+        QTest::newRow("label in a money column") << "合計" << true << 0 << "合計" << "合計" << 0;
+        QTest::newRow("date stays left") << "2006/03/07" << false << 0 << "2006/03/07" << "2006/03/07" << 0;
+        QTest::newRow("padded figure") << "120   " << false << 0 << "120" << "120" << right;
+        QTest::newRow("column alignment wins") << "12" << false << int(Qt::AlignCenter) << "12" << "12"
+                                               << int(Qt::AlignHCenter);
+        QTest::newRow("empty") << "" << true << 0 << "" << "" << 0;
+    }
+    void cellsAsShown()
+    {
+        QFETCH(QString, stored);
+        QFETCH(bool, grouped);
+        QFETCH(int, columnAlignment);
+        QFETCH(QString, shown);
+        QFETCH(QString, csv);
+        QFETCH(int, alignment);
+        Grid grid;
+        grid.setCols(2);
+        grid.setRows(2);
+        grid.setRowTexts(0, {"番号", stored});
+        grid.setText(1, 1, stored);
+        if (grouped)
+            grid.setGroupedCols({1});
+        if (columnAlignment)
+            grid.setColAlignment(1, Qt::Alignment(columnAlignment));
+        const QModelIndex cell = grid.model()->index(0, 1);
+        QCOMPARE(grid.text(1, 1), stored); // kept as stored
+        QCOMPARE(cell.data(Qt::DisplayRole).toString(), shown);
+        QCOMPARE(cell.data(Qt::AccessibleTextRole).toString(), shown);
+        QCOMPARE(cell.data(Qt::EditRole).toString(), csv);
+        QCOMPARE(cell.data(Qt::TextAlignmentRole).toInt() & int(Qt::AlignHorizontal_Mask), alignment);
+        // The header is never grouped, only unpadded.
+        QCOMPARE(grid.model()->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(),
+                 stored.trimmed());
+    }
+
+    // A fitted column is as wide as its widest text, header included, and is never made narrower.
+    void fitColumns()
+    {
+        Grid grid;
+        grid.setCols(3);
+        grid.setRows(3);
+        grid.setRowTexts(0, {"日付", "時間", "天気"});
+        grid.setRowTexts(1, {"2006/03/07", "10:00:00", "晴れ"});
+        grid.setRowTexts(2, {"2006/12/31", "23:59:59", "くもりのち雨          "});
+        for (int c = 0; c < 3; ++c)
+            grid.setColumnWidth(c, 10);
+        grid.setColumnWidth(2, 1000);
+        grid.fitColumns({0, 1, 2, 7});
+        const QFontMetrics m = grid.fontMetrics();
+        QVERIFY(grid.columnWidth(0) > m.horizontalAdvance("2006/12/31"));
+        QVERIFY(grid.columnWidth(1) > m.horizontalAdvance("23:59:59"));
+        QVERIFY(grid.columnWidth(0) < m.horizontalAdvance("2006/12/31") * 2);
+        QCOMPARE(grid.columnWidth(2), 1000);
+        grid.setColumnWidth(2, 10);
+        grid.fitColumns({2});
+        QVERIFY(grid.columnWidth(2) > m.horizontalAdvance("くもりのち雨"));
+        QVERIFY(grid.columnWidth(2) < m.horizontalAdvance("くもりのち雨") * 2);
+    }
+
     void resizeKeepsWhatFits_data()
     {
         QTest::addColumn<int>("rows");

@@ -187,6 +187,38 @@ private Q_SLOTS:
             QCOMPARE(allRows[i].toInt(), i + 1);
     }
 
+    // Columns too narrow for their texts take the room the others can spare, and no more.
+    void columnsFitTheirTexts_data()
+    {
+        QTest::addColumn<QList<qreal>>("given");
+        QTest::addColumn<QList<qreal>>("needed");
+        QTest::addColumn<QList<qreal>>("widths");
+        QTest::newRow("all fit: proportions kept") << QList<qreal>{1, 3} << QList<qreal>{10, 10} << QList<qreal>{25, 75};
+        QTest::newRow("narrow date widened from spare room")
+            << QList<qreal>{1, 3} << QList<qreal>{40, 20} << QList<qreal>{40, 60};
+        QTest::newRow("spare room shared in proportion to what each spares")
+            << QList<qreal>{2, 4, 4} << QList<qreal>{30, 35, 20} << QList<qreal>{30, 38, 32};
+        QTest::newRow("not enough room: all the spare goes")
+            << QList<qreal>{1, 1} << QList<qreal>{80, 40} << QList<qreal>{60, 40};
+        QTest::newRow("two short columns share the room") << QList<qreal>{1, 1, 2} << QList<qreal>{40, 40, 35}
+                                                          << QList<qreal>{32.5, 32.5, 35};
+        QTest::newRow("nothing to spare") << QList<qreal>{1, 1} << QList<qreal>{60, 60} << QList<qreal>{50, 50};
+        QTest::newRow("missing needs count as none") << QList<qreal>{1, 1} << QList<qreal>{70} << QList<qreal>{70, 30};
+        QTest::newRow("no columns") << QList<qreal>{} << QList<qreal>{} << QList<qreal>{};
+        QTest::newRow("zero proportions") << QList<qreal>{0, 0} << QList<qreal>{10, 10} << QList<qreal>{0, 0};
+    }
+
+    void columnsFitTheirTexts()
+    {
+        QFETCH(QList<qreal>, given);
+        QFETCH(QList<qreal>, needed);
+        QFETCH(QList<qreal>, widths);
+        const QList<qreal> got = fitColumnWidths(given, needed, 100);
+        QCOMPARE(got.size(), widths.size());
+        for (int c = 0; c < got.size(); ++c)
+            QVERIFY2(qAbs(got[c] - widths[c]) < 1e-9, qPrintable(QStringLiteral("column %1: %2").arg(c).arg(got[c])));
+    }
+
     void tableCsv()
     {
         QStandardItemModel model(2, 3);

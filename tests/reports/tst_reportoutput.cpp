@@ -49,11 +49,6 @@ std::unique_ptr<Form14> decemberSlips()
     return form;
 }
 
-QString blanks(int n)
-{
-    return QString(n, u' ');
-}
-
 } // namespace
 
 class TestReportOutput : public QObject
@@ -91,13 +86,13 @@ private Q_SLOTS:
         QCOMPARE(FileDialog::takeProposed(), QStringList{QStringLiteral("売上伝票一覧_2026-12.csv")});
         QVERIFY(MessageBox::takeShown().isEmpty());
 
-        // The cells as the grid shows them, stored fields with their blanks: weather 20 bytes, names 50.
-        const QString weather = QStringLiteral("晴れ") + blanks(16);
+        // The cells as the grid shows them: stored fields without the blanks that pad them, figures plain.
+        const QString weather = QStringLiteral("晴れ");
         const QString expected =
             QStringLiteral("伝票番号,日付,時間,天気,NO.,CODE,品名,単価,数量,金額\r\n") +
-            QStringLiteral("1,2026/12/01,10:15:00,") + weather + QStringLiteral(",1,5,\"りんご, 青森") + blanks(38) +
+            QStringLiteral("1,2026/12/01,10:15:00,") + weather + QStringLiteral(",1,5,\"りんご, 青森") +
             QStringLiteral("\",100,2,200\r\n,,,,,,,,計,200\r\n,,,,,,,,消費税,9\r\n,,,,,,,,合計,200\r\n") +
-            QStringLiteral("2,2026/12/02,10:15:00,") + weather + QStringLiteral(",1,5,\"12\"\"TV") + blanks(45) +
+            QStringLiteral("2,2026/12/02,10:15:00,") + weather + QStringLiteral(",1,5,\"12\"\"TV") +
             QStringLiteral("\",100,1,100\r\n,,,,,,,,計,100\r\n,,,,,,,,消費税,9\r\n,,,,,,,,合計,100\r\n") +
             // The month's total: the two slips of December, plain digits as every CSV cell.
             QStringLiteral("期間合計,,,,,,,,伝票数,2\r\n,,,,,,,,計,300\r\n,,,,,,,,消費税,18\r\n,,,,,,,,合計,300\r\n");
