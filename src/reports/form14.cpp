@@ -170,6 +170,14 @@ void Form14::showReport(int kind)
     GridTable table;
     const Result r = buildReport(kind, period, table);
     MSFlexGrid1->setTable(std::move(table));
+    // Amounts group their thousands; every column but the name shows its widest text whole.
+    const bool slipList = kind == SalesSlipReport || kind == PurchaseSlipReport;
+    MSFlexGrid1->setGroupedCols(slipList ? QList<int>{7, 9} : QList<int>{3});
+    QList<int> fitted;
+    for (int c = 0; c < MSFlexGrid1->cols(); ++c)
+        if (c != (slipList ? 6 : 1))
+            fitted << c;
+    MSFlexGrid1->fitColumns(fitted);
     static const char16_t* const titles[] = {u"売上伝票一覧", u"商品別売上数", u"仕入伝票一覧", u"商品別仕入数"};
     m_shownTitle = QString::fromUtf16(titles[kind - SalesSlipReport]);
     m_shownPeriod = m_shownPeriodTag = QString();

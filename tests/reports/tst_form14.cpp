@@ -1,6 +1,7 @@
 // The report window on slips written by the storage functions, read back from the grid's model.
 #include "platform/grid.h"
 #include "platform/messagebox.h"
+#include "platform/printing.h"
 #include "platform/twips.h"
 #include "reports/form14.h"
 #include "storage/products.h"
@@ -16,6 +17,7 @@
 #include <QComboBox>
 #include <QDate>
 #include <QDir>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -128,6 +130,9 @@ private Q_SLOTS:
     void comboPickRebuildsTypingWaits();
     void unreadableFileIsReported();
     void yearListReachesNextYear();
+    void shownAsRead_data();
+    void shownAsRead();
+    void columnsShowWholeTexts();
 };
 
 void TestForm14::periods_data()
@@ -543,6 +548,99 @@ void TestForm14::yearListReachesNextYear()
     for (QWidget* w : form.findChildren<QWidget*>())
         if (!w->objectName().isEmpty() && !w->objectName().startsWith(u"qt_"))
             QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName()));
+}
+
+
+// What the grid shows, what the CSV file gets and how each cell is aligned: stored padding never shows,
+// figures stand right, amounts group their thousands on screen only.
+void TestForm14::shownAsRead_data()
+{
+    QTest::addColumn<int>("kind"); // 1 sales slips, 2 per product, 3 purchase slips
+    QTest::addColumn<int>("row");  // 0: the last row
+    QTest::addColumn<int>("col");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("csv");
+    QTest::addColumn<bool>("right");
+
+    QTest::newRow("slip number") << 1 << 1 << 0 << "1" << "1" << true;
+    QTest::newRow("date") << 1 << 1 << 1 << "2021/04/01" << "2021/04/01" << false;
+    QTest::newRow("time") << 1 << 1 << 2 << "10:15:00" << "10:15:00" << false;
+    QTest::newRow("weather, no padding") << 1 << 1 << 3 << "晴れ" << "晴れ" << false;
+    QTest::newRow("line number") << 1 << 1 << 4 << "1" << "1" << true;
+    QTest::newRow("name, no padding") << 1 << 1 << 6 << "品12" << "品12" << false;
+    QTest::newRow("unit price") << 1 << 1 << 7 << "100" << "100" << true;
+    QTest::newRow("quantity") << 1 << 1 << 8 << "2" << "2" << true;
+    QTest::newRow("amount grouped") << 1 << 1 << 9 << "12,345" << "12345" << true;
+    QTest::newRow("total label") << 1 << 0 << 8 << "合計" << "合計" << false;
+    QTest::newRow("total grouped") << 1 << 0 << 9 << "12,345" << "12345" << true;
+    QTest::newRow("per product code") << 2 << 1 << 0 << "12" << "12" << true;
+    QTest::newRow("per product quantity") << 2 << 1 << 2 << "2" << "2" << true;
+    QTest::newRow("per product amount") << 2 << 1 << 3 << "12,345" << "12345" << true;
+    QTest::newRow("supplier, no padding") << 3 << 1 << 3 << "山田商店" << "山田商店" << false;
+    QTest::newRow("supplier number") << 3 << 1 << 2 << "7" << "7" << true;
+    QTest::newRow("purchase amount") << 3 << 1 << 9 << "1,500" << "1500" << true;
+    QTest::newRow("purchase total") << 3 << 0 << 9 << "330" << "330" << true;
+}
+
+void TestForm14::shownAsRead()
+{
+    QFETCH(int, kind);
+    QFETCH(int, row);
+    QFETCH(int, col);
+    QFETCH(QString, shown);
+    QFETCH(QString, csv);
+    QFETCH(bool, right);
+    TestAppDir dir;
+    saveSale(1, QStringLiteral("2021/04/01"), {{1, {12, 2, 12345}}});
+    savePurchase(1, QStringLiteral("2021/04/01"), {{5, 3, 1500}});
+    Form14 form;
+    typePeriod(form, "2021", "4", "1", true);
+    QTest::mouseClick(QList<QPushButton*>{form.Command2, form.Command3, form.Command4}[kind - 1], Qt::LeftButton);
+    GridModel* model = form.MSFlexGrid1->model();
+    const QModelIndex index = model->index((row ? row : form.MSFlexGrid1->rows() - 1) - 1, col);
+    QCOMPARE(model->data(index, Qt::DisplayRole).toString(), shown);
+    QCOMPARE(model->data(index, Qt::EditRole).toString(), csv);
+    const Qt::Alignment align(model->data(index, Qt::TextAlignmentRole).toInt());
+    QCOMPARE(bool(align & Qt::AlignRight), right);
+    // A cell shows its whole text: never cut off with "…".
+    QVERIFY2(form.MSFlexGrid1->columnWidth(col) > form.MSFlexGrid1->fontMetrics().horizontalAdvance(shown),
+             qPrintable(QString::number(form.MSFlexGrid1->columnWidth(col))));
+}
+
+// Date, time and weather whole on the screen and on the printed page, also a weather of the whole field.
+void TestForm14::columnsShowWholeTexts()
+{
+    TestAppDir dir;
+    saveSale(1, QStringLiteral("2021/12/28"), {{1, {12, 2, 123456}}});
+    WorkingSlip.Time = QStringLiteral("23:59:58");
+    WorkingSlip.Weather = QStringLiteral("くもりのち晴れ時々雨");
+    QVERIFY(WriteSalesSlip(1));
+    Form14 form;
+    typePeriod(form, "2021", "12", "28", true);
+    QTest::mouseClick(form.Command2, Qt::LeftButton);
+    const QFontMetrics metrics = form.MSFlexGrid1->fontMetrics();
+    const QStringList texts{"2021/12/28", "23:59:58", "くもりのち晴れ時々雨"};
+    for (int c = 1; c <= 3; ++c) {
+        const int needed = metrics.horizontalAdvance(texts[c - 1]);
+        QVERIFY2(form.MSFlexGrid1->columnWidth(c) > needed,
+                 qPrintable(QStringLiteral("column %1: %2 for %3").arg(c).arg(form.MSFlexGrid1->columnWidth(c)).arg(needed)));
+        // The header too.
+        QVERIFY(form.MSFlexGrid1->columnWidth(c) >
+                form.MSFlexGrid1->horizontalHeader()->fontMetrics().horizontalAdvance(
+                    form.MSFlexGrid1->model()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()));
+    }
+    // The name column keeps its width.
+    QCOMPARE(form.MSFlexGrid1->columnWidth(6), twips(5000));
+
+    const QString pdf = dir.file(QStringLiteral("report.pdf"));
+    Printing::redirectToPdf(pdf);
+    QTest::mouseClick(form.CommandPrint, Qt::LeftButton);
+    Printing::redirectToPdf(QString());
+    const QStringList pages = pdfPages(pdf);
+    QCOMPARE(pages.size(), 1);
+    for (const QString& text : texts + QStringList{"123,456"})
+        QVERIFY2(pages[0].contains(text), qPrintable(text + u'\n' + pages[0]));
+    QVERIFY(!pages[0].contains(u'…'));
 }
 
 QTEST_MAIN(TestForm14)
