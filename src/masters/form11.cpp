@@ -163,10 +163,10 @@ void Form11::showField(const PurchaseItem& item, Field f)
 {
     if (f == Supplier) {
         Text4[4]->setText(QString::number(item.SupplierNo));
-        Text4[5]->setText(item.SupplierName);
+        showStored(Text4[5], item.SupplierName);
         m_shownText[f] = Text4[4]->text() + u'\n' + Text4[5]->text();
     } else {
-        Text4[f]->setText(fieldText(item, f));
+        showStored(Text4[f], fieldText(item, f));
         m_shownText[f] = Text4[f]->text();
     }
 }
@@ -282,6 +282,6 @@ void Form11::openSupplierList()
             return;
         }
         Text4[4]->setText(QString::number(n));
-        Text4[5]->setText(CurrentSupplier.Name);
+        showStored(Text4[5], CurrentSupplier.Name);
     });
 }

@@ -183,7 +183,7 @@ void Form2::searchItem(int k)
         }
         const QString cost = numText(CurrentPurchaseItem.StandardCost);
         Text7[k]->setText(QString::number(n));
-        Text8[k]->setText(CurrentPurchaseItem.Name);
+        showStored(Text8[k], CurrentPurchaseItem.Name);
         Text10[k]->setText(cost);
         Text9[k]->setText(QStringLiteral("1"));
         Text11[k]->setText(cost);
@@ -197,15 +197,15 @@ void Form2::loadEntry(int n)
     if (const Result r = ReloadProduct(int16_t(n)); !r)
         MessageBox::information(this, r.error);
     const ProductEntry& e = ProductTable[n];
-    Text40[0]->setText(e.ClassCode);
-    Text40[1]->setText(e.ProductName);
+    showStored(Text40[0], e.ClassCode);
+    showStored(Text40[1], e.ProductName);
     Text40[2]->setText(numText(e.SalePrice));
     Text40[3]->setText(e.CostPrice);
     Check1->setChecked(e.Reduced != 0);
     for (int k = 0; k < Slots; ++k) {
         const ComponentSlot& s = e.Slot[k + 1];
         Text7[k]->setText(QString::number(s.ComponentItemNo));
-        Text8[k]->setText(s.ComponentName);
+        showStored(Text8[k], s.ComponentName);
         Text9[k]->setText(numText(s.ComponentQty));
         Text10[k]->setText(numText(s.ComponentUnitPrice));
         Text11[k]->setText(numText(s.ComponentAmount));

@@ -111,8 +111,8 @@ void Form9::choose(int p)
     }
     m_chosen = s;
     Text1->setText(QString::number(s));
-    Text2->setText(CurrentSupplier.Name);
-    Text3->setText(CurrentSupplier.Phone);
+    showStored(Text2, CurrentSupplier.Name);
+    showStored(Text3, CurrentSupplier.Phone);
     if (CurrentSupplier.TaxType >= 1 && CurrentSupplier.TaxType <= 3)
         Option1[CurrentSupplier.TaxType - 1]->setChecked(true);
     Text2->setFocus();

@@ -1,6 +1,8 @@
 // Controls built in code with their names.
 #include "platform/controls.h"
 
+#include "storage/text.h"
+
 #include <QComboBox>
 #include <QDate>
 #include <QGroupBox>
@@ -23,6 +25,12 @@ QLineEdit* makeDisplay(QWidget* parent, const QString& name, const QString& acce
     e->setReadOnly(true);
     e->setFocusPolicy(Qt::NoFocus);
     return e;
+}
+
+void showStored(QLineEdit* box, const QString& text)
+{
+    box->setText(shownText(text));
+    box->setCursorPosition(0);
 }
 
 QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& rect)

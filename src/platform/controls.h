@@ -15,6 +15,9 @@ class QWidget;
 QLineEdit* makeEdit(QWidget* parent, const QString& name, const QString& accessible, const QRect& rect);
 // A box the program fills and the user only reads: it takes no typing and is skipped by Tab.
 QLineEdit* makeDisplay(QWidget* parent, const QString& name, const QString& accessible, const QRect& rect);
+// Shows a stored text in a box as the shopkeeper reads it: without the blanks that pad its field, from its
+// first character. Saving pads it again.
+void showStored(QLineEdit* box, const QString& text);
 QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& rect);
 QGroupBox* makeFrame(QWidget* parent, const QString& name, const QString& title, const QString& accessible,
                      const QRect& rect);

@@ -374,9 +374,11 @@ void Form16::ShowItemGroup(int g)
     MSFlexGrid1->clear();
     MSFlexGrid1->setCols(4);
     MSFlexGrid1->setRows(101);
-    const int widths[] = {1000, 3000, 1100, 1000};
+    const int widths[] = {600, 3000, 900, 900};
     for (int c = 0; c < 4; ++c)
         MSFlexGrid1->setColWidthTwips(c, widths[c]);
+    // The figures whole; the name takes what is left, so that the stock is never off to the right.
+    MSFlexGrid1->setStretchColumn(1);
     MSFlexGrid1->setRowTexts(
         0, {QStringLiteral("番号"), QStringLiteral("商品名"), QStringLiteral("単価"), QStringLiteral("在庫数量")});
     // A missing zaiko.dat is not created by looking: the numbers are shown without items.
@@ -391,6 +393,7 @@ void Form16::ShowItemGroup(int g)
             MSFlexGrid1->setRowTexts(row, {QString::number(n)});
         }
     }
+    MSFlexGrid1->fitColumns({0, 2, 3});
 }
 
 void Form16::itemChanged(int k)
@@ -415,8 +418,7 @@ void Form16::lookUpItem(int k)
         MessageBox::information(this, r.error);
         return;
     }
-    Text5[k]->setText(item.Name);
-    Text5[k]->setCursorPosition(0); // names carry their blank padding; show their start
+    showStored(Text5[k], item.Name);
     Text6[k]->setText(numText(item.StandardCost));
     Text6[k]->setFocus();
 }
@@ -501,8 +503,8 @@ void Form16::chooseSupplier(int p)
         return;
     }
     Text1[1]->setText(QString::number(p + 1));
-    Text1[2]->setText(CurrentSupplier.Name);
-    Text1[3]->setText(CurrentSupplier.Phone);
+    showStored(Text1[2], CurrentSupplier.Name);
+    showStored(Text1[3], CurrentSupplier.Phone);
     TaxSwitch = taxSwitchFor(CurrentSupplier.TaxType);
     closeSupplierList();
 }
@@ -557,13 +559,18 @@ bool Form16::RecallPurchaseSlip(qint64 n)
     // The record number: a damaged SlipNo field must not send the correction elsewhere.
     Text1[0]->setText(QString::number(n));
     Text1[1]->setText(QString::number(slip.SupplierNo));
-    Text1[2]->setText(slip.SupplierName);
-    Text1[3]->setText(slip.SupplierPhone);
+    showStored(Text1[2], slip.SupplierName);
+    showStored(Text1[3], slip.SupplierPhone);
     for (int k = 0; k < Lines; ++k) {
         const PurchaseSlipLine& line = slip.Line[k + 1];
+        // A line without an item stays empty rather than showing zeros.
+        if (line.ItemNo == 0) {
+            for (QLineEdit* box : {Text4[k], Text5[k], Text6[k], Text7[k], Text8[k]})
+                box->clear();
+            continue;
+        }
         Text4[k]->setText(QString::number(line.ItemNo));
-        Text5[k]->setText(line.ItemName);
-        Text5[k]->setCursorPosition(0);
+        showStored(Text5[k], line.ItemName);
         Text6[k]->setText(QString::number(line.UnitPrice));
         Text7[k]->setText(QString::number(line.Qty));
         Text8[k]->setText(numText(line.Amount));
@@ -572,8 +579,6 @@ bool Form16::RecallPurchaseSlip(qint64 n)
     Text10[0]->setText(numText(slip.Subtotal));
     Text10[1]->setText(numText(slip.Tax));
     Text10[2]->setText(numText(slip.Total));
-    for (QLineEdit* e : {Text1[2], Text1[3]})
-        e->setCursorPosition(0);
     return true;
 }
 

@@ -10,6 +10,13 @@
 
 namespace {
 
+// The whole text selected with the cursor at its start, so that a text longer than its box shows its
+// beginning rather than its end.
+void selectFromStart(QLineEdit* box)
+{
+    box->setSelection(int(box->text().size()), -int(box->text().size()));
+}
+
 class SelectAllOnFocus : public QObject
 {
 public:
@@ -24,10 +31,10 @@ protected:
             QPointer<QLineEdit> box = m_box;
             QTimer::singleShot(0, m_box, [box] {
                 if (box && box->hasFocus())
-                    box->selectAll();
+                    selectFromStart(box);
             });
         } else {
-            m_box->selectAll(); // at once, so keys typed right after Enter replace the old text
+            selectFromStart(m_box); // at once, so keys typed right after Enter replace the old text
         }
         return QObject::eventFilter(watched, event);
     }
