@@ -1,8 +1,13 @@
 // The chart control over Qt Charts.
 #include "platform/chart.h"
 
+#include "storage/text.h"
+
+#include <cmath>
+
 #include <QSet>
 #include <QtCharts/QBarCategoryAxis>
+#include <QtCharts/QCategoryAxis>
 #include <QtCharts/QBarSeries>
 #include <QtCharts/QBarSet>
 #include <QtCharts/QLegend>
@@ -13,10 +18,50 @@ namespace {
 
 QString shapeKey(const ChartPoints& points, int type)
 {
-    return QString::number(type) + u'|' + QString::number(points.series.size()) + u'|' + points.labels.join(u'\x1f');
+    QString key = QString::number(type) + u'|' + QString::number(points.series.size()) + u'|' +
+                  points.labels.join(u'\x1f') + u'|' + points.xTitle;
+    for (const auto& tick : points.ticks)
+        key += u'|' + QString::number(tick.first) + tick.second;
+    return key;
+}
+
+// A category axis whose labels stand at given values. Its first category would begin at the start value
+// and so have no label of its own; starting a hair before the first value gives every value its label.
+void setAxisLabels(QCategoryAxis* axis, const QList<QPair<double, QString>>& labels, double span)
+{
+    for (const QString& old : axis->categoriesLabels())
+        axis->remove(old);
+    if (labels.isEmpty())
+        return;
+    axis->setStartValue(labels.constFirst().first - std::max(span, 1.0) * 1e-6);
+    for (const auto& label : labels)
+        axis->append(label.second, label.first);
 }
 
 } // namespace
+
+QList<double> valueTicks(double low, double high, int wanted)
+{
+    if (!std::isfinite(low) || !std::isfinite(high))
+        low = high = 0;
+    if (high < low)
+        std::swap(low, high);
+    const double raw = (high - low) / std::max(wanted, 1);
+    double step = 1;
+    if (raw > 1) {
+        const double power = std::pow(10.0, std::floor(std::log10(raw)));
+        const double f = raw / power;
+        step = (f <= 1 ? 1 : f <= 2 ? 2 : f <= 5 ? 5 : 10) * power;
+    }
+    const double first = std::floor(low / step) * step;
+    double last = std::ceil(high / step) * step;
+    if (last <= first)
+        last = first + step;
+    QList<double> ticks;
+    for (double v = first; v <= last + step / 2; v += step)
+        ticks << v;
+    return ticks;
+}
 
 Chart::Chart(QWidget* parent) : QChartView(parent)
 {
@@ -38,20 +83,35 @@ QChart* Chart::makeChart(const ChartPoints& points, int type) const
     c->legend()->setAlignment(Qt::AlignRight);
     QAbstractAxis* xAxis = nullptr;
     const int count = int(points.labels.size());
+    const double first = type == Bar ? -0.5 : 0;
+    const double last = type == Bar ? count - 0.5 : std::max(count - 1, 1);
     if (QSet<QString>(points.labels.cbegin(), points.labels.cend()).size() == count) {
         auto* categories = new QBarCategoryAxis;
         categories->append(points.labels);
         xAxis = categories;
+    } else if (!points.ticks.isEmpty()) {
+        // Labels that repeat, with named points to label instead (the first day of each month).
+        auto* marks = new QCategoryAxis;
+        marks->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+        QList<QPair<double, QString>> labels;
+        for (const auto& tick : points.ticks)
+            labels.append({double(tick.first), tick.second});
+        setAxisLabels(marks, labels, last - first);
+        marks->setRange(first, last);
+        xAxis = marks;
     } else {
         // Labels that repeat (all blank, say) say nothing: a plain index axis without labels or grid lines.
         auto* index = new QValueAxis;
         index->setLabelsVisible(false);
         index->setGridLineVisible(false);
         index->setTickCount(2);
-        index->setRange(type == Bar ? -0.5 : 0, type == Bar ? count - 0.5 : std::max(count - 1, 1));
+        index->setRange(first, last);
         xAxis = index;
     }
-    auto* yAxis = new QValueAxis;
+    xAxis->setTitleText(points.xTitle);
+    // Labels of our own on the value axis: whole numbers with their thousands grouped.
+    auto* yAxis = new QCategoryAxis;
+    yAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     c->addAxis(xAxis, Qt::AlignBottom);
     c->addAxis(yAxis, Qt::AlignLeft);
     if (type == Bar) {
@@ -81,11 +141,15 @@ void Chart::setValues(QChart* c, const ChartPoints& points, int type)
                 low = std::min(low, *value);
                 high = std::max(high, *value);
             }
-    if (low == high)
-        high = low + 1;
-    auto* yAxis = static_cast<QValueAxis*>(c->axes(Qt::Vertical).constFirst());
-    yAxis->setRange(low, high);
-    yAxis->applyNiceNumbers();
+    const QList<double> ticks = valueTicks(low, high);
+    auto* yAxis = static_cast<QCategoryAxis*>(c->axes(Qt::Vertical).constFirst());
+    QList<QPair<double, QString>> labels;
+    for (double v : ticks)
+        labels.append({v, groupedNumber(v)});
+    setAxisLabels(yAxis, labels, ticks.constLast() - ticks.constFirst());
+    yAxis->setRange(ticks.constFirst(), ticks.constLast());
+    yAxis->setTitleText(points.yTitle);
+    c->setTitle(points.title);
 
     const auto name = [&](int s) { return s < points.names.size() ? points.names[s] : QString(); };
     if (type == Bar) {
@@ -119,7 +183,7 @@ void Chart::setValues(QChart* c, const ChartPoints& points, int type)
             line->replace(xy);
         }
     }
-    c->legend()->setVisible(points.legend);
+    c->legend()->setVisible(points.legend || points.series.size() > 1);
 }
 
 void Chart::setPoints(const ChartPoints& points, int type)

@@ -4,7 +4,12 @@
 #include "platform/chartpoints.h"
 
 #include <QHash>
+#include <QList>
 #include <QtCharts/QChartView>
+
+// The values at which the value axis is labelled: whole numbers at a round step (1, 2 or 5 times a power of
+// ten) from at or below `low` to at or above `high`, about `wanted` steps apart and never less than 1.
+QList<double> valueTicks(double low, double high, int wanted = 6);
 
 class Chart : public QChartView
 {

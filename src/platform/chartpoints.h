@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QList>
+#include <QPair>
 #include <QStringList>
 #include <optional>
 
@@ -10,7 +11,13 @@ struct ChartPoints
     QStringList labels;                         // column 0: one per point on the horizontal axis
     QStringList names;                          // one per series, for the legend
     QList<QList<std::optional<double>>> series; // [series][point]; an empty value draws no point
-    bool legend = false;
+    bool legend = false;                        // also shown whenever there is more than one series
+    QString title;                              // what is plotted and the period
+    QString xTitle;                             // the unit of the horizontal axis: 日, 月, 時 …
+    QString yTitle;                             // the unit of the values: 円, 人
+    // Where labels repeat (one blank per day of a year), the horizontal axis is labelled at these points
+    // instead: (index of the point, label).
+    QList<QPair<int, QString>> ticks;
 
     // `count` series of `points` empty values each.
     void setShape(int count, int points)

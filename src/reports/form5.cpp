@@ -83,6 +83,11 @@ void Form5::buildControls()
     MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
     MSFlexGrid1->setAccessibleName(QStringLiteral("集計表"));
     MSFlexGrid1->setGeometry(twipsRect(120, 120, 13818, 8764));
+    // Every column after the first holds money (or, per hour, people): grouped, as figures only read are.
+    QList<int> figures;
+    for (int c = 1; c <= 12; ++c)
+        figures << c;
+    MSFlexGrid1->setGroupedCols(figures);
 
     Frame1 =
         makeFrame(this, QStringLiteral("Frame1"), QString(), QStringLiteral("年月"), twipsRect(120, 10020, 2055, 795));
@@ -104,6 +109,10 @@ void Form5::buildControls()
                                        twipsRect(120, 300, 1455, 375));
     Option2 = makeChoice<QRadioButton>(Frame3, QStringLiteral("Option2"), QStringLiteral("棒グラフ"),
                                        twipsRect(1560, 300, 1215, 375));
+    // The captions whole in the font in use: each option as wide as it asks to be, side by side.
+    Option1->setGeometry(twips(60), Option1->y(), Option1->sizeHint().width(), Option1->height());
+    Option2->setGeometry(Option1->geometry().right() + twips(60), Option2->y(), Option2->sizeHint().width(),
+                         Option2->height());
 
     const auto button = [this](const QString& name, const QString& caption, int col, int row) {
         return makeButton(this, name, caption, twipsRect(8160 + col * 2280, 10020 + row * 420, 2220, 375));
@@ -178,6 +187,10 @@ void Form5::drawView(int mode)
     m_shownChoice = choice;
     GraphView view = drawGraph(mode, *m_tables, choice);
     MSFlexGrid1->setTable(std::move(view.table));
+    QList<int> all;
+    for (int c = 0; c < MSFlexGrid1->cols(); ++c)
+        all << c;
+    MSFlexGrid1->fitColumns(all);
     MSChart1->setPoints(view.chart, m_chartType);
     Frame4->setGeometry(TableFrame);
 }

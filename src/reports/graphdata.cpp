@@ -219,6 +219,76 @@ GraphView visitorsPerHour(const GraphTables& t, const Selection& s)
     return v;
 }
 
+// What the chart plots, as its title says it: the figure chosen by the check boxes, then the period.
+QString plotted(int mode, const GraphChoice& c)
+{
+    if (mode == VisitorsPerHour)
+        return QStringLiteral("来客数");
+    QString what;
+    if (c.sales && c.purchases)
+        what = QStringLiteral("合計（売上 − 仕入）");
+    else if (c.sales)
+        what = QStringLiteral("売上");
+    else if (c.purchases)
+        what = mode == AnnualTrend ? QStringLiteral("仕入（マイナスで表示）") : QStringLiteral("仕入");
+    else
+        return QStringLiteral("（売上か仕入を選んでください）");
+    return c.total ? what + QStringLiteral("の累計") : what;
+}
+
+QString period(int mode, const Selection& s)
+{
+    if (!s.hasYear)
+        return {};
+    switch (mode) {
+    case MonthlyTrend:
+    case VisitorsPerHour:
+        return s.monthValid ? QStringLiteral("%1年%2月").arg(s.year).arg(s.month) : QString();
+    case YearComparison:
+        return QStringLiteral("%1年〜%2年").arg(s.year - 4).arg(s.year);
+    default:
+        return QStringLiteral("%1年").arg(s.year);
+    }
+}
+
+// The chart's title and axis units; the annual trend, whose points carry no labels, is labelled at the
+// first day of each month.
+void describe(GraphView& v, int mode, const GraphChoice& c, const Selection& s)
+{
+    static const char16_t* const names[] = {u"月間推移", u"年間推移", u"月別比較", u"年度比較", u"月間時間帯別来客数"};
+    QStringList parts{QString::fromUtf16(names[mode]), plotted(mode, c), period(mode, s)};
+    parts.removeAll(QString());
+    if (mode == VisitorsPerHour)
+        parts.removeAt(1);
+    v.chart.title = parts.join(QStringLiteral("　"));
+    static const char16_t* const xTitles[] = {u"日", u"月", u"日", u"月", u"時"};
+    v.chart.xTitle = QString::fromUtf16(xTitles[mode]);
+    v.chart.yTitle = mode == VisitorsPerHour ? QStringLiteral("人") : QStringLiteral("円");
+    if (mode == AnnualTrend && s.yearCovered) {
+        int day = 0;
+        for (int m = 1; m <= 12; ++m) {
+            v.chart.ticks.append({day, QStringLiteral("%1月").arg(m)});
+            day += daysInMonth(s.year, m);
+        }
+    }
+}
+
+GraphView view(int mode, const GraphTables& tables, const GraphChoice& choice, const Selection& s)
+{
+    switch (mode) {
+    case AnnualTrend:
+        return annualTrend(tables, choice, s);
+    case MonthComparison:
+        return monthComparison(tables, choice, s);
+    case YearComparison:
+        return yearComparison(tables, choice, s);
+    case VisitorsPerHour:
+        return visitorsPerHour(tables, s);
+    default:
+        return monthlyTrend(tables, choice, s);
+    }
+}
+
 } // namespace
 
 GraphTables::GraphTables() : m_sales(DayCells), m_purchases(DayCells), m_visitors(size_t(Hours) * DayCells) {}
@@ -286,16 +356,9 @@ qint64 GraphTables::visitors(int hour, int year, int month, int day) const
 GraphView drawGraph(int mode, const GraphTables& tables, const GraphChoice& choice)
 {
     const Selection s = select(choice);
-    switch (mode) {
-    case AnnualTrend:
-        return annualTrend(tables, choice, s);
-    case MonthComparison:
-        return monthComparison(tables, choice, s);
-    case YearComparison:
-        return yearComparison(tables, choice, s);
-    case VisitorsPerHour:
-        return visitorsPerHour(tables, s);
-    default:
-        return monthlyTrend(tables, choice, s);
-    }
+    if (mode < MonthlyTrend || mode > VisitorsPerHour)
+        mode = MonthlyTrend;
+    GraphView v = view(mode, tables, choice, s);
+    describe(v, mode, choice, s);
+    return v;
 }

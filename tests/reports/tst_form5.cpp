@@ -16,6 +16,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QtCharts/QBarCategoryAxis>
+#include <QtCharts/QCategoryAxis>
 
 namespace {
 
@@ -49,7 +51,140 @@ private Q_SLOTS:
     void checksAndChartType();
     void tabKeysAndEnd();
     void destroyedWithTheFocusInTheYearBox();
+    void chartSaysWhatItShows_data();
+    void chartSaysWhatItShows();
+    void valueTicksAreRound_data();
+    void valueTicksAreRound();
 };
+
+namespace {
+
+QStringList axisLabels(QAbstractAxis* axis)
+{
+    if (auto* marks = qobject_cast<QCategoryAxis*>(axis))
+        return marks->categoriesLabels();
+    if (auto* categories = qobject_cast<QBarCategoryAxis*>(axis))
+        return categories->categories();
+    return {};
+}
+
+} // namespace
+
+// The title names the view, what is plotted and the period; both axes carry labels that can be read, the
+// values as whole numbers with their thousands grouped.
+void TestForm5::chartSaysWhatItShows_data()
+{
+    QTest::addColumn<int>("key"); // 0: the customers per hour button
+    QTest::addColumn<bool>("sales");
+    QTest::addColumn<bool>("purchases");
+    QTest::addColumn<bool>("total");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QStringList>("xEnds"); // first and last label of the horizontal axis
+    QTest::addColumn<int>("xCount");
+    QTest::addColumn<QStringList>("yLabels");
+    QTest::addColumn<QString>("yTitle");
+    QTest::addColumn<bool>("legend");
+
+    QTest::newRow("monthly trend, both") << int(Qt::Key_F5) << true << true << false
+                                         << "月間推移　合計（売上 − 仕入）　2006年3月" << QStringList{" 1", " 31"} << 31
+                                         << QStringList{"-5,000", "0", "5,000", "10,000", "15,000"} << "円" << false;
+    QTest::newRow("annual trend, sales") << int(Qt::Key_F6) << true << false << false << "年間推移　売上　2006年"
+                                         << QStringList{"1月", "12月"} << 12
+                                         << QStringList{"0", "2,000", "4,000", "6,000", "8,000", "10,000", "12,000"}
+                                         << "円" << false;
+    QTest::newRow("annual trend, purchases") << int(Qt::Key_F6) << false << true << false
+                                             << "年間推移　仕入（マイナスで表示）　2006年" << QStringList{"1月", "12月"}
+                                             << 12 << QStringList{"-3,000", "-2,500", "-2,000", "-1,500", "-1,000",
+                                                                  "-500", "0"}
+                                             << "円" << false;
+    QTest::newRow("month comparison, purchases")
+        << int(Qt::Key_F7) << false << true << false << "月別比較　仕入　2006年" << QStringList{" 1", " 31"} << 31
+        << QStringList{"0", "500", "1,000", "1,500", "2,000", "2,500", "3,000"} << "円" << true;
+    QTest::newRow("year comparison, running") << int(Qt::Key_F8) << true << true << true
+                                              << "年度比較　合計（売上 − 仕入）の累計　2002年〜2006年"
+                                              << QStringList{" 1月", " 12月"} << 12
+                                              << QStringList{"0", "2,000", "4,000", "6,000", "8,000", "10,000"} << "円"
+                                              << true;
+    QTest::newRow("customers per hour") << 0 << true << true << true << "月間時間帯別来客数　2006年3月"
+                                        << QStringList{" 0:00", " 23:00"} << 24 << QStringList{"0", "1"} << "人"
+                                        << false;
+    QTest::newRow("nothing chosen") << int(Qt::Key_F5) << false << false << false
+                                    << "月間推移　（売上か仕入を選んでください）　2006年3月" << QStringList{" 1", " 31"}
+                                    << 31 << QStringList{"0", "1"} << "円" << false;
+}
+
+void TestForm5::chartSaysWhatItShows()
+{
+    QFETCH(int, key);
+    QFETCH(bool, sales);
+    QFETCH(bool, purchases);
+    QFETCH(bool, total);
+    QFETCH(QString, title);
+    QFETCH(QStringList, xEnds);
+    QFETCH(int, xCount);
+    QFETCH(QStringList, yLabels);
+    QFETCH(QString, yTitle);
+    QFETCH(bool, legend);
+    TestAppDir dir;
+    storeSale(1, QStringLiteral("2006/03/01"), 12000, QStringLiteral("11:00:00"));
+    storePurchase(1, QStringLiteral("2006/03/02"), 3000);
+    SysNum[Sys::NextSalesSlipNo] = 2;
+    SysNum[Sys::NextPurchaseSlipNo] = 2;
+    Form5 form;
+    form.Combo1->lineEdit()->selectAll();
+    QTest::keyClicks(form.Combo1->lineEdit(), QStringLiteral("2006"));
+    form.Combo2->setEditText(QStringLiteral("03"));
+    form.Check1->setChecked(sales);
+    form.Check2->setChecked(purchases);
+    form.Check3->setChecked(total);
+    if (key)
+        QTest::keyClick(form.Combo1->lineEdit(), Qt::Key(key));
+    else
+        QTest::mouseClick(form.Command6, Qt::LeftButton);
+
+    QChart* chart = form.MSChart1->chart();
+    QCOMPARE(chart->title(), title);
+    const QStringList x = axisLabels(chart->axes(Qt::Horizontal).constFirst());
+    QCOMPARE(x.size(), xCount);
+    QCOMPARE((QStringList{x.constFirst(), x.constLast()}), xEnds);
+    QCOMPARE(axisLabels(chart->axes(Qt::Vertical).constFirst()), yLabels);
+    QCOMPARE(chart->axes(Qt::Vertical).constFirst()->titleText(), yTitle);
+    QCOMPARE(chart->legend()->isVisible(), legend);
+    // The table shows whole yen as whole numbers, grouped, and plain in what the CSV file takes.
+    if (key == Qt::Key_F5 && sales && purchases) {
+        const QModelIndex day1 = form.MSFlexGrid1->model()->index(0, 2);
+        QCOMPARE(form.MSFlexGrid1->model()->data(day1, Qt::DisplayRole).toString(), "12,000");
+        QCOMPARE(form.MSFlexGrid1->model()->data(day1, Qt::EditRole).toString(), "12000");
+        QVERIFY(Qt::Alignment(form.MSFlexGrid1->model()->data(day1, Qt::TextAlignmentRole).toInt()) & Qt::AlignRight);
+    }
+    // The caption of each chart type whole.
+    for (QRadioButton* option : {form.Option1, form.Option2})
+        QVERIFY2(option->width() >= option->sizeHint().width(), qPrintable(option->text()));
+}
+
+void TestForm5::valueTicksAreRound_data()
+{
+    QTest::addColumn<double>("low");
+    QTest::addColumn<double>("high");
+    QTest::addColumn<QList<double>>("ticks");
+    QTest::newRow("empty chart") << 0.0 << 0.0 << QList<double>{0, 1};
+    QTest::newRow("small counts stay whole") << 0.0 << 3.0 << QList<double>{0, 1, 2, 3};
+    QTest::newRow("step of 2") << 0.0 << 12.0 << QList<double>{0, 2, 4, 6, 8, 10, 12};
+    QTest::newRow("step of 5 across zero") << -3000.0 << 12000.0 << QList<double>{-5000, 0, 5000, 10000, 15000};
+    QTest::newRow("step of 10") << 0.0 << 42.0 << QList<double>{0, 10, 20, 30, 40, 50};
+    QTest::newRow("ends off the steps") << 130.0 << 970.0
+                                        << QList<double>{0, 200, 400, 600, 800, 1000};
+    QTest::newRow("fractions round out") << 0.2 << 0.7 << QList<double>{0, 1};
+    QTest::newRow("reversed") << 10.0 << 0.0 << QList<double>{0, 2, 4, 6, 8, 10};
+}
+
+void TestForm5::valueTicksAreRound()
+{
+    QFETCH(double, low);
+    QFETCH(double, high);
+    QFETCH(QList<double>, ticks);
+    QCOMPARE(valueTicks(low, high), ticks);
+}
 
 void TestForm5::opensOnThisMonth()
 {
