@@ -148,7 +148,6 @@ void Chart::setValues(QChart* c, const ChartPoints& points, int type)
         labels.append({v, groupedNumber(v)});
     setAxisLabels(yAxis, labels, ticks.constLast() - ticks.constFirst());
     yAxis->setRange(ticks.constFirst(), ticks.constLast());
-    yAxis->setTitleText(points.yTitle);
     c->setTitle(points.title);
 
     const auto name = [&](int s) { return s < points.names.size() ? points.names[s] : QString(); };

@@ -12,9 +12,8 @@ struct ChartPoints
     QStringList names;                          // one per series, for the legend
     QList<QList<std::optional<double>>> series; // [series][point]; an empty value draws no point
     bool legend = false;                        // also shown whenever there is more than one series
-    QString title;                              // what is plotted and the period
+    QString title;                              // what is plotted, the period and the unit of the values
     QString xTitle;                             // the unit of the horizontal axis: 日, 月, 時 …
-    QString yTitle;                             // the unit of the values: 円, 人
     // Where labels repeat (one blank per day of a year), the horizontal axis is labelled at these points
     // instead: (index of the point, label).
     QList<QPair<int, QString>> ticks;

@@ -233,6 +233,18 @@ void Grid::fitColumns(const QList<int>& cols)
     }
 }
 
+void Grid::squeezeIntoView(int col, int minimum)
+{
+    if (col < 0 || col >= cols())
+        return;
+    // The viewport's width with a vertical scroll bar, known before the grid is first shown.
+    int room = width() - 2 * frameWidth() - style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    for (int c = 0; c < cols(); ++c)
+        if (c != col)
+            room -= columnWidth(c);
+    setColumnWidth(col, std::min(columnWidth(col), std::max(room, minimum)));
+}
+
 void Grid::setStretchColumn(int col)
 {
     if (col >= 0 && col < cols())

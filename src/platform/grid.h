@@ -92,6 +92,9 @@ public:
     void setGroupedCols(const QList<int>& cols) { m_model->setGroupedCols(cols); }
     // Widens each of `cols` to its widest cell, header included, in the grid's font; never narrows one.
     void fitColumns(const QList<int>& cols);
+    // Narrows `col` so that every column fits beside a vertical scroll bar, but never below `minimum` pixels
+    // nor wider than it was: the column of names gives up room to figures and dates that must show whole.
+    void squeezeIntoView(int col, int minimum);
     // The column takes the width the others leave in view (its own width setting is then ignored).
     void setStretchColumn(int col);
 

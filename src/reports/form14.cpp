@@ -178,6 +178,8 @@ void Form14::showReport(int kind)
         if (c != (slipList ? 6 : 1))
             fitted << c;
     MSFlexGrid1->fitColumns(fitted);
+    // The names give up what the other columns took, down to ten characters, so that 金額 stays in view.
+    MSFlexGrid1->squeezeIntoView(slipList ? 6 : 1, MSFlexGrid1->fontMetrics().horizontalAdvance(QString(10, u'あ')));
     static const char16_t* const titles[] = {u"売上伝票一覧", u"商品別売上数", u"仕入伝票一覧", u"商品別仕入数"};
     m_shownTitle = QString::fromUtf16(titles[kind - SalesSlipReport]);
     m_shownPeriod = m_shownPeriodTag = QString();

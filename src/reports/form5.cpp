@@ -109,10 +109,22 @@ void Form5::buildControls()
                                        twipsRect(120, 300, 1455, 375));
     Option2 = makeChoice<QRadioButton>(Frame3, QStringLiteral("Option2"), QStringLiteral("棒グラフ"),
                                        twipsRect(1560, 300, 1215, 375));
-    // The captions whole in the font in use: each option as wide as it asks to be, side by side.
-    Option1->setGeometry(twips(60), Option1->y(), Option1->sizeHint().width(), Option1->height());
-    Option2->setGeometry(Option1->geometry().right() + twips(60), Option2->y(), Option2->sizeHint().width(),
-                         Option2->height());
+    // The captions whole in the font in use: each choice as wide as it asks to be, the check boxes side by
+    // side, the two chart types one above the other, each frame as wide as its choices.
+    const int gap = twips(90);
+    int x = gap;
+    for (QCheckBox* b : {Check1, Check2, Check3}) {
+        b->setGeometry(x, b->y(), b->sizeHint().width(), b->height());
+        x += b->width() + gap;
+    }
+    Frame2->resize(x, Frame2->height());
+    const int half = (Frame3->height() - 2 * twips(45)) / 2;
+    int widest = 0;
+    for (QRadioButton* b : {Option1, Option2})
+        widest = std::max(widest, b->sizeHint().width());
+    Option1->setGeometry(gap, twips(45), widest, half);
+    Option2->setGeometry(gap, twips(45) + half, widest, half);
+    Frame3->setGeometry(Frame2->geometry().right() + twips(105), Frame3->y(), widest + 2 * gap, Frame3->height());
 
     const auto button = [this](const QString& name, const QString& caption, int col, int row) {
         return makeButton(this, name, caption, twipsRect(8160 + col * 2280, 10020 + row * 420, 2220, 375));

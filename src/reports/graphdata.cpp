@@ -260,10 +260,11 @@ void describe(GraphView& v, int mode, const GraphChoice& c, const Selection& s)
     parts.removeAll(QString());
     if (mode == VisitorsPerHour)
         parts.removeAt(1);
+    // The unit goes with the title: a title beside the value axis would stand on its side.
+    parts << (mode == VisitorsPerHour ? QStringLiteral("（単位：人）") : QStringLiteral("（単位：円）"));
     v.chart.title = parts.join(QStringLiteral("　"));
     static const char16_t* const xTitles[] = {u"日", u"月", u"日", u"月", u"時"};
     v.chart.xTitle = QString::fromUtf16(xTitles[mode]);
-    v.chart.yTitle = mode == VisitorsPerHour ? QStringLiteral("人") : QStringLiteral("円");
     if (mode == AnnualTrend && s.yearCovered) {
         int day = 0;
         for (int m = 1; m <= 12; ++m) {
