@@ -203,6 +203,8 @@ private Q_SLOTS:
         QTest::newRow("two short columns share the room") << QList<qreal>{1, 1, 2} << QList<qreal>{40, 40, 35}
                                                           << QList<qreal>{32.5, 32.5, 35};
         QTest::newRow("nothing to spare") << QList<qreal>{1, 1} << QList<qreal>{60, 60} << QList<qreal>{50, 50};
+        QTest::newRow("a column that needs just its share spares nothing")
+            << QList<qreal>{1, 1} << QList<qreal>{50, 60} << QList<qreal>{50, 50};
         QTest::newRow("missing needs count as none") << QList<qreal>{1, 1} << QList<qreal>{70} << QList<qreal>{70, 30};
         QTest::newRow("no columns") << QList<qreal>{} << QList<qreal>{} << QList<qreal>{};
         QTest::newRow("zero proportions") << QList<qreal>{0, 0} << QList<qreal>{10, 10} << QList<qreal>{0, 0};
