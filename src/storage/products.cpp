@@ -1,6 +1,8 @@
-// Product records: 512 bytes, the reduced-rate mark at 52, five 58-byte component slots from offset 102.
+// Product records: 512 bytes, the reduced-rate mark at 52, five 58-byte component slots from offset 102, the
+// JAN code from 392.
 #include "storage/products.h"
 
+#include "storage/jancode.h"
 #include "storage/recordfile.h"
 #include "storage/settingnames.h"
 #include "storage/settings.h"
@@ -23,7 +25,7 @@ QByteArray blankRecord()
     std::memset(r.data() + 64, ' ', 30); // reserved text
     for (int k = 0; k < 5; ++k)
         std::memset(r.data() + SlotOffset + SlotSize * k + 4, ' ', 30);
-    std::memset(r.data() + 392, ' ', 120); // reserved text
+    std::memset(r.data() + JanFieldOffset, ' ', JanFieldWidth);
     return r;
 }
 
@@ -50,6 +52,7 @@ void decode(const char* r, ProductEntry& e)
         slot.ComponentUnitPrice = getDouble(s + 42);
         slot.ComponentAmount = getDouble(s + 50);
     }
+    e.JanCode = decodeJanField(r + JanFieldOffset);
 }
 
 void encode(const ProductEntry& e, char* r)
@@ -69,6 +72,8 @@ void encode(const ProductEntry& e, char* r)
         putDouble(s + 42, slot.ComponentUnitPrice);
         putDouble(s + 50, slot.ComponentAmount);
     }
+    // Blanks when there is no code, whatever an older writer left in these bytes.
+    encodeJanField(r + JanFieldOffset, e.JanCode);
 }
 
 bool validEntry(int n)
@@ -96,6 +101,7 @@ void ClearProduct(int n)
 
 Result LoadProductTable()
 {
+    janIndex().invalidate();
     return records().access([](RecordFile& file) {
         const qint64 count = std::min<qint64>(file.recordCount(), MaxProductEntries);
         for (int n = 0; n <= MaxProductEntries; ++n)
@@ -113,6 +119,7 @@ Result ReloadProduct(int16_t n)
 {
     if (!validEntry(n))
         return outOfTable(n);
+    janIndex().invalidate();
     return records().access([n](RecordFile& file) {
         if (!file.read(n, records().data()))
             return false;

@@ -26,6 +26,7 @@ struct ProductEntry
     double SalePrice = 0;
     QString CostPrice = QStringLiteral("0"); // plain decimal text of the stored real
     int16_t Reduced = 0;                     // non-zero: sold at the reduced tax rate (offset 52)
+    QString JanCode;                         // 8 or 13 ASCII digits from offset 392; empty = none
     ComponentSlot Slot[6];                   // slots 1 to 5; 0 unused
 };
 
