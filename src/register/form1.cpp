@@ -169,6 +169,11 @@ void Form1::buildSlipLines()
         for (QLineEdit* e : {Text7[k], Text8[k], Text14[k], Text9[k], Text10[k], Text11[k]})
             e->setFont(lineFont);
         connect(Text8[k], &QLineEdit::textChanged, this, [this, k] { codeChanged(k); });
+        // What the field held before the cashier typed or scanned over it, to put back on a refusal.
+        connect(qApp, &QApplication::focusChanged, Text8[k], [this, k](QWidget*, QWidget* now) {
+            if (now == Text8[k])
+                m_codeBefore[k] = Text8[k]->text();
+        });
         connect(Text10[k], &QLineEdit::textChanged, this, [this, k] { quantityChanged(k); });
         // Between code and name: the mark of a product sold at the reduced rate.
         const SlipLines::Setup& setup = registerSlipLineSetup();
@@ -417,11 +422,10 @@ void Form1::installKeyTables()
 // The code and quantity boxes' own keys; their Enter, Up, Down, Home and Left belong to the slip lines.
 KeyTable Form1::lineKeys(SlipLines::Column c, int k)
 {
-    Q_UNUSED(k);
     const KeyTable clear = {{Qt::Key_Escape, [this] { dataclear(); }}};
     const KeyTable save = {{Qt::Key_F12, [this] { datwrite(); }}};
     if (c == SlipLines::Code)
-        return clear +
+        return KeyTable{{Qt::Key_Tab, Qt::NoModifier, [this, k] { tabFromCode(k); }}} + clear +
                KeyTable{{Qt::Key_F6, [this] { Text15->setFocus(); }}, {Qt::Key_F10, [this] { openPurchasing(); }}} +
                save + SSTab1->tabKeys() + SSTab1->pageKeys() + windowKeys();
     if (c == SlipLines::Qty)
@@ -516,6 +520,7 @@ void Form1::load()
     showReducedMarkNote();
     CheckReceipt->setChecked(SysNum[Sys::PrintReceipt] == 1);
     Text8[1]->setFocus();
+    rememberCodes();
 }
 
 // The load empties what the cashier typed and what follows from it; the names stay until the next clear.
@@ -579,6 +584,7 @@ void Form1::dataclear()
     Text1->setEnabled(false);
     showCorrectionMode();
     Text8[1]->setFocus();
+    rememberCodes();
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -607,13 +613,93 @@ void Form1::quantityChanged(int k)
 
 void Form1::lookUpProduct(int k)
 {
-    const std::optional<int> i = productEntryFor(Text8[k]->text(), SysNum[Sys::ProductCount]);
-    if (!i)
+    const CodeLookUp found = lookUpCode(Text8[k]->text(), SysNum[Sys::ProductCount]);
+    switch (found.kind) {
+    case CodeLookUp::Nothing:
+        break; // an empty field makes no 0-yen line
+    case CodeLookUp::Refused:
+        refuseCode(k, found.problem);
+        break;
+    case CodeLookUp::Product:
+        showProduct(k, found.product);
+        Text10[k]->setFocus();
+        break;
+    case CodeLookUp::Scan:
+        takeScan(k, found.product);
+        break;
+    }
+}
+
+void Form1::tabFromCode(int k)
+{
+    // Passing through an unchanged line keeps a unit price the cashier overwrote.
+    const CodeLookUp found =
+        Text8[k]->text() == m_codeBefore[k] ? CodeLookUp{} : lookUpCode(Text8[k]->text(), SysNum[Sys::ProductCount]);
+    switch (found.kind) {
+    case CodeLookUp::Refused:
+        refuseCode(k, found.problem);
         return;
-    Text14[k]->setText(ProductTable[*i].ProductName);
+    case CodeLookUp::Scan:
+        takeScan(k, found.product);
+        return;
+    case CodeLookUp::Product:
+        showProduct(k, found.product);
+        break;
+    case CodeLookUp::Nothing:
+        break;
+    }
+    Text9[k]->setFocus(Qt::TabFocusReason);
+}
+
+void Form1::showProduct(int k, int n)
+{
+    Text14[k]->setText(ProductTable[n].ProductName);
     Text14[k]->setCursorPosition(0); // names carry their blank padding; show their start
-    Text9[k]->setText(numText(ProductTable[*i].SalePrice));
-    Text10[k]->setFocus();
+    Text9[k]->setText(numText(ProductTable[n].SalePrice));
+}
+
+void Form1::takeScan(int k, int product)
+{
+    EntryTexts before = entryTexts();
+    before.line[k].code = m_codeBefore[k];
+    const ScanPlace place = placeScan(before, k, product);
+    if (place.line == 0) {
+        refuseCode(k, place.problem);
+        return;
+    }
+    Text8[k]->setText(m_codeBefore[k]); // the line that takes the product gets its number below
+    const int j = place.line;
+    if (place.addOne) {
+        Text10[j]->setText(numText(val(Text10[j]->text()) + 1));
+    } else {
+        Text8[j]->setText(QString::number(product));
+        showProduct(j, product);
+        Text10[j]->setText(QStringLiteral("1"));
+    }
+    completeLine(j);
+    awaitScan(place.addOne ? k : std::min(j + 1, SlipLineCount));
+}
+
+void Form1::awaitScan(int k)
+{
+    Text8[k]->setFocus();
+    Text8[k]->selectAll(); // the next scan replaces what the field shows
+    m_codeBefore[k] = Text8[k]->text();
+}
+
+// The codes the program itself put in the fields are what a refusal goes back to.
+void Form1::rememberCodes()
+{
+    for (int k = 1; k <= SlipLineCount; ++k)
+        m_codeBefore[k] = Text8[k]->text();
+}
+
+void Form1::refuseCode(int k, const QString& problem)
+{
+    Text8[k]->setText(m_codeBefore[k]);
+    awaitScan(k);
+    MessageBox::information(this, problem);
+    Text8[k]->setFocus();
 }
 
 // Enter in a quantity box: the line's amount and the slip's totals; the slip lines move on to the next line.
@@ -731,7 +817,7 @@ void Form1::showSlip(qint64 n, const SalesSlipRecord& slip)
     Text13->setText(QString::number(n));
     for (int k = 1; k <= SlipLineCount; ++k) {
         const SalesSlipLine& line = slip.Line[k];
-        Text8[k]->setText(QString::number(line.ProductNo));
+        Text8[k]->setText(line.ProductNo == 0 ? QString() : QString::number(line.ProductNo)); // an empty line
         Text14[k]->setText(line.ProductName);
         Text14[k]->setCursorPosition(0);
         Text9[k]->setText(QString::number(line.UnitPrice));
@@ -739,6 +825,7 @@ void Form1::showSlip(qint64 n, const SalesSlipRecord& slip)
         Text11[k]->setText(numText(line.Amount));
     }
     Text3->setText(numText(slip.Total));
+    rememberCodes();
 }
 
 // ---------------------------------------------------------------------------------------------------------

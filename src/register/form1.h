@@ -80,6 +80,15 @@ private:
     void showLineMark(int k);
     void quantityChanged(int k);
     void lookUpProduct(int k);
+    // Tab out of code field k: a changed code completes the line as Enter does, the focus then takes Tab's way.
+    void tabFromCode(int k);
+    void showProduct(int k, int n);
+    // A scanned product into the line placeScan gives; the focus waits for the next scan.
+    void takeScan(int k, int product);
+    void awaitScan(int k);
+    // A code that finds nothing: the field back as it was, the message, the focus back in it.
+    void refuseCode(int k, const QString& problem);
+    void rememberCodes();
     void completeLine(int k);
     void showTotals(double total);
     void showTaxDisplay();
@@ -170,6 +179,7 @@ private:
     SlipLines* m_lines = nullptr;
     QString m_helpFile;
     RegisterState m_state;
+    QString m_codeBefore[SlipLineCount + 1]; // each code field's text when the cashier entered it
     KeyTable m_fkeyonKeys;
     KeyTable m_keyfunKeys;
     // Set when the user left for another window of the program; coming back starts again at line 1.

@@ -1,6 +1,7 @@
 // Sales slip arithmetic, checks, saving, deletion and month lists for the register window.
 #include "register/slipentry.h"
 
+#include "storage/jancode.h"
 #include "storage/products.h"
 #include "storage/salestax.h"
 #include "storage/settingnames.h"
@@ -19,6 +20,9 @@ bool validProduct(int n)
     return n >= 1 && n <= MaxProductEntries;
 }
 
+constexpr int ProductNoDigits = 4; // longer runs of digits are JAN codes
+constexpr int MaxScanDigits = 20;  // a longer run is no code at all and is not kept
+
 // A message for a value that does not fit its 16-bit field, or an empty text when it fits.
 QString int16Problem(int line, const QString& field, double value)
 {
@@ -32,8 +36,72 @@ QString int16Problem(int line, const QString& field, double value)
 
 bool codeTextKept(QStringView text)
 {
+    if (allDigits(text))
+        return text.size() <= MaxScanDigits;
     const double v = val(text);
     return v != 0 && v <= HighestProductNo;
+}
+
+bool productRegistered(int n)
+{
+    if (!validProduct(n))
+        return false;
+    return !ProductTable[n].ProductName.trimmed().isEmpty() || ProductTable[n].SalePrice != 0;
+}
+
+CodeLookUp lookUpCode(QStringView code, double productCount)
+{
+    if (code.isEmpty())
+        return {};
+    const QString text = asciiDigits(code);
+    if (allDigits(text) && text.size() > ProductNoDigits) {
+        if (text.size() != 8 && text.size() != 12 && text.size() != 13)
+            return {CodeLookUp::Refused, 0,
+                    QStringLiteral("%1 桁の番号は商品番号にも JANコードにもなりません。").arg(text.size())};
+        const JanRead read = readJanCode(text);
+        if (!read.ok())
+            return {CodeLookUp::Refused, 0, read.problem};
+        const int n = janIndex().productFor(read.code);
+        if (n == 0 || n > productCount || !productRegistered(n))
+            return {CodeLookUp::Refused, 0, QStringLiteral("JANコード %1 の商品は登録されていません。").arg(read.code)};
+        return {CodeLookUp::Scan, n, {}};
+    }
+    const std::optional<int> i = productEntryFor(text, productCount);
+    if (!i || !productRegistered(*i))
+        return {CodeLookUp::Refused, 0, QStringLiteral("商品番号 %1 の商品は登録されていません。").arg(code)};
+    return {CodeLookUp::Product, *i, {}};
+}
+
+namespace {
+
+bool lineEmpty(const EntryLine& line)
+{
+    return line.code.isEmpty() && line.name.isEmpty() && line.price.isEmpty() && line.qty.isEmpty() &&
+           line.amount.isEmpty();
+}
+
+bool lineHolds(const EntryLine& line, int product)
+{
+    return !line.code.isEmpty() && roundHalfEven(val(asciiDigits(line.code))) == product;
+}
+
+} // namespace
+
+ScanPlace placeScan(const EntryTexts& entry, int k, int product)
+{
+    if (k > 1 && lineHolds(entry.line[k - 1], product))
+        return {k - 1, true, {}};
+    if (lineEmpty(entry.line[k]))
+        return {k, false, {}};
+    if (lineHolds(entry.line[k], product))
+        return {k, true, {}};
+    for (int j = k + 1; j <= SlipLineCount; ++j)
+        if (lineEmpty(entry.line[j]))
+            return {j, false, {}};
+    for (int j = 1; j < k; ++j)
+        if (lineEmpty(entry.line[j]))
+            return {j, false, {}};
+    return {0, false, QStringLiteral("伝票の 10 行がいっぱいです。登録してから次の伝票で読み取ってください。")};
 }
 
 QString quantityText(const QString& text)

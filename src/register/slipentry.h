@@ -49,8 +49,41 @@ struct RegisterState : SlipChoice
     StockRestoreTable stockRestore{};
 };
 
-// The code field keeps only texts whose value is a product number 1 to 400.
+// The code field keeps digits as typed (a scanned JAN code among them, up to 20 digits) and any other text
+// only when its value is a product number 1 to 400.
 bool codeTextKept(QStringView text);
+
+// What Enter (or Tab) in a code field finds. Up to 4 digits, or a text that is not all digits, is a product
+// number; 8, 12 or 13 digits is a JAN code (full-width digits count as digits).
+struct CodeLookUp
+{
+    enum Kind
+    {
+        Nothing, // an empty field
+        Product, // a product number of a registered product
+        Scan,    // a JAN code carried by a registered product
+        Refused  // `problem` says why
+    };
+    Kind kind = Nothing;
+    int product = 0;
+    QString problem;
+};
+CodeLookUp lookUpCode(QStringView code, double productCount);
+
+// A product is registered when it has a name or a selling price.
+bool productRegistered(int n);
+
+// Where a scanned product goes when it was scanned into the code field of line k.
+struct ScanPlace
+{
+    int line = 0;        // the line that takes it; 0 when refused
+    bool addOne = false; // that line already holds the product: its quantity grows by 1
+    QString problem;     // the slip is full
+};
+// `entry` holds the lines as they were before the scan (line k's code field as it was when the cashier
+// entered it). The line just above holding the product, or line k itself holding it, takes one more; an empty
+// line k takes it; otherwise the first empty line after k, then from line 1; with none the slip is full.
+ScanPlace placeScan(const EntryTexts& entry, int k, int product);
 // What the quantity field shows after `text` was typed: a non-zero value in its plain form, anything else as is.
 QString quantityText(const QString& text);
 // The ProductTable entry that Enter in a code field shows: none when the value is above the product count

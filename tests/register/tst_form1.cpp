@@ -9,6 +9,7 @@
 #include "platform/twips.h"
 #include "register/form1.h"
 #include "storage/changes.h"
+#include "storage/jancode.h"
 #include "storage/products.h"
 #include "storage/purchaseitem.h"
 #include "storage/salesslip.h"
@@ -55,6 +56,29 @@ private:
         press(Qt::Key_Return);
         type(qty);
         press(Qt::Key_Return);
+    }
+    // Digits and Enter, as a barcode scanner types them.
+    void scan(const QString& code)
+    {
+        type(code);
+        press(Qt::Key_Return);
+    }
+    // Products 21, 22 and 23 with an EAN-13, an EAN-8 and a UPC-A code.
+    void setScannedProducts()
+    {
+        setProduct(21, QStringLiteral("緑茶"), 150);
+        setProduct(22, QStringLiteral("ガム"), 100);
+        setProduct(23, QStringLiteral("輸入菓子"), 300, {{30, 1}});
+        ProductTable[21].JanCode = QStringLiteral("4901234567894");
+        ProductTable[22].JanCode = QStringLiteral("96385074");
+        ProductTable[23].JanCode = QStringLiteral("0036000291452");
+        Q_EMIT changes().productsChanged();
+    }
+    QStringList lineTexts(int k) const
+    {
+        return {text(QStringLiteral("Text8_%1").arg(k)), text(QStringLiteral("Text14_%1").arg(k)).trimmed(),
+                text(QStringLiteral("Text9_%1").arg(k)), text(QStringLiteral("Text10_%1").arg(k)),
+                text(QStringLiteral("Text11_%1").arg(k))};
     }
     double stock(int item) const { return storedStock(item); }
     QByteArray slip(qint64 n) const { return record(m_dir->bytes("reg.dat"), n, Off::Sales::Size); }
@@ -159,12 +183,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("shown");
         QTest::newRow("40") << "40"
                             << "40";
-        QTest::newRow("401 empties") << "401"
-                                     << "";
+        QTest::newRow("401 stays for Enter to refuse") << "401"
+                                                       << "401";
         QTest::newRow("400 stays") << "400"
                                    << "400";
-        QTest::newRow("zero") << "0"
-                              << "";
+        QTest::newRow("zero, the start of a UPC code") << "0"
+                                                       << "0";
+        QTest::newRow("scanned code") << "4901234567894"
+                                      << "4901234567894";
         QTest::newRow("minus") << "-"
                                << "";
         QTest::newRow("letters") << "abc"
@@ -174,6 +200,7 @@ private Q_SLOTS:
     }
     void codeField()
     {
+        // Up to 4 digits the field holds a product number; more digits a JAN code that Enter reads.
         QFETCH(QString, typed);
         QFETCH(QString, shown);
         openForm();
@@ -293,6 +320,187 @@ private Q_SLOTS:
         QCOMPARE(text("Text9_1"), QStringLiteral("250"));
         QVERIFY(text("Text14_1").startsWith(QStringLiteral("二百五十")));
         QTRY_COMPARE(focusedName(), QStringLiteral("Text10_1"));
+    }
+
+    // Three products scanned, the first twice in a row: it takes one line of quantity 2, each line is complete
+    // without a key in between, and F12 stores the slip as keyed lines are stored.
+    void scanThreeProductsOneTwice()
+    {
+        setScannedProducts();
+        SysNum[Sys::NextSalesSlipNo] = 3;
+        QVERIFY(SaveSettings());
+        openForm();
+        scan(QStringLiteral("4901234567894"));
+        QTRY_COMPARE(focusedName(), QStringLiteral("Text8_2"));
+        scan(QStringLiteral("4901234567894"));
+        QCOMPARE(focusedName(), QStringLiteral("Text8_2"));
+        scan(QStringLiteral("96385074"));
+        scan(QStringLiteral("036000291452")); // UPC-A: the EAN-13 with a leading 0
+        QCOMPARE(focusedName(), QStringLiteral("Text8_4"));
+        QCOMPARE(lineTexts(1), (QStringList{"21", "緑茶", "150", "2", "300"}));
+        QCOMPARE(lineTexts(2), (QStringList{"22", "ガム", "100", "1", "100"}));
+        QCOMPARE(lineTexts(3), (QStringList{"23", "輸入菓子", "300", "1", "300"}));
+        QCOMPARE(lineTexts(4), (QStringList{"", "", "", "", ""}));
+        QCOMPARE(text("Text3"), QStringLiteral("700"));
+        QCOMPARE(text("Text17"), QStringLiteral("33")); // 5 % contained in 700
+        QCOMPARE(text("Text6"), QStringLiteral("300"));
+        QCOMPARE(MessageBox::takeShown(), QStringList());
+
+        press(Qt::Key_F12);
+        const QByteArray r = slip(3);
+        const int expected[][3] = {{21, 150, 2}, {22, 100, 1}, {23, 300, 1}};
+        for (int k = 1; k <= 3; ++k) {
+            const int at = Off::Sales::line(k);
+            QCOMPARE(i16(r, at + Off::Line::ProductNo), int16_t(expected[k - 1][0]));
+            QCOMPARE(i16(r, at + Off::Line::UnitPrice), int16_t(expected[k - 1][1]));
+            QCOMPARE(i16(r, at + Off::Line::Qty), int16_t(expected[k - 1][2]));
+            QCOMPARE(f64(r, at + Off::Line::Amount), double(expected[k - 1][1] * expected[k - 1][2]));
+        }
+        QCOMPARE(txt(r, Off::Sales::line(2) + Off::Line::Name, 4), QStringLiteral("ガム"));
+        QCOMPARE(i16(r, Off::Sales::line(4) + Off::Line::ProductNo), int16_t(0));
+        QCOMPARE(f64(r, Off::Sales::Subtotal), 700.0);
+        QCOMPARE(f64(r, Off::Sales::Total), 700.0);
+        QCOMPARE(i32(r, Off::Sales::SlipNo), 3);
+        QCOMPARE(stock(30), 49.0); // the scanned set took its component
+        QCOMPARE(SysNum[Sys::NextSalesSlipNo], 4.0);
+    }
+
+    // A code that finds nothing: its message, the line empty again, the rest of the slip as it was, the focus
+    // back in the code field for the next try.
+    void badCodesRefused_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("message"); // a part of it
+        QTest::newRow("unknown code") << "5901234123457"
+                                      << "JANコード 5901234123457 の商品は登録されていません";
+        QTest::newRow("wrong check digit") << "4901234567895"
+                                           << "チェックデジットが違います（正しくは 4）";
+        QTest::newRow("7 digits") << "9638507"
+                                  << "7 桁";
+        QTest::newRow("14 digits") << "49012345678940"
+                                   << "14 桁";
+        QTest::newRow("product number without product") << "8"
+                                                        << "商品番号 8 の商品は登録されていません";
+        QTest::newRow("above the product count") << "399"
+                                                 << "商品番号 399 の";
+        QTest::newRow("zero") << "0"
+                              << "商品番号 0 の";
+        QTest::newRow("full-width unknown") << "５９０１２３４１２３４５７"
+                                            << "5901234123457";
+    }
+    void badCodesRefused()
+    {
+        QFETCH(QString, code);
+        QFETCH(QString, message);
+        SysNum[Sys::ProductCount] = 300;
+        setScannedProducts();
+        openForm();
+        scan(QStringLiteral("96385074"));
+        const QStringList line1 = lineTexts(1);
+        QCOMPARE(focusedName(), QStringLiteral("Text8_2"));
+        MessageBox::takeShown();
+
+        typeInto(w("Text8_2"), code);
+        press(Qt::Key_Return);
+        const QStringList shown = MessageBox::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown.value(0).contains(message), qPrintable(shown.value(0)));
+        QCOMPARE(lineTexts(2), (QStringList{"", "", "", "", ""}));
+        QCOMPARE(lineTexts(1), line1);
+        QCOMPARE(text("Text3"), QStringLiteral("100"));
+        QCOMPARE(focusedName(), QStringLiteral("Text8_2"));
+        // The next scan goes where the refused one would have gone.
+        scan(QStringLiteral("4901234567894"));
+        QCOMPARE(lineTexts(2), (QStringList{"21", "緑茶", "150", "1", "150"}));
+        QCOMPARE(m_dir->bytes("reg.dat"), QByteArray()); // nothing stored on the way
+    }
+
+    // After ten lines the slip is full: a scan of another product is refused and changes no line; the same
+    // product as line 10 still adds to it.
+    void fullSlipRefusesScan()
+    {
+        for (int n = 31; n <= 41; ++n) {
+            setProduct(n, QStringLiteral("品%1").arg(n), n);
+            ProductTable[n].JanCode = inStoreCode(n);
+        }
+        Q_EMIT changes().productsChanged();
+        openForm();
+        for (int n = 31; n <= 40; ++n)
+            scan(inStoreCode(n));
+        QCOMPARE(focusedName(), QStringLiteral("Text8_10"));
+        QCOMPARE(lineTexts(10), (QStringList{"40", "品40", "40", "1", "40"}));
+        QCOMPARE(text("Text3"), QStringLiteral("355"));
+        MessageBox::takeShown();
+
+        scan(inStoreCode(41));
+        const QStringList shown = MessageBox::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(shown.value(0).contains(QStringLiteral("いっぱい")));
+        QCOMPARE(lineTexts(10), (QStringList{"40", "品40", "40", "1", "40"}));
+        QCOMPARE(text("Text3"), QStringLiteral("355"));
+        QCOMPARE(focusedName(), QStringLiteral("Text8_10"));
+
+        scan(inStoreCode(40));
+        QCOMPARE(lineTexts(10), (QStringList{"40", "品40", "40", "2", "80"}));
+        QCOMPARE(text("Text3"), QStringLiteral("395"));
+        QCOMPARE(MessageBox::takeShown(), QStringList());
+    }
+
+    // Enter on an empty code field makes no line; a keyed product number still waits for its quantity.
+    void keyedNumbersAsBefore()
+    {
+        openForm();
+        press(Qt::Key_Return);
+        QCOMPARE(focusedName(), QStringLiteral("Text8_1"));
+        QCOMPARE(lineTexts(1), (QStringList{"", "", "", "", ""}));
+        QCOMPARE(MessageBox::takeShown(), QStringList());
+        type("1");
+        press(Qt::Key_Return);
+        QCOMPARE(focusedName(), QStringLiteral("Text10_1"));
+        QCOMPARE(lineTexts(1), (QStringList{"1", "りんご", "150", "", ""}));
+    }
+
+    // Tab out of a changed code field fills the line as Enter does, and the focus goes on to the unit price;
+    // an unknown number is refused there and the focus stays.
+    void tabCompletesCode_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QStringList>("line");
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<int>("messages");
+        QTest::newRow("product number") << "1" << QStringList{"1", "りんご", "150", "", ""} << "Text9_1" << 0;
+        QTest::newRow("no product") << "8" << QStringList{"", "", "", "", ""} << "Text8_1" << 1;
+        QTest::newRow("empty") << "" << QStringList{"", "", "", "", ""} << "Text9_1" << 0;
+        QTest::newRow("scanned code") << "4901234567894" << QStringList{"21", "緑茶", "150", "1", "150"} << "Text8_2"
+                                      << 0;
+    }
+    void tabCompletesCode()
+    {
+        QFETCH(QString, code);
+        setScannedProducts();
+        openForm();
+        type(code);
+        press(Qt::Key_Tab);
+        QTEST(lineTexts(1), "line");
+        QTEST(focusedName(), "focus");
+        QTEST(int(MessageBox::takeShown().size()), "messages");
+    }
+
+    // Passing through a line by Tab keeps the unit price the cashier overwrote.
+    void tabThroughUnchangedLineKeepsPrice()
+    {
+        openForm();
+        type("1");
+        press(Qt::Key_Return);
+        type("2");
+        press(Qt::Key_Return);
+        focusOn("Text9_1");
+        retype(w("Text9_1"), QStringLiteral("120"));
+        press(Qt::Key_Backtab);
+        QCOMPARE(focusedName(), QStringLiteral("Text8_1"));
+        press(Qt::Key_Tab);
+        QCOMPARE(focusedName(), QStringLiteral("Text9_1"));
+        QCOMPARE(text("Text9_1"), QStringLiteral("120"));
     }
 
     void movementKeys_data()

@@ -2,6 +2,7 @@
 #include "../common/guitest.h"
 
 #include "register/slipentry.h"
+#include "storage/changes.h"
 #include "storage/products.h"
 #include "storage/purchaseitem.h"
 #include "storage/salesslip.h"
@@ -141,6 +142,128 @@ private Q_SLOTS:
         QFETCH(double, count);
         QFETCH(int, entry);
         QCOMPARE(productEntryFor(code, count).value_or(-1), entry);
+    }
+
+    // Up to 4 digits, or a text that is not all digits, is a product number; 8, 12 or 13 digits a JAN code.
+    void codeLookUp_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("product");
+        QTest::addColumn<QString>("problem"); // a part of the message
+        QTest::newRow("empty") << "" << int(CodeLookUp::Nothing) << 0 << "";
+        QTest::newRow("number") << "9" << int(CodeLookUp::Product) << 9 << "";
+        QTest::newRow("number, leading zeros") << "0009" << int(CodeLookUp::Product) << 9 << "";
+        QTest::newRow("number, full width") << "９" << int(CodeLookUp::Product) << 9 << "";
+        QTest::newRow("number then letter") << "9a" << int(CodeLookUp::Product) << 9 << "";
+        QTest::newRow("number with no product") << "8" << int(CodeLookUp::Refused) << 0 << "商品番号 8 の";
+        QTest::newRow("priced product without name") << "11" << int(CodeLookUp::Product) << 11 << "";
+        QTest::newRow("zero") << "0" << int(CodeLookUp::Refused) << 0 << "商品番号 0";
+        QTest::newRow("above the count") << "401" << int(CodeLookUp::Refused) << 0 << "商品番号 401";
+        QTest::newRow("4 digits") << "4006" << int(CodeLookUp::Refused) << 0 << "商品番号 4006";
+        QTest::newRow("EAN-13") << "4006381333931" << int(CodeLookUp::Scan) << 9 << "";
+        QTest::newRow("EAN-8") << "96385074" << int(CodeLookUp::Scan) << 12 << "";
+        QTest::newRow("UPC-A") << "036000291452" << int(CodeLookUp::Scan) << 400 << "";
+        QTest::newRow("full-width EAN-8") << "９６３８５０７４" << int(CodeLookUp::Scan) << 12 << "";
+        QTest::newRow("unknown code") << "5901234123457" << int(CodeLookUp::Refused) << 0 << "5901234123457 の商品";
+        QTest::newRow("wrong check digit") << "4006381333932" << int(CodeLookUp::Refused) << 0 << "チェックデジット";
+        QTest::newRow("5 digits") << "40063" << int(CodeLookUp::Refused) << 0 << "5 桁";
+        QTest::newRow("7 digits") << "9638507" << int(CodeLookUp::Refused) << 0 << "7 桁";
+        QTest::newRow("14 digits") << "40063813339310" << int(CodeLookUp::Refused) << 0 << "14 桁";
+        QTest::newRow("code of a product beyond the count")
+            << "73513537" << int(CodeLookUp::Refused) << 0 << "73513537 の商品";
+        QTest::newRow("code of an emptied product") << "49123456" << int(CodeLookUp::Refused) << 0 << "の商品";
+    }
+    void codeLookUp()
+    {
+        QFETCH(QString, code);
+        QFETCH(QString, problem);
+        for (int n = 1; n <= MaxProductEntries; ++n)
+            ClearProduct(n);
+        setProduct(9, QStringLiteral("端の組"), 300);
+        setProduct(11, QString(), 80);
+        setProduct(12, QStringLiteral("ガム"), 100);
+        setProduct(400, QStringLiteral("輸入品"), 500);
+        setProduct(500, QStringLiteral("番号の外"), 500);
+        ProductTable[9].JanCode = QStringLiteral("4006381333931");
+        ProductTable[12].JanCode = QStringLiteral("96385074");
+        ProductTable[400].JanCode = QStringLiteral("0036000291452");
+        ProductTable[500].JanCode = QStringLiteral("73513537");
+        ProductTable[8].JanCode = QStringLiteral("49123456"); // a code left on a product without name or price
+        Q_EMIT changes().productsChanged();
+        const CodeLookUp found = lookUpCode(code, 400);
+        QTEST(int(found.kind), "kind");
+        QTEST(found.product, "product");
+        QVERIFY2(found.problem.contains(problem), qPrintable(found.problem));
+        QCOMPARE(found.problem.isEmpty(), problem.isEmpty());
+    }
+
+    // Digits stay in the code field as they are typed, so that a scanned code arrives whole.
+    void codeTextKeptWhileTyping_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("product number") << "400" << true;
+        QTest::newRow("start of a JAN code") << "490" << true;
+        QTest::newRow("leading zero of a UPC code") << "0" << true;
+        QTest::newRow("13 digits") << "4901234567894" << true;
+        QTest::newRow("20 digits") << QString(20, u'1') << true;
+        QTest::newRow("21 digits") << QString(21, u'1') << false;
+        QTest::newRow("full width") << "４９" << true;
+        QTest::newRow("number then letter") << "12a" << true;
+        QTest::newRow("above 400 then letter") << "401a" << false;
+        QTest::newRow("letters") << "abc" << false;
+        QTest::newRow("minus") << "-" << false;
+        QTest::newRow("blank") << " " << false;
+    }
+    void codeTextKeptWhileTyping()
+    {
+        QFETCH(QString, text);
+        QTEST(codeTextKept(text), "kept");
+    }
+
+    // Where a scan into line k goes, given what the lines hold (a product number, or "-" for a line with
+    // a product on it whose code field is not that product).
+    void scanPlace_data()
+    {
+        QTest::addColumn<QStringList>("codes"); // lines 1 .. as they were; "" an empty line
+        QTest::addColumn<int>("k");
+        QTest::addColumn<int>("line");
+        QTest::addColumn<bool>("addOne");
+        QTest::newRow("first scan") << QStringList{} << 1 << 1 << false;
+        QTest::newRow("next line") << QStringList{"5"} << 2 << 2 << false;
+        QTest::newRow("same as above") << QStringList{"9"} << 2 << 1 << true;
+        QTest::newRow("same as two above") << QStringList{"9", "5"} << 3 << 3 << false;
+        QTest::newRow("same as own line") << QStringList{"5", "9"} << 2 << 2 << true;
+        QTest::newRow("occupied line, next free") << QStringList{"5", "6"} << 2 << 3 << false;
+        QTest::newRow("occupied line, free after it") << QStringList{"", "6", "7"} << 3 << 4 << false;
+        QTest::newRow("occupied to the end, free above")
+            << QStringList{"", "2", "3", "4", "5", "6", "7", "8", "1", "2"} << 10 << 1 << false;
+        QTest::newRow("line 10 taken, same")
+            << QStringList{"1", "2", "3", "4", "5", "6", "7", "8", "1", "9"} << 10 << 10 << true;
+        QTest::newRow("line 10 same as 9")
+            << QStringList{"1", "2", "3", "4", "5", "6", "7", "8", "9"} << 10 << 9 << true;
+        QTest::newRow("line 10 free") << QStringList{"1", "2", "3", "4", "5", "6", "7", "8", "1"} << 10 << 10 << false;
+        QTest::newRow("full") << QStringList{"1", "2", "3", "4", "5", "6", "7", "8", "1", "2"} << 10 << 0 << false;
+        QTest::newRow("full, scanned on line 4")
+            << QStringList{"1", "2", "3", "4", "5", "6", "7", "8", "1", "2"} << 4 << 0 << false;
+        QTest::newRow("line with a name only") << QStringList{"-"} << 1 << 2 << false;
+    }
+    void scanPlace()
+    {
+        QFETCH(QStringList, codes);
+        QFETCH(int, k);
+        EntryTexts entry;
+        for (int j = 1; j <= codes.size(); ++j)
+            if (codes[j - 1] == QStringLiteral("-"))
+                entry.line[j].name = QStringLiteral("名前だけ");
+            else if (!codes[j - 1].isEmpty())
+                entry.line[j] = {codes[j - 1], QStringLiteral("品"), QStringLiteral("100"), QStringLiteral("1"),
+                                 QStringLiteral("100")};
+        const ScanPlace place = placeScan(entry, k, 9);
+        QTEST(place.line, "line");
+        QTEST(place.addOne, "addOne");
+        QCOMPARE(place.problem.isEmpty(), place.line != 0);
     }
 
     void sixteenBitRefusalOnLastLine_data()
