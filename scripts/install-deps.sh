@@ -8,11 +8,15 @@ packages=(
     qt6-base-dev libqt6opengl6-dev qt6-charts-dev qt6-translations-l10n libgl-dev
     fonts-ipafont
     libarchive-dev libchm-dev fp-utils-3.2.2
+    # barcodes on shelf labels
+    libzint-dev
     libbenchmark-dev
     # independent LHA tools the archiver tests compare against
     lhasa libarchive-tools jlha-utils
     # reads printed PDF files back as text in the printing tests
     poppler-utils
+    # reads the barcodes of printed labels back in the label tests
+    zbar-tools
 )
 [ "${1:-}" = fuzz ] && packages=(clang libclang-rt-14-dev)
 

@@ -4,22 +4,31 @@
 
 #include "masters/form12.h"
 #include "platform/controls.h"
+#include "platform/grid.h"
+#include "platform/labelprint.h"
 #include "platform/messagebox.h"
 #include "platform/modeless.h"
 #include "platform/twips.h"
 #include "storage/changes.h"
+#include "storage/jancode.h"
 #include "storage/products.h"
 #include "storage/purchaseitem.h"
 #include "storage/salestax.h"
+#include "storage/settingnames.h"
+#include "storage/settings.h"
 #include "storage/text.h"
 #include "widgets/bytelimit.h"
 #include "widgets/fieldfocus.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -61,6 +70,12 @@ Form2::Form2(QWidget* parent) : EntryWindow(setup(), parent)
                        twipsRect(6960, 7560, 7200, 420));
     Label1->setAccessibleName(QStringLiteral("操作の案内"));
     setFirstBox(Text40[0]);
+    CommandLabels = makeButton(this, QStringLiteral("CommandLabels"), QStringLiteral("ラベル印刷"),
+                               twipsRect(10320, 6900, 1800, 500));
+    connect(CommandLabels, &QPushButton::clicked, this, &Form2::printLabels);
+    // Ctrl or Shift with a click chooses several products for labels.
+    for (int t = 0; t < NumberedTabs::Tabs; ++t)
+        SSTab1->grid(t)->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // Products restored or initialised elsewhere show at once.
     connect(&changes(), &Changes::productsChanged, this, &Form2::fillGrids);
     load();
@@ -87,6 +102,18 @@ void Form2::buildProductFrame()
     Check1->setObjectName(QStringLiteral("Check1"));
     Check1->setAccessibleName(QStringLiteral("軽減税率"));
     Check1->setGeometry(twipsRect(3960, 1980, 2400, 420));
+
+    // Beside the number: the code a scanner reads at the register, typed, scanned or made by "自動".
+    CommandJan = makeCaptionButton(Frame2, QStringLiteral("CommandJan"), QStringLiteral("JANコード"),
+                                   twipsRect(2940, 360, 1320, 420));
+    TextJan = makeEdit(Frame2, QStringLiteral("TextJan"), QStringLiteral("JANコード"), twipsRect(4320, 360, 1920, 420));
+    // Letters, blanks, line breaks and a 14th digit never get in; length and check digit are checked at "登録".
+    TextJan->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9０-９]{0,13}")), TextJan));
+    selectAllOnFocus(TextJan);
+    CommandAuto =
+        makeButton(Frame2, QStringLiteral("CommandAuto"), QStringLiteral("自動"), twipsRect(6300, 360, 780, 420));
+    connect(CommandAuto, &QPushButton::clicked, this, &Form2::autoCode);
 
     // Enter and Down go on from the classification and the name; Up goes back as far as the classification.
     for (int i = 0; i < 4; ++i) {
@@ -202,6 +229,7 @@ void Form2::loadEntry(int n)
     Text40[2]->setText(numText(e.SalePrice));
     Text40[3]->setText(e.CostPrice);
     Check1->setChecked(e.Reduced != 0);
+    TextJan->setText(e.JanCode);
     for (int k = 0; k < Slots; ++k) {
         const ComponentSlot& s = e.Slot[k + 1];
         Text7[k]->setText(QString::number(s.ComponentItemNo));
@@ -249,7 +277,13 @@ Result Form2::saveEntry(int n)
 {
     if (const Result r = checkNumbers(); !r)
         return r;
+    QString code;
+    if (const Result r = checkJanCode(n, code); !r) {
+        TextJan->setFocus();
+        return r;
+    }
     ProductEntry e = ProductTable[n]; // keeps ComponentSpare
+    e.JanCode = code;
     e.ClassCode = Text40[0]->text();
     e.ProductName = Text40[1]->text();
     e.SalePrice = *strictVal(Text40[2]->text());
@@ -271,6 +305,79 @@ Result Form2::saveEntry(int n)
         ProductTable[n] = before;
         return Result::failure(QStringLiteral("商品を保存できませんでした。\n") + r.error);
     }
+    TextJan->setText(code); // as stored: ASCII, a UPC-A with its leading 0
     Q_EMIT changes().productsChanged();
     return Result::success();
+}
+
+Result Form2::checkJanCode(int n, QString& code) const
+{
+    const JanRead read = readJanCode(TextJan->text());
+    if (!read.ok())
+        return Result::failure(read.problem);
+    if (const int owner = janOwner(read.code, n))
+        return Result::failure(
+            QStringLiteral("JANコード %1 は商品番号 %2 の商品に付いています。").arg(read.code).arg(owner));
+    code = read.code;
+    return Result::success();
+}
+
+void Form2::autoCode()
+{
+    const int n = chosen();
+    if (n == 0) {
+        MessageBox::information(this, QStringLiteral("表から番号を選択してください。"));
+        return;
+    }
+    if (!TextJan->text().isEmpty()) {
+        MessageBox::information(this, QStringLiteral("この商品には JANコードがあります。インストアコードを付けるには、"
+                                                     "先にJANコードの欄を空にしてください。"));
+        return;
+    }
+    TextJan->setText(inStoreCode(n));
+}
+
+namespace {
+
+QString labelPrice(double price)
+{
+    return QStringLiteral("税込 ¥") + QLocale(QLocale::Japanese).toString(price, 'f', QLocale::FloatingPointShortest);
+}
+
+} // namespace
+
+void Form2::printLabels()
+{
+    const int count = std::min<int>(int(SysNum[Sys::ProductCount]), NumberedTabs::Tabs * NumberedTabs::PerTab);
+    QList<int> all;
+    for (int n = 1; n <= count; ++n)
+        if (!ProductTable[n].JanCode.isEmpty())
+            all << n;
+    if (all.isEmpty()) {
+        MessageBox::information(this, QStringLiteral("JANコードのある商品がありません。\n"
+                                                     "「自動」でインストアコードを付けて登録すると印刷できます。"));
+        return;
+    }
+    QList<int> picked;
+    for (int t = 0; t < NumberedTabs::Tabs; ++t)
+        for (const QModelIndex& row : SSTab1->grid(t)->selectionModel()->selectedRows()) {
+            const int n = NumberedTabs::numberAt(t, row.row());
+            if (n <= count && !ProductTable[n].JanCode.isEmpty())
+                picked << n;
+        }
+    std::sort(picked.begin(), picked.end());
+    QList<int> numbers = all;
+    if (!picked.isEmpty() && picked.size() < all.size() &&
+        MessageBox::question(this, QStringLiteral("表で選んだ商品 %1 件のラベルを印刷しますか。\n"
+                                                  "「いいえ」では JANコードのある全商品 %2 件を印刷します。")
+                                       .arg(picked.size())
+                                       .arg(all.size())))
+        numbers = picked;
+
+    QList<ShelfLabel> labels;
+    for (int n : numbers)
+        labels << ShelfLabel{ProductTable[n].ProductName.trimmed(), labelPrice(ProductTable[n].SalePrice),
+                             ProductTable[n].JanCode};
+    if (const Result r = previewLabels(this, labels); !r && !r.error.isEmpty())
+        MessageBox::information(this, r.error);
 }

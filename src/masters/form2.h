@@ -22,6 +22,10 @@ public:
     void clearRow(int k);
     // "検索" on row k: the purchase item list opens, and the item picked there fills row k.
     void searchItem(int k);
+    // "自動": a product without a code gets its in-store code in the box (stored by "登録").
+    void autoCode();
+    // "ラベル印刷": shelf labels of the products chosen in the grids, or of every product with a code.
+    void printLabels();
 
     QGroupBox* Frame2 = nullptr;   // "商品"
     QPushButton* Command4[5] = {}; // captions 番号 分類 名称 販売単価 仕入単価
@@ -43,6 +47,11 @@ public:
     QPushButton* Command6[Slots] = {}; // "消"
     QLabel* Label1 = nullptr;          // the instruction line
 
+    QPushButton* CommandJan = nullptr;    // caption "JANコード", beside the number
+    QLineEdit* TextJan = nullptr;         // the JAN code, 8 or 13 digits
+    QPushButton* CommandAuto = nullptr;   // "自動"
+    QPushButton* CommandLabels = nullptr; // "ラベル印刷"
+
 protected:
     void loadEntry(int n) override;
     Result saveEntry(int n) override;
@@ -55,4 +64,6 @@ private:
     void computeCostPrice();
     // A number that cannot be stored, with the field named; success when every box can be.
     Result checkNumbers() const;
+    // The code in the box as it will be stored, or the problem with it, the owner of a code in use named.
+    Result checkJanCode(int n, QString& code) const;
 };

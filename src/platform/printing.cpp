@@ -108,6 +108,40 @@ void redirectToPdf(const QString& path)
     g_pdfPath = path;
 }
 
+QString redirectedPdf()
+{
+    return g_pdfPath;
+}
+
+QFont font(qreal points, bool bold)
+{
+    return printFont(points, bold);
+}
+
+void addSavePdfAction(QPrintPreviewDialog& dialog, QPrinter& shown, const QString& fileStem,
+                      const std::function<Result(QPrinter&)>& paint)
+{
+    auto* toolBar = dialog.findChild<QToolBar*>();
+    if (!toolBar)
+        return;
+    QAction* save = toolBar->addAction(QStringLiteral("PDF保存"));
+    save->setObjectName(QStringLiteral("savePdf"));
+    QObject::connect(save, &QAction::triggered, &dialog, [&dialog, &shown, fileStem, paint] {
+        const QString path = FileDialog::saveFileName(&dialog, QStringLiteral("PDF保存"),
+                                                      fileStem + QStringLiteral(".pdf"), QStringLiteral("PDF (*.pdf)"));
+        if (path.isEmpty())
+            return;
+        QPrinter pdf(QPrinter::HighResolution);
+        pdf.setOutputFormat(QPrinter::PdfFormat);
+        pdf.setOutputFileName(path);
+        pdf.setFullPage(shown.fullPage());
+        pdf.setPageLayout(shown.pageLayout());
+        pdf.setDocName(shown.docName());
+        if (const Result r = paint(pdf); !r && !r.error.isEmpty())
+            MessageBox::information(&dialog, r.error);
+    });
+}
+
 } // namespace Printing
 
 Result printReceipt(const Receipt& receipt, int widthMm, const QString& printerName)
@@ -375,25 +409,9 @@ Result previewTable(QWidget* parent, const QAbstractItemModel& model, const QLis
     });
 
     // Saving the pages as a PDF file without a printer.
-    if (auto* toolBar = dialog.findChild<QToolBar*>()) {
-        QAction* save = toolBar->addAction(QStringLiteral("PDF保存"));
-        save->setObjectName(QStringLiteral("savePdf"));
-        QObject::connect(save, &QAction::triggered, &dialog, [&] {
-            const QString path =
-                FileDialog::saveFileName(&dialog, QStringLiteral("PDF保存"), heading.fileStem + QStringLiteral(".pdf"),
-                                         QStringLiteral("PDF (*.pdf)"));
-            if (path.isEmpty())
-                return;
-            QPrinter pdf(QPrinter::HighResolution);
-            pdf.setOutputFormat(QPrinter::PdfFormat);
-            pdf.setOutputFileName(path);
-            pdf.setPageLayout(printer.pageLayout());
-            pdf.setDocName(heading.title);
-            if (const Result r = paintWithProgress(&dialog, pdf, model, columnWidths, heading);
-                !r && !r.error.isEmpty())
-                MessageBox::information(&dialog, r.error);
-        });
-    }
+    Printing::addSavePdfAction(dialog, printer, heading.fileStem, [&](QPrinter& pdf) {
+        return paintWithProgress(&dialog, pdf, model, columnWidths, heading);
+    });
     dialog.exec();
     return printed.ok || printed.error.isEmpty() ? Result::success() : printed;
 }

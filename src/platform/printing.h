@@ -8,6 +8,8 @@
 #include <functional>
 
 class QAbstractItemModel;
+class QFont;
+class QPrintPreviewDialog;
 class QPrinter;
 class QWidget;
 struct Receipt;
@@ -17,6 +19,16 @@ namespace Printing {
 // Tests: from now on every print goes to this PDF file (overwritten each time) instead of a printer, and
 // tables skip the preview; an empty path undoes it.
 void redirectToPdf(const QString& path);
+// The PDF file prints go to instead of a printer; empty when they go to printers.
+QString redirectedPdf();
+
+// The face printed texts use, one that has kana and kanji.
+QFont font(qreal points, bool bold = false);
+
+// Adds "PDF保存" to the preview's tool bar: the pages painted by `paint` go to a PDF file the user names,
+// offered as `fileStem`.pdf, with the preview's page layout.
+void addSavePdfAction(QPrintPreviewDialog& dialog, QPrinter& shown, const QString& fileStem,
+                      const std::function<Result(QPrinter&)>& paint);
 
 } // namespace Printing
 

@@ -8,8 +8,10 @@
 #include "storage/settings.h"
 #include "storage/text.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <cstring>
 
 void setDefaultSettings()
@@ -113,4 +115,32 @@ QStringList pdfPages(const QString& path, bool layout)
     if (pages.size() > 1 && pages.last().trimmed().isEmpty())
         pages.removeLast();
     return pages;
+}
+
+QStringList barcodesInPdf(const QString& pdf)
+{
+    QTemporaryDir work;
+    QProcess render;
+    render.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-gray"),
+                                              QStringLiteral("-png"), pdf, work.filePath(QStringLiteral("page"))});
+    if (!render.waitForFinished(120000) || render.exitCode() != 0)
+        return {QStringLiteral("<pdftoppm failed>")};
+    QStringList images;
+    for (const QString& name : QDir(work.path()).entryList({QStringLiteral("page*.png")}, QDir::Files, QDir::Name))
+        images << work.filePath(name);
+    QProcess read;
+    read.start(QStringLiteral("zbarimg"), QStringList{QStringLiteral("--raw"), QStringLiteral("-q")} + images);
+    if (!read.waitForFinished(120000))
+        return {QStringLiteral("<zbarimg failed>")};
+    QStringList codes;
+    for (const QByteArray& line : read.readAllStandardOutput().split('\n')) {
+        QString code = QString::fromLatin1(line.trimmed());
+        if (code.isEmpty())
+            continue;
+        if (code.size() == 12) // the reader names an EAN-13 that starts with 0 by its UPC-A
+            code.prepend(u'0');
+        codes << code;
+    }
+    codes.sort();
+    return codes;
 }

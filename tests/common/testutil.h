@@ -41,6 +41,9 @@ bool storePurchase(qint64 n, const QString& date, double total, bool deleted = f
 // The text of a PDF file as pdftotext reads it, one entry a page (a trailing empty page dropped); with `layout`
 // the columns keep their places on the line.
 QStringList pdfPages(const QString& path, bool layout = true);
+// Every barcode an independent reader (zbarimg) finds on the pages of a PDF file rendered at 300 dpi, as EAN-13
+// or EAN-8 digits, sorted.
+QStringList barcodesInPdf(const QString& pdf);
 
 // Resets SysNum/SysStr to the values a fresh installation ships with.
 void setDefaultSettings();

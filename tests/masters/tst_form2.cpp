@@ -7,7 +7,10 @@
 #include "platform/grid.h"
 #include "platform/messagebox.h"
 #include "platform/modeless.h"
+#include "platform/printing.h"
 #include "register/form1.h"
+#include "storage/changes.h"
+#include "storage/jancode.h"
 #include "storage/products.h"
 #include "storage/purchaseitem.h"
 #include "storage/settingnames.h"
@@ -72,6 +75,8 @@ private Q_SLOTS:
         QVERIFY(setStock(12, 100, QStringLiteral("ごはん"), 150));
         QVERIFY(setStock(30, 50, QStringLiteral("おかず"), 120));
         QVERIFY(setStock(105, 20, QStringLiteral("のり"), 35.5));
+        for (int n = 1; n <= MaxProductEntries; ++n)
+            ClearProduct(n);
         setProduct(1, QStringLiteral("りんご"), 150);
         QVERIFY(SaveAllProducts());
         storeProduct237();
@@ -388,6 +393,197 @@ private Q_SLOTS:
         press(Qt::Key_Return);
         type(QString(16, QChar(0x5F01)));
         QCOMPARE(text("Text40_1"), QString(15, QChar(0x5F01)));
+    }
+
+    // What the JAN code box takes as typed, and what "登録" stores at offset 392 or refuses with its message
+    // (the record then unchanged).
+    void janCode_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");  // the box after typing
+        QTest::addColumn<QString>("stored"); // digits at 392; "-" when the save is refused
+        QTest::addColumn<QString>("message");
+        QTest::newRow("EAN-13") << "4901234567894"
+                                << "4901234567894"
+                                << "4901234567894"
+                                << "";
+        QTest::newRow("EAN-8") << "96385074"
+                               << "96385074"
+                               << "96385074"
+                               << "";
+        QTest::newRow("full-width digits") << "４９０１２３４５６７８９４"
+                                           << "４９０１２３４５６７８９４"
+                                           << "4901234567894"
+                                           << "";
+        QTest::newRow("UPC-A") << "036000291452"
+                               << "036000291452"
+                               << "0036000291452"
+                               << "";
+        QTest::newRow("empty removes") << ""
+                                       << ""
+                                       << ""
+                                       << "";
+        QTest::newRow("wrong check digit") << "4901234567890"
+                                           << "4901234567890"
+                                           << "-"
+                                           << "チェックデジット";
+        QTest::newRow("7 digits") << "9638507"
+                                  << "9638507"
+                                  << "-"
+                                  << "8 桁か 13 桁";
+        QTest::newRow("letters never get in") << "49a01b"
+                                              << "4901"
+                                              << "-"
+                                              << "8 桁か 13 桁";
+        QTest::newRow("blanks never get in") << "9638 5074"
+                                             << "96385074"
+                                             << "96385074"
+                                             << "";
+        QTest::newRow("14th digit never gets in") << "49012345678941"
+                                                  << "4901234567894"
+                                                  << "4901234567894"
+                                                  << "";
+        QTest::newRow("code of product 1") << "4006381333931"
+                                           << "4006381333931"
+                                           << "-"
+                                           << "商品番号 1 の商品";
+    }
+    void janCode()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        QFETCH(QString, message);
+        ProductTable[1].JanCode = QStringLiteral("4006381333931");
+        QVERIFY(SaveProduct(1));
+        ProductTable[237].JanCode = QStringLiteral("73513537");
+        QVERIFY(SaveProduct(237));
+        const QByteArray before = m_dir->bytes("syohin.dat");
+        choose(2, 37);
+        QCOMPARE(text("TextJan"), QStringLiteral("73513537"));
+        QVERIFY(focusOn(m_form, "TextJan"));
+        retype(control(m_form, "TextJan"), typed);
+        QTEST(text("TextJan"), "shown");
+        registerClick();
+
+        const QStringList shown = MessageBox::takeShown();
+        if (stored == u"-") {
+            QCOMPARE(shown.size(), 1);
+            QVERIFY2(shown[0].contains(message), qPrintable(shown[0]));
+            QCOMPARE(m_dir->bytes("syohin.dat"), before);
+            QCOMPARE(ProductTable[237].JanCode, QStringLiteral("73513537"));
+            QCOMPARE(focusedName(), QStringLiteral("TextJan"));
+            return;
+        }
+        QCOMPARE(shown, QStringList());
+        const QByteArray r = product(237);
+        QCOMPARE(r.mid(392, 120), stored.toLatin1().leftJustified(120, ' '));
+        QCOMPARE(r.left(392), before.mid(236 * 512, 392)); // the other fields as they were
+        QCOMPARE(text("TextJan"), stored);
+        QCOMPARE(ProductTable[237].JanCode, stored);
+    }
+
+    // A code saved for one product cannot then be saved for another, even by a window that chose it earlier.
+    void codeTakenMeanwhile()
+    {
+        choose(2, 37);
+        typeIn("TextJan", "96385074");
+        ProductTable[1].JanCode = QStringLiteral("96385074"); // another window saved it for product 1
+        QVERIFY(SaveProduct(1));
+        registerClick();
+        const QStringList shown = MessageBox::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(shown[0].contains(QStringLiteral("商品番号 1")));
+        QCOMPARE(product(237).mid(392, 120), QByteArray(120, ' '));
+    }
+
+    void autoCode()
+    {
+        QTest::mouseClick(m_form->CommandAuto, Qt::LeftButton); // nothing chosen
+        QCOMPARE(MessageBox::takeShown(), QStringList{QStringLiteral("表から番号を選択してください。")});
+        choose(2, 37);
+        QTest::mouseClick(m_form->CommandAuto, Qt::LeftButton);
+        QCOMPARE(text("TextJan"), QStringLiteral("0200000002374"));
+        QCOMPARE(product(237).mid(392, 13), QByteArray(13, ' ')); // stored only by "登録"
+        registerClick();
+        QCOMPARE(MessageBox::takeShown(), QStringList());
+        QCOMPARE(product(237).mid(392, 13), QByteArray("0200000002374"));
+        // A product with a code keeps it.
+        QTest::mouseClick(m_form->CommandAuto, Qt::LeftButton);
+        QCOMPARE(MessageBox::takeShown().size(), 1);
+        QCOMPARE(text("TextJan"), QStringLiteral("0200000002374"));
+    }
+
+    // A code registered here sells at the register at once, by a scan.
+    void registeredCodeScansAtTheRegister()
+    {
+        auto* reg = new Form1;
+        QVERIFY(showActive(reg));
+        QVERIFY(showActive(m_form));
+        choose(2, 37);
+        typeIn("TextJan", "4901234567894");
+        registerClick();
+        QVERIFY(MessageBox::takeShown().isEmpty());
+        QVERIFY(showActive(reg));
+        QVERIFY(focusOn(reg, "Text8_1"));
+        type("4901234567894");
+        press(Qt::Key_Return);
+        QCOMPARE(MessageBox::takeShown(), QStringList());
+        QCOMPARE(reg->Text8[1]->text(), QStringLiteral("237"));
+        QCOMPARE(reg->Text11[1]->text(), QStringLiteral("500"));
+    }
+
+    // Labels of every product with a code, or of the products chosen in the grid; read back from the PDF.
+    void labelsReadBack_data()
+    {
+        QTest::addColumn<bool>("pickTwo");
+        QTest::addColumn<bool>("answerYes");
+        QTest::addColumn<QStringList>("codes");
+        const QStringList all = {"0036000291452", "4006381333931", "4901234567894", "96385074"};
+        QTest::newRow("none chosen: all") << false << false << all;
+        QTest::newRow("two chosen, all asked for") << true << false << all;
+        QTest::newRow("two chosen") << true << true << QStringList{"4006381333931", "96385074"};
+    }
+    void labelsReadBack()
+    {
+        QFETCH(bool, pickTwo);
+        QFETCH(bool, answerYes);
+        const struct
+        {
+            int n;
+            const char* code;
+        } coded[] = {{1, "4006381333931"}, {2, "96385074"}, {150, "4901234567894"}, {237, "0036000291452"}};
+        for (const auto& c : coded) {
+            if (ProductTable[c.n].ProductName.trimmed().isEmpty())
+                setProduct(c.n, QStringLiteral("品%1").arg(c.n), 100 + c.n);
+            ProductTable[c.n].JanCode = QString::fromLatin1(c.code);
+            QVERIFY(SaveProduct(int16_t(c.n))); // choosing a row reads the product from the file again
+        }
+        Q_EMIT changes().productsChanged();
+        if (pickTwo) {
+            Grid* grid = m_form->SSTab1->grid(0);
+            clickCell(grid, 0, 1);
+            const QRect row2 = grid->visualRect(grid->model()->index(1, 1));
+            QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ControlModifier, row2.center());
+            QCOMPARE(grid->selectionModel()->selectedRows().size(), 2);
+            MessageBox::setNextAnswer(answerYes ? QMessageBox::Yes : QMessageBox::No);
+        }
+        QTemporaryDir out;
+        const QString pdf = out.filePath(QStringLiteral("labels.pdf"));
+        Printing::redirectToPdf(pdf);
+        QTest::mouseClick(m_form->CommandLabels, Qt::LeftButton);
+        Printing::redirectToPdf(QString());
+        QCOMPARE(MessageBox::takeShown().size(), pickTwo ? 1 : 0);
+        QTEST(barcodesInPdf(pdf), "codes");
+        const QString text = pdfPages(pdf).join(u'\n');
+        QVERIFY2(text.contains(QStringLiteral("品2")) && text.contains(QStringLiteral("税込 ¥102")), qPrintable(text));
+    }
+
+    void labelsWithoutCodes()
+    {
+        QTest::mouseClick(m_form->CommandLabels, Qt::LeftButton);
+        const QStringList shown = MessageBox::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(shown[0].contains(QStringLiteral("JANコードのある商品がありません")));
     }
 
     void failedWriteIsReported()
