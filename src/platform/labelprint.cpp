@@ -5,11 +5,13 @@
 
 #include <QComboBox>
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QScreen>
 #include <QToolBar>
 #include <memory>
 #include <zint.h>
@@ -167,6 +169,9 @@ Result previewLabels(QWidget* parent, const QList<ShelfLabel>& labels, LabelShee
     QPrintPreviewDialog dialog(&printer, parent);
     dialog.setObjectName(QStringLiteral("LabelPreview"));
     dialog.setWindowTitle(QStringLiteral("ラベル印刷"));
+    // Large enough that the tool bar shows the sheet choice and "PDF保存" without its overflow menu.
+    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
+        dialog.resize(screen->availableGeometry().size() * 0.85);
     Result printed;
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
                      [&](QPrinter* target) { printed = paintLabels(*target, labels, sheet); });
