@@ -195,6 +195,14 @@ private Q_SLOTS:
         ProductTable[9].JanCode.clear();
         QCOMPARE(janIndex().productFor(QStringLiteral("4006381333931")), 0);
 
+        // Two products with one code (a file written by hand): the lower number sells, as the first one found.
+        ProductTable[3].JanCode = QStringLiteral("5901234123457");
+        Q_EMIT changes().productsChanged();
+        QCOMPARE(janIndex().productFor(QStringLiteral("5901234123457")), 3);
+        QCOMPARE(janIndex().productFor(QString()), 0);
+        ProductTable[3].JanCode.clear();
+        Q_EMIT changes().productsChanged();
+
         QCOMPARE(janOwner(QStringLiteral("5901234123457"), 1), 7);
         QCOMPARE(janOwner(QStringLiteral("5901234123457"), 7), 0);
         QCOMPARE(janOwner(QString(), 1), 0);
