@@ -825,7 +825,6 @@ void Form1::showSlip(qint64 n, const SalesSlipRecord& slip)
         Text11[k]->setText(numText(line.Amount));
     }
     Text3->setText(numText(slip.Total));
-    rememberCodes();
 }
 
 // ---------------------------------------------------------------------------------------------------------

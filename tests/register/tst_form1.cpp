@@ -415,6 +415,21 @@ private Q_SLOTS:
         QCOMPARE(m_dir->bytes("reg.dat"), QByteArray()); // nothing stored on the way
     }
 
+    // Esc on a filled line empties it: the next scan there is a new line, not one more of what was there.
+    void scanAfterEscapeOnFilledLine()
+    {
+        setScannedProducts();
+        openForm();
+        scan(QStringLiteral("4901234567894"));
+        press(Qt::Key_Up);
+        QCOMPARE(focusedName(), QStringLiteral("Text8_1"));
+        press(Qt::Key_Escape);
+        QCOMPARE(focusedName(), QStringLiteral("Text8_1"));
+        scan(QStringLiteral("4901234567894"));
+        QCOMPARE(lineTexts(1), (QStringList{"21", "緑茶", "150", "1", "150"}));
+        QCOMPARE(text("Text3"), QStringLiteral("150"));
+    }
+
     // After ten lines the slip is full: a scan of another product is refused and changes no line; the same
     // product as line 10 still adds to it.
     void fullSlipRefusesScan()

@@ -190,12 +190,14 @@ private Q_SLOTS:
         ProductTable[400].JanCode = QStringLiteral("0036000291452");
         ProductTable[500].JanCode = QStringLiteral("73513537");
         ProductTable[8].JanCode = QStringLiteral("49123456"); // a code left on a product without name or price
+        ProductTable[0].ProductName = QStringLiteral("使われない"); // entry 0 is never a product
         Q_EMIT changes().productsChanged();
         const CodeLookUp found = lookUpCode(code, 400);
         QTEST(int(found.kind), "kind");
         QTEST(found.product, "product");
         QVERIFY2(found.problem.contains(problem), qPrintable(found.problem));
         QCOMPARE(found.problem.isEmpty(), problem.isEmpty());
+        ClearProduct(0);
     }
 
     // Digits stay in the code field as they are typed, so that a scanned code arrives whole.
