@@ -189,7 +189,7 @@ private Q_SLOTS:
         ProductTable[12].JanCode = QStringLiteral("96385074");
         ProductTable[400].JanCode = QStringLiteral("0036000291452");
         ProductTable[500].JanCode = QStringLiteral("73513537");
-        ProductTable[8].JanCode = QStringLiteral("49123456"); // a code left on a product without name or price
+        ProductTable[8].JanCode = QStringLiteral("49123456");       // a code left on a product without name or price
         ProductTable[0].ProductName = QStringLiteral("使われない"); // entry 0 is never a product
         Q_EMIT changes().productsChanged();
         const CodeLookUp found = lookUpCode(code, 400);
