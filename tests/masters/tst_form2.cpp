@@ -500,6 +500,7 @@ private Q_SLOTS:
     {
         QTest::mouseClick(m_form->CommandAuto, Qt::LeftButton); // nothing chosen
         QCOMPARE(MessageBox::takeShown(), QStringList{QStringLiteral("表から番号を選択してください。")});
+        QVERIFY(text("TextJan").isEmpty());
         choose(2, 37);
         QTest::mouseClick(m_form->CommandAuto, Qt::LeftButton);
         QCOMPARE(text("TextJan"), QStringLiteral("0200000002374"));
