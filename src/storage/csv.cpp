@@ -1,9 +1,9 @@
 // CSV rows encoded in code page 932 and written whole or not at all.
 #include "storage/csv.h"
 
+#include "storage/durablefile.h"
 #include "storage/text.h"
 
-#include <QSaveFile>
 
 namespace {
 
@@ -13,6 +13,42 @@ bool needsQuotes(const QString& cell)
         if (c == u',' || c == u'"' || c == u'\r' || c == u'\n')
             return true;
     return false;
+}
+
+// A number as the reports write it stays a number for the spreadsheet, the minus of a negative amount included.
+bool isNumber(const QString& cell)
+{
+    qsizetype i = cell.startsWith(u'-') ? 1 : 0;
+    const auto digits = [&] {
+        const qsizetype from = i;
+        while (i < cell.size() && cell[i] >= u'0' && cell[i] <= u'9')
+            ++i;
+        return i > from;
+    };
+    if (!digits())
+        return false;
+    if (i < cell.size() && cell[i] == u'.') {
+        ++i;
+        if (!digits())
+            return false;
+    }
+    return i == cell.size();
+}
+
+// What a cell holds in the file: the blanks that pad a stored field dropped (a spreadsheet would keep them and
+// look-ups of the name would fail), and a text a spreadsheet could take for a formula made plain text.
+QString cellText(const QString& cell)
+{
+    qsizetype end = cell.size();
+    while (end > 0 && cell[end - 1] == u' ')
+        --end;
+    const QString text = cell.left(end);
+    if (text.isEmpty() || isNumber(text))
+        return text;
+    const QChar first = text[0];
+    if (first == u'=' || first == u'+' || first == u'-' || first == u'@' || first == u'\t' || first == u'\r')
+        return u'\'' + text;
+    return text;
 }
 
 // Rows are gathered in UTF-16 and encoded a block at a time: one conversion per cell would cost more than
@@ -26,7 +62,7 @@ void appendCsvRow(QString& out, const QStringList& cells)
     for (qsizetype c = 0; c < cells.size(); ++c) {
         if (c > 0)
             out += u',';
-        const QString& cell = cells[c];
+        const QString cell = cellText(cells[c]);
         if (needsQuotes(cell)) {
             out += u'"';
             for (QChar ch : cell) {
@@ -59,27 +95,25 @@ QByteArray csvBytes(const QList<QStringList>& rows)
 Result writeCsvFile(const QString& path, qsizetype count, const std::function<QStringList(qsizetype)>& row,
                     const std::function<bool(qsizetype)>& progress)
 {
-    QSaveFile file(path);
-    const auto failed = [&](const QString& reason) {
-        return Result::failure(QStringLiteral("CSV ファイルを書き込めません（%1）。\n%2").arg(reason, path));
+    NewFile file(path);
+    const auto failed = [&] {
+        return Result::failure(QStringLiteral("CSV ファイルを書き込めません（%1）。\n%2").arg(file.reason(), path));
     };
-    if (!file.open(QIODevice::WriteOnly))
-        return failed(file.errorString());
+    if (!file.open())
+        return failed();
     QString block;
     for (qsizetype i = 0; i < count; ++i) {
         appendCsvRow(block, row(i));
         if ((i + 1) % RowsPerBlock == 0 || i + 1 == count) {
             const QByteArray bytes = toCp932(block);
             block.clear();
-            if (file.write(bytes) != bytes.size())
-                return failed(file.errorString());
-            if (progress && !progress(i + 1)) {
-                file.cancelWriting();
+            if (!file.append(bytes))
+                return failed();
+            if (progress && !progress(i + 1))
                 return Result::failure(QString());
-            }
         }
     }
     if (!file.commit())
-        return failed(file.errorString());
+        return failed();
     return Result::success();
 }

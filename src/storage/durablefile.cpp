@@ -89,25 +89,67 @@ DurableSteps& durableSteps()
     return steps;
 }
 
-Result replaceFile(const QString& path, const QByteArray& bytes)
+NewFile::NewFile(const QString& path) : m_path(path) {}
+
+NewFile::~NewFile()
 {
-    const DurableSteps& steps = durableSteps();
-    const QString temp = replacementPath(path);
-    auto fail = [&](const QString& reason) {
-        QFile::remove(temp);
-        return Result::failure(QStringLiteral("%1 を保存できません（%2）。").arg(QFileInfo(path).fileName(), reason));
-    };
-    {
-        QFile file(temp);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return fail(file.errorString());
-        if (QString error; !steps.write(file, bytes, error) || !steps.sync(file, error))
-            return fail(error);
+    if (!m_keep)
+        discard();
+}
+
+bool NewFile::open()
+{
+    m_keep = false;
+    auto file = std::make_unique<QFile>(replacementPath(m_path));
+    if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        m_reason = file->errorString();
+        return false;
     }
-    if (QString error; !steps.rename(temp, path, error))
-        return fail(error);
+    m_file = std::move(file);
+    return true;
+}
+
+bool NewFile::append(const QByteArray& bytes)
+{
+    return m_file && durableSteps().write(*m_file, bytes, m_reason);
+}
+
+bool NewFile::finish()
+{
+    if (!m_file || !durableSteps().sync(*m_file, m_reason))
+        return false;
+    m_file->close();
+    m_file.reset();
+    m_keep = true;
+    return true;
+}
+
+bool NewFile::commit()
+{
+    if (!finish())
+        return false;
+    const DurableSteps& steps = durableSteps();
+    if (!steps.rename(replacementPath(m_path), m_path, m_reason)) {
+        m_keep = false;
+        return false;
+    }
     // The rename itself must reach the disk too; the new contents are in place already, so a folder that
     // cannot be flushed does not undo the save.
-    steps.syncFolder(QFileInfo(path).absolutePath());
-    return Result::success();
+    steps.syncFolder(QFileInfo(m_path).absolutePath());
+    return true;
+}
+
+void NewFile::discard()
+{
+    m_file.reset();
+    QFile::remove(replacementPath(m_path));
+    m_keep = false;
+}
+
+Result replaceFile(const QString& path, const QByteArray& bytes)
+{
+    NewFile file(path);
+    if (file.open() && file.append(bytes) && file.commit())
+        return Result::success();
+    return Result::failure(QStringLiteral("%1 を保存できません（%2）。").arg(QFileInfo(path).fileName(), file.reason()));
 }

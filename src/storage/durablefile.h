@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 #include <functional>
+#include <memory>
 
 class QFileDevice;
 
@@ -35,6 +36,35 @@ struct DurableSteps
     std::function<bool(const QString& from, const QString& to, QString& error)> rename;
     std::function<bool(const QString& folder)> syncFolder;
 };
+// A file written in parts beside `path` (at replacementPath(path)) through the steps in use, then flushed to disk
+// and renamed into place, or left for a journal to rename. Until then `path` stays as it was; a NewFile
+// destroyed before that removes what it wrote.
+class NewFile
+{
+public:
+    explicit NewFile(const QString& path);
+    ~NewFile();
+    NewFile(const NewFile&) = delete;
+    NewFile& operator=(const NewFile&) = delete;
+
+    // Each false on failure, with reason() saying why in the system's words.
+    bool open();
+    bool append(const QByteArray& bytes);
+    // Flushed to disk and closed; the file stays beside `path` for the caller (or a journal) to rename.
+    bool finish();
+    // finish(), then renamed over `path`, and the folder flushed.
+    bool commit();
+    // Removes what was written.
+    void discard();
+    QString reason() const { return m_reason; }
+
+private:
+    QString m_path;
+    std::unique_ptr<QFileDevice> m_file;
+    QString m_reason;
+    bool m_keep = false;
+};
+
 // The steps in use; the system's own unless a test replaced them.
 DurableSteps& durableSteps();
 // The system's own steps.

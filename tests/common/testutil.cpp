@@ -2,6 +2,7 @@
 #include "testutil.h"
 
 #include "offsets.h"
+#include "storage/durablefile.h"
 #include "storage/products.h"
 #include "storage/purchaseslip.h"
 #include "storage/salesslip.h"
@@ -12,6 +13,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 void setDefaultSettings()
@@ -143,4 +146,35 @@ QStringList barcodesInPdf(const QString& pdf)
     }
     codes.sort();
     return codes;
+}
+
+FullDisk::FullDisk(qint64 room) : m_room(room)
+{
+    DurableSteps& steps = durableSteps();
+    steps.write = [this](QFileDevice& file, const QByteArray& bytes, QString& error) {
+        const qint64 fits = std::min<qint64>(m_room, bytes.size());
+        m_room -= fits;
+        if (!systemDurableSteps().write(file, bytes.left(fits), error))
+            return false;
+        if (fits == bytes.size())
+            return true;
+        error = reason();
+        return false;
+    };
+    steps.sync = [this](QFileDevice& file, QString& error) {
+        if (m_room > 0)
+            return systemDurableSteps().sync(file, error);
+        error = reason();
+        return false;
+    };
+}
+
+FullDisk::~FullDisk()
+{
+    durableSteps() = systemDurableSteps();
+}
+
+QString FullDisk::reason()
+{
+    return QString::fromLocal8Bit(std::strerror(ENOSPC));
 }

@@ -45,5 +45,22 @@ QStringList pdfPages(const QString& path, bool layout = true);
 // or EAN-8 digits, sorted.
 QStringList barcodesInPdf(const QString& pdf);
 
+// A disk with `room` bytes left, for the writes of durable files: a write that would go beyond writes what fits
+// and fails with the system's "no space" reason; flushing a file fails too once the disk is full. The
+// system's own steps are back when it goes out of scope.
+class FullDisk
+{
+public:
+    explicit FullDisk(qint64 room);
+    ~FullDisk();
+    FullDisk(const FullDisk&) = delete;
+    FullDisk& operator=(const FullDisk&) = delete;
+    // The text the system gives for a full disk.
+    static QString reason();
+
+private:
+    qint64 m_room;
+};
+
 // Resets SysNum/SysStr to the values a fresh installation ships with.
 void setDefaultSettings();

@@ -23,8 +23,23 @@ private Q_SLOTS:
         QTest::newRow("quote alone") << QStringList{"\""} << QByteArray("\"\"\"\"\r\n");
         QTest::newRow("line feed") << QStringList{"a\nb", "c"} << QByteArray("\"a\nb\",c\r\n");
         QTest::newRow("carriage return") << QStringList{"a\rb"} << QByteArray("\"a\rb\"\r\n");
-        // Blanks are kept as the grid shows them and need no quotes.
-        QTest::newRow("trailing blanks") << QStringList{"ab  ", " 1"} << QByteArray("ab  , 1\r\n");
+        // The blanks that pad a stored field are dropped; a spreadsheet would keep them and look-ups would fail.
+        QTest::newRow("trailing blanks") << QStringList{"ab  ", " 1", "   "} << QByteArray("ab, 1,\r\n");
+        QTest::newRow("padded japanese") << QStringList{"りんご      "} << QByteArray::fromHex("82e882f182b20d0a");
+        // A text a spreadsheet would run as a formula becomes plain text; numbers stay numbers.
+        QTest::newRow("equals") << QStringList{"=1+2"} << QByteArray("'=1+2\r\n");
+        QTest::newRow("plus") << QStringList{"+81 3"} << QByteArray("'+81 3\r\n");
+        QTest::newRow("minus text") << QStringList{"-cmd"} << QByteArray("'-cmd\r\n");
+        QTest::newRow("minus alone") << QStringList{"-"} << QByteArray("'-\r\n");
+        QTest::newRow("at") << QStringList{"@SUM(A1)"} << QByteArray("'@SUM(A1)\r\n");
+        QTest::newRow("tab") << QStringList{"\tx"} << QByteArray("'\tx\r\n");
+        QTest::newRow("carriage return first") << QStringList{"\r=x"} << QByteArray("\"'\r=x\"\r\n");
+        QTest::newRow("formula with comma") << QStringList{"=A1,B1"} << QByteArray("\"'=A1,B1\"\r\n");
+        QTest::newRow("padded formula") << QStringList{"=HYPERLINK(1)   "} << QByteArray("'=HYPERLINK(1)\r\n");
+        QTest::newRow("negative amount") << QStringList{"-120", "-0.5", "3.25"} << QByteArray("-120,-0.5,3.25\r\n");
+        QTest::newRow("not quite numbers") << QStringList{"-1.", "-.5", "--1", "-1e5"}
+                                           << QByteArray("'-1.,'-.5,'--1,'-1e5\r\n");
+        QTest::newRow("formula sign inside") << QStringList{"a=b", "1-2"} << QByteArray("a=b,1-2\r\n");
         // 品名 りんご in code page 932.
         QTest::newRow("japanese") << QStringList{"品名", "りんご"} << QByteArray::fromHex("956996bc2c82e882f182b20d0a");
         // 髙 and ① exist only in the Windows extensions of Shift_JIS; ～ is the full-width tilde.
@@ -71,6 +86,31 @@ private Q_SLOTS:
         QCOMPARE(fileBytes(path), QByteArray::fromHex("434f44452c956996bc0d0a") + "1,\"a,b\"\r\n2,x\r\n");
         QCOMPARE(told.last(), rows.size());
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 1); // nothing left beside it
+    }
+
+    // The disk fills part way: the message names the file and the reason, the old file stays, nothing is left.
+    void fullDiskKeepsTheOldFile_data()
+    {
+        QTest::addColumn<qint64>("room");
+        QTest::newRow("nothing fits") << qint64(0);
+        QTest::newRow("a few rows fit") << qint64(100);
+        QTest::newRow("all but the last byte") << qint64(2000 * 5 - 1);
+    }
+    void fullDiskKeepsTheOldFile()
+    {
+        QFETCH(qint64, room);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("a.csv"));
+        QVERIFY(putFile(path, "old\r\n"));
+        Result r;
+        {
+            FullDisk disk(room);
+            r = writeCsvFile(path, 2000, [](qsizetype) { return QStringList{"new"}; });
+        }
+        QVERIFY(!r.ok);
+        QVERIFY2(r.error.contains(path) && r.error.contains(FullDisk::reason()), qPrintable(r.error));
+        QCOMPARE(fileBytes(path), QByteArray("old\r\n"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"a.csv"});
     }
 
     void failedWriteIsReportedAndKeepsTheOldFile()
