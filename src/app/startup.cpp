@@ -74,6 +74,7 @@ Result startTill(const QString& appDir, std::unique_ptr<InstanceLock>& lock, QSt
     QString dropped;
     if (Result r = RecoverJournal(&completed, &dropped); !r)
         return r;
+    RemoveLeftovers();
     if (notice) {
         if (!completed.isEmpty())
             *notice = QStringLiteral("前回中断した%1を完了しました。").arg(completed);

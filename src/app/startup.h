@@ -32,7 +32,7 @@ private:
 };
 
 // The checks before any window: another copy running, sys.ini, an interrupted save completed from its
-// journal, then syohin.dat. On failure the result carries the message to show, and nothing has been written
+// journal (and what a process stopped before a rename left behind removed), then syohin.dat. On failure the result carries the message to show, and nothing has been written
 // (beyond completing the interrupted save). `notice` gets a message for the user when a save was completed.
 Result startTill(const QString& appDir, std::unique_ptr<InstanceLock>& lock, QString* notice = nullptr);
 

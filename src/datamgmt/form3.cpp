@@ -250,6 +250,8 @@ void Form3::runReset(const QString& fileName, const std::function<Result(const R
     }
     load();
     QString message = QStringLiteral("初期化完了！！");
+    if (!result.error.isEmpty()) // done, with its last writes left for the next start
+        message += u'\n' + result.error;
     if (!archive.isEmpty())
         message += QStringLiteral("\n元のデータは %1 に保存しました。").arg(QDir::toNativeSeparators(archive));
     MessageBox::information(this, message);

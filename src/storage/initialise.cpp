@@ -1,6 +1,7 @@
 // The five resets of data initialisation: check, keep the old file, rewrite, then the counters.
 #include "storage/initialise.h"
 
+#include "storage/durablefile.h"
 #include "storage/history.h"
 #include "storage/journal.h"
 #include "storage/products.h"
@@ -13,7 +14,9 @@
 #include "storage/supplier.h"
 #include "storage/text.h"
 
+#include <QFile>
 #include <QFileInfo>
+
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
@@ -66,30 +69,81 @@ Result restartHistory(const QString& fileName, const QString& archive)
     return Result::success();
 }
 
-// Sets the counters and saves them; when sys.ini cannot be written the tables go back to what the file holds.
-Result saveCounters(std::initializer_list<std::pair<int, double>> values)
+// The new version of `fileName` written beside it and flushed to disk: records 1 .. count from `record(n)`, then
+// whatever the old file holds beyond them (records beyond those reset are kept, and no file is shortened).
+Result writeNewFile(const QString& fileName, int size, qint64 count, const std::function<QByteArray(qint64)>& record,
+                    const ResetSteps& steps, NewFile& out)
 {
-    std::vector<std::pair<int, double>> previous;
-    for (const auto& [index, value] : values) {
-        previous.emplace_back(index, SysNum[index]);
-        SysNum[index] = value;
+    const auto failed = [&](const QString& reason) {
+        out.discard();
+        return Result::failure(QStringLiteral("%1 を初期化できません（%2）。").arg(fileName, reason));
+    };
+    if (!out.open())
+        return failed(out.reason());
+    constexpr qint64 BlockBytes = 1 << 20;
+    QByteArray block;
+    block.reserve(BlockBytes + size);
+    for (qint64 n = 1; n <= count; ++n) {
+        block += record(n);
+        if (block.size() >= BlockBytes || n == count) {
+            if (!out.append(block))
+                return failed(out.reason());
+            block.clear();
+            if (steps.progress)
+                steps.progress(n, count);
+        }
     }
-    Result saved = SaveSettings();
-    if (!saved)
-        for (const auto& [index, value] : previous)
-            SysNum[index] = value;
-    return saved;
+    QFile old(dataPath(fileName));
+    if (old.exists()) {
+        if (!old.open(QIODevice::ReadOnly))
+            return failed(old.errorString());
+        if (old.size() > count * size && !old.seek(count * size))
+            return failed(old.errorString());
+        while (old.size() > count * size && !old.atEnd()) {
+            const QByteArray part = old.read(BlockBytes);
+            if (part.isEmpty() && old.error() != QFileDevice::NoError)
+                return failed(old.errorString());
+            if (!out.append(part))
+                return failed(out.reason());
+        }
+    }
+    if (!out.finish())
+        return failed(out.reason());
+    return Result::success();
 }
 
-// Writes `count` copies of a blank record from record 1 on; records beyond them stay as they are.
-Result writeBlankRecords(const QString& fileName, const char* blank, int size, qint64 count, const ResetSteps& steps)
+// Replaces the file by its new version and sets the counters as one journalled operation: after any stop or
+// failure either the old file and counters or the new ones are in place. The tables in memory change only with
+// the files. A reset that took effect but whose last writes are left for the next start succeeds with a note.
+Result commitReset(const QString& fileName, NewFile& file, std::initializer_list<std::pair<int, double>> counters)
 {
-    RecordFile file(dataPath(fileName), size, blank);
-    auto told = [&](qint64 done) {
-        if (steps.progress)
-            steps.progress(done, count);
-    };
-    return accessRecords(file, [&](RecordFile& f) { return f.writeCopies(1, blank, count, told); });
+    Transaction t;
+    t.description = QStringLiteral("%1 の初期化").arg(fileName);
+    t.replacements << JournalReplace{fileName};
+    for (const auto& [index, value] : counters)
+        t.settings << JournalSetting{index, value};
+    const CommitOutcome c = CommitTransaction(t);
+    if (!c.committed) {
+        file.discard();
+        return Result::failure(c.error);
+    }
+    return Result{true, c.error};
+}
+
+// The reset of a record file with its counters: check, keep the old file, write the new one, commit.
+Result resetFile(const QString& fileName, int size, qint64 count, const std::function<QByteArray(qint64)>& record,
+                 const ResetSteps& steps, std::initializer_list<std::pair<int, double>> counters,
+                 const std::function<Result()>& afterKeep = {})
+{
+    if (Result r = keepOld(steps, fileName); !r)
+        return r;
+    if (afterKeep)
+        if (Result r = afterKeep(); !r)
+            return r;
+    NewFile file(dataPath(fileName));
+    if (Result r = writeNewFile(fileName, size, count, record, steps, file); !r)
+        return r;
+    return commitReset(fileName, file, counters);
 }
 
 } // namespace
@@ -117,19 +171,20 @@ Result ResetSalesSlips(qint64 newCount, const ResetSteps& steps)
     const std::optional<qint64> n = storedCount(Sys::SalesRecordCount, MaxSlipCount);
     if (!n)
         return badStoredCount(Sys::SalesRecordCount, QStringLiteral("売上データ件数"));
-    if (Result r = keepOld(steps, QStringLiteral("reg.dat")); !r)
-        return r;
+    const SalesSlipRecord blank = InitialisedSalesSlip();
+    const QByteArray image(blank.Raw.data(), SalesSlipRecordSize);
     QString historyArchive;
-    if (Result r = keepHistory(steps, historyArchive); !r)
+    const Result r = resetFile(
+        QStringLiteral("reg.dat"), SalesSlipRecordSize, *n, [&](qint64) { return image; }, steps,
+        {{Sys::SalesRecordCount, double(newCount)}, {Sys::NextSalesSlipNo, 1}},
+        [&] { return keepHistory(steps, historyArchive); });
+    if (!r)
         return r;
-    // The records go out through the working record, which is left holding the blank slip.
-    WorkingSlip = InitialisedSalesSlip();
-    if (Result r = writeBlankRecords(QStringLiteral("reg.dat"), WorkingSlip.Raw.data(), SalesSlipRecordSize, *n, steps);
-        !r)
-        return r;
-    if (Result r = saveCounters({{Sys::SalesRecordCount, double(newCount)}, {Sys::NextSalesSlipNo, 1}}); !r)
-        return r;
-    return restartHistory(QStringLiteral("reg.dat"), historyArchive);
+    // The records went out through the working record, which is left holding the blank slip.
+    WorkingSlip = blank;
+    if (Result h = restartHistory(QStringLiteral("reg.dat"), historyArchive); !h)
+        return h;
+    return r;
 }
 
 Result ResetPurchaseSlips(qint64 newCount, const ResetSteps& steps)
@@ -139,18 +194,18 @@ Result ResetPurchaseSlips(qint64 newCount, const ResetSteps& steps)
     const std::optional<qint64> n = storedCount(Sys::PurchaseRecordCount, MaxSlipCount);
     if (!n)
         return badStoredCount(Sys::PurchaseRecordCount, QStringLiteral("仕入データ件数"));
-    if (Result r = keepOld(steps, QStringLiteral("siire.dat")); !r)
-        return r;
-    QString historyArchive;
-    if (Result r = keepHistory(steps, historyArchive); !r)
-        return r;
     const PurchaseSlipRecord blank;
-    if (Result r = writeBlankRecords(QStringLiteral("siire.dat"), blank.Raw.data(), PurchaseSlipRecordSize, *n, steps);
-        !r)
+    const QByteArray image(blank.Raw.data(), PurchaseSlipRecordSize);
+    QString historyArchive;
+    const Result r = resetFile(
+        QStringLiteral("siire.dat"), PurchaseSlipRecordSize, *n, [&](qint64) { return image; }, steps,
+        {{Sys::PurchaseRecordCount, double(newCount)}, {Sys::NextPurchaseSlipNo, 1}},
+        [&] { return keepHistory(steps, historyArchive); });
+    if (!r)
         return r;
-    if (Result r = saveCounters({{Sys::PurchaseRecordCount, double(newCount)}, {Sys::NextPurchaseSlipNo, 1}}); !r)
-        return r;
-    return restartHistory(QStringLiteral("siire.dat"), historyArchive);
+    if (Result h = restartHistory(QStringLiteral("siire.dat"), historyArchive); !h)
+        return h;
+    return r;
 }
 
 Result ResetProducts(int emptied, const ResetSteps& steps)
@@ -159,19 +214,21 @@ Result ResetProducts(int emptied, const ResetSteps& steps)
         return r;
     if (emptied < 0 || emptied > MaxProductEntries)
         return Result::failure(QStringLiteral("商品データ件数は 0 から %1 までです。").arg(MaxProductEntries));
-    if (!storedCount(Sys::ProductCount, 32767))
+    const std::optional<qint64> stored = storedCount(Sys::ProductCount, 32767);
+    if (!stored)
         return badStoredCount(Sys::ProductCount, QStringLiteral("商品データ件数"));
-    if (Result r = keepOld(steps, QStringLiteral("syohin.dat")); !r)
-        return r;
-    // The table must go on matching the file when the file cannot be written.
-    const std::vector<ProductEntry> previous(ProductTable + 1, ProductTable + 1 + emptied);
+    // The table changes only when the file does.
+    std::vector<ProductEntry> table(ProductTable, ProductTable + MaxProductEntries + 1);
     for (int n = 1; n <= emptied; ++n)
-        ClearProduct(n);
-    if (Result r = SaveAllProducts(); !r) {
-        std::copy(previous.begin(), previous.end(), ProductTable + 1);
-        return r;
-    }
-    return saveCounters({{Sys::ProductCount, InitialisedProductCount}});
+        table[n] = ProductEntry{};
+    const qint64 count = std::min<qint64>(toInt16(SysNum[Sys::ProductCount]), MaxProductEntries);
+    const Result r = resetFile(
+        QStringLiteral("syohin.dat"), ProductRecordSize, std::max<qint64>(count, 0),
+        [&](qint64 n) { return ProductRecordImage(table[n]); }, steps,
+        {{Sys::ProductCount, InitialisedProductCount}});
+    if (r)
+        std::copy(table.begin() + 1, table.begin() + 1 + emptied, ProductTable + 1);
+    return r;
 }
 
 Result ResetPurchaseItems(const ResetSteps& steps)
@@ -180,20 +237,20 @@ Result ResetPurchaseItems(const ResetSteps& steps)
         return r;
     if (!storedCount(Sys::PurchaseItemCount, 32767))
         return badStoredCount(Sys::PurchaseItemCount, QStringLiteral("仕入商品データ件数"));
-    if (Result r = keepOld(steps, QStringLiteral("zaiko.dat")); !r)
-        return r;
-    if (Result r = InitPurchaseItemFile(); !r)
-        return r;
-    return saveCounters({{Sys::PurchaseItemCount, InitialisedItemCount}});
+    const QByteArray blank = PurchaseItemBlankRecord();
+    const qint64 count = std::max<qint64>(toInt16(SysNum[Sys::PurchaseItemCount]), 0);
+    return resetFile(QStringLiteral("zaiko.dat"), PurchaseItemRecordSize, count, [&](qint64) { return blank; },
+                     steps, {{Sys::PurchaseItemCount, InitialisedItemCount}});
 }
 
 Result ResetSuppliers(const ResetSteps& steps)
 {
     if (Result r = CompletePendingSave(QStringLiteral("初期化")); !r)
         return r;
-    if (Result r = keepOld(steps, QStringLiteral("siiresaki.dat")); !r)
-        return r;
-    if (Result r = InitSupplierFile(InitialisedSupplierCount); !r)
-        return r;
-    return saveCounters({{Sys::SupplierCount, InitialisedSupplierCount}});
+    const QByteArray blank = SupplierBlankRecord();
+    const Result r = resetFile(QStringLiteral("siiresaki.dat"), SupplierRecordSize, InitialisedSupplierCount,
+                               [&](qint64) { return blank; }, steps, {{Sys::SupplierCount, InitialisedSupplierCount}});
+    if (r)
+        ClearCurrentSupplier();
+    return r;
 }

@@ -27,8 +27,12 @@ struct ResetSteps
     std::function<void(qint64 done, qint64 total)> progress;
 };
 
-// Each reset checks the counts it uses before anything changes, keeps the old file, rewrites it, and only then
-// sets and saves its counters; a failure on the way leaves the tables in memory as they were.
+// Each reset completes a pending save, checks the counts it uses before anything changes, keeps the old file,
+// writes the new one beside it ("reg.dat.new") and then replaces the file and sets its counters in one
+// journalled operation: after a stop at any point, or a full disk, either the old file and counters or the new
+// ones are in place. A failure leaves the files and the tables in memory as they were; its message names the
+// file and the system's reason. A reset whose last writes are left for the next start succeeds with a note in
+// `error`.
 
 // Records 1 .. SysNum[1] of reg.dat blank; then SysNum[1] := newCount, SysNum[2] := 1; then a new history.
 Result ResetSalesSlips(qint64 newCount, const ResetSteps& steps);

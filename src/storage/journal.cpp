@@ -21,7 +21,9 @@ namespace {
 
 JournalHook g_hook = nullptr;
 
-constexpr char Magic[] = "TILLJRN1";
+// Version 2 adds the replaced files; a journal of version 1 left by an earlier build is read as well.
+constexpr char Magic[] = "TILLJRN2";
+constexpr char MagicVersion1[] = "TILLJRN1";
 constexpr int MagicSize = 8;
 constexpr int HashSize = 32; // SHA-256
 constexpr QDataStream::Version StreamVersion = QDataStream::Qt_6_0;
@@ -50,6 +52,11 @@ Result check(const Transaction& t)
         if (r.recordNo < 1 || r.recordNo > plausibleRecordEnd(*file))
             return Result::failure(
                 QStringLiteral("%1 のレコード番号 %2 は範囲外です。").arg(r.fileName).arg(r.recordNo));
+    }
+    for (const JournalReplace& r : t.replacements) {
+        const DataFileInfo* file = findDataFile(r.fileName);
+        if (!file || file->recordSize <= 0)
+            return Result::failure(QStringLiteral("「%1」はレコードのデータファイルではありません。").arg(r.fileName));
     }
     for (const JournalSetting& s : t.settings) {
         if (s.index < 1 || s.index > 50)
@@ -82,6 +89,9 @@ QByteArray payloadOf(const Transaction& t)
         out << qint32(t.stock.size());
         for (const JournalStock& s : t.stock)
             out << qint32(s.item) << s.stockQty;
+        out << qint32(t.replacements.size());
+        for (const JournalReplace& r : t.replacements)
+            out << r.fileName;
     }
     return payload;
 }
@@ -107,7 +117,8 @@ namespace {
 // False for a torn or foreign file: a journal whose writing did not finish was never acted upon.
 bool deserialise(const QByteArray& bytes, Transaction& t)
 {
-    if (bytes.size() < MagicSize + 4 + HashSize || !bytes.startsWith(QByteArrayView(Magic, MagicSize)))
+    const bool version1 = bytes.startsWith(QByteArrayView(MagicVersion1, MagicSize));
+    if (bytes.size() < MagicSize + 4 + HashSize || !(version1 || bytes.startsWith(QByteArrayView(Magic, MagicSize))))
         return false;
     const qint64 size = getInt32(bytes.constData() + MagicSize);
     if (size < 0 || MagicSize + 4 + size + HashSize != bytes.size())
@@ -140,6 +151,14 @@ bool deserialise(const QByteArray& bytes, Transaction& t)
         s.item = item;
         t.stock << s;
     }
+    if (!version1) {
+        in >> count;
+        for (qint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
+            JournalReplace r;
+            in >> r.fileName;
+            t.replacements << r;
+        }
+    }
     return in.status() == QDataStream::Ok && in.atEnd();
 }
 
@@ -163,6 +182,16 @@ Result removeJournal()
 
 Result apply(const Transaction& t)
 {
+    for (const JournalReplace& r : t.replacements) {
+        const QString path = dataPath(r.fileName);
+        if (QFileInfo::exists(replacementPath(path))) {
+            QString error;
+            if (!durableSteps().rename(replacementPath(path), path, error))
+                return Result::failure(QStringLiteral("%1 を置き換えられません（%2）。").arg(r.fileName, error));
+            syncDirectory();
+        }
+        reached(JournalStep::FileReplaced);
+    }
     for (const JournalRecord& r : t.records) {
         RecordFile file(dataPath(r.fileName), int(r.bytes.size()), r.blank.constData());
         if (Result o = file.open(); !o)
@@ -208,6 +237,12 @@ Result apply(const Transaction& t)
 // the place of a data file stops it before the first write, not half way.
 Result filesUsable(const Transaction& t)
 {
+    for (const JournalReplace& r : t.replacements) {
+        const QFileInfo target(dataPath(r.fileName));
+        if (target.isDir())
+            return Result::failure(
+                QStringLiteral("%1 はフォルダーのため置き換えられません。").arg(target.fileName()));
+    }
     for (const JournalRecord& r : t.records) {
         RecordFile file(dataPath(r.fileName), int(r.bytes.size()), r.blank.constData());
         if (Result o = file.open(); !o)
@@ -325,4 +360,13 @@ Result RecoverJournal(QString* completed, QString* dropped)
     if (completed)
         *completed = t.description;
     return Result::success();
+}
+
+void RemoveLeftovers()
+{
+    if (QFileInfo::exists(JournalPath()))
+        return;
+    QFile::remove(replacementPath(JournalPath()));
+    for (const DataFileInfo& f : dataFiles())
+        QFile::remove(replacementPath(dataPath(QString::fromLatin1(f.name))));
 }

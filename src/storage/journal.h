@@ -48,6 +48,14 @@ struct JournalStock
     double stockQty = 0;
 };
 
+// Data file `fileName` replaced whole by the file written beside it (replacementPath in storage/durablefile.h),
+// which was flushed to disk before the journal. Applying renames it into place when it is still there; when it
+// is gone, the rename was done already.
+struct JournalReplace
+{
+    QString fileName;
+};
+
 struct Transaction
 {
     // What the user is told when the operation is completed at the next start, e.g. "伝票 12 の保存".
@@ -55,6 +63,7 @@ struct Transaction
     QList<JournalRecord> records;
     QList<JournalSetting> settings;
     QList<JournalStock> stock;
+    QList<JournalReplace> replacements; // applied first
 };
 
 // `committed`: the operation is durable and takes effect (now or, when `error` is also set, at the latest at
@@ -91,10 +100,15 @@ QByteArray FramedJournal(const QByteArray& payload);
 // The journal's path in AppDir.
 QString JournalPath();
 
+// At start, after RecoverJournal: removes what a process stopped before a rename left behind ("till.journal.new",
+// "sys.ini.new", "reg.dat.new" from a reset). Only when no journal is left, as a pending one may need them.
+void RemoveLeftovers();
+
 // The durable steps of a commit, in order. A test may stop the process at any of them.
 enum class JournalStep
 {
     JournalWritten,  // the journal is on disk
+    FileReplaced,    // one data file is replaced by its new version (once per file)
     RecordWritten,   // one record is on disk (once per record)
     SettingsWritten, // sys.ini is on disk
     StockWritten,    // one item's stock is on disk (once per item)

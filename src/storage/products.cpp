@@ -138,6 +138,12 @@ Result SaveProduct(int16_t n)
     });
 }
 
+QByteArray ProductRecordImage(const ProductEntry& entry)
+{
+    encode(entry, records().data());
+    return QByteArray(records().data(), ProductRecordSize);
+}
+
 Result SaveAllProducts()
 {
     const int count = std::min<int>(toInt16(SysNum[Sys::ProductCount]), MaxProductEntries);

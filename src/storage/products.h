@@ -42,6 +42,9 @@ inline int ProductGroup(int number)
 Result LoadProductTable();
 // Writes entries 1 .. SysNum[Sys::ProductCount] to the records of the same numbers.
 Result SaveAllProducts();
+// The record image SaveProduct would write for `entry`: its reserved bytes are those of the file's one record
+// buffer, which this fills as a save would.
+QByteArray ProductRecordImage(const ProductEntry& entry);
 // Replaces entry n with record n of the file.
 Result ReloadProduct(int16_t n);
 // Writes entry n as record n.

@@ -90,6 +90,11 @@ Result InitPurchaseItemFile()
     });
 }
 
+QByteArray PurchaseItemBlankRecord()
+{
+    return blankRecord();
+}
+
 RecordFile PurchaseItemFile()
 {
     return records().file();

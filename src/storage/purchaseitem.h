@@ -33,6 +33,8 @@ Result LoadPurchaseItem(int16_t n);
 Result SavePurchaseItem(int16_t n);
 // Writes a blank record to every record 1 .. SysNum[Sys::PurchaseItemCount].
 Result InitPurchaseItemFile();
+// The empty item record.
+QByteArray PurchaseItemBlankRecord();
 
 // One change of stock: item n gains delta (negative to take out).
 struct StockChange

@@ -74,16 +74,15 @@ Result SaveSupplier(int16_t n)
     });
 }
 
-Result InitSupplierFile(int count)
+QByteArray SupplierBlankRecord()
 {
-    RecordFile file = records().file();
-    if (Result r = file.open(); !r)
-        return r;
+    return blankRecord();
+}
+
+void ClearCurrentSupplier()
+{
     std::memcpy(records().data(), records().blank(), SupplierRecordSize);
     CurrentSupplier = Supplier{};
-    if (!file.writeCopies(1, records().blank(), count))
-        return Result::failure(file.errorMessage());
-    return file.close();
 }
 
 QString supplierListEntry(int n, const QString& name)

@@ -26,9 +26,10 @@ Supplier DecodeSupplier(const char* record);
 Result LoadSupplier(int16_t n);
 // Writes CurrentSupplier as record n; the trailing reserved bytes are those last read.
 Result SaveSupplier(int16_t n);
-// Writes a blank supplier (texts blank, TaxType 1, the number at 49 zero) as records 1 .. count in one pass;
-// CurrentSupplier and the record buffer are left blank, as after saving the last of them one by one.
-Result InitSupplierFile(int count);
+// A blank supplier record: texts blank, TaxType 1, the number at 49 zero.
+QByteArray SupplierBlankRecord();
+// CurrentSupplier and the record buffer blank, as after saving blank suppliers one by one.
+void ClearCurrentSupplier();
 
 // A pick-list entry: the number without leading zeros, "-" and the name as stored ("3-" + 30 bytes).
 QString supplierListEntry(int n, const QString& name);

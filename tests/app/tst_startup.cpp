@@ -31,6 +31,9 @@ private Q_SLOTS:
     void lockThatCannotBeTaken_data();
     void lockThatCannotBeTaken();
     void completesInterruptedSave();
+    void leftoversRemovedAtStart_data();
+    void leftoversRemovedAtStart();
+    void forgedJournalIsReported();
     void refusesBadSettings_data();
     void refusesBadSettings();
     void standardButtonsReadJapanese();
@@ -250,6 +253,60 @@ void TestStartup::secondStartBringsRunningCopyForward()
     QVERIFY(frontRequestName(other.path()) != frontRequestName(dir.path()));
     QVERIFY(!requestFront(frontRequestName(other.path()), 200));
     QCOMPARE(requests, 1);
+
+
+// A process stopped before a rename leaves a file beside its name; the next start removes it, unless a pending
+// journal still needs it to complete a reset.
+void TestStartup::leftoversRemovedAtStart_data()
+{
+    QTest::addColumn<QString>("leftover");
+    QTest::addColumn<bool>("pendingReset"); // a journal replacing reg.dat by reg.dat.new is on disk
+    QTest::newRow("journal") << "till.journal.new" << false;
+    QTest::newRow("settings") << "sys.ini.new" << false;
+    QTest::newRow("reset of reg.dat") << "reg.dat.new" << false;
+    QTest::newRow("reset of zaiko.dat") << "zaiko.dat.new" << false;
+    QTest::newRow("reset the journal needs") << "reg.dat.new" << true;
+}
+
+void TestStartup::leftoversRemovedAtStart()
+{
+    QFETCH(QString, leftover);
+    QFETCH(bool, pendingReset);
+    TestAppDir dir;
+    dir.writeBytes(QStringLiteral("reg.dat"), QByteArray(1024, 'o'));
+    dir.writeBytes(QStringLiteral("notes.new"), "the shop's own file");
+    dir.writeBytes(leftover, QByteArray(1024, 'n'));
+    if (pendingReset) {
+        Transaction t;
+        t.description = QStringLiteral("reg.dat の初期化");
+        t.replacements << JournalReplace{QStringLiteral("reg.dat")};
+        dir.writeBytes(QStringLiteral("till.journal"), JournalBytes(t));
+    }
+    std::unique_ptr<InstanceLock> lock;
+    QString notice;
+    const Result r = startTill(dir.path(), lock, &notice);
+    QVERIFY2(r.ok, qPrintable(r.error));
+    QVERIFY(!QFile::exists(dir.file(leftover)));
+    QVERIFY(QFile::exists(dir.file(QStringLiteral("notes.new")))); // only our own names are touched
+    QCOMPARE(dir.bytes(QStringLiteral("reg.dat")), QByteArray(1024, pendingReset ? 'n' : 'o'));
+    QCOMPARE(notice.isEmpty(), !pendingReset);
+}
+
+// A journal no save could have written is not applied, and the shopkeeper is told.
+void TestStartup::forgedJournalIsReported()
+{
+    TestAppDir dir;
+    Transaction t;
+    t.description = QStringLiteral("伝票 1 の保存");
+    t.records << JournalRecord{QStringLiteral("till"), 1, QByteArray(1024, 'x'), QByteArray(1024, ' ')};
+    dir.writeBytes(QStringLiteral("till.journal"), JournalBytes(t));
+    std::unique_ptr<InstanceLock> lock;
+    QString notice;
+    QVERIFY(startTill(dir.path(), lock, &notice).ok);
+    QVERIFY2(notice.contains(QStringLiteral("till.journal")) && notice.contains(QStringLiteral("「till」")),
+             qPrintable(notice));
+    QVERIFY(!QFile::exists(dir.file(QStringLiteral("till"))));
+    QVERIFY(!QFile::exists(JournalPath()));
 }
 
 QTEST_MAIN(TestStartup)

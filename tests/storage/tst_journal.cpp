@@ -1,5 +1,6 @@
 // Slip saves stopped at every durable step in a child process, then completed (or dropped) by recovery.
 #include "storage/durablefile.h"
+#include "storage/initialise.h"
 #include "storage/journal.h"
 #include "storage/purchasesave.h"
 #include "storage/salessave.h"
@@ -31,6 +32,7 @@ void writeFixture(const TestAppDir& dir)
         WorkingSlip.Total = 100 * n;
         QVERIFY(WriteSalesSlip(n).ok);
     }
+    SysNum[1] = 3; // records a reset blanks
     SysNum[2] = 6;
     QVERIFY(SaveSettings().ok);
     dir.writeStock({{12, Item12Start}, {30, Item30Start}});
@@ -137,6 +139,8 @@ int crashChild(const QStringList& args)
         QString completed;
         return RecoverJournal(&completed) ? 0 : 4;
     }
+    if (args[3] == u"reset")
+        return ResetSalesSlips(500, {}) ? 0 : 5;
     const SaveOutcome outcome = perform(args[3]);
     return outcome.saved && outcome.error.isEmpty() ? 0 : 5;
 }
@@ -167,6 +171,8 @@ private Q_SLOTS:
     void deletedSlipIsNotDeletedAgain();
     void commitRefusesNonFiniteFigures_data();
     void commitRefusesNonFiniteFigures();
+    void resetIsAllOrNothing_data();
+    void resetIsAllOrNothing();
     void saveAfterUnfinishedSave_data();
     void saveAfterUnfinishedSave();
     void forgedJournalIsDroppedWhole_data();
@@ -358,6 +364,79 @@ void TestJournal::commitRefusesNonFiniteFigures()
     QVERIFY(!QFile::exists(JournalPath()));
     QCOMPARE(dir.bytes(QStringLiteral("zaiko.dat")), zaiko);
     QCOMPARE(dir.bytes(QStringLiteral("sys.ini")), settings);
+}
+
+// A reset of reg.dat stopped at any point or on a full disk: after the next start either the old file and
+// counters or the new ones, never a mix; nothing is left beside the file.
+void TestJournal::resetIsAllOrNothing_data()
+{
+    QTest::addColumn<int>("stopAt");    // a durable step of the commit the child dies at; 0: none
+    QTest::addColumn<qint64>("room");   // bytes the disk takes; -1: no limit
+    QTest::addColumn<bool>("torn");     // the new file half written when the process died, no journal yet
+    QTest::addColumn<bool>("replaced"); // the new file and counters expected
+    QTest::newRow("runs through") << 0 << qint64(-1) << false << true;
+    QTest::newRow("stopped with the journal written") << 1 << qint64(-1) << false << true;
+    QTest::newRow("stopped with the file replaced") << 2 << qint64(-1) << false << true;
+    QTest::newRow("stopped with the counters written") << 3 << qint64(-1) << false << true;
+    QTest::newRow("stopped while the new file was written") << 0 << qint64(-1) << true << false;
+    QTest::newRow("disk full at once") << 0 << qint64(0) << false << false;
+    QTest::newRow("disk full in the new file") << 0 << qint64(2500) << false << false;
+    QTest::newRow("disk full at the journal") << 0 << qint64(5 * 1024 + 10) << false << false;
+    QTest::newRow("disk full at sys.ini") << 0 << qint64(-2) << false << true;
+}
+
+void TestJournal::resetIsAllOrNothing()
+{
+    QFETCH(int, stopAt);
+    QFETCH(qint64, room);
+    QFETCH(bool, torn);
+    QFETCH(bool, replaced);
+    TestAppDir dir;
+    writeFixture(dir);
+    const QByteArray reg = dir.bytes(QStringLiteral("reg.dat"));
+    const QByteArray settings = dir.bytes(QStringLiteral("sys.ini"));
+    const SalesSlipRecord initialised = InitialisedSalesSlip();
+    const QByteArray blank(initialised.Raw.data(), SalesSlipRecordSize);
+    if (torn) {
+        dir.writeBytes(QStringLiteral("reg.dat.new"), blank + blank.left(100));
+    } else if (stopAt > 0) {
+        QVERIFY(runChild(dir.path(), QStringLiteral("reset"), stopAt));
+    } else if (room >= 0 || room == -2) {
+        FullDisk disk(room == -2 ? qint64(1) << 30 : room);
+        if (room == -2) // room for the new file and the journal, not for sys.ini
+            durableSteps().write = [](QFileDevice& file, const QByteArray& bytes, QString& error) {
+                if (!file.fileName().endsWith(QStringLiteral("sys.ini.new")))
+                    return systemDurableSteps().write(file, bytes, error);
+                error = FullDisk::reason();
+                return false;
+            };
+        const Result r = ResetSalesSlips(500, {});
+        QCOMPARE(r.ok, replaced);
+        QVERIFY2(r.error.contains(FullDisk::reason()), qPrintable(r.error));
+        if (!replaced)
+            QVERIFY2(r.error.contains(QStringLiteral("reg.dat")) || r.error.contains(QStringLiteral("till.journal")),
+                     qPrintable(r.error));
+    } else {
+        QVERIFY(!runChild(dir.path(), QStringLiteral("reset"), 99));
+    }
+    // The next start.
+    QVERIFY(LoadSettings().ok);
+    QVERIFY(RecoverJournal(nullptr).ok);
+    RemoveLeftovers();
+    QVERIFY(LoadSettings().ok);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
+             (QStringList{"reg.dat", "sys.ini", "zaiko.dat"}));
+    if (!replaced) {
+        QCOMPARE(dir.bytes(QStringLiteral("reg.dat")), reg);
+        QCOMPARE(dir.bytes(QStringLiteral("sys.ini")), settings);
+        return;
+    }
+    const QByteArray now = dir.bytes(QStringLiteral("reg.dat"));
+    QCOMPARE(now.size(), reg.size()); // records beyond the reset ones are kept, the file is not shortened
+    QCOMPARE(now.left(3 * 1024), blank + blank + blank);
+    QCOMPARE(now.mid(3 * 1024), reg.mid(3 * 1024));
+    QCOMPARE(SysNum[1], 500.0);
+    QCOMPARE(SysNum[2], 1.0);
 }
 
 // The disk fills while sys.ini is written: the first sale is journalled, its slip written, its counter and stock
