@@ -7,6 +7,7 @@
 #include "platform/keepcopy.h"
 #include "platform/messagebox.h"
 #include "platform/twips.h"
+#include "storage/datafiles.h"
 #include "storage/journal.h"
 #include "storage/products.h"
 #include "storage/settings.h"
@@ -266,12 +267,18 @@ void Form15::restoreFrom(const QString& dataFile, const QString& path, const QDa
     }
     // The settings and the products live in memory; left as they were, the next sale would write the old
     // slip counter over the restored sys.ini. The other files are read anew by every operation.
+    // A restored slip file may hold more slips than the counters know of; the next save must not overwrite one.
     Result reloaded;
+    QString raised;
     if (dataFile == u"sys.ini")
         reloaded = LoadSettings();
     else if (dataFile == u"syohin.dat")
         reloaded = LoadProductTable();
+    if (reloaded)
+        reloaded = RaiseCountersToRestoredFile(dataFile, &raised);
     if (!reloaded)
         MessageBox::information(this, reloaded.error);
+    else if (!raised.isEmpty())
+        MessageBox::information(this, QStringLiteral("リストアが完了しました。\n") + raised);
     Q_EMIT restored(dataFile);
 }

@@ -4,7 +4,9 @@
 #include "storage/history.h"
 #include "storage/settingnames.h"
 #include "storage/settings.h"
+#include "storage/text.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <cmath>
@@ -32,6 +34,25 @@ qint64 counterValue(int index)
     return qint64(std::min(v, 2147483647.0));
 }
 
+constexpr int SlipNoOffset = 60; // the same in both slip files
+
+// The highest record number of `file` that holds a slip, 0 for none; -1 when the file cannot be read. A part
+// record at the end counts when its slip number is there.
+qint64 lastSlip(QFile& file, int size)
+{
+    for (qint64 n = (file.size() + size - 1) / size; n >= 1; --n) {
+        const qint64 at = (n - 1) * size + SlipNoOffset;
+        if (at + 4 > file.size())
+            continue;
+        char slipNo[4];
+        if (!file.seek(at) || file.read(slipNo, 4) != 4)
+            return -1;
+        if (getInt32(slipNo) != 0)
+            return n;
+    }
+    return 0;
+}
+
 } // namespace
 
 std::span<const DataFileInfo> dataFiles()
@@ -54,4 +75,59 @@ qint64 plausibleRecordEnd(const DataFileInfo& file)
     const qint64 size = QFileInfo(dataPath(QString::fromLatin1(file.name))).size();
     const qint64 held = (size + file.recordSize - 1) / file.recordSize;
     return std::max({held, counterValue(file.countSetting), counterValue(file.nextSetting)}) + AppendMargin;
+}
+
+Result RaiseCountersToRestoredFile(const QString& fileName, QString* raised)
+{
+    if (raised)
+        raised->clear();
+    // Restored counters may lag behind the slip files just as well.
+    if (fileName == u"sys.ini") {
+        QStringList notes;
+        for (const DataFileInfo& f : Files)
+            if (f.nextSetting != 0) {
+                QString note;
+                if (Result r = RaiseCountersToRestoredFile(QString::fromLatin1(f.name), &note); !r)
+                    return r;
+                if (!note.isEmpty())
+                    notes << note;
+            }
+        if (raised)
+            *raised = notes.join(u'\n');
+        return Result::success();
+    }
+    const DataFileInfo* info = findDataFile(fileName);
+    if (!info || info->recordSize <= 0 || info->nextSetting == 0)
+        return Result::success();
+    QFile file(dataPath(fileName));
+    if (!file.exists())
+        return Result::success();
+    if (!file.open(QIODevice::ReadOnly))
+        return Result::failure(QStringLiteral("%1 を読めません（%2）。").arg(fileName, file.errorString()));
+    const qint64 records = (file.size() + info->recordSize - 1) / info->recordSize;
+    const qint64 last = lastSlip(file, info->recordSize);
+    if (last < 0)
+        return Result::failure(QStringLiteral("%1 を読めません（%2）。").arg(fileName, file.errorString()));
+    file.close();
+    const double previous[2] = {SysNum[info->countSetting], SysNum[info->nextSetting]};
+    const double count = std::max(previous[0], double(std::min<qint64>(records, 2147483647)));
+    const double next = std::max(previous[1], double(std::min<qint64>(last + 1, 2147483647)));
+    if (count == previous[0] && next == previous[1])
+        return Result::success();
+    SysNum[info->countSetting] = count;
+    SysNum[info->nextSetting] = next;
+    if (Result r = SaveSettings(); !r) {
+        SysNum[info->countSetting] = previous[0];
+        SysNum[info->nextSetting] = previous[1];
+        return r;
+    }
+    if (raised) {
+        QStringList parts;
+        if (next != previous[1])
+            parts << QStringLiteral("次の伝票番号を %1 から %2 に").arg(numText(previous[1]), numText(next));
+        if (count != previous[0])
+            parts << QStringLiteral("データ件数を %1 から %2 に").arg(numText(previous[0]), numText(count));
+        *raised = QStringLiteral("%1 に合わせて、%2上げました。").arg(fileName, parts.join(QStringLiteral("、")));
+    }
+    return Result::success();
 }

@@ -1,6 +1,8 @@
 // The program's data files in AppDir: names, record sizes and the counters that say how far each reaches.
 #pragma once
 
+#include "storage/result.h"
+
 #include <QString>
 #include <QStringView>
 #include <span>
@@ -27,3 +29,9 @@ constexpr qint64 AppendMargin = 64;
 // to a slip the file holds, an append just past its end; a number beyond this bound is no save's doing and
 // would only fill the disk with blank records.
 qint64 plausibleRecordEnd(const DataFileInfo& file);
+
+// After data file `fileName` was restored from a backup: its counters (records prepared, next slip number) are
+// raised to at least what the file holds, so the next save cannot overwrite a restored slip; they are never
+// lowered. A slip record holds a slip when its slip number (offset 60) is not 0; prepared blank records do not
+// count as slips. After sys.ini was restored, every slip file's counters are checked. `raised` gets a sentence for the user when a counter was raised, and is empty otherwise.
+Result RaiseCountersToRestoredFile(const QString& fileName, QString* raised);
