@@ -504,8 +504,9 @@ void Form1::load()
 {
     m_helpFile = AppDir + QStringLiteral("/tillhelp.chm");
     Timer1->start(500);
-    Text1->setText(today());
-    resetLinesForLoad();
+    // The whole entry goes, lines, names, marks, totals and a correction alike: half a sale left on screen
+    // would be stored as a slip without its lines.
+    dataclear();
     SSTab1->loadCaptions();
     listload();
     Text13->setText(numText(SysNum[Sys::NextSalesSlipNo]));
@@ -521,14 +522,6 @@ void Form1::load()
     CheckReceipt->setChecked(SysNum[Sys::PrintReceipt] == 1);
     Text8[1]->setFocus();
     rememberCodes();
-}
-
-// The load empties what the cashier typed and what follows from it; the names stay until the next clear.
-void Form1::resetLinesForLoad()
-{
-    for (int k = 1; k <= SlipLineCount; ++k)
-        for (QLineEdit* e : {Text8[k], Text9[k], Text10[k], Text11[k]})
-            e->clear();
 }
 
 void Form1::showTaxDisplay()

@@ -75,7 +75,6 @@ private:
     KeyTable keyfunKeys();
     KeyTable windowKeys();
 
-    void resetLinesForLoad();
     void codeChanged(int k);
     void showLineMark(int k);
     void quantityChanged(int k);

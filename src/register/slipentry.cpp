@@ -187,6 +187,14 @@ Result buildSlip(const EntryTexts& entry, bool taxOn, SalesSlipRecord& slip, QLi
             if (!problem.isEmpty())
                 return Result::failure(problem);
     }
+    // The total is the one the cashier saw; whatever emptied lines without it must not store it on its own.
+    QStringList amounts;
+    for (int k = 1; k <= SlipLineCount; ++k)
+        amounts << entry.line[k].amount;
+    const double sum = slipTotal(amounts);
+    if (numText(val(entry.total)) != numText(sum))
+        return Result::failure(QStringLiteral("合計 %1 が各行の金額の合計 %2 と合わないため、保存できません。")
+                                   .arg(numText(val(entry.total)), numText(sum)));
 
     taken.clear();
     slip.Date = entry.date;

@@ -107,7 +107,8 @@ int weatherCode(const QString& storedName);
 
 // Fills `slip` from the entry and lists the stock each line takes out, one change per used component slot.
 // Every line is checked first: a product number, unit price or quantity that does not fit its 16-bit field
-// fails with a message naming the line and field, and leaves `slip` untouched. The tax is that of each rate
+// fails with a message naming the line and field, and leaves `slip` untouched; so does a total that is not the
+// sum of the line amounts. The tax is that of each rate
 // in SysNum, by the products' reduced-rate marks, 0 with `taxOn` false.
 Result buildSlip(const EntryTexts& entry, bool taxOn, SalesSlipRecord& slip, QList<StockChange>& taken);
 

@@ -592,6 +592,49 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(m_dir->file("reg.dat")) || m_dir->bytes("reg.dat").isEmpty());
     }
 
+    // Closing the settings window reloads the register: the sale on screen goes whole, names, totals and a
+    // correction too, and F12 afterwards takes no stock and stores no total without lines.
+    void reloadClearsTheWholeSale_data()
+    {
+        QTest::addColumn<bool>("correcting");
+        QTest::newRow("new sale") << false;
+        QTest::newRow("correction") << true;
+    }
+    void reloadClearsTheWholeSale()
+    {
+        QFETCH(bool, correcting);
+        openForm();
+        if (correcting) {
+            sell(5, "1");
+            press(Qt::Key_F12);
+            openMonth(QString::number(QDate::currentDate().year()), QString::number(QDate::currentDate().month()));
+            clickSlipRow(1);
+            QTest::mouseClick(w<QPushButton>("Command19"), Qt::LeftButton);
+            QVERIFY(m_form->state().correctionMode);
+        }
+        focusOn(correcting ? "Text8_2" : "Text8_1");
+        sell(1, "2");
+        QCOMPARE(text(correcting ? "Text14_2" : "Text14_1").trimmed(), QStringLiteral("りんご"));
+        const QByteArray reg = m_dir->bytes("reg.dat");
+        const double item12 = stock(12);
+        Q_EMIT changes().settingsChanged();
+        for (int k = 1; k <= 10; ++k)
+            for (const char* box : {"Text8_%1", "Text14_%1", "Text9_%1", "Text10_%1", "Text11_%1"})
+                QVERIFY2(text(QString::fromLatin1(box).arg(k)).isEmpty(), box);
+        for (const char* box : {"Text3", "Text4", "Text5", "Text6", "Text12"})
+            QCOMPARE(text(box), QStringLiteral("0"));
+        QVERIFY(!m_form->state().correctionMode);
+        QCOMPARE(text("Text13"), numText(SysNum[Sys::NextSalesSlipNo]));
+
+        press(Qt::Key_F12);
+        QCOMPARE(MessageBox::takeShown(), QStringList());
+        const qint64 stored = correcting ? 2 : 1;
+        QCOMPARE(m_dir->bytes("reg.dat").left(reg.size()), reg); // the recalled slip stays as it was
+        QCOMPARE(f64(slip(stored), Off::Sales::Total), 0.0);
+        QCOMPARE(i16(slip(stored), Off::Sales::line(1) + Off::Line::ProductNo), int16_t(0));
+        QCOMPARE(stock(12), item12);
+    }
+
     void saveSetProduct()
     {
         SysNum[Sys::NextSalesSlipNo] = 6;

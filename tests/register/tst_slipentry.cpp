@@ -300,6 +300,43 @@ private Q_SLOTS:
         QCOMPARE(stockTaken(taken, 1), -0.5 * (9 + val(qty)));
     }
 
+    // The total stored must be the sum of the lines stored: a total left on screen over emptied lines is refused.
+    void totalMustBeSumOfLines_data()
+    {
+        QTest::addColumn<QStringList>("amounts"); // lines 1, 2, ...
+        QTest::addColumn<QString>("total");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("sum") << QStringList{"300", "180"} << "480" << true;
+        QTest::newRow("lines emptied, total left") << QStringList{"", ""} << "480" << false;
+        QTest::newRow("one line emptied") << QStringList{"300", ""} << "480" << false;
+        QTest::newRow("one yen off") << QStringList{"300", "180"} << "481" << false;
+        QTest::newRow("nothing at all") << QStringList{} << "0" << true;
+        QTest::newRow("empty total, no lines") << QStringList{} << "" << true;
+        QTest::newRow("fractions as shown") << QStringList{"0.1", "0.2"} << "0.3" << true;
+        QTest::newRow("returns") << QStringList{"300", "-300"} << "0" << true;
+        QTest::newRow("amount on the last line") << QStringList{"", "", "", "", "", "", "", "", "", "5"} << "0" << false;
+    }
+    void totalMustBeSumOfLines()
+    {
+        QFETCH(QStringList, amounts);
+        QFETCH(QString, total);
+        QFETCH(bool, accepted);
+        EntryTexts entry;
+        entry.slipNo = QStringLiteral("1");
+        for (int k = 1; k <= amounts.size(); ++k)
+            entry.line[k].amount = amounts[k - 1];
+        entry.total = total;
+        SalesSlipRecord slip;
+        slip.Date = QStringLiteral("untouched");
+        QList<StockChange> taken;
+        const Result r = buildSlip(entry, true, slip, taken);
+        QCOMPARE(r.ok, accepted);
+        if (!accepted) {
+            QVERIFY2(r.error.contains(QStringLiteral("合わない")), qPrintable(r.error));
+            QCOMPARE(slip.Date, QStringLiteral("untouched"));
+        }
+    }
+
     // The typed quantity leaves the shelf; the slip stores it rounded half to even.
     void fractionalQuantity_data()
     {
