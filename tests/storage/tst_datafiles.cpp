@@ -6,6 +6,7 @@
 #include "storage/text.h"
 #include "testutil.h"
 
+#include <QDir>
 #include <QtTest>
 
 namespace {
@@ -47,6 +48,8 @@ private Q_SLOTS:
         QFETCH(int, recordSize);
         const DataFileInfo* f = findDataFile(name);
         QCOMPARE(f ? f->recordSize : -1, recordSize);
+        if (f && recordSize == 0) // not a record file: no save writes records to it
+            QCOMPARE(plausibleRecordEnd(*f), qint64(0));
     }
 
     void plausibleEnd_data()
@@ -60,6 +63,7 @@ private Q_SLOTS:
         QTest::newRow("prepared count longest") << 3 << 5000.0 << 4.0 << qint64(5000 + AppendMargin);
         QTest::newRow("next slip longest") << 3 << 0.0 << 9000.0 << qint64(9000 + AppendMargin);
         QTest::newRow("counters not numbers") << 2 << qQNaN() << -5.0 << qint64(2 + AppendMargin);
+        QTest::newRow("counters beyond 32 bits") << 2 << 1e300 << 0.0 << qint64(2147483647 + AppendMargin);
     }
     void plausibleEnd()
     {
@@ -73,6 +77,11 @@ private Q_SLOTS:
         SysNum[Sys::SalesRecordCount] = prepared;
         SysNum[Sys::NextSalesSlipNo] = next;
         QCOMPARE(plausibleRecordEnd(*findDataFile(u"reg.dat")), end);
+        // A file with a count but no next number: index 0 of the table is never one of its counters.
+        SysNum[0] = 90000;
+        SysNum[Sys::SupplierCount] = 100;
+        QCOMPARE(plausibleRecordEnd(*findDataFile(u"siiresaki.dat")), 100 + AppendMargin);
+        SysNum[0] = 0;
     }
 
     // Restoring a slip file alone: the counters rise to what it holds, never fall, and sys.ini says so too.
@@ -99,6 +108,7 @@ private Q_SLOTS:
         QTest::newRow("only the count behind") << "siire.dat" << 50 << QList<int>{4} << 20.0 << 7.0 << 50.0 << 7.0
                                                << "siire.dat に合わせて、データ件数を 20 から 50 に上げました。";
         QTest::newRow("empty file") << "reg.dat" << 0 << QList<int>{} << 0.0 << 1.0 << 0.0 << 1.0 << "";
+        QTest::newRow("no file") << "reg.dat" << -1 << QList<int>{} << 4.0 << 9.0 << 4.0 << 9.0 << "";
         QTest::newRow("not a slip file") << "zaiko.dat" << 400 << QList<int>{400} << 0.0 << 1.0 << 0.0 << 1.0 << "";
     }
     void countersRaisedToRestoredFile()
@@ -118,8 +128,9 @@ private Q_SLOTS:
         SysNum[countAt] = prepared;
         SysNum[nextAt] = next;
         QVERIFY(SaveSettings());
-        dir.writeBytes(file, slipFile(records, slips, file == u"zaiko.dat" ? 128 : 1024));
-        QString raised;
+        if (records >= 0)
+            dir.writeBytes(file, slipFile(records, slips, file == u"zaiko.dat" ? 128 : 1024));
+        QString raised = QStringLiteral("left from before");
         QVERIFY(RaiseCountersToRestoredFile(file, &raised));
         QCOMPARE(raised, note);
         QCOMPARE(SysNum[countAt], preparedAfter);
@@ -127,6 +138,22 @@ private Q_SLOTS:
         QVERIFY(LoadSettings());
         QCOMPARE(SysNum[countAt], preparedAfter);
         QCOMPARE(SysNum[nextAt], nextAfter);
+    }
+
+    // sys.ini cannot be written: the counters in memory stay as the file holds them, and the reason is given.
+    void unsavedCountersStayAsTheyWere()
+    {
+        TestAppDir dir;
+        SysNum[Sys::SalesRecordCount] = 1;
+        SysNum[Sys::NextSalesSlipNo] = 2;
+        QVERIFY(SaveSettings());
+        dir.writeBytes(QStringLiteral("reg.dat"), slipFile(8, {8}));
+        QVERIFY(QDir().mkpath(dir.file(QStringLiteral("sys.ini.new"))));
+        const Result r = RaiseCountersToRestoredFile(QStringLiteral("sys.ini"), nullptr);
+        QVERIFY(!r.ok);
+        QVERIFY2(r.error.contains(QStringLiteral("sys.ini")), qPrintable(r.error));
+        QCOMPARE(SysNum[Sys::SalesRecordCount], 1.0);
+        QCOMPARE(SysNum[Sys::NextSalesSlipNo], 2.0);
     }
 
     // A restored sys.ini may lag behind both slip files.
@@ -144,6 +171,9 @@ private Q_SLOTS:
         QCOMPARE(SysNum[Sys::NextSalesSlipNo], 3.0);
         QCOMPARE(SysNum[Sys::NextPurchaseSlipNo], 4.0);
         QCOMPARE(SysNum[Sys::PurchaseRecordCount], 4.0);
+        dir.writeBytes(QStringLiteral("reg.dat"), slipFile(9, {9}));
+        QVERIFY(RaiseCountersToRestoredFile(QStringLiteral("sys.ini"), nullptr)); // no sentence wanted
+        QCOMPARE(SysNum[Sys::NextSalesSlipNo], 10.0);
     }
 };
 
