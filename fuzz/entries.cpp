@@ -3,6 +3,8 @@
 
 #include "platform/archiver.h"
 #include "platform/lhaformat.h"
+#include "storage/datafiles.h"
+#include "storage/journal.h"
 #include "storage/products.h"
 #include "storage/purchaseitem.h"
 #include "storage/purchaseslip.h"
@@ -232,10 +234,77 @@ QString lhaAdd(QByteArrayView input)
     return strayFiles(folder, {QStringLiteral("out"), QStringLiteral("reg.dat"), QStringLiteral("reg.lzh")});
 }
 
+// A journal with a right checksum around the input (or the input itself when it is a whole journal file),
+// recovered in a folder of small data files. Whatever it asks, recovery writes only the data files, within
+// their plausible end, leaves settings the next start reads and stock that is a number, and is done once.
+QString journal(QByteArrayView input)
+{
+    const QString folder = workFolder();
+    AppDir = folder;
+    for (int i = 1; i <= 50; ++i) {
+        SysNum[i] = 0;
+        SysStr[i].clear();
+    }
+    SysNum[1] = 3;
+    SysNum[2] = 6;
+    SysNum[3] = 0;
+    SysNum[4] = 2;
+    SysNum[5] = 400;
+    SysNum[6] = 400;
+    SysNum[7] = 100;
+    SysNum[11] = 0.1;
+    if (!SaveSettings())
+        return QStringLiteral("fixture settings not written");
+    writeFile(dataPath(QStringLiteral("reg.dat")), QByteArray(5 * 1024, ' '));
+    writeFile(dataPath(QStringLiteral("siire.dat")), QByteArray(1024, ' '));
+    writeFile(dataPath(QStringLiteral("zaiko.dat")), QByteArray(400 * 128, '\0'));
+    const QByteArray raw = input.toByteArray();
+    writeFile(JournalPath(), raw.startsWith("TILLJRN") ? raw : FramedJournal(raw));
+    qint64 end[6] = {};
+    const auto files = dataFiles();
+    for (size_t f = 0; f < files.size(); ++f)
+        end[f] = files[f].recordSize * plausibleRecordEnd(files[f]);
+
+    QString completed, dropped;
+    const bool recovered = bool(RecoverJournal(&completed, &dropped));
+    if (recovered && QFileInfo::exists(JournalPath()))
+        return QStringLiteral("journal left after a recovery that succeeded");
+    if (!completed.isEmpty() && !dropped.isEmpty())
+        return QStringLiteral("journal both applied and dropped");
+    QStringList allowed{QStringLiteral("till.journal"), QStringLiteral("out")};
+    for (const DataFileInfo& f : files)
+        allowed << QString::fromLatin1(f.name);
+    for (const QFileInfo& f : QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)) {
+        if (!allowed.contains(f.fileName()))
+            return QStringLiteral("recovery created ") + f.fileName();
+        for (size_t i = 0; i < files.size(); ++i)
+            if (f.fileName() == QLatin1StringView(files[i].name) && files[i].recordSize > 0) {
+                if (f.size() > end[i])
+                    return QStringLiteral("%1 grew to %2 bytes").arg(f.fileName()).arg(f.size());
+                if (f.size() % files[i].recordSize != 0)
+                    return QStringLiteral("%1 holds a part record").arg(f.fileName());
+            }
+    }
+    if (Result r = LoadSettings(); !r)
+        return QStringLiteral("settings no longer load: ") + r.error;
+    const QByteArray zaiko = readFile(dataPath(QStringLiteral("zaiko.dat")));
+    for (qsizetype at = 44; at + 8 <= zaiko.size(); at += 128)
+        if (!std::isfinite(getDouble(zaiko.constData() + at)))
+            return QStringLiteral("stock not a number");
+    // Done once: a second start finds nothing more.
+    if (recovered) {
+        QString again;
+        if (!RecoverJournal(&again) || !again.isEmpty())
+            return QStringLiteral("a second recovery did more");
+    }
+    return {};
+}
+
 const FuzzEntry Entries[] = {
     {"settings", &settings},         {"salesslip", &salesSlip},   {"product", &product},
     {"purchaseitem", &purchaseItem}, {"supplier", &supplier},     {"purchaseslip", &purchaseSlip},
     {"lhascan", &lhaScan},           {"lhaextract", &lhaExtract}, {"lhaadd", &lhaAdd},
+    {"journal", &journal},
 };
 
 } // namespace

@@ -11,7 +11,8 @@ struct FuzzEntry
     QString (*run)(QByteArrayView input);
 };
 
-// Every entry: settings, the five record decoders, the LHA header scan, extraction, and adding to an archive.
+// Every entry: settings, the five record decoders, the LHA header scan, extraction, adding to an archive, and
+// journal recovery.
 std::span<const FuzzEntry> fuzzEntries();
 // The entry of that name, or null.
 const FuzzEntry* findFuzzEntry(const QString& name);

@@ -9,7 +9,7 @@ seconds=$2
 shift 2
 here=$(cd "$(dirname "$0")" && pwd)
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(settings salesslip product purchaseitem supplier purchaseslip lhascan lhaextract lhaadd)
+[ ${#targets[@]} -eq 0 ] && targets=(settings salesslip product purchaseitem supplier purchaseslip lhascan lhaextract lhaadd journal)
 
 mkdir -p "$build/findings"
 failed=0
