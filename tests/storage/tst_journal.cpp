@@ -177,6 +177,7 @@ private Q_SLOTS:
     void saveAfterUnfinishedSave();
     void forgedJournalIsDroppedWhole_data();
     void forgedJournalIsDroppedWhole();
+    void unwritableFileStopsRecoveryBeforeFirstWrite_data();
     void unwritableFileStopsRecoveryBeforeFirstWrite();
 };
 
@@ -612,27 +613,58 @@ void TestJournal::forgedJournalIsDroppedWhole()
     QCOMPARE(dir.bytes(QStringLiteral("sys.ini")), settings);
 }
 
-// A directory where a data file belongs stops the recovery before anything is written; the journal stays.
+// A file that cannot be written stops the recovery before anything is written; the journal stays, and so does
+// what it needs, until a later start can complete it.
+void TestJournal::unwritableFileStopsRecoveryBeforeFirstWrite_data()
+{
+    QTest::addColumn<QString>("obstacle");
+    QTest::addColumn<QString>("named");
+    QTest::newRow("a folder as siire.dat") << "siire dir" << "siire.dat";
+    QTest::newRow("zaiko.dat missing") << "no zaiko" << "zaiko.dat";
+    QTest::newRow("rename of the reset file refused") << "rename" << "reg.dat";
+}
+
 void TestJournal::unwritableFileStopsRecoveryBeforeFirstWrite()
 {
+    QFETCH(QString, obstacle);
+    QFETCH(QString, named);
     TestAppDir dir;
     writeFixture(dir);
     Transaction t;
     t.description = QStringLiteral("仕入伝票 1 の保存");
+    t.replacements << JournalReplace{QStringLiteral("reg.dat")};
     t.records << JournalRecord{QStringLiteral("siire.dat"), 1, QByteArray(1024, 'x'), QByteArray(1024, ' ')};
     t.settings << JournalSetting{4, 2};
     t.stock << JournalStock{12, 7};
-    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("siire.dat")));
+    dir.writeBytes(QStringLiteral("reg.dat.new"), QByteArray(1024, 'n'));
+    if (obstacle == u"siire dir")
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("siire.dat")));
+    else if (obstacle == u"no zaiko")
+        QVERIFY(QFile::remove(dir.file(QStringLiteral("zaiko.dat"))));
+    else
+        durableSteps().rename = [](const QString&, const QString&, QString& error) {
+            error = QStringLiteral("refused");
+            return false;
+        };
     dir.writeBytes(QStringLiteral("till.journal"), JournalBytes(t));
+    const QByteArray reg = dir.bytes(QStringLiteral("reg.dat"));
     const QByteArray zaiko = dir.bytes(QStringLiteral("zaiko.dat"));
     const QByteArray settings = dir.bytes(QStringLiteral("sys.ini"));
     QString completed;
     const Result r = RecoverJournal(&completed);
+    durableSteps() = systemDurableSteps();
     QVERIFY(!r.ok);
-    QVERIFY2(r.error.contains(QStringLiteral("siire.dat")), qPrintable(r.error));
+    QVERIFY2(r.error.contains(named), qPrintable(r.error));
+    QVERIFY(completed.isEmpty());
     QVERIFY(QFile::exists(JournalPath()));
+    QCOMPARE(dir.bytes(QStringLiteral("reg.dat")), reg);
     QCOMPARE(dir.bytes(QStringLiteral("zaiko.dat")), zaiko);
     QCOMPARE(dir.bytes(QStringLiteral("sys.ini")), settings);
+    if (obstacle != u"siire dir")
+        QCOMPARE(dir.bytes(QStringLiteral("siire.dat")), QByteArray()); // opened to check it, nothing written
+    // The pending journal still needs the new file: nothing removes it.
+    RemoveLeftovers();
+    QCOMPARE(dir.bytes(QStringLiteral("reg.dat.new")), QByteArray(1024, 'n'));
 }
 
 #include "tst_journal.moc"
