@@ -384,6 +384,7 @@ void TestJournal::resetIsAllOrNothing_data()
     QTest::newRow("disk full in the new file") << 0 << qint64(2500) << false << false;
     QTest::newRow("disk full at the journal") << 0 << qint64(5 * 1024 + 10) << false << false;
     QTest::newRow("disk full at sys.ini") << 0 << qint64(-2) << false << true;
+    QTest::newRow("only the new file refused") << 0 << qint64(-3) << false << false;
 }
 
 void TestJournal::resetIsAllOrNothing()
@@ -402,11 +403,13 @@ void TestJournal::resetIsAllOrNothing()
         dir.writeBytes(QStringLiteral("reg.dat.new"), blank + blank.left(100));
     } else if (stopAt > 0) {
         QVERIFY(runChild(dir.path(), QStringLiteral("reset"), stopAt));
-    } else if (room >= 0 || room == -2) {
-        FullDisk disk(room == -2 ? qint64(1) << 30 : room);
-        if (room == -2) // room for the new file and the journal, not for sys.ini
-            durableSteps().write = [](QFileDevice& file, const QByteArray& bytes, QString& error) {
-                if (!file.fileName().endsWith(QStringLiteral("sys.ini.new")))
+    } else if (room >= 0 || room < -1) {
+        FullDisk disk(room < 0 ? qint64(1) << 30 : room);
+        // -2: room for the new file and the journal, not for sys.ini; -3: no room for the new file alone.
+        const QString refused = room == -2 ? QStringLiteral("sys.ini.new") : QStringLiteral("reg.dat.new");
+        if (room < -1)
+            durableSteps().write = [refused](QFileDevice& file, const QByteArray& bytes, QString& error) {
+                if (!file.fileName().endsWith(refused))
                     return systemDurableSteps().write(file, bytes, error);
                 error = FullDisk::reason();
                 return false;
@@ -414,9 +417,13 @@ void TestJournal::resetIsAllOrNothing()
         const Result r = ResetSalesSlips(500, {});
         QCOMPARE(r.ok, replaced);
         QVERIFY2(r.error.contains(FullDisk::reason()), qPrintable(r.error));
-        if (!replaced)
+        if (!replaced) {
             QVERIFY2(r.error.contains(QStringLiteral("reg.dat")) || r.error.contains(QStringLiteral("till.journal")),
                      qPrintable(r.error));
+            QVERIFY(!QFile::exists(dir.file(QStringLiteral("reg.dat.new")))); // a refused reset leaves nothing
+            QVERIFY(!QFile::exists(JournalPath()));
+            QCOMPARE(SysNum[2], 6.0);
+        }
     } else {
         QVERIFY(!runChild(dir.path(), QStringLiteral("reset"), 99));
     }
