@@ -432,8 +432,10 @@ void TestJournal::resetIsAllOrNothing()
     QVERIFY(RecoverJournal(nullptr).ok);
     RemoveLeftovers();
     QVERIFY(LoadSettings().ok);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
-             (QStringList{"reg.dat", "sys.ini", "zaiko.dat"}));
+    // A reset that ran through starts a new history of slip changes; nothing else is left beside the files.
+    QStringList files = QDir(dir.path()).entryList(QDir::Files);
+    QCOMPARE(files.removeAll(QStringLiteral("rireki.dat")), replaced && stopAt == 0 ? 1 : 0);
+    QCOMPARE(files, (QStringList{"reg.dat", "sys.ini", "zaiko.dat"}));
     if (!replaced) {
         QCOMPARE(dir.bytes(QStringLiteral("reg.dat")), reg);
         QCOMPARE(dir.bytes(QStringLiteral("sys.ini")), settings);
