@@ -253,7 +253,7 @@ void TestStartup::secondStartBringsRunningCopyForward()
     QVERIFY(frontRequestName(other.path()) != frontRequestName(dir.path()));
     QVERIFY(!requestFront(frontRequestName(other.path()), 200));
     QCOMPARE(requests, 1);
-
+}
 
 // A process stopped before a rename leaves a file beside its name; the next start removes it, unless a pending
 // journal still needs it to complete a reset.
