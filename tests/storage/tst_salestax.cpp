@@ -74,6 +74,8 @@ private Q_SLOTS:
         QTest::newRow("negative half at 0.05") << -451.5 << 0.05 << -21.0;
         QTest::newRow("half up at 0.08") << 101.25 << 0.08 << 8.0;
         QTest::newRow("four decimals") << 1082.5 << 0.0825 << 83.0;
+        // A rate finer than four decimals is worked out in floating point, not cut to 0.0801.
+        QTest::newRow("finer rate") << 1000000.0 << 0.0801234 << 74180.0;
     }
     void containedTax()
     {
@@ -91,6 +93,7 @@ private Q_SLOTS:
         QTest::newRow("1049 at 0.05") << 1049.0 << 0.05 << 52.0;
         QTest::newRow("-105 at 0.05") << -105.0 << 0.05 << -5.0;
         QTest::newRow("1000 at 0.1") << 1000.0 << 0.1 << 100.0;
+        QTest::newRow("finer rate") << 1000000.0 << 0.0801234 << 80123.0;
     }
     void taxOnTop()
     {
