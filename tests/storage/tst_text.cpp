@@ -123,6 +123,10 @@ void TestText::rounding()
     QVERIFY(!fitsInt16(32767.5)); // rounds to 32768
     QVERIFY(!fitsInt16(-32769));
     QCOMPARE(toInt16(40000), int16_t(32767)); // clamped, never undefined
+    QVERIFY(fitsInt32(2147483647));
+    QVERIFY(fitsInt32(-2147483648.0));
+    QVERIFY(!fitsInt32(2147483647.5)); // rounds to 2147483648
+    QVERIFY(!fitsInt32(-2147483649.0));
 }
 
 void TestText::cp932Bytes()
@@ -134,6 +138,11 @@ void TestText::cp932Bytes()
     QCOMPARE(toCp932(u"晴れ"), QByteArray("\x90\xB0\x82\xEA"));
     QCOMPARE(fromCp932(QByteArray("\x87\x40\x81\x60\xFB\xFC")), QStringLiteral("①～髙"));
     QCOMPARE(fromCp932(QByteArray("abc ")), QStringLiteral("abc "));
+    // A byte with no character becomes U+FFFD and reading goes on; a lead byte cut off at the end is dropped.
+    QCOMPARE(fromCp932(QByteArray("\x90\xB0\xA0\x82\xEA")), QStringLiteral("晴\uFFFDれ"));
+    QCOMPARE(fromCp932(QByteArray("a\x90\xB0\x82")), QStringLiteral("a晴"));
+    // A character code page 932 has no place for, a surrogate pair too, is one "?".
+    QCOMPARE(toCp932(u"晴\U0001F600れ"), QByteArray("\x90\xB0?\x82\xEA"));
 }
 
 void TestText::fixedWidthCut_data()
