@@ -153,6 +153,14 @@ private Q_SLOTS:
         QCOMPARE(WorkingSlip.Rates.reduced.total, 315.0);
         QCOMPARE(WorkingSlip.Rates.reduced.tax, 23.0);
         QCOMPARE(WorkingSlip.Tax, 123.0);
+
+        // The tenth line counts like any other.
+        WorkingSlip = slipOf({{2, 1100}, {2, 1100}, {2, 1100}, {2, 1100}, {2, 1100},
+                              {2, 1100}, {2, 1100}, {2, 1100}, {2, 1100}, {1, 1080}});
+        FillSlipTax(WorkingSlip, true);
+        QCOMPARE(WorkingSlip.Rates.reducedLines, uint16_t(1u << 9));
+        QCOMPARE(WorkingSlip.Rates.reduced.total, 1080.0);
+        QCOMPARE(WorkingSlip.Tax, 980.0);
     }
 
     // With no reduced line, or no reduced rate in use (a sys.ini from before it), every figure is the
