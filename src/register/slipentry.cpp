@@ -155,6 +155,44 @@ QString changeText(double tender, double total)
     return change < 0 ? QStringLiteral("-----") : numText(change);
 }
 
+bool tenderedTextKept(QStringView text)
+{
+    if (text.size() > 8)
+        return false;
+    for (QChar c : text)
+        if (c < u'0' || c > u'9')
+            return false;
+    return true;
+}
+
+QString changeDueText(PaymentMethod method, const QString& tendered, double total)
+{
+    if (method != PaymentMethod::Cash || tendered.isEmpty())
+        return {};
+    return numText(val(tendered) - total);
+}
+
+QString paymentProblem(PaymentMethod method, const QString& tendered, double total)
+{
+    if (method != PaymentMethod::Cash || tendered.isEmpty())
+        return {};
+    if (!tenderedTextKept(tendered))
+        return QStringLiteral("お預りは 0～%1 円の整数で入力してください。").arg(numText(HighestTendered));
+    if (val(tendered) < total)
+        return QStringLiteral("お預りが合計より少なくなっています（お預り %1、合計 %2）。")
+            .arg(numText(val(tendered)), numText(total));
+    return {};
+}
+
+SlipPayment entryPayment(PaymentMethod method, const QString& tendered)
+{
+    SlipPayment p;
+    p.present = true;
+    p.method = method;
+    p.tendered = method == PaymentMethod::Cash && tenderedTextKept(tendered) ? val(tendered) : 0;
+    return p;
+}
+
 QString weatherName(double code)
 {
     for (int i = 1; i <= 5; ++i)
@@ -195,6 +233,8 @@ Result buildSlip(const EntryTexts& entry, bool taxOn, SalesSlipRecord& slip, QLi
     if (numText(val(entry.total)) != numText(sum))
         return Result::failure(QStringLiteral("合計 %1 が各行の金額の合計 %2 と合わないため、保存できません。")
                                    .arg(numText(val(entry.total)), numText(sum)));
+    if (const QString problem = paymentProblem(entry.method, entry.tendered, val(entry.total)); !problem.isEmpty())
+        return Result::failure(problem);
 
     taken.clear();
     slip.Date = entry.date;
@@ -223,6 +263,7 @@ Result buildSlip(const EntryTexts& entry, bool taxOn, SalesSlipRecord& slip, QLi
     slip.Subtotal = total;
     slip.Total = total;
     slip.Deleted = 0;
+    slip.Payment = entryPayment(entry.method, entry.tendered);
     FillSlipTax(slip, taxOn);
     return Result::success();
 }

@@ -1,6 +1,7 @@
 // The register's arithmetic, checks and file work on a sales slip, apart from any widget.
 #pragma once
 
+#include "storage/payment.h"
 #include "storage/purchaseitem.h"
 #include "storage/result.h"
 #include "storage/salessave.h"
@@ -35,6 +36,8 @@ struct EntryTexts
     QString slipNo;
     QString total;
     EntryLine line[SlipLineCount + 1]; // lines 1 to 10; 0 unused
+    PaymentMethod method = PaymentMethod::Cash;
+    QString tendered; // お預り; empty when not typed, ignored for other methods than cash
 };
 
 // Stock a recalled slip took out, per purchase item 1 to 400, to be given back when it is rewritten or deleted.
@@ -101,6 +104,17 @@ SlipRates entryTax(const EntryTexts& entry);
 // The change for `tender`, or "-----" when the total is more than the tender.
 QString changeText(double tender, double total);
 
+// The largest amount the tendered box takes: eight digits.
+constexpr double HighestTendered = 99999999;
+// What the tendered box keeps: digits only, at most eight, as typed.
+bool tenderedTextKept(QStringView text);
+// The change due shown beside the tendered box: tendered - total for cash with an amount typed, else empty.
+QString changeDueText(PaymentMethod method, const QString& tendered, double total);
+// Why the payment cannot be saved (too little tendered for cash), or an empty text when it can.
+QString paymentProblem(PaymentMethod method, const QString& tendered, double total);
+// The payment a slip stores for the entry: the method, and the amount tendered only for cash.
+SlipPayment entryPayment(PaymentMethod method, const QString& tendered);
+
 // Weather code 1 to 5 and its stored name; other codes store a blank field, unknown names give 0.
 QString weatherName(double code);
 int weatherCode(const QString& storedName);
@@ -108,7 +122,7 @@ int weatherCode(const QString& storedName);
 // Fills `slip` from the entry and lists the stock each line takes out, one change per used component slot.
 // Every line is checked first: a product number, unit price or quantity that does not fit its 16-bit field
 // fails with a message naming the line and field, and leaves `slip` untouched; so does a total that is not the
-// sum of the line amounts. The tax is that of each rate
+// sum of the line amounts, and cash tendered below the total. The tax is that of each rate
 // in SysNum, by the products' reduced-rate marks, 0 with `taxOn` false.
 Result buildSlip(const EntryTexts& entry, bool taxOn, SalesSlipRecord& slip, QList<StockChange>& taken);
 

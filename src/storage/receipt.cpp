@@ -75,6 +75,11 @@ QList<ReceiptRow> Receipt::rows() const
     }
     add(ReceiptRow::Rule, QString());
     add(ReceiptRow::Emphasised, QStringLiteral("合計"), yen(total));
+    add(ReceiptRow::LeftRight, QStringLiteral("お支払"), paymentMethodName(payment.method));
+    if (payment.method == PaymentMethod::Cash && payment.tendered > 0) {
+        add(ReceiptRow::LeftRight, QStringLiteral("お預り"), yen(payment.tendered));
+        add(ReceiptRow::LeftRight, QStringLiteral("お釣り"), yen(payment.change(total)));
+    }
     for (const ReceiptRate& r : rates) {
         add(ReceiptRow::LeftRight, RatePercent(r.rate) + QStringLiteral("対象"), yen(r.total));
         add(ReceiptRow::LeftRight, QStringLiteral("　内消費税"), yen(r.tax));
@@ -100,6 +105,7 @@ Receipt buildReceipt(const SalesSlipRecord& slip, const ShopDetails& shop, doubl
     r.time = trimmedEnd(slip.Time);
     r.slipNo = slip.SlipNo;
     r.total = slip.Total;
+    r.payment = slip.Payment;
     const SlipRates rates = GetSlipRates(slip.Raw.data());
     // A slip saved while no tax was in use keeps its figures at rate 0: no tax was charged at either rate.
     const RateTotal& s = rates.standard;

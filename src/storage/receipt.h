@@ -66,6 +66,7 @@ struct Receipt
     QList<ReceiptItem> items;
     double total = 0;
     QList<ReceiptRate> rates;
+    SlipPayment payment; // the method; for cash the amount tendered, which gives the change
 
     bool anyReduced() const;
     // The receipt from top to bottom.

@@ -1,5 +1,5 @@
 // Sales slip records: header at 0, ten 64-byte lines from 64, totals from 704, deletion mark at 728, the two
-// rates' figures from 730.
+// rates' figures from 730, the payment from 782.
 #include "storage/salesslip.h"
 
 #include "storage/recordfile.h"
@@ -44,6 +44,7 @@ void decode(const char* r, SalesSlipRecord& s)
     s.SlipNo = getInt32(r + SlipNoAt);
     readSlipBody(r, LinesAt, TotalsAt, s);
     s.Rates = GetSlipRates(r);
+    s.Payment = GetSlipPayment(r);
 }
 
 void encode(SalesSlipRecord& s)
@@ -58,6 +59,8 @@ void encode(SalesSlipRecord& s)
     // of another slip.
     if (s.Rates.present || GetSlipRates(r).present)
         PutSlipRates(r, s.Rates);
+    if (s.Payment.present || GetSlipPayment(r).present)
+        PutSlipPayment(r, s.Payment);
 }
 
 bool readSlip(RecordFile& file, qint64 n, SalesSlipRecord& slip)

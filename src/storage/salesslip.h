@@ -1,6 +1,7 @@
 // reg.dat: one 1024-byte record per sales slip; the record number is the slip number.
 #pragma once
 
+#include "storage/payment.h"
 #include "storage/result.h"
 #include "storage/tax.h"
 
@@ -34,6 +35,7 @@ struct SalesSlipRecord
     double Total = 0;
     int16_t Deleted = 0; // non-zero = deleted
     SlipRates Rates;     // the two rates' figures, in the reserved tail; absent in older slips
+    SlipPayment Payment; // method and amount tendered, after the rate figures; absent in older slips
 
     // The record as last read or written; its reserved bytes are carried into the next write.
     std::array<char, SalesSlipRecordSize> Raw{};
@@ -106,6 +108,7 @@ public:
     double amount(int line) const;
     QString productName(int line) const;
     SlipRates rates() const { return GetSlipRates(p); }
+    SlipPayment payment() const { return GetSlipPayment(p); }
     const char* data() const { return p; }
 
 private:

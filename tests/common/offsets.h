@@ -20,6 +20,8 @@ constexpr int line(int k)
     return 64 + 64 * (k - 1);
 } // k = 1..10
 constexpr int Subtotal = 704, Tax = 712, Total = 720, Deleted = 728, ReservedTail = 730;
+// After the rate figures: how the customer paid (version 1 when present), and the cash tendered.
+constexpr int PayVersion = 782, PayMethod = 784, Tendered = 786, PayEnd = 794;
 } // namespace Sales
 
 namespace Line { // one line of a sales or purchase slip, 64 bytes

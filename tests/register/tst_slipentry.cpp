@@ -338,6 +338,60 @@ private Q_SLOTS:
     }
 
     // The typed quantity leaves the shelf; the slip stores it rounded half to even.
+    // The amount tendered as the cashier types it: the change beside it, and a save refused when it is short.
+    void payment_data()
+    {
+        QTest::addColumn<int>("method");
+        QTest::addColumn<QString>("tendered");
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("saved");
+        QTest::addColumn<double>("storedTendered");
+        // The entry totals 600 (product 9 x 2 at 300).
+        QTest::newRow("cash, none typed") << 0 << QString() << QString() << true << 0.0;
+        QTest::newRow("cash with change") << 0 << QStringLiteral("1000") << QStringLiteral("400") << true << 1000.0;
+        QTest::newRow("cash, exact") << 0 << QStringLiteral("600") << QStringLiteral("0") << true << 600.0;
+        QTest::newRow("cash, one yen short") << 0 << QStringLiteral("599") << QStringLiteral("-1") << false << 0.0;
+        QTest::newRow("cash, zero typed") << 0 << QStringLiteral("0") << QStringLiteral("-600") << false << 0.0;
+        QTest::newRow("cash, not digits") << 0 << QStringLiteral("1e9") << QStringLiteral("999999400") << false
+                                          << 0.0;
+        QTest::newRow("cash, nine digits") << 0 << QStringLiteral("100000000") << QStringLiteral("99999400") << false
+                                           << 0.0;
+        QTest::newRow("card ignores tendered") << 1 << QStringLiteral("10") << QString() << true << 0.0;
+        QTest::newRow("QR") << 3 << QString() << QString() << true << 0.0;
+    }
+    void payment()
+    {
+        QFETCH(int, method);
+        QFETCH(QString, tendered);
+        QFETCH(QString, change);
+        QFETCH(bool, saved);
+        QFETCH(double, storedTendered);
+        EntryTexts entry = entryOf(1, 9, QStringLiteral("2"), QStringLiteral("300"));
+        entry.method = PaymentMethod(method);
+        entry.tendered = tendered;
+        QCOMPARE(changeDueText(entry.method, tendered, 600), change);
+        SalesSlipRecord slip;
+        QList<StockChange> taken;
+        const Result r = buildSlip(entry, true, slip, taken);
+        QCOMPARE(r.ok, saved);
+        if (!saved) {
+            QVERIFY(r.error.contains(QStringLiteral("お預り")));
+            QVERIFY(!slip.Payment.present); // left untouched
+            return;
+        }
+        QVERIFY(slip.Payment.present);
+        QCOMPARE(int(slip.Payment.method), method);
+        QCOMPARE(slip.Payment.tendered, storedTendered);
+    }
+
+    // A return (a negative total) needs no more tendered than nothing.
+    void returnNeedsNoTender()
+    {
+        EntryTexts entry = entryOf(1, 9, QStringLiteral("-1"), QStringLiteral("300"));
+        QCOMPARE(paymentProblem(PaymentMethod::Cash, QStringLiteral("0"), val(entry.total)), QString());
+        QCOMPARE(changeDueText(PaymentMethod::Cash, QStringLiteral("0"), -300), QStringLiteral("300"));
+    }
+
     void fractionalQuantity_data()
     {
         QTest::addColumn<QString>("qty");

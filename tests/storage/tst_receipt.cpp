@@ -124,7 +124,7 @@ private Q_SLOTS:
         const qsizetype total = t.indexOf(QStringLiteral("合計|¥220"));
         QVERIFY(total > 0);
         QStringList after = t.mid(total + 1);
-        after.removeIf([](const QString& x) { return x.startsWith(u'※'); });
+        after.removeIf([](const QString& x) { return x.startsWith(u'※') || x.startsWith(QStringLiteral("お支払")); });
         QCOMPARE(after, rateRows);
         QCOMPARE(t.last().startsWith(u'※'), bool(reducedLines));
     }
@@ -141,7 +141,7 @@ private Q_SLOTS:
         ProductTable[2].Reduced = 0;
         QVERIFY(GetSlipRates(s.Raw.data()).lineReduced(2));
         const QStringList t = texts(buildReceipt(s, Shop, 0.1, false, false));
-        QCOMPARE(t.last(), QStringLiteral("合計|¥328"));
+        QCOMPARE(t.mid(t.size() - 2), (QStringList{"合計|¥328", "お支払|現金"}));
         QVERIFY(t.contains(QStringLiteral("b")));
     }
 
@@ -168,6 +168,40 @@ private Q_SLOTS:
         for (const QString& row : t)
             QVERIFY2(!row.startsWith(QStringLiteral("TEL")) && !row.startsWith(QStringLiteral("登録番号")),
                      qPrintable(row));
+    }
+
+    // The method after the total; for cash with an amount tendered also that amount and the change. A slip
+    // from before payments were stored reads as cash.
+    void payment_data()
+    {
+        QTest::addColumn<bool>("present");
+        QTest::addColumn<int>("method");
+        QTest::addColumn<double>("tendered");
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("older slip") << false << 0 << 0.0 << QStringList{"お支払|現金"};
+        QTest::newRow("cash, nothing typed") << true << 0 << 0.0 << QStringList{"お支払|現金"};
+        QTest::newRow("cash with change")
+            << true << 0 << 1000.0 << QStringList{"お支払|現金", "お預り|¥1000", "お釣り|¥780"};
+        QTest::newRow("cash, exact") << true << 0 << 220.0 << QStringList{"お支払|現金", "お預り|¥220", "お釣り|¥0"};
+        QTest::newRow("card") << true << 1 << 0.0 << QStringList{"お支払|クレジット"};
+        QTest::newRow("e-money") << true << 2 << 0.0 << QStringList{"お支払|電子マネー"};
+        QTest::newRow("QR") << true << 3 << 0.0 << QStringList{"お支払|QRコード決済"};
+    }
+    void payment()
+    {
+        QFETCH(bool, present);
+        QFETCH(int, method);
+        QFETCH(double, tendered);
+        QFETCH(QStringList, rows);
+        SalesSlipRecord s = slipOf({{1, QStringLiteral("a"), 2, 110}});
+        if (present) {
+            PutSlipPayment(s.Raw.data(), {true, PaymentMethod(method), tendered});
+            s.Payment = GetSlipPayment(s.Raw.data());
+        }
+        const QStringList t = texts(buildReceipt(s, {}, 0.1, false, false));
+        const qsizetype total = t.indexOf(QStringLiteral("合計|¥220"));
+        QVERIFY(total > 0);
+        QCOMPARE(t.mid(total + 1), rows);
     }
 
     void registrationNo_data()
