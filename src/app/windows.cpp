@@ -12,6 +12,8 @@
 #include "reports/form17.h"
 #include "reports/form5.h"
 #include "purchasing/form16.h"
+#include "register/cashwindow.h"
+#include "register/closingwindow.h"
 #include "storage/changes.h"
 
 #include <QObject>
@@ -82,6 +84,16 @@ QWidget* systemSettings()
 QWidget* dataInitialisation()
 {
     return showSingle<Form3>();
+}
+
+QWidget* cashMovements()
+{
+    return showSingle<CashWindow>();
+}
+
+QWidget* closing()
+{
+    return showSingle<ClosingWindow>();
 }
 
 } // namespace Windows

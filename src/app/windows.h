@@ -15,5 +15,7 @@ QWidget* history();            // Form17 "訂正・削除履歴", opened from th
 QWidget* dataManagement();     // Form15 "データ管理"
 QWidget* systemSettings();     // Form8 "system"
 QWidget* dataInitialisation(); // Form3 "データ初期化"
+QWidget* cashMovements();      // CashWindow "入金・出金"
+QWidget* closing();            // ClosingWindow "レジ点検・精算"
 
 } // namespace Windows

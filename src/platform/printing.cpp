@@ -146,10 +146,15 @@ void addSavePdfAction(QPrintPreviewDialog& dialog, QPrinter& shown, const QStrin
 
 Result printReceipt(const Receipt& receipt, int widthMm, const QString& printerName)
 {
+    return printRoll(receipt.rows(), QStringLiteral("レシート %1").arg(receipt.slipNo), widthMm, printerName);
+}
+
+Result printRoll(const QList<ReceiptRow>& rows, const QString& docName, int widthMm, const QString& printerName)
+{
     QPrinter printer(QPrinter::HighResolution);
     if (Result chosen = choosePrinter(printer, printerName); !chosen)
         return chosen;
-    printer.setDocName(QStringLiteral("レシート %1").arg(receipt.slipNo));
+    printer.setDocName(docName);
 
     // The printable width of the common rolls: 48 mm of 58, 72 mm of 80.
     const bool narrow = widthMm == 58;
@@ -167,7 +172,7 @@ Result printReceipt(const Receipt& receipt, int widthMm, const QString& printerN
 
     std::list<ReceiptBlock> blocks;
     qreal height = 0;
-    for (const ReceiptRow& row : receipt.rows()) {
+    for (const ReceiptRow& row : rows) {
         ReceiptBlock& b = blocks.emplace_back();
         switch (row.kind) {
         case ReceiptRow::Rule:

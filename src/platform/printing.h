@@ -13,6 +13,7 @@ class QPrintPreviewDialog;
 class QPrinter;
 class QWidget;
 struct Receipt;
+struct ReceiptRow;
 
 namespace Printing {
 
@@ -35,6 +36,8 @@ void addSavePdfAction(QPrintPreviewDialog& dialog, QPrinter& shown, const QStrin
 // Prints the receipt on a roll `widthMm` wide (58 or 80) to the printer named (empty: the system default).
 // A missing printer or a failed print comes back as an error at once; nothing waits for the printer.
 Result printReceipt(const Receipt& receipt, int widthMm, const QString& printerName);
+// Prints any rows laid out as a receipt's (a closing report) in the same way, under the document name given.
+Result printRoll(const QList<ReceiptRow>& rows, const QString& docName, int widthMm, const QString& printerName);
 
 // The header of every page of a printed table.
 struct TableHeading

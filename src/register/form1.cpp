@@ -30,6 +30,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QTabBar>
 #include <QTime>
 #include <QTimer>
@@ -100,6 +101,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
     buildCommands();
     buildRecallPanel();
     buildReceiptControls();
+    buildPayment();
     installKeyTables();
 
     Timer1 = new QTimer(this);
@@ -423,7 +425,9 @@ void Form1::installKeyTables()
 KeyTable Form1::lineKeys(SlipLines::Column c, int k)
 {
     const KeyTable clear = {{Qt::Key_Escape, [this] { dataclear(); }}};
-    const KeyTable save = {{Qt::Key_F12, [this] { datwrite(); }}};
+    const KeyTable save = {{Qt::Key_F12, [this] { datwrite(); }},
+                           {Qt::Key_F5, [this] { setPaymentMethod(nextPaymentMethod(m_payment)); }},
+                           {Qt::Key_F11, [this] { TextTendered->setFocus(); }}};
     if (c == SlipLines::Code)
         return KeyTable{{Qt::Key_Tab, Qt::NoModifier, [this, k] { tabFromCode(k); }}} + clear +
                KeyTable{{Qt::Key_F6, [this] { Text15->setFocus(); }}, {Qt::Key_F10, [this] { openPurchasing(); }}} +
@@ -532,6 +536,9 @@ void Form1::showTaxDisplay()
     Picture1->resize(Picture1->width(), twips(boxHeight));
     Frame2->resize(Frame2->width(), twips(boxHeight));
     Frame5->move(Frame5->x(), twips(7200 + boxHeight));
+    FramePay->move(FramePay->x(), twips(7200 + boxHeight + 880));
+    for (QWidget* b : {CommandCash, CommandClosing})
+        b->move(b->x(), twips(7200 + boxHeight + 950));
     Label11->setVisible(twoRates);
     Label12->setVisible(twoRates);
     showRateFigures(SlipRates{});
@@ -574,6 +581,8 @@ void Form1::dataclear()
     m_lines->setHighlight(1, true);
     m_state.correctionMode = false;
     m_state.stockRestore.fill(0); // an abandoned correction gives no stock back
+    TextTendered->clear();
+    setPaymentMethod(PaymentMethod::Cash);
     Text1->setEnabled(false);
     showCorrectionMode();
     Text8[1]->setFocus();
@@ -712,6 +721,7 @@ void Form1::showTotals(double total)
     Text5->setText(changeText(5000, total));
     Text6->setText(changeText(1000, total));
     Text12->setText(changeText(500, total));
+    showChangeDue();
 }
 
 void Form1::listload()
@@ -738,6 +748,8 @@ EntryTexts Form1::entryTexts() const
     e.total = Text3->text();
     for (int k = 1; k <= SlipLineCount; ++k)
         e.line[k] = {Text8[k]->text(), Text14[k]->text(), Text9[k]->text(), Text10[k]->text(), Text11[k]->text()};
+    e.method = m_payment;
+    e.tendered = TextTendered->text();
     return e;
 }
 
@@ -818,6 +830,9 @@ void Form1::showSlip(qint64 n, const SalesSlipRecord& slip)
         Text11[k]->setText(numText(line.Amount));
     }
     Text3->setText(numText(slip.Total));
+    setPaymentMethod(slip.Payment.method);
+    if (slip.Payment.tendered > 0)
+        TextTendered->setText(numText(slip.Payment.tendered));
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -930,6 +945,84 @@ void Form1::reissueReceipt()
         return;
     if (Result printed = printStoredReceipt(m_state.selectedSlipNo, true); !printed)
         MessageBox::information(this, printed.error);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Payment
+
+void Form1::buildPayment()
+{
+    FramePay = makeFrame(this, QStringLiteral("FramePay"), QString(), QStringLiteral("支払"),
+                         twipsRect(120, 9580, 7560, 720));
+    const QFont big = sizedFont(font(), 13, true);
+    auto* methodCaption =
+        makeLabel(FramePay, QStringLiteral("LabelPayMethod"), QStringLiteral("支払(F5)"), twipsRect(120, 170, 900, 420));
+    TextPayMethod =
+        makeDisplay(FramePay, QStringLiteral("TextPayMethod"), QStringLiteral("支払方法"), twipsRect(1020, 110, 1800, 500));
+    TextPayMethod->setFont(big);
+    TextPayMethod->setAlignment(Qt::AlignCenter);
+    methodCaption->setBuddy(TextPayMethod);
+    auto* tenderedCaption = makeLabel(FramePay, QStringLiteral("LabelTendered"), QStringLiteral("お預り(F11)"),
+                                      twipsRect(2900, 170, 1200, 420));
+    TextTendered =
+        makeEdit(FramePay, QStringLiteral("TextTendered"), QStringLiteral("お預り"), twipsRect(4100, 110, 1300, 500));
+    TextTendered->setFont(big);
+    TextTendered->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    TextTendered->setFocusPolicy(Qt::ClickFocus);
+    tenderedCaption->setBuddy(TextTendered);
+    auto* changeCaption =
+        makeLabel(FramePay, QStringLiteral("LabelChangeDue"), QStringLiteral("お釣り"), twipsRect(5480, 170, 600, 420));
+    TextChangeDue = makeDisplay(FramePay, QStringLiteral("TextChangeDue"), QStringLiteral("お釣り"),
+                                twipsRect(6080, 110, 1380, 500));
+    TextChangeDue->setFont(big);
+    TextChangeDue->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    changeCaption->setBuddy(TextChangeDue);
+    // Only digits, at most eight.
+    TextTendered->setValidator(new QRegularExpressionValidator(QRegularExpression(u"[0-9]{0,8}"_s), TextTendered));
+    connect(TextTendered, &QLineEdit::textChanged, this, &Form1::showChangeDue);
+    installKeys(TextTendered, {{Qt::Key_Return, [this] { showChangeDue(); }},
+                               {Qt::Key_F12, [this] { datwrite(); }},
+                               {Qt::Key_F5, [this] { setPaymentMethod(nextPaymentMethod(m_payment)); }},
+                               {Qt::Key_Escape, [this] { dataclear(); }},
+                               {Qt::Key_Home, [this] { m_lines->backToLine1(); }}});
+
+    CommandCash = makeButton(this, QStringLiteral("CommandCash"), QStringLiteral("入金・出金"),
+                             twipsRect(7800, 9650, 1180, 580));
+    CommandClosing = makeButton(this, QStringLiteral("CommandClosing"), QStringLiteral("点検・精算"),
+                                twipsRect(9020, 9650, 1180, 580));
+    connect(CommandCash, &QPushButton::clicked, this, &Form1::openCashMovements);
+    connect(CommandClosing, &QPushButton::clicked, this, &Form1::openClosing);
+    setPaymentMethod(PaymentMethod::Cash);
+}
+
+// Only cash has an amount tendered; the other methods empty and lock the box.
+void Form1::setPaymentMethod(PaymentMethod method)
+{
+    m_payment = method;
+    TextPayMethod->setText(paymentMethodName(method));
+    const bool cash = method == PaymentMethod::Cash;
+    if (!cash) {
+        if (TextTendered->hasFocus())
+            Text8[1]->setFocus();
+        TextTendered->clear();
+    }
+    TextTendered->setEnabled(cash);
+    showChangeDue();
+}
+
+void Form1::showChangeDue()
+{
+    TextChangeDue->setText(changeDueText(m_payment, TextTendered->text(), val(Text3->text())));
+}
+
+void Form1::openCashMovements()
+{
+    Windows::cashMovements();
+}
+
+void Form1::openClosing()
+{
+    Windows::closing();
 }
 
 void Form1::openGraphs()

@@ -108,6 +108,13 @@ private:
     void printSaleReceipt(qint64 n);
     void reissueReceipt();
 
+    // How the customer pays: the method key, the amount tendered and the change due, beside the total.
+    void buildPayment();
+    void setPaymentMethod(PaymentMethod method);
+    void showChangeDue();
+    void openCashMovements();
+    void openClosing();
+
     void openGraphs();
     void openProductSettings();
     void openPurchasing();
@@ -173,12 +180,19 @@ public:
     QLabel* LabelReducedMark = nullptr;    // under the lists: what "※" stands for, while a reduced rate is in use
     QCheckBox* CheckReceipt = nullptr;     // "レシート"
     QPushButton* CommandReissue = nullptr; // "レシート再発行", in the recall panel
+    QGroupBox* FramePay = nullptr;         // "支払"
+    QLineEdit* TextPayMethod = nullptr;    // the method, F5 steps on
+    QLineEdit* TextTendered = nullptr;     // お預り, cash only
+    QLineEdit* TextChangeDue = nullptr;    // お釣り from the amount tendered
+    QPushButton* CommandCash = nullptr;    // "入金・出金"
+    QPushButton* CommandClosing = nullptr; // "点検・精算"
 
 private:
     SlipLines* m_lines = nullptr;
     QString m_helpFile;
     RegisterState m_state;
     QString m_codeBefore[SlipLineCount + 1]; // each code field's text when the cashier entered it
+    PaymentMethod m_payment = PaymentMethod::Cash;
     KeyTable m_fkeyonKeys;
     KeyTable m_keyfunKeys;
     // Set when the user left for another window of the program; coming back starts again at line 1.

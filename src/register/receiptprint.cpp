@@ -7,12 +7,20 @@
 #include "storage/settingnames.h"
 #include "storage/settings.h"
 
+namespace {
+
+int rollWidth()
+{
+    return SysNum[Sys::ReceiptWidthMm] == 58 ? 58 : 80;
+}
+
+} // namespace
+
 Result printSlipReceipt(const SalesSlipRecord& slip, bool reissue)
 {
     const Receipt receipt =
         buildReceipt(slip, shopDetailsFromSettings(), SysNum[Sys::TaxRate], SysNum[Sys::SalesTaxSwitch] == 1, reissue);
-    const int width = SysNum[Sys::ReceiptWidthMm] == 58 ? 58 : 80;
-    if (Result printed = printReceipt(receipt, width, SysStr[Sys::ReceiptPrinter]); !printed)
+    if (Result printed = printReceipt(receipt, rollWidth(), SysStr[Sys::ReceiptPrinter]); !printed)
         return Result::failure(QStringLiteral("レシートを印刷できませんでした。\n%1").arg(printed.error));
     return Result::success();
 }
@@ -32,4 +40,14 @@ Result printStoredReceipt(qint64 n, bool reissue)
     if (slip.Deleted != 0)
         return Result::failure(QStringLiteral("伝票は削除されています。"));
     return printSlipReceipt(slip, reissue);
+}
+
+Result printClosingReport(const SeisanRecord& closing, ClosingReportKind kind)
+{
+    const QList<ReceiptRow> rows = ClosingReportRows(closing, shopDetailsFromSettings(), kind);
+    const QString name = (kind == ClosingReportKind::Check ? QStringLiteral("レジ点検 ") : QStringLiteral("レジ精算 ")) +
+                         closing.day;
+    if (Result printed = printRoll(rows, name, rollWidth(), SysStr[Sys::ReceiptPrinter]); !printed)
+        return Result::failure(QStringLiteral("レポートを印刷できませんでした。\n%1").arg(printed.error));
+    return Result::success();
 }

@@ -1,6 +1,7 @@
 // Receipts at the register: after a saved sale, and reprinted for a slip chosen in the slip list.
 #pragma once
 
+#include "storage/closing.h"
 #include "storage/result.h"
 
 #include <QtGlobal>
@@ -12,3 +13,6 @@ Result printSlipReceipt(const SalesSlipRecord& slip, bool reissue);
 
 // Reads slip n as stored and prints its receipt, marked as reissued when `reissue`; a deleted slip is refused.
 Result printStoredReceipt(qint64 n, bool reissue);
+
+// Prints a closing report (点検, 精算 or a reprint) on the receipt printer of the settings.
+Result printClosingReport(const SeisanRecord& closing, ClosingReportKind kind);

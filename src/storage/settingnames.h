@@ -16,6 +16,7 @@ constexpr int SalesTaxSwitch = 16;     // exactly 1 = sales slips show and store
 constexpr int ReducedTaxRate = 17;     // reduced rate as a fraction; 0 = no reduced rate in use
 constexpr int PrintReceipt = 18;       // 1 = print a receipt after every saved sale
 constexpr int ReceiptWidthMm = 19;     // receipt roll width: 58 or 80 (0 reads as 80)
+constexpr int ChangeFund = 30;         // 釣銭準備金: the cash in the drawer before the day's first sale
 
 // SysStr
 constexpr int FirstGroupCaption = 1; // SysStr[1..4]: captions of the four groups of 100 numbers

@@ -1089,6 +1089,132 @@ private Q_SLOTS:
         QCOMPARE(m_form->state().stockRestore[12], 0.0);
     }
 
+    // How the customer pays, keyed as the cashier does: F5 steps through the methods beside the total, F11
+    // goes to the amount tendered; F12 stores the method and the amount after the rate figures.
+    void paymentAtTheCounter_data()
+    {
+        QTest::addColumn<int>("f5");
+        QTest::addColumn<QString>("tendered");
+        QTest::addColumn<QString>("methodShown");
+        QTest::addColumn<QString>("changeShown");
+        QTest::addColumn<bool>("saved");
+        QTest::addColumn<int>("storedMethod");
+        QTest::addColumn<double>("storedTendered");
+        // Two apples at 150: 300.
+        QTest::newRow("cash with change") << 0 << QStringLiteral("1000") << QStringLiteral("現金")
+                                          << QStringLiteral("700") << true << 0 << 1000.0;
+        QTest::newRow("cash, nothing tendered")
+            << 0 << QString() << QStringLiteral("現金") << QString() << true << 0 << 0.0;
+        QTest::newRow("card") << 1 << QString() << QStringLiteral("クレジット") << QString() << true << 1 << 0.0;
+        QTest::newRow("e-money") << 2 << QString() << QStringLiteral("電子マネー") << QString() << true << 2 << 0.0;
+        QTest::newRow("QR") << 3 << QString() << QStringLiteral("QRコード決済") << QString() << true << 3 << 0.0;
+        QTest::newRow("F5 round to cash") << 4 << QStringLiteral("300") << QStringLiteral("現金")
+                                          << QStringLiteral("0") << true << 0 << 300.0;
+        QTest::newRow("too little tendered") << 0 << QStringLiteral("299") << QStringLiteral("現金")
+                                             << QStringLiteral("-1") << false << 0 << 0.0;
+    }
+    void paymentAtTheCounter()
+    {
+        QFETCH(int, f5);
+        QFETCH(QString, tendered);
+        QFETCH(QString, methodShown);
+        QFETCH(QString, changeShown);
+        QFETCH(bool, saved);
+        QFETCH(int, storedMethod);
+        QFETCH(double, storedTendered);
+        openForm();
+        QCOMPARE(text("TextPayMethod"), QStringLiteral("現金"));
+        sell(1, "2");
+        for (int i = 0; i < f5; ++i)
+            press(Qt::Key_F5);
+        QCOMPARE(text("TextPayMethod"), methodShown);
+        QCOMPARE(w("TextTendered")->isEnabled(), methodShown == QStringLiteral("現金"));
+        if (!tendered.isEmpty()) {
+            press(Qt::Key_F11);
+            QTRY_COMPARE(focusedName(), QStringLiteral("TextTendered"));
+            type(tendered);
+            press(Qt::Key_Return);
+        }
+        QCOMPARE(text("TextChangeDue"), changeShown);
+        press(Qt::Key_F12);
+        if (!saved) {
+            QVERIFY(MessageBox::takeShown().join(u'\n').contains(QStringLiteral("お預り")));
+            QVERIFY(m_dir->bytes("reg.dat").isEmpty());
+            QCOMPARE(text("Text3"), QStringLiteral("300")); // the entry stays for another try
+            QCOMPARE(text("TextTendered"), tendered);
+            return;
+        }
+        const QByteArray r = slip(1);
+        QCOMPARE(f64(r, Off::Sales::Total), 300.0);
+        QCOMPARE(i16(r, Off::Sales::PayVersion), int16_t(1));
+        QCOMPARE(i16(r, Off::Sales::PayMethod), int16_t(storedMethod));
+        QCOMPARE(f64(r, Off::Sales::Tendered), storedTendered);
+        // The next customer starts with cash and nothing tendered.
+        QCOMPARE(text("TextPayMethod"), QStringLiteral("現金"));
+        QVERIFY(text("TextTendered").isEmpty());
+        QVERIFY(w("TextTendered")->isEnabled());
+        QVERIFY(text("TextChangeDue").isEmpty());
+    }
+
+    // Only digits reach the tendered box; Escape clears the sale back to cash.
+    void tenderedBoxAndClear()
+    {
+        openForm();
+        sell(1, "1");
+        press(Qt::Key_F11);
+        QTRY_COMPARE(focusedName(), QStringLiteral("TextTendered"));
+        type("5a-0.0");
+        QCOMPARE(text("TextTendered"), QStringLiteral("500"));
+        type("123456789");
+        QCOMPARE(text("TextTendered").size(), 8);
+        press(Qt::Key_F5);
+        QVERIFY(text("TextTendered").isEmpty()); // card: no amount tendered
+        QCOMPARE(text("TextPayMethod"), QStringLiteral("クレジット"));
+        focusOn("Text8_2");
+        press(Qt::Key_Escape);
+        QCOMPARE(text("TextPayMethod"), QStringLiteral("現金"));
+    }
+
+    // A correction recalls how the slip was paid; a slip from before payments were stored comes back as cash.
+    void correctionRecallsPayment_data()
+    {
+        QTest::addColumn<int>("f5");
+        QTest::addColumn<QString>("tendered");
+        QTest::addColumn<QString>("methodShown");
+        QTest::newRow("QR") << 3 << QString() << QStringLiteral("QRコード決済");
+        QTest::newRow("cash tendered") << 0 << QStringLiteral("5000") << QStringLiteral("現金");
+        QTest::newRow("older slip") << -1 << QString() << QStringLiteral("現金");
+    }
+    void correctionRecallsPayment()
+    {
+        QFETCH(int, f5);
+        QFETCH(QString, tendered);
+        QFETCH(QString, methodShown);
+        openForm();
+        if (f5 < 0) {
+            QVERIFY(storeSlip(1, QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")), 1, 1, 150));
+            SysNum[Sys::NextSalesSlipNo] = 2;
+        } else {
+            sell(1, "1");
+            for (int i = 0; i < f5; ++i)
+                press(Qt::Key_F5);
+            if (!tendered.isEmpty()) {
+                press(Qt::Key_F11);
+                type(tendered);
+            }
+            press(Qt::Key_F12);
+        }
+        press(Qt::Key_F1); // a key of no meaning: the entry is still at line 1
+        openMonth(QString::number(QDate::currentDate().year()), QString::number(QDate::currentDate().month()));
+        clickSlipRow(1);
+        w<QPushButton>("Command19")->click();
+        QCOMPARE(text("TextPayMethod"), methodShown);
+        QCOMPARE(text("TextTendered"), tendered);
+        // Saved again unchanged, the slip keeps its method.
+        press(Qt::Key_F12);
+        QCOMPARE(i16(slip(1), Off::Sales::PayMethod), int16_t(f5 < 0 ? 0 : f5));
+    }
+
     void correctionAbandonedGivesNothingBack()
     {
         storeSlip(1, QStringLiteral("2010/06/02"), 7, 2, 200);

@@ -1,0 +1,351 @@
+// The closing window: expected figures, the cash counted, check and close with their reports, the history.
+#include "register/closingwindow.h"
+
+#include "platform/controls.h"
+#include "platform/grid.h"
+#include "platform/messagebox.h"
+#include "platform/tableexport.h"
+#include "platform/twips.h"
+#include "register/receiptprint.h"
+#include "storage/payment.h"
+#include "storage/salestax.h"
+#include "storage/settingnames.h"
+#include "storage/settings.h"
+#include "storage/text.h"
+#include "widgets/keytable.h"
+
+#include <QDate>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QTime>
+
+namespace {
+
+QString grouped(double v)
+{
+    return QLocale(QLocale::Japanese).toString(qint64(v));
+}
+
+QString signedGrouped(double v)
+{
+    return v > 0 ? QStringLiteral("+") + grouped(v) : grouped(v);
+}
+
+QLineEdit* figureBox(QWidget* parent, const QString& name, const QString& accessible, const QRect& rect)
+{
+    QLineEdit* e = makeDisplay(parent, name, accessible, rect);
+    e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return e;
+}
+
+} // namespace
+
+GridTable closingFiguresTable(const ClosingFigures& f)
+{
+    QList<QPair<QString, QString>> rows = {
+        {QStringLiteral("伝票数"), QStringLiteral("%1 件").arg(f.slipCount)},
+        {QStringLiteral("総売上"), grouped(f.gross)},
+        {QStringLiteral("返品"), grouped(f.returns)},
+        {QStringLiteral("売上合計"), grouped(f.sales())},
+        {QStringLiteral("削除伝票 %1 件").arg(f.deletedCount), grouped(f.deletedAmount)},
+    };
+    for (int m = 0; m < PaymentMethodCount; ++m)
+        rows.append({QStringLiteral("　") + paymentMethodName(PaymentMethod(m)), grouped(f.byMethod[m])});
+    rows.append({RatePercent(f.standard.rate) + QStringLiteral("対象"), grouped(f.standard.total)});
+    rows.append({QStringLiteral("　内消費税"), grouped(f.standard.tax)});
+    if (f.reduced.rate != 0 || f.reduced.total != 0) {
+        rows.append({ReducedMark + RatePercent(f.reduced.rate) + QStringLiteral("対象"), grouped(f.reduced.total)});
+        rows.append({QStringLiteral("　内消費税"), grouped(f.reduced.tax)});
+    }
+    rows.append({QStringLiteral("釣銭準備金"), grouped(f.changeFund)});
+    rows.append({QStringLiteral("現金売上"), grouped(f.byMethod[0])});
+    rows.append({QStringLiteral("入金"), grouped(f.cashIn)});
+    rows.append({QStringLiteral("出金"), grouped(f.cashOut)});
+    rows.append({QStringLiteral("現金在高（理論）"), grouped(f.expectedCash())});
+    GridTable t;
+    t.setShape({2450, 1450}, int(rows.size()) + 1, {QStringLiteral("項目"), QStringLiteral("金額")});
+    for (qsizetype i = 0; i < rows.size(); ++i)
+        t.rows[i + 1] = QStringList{rows[i].first, rows[i].second};
+    return t;
+}
+
+GridTable closingHistoryTable(const QList<ClosingHistoryEntry>& history)
+{
+    GridTable t;
+    t.setShape({1300, 1350, 1050, 1050, 850, 500}, int(history.size()) + 1,
+               {QStringLiteral("営業日"), QStringLiteral("精算日時"), QStringLiteral("理論在高"),
+                QStringLiteral("実査"), QStringLiteral("過不足"), QStringLiteral("最新")});
+    for (qsizetype i = 0; i < history.size(); ++i) {
+        const SeisanRecord& r = history[i].record;
+        t.rows[i + 1] = QStringList{r.day,
+                                    r.date.right(5) + u' ' + r.time.left(5),
+                                    numText(r.expected),
+                                    numText(r.counted),
+                                    numText(r.difference),
+                                    history[i].superseded ? QString() : QStringLiteral("○")};
+    }
+    return t;
+}
+
+ClosingWindow::ClosingWindow(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("ClosingWindow"));
+    setWindowTitle(QStringLiteral("レジ点検・精算"));
+    setFixedSize(twips(15200), twips(10000));
+    buildControls();
+    TextDay->setText(QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
+    TextFund->setText(numText(SysNum[Sys::ChangeFund]));
+    showDay();
+    loadHistory();
+    // The cashier counts first; the day and the change fund are usually right as they open.
+    TextCount[0]->setFocus();
+}
+
+void ClosingWindow::buildControls()
+{
+    makeLabel(this, QStringLiteral("LabelDay"), QStringLiteral("営業日"), twipsRect(120, 170, 900, 420));
+    TextDay = makeEdit(this, QStringLiteral("TextDay"), QStringLiteral("営業日"), twipsRect(1020, 120, 1900, 460));
+    CommandShow = makeButton(this, QStringLiteral("CommandShow"), QStringLiteral("表示"), twipsRect(3020, 100, 1100, 500));
+    makeLabel(this, QStringLiteral("LabelFund"), QStringLiteral("釣銭準備金"), twipsRect(4500, 170, 1500, 420));
+    TextFund = makeEdit(this, QStringLiteral("TextFund"), QStringLiteral("釣銭準備金"), twipsRect(6000, 120, 1800, 460));
+    TextFund->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    TextFund->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,8}")), TextFund));
+
+    auto* expected = makeFrame(this, QStringLiteral("FrameExpected"), QStringLiteral("レジの予定"),
+                               QStringLiteral("レジの予定"), twipsRect(120, 720, 4400, 8400));
+    GridExpected = new Grid(expected);
+    GridExpected->setObjectName(QStringLiteral("GridExpected"));
+    GridExpected->setAccessibleName(QStringLiteral("レジの予定"));
+    GridExpected->setGeometry(twipsRect(120, 330, 4160, 7950));
+    GridExpected->setFocusPolicy(Qt::NoFocus);
+
+    auto* counted = makeFrame(this, QStringLiteral("FrameCount"), QStringLiteral("実査（数えた現金）"),
+                              QStringLiteral("実査"), twipsRect(4640, 720, 3800, 8400));
+    for (int i = 0; i < DenominationCount; ++i) {
+        const int top = 330 + 560 * i;
+        const QString yenText = QStringLiteral("%1円").arg(Denominations[i]);
+        auto* label = makeLabel(counted, QStringLiteral("LabelCount%1").arg(i), yenText, twipsRect(120, top + 30, 800, 420));
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        TextCount[i] = makeEdit(counted, QStringLiteral("TextCount%1").arg(i), yenText + QStringLiteral("の枚数"),
+                                twipsRect(980, top, 1000, 460));
+        TextCount[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        TextCount[i]->setValidator(
+            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,5}")), TextCount[i]));
+        label->setBuddy(TextCount[i]);
+        TextCountAmount[i] = figureBox(counted, QStringLiteral("TextCountAmount%1").arg(i), yenText + QStringLiteral("の金額"),
+                                       twipsRect(2060, top, 1600, 460));
+        connect(TextCount[i], &QLineEdit::textChanged, this, &ClosingWindow::showCount);
+        // Enter moves down, as on a counting sheet; from the last count to 精算.
+        installKeys(TextCount[i], {{Qt::Key_Return, [this, i] {
+                                        if (i + 1 < DenominationCount)
+                                            TextCount[i + 1]->setFocus();
+                                        else
+                                            CommandClose->setFocus();
+                                    }}});
+    }
+    const struct
+    {
+        QLineEdit** box;
+        const char* name;
+        const char* caption;
+        int top;
+    } totals[] = {{&TextCounted, "TextCounted", "実査合計", 6050},
+                  {&TextExpected, "TextExpected", "理論在高", 6600},
+                  {&TextDifference, "TextDifference", "過不足", 7150}};
+    for (const auto& t : totals) {
+        const QString caption = QString::fromUtf8(t.caption);
+        auto* label = makeLabel(counted, QStringLiteral("Label") + QLatin1String(t.name).mid(4), caption,
+                                twipsRect(120, t.top + 30, 1800, 420));
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        *t.box = figureBox(counted, QLatin1String(t.name), caption, twipsRect(2060, t.top, 1600, 460));
+        QFont bold = (*t.box)->font();
+        bold.setBold(true);
+        (*t.box)->setFont(bold);
+        label->setBuddy(*t.box);
+    }
+
+    auto* history = makeFrame(this, QStringLiteral("FrameHistory"), QStringLiteral("精算の履歴"),
+                              QStringLiteral("精算の履歴"), twipsRect(8560, 720, 6520, 8400));
+    GridHistory = new Grid(history);
+    GridHistory->setObjectName(QStringLiteral("GridHistory"));
+    GridHistory->setAccessibleName(QStringLiteral("精算の履歴"));
+    GridHistory->setGeometry(twipsRect(120, 330, 6280, 7950));
+
+    const struct
+    {
+        QPushButton** button;
+        const char* name;
+        const char* caption;
+        int left;
+        void (ClosingWindow::*action)();
+    } buttons[] = {{&CommandCheck, "CommandCheck", "点検（印刷）", 120, &ClosingWindow::check},
+                   {&CommandClose, "CommandClose", "精算", 2240, &ClosingWindow::closeDay},
+                   {&CommandReprint, "CommandReprint", "再印刷", 8560, &ClosingWindow::reprint},
+                   {&CommandCsv, "CommandCsv", "CSV出力", 10280, &ClosingWindow::saveCsv}};
+    for (const auto& b : buttons) {
+        *b.button = makeButton(this, QLatin1String(b.name), QString::fromUtf8(b.caption), twipsRect(b.left, 9250, b.left < 8000 ? 2000 : 1600, 580));
+        connect(*b.button, &QPushButton::clicked, this, b.action);
+    }
+    CommandExit = makeButton(this, QStringLiteral("CommandExit"), QStringLiteral("閉じる"), twipsRect(13480, 9250, 1600, 580));
+    connect(CommandExit, &QPushButton::clicked, this, &QWidget::close);
+    connect(CommandShow, &QPushButton::clicked, this, &ClosingWindow::showDay);
+    installKeys(TextDay, {{Qt::Key_Return, [this] { showDay(); }}});
+    connect(TextFund, &QLineEdit::textChanged, this, &ClosingWindow::fundChanged);
+    installKeys(TextFund, {{Qt::Key_Return, [this] { saveFund(); }}});
+}
+
+bool ClosingWindow::readFigures()
+{
+    const QString day = TextDay->text().trimmed();
+    if (!QDate::fromString(day, QStringLiteral("yyyy/MM/dd")).isValid()) {
+        MessageBox::information(this, QStringLiteral("営業日は yyyy/mm/dd の形で入力してください。"));
+        return false;
+    }
+    QList<SeisanRecord> records;
+    Result r = ReadSeisan(records);
+    ClosingFigures figures;
+    if (r)
+        r = ComputeClosing(day, records, val(TextFund->text()), figures);
+    if (!r) {
+        MessageBox::information(this, r.error);
+        return false;
+    }
+    m_day = day;
+    m_figures = figures;
+    return true;
+}
+
+void ClosingWindow::showDay()
+{
+    if (!readFigures()) {
+        m_figures = ClosingFigures();
+        m_figures.changeFund = val(TextFund->text());
+    }
+    GridExpected->setTable(closingFiguresTable(m_figures));
+    GridExpected->setColAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    showCount();
+}
+
+CashCount ClosingWindow::count() const
+{
+    CashCount c;
+    for (int i = 0; i < DenominationCount; ++i)
+        c.counts[i] = int32_t(val(TextCount[i]->text()));
+    return c;
+}
+
+void ClosingWindow::showCount()
+{
+    const CashCount c = count();
+    for (int i = 0; i < DenominationCount; ++i)
+        TextCountAmount[i]->setText(grouped(double(c.counts[i]) * Denominations[i]));
+    TextCounted->setText(grouped(c.total()));
+    TextExpected->setText(grouped(m_figures.expectedCash()));
+    const double difference = c.total() - m_figures.expectedCash();
+    TextDifference->setText(signedGrouped(difference));
+    QPalette p = TextDifference->palette();
+    p.setColor(QPalette::Text, difference < 0 ? QColor(200, 0, 0) : palette().color(QPalette::Text));
+    TextDifference->setPalette(p);
+}
+
+void ClosingWindow::fundChanged()
+{
+    m_figures.changeFund = val(TextFund->text());
+    GridExpected->setTable(closingFiguresTable(m_figures));
+    GridExpected->setColAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    showCount();
+}
+
+// The change fund stays from day to day; Enter keeps it and goes on to the count.
+void ClosingWindow::saveFund()
+{
+    const double before = SysNum[Sys::ChangeFund];
+    SysNum[Sys::ChangeFund] = val(TextFund->text());
+    if (Result saved = SaveSettings(); !saved) {
+        SysNum[Sys::ChangeFund] = before;
+        MessageBox::information(this, saved.error);
+        return;
+    }
+    TextCount[0]->setFocus();
+}
+
+SeisanRecord ClosingWindow::currentClosing() const
+{
+    return MakeClosing(m_day, m_figures, count(), QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")),
+                       QTime::currentTime().toString(QStringLiteral("hh:mm:ss")));
+}
+
+void ClosingWindow::check()
+{
+    if (!readFigures())
+        return;
+    showDay();
+    if (Result printed = printClosingReport(currentClosing(), ClosingReportKind::Check); !printed)
+        MessageBox::information(this, printed.error);
+}
+
+void ClosingWindow::closeDay()
+{
+    if (!readFigures())
+        return;
+    showDay();
+    QList<SeisanRecord> records;
+    if (Result r = ReadSeisan(records); !r) {
+        MessageBox::information(this, r.error);
+        return;
+    }
+    for (const SeisanRecord& r : records)
+        if (r.kind == SeisanKind::Closing && r.day == m_day) {
+            if (!MessageBox::question(this, QStringLiteral("%1 はすでに精算されています（%2 %3）。\nもう一度精算しますか。"
+                                                           "前の記録も残ります。")
+                                                .arg(m_day, r.date, r.time)))
+                return;
+            break;
+        }
+    SeisanRecord closing = currentClosing();
+    qint64 n = 0;
+    const Result stored = AppendSeisan(closing, {{Sys::ChangeFund, m_figures.changeFund}}, &n);
+    if (!stored) {
+        MessageBox::information(this, QStringLiteral("精算を記録できませんでした。\n") + stored.error);
+        return;
+    }
+    SysNum[Sys::ChangeFund] = m_figures.changeFund;
+    closing.recordNo = n;
+    loadHistory();
+    if (!stored.error.isEmpty())
+        MessageBox::information(this, stored.error);
+    if (Result printed = printClosingReport(closing, ClosingReportKind::Close); !printed)
+        MessageBox::information(this, printed.error + QStringLiteral("\n精算は記録されています。"));
+}
+
+void ClosingWindow::loadHistory()
+{
+    QList<SeisanRecord> records;
+    if (Result r = ReadSeisan(records); !r)
+        MessageBox::information(this, r.error);
+    m_history = ClosingHistory(records);
+    GridHistory->setTable(closingHistoryTable(m_history));
+    for (int c = 2; c <= 4; ++c)
+        GridHistory->setColAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+    GridHistory->setColAlignment(5, Qt::AlignCenter);
+}
+
+void ClosingWindow::reprint()
+{
+    const int row = GridHistory->currentRow() - 1;
+    if (row < 0 || row >= m_history.size()) {
+        MessageBox::information(this, QStringLiteral("再印刷する精算を履歴から選んでください。"));
+        return;
+    }
+    if (Result printed = printClosingReport(m_history[row].record, ClosingReportKind::Reprint); !printed)
+        MessageBox::information(this, printed.error);
+}
+
+void ClosingWindow::saveCsv()
+{
+    saveGridCsv(this, *GridHistory, QStringLiteral("精算履歴.csv"));
+}

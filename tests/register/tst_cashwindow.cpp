@@ -1,0 +1,136 @@
+// The cash in and out window: amounts refused where typed, entries stored and listed per day, deleted by a
+// mark after a question.
+#include "guitest.h"
+
+#include "platform/grid.h"
+#include "platform/messagebox.h"
+#include "register/cashwindow.h"
+#include "storage/seisan.h"
+
+#include <QDate>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+
+class TestCashWindow : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestAppDir> m_dir;
+    CashWindow* m_form = nullptr;
+
+private Q_SLOTS:
+    void initTestCase() { MessageBox::enableTestMode(); }
+    void init()
+    {
+        m_dir = std::make_unique<TestAppDir>();
+        m_form = openWindow<CashWindow>();
+        MessageBox::takeShown();
+    }
+    void cleanup()
+    {
+        delete m_form;
+        m_form = nullptr;
+        m_dir.reset();
+    }
+
+    void amounts_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<bool>("stored");
+        QTest::newRow("one yen") << QStringLiteral("1") << QStringLiteral("1") << true;
+        QTest::newRow("largest") << QStringLiteral("99999999") << QStringLiteral("99999999") << true;
+        QTest::newRow("nine digits cut") << QStringLiteral("123456789") << QStringLiteral("12345678") << true;
+        QTest::newRow("zero") << QStringLiteral("0") << QStringLiteral("0") << false;
+        QTest::newRow("empty") << QString() << QString() << false;
+        QTest::newRow("not digits") << QStringLiteral("-5.5") << QStringLiteral("55") << true;
+    }
+    void amounts()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(bool, stored);
+        QVERIFY(focusOn(m_form, QStringLiteral("TextAmount")));
+        type(typed);
+        QCOMPARE(control(m_form, QStringLiteral("TextAmount"))->text(), shown);
+        press(Qt::Key_Return);
+        QTRY_COMPARE(focusedName(), QStringLiteral("TextReason"));
+        type(QStringLiteral("釣銭の両替"));
+        press(Qt::Key_Return);
+        QCOMPARE(QFile::exists(m_dir->file(SeisanFileName)), stored);
+        if (!stored) {
+            QVERIFY(MessageBox::takeShown().value(0).contains(QStringLiteral("1～99,999,999")));
+            return;
+        }
+        QList<SeisanRecord> records;
+        QVERIFY(ReadSeisan(records));
+        QCOMPARE(records.size(), 1);
+        QCOMPARE(int(records[0].kind), int(SeisanKind::CashIn));
+        QCOMPARE(records[0].amount, shown.toDouble());
+        QCOMPARE(records[0].reason, QStringLiteral("釣銭の両替"));
+        QCOMPARE(records[0].day, QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
+        QVERIFY(control(m_form, QStringLiteral("TextAmount"))->text().isEmpty());
+    }
+
+    void amountProblem_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("1") << QStringLiteral("1") << false;
+        QTest::newRow("99999999") << QStringLiteral("99999999") << false;
+        QTest::newRow("100000000") << QStringLiteral("100000000") << true;
+        QTest::newRow("0") << QStringLiteral("0") << true;
+        QTest::newRow("half") << QStringLiteral("10.5") << true;
+        QTest::newRow("negative") << QStringLiteral("-3") << true;
+        QTest::newRow("text") << QStringLiteral("abc") << true;
+    }
+    void amountProblem()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, refused);
+        QCOMPARE(!cashAmountProblem(text).isEmpty(), refused);
+    }
+
+    // Cash out listed with cash in; deleting asks, marks, and keeps the record.
+    void listedAndDeleted()
+    {
+        QVERIFY(focusOn(m_form, QStringLiteral("TextAmount")));
+        type("3000");
+        press(Qt::Key_Return);
+        type("仕入先へ支払い");
+        press(Qt::Key_Return);
+        control<QRadioButton>(m_form, QStringLiteral("OptionOut"))->setChecked(true);
+        QVERIFY(focusOn(m_form, QStringLiteral("TextAmount")));
+        type("1200");
+        press(Qt::Key_Return);
+        press(Qt::Key_Return);
+        auto* grid = control<Grid>(m_form, QStringLiteral("GridMoves"));
+        QCOMPARE(grid->rows(), 3);
+        QCOMPARE(grid->text(1, 1), QStringLiteral("入金"));
+        QCOMPARE(grid->text(1, 2), QStringLiteral("3,000"));
+        QCOMPARE(grid->text(2, 1), QStringLiteral("出金"));
+
+        grid->setCurrentRow(2);
+        control<QPushButton>(m_form, QStringLiteral("CommandDelete"))->click(); // answered no
+        QVERIFY(MessageBox::takeShown().value(0).contains(QStringLiteral("削除しますか")));
+        QCOMPARE(grid->text(2, 4), QString());
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        grid->setCurrentRow(2);
+        control<QPushButton>(m_form, QStringLiteral("CommandDelete"))->click();
+        QCOMPARE(grid->text(2, 4), QStringLiteral("削除"));
+        const QByteArray bytes = m_dir->bytes(SeisanFileName);
+        QCOMPARE(bytes.size(), 2 * SeisanRecordSize);
+        QCOMPARE(bytes[SeisanRecordSize + 6], char(1));
+        QCOMPARE(bytes[6], char(0));
+
+        // Another day lists nothing.
+        retype(control(m_form, QStringLiteral("TextDay")), QStringLiteral("2001/01/01"));
+        press(Qt::Key_Return);
+        QCOMPARE(grid->rows(), 1);
+    }
+};
+
+QTEST_MAIN(TestCashWindow)
+#include "tst_cashwindow.moc"

@@ -1,0 +1,472 @@
+// The day's closing: figures from one pass over the slips and the cash in and out, compared with sums the
+// test makes itself; seisan.dat records at their offsets, damage reported, kill -9 during a closing.
+#include "../common/testutil.h"
+
+#include "storage/closing.h"
+#include "storage/journal.h"
+#include "storage/salesslip.h"
+#include "storage/seisan.h"
+#include "storage/settingnames.h"
+#include "storage/settings.h"
+#include "storage/text.h"
+
+#include <QProcess>
+#include <QtTest>
+#include <cmath>
+#include <csignal>
+#include <limits>
+
+namespace {
+
+const QString Day = QStringLiteral("2026/12/01");
+
+struct TestSlip
+{
+    QString date;
+    int method;             // -1: a slip from before payments were stored (cash)
+    QList<double> lines;    // line amounts
+    bool deleted;
+    double reducedPart;     // of the total, at the reduced rate; -1: no rate figures stored
+};
+
+// The day's slips and their neighbours, as the register stores them.
+const QList<TestSlip> Slips = {
+    {Day, 0, {1000}, false, 0},
+    {Day, 1, {1120, 1080}, false, 1080},
+    {Day, 3, {500}, false, 0},
+    {Day, 2, {300}, false, 0},
+    {Day, 0, {400, -600}, false, 0},              // a return
+    {Day, 0, {700}, true, 0},                     // deleted
+    {Day, -1, {800}, false, -1},                  // older slip: cash, tax only at 712
+    {QStringLiteral("2026/12/02"), 0, {9999}, false, 0},
+    {QStringLiteral("2026/11/01"), 1, {4444}, false, 0},
+    {Day, 2, {-50}, false, 0},                    // a pure return paid back by e-money
+};
+
+double taxOf(double amount, double rate)
+{
+    return std::floor(amount * rate / (1 + rate) + 0.5);
+}
+
+void storeTestSlips()
+{
+    qint64 n = 0;
+    for (const TestSlip& t : Slips) {
+        ++n;
+        SalesSlipRecord s;
+        s.Date = t.date;
+        s.Time = QStringLiteral("12:00:00");
+        s.SlipNo = int32_t(n);
+        double total = 0;
+        for (int k = 0; k < t.lines.size(); ++k) {
+            s.Line[k + 1].ProductNo = int16_t(k + 1);
+            s.Line[k + 1].Amount = t.lines[k];
+            total += t.lines[k];
+        }
+        s.Subtotal = s.Total = total;
+        s.Deleted = t.deleted ? 1 : 0;
+        if (t.reducedPart >= 0) {
+            s.Rates.present = true;
+            s.Rates.standard = {total - t.reducedPart, taxOf(total - t.reducedPart, 0.1), 0.1};
+            s.Rates.reduced = {t.reducedPart, taxOf(t.reducedPart, 0.08), 0.08};
+            s.Tax = s.Rates.standard.tax + s.Rates.reduced.tax;
+            s.Payment = {true, PaymentMethod(t.method), 0};
+        } else {
+            s.Tax = taxOf(total, 0.1);
+        }
+        WorkingSlip = s;
+        QVERIFY(WriteSalesSlip(n).ok);
+    }
+    SysNum[Sys::NextSalesSlipNo] = double(n + 1);
+}
+
+SeisanRecord movement(SeisanKind kind, const QString& day, double amount, bool deleted = false)
+{
+    SeisanRecord r;
+    r.kind = kind;
+    r.day = day;
+    r.date = day;
+    r.time = QStringLiteral("09:00:00");
+    r.amount = amount;
+    r.reason = QStringLiteral("両替");
+    r.deleted = deleted ? 1 : 0;
+    return r;
+}
+
+ClosingFigures withFund(double fund, int slips = 0)
+{
+    ClosingFigures f;
+    f.changeFund = fund;
+    f.slipCount = slips;
+    return f;
+}
+
+// The child of the crash test: appends a closing and dies at step `stopAt` of the journal.
+int g_stopAt = 0;
+int g_steps = 0;
+void stopHere(JournalStep)
+{
+    if (++g_steps == g_stopAt)
+        std::raise(SIGKILL);
+}
+
+int crashChild(const QStringList& args)
+{
+    AppDir = args[2];
+    if (!LoadSettings())
+        return 3;
+    g_stopAt = args[3].toInt();
+    SetJournalHook(&stopHere);
+    SeisanRecord r = MakeClosing(Day, withFund(30000, 3), CashCount{}, Day,
+                                 QStringLiteral("21:00:00"));
+    return AppendSeisan(r, {{Sys::ChangeFund, 30000}}) ? 0 : 5;
+}
+
+} // namespace
+
+class TestClosing : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { SetJournalHook(nullptr); }
+
+    // Every figure of the closing against sums the test makes from its own table of slips.
+    void mixedDay()
+    {
+        TestAppDir dir;
+        SysNum[Sys::TaxRate] = 0.1;
+        SysNum[Sys::ReducedTaxRate] = 0.08;
+        storeTestSlips();
+        // Written beyond the last slip issued: no slip yet, not counted.
+        WorkingSlip = SalesSlipRecord();
+        WorkingSlip.Date = Day;
+        WorkingSlip.Total = 123456;
+        QVERIFY(WriteSalesSlip(qint64(SysNum[Sys::NextSalesSlipNo])).ok);
+
+        const QList<SeisanRecord> moves = {movement(SeisanKind::CashIn, Day, 10000),
+                                           movement(SeisanKind::CashOut, Day, 3000),
+                                           movement(SeisanKind::CashOut, Day, 500, true),
+                                           movement(SeisanKind::CashIn, QStringLiteral("2026/12/02"), 777)};
+        ClosingFigures f;
+        QVERIFY(ComputeClosing(Day, moves, 20000, f).ok);
+
+        int count = 0, deleted = 0;
+        double gross = 0, returns = 0, deletedAmount = 0, stdTotal = 0, stdTax = 0, redTotal = 0, redTax = 0;
+        std::array<double, 4> byMethod{};
+        for (const TestSlip& t : Slips) {
+            if (t.date != Day)
+                continue;
+            double total = 0;
+            for (double a : t.lines)
+                total += a;
+            if (t.deleted) {
+                ++deleted;
+                deletedAmount += total;
+                continue;
+            }
+            ++count;
+            for (double a : t.lines)
+                (a > 0 ? gross : returns) += a;
+            byMethod[t.method < 0 ? 0 : t.method] += total;
+            const double reduced = t.reducedPart < 0 ? 0 : t.reducedPart;
+            stdTotal += total - reduced;
+            stdTax += taxOf(total - reduced, 0.1);
+            redTotal += reduced;
+            redTax += reduced ? taxOf(reduced, 0.08) : 0;
+        }
+        QCOMPARE(f.slipCount, count);
+        QCOMPARE(f.gross, gross);
+        QCOMPARE(f.returns, returns);
+        QCOMPARE(f.deletedCount, deleted);
+        QCOMPARE(f.deletedAmount, deletedAmount);
+        for (int m = 0; m < 4; ++m)
+            QCOMPARE(f.byMethod[m], byMethod[m]);
+        QCOMPARE(f.standard.total, stdTotal);
+        QCOMPARE(f.standard.tax, stdTax);
+        QCOMPARE(f.reduced.total, redTotal);
+        QCOMPARE(f.reduced.tax, redTax);
+        QCOMPARE(f.standard.rate, 0.1);
+        QCOMPARE(f.reduced.rate, 0.08);
+        QCOMPARE(f.cashIn, 10000.0);
+        QCOMPARE(f.cashOut, 3000.0);
+        QCOMPARE(f.sales(), gross + returns);
+        QCOMPARE(f.expectedCash(), 20000 + byMethod[0] + 10000 - 3000);
+        // The written-out figures, as a check on the sums above.
+        QCOMPARE(byMethod[0], 1000.0 - 200 + 800);
+        QCOMPARE(f.expectedCash(), 28600.0);
+    }
+
+    void dayWithoutSlips_data()
+    {
+        QTest::addColumn<QString>("day");
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("no slips that day") << QStringLiteral("2030/01/01") << true;
+        QTest::newRow("no date") << QStringLiteral("2030/13/01") << false;
+        QTest::newRow("empty") << QString() << false;
+    }
+    void dayWithoutSlips()
+    {
+        QFETCH(QString, day);
+        QFETCH(bool, ok);
+        TestAppDir dir;
+        storeTestSlips();
+        ClosingFigures f;
+        QCOMPARE(ComputeClosing(day, {}, 5000, f).ok, ok);
+        QCOMPARE(f.slipCount, 0);
+        QCOMPARE(f.sales(), 0.0);
+        QCOMPARE(f.expectedCash(), 5000.0);
+    }
+
+    void countedAndDifference_data()
+    {
+        QTest::addColumn<QList<int>>("counts");
+        QTest::addColumn<double>("counted");
+        QTest::addColumn<double>("expected");
+        QTest::addColumn<double>("difference");
+        QTest::newRow("none") << QList<int>(10, 0) << 0.0 << 1000.0 << -1000.0;
+        QTest::newRow("one of each") << QList<int>(10, 1) << 18666.0 << 18666.0 << 0.0;
+        QTest::newRow("over") << QList<int>{0, 0, 0, 2, 0, 0, 0, 0, 0, 3} << 2003.0 << 2000.0 << 3.0;
+        QTest::newRow("largest counts") << QList<int>(10, HighestCount) << 18666.0 * HighestCount << 0.0
+                                        << 18666.0 * HighestCount;
+    }
+    void countedAndDifference()
+    {
+        QFETCH(QList<int>, counts);
+        QFETCH(double, counted);
+        QFETCH(double, expected);
+        QFETCH(double, difference);
+        CashCount c;
+        for (int i = 0; i < DenominationCount; ++i)
+            c.counts[i] = counts[i];
+        QCOMPARE(c.total(), counted);
+        const SeisanRecord r = MakeClosing(Day, withFund(expected), c, Day, QString());
+        QCOMPARE(r.expected, expected);
+        QCOMPARE(r.counted, counted);
+        QCOMPARE(r.difference, difference);
+    }
+
+    // A closing and cash in and out at their offsets; a second closing of the day is kept beside the first.
+    void storedRecords()
+    {
+        TestAppDir dir;
+        QVERIFY(!QFile::exists(dir.file(SeisanFileName)));
+        ClosingFigures f;
+        f.slipCount = 7;
+        f.gross = 5000;
+        f.returns = -600;
+        f.deletedCount = 1;
+        f.deletedAmount = 700;
+        f.byMethod = {1600, 2200, 300, 500};
+        f.standard = {3520, 320, 0.1};
+        f.reduced = {1080, 80, 0.08};
+        f.cashIn = 10000;
+        f.cashOut = 3000;
+        f.changeFund = 20000;
+        CashCount c;
+        c.counts = {2, 1, 0, 3, 1, 4, 0, 7, 1, 9};
+        qint64 n = 0;
+        QVERIFY(AppendSeisan(MakeClosing(Day, f, c, QStringLiteral("2026/12/01"), QStringLiteral("21:05:09")),
+                             {{Sys::ChangeFund, 20000}}, &n));
+        QCOMPARE(n, 1);
+        QCOMPARE(SysNum[Sys::ChangeFund], 20000.0);
+        QVERIFY(AppendSeisan(movement(SeisanKind::CashOut, Day, 1234), {}, &n));
+        QCOMPARE(n, 2);
+        QVERIFY(AppendSeisan(MakeClosing(Day, f, CashCount{}, Day, QStringLiteral("21:30:00")), {}, &n));
+        QCOMPARE(n, 3);
+
+        const QByteArray all = dir.bytes(SeisanFileName);
+        QCOMPARE(all.size(), 3 * 512);
+        const char* r = all.constData();
+        QCOMPARE(QByteArray(r, 4), QByteArray("SEI1"));
+        QCOMPARE(getInt16(r + 4), int16_t(1));
+        QCOMPARE(getInt16(r + 6), int16_t(0));
+        QCOMPARE(QByteArray(r + 8, 10), QByteArray("2026/12/01"));
+        QCOMPARE(QByteArray(r + 28, 8), QByteArray("21:05:09"));
+        QCOMPARE(getInt32(r + 104), 7);
+        QCOMPARE(getDouble(r + 108), 5000.0);
+        QCOMPARE(getDouble(r + 116), -600.0);
+        QCOMPARE(getInt32(r + 124), 1);
+        QCOMPARE(getDouble(r + 128), 700.0);
+        QCOMPARE(getDouble(r + 136), 1600.0);
+        QCOMPARE(getDouble(r + 144), 2200.0);
+        QCOMPARE(getDouble(r + 152), 300.0);
+        QCOMPARE(getDouble(r + 160), 500.0);
+        QCOMPARE(getDouble(r + 168), 3520.0);
+        QCOMPARE(getDouble(r + 200), 80.0);
+        QCOMPARE(getDouble(r + 208), 0.08);
+        QCOMPARE(getDouble(r + 216), 10000.0);
+        QCOMPARE(getDouble(r + 224), 3000.0);
+        QCOMPARE(getDouble(r + 232), 20000.0);
+        const double expected = 20000 + 1600 + 10000 - 3000;
+        const double counted = 2 * 10000 + 5000 + 3 * 1000 + 500 + 4 * 100 + 7 * 10 + 5 + 9;
+        QCOMPARE(getDouble(r + 240), expected);
+        QCOMPARE(getDouble(r + 248), counted);
+        QCOMPARE(getDouble(r + 256), counted - expected);
+        QCOMPARE(getInt32(r + 264), 2);
+        QCOMPARE(getInt32(r + 264 + 4 * 9), 9);
+        QCOMPARE(QByteArray(r + 304, 208), QByteArray(208, '\0'));
+        const char* m = r + 512;
+        QCOMPARE(getInt16(m + 4), int16_t(3));
+        QCOMPARE(getDouble(m + 36), 1234.0);
+        QCOMPARE(QByteArray(m + 44, 60), toCp932(QStringLiteral("両替")) + QByteArray(56, ' '));
+
+        QList<SeisanRecord> records;
+        QVERIFY(ReadSeisan(records));
+        QCOMPARE(records.size(), 3);
+        const QList<ClosingHistoryEntry> history = ClosingHistory(records);
+        QCOMPARE(history.size(), 2);
+        QCOMPARE(history[0].record.recordNo, 3); // newest first
+        QVERIFY(!history[0].superseded);
+        QCOMPARE(history[1].record.recordNo, 1);
+        QVERIFY(history[1].superseded);
+        QCOMPARE(history[1].record.counted, counted);
+        QCOMPARE(CashMovementsOf(records, Day).size(), 1);
+    }
+
+    // Deleting cash in or out changes the mark alone; closings and marked records are refused.
+    void deleteMovement()
+    {
+        TestAppDir dir;
+        QVERIFY(AppendSeisan(movement(SeisanKind::CashIn, Day, 500)));
+        QVERIFY(AppendSeisan(MakeClosing(Day, {}, {}, Day, QString())));
+        const QByteArray before = dir.bytes(SeisanFileName);
+        QVERIFY(DeleteSeisan(1));
+        QByteArray after = dir.bytes(SeisanFileName);
+        QCOMPARE(getInt16(after.constData() + 6), int16_t(1));
+        after[6] = 0;
+        QCOMPARE(after, before);
+        QVERIFY(!DeleteSeisan(1));
+        QVERIFY(!DeleteSeisan(2));
+        QVERIFY(!DeleteSeisan(3));
+        QVERIFY(!DeleteSeisan(0));
+        ClosingFigures f;
+        QList<SeisanRecord> records;
+        QVERIFY(ReadSeisan(records));
+        QVERIFY(ComputeClosing(Day, records, 0, f));
+        QCOMPARE(f.cashIn, 0.0);
+    }
+
+    // A damaged file is reported and left exactly as it was; nothing is appended to it.
+    void damagedFile_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QByteArray good = EncodeSeisan(movement(SeisanKind::CashIn, Day, 100));
+        QTest::newRow("part record") << good + QByteArray(100, '\0');
+        QByteArray mark = good;
+        mark[0] = 'X';
+        QTest::newRow("wrong mark") << good + mark;
+        QByteArray kind = good;
+        kind[4] = 9;
+        QTest::newRow("unknown kind") << kind;
+        QTest::newRow("zero bytes") << QByteArray(512, '\0');
+    }
+    void damagedFile()
+    {
+        QFETCH(QByteArray, bytes);
+        TestAppDir dir;
+        dir.writeBytes(SeisanFileName, bytes);
+        QList<SeisanRecord> records;
+        const Result read = ReadSeisan(records);
+        QVERIFY(!read);
+        QVERIFY(read.error.contains(QStringLiteral("壊れています")));
+        QVERIFY(records.isEmpty());
+        QVERIFY(!AppendSeisan(movement(SeisanKind::CashOut, Day, 100)));
+        QVERIFY(!DeleteSeisan(1));
+        QCOMPARE(dir.bytes(SeisanFileName), bytes);
+    }
+
+    void nonFiniteNeverWritten_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::newRow("inf") << std::numeric_limits<double>::infinity();
+        QTest::newRow("nan") << std::nan("");
+    }
+    void nonFiniteNeverWritten()
+    {
+        QFETCH(double, value);
+        TestAppDir dir;
+        QVERIFY(!AppendSeisan(movement(SeisanKind::CashIn, Day, value)));
+        QVERIFY(!AppendSeisan(MakeClosing(Day, withFund(value), {}, Day, QString())));
+        QVERIFY(!QFile::exists(dir.file(SeisanFileName)));
+    }
+
+    // The report rows of a closing: the check is named as such, a reprint is marked, and the sums are there.
+    void reportRows_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<bool>("reprintMark");
+        QTest::newRow("check") << int(ClosingReportKind::Check) << QStringLiteral("レジ点検") << false;
+        QTest::newRow("close") << int(ClosingReportKind::Close) << QStringLiteral("レジ精算") << false;
+        QTest::newRow("reprint") << int(ClosingReportKind::Reprint) << QStringLiteral("レジ精算") << true;
+    }
+    void reportRows()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, title);
+        QFETCH(bool, reprintMark);
+        ClosingFigures f;
+        f.slipCount = 2;
+        f.gross = 1500;
+        f.returns = -300;
+        f.byMethod = {1000, 200, 0, 0};
+        f.changeFund = 5000;
+        f.standard.rate = 0.1;
+        CashCount c;
+        c.counts[0] = 1; // one 10000 note against 6000 expected: 4000 over
+        const SeisanRecord r = MakeClosing(Day, f, c, Day, QStringLiteral("20:00:00"));
+        QStringList texts;
+        for (const ReceiptRow& row : ClosingReportRows(r, ShopDetails{QStringLiteral("やおや"), {}, {}, {}}, ClosingReportKind(kind)))
+            texts << (row.right.isEmpty() ? row.left : row.left + u'|' + row.right);
+        QCOMPARE(texts.value(0), QStringLiteral("やおや"));
+        QCOMPARE(texts.value(1), title);
+        QCOMPARE(texts.contains(QStringLiteral("＊ 再発行 ＊")), reprintMark);
+        for (const QString& row : {QStringLiteral("営業日|2026/12/01"), QStringLiteral("伝票数|2 件"),
+                                   QStringLiteral("返品|-¥300"), QStringLiteral("売上合計|¥1200"),
+                                   QStringLiteral("現金|¥1000"), QStringLiteral("クレジット|¥200"),
+                                   QStringLiteral("現金在高（理論）|¥6000"), QStringLiteral("10000円 × 1|¥10000"),
+                                   QStringLiteral("現金在高（実査）|¥10000"), QStringLiteral("過不足|+¥4000")})
+            QVERIFY2(texts.contains(row), qPrintable(row));
+    }
+
+    // kill -9 at every durable step of a closing: after the next start the whole record and the change fund
+    // are there.
+    void killedDuringClosing_data()
+    {
+        QTest::addColumn<int>("step");
+        for (int step = 1; step <= 4; ++step)
+            QTest::addRow("step %d", step) << step;
+    }
+    void killedDuringClosing()
+    {
+        QFETCH(int, step);
+        TestAppDir dir;
+        QVERIFY(AppendSeisan(movement(SeisanKind::CashIn, Day, 100)));
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--crash"), dir.path(), QString::number(step)});
+        QVERIFY(child.waitForFinished(60000));
+        QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+        QString completed;
+        QVERIFY(RecoverJournal(&completed));
+        QVERIFY(LoadSettings());
+        QList<SeisanRecord> records;
+        QVERIFY(ReadSeisan(records));
+        QCOMPARE(records.size(), 2);
+        QCOMPARE(int(records[1].kind), int(SeisanKind::Closing));
+        QCOMPARE(records[1].figures.slipCount, 3);
+        QCOMPARE(SysNum[Sys::ChangeFund], 30000.0);
+    }
+};
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 4 && args[1] == u"--crash")
+        return crashChild(args);
+    TestClosing t;
+    return QTest::qExec(&t, argc, argv);
+}
+#include "tst_closing.moc"
