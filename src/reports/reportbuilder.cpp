@@ -2,6 +2,7 @@
 #include "reports/reportbuilder.h"
 
 #include "storage/history.h"
+#include "storage/payment.h"
 #include "storage/products.h"
 #include "storage/purchaseitem.h"
 #include "storage/salesslip.h"
@@ -79,7 +80,7 @@ void appendRateRow(GridTable& t, int r, const QString& caption, const RateTotal&
 // under the tax they make up.
 template <typename View>
 void appendSlip(GridTable& t, const View& v, const QString& col2, const QString& col3, bool allTotals,
-                const SlipRates* rates = nullptr)
+                const SlipRates* rates = nullptr, const QString& method = QString())
 {
     const int cols = t.cols();
     int r = int(t.rows.size());
@@ -131,6 +132,9 @@ void appendSlip(GridTable& t, const View& v, const QString& col2, const QString&
         appendRateRow(t, r, rateCaption(rates->reduced, true), rates->reduced);
         nextRow();
     }
+    // How a sale was paid stands on its total row.
+    if (!method.isEmpty())
+        t.rows[r][6] = method;
     totalsRow(QStringLiteral("合計"), v.total(), true);
 }
 
@@ -149,6 +153,8 @@ struct PeriodTotals
     double total = 0;
     bool reducedSeen = false; // a slip of the period had lines at the reduced rate
     QList<Rate> rates;        // in the order first met; a rate that changed within the period gets its own
+    bool methodsKept = false; // sales slips: the total per payment method follows 合計
+    std::array<double, PaymentMethodCount> byMethod{};
 
     template <typename View> void add(const View& v)
     {
@@ -170,6 +176,12 @@ struct PeriodTotals
         rates.append({reduced, figures});
     }
 
+    void addMethod(PaymentMethod method, double amount)
+    {
+        methodsKept = true;
+        byMethod[int(method)] += amount;
+    }
+
     // A slip written before the two rates were kept holds all of its total at the standard rate of today.
     void addRates(const SlipView& v, const SlipRates& s)
     {
@@ -184,7 +196,8 @@ struct PeriodTotals
         }
     }
 
-    // The rows after the last slip, laid out as a slip's totals: 伝票数, 計, 消費税, each rate, 合計.
+    // The rows after the last slip, laid out as a slip's totals: 伝票数, 計, 消費税, each rate, 合計; a sales
+    // slip list then adds one row per payment method.
     void append(GridTable& t, bool allTotals) const
     {
         if (slips == 0)
@@ -216,6 +229,16 @@ struct PeriodTotals
             }
         }
         labelRow(QStringLiteral("合計"), numText(total));
+        if (!methodsKept)
+            return;
+        for (int m = 0; m < PaymentMethodCount; ++m) {
+            const int r = int(t.rows.size());
+            t.rows.append(QStringList(cols));
+            t.rows[r][6] = QStringLiteral("支払方法別 ") + paymentMethodName(PaymentMethod(m));
+            t.rows[r][9] = numText(byMethod[m]);
+            t.colours.append({r, 6, TotalsColour});
+            t.colours.append({r, 9, TotalsColour});
+        }
     }
 };
 
@@ -288,8 +311,11 @@ Result salesSlipList(const ReportPeriod& period, GridTable& t)
             return true;
         // The rates' rows split the tax row, so they are shown with it.
         const SlipRates rates = taxRows ? v.rates() : SlipRates{};
-        appendSlip(t, v, v.time(), v.weather(), taxRows, rates.reducedLines != 0 ? &rates : nullptr);
+        const PaymentMethod method = v.payment().method;
+        appendSlip(t, v, v.time(), v.weather(), taxRows, rates.reducedLines != 0 ? &rates : nullptr,
+                   paymentMethodName(method));
         totals.add(v);
+        totals.addMethod(method, v.total());
         if (taxRows)
             totals.addRates(v, rates);
         return true;

@@ -133,7 +133,65 @@ private Q_SLOTS:
     void shownAsRead_data();
     void shownAsRead();
     void columnsShowWholeTexts();
+    void paymentMethods_data();
+    void paymentMethods();
 };
+
+// Each slip's total row names how it was paid; under the list, the period's total per method. Deleted slips
+// and other periods count nowhere; a slip from before payments were stored counts as cash.
+void TestForm14::paymentMethods_data()
+{
+    QTest::addColumn<bool>("daily");
+    QTest::addColumn<QStringList>("methods"); // on the total rows, in slip order
+    QTest::addColumn<QStringList>("totals");  // cash, credit, e-money, QR
+    QTest::newRow("day") << true << QStringList{"現金", "クレジット", "QRコード決済", "電子マネー", "現金"}
+                         << QStringList{"-20", "200", "50", "300"};
+    QTest::newRow("month") << false
+                           << QStringList{"現金", "クレジット", "QRコード決済", "電子マネー", "現金", "クレジット"}
+                           << QStringList{"-20", "270", "50", "300"};
+}
+
+void TestForm14::paymentMethods()
+{
+    QFETCH(bool, daily);
+    QFETCH(QStringList, methods);
+    QFETCH(QStringList, totals);
+    TestAppDir dir;
+    const QString day = QStringLiteral("2021/04/01");
+    const auto paid = [&](qint64 n, const QString& date, double amount, PaymentMethod m, bool deleted = false) {
+        saveSale(n, date, {{1, {3, 1, amount}}}, deleted);
+        WorkingSlip.Payment = {true, m, m == PaymentMethod::Cash ? 1000.0 : 0};
+        QVERIFY(WriteSalesSlip(n));
+    };
+    saveSale(1, day, {{1, {3, 1, 100}}}); // older slip: cash
+    paid(2, day, 200, PaymentMethod::Credit);
+    paid(3, day, 300, PaymentMethod::QrCode);
+    paid(4, day, 50, PaymentMethod::EMoney);
+    paid(5, day, -120, PaymentMethod::Cash); // a return paid back in cash
+    paid(6, day, 999, PaymentMethod::Credit, true);
+    paid(7, QStringLiteral("2021/04/02"), 70, PaymentMethod::Credit);
+    paid(8, QStringLiteral("2021/05/01"), 5000, PaymentMethod::Cash);
+    Form14 form;
+    typePeriod(form, "2021", "4", "1", daily);
+    QTest::mouseClick(form.Command2, Qt::LeftButton);
+    QStringList shown;
+    const int rows = form.MSFlexGrid1->rows();
+    int r = 1;
+    for (; r < rows && form.MSFlexGrid1->text(r, 0) != u"期間合計"; ++r)
+        if (form.MSFlexGrid1->text(r, 8) == u"合計")
+            shown << form.MSFlexGrid1->text(r, 6);
+    QCOMPARE(shown, methods);
+    // The period's 合計 comes just before the methods' rows and is what they add up to.
+    QCOMPARE(form.MSFlexGrid1->text(rows - 5, 8), "合計");
+    int sum = 0;
+    const QStringList names = {"現金", "クレジット", "電子マネー", "QRコード決済"};
+    for (int m = 0; m < 4; ++m) {
+        QCOMPARE(form.MSFlexGrid1->text(rows - 4 + m, 6), QStringLiteral("支払方法別 ") + names[m]);
+        QCOMPARE(form.MSFlexGrid1->text(rows - 4 + m, 9), totals[m]);
+        sum += totals[m].toInt();
+    }
+    QCOMPARE(form.MSFlexGrid1->text(rows - 5, 9), QString::number(sum));
+}
 
 void TestForm14::periods_data()
 {
@@ -192,8 +250,9 @@ void TestForm14::periods()
         if (!form.MSFlexGrid1->text(r, 0).isEmpty() && form.MSFlexGrid1->text(r, 0) != u"期間合計")
             listed << form.MSFlexGrid1->text(r, 0);
     QCOMPARE(listed, slips);
-    // One line and three totals rows each, then the period's 伝票数, 計, 消費税 and 合計 when a slip is listed.
-    QCOMPARE(form.MSFlexGrid1->rows(), 1 + 4 * slips.size() + (slips.isEmpty() ? 0 : 4));
+    // One line and three totals rows each, then the period's 伝票数, 計, 消費税 and 合計 and the total of
+    // each of the four payment methods when a slip is listed.
+    QCOMPARE(form.MSFlexGrid1->rows(), 1 + 4 * slips.size() + (slips.isEmpty() ? 0 : 8));
     QCOMPARE(row(form, 0),
              (QStringList{"伝票番号", "日付", "時間", "天気", "NO.", "CODE", "品名", "単価", "数量", "金額"}));
 }
@@ -229,9 +288,11 @@ void TestForm14::totalsRows_data()
 
     const QStringList all{"計", "消費税", "合計"};
     const QStringList allPeriod{"伝票数", "計", "消費税", "合計"};
-    QTest::newRow("sales, tax on") << 1 << false << all << allPeriod;
-    QTest::newRow("sales, tax off") << 0 << false << QStringList{"合計"} << QStringList{"伝票数", "合計"};
-    QTest::newRow("sales, switch 2 is off") << 2 << false << QStringList{"合計"} << QStringList{"伝票数", "合計"};
+    const QStringList methods(4); // a sales list's total per payment method, captioned in column 6
+    QTest::newRow("sales, tax on") << 1 << false << all << allPeriod + methods;
+    QTest::newRow("sales, tax off") << 0 << false << QStringList{"合計"} << QStringList{"伝票数", "合計"} + methods;
+    QTest::newRow("sales, switch 2 is off")
+        << 2 << false << QStringList{"合計"} << QStringList{"伝票数", "合計"} + methods;
     QTest::newRow("purchases, tax off") << 0 << true << all << allPeriod;
 }
 
@@ -260,6 +321,7 @@ void TestForm14::totalsRows()
     QCOMPARE(shown, labels);
     QCOMPARE(period, periodLabels);
     QCOMPARE(form.MSFlexGrid1->text(slipEnd - 1, 9), purchases ? "330" : "300");
+    QCOMPARE(form.MSFlexGrid1->text(slipEnd - 1, 6), purchases ? "" : "現金"); // how the sale was paid
     QCOMPARE(form.MSFlexGrid1->text(slipEnd, 0), "期間合計");
     QCOMPARE(form.MSFlexGrid1->text(slipEnd, 9), "1");
     if (purchases) {
@@ -332,6 +394,11 @@ void TestForm14::reducedRate_data()
     QTest::addColumn<QList<QStringList>>("period");  // columns 6 to 9 of the period's rows
     const QString line1 = QStringLiteral("品2") + QString(47, u' ');
     const QString line2 = QStringLiteral("※品1") + QString(47, u' ');
+    // The period's rows end with the total per payment method; slip 2 is from before payments were stored.
+    const QList<QStringList> methods{{"支払方法別 現金", "", "", "2720"},
+                                     {"支払方法別 クレジット", "", "", "0"},
+                                     {"支払方法別 電子マネー", "", "", "0"},
+                                     {"支払方法別 QRコード決済", "", "", "0"}};
     QTest::newRow("with the tax rows") << 1
                                        << QList<QStringList>{{line1, "1100", "1", "1100"},
                                                              {line2, "1080", "1", "1080"},
@@ -339,20 +406,21 @@ void TestForm14::reducedRate_data()
                                                              {"", "", "消費税", "180"},
                                                              {"10%対象", "1100", "内消費税等", "100"},
                                                              {"※8%対象", "1080", "内消費税等", "80"},
-                                                             {"", "", "合計", "2180"}}
+                                                             {"現金", "", "合計", "2180"}}
                                        // Slip 2, written before the rates were kept, counts at today's 10%.
                                        << QList<QStringList>{{"", "", "伝票数", "2"},
                                                              {"", "", "計", "2720"},
                                                              {"", "", "消費税", "189"},
                                                              {"10%対象", "1640", "内消費税等", "109"},
                                                              {"※8%対象", "1080", "内消費税等", "80"},
-                                                             {"", "", "合計", "2720"}};
+                                                             {"", "", "合計", "2720"}} +
+                                              methods;
     // Without a tax row there is nothing for the reduced rate's row to split.
     QTest::newRow("without them") << 0
                                   << QList<QStringList>{{line1, "1100", "1", "1100"},
                                                         {line2.mid(1), "1080", "1", "1080"},
-                                                        {"", "", "合計", "2180"}}
-                                  << QList<QStringList>{{"", "", "伝票数", "2"}, {"", "", "合計", "2720"}};
+                                                        {"現金", "", "合計", "2180"}}
+                                  << QList<QStringList>{{"", "", "伝票数", "2"}, {"", "", "合計", "2720"}} + methods;
 }
 
 void TestForm14::reducedRate()
@@ -494,11 +562,15 @@ void TestForm14::periodTotals()
         wanted << QStringList{"10%対象", numText(standard.total), "内消費税等", numText(standard.tax)}
                << QStringList{"※8%対象", numText(reduced.total), "内消費税等", numText(reduced.tax)};
     wanted << QStringList{"", "", "合計", numText(total)};
+    if (!purchases) // every slip here was paid in cash
+        wanted << QStringList{"支払方法別 現金", "", "", numText(total)}
+               << QStringList{"支払方法別 クレジット", "", "", "0"} << QStringList{"支払方法別 電子マネー", "", "", "0"}
+               << QStringList{"支払方法別 QRコード決済", "", "", "0"};
     QCOMPARE(shown, wanted);
-    // Coloured as a slip's head and totals are.
+    // Coloured as a slip's head and totals are: the caption, wherever it stands, and the figure.
     QCOMPARE(form.MSFlexGrid1->cellBackground(first, 0), QColor(100, 255, 255));
     for (int r = first; r < form.MSFlexGrid1->rows(); ++r)
-        for (int c : {8, 9})
+        for (int c : {form.MSFlexGrid1->text(r, 8).isEmpty() ? 6 : 8, 9})
             QCOMPARE(form.MSFlexGrid1->cellBackground(r, c), QColor(255, 255, 100));
     SysNum[Sys::ReducedTaxRate] = 0;
     for (int n = 1; n <= 3; ++n)

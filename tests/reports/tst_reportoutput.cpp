@@ -91,16 +91,18 @@ private Q_SLOTS:
         const QString expected =
             QStringLiteral("伝票番号,日付,時間,天気,NO.,CODE,品名,単価,数量,金額\r\n") +
             QStringLiteral("1,2026/12/01,10:15:00,") + weather + QStringLiteral(",1,5,\"りんご, 青森") +
-            QStringLiteral("\",100,2,200\r\n,,,,,,,,計,200\r\n,,,,,,,,消費税,9\r\n,,,,,,,,合計,200\r\n") +
+            QStringLiteral("\",100,2,200\r\n,,,,,,,,計,200\r\n,,,,,,,,消費税,9\r\n,,,,,,現金,,合計,200\r\n") +
             QStringLiteral("2,2026/12/02,10:15:00,") + weather + QStringLiteral(",1,5,\"12\"\"TV") +
-            QStringLiteral("\",100,1,100\r\n,,,,,,,,計,100\r\n,,,,,,,,消費税,9\r\n,,,,,,,,合計,100\r\n") +
-            // The month's total: the two slips of December, plain digits as every CSV cell.
-            QStringLiteral("期間合計,,,,,,,,伝票数,2\r\n,,,,,,,,計,300\r\n,,,,,,,,消費税,18\r\n,,,,,,,,合計,300\r\n");
+            QStringLiteral("\",100,1,100\r\n,,,,,,,,計,100\r\n,,,,,,,,消費税,9\r\n,,,,,,現金,,合計,100\r\n") +
+            // The month's total: the two slips of December, plain digits as every CSV cell, then per method.
+            QStringLiteral("期間合計,,,,,,,,伝票数,2\r\n,,,,,,,,計,300\r\n,,,,,,,,消費税,18\r\n,,,,,,,,合計,300\r\n") +
+            QStringLiteral(",,,,,,支払方法別 現金,,,300\r\n,,,,,,支払方法別 クレジット,,,0\r\n") +
+            QStringLiteral(",,,,,,支払方法別 電子マネー,,,0\r\n,,,,,,支払方法別 QRコード決済,,,0\r\n");
         const QByteArray bytes = m_dir->bytes(QStringLiteral("out.csv"));
         QCOMPARE(bytes, toCp932(expected));
         QVERIFY(bytes.startsWith("\x93\x60\x95\x5b")); // 伝票 in code page 932
-        QCOMPARE(bytes.count("\r\n"), 13);
-        QCOMPARE(bytes.count('\n'), 13);
+        QCOMPARE(bytes.count("\r\n"), 17);
+        QCOMPARE(bytes.count('\n'), 17);
     }
 
     void failedCsvWriteIsReported()
@@ -120,11 +122,11 @@ private Q_SLOTS:
 
     void printedMonthRepeatsHeadings()
     {
-        // 30 slips of 4 rows each: more than one page holds.
+        // 30 slips of 4 rows each and the month's totals: more than one page holds.
         for (int n = 1; n <= 30; ++n)
             sale(n, 1 + n % 28, QStringLiteral("品物%1").arg(n), n);
         auto form = decemberSlips();
-        QCOMPARE(form->MSFlexGrid1->rows(), 125); // and the month's four total rows
+        QCOMPARE(form->MSFlexGrid1->rows(), 129); // and the month's four total rows and four per method
         const QString pdf = m_dir->file(QStringLiteral("report.pdf"));
         Printing::redirectToPdf(pdf);
         QTest::mouseClick(form->CommandPrint, Qt::LeftButton);
@@ -146,6 +148,7 @@ private Q_SLOTS:
         }
         QCOMPARE(totals, 32); // every slip's last row is on paper, and the month's total with its heading
         QVERIFY(pages.last().contains(QRegularExpression(QStringLiteral("期間合計\\s+伝票数\\s+30"))));
+        QVERIFY(pages.last().contains(QRegularExpression(QStringLiteral("支払方法別\\s*QRコード決済\\s+0"))));
     }
 
     void graphTableAsCsv()
