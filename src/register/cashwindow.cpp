@@ -146,6 +146,7 @@ void CashWindow::save()
     }
     if (!stored.error.isEmpty())
         MessageBox::information(this, stored.error);
+    Q_EMIT changes().seisanChanged();
     TextAmount->clear();
     TextReason->clear();
     showDay();
@@ -169,7 +170,10 @@ void CashWindow::deleteChosen()
                                   numText(r.amount), r.reason);
     if (!MessageBox::question(this, what + QStringLiteral("\nを削除しますか。"), true))
         return;
-    if (Result done = DeleteSeisan(r.recordNo); !done || !done.error.isEmpty())
+    const Result done = DeleteSeisan(r.recordNo);
+    if (!done || !done.error.isEmpty())
         MessageBox::information(this, done.error);
+    if (done)
+        Q_EMIT changes().seisanChanged();
     showDay();
 }

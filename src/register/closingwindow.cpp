@@ -7,6 +7,7 @@
 #include "platform/tableexport.h"
 #include "platform/twips.h"
 #include "register/receiptprint.h"
+#include "storage/changes.h"
 #include "storage/payment.h"
 #include "storage/salestax.h"
 #include "storage/settingnames.h"
@@ -101,6 +102,13 @@ ClosingWindow::ClosingWindow(QWidget* parent) : QWidget(parent)
     TextFund->setText(numText(SysNum[Sys::ChangeFund]));
     showDay();
     loadHistory();
+    // A sale or cash moved while the window is open changes what the drawer should hold.
+    const auto follow = [this] {
+        if (QDate::fromString(TextDay->text().trimmed(), QStringLiteral("yyyy/MM/dd")).isValid())
+            showDay();
+    };
+    connect(&changes(), &Changes::salesSlipsChanged, this, follow);
+    connect(&changes(), &Changes::seisanChanged, this, follow);
     // The cashier counts first; the day and the change fund are usually right as they open.
     TextCount[0]->setFocus();
 }
@@ -315,6 +323,7 @@ void ClosingWindow::closeDay()
     }
     SysNum[Sys::ChangeFund] = m_figures.changeFund;
     closing.recordNo = n;
+    Q_EMIT changes().seisanChanged();
     loadHistory();
     if (!stored.error.isEmpty())
         MessageBox::information(this, stored.error);

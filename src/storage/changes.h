@@ -15,6 +15,7 @@ Q_SIGNALS:
     void suppliersChanged();     // siiresaki.dat
     void salesSlipsChanged();    // reg.dat
     void purchaseSlipsChanged(); // siire.dat
+    void seisanChanged();        // seisan.dat: a closing, cash in or out
 };
 
 // The one instance for the whole run.

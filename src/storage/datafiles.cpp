@@ -21,6 +21,7 @@ constexpr DataFileInfo Files[] = {
     {"siiresaki.dat", 128, Sys::SupplierCount, 0},
     {"siire.dat", 1024, Sys::PurchaseRecordCount, Sys::NextPurchaseSlipNo},
     {"rireki.dat", HistoryLayout::EntrySize, 0, 0}, // the history grows by one entry per save, past its end
+    {"seisan.dat", 512, 0, 0}, // closings and cash in and out, appended one at a time
 };
 
 // A counter as a record number; the loader keeps them whole and within 32 bits, this guards the rest.

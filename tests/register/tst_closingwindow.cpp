@@ -6,6 +6,7 @@
 #include "platform/messagebox.h"
 #include "platform/printing.h"
 #include "register/closingwindow.h"
+#include "storage/changes.h"
 #include "storage/salesslip.h"
 #include "storage/seisan.h"
 #include "storage/settingnames.h"
@@ -95,6 +96,23 @@ private Q_SLOTS:
         // 10000 + 2500 + 1000
         QCOMPARE(cell(g, QStringLiteral("現金在高（理論）")), QStringLiteral("13,500"));
         QCOMPARE(control(m_form, QStringLiteral("TextFund"))->text(), QStringLiteral("10000"));
+    }
+
+    // A sale saved or cash moved while the window is open shows at once.
+    void followsChanges()
+    {
+        sale(5, 700, PaymentMethod::Cash);
+        Q_EMIT changes().salesSlipsChanged();
+        auto* g = control<Grid>(m_form, QStringLiteral("GridExpected"));
+        QCOMPARE(cell(g, QStringLiteral("現金在高（理論）")), QStringLiteral("14,200"));
+        SeisanRecord out;
+        out.kind = SeisanKind::CashOut;
+        out.day = today();
+        out.amount = 200;
+        QVERIFY(AppendSeisan(out));
+        Q_EMIT changes().seisanChanged();
+        QCOMPARE(cell(g, QStringLiteral("出金")), QStringLiteral("200"));
+        QCOMPARE(control(m_form, QStringLiteral("TextExpected"))->text(), QStringLiteral("14,000"));
     }
 
     void countAndDifference_data()
