@@ -412,20 +412,28 @@ private Q_SLOTS:
         f.returns = -300;
         f.byMethod = {1000, 200, 0, 0};
         f.changeFund = 5000;
-        f.standard.rate = 0.1;
+        f.cashIn = 700;
+        f.cashOut = 700;
+        f.standard = {1200, 109, 0.1};
         CashCount c;
         c.counts[0] = 1; // one 10000 note against 6000 expected: 4000 over
-        const SeisanRecord r = MakeClosing(Day, f, c, Day, QStringLiteral("20:00:00"));
+        SeisanRecord r = MakeClosing(Day, f, c, Day, QStringLiteral("20:00:00"));
+        // Only a stored closing has a number.
+        r.recordNo = ClosingReportKind(kind) == ClosingReportKind::Check ? 0 : 4;
         QStringList texts;
         for (const ReceiptRow& row : ClosingReportRows(r, ShopDetails{QStringLiteral("やおや"), {}, {}, {}}, ClosingReportKind(kind)))
             texts << (row.right.isEmpty() ? row.left : row.left + u'|' + row.right);
         QCOMPARE(texts.value(0), QStringLiteral("やおや"));
         QCOMPARE(texts.value(1), title);
         QCOMPARE(texts.contains(QStringLiteral("＊ 再発行 ＊")), reprintMark);
+        QCOMPARE(texts.contains(QStringLiteral("精算番号|4")), ClosingReportKind(kind) != ClosingReportKind::Check);
+        QVERIFY(!texts.join(u'\n').contains(QStringLiteral("精算番号|0")));
         for (const QString& row : {QStringLiteral("営業日|2026/12/01"), QStringLiteral("伝票数|2 件"),
                                    QStringLiteral("返品|-¥300"), QStringLiteral("売上合計|¥1200"),
                                    QStringLiteral("現金|¥1000"), QStringLiteral("クレジット|¥200"),
-                                   QStringLiteral("現金在高（理論）|¥6000"), QStringLiteral("10000円 × 1|¥10000"),
+                                   QStringLiteral("10%対象|¥1200"), QStringLiteral("　内消費税|¥109"),
+                                   QStringLiteral("釣銭準備金|¥5000"), QStringLiteral("入金|¥700"),
+                                   QStringLiteral("出金|¥700"), QStringLiteral("現金在高（理論）|¥6000"), QStringLiteral("10000円 × 1|¥10000"),
                                    QStringLiteral("現金在高（実査）|¥10000"), QStringLiteral("過不足|+¥4000")})
             QVERIFY2(texts.contains(row), qPrintable(row));
     }

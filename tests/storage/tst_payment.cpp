@@ -112,6 +112,18 @@ private Q_SLOTS:
         QCOMPARE(r[Off::Sales::PayEnd], 'Z');
     }
 
+    // Writing "no payment" over a tail that holds one clears exactly its twelve bytes.
+    void absentPaymentClearsTail()
+    {
+        QByteArray r(Off::Sales::Size, 'x');
+        PutSlipPayment(r.data(), {true, PaymentMethod::QrCode, 0});
+        PutSlipPayment(r.data(), SlipPayment{});
+        QCOMPARE(r.mid(Off::Sales::PayVersion, Off::Sales::PayEnd - Off::Sales::PayVersion),
+                 QByteArray(Off::Sales::PayEnd - Off::Sales::PayVersion, '\0'));
+        QCOMPARE(r.left(Off::Sales::PayVersion), QByteArray(Off::Sales::PayVersion, 'x'));
+        QCOMPARE(r.mid(Off::Sales::PayEnd), QByteArray(Off::Sales::Size - Off::Sales::PayEnd, 'x'));
+    }
+
     void methodCycle_data()
     {
         QTest::addColumn<int>("from");
