@@ -293,6 +293,7 @@ private Q_SLOTS:
         QCOMPARE(getDouble(r + 152), 300.0);
         QCOMPARE(getDouble(r + 160), 500.0);
         QCOMPARE(getDouble(r + 168), 3520.0);
+        QCOMPARE(getDouble(r + 192), 1080.0);
         QCOMPARE(getDouble(r + 200), 80.0);
         QCOMPARE(getDouble(r + 208), 0.08);
         QCOMPARE(getDouble(r + 216), 10000.0);
@@ -321,6 +322,9 @@ private Q_SLOTS:
         QCOMPARE(history[1].record.recordNo, 1);
         QVERIFY(history[1].superseded);
         QCOMPARE(history[1].record.counted, counted);
+        QCOMPARE(history[1].record.expected, expected);
+        QCOMPARE(history[1].record.difference, counted - expected);
+        QCOMPARE(history[1].record.figures.reduced.total, 1080.0);
         QCOMPARE(CashMovementsOf(records, Day).size(), 1);
     }
 
