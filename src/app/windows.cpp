@@ -72,6 +72,8 @@ QWidget* dataManagement()
                 Q_EMIT changes().salesSlipsChanged();
             else if (fileName == QStringLiteral("siire.dat"))
                 Q_EMIT changes().purchaseSlipsChanged();
+            else if (fileName == QStringLiteral("seisan.dat"))
+                Q_EMIT changes().seisanChanged();
         });
     });
 }

@@ -33,7 +33,7 @@ struct DataFileRow
 };
 
 // One row per data file; its backup and restore buttons face each other.
-constexpr int RowCount = 7;
+constexpr int RowCount = 8;
 constexpr DataFileRow Rows[RowCount] = {
     {"reg.dat", "reg.lzh", "レジデータ　バックアップ", "レジデータ　リストア"},
     {"siire.dat", "siire.lzh", "仕入れデータ　バックアップ", "仕入れデータ　リストア"},
@@ -42,10 +42,12 @@ constexpr DataFileRow Rows[RowCount] = {
     {"siiresaki.dat", "siiresaki.lzh", "仕入先データ　バックアップ", "仕入先データ　リストア"},
     {"sys.ini", "sys.lzh", "管理データ　バックアップ", "管理データ　リストア"},
     {"rireki.dat", "rireki.lzh", "履歴データ　バックアップ", "履歴データ　リストア"},
+    {"seisan.dat", "seisan.lzh", "精算データ　バックアップ", "精算データ　リストア"},
 };
-constexpr int RowTops[RowCount] = {360, 840, 1320, 1800, 2280, 2760, 3240};
-// The history's row is below the six data files; the frames and what is under them make room for it.
-constexpr int ExtraHeight = 480;
+constexpr int RowTops[RowCount] = {360, 840, 1320, 1800, 2280, 2760, 3240, 3720};
+// The history's and the closings' rows are below the six data files; the frames and what is under them make
+// room for them.
+constexpr int ExtraHeight = 960;
 
 // The archive lands in the root of the mount point; "/" must not become "//".
 QString archivePath(QString drive, const QString& archive)
@@ -134,18 +136,26 @@ Form15::Form15(QWidget* parent) : QWidget(parent, Qt::Window)
     Frame2 = makeFrame(this, QStringLiteral("Frame2"), QStringLiteral("リストア"), QStringLiteral("リストア"),
                        twipsRect(3840, 960, 3375, 3495 + ExtraHeight));
     QPushButton** backupButtons[RowCount] = {
-        &Command1, &Command2, &Command3, &Command4, &Command5, &Command6, &CommandHistoryBackup};
-    QPushButton** restoreButtons[RowCount] = {
-        &Command7, &Command8, &Command9, &Command10, &Command11, &Command12, &CommandHistoryRestore};
+        &Command1, &Command2, &Command3, &Command4, &Command5, &Command6, &CommandHistoryBackup, &CommandSeisanBackup};
+    QPushButton** restoreButtons[RowCount] = {&Command7,
+                                              &Command8,
+                                              &Command9,
+                                              &Command10,
+                                              &Command11,
+                                              &Command12,
+                                              &CommandHistoryRestore,
+                                              &CommandSeisanRestore};
+    const char* const laterNames[RowCount - 6][2] = {{"CommandHistoryBackup", "CommandHistoryRestore"},
+                                                     {"CommandSeisanBackup", "CommandSeisanRestore"}};
     for (int row = 0; row < RowCount; ++row) {
         const DataFileRow& r = Rows[row];
         const QString dataFile = QString::fromLatin1(r.dataFile);
         const QString archive = QString::fromLatin1(r.archive);
         *backupButtons[row] = makeButton(
-            Frame1, row < 6 ? QStringLiteral("Command%1").arg(row + 1) : QStringLiteral("CommandHistoryBackup"),
+            Frame1, row < 6 ? QStringLiteral("Command%1").arg(row + 1) : QString::fromLatin1(laterNames[row - 6][0]),
             QString::fromUtf8(r.backupCaption), twipsRect(240, RowTops[row], 2895, 375));
         *restoreButtons[row] = makeButton(
-            Frame2, row < 6 ? QStringLiteral("Command%1").arg(row + 7) : QStringLiteral("CommandHistoryRestore"),
+            Frame2, row < 6 ? QStringLiteral("Command%1").arg(row + 7) : QString::fromLatin1(laterNames[row - 6][1]),
             QString::fromUtf8(r.restoreCaption), twipsRect(240, RowTops[row], 2655, 375));
         connect(*backupButtons[row], &QPushButton::clicked, this, [=, this] { backup(dataFile, archive); });
         connect(*restoreButtons[row], &QPushButton::clicked, this, [=, this] { restore(dataFile, archive); });

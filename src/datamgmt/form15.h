@@ -40,6 +40,8 @@ public:
     QPushButton* Command12 = nullptr;
     QPushButton* CommandHistoryBackup = nullptr;  // "履歴データ　バックアップ"
     QPushButton* CommandHistoryRestore = nullptr; // "履歴データ　リストア"
+    QPushButton* CommandSeisanBackup = nullptr;   // "精算データ　バックアップ"
+    QPushButton* CommandSeisanRestore = nullptr;  // "精算データ　リストア"
     QLineEdit* Text1 = nullptr;
     QPushButton* Command13 = nullptr;
     // The copies data initialisation keeps in the program's backup folder, newest first, and their restore.

@@ -1,4 +1,4 @@
-// The data initialisation window: five resets behind one password, each kept as a dated archive first.
+// The data initialisation window: six resets behind one password, each kept as a dated archive first.
 #include "datamgmt/form3.h"
 
 #include "platform/controls.h"
@@ -10,6 +10,7 @@
 #include "storage/changes.h"
 #include "storage/initialise.h"
 #include "storage/products.h"
+#include "storage/seisan.h"
 #include "storage/settingnames.h"
 #include "storage/settings.h"
 #include "storage/text.h"
@@ -87,7 +88,10 @@ Form3::Form3(QWidget* parent) : QWidget(parent, Qt::Window)
     connect(Command14, &QPushButton::clicked, this, &Form3::resetPurchaseSlips);
     connect(Command17, &QPushButton::clicked, this, &Form3::resetPurchaseItems);
     connect(Command13, &QPushButton::clicked, this, &Form3::resetProducts);
+    Command18 = makeButton(Frame1, QStringLiteral("Command18"), QStringLiteral("精算データ初期化"),
+                           twipsRect(360, 2760, 2175, 255));
     connect(Command16, &QPushButton::clicked, this, &Form3::resetSuppliers);
+    connect(Command18, &QPushButton::clicked, this, &Form3::resetSeisan);
 
     Command12 =
         makeButton(this, QStringLiteral("Command12"), QStringLiteral("password"), twipsRect(840, 4200, 1095, 315));
@@ -187,6 +191,14 @@ void Form3::resetSuppliers()
         !resetConfirmed(QStringLiteral("仕入先データ"), QStringLiteral("siiresaki.dat"), 100))
         return;
     runReset(QStringLiteral("siiresaki.dat"), &ResetSuppliers, [] { Q_EMIT changes().suppliersChanged(); });
+}
+
+void Form3::resetSeisan()
+{
+    if (m_busy || !passwordGiven() ||
+        !resetConfirmed(QStringLiteral("精算データ"), SeisanFileName, double(SeisanRecordCount())))
+        return;
+    runReset(SeisanFileName, &ResetSeisan, [] { Q_EMIT changes().seisanChanged(); });
 }
 
 void Form3::runReset(const QString& fileName, const std::function<Result(const ResetSteps&)>& reset,

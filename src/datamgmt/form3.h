@@ -30,6 +30,7 @@ public:
     QPushButton* Command17 = nullptr; // purchase items
     QPushButton* Command13 = nullptr; // products
     QPushButton* Command16 = nullptr; // suppliers
+    QPushButton* Command18 = nullptr; // closings and cash in and out
     QPushButton* Command12 = nullptr; // "password", a caption only
     QLineEdit* Text2 = nullptr;
     QPushButton* Command15 = nullptr; // "閉じる"
@@ -43,6 +44,7 @@ private:
     void resetPurchaseItems();
     void resetProducts();
     void resetSuppliers();
+    void resetSeisan();
 
     // The frame every reset runs in: password, the register kept out of use, the reset itself, the boxes,
     // the message, the register started afresh, and the window closed.

@@ -1,4 +1,4 @@
-// The five resets of data initialisation: check, keep the old file, rewrite, then the counters.
+// The resets of data initialisation: check, keep the old file, rewrite, then the counters.
 #include "storage/initialise.h"
 
 #include "storage/durablefile.h"
@@ -9,6 +9,7 @@
 #include "storage/purchaseslip.h"
 #include "storage/recordfile.h"
 #include "storage/salesslip.h"
+#include "storage/seisan.h"
 #include "storage/settingnames.h"
 #include "storage/settings.h"
 #include "storage/supplier.h"
@@ -253,4 +254,17 @@ Result ResetSuppliers(const ResetSteps& steps)
     if (r)
         ClearCurrentSupplier();
     return r;
+}
+
+Result ResetSeisan(const ResetSteps& steps)
+{
+    if (Result r = CompletePendingSave(QStringLiteral("初期化")); !r)
+        return r;
+    if (Result r = keepOld(steps, SeisanFileName); !r)
+        return r;
+    if (Result r = replaceFile(dataPath(SeisanFileName), QByteArray()); !r)
+        return r;
+    if (steps.progress)
+        steps.progress(1, 1);
+    return Result::success();
 }

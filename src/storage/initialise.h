@@ -45,3 +45,5 @@ Result ResetProducts(int emptied, const ResetSteps& steps);
 Result ResetPurchaseItems(const ResetSteps& steps);
 // Records 1 .. 100 of siiresaki.dat blank with TaxType 1; SysNum[7] := 100.
 Result ResetSuppliers(const ResetSteps& steps);
+// seisan.dat emptied: no closing and no cash in or out; the change fund in sys.ini stays.
+Result ResetSeisan(const ResetSteps& steps);

@@ -5,6 +5,7 @@
 #include "storage/text.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <cmath>
 #include <cstring>
 
@@ -44,11 +45,10 @@ QByteArray EncodeSeisan(const SeisanRecord& s)
 {
     using namespace SeisanOffset;
     const ClosingFigures& f = s.figures;
-    const double doubles[] = {s.amount,          f.gross,          f.returns,        f.deletedAmount,
-                              f.byMethod[0],     f.byMethod[1],    f.byMethod[2],    f.byMethod[3],
-                              f.standard.total,  f.standard.tax,   f.standard.rate,  f.reduced.total,
-                              f.reduced.tax,     f.reduced.rate,   f.cashIn,         f.cashOut,
-                              f.changeFund,      s.expected,       s.counted,        s.difference};
+    const double doubles[] = {s.amount,        f.gross,         f.returns,     f.deletedAmount,  f.byMethod[0],
+                              f.byMethod[1],   f.byMethod[2],   f.byMethod[3], f.standard.total, f.standard.tax,
+                              f.standard.rate, f.reduced.total, f.reduced.tax, f.reduced.rate,   f.cashIn,
+                              f.cashOut,       f.changeFund,    s.expected,    s.counted,        s.difference};
     for (double v : doubles)
         if (!std::isfinite(v))
             return {};
@@ -122,6 +122,12 @@ bool DecodeSeisan(const char* p, SeisanRecord& s)
     return true;
 }
 
+qint64 SeisanRecordCount()
+{
+    const qint64 size = QFileInfo(dataPath(SeisanFileName)).size();
+    return (size + SeisanRecordSize - 1) / SeisanRecordSize;
+}
+
 Result ReadSeisan(QList<SeisanRecord>& records)
 {
     records.clear();
@@ -136,9 +142,9 @@ Result ReadSeisan(QList<SeisanRecord>& records)
     const QString damaged = QStringLiteral("%1 が壊れています（%2）。ファイルはそのまま残してあります。"
                                            "バックアップから復元してください。");
     if (bytes.size() % SeisanRecordSize != 0)
-        return Result::failure(damaged.arg(SeisanFileName, QStringLiteral("大きさ %1 バイトが %2 バイトの倍数でない")
-                                                               .arg(bytes.size())
-                                                               .arg(SeisanRecordSize)));
+        return Result::failure(damaged.arg(
+            SeisanFileName,
+            QStringLiteral("大きさ %1 バイトが %2 バイトの倍数でない").arg(bytes.size()).arg(SeisanRecordSize)));
     const qint64 count = bytes.size() / SeisanRecordSize;
     records.reserve(count);
     for (qint64 n = 1; n <= count; ++n) {
@@ -181,7 +187,7 @@ Result AppendSeisan(const SeisanRecord& record, const QList<JournalSetting>& set
     if (Result read = ReadSeisan(existing); !read)
         return read;
     const qint64 n = existing.size() + 1;
-    const QString what = record.kind == SeisanKind::Closing ? QStringLiteral("%1 の精算").arg(record.day)
+    const QString what = record.kind == SeisanKind::Closing  ? QStringLiteral("%1 の精算").arg(record.day)
                          : record.kind == SeisanKind::CashIn ? QStringLiteral("%1 の入金").arg(record.day)
                                                              : QStringLiteral("%1 の出金").arg(record.day);
     const Result r = commitSeisan(what, n, EncodeSeisan(record), settings);

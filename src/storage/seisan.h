@@ -38,13 +38,13 @@ struct CashCount
 // What the register expects for one business day, from its slips and its cash in and out.
 struct ClosingFigures
 {
-    int32_t slipCount = 0;     // valid slips
-    double gross = 0;          // positive line amounts of the valid slips
-    double returns = 0;        // negative line amounts (a negative figure)
-    int32_t deletedCount = 0;  // deleted slips
-    double deletedAmount = 0;  // their totals
+    int32_t slipCount = 0;            // valid slips
+    double gross = 0;                 // positive line amounts of the valid slips
+    double returns = 0;               // negative line amounts (a negative figure)
+    int32_t deletedCount = 0;         // deleted slips
+    double deletedAmount = 0;         // their totals
     std::array<double, 4> byMethod{}; // totals of the valid slips per payment method (cash, credit, e-money, QR)
-    RateTotal standard;        // per rate: total and the tax contained in it
+    RateTotal standard;               // per rate: total and the tax contained in it
     RateTotal reduced;
     double cashIn = 0;
     double cashOut = 0;
@@ -93,11 +93,11 @@ struct SeisanRecord
 };
 
 namespace SeisanOffset {
-constexpr int Mark = 0, Kind = 4, Deleted = 6, Day = 8, Date = 18, Time = 28, Amount = 36, Reason = 44,
-              SlipCount = 104, Gross = 108, Returns = 116, DeletedCount = 124, DeletedAmount = 128, ByMethod = 136,
-              StandardTotal = 168, StandardTax = 176, StandardRate = 184, ReducedTotal = 192, ReducedTax = 200,
-              ReducedRate = 208, CashIn = 216, CashOut = 224, ChangeFund = 232, Expected = 240, Counted = 248,
-              Difference = 256, Counts = 264, End = 304;
+constexpr int Mark = 0, Kind = 4, Deleted = 6, Day = 8, Date = 18, Time = 28, Amount = 36, Reason = 44, SlipCount = 104,
+              Gross = 108, Returns = 116, DeletedCount = 124, DeletedAmount = 128, ByMethod = 136, StandardTotal = 168,
+              StandardTax = 176, StandardRate = 184, ReducedTotal = 192, ReducedTax = 200, ReducedRate = 208,
+              CashIn = 216, CashOut = 224, ChangeFund = 232, Expected = 240, Counted = 248, Difference = 256,
+              Counts = 264, End = 304;
 constexpr int DayWidth = 10, DateWidth = 10, TimeWidth = 8, ReasonWidth = 60;
 } // namespace SeisanOffset
 
@@ -110,11 +110,13 @@ bool DecodeSeisan(const char* bytes, SeisanRecord& record);
 // records, or with a record that is not one of ours, is reported as damaged and left as it is.
 Result ReadSeisan(QList<SeisanRecord>& records);
 
+// How many records seisan.dat holds, a last partial one counted; 0 when there is no file.
+qint64 SeisanRecordCount();
+
 // Appends `record` (written date and time as given) as the next record, with `settings` (for example the change
 // fund) in the same journalled operation. `recordNo` gets its number. A result that is ok may still carry a
 // message: the operation took effect, and its last writes are completed at the next start.
-Result AppendSeisan(const SeisanRecord& record, const QList<JournalSetting>& settings = {},
-                    qint64* recordNo = nullptr);
+Result AppendSeisan(const SeisanRecord& record, const QList<JournalSetting>& settings = {}, qint64* recordNo = nullptr);
 
 // Marks cash in or out record n deleted; its bytes otherwise stay.
 Result DeleteSeisan(qint64 n);

@@ -123,7 +123,7 @@ private Q_SLOTS:
     {
         QCOMPARE(m_form->windowTitle(), QStringLiteral("データ管理"));
         // One more row than the six data files (the history of slip changes), and the row of kept copies.
-        QCOMPARE(m_form->size(), QSize(twips(7515), twips(5895 + 480)));
+        QCOMPARE(m_form->size(), QSize(twips(7515), twips(5895 + 960)));
         QVERIFY(!m_form->isModal());
         QCOMPARE(m_form->Command1->accessibleName(), QStringLiteral("レジデータ バックアップ"));
         QCOMPARE(m_form->Drive1->accessibleName(), QStringLiteral("バックアップ先ドライブ"));
@@ -141,7 +141,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("dataFile");
         QTest::addColumn<QString>("archive");
 
-        const char* rows[7][4] = {
+        const char* rows[8][4] = {
             {"Command1", "Command7", "reg.dat", "reg.lzh"},
             {"Command2", "Command8", "siire.dat", "siire.lzh"},
             {"Command3", "Command9", "syohin.dat", "syohin.lzh"},
@@ -149,6 +149,7 @@ private Q_SLOTS:
             {"Command5", "Command11", "siiresaki.dat", "siiresaki.lzh"},
             {"Command6", "Command12", "sys.ini", "sys.lzh"},
             {"CommandHistoryBackup", "CommandHistoryRestore", "rireki.dat", "rireki.lzh"},
+            {"CommandSeisanBackup", "CommandSeisanRestore", "seisan.dat", "seisan.lzh"},
         };
         for (const auto& r : rows) {
             QTest::newRow(r[2]) << QString() << r[0] << r[1] << r[2] << r[3];

@@ -135,8 +135,8 @@ private Q_SLOTS:
         m_dir->writeBytes("reg.dat", markedRecords(2, 1024));
         const QByteArray settings = m_dir->bytes("sys.ini");
         open();
-        for (QPushButton* b :
-             {m_form->Command11, m_form->Command14, m_form->Command17, m_form->Command13, m_form->Command16}) {
+        for (QPushButton* b : {m_form->Command11, m_form->Command14, m_form->Command17, m_form->Command13,
+                               m_form->Command16, m_form->Command18}) {
             QCOMPARE(reset(b, password), QStringList{QStringLiteral("パスワードを入力してください。")});
         }
         QVERIFY(m_form->isVisible());
@@ -170,6 +170,9 @@ private Q_SLOTS:
         QTest::newRow("suppliers") << "Command16"
                                    << "siiresaki.dat"
                                    << "100";
+        QTest::newRow("closings and cash in and out") << "Command18"
+                                                      << "seisan.dat"
+                                                      << "3";
     }
     void answeringNoWritesNothing()
     {
@@ -181,6 +184,7 @@ private Q_SLOTS:
         SaveSettings();
         for (const char* name : {"reg.dat", "siire.dat", "zaiko.dat", "syohin.dat", "siiresaki.dat"})
             m_dir->writeBytes(QString::fromLatin1(name), markedRecords(3, 128));
+        m_dir->writeBytes("seisan.dat", markedRecords(3, 512));
         const QByteArray settings = m_dir->bytes("sys.ini");
         open();
         retype(m_form->Text1[5], QStringLiteral("7"));
@@ -191,6 +195,7 @@ private Q_SLOTS:
         QCOMPARE(after, QStringList());
         for (const char* name : {"reg.dat", "siire.dat", "zaiko.dat", "syohin.dat", "siiresaki.dat"})
             QCOMPARE(m_dir->bytes(QString::fromLatin1(name)), markedRecords(3, 128));
+        QCOMPARE(m_dir->bytes("seisan.dat"), markedRecords(3, 512));
         QCOMPARE(m_dir->bytes("sys.ini"), settings);
         QVERIFY(!QFile::exists(m_dir->file("backup")));
         QVERIFY(m_form && m_form->isVisible());
@@ -344,6 +349,26 @@ private Q_SLOTS:
             QCOMPARE(record(file, n, 128), blank);
         QCOMPARE(file.mid(100 * 128), markedRecords(120, 128).mid(100 * 128));
         QCOMPARE(SysNum[7], 100.0);
+    }
+
+    // The closings' file emptied behind the same password and question, its old contents kept in the LHA copy
+    // first; the change fund stays.
+    void seisanReset()
+    {
+        SysNum[30] = 25000;
+        m_dir->writeBytes("seisan.dat", markedRecords(3, 512));
+        open();
+        reset(m_form->Command18, QStringLiteral("wrong"));
+        QCOMPARE(m_dir->bytes("seisan.dat"), markedRecords(3, 512)); // a wrong password changes nothing
+        MessageBox::takeShown();
+        QCOMPARE(reset(m_form->Command18).size(), 1);
+        QVERIFY2(m_asked.contains(QStringLiteral("seisan.dat")), qPrintable(m_asked));
+        QVERIFY(QFile::exists(m_dir->file("seisan.dat")));
+        QCOMPARE(m_dir->bytes("seisan.dat"), QByteArray());
+        QCOMPARE(SysNum[30], 25000.0);
+        const QStringList kept = backups();
+        QCOMPARE(kept.size(), 1);
+        QVERIFY2(kept[0].startsWith(QStringLiteral("seisan-")), qPrintable(kept[0]));
     }
 
     void countsThatCannotBeUsedAreRefused_data()
