@@ -27,13 +27,13 @@ bool dayParts(const QString& day, int& y, int& m, int& d)
 // Negative money with its sign before the yen mark: -¥300.
 QString money(double v)
 {
-    return v < 0 ? QStringLiteral("-¥") + numText(-v) : yen(v);
+    return v < 0 ? QStringLiteral("-¥") + groupedNumber(-v) : yen(v);
 }
 
 // Over (+) or short (-).
 QString signedYen(double v)
 {
-    return v > 0 ? QStringLiteral("+¥") + numText(v) : money(v);
+    return v > 0 ? QStringLiteral("+¥") + groupedNumber(v) : money(v);
 }
 
 } // namespace

@@ -433,12 +433,12 @@ private Q_SLOTS:
         QCOMPARE(texts.contains(QStringLiteral("精算番号|4")), ClosingReportKind(kind) != ClosingReportKind::Check);
         QVERIFY(!texts.join(u'\n').contains(QStringLiteral("精算番号|0")));
         for (const QString& row : {QStringLiteral("営業日|2026/12/01"), QStringLiteral("伝票数|2 件"),
-                                   QStringLiteral("返品|-¥300"), QStringLiteral("売上合計|¥1200"),
-                                   QStringLiteral("現金|¥1000"), QStringLiteral("クレジット|¥200"),
-                                   QStringLiteral("10%対象|¥1200"), QStringLiteral("　内消費税|¥109"),
-                                   QStringLiteral("釣銭準備金|¥5000"), QStringLiteral("入金|¥700"),
-                                   QStringLiteral("出金|¥700"), QStringLiteral("現金在高（理論）|¥6000"), QStringLiteral("10000円 × 1|¥10000"),
-                                   QStringLiteral("現金在高（実査）|¥10000"), QStringLiteral("過不足|+¥4000")})
+                                   QStringLiteral("返品|-¥300"), QStringLiteral("売上合計|¥1,200"),
+                                   QStringLiteral("現金|¥1,000"), QStringLiteral("クレジット|¥200"),
+                                   QStringLiteral("10%対象|¥1,200"), QStringLiteral("　内消費税|¥109"),
+                                   QStringLiteral("釣銭準備金|¥5,000"), QStringLiteral("入金|¥700"),
+                                   QStringLiteral("出金|¥700"), QStringLiteral("現金在高（理論）|¥6,000"), QStringLiteral("10000円 × 1|¥10,000"),
+                                   QStringLiteral("現金在高（実査）|¥10,000"), QStringLiteral("過不足|+¥4,000")})
             QVERIFY2(texts.contains(row), qPrintable(row));
     }
 

@@ -181,7 +181,7 @@ private Q_SLOTS:
         QTest::newRow("older slip") << false << 0 << 0.0 << QStringList{"お支払|現金"};
         QTest::newRow("cash, nothing typed") << true << 0 << 0.0 << QStringList{"お支払|現金"};
         QTest::newRow("cash with change")
-            << true << 0 << 1000.0 << QStringList{"お支払|現金", "お預り|¥1000", "お釣り|¥780"};
+            << true << 0 << 1000.0 << QStringList{"お支払|現金", "お預り|¥1,000", "お釣り|¥780"};
         QTest::newRow("cash, exact") << true << 0 << 220.0 << QStringList{"お支払|現金", "お預り|¥220", "お釣り|¥0"};
         QTest::newRow("card") << true << 1 << 0.0 << QStringList{"お支払|クレジット"};
         QTest::newRow("e-money") << true << 2 << 0.0 << QStringList{"お支払|電子マネー"};
