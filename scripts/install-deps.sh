@@ -11,6 +11,8 @@ packages=(
     # barcodes on shelf labels
     libzint-dev
     libbenchmark-dev
+    # the month index benchmark's side-by-side measure against a database with a date index (benchmark only)
+    libsqlite3-dev
     # independent LHA tools the archiver tests compare against
     lhasa libarchive-tools jlha-utils
     # reads printed PDF files back as text in the printing tests

@@ -2,6 +2,7 @@
 #include "app/startup.h"
 
 #include "platform/frontrequest.h"
+#include "platform/indexprogress.h"
 #include "platform/messagebox.h"
 #include "platform/placement.h"
 #include "register/form1.h"
@@ -107,6 +108,7 @@ int runTill(QApplication& app)
     }
     if (!notice.isEmpty())
         MessageBox::information(nullptr, notice);
+    showSlipIndexProgress();
     const FrontRequestListener listener(frontRequestName(AppDir), [] {
         if (Form1* form = registerWindow())
             bringToFront(form);

@@ -11,6 +11,7 @@
 #include "storage/journal.h"
 #include "storage/products.h"
 #include "storage/settings.h"
+#include "storage/slipindex.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -270,6 +271,9 @@ void Form15::restoreFrom(const QString& dataFile, const QString& path, const QDa
         MessageBox::information(this, r.error);
         return;
     }
+    // The month index of a slip file goes before the file is replaced, so that no stop in between leaves an
+    // index of the old slips beside the restored ones; the next reader builds it anew.
+    DropSlipIndex(dataFile);
     const QString commandLine = QStringLiteral("e -c -m ") + path + u' ' + AppDir + u'/';
     if (!RunArchiver(this, commandLine)) {
         MessageBox::information(this, QStringLiteral("LHA 上書き解凍エラー"));

@@ -3,7 +3,7 @@
 
 #include "reports/reportbuilder.h"
 #include "storage/salesslip.h"
-#include "storage/slipscan.h"
+#include "storage/slipindex.h"
 #include "storage/text.h"
 
 #include <QDate>
@@ -323,14 +323,15 @@ Result GraphTables::load(qint64 lastSales, qint64 lastPurchases)
     std::fill(m_sales.begin(), m_sales.end(), 0.0);
     std::fill(m_purchases.begin(), m_purchases.end(), 0.0);
     std::fill(m_visitors.begin(), m_visitors.end(), 0);
-    const Result sales = ScanSalesSlips(1, lastSales, [this](qint64, const SlipView& v) {
-        if (!v.deleted())
-            addSale(v.year(), v.month(), v.day(), v.savedHour(), v.total());
+    // The keys of the month index hold every figure the tables need, so the slips themselves are not read.
+    const Result sales = ScanSlipKeys(SlipFile::Sales, lastSales, [this](qint64, const SlipKey& k) {
+        if (!k.deleted)
+            addSale(k.year, k.month, k.day, k.hour, k.total);
         return true;
     });
-    const Result purchases = ScanPurchaseSlips(1, lastPurchases, [this](qint64, const PurchaseSlipView& v) {
-        if (!v.deleted())
-            addPurchase(v.year(), v.month(), v.day(), v.total());
+    const Result purchases = ScanSlipKeys(SlipFile::Purchases, lastPurchases, [this](qint64, const SlipKey& k) {
+        if (!k.deleted)
+            addPurchase(k.year, k.month, k.day, k.total);
         return true;
     });
     return sales ? purchases : sales;

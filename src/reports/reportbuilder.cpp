@@ -9,7 +9,7 @@
 #include "storage/salestax.h"
 #include "storage/settingnames.h"
 #include "storage/settings.h"
-#include "storage/slipscan.h"
+#include "storage/slipindex.h"
 #include "storage/text.h"
 
 #include <QFile>
@@ -296,6 +296,24 @@ struct PerNumberSums
     }
 };
 
+// The period's slips through the month index; a period no box gave has none.
+Result scanSales(const ReportPeriod& period, const std::function<bool(qint64, const SlipView&)>& visit)
+{
+    if (!period.valid)
+        return Result::success();
+    return ScanSalesMonth(period.year, period.month, period.daily ? std::optional<int>(period.day) : std::nullopt,
+                          nextSlipNo(Sys::NextSalesSlipNo), visit);
+}
+
+Result scanPurchases(const ReportPeriod& period, const std::function<bool(qint64, const PurchaseSlipView&)>& visit)
+{
+    if (!period.valid)
+        return Result::success();
+    return ScanPurchaseMonth(period.year, period.month,
+                             period.daily ? std::optional<int>(period.day) : std::nullopt,
+                             nextSlipNo(Sys::NextPurchaseSlipNo), visit);
+}
+
 // The lists and sums read up to and including the next slip number: that record holds no slip yet but is
 // tested like the others.
 Result salesSlipList(const ReportPeriod& period, GridTable& t)
@@ -306,7 +324,7 @@ Result salesSlipList(const ReportPeriod& period, GridTable& t)
                 QStringLiteral("数量"), QStringLiteral("金額")});
     const bool taxRows = SysNum[Sys::SalesTaxSwitch] == 1;
     PeriodTotals totals;
-    const Result r = ScanSalesSlips(1, nextSlipNo(Sys::NextSalesSlipNo), [&](qint64, const SlipView& v) {
+    const Result r = scanSales(period, [&](qint64, const SlipView& v) {
         if (v.deleted() || !period.contains(v.year(), v.month(), v.day()))
             return true;
         // The rates' rows split the tax row, so they are shown with it.
@@ -331,7 +349,7 @@ Result purchaseSlipList(const ReportPeriod& period, GridTable& t)
                 QStringLiteral("NO."), QStringLiteral("CODE"), QStringLiteral("品名"), QStringLiteral("単価"),
                 QStringLiteral("数量"), QStringLiteral("金額")});
     PeriodTotals totals;
-    const Result r = ScanPurchaseSlips(1, nextSlipNo(Sys::NextPurchaseSlipNo), [&](qint64, const PurchaseSlipView& v) {
+    const Result r = scanPurchases(period, [&](qint64, const PurchaseSlipView& v) {
         if (!v.deleted() && period.contains(v.year(), v.month(), v.day())) {
             appendSlip(t, v, QString::number(v.supplierNo()), v.supplierName(), true);
             totals.add(v);
@@ -352,7 +370,7 @@ Result salesPerProduct(const ReportPeriod& period, GridTable& t)
 {
     perNumberShape(t);
     PerNumberSums sums;
-    const Result r = ScanSalesSlips(1, nextSlipNo(Sys::NextSalesSlipNo), [&](qint64, const SlipView& v) {
+    const Result r = scanSales(period, [&](qint64, const SlipView& v) {
         if (!v.deleted() && period.contains(v.year(), v.month(), v.day())) {
             sums.add(v);
             sums.markReduced(v);
@@ -372,7 +390,7 @@ Result purchasesPerItem(const ReportPeriod& period, GridTable& t)
 {
     perNumberShape(t);
     PerNumberSums sums;
-    const Result r = ScanPurchaseSlips(1, nextSlipNo(Sys::NextPurchaseSlipNo), [&](qint64, const PurchaseSlipView& v) {
+    const Result r = scanPurchases(period, [&](qint64, const PurchaseSlipView& v) {
         if (!v.deleted() && period.contains(v.year(), v.month(), v.day()))
             sums.add(v);
         return true;

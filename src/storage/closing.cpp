@@ -6,6 +6,7 @@
 #include "storage/salestax.h"
 #include "storage/settingnames.h"
 #include "storage/settings.h"
+#include "storage/slipindex.h"
 #include "storage/text.h"
 
 #include <QDate>
@@ -89,9 +90,8 @@ Result ComputeClosing(const QString& day, const QList<SeisanRecord>& movements, 
     const qint64 last = LastSalesSlipNo();
     if (last < 1)
         return Result::success();
-    return ScanSalesSlips(1, last, [&](qint64, const SlipView& slip) {
-        if (slip.day() == d && slip.month() == mo && slip.year() == y)
-            AddSlipToClosing(slip, figures);
+    return ScanSalesMonth(y, mo, d, last, [&](qint64, const SlipView& slip) {
+        AddSlipToClosing(slip, figures);
         return true;
     });
 }

@@ -22,6 +22,12 @@ constexpr DataFileInfo Files[] = {
     {"siire.dat", 1024, Sys::PurchaseRecordCount, Sys::NextPurchaseSlipNo},
     {"rireki.dat", HistoryLayout::EntrySize, 0, 0}, // the history grows by one entry per save, past its end
     {"seisan.dat", 512, 0, 0}, // closings and cash in and out, appended one at a time
+    // The month index of each slip file (storage/slipindex.h): a key per slip record and the month records;
+    // no counters of their own, as they follow their slip file.
+    {"reg.key", 16, 0, 0},
+    {"reg.mon", 64, 0, 0},
+    {"siire.key", 16, 0, 0},
+    {"siire.mon", 64, 0, 0},
 };
 
 // A counter as a record number; the loader keeps them whole and within 32 bits, this guards the rest.

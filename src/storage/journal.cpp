@@ -6,6 +6,7 @@
 #include "storage/purchaseitem.h"
 #include "storage/recordfile.h"
 #include "storage/settings.h"
+#include "storage/slipindex.h"
 #include "storage/text.h"
 
 #include <QCryptographicHash>
@@ -184,6 +185,8 @@ Result apply(const Transaction& t)
 {
     for (const JournalReplace& r : t.replacements) {
         const QString path = dataPath(r.fileName);
+        // A replaced slip file is indexed anew by its next reader.
+        DropSlipIndex(r.fileName);
         if (QFileInfo::exists(replacementPath(path))) {
             QString error;
             if (!durableSteps().rename(replacementPath(path), path, error))
@@ -294,18 +297,27 @@ CommitOutcome CommitTransaction(const Transaction& t)
         outcome.error = r.error;
         return outcome;
     }
+    // The month index of the slip files changes with them; an index that cannot follow is dropped rather than
+    // stand in the way of the save.
+    Transaction indexed = t;
+    AddSlipIndexRecords(indexed);
+    if (indexed.records.size() != t.records.size() && (!check(indexed) || !filesUsable(indexed))) {
+        for (const JournalRecord& r : t.records)
+            DropSlipIndex(r.fileName);
+        indexed = t;
+    }
     // Files that cannot be opened refuse the operation now rather than after it was journalled.
-    if (Result r = filesUsable(t); !r) {
+    if (Result r = filesUsable(indexed); !r) {
         outcome.error = r.error;
         return outcome;
     }
-    if (Result r = replaceFile(JournalPath(), JournalBytes(t)); !r) {
+    if (Result r = replaceFile(JournalPath(), JournalBytes(indexed)); !r) {
         outcome.error = r.error;
         return outcome;
     }
     outcome.committed = true;
     reached(JournalStep::JournalWritten);
-    if (Result r = apply(t); !r) {
+    if (Result r = apply(indexed); !r) {
         outcome.error = unfinishedMessage(r.error);
         return outcome;
     }

@@ -3,6 +3,7 @@
 
 #include "storage/recordfile.h"
 #include "storage/settings.h"
+#include "storage/slipindex.h"
 #include "storage/slipline.h"
 #include "storage/text.h"
 
@@ -81,6 +82,8 @@ Result ReadPurchaseSlip(qint64 n, PurchaseSlipRecord& slip)
 
 Result WritePurchaseSlip(qint64 n, PurchaseSlipRecord& slip)
 {
+    // Written outside a journalled save: the month index no longer follows and is built anew when next read.
+    DropSlipIndex(QStringLiteral("siire.dat"));
     return records().access([&](RecordFile& file) {
         encode(slip);
         return file.write(n, slip.Raw.data());
@@ -89,6 +92,7 @@ Result WritePurchaseSlip(qint64 n, PurchaseSlipRecord& slip)
 
 Result InitPurchaseSlipFile(qint64 count)
 {
+    DropSlipIndex(QStringLiteral("siire.dat"));
     return records().access([count](RecordFile& file) {
         for (qint64 n = 1; n <= count; ++n)
             if (!file.write(n, records().blank()))

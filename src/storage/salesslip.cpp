@@ -5,6 +5,7 @@
 #include "storage/recordfile.h"
 #include "storage/settings.h"
 #include "storage/slipline.h"
+#include "storage/slipindex.h"
 #include "storage/slipscan.h"
 #include "storage/text.h"
 
@@ -155,6 +156,8 @@ bool SalesSlipFile::read(qint64 n, SalesSlipRecord& slip)
 
 bool SalesSlipFile::write(qint64 n, SalesSlipRecord& slip)
 {
+    // Written outside a journalled save: the month index no longer follows and is built anew when next read.
+    DropSlipIndex(QStringLiteral("reg.dat"));
     return writeSlip(m->file, n, slip);
 }
 
@@ -171,6 +174,7 @@ Result ReadSalesSlip(qint64 n)
 
 Result WriteSalesSlip(qint64 n)
 {
+    DropSlipIndex(QStringLiteral("reg.dat"));
     return records().access([n](RecordFile& file) { return writeSlip(file, n, WorkingSlip); });
 }
 

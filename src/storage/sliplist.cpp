@@ -5,7 +5,7 @@
 #include "storage/salesslip.h"
 #include "storage/settingnames.h"
 #include "storage/settings.h"
-#include "storage/slipscan.h"
+#include "storage/slipindex.h"
 #include "storage/text.h"
 
 #include <cmath>
@@ -17,18 +17,14 @@ constexpr int TimeAt = 20;
 constexpr int TotalAt = 754;
 constexpr int DeletedAt = 762;
 
-// The numeric value of a short field of a date ("2025", "03", " 3"); anything unusual is read leniently.
-double fieldValue(const char* p, int len)
+// A year and month as the boxes give them, when a stored date can have them: whole numbers in range.
+bool wholeMonth(double year, double month, int& y, int& m)
 {
-    int i = 0;
-    while (i < len && p[i] == ' ')
-        ++i;
-    double value = 0;
-    for (; i < len && p[i] >= '0' && p[i] <= '9'; ++i)
-        value = value * 10 + (p[i] - '0');
-    if (i == len || p[i] == ' ')
-        return value;
-    return val(getText(p, len));
+    if (!(year >= -2147483648.0 && year <= 2147483647.0 && month >= -128 && month <= 127))
+        return false;
+    y = int(year);
+    m = int(month);
+    return y == year && m == month;
 }
 
 } // namespace
@@ -36,9 +32,11 @@ double fieldValue(const char* p, int len)
 Result ListSalesSlips(double year, double month, qint64 last, QList<SlipListRow>& rows)
 {
     rows.clear();
-    return ScanSalesSlips(1, last, [&](qint64 n, const SlipView& view) {
-        if (view.year() == year && view.month() == month)
-            rows.append(SlipListRow{n, view.date(), view.time(), view.total(), view.deleted()});
+    int y = 0, m = 0;
+    if (!wholeMonth(year, month, y, m))
+        return Result::success();
+    return ScanSalesMonth(y, m, std::nullopt, last, [&](qint64 n, const SlipView& view) {
+        rows.append(SlipListRow{n, view.date(), view.time(), view.total(), view.deleted()});
         return true;
     });
 }
@@ -52,10 +50,12 @@ qint64 LastPurchaseSlipNo()
 Result ListPurchaseSlips(double year, double month, qint64 last, QList<SlipListRow>& rows)
 {
     rows.clear();
-    return ScanRecords(QStringLiteral("siire.dat"), PurchaseSlipRecordSize, 1, last, [&](qint64 n, const char* r) {
-        if (fieldValue(r + DateAt, 4) == year && fieldValue(r + DateAt + 5, 2) == month)
-            rows.append(SlipListRow{n, getText(r + DateAt, 10), getText(r + TimeAt, 8), getDouble(r + TotalAt),
-                                    getInt16(r + DeletedAt) != 0});
+    int y = 0, m = 0;
+    if (!wholeMonth(year, month, y, m))
+        return Result::success();
+    return ScanSlipMonth(SlipFile::Purchases, y, m, std::nullopt, last, [&](qint64 n, const char* r) {
+        rows.append(SlipListRow{n, getText(r + DateAt, 10), getText(r + TimeAt, 8), getDouble(r + TotalAt),
+                                getInt16(r + DeletedAt) != 0});
         return true;
     });
 }

@@ -7,15 +7,19 @@
 #include "storage/purchaseslip.h"
 #include "storage/salesslip.h"
 #include "storage/settings.h"
+#include "storage/slipindex.h"
+#include "storage/slipscan.h"
 #include "storage/text.h"
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <tuple>
 
 void setDefaultSettings()
 {
@@ -177,4 +181,75 @@ FullDisk::~FullDisk()
 QString FullDisk::reason()
 {
     return QString::fromLocal8Bit(std::strerror(ENOSPC));
+}
+
+QString slipIndexDisagreement(SlipFile file, qint64 last)
+{
+    // The plain answer: every record's date as the readers see it.
+    struct Found
+    {
+        qint64 n;
+        QByteArray key;
+    };
+    QList<Found> all;
+    const int size = file == SlipFile::Sales ? SalesSlipRecordSize : PurchaseSlipRecordSize;
+    if (Result r = ScanRecords(SlipFileName(file), size, 1, last, [&](qint64 n, const char* record) {
+            all.append({n, EncodeSlipKey(SlipKeyOf(file, record))});
+            return true;
+        });
+        !r)
+        return r.error;
+    QMap<QPair<int, int>, QList<qint64>> months;
+    QMap<std::tuple<int, int, int>, QList<qint64>> days;
+    for (const Found& f : all) {
+        const SlipKey k = DecodeSlipKey(f.key.constData());
+        months[{k.year, k.month}].append(f.n);
+        days[{k.year, k.month, k.day}].append(f.n);
+    }
+    // A month and a day no slip has are asked too.
+    months[{1999, 12}];
+    days[{1999, 12, 31}];
+    const auto through = [&](int y, int m, std::optional<int> d, QList<qint64>& got) {
+        got.clear();
+        return ScanSlipMonth(file, y, m, d, last, [&](qint64 n, const char*) {
+            got.append(n);
+            return true;
+        });
+    };
+    QList<qint64> got;
+    for (auto it = months.cbegin(); it != months.cend(); ++it) {
+        if (Result r = through(it.key().first, it.key().second, std::nullopt, got); !r)
+            return r.error;
+        if (got != it.value())
+            return QStringLiteral("%1/%2: %3 slips through the index, %4 in the file")
+                .arg(it.key().first)
+                .arg(it.key().second)
+                .arg(got.size())
+                .arg(it.value().size());
+    }
+    for (auto it = days.cbegin(); it != days.cend(); ++it) {
+        const auto [y, m, d] = it.key();
+        if (Result r = through(y, m, d, got); !r)
+            return r.error;
+        if (got != it.value())
+            return QStringLiteral("%1/%2/%3: %4 slips through the index, %5 in the file")
+                .arg(y)
+                .arg(m)
+                .arg(d)
+                .arg(got.size())
+                .arg(it.value().size());
+    }
+    qsizetype at = 0;
+    QString keys;
+    if (Result r = ScanSlipKeys(file, last, [&](qint64 n, const SlipKey& k) {
+            if (at >= all.size() || all[at].n != n || all[at].key != EncodeSlipKey(k))
+                keys = QStringLiteral("the key of record %1 differs").arg(n);
+            ++at;
+            return keys.isEmpty();
+        });
+        !r)
+        return r.error;
+    if (keys.isEmpty() && at != all.size())
+        keys = QStringLiteral("%1 keys for %2 records").arg(at).arg(all.size());
+    return keys;
 }

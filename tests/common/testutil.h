@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <memory>
 
+enum class SlipFile;
+
 // A temporary program directory: AppDir points at it, the tables hold the shipped defaults and
 // sys.ini is written from them.
 class TestAppDir
@@ -61,6 +63,11 @@ public:
 private:
     qint64 m_room;
 };
+
+// Empty when every month's and every day's slips of records 1..last read through the month index of the slip
+// file are exactly those a read of the whole file finds, in the same order, and the keys it hands the graph are
+// those of the records; otherwise the first difference. Reading through the index rebuilds it when needed.
+QString slipIndexDisagreement(SlipFile file, qint64 last = 2147483647);
 
 // Resets SysNum/SysStr to the values a fresh installation ships with.
 void setDefaultSettings();

@@ -1,0 +1,44 @@
+// A dialog that appears only when the index rebuild is slow, as on an old disk.
+#include "platform/indexprogress.h"
+
+#include "storage/slipindex.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProgressDialog>
+#include <memory>
+
+void showSlipIndexProgress(int delayMs)
+{
+    struct State
+    {
+        QElapsedTimer since;
+        std::unique_ptr<QProgressDialog> dialog;
+    };
+    auto state = std::make_shared<State>();
+    SetSlipIndexProgress([state, delayMs](qint64 done, qint64 total) {
+        if (done == 0) {
+            state->since.start();
+            state->dialog.reset();
+            return;
+        }
+        if (done >= total) {
+            state->dialog.reset();
+            return;
+        }
+        if (!state->dialog && state->since.isValid() && state->since.elapsed() >= delayMs) {
+            state->dialog = std::make_unique<QProgressDialog>(
+                QStringLiteral("伝票の索引を作り直しています…\n（索引が無いか、伝票ファイルと合わないため）"), QString(), 0,
+                1000, QApplication::activeWindow());
+            state->dialog->setObjectName(QStringLiteral("IndexProgress"));
+            state->dialog->setWindowTitle(QStringLiteral("till"));
+            state->dialog->setWindowModality(Qt::ApplicationModal);
+            state->dialog->setMinimumDuration(0);
+            state->dialog->setCancelButton(nullptr);
+        }
+        if (state->dialog) {
+            state->dialog->setValue(int(done * 1000 / std::max<qint64>(total, 1)));
+            QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        }
+    });
+}

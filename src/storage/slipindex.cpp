@@ -1,0 +1,680 @@
+// The month index: keys per slip record, the runs of record numbers per month, their checks and rebuild.
+#include "storage/slipindex.h"
+
+#include "storage/durablefile.h"
+#include "storage/journal.h"
+#include "storage/purchaseslip.h"
+#include "storage/settings.h"
+#include "storage/text.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr int MonthRecordSize = 64;
+constexpr int MaxRuns = 6;
+constexpr char Mark[] = "TILLMON1";
+constexpr int Version = 1;
+constexpr int ChecksumAt = 24;
+constexpr int NameAt = 32;
+constexpr int NameWidth = 12;
+constexpr int RunsAt = 12;
+constexpr int SampledRecords = 4;
+
+SlipIndexProgress g_progress;
+
+// CRC-8 (polynomial 0x07) of a key's bytes but its check byte at 3: any one changed bit, or any run of up to eight,
+// is found.
+quint8 keyCheck(const char* key)
+{
+    static const auto table = [] {
+        std::array<quint8, 256> t{};
+        for (int i = 0; i < 256; ++i) {
+            quint8 c = quint8(i);
+            for (int b = 0; b < 8; ++b)
+                c = quint8(c & 0x80 ? (c << 1) ^ 0x07 : c << 1);
+            t[size_t(i)] = c;
+        }
+        return t;
+    }();
+    quint8 crc = 0;
+    for (int i = 0; i < SlipKey::Size; ++i)
+        if (i != 3)
+            crc = table[crc ^ quint8(key[i])];
+    return crc;
+}
+
+struct Run
+{
+    qint64 first = 0;
+    qint64 last = 0;
+};
+
+struct MonthEntry
+{
+    int32_t year = 0;
+    int8_t month = 0;
+    qint64 count = 0;
+    std::vector<Run> runs; // sorted, disjoint, not adjacent
+};
+
+struct Directory
+{
+    qint64 slipBytes = 0;
+    std::vector<MonthEntry> months;
+
+    int find(int32_t year, int month) const
+    {
+        for (size_t i = 0; i < months.size(); ++i)
+            if (months[i].year == year && months[i].month == month)
+                return int(i);
+        return -1;
+    }
+
+    // Records first..last become the month's; returns the entry's position.
+    int add(int32_t year, int8_t month, qint64 first, qint64 last)
+    {
+        int i = find(year, month);
+        if (i < 0) {
+            months.push_back(MonthEntry{year, month, 0, {}});
+            i = int(months.size()) - 1;
+        }
+        MonthEntry& m = months[size_t(i)];
+        m.count += last - first + 1;
+        std::vector<Run>& runs = m.runs;
+        runs.push_back({first, last});
+        std::sort(runs.begin(), runs.end(), [](const Run& a, const Run& b) { return a.first < b.first; });
+        std::vector<Run> merged;
+        for (const Run& r : runs)
+            if (!merged.empty() && r.first <= merged.back().last + 1)
+                merged.back().last = std::max(merged.back().last, r.last);
+            else
+                merged.push_back(r);
+        // Too many runs: the two closest are joined; the records between them are read and passed over.
+        while (merged.size() > MaxRuns) {
+            size_t best = 0;
+            for (size_t k = 1; k + 1 < merged.size(); ++k)
+                if (merged[k + 1].first - merged[k].last < merged[best + 1].first - merged[best].last)
+                    best = k;
+            merged[best].last = merged[best + 1].last;
+            merged.erase(merged.begin() + qsizetype(best) + 1);
+        }
+        runs = std::move(merged);
+        return i;
+    }
+};
+
+struct Names
+{
+    QString slip;
+    QString key;
+    QString months;
+    int recordSize;
+};
+
+Names namesOf(SlipFile file)
+{
+    if (file == SlipFile::Sales)
+        return {QStringLiteral("reg.dat"), QStringLiteral("reg.key"), QStringLiteral("reg.mon"), SalesSlipRecordSize};
+    return {QStringLiteral("siire.dat"), QStringLiteral("siire.key"), QStringLiteral("siire.mon"),
+            PurchaseSlipRecordSize};
+}
+
+std::optional<SlipFile> fileOfName(QStringView name)
+{
+    if (name == u"reg.dat")
+        return SlipFile::Sales;
+    if (name == u"siire.dat")
+        return SlipFile::Purchases;
+    return std::nullopt;
+}
+
+quint64 fnv(quint64 h, const char* p, qsizetype n)
+{
+    for (qsizetype i = 0; i < n; ++i) {
+        h ^= quint8(p[i]);
+        h *= 1099511628211ULL;
+    }
+    return h;
+}
+
+QByteArray encodeMonth(const MonthEntry& m)
+{
+    QByteArray r(MonthRecordSize, '\0');
+    putInt32(r.data(), m.year);
+    r[4] = char(m.month);
+    r[5] = char(m.runs.size());
+    putInt32(r.data() + 8, int32_t(m.count));
+    for (size_t k = 0; k < m.runs.size(); ++k) {
+        putInt32(r.data() + RunsAt + int(k) * 8, int32_t(m.runs[k].first));
+        putInt32(r.data() + RunsAt + int(k) * 8 + 4, int32_t(m.runs[k].last));
+    }
+    return r;
+}
+
+QByteArray encodeHeader(const Names& names, const Directory& d, quint64 checksum)
+{
+    QByteArray r(MonthRecordSize, '\0');
+    std::memcpy(r.data(), Mark, 8);
+    putInt16(r.data() + 8, Version);
+    putInt16(r.data() + 10, int16_t(names.recordSize));
+    putInt32(r.data() + 12, int32_t(d.months.size()));
+    const qint64 bytes = d.slipBytes;
+    std::memcpy(r.data() + 16, &bytes, 8); // little-endian, as every number of the data files
+    std::memcpy(r.data() + ChecksumAt, &checksum, 8);
+    const QByteArray name = names.slip.toLatin1().leftJustified(NameWidth, ' ', true);
+    std::memcpy(r.data() + NameAt, name.constData(), NameWidth);
+    return r;
+}
+
+quint64 checksumOf(const Names& names, const Directory& d)
+{
+    const QByteArray header = encodeHeader(names, d, 0);
+    quint64 h = fnv(14695981039346656037ULL, header.constData(), header.size());
+    for (const MonthEntry& m : d.months) {
+        const QByteArray r = encodeMonth(m);
+        h = fnv(h, r.constData(), r.size());
+    }
+    return h;
+}
+
+QByteArray encodeDirectory(const Names& names, const Directory& d)
+{
+    QByteArray out = encodeHeader(names, d, checksumOf(names, d));
+    for (const MonthEntry& m : d.months)
+        out += encodeMonth(m);
+    return out;
+}
+
+// The directory file's bytes, when they are ours, for this slip file, and whole.
+bool decodeDirectory(const Names& names, const QByteArray& bytes, Directory& d)
+{
+    if (bytes.size() < MonthRecordSize || bytes.size() % MonthRecordSize != 0)
+        return false;
+    const char* h = bytes.constData();
+    if (std::memcmp(h, Mark, 8) != 0 || getInt16(h + 8) != Version || getInt16(h + 10) != names.recordSize)
+        return false;
+    if (QByteArray(h + NameAt, NameWidth) != names.slip.toLatin1().leftJustified(NameWidth, ' ', true))
+        return false;
+    const qint64 count = getInt32(h + 12);
+    if (count != bytes.size() / MonthRecordSize - 1)
+        return false;
+    std::memcpy(&d.slipBytes, h + 16, 8);
+    if (d.slipBytes < 0)
+        return false;
+    d.months.clear();
+    for (qint64 i = 0; i < count; ++i) {
+        const char* r = h + (i + 1) * MonthRecordSize;
+        MonthEntry m;
+        m.year = getInt32(r);
+        m.month = int8_t(r[4]);
+        const int runs = quint8(r[5]);
+        m.count = getInt32(r + 8);
+        if (runs > MaxRuns || m.count < 0)
+            return false;
+        for (int k = 0; k < runs; ++k) {
+            const Run run{getInt32(r + RunsAt + k * 8), getInt32(r + RunsAt + k * 8 + 4)};
+            if (run.first < 1 || run.last < run.first || (!m.runs.empty() && run.first <= m.runs.back().last + 1))
+                return false;
+            m.runs.push_back(run);
+        }
+        d.months.push_back(std::move(m));
+    }
+    quint64 stored = 0;
+    std::memcpy(&stored, h + ChecksumAt, 8);
+    return stored == checksumOf(names, d);
+}
+
+class Fd
+{
+public:
+    explicit Fd(const QString& path) : m_fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC)) {}
+    ~Fd()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    bool isOpen() const { return m_fd >= 0; }
+    // Exactly `bytes` bytes at `offset`, or false.
+    bool readAt(qint64 offset, char* into, qint64 bytes) const
+    {
+        qint64 got = 0;
+        while (got < bytes) {
+            const ssize_t r = ::pread(m_fd, into + got, size_t(bytes - got), off_t(offset + got));
+            if (r < 0 && errno == EINTR)
+                continue;
+            if (r <= 0)
+                return false;
+            got += r;
+        }
+        return true;
+    }
+
+private:
+    int m_fd;
+};
+
+// An opened index that matched its slip file when it was checked.
+struct Index
+{
+    Names names;
+    Directory dir;
+    qint64 records = 0; // whole records of the slip file
+};
+
+bool sameKey(const char* stored, const char* record, SlipFile file)
+{
+    return std::memcmp(stored, EncodeSlipKey(SlipKeyOf(file, record)).constData(), SlipKey::Size) == 0;
+}
+
+SlipIndexState openIndex(SlipFile file, Index& index)
+{
+    index.names = namesOf(file);
+    const Names& n = index.names;
+    QFile dirFile(dataPath(n.months));
+    const bool hasDir = dirFile.exists(), hasKeys = QFileInfo::exists(dataPath(n.key));
+    const QFileInfo slipInfo(dataPath(n.slip));
+    const qint64 slipBytes = slipInfo.exists() ? slipInfo.size() : 0;
+    if (!hasDir && !hasKeys && slipBytes == 0) {
+        // Nothing to index yet: an empty index, which the first save writes.
+        index.dir = Directory{};
+        index.records = 0;
+        return SlipIndexState::Usable;
+    }
+    if (!hasDir || !hasKeys)
+        return SlipIndexState::Missing;
+    if (!dirFile.open(QIODevice::ReadOnly))
+        return SlipIndexState::Damaged;
+    if (!decodeDirectory(n, dirFile.readAll(), index.dir) || index.dir.slipBytes != slipBytes)
+        return SlipIndexState::Damaged;
+    index.records = slipBytes / n.recordSize;
+    if (QFileInfo(dataPath(n.key)).size() != index.records * SlipKey::Size)
+        return SlipIndexState::Damaged;
+    qint64 counted = 0;
+    for (const MonthEntry& m : index.dir.months) {
+        counted += m.count;
+        if (!m.runs.empty() && m.runs.back().last > index.records)
+            return SlipIndexState::Damaged;
+    }
+    if (counted != index.records)
+        return SlipIndexState::Damaged;
+    if (index.records == 0)
+        return SlipIndexState::Usable;
+    // A few records compared with their keys: the last, the first and two anywhere.
+    const Fd keys(dataPath(n.key)), slips(dataPath(n.slip));
+    if (!keys.isOpen() || !slips.isOpen())
+        return SlipIndexState::Damaged;
+    QByteArray record(n.recordSize, '\0');
+    char key[SlipKey::Size];
+    for (int k = 0; k < SampledRecords; ++k) {
+        const qint64 r = k == 0 ? index.records
+                         : k == 1 ? 1
+                                  : 1 + qint64(QRandomGenerator::global()->bounded(quint64(index.records)));
+        if (!keys.readAt((r - 1) * SlipKey::Size, key, SlipKey::Size) ||
+            !slips.readAt((r - 1) * n.recordSize, record.data(), n.recordSize) || !sameKey(key, record.constData(), file))
+            return SlipIndexState::Damaged;
+    }
+    return SlipIndexState::Usable;
+}
+
+bool matches(const SlipKey& k, int year, int month, std::optional<int> day)
+{
+    return k.year == year && k.month == month && (!day || k.day == *day);
+}
+
+// Through the index: false when it turned out not to match its file, with nothing visited.
+bool scanThroughIndex(SlipFile file, const Index& index, int year, int month, std::optional<int> day, qint64 last,
+                      const std::function<bool(qint64, const char*)>& visit, Result& result)
+{
+    const int at = index.dir.find(year, month);
+    if (at < 0)
+        return true;
+    const MonthEntry& entry = index.dir.months[size_t(at)];
+    const Fd keys(dataPath(index.names.key));
+    if (!keys.isOpen())
+        return false;
+    std::vector<qint64> wanted;
+    std::vector<char> storedKeys;
+    qint64 counted = 0;
+    QByteArray block;
+    for (const Run& run : entry.runs) {
+        const qint64 records = run.last - run.first + 1;
+        block.resize(records * SlipKey::Size);
+        if (!keys.readAt((run.first - 1) * SlipKey::Size, block.data(), block.size()))
+            return false;
+        for (qint64 i = 0; i < records; ++i) {
+            const char* k = block.constData() + i * SlipKey::Size;
+            if (!SlipKeyIntact(k))
+                return false;
+            const SlipKey key = DecodeSlipKey(k);
+            if (key.year != year || key.month != month)
+                continue;
+            ++counted;
+            if (matches(key, year, month, day) && run.first + i <= last) {
+                wanted.push_back(run.first + i);
+                storedKeys.insert(storedKeys.end(), k, k + SlipKey::Size);
+            }
+        }
+    }
+    if (counted != entry.count)
+        return false;
+    // Every record is read and compared with its key before the first is visited, so that a mismatch can
+    // still go the long way without anything visited twice.
+    const int size = index.names.recordSize;
+    QByteArray records(qsizetype(wanted.size()) * size, Qt::Uninitialized);
+    const Fd slips(dataPath(index.names.slip));
+    if (!wanted.empty() && !slips.isOpen())
+        return false;
+    for (size_t i = 0; i < wanted.size();) {
+        size_t j = i + 1;
+        while (j < wanted.size() && wanted[j] == wanted[j - 1] + 1)
+            ++j;
+        if (!slips.readAt((wanted[i] - 1) * size, records.data() + qsizetype(i) * size, qint64(j - i) * size))
+            return false;
+        i = j;
+    }
+    for (size_t i = 0; i < wanted.size(); ++i)
+        if (!sameKey(storedKeys.data() + i * SlipKey::Size, records.constData() + qsizetype(i) * size, file))
+            return false;
+    for (size_t i = 0; i < wanted.size(); ++i)
+        if (!visit(wanted[i], records.constData() + qsizetype(i) * size))
+            break;
+    result = Result::success();
+    return true;
+}
+
+bool journalPending()
+{
+    return QFileInfo::exists(JournalPath());
+}
+
+// An index to read through: the one there when it matches, else a new one; false when neither can be had.
+bool usableIndex(SlipFile file, Index& index)
+{
+    if (openIndex(file, index) == SlipIndexState::Usable)
+        return true;
+    // With a save still pending its journal holds index records for the files as they are not yet.
+    if (journalPending() || !RebuildSlipIndex(file))
+        return false;
+    return openIndex(file, index) == SlipIndexState::Usable;
+}
+
+} // namespace
+
+SlipKey SlipKeyOf(SlipFile file, const char* record)
+{
+    const SlipView v(record);
+    SlipKey k;
+    k.year = v.year();
+    // Two characters hold no value outside -9..99.
+    k.month = int8_t(v.month());
+    k.day = int8_t(v.day());
+    k.hour = int8_t(v.savedHour());
+    if (file == SlipFile::Sales) {
+        k.deleted = v.deleted();
+        k.total = v.total();
+    } else {
+        const PurchaseSlipView p(record);
+        k.deleted = p.deleted();
+        k.total = p.total();
+    }
+    return k;
+}
+
+QByteArray EncodeSlipKey(const SlipKey& key)
+{
+    QByteArray r(SlipKey::Size, '\0');
+    char* p = r.data();
+    const auto year = uint32_t(key.year);
+    p[0] = char(year & 0xff);
+    p[1] = char((year >> 8) & 0xff);
+    p[2] = char((year >> 16) & 0xff);
+    p[4] = char(key.month);
+    p[5] = char(key.day);
+    p[6] = char(key.hour);
+    p[7] = key.deleted ? 1 : 0;
+    putDouble(p + 8, key.total);
+    p[3] = char(keyCheck(p));
+    return r;
+}
+
+SlipKey DecodeSlipKey(const char* bytes)
+{
+    SlipKey k;
+    // 24 bits hold every year four characters can give, and the mark of no year.
+    const uint32_t year = quint8(bytes[0]) | quint8(bytes[1]) << 8 | quint8(bytes[2]) << 16;
+    k.year = int32_t(year << 8) >> 8;
+    k.month = int8_t(bytes[4]);
+    k.day = int8_t(bytes[5]);
+    k.hour = int8_t(bytes[6]);
+    k.deleted = bytes[7] != 0;
+    k.total = getDouble(bytes + 8);
+    return k;
+}
+
+bool SlipKeyIntact(const char* bytes)
+{
+    return quint8(bytes[3]) == keyCheck(bytes);
+}
+
+QString SlipFileName(SlipFile file)
+{
+    return namesOf(file).slip;
+}
+
+QString SlipKeyFileName(SlipFile file)
+{
+    return namesOf(file).key;
+}
+
+QString SlipMonthFileName(SlipFile file)
+{
+    return namesOf(file).months;
+}
+
+Result ScanSlipMonth(SlipFile file, int year, int month, std::optional<int> day, qint64 last,
+                     const std::function<bool(qint64, const char*)>& visit)
+{
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        Index index;
+        if (!usableIndex(file, index))
+            break;
+        Result result;
+        if (scanThroughIndex(file, index, year, month, day, std::min(last, index.records), visit, result))
+            return result;
+        // The index said otherwise than the records: it is rebuilt once, then the file is read whole.
+        if (journalPending())
+            break;
+        DropSlipIndex(namesOf(file).slip);
+    }
+    const Names n = namesOf(file);
+    return ScanRecords(n.slip, n.recordSize, 1, last, [&](qint64 r, const char* record) {
+        return !matches(SlipKeyOf(file, record), year, month, day) || visit(r, record);
+    });
+}
+
+Result ScanSalesMonth(int year, int month, std::optional<int> day, qint64 last,
+                      const std::function<bool(qint64, const SlipView&)>& visit)
+{
+    return ScanSlipMonth(SlipFile::Sales, year, month, day, last,
+                         [&](qint64 n, const char* record) { return visit(n, SlipView(record)); });
+}
+
+Result ScanPurchaseMonth(int year, int month, std::optional<int> day, qint64 last,
+                         const std::function<bool(qint64, const PurchaseSlipView&)>& visit)
+{
+    return ScanSlipMonth(SlipFile::Purchases, year, month, day, last,
+                         [&](qint64 n, const char* record) { return visit(n, PurchaseSlipView(record)); });
+}
+
+Result ScanSlipKeys(SlipFile file, qint64 last, const std::function<bool(qint64, const SlipKey&)>& visit)
+{
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        Index index;
+        if (!usableIndex(file, index))
+            break;
+        const qint64 end = std::max<qint64>(0, std::min(last, index.records));
+        QByteArray keys(end * SlipKey::Size, Qt::Uninitialized);
+        const Fd keyFile(dataPath(index.names.key));
+        bool intact = end == 0 || (keyFile.isOpen() && keyFile.readAt(0, keys.data(), keys.size()));
+        // Every key is checked before the first is handed on, so that a damaged one can still go the long way.
+        for (qint64 i = 0; intact && i < end; ++i)
+            intact = SlipKeyIntact(keys.constData() + i * SlipKey::Size);
+        if (intact) {
+            for (qint64 i = 0; i < end; ++i)
+                if (!visit(i + 1, DecodeSlipKey(keys.constData() + i * SlipKey::Size)))
+                    break;
+            return Result::success();
+        }
+        if (journalPending())
+            break;
+        DropSlipIndex(index.names.slip);
+    }
+    const Names n = namesOf(file);
+    return ScanRecords(n.slip, n.recordSize, 1, last,
+                       [&](qint64 r, const char* record) { return visit(r, SlipKeyOf(file, record)); });
+}
+
+SlipIndexState CheckSlipIndex(SlipFile file)
+{
+    Index index;
+    return openIndex(file, index);
+}
+
+Result RebuildSlipIndex(SlipFile file)
+{
+    const Names n = namesOf(file);
+    DropSlipIndex(n.slip);
+    const QFileInfo slipInfo(dataPath(n.slip));
+    // No slip file, no index: the first save writes both.
+    if (!slipInfo.exists())
+        return Result::success();
+    Directory dir;
+    dir.slipBytes = slipInfo.exists() ? slipInfo.size() : 0;
+    const qint64 total = dir.slipBytes / n.recordSize;
+    NewFile keys(dataPath(n.key));
+    if (!keys.open())
+        return Result::failure(QStringLiteral("%1 を書けません（%2）。").arg(n.key, keys.reason()));
+    QByteArray pending;
+    bool written = true;
+    int lastMonth = -1;
+    if (g_progress)
+        g_progress(0, total);
+    const Result scanned = ScanRecords(n.slip, n.recordSize, 1, total, [&](qint64 r, const char* record) {
+        const SlipKey k = SlipKeyOf(file, record);
+        // Slips in date order extend the month just added; others look it up.
+        if (lastMonth >= 0 && dir.months[size_t(lastMonth)].year == k.year &&
+            dir.months[size_t(lastMonth)].month == k.month)
+            dir.add(k.year, k.month, r, r);
+        else
+            lastMonth = dir.add(k.year, k.month, r, r);
+        pending += EncodeSlipKey(k);
+        if (pending.size() >= (1 << 20) || r == total) {
+            written = keys.append(pending);
+            pending.clear();
+        }
+        if (g_progress && (r % 8192 == 0 || r == total))
+            g_progress(r, total);
+        return written;
+    });
+    if (g_progress)
+        g_progress(total, total);
+    if (!scanned)
+        return scanned;
+    if (!written || !keys.commit())
+        return Result::failure(QStringLiteral("%1 を書けません（%2）。").arg(n.key, keys.reason()));
+    // The slip file changed while it was read: what was written may not match it.
+    if (QFileInfo(dataPath(n.slip)).size() != dir.slipBytes) {
+        DropSlipIndex(n.slip);
+        return Result::failure(QStringLiteral("%1 が読み込み中に変わりました。").arg(n.slip));
+    }
+    if (Result r = replaceFile(dataPath(n.months), encodeDirectory(n, dir)); !r)
+        return r;
+    return Result::success();
+}
+
+void DropSlipIndex(const QString& slipFileName)
+{
+    const std::optional<SlipFile> file = fileOfName(slipFileName);
+    if (!file)
+        return;
+    const Names n = namesOf(*file);
+    // The month file goes first: without it the keys are never read.
+    QFile::remove(dataPath(n.months));
+    QFile::remove(dataPath(n.key));
+}
+
+void AddSlipIndexRecords(Transaction& t)
+{
+    const QList<JournalRecord> slips = t.records;
+    for (const JournalRecord& s : slips) {
+        const std::optional<SlipFile> file = fileOfName(s.fileName);
+        if (!file)
+            continue;
+        // Each record's change is worked out from the index on disk, which knows nothing of another record
+        // of the same transaction.
+        if (std::count_if(slips.begin(), slips.end(), [&](const JournalRecord& o) { return o.fileName == s.fileName; }) > 1) {
+            DropSlipIndex(s.fileName);
+            continue;
+        }
+        Index index;
+        const Names& n = index.names;
+        if (openIndex(*file, index) != SlipIndexState::Usable || index.dir.slipBytes % namesOf(*file).recordSize != 0 ||
+            s.recordNo < 1 || s.bytes.size() != namesOf(*file).recordSize) {
+            DropSlipIndex(s.fileName);
+            continue;
+        }
+        Directory& dir = index.dir;
+        std::vector<int> changed;
+        const SlipKey key = SlipKeyOf(*file, s.bytes.constData());
+        const SlipKey blank = SlipKeyOf(*file, s.blank.constData());
+        if (s.recordNo <= index.records) {
+            char stored[SlipKey::Size];
+            const Fd keys(dataPath(n.key));
+            if (!keys.isOpen() || !keys.readAt((s.recordNo - 1) * SlipKey::Size, stored, SlipKey::Size)) {
+                DropSlipIndex(s.fileName);
+                continue;
+            }
+            const SlipKey old = DecodeSlipKey(stored);
+            if (old.year != key.year || old.month != key.month) {
+                const int at = dir.find(old.year, old.month);
+                if (at < 0 || dir.months[size_t(at)].count < 1) {
+                    DropSlipIndex(s.fileName);
+                    continue;
+                }
+                --dir.months[size_t(at)].count;
+                changed.push_back(at);
+                changed.push_back(dir.add(key.year, key.month, s.recordNo, s.recordNo));
+            }
+        } else {
+            if (s.recordNo > index.records + 1)
+                changed.push_back(dir.add(blank.year, blank.month, index.records + 1, s.recordNo - 1));
+            changed.push_back(dir.add(key.year, key.month, s.recordNo, s.recordNo));
+            dir.slipBytes = s.recordNo * n.recordSize;
+        }
+        t.records << JournalRecord{n.key, s.recordNo, EncodeSlipKey(key), EncodeSlipKey(blank)};
+        const QByteArray emptyMonth(MonthRecordSize, '\0');
+        t.records << JournalRecord{n.months, 1, encodeHeader(n, dir, checksumOf(n, dir)), emptyMonth};
+        std::sort(changed.begin(), changed.end());
+        changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
+        for (int at : changed)
+            t.records << JournalRecord{n.months, at + 2, encodeMonth(dir.months[size_t(at)]), emptyMonth};
+    }
+}
+
+void SetSlipIndexProgress(SlipIndexProgress progress)
+{
+    g_progress = std::move(progress);
+}

@@ -1,0 +1,388 @@
+// The month index against a read of the whole slip file: random histories of saves, corrections, deletions,
+// slips on other days, restores and resets; an index that is stale, cut short or not ours.
+#include "storage/datafiles.h"
+#include "storage/initialise.h"
+#include "storage/journal.h"
+#include "storage/purchasesave.h"
+#include "storage/salessave.h"
+#include "storage/settingnames.h"
+#include "storage/settings.h"
+#include "storage/slipindex.h"
+#include "storage/sliplist.h"
+#include "storage/text.h"
+#include "testutil.h"
+
+#include <QDate>
+#include <QRandomGenerator>
+#include <QtTest>
+
+namespace {
+
+// Dates a slip can carry besides the ordinary ones: typed on another day, or written by a clock set wrong or
+// by an older program.
+const QStringList OddDates = {QString(),           QStringLiteral("2024/3/5"),   QStringLiteral("abcd/ef/gh"),
+                              QStringLiteral("9e99/01/01"), QStringLiteral("2024/02/30"), QStringLiteral(" 2024/ 2/ 3"),
+                              QStringLiteral("1999/12/31")};
+
+class History
+{
+public:
+    History(quint32 seed, int outOfOrder) : m_rng(seed), m_outOfOrder(outOfOrder) {}
+
+    QString salesDate()
+    {
+        if (m_rng.bounded(100) < 3)
+            return OddDates[m_rng.bounded(int(OddDates.size()))];
+        return date();
+    }
+
+    QDate purchaseDay()
+    {
+        return QDate::fromString(date(), QStringLiteral("yyyy/MM/dd"));
+    }
+
+    SalesSlipRecord sale()
+    {
+        SalesSlipRecord slip;
+        slip.Date = salesDate();
+        slip.Time = m_rng.bounded(20) == 0 ? QStringLiteral("25:61:00")
+                                           : QTime(0, 0).addSecs(m_rng.bounded(86400)).toString(u"HH:mm:ss");
+        slip.SlipNo = int32_t(SysNum[Sys::NextSalesSlipNo]);
+        slip.Subtotal = slip.Total = m_rng.bounded(20) == 0 ? 0.1 * m_rng.bounded(1000) : m_rng.bounded(30000);
+        return slip;
+    }
+
+    PurchaseSlipDraft purchase()
+    {
+        const QDate day = purchaseDay();
+        PurchaseSlipDraft d;
+        d.year = QString::number(day.year());
+        d.month = QStringLiteral("%1").arg(day.month(), 2, 10, QLatin1Char('0'));
+        d.day = QStringLiteral("%1").arg(day.day(), 2, 10, QLatin1Char('0'));
+        d.time = QStringLiteral("08:30:00");
+        d.supplierNo = 1;
+        d.subtotal = d.total = m_rng.bounded(50000);
+        return d;
+    }
+
+    int pick(int below) { return int(m_rng.bounded(below)); }
+
+private:
+    // Mostly the shop's days in order, now and then a day anywhere in six years.
+    QString date()
+    {
+        if (m_rng.bounded(100) < m_outOfOrder)
+            return QDate(2020, 1, 1).addDays(m_rng.bounded(6 * 365)).toString(u"yyyy/MM/dd");
+        if (m_rng.bounded(3) == 0)
+            ++m_day;
+        return QDate(2023, 1, 1).addDays(m_day).toString(u"yyyy/MM/dd");
+    }
+
+    QRandomGenerator m_rng;
+    int m_outOfOrder;
+    int m_day = 0;
+};
+
+qint64 lastSales()
+{
+    return qint64(SysNum[Sys::NextSalesSlipNo]) - 1;
+}
+
+// The operations of a history. Each returns whether a journalled save was made with a usable index.
+enum Op
+{
+    NewSale,
+    CorrectSale,
+    DeleteSale,
+    NewPurchase,
+    CorrectPurchase,
+    DeletePurchase,
+    WrittenDirectly,
+    Restored,
+    Reset,
+    IndexRemoved,
+    KeyBitFlipped,
+    Ops
+};
+
+const int Weights[Ops] = {30, 12, 8, 14, 7, 5, 3, 2, 1, 2, 3};
+
+Op pickOp(History& h)
+{
+    int total = 0;
+    for (int w : Weights)
+        total += w;
+    int at = h.pick(total);
+    for (int op = 0; op < Ops; ++op) {
+        if (at < Weights[op])
+            return Op(op);
+        at -= Weights[op];
+    }
+    return NewSale;
+}
+
+} // namespace
+
+class TestSlipIndex : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void randomHistories_data();
+    void randomHistories();
+    void damagedIndexIsRebuilt_data();
+    void damagedIndexIsRebuilt();
+    void keyAndMonthBytes();
+    void gapAndTornEnd_data();
+    void gapAndTornEnd();
+};
+
+void TestSlipIndex::randomHistories_data()
+{
+    QTest::addColumn<quint32>("seed");
+    QTest::addColumn<int>("operations");
+    QTest::addColumn<int>("outOfOrder"); // per cent of slips dated on another day
+    for (quint32 seed = 1; seed <= 16; ++seed)
+        QTest::addRow("seed %u", seed) << seed * 7919u << 45 << int(seed % 4) * 10;
+}
+
+void TestSlipIndex::randomHistories()
+{
+    QFETCH(quint32, seed);
+    QFETCH(int, operations);
+    QFETCH(int, outOfOrder);
+    TestAppDir dir;
+    dir.writeStock({});
+    History h(seed, outOfOrder);
+    QByteArray snapshot; // reg.dat as a backup taken earlier
+    for (int i = 0; i < operations; ++i) {
+        const Op op = pickOp(h);
+        const qint64 sales = lastSales();
+        const qint64 purchases = LastPurchaseSlipNo();
+        const bool indexed = CheckSlipIndex(SlipFile::Sales) == SlipIndexState::Usable &&
+                             CheckSlipIndex(SlipFile::Purchases) == SlipIndexState::Usable;
+        bool journalled = false;
+        switch (op) {
+        case NewSale: {
+            SalesSlipRecord slip = h.sale();
+            journalled = SaveNewSalesSlip(slip, {}).saved;
+            break;
+        }
+        case CorrectSale:
+            if (sales > 0) {
+                SalesSlipRecord slip = h.sale();
+                slip.SlipNo = int32_t(1 + h.pick(int(sales)));
+                journalled = SaveCorrectedSalesSlip(slip.SlipNo, slip, {}).saved;
+            }
+            break;
+        case DeleteSale:
+            if (sales > 0)
+                journalled = DeleteSalesSlip(1 + h.pick(int(sales)), {}).saved;
+            break;
+        case NewPurchase:
+            journalled = SaveNewPurchaseSlip(h.purchase()).saved;
+            QVERIFY(journalled);
+            break;
+        case CorrectPurchase:
+            if (purchases > 0)
+                journalled = SaveCorrectedPurchaseSlip(1 + h.pick(int(purchases)), h.purchase(), {}).saved;
+            break;
+        case DeletePurchase:
+            if (purchases > 0)
+                journalled = DeletePurchaseSlip(1 + h.pick(int(purchases)), {}).saved;
+            break;
+        case WrittenDirectly: // an older tool, or a slip typed in by hand, past or within the file
+            QVERIFY(storeSale(1 + h.pick(int(sales) + 3), h.salesDate(), h.pick(1000)));
+            break;
+        case Restored:
+            if (snapshot.isEmpty()) {
+                snapshot = dir.bytes(QStringLiteral("reg.dat"));
+            } else {
+                // As the data management window restores: the index goes, the file is replaced, counters follow.
+                DropSlipIndex(QStringLiteral("reg.dat"));
+                dir.writeBytes(QStringLiteral("reg.dat"), snapshot);
+                QVERIFY(RaiseCountersToRestoredFile(QStringLiteral("reg.dat"), nullptr).ok);
+            }
+            break;
+        case Reset:
+            QVERIFY(ResetSalesSlips(h.pick(4), {}).ok);
+            break;
+        case IndexRemoved:
+            QFile::remove(dir.file(h.pick(2) ? QStringLiteral("reg.key") : QStringLiteral("siire.mon")));
+            break;
+        case KeyBitFlipped: {
+            QByteArray keys = dir.bytes(QStringLiteral("reg.key"));
+            if (!keys.isEmpty()) {
+                const int bit = h.pick(int(keys.size()) * 8);
+                keys[bit / 8] = char(keys[bit / 8] ^ (1 << (bit % 8)));
+                dir.writeBytes(QStringLiteral("reg.key"), keys);
+            }
+            break;
+        }
+        case Ops:
+            break;
+        }
+        // A save keeps a usable index usable: it is written with the slip, not dropped for a rebuild.
+        if (journalled && indexed) {
+            QCOMPARE(CheckSlipIndex(SlipFile::Sales), SlipIndexState::Usable);
+            QCOMPARE(CheckSlipIndex(SlipFile::Purchases), SlipIndexState::Usable);
+        }
+        const QString sales2 = slipIndexDisagreement(SlipFile::Sales);
+        QVERIFY2(sales2.isEmpty(), qPrintable(QStringLiteral("after operation %1 (%2): %3").arg(i).arg(op).arg(sales2)));
+        const QString purchases2 = slipIndexDisagreement(SlipFile::Purchases);
+        QVERIFY2(purchases2.isEmpty(), qPrintable(QStringLiteral("after operation %1 (%2): %3").arg(i).arg(op).arg(purchases2)));
+        // The lists read only up to the last slip issued.
+        const QString upToLast = slipIndexDisagreement(SlipFile::Sales, std::max<qint64>(0, lastSales() - 2));
+        QVERIFY2(upToLast.isEmpty(), qPrintable(upToLast));
+    }
+}
+
+void TestSlipIndex::damagedIndexIsRebuilt_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("at");    // byte offset; negative from the end
+    QTest::addColumn<int>("change"); // 0: cut the file there; otherwise xor the byte with it
+    QTest::addColumn<QString>("copyFrom"); // replaces `file` first when not empty
+    QTest::addColumn<bool>("found"); // the check on opening finds it; otherwise the read that meets it does
+    QTest::addRow("keys cut short") << "reg.key" << -16 << 0 << QString() << true;
+    QTest::addRow("keys one byte short") << "reg.key" << -1 << 0 << QString() << true;
+    QTest::addRow("month records cut short") << "reg.mon" << -64 << 0 << QString() << true;
+    QTest::addRow("mark") << "reg.mon" << 0 << 1 << QString() << true;
+    QTest::addRow("version") << "reg.mon" << 8 << 1 << QString() << true;
+    QTest::addRow("record size") << "reg.mon" << 10 << 1 << QString() << true;
+    QTest::addRow("month count") << "reg.mon" << 12 << 1 << QString() << true;
+    QTest::addRow("slip file size") << "reg.mon" << 16 << 4 << QString() << true;
+    QTest::addRow("checksum") << "reg.mon" << 24 << 1 << QString() << true;
+    QTest::addRow("name") << "reg.mon" << 32 << 1 << QString() << true;
+    QTest::addRow("a month's year") << "reg.mon" << 64 << 1 << QString() << true;
+    QTest::addRow("a month's count") << "reg.mon" << 72 << 1 << QString() << true;
+    QTest::addRow("a run") << "reg.mon" << 76 << 2 << QString() << true;
+    QTest::addRow("foreign: the purchase index") << "reg.mon" << 0 << 0 << "siire.mon" << true;
+    QTest::addRow("foreign: the purchase keys") << "reg.key" << 0 << 0 << "siire.key" << true;
+    QTest::addRow("last key's date") << "reg.key" << -12 << 1 << QString() << true;
+    QTest::addRow("first key's total") << "reg.key" << 15 << 0x40 << QString() << true;
+    QTest::addRow("a middle key's month") << "reg.key" << 16 * 20 + 4 << 3 << QString() << false;
+    QTest::addRow("stale: slip file a byte short") << "reg.dat" << -1 << 0 << QString() << true;
+    QTest::addRow("stale: last slip changed") << "reg.dat" << -1024 + 3 << 1 << QString() << true;
+    QTest::addRow("stale: first slip deleted") << "reg.dat" << 762 << 1 << QString() << true;
+}
+
+void TestSlipIndex::damagedIndexIsRebuilt()
+{
+    QFETCH(QString, file);
+    QFETCH(int, at);
+    QFETCH(int, change);
+    QFETCH(QString, copyFrom);
+    QFETCH(bool, found);
+    TestAppDir dir;
+    // Forty slips over three months, the last month again in the middle, and purchases beside them.
+    for (int n = 1; n <= 40; ++n) {
+        QVERIFY(storeSale(n, QStringLiteral("2025/%1/%2").arg(n < 30 ? 1 + n / 10 : 2, 2, 10, QLatin1Char('0')).arg(1 + n % 28, 2, 10, QLatin1Char('0')),
+                          n * 10.0));
+        QVERIFY(storePurchase(n, QStringLiteral("2025/01/%1").arg(1 + n % 28, 2, 10, QLatin1Char('0')), n));
+    }
+    QVERIFY(RebuildSlipIndex(SlipFile::Sales).ok);
+    QVERIFY(RebuildSlipIndex(SlipFile::Purchases).ok);
+    QCOMPARE(CheckSlipIndex(SlipFile::Sales), SlipIndexState::Usable);
+    QByteArray bytes = copyFrom.isEmpty() ? dir.bytes(file) : dir.bytes(copyFrom);
+    const qsizetype offset = at < 0 ? bytes.size() + at : at;
+    if (copyFrom.isEmpty() && change == 0)
+        bytes.truncate(offset);
+    else if (change != 0)
+        bytes[offset] = char(bytes[offset] ^ change);
+    // Written past the index, as no save of the program does.
+    dir.writeBytes(file, bytes);
+    if (found)
+        QVERIFY(CheckSlipIndex(SlipFile::Sales) != SlipIndexState::Usable);
+    const QString disagreement = slipIndexDisagreement(SlipFile::Sales);
+    QVERIFY2(disagreement.isEmpty(), qPrintable(disagreement));
+    QCOMPARE(CheckSlipIndex(SlipFile::Sales), SlipIndexState::Usable);
+    // The purchase index was not touched and is still the one built first.
+    QCOMPARE(CheckSlipIndex(SlipFile::Purchases), SlipIndexState::Usable);
+}
+
+void TestSlipIndex::keyAndMonthBytes()
+{
+    TestAppDir dir;
+    dir.writeStock({});
+    SalesSlipRecord slip;
+    slip.Date = QStringLiteral("2025/03/07");
+    slip.Time = QStringLiteral("14:05:00");
+    slip.SlipNo = 1;
+    slip.Subtotal = slip.Total = 1234;
+    QVERIFY(SaveNewSalesSlip(slip, {}).saved);
+    slip.Date = QStringLiteral("2024/12/31");
+    slip.SlipNo = 2;
+    slip.Subtotal = slip.Total = 50;
+    QVERIFY(SaveNewSalesSlip(slip, {}).saved);
+    QVERIFY(DeleteSalesSlip(2, {}).saved);
+
+    const QByteArray keys = dir.bytes(QStringLiteral("reg.key"));
+    QCOMPARE(keys.size(), 2 * 16);
+    const char* k = keys.constData() + 16;
+    QCOMPARE(quint8(k[0]) | quint8(k[1]) << 8 | quint8(k[2]) << 16, 2024);
+    QCOMPARE(int(k[4]), 12);
+    QCOMPARE(int(k[5]), 31);
+    QCOMPARE(int(k[6]), 14);
+    QCOMPARE(int(k[7]), 1); // deleted
+    QCOMPARE(getDouble(k + 8), 50.0);
+    QVERIFY(SlipKeyIntact(k));
+
+    const QByteArray months = dir.bytes(QStringLiteral("reg.mon"));
+    QCOMPARE(months.size(), 3 * 64);
+    QCOMPARE(months.left(8), QByteArray("TILLMON1"));
+    QCOMPARE(getInt16(months.constData() + 8), int16_t(1));
+    QCOMPARE(getInt16(months.constData() + 10), int16_t(1024));
+    QCOMPARE(getInt32(months.constData() + 12), 2);
+    QCOMPARE(getInt32(months.constData() + 16), 2048); // the size of reg.dat, low half
+    QCOMPARE(months.mid(32, 12), QByteArray("reg.dat     "));
+    const char* december = months.constData() + 128;
+    QCOMPARE(getInt32(december), 2024);
+    QCOMPARE(int(december[4]), 12);
+    QCOMPARE(int(december[5]), 1); // one run
+    QCOMPARE(getInt32(december + 8), 1);
+    QCOMPARE(getInt32(december + 12), 2);
+    QCOMPARE(getInt32(december + 16), 2);
+}
+
+void TestSlipIndex::gapAndTornEnd_data()
+{
+    QTest::addColumn<int>("next");      // the slip number the next save takes
+    QTest::addColumn<int>("tornBytes"); // bytes of a part record left at the end of reg.dat
+    QTest::addRow("next record") << 4 << 0;
+    QTest::addRow("past a gap of blank records") << 9 << 0;
+    QTest::addRow("over a torn end") << 4 << 300;
+    QTest::addRow("past a torn end") << 7 << 300;
+    QTest::addRow("correction with a torn end") << 2 << 300;
+}
+
+void TestSlipIndex::gapAndTornEnd()
+{
+    QFETCH(int, next);
+    QFETCH(int, tornBytes);
+    TestAppDir dir;
+    dir.writeStock({});
+    for (int n = 1; n <= 3; ++n)
+        QVERIFY(storeSale(n, QStringLiteral("2025/05/0%1").arg(n), n));
+    if (tornBytes > 0)
+        dir.writeBytes(QStringLiteral("reg.dat"),
+                       dir.bytes(QStringLiteral("reg.dat")) + dir.bytes(QStringLiteral("reg.dat")).left(tornBytes));
+    QVERIFY(slipIndexDisagreement(SlipFile::Sales).isEmpty());
+    SysNum[Sys::NextSalesSlipNo] = std::max(next, 4);
+    SalesSlipRecord slip;
+    slip.Date = QStringLiteral("2025/06/01");
+    slip.SlipNo = next;
+    slip.Total = 7;
+    QVERIFY(next >= 4 ? SaveNewSalesSlip(slip, {}).saved : SaveCorrectedSalesSlip(next, slip, {}).saved);
+    // Without a torn end the index follows the save; with one it is built anew by the next reader.
+    if (tornBytes == 0)
+        QCOMPARE(CheckSlipIndex(SlipFile::Sales), SlipIndexState::Usable);
+    const QString disagreement = slipIndexDisagreement(SlipFile::Sales);
+    QVERIFY2(disagreement.isEmpty(), qPrintable(disagreement));
+    QList<SlipListRow> rows;
+    QVERIFY(ListSalesSlips(2025, 6, 100, rows).ok);
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows[0].slipNo, qint64(next));
+}
+
+QTEST_GUILESS_MAIN(TestSlipIndex)
+#include "tst_slipindex.moc"
