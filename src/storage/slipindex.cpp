@@ -54,6 +54,20 @@ quint8 keyCheck(const char* key)
     return crc;
 }
 
+void encodeKey(const SlipKey& key, char* p)
+{
+    const auto year = uint32_t(key.year);
+    p[0] = char(year & 0xff);
+    p[1] = char((year >> 8) & 0xff);
+    p[2] = char((year >> 16) & 0xff);
+    p[4] = char(key.month);
+    p[5] = char(key.day);
+    p[6] = char(key.hour);
+    p[7] = key.deleted ? 1 : 0;
+    putDouble(p + 8, key.total);
+    p[3] = char(keyCheck(p));
+}
+
 struct Run
 {
     qint64 first = 0;
@@ -75,11 +89,16 @@ struct Directory
 
     int find(int32_t year, int month) const
     {
+        // Slips mostly come month after month: the month found last is tried first.
+        if (lastFound >= 0 && size_t(lastFound) < months.size() && months[size_t(lastFound)].year == year &&
+            months[size_t(lastFound)].month == month)
+            return lastFound;
         for (size_t i = 0; i < months.size(); ++i)
             if (months[i].year == year && months[i].month == month)
-                return int(i);
+                return lastFound = int(i);
         return -1;
     }
+    mutable int lastFound = -1;
 
     // Records first..last become the month's; returns the entry's position.
     int add(int32_t year, int8_t month, qint64 first, qint64 last)
@@ -92,6 +111,11 @@ struct Directory
         MonthEntry& m = months[size_t(i)];
         m.count += last - first + 1;
         std::vector<Run>& runs = m.runs;
+        // The usual case: the next slip of the month just after its last one.
+        if (!runs.empty() && runs.back().last + 1 == first) {
+            runs.back().last = last;
+            return i;
+        }
         runs.push_back({first, last});
         std::sort(runs.begin(), runs.end(), [](const Run& a, const Run& b) { return a.first < b.first; });
         std::vector<Run> merged;
@@ -276,7 +300,9 @@ struct Index
 
 bool sameKey(const char* stored, const char* record, SlipFile file)
 {
-    return std::memcmp(stored, EncodeSlipKey(SlipKeyOf(file, record)).constData(), SlipKey::Size) == 0;
+    char key[SlipKey::Size];
+    encodeKey(SlipKeyOf(file, record), key);
+    return std::memcmp(stored, key, SlipKey::Size) == 0;
 }
 
 SlipIndexState openIndex(SlipFile file, Index& index)
@@ -435,18 +461,8 @@ SlipKey SlipKeyOf(SlipFile file, const char* record)
 
 QByteArray EncodeSlipKey(const SlipKey& key)
 {
-    QByteArray r(SlipKey::Size, '\0');
-    char* p = r.data();
-    const auto year = uint32_t(key.year);
-    p[0] = char(year & 0xff);
-    p[1] = char((year >> 8) & 0xff);
-    p[2] = char((year >> 16) & 0xff);
-    p[4] = char(key.month);
-    p[5] = char(key.day);
-    p[6] = char(key.hour);
-    p[7] = key.deleted ? 1 : 0;
-    putDouble(p + 8, key.total);
-    p[3] = char(keyCheck(p));
+    QByteArray r(SlipKey::Size, Qt::Uninitialized);
+    encodeKey(key, r.data());
     return r;
 }
 
@@ -568,22 +584,18 @@ Result RebuildSlipIndex(SlipFile file)
     if (!keys.open())
         return Result::failure(QStringLiteral("%1 を書けません（%2）。").arg(n.key, keys.reason()));
     QByteArray pending;
+    pending.reserve((1 << 20) + SlipKey::Size);
     bool written = true;
-    int lastMonth = -1;
     if (g_progress)
         g_progress(0, total);
     const Result scanned = ScanRecords(n.slip, n.recordSize, 1, total, [&](qint64 r, const char* record) {
         const SlipKey k = SlipKeyOf(file, record);
-        // Slips in date order extend the month just added; others look it up.
-        if (lastMonth >= 0 && dir.months[size_t(lastMonth)].year == k.year &&
-            dir.months[size_t(lastMonth)].month == k.month)
-            dir.add(k.year, k.month, r, r);
-        else
-            lastMonth = dir.add(k.year, k.month, r, r);
-        pending += EncodeSlipKey(k);
+        dir.add(k.year, k.month, r, r);
+        pending.resize(pending.size() + SlipKey::Size);
+        encodeKey(k, pending.data() + pending.size() - SlipKey::Size);
         if (pending.size() >= (1 << 20) || r == total) {
             written = keys.append(pending);
-            pending.clear();
+            pending.resize(0);
         }
         if (g_progress && (r % 8192 == 0 || r == total))
             g_progress(r, total);

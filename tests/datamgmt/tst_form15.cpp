@@ -11,6 +11,7 @@
 #include "storage/salesslip.h"
 #include "storage/settingnames.h"
 #include "storage/settings.h"
+#include "storage/slipindex.h"
 #include "storage/text.h"
 
 #include <QComboBox>
@@ -190,9 +191,18 @@ private Q_SLOTS:
         QVERIFY(writeFile(data, QByteArrayLiteral("changed after the backup")));
         SysNum[Sys::SalesRecordCount] = SysNum[Sys::PurchaseRecordCount] = 1;
         SysNum[Sys::NextSalesSlipNo] = SysNum[Sys::NextPurchaseSlipNo] = 2;
-        click(qPrintable(restoreButton));
-        // The sample's records all hold slip numbers: the counters rise to its 5 records and say so.
         const bool slips = dataFile == u"reg.dat" || dataFile == u"siire.dat";
+        const SlipFile slipFile = dataFile == u"reg.dat" ? SlipFile::Sales : SlipFile::Purchases;
+        // The month index of the file as it was before the restore, which must not stay beside the restored one.
+        if (slips)
+            QVERIFY(RebuildSlipIndex(slipFile).ok);
+        click(qPrintable(restoreButton));
+        if (slips) {
+            QVERIFY(!QFile::exists(dataPath(SlipMonthFileName(slipFile))));
+            const QString disagreement = slipIndexDisagreement(slipFile);
+            QVERIFY2(disagreement.isEmpty(), qPrintable(disagreement));
+        }
+        // The sample's records all hold slip numbers: the counters rise to its 5 records and say so.
         const QStringList told = shown();
         QCOMPARE(told.size(), slips ? 1 : 0);
         if (slips)
