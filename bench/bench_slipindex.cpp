@@ -83,9 +83,8 @@ void MonthPurchaseList(benchmark::State& state)
 // Report kind range(0) for the busiest month (range(1) 1) or its 15th (0), grid contents without widgets.
 void ReportBuild(benchmark::State& state)
 {
-    const ReportPeriod period = ReportPeriod::fromTexts(QString::number(g_busiest.year),
-                                                        QString::number(g_busiest.month), QStringLiteral("15"),
-                                                        state.range(1) == 0);
+    const ReportPeriod period = ReportPeriod::fromTexts(
+        QString::number(g_busiest.year), QString::number(g_busiest.month), QStringLiteral("15"), state.range(1) == 0);
     GridTable table;
     for (auto _ : state)
         buildReport(int(state.range(0)), period, table);
@@ -115,8 +114,10 @@ void SqliteMonth(benchmark::State& state)
                        "SELECT no, date, time, total, deleted, record FROM slips WHERE date >= ?1 AND date < ?2 "
                        "ORDER BY no",
                        -1, &query, nullptr);
-    const QByteArray from = QStringLiteral("%1/%2/").arg(g_busiest.year).arg(g_busiest.month, 2, 10, QChar(u'0')).toLatin1();
-    const QByteArray to = QStringLiteral("%1/%2/~").arg(g_busiest.year).arg(g_busiest.month, 2, 10, QChar(u'0')).toLatin1();
+    const QByteArray from =
+        QStringLiteral("%1/%2/").arg(g_busiest.year).arg(g_busiest.month, 2, 10, QChar(u'0')).toLatin1();
+    const QByteArray to =
+        QStringLiteral("%1/%2/~").arg(g_busiest.year).arg(g_busiest.month, 2, 10, QChar(u'0')).toLatin1();
     qint64 rows = 0;
     for (auto _ : state) {
         if (state.range(0)) {

@@ -28,13 +28,14 @@ void showSlipIndexProgress(int delayMs)
         }
         if (!state->dialog && state->since.isValid() && state->since.elapsed() >= delayMs) {
             state->dialog = std::make_unique<QProgressDialog>(
-                QStringLiteral("伝票の索引を作り直しています…\n（索引が無いか、伝票ファイルと合わないため）"), QString(), 0,
-                1000, QApplication::activeWindow());
+                QStringLiteral("伝票の索引を作り直しています…\n（索引が無いか、伝票ファイルと合わないため）"),
+                QString(), 0, 1000, QApplication::activeWindow());
             state->dialog->setObjectName(QStringLiteral("IndexProgress"));
             state->dialog->setWindowTitle(QStringLiteral("till"));
             state->dialog->setWindowModality(Qt::ApplicationModal);
             state->dialog->setMinimumDuration(0);
             state->dialog->setCancelButton(nullptr);
+            state->dialog->show();
         }
         if (state->dialog) {
             state->dialog->setValue(int(done * 1000 / std::max<qint64>(total, 1)));

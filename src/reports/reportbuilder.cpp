@@ -309,8 +309,7 @@ Result scanPurchases(const ReportPeriod& period, const std::function<bool(qint64
 {
     if (!period.valid)
         return Result::success();
-    return ScanPurchaseMonth(period.year, period.month,
-                             period.daily ? std::optional<int>(period.day) : std::nullopt,
+    return ScanPurchaseMonth(period.year, period.month, period.daily ? std::optional<int>(period.day) : std::nullopt,
                              nextSlipNo(Sys::NextPurchaseSlipNo), visit);
 }
 

@@ -195,15 +195,22 @@ Result apply(const Transaction& t)
         }
         reached(JournalStep::FileReplaced);
     }
-    for (const JournalRecord& r : t.records) {
-        RecordFile file(dataPath(r.fileName), int(r.bytes.size()), r.blank.constData());
+    // Records of one file that follow each other (an index's header and months) are flushed to disk together.
+    for (qsizetype i = 0; i < t.records.size();) {
+        const JournalRecord& first = t.records[i];
+        RecordFile file(dataPath(first.fileName), int(first.bytes.size()), first.blank.constData());
         if (Result o = file.open(); !o)
             return o;
-        if (!file.write(r.recordNo, r.bytes.constData()))
-            return Result::failure(file.errorMessage());
+        do {
+            const JournalRecord& r = t.records[i];
+            if (!file.write(r.recordNo, r.bytes.constData()))
+                return Result::failure(file.errorMessage());
+            reached(JournalStep::RecordWritten);
+            ++i;
+        } while (i < t.records.size() && t.records[i].fileName == first.fileName &&
+                 t.records[i].bytes.size() == first.bytes.size());
         if (Result c = file.close(); !c)
             return c;
-        reached(JournalStep::RecordWritten);
     }
     if (!t.settings.isEmpty()) {
         for (const JournalSetting& s : t.settings)

@@ -109,7 +109,7 @@ enum class JournalStep
 {
     JournalWritten,  // the journal is on disk
     FileReplaced,    // one data file is replaced by its new version (once per file)
-    RecordWritten,   // one record is on disk (once per record)
+    RecordWritten,   // one record is written (once per record); records of one file in a row reach the disk together
     SettingsWritten, // sys.ini is on disk
     StockWritten,    // one item's stock is on disk (once per item)
     JournalRemoved,  // the operation is complete

@@ -345,11 +345,12 @@ SlipIndexState openIndex(SlipFile file, Index& index)
     QByteArray record(n.recordSize, '\0');
     char key[SlipKey::Size];
     for (int k = 0; k < SampledRecords; ++k) {
-        const qint64 r = k == 0 ? index.records
+        const qint64 r = k == 0   ? index.records
                          : k == 1 ? 1
                                   : 1 + qint64(QRandomGenerator::global()->bounded(quint64(index.records)));
         if (!keys.readAt((r - 1) * SlipKey::Size, key, SlipKey::Size) ||
-            !slips.readAt((r - 1) * n.recordSize, record.data(), n.recordSize) || !sameKey(key, record.constData(), file))
+            !slips.readAt((r - 1) * n.recordSize, record.data(), n.recordSize) ||
+            !sameKey(key, record.constData(), file))
             return SlipIndexState::Damaged;
     }
     return SlipIndexState::Usable;
@@ -637,7 +638,8 @@ void AddSlipIndexRecords(Transaction& t)
             continue;
         // Each record's change is worked out from the index on disk, which knows nothing of another record
         // of the same transaction.
-        if (std::count_if(slips.begin(), slips.end(), [&](const JournalRecord& o) { return o.fileName == s.fileName; }) > 1) {
+        if (std::count_if(slips.begin(), slips.end(),
+                          [&](const JournalRecord& o) { return o.fileName == s.fileName; }) > 1) {
             DropSlipIndex(s.fileName);
             continue;
         }

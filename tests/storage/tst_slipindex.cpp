@@ -20,8 +20,12 @@ namespace {
 
 // Dates a slip can carry besides the ordinary ones: typed on another day, or written by a clock set wrong or
 // by an older program.
-const QStringList OddDates = {QString(),           QStringLiteral("2024/3/5"),   QStringLiteral("abcd/ef/gh"),
-                              QStringLiteral("9e99/01/01"), QStringLiteral("2024/02/30"), QStringLiteral(" 2024/ 2/ 3"),
+const QStringList OddDates = {QString(),
+                              QStringLiteral("2024/3/5"),
+                              QStringLiteral("abcd/ef/gh"),
+                              QStringLiteral("9e99/01/01"),
+                              QStringLiteral("2024/02/30"),
+                              QStringLiteral(" 2024/ 2/ 3"),
                               QStringLiteral("1999/12/31")};
 
 class History
@@ -36,10 +40,7 @@ public:
         return date();
     }
 
-    QDate purchaseDay()
-    {
-        return QDate::fromString(date(), QStringLiteral("yyyy/MM/dd"));
-    }
+    QDate purchaseDay() { return QDate::fromString(date(), QStringLiteral("yyyy/MM/dd")); }
 
     SalesSlipRecord sale()
     {
@@ -227,9 +228,11 @@ void TestSlipIndex::randomHistories()
             QCOMPARE(CheckSlipIndex(SlipFile::Purchases), SlipIndexState::Usable);
         }
         const QString sales2 = slipIndexDisagreement(SlipFile::Sales);
-        QVERIFY2(sales2.isEmpty(), qPrintable(QStringLiteral("after operation %1 (%2): %3").arg(i).arg(op).arg(sales2)));
+        QVERIFY2(sales2.isEmpty(),
+                 qPrintable(QStringLiteral("after operation %1 (%2): %3").arg(i).arg(op).arg(sales2)));
         const QString purchases2 = slipIndexDisagreement(SlipFile::Purchases);
-        QVERIFY2(purchases2.isEmpty(), qPrintable(QStringLiteral("after operation %1 (%2): %3").arg(i).arg(op).arg(purchases2)));
+        QVERIFY2(purchases2.isEmpty(),
+                 qPrintable(QStringLiteral("after operation %1 (%2): %3").arg(i).arg(op).arg(purchases2)));
         // The lists read only up to the last slip issued.
         const QString upToLast = slipIndexDisagreement(SlipFile::Sales, std::max<qint64>(0, lastSales() - 2));
         QVERIFY2(upToLast.isEmpty(), qPrintable(upToLast));
@@ -239,10 +242,10 @@ void TestSlipIndex::randomHistories()
 void TestSlipIndex::damagedIndexIsRebuilt_data()
 {
     QTest::addColumn<QString>("file");
-    QTest::addColumn<int>("at");    // byte offset; negative from the end
-    QTest::addColumn<int>("change"); // 0: cut the file there; otherwise xor the byte with it
+    QTest::addColumn<int>("at");           // byte offset; negative from the end
+    QTest::addColumn<int>("change");       // 0: cut the file there; otherwise xor the byte with it
     QTest::addColumn<QString>("copyFrom"); // replaces `file` first when not empty
-    QTest::addColumn<bool>("found"); // the check on opening finds it; otherwise the read that meets it does
+    QTest::addColumn<bool>("found");       // the check on opening finds it; otherwise the read that meets it does
     QTest::addRow("keys cut short") << "reg.key" << -16 << 0 << QString() << true;
     QTest::addRow("keys one byte short") << "reg.key" << -1 << 0 << QString() << true;
     QTest::addRow("month records cut short") << "reg.mon" << -64 << 0 << QString() << true;
@@ -276,7 +279,10 @@ void TestSlipIndex::damagedIndexIsRebuilt()
     TestAppDir dir;
     // Forty slips over three months, the last month again in the middle, and purchases beside them.
     for (int n = 1; n <= 40; ++n) {
-        QVERIFY(storeSale(n, QStringLiteral("2025/%1/%2").arg(n < 30 ? 1 + n / 10 : 2, 2, 10, QLatin1Char('0')).arg(1 + n % 28, 2, 10, QLatin1Char('0')),
+        QVERIFY(storeSale(n,
+                          QStringLiteral("2025/%1/%2")
+                              .arg(n < 30 ? 1 + n / 10 : 2, 2, 10, QLatin1Char('0'))
+                              .arg(1 + n % 28, 2, 10, QLatin1Char('0')),
                           n * 10.0));
         QVERIFY(storePurchase(n, QStringLiteral("2025/01/%1").arg(1 + n % 28, 2, 10, QLatin1Char('0')), n));
     }
