@@ -47,7 +47,8 @@ quint8 keyCheck(const char* key)
         }
         return t;
     }();
-    quint8 crc = 0;
+    // Not zero at the start, so that a key of zero bytes (a file cut short and filled in) fails.
+    quint8 crc = 0xff;
     for (int i = 0; i < SlipKey::Size; ++i)
         if (i != 3)
             crc = table[crc ^ quint8(key[i])];
@@ -422,6 +423,20 @@ bool scanThroughIndex(SlipFile file, const Index& index, int year, int month, st
     return true;
 }
 
+// An index file written beside its place and renamed into it.
+Result writeCache(const QString& name, const QByteArray& bytes)
+{
+    const QString path = dataPath(name);
+    QFile out(replacementPath(path));
+    const bool written = out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(bytes) == bytes.size();
+    const QString reason = out.errorString();
+    out.close();
+    if (written && QFile::rename(replacementPath(path), path))
+        return Result::success();
+    QFile::remove(replacementPath(path));
+    return Result::failure(QStringLiteral("%1 を書けません（%2）。").arg(name, reason));
+}
+
 bool journalPending()
 {
     return QFileInfo::exists(JournalPath());
@@ -579,43 +594,34 @@ Result RebuildSlipIndex(SlipFile file)
     if (!slipInfo.exists())
         return Result::success();
     Directory dir;
-    dir.slipBytes = slipInfo.exists() ? slipInfo.size() : 0;
+    dir.slipBytes = slipInfo.size();
     const qint64 total = dir.slipBytes / n.recordSize;
-    NewFile keys(dataPath(n.key));
-    if (!keys.open())
-        return Result::failure(QStringLiteral("%1 を書けません（%2）。").arg(n.key, keys.reason()));
-    QByteArray pending;
-    pending.reserve((1 << 20) + SlipKey::Size);
-    bool written = true;
+    QByteArray keys(total * SlipKey::Size, Qt::Uninitialized);
     if (g_progress)
         g_progress(0, total);
+    qint64 done = 0;
     const Result scanned = ScanRecords(n.slip, n.recordSize, 1, total, [&](qint64 r, const char* record) {
         const SlipKey k = SlipKeyOf(file, record);
         dir.add(k.year, k.month, r, r);
-        pending.resize(pending.size() + SlipKey::Size);
-        encodeKey(k, pending.data() + pending.size() - SlipKey::Size);
-        if (pending.size() >= (1 << 20) || r == total) {
-            written = keys.append(pending);
-            pending.resize(0);
-        }
-        if (g_progress && (r % 8192 == 0 || r == total))
+        encodeKey(k, keys.data() + (r - 1) * SlipKey::Size);
+        done = r;
+        if (g_progress && r % 8192 == 0)
             g_progress(r, total);
-        return written;
+        return true;
     });
     if (g_progress)
         g_progress(total, total);
     if (!scanned)
         return scanned;
-    if (!written || !keys.commit())
-        return Result::failure(QStringLiteral("%1 を書けません（%2）。").arg(n.key, keys.reason()));
-    // The slip file changed while it was read: what was written may not match it.
-    if (QFileInfo(dataPath(n.slip)).size() != dir.slipBytes) {
-        DropSlipIndex(n.slip);
+    // The slip file changed while it was read: what was read may not match it.
+    if (done != total || QFileInfo(dataPath(n.slip)).size() != dir.slipBytes)
         return Result::failure(QStringLiteral("%1 が読み込み中に変わりました。").arg(n.slip));
-    }
-    if (Result r = replaceFile(dataPath(n.months), encodeDirectory(n, dir)); !r)
+    // The keys first, the month file last: without it the keys are never used. Neither is flushed to disk here,
+    // as a cache need not be: one cut short by a power cut fails its sizes, checksum or key checks and is built
+    // anew, and the next save flushes both with its own records.
+    if (Result r = writeCache(n.key, keys); !r)
         return r;
-    return Result::success();
+    return writeCache(n.months, encodeDirectory(n, dir));
 }
 
 void DropSlipIndex(const QString& slipFileName)
