@@ -364,7 +364,7 @@ bool matches(const SlipKey& k, int year, int month, std::optional<int> day)
 
 // Through the index: false when it turned out not to match its file, with nothing visited.
 bool scanThroughIndex(SlipFile file, const Index& index, int year, int month, std::optional<int> day, qint64 last,
-                      const std::function<bool(qint64, const char*)>& visit, Result& result)
+                      const std::function<bool(qint64, const char*)>& visit)
 {
     const int at = index.dir.find(year, month);
     if (at < 0)
@@ -419,7 +419,6 @@ bool scanThroughIndex(SlipFile file, const Index& index, int year, int month, st
     for (size_t i = 0; i < wanted.size(); ++i)
         if (!visit(wanted[i], records.constData() + qsizetype(i) * size))
             break;
-    result = Result::success();
     return true;
 }
 
@@ -523,9 +522,8 @@ Result ScanSlipMonth(SlipFile file, int year, int month, std::optional<int> day,
         Index index;
         if (!usableIndex(file, index))
             break;
-        Result result;
-        if (scanThroughIndex(file, index, year, month, day, std::min(last, index.records), visit, result))
-            return result;
+        if (scanThroughIndex(file, index, year, month, day, std::min(last, index.records), visit))
+            return Result::success();
         // The index said otherwise than the records: it is rebuilt once, then the file is read whole.
         if (journalPending())
             break;
