@@ -32,6 +32,7 @@ constexpr int RunsAt = 12;
 constexpr int SampledRecords = 4;
 
 SlipIndexProgress g_progress;
+SlipIndexUse g_use;
 
 // CRC-8 (polynomial 0x07) of a key's bytes but its check byte at 3: any one changed bit, or any run of up to eight,
 // is found.
@@ -416,6 +417,7 @@ bool scanThroughIndex(SlipFile file, const Index& index, int year, int month, st
     for (size_t i = 0; i < wanted.size(); ++i)
         if (!sameKey(storedKeys.data() + i * SlipKey::Size, records.constData() + qsizetype(i) * size, file))
             return false;
+    g_use.recordsRead += qint64(wanted.size());
     for (size_t i = 0; i < wanted.size(); ++i)
         if (!visit(wanted[i], records.constData() + qsizetype(i) * size))
             break;
@@ -530,6 +532,7 @@ Result ScanSlipMonth(SlipFile file, int year, int month, std::optional<int> day,
         DropSlipIndex(namesOf(file).slip);
     }
     const Names n = namesOf(file);
+    ++g_use.fullReads;
     return ScanRecords(n.slip, n.recordSize, 1, last, [&](qint64 r, const char* record) {
         return !matches(SlipKeyOf(file, record), year, month, day) || visit(r, record);
     });
@@ -573,6 +576,7 @@ Result ScanSlipKeys(SlipFile file, qint64 last, const std::function<bool(qint64,
         DropSlipIndex(index.names.slip);
     }
     const Names n = namesOf(file);
+    ++g_use.fullReads;
     return ScanRecords(n.slip, n.recordSize, 1, last,
                        [&](qint64 r, const char* record) { return visit(r, SlipKeyOf(file, record)); });
 }
@@ -591,6 +595,7 @@ Result RebuildSlipIndex(SlipFile file)
     // No slip file, no index: the first save writes both.
     if (!slipInfo.exists())
         return Result::success();
+    ++g_use.rebuilds;
     Directory dir;
     dir.slipBytes = slipInfo.size();
     const qint64 total = dir.slipBytes / n.recordSize;
@@ -665,17 +670,16 @@ void AddSlipIndexRecords(Transaction& t)
                 DropSlipIndex(s.fileName);
                 continue;
             }
+            // The record leaves its old month and joins its new one, which may be the same.
             const SlipKey old = DecodeSlipKey(stored);
-            if (old.year != key.year || old.month != key.month) {
-                const int at = dir.find(old.year, old.month);
-                if (at < 0 || dir.months[size_t(at)].count < 1) {
-                    DropSlipIndex(s.fileName);
-                    continue;
-                }
-                --dir.months[size_t(at)].count;
-                changed.push_back(at);
-                changed.push_back(dir.add(key.year, key.month, s.recordNo, s.recordNo));
+            const int at = dir.find(old.year, old.month);
+            if (at < 0 || dir.months[size_t(at)].count < 1) {
+                DropSlipIndex(s.fileName);
+                continue;
             }
+            --dir.months[size_t(at)].count;
+            changed.push_back(at);
+            changed.push_back(dir.add(key.year, key.month, s.recordNo, s.recordNo));
         } else {
             if (s.recordNo > index.records + 1)
                 changed.push_back(dir.add(blank.year, blank.month, index.records + 1, s.recordNo - 1));
@@ -690,6 +694,11 @@ void AddSlipIndexRecords(Transaction& t)
         for (int at : changed)
             t.records << JournalRecord{n.months, at + 2, encodeMonth(dir.months[size_t(at)]), emptyMonth};
     }
+}
+
+SlipIndexUse slipIndexUse()
+{
+    return g_use;
 }
 
 void SetSlipIndexProgress(SlipIndexProgress progress)

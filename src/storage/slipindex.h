@@ -96,6 +96,16 @@ void DropSlipIndex(const QString& slipFileName);
 // its file is removed instead, to be rebuilt by the next reader; the save goes ahead either way.
 void AddSlipIndexRecords(Transaction& t);
 
+// What the index has done since the program started, for tests and benchmarks: slip files read whole because the
+// index could not be used, rebuilds, and slip records read through the index.
+struct SlipIndexUse
+{
+    qint64 fullReads = 0;
+    qint64 rebuilds = 0;
+    qint64 recordsRead = 0;
+};
+SlipIndexUse slipIndexUse();
+
 // Told how far a rebuild has come (records done of total), after every block read; null for none.
 using SlipIndexProgress = std::function<void(qint64 done, qint64 total)>;
 void SetSlipIndexProgress(SlipIndexProgress progress);
