@@ -19,27 +19,22 @@ void showSlipIndexProgress(int delayMs)
     SetSlipIndexProgress([state, delayMs](qint64 done, qint64 total) {
         if (done == 0) {
             state->since.start();
+        } else if (done >= total) {
             state->dialog.reset();
-            return;
-        }
-        if (done >= total) {
-            state->dialog.reset();
-            return;
-        }
-        if (!state->dialog && state->since.isValid() && state->since.elapsed() >= delayMs) {
-            state->dialog = std::make_unique<QProgressDialog>(
-                QStringLiteral("伝票の索引を作り直しています…\n（索引が無いか、伝票ファイルと合わないため）"),
-                QString(), 0, 1000, QApplication::activeWindow());
-            state->dialog->setObjectName(QStringLiteral("IndexProgress"));
-            state->dialog->setWindowTitle(QStringLiteral("till"));
-            state->dialog->setWindowModality(Qt::ApplicationModal);
-            state->dialog->setMinimumDuration(0);
-            state->dialog->setCancelButton(nullptr);
-            state->dialog->show();
-        }
-        if (state->dialog) {
-            state->dialog->setValue(int(done * 1000 / std::max<qint64>(total, 1)));
-            QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        } else {
+            if (!state->dialog && state->since.elapsed() >= delayMs) {
+                // Modal, so that setValue lets it paint while the rebuild holds the event loop.
+                state->dialog = std::make_unique<QProgressDialog>(
+                    QStringLiteral("伝票の索引を作り直しています…\n（索引が無いか、伝票ファイルと合わないため）"),
+                    QString(), 0, 1000, QApplication::activeWindow());
+                state->dialog->setObjectName(QStringLiteral("IndexProgress"));
+                state->dialog->setWindowTitle(QStringLiteral("till"));
+                state->dialog->setWindowModality(Qt::ApplicationModal);
+                state->dialog->setCancelButton(nullptr);
+                state->dialog->setMinimumDuration(0);
+            }
+            if (state->dialog)
+                state->dialog->setValue(int(done * 1000 / total));
         }
     });
 }

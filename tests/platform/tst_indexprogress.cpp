@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QTimer>
 #include <QtTest>
 
@@ -49,7 +50,8 @@ private Q_SLOTS:
         showSlipIndexProgress(delayMs);
         // Looked at from inside the rebuild, while it lets the dialog paint.
         int seen = 0, value = -1;
-        QString label;
+        QString label, title;
+        bool modal = false, cancel = true;
         QTimer probe;
         probe.setInterval(0);
         connect(&probe, &QTimer::timeout, this, [&] {
@@ -57,6 +59,10 @@ private Q_SLOTS:
                 ++seen;
                 value = d->value();
                 label = d->labelText();
+                title = d->windowTitle();
+                modal = d->windowModality() == Qt::ApplicationModal;
+                // Nothing to press: a rebuild cannot be stopped half way.
+                cancel = !d->findChildren<QPushButton*>().isEmpty();
             }
         });
         probe.start();
@@ -66,6 +72,9 @@ private Q_SLOTS:
         if (shown) {
             QVERIFY2(value > 0 && value < 1000, qPrintable(QString::number(value)));
             QVERIFY(label.startsWith(QStringLiteral("伝票の索引を作り直しています")));
+            QCOMPARE(title, QStringLiteral("till"));
+            QVERIFY(modal);
+            QVERIFY(!cancel);
         }
         QVERIFY(!shownDialog()); // gone once the index is built
         QCOMPARE(CheckSlipIndex(SlipFile::Sales), SlipIndexState::Usable);
