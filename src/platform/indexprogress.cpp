@@ -26,11 +26,10 @@ void showSlipIndexProgress(int delayMs)
                 // Modal, so that setValue lets it paint while the rebuild holds the event loop.
                 state->dialog = std::make_unique<QProgressDialog>(
                     QStringLiteral("伝票の索引を作り直しています…\n（索引が無いか、伝票ファイルと合わないため）"),
-                    QString(), 0, 1000, QApplication::activeWindow());
+                    QString(), 0, 1000, QApplication::activeWindow()); // no cancel text: no cancel button
                 state->dialog->setObjectName(QStringLiteral("IndexProgress"));
                 state->dialog->setWindowTitle(QStringLiteral("till"));
                 state->dialog->setWindowModality(Qt::ApplicationModal);
-                state->dialog->setCancelButton(nullptr);
                 state->dialog->setMinimumDuration(0);
             }
             if (state->dialog)
