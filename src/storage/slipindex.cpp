@@ -664,15 +664,13 @@ void AddSlipIndexRecords(Transaction& t)
         const SlipKey key = SlipKeyOf(*file, s.bytes.constData());
         const SlipKey blank = SlipKeyOf(*file, s.blank.constData());
         if (s.recordNo <= index.records) {
-            char stored[SlipKey::Size];
+            // The record leaves its old month and joins its new one, which may be the same. A key that cannot be
+            // read, or names a month without a record, leaves the index to be built anew.
+            char stored[SlipKey::Size] = {};
             const Fd keys(dataPath(n.key));
-            if (!keys.isOpen() || !keys.readAt((s.recordNo - 1) * SlipKey::Size, stored, SlipKey::Size)) {
-                DropSlipIndex(s.fileName);
-                continue;
-            }
-            // The record leaves its old month and joins its new one, which may be the same.
+            const bool read = keys.isOpen() && keys.readAt((s.recordNo - 1) * SlipKey::Size, stored, SlipKey::Size);
             const SlipKey old = DecodeSlipKey(stored);
-            const int at = dir.find(old.year, old.month);
+            const int at = read ? dir.find(old.year, old.month) : -1;
             if (at < 0 || dir.months[size_t(at)].count < 1) {
                 DropSlipIndex(s.fileName);
                 continue;
