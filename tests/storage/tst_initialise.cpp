@@ -1,5 +1,6 @@
 // The resets behind data initialisation: typed counts, stored counts that cannot be used, and failures that must
 // leave the tables in memory matching the files.
+#include "../common/offsets.h"
 #include "../common/testutil.h"
 
 #include "storage/initialise.h"
@@ -46,6 +47,8 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(JournalPath()));
         QCOMPARE(SysNum[Sys::NextSalesSlipNo], 1.0);
         QCOMPARE(dir.bytes("reg.dat").mid(0, 10), QByteArray(10, ' ')); // slip 1 blank, not the journalled one
+        // Every line of every emptied slip, down to the last line of the last slip, names the product "0".
+        QCOMPARE(dir.bytes("reg.dat").mid(2 * 1024 + Off::Sales::line(10) + Off::Line::Name, 2), QByteArray("0 "));
         QString completed;
         QVERIFY(RecoverJournal(&completed));
         QVERIFY(completed.isEmpty());

@@ -150,6 +150,7 @@ void TestRecords::salesSlipFieldsAndLimits()
     QCOMPARE(file.size(), 6 * 1024);
     const char* r = file.constData() + 5 * 1024;
     QCOMPARE(QByteArray(r, 10), QByteArray("2026/03/07"));
+    QCOMPARE(QByteArray(r + 10, 10), QByteArray(10, ' ')); // a new record's reserved text is blank
     QCOMPARE(QByteArray(r + 20, 8), QByteArray("09:05:00"));
     QCOMPARE(QByteArray(r + 40, 20), fixedText(u"晴れ", 20));
     QCOMPARE(getInt32(r + 60), 6);
@@ -163,9 +164,11 @@ void TestRecords::salesSlipFieldsAndLimits()
     QCOMPARE(getDouble(r + 712), 53.0);
     QCOMPARE(getDouble(r + 720), 1050.0);
     QCOMPARE(getInt16(r + 728), int16_t(0));
+    QCOMPARE(file.mid(4 * 1024 + 640 + 2, 50), QByteArray(50, ' ')); // slip 5, written empty: line 10's name
 
     WorkingSlip = SalesSlipRecord();
     QVERIFY(ReadSalesSlip(6).ok);
+    QCOMPARE(WorkingSlip.Date + WorkingSlip.Time, QStringLiteral("2026/03/0709:05:00"));
     QCOMPARE(WorkingSlip.Line[1].UnitPrice, int16_t(-32768));
     QCOMPARE(WorkingSlip.Line[1].Qty, int16_t(32767));
     QCOMPARE(WorkingSlip.Line[10].Qty, int16_t(-32768));

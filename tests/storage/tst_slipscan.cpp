@@ -2,12 +2,16 @@
 // a scan inside a scan, and a file that cannot be read.
 #include "storage/purchaseslip.h"
 #include "storage/salesslip.h"
+#include "storage/settingnames.h"
+#include "storage/settings.h"
+#include "storage/sliplist.h"
 #include "storage/slipscan.h"
 #include "storage/text.h"
 #include "testutil.h"
 
 #include <QDir>
 #include <QTest>
+#include <cmath>
 
 class TestSlipScan : public QObject
 {
@@ -20,6 +24,8 @@ private Q_SLOTS:
     void blockEdgesAndPartRecord();
     void scanInsideScan();
     void unreadableFile();
+    void lastSlipNo_data();
+    void lastSlipNo();
 };
 
 void TestSlipScan::purchaseViewReadsItsOffsets()
@@ -78,35 +84,60 @@ void TestSlipScan::purchaseViewReadsItsOffsets()
 
 void TestSlipScan::salesViewFields_data()
 {
+    QTest::addColumn<QByteArray>("date");
     QTest::addColumn<QByteArray>("time");
-    QTest::addColumn<int>("hour");
-    QTest::newRow("morning") << QByteArray("09:10:00") << 9;
-    QTest::newRow("midnight") << QByteArray("00:00:01") << 0;
-    QTest::newRow("last hour") << QByteArray("23:59:59") << 23;
-    QTest::newRow("blank") << QByteArray("        ") << -1;
-    QTest::newRow("hour 24") << QByteArray("24:00:00") << -1;
-    QTest::newRow("one digit") << QByteArray("9:10:00 ") << -1;
+    QTest::addColumn<QList<int>>("ymdh"); // year, month, day, saved hour
+    const int no = SlipView::NotAField;
+    QTest::newRow("morning") << QByteArray("2026/03/07") << QByteArray("09:10:00") << QList<int>{2026, 3, 7, 9};
+    QTest::newRow("midnight") << QByteArray("2026/12/31") << QByteArray("00:00:01") << QList<int>{2026, 12, 31, 0};
+    QTest::newRow("last hour") << QByteArray("2026/ 3/ 7") << QByteArray("23:59:59") << QList<int>{2026, 3, 7, 23};
+    QTest::newRow("blank") << QByteArray(10, ' ') << QByteArray("        ") << QList<int>{0, 0, 0, -1};
+    QTest::newRow("blank date") << QByteArray(10, ' ') << QByteArray("09:10:00") << QList<int>{0, 0, 0, 9};
+    QTest::newRow("hour 24") << QByteArray("2026/03/07") << QByteArray("24:00:00") << QList<int>{2026, 3, 7, -1};
+    QTest::newRow("one digit") << QByteArray("2026/03/07") << QByteArray("9:10:00 ") << QList<int>{2026, 3, 7, -1};
+    QTest::newRow("blank before the hour") << QByteArray("2026/03/07") << QByteArray(" 9:10:00")
+                                           << QList<int>{2026, 3, 7, -1};
+    QTest::newRow("blank second digit") << QByteArray("2026/03/07") << QByteArray("0 :10:00")
+                                        << QList<int>{2026, 3, 7, -1};
+    QTest::newRow("year not digits") << QByteArray("9e99/03/07") << QByteArray("09:10:00")
+                                     << QList<int>{no, 3, 7, 9};
+    QTest::newRow("year reads as 100000") << QByteArray("1e5 /03/07") << QByteArray("09:10:00")
+                                          << QList<int>{no, 3, 7, 9};
 }
 
 void TestSlipScan::salesViewFields()
 {
+    QFETCH(QByteArray, date);
     QFETCH(QByteArray, time);
-    QFETCH(int, hour);
+    QFETCH(QList<int>, ymdh);
     TestAppDir dir;
     WorkingSlip = SalesSlipRecord();
     WorkingSlip.SlipNo = 77;
     WorkingSlip.Weather = QStringLiteral("台風");
     WorkingSlip.Line[2] = {5, QStringLiteral("パン"), -32768, 3, 1};
+    WorkingSlip.Line[10] = {400, QStringLiteral("牛乳"), 150, -2, -300.5};
     QVERIFY(WriteSalesSlip(1));
     QByteArray bytes = dir.bytes(QStringLiteral("reg.dat"));
+    bytes.replace(0, 10, date);
     bytes.replace(20, 8, time);
     dir.writeBytes(QStringLiteral("reg.dat"), bytes);
+    QList<int> fields;
     QVariantList got;
     QVERIFY(ScanSalesSlips(1, 1, [&](qint64, const SlipView& v) {
-        got = {v.savedHour(), v.slipNo(), v.weather(), v.unitPrice(2)};
+        fields = {v.year(), v.month(), v.day(), v.savedHour()};
+        got = {v.time(),
+               v.slipNo(),
+               v.weather(),
+               v.unitPrice(2),
+               v.productNo(10),
+               v.productName(10).trimmed(),
+               v.qty(10),
+               v.amount(10)};
         return true;
     }));
-    QCOMPARE(got, (QVariantList{hour, 77, QString(QStringLiteral("台風") + QString(16, u' ')), int16_t(-32768)}));
+    QCOMPARE(fields, ymdh);
+    QCOMPARE(got, (QVariantList{QString::fromLatin1(time), 77, QString(QStringLiteral("台風") + QString(16, u' ')),
+                                int16_t(-32768), int16_t(400), QStringLiteral("牛乳"), int16_t(-2), -300.5}));
 }
 
 void TestSlipScan::blockEdgesAndPartRecord()
@@ -165,6 +196,32 @@ void TestSlipScan::unreadableFile()
     const Result r = ScanPurchaseSlips(1, 10, [](qint64, const PurchaseSlipView&) { return true; });
     QVERIFY(!r);
     QVERIFY(r.error.startsWith(QStringLiteral("siire.dat を読めません")));
+}
+
+// The slips issued so far end one before the next slip number; a counter that is no slip number means none.
+void TestSlipScan::lastSlipNo_data()
+{
+    QTest::addColumn<double>("next");
+    QTest::addColumn<qint64>("last");
+    QTest::newRow("first slip next") << 1.0 << qint64(0);
+    QTest::newRow("seven next") << 7.0 << qint64(6);
+    QTest::newRow("fraction") << 7.5 << qint64(6);
+    QTest::newRow("zero") << 0.0 << qint64(0);
+    QTest::newRow("below one") << 0.5 << qint64(0);
+    QTest::newRow("negative") << -3.0 << qint64(0);
+    QTest::newRow("highest") << 2147483648.0 << qint64(2147483647);
+    QTest::newRow("past the highest") << 2147483649.0 << qint64(0);
+    QTest::newRow("NaN") << std::nan("") << qint64(0);
+}
+
+void TestSlipScan::lastSlipNo()
+{
+    QFETCH(double, next);
+    QFETCH(qint64, last);
+    SysNum[Sys::NextSalesSlipNo] = next;
+    SysNum[Sys::NextPurchaseSlipNo] = next;
+    QCOMPARE(LastSalesSlipNo(), last);
+    QCOMPARE(LastPurchaseSlipNo(), last);
 }
 
 QTEST_GUILESS_MAIN(TestSlipScan)
