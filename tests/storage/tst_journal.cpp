@@ -277,6 +277,16 @@ void TestJournal::refusedSaveWritesNothing_data()
                                           << "合計または消費税が数値ではない";
     QTest::newRow("infinite line amount") << "inf amount"
                                           << "1 行目の金額が数値ではない";
+    QTest::newRow("NaN amount on the last line") << "nan amount 10"
+                                                 << "10 行目の金額が数値ではない";
+    QTest::newRow("counter zero") << "counter 0"
+                                  << "伝票番号 0 には保存できません";
+    QTest::newRow("correction of slip 0") << "correct 0"
+                                          << "伝票番号 0 には保存できません";
+    QTest::newRow("correction with NaN total") << "correct nan total"
+                                               << "合計または消費税が数値ではない";
+    QTest::newRow("deletion, reg.dat unreadable") << "delete reg dir"
+                                                  << "reg.dat";
     QTest::newRow("counter at the last slip number") << "counter"
                                                      << "伝票番号 2147483647 には保存できません";
     QTest::newRow("reg.dat unwritable") << "reg dir"
@@ -302,9 +312,15 @@ void TestJournal::refusedSaveWritesNothing()
         slip.Rates.reduced.tax = std::numeric_limits<double>::quiet_NaN();
     } else if (damage == u"inf amount")
         slip.Line[1].Amount = -std::numeric_limits<double>::infinity();
+    else if (damage == u"nan amount 10")
+        slip.Line[10].Amount = std::numeric_limits<double>::quiet_NaN();
+    else if (damage == u"correct nan total")
+        slip.Total = std::numeric_limits<double>::quiet_NaN();
     else if (damage == u"counter")
         SysNum[2] = 2147483647;
-    else if (damage == u"reg dir") {
+    else if (damage == u"counter 0")
+        SysNum[2] = 0;
+    else if (damage.endsWith(u"reg dir")) {
         QFile::remove(dir.file(QStringLiteral("reg.dat")));
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("reg.dat")));
     }
@@ -313,7 +329,9 @@ void TestJournal::refusedSaveWritesNothing()
     const QByteArray zaiko = dir.bytes(QStringLiteral("zaiko.dat"));
     const QByteArray settings = dir.bytes(QStringLiteral("sys.ini"));
 
-    const SaveOutcome outcome = SaveNewSalesSlip(slip, stock);
+    const SaveOutcome outcome = damage.startsWith(u"correct") ? SaveCorrectedSalesSlip(damage == u"correct 0" ? 0 : 3, slip, stock)
+                                : damage.startsWith(u"delete") ? DeleteSalesSlip(4, stock)
+                                                                : SaveNewSalesSlip(slip, stock);
     QVERIFY(!outcome.saved);
     QVERIFY2(outcome.error.contains(message), qPrintable(outcome.error));
     QCOMPARE(SysNum[2], counter);
@@ -491,6 +509,7 @@ void TestJournal::saveAfterUnfinishedSave()
     const SaveOutcome unfinished = SaveNewSalesSlip(first, {{12, -6}, {30, -3}});
     QVERIFY(unfinished.saved);
     QVERIFY2(unfinished.error.contains(QString::fromLocal8Bit(std::strerror(ENOSPC))), qPrintable(unfinished.error));
+    QVERIFY(!unfinished.error.endsWith(u'\n')); // no history warning to add
     QVERIFY(QFile::exists(JournalPath()));
     QCOMPARE(dir.stockOf(12), double(Item12Start));
     if (!stillFull)
@@ -520,6 +539,8 @@ void TestJournal::saveAfterUnfinishedSave()
     if (stillFull) {
         QVERIFY(!second.saved);
         QVERIFY2(second.error.contains(QStringLiteral("前回中断した保存を完了できない")), qPrintable(second.error));
+        QVERIFY2(second.error.contains(op == u"delete" ? QStringLiteral("削除を中止") : QStringLiteral("保存を中止")),
+                 qPrintable(second.error));
         QVERIFY(QFile::exists(JournalPath()));
         QCOMPARE(dir.bytes(QStringLiteral("reg.dat")), reg);
         QCOMPARE(dir.bytes(QStringLiteral("siire.dat")), siire);
