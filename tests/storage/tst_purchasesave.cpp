@@ -8,6 +8,7 @@
 #include "storage/text.h"
 #include "testutil.h"
 
+#include <QDir>
 #include <QtTest>
 
 namespace {
@@ -103,30 +104,46 @@ private Q_SLOTS:
     {
         QTest::addColumn<PurchaseSlipDraft>("draft");
         QTest::addColumn<QString>("message");
+        QTest::addColumn<double>("next"); // the next slip number
         PurchaseSlipDraft d = draftOf({{5, "", 32768, 1, 1}});
-        QTest::newRow("unit price 32768") << d << QStringLiteral("1 行目の単価が大きすぎます");
+        QTest::newRow("unit price 32768") << d << QStringLiteral("1 行目の単価が大きすぎます") << 1.0;
         d = draftOf({{5, "", 1, 1, 1}, {6, "", 1, -32769, 1}});
-        QTest::newRow("quantity -32769") << d << QStringLiteral("2 行目の数量が小さすぎます");
+        QTest::newRow("quantity -32769") << d << QStringLiteral("2 行目の数量が小さすぎます") << 1.0;
         d = draftOf({{5, "", 1, 1, 1}, {0, "", 0, 0, 0}, {401, "", 1, 1, 1}});
-        QTest::newRow("item 401") << d << QStringLiteral("3 行目の仕入商品番号 401 は範囲外です");
+        QTest::newRow("item 401") << d << QStringLiteral("3 行目の仕入商品番号 401 は範囲外です") << 1.0;
         d = draftOf({{5, "", 1, 1, qInf()}});
-        QTest::newRow("amount not a number") << d << QStringLiteral("1 行目の金額が数値ではありません");
+        QTest::newRow("amount not a number") << d << QStringLiteral("1 行目の金額が数値ではありません") << 1.0;
         d = draftOf({{5, "", 1, 1, 1}});
         d.year = QStringLiteral("２０２４");
-        QTest::newRow("full-width year") << d << QStringLiteral("日付の年「２０２４」");
+        QTest::newRow("full-width year") << d << QStringLiteral("日付の年「２０２４」") << 1.0;
         d.year = QStringLiteral("2023");
         d.month = QStringLiteral("2");
         d.day = QStringLiteral("29");
-        QTest::newRow("29 February 2023") << d << QStringLiteral("2023 年 2 月は 28 日まで");
+        QTest::newRow("29 February 2023") << d << QStringLiteral("2023 年 2 月は 28 日まで") << 1.0;
         d.month = QStringLiteral("13");
-        QTest::newRow("month 13") << d << QStringLiteral("日付の月「13」");
+        QTest::newRow("month 13") << d << QStringLiteral("日付の月「13」") << 1.0;
+        d.month = QStringLiteral("03");
+        d.year = QStringLiteral("024");
+        QTest::newRow("three-digit year") << d << QStringLiteral("日付の年「024」") << 1.0;
+        d = draftOf({{5, "", 1, 1, 1}});
+        d.supplierNo = 32768;
+        QTest::newRow("supplier 32768") << d << QStringLiteral("仕入先番号 32768 は範囲外です") << 1.0;
+        d = draftOf({{5, "", 1, 1, 1}});
+        d.line[10] = {401, "", 1, 1, 1};
+        QTest::newRow("item 401 on the last line") << d << QStringLiteral("10 行目の仕入商品番号 401") << 1.0;
+        d = draftOf({{5, "", 1, 1, 1}});
+        QTest::newRow("counter at the last slip number")
+            << d << QStringLiteral("伝票番号 2147483647 には保存できません") << 2147483647.0;
     }
     void refusedDraftWritesNothing()
     {
         QFETCH(PurchaseSlipDraft, draft);
         QFETCH(QString, message);
+        QFETCH(double, next);
         TestAppDir dir;
         dir.writeStock({{5, 3}});
+        SysNum[4] = next;
+        QVERIFY(SaveSettings());
         const QByteArray zaiko = dir.bytes(QStringLiteral("zaiko.dat"));
         const QByteArray ini = dir.bytes(QStringLiteral("sys.ini"));
         SetJournalHook(&noteStep);
@@ -137,7 +154,63 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(dir.file(QStringLiteral("siire.dat"))));
         QCOMPARE(dir.bytes(QStringLiteral("zaiko.dat")), zaiko);
         QCOMPARE(dir.bytes(QStringLiteral("sys.ini")), ini);
-        QCOMPARE(SysNum[4], 1.0);
+        QCOMPARE(SysNum[4], next);
+    }
+
+    // The first and the last purchase item take their stock from a new slip, and the last one gives it back
+    // when a correction drops it; the recalled quantities count the last line.
+    void firstAndLastItem()
+    {
+        TestAppDir dir;
+        dir.writeStock({{1, 5}, {400, 7}});
+        PurchaseSlipDraft d = draftOf({{1, "", 1, 2, 2}});
+        d.line[10] = {400, "", 1, 3, 3};
+        QVERIFY(SaveNewPurchaseSlip(d).saved);
+        QCOMPARE(dir.stockOf(1), 7.0);
+        QCOMPARE(dir.stockOf(400), 10.0);
+        PurchaseSlipRecord slip;
+        QVERIFY(ReadPurchaseSlip(1, slip).ok);
+        PurchaseQtyTable recalled{};
+        recalled[1] = 1; // what an earlier read had found
+        AddPurchasedQty(slip, recalled);
+        QCOMPARE(recalled[1], 3.0);
+        QCOMPARE(recalled[400], 3.0);
+        QVERIFY(SaveCorrectedPurchaseSlip(1, draftOf({{1, "", 1, 2, 2}}), recalled).saved);
+        QCOMPARE(dir.stockOf(1), 6.0);
+        QCOMPARE(dir.stockOf(400), 7.0);
+    }
+
+    // A change to a slip that was never issued, or that cannot be read, is refused before anything is written.
+    void changeOfNoSlipIsRefused_data()
+    {
+        QTest::addColumn<qint64>("slipNo");
+        QTest::addColumn<bool>("unreadable");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("slip 0") << qint64(0) << false << QStringLiteral("伝票番号 0 の伝票はありません");
+        QTest::newRow("past the highest") << qint64(2147483648) << false
+                                          << QStringLiteral("伝票番号 2147483648 の伝票はありません");
+        QTest::newRow("siire.dat unreadable") << qint64(1) << true << QStringLiteral("siire.dat");
+    }
+    void changeOfNoSlipIsRefused()
+    {
+        QFETCH(qint64, slipNo);
+        QFETCH(bool, unreadable);
+        QFETCH(QString, message);
+        TestAppDir dir;
+        dir.writeStock({{5, 3}});
+        if (unreadable)
+            QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("siire.dat")));
+        const QByteArray zaiko = dir.bytes(QStringLiteral("zaiko.dat"));
+        PurchaseQtyTable recalled{};
+        recalled[5] = 1;
+        SetJournalHook(&noteStep);
+        for (const SaveOutcome& outcome :
+             {SaveCorrectedPurchaseSlip(slipNo, draftOf({{5, "", 1, 1, 1}}), recalled), DeletePurchaseSlip(slipNo, recalled)}) {
+            QVERIFY(!outcome.saved);
+            QVERIFY2(outcome.error.contains(message), qPrintable(outcome.error));
+        }
+        QVERIFY(g_steps.isEmpty());
+        QCOMPARE(dir.bytes(QStringLiteral("zaiko.dat")), zaiko);
     }
 
     void datesAreWrittenFindable_data()
@@ -154,6 +227,10 @@ private Q_SLOTS:
                                              << "3"
                                              << "5 "
                                              << "2024/03/05";
+        QTest::newRow("first month, last day") << "2024"
+                                               << "1"
+                                               << "31"
+                                               << "2024/01/31";
         QTest::newRow("leap day") << "2024"
                                   << "02"
                                   << "29"
