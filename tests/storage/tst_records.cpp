@@ -35,12 +35,14 @@ void TestRecords::productFieldOffsets()
     p.ProductName = QStringLiteral("おにぎり鮭"); // 10 bytes in code page 932
     p.SalePrice = 150;
     p.CostPrice = QStringLiteral("0.5");
+    p.Reduced = 1;
     p.Slot[3].ComponentItemNo = 12;
     p.Slot[3].ComponentSpare = -1;
     p.Slot[3].ComponentName = QStringLiteral("米");
     p.Slot[3].ComponentQty = 2;
     p.Slot[3].ComponentUnitPrice = 30;
     p.Slot[3].ComponentAmount = 60;
+    p.Slot[5] = {400, 0, QStringLiteral("塩"), 0.25, -7, 5};
     QVERIFY(SaveProduct(2).ok);
 
     const QByteArray file = dir.bytes(QStringLiteral("syohin.dat"));
@@ -51,6 +53,7 @@ void TestRecords::productFieldOffsets()
     QCOMPARE(QByteArray(r + 6, 30), fixedText(u"おにぎり鮭", 30));
     QCOMPARE(getDouble(r + 36), 150.0);
     QCOMPARE(getDouble(r + 44), 0.5);
+    QCOMPARE(getInt16(r + 52), int16_t(1)); // the reduced-rate mark
     const char* slot = r + 102 + 58 * 2;
     QCOMPARE(getInt16(slot), int16_t(12));
     QCOMPARE(getInt16(slot + 2), int16_t(-1));
@@ -58,13 +61,30 @@ void TestRecords::productFieldOffsets()
     QCOMPARE(getDouble(slot + 34), 2.0);
     QCOMPARE(getDouble(slot + 42), 30.0);
     QCOMPARE(getDouble(slot + 50), 60.0);
+    const char* last = r + 102 + 58 * 4; // slot 5 ends where the JAN code begins
+    QCOMPARE(getInt16(last), int16_t(400));
+    QCOMPARE(QByteArray(last + 4, 2), toCp932(u"塩"));
+    QCOMPARE(getDouble(last + 34), 0.25);
+    QCOMPARE(getDouble(last + 42), -7.0);
+    QCOMPARE(getDouble(last + 50), 5.0);
+    QCOMPARE(QByteArray(r + 392, 120), QByteArray(120, ' '));
 
     ClearProduct(2);
     QVERIFY(ReloadProduct(2).ok);
     QCOMPARE(p.ProductName, QStringLiteral("おにぎり鮭") + QString(20, u' ')); // padding kept
     QCOMPARE(p.CostPrice, QStringLiteral("0.5"));
+    QCOMPARE(p.Reduced, int16_t(1));
     QCOMPARE(p.Slot[3].ComponentItemNo, int16_t(12));
+    QCOMPARE(p.Slot[3].ComponentSpare, int16_t(-1));
     QCOMPARE(p.Slot[3].ComponentName.size(), 29); // one double-byte character and 28 blanks
+    QCOMPARE((QVariantList{p.Slot[5].ComponentItemNo, p.Slot[5].ComponentQty, p.Slot[5].ComponentUnitPrice,
+                           p.Slot[5].ComponentAmount}),
+             (QVariantList{int16_t(400), 0.25, -7.0, 5.0}));
+
+    // Numbers outside the table are refused, not read into entry 0 or written before the file.
+    for (const Result& refused : {ReloadProduct(0), SaveProduct(0), SaveProduct(1001)})
+        QVERIFY(!refused.ok && refused.error.startsWith(QStringLiteral("商品番号 ")));
+    QCOMPARE(dir.bytes(QStringLiteral("syohin.dat")).size(), 1024);
 }
 
 void TestRecords::productSaveTouchesOnlyItsRecord()
@@ -111,6 +131,7 @@ void TestRecords::productFileLengths()
         if (n * 512 <= bytes)
             QCOMPARE(ProductTable[n].SalePrice, double(n));
     QCOMPARE(ProductTable[loaded + 1 <= 1000 ? loaded + 1 : 1000].SalePrice, loaded >= 1000 ? 1000.0 : 0.0);
+    QCOMPARE(ProductTable[1000].SalePrice, loaded >= 1000 ? 1000.0 : 0.0); // the last entry cleared too
     if (bytes == 768) // the missing half of record 2 reads as blank
         QCOMPARE(ProductTable[2].ProductName, QString(30, u' '));
 }
@@ -128,6 +149,9 @@ void TestRecords::writePastPartRecord()
     QCOMPARE(file.left(768), QByteArray(768, 'x'));
     QCOMPARE(file.mid(768, 24), QByteArray(24, '\0')); // rest of record 2's reserved numbers
     QCOMPARE(file.mid(1024, 36), QByteArray(36, ' ')); // record 3 texts blank
+    QCOMPARE(file.mid(1024 + 64, 30), QByteArray(30, ' '));
+    QCOMPARE(file.mid(1024 + 102 + 58 * 4 + 4, 30), QByteArray(30, ' ')); // the last slot's name
+    QCOMPARE(file.mid(1024 + 392, 120), QByteArray(120, ' '));
     QCOMPARE(getDouble(file.constData() + 1024 + 36), 0.0);
     QCOMPARE(file.mid(1536 + 6, 2), toCp932(u"四"));
 }
@@ -248,43 +272,93 @@ void TestRecords::purchaseItemInitAndStock()
     QCOMPARE(getDouble(file.constData() + 128 * 399 + 44), 0.0);
 
     QVERIFY(LoadPurchaseItem(12).ok);
+    CurrentPurchaseItem.Category = QStringLiteral("A1");
     CurrentPurchaseItem.Name = QStringLiteral("米");
+    CurrentPurchaseItem.StandardCost = 12.5;
     CurrentPurchaseItem.StockQty = 4;
     CurrentPurchaseItem.SupplierNo = 3;
+    CurrentPurchaseItem.SupplierName = QStringLiteral("山田");
     QVERIFY(SavePurchaseItem(12).ok);
     file = dir.bytes(QStringLiteral("zaiko.dat"));
+    const char* r = file.constData() + 128 * 11;
+    QCOMPARE(QByteArray(r, 8), QByteArray("A1    ") + toCp932(u"米"));
+    QCOMPARE(getDouble(r + 36), 12.5);
+    QCOMPARE(QByteArray(r + 54, 4), toCp932(u"山田"));
     const QByteArray before = file;
     // Selling more than is in stock goes negative; nothing but StockQty changes.
-    QVERIFY(ApplyStockChanges({{12, -6}, {30, 0}, {0, 5}, {401, 5}, {12, 1}}).ok);
+    QVERIFY(ApplyStockChanges({{12, -6}, {30, 0}, {0, 5}, {401, 5}, {12, 1}, {12, -1}}).ok);
     file = dir.bytes(QStringLiteral("zaiko.dat"));
-    QCOMPARE(getDouble(file.constData() + 128 * 11 + 44), -1.0);
+    QCOMPARE(getDouble(file.constData() + 128 * 11 + 44), -2.0);
     QCOMPARE(file.left(128 * 11 + 44), before.left(128 * 11 + 44));
     QCOMPARE(file.mid(128 * 11 + 52), before.mid(128 * 11 + 52));
     QVERIFY(LoadPurchaseItem(12).ok);
     QCOMPARE(CurrentPurchaseItem.Name, QStringLiteral("米") + QString(28, u' '));
     QCOMPARE(getInt16(file.constData() + 128 * 11 + 52), int16_t(3));
+
+    // Every way of reading an item finds the same fields, down to the last item.
+    QVERIFY(LoadPurchaseItem(400).ok);
+    CurrentPurchaseItem.Name = QStringLiteral("最後");
+    QVERIFY(SavePurchaseItem(400).ok);
+    const QList<PurchaseItem> items = LoadPurchaseItems(400);
+    QCOMPARE(items.size(), 400);
+    PurchaseItem read;
+    QVERIFY(ReadPurchaseItem(12, read).ok);
+    for (const PurchaseItem& item : {items[11], read})
+        QCOMPARE((QVariantList{item.Category, item.StandardCost, item.StockQty, item.SupplierNo, item.SupplierName}),
+                 (QVariantList{QStringLiteral("A1    "), 12.5, -2.0, int16_t(3), QString(QStringLiteral("山田") + QString(26, u' '))}));
+    QCOMPARE(items[399].Name.trimmed(), QStringLiteral("最後"));
+
+    // Without zaiko.dat a stock change is refused, not dropped.
+    QVERIFY(QFile::remove(dir.file(QStringLiteral("zaiko.dat"))));
+    QVERIFY(!ApplyStockChanges({{12, 1}}).ok);
 }
 
 void TestRecords::supplierList()
 {
     TestAppDir dir;
+    QCOMPARE(supplierPickList().value(99), QStringLiteral("100-") + QString(30, u' ')); // no file yet
     CurrentSupplier = Supplier();
+    CurrentSupplier.Reserved1 = QStringLiteral("R");
     CurrentSupplier.Name = QStringLiteral("山田商店");
     CurrentSupplier.Phone = QStringLiteral("03-1234-5678");
     CurrentSupplier.TaxType = 2;
+    CurrentSupplier.Reserved2 = 2.5;
     QVERIFY(SaveSupplier(3).ok);
-    const QByteArray file = dir.bytes(QStringLiteral("siiresaki.dat"));
+    CurrentSupplier.Name = QStringLiteral("最後の仕入先");
+    QVERIFY(SaveSupplier(100).ok);
+    QByteArray file = dir.bytes(QStringLiteral("siiresaki.dat"));
     const char* r = file.constData() + 256;
-    QCOMPARE(QByteArray(r, 5), QByteArray(5, ' '));
+    QCOMPARE(QByteArray(r, 5), QByteArray("R    "));
     QCOMPARE(QByteArray(r + 5, 8), toCp932(u"山田商店"));
     QCOMPARE(QByteArray(r + 35, 12), QByteArray("03-1234-5678"));
     QCOMPARE(getInt16(r + 47), int16_t(2));
+    QCOMPARE(getDouble(r + 49), 2.5);
+    // Suppliers 1, 2 and 4 to 99 written empty: tax type 1, the reserved number 0.
+    QCOMPARE(getInt16(file.constData() + 47), int16_t(1));
+    QCOMPARE(file.mid(49, 8), QByteArray(8, '\0'));
+
+    CurrentSupplier = Supplier();
+    QVERIFY(LoadSupplier(3).ok);
+    QCOMPARE((QStringList{CurrentSupplier.Reserved1, CurrentSupplier.Name.trimmed(), CurrentSupplier.Phone}),
+             (QStringList{QStringLiteral("R    "), QStringLiteral("山田商店"), QStringLiteral("03-1234-5678")}));
+    QCOMPARE(CurrentSupplier.TaxType, int16_t(2));
+    QCOMPARE(CurrentSupplier.Reserved2, 2.5);
+
+    // A new supplier after reading one with foreign tail bytes starts from the empty record.
+    QByteArray tail = file;
+    tail.replace(256 + 57, 71, QByteArray(71, 'x'));
+    dir.writeBytes(QStringLiteral("siiresaki.dat"), tail);
+    QVERIFY(LoadSupplier(3).ok);
+    ClearCurrentSupplier();
+    QVERIFY(SaveSupplier(4).ok);
+    file = dir.bytes(QStringLiteral("siiresaki.dat"));
+    QCOMPARE(file.mid(3 * 128 + 57, 71), QByteArray(71, ' '));
 
     const QStringList list = supplierPickList();
     QCOMPARE(list.size(), 100);
     QCOMPARE(list[0], QStringLiteral("1-") + QString(30, u' '));
     QCOMPARE(list[2], QStringLiteral("3-山田商店") + QString(22, u' '));
-    QCOMPARE(list[99], QStringLiteral("100-") + QString(30, u' '));
+    QCOMPARE(list[99], QStringLiteral("100-最後の仕入先") + QString(18, u' '));
 }
 
 void TestRecords::purchaseSlipLayout()
@@ -293,24 +367,40 @@ void TestRecords::purchaseSlipLayout()
     QVERIFY(InitPurchaseSlipFile(2).ok);
     QByteArray file = dir.bytes(QStringLiteral("siire.dat"));
     QCOMPARE(file.size(), 2048);
-    QCOMPARE(QByteArray(file.constData() + 98 + 2, 2), QByteArray("0 "));
+    // As initialisation writes it: slip and supplier numbers zero, every line named "0", totals zero.
+    QCOMPARE(file.mid(1024 + 60, 6), QByteArray(6, '\0'));
+    QCOMPARE(QByteArray(file.constData() + 1024 + 98 + 2, 2), QByteArray("0 "));
+    QCOMPARE(QByteArray(file.constData() + 1024 + 674 + 2, 2), QByteArray("0 "));
+    QCOMPARE(file.mid(1024 + 738, 26), QByteArray(26, '\0'));
     QCOMPARE(getInt16(file.constData() + 674), int16_t(0));
 
     PurchaseSlipRecord slip;
     QVERIFY(ReadPurchaseSlip(1, slip).ok);
+    slip.Date = QStringLiteral("2024/03/15");
+    slip.Time = QStringLiteral("09:30:00");
     slip.SlipNo = 1;
+    slip.SupplierNo = -2;
     slip.SupplierName = QStringLiteral("株式会社とても長い名前の仕入先"); // over 20 bytes
+    slip.SupplierPhone = QStringLiteral("0120-000-111");
     slip.Line[3] = {7, QStringLiteral("牛乳"), 180, 12, 2160};
     slip.Line[10] = {400, QString(), 1, 1, 99};
     slip.Total = 2259;
     QVERIFY(WritePurchaseSlip(1, slip).ok);
     file = dir.bytes(QStringLiteral("siire.dat"));
+    QCOMPARE(QByteArray(file.constData() + 20, 8), QByteArray("09:30:00"));
+    QCOMPARE(getInt16(file.constData() + 64), int16_t(-2));
+    QCOMPARE(QByteArray(file.constData() + 86, 12), QByteArray("0120-000-111"));
     QCOMPARE(getInt16(file.constData() + 98), int16_t(0));  // line 1 stays empty
     QCOMPARE(getInt16(file.constData() + 226), int16_t(7)); // line 3
     QCOMPARE(getInt16(file.constData() + 226 + 54), int16_t(12));
     QCOMPARE(getDouble(file.constData() + 674 + 56), 99.0); // line 10's amount ends at 738
     QCOMPARE(getDouble(file.constData() + 754), 2259.0);
+    slip = PurchaseSlipRecord();
     QVERIFY(ReadPurchaseSlip(1, slip).ok);
+    QCOMPARE((QStringList{slip.Date, slip.Time, slip.SupplierPhone}),
+             (QStringList{QStringLiteral("2024/03/15"), QStringLiteral("09:30:00"), QStringLiteral("0120-000-111")}));
+    QCOMPARE(slip.SupplierNo, int16_t(-2));
+    QCOMPARE(slip.Line[10].Amount, 99.0);
     QCOMPARE(toCp932(slip.SupplierName).size(), 20);
     QVERIFY(slip.SupplierName.startsWith(QStringLiteral("株式会社とても長い")));
 }
