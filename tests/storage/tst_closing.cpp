@@ -266,7 +266,7 @@ private Q_SLOTS:
         CashCount c;
         c.counts = {2, 1, 0, 3, 1, 4, 0, 7, 1, 9};
         qint64 n = 0;
-        QVERIFY(AppendSeisan(MakeClosing(Day, f, c, QStringLiteral("2026/12/01"), QStringLiteral("21:05:09")),
+        QVERIFY(AppendSeisan(MakeClosing(Day, f, c, QStringLiteral("2026/12/02"), QStringLiteral("00:05:09")),
                              {{Sys::ChangeFund, 20000}}, &n));
         QCOMPARE(n, 1);
         QCOMPARE(SysNum[Sys::ChangeFund], 20000.0);
@@ -282,7 +282,8 @@ private Q_SLOTS:
         QCOMPARE(getInt16(r + 4), int16_t(1));
         QCOMPARE(getInt16(r + 6), int16_t(0));
         QCOMPARE(QByteArray(r + 8, 10), QByteArray("2026/12/01"));
-        QCOMPARE(QByteArray(r + 28, 8), QByteArray("21:05:09"));
+        QCOMPARE(QByteArray(r + 18, 10), QByteArray("2026/12/02")); // printed after midnight
+        QCOMPARE(QByteArray(r + 28, 8), QByteArray("00:05:09"));
         QCOMPARE(getInt32(r + 104), 7);
         QCOMPARE(getDouble(r + 108), 5000.0);
         QCOMPARE(getDouble(r + 116), -600.0);
@@ -293,6 +294,8 @@ private Q_SLOTS:
         QCOMPARE(getDouble(r + 152), 300.0);
         QCOMPARE(getDouble(r + 160), 500.0);
         QCOMPARE(getDouble(r + 168), 3520.0);
+        QCOMPARE(getDouble(r + 176), 320.0);
+        QCOMPARE(getDouble(r + 184), 0.1);
         QCOMPARE(getDouble(r + 192), 1080.0);
         QCOMPARE(getDouble(r + 200), 80.0);
         QCOMPARE(getDouble(r + 208), 0.08);
@@ -315,6 +318,10 @@ private Q_SLOTS:
         QList<SeisanRecord> records;
         QVERIFY(ReadSeisan(records));
         QCOMPARE(records.size(), 3);
+        QCOMPARE(SeisanRecordCount(), qint64(3));
+        // Every field read back where it was written: encoded again, the records give the same bytes.
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(EncodeSeisan(records[i]), all.mid(512 * i, 512));
         const QList<ClosingHistoryEntry> history = ClosingHistory(records);
         QCOMPARE(history.size(), 2);
         QCOMPARE(history[0].record.recordNo, 3); // newest first
@@ -355,21 +362,26 @@ private Q_SLOTS:
     void damagedFile_data()
     {
         QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<qint64>("count"); // as the reset counts them, a part record included
         QByteArray good = EncodeSeisan(movement(SeisanKind::CashIn, Day, 100));
-        QTest::newRow("part record") << good + QByteArray(100, '\0');
+        QTest::newRow("part record") << good + QByteArray(100, '\0') << qint64(2);
         QByteArray mark = good;
         mark[0] = 'X';
-        QTest::newRow("wrong mark") << good + mark;
+        QTest::newRow("wrong mark") << good + mark << qint64(2);
         QByteArray kind = good;
         kind[4] = 9;
-        QTest::newRow("unknown kind") << kind;
-        QTest::newRow("zero bytes") << QByteArray(512, '\0');
+        QTest::newRow("unknown kind") << kind << qint64(1);
+        kind[4] = 0;
+        QTest::newRow("kind 0") << kind << qint64(1);
+        QTest::newRow("zero bytes") << QByteArray(512, '\0') << qint64(1);
     }
     void damagedFile()
     {
         QFETCH(QByteArray, bytes);
+        QFETCH(qint64, count);
         TestAppDir dir;
         dir.writeBytes(SeisanFileName, bytes);
+        QCOMPARE(SeisanRecordCount(), count);
         QList<SeisanRecord> records;
         const Result read = ReadSeisan(records);
         QVERIFY(!read);
