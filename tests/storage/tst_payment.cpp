@@ -29,6 +29,8 @@ private Q_SLOTS:
         QTest::newRow("QR") << 3 << 0.0 << 0.0;
         QTest::newRow("cash, not finite") << 0 << std::numeric_limits<double>::infinity() << 0.0;
         QTest::newRow("cash, NaN") << 0 << std::nan("") << 0.0;
+        QTest::newRow("cash, one yen") << 0 << 1.0 << 1.0;
+        QTest::newRow("cash, below zero") << 0 << -0.5 << 0.0;
     }
     void storedBytes()
     {
@@ -73,6 +75,8 @@ private Q_SLOTS:
         QTest::newRow("unknown method reads as cash") << 1 << 4 << 0.0 << true << 0 << 0.0;
         QTest::newRow("negative method") << 1 << -1 << 0.0 << true << 0 << 0.0;
         QTest::newRow("negative tendered") << 1 << 0 << -5.0 << true << 0 << 0.0;
+        QTest::newRow("tendered just below zero") << 1 << 0 << -0.5 << true << 0 << 0.0;
+        QTest::newRow("one yen tendered") << 1 << 0 << 1.0 << true << 0 << 1.0;
         QTest::newRow("card with tendered") << 1 << 1 << 900.0 << true << 1 << 0.0;
     }
     void readTail()
