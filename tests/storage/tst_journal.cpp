@@ -15,6 +15,7 @@
 #include <csignal>
 #include <cstring>
 #include <limits>
+#include <sys/resource.h>
 
 namespace {
 
@@ -168,12 +169,13 @@ class TestJournal : public QObject
 private Q_SLOTS:
     void stoppedAtEveryStep_data();
     void stoppedAtEveryStep();
-    void tornJournalIsDropped();
+    void damagedJournal_data();
+    void damagedJournal();
     void refusedSaveWritesNothing_data();
     void refusedSaveWritesNothing();
     void deletedSlipIsNotDeletedAgain();
-    void commitRefusesNonFiniteFigures_data();
-    void commitRefusesNonFiniteFigures();
+    void commitRefusesWhatNoFileMayHold_data();
+    void commitRefusesWhatNoFileMayHold();
     void resetIsAllOrNothing_data();
     void resetIsAllOrNothing();
     void saveAfterUnfinishedSave_data();
@@ -182,6 +184,8 @@ private Q_SLOTS:
     void forgedJournalIsDroppedWhole();
     void unwritableFileStopsRecoveryBeforeFirstWrite_data();
     void unwritableFileStopsRecoveryBeforeFirstWrite();
+    void failureAfterTheJournalLeavesItPending_data();
+    void failureAfterTheJournalLeavesItPending();
 };
 
 void TestJournal::stoppedAtEveryStep_data()
@@ -241,26 +245,86 @@ void TestJournal::stoppedAtEveryStep()
     QVERIFY2(stopped >= 4, qPrintable(QString::number(stopped)));
 }
 
-void TestJournal::tornJournalIsDropped()
+// A journal is acted upon only when it is whole: torn, damaged or foreign bytes are dropped with nothing
+// applied, whatever their size; a whole journal of the earlier version is applied.
+void TestJournal::damagedJournal_data()
 {
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<bool>("applied");
+    QTest::newRow("whole") << "none" << true;
+    QTest::newRow("earlier version") << "version 1" << true;
+    QTest::newRow("torn at the end") << "torn" << false;
+    QTest::newRow("only the header") << "header" << false;
+    QTest::newRow("a payload byte changed, same size") << "payload byte" << false;
+    QTest::newRow("a checksum byte changed") << "checksum byte" << false;
+    QTest::newRow("a foreign mark") << "mark" << false;
+    QTest::newRow("size field one more") << "size" << false;
+    QTest::newRow("size field negative") << "negative size" << false;
+    QTest::newRow("payload with a byte more, checksum right") << "trailing" << false;
+    QTest::newRow("payload cut short, checksum right") << "cut" << false;
+    QTest::newRow("earlier version holding replacements") << "version 1 with more" << false;
+}
+
+void TestJournal::damagedJournal()
+{
+    QFETCH(QString, damage);
+    QFETCH(bool, applied);
     TestAppDir dir;
     writeFixture(dir);
+    Transaction t;
+    t.description = QStringLiteral("伝票 6 の保存");
+    t.records << JournalRecord{QStringLiteral("reg.dat"), 6, QByteArray(1024, 'x'), QByteArray(1024, ' ')};
+    t.settings << JournalSetting{2, 7};
+    t.stock << JournalStock{12, 90};
+    const QByteArray whole = JournalBytes(t);
+    constexpr int Header = 12; // mark and payload size
+    constexpr int Checksum = 32;
+    const QByteArray payload = whole.mid(Header, whole.size() - Header - Checksum);
+    const auto earlier = [](const QByteArray& framed) -> QByteArray { return QByteArray("TILLJRN1") + framed.mid(8); };
+    QByteArray journal = whole;
+    if (damage == u"version 1")
+        journal = earlier(FramedJournal(payload.chopped(4))); // no count of replaced files
+    else if (damage == u"version 1 with more")
+        journal = earlier(whole);
+    else if (damage == u"torn")
+        journal.chop(7);
+    else if (damage == u"header")
+        journal.truncate(Header + 4);
+    else if (damage == u"payload byte")
+        journal[Header + payload.size() / 2] = char(journal[Header + payload.size() / 2] ^ 1);
+    else if (damage == u"checksum byte")
+        journal[journal.size() - 1] = char(journal[journal.size() - 1] ^ 1);
+    else if (damage == u"mark")
+        journal[7] = '3';
+    else if (damage == u"size")
+        putInt32(journal.data() + 8, int32_t(payload.size() + 1));
+    else if (damage == u"negative size")
+        putInt32(journal.data() + 8, -1);
+    else if (damage == u"trailing")
+        journal = FramedJournal(payload + '\0');
+    else if (damage == u"cut")
+        journal = FramedJournal(payload.chopped(4));
+    dir.writeBytes(QStringLiteral("till.journal"), journal);
     const FileState before = readState(dir);
-    QVERIFY(runChild(dir.path(), QStringLiteral("new"), 1)); // stopped with the journal written, nothing else
-    QByteArray journal = dir.bytes(QStringLiteral("till.journal"));
-    QVERIFY(journal.size() > 1024);
-    // As if the power failed while the journal was being written: the data files were not touched yet.
-    dir.writeBytes(QStringLiteral("till.journal"), journal.left(journal.size() - 7));
     QVERIFY(LoadSettings().ok);
     QString completed;
-    QVERIFY(RecoverJournal(&completed).ok);
-    QVERIFY(completed.isEmpty());
+    QString dropped;
+    QVERIFY(RecoverJournal(&completed, &dropped).ok);
     QVERIFY(!QFile::exists(JournalPath()));
+    QVERIFY(dropped.isEmpty()); // a torn journal was never acted upon: there is nothing to tell
     const FileState now = readState(dir);
-    QCOMPARE(now.reg, before.reg);
-    QCOMPARE(now.counter, before.counter);
-    QCOMPARE(now.item12, before.item12);
-    QCOMPARE(now.item30, before.item30);
+    if (!applied) {
+        QVERIFY(completed.isEmpty());
+        QCOMPARE(now.reg, before.reg);
+        QCOMPARE(now.counter, before.counter);
+        QCOMPARE(SysNum[2], before.counter);
+        QCOMPARE(now.item12, before.item12);
+        return;
+    }
+    QCOMPARE(completed, t.description);
+    QCOMPARE(now.reg.mid(5 * 1024), QByteArray(1024, 'x'));
+    QCOMPARE(now.counter, 7.0);
+    QCOMPARE(now.item12, 90.0);
 }
 
 void TestJournal::refusedSaveWritesNothing_data()
@@ -364,32 +428,64 @@ int main(int argc, char* argv[])
     return QTest::qExec(&test, argc, argv);
 }
 
-// The journal itself refuses figures no file may hold, whoever builds the transaction.
-void TestJournal::commitRefusesNonFiniteFigures_data()
+// The journal itself refuses what no file may hold, whoever builds the transaction: nothing is journalled or
+// written. The fixture's reg.dat may reach record 6 + 64.
+void TestJournal::commitRefusesWhatNoFileMayHold_data()
 {
-    QTest::addColumn<bool>("stock");
-    QTest::newRow("stock NaN") << true;
-    QTest::newRow("setting infinite") << false;
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<qint64>("recordNo");
+    QTest::addColumn<int>("setting");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<int>("item");
+    QTest::addColumn<double>("stock");
+    QTest::addColumn<QString>("refusal"); // empty: committed
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    QTest::newRow("at the plausible end") << "reg.dat" << qint64(70) << 2 << 7.0 << 12 << 1.0 << QString();
+    QTest::newRow("record 0") << "reg.dat" << qint64(0) << 2 << 7.0 << 12 << 1.0 << "レコード番号 0";
+    QTest::newRow("record -1") << "reg.dat" << qint64(-1) << 2 << 7.0 << 12 << 1.0 << "レコード番号 -1";
+    QTest::newRow("one beyond the plausible end")
+        << "reg.dat" << qint64(71) << 2 << 7.0 << 12 << 1.0 << "レコード番号 71";
+    QTest::newRow("not a data file") << "reg.dat.new" << qint64(1) << 2 << 7.0 << 12 << 1.0 << "「reg.dat.new」";
+    QTest::newRow("setting 0") << "reg.dat" << qint64(6) << 0 << 7.0 << 12 << 1.0 << "設定の番号 0";
+    QTest::newRow("setting infinite") << "reg.dat" << qint64(6) << 2 << inf << 12 << 1.0 << "数値でない値";
+    QTest::newRow("item 0") << "reg.dat" << qint64(6) << 2 << 7.0 << 0 << 1.0 << "仕入商品番号 0";
+    QTest::newRow("item 401") << "reg.dat" << qint64(6) << 2 << 7.0 << 401 << 1.0 << "仕入商品番号 401";
+    QTest::newRow("stock NaN") << "reg.dat" << qint64(6) << 2 << 7.0 << 12 << nan << "在庫数量";
 }
 
-void TestJournal::commitRefusesNonFiniteFigures()
+void TestJournal::commitRefusesWhatNoFileMayHold()
 {
-    QFETCH(bool, stock);
+    QFETCH(QString, file);
+    QFETCH(qint64, recordNo);
+    QFETCH(int, setting);
+    QFETCH(double, value);
+    QFETCH(int, item);
+    QFETCH(double, stock);
+    QFETCH(QString, refusal);
     TestAppDir dir;
     writeFixture(dir);
     Transaction t;
-    if (stock)
-        t.stock << JournalStock{12, std::numeric_limits<double>::quiet_NaN()};
-    else
-        t.settings << JournalSetting{2, std::numeric_limits<double>::infinity()};
+    t.records << JournalRecord{file, recordNo, QByteArray(1024, 'x'), QByteArray(1024, ' ')};
+    t.settings << JournalSetting{setting, value};
+    t.stock << JournalStock{item, stock};
+    const QByteArray reg = dir.bytes(QStringLiteral("reg.dat"));
     const QByteArray zaiko = dir.bytes(QStringLiteral("zaiko.dat"));
     const QByteArray settings = dir.bytes(QStringLiteral("sys.ini"));
     const CommitOutcome outcome = CommitTransaction(t);
-    QVERIFY(!outcome.committed);
-    QVERIFY(!outcome.error.isEmpty());
     QVERIFY(!QFile::exists(JournalPath()));
+    if (refusal.isEmpty()) {
+        QVERIFY2(outcome.committed && outcome.error.isEmpty(), qPrintable(outcome.error));
+        QCOMPARE(dir.bytes(QStringLiteral("reg.dat")).mid((recordNo - 1) * 1024), QByteArray(1024, 'x'));
+        QCOMPARE(dir.stockOf(item), stock);
+        return;
+    }
+    QVERIFY(!outcome.committed);
+    QVERIFY2(outcome.error.contains(refusal), qPrintable(outcome.error));
+    QCOMPARE(dir.bytes(QStringLiteral("reg.dat")), reg);
     QCOMPARE(dir.bytes(QStringLiteral("zaiko.dat")), zaiko);
     QCOMPARE(dir.bytes(QStringLiteral("sys.ini")), settings);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), (QStringList{"reg.dat", "sys.ini", "zaiko.dat"}));
 }
 
 // A reset of reg.dat stopped at any point or on a full disk: after the next start either the old file and
@@ -480,12 +576,13 @@ void TestJournal::resetIsAllOrNothing()
 
 // The disk fills while sys.ini is written: the first sale is journalled, its slip written, its counter and stock
 // not. The next operation in the same run completes it before it reads the counter and the stock it builds on;
-// while the disk stays full it is refused and writes nothing.
+// while the disk stays full it is refused and writes nothing. A transaction built without completing it first
+// ("commit") completes it and is itself refused, as its figures are older.
 void TestJournal::saveAfterUnfinishedSave_data()
 {
     QTest::addColumn<QString>("op");
     QTest::addColumn<bool>("stillFull");
-    for (const char* op : {"new", "correct", "delete", "purchase"}) {
+    for (const char* op : {"new", "correct", "delete", "purchase", "commit"}) {
         QTest::addRow("%s", op) << QString::fromLatin1(op) << false;
         QTest::addRow("%s, disk still full", op) << QString::fromLatin1(op) << true;
     }
@@ -527,6 +624,13 @@ void TestJournal::saveAfterUnfinishedSave()
         second = SaveCorrectedSalesSlip(6, slip, {{12, -6}, {30, -3}, {12, 6}, {30, 3}});
     } else if (op == u"delete") {
         second = DeleteSalesSlip(6, {{12, 6}, {30, 3}});
+    } else if (op == u"commit") {
+        Transaction t;
+        t.records << JournalRecord{QStringLiteral("reg.dat"), 7, QByteArray(1024, 'x'), QByteArray(1024, ' ')};
+        t.settings << JournalSetting{2, 8};
+        t.stock << JournalStock{12, Item12Start - 2};
+        const CommitOutcome c = CommitTransaction(t);
+        second = SaveOutcome{c.committed, 0, c.error};
     } else {
         PurchaseSlipDraft draft;
         draft.year = QStringLiteral("2024");
@@ -547,12 +651,20 @@ void TestJournal::saveAfterUnfinishedSave()
         QCOMPARE(dir.stockOf(12), double(Item12Start));
         return;
     }
-    QVERIFY2(second.saved && second.error.isEmpty(), qPrintable(second.error));
     QVERIFY(!QFile::exists(JournalPath()));
     QVERIFY(LoadSettings().ok);
     const QByteArray now = dir.bytes(QStringLiteral("reg.dat"));
     const SlipView sixth(now.constData() + 5 * 1024);
     QCOMPARE(sixth.total(), 900.0); // the first sale kept its number
+    if (op == u"commit") {
+        QVERIFY(!second.saved);
+        QVERIFY2(second.error.contains(QStringLiteral("先に完了しました")), qPrintable(second.error));
+        QCOMPARE(now.size(), 6 * 1024);
+        QCOMPARE(SysNum[2], 7.0);
+        QCOMPARE(dir.stockOf(12), Item12Start - 6.0);
+        return;
+    }
+    QVERIFY2(second.saved && second.error.isEmpty(), qPrintable(second.error));
     if (op == u"new") {
         QCOMPARE(now.size(), 7 * 1024);
         QCOMPARE(SysNum[2], 8.0);
@@ -706,6 +818,53 @@ void TestJournal::unwritableFileStopsRecoveryBeforeFirstWrite()
     // The pending journal still needs the new file: nothing removes it.
     RemoveLeftovers();
     QCOMPARE(dir.bytes(QStringLiteral("reg.dat.new")), QByteArray(1024, 'n'));
+}
+
+// A write that fails once the operation is journalled is never reported as done: the journal stays for the
+// next start, and the user is told.
+void TestJournal::failureAfterTheJournalLeavesItPending_data()
+{
+    QTest::addColumn<QString>("failing");
+    QTest::newRow("siire.dat full") << "siire.dat";
+    QTest::newRow("zaiko.dat full") << "zaiko.dat";
+    QTest::newRow("journal cannot be removed") << "till.journal";
+}
+
+void TestJournal::failureAfterTheJournalLeavesItPending()
+{
+    QFETCH(QString, failing);
+    TestAppDir dir;
+    writeFixture(dir);
+    Transaction t;
+    if (failing == u"siire.dat")
+        t.records << JournalRecord{QStringLiteral("siire.dat"), 1, QByteArray(1024, 'x'), QByteArray(1024, ' ')};
+    else
+        t.stock << JournalStock{12, 7};
+    rlimit limit{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    static rlimit s_full;
+    s_full = limit;
+    s_full.rlim_cur = 512; // no file grows beyond 512 bytes: the data reaches the disk only when it is flushed
+    std::signal(SIGXFSZ, SIG_IGN);
+    if (failing == u"till.journal") {
+        // Something takes the journal's place once everything is written, so it cannot be removed.
+        SetJournalHook([](JournalStep step) {
+            if (step == JournalStep::StockWritten && QFile::remove(JournalPath()))
+                QDir().mkpath(JournalPath() + QStringLiteral("/in the way"));
+        });
+    } else {
+        SetJournalHook([](JournalStep step) {
+            if (step == JournalStep::JournalWritten)
+                setrlimit(RLIMIT_FSIZE, &s_full);
+        });
+    }
+    const CommitOutcome outcome = CommitTransaction(t);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    SetJournalHook(nullptr);
+    QVERIFY(outcome.committed);
+    QVERIFY2(outcome.error.startsWith(QStringLiteral("保存を最後まで書き込めませんでした")), qPrintable(outcome.error));
+    QVERIFY2(outcome.error.contains(failing), qPrintable(outcome.error));
+    QVERIFY(QFileInfo::exists(JournalPath()));
 }
 
 #include "tst_journal.moc"
