@@ -3,18 +3,24 @@
 #include "../common/offsets.h"
 #include "../common/testutil.h"
 
+#include "storage/durablefile.h"
 #include "storage/initialise.h"
 #include "storage/journal.h"
 #include "storage/products.h"
+#include "storage/purchaseitem.h"
+#include "storage/purchaseslip.h"
 #include "storage/salesslip.h"
+#include "storage/seisan.h"
 #include "storage/settingnames.h"
 #include "storage/settings.h"
+#include "storage/supplier.h"
 
 #include <QDir>
 #include <QFile>
 #include <QtTest>
 #include <cmath>
 #include <limits>
+#include <string_view>
 
 class TestInitialise : public QObject
 {
@@ -82,42 +88,46 @@ private Q_SLOTS:
 
     void storedCountThatCannotBeUsedStopsBeforeAnything_data()
     {
+        QTest::addColumn<QString>("file");
         QTest::addColumn<double>("stored");
-        QTest::newRow("negative") << -1.0;
-        QTest::newRow("beyond 32 bits") << 3e9;
-        QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN();
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("sales: negative") << "reg.dat" << -1.0 << "売上データ件数";
+        QTest::newRow("sales: beyond 32 bits") << "reg.dat" << 3e9 << "売上データ件数";
+        QTest::newRow("sales: not a number")
+            << "reg.dat" << std::numeric_limits<double>::quiet_NaN() << "売上データ件数";
+        QTest::newRow("purchases: not a number")
+            << "siire.dat" << std::numeric_limits<double>::quiet_NaN() << "仕入データ件数";
+        QTest::newRow("products: beyond 16 bits") << "syohin.dat" << 32768.0 << "商品データ件数";
+        QTest::newRow("items: negative") << "zaiko.dat" << -1.0 << "仕入商品データ件数";
     }
     void storedCountThatCannotBeUsedStopsBeforeAnything()
     {
+        QFETCH(QString, file);
         QFETCH(double, stored);
+        QFETCH(QString, caption);
         TestAppDir dir;
-        SysNum[1] = stored;
-        SysNum[2] = 7;
+        const int at = file == u"reg.dat"      ? Sys::SalesRecordCount
+                       : file == u"siire.dat"  ? Sys::PurchaseRecordCount
+                       : file == u"syohin.dat" ? Sys::ProductCount
+                                               : Sys::PurchaseItemCount;
+        SysNum[at] = stored;
+        SysNum[Sys::NextSalesSlipNo] = SysNum[Sys::NextPurchaseSlipNo] = 7;
         bool kept = false;
         ResetSteps steps;
         steps.keepOld = [&](const QString&) {
             kept = true;
             return Result::success();
         };
-        const Result r = ResetSalesSlips(10, steps);
+        const Result r = file == u"reg.dat"      ? ResetSalesSlips(10, steps)
+                         : file == u"siire.dat"  ? ResetPurchaseSlips(10, steps)
+                         : file == u"syohin.dat" ? ResetProducts(0, steps)
+                                                 : ResetPurchaseItems(steps);
         QVERIFY(!r);
-        QVERIFY(r.error.contains(QStringLiteral("売上データ件数")));
+        QVERIFY2(r.error.contains(caption), qPrintable(r.error));
         QVERIFY(!kept);
-        QVERIFY(!QFile::exists(dir.file("reg.dat")));
-        QCOMPARE(SysNum[2], 7.0);
-    }
-
-    void keepFailureStopsTheReset()
-    {
-        TestAppDir dir;
-        SysNum[3] = 2;
-        SysNum[4] = 5;
-        dir.writeBytes("siire.dat", QByteArray(2048, 'x'));
-        ResetSteps steps;
-        steps.keepOld = [](const QString&) { return Result::failure(QStringLiteral("no room")); };
-        QCOMPARE(ResetPurchaseSlips(0, steps).error, QStringLiteral("no room"));
-        QCOMPARE(dir.bytes("siire.dat"), QByteArray(2048, 'x'));
-        QCOMPARE(SysNum[4], 5.0);
+        QVERIFY(!QFile::exists(dir.file(file)));
+        QCOMPARE(SysNum[Sys::NextSalesSlipNo], 7.0);
+        QCOMPARE(SysNum[Sys::NextPurchaseSlipNo], 7.0);
     }
 
     // sys.ini cannot be written once reg.dat is replaced: the reset has taken effect and its counters are
@@ -153,15 +163,173 @@ private Q_SLOTS:
         QCOMPARE(SysNum[2], 1.0);
     }
 
-    void unwritableProductFileLeavesTheTable()
+    // Every reset: the old file kept first, records 1 .. n rewritten, those beyond kept, its counters set; or,
+    // when the new file cannot be written or an earlier save cannot be completed first, the file, counters and
+    // tables left as they were.
+    void eachResetRewritesItsRecords_data()
     {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("countAt");  // the setting holding the stored count; 0: none
+        QTest::addColumn<int>("reset");    // records rewritten; -1: the file emptied
+        QTest::addColumn<double>("after"); // the count afterwards
+        // What stands in the way: the old file's "copy" cannot be kept, the "new file" cannot be created, its "first
+        // write" or "second write" (the records kept beyond those reset) fails, an earlier save left "pending" cannot
+        // be completed, the "history" cannot be kept.
+        QTest::addColumn<QString>("blocked");
+        struct Reset
+        {
+            const char* name;
+            const char* file;
+            int size;
+            int countAt;
+            int reset;
+            double after;
+        };
+        const Reset resets[] = {
+            {"sales", "reg.dat", 1024, Sys::SalesRecordCount, 2, 7},
+            {"purchases", "siire.dat", 1024, Sys::PurchaseRecordCount, 2, 7},
+            {"products", "syohin.dat", 512, Sys::ProductCount, 2, 400},
+            {"items", "zaiko.dat", 128, Sys::PurchaseItemCount, 2, 400},
+            {"suppliers", "siiresaki.dat", 128, Sys::SupplierCount, 100, 100},
+            {"closings", "seisan.dat", 512, 0, -1, 0},
+        };
+        for (const char* blocked : {"", "copy", "new file", "first write", "second write", "pending", "history"}) {
+            for (const Reset& r : resets) {
+                const bool slips = r.reset == 2 && r.after == 7;
+                if ((blocked == std::string_view("second write") && r.reset < 0) ||
+                    (blocked == std::string_view("history") && !slips))
+                    continue;
+                QTest::addRow("%s%s%s", r.name, *blocked ? ", blocked: " : "", blocked)
+                    << r.file << r.size << r.countAt << r.reset << r.after << blocked;
+            }
+        }
+    }
+    void eachResetRewritesItsRecords()
+    {
+        QFETCH(QString, file);
+        QFETCH(int, size);
+        QFETCH(int, countAt);
+        QFETCH(int, reset);
+        QFETCH(double, after);
+        QFETCH(QString, blocked);
         TestAppDir dir;
+        const int held = std::max(reset, 0) + 1;
+        QByteArray old;
+        for (int n = 1; n <= held; ++n)
+            old += QByteArray(size, char('A' + n));
+        dir.writeBytes(file, old);
+        if (countAt != 0)
+            SysNum[countAt] = reset == 100 ? 30 : reset; // suppliers: always 100, whatever is stored
+        SysNum[Sys::NextSalesSlipNo] = SysNum[Sys::NextPurchaseSlipNo] = 9;
+        QVERIFY(SaveSettings());
         ProductTable[1].ProductName = QStringLiteral("りんご");
-        SysNum[6] = 400;
-        QVERIFY(QDir().mkpath(dir.file("syohin.dat")));
-        QVERIFY(!ResetProducts(1, {}));
-        QCOMPARE(ProductTable[1].ProductName, QStringLiteral("りんご"));
-        QCOMPARE(SysNum[6], 400.0);
+        ProductTable[2].ProductName = QStringLiteral("みかん");
+        CurrentSupplier.Name = QStringLiteral("問屋");
+        const auto restore = qScopeGuard([] { durableSteps() = systemDurableSteps(); });
+        if (blocked == u"new file") {
+            QVERIFY(QDir().mkpath(dir.file(file + QStringLiteral(".new"))));
+        } else if (blocked.endsWith(u"write")) {
+            const int failing = blocked == u"first write" ? 1 : 2;
+            durableSteps().write = [failing, beside = file + QStringLiteral(".new"),
+                                    writes = 0](QFileDevice& f, const QByteArray& bytes, QString& error) mutable {
+                if (f.fileName().endsWith(beside) && ++writes == failing) {
+                    error = QStringLiteral("no room");
+                    return false;
+                }
+                return systemDurableSteps().write(f, bytes, error);
+            };
+        } else if (blocked == u"history") {
+            dir.writeBytes(QStringLiteral("rireki.dat"), "history");
+        } else if (blocked == u"pending") { // its file replaced by a folder since: it cannot be completed
+            Transaction t;
+            t.replacements << JournalReplace{QStringLiteral("rireki.dat")};
+            dir.writeBytes(QStringLiteral("till.journal"), JournalBytes(t));
+            QVERIFY(QDir().mkpath(dir.file(QStringLiteral("rireki.dat"))));
+        }
+        const QByteArray settings = dir.bytes(QStringLiteral("sys.ini"));
+        QStringList kept;
+        qint64 lastDone = 0;
+        ResetSteps steps;
+        steps.keepOld = [&](const QString& path) {
+            kept << path;
+            if (blocked == u"copy")
+                return Result::failure(QStringLiteral("no copy"));
+            if (fileBytes(path) != old)
+                return Result::failure(QStringLiteral("kept too late"));
+            return Result::success();
+        };
+        steps.keepHistory = [&](const QString&, QString&) {
+            return blocked == u"history" ? Result::failure(QStringLiteral("history not kept")) : Result::success();
+        };
+        steps.progress = [&](qint64 done, qint64 total) {
+            QCOMPARE(done <= total, true);
+            lastDone = done;
+        };
+        Result r;
+        if (file == u"reg.dat")
+            r = ResetSalesSlips(7, steps);
+        else if (file == u"siire.dat")
+            r = ResetPurchaseSlips(7, steps);
+        else if (file == u"syohin.dat")
+            r = ResetProducts(1, steps);
+        else if (file == u"zaiko.dat")
+            r = ResetPurchaseItems(steps);
+        else if (file == u"siiresaki.dat")
+            r = ResetSuppliers(steps);
+        else
+            r = ResetSeisan(steps);
+        QCOMPARE(kept, blocked == u"pending" ? QStringList() : QStringList{dir.file(file)});
+        QCOMPARE(QFile::exists(JournalPath()), blocked == u"pending");
+        if (!blocked.isEmpty()) {
+            QVERIFY(!r.ok);
+            const QString named = blocked == u"pending"   ? QStringLiteral("初期化を中止しました")
+                                  : blocked == u"history" ? QStringLiteral("history not kept")
+                                  : blocked == u"copy"    ? QStringLiteral("no copy")
+                                                          : file;
+            QVERIFY2(r.error.contains(named), qPrintable(r.error));
+            QVERIFY(!QFile::exists(dir.file(file + QStringLiteral(".new"))) || blocked == u"new file");
+            QCOMPARE(dir.bytes(file), old);
+            QCOMPARE(dir.bytes(QStringLiteral("sys.ini")), settings);
+            QCOMPARE(ProductTable[1].ProductName, QStringLiteral("りんご"));
+            QCOMPARE(CurrentSupplier.Name, QStringLiteral("問屋"));
+            return;
+        }
+        QVERIFY2(r.ok && r.error.isEmpty(), qPrintable(r.error));
+        QVERIFY(!QFile::exists(dir.file(file + QStringLiteral(".new"))));
+        QCOMPARE(lastDone, qint64(std::max(reset, 1)));
+        QCOMPARE(CurrentSupplier.Name, file == u"siiresaki.dat" ? QString() : QStringLiteral("問屋"));
+        const QByteArray now = dir.bytes(file);
+        if (reset < 0) {
+            QCOMPARE(now, QByteArray());
+            QCOMPARE(dir.bytes(QStringLiteral("sys.ini")), settings);
+            return;
+        }
+        QByteArray blank;
+        if (file == u"reg.dat")
+            blank = QByteArray(InitialisedSalesSlip().Raw.data(), SalesSlipRecordSize);
+        else if (file == u"siire.dat")
+            blank = QByteArray(PurchaseSlipRecord().Raw.data(), PurchaseSlipRecordSize);
+        else if (file == u"syohin.dat")
+            blank = ProductRecordImage(ProductEntry{});
+        else if (file == u"zaiko.dat")
+            blank = PurchaseItemBlankRecord();
+        else
+            blank = SupplierBlankRecord();
+        QCOMPARE(now.size(), old.size());
+        QCOMPARE(now.left(size), blank);
+        if (file == u"syohin.dat") { // only the entries asked for are emptied; the rest is written from the table
+            QCOMPARE(now.mid(size, size), ProductRecordImage(ProductTable[2]));
+            QCOMPARE(ProductTable[1].ProductName, QString());
+            QCOMPARE(ProductTable[2].ProductName, QStringLiteral("みかん"));
+        } else {
+            QCOMPARE(now.mid((reset - 1) * size, size), blank);
+        }
+        QCOMPARE(now.mid(reset * size), old.mid(reset * size));
+        QVERIFY(LoadSettings());
+        QCOMPARE(SysNum[countAt], after);
+        QCOMPARE(SysNum[Sys::NextSalesSlipNo], file == u"reg.dat" ? 1.0 : 9.0);
+        QCOMPARE(SysNum[Sys::NextPurchaseSlipNo], file == u"siire.dat" ? 1.0 : 9.0);
     }
 };
 
