@@ -54,12 +54,13 @@ private Q_SLOTS:
 
     void plausibleEnd_data()
     {
-        QTest::addColumn<int>("records"); // in reg.dat
+        QTest::addColumn<int>("records"); // in reg.dat, the last one 100 bytes short
         QTest::addColumn<double>("prepared");
         QTest::addColumn<double>("next");
         QTest::addColumn<qint64>("end");
         QTest::newRow("empty file, fresh counters") << 0 << 0.0 << 1.0 << qint64(1 + AppendMargin);
         QTest::newRow("file longest") << 300 << 10.0 << 20.0 << qint64(300 + AppendMargin);
+        QTest::newRow("file longest, whole records") << -300 << 10.0 << 20.0 << qint64(300 + AppendMargin);
         QTest::newRow("prepared count longest") << 3 << 5000.0 << 4.0 << qint64(5000 + AppendMargin);
         QTest::newRow("next slip longest") << 3 << 0.0 << 9000.0 << qint64(9000 + AppendMargin);
         QTest::newRow("counters not numbers") << 2 << qQNaN() << -5.0 << qint64(2 + AppendMargin);
@@ -74,6 +75,8 @@ private Q_SLOTS:
         TestAppDir dir;
         if (records > 0)
             dir.writeBytes(QStringLiteral("reg.dat"), QByteArray(records * 1024 - 100, 'x')); // a part record too
+        else if (records < 0)
+            dir.writeBytes(QStringLiteral("reg.dat"), QByteArray(-records * 1024, 'x'));
         SysNum[Sys::SalesRecordCount] = prepared;
         SysNum[Sys::NextSalesSlipNo] = next;
         QCOMPARE(plausibleRecordEnd(*findDataFile(u"reg.dat")), end);
@@ -107,6 +110,9 @@ private Q_SLOTS:
                                              << "";
         QTest::newRow("only the count behind") << "siire.dat" << 50 << QList<int>{4} << 20.0 << 7.0 << 50.0 << 7.0
                                                << "siire.dat に合わせて、データ件数を 20 から 50 に上げました。";
+        QTest::newRow("only the first slip") << "siire.dat" << 3 << QList<int>{1} << 0.0 << 1.0 << 3.0 << 2.0
+                                             << "siire.dat に合わせて、次の伝票番号を 1 から 2 に、"
+                                                "データ件数を 0 から 3 に上げました。";
         QTest::newRow("empty file") << "reg.dat" << 0 << QList<int>{} << 0.0 << 1.0 << 0.0 << 1.0 << "";
         QTest::newRow("no file") << "reg.dat" << -1 << QList<int>{} << 4.0 << 9.0 << 4.0 << 9.0 << "";
         QTest::newRow("not a slip file") << "zaiko.dat" << 400 << QList<int>{400} << 0.0 << 1.0 << 0.0 << 1.0 << "";
