@@ -2,10 +2,14 @@
 #include "storage/durablefile.h"
 #include "testutil.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cerrno>
+#include <csignal>
+#include <sys/resource.h>
 
 class TestDurableFile : public QObject
 {
@@ -65,13 +69,23 @@ private Q_SLOTS:
     }
     void cleanup() { durableSteps() = systemDurableSteps(); }
 
+    // Whatever the size, every byte reaches the file; an empty file (a file emptied by a reset) included.
+    void stepsInOrder_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("three bytes") << QByteArray("new");
+        QTest::newRow("one byte") << QByteArray("n");
+        QTest::newRow("nothing") << QByteArray();
+    }
     void stepsInOrder()
     {
-        const Result r = replaceFile(path(), "new");
+        QFETCH(QByteArray, bytes);
+        const Result r = replaceFile(path(), bytes);
         QVERIFY2(r.ok, qPrintable(r.error));
         QCOMPARE(m_steps,
                  (QStringList{"write sys.ini.new", "fsync sys.ini.new", "rename sys.ini.new sys.ini", "fsync folder"}));
-        QCOMPARE(contents(), QByteArray("new"));
+        QCOMPARE(contents(), bytes);
+        QVERIFY(QFileInfo::exists(path()));
         QVERIFY(!QFile::exists(path() + QStringLiteral(".new")));
     }
 
@@ -79,23 +93,99 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("failing");
         QTest::addColumn<int>("stepsRun");
-        QTest::newRow("write") << "write" << 1;
-        QTest::newRow("fsync") << "fsync" << 2;
-        QTest::newRow("rename") << "rename" << 3;
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("open") << "open" << 0 << QString(); // a folder in the way: no step is tried
+        QTest::newRow("write") << "write" << 1 << "no room";
+        QTest::newRow("write, the system's own") << "full" << 1 << systemReason(ENOSPC);
+        QTest::newRow("fsync") << "fsync" << 2 << "no room";
+        QTest::newRow("rename") << "rename" << 3 << "refused";
     }
     void failedStepKeepsOldFile()
     {
         QFETCH(QString, failing);
         QFETCH(int, stepsRun);
-        m_failing = failing;
+        QFETCH(QString, reason);
+        const QString beside = path() + QStringLiteral(".new");
+        if (failing == u"open")
+            QVERIFY(QDir().mkpath(beside));
+        else if (failing == u"full")
+            QVERIFY(QFile::link(QStringLiteral("/dev/full"), beside));
+        else
+            m_failing = failing;
         const Result r = replaceFile(path(), "new");
         QVERIFY(!r.ok);
         QVERIFY2(r.error.startsWith(QStringLiteral("sys.ini を保存できません")), qPrintable(r.error));
-        const QString reason = failing == u"rename" ? QStringLiteral("refused") : QStringLiteral("no room");
         QVERIFY2(r.error.contains(reason), qPrintable(r.error)); // the step's own reason, never "Unknown error"
         QCOMPARE(m_steps.size(), stepsRun); // nothing after the failed step, above all no rename
         QCOMPARE(contents(), QByteArray("old"));
-        QVERIFY(!QFile::exists(path() + QStringLiteral(".new")));
+        QCOMPARE(QFileInfo::exists(beside), failing == u"open"); // what it wrote is gone, a folder is not its own
+        QDir(beside).removeRecursively();
+    }
+
+    // Data that did not reach the disk is never reported as flushed, whether the caller wants the reason or not.
+    void syncReportsWhatDidNotReachTheDisk_data()
+    {
+        QTest::addColumn<QString>("failing");
+        QTest::addColumn<bool>("wantReason");
+        for (const bool want : {true, false}) {
+            QTest::addRow("flush, reason %s", want ? "wanted" : "not wanted") << "flush" << want;
+            QTest::addRow("fsync, reason %s", want ? "wanted" : "not wanted") << "fsync" << want;
+        }
+    }
+    void syncReportsWhatDidNotReachTheDisk()
+    {
+        QFETCH(QString, failing);
+        QFETCH(bool, wantReason);
+        QFile file(failing == u"flush" ? m_dir.filePath(QStringLiteral("big")) : QStringLiteral("/dev/full"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        rlimit limit{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &limit), 0);
+        if (failing == u"flush") {
+            QCOMPARE(file.write(QByteArray(1024, 'x')), qint64(1024)); // held by Qt until the flush
+            rlimit small = limit;
+            small.rlim_cur = 512;
+            std::signal(SIGXFSZ, SIG_IGN);
+            setrlimit(RLIMIT_FSIZE, &small);
+        }
+        QString reason;
+        const bool synced = syncToDisk(file, wantReason ? &reason : nullptr);
+        setrlimit(RLIMIT_FSIZE, &limit);
+        QVERIFY(!synced);
+        QCOMPARE(reason.isEmpty(), !wantReason);
+        file.close();
+        QFile::remove(m_dir.filePath(QStringLiteral("big")));
+    }
+
+    // A new file left unfinished is removed; a finished one stays beside the old file for the journal to rename.
+    void newFileKeptOnlyWhenFinished_data()
+    {
+        QTest::addColumn<QString>("last"); // the last step before the NewFile goes
+        QTest::addColumn<QByteArray>("beside");
+        QTest::addColumn<QByteArray>("file");
+        QTest::newRow("appended") << "append" << QByteArray() << QByteArray("old");
+        QTest::newRow("discarded") << "discard" << QByteArray() << QByteArray("old");
+        QTest::newRow("finished") << "finish" << QByteArray("new") << QByteArray("old");
+        QTest::newRow("committed") << "commit" << QByteArray() << QByteArray("new");
+    }
+    void newFileKeptOnlyWhenFinished()
+    {
+        QFETCH(QString, last);
+        QFETCH(QByteArray, beside);
+        QFETCH(QByteArray, file);
+        {
+            NewFile f(path());
+            QVERIFY(f.open() && f.append("new"));
+            if (last == u"discard")
+                f.discard();
+            else if (last == u"finish")
+                QVERIFY(f.finish());
+            else if (last == u"commit")
+                QVERIFY(f.commit());
+        }
+        QCOMPARE(fileBytes(path() + QStringLiteral(".new")), beside);
+        QCOMPARE(QFileInfo::exists(path() + QStringLiteral(".new")), !beside.isEmpty());
+        QCOMPARE(contents(), file);
+        QFile::remove(path() + QStringLiteral(".new"));
     }
 };
 
