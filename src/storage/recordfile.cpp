@@ -5,7 +5,6 @@
 #include "storage/settings.h"
 
 #include <QFileInfo>
-#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -87,34 +86,6 @@ bool RecordFile::write(qint64 n, const char* src)
     if (!m_file.seek((n - 1) * m_size))
         return false;
     return m_file.write(src, m_size) == m_size;
-}
-
-bool RecordFile::writeCopies(qint64 first, const char* src, qint64 count, const std::function<void(qint64)>& progress)
-{
-    if (count <= 0)
-        return true;
-    // The first record goes the ordinary way, so a gap before it is filled as any write would fill it.
-    if (!write(first, src))
-        return false;
-    constexpr qint64 BlockBytes = 1 << 20;
-    const qint64 perBlock = std::max<qint64>(1, BlockBytes / m_size);
-    QByteArray block;
-    block.reserve(perBlock * m_size);
-    for (qint64 i = 0; i < std::min(perBlock, count); ++i)
-        block.append(src, m_size);
-    qint64 done = 1;
-    if (progress)
-        progress(done);
-    while (done < count) {
-        const qint64 records = std::min(perBlock, count - done);
-        const qint64 bytes = records * m_size;
-        if (m_file.write(block.constData(), bytes) != bytes)
-            return false;
-        done += records;
-        if (progress)
-            progress(done);
-    }
-    return true;
 }
 
 QString RecordFile::errorMessage() const

@@ -31,9 +31,6 @@ public:
     // Writes record n from `src`. When n lies beyond the end, the records in between are written empty,
     // so the file never holds records of zero bytes that no writer made.
     bool write(qint64 n, const char* src);
-    // Writes `count` copies of `src` as records first .. first + count - 1 in large blocks, telling `progress`
-    // how many are written after each block.
-    bool writeCopies(qint64 first, const char* src, qint64 count, const std::function<void(qint64)>& progress = {});
 
     QString errorMessage() const;
     QString path() const { return m_file.fileName(); }

@@ -2,6 +2,7 @@
 #include "storage/products.h"
 #include "storage/purchaseitem.h"
 #include "storage/purchaseslip.h"
+#include "storage/recordfile.h"
 #include "storage/salesslip.h"
 #include "storage/settings.h"
 #include "storage/supplier.h"
@@ -19,6 +20,8 @@ private Q_SLOTS:
     void productFileLengths_data();
     void productFileLengths();
     void writePastPartRecord();
+    void recordAtAnyPlace_data();
+    void recordAtAnyPlace();
     void salesSlipFieldsAndLimits();
     void salesSlipNameCutAndReservedCarried();
     void salesSlipScan();
@@ -154,6 +157,52 @@ void TestRecords::writePastPartRecord()
     QCOMPARE(file.mid(1024 + 392, 120), QByteArray(120, ' '));
     QCOMPARE(getDouble(file.constData() + 1024 + 36), 0.0);
     QCOMPARE(file.mid(1536 + 6, 2), toCp932(u"四"));
+}
+
+// Records of four bytes, "...." empty: where record n lands in a file of any length, and what reads back.
+void TestRecords::recordAtAnyPlace_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<qint64>("n");
+    QTest::addColumn<QByteArray>("after"); // empty: the write is refused and the file stays
+    QTest::addColumn<QByteArray>("read");  // record n read back before the write
+    QTest::newRow("within") << QByteArray("aaaabbbbcccc") << qint64(2) << QByteArray("aaaaWWWWcccc")
+                            << QByteArray("bbbb");
+    QTest::newRow("the last") << QByteArray("aaaabbbb") << qint64(2) << QByteArray("aaaaWWWW") << QByteArray("bbbb");
+    QTest::newRow("right after the end") << QByteArray("aaaa") << qint64(2) << QByteArray("aaaaWWWW")
+                                         << QByteArray("....");
+    QTest::newRow("beyond the end") << QByteArray("aaaa") << qint64(4) << QByteArray("aaaa........WWWW")
+                                    << QByteArray("....");
+    QTest::newRow("into an empty file") << QByteArray() << qint64(2) << QByteArray("....WWWW") << QByteArray("....");
+    QTest::newRow("over a part record") << QByteArray("aaaabb") << qint64(2) << QByteArray("aaaaWWWW")
+                                        << QByteArray("bb..");
+    QTest::newRow("past a part record") << QByteArray("aaaabb") << qint64(3) << QByteArray("aaaabb..WWWW")
+                                        << QByteArray("....");
+    QTest::newRow("before a part record")
+        << QByteArray("aaaabbbbcc") << qint64(2) << QByteArray("aaaaWWWWcc") << QByteArray("bbbb");
+    QTest::newRow("record 0") << QByteArray("aaaa") << qint64(0) << QByteArray() << QByteArray("....");
+    QTest::newRow("record -1") << QByteArray("aaaa") << qint64(-1) << QByteArray() << QByteArray("....");
+}
+
+void TestRecords::recordAtAnyPlace()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(qint64, n);
+    QFETCH(QByteArray, after);
+    QFETCH(QByteArray, read);
+    TestAppDir dir;
+    dir.writeBytes(QStringLiteral("r.dat"), before);
+    RecordFile file(dir.file(QStringLiteral("r.dat")), 4, "....");
+    QVERIFY(file.open());
+    QVERIFY(file.open()); // already open: nothing changes
+    char record[4];
+    QVERIFY(file.read(n, record));
+    QCOMPARE(QByteArray(record, 4), read);
+    QCOMPARE(file.write(n, "WWWW"), !after.isEmpty());
+    QVERIFY(file.close());
+    QCOMPARE(dir.bytes(QStringLiteral("r.dat")), after.isEmpty() ? before : after);
+    RecordFile folder(dir.path(), 4, "....");
+    QVERIFY(!folder.open()); // a folder in the file's place
 }
 
 void TestRecords::salesSlipFieldsAndLimits()
