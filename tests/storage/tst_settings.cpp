@@ -16,11 +16,10 @@ private Q_SLOTS:
     void tolerantReader();
     void refusesBadFiles_data();
     void refusesBadFiles();
-    void failedSaveKeepsOldFile();
     void refusesNumbersItCannotUse_data();
     void refusesNumbersItCannotUse();
-    void neverWritesWhatItRefuses_data();
-    void neverWritesWhatItRefuses();
+    void failedSaveKeepsOldFile_data();
+    void failedSaveKeepsOldFile();
     void shippedFileHasFreshValues();
 };
 
@@ -29,6 +28,7 @@ void TestSettings::writesExactBytes()
     TestAppDir dir;
     SysNum[11] = 0.05;
     SysNum[20] = -3;
+    SysNum[21] = -0.0; // zero, however it was reached
     SysStr[1] = QStringLiteral("髙橋①～");
     QVERIFY(SaveSettings().ok);
     const QByteArray bytes = dir.bytes(QStringLiteral("sys.ini"));
@@ -38,6 +38,7 @@ void TestSettings::writesExactBytes()
     QCOMPARE(lines[1], QByteArray("1\r"));
     QCOMPARE(lines[10], QByteArray("0.05\r"));
     QCOMPARE(lines[19], QByteArray("-3\r"));
+    QCOMPARE(lines[20], QByteArray("0\r"));
     QCOMPARE(lines[50], QByteArray("\"\xFB\xFC\x8B\xB4\x87\x40\x81\x60\"\r"));
     QCOMPARE(lines[99], QByteArray("\"\"\r"));
 }
@@ -121,6 +122,11 @@ void TestSettings::tolerantReader_data()
     paddedText.replace("\"t1\"", "\"t1  \"  ");
     QTest::newRow("blanks after a value") << trailing << paddedText << 0.05 << "t1  "
                                           << "t2";
+    // Empty lines carry no value, wherever they stand, blanks or tabs on them included.
+    QByteArray emptyLines = "\r\n \t\n" + numbers;
+    emptyLines.replace("\r\n.05\r\n", "\r\n\r\n\t \r\n.05\r\n\n");
+    QTest::newRow("empty lines") << emptyLines << "\r\n" + texts << 0.05 << "t1"
+                                 << "t2";
 }
 
 void TestSettings::tolerantReader()
@@ -145,48 +151,41 @@ void TestSettings::refusesBadFiles_data()
 {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<bool>("present");
+    QTest::addColumn<QString>("reason");
     QByteArray good;
     for (int i = 1; i <= 50; ++i)
         good += "1\r\n";
     QByteArray texts;
     for (int i = 1; i <= 50; ++i)
         texts += "\"x\"\r\n";
-    QTest::newRow("missing") << QByteArray() << false;
-    QTest::newRow("empty") << QByteArray() << true;
-    QTest::newRow("only numbers") << good << true;
-    QTest::newRow("49 texts") << good + texts.left(texts.size() - 5) << true;
+    QTest::newRow("missing") << QByteArray() << false << "ファイルがありません";
+    QTest::newRow("a folder in its place") << QByteArray("folder") << true << "directory";
+    QTest::newRow("empty") << QByteArray() << true << "数値が 0 個しかありません";
+    QTest::newRow("only numbers") << good << true << "文字列が 0 個しかありません";
+    QTest::newRow("49 texts") << good + texts.left(texts.size() - 5) << true << "文字列が 49 個しかありません";
     QByteArray word = good;
     word.replace(6, 1, "x");
-    QTest::newRow("number line not a number") << word + texts << true;
+    QTest::newRow("number line not a number") << word + texts << true << "3 行目「x」は数値ではありません";
 }
 
 void TestSettings::refusesBadFiles()
 {
     QFETCH(QByteArray, content);
     QFETCH(bool, present);
+    QFETCH(QString, reason);
     TestAppDir dir;
     QFile::remove(dir.file(QStringLiteral("sys.ini")));
-    if (present)
+    if (content == "folder")
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sys.ini")));
+    else if (present)
         dir.writeBytes(QStringLiteral("sys.ini"), content);
     SysNum[2] = 77;
     const Result r = LoadSettings();
     QVERIFY(!r.ok);
     QVERIFY(r.error.contains(QStringLiteral("sys.ini")));
+    QVERIFY2(r.error.contains(reason), qPrintable(r.error));
     QCOMPARE(SysNum[2], 77.0);                                             // the tables stay as they were
     QCOMPARE(QFile::exists(dir.file(QStringLiteral("sys.ini"))), present); // never created
-}
-
-void TestSettings::failedSaveKeepsOldFile()
-{
-    TestAppDir dir;
-    const QByteArray before = dir.bytes(QStringLiteral("sys.ini"));
-    // The new file cannot be created beside the old one: the save fails and says so.
-    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sys.ini.new")));
-    SysNum[2] = 5000;
-    const Result r = SaveSettings();
-    QVERIFY(!r.ok);
-    QVERIFY(!r.error.isEmpty());
-    QCOMPARE(dir.bytes(QStringLiteral("sys.ini")), before);
 }
 
 void TestSettings::refusesNumbersItCannotUse_data()
@@ -218,25 +217,43 @@ void TestSettings::refusesNumbersItCannotUse()
     QCOMPARE(SysNum[2], 77.0);
 }
 
-void TestSettings::neverWritesWhatItRefuses_data()
+// A save that fails or would write what the reader refuses at the next start leaves the old file, and says why.
+void TestSettings::failedSaveKeepsOldFile_data()
 {
+    QTest::addColumn<int>("index");
     QTest::addColumn<double>("value");
-    QTest::newRow("infinity") << std::numeric_limits<double>::infinity();
-    QTest::newRow("minus infinity") << -std::numeric_limits<double>::infinity();
-    QTest::newRow("NaN") << std::numeric_limits<double>::quiet_NaN();
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("infinity") << 11 << std::numeric_limits<double>::infinity() << "11 行目";
+    QTest::newRow("minus infinity") << 11 << -std::numeric_limits<double>::infinity() << "11 行目";
+    QTest::newRow("NaN") << 11 << std::numeric_limits<double>::quiet_NaN() << "11 行目";
+    QTest::newRow("fractional next slip number") << 2 << 6.5 << "2 行目「6.5」";
+    QTest::newRow("next slip number 0") << 4 << 0.0 << "4 行目「0」";
+    QTest::newRow("negative sales record count") << 1 << -1.0 << "1 行目「-1」";
+    QTest::newRow("negative supplier count") << 7 << -1.0 << "7 行目「-1」";
+    QTest::newRow("a fraction beyond the counts is kept") << 8 << 0.5 << "";
+    QTest::newRow("no room beside the old file") << 2 << 5000.0 << "sys.ini を保存できません";
 }
 
-void TestSettings::neverWritesWhatItRefuses()
+void TestSettings::failedSaveKeepsOldFile()
 {
+    QFETCH(int, index);
     QFETCH(double, value);
+    QFETCH(QString, reason);
     TestAppDir dir;
     const QByteArray before = dir.bytes(QStringLiteral("sys.ini"));
-    SysNum[11] = value;
+    if (QTest::currentDataTag() == QByteArray("no room beside the old file"))
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sys.ini.new")));
+    SysNum[index] = value;
     const Result r = SaveSettings();
-    QVERIFY(!r.ok);
-    QVERIFY2(r.error.contains(QStringLiteral("11 行目")), qPrintable(r.error));
-    QCOMPARE(dir.bytes(QStringLiteral("sys.ini")), before);
     QVERIFY(LoadSettings().ok);
+    if (reason.isEmpty()) {
+        QVERIFY2(r.ok, qPrintable(r.error));
+        QCOMPARE(SysNum[index], value);
+        return;
+    }
+    QVERIFY(!r.ok);
+    QVERIFY2(r.error.contains(reason), qPrintable(r.error));
+    QCOMPARE(dir.bytes(QStringLiteral("sys.ini")), before);
 }
 
 void TestSettings::shippedFileHasFreshValues()
