@@ -163,6 +163,10 @@ void TestSettings::refusesBadFiles_data()
     QTest::newRow("empty") << QByteArray() << true << "数値が 0 個しかありません";
     QTest::newRow("only numbers") << good << true << "文字列が 0 個しかありません";
     QTest::newRow("49 texts") << good + texts.left(texts.size() - 5) << true << "文字列が 49 個しかありません";
+    // Text 10's quote is never closed: it runs to the end of the file, leaving no texts after it.
+    QTest::newRow("a text left open") << good + texts.left(9 * 5) + "\"x\r\n" +
+                                             QByteArray(40, 'x').replace("x", "x\r\n")
+                                      << true << "文字列が 10 個しかありません";
     QByteArray word = good;
     word.replace(6, 1, "x");
     QTest::newRow("number line not a number") << word + texts << true << "3 行目「x」は数値ではありません";
