@@ -229,7 +229,7 @@ void TestSettings::failedSaveKeepsOldFile_data()
     QTest::addColumn<QString>("reason");
     QTest::newRow("infinity") << 11 << std::numeric_limits<double>::infinity() << "11 行目";
     QTest::newRow("minus infinity") << 11 << -std::numeric_limits<double>::infinity() << "11 行目";
-    QTest::newRow("NaN") << 11 << std::numeric_limits<double>::quiet_NaN() << "11 行目";
+    QTest::newRow("NaN in the last setting") << 50 << std::numeric_limits<double>::quiet_NaN() << "50 行目";
     QTest::newRow("fractional next slip number") << 2 << 6.5 << "2 行目「6.5」";
     QTest::newRow("next slip number 0") << 4 << 0.0 << "4 行目「0」";
     QTest::newRow("negative sales record count") << 1 << -1.0 << "1 行目「-1」";
