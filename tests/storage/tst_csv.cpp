@@ -1,5 +1,6 @@
 // CSV bytes as a spreadsheet program on a Japanese desktop reads them, and the file written whole or not at all.
 #include "storage/csv.h"
+#include "storage/durablefile.h"
 #include "testutil.h"
 
 #include <QDir>
@@ -128,6 +129,20 @@ private Q_SLOTS:
             path, 2000, [](qsizetype) { return QStringList{"new"}; }, [](qsizetype done) { return done < 1000; });
         QVERIFY(!r.ok);
         QVERIFY(r.error.isEmpty());
+        QCOMPARE(fileBytes(path), QByteArray("old\r\n"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"a.csv"});
+
+        // One block refused, the next ones written: the file would lack rows.
+        durableSteps().write = [writes = 0](QFileDevice& file, const QByteArray& bytes, QString& error) mutable {
+            if (++writes == 1) {
+                error = QStringLiteral("refused");
+                return false;
+            }
+            return systemDurableSteps().write(file, bytes, error);
+        };
+        r = writeCsvFile(path, 2000, [](qsizetype) { return QStringList{"new"}; });
+        durableSteps() = systemDurableSteps();
+        QVERIFY2(!r.ok && r.error.contains(QStringLiteral("refused")), qPrintable(r.error));
         QCOMPARE(fileBytes(path), QByteArray("old\r\n"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"a.csv"});
     }
