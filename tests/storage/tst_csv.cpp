@@ -87,6 +87,13 @@ private Q_SLOTS:
         QCOMPARE(fileBytes(path), QByteArray::fromHex("434f44452c956996bc0d0a") + "1,\"a,b\"\r\n2,x\r\n");
         QCOMPARE(told.last(), rows.size());
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 1); // nothing left beside it
+
+        // More rows than one block: each row once, in order.
+        QList<QStringList> many;
+        for (int i = 0; i < 1500; ++i)
+            many.append({QString::number(i)});
+        QVERIFY(writeCsvFile(path, many.size(), [&](qsizetype i) { return many[i]; }));
+        QCOMPARE(fileBytes(path), csvBytes(many));
     }
 
     // The disk fills part way: the message names the file and the reason, the old file stays, nothing is left.
@@ -141,6 +148,16 @@ private Q_SLOTS:
             return systemDurableSteps().write(file, bytes, error);
         };
         r = writeCsvFile(path, 2000, [](qsizetype) { return QStringList{"new"}; });
+        durableSteps() = systemDurableSteps();
+        QVERIFY2(!r.ok && r.error.contains(QStringLiteral("refused")), qPrintable(r.error));
+        QCOMPARE(fileBytes(path), QByteArray("old\r\n"));
+
+        // The finished file cannot be renamed into place.
+        durableSteps().rename = [](const QString&, const QString&, QString& error) {
+            error = QStringLiteral("refused");
+            return false;
+        };
+        r = writeCsvFile(path, 1, [](qsizetype) { return QStringList{"new"}; });
         durableSteps() = systemDurableSteps();
         QVERIFY2(!r.ok && r.error.contains(QStringLiteral("refused")), qPrintable(r.error));
         QCOMPARE(fileBytes(path), QByteArray("old\r\n"));
