@@ -231,7 +231,7 @@ private Q_SLOTS:
             QVERIFY(QDir().mkpath(dir.file(file + QStringLiteral(".new"))));
         } else if (blocked.endsWith(u"write")) {
             const int failing = blocked == u"first write" ? 1 : 2;
-            durableSteps().write = [failing, beside = file + QStringLiteral(".new"),
+            durableSteps().write = [failing, beside = QString(file + QStringLiteral(".new")),
                                     writes = 0](QFileDevice& f, const QByteArray& bytes, QString& error) mutable {
                 if (f.fileName().endsWith(beside) && ++writes == failing) {
                     error = QStringLiteral("no room");
