@@ -175,7 +175,8 @@ private Q_SLOTS:
         QTest::addColumn<double>("after"); // the count afterwards
         // What stands in the way: the old file's "copy" cannot be kept, the "new file" cannot be created, its "first
         // write" or "second write" (the records kept beyond those reset) fails, an earlier save left "pending" cannot
-        // be completed, the "history" cannot be kept.
+        // be completed, the "history" cannot be kept, a "new history" cannot be started once the file
+        // is reset.
         QTest::addColumn<QString>("blocked");
         struct Reset
         {
@@ -194,11 +195,12 @@ private Q_SLOTS:
             {"suppliers", "siiresaki.dat", 128, Sys::SupplierCount, 100, 100},
             {"closings", "seisan.dat", 512, 0, -1, 0},
         };
-        for (const char* blocked : {"", "copy", "new file", "first write", "second write", "pending", "history"}) {
+        for (const char* blocked :
+             {"", "copy", "new file", "first write", "second write", "pending", "history", "new history"}) {
             for (const Reset& r : resets) {
                 const bool slips = r.reset == 2 && r.after == 7;
                 if ((blocked == std::string_view("second write") && r.reset < 0) ||
-                    (blocked == std::string_view("history") && !slips))
+                    (std::string_view(blocked).ends_with("history") && !slips))
                     continue;
                 QTest::addRow("%s%s%s", r.name, *blocked ? ", blocked: " : "", blocked)
                     << r.file << r.size << r.countAt << r.reset << r.after << blocked;
@@ -239,6 +241,8 @@ private Q_SLOTS:
                 }
                 return systemDurableSteps().write(f, bytes, error);
             };
+        } else if (blocked == u"new history") {
+            QVERIFY(QDir().mkpath(dir.file(QStringLiteral("rireki.dat.new"))));
         } else if (blocked == u"history") {
             dir.writeBytes(QStringLiteral("rireki.dat"), "history");
         } else if (blocked == u"pending") { // its file replaced by a folder since: it cannot be completed
@@ -281,6 +285,12 @@ private Q_SLOTS:
             r = ResetSeisan(steps);
         QCOMPARE(kept, blocked == u"pending" ? QStringList() : QStringList{dir.file(file)});
         QCOMPARE(QFile::exists(JournalPath()), blocked == u"pending");
+        if (blocked == u"new history") { // the reset took effect, and the user learns the history did not start
+            QVERIFY(!r.ok);
+            QVERIFY2(r.error.contains(QStringLiteral("訂正・削除履歴を新しく始められません")), qPrintable(r.error));
+            QVERIFY(dir.bytes(file).left(size) != old.left(size));
+            return;
+        }
         if (!blocked.isEmpty()) {
             QVERIFY(!r.ok);
             const QString named = blocked == u"pending"   ? QStringLiteral("初期化を中止しました")
