@@ -28,6 +28,9 @@ constexpr DataFileInfo Files[] = {
     {"reg.mon", 64, 0, 0},
     {"siire.key", 16, 0, 0},
     {"siire.mon", 64, 0, 0},
+    // The slips rireki.dat lists as corrected, and how far it was read (storage/history.h): a cache written
+    // by itself, never by a save.
+    {"rireki.cor", 0, 0, 0},
 };
 
 // A counter as a record number; the loader keeps them whole and within 32 bits, this guards the rest.

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cstdio>
 #include <cstring>
 
 namespace L = HistoryLayout;
@@ -290,38 +291,163 @@ HistoryCheck verifyHistory(const std::function<void(qint64, qint64)>& progress)
     return c;
 }
 
+namespace {
+
+// What the history held up to entry `entries`: the corrected slips, and the headers that tell whether a file
+// still continues that history. Each header holds its entry's SHA-256 and the one before it, so when the header
+// of the last entry read is still in its place, every entry before it is too.
+struct CorrectionIndex
+{
+    QString path; // of the history it was read from
+    qint64 entries = 0;
+    QByteArray firstHeader;
+    QByteArray lastHeader;
+    QHash<QString, QSet<qint64>> corrected;
+};
+
+// rireki.cor, kept beside the history between runs. Numbers little-endian.
+namespace C {
+constexpr char Mark[] = "TILLRCOR";
+constexpr int Entries = 8;      // int32, entries read
+constexpr int Pairs = 12;       // int32, corrected slips listed
+constexpr int FirstHeader = 16; // the header of entry 1
+constexpr int LastHeader = FirstHeader + L::HeaderSize; // the header of the last entry read
+constexpr int List = LastHeader + L::HeaderSize;        // per slip: its file (12 bytes, blank padded), int32 number
+constexpr int PairSize = 16;
+// After the list: SHA-256 of everything before it.
+} // namespace C
+
+CorrectionIndex g_index; // for the run
+qint64 g_entriesRead = 0;
+
+QString correctionCachePath()
+{
+    return dataPath(QStringLiteral("rireki.cor"));
+}
+
+QByteArray encodeCorrectionIndex(const CorrectionIndex& index)
+{
+    qint64 pairs = 0;
+    for (const QSet<qint64>& slips : index.corrected)
+        pairs += slips.size();
+    QByteArray bytes(C::List + pairs * C::PairSize, '\0');
+    char* p = bytes.data();
+    std::memcpy(p, C::Mark, MarkSize);
+    putInt32(p + C::Entries, int32_t(index.entries));
+    putInt32(p + C::Pairs, int32_t(pairs));
+    std::memcpy(p + C::FirstHeader, index.firstHeader.constData(), L::HeaderSize);
+    std::memcpy(p + C::LastHeader, index.lastHeader.constData(), L::HeaderSize);
+    char* at = p + C::List;
+    for (auto i = index.corrected.cbegin(); i != index.corrected.cend(); ++i)
+        for (const qint64 slip : i.value()) {
+            putText(at, i.key(), 12);
+            putInt32(at + 12, int32_t(slip));
+            at += C::PairSize;
+        }
+    return bytes + QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+}
+
+// The index the cache holds; entries 0 when it is missing, damaged or not ours.
+CorrectionIndex readCorrectionCache()
+{
+    CorrectionIndex index;
+    QFile file(correctionCachePath());
+    if (!file.open(QIODevice::ReadOnly) || file.size() < C::List + HashSize || file.size() > (qint64(1) << 30))
+        return index;
+    const QByteArray bytes = file.readAll();
+    const qsizetype body = bytes.size() - HashSize;
+    const char* p = bytes.constData();
+    if (std::memcmp(p, C::Mark, MarkSize) != 0 || getInt32(p + C::Pairs) < 0 ||
+        qint64(getInt32(p + C::Pairs)) * C::PairSize != body - C::List || getInt32(p + C::Entries) < 1 ||
+        QCryptographicHash::hash(QByteArrayView(p, body), QCryptographicHash::Sha256) != bytes.mid(body))
+        return index;
+    index.entries = getInt32(p + C::Entries);
+    index.firstHeader = bytes.mid(C::FirstHeader, L::HeaderSize);
+    index.lastHeader = bytes.mid(C::LastHeader, L::HeaderSize);
+    for (const char* at = p + C::List; at < p + body; at += C::PairSize)
+        index.corrected[getText(at, 12).trimmed()].insert(getInt32(at + 12));
+    return index;
+}
+
+// A cache: written beside it and renamed into place, not flushed; a failure only costs a full read next time.
+void writeCorrectionCache(const CorrectionIndex& index)
+{
+    const QString path = correctionCachePath();
+    const QString temporary = replacementPath(path);
+    QFile file(temporary);
+    const QByteArray bytes = encodeCorrectionIndex(index);
+    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+    file.close();
+    if (!written || std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) != 0)
+        QFile::remove(temporary);
+}
+
+// Whether `history` (open, `whole` entries, first header `first`) still begins with what `index` has read.
+bool continues(const CorrectionIndex& index, QFile& history, qint64 whole, const QByteArray& first)
+{
+    if (index.entries < 1 || index.entries > whole || index.firstHeader != first)
+        return false;
+    QByteArray last(L::HeaderSize, '\0');
+    return history.seek((index.entries - 1) * L::EntrySize) &&
+           history.read(last.data(), L::HeaderSize) == L::HeaderSize && last == index.lastHeader;
+}
+
+} // namespace
+
 QSet<qint64> correctedSlips(const QString& fileName)
 {
-    // One index per run of the program: the history only grows, so what was read stays true while the file's
-    // first entry is the same; a reset or a restore puts another first entry there, and it is read again.
-    struct Index
-    {
-        QString path;
-        QByteArray firstEntry;
-        qint64 entries = 0;
-        QHash<QString, QSet<qint64>> corrected;
-    };
-    static Index index;
+    // Kept for the run and in rireki.cor between runs. The history only grows, so what was read stays true while
+    // the file still holds the first and the last entry read; a reset or a restore puts other entries there, and
+    // it is read again from the start.
+    CorrectionIndex& index = g_index;
+    g_entriesRead = 0;
     const QString path = HistoryPath();
+    QFile file(path);
     QByteArray first;
-    {
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly))
-            first = file.read(L::EntrySize);
+    if (file.open(QIODevice::ReadOnly))
+        first = file.read(L::HeaderSize);
+    const qint64 whole = file.size() / L::EntrySize;
+    if (whole < 1 || first.size() < L::HeaderSize) {
+        index = {};
+        index.path = path;
+        return {};
     }
-    if (index.path != path || first.size() < L::EntrySize || index.firstEntry != first ||
-        QFileInfo(path).size() / L::EntrySize < index.entries)
-        index = Index{path, first, 0, {}};
-    if (first.size() == L::EntrySize)
-        scanHistory(
-            [&](qint64 n, const char* p) {
-                if (getInt16(p + L::Operation) == int16_t(HistoryOperation::Correction))
-                    index.corrected[getText(p + L::File, 12).trimmed()].insert(getInt32(p + L::RecordNo));
-                index.entries = n;
-                return true;
-            },
-            index.entries + 1);
+    if (index.path != path || !continues(index, file, whole, first)) {
+        index = readCorrectionCache();
+        index.path = path;
+        if (!continues(index, file, whole, first)) {
+            index = {};
+            index.path = path;
+        }
+    }
+    if (index.entries == whole)
+        return index.corrected.value(fileName);
+    file.close();
+    scanHistory(
+        [&](qint64 n, const char* p) {
+            if (getInt16(p + L::Operation) == int16_t(HistoryOperation::Correction))
+                index.corrected[getText(p + L::File, 12).trimmed()].insert(getInt32(p + L::RecordNo));
+            if (n == 1)
+                index.firstHeader = QByteArray(p, L::HeaderSize);
+            index.lastHeader = QByteArray(p, L::HeaderSize);
+            index.entries = n;
+            ++g_entriesRead;
+            return true;
+        },
+        index.entries + 1);
+    if (g_entriesRead > 0)
+        writeCorrectionCache(index);
     return index.corrected.value(fileName);
+}
+
+qint64 correctedSlipsEntriesRead()
+{
+    return g_entriesRead;
+}
+
+void forgetCorrectedSlips()
+{
+    g_index = {};
 }
 
 Result startNewHistoryChain(const QString& resetFile, const QString& archivePath)

@@ -116,8 +116,14 @@ struct HistoryCheck
 HistoryCheck verifyHistory(const std::function<void(qint64, qint64)>& progress = {});
 
 // Slip numbers of `fileName` (reg.dat or siire.dat) with at least one correction in the history. Kept between
-// calls and brought up to date by reading only what was appended since, as the file only grows.
+// calls, and between runs in rireki.cor beside the history, and brought up to date by reading only what was
+// appended since, as the file only grows; a history that no longer continues what was read is read in full.
 QSet<qint64> correctedSlips(const QString& fileName);
+
+// For tests: the entries the last correctedSlips() call read from the history, and forgetting what it kept for
+// the run, as at the start of the program.
+qint64 correctedSlipsEntriesRead();
+void forgetCorrectedSlips();
 
 // Data initialisation of `resetFile`: replaces the history by a new chain whose first entry records the reset,
 // the archive (relative to AppDir) that holds the old history with its SHA-256, and links to the old chain's

@@ -37,6 +37,7 @@ private Q_SLOTS:
         QTest::newRow("items") << "zaiko.dat" << 128;
         QTest::newRow("suppliers") << "siiresaki.dat" << 128;
         QTest::newRow("purchases") << "siire.dat" << 1024;
+        QTest::newRow("corrections cache") << "rireki.cor" << 0;
         QTest::newRow("upper case") << "REG.DAT" << -1;
         QTest::newRow("journal") << "till.journal" << -1;
         QTest::newRow("leftover") << "reg.dat.new" << -1;

@@ -159,6 +159,8 @@ private Q_SLOTS:
     void resetStartsAChainNamingItsArchive_data();
     void resetStartsAChainNamingItsArchive();
     void correctedSlipsFollowTheFile();
+    void correctedSlipsKeptBetweenRuns_data();
+    void correctedSlipsKeptBetweenRuns();
 };
 
 void TestHistory::entryHoldsBeforeAndAfter_data()
@@ -451,6 +453,111 @@ void TestHistory::correctedSlipsFollowTheFile()
     QCOMPARE(correctedSlips(QStringLiteral("reg.dat")), (QSet<qint64>{2}));
     QFile::remove(dir.file(QStringLiteral("rireki.dat")));
     QCOMPARE(correctedSlips(QStringLiteral("reg.dat")), QSet<qint64>{});
+}
+
+void TestHistory::correctedSlipsKeptBetweenRuns_data()
+{
+    QTest::addColumn<QString>("change"); // made after a run read four entries and kept them in rireki.cor
+    QTest::addColumn<bool>("restart");   // the program starts again before the next report
+    QTest::addColumn<QList<qint64>>("sales");
+    QTest::addColumn<QList<qint64>>("purchases");
+    QTest::addColumn<int>("read");  // entries the next report reads
+    QTest::addColumn<int>("again"); // entries the report after one more start reads
+    using L = QList<qint64>;
+    QTest::newRow("kept") << "" << true << L{2, 3} << L{} << 0 << 0;
+    QTest::newRow("cache removed") << "remove" << true << L{2, 3} << L{} << 4 << 0;
+    QTest::newRow("correction appended") << "append" << true << L{2, 3, 4} << L{1} << 2 << 0;
+    QTest::newRow("correction appended, same run") << "append" << false << L{2, 3, 4} << L{1} << 2 << 0;
+    QTest::newRow("cache cut short") << "truncate" << true << L{2, 3} << L{} << 4 << 0;
+    QTest::newRow("cache empty") << "empty" << true << L{2, 3} << L{} << 4 << 0;
+    QTest::newRow("cache garbage") << "garbage" << true << L{2, 3} << L{} << 4 << 0;
+    QTest::newRow("listed slip changed") << "slip" << true << L{2, 3} << L{} << 4 << 0;
+    QTest::newRow("count raised") << "count" << true << L{2, 3} << L{} << 4 << 0;
+    QTest::newRow("cache is a folder") << "folder" << true << L{2, 3} << L{} << 4 << 4;
+    QTest::newRow("history reset") << "reset" << true << L{} << L{} << 1 << 0;
+    QTest::newRow("history reset, same run") << "reset" << false << L{} << L{} << 1 << 0;
+    QTest::newRow("older copy restored") << "older" << true << L{3} << L{} << 2 << 0;
+    QTest::newRow("older copy restored, same run") << "older" << false << L{3} << L{} << 2 << 0;
+    QTest::newRow("older copy grown apart") << "apart" << true << L{3, 5} << L{} << 4 << 0;
+    QTest::newRow("older copy grown apart, same run") << "apart" << false << L{3, 5} << L{} << 4 << 0;
+    QTest::newRow("history removed") << "no history" << true << L{} << L{} << 0 << 0;
+}
+
+void TestHistory::correctedSlipsKeptBetweenRuns()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, restart);
+    QFETCH(QList<qint64>, sales);
+    QFETCH(QList<qint64>, purchases);
+    QFETCH(int, read);
+    QFETCH(int, again);
+    // rireki.cor: mark, int32 entries read, int32 slips listed, two 128-byte headers, 16 bytes per slip, SHA-256.
+    constexpr int CacheEntries = 8;
+    constexpr int CacheList = 16 + 2 * 128;
+    const auto correctSale = [](qint64 n) {
+        SalesSlipRecord s = sale(n, 1);
+        return SaveCorrectedSalesSlip(n, s, {}).saved;
+    };
+    PurchaseQtyTable recalled{};
+    recalled[12] = 0;
+    TestAppDir dir;
+    writeFixture(dir);
+    const QString cache = QStringLiteral("rireki.cor");
+    forgetCorrectedSlips();
+    QVERIFY(perform(QStringLiteral("reg.dat"), QStringLiteral("correct")).saved);   // reg.dat 3
+    QVERIFY(perform(QStringLiteral("siire.dat"), QStringLiteral("delete")).saved); // siire.dat 3
+    const QByteArray older = dir.bytes(QStringLiteral("rireki.dat"));
+    QVERIFY(correctSale(2));
+    QVERIFY(perform(QStringLiteral("siire.dat"), QStringLiteral("new")).saved);
+    QCOMPARE(correctedSlips(QStringLiteral("reg.dat")), (QSet<qint64>{2, 3}));
+    QCOMPARE(correctedSlipsEntriesRead(), 4);
+    QCOMPARE(getInt32(dir.bytes(cache).constData() + CacheEntries), 4);
+
+    QByteArray kept = dir.bytes(cache);
+    if (change == u"remove") {
+        QVERIFY(QFile::remove(dir.file(cache)));
+    } else if (change == u"append") {
+        QVERIFY(correctSale(4));
+        QVERIFY(SaveCorrectedPurchaseSlip(1, purchase(2), recalled).saved);
+    } else if (change == u"truncate") {
+        dir.writeBytes(cache, kept.chopped(1));
+    } else if (change == u"empty") {
+        dir.writeBytes(cache, {});
+    } else if (change == u"garbage") {
+        dir.writeBytes(cache, QByteArray(400, 'x'));
+    } else if (change == u"slip") {
+        putInt32(kept.data() + CacheList + 12, 5);
+        dir.writeBytes(cache, kept);
+    } else if (change == u"count") {
+        putInt32(kept.data() + CacheEntries, 3);
+        dir.writeBytes(cache, kept);
+    } else if (change == u"folder") {
+        QVERIFY(QFile::remove(dir.file(cache)));
+        QVERIFY(QDir(dir.path()).mkdir(cache));
+    } else if (change == u"reset") {
+        QVERIFY(startNewHistoryChain(QStringLiteral("reg.dat"), {}).ok);
+    } else if (change == u"older") {
+        dir.writeBytes(QStringLiteral("rireki.dat"), older);
+    } else if (change == u"apart") {
+        dir.writeBytes(QStringLiteral("rireki.dat"), older);
+        QVERIFY(correctSale(5));
+        QVERIFY(perform(QStringLiteral("siire.dat"), QStringLiteral("new")).saved);
+        QCOMPARE(dir.bytes(QStringLiteral("rireki.dat")).size(), 4 * H::Size);
+    } else if (change == u"no history") {
+        QVERIFY(QFile::remove(dir.file(QStringLiteral("rireki.dat"))));
+    }
+
+    const auto check = [&](int entriesRead) {
+        QCOMPARE(correctedSlips(QStringLiteral("reg.dat")), QSet<qint64>(sales.cbegin(), sales.cend()));
+        QCOMPARE(correctedSlipsEntriesRead(), entriesRead);
+        QCOMPARE(correctedSlips(QStringLiteral("siire.dat")), QSet<qint64>(purchases.cbegin(), purchases.cend()));
+        QCOMPARE(correctedSlipsEntriesRead(), 0);
+    };
+    if (restart)
+        forgetCorrectedSlips();
+    check(read);
+    forgetCorrectedSlips();
+    check(again);
 }
 
 int main(int argc, char* argv[])
