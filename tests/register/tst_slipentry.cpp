@@ -105,11 +105,12 @@ private Q_SLOTS:
         entry.line[2] = {QStringLiteral("3.4"), QString(), QString(), QString(), QStringLiteral("540")};
         entry.line[3] = {QStringLiteral("1e9"), QString(), QString(), QString(), QStringLiteral("1100")};
         entry.line[5] = {QString(), QString(), QString(), QString(), QStringLiteral("10")};
-        entry.total = QStringLiteral("2730");
+        entry.line[10] = {QStringLiteral("3"), QString(), QString(), QString(), QStringLiteral("540")};
+        entry.total = QStringLiteral("3270");
         const SlipRates rates = entryTax(entry);
-        QCOMPARE(rates.reducedLines, uint16_t(0b11));
-        QCOMPARE(rates.reduced.total, 1620.0);
-        QCOMPARE(rates.reduced.tax, 120.0);
+        QCOMPARE(rates.reducedLines, uint16_t(0b10'0000'0011));
+        QCOMPARE(rates.reduced.total, 2160.0);
+        QCOMPARE(rates.reduced.tax, 160.0);
         QCOMPARE(rates.standard.total, 1110.0);
         QCOMPARE(rates.standard.tax, 101.0);
         // Saved, the slip keeps the same figures.
@@ -118,8 +119,8 @@ private Q_SLOTS:
         entry.slipNo = QStringLiteral("1");
         entry.line[3].code = QStringLiteral("2"); // a code the slip can hold, of a standard product
         QVERIFY(buildSlip(entry, true, slip, taken));
-        QCOMPARE(slip.Tax, 221.0);
-        QCOMPARE(slip.Rates.reducedLines, uint16_t(0b11));
+        QCOMPARE(slip.Tax, 261.0);
+        QCOMPARE(slip.Rates.reducedLines, uint16_t(0b10'0000'0011));
     }
 
     void productCodeBoundedByCount_data()
@@ -418,6 +419,77 @@ private Q_SLOTS:
         QCOMPARE(back[1] + stockTaken(taken, 1), 0.0);
     }
 
+    // A recalled slip shows the weather it was saved with, from its blank-padded stored name.
+    void weatherFromStoredName()
+    {
+        const QStringList names{"晴れ", "雨", "曇り", "雪", "台風"};
+        for (int code = 1; code <= 5; ++code) {
+            QCOMPARE(weatherName(code), names[code - 1]);
+            QCOMPARE(weatherCode(names[code - 1].leftJustified(20, u' ')), code);
+        }
+        QCOMPARE(weatherName(0), QString());
+        QCOMPARE(weatherName(6), QString());
+        QCOMPARE(weatherCode(QStringLiteral("曇")), 0);
+    }
+
+    // A line whose code is no entry of the product table takes no stock; the first product takes its own.
+    void stockTakenByCode_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<int>("changes");
+        QTest::newRow("negative") << "-32768" << 2;
+        QTest::newRow("past the table") << "1001" << 2;
+        QTest::newRow("first product") << "1" << 3;
+    }
+    void stockTakenByCode()
+    {
+        QFETCH(QString, code);
+        QFETCH(int, changes);
+        setProduct(1, QStringLiteral("単品"), 100, {{2, 1}});
+        EntryTexts entry = entryOf(1, 9, QStringLiteral("1"), QStringLiteral("300"));
+        entry.line[2] = {code, QStringLiteral("手入力"), QStringLiteral("100"), QStringLiteral("1"), QStringLiteral("100")};
+        entry.total = QStringLiteral("400");
+        SalesSlipRecord slip;
+        QList<StockChange> taken;
+        QVERIFY(buildSlip(entry, true, slip, taken));
+        QCOMPARE(int(slip.Line[2].ProductNo), int(val(code)));
+        QCOMPARE(taken.size(), changes); // product 9 takes two items
+    }
+
+    // A save refused for its entry writes no slip, no counter and no stock.
+    void refusedSaveWritesNothing_data()
+    {
+        QTest::addColumn<bool>("correction");
+        QTest::addColumn<QString>("slipNo");
+        QTest::addColumn<QString>("total");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("total off the lines") << false << "1" << "601" << "合わない";
+        QTest::newRow("slip number beyond 32 bits") << false << "2147483648" << "600" << "伝票番号が大きすぎます";
+        QTest::newRow("correction of slip 0") << true << "0" << "600" << "伝票番号 0 には保存できません";
+        QTest::newRow("correction of a negative slip") << true << "-1" << "600" << "伝票番号 -1 には";
+    }
+    void refusedSaveWritesNothing()
+    {
+        QFETCH(bool, correction);
+        QFETCH(QString, slipNo);
+        QFETCH(QString, total);
+        QFETCH(QString, message);
+        EntryTexts entry = entryOf(1, 9, QStringLiteral("2"), QStringLiteral("300"));
+        entry.slipNo = slipNo;
+        entry.total = total;
+        const double next = SysNum[Sys::NextSalesSlipNo];
+        StockRestoreTable restore{};
+        restore[1] = 4; // what a recalled slip gave back stays to be given back
+        const SaveOutcome out = saveSale(entry, correction, restore);
+        QVERIFY(!out.saved);
+        QVERIFY2(out.error.contains(message), qPrintable(out.error));
+        QCOMPARE(restore[1], 4.0);
+        QCOMPARE(SysNum[Sys::NextSalesSlipNo], next);
+        QCOMPARE(m_dir->bytes(QStringLiteral("reg.dat")).size(), 0);
+        QCOMPARE(storedStock(400), 10.0);
+        QCOMPARE(storedStock(1), 10.0);
+    }
+
     // A set of item 400 and item 1, sold, corrected and deleted; the stock file shows every step.
     void soldCorrectedDeleted()
     {
@@ -455,13 +527,14 @@ private Q_SLOTS:
         QCOMPARE(i16(r, Off::Sales::line(2) + Off::Line::ProductNo), int16_t(0));
     }
 
-    // A component outside 1 to 400 changes no stock, and taking stock back skips it too.
+    // A component outside 1 to 400 changes no stock, and taking stock back skips it too; the last entry
+    // of the table takes its stock like any other.
     void componentOutsideItemsIgnored()
     {
-        setProduct(10, QStringLiteral("壊れた組"), 100, {{401, 1}, {0, 5}, {400, 1}});
+        setProduct(1000, QStringLiteral("壊れた組"), 100, {{401, 1}, {0, 5}, {400, 1}});
         SalesSlipRecord slip;
         QList<StockChange> taken;
-        QVERIFY(buildSlip(entryOf(1, 10, QStringLiteral("2"), QStringLiteral("100")), false, slip, taken));
+        QVERIFY(buildSlip(entryOf(1, 1000, QStringLiteral("2"), QStringLiteral("100")), false, slip, taken));
         StockRestoreTable restore{};
         addStockTaken(slip, restore);
         QCOMPARE(restore[400], 2.0);
