@@ -270,6 +270,7 @@ private Q_SLOTS:
             QVERIFY(messages.first().contains(QStringLiteral("13 桁")));
             QCOMPARE(SysStr[8], QStringLiteral("T9999999999999"));
             QCOMPARE(m_dir->bytes("sys.ini"), before);
+            QCOMPARE(m_form->focusWidget(), m_form->TextRegistrationNo);
         }
     }
 
@@ -284,8 +285,55 @@ private Q_SLOTS:
         const QStringList messages = MessageBox::takeShown();
         QCOMPARE(messages.size(), 1);
         QVERIFY(messages.first().startsWith(QStringLiteral("住所")));
+        QCOMPARE(m_form->focusWidget(), m_form->TextShopAddress);
         QVERIFY(SysStr[5].isEmpty());
         QCOMPARE(m_dir->bytes("sys.ini"), before);
+    }
+
+    // A save the disk refuses leaves every setting as sys.ini holds it; the next save, with room, takes them all
+    // and the register shows them at once.
+    void failedSaveKeepsWhatSysIniHolds()
+    {
+        SysStr[5] = QStringLiteral("元の店");
+        SysStr[9] = QStringLiteral("TM-T20");
+        SysNum[19] = 80;
+        QStringList captionsBefore;
+        for (int g = 1; g <= 4; ++g)
+            captionsBefore << SysStr[g];
+        Form1* reg = registerWindow();
+        reg->Text8[1]->setFocus();
+        QTest::keyClicks(reg->Text8[1], QStringLiteral("1"));
+        open();
+        const QByteArray before = m_dir->bytes("sys.ini");
+        retype(m_form->Text1, QStringLiteral("0.08"));
+        QLineEdit* captions[] = {m_form->Text2, m_form->Text3, m_form->Text4, m_form->Text5};
+        for (int g = 0; g < 4; ++g)
+            retype(captions[g], QStringLiteral("新%1").arg(g + 1));
+        retype(m_form->TextShopName, QStringLiteral("新しい店"));
+        m_form->ComboReceiptPrinter->setCurrentIndex(0);
+        m_form->ComboReceiptWidth->setCurrentIndex(0);
+        {
+            FullDisk disk(1);
+            QTest::mouseClick(m_form->Command6, Qt::LeftButton);
+            const QStringList messages = MessageBox::takeShown();
+            QCOMPARE(messages.size(), 1);
+            QVERIFY2(messages.first().contains(FullDisk::reason()), qPrintable(messages.first()));
+        }
+        QCOMPARE(m_dir->bytes("sys.ini"), before);
+        QCOMPARE(SysNum[11], 0.1);
+        for (int g = 1; g <= 4; ++g)
+            QCOMPARE(SysStr[g], captionsBefore[g - 1]);
+        QCOMPARE(SysStr[5], QStringLiteral("元の店"));
+        QCOMPARE(SysStr[9], QStringLiteral("TM-T20"));
+        QCOMPARE(SysNum[19], 80.0);
+        QCOMPARE(reg->Text8[1]->text(), QStringLiteral("1")); // the register was not reloaded under the cashier
+
+        QTest::mouseClick(m_form->Command6, Qt::LeftButton);
+        QCOMPARE(MessageBox::takeShown(), QStringList{});
+        QCOMPARE(SysNum[11], 0.08);
+        QCOMPARE(SysStr[4], QStringLiteral("新4"));
+        QCOMPARE(SysStr[9], QString());
+        QCOMPARE(reg->SSTab1->caption(3), QStringLiteral("新4"));
     }
 
     void printerNotThereStaysChosen()
