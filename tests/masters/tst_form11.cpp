@@ -4,6 +4,7 @@
 
 #include "masters/form10.h"
 #include "masters/form11.h"
+#include "masters/form12.h"
 #include "platform/grid.h"
 #include "platform/messagebox.h"
 #include "platform/modeless.h"
@@ -104,6 +105,8 @@ private Q_SLOTS:
         // Shown without the padding of the field, from its first character.
         QCOMPARE(box(1)->text(), QStringLiteral("とても長い名前の部品"));
         QCOMPARE(box(1)->cursorPosition(), 0);
+        QCOMPARE(box(0)->text(), QStringLiteral("A1"));
+        QCOMPARE(box(2)->text(), QStringLiteral("80"));
         QCOMPARE(box(3)->text(), QStringLiteral("7"));
         QCOMPARE(box(4)->text(), QStringLiteral("2"));
         type("B2");
@@ -114,8 +117,11 @@ private Q_SLOTS:
         press(Qt::Key_Return);
         type("40");
         const QByteArray before = m_dir->bytes("zaiko.dat");
+        Form12 pickList; // an open item list follows the save
+        QCOMPARE(pickList.List[2]->item(49)->text(), QStringLiteral("150-とても長い名前の部品") + QString(10, u' '));
         registerClick();
         QVERIFY(MessageBox::takeShown().isEmpty());
+        QCOMPARE(pickList.List[2]->item(49)->text(), QStringLiteral("150-ねじ") + QString(26, u' '));
 
         const QByteArray after = m_dir->bytes("zaiko.dat");
         QCOMPARE(after.size(), 400 * 128);
@@ -278,21 +284,45 @@ private Q_SLOTS:
 
     // A change nobody announced (written by something outside the program's notices) is still kept: the
     // save reads the record again and says which stored figure it kept.
-    void stockChangedUnannounced()
+    void changedUnannounced_data()
     {
+        QTest::addColumn<QString>("changed"); // the field changed behind the window
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("stock") << "stock" << "在庫数量（100 → 94）";
+        QTest::newRow("supplier") << "supplier" << "仕入先（2 二番商店 → 7 七番問屋）";
+        QTest::newRow("name") << "name" << "名称（部品 → 別名）";
+    }
+    void changedUnannounced()
+    {
+        QFETCH(QString, changed);
+        QFETCH(QString, kept);
         storeItem(*m_dir, 12, QStringLiteral("部品"), 10, 100);
         choose(0, 12);
-        press(Qt::Key_Return);
-        type(QStringLiteral("新部品"));
-        QVERIFY(ApplyStockChanges({{12, -6}}));
-        QCOMPARE(box(3)->text(), QStringLiteral("100"));
+        type(QStringLiteral("B9"));
+        if (changed == QStringLiteral("stock")) {
+            QVERIFY(ApplyStockChanges({{12, -6}}));
+            QCOMPARE(box(3)->text(), QStringLiteral("100"));
+        } else {
+            QVERIFY(LoadPurchaseItem(12));
+            if (changed == QStringLiteral("name")) {
+                CurrentPurchaseItem.Name = QStringLiteral("別名");
+            }
+            else {
+                CurrentPurchaseItem.SupplierNo = 7;
+                CurrentPurchaseItem.SupplierName = QStringLiteral("七番問屋");
+            }
+            QVERIFY(SavePurchaseItem(12));
+        }
         registerClick();
         const QStringList shown = MessageBox::takeShown();
         QCOMPARE(shown.size(), 1);
-        QVERIFY2(shown[0].contains(QStringLiteral("100")) && shown[0].contains(QStringLiteral("94")),
-                 qPrintable(shown[0]));
-        QCOMPARE(storedStock(12), 94.0);
-        QCOMPARE(txt(item(12), Off::Item::Name, 30), QStringLiteral("新部品") + QString(24, u' '));
+        QCOMPARE(shown[0].split(u'\n').mid(1), QStringList{kept});
+        const QByteArray r = item(12);
+        QCOMPARE(txt(r, Off::Item::Category, 6), QStringLiteral("B9    "));
+        QCOMPARE(f64(r, Off::Item::StockQty), changed == QStringLiteral("stock") ? 94.0 : 100.0);
+        QCOMPARE(i16(r, Off::Item::SupplierNo), int16_t(changed == QStringLiteral("supplier") ? 7 : 2));
+        QCOMPARE(txt(r, Off::Item::Name, 30).trimmed(),
+                 changed == QStringLiteral("name") ? QStringLiteral("別名") : QStringLiteral("部品"));
     }
 
     // A stock change announced while the item is shown (a purchase saved) shows at once in an untouched box;
@@ -325,6 +355,11 @@ private Q_SLOTS:
         QCOMPARE(shown.size(), 1);
         QVERIFY(shown[0].contains(QStringLiteral("zaiko.dat")));
         QCOMPARE(m_form->SSTab1->grid(1)->text(50, 1), QStringLiteral("とても長い名前の部品") + QString(10, u' '));
+        // Choosing an item the file cannot give says so too.
+        clickCell(m_form->SSTab1->grid(1), 50, 1);
+        const QStringList read = MessageBox::takeShown();
+        QCOMPARE(read.size(), 1);
+        QVERIFY(read[0].contains(QStringLiteral("zaiko.dat")));
     }
 };
 
