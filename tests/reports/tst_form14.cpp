@@ -219,6 +219,9 @@ void TestForm14::periods_data()
     QTest::newRow("year not a number") << "abc"
                                        << "4"
                                        << "1" << false << QStringList{};
+    QTest::newRow("letters never match the blank next record") << "abc"
+                                                               << "x"
+                                                               << "y" << true << QStringList{};
     QTest::newRow("blank boxes never match the blank next record") << ""
                                                                    << ""
                                                                    << "" << true << QStringList{};
@@ -569,6 +572,7 @@ void TestForm14::periodTotals()
     QCOMPARE(shown, wanted);
     // Coloured as a slip's head and totals are: the caption, wherever it stands, and the figure.
     QCOMPARE(form.MSFlexGrid1->cellBackground(first, 0), QColor(100, 255, 255));
+    QCOMPARE(form.MSFlexGrid1->cellBackground(first - 1, 8), QColor(255, 255, 100)); // the last slip's 合計
     for (int r = first; r < form.MSFlexGrid1->rows(); ++r)
         for (int c : {form.MSFlexGrid1->text(r, 8).isEmpty() ? 6 : 8, 9})
             QCOMPARE(form.MSFlexGrid1->cellBackground(r, c), QColor(255, 255, 100));
