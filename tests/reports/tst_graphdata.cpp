@@ -47,12 +47,13 @@ void TestGraphData::loadFromFiles()
     QVERIFY(storeSale(4, QStringLiteral("2006/03/01"), 5, QStringLiteral("        ")));          // takings, no visit
     QVERIFY(storeSale(5, QStringLiteral("2106/03/01"), 7, QStringLiteral("09:00:00")));          // not 2006
     QVERIFY(storeSale(6, QStringLiteral("1999/12/31"), 7, QStringLiteral("23:00:00")));
+    QVERIFY(storeSale(8, QStringLiteral("2000/01/01"), 3, QStringLiteral("12:00:00"))); // the first day kept
     QVERIFY(storeSale(7, QStringLiteral("2030/12/31"), 8, QStringLiteral("23:00:00")));
-    QVERIFY(storeSale(8, QStringLiteral("2006/03/01"), 1, QStringLiteral("10:00:00"))); // beyond the last slip read
+    QVERIFY(storeSale(9, QStringLiteral("2006/03/01"), 1, QStringLiteral("10:00:00"))); // beyond the last slip read
     QVERIFY(storePurchase(1, QStringLiteral("2006/03/01"), 40));
     QVERIFY(storePurchase(2, QStringLiteral("2006/03/01"), 400, true));
     GraphTables t;
-    QVERIFY(t.load(7, 2));
+    QVERIFY(t.load(8, 2));
     QCOMPARE(t.sales(2006, 3, 1), 125.0);
     QCOMPARE(t.purchases(2006, 3, 1), 40.0);
     QCOMPARE(t.visitors(9, 2006, 3, 1), 2);
@@ -60,10 +61,13 @@ void TestGraphData::loadFromFiles()
     QCOMPARE(t.visitors(10, 2006, 3, 1), 0);
     QCOMPARE(t.sales(2030, 12, 31), 8.0);
     QCOMPARE(t.sales(1999, 12, 31), 0.0);
+    QCOMPARE(t.sales(2000, 1, 1), 3.0);
     QCOMPARE(t.sales(2106, 3, 1), 0.0);
     // Loading again starts from empty tables.
     QVERIFY(t.load(0, 0));
     QCOMPARE(t.sales(2006, 3, 1), 0.0);
+    QCOMPARE(t.purchases(2006, 3, 1), 0.0);
+    QCOMPARE(t.visitors(9, 2006, 3, 1), 0);
 }
 
 void TestGraphData::monthlyTrend_data()
