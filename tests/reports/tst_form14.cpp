@@ -213,6 +213,9 @@ void TestForm14::periods_data()
     QTest::newRow("month 04 matches April") << "2021"
                                             << "04"
                                             << "01" << true << QStringList{"1"};
+    QTest::newRow("month with a plus sign") << "2021"
+                                            << "+4"
+                                            << "2" << true << QStringList{"2"};
     QTest::newRow("typed year 2020") << "2020"
                                      << "4"
                                      << "1" << false << QStringList{"5"};
