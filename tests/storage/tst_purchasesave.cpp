@@ -316,6 +316,10 @@ private Q_SLOTS:
         QCOMPARE(rows.size(), 1);
         QVERIFY(ListPurchaseSlips(2024, 5, 7, rows).ok);
         QVERIFY(rows.isEmpty());
+        // A month no box can mean lists nothing, not the month it would be cut to, whatever the list held.
+        rows = {SlipListRow{1}};
+        QVERIFY(ListPurchaseSlips(2024, 3.5, 7, rows).ok);
+        QVERIFY(rows.isEmpty());
     }
 };
 
