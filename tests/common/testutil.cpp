@@ -1,8 +1,11 @@
 // Shared test fixtures.
 #include "testutil.h"
 
+#include <csignal>
+
 #include "offsets.h"
 #include "storage/durablefile.h"
+#include "storage/journal.h"
 #include "storage/products.h"
 #include "storage/purchaseslip.h"
 #include "storage/salesslip.h"
@@ -150,6 +153,21 @@ QStringList barcodesInPdf(const QString& pdf)
     }
     codes.sort();
     return codes;
+}
+
+namespace {
+int g_killAt = 0;
+int g_steps = 0;
+} // namespace
+
+void killAtJournalStep(int step)
+{
+    g_killAt = step;
+    g_steps = 0;
+    SetJournalHook([](JournalStep) {
+        if (++g_steps == g_killAt)
+            std::raise(SIGKILL);
+    });
 }
 
 FullDisk::FullDisk(qint64 room) : m_room(room)

@@ -47,6 +47,10 @@ QStringList pdfPages(const QString& path, bool layout = true);
 // or EAN-8 digits, sorted.
 QStringList barcodesInPdf(const QString& pdf);
 
+// In a crash test's child: the process dies at the `step`-th durable step of the journal, as hard as a power cut
+// (no destructor, no flush).
+void killAtJournalStep(int step);
+
 // A disk with `room` bytes left, for the writes of durable files: a write that would go beyond writes what fits
 // and fails with the system's "no space" reason; flushing a file fails too once the disk is full. The
 // system's own steps are back when it goes out of scope.

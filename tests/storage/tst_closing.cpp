@@ -101,22 +101,13 @@ ClosingFigures withFund(double fund, int slips = 0)
     return f;
 }
 
-// The child of the crash test: appends a closing and dies at step `stopAt` of the journal.
-int g_stopAt = 0;
-int g_steps = 0;
-void stopHere(JournalStep)
-{
-    if (++g_steps == g_stopAt)
-        std::raise(SIGKILL);
-}
-
+// The child of the crash test: appends a closing and dies at the journal step it is given.
 int crashChild(const QStringList& args)
 {
     AppDir = args[2];
     if (!LoadSettings())
         return 3;
-    g_stopAt = args[3].toInt();
-    SetJournalHook(&stopHere);
+    killAtJournalStep(args[3].toInt());
     SeisanRecord r = MakeClosing(Day, withFund(30000, 3), CashCount{}, Day,
                                  QStringLiteral("21:00:00"));
     return AppendSeisan(r, {{Sys::ChangeFund, 30000}}) ? 0 : 5;

@@ -109,23 +109,13 @@ QByteArray hashOf(const QByteArray& e)
     return QCryptographicHash::hash(QByteArray(e.left(H::Hash) + e.mid(H::Hash + 32)), QCryptographicHash::Sha256);
 }
 
-int g_stopAt = 0;
-int g_steps = 0;
-
-void stopHere(JournalStep)
-{
-    if (++g_steps == g_stopAt)
-        std::raise(SIGKILL);
-}
-
 // `--crash <dir> <file> <op> <step>`: performs the operation and dies at that durable step.
 int crashChild(const QStringList& args)
 {
     AppDir = args[2];
     if (!LoadSettings())
         return 3;
-    g_stopAt = args[5].toInt();
-    SetJournalHook(&stopHere);
+    killAtJournalStep(args[5].toInt());
     const SaveOutcome outcome = perform(args[3], args[4]);
     return outcome.saved && outcome.error.isEmpty() ? 0 : 5;
 }

@@ -121,15 +121,6 @@ FileState readState(const TestAppDir& dir)
     return s;
 }
 
-int g_stopAt = 0;
-int g_steps = 0;
-
-void stopHere(JournalStep)
-{
-    if (++g_steps == g_stopAt)
-        std::raise(SIGKILL); // as hard as a power cut: no destructor, no flush
-}
-
 // The child: `--crash <dir> <op> <step>` performs the operation and dies at the given step;
 // `--crash <dir> recover <step>` dies at that step of the recovery.
 int crashChild(const QStringList& args)
@@ -137,8 +128,7 @@ int crashChild(const QStringList& args)
     AppDir = args[2];
     if (!LoadSettings())
         return 3;
-    g_stopAt = args[4].toInt();
-    SetJournalHook(&stopHere);
+    killAtJournalStep(args[4].toInt());
     if (args[3] == u"recover") {
         QString completed;
         return RecoverJournal(&completed) ? 0 : 4;
