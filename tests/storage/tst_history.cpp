@@ -15,7 +15,10 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
+#include <sys/resource.h>
 
 namespace {
 
@@ -173,6 +176,7 @@ private Q_SLOTS:
     void checkFindsWhatTheChainAloneMisses_data();
     void checkFindsWhatTheChainAloneMisses();
     void historyFromBeforeTheAnchorIsTakenOn();
+    void historyTheDiskCannotTakeSaysWhy();
     void correctedSlipsFollowTheFile();
     void correctedSlipsKeptBetweenRuns_data();
     void correctedSlipsKeptBetweenRuns();
@@ -637,6 +641,35 @@ void TestHistory::historyFromBeforeTheAnchorIsTakenOn()
     QCOMPARE(getInt16(entry(dir, 3).constData() + H::Disagreed), 0);
     check = verifyHistory();
     QVERIFY2(check.whole, qPrintable(check.message));
+}
+
+// The disk refuses the history's next entry (here a file size limit, which fails the write as a full disk does):
+// the message gives the system's reason, not Qt's "Unknown error", and the save completes at the next try.
+void TestHistory::historyTheDiskCannotTakeSaysWhy()
+{
+    TestAppDir dir;
+    writeFixture(dir);
+    for (int n = 0; n < 5; ++n)
+        QVERIFY(perform(QStringLiteral("reg.dat"), QStringLiteral("correct")).saved);
+    QCOMPARE(dir.bytes(QStringLiteral("rireki.dat")).size(), 5 * H::Size);
+    rlimit old{};
+    QVERIFY(getrlimit(RLIMIT_FSIZE, &old) == 0);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 5 * H::Size + 100; // the slip, the journal and the anchor fit; the new entry does not
+    QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
+    const SaveOutcome outcome = perform(QStringLiteral("reg.dat"), QStringLiteral("new"));
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
+    QVERIFY(outcome.saved);
+    QVERIFY2(outcome.error.contains(QStringLiteral("rireki.dat")) &&
+                 outcome.error.contains(QString::fromLocal8Bit(std::strerror(EFBIG))) &&
+                 !outcome.error.contains(QStringLiteral("Unknown error")),
+             qPrintable(outcome.error));
+    QVERIFY(RecoverJournal(nullptr).ok);
+    const HistoryCheck check = verifyHistory();
+    QVERIFY2(check.whole, qPrintable(check.message));
+    QCOMPARE(check.entries, 6);
 }
 
 void TestHistory::correctedSlipsFollowTheFile()
