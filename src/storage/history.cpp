@@ -555,6 +555,7 @@ struct Digest
 struct SlipTrail
 {
     QString file;
+    QByteArray field; // the file's name as an entry stores it, blank padded
     QString caption;    // 売上伝票, 仕入伝票
     qint64 counter = 0; // the next slip number
     qint64 limit = 0;   // slot count: the records the file holds or its counter counts
@@ -583,10 +584,11 @@ struct ChainWalk
     {
         return {qHashBits(record, L::RecordSize, seeds[0]), qHashBits(record, L::RecordSize, seeds[1])};
     }
-    SlipTrail* trailOf(const QString& file)
+    // Compared on the bytes: decoding the name of every entry of a long history would cost more than its hash.
+    SlipTrail* trailOf(const char* entry)
     {
         for (SlipTrail& t : trails)
-            if (t.file == file)
+            if (std::memcmp(entry + L::File, t.field.constData(), 12) == 0)
                 return &t;
         return nullptr;
     }
@@ -628,7 +630,7 @@ void ChainWalk::visit(qint64 n, const char* p)
 void ChainWalk::follow(const char* p)
 {
     anyAnchored = anyAnchored || getInt16(p + L::Anchored) != 0;
-    SlipTrail* t = trailOf(getText(p + L::File, 12).trimmed());
+    SlipTrail* t = trailOf(p);
     if (!t)
         return;
     const auto op = HistoryOperation(getInt16(p + L::Operation));
@@ -636,6 +638,7 @@ void ChainWalk::follow(const char* p)
         // The slips before a reset went into its archive; from here every slip starts with 新規.
         SlipTrail fresh;
         fresh.file = t->file;
+        fresh.field = t->field;
         fresh.caption = t->caption;
         fresh.counter = t->counter;
         fresh.limit = t->limit;
@@ -670,6 +673,7 @@ QList<SlipTrail> slipTrails()
             continue;
         SlipTrail t;
         t.file = QString::fromLatin1(f.name);
+        t.field = QByteArray(f.name).leftJustified(12, ' ');
         t.caption = t.file == u"siire.dat" ? QStringLiteral("仕入伝票") : QStringLiteral("売上伝票");
         const double next = SysNum[f.nextSetting];
         t.counter = std::isfinite(next) && next > 0 ? qint64(std::min(next, 2147483647.0)) : 0;
