@@ -50,6 +50,7 @@ protected:
 private:
     // The entries the boxes choose.
     HistoryFilter filter() const;
+    void fitColumns();
     void exportCsv();
     // The state of the file as the status line tells it; `checked` is the outcome of the last 検証, if any.
     void showStatus(qint64 listed, const QString& checked = {});

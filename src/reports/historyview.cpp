@@ -156,7 +156,7 @@ const RecordSpec& salesSpec()
           [](const char* p) {
               return getDouble(p + P::Tendered) == 0 ? QString() : numText(getDouble(p + P::Tendered));
           }},
-         {QStringLiteral("軽減税率の行"),
+         {QStringLiteral("軽減行"),
           {{R::Version, 2}, {R::ReducedLines, 2}},
           [](const char* p) {
               const SlipRates rates = GetSlipRates(p);
@@ -167,11 +167,11 @@ const RecordSpec& salesSpec()
               return lines.join(u'・');
           },
           true},
-         figureField(QStringLiteral("標準税率対象額"), R::StandardTotal, true),
-         figureField(QStringLiteral("標準税率の消費税"), R::StandardTax, true),
+         figureField(QStringLiteral("標準対象額"), R::StandardTotal, true),
+         figureField(QStringLiteral("標準消費税"), R::StandardTax, true),
          rateField(QStringLiteral("標準税率"), R::StandardRate),
-         figureField(QStringLiteral("軽減税率対象額"), R::ReducedTotal, true),
-         figureField(QStringLiteral("軽減税率の消費税"), R::ReducedTax, true),
+         figureField(QStringLiteral("軽減対象額"), R::ReducedTotal, true),
+         figureField(QStringLiteral("軽減消費税"), R::ReducedTax, true),
          rateField(QStringLiteral("軽減税率"), R::ReducedRate)}};
     return spec;
 }

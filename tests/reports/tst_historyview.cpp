@@ -101,15 +101,15 @@ void TestHistoryView::changedFieldsAreMarked_data()
                                      << "5000"
                                      << "お預り" << 1;
     QTest::newRow("a rate's tax only") << "rate tax"
-                                       << "標準税率の消費税"
+                                       << "標準消費税"
                                        << "27"
                                        << "28"
-                                       << "標準税率の消費税" << 1;
+                                       << "標準消費税" << 1;
     QTest::newRow("reduced rate of a line") << "reduced line"
-                                            << "軽減税率の行"
+                                            << "軽減行"
                                             << ""
                                             << "1"
-                                            << "軽減税率の行" << 1;
+                                            << "軽減行" << 1;
     QTest::newRow("new slip: nothing marked") << "new"
                                               << "1行目"
                                               << ""
