@@ -404,6 +404,7 @@ void TestHistory::resetStartsAChainNamingItsArchive_data()
     QTest::newRow("sales slips") << "reg.dat" << false;
     QTest::newRow("purchase slips") << "siire.dat" << false;
     QTest::newRow("sales slips, history not ours") << "reg.dat" << true;
+    QTest::newRow("products: the history goes on") << "syohin.dat" << false;
 }
 
 void TestHistory::resetStartsAChainNamingItsArchive()
@@ -432,6 +433,13 @@ void TestHistory::resetStartsAChainNamingItsArchive()
         return putFile(archive, fileBytes(archive) + fileBytes(path)) ? Result::success()
                                                                       : Result::failure(QStringLiteral("no room"));
     };
+    if (file == u"syohin.dat") {
+        QVERIFY(ResetProducts(0, steps).ok);
+        QCOMPARE(kept, QStringList{file});
+        QCOMPARE(dir.bytes(QStringLiteral("rireki.dat")), old);
+        QVERIFY(verifyHistory().whole);
+        return;
+    }
     QVERIFY(file == u"reg.dat" ? ResetSalesSlips(5, steps).ok : ResetPurchaseSlips(5, steps).ok);
     QCOMPARE(kept, (QStringList{file, QStringLiteral("rireki.dat")}));
     QVERIFY(fileBytes(archive).endsWith(old));
