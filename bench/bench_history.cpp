@@ -1,6 +1,8 @@
-// The history of slip changes of a ten-year shop: listing one month against a plain read of rireki.dat, and the
-// walk of the whole chain, and the corrected slips of the first report after a start with and without their cache. The history is generated once beside the other benchmark data when it is missing:
-// 100 sales and 10 purchase slips a day, one correction in fifty slips.
+// The history of slip changes of a ten-year shop: listing one month against a plain read of rireki.dat, the check
+// (検証) of the whole chain and every slip against a plain read of the history and both slip files, and the
+// corrected slips of the first report after a start with and without their cache. The history is generated once,
+// with the slip files and the anchor it describes, in history/ beside the other benchmark data when it is missing:
+// 100 sales and 10 purchase slips a day, one correction in fifty slips (TILL_BENCH_HISTORY_DAYS: fewer days).
 #include "benchutil.h"
 #include "reports/historyview.h"
 #include "storage/history.h"
@@ -11,13 +13,16 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTime>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 
 namespace {
 
-constexpr int Days = 3650;
+const int Days = qEnvironmentVariableIsSet("TILL_BENCH_HISTORY_DAYS")
+                     ? qEnvironmentVariableIntValue("TILL_BENCH_HISTORY_DAYS")
+                     : 3650;
 constexpr int SalesPerDay = 100;
 constexpr int PurchasesPerDay = 10;
 const QDate FirstDay = QDate(2026, 12, 7).addDays(-(Days - 1));
@@ -25,7 +30,10 @@ const QDate FirstDay = QDate(2026, 12, 7).addDays(-(Days - 1));
 bool generate(const QString& path)
 {
     QFile file(path + QStringLiteral(".new"));
-    if (!file.open(QIODevice::WriteOnly))
+    QFile salesFile(dataPath(QStringLiteral("reg.dat")));
+    QFile purchaseFile(dataPath(QStringLiteral("siire.dat")));
+    if (!file.open(QIODevice::WriteOnly) || !salesFile.open(QIODevice::WriteOnly) ||
+        !purchaseFile.open(QIODevice::WriteOnly))
         return false;
     SalesSlipRecord sale;
     sale.Weather = QStringLiteral("晴れ");
@@ -87,10 +95,14 @@ bool generate(const QString& path)
                 e.after = corrected;
                 add(e);
             }
+            (isSale ? salesFile : purchaseFile).write(e.after);
         }
     }
     file.write(block);
     file.close();
+    QFile anchor(dataPath(HistoryAnchorFileName()));
+    if (!anchor.open(QIODevice::WriteOnly) || anchor.write(encodeHistoryAnchor(entryNo, previous)) != 64)
+        return false;
     QFile::remove(path);
     return QFile::rename(path + QStringLiteral(".new"), path);
 }
@@ -114,6 +126,15 @@ void ListMonth(benchmark::State& state)
         benchmark::DoNotOptimize(table.rows.size());
     }
     state.counters["entries"] = double(entries);
+}
+
+// What the check reads: the history and both slip files, once each.
+void ReadHistoryAndSlips(benchmark::State& state)
+{
+    for (auto _ : state)
+        state.counters["MB"] = double(plainRead(HistoryPath()) + plainRead(dataPath(QStringLiteral("reg.dat"))) +
+                                      plainRead(dataPath(QStringLiteral("siire.dat")))) /
+                               1e6;
 }
 
 void VerifyChain(benchmark::State& state)
@@ -148,6 +169,7 @@ void FirstCorrectedSlips(benchmark::State& state)
 }
 
 BENCHMARK(PlainRead)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(ReadHistoryAndSlips)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(ListMonth)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(FirstCorrectedSlips)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(FirstCorrectedSlips)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(1);
@@ -158,7 +180,8 @@ BENCHMARK(VerifyChain)->Unit(benchmark::kMillisecond)->Iterations(1);
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
-    AppDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("bench/data");
+    // Its own folder: the history describes its own slip files, not those of the other benchmarks.
+    AppDir = (argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("bench/data")) + QStringLiteral("/history");
     QDir().mkpath(AppDir);
     if (!QFile::exists(HistoryPath())) {
         std::printf("Generating ten years of history in %s …\n", qPrintable(HistoryPath()));
@@ -167,6 +190,8 @@ int main(int argc, char** argv)
             return 1;
         }
     }
+    SysNum[2] = double(QFileInfo(dataPath(QStringLiteral("reg.dat"))).size() / 1024 + 1);
+    SysNum[4] = double(QFileInfo(dataPath(QStringLiteral("siire.dat"))).size() / 1024 + 1);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     if (const double plain = reporter.find("PlainRead"); plain > 0) {
@@ -174,8 +199,10 @@ int main(int argc, char** argv)
                     reporter.find("ListMonth/0") / plain);
         std::printf("month list (everything) / plain read = %.2f\n", reporter.find("ListMonth/1") / plain);
         std::printf("first corrected slips after a start, no cache / plain read = %.2f, with cache = %.4f\n",
-                    reporter.find("FirstCorrectedSlips/0") / plain,
-                    reporter.find("FirstCorrectedSlips/1") / plain);
+                    reporter.find("FirstCorrectedSlips/0") / plain, reporter.find("FirstCorrectedSlips/1") / plain);
+        if (const double all = reporter.find("ReadHistoryAndSlips"); all > 0)
+            std::printf("check of chain and slips / plain read of the history and both slip files = %.2f\n",
+                        reporter.find("VerifyChain") / all);
     }
     return 0;
 }

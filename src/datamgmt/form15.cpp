@@ -8,6 +8,7 @@
 #include "platform/messagebox.h"
 #include "platform/twips.h"
 #include "storage/datafiles.h"
+#include "storage/history.h"
 #include "storage/journal.h"
 #include "storage/products.h"
 #include "storage/settings.h"
@@ -288,6 +289,8 @@ void Form15::restoreFrom(const QString& dataFile, const QString& path, const QDa
         reloaded = LoadSettings();
     else if (dataFile == u"syohin.dat")
         reloaded = LoadProductTable();
+    else if (dataFile == u"rireki.dat") // the anchor follows the restored history, or it would report it cut
+        reloaded = anchorRestoredHistory();
     if (reloaded)
         reloaded = RaiseCountersToRestoredFile(dataFile, &raised);
     if (!reloaded)

@@ -2,11 +2,11 @@
 #include "reports/form17.h"
 
 #include "platform/controls.h"
+#include "platform/filedialog.h"
 #include "platform/grid.h"
 #include "platform/messagebox.h"
 #include "platform/tableexport.h"
 #include "platform/twips.h"
-#include "reports/historyview.h"
 #include "reports/selectors.h"
 #include "storage/changes.h"
 #include "storage/history.h"
@@ -20,6 +20,9 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <algorithm>
+#include <initializer_list>
 
 namespace {
 
@@ -99,23 +102,26 @@ Form17::Form17(QWidget* parent) : QWidget(parent, Qt::Window)
     listEntries();
 }
 
+HistoryFilter Form17::filter() const
+{
+    HistoryFilter f;
+    f.period = ReportPeriod::fromTexts(Combo1->currentText(), Combo2->currentText(), Combo3->currentText(),
+                                       Option1->isChecked());
+    f.slips = HistoryFilter::Slips(ComboSlips->currentIndex());
+    setOperationChoice(f, ComboOperation->currentIndex());
+    return f;
+}
+
 void Form17::listEntries()
 {
-    HistoryFilter filter;
-    filter.period = ReportPeriod::fromTexts(Combo1->currentText(), Combo2->currentText(), Combo3->currentText(),
-                                            Option1->isChecked());
-    filter.slips = HistoryFilter::Slips(ComboSlips->currentIndex());
-    setOperationChoice(filter, ComboOperation->currentIndex());
+    const HistoryFilter filter = this->filter();
     GridTable table;
     qint64 listed = 0;
     const Result r = buildHistoryTable(filter, table, &listed);
     MSFlexGrid1->setTable(std::move(table));
     for (int c : {int(HistoryEntryCol), int(HistorySlipNoCol)})
         MSFlexGrid1->setColAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
-    // The time of a change is read whole, in the grid's own font.
-    const QFontMetrics metrics(MSFlexGrid1->font());
-    MSFlexGrid1->setColumnWidth(HistoryTimeCol, metrics.horizontalAdvance(QStringLiteral("0000/00/00 00:00:00")) +
-                                                    2 * metrics.averageCharWidth());
+    fitColumns();
     const ReportPeriod& p = filter.period;
     m_periodTag =
         !p.valid  ? QString()
@@ -125,6 +131,39 @@ void Form17::listEntries()
                         .arg(p.day, 2, 10, QLatin1Char('0'))
                   : QStringLiteral("%1-%2").arg(p.year, 4, 10, QLatin1Char('0')).arg(p.month, 2, 10, QLatin1Char('0'));
     showStatus(listed, r ? QString() : r.error);
+}
+
+void Form17::fitColumns()
+{
+    // Every column as wide as its heading and its usual content in the grid's own font; 変更前 and 変更後 share
+    // what is left of the grid's width, so that no field's name is cut.
+    const QFontMetrics metrics(MSFlexGrid1->font());
+    const int pad = metrics.averageCharWidth();
+    const auto widest = [&](std::initializer_list<QString> texts) {
+        int width = 0;
+        for (const QString& t : texts)
+            width = std::max(width, metrics.horizontalAdvance(t));
+        return width + pad;
+    };
+    const int fixed[][2] = {
+        {HistoryEntryCol, widest({QStringLiteral("履歴番号"), QStringLiteral("0000000")})},
+        {HistoryTimeCol, widest({QStringLiteral("0000/00/00 00:00:00")})},
+        {HistoryOperationCol, widest({QStringLiteral("初期化")})},
+        {HistorySlipsCol, widest({QStringLiteral("区分"), QStringLiteral("売上")})},
+        {HistorySlipNoCol, widest({QStringLiteral("伝票番号"), QStringLiteral("0000000")})},
+        {HistoryFieldCol, widest({QStringLiteral("標準対象額")})},
+        {HistoryChangedCol, widest({QStringLiteral("変更箇所"), QStringLiteral("数量・金額")})},
+    };
+    int used = 0;
+    for (const auto& [col, width] : fixed) {
+        MSFlexGrid1->setColumnWidth(col, width);
+        used += width;
+    }
+    const int room = MSFlexGrid1->width() - 2 * MSFlexGrid1->frameWidth() -
+                     MSFlexGrid1->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, MSFlexGrid1) - used;
+    const int side = std::max(room / 2, widest({QStringLiteral("12 どら焼き 150×2 = 300")}));
+    MSFlexGrid1->setColumnWidth(HistoryBeforeCol, side);
+    MSFlexGrid1->setColumnWidth(HistoryAfterCol, side);
 }
 
 void Form17::showStatus(qint64 listed, const QString& problem)
@@ -137,6 +176,8 @@ void Form17::showStatus(qint64 listed, const QString& problem)
         text += u'　' + state.problem;
     else if (state.partialBytes != 0)
         text += QStringLiteral("　履歴ファイルの最後の記録が途中で切れています。「検証」で確かめてください。");
+    else if (state.disagrees)
+        text += QStringLiteral("　履歴ファイルが件数の記録（rireki.anc）と合いません。「検証」で確かめてください。");
     if (!m_lastCheck.isEmpty())
         text += u'　' + m_lastCheck;
     LabelStatus->setText(text);
@@ -163,8 +204,23 @@ void Form17::verify()
 void Form17::exportCsv()
 {
     const QString stem = QStringLiteral("訂正・削除履歴");
-    saveGridCsv(this, *MSFlexGrid1,
-                (m_periodTag.isEmpty() ? stem : stem + u'_' + m_periodTag) + QStringLiteral(".csv"));
+    const QString path =
+        FileDialog::saveFileName(this, QStringLiteral("CSV出力"),
+                                 (m_periodTag.isEmpty() ? stem : stem + u'_' + m_periodTag) + QStringLiteral(".csv"),
+                                 QStringLiteral("CSV ファイル (*.csv)"));
+    if (path.isEmpty())
+        return;
+    // The file has a row of its own for every field with its entry's keys, and a line's parts apart, unlike the
+    // grid, which the eye reads entry by entry.
+    GridTable table;
+    GridModel model;
+    Result r = buildHistoryCsvTable(filter(), table);
+    if (r) {
+        model.setTable(std::move(table));
+        r = exportTableCsv(this, model, path);
+    }
+    if (!r && !r.error.isEmpty())
+        MessageBox::information(this, r.error);
 }
 
 void Form17::keyPressEvent(QKeyEvent* event)

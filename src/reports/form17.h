@@ -2,6 +2,8 @@
 // check of the whole chain.
 #pragma once
 
+#include "reports/historyview.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -46,6 +48,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // The entries the boxes choose.
+    HistoryFilter filter() const;
+    void fitColumns();
     void exportCsv();
     // The state of the file as the status line tells it; `checked` is the outcome of the last 検証, if any.
     void showStatus(qint64 listed, const QString& checked = {});

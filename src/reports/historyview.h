@@ -33,16 +33,20 @@ QStringList historyOperationChoices();
 void setOperationChoice(HistoryFilter& filter, int choice);
 
 // One field of a slip in the two versions; `changed` names what differs ("数量・金額"), empty when nothing does.
+// A line also has its parts apart (CODE, 品名, 単価, 数量, 金額), for the CSV file.
 struct HistoryFieldRow
 {
     QString label;
     QString before;
     QString after;
     QString changed;
+    QStringList beforeParts = {};
+    QStringList afterParts = {};
 };
 
 // The fields of two records of `fileName` (reg.dat or siire.dat) that either version fills, in the slip's
-// order. Without `hasBefore` the record is new and nothing is marked.
+// order, and every field that differs, figures implied by the others (the rates' figures) and the reserved bytes
+// included. Without `hasBefore` the record is new and nothing is marked.
 QList<HistoryFieldRow> compareSlipRecords(const QString& fileName, const QByteArray& before, bool hasBefore,
                                           const QByteArray& after);
 
@@ -64,3 +68,8 @@ enum HistoryColumn
 // Builds the table of the entries the filter lets through; `entries` receives how many there are. When the file
 // cannot be read, the table holds the heading row only and the result says why.
 Result buildHistoryTable(const HistoryFilter& filter, GridTable& table, qint64* entries = nullptr);
+
+// The same entries as the CSV file has them: every row carries its entry's number, time, operation, slip file and
+// slip number, so that rows sorted or filtered apart still say whose they are, and a line's parts are columns of
+// their own, before and after.
+Result buildHistoryCsvTable(const HistoryFilter& filter, GridTable& table);

@@ -31,6 +31,9 @@ constexpr DataFileInfo Files[] = {
     // The slips rireki.dat lists as corrected, and how far it was read (storage/history.h): a cache written
     // by itself, never by a save.
     {"rireki.cor", 0, 0, 0},
+    // The history's entry count and its last entry's SHA-256 (storage/history.h), one record written with
+    // every entry.
+    {"rireki.anc", AnchorLayout::Size, 0, 0},
 };
 
 // A counter as a record number; the loader keeps them whole and within 32 bits, this guards the rest.
@@ -83,7 +86,11 @@ qint64 plausibleRecordEnd(const DataFileInfo& file)
     if (file.recordSize <= 0)
         return 0;
     const qint64 size = QFileInfo(dataPath(QString::fromLatin1(file.name))).size();
-    const qint64 held = (size + file.recordSize - 1) / file.recordSize;
+    qint64 held = (size + file.recordSize - 1) / file.recordSize;
+    // The next entry follows the last one the anchor counts, also when the file lost entries at its end.
+    if (QLatin1StringView(file.name) == HistoryFileName())
+        if (const HistoryAnchor anchor = readHistoryAnchor(); anchor.kind == HistoryAnchor::Valid)
+            held = std::max(held, anchor.entries);
     return std::max({held, counterValue(file.countSetting), counterValue(file.nextSetting)}) + AppendMargin;
 }
 

@@ -12,14 +12,21 @@
 
 QString systemReason(int errorNumber)
 {
-    return QString::fromLocal8Bit(std::strerror(errorNumber));
+    const QString text = QString::fromLocal8Bit(std::strerror(errorNumber));
+    if (errorNumber == ENOSPC || errorNumber == EDQUOT)
+        return QStringLiteral("ディスクの空き容量が足りません。%1").arg(text);
+    if (errorNumber == EFBIG)
+        return QStringLiteral("ファイルが大きすぎます。%1").arg(text);
+    return text;
 }
 
 bool syncToDisk(QFileDevice& file, QString* reason)
 {
+    errno = 0;
     if (!file.flush()) {
+        // Qt says "Unknown error" for a flush the disk refused; the system's reason says why.
         if (reason)
-            *reason = file.errorString();
+            *reason = errno != 0 ? systemReason(errno) : file.errorString();
         return false;
     }
     if (::fsync(file.handle()) == 0)

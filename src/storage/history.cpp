@@ -1,6 +1,7 @@
 // The history file: entries built into the slip's own journal transaction, block scans and the chain check.
 #include "storage/history.h"
 
+#include "storage/datafiles.h"
 #include "storage/durablefile.h"
 #include "storage/journal.h"
 #include "storage/recordfile.h"
@@ -12,8 +13,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace L = HistoryLayout;
 
@@ -105,6 +110,8 @@ HistoryEntry decodeHistoryEntry(const char* p)
     e.file = getText(p + L::File, 12).trimmed();
     e.recordNo = getInt32(p + L::RecordNo);
     e.hasBefore = getInt16(p + L::HasBefore) != 0;
+    e.anchored = getInt16(p + L::Anchored) != 0;
+    e.disagreed = getInt16(p + L::Disagreed) != 0;
     e.before = QByteArray(p + L::Before, L::RecordSize);
     e.after = QByteArray(p + L::After, L::RecordSize);
     return e;
@@ -122,6 +129,8 @@ QByteArray encodeHistoryEntry(const HistoryEntry& e, const QByteArray& previousH
     putText(p + L::File, e.file, 12);
     putInt32(p + L::RecordNo, int32_t(e.recordNo));
     putInt16(p + L::HasBefore, e.hasBefore ? 1 : 0);
+    putInt16(p + L::Anchored, e.anchored ? 1 : 0);
+    putInt16(p + L::Disagreed, e.disagreed ? 1 : 0);
     std::memcpy(p + L::PreviousHash, previousHash.constData(),
                 size_t(std::min<qsizetype>(previousHash.size(), HashSize)));
     if (e.hasBefore)
@@ -132,12 +141,110 @@ QByteArray encodeHistoryEntry(const HistoryEntry& e, const QByteArray& previousH
     return bytes;
 }
 
+namespace {
+
+namespace A = AnchorLayout;
+constexpr char AnchorMark[] = "TILLRANC";
+constexpr int AnchorVersion = 1;
+
+QByteArray anchorCheck(const char* p)
+{
+    return QCryptographicHash::hash(QByteArrayView(p, A::Check), QCryptographicHash::Sha256).left(16);
+}
+
+// Entry k as a record file reads it: bytes beyond the end are zero, as a later write past a torn entry fills them.
+bool readEntryAt(QFile& file, qint64 k, QByteArray& entry)
+{
+    entry = QByteArray(L::EntrySize, '\0');
+    if (!file.seek((k - 1) * L::EntrySize))
+        return false;
+    return file.read(entry.data(), L::EntrySize) >= 0;
+}
+
+// Where the next entry goes and what it links to, from the file's entries (a torn one counts as taken) and the
+// anchor: never over an entry the file or the anchor holds, linked to the anchor's last entry when it counts up
+// to there, otherwise to the last entry as the file holds it.
+Result placeNextEntry(QFile& file, HistoryState& s)
+{
+    const HistoryAnchor anchor = readHistoryAnchor();
+    const qint64 taken = s.wholeEntries + (s.partialBytes != 0 ? 1 : 0);
+    const qint64 last = anchor.kind == HistoryAnchor::Valid ? std::max(anchor.entries, taken) : taken;
+    s.nextEntry = last + 1;
+    QByteArray entry;
+    if (taken > 0 && !readEntryAt(file, taken, entry))
+        return Result::failure(QStringLiteral("rireki.dat を読めません（%1）。").arg(file.errorString()));
+    const QByteArray takenHash = taken > 0 ? historyEntryHash(entry.constData()) : QByteArray();
+    if (anchor.kind == HistoryAnchor::Valid && last == anchor.entries)
+        s.previousHash = anchor.lastHash;
+    else
+        s.previousHash = takenHash;
+    if (anchor.kind == HistoryAnchor::Valid)
+        s.disagrees = taken != anchor.entries || s.partialBytes != 0 || (taken > 0 && takenHash != anchor.lastHash);
+    else
+        s.disagrees = anchor.kind == HistoryAnchor::Damaged || s.partialBytes != 0 ||
+                      (taken > 0 && getInt16(entry.constData() + L::Anchored) != 0);
+    return Result::success();
+}
+
+} // namespace
+
+QString HistoryAnchorFileName()
+{
+    return QStringLiteral("rireki.anc");
+}
+
+QByteArray encodeHistoryAnchor(qint64 entries, const QByteArray& lastHash)
+{
+    QByteArray bytes(A::Size, '\0');
+    char* p = bytes.data();
+    std::memcpy(p + A::Mark, AnchorMark, MarkSize);
+    putInt16(p + A::Version, AnchorVersion);
+    putInt32(p + A::Entries, int32_t(entries));
+    std::memcpy(p + A::LastHash, lastHash.constData(), size_t(std::min<qsizetype>(lastHash.size(), HashSize)));
+    const QByteArray check = anchorCheck(p);
+    std::memcpy(p + A::Check, check.constData(), size_t(check.size()));
+    return bytes;
+}
+
+HistoryAnchor readHistoryAnchor()
+{
+    HistoryAnchor a;
+    QFile file(dataPath(HistoryAnchorFileName()));
+    // An empty file is what a commit refused after checking that the anchor can be opened leaves behind.
+    if (!file.exists() || file.size() == 0)
+        return a;
+    a.kind = HistoryAnchor::Damaged;
+    if (!file.open(QIODevice::ReadOnly) || file.size() != A::Size)
+        return a;
+    const QByteArray bytes = file.readAll();
+    const char* p = bytes.constData();
+    if (bytes.size() != A::Size || std::memcmp(p, AnchorMark, MarkSize) != 0 ||
+        getInt16(p + A::Version) != AnchorVersion || getInt32(p + A::Entries) < 0 ||
+        QByteArrayView(p + A::Check, 16) != anchorCheck(p))
+        return a;
+    a.kind = HistoryAnchor::Valid;
+    a.entries = getInt32(p + A::Entries);
+    a.lastHash = bytes.mid(A::LastHash, HashSize);
+    return a;
+}
+
+Result anchorRestoredHistory()
+{
+    const HistoryState state = readHistoryState();
+    if (state.kind != HistoryState::Usable)
+        return Result::success(); // not ours: nothing to anchor, and the window goes on reporting it
+    const QByteArray hash = state.wholeEntries > 0 ? state.lastHash : QByteArray(HashSize, '\0');
+    return replaceFile(dataPath(HistoryAnchorFileName()), encodeHistoryAnchor(state.wholeEntries, hash));
+}
+
 HistoryState readHistoryState()
 {
     HistoryState s;
     QFile file(HistoryPath());
-    if (!file.exists())
+    if (!file.exists()) {
+        placeNextEntry(file, s);
         return s;
+    }
     if (!file.open(QIODevice::ReadOnly)) {
         s.kind = HistoryState::Unreadable;
         s.problem = QStringLiteral("rireki.dat を開けません（%1）。").arg(file.errorString());
@@ -151,7 +258,10 @@ HistoryState readHistoryState()
     }
     s.wholeEntries = size / L::EntrySize;
     s.partialBytes = size % L::EntrySize;
-    if (Result r = readLastEntry(file, s.wholeEntries, s.lastHash); !r) {
+    Result r = readLastEntry(file, s.wholeEntries, s.lastHash);
+    if (r)
+        r = placeNextEntry(file, s);
+    if (!r) {
         s.kind = HistoryState::Unreadable;
         s.problem = r.error;
     }
@@ -181,12 +291,13 @@ QString addHistoryEntry(Transaction& t, HistoryOperation op)
     }
 
     HistoryEntry e;
-    e.entryNo = state.wholeEntries + 1;
+    e.entryNo = state.nextEntry;
     e.operation = op;
     e.time = now();
     e.file = slip.fileName;
     e.recordNo = slip.recordNo;
     e.after = slip.bytes;
+    e.disagreed = state.disagrees;
     if (op != HistoryOperation::New) {
         RecordFile file(dataPath(slip.fileName), int(slip.bytes.size()), slip.blank.constData());
         QByteArray before(slip.bytes.size(), '\0');
@@ -196,7 +307,10 @@ QString addHistoryEntry(Transaction& t, HistoryOperation op)
             e.before = before;
         }
     }
-    t.records << JournalRecord{HistoryFileName(), e.entryNo, encodeHistoryEntry(e, state.lastHash), blankEntry()};
+    const QByteArray bytes = encodeHistoryEntry(e, state.previousHash);
+    t.records << JournalRecord{HistoryFileName(), e.entryNo, bytes, blankEntry()};
+    t.records << JournalRecord{HistoryAnchorFileName(), 1, encodeHistoryAnchor(e.entryNo, bytes.mid(L::Hash, HashSize)),
+                               QByteArray(A::Size, '\0')};
     return {};
 }
 
@@ -231,66 +345,6 @@ Result scanHistory(const std::function<bool(qint64, const char*)>& visit, qint64
     return Result::success();
 }
 
-HistoryCheck verifyHistory(const std::function<void(qint64, qint64)>& progress)
-{
-    HistoryCheck c;
-    const HistoryState state = readHistoryState();
-    if (state.kind != HistoryState::Usable) {
-        c.whole = false;
-        c.message = state.problem;
-        return c;
-    }
-    const qint64 total = state.wholeEntries;
-    QByteArray previous;
-    QString why;
-    const Result scanned = scanHistory([&](qint64 n, const char* p) {
-        const QByteArray hash = historyEntryHash(p);
-        if (std::memcmp(p, HistoryMark, MarkSize) != 0 || getInt16(p + L::Version) != HistoryVersion)
-            why = QStringLiteral("履歴の印がありません");
-        else if (getInt32(p + L::EntryNo) != n)
-            why = QStringLiteral("番号が %1 になっています").arg(getInt32(p + L::EntryNo));
-        else if (QByteArrayView(p + L::Hash, HashSize) != hash)
-            why = QStringLiteral("内容が記録時から変わっています");
-        else if (n > 1 && QByteArrayView(p + L::PreviousHash, HashSize) != previous)
-            why = QStringLiteral("前の履歴とのつながりが切れています");
-        if (!why.isEmpty() && c.firstBad == 0)
-            c.firstBad = n;
-        previous = hash;
-        c.entries = n;
-        if (progress && n % 4096 == 0)
-            progress(n, total);
-        return c.firstBad == 0;
-    });
-    c.entries = total;
-    c.partialBytes = state.partialBytes;
-    c.lastHash = state.lastHash;
-    if (!scanned) {
-        c.whole = false;
-        c.message = scanned.error;
-        return c;
-    }
-    if (progress)
-        progress(total, total);
-    if (c.firstBad != 0) {
-        c.whole = false;
-        c.message = QStringLiteral("履歴 %1 件目が一致しません（%2）。この履歴から後は書き換えられた可能性があります。")
-                        .arg(c.firstBad)
-                        .arg(why);
-    } else if (c.partialBytes != 0) {
-        c.whole = false;
-        c.message = QStringLiteral("履歴 %1 件はすべて一致しましたが、最後の記録が途中で切れています（%2 バイト）。"
-                                   "次の記録はその前から続けます。")
-                        .arg(total)
-                        .arg(c.partialBytes);
-    } else {
-        c.message = total == 0 ? QStringLiteral("履歴はまだありません。")
-                               : QStringLiteral("履歴 %1 件はすべて一致しました。最後の検証値（SHA-256）は %2 です。")
-                                     .arg(total)
-                                     .arg(QString::fromLatin1(c.lastHash.toHex()));
-    }
-    return c;
-}
-
 namespace {
 
 // What the history held up to entry `entries`: the corrected slips, and the headers that tell whether a file
@@ -308,9 +362,9 @@ struct CorrectionIndex
 // rireki.cor, kept beside the history between runs. Numbers little-endian.
 namespace C {
 constexpr char Mark[] = "TILLRCOR";
-constexpr int Entries = 8;      // int32, entries read
-constexpr int Pairs = 12;       // int32, corrected slips listed
-constexpr int FirstHeader = 16; // the header of entry 1
+constexpr int Entries = 8;                              // int32, entries read
+constexpr int Pairs = 12;                               // int32, corrected slips listed
+constexpr int FirstHeader = 16;                         // the header of entry 1
 constexpr int LastHeader = FirstHeader + L::HeaderSize; // the header of the last entry read
 constexpr int List = LastHeader + L::HeaderSize;        // per slip: its file (12 bytes, blank padded), int32 number
 constexpr int PairSize = 16;
@@ -450,13 +504,13 @@ void forgetCorrectedSlips()
     g_index = {};
 }
 
-Result startNewHistoryChain(const QString& resetFile, const QString& archivePath)
+Result addNewHistoryChain(Transaction& t, const QString& resetFile, const QString& archivePath, NewFile& file)
 {
     const HistoryState state = readHistoryState();
-    if (state.kind == HistoryState::Foreign)
-        return Result::success(); // not ours to replace; the window goes on reporting it
-    if (state.kind == HistoryState::Unreadable)
-        return Result::failure(state.problem);
+    // A history that is not ours, or cannot be opened, is not replaced; the window goes on reporting it, and the
+    // reset is not held up by it, as no save is.
+    if (state.kind != HistoryState::Usable)
+        return Result::success();
     HistoryEntry e;
     e.entryNo = 1;
     e.operation = HistoryOperation::Reset;
@@ -474,6 +528,345 @@ Result startNewHistoryChain(const QString& resetFile, const QString& archivePath
         putText(e.after.data() + L::ArchiveName, relative, L::ArchiveNameSize);
         std::memcpy(e.after.data() + L::ArchiveHash, h.result().constData(), HashSize);
     }
-    putInt32(e.after.data() + L::ArchivedEntries, int32_t(state.wholeEntries));
-    return replaceFile(HistoryPath(), encodeHistoryEntry(e, state.lastHash));
+    // The old chain counts up to the anchor's last entry when it had more than the file still holds.
+    putInt32(e.after.data() + L::ArchivedEntries, int32_t(state.nextEntry - 1));
+    e.disagreed = state.disagrees;
+    const QByteArray bytes = encodeHistoryEntry(e, state.previousHash);
+    if (!file.open() || !file.append(bytes) || !file.finish()) {
+        file.discard();
+        return Result::failure(QStringLiteral("rireki.dat を書けません（%1）。").arg(file.reason()));
+    }
+    t.replacements << JournalReplace{HistoryFileName()};
+    t.records << JournalRecord{HistoryAnchorFileName(), 1, encodeHistoryAnchor(1, bytes.mid(L::Hash, HashSize)),
+                               QByteArray(A::Size, '\0')};
+    return Result::success();
+}
+
+namespace {
+
+// A slip record's fingerprint for the check, keyed anew on every check so that no edit can be made to match it.
+struct Digest
+{
+    size_t a = 0;
+    size_t b = 0;
+    bool operator==(const Digest&) const = default;
+};
+
+struct SlipTrail
+{
+    QString file;
+    QByteArray field; // the file's name as an entry stores it, blank padded
+    QString caption;    // 売上伝票, 仕入伝票
+    qint64 counter = 0; // the next slip number
+    qint64 limit = 0;   // slot count: the records the file holds or its counter counts
+    bool resetSeen = false;
+    qint64 firstNew = 0;
+    std::vector<Digest> latest; // by slip number, the latest history image since the chain or the reset began
+    std::vector<uint8_t> seen;  // 1 an entry, 2 with a 新規 entry among them
+    qint64 outside = 0;         // entries naming a slip beyond the file and its counter
+    qint64 firstOutside = 0;
+    qint64 checked = 0;
+};
+
+struct ChainWalk
+{
+    size_t seeds[2] = {0, 0};
+    qint64 firstBad = 0;
+    QString why;
+    QByteArray previous;
+    qint64 firstDisagreed = 0;
+    qint64 disagreed = 0;
+    bool anyAnchored = false;
+    CorrectionIndex read; // what correctedSlips() would have read, for checking rireki.cor
+    QList<SlipTrail> trails;
+
+    Digest digest(const char* record) const
+    {
+        return {qHashBits(record, L::RecordSize, seeds[0]), qHashBits(record, L::RecordSize, seeds[1])};
+    }
+    // Compared on the bytes: decoding the name of every entry of a long history would cost more than its hash.
+    SlipTrail* trailOf(const char* entry)
+    {
+        for (SlipTrail& t : trails)
+            if (std::memcmp(entry + L::File, t.field.constData(), 12) == 0)
+                return &t;
+        return nullptr;
+    }
+    void visit(qint64 n, const char* p);
+    void follow(const char* p);
+};
+
+void ChainWalk::visit(qint64 n, const char* p)
+{
+    const QByteArray hash = historyEntryHash(p);
+    const bool own = QByteArrayView(p + L::Hash, HashSize) == hash;
+    QString bad;
+    if (std::memcmp(p, HistoryMark, MarkSize) != 0 || getInt16(p + L::Version) != HistoryVersion)
+        bad = QStringLiteral("履歴の印がありません");
+    else if (getInt32(p + L::EntryNo) != n)
+        bad = QStringLiteral("番号が %1 になっています").arg(getInt32(p + L::EntryNo));
+    else if (!own)
+        bad = QStringLiteral("内容が記録時から変わっています");
+    else if (n > 1 && QByteArrayView(p + L::PreviousHash, HashSize) != previous)
+        bad = QStringLiteral("前の履歴とのつながりが切れています");
+    if (!bad.isEmpty() && firstBad == 0) {
+        firstBad = n;
+        why = bad;
+    }
+    previous = hash;
+    if (getInt16(p + L::Operation) == int16_t(HistoryOperation::Correction))
+        read.corrected[getText(p + L::File, 12).trimmed()].insert(getInt32(p + L::RecordNo));
+    if (n == 1)
+        read.firstHeader = QByteArray(p, L::HeaderSize);
+    read.lastHeader = QByteArray(p, L::HeaderSize);
+    read.entries = n;
+    // Only an entry that still is what was written tells what a slip holds.
+    if (own && std::memcmp(p, HistoryMark, MarkSize) == 0)
+        follow(p);
+    if (own && getInt16(p + L::Disagreed) != 0 && disagreed++ == 0)
+        firstDisagreed = n;
+}
+
+void ChainWalk::follow(const char* p)
+{
+    anyAnchored = anyAnchored || getInt16(p + L::Anchored) != 0;
+    SlipTrail* t = trailOf(p);
+    if (!t)
+        return;
+    const auto op = HistoryOperation(getInt16(p + L::Operation));
+    if (op == HistoryOperation::Reset) {
+        // The slips before a reset went into its archive; from here every slip starts with 新規.
+        SlipTrail fresh;
+        fresh.file = t->file;
+        fresh.field = t->field;
+        fresh.caption = t->caption;
+        fresh.counter = t->counter;
+        fresh.limit = t->limit;
+        fresh.resetSeen = true;
+        *t = std::move(fresh);
+        t->latest.assign(size_t(t->limit + 1), Digest{});
+        t->seen.assign(size_t(t->limit + 1), 0);
+        return;
+    }
+    const qint64 slip = getInt32(p + L::RecordNo);
+    if (slip < 1 || slip > t->limit) {
+        if (t->outside++ == 0)
+            t->firstOutside = slip;
+        return;
+    }
+    t->latest[size_t(slip)] = digest(p + L::After);
+    if (op == HistoryOperation::New) {
+        t->seen[size_t(slip)] = 2;
+        if (t->firstNew == 0 || slip < t->firstNew)
+            t->firstNew = slip;
+    } else if (t->seen[size_t(slip)] == 0) {
+        t->seen[size_t(slip)] = 1;
+    }
+}
+
+// The slip files the history follows, with their counters and how many slots each needs.
+QList<SlipTrail> slipTrails()
+{
+    QList<SlipTrail> trails;
+    for (const DataFileInfo& f : dataFiles()) {
+        if (f.nextSetting == 0 || f.recordSize != L::RecordSize)
+            continue;
+        SlipTrail t;
+        t.file = QString::fromLatin1(f.name);
+        t.field = QByteArray(f.name).leftJustified(12, ' ');
+        t.caption = t.file == u"siire.dat" ? QStringLiteral("仕入伝票") : QStringLiteral("売上伝票");
+        const double next = SysNum[f.nextSetting];
+        t.counter = std::isfinite(next) && next > 0 ? qint64(std::min(next, 2147483647.0)) : 0;
+        const qint64 held = (QFileInfo(dataPath(t.file)).size() + f.recordSize - 1) / f.recordSize;
+        t.limit = std::max(held, t.counter);
+        t.latest.assign(size_t(t.limit + 1), Digest{});
+        t.seen.assign(size_t(t.limit + 1), 0);
+        trails << t;
+    }
+    return trails;
+}
+
+// One pass over the slip file: each slip with history against its latest image, each slip below the counter
+// for its 新規 entry.
+Result checkSlips(const ChainWalk& walk, SlipTrail& t, QStringList& problems, QStringList& notes)
+{
+    QFile file(dataPath(t.file));
+    if (file.exists() && !file.open(QIODevice::ReadOnly))
+        return Result::failure(QStringLiteral("%1 を読めません（%2）。").arg(t.file, file.errorString()));
+    const qint64 held = file.isOpen() ? file.size() / L::RecordSize : 0;
+    qint64 differ = 0, firstDiffer = 0, missing = 0, firstMissing = 0, before = 0;
+    constexpr qint64 Block = 1024;
+    QByteArray block(Block * L::RecordSize, Qt::Uninitialized);
+    for (qint64 n = 1; n <= t.limit; n += Block) {
+        const qint64 count = std::min(Block, t.limit - n + 1);
+        const qint64 whole = std::clamp<qint64>(held - n + 1, 0, count);
+        if (whole > 0 && file.read(block.data(), whole * L::RecordSize) != whole * L::RecordSize)
+            return Result::failure(QStringLiteral("%1 を読めません（%2）。").arg(t.file, file.errorString()));
+        for (qint64 i = 0; i < count; ++i) {
+            const qint64 slip = n + i;
+            const uint8_t seen = t.seen[size_t(slip)];
+            if (seen != 0) {
+                ++t.checked;
+                if ((i >= whole || !(walk.digest(block.constData() + i * L::RecordSize) == t.latest[size_t(slip)])) &&
+                    differ++ == 0)
+                    firstDiffer = slip;
+            }
+            if (slip >= t.counter || seen == 2)
+                continue;
+            if (t.resetSeen || (t.firstNew != 0 && slip >= t.firstNew)) {
+                if (missing++ == 0)
+                    firstMissing = slip;
+            } else {
+                ++before;
+            }
+        }
+    }
+    if (differ > 0)
+        problems << QStringLiteral("%1 %2 の内容が最後の履歴と違います（このような伝票 %3 件）。")
+                        .arg(t.caption)
+                        .arg(firstDiffer)
+                        .arg(differ);
+    if (missing > 0)
+        problems << QStringLiteral("%1 %2 には新規の履歴がありません（このような伝票 %3 件）。")
+                        .arg(t.caption)
+                        .arg(firstMissing)
+                        .arg(missing);
+    if (t.outside > 0)
+        problems << QStringLiteral("履歴にある%1 %2 は %3 にありません（このような履歴 %4 件）。")
+                        .arg(t.caption)
+                        .arg(t.firstOutside)
+                        .arg(t.file)
+                        .arg(t.outside);
+    if (before > 0)
+        notes << QStringLiteral("履歴を始める前の%1 %2 件は照合していません。").arg(t.caption).arg(before);
+    return Result::success();
+}
+
+// What the anchor says against what the file holds.
+void checkAnchor(const ChainWalk& walk, const HistoryState& state, QStringList& problems)
+{
+    const HistoryAnchor anchor = readHistoryAnchor();
+    if (anchor.kind == HistoryAnchor::Missing) {
+        if (walk.anyAnchored)
+            problems << QStringLiteral("rireki.anc（履歴の件数と最後の検証値）がありません。"
+                                       "履歴の最後が削られた可能性があります。");
+        return;
+    }
+    if (anchor.kind == HistoryAnchor::Damaged) {
+        problems << QStringLiteral("rireki.anc（履歴の件数と最後の検証値）が壊れています。");
+        return;
+    }
+    if (anchor.entries > state.wholeEntries)
+        problems << QStringLiteral("rireki.anc では履歴は %1 件ですが、rireki.dat には %2 件しかありません。"
+                                   "最後の %3 件が失われています。")
+                        .arg(anchor.entries)
+                        .arg(state.wholeEntries)
+                        .arg(anchor.entries - state.wholeEntries);
+    else if (anchor.entries < state.wholeEntries)
+        problems << QStringLiteral("rireki.anc では履歴は %1 件ですが、rireki.dat には %2 件あります。")
+                        .arg(anchor.entries)
+                        .arg(state.wholeEntries);
+    else if (anchor.entries > 0 && anchor.lastHash != state.lastHash)
+        problems << QStringLiteral("履歴 %1 件目が rireki.anc の検証値と一致しません。").arg(anchor.entries);
+    if (walk.disagreed > 0)
+        problems << QStringLiteral("履歴 %1 件目から %2 件は、履歴が rireki.anc と食い違った状態で記録されました。")
+                        .arg(walk.firstDisagreed)
+                        .arg(walk.disagreed);
+}
+
+// rireki.cor is a cache: compared with what the check read, and replaced when it says anything else. False
+// when there was one and it did not agree.
+bool cacheAgrees(const ChainWalk& walk)
+{
+    const bool existed = QFileInfo::exists(correctionCachePath());
+    const CorrectionIndex cached = readCorrectionCache();
+    const bool agrees = walk.read.entries == 0
+                            ? !existed
+                            : cached.entries == walk.read.entries && cached.firstHeader == walk.read.firstHeader &&
+                                  cached.lastHeader == walk.read.lastHeader && cached.corrected == walk.read.corrected;
+    if (agrees)
+        return true;
+    g_index = walk.read;
+    g_index.path = HistoryPath();
+    if (walk.read.entries > 0)
+        writeCorrectionCache(walk.read);
+    else
+        QFile::remove(correctionCachePath());
+    return !existed;
+}
+
+QString checkMessage(const HistoryCheck& c, const ChainWalk& walk, const QString& slipNote)
+{
+    QStringList lines;
+    if (c.firstBad != 0)
+        lines << QStringLiteral("履歴 %1 件目が一致しません（%2）。この履歴から後は書き換えられた可能性があります。")
+                     .arg(c.firstBad)
+                     .arg(walk.why);
+    if (c.partialBytes != 0)
+        lines << QStringLiteral("履歴 %1 件の後の最後の記録が途中で切れています（%2 バイト）。")
+                     .arg(c.entries)
+                     .arg(c.partialBytes);
+    lines << c.problems;
+    if (lines.isEmpty()) {
+        if (c.entries == 0)
+            lines << QStringLiteral("履歴はまだありません。");
+        else
+            lines << QStringLiteral("履歴 %1 件はすべて一致しました。%2最後の検証値（SHA-256）は %3 です。")
+                         .arg(c.entries)
+                         .arg(slipNote, QString::fromLatin1(c.lastHash.toHex()));
+    }
+    return lines.join(u'\n');
+}
+
+} // namespace
+
+HistoryCheck verifyHistory(const std::function<void(qint64, qint64)>& progress)
+{
+    HistoryCheck c;
+    const HistoryState state = readHistoryState();
+    if (state.kind != HistoryState::Usable) {
+        c.whole = false;
+        c.message = state.problem;
+        return c;
+    }
+    const qint64 total = state.wholeEntries;
+    ChainWalk walk;
+    walk.seeds[0] = size_t(QRandomGenerator::global()->generate64());
+    walk.seeds[1] = size_t(QRandomGenerator::global()->generate64());
+    walk.trails = slipTrails();
+    Result scanned = scanHistory([&](qint64 n, const char* p) {
+        walk.visit(n, p);
+        if (progress && n % 4096 == 0)
+            progress(n, total);
+        return true;
+    });
+    c.entries = total;
+    c.partialBytes = state.partialBytes;
+    c.lastHash = state.lastHash;
+    c.firstBad = walk.firstBad;
+    QStringList notes;
+    qint64 slipsChecked = 0;
+    for (SlipTrail& t : walk.trails) {
+        if (scanned)
+            scanned = checkSlips(walk, t, c.problems, notes);
+        slipsChecked += t.checked;
+    }
+    if (!scanned) {
+        c.whole = false;
+        c.message = scanned.error;
+        return c;
+    }
+    checkAnchor(walk, state, c.problems);
+    const bool cached = cacheAgrees(walk);
+    if (progress)
+        progress(total, total);
+    c.whole = c.firstBad == 0 && c.partialBytes == 0 && c.problems.isEmpty();
+    const QString slipNote =
+        slipsChecked > 0 ? QStringLiteral("伝票 %1 件も最後の履歴と一致しました。").arg(slipsChecked) : QString();
+    c.message = checkMessage(c, walk, slipNote);
+    if (!notes.isEmpty())
+        c.message += u'\n' + notes.join(u'\n');
+    if (!cached)
+        c.message += QStringLiteral("\n訂正の一覧（rireki.cor）が履歴と違ったため、作り直しました。");
+    return c;
 }

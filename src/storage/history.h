@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 
@@ -26,6 +27,8 @@ constexpr int Time = 16;                               // 19 bytes "yyyy/mm/dd h
 constexpr int File = 36;                               // 12 bytes, "reg.dat" or "siire.dat", blank padded
 constexpr int RecordNo = 48;                           // int32, the slip number (the record number in File)
 constexpr int HasBefore = 52;                          // int16, 1 when Before holds a record
+constexpr int Anchored = 54;     // int16, 1 when rireki.anc was written in the entry's transaction (0 in older entries)
+constexpr int Disagreed = 56;    // int16, 1 when the file did not match rireki.anc as the entry was written
 constexpr int PreviousHash = 64; // 32 bytes, SHA-256 of the entry before (its Hash); zero bytes for none
 constexpr int Hash = 96;         // 32 bytes, SHA-256 of this entry without these 32 bytes
 constexpr int Before = HeaderSize;
@@ -66,13 +69,46 @@ struct HistoryEntry
     QString file;
     qint64 recordNo = 0;
     bool hasBefore = false;
-    QByteArray before; // RecordSize bytes
-    QByteArray after;  // RecordSize bytes
+    QByteArray before;      // RecordSize bytes
+    QByteArray after;       // RecordSize bytes
+    bool anchored = true;   // written with rireki.anc
+    bool disagreed = false; // the file did not match rireki.anc when it was written
 };
 HistoryEntry decodeHistoryEntry(const char* entry);
 
 // The bytes of an entry; Hash is filled in from the rest.
 QByteArray encodeHistoryEntry(const HistoryEntry& e, const QByteArray& previousHash);
+
+// rireki.anc: one record outside the history holding how many entries it has and the last one's SHA-256, written
+// in the same journalled transaction as every entry, so that entries cut off the end or a torn last entry show.
+namespace AnchorLayout {
+constexpr int Size = 64;
+constexpr int Mark = 0;      // 8 bytes "TILLRANC"
+constexpr int Version = 8;   // int16, 1
+constexpr int Entries = 12;  // int32, entries of the history
+constexpr int LastHash = 16; // 32 bytes, SHA-256 of the last entry (its Hash field); zero bytes for none
+constexpr int Check = 48;    // 16 bytes, the first 16 bytes of the SHA-256 of bytes 0 to 47
+} // namespace AnchorLayout
+
+QString HistoryAnchorFileName();
+
+struct HistoryAnchor
+{
+    enum Kind
+    {
+        Missing, // no rireki.anc: a history from before it, or none
+        Damaged, // there, but not a whole anchor of ours
+        Valid,
+    };
+    Kind kind = Missing;
+    qint64 entries = 0;
+    QByteArray lastHash;
+};
+HistoryAnchor readHistoryAnchor();
+QByteArray encodeHistoryAnchor(qint64 entries, const QByteArray& lastHash);
+
+// After rireki.dat was restored from a backup: the anchor is set to the file as it now is, replaced atomically.
+Result anchorRestoredHistory();
 
 // What the file is to the next entry.
 struct HistoryState
@@ -88,6 +124,11 @@ struct HistoryState
     qint64 partialBytes = 0; // bytes of a torn entry after the last whole one
     QByteArray lastHash;     // computed hash of the last whole entry; empty when there is none
     QString problem;         // for Foreign and Unreadable
+    // Where the next entry goes. It never overwrites an entry, whole or torn, and never one the anchor counts,
+    // so damage stays in the file for the check to find; it links to the anchor's last entry when there is one.
+    qint64 nextEntry = 1;
+    QByteArray previousHash;
+    bool disagrees = false; // the file does not match its anchor (entries cut, torn or added, anchor lost)
 };
 HistoryState readHistoryState();
 
@@ -102,17 +143,22 @@ QString addHistoryEntry(Transaction& t, HistoryOperation op);
 // visit returns false. A missing file has no entries; a foreign one is refused.
 Result scanHistory(const std::function<bool(qint64, const char*)>& visit, qint64 fromEntry = 1);
 
-// The outcome of walking the whole chain.
+// The outcome of walking the whole chain and the slip files against it.
 struct HistoryCheck
 {
     bool whole = true;   // every entry and link matches, nothing torn, the file is ours
     qint64 entries = 0;  // whole entries
     qint64 firstBad = 0; // the first entry that does not match, 0 for none
     qint64 partialBytes = 0;
-    QByteArray lastHash; // of the last whole entry
-    QString message;     // what the shopkeeper is told
+    QByteArray lastHash;  // of the last whole entry
+    QStringList problems; // each thing found beside a bad entry: the anchor, the slips, entries written on damage
+    QString message;      // what the shopkeeper is told
 };
-// `progress(done, total)` is told the entries checked now and then.
+// One pass over rireki.dat and one over each slip file: the chain, the anchor, every slip's record against its
+// latest history image, and a 新規 entry for every slip below the counter since the chain began or the slip
+// file's last reset (slips below the first one the chain records as new, in a chain without a reset of their
+// file, are from before the history began and only counted). rireki.cor is compared with what was read and
+// replaced when it differs. `progress(done, total)` is told the entries checked now and then.
 HistoryCheck verifyHistory(const std::function<void(qint64, qint64)>& progress = {});
 
 // Slip numbers of `fileName` (reg.dat or siire.dat) with at least one correction in the history. Kept between
@@ -125,10 +171,14 @@ QSet<qint64> correctedSlips(const QString& fileName);
 qint64 correctedSlipsEntriesRead();
 void forgetCorrectedSlips();
 
-// Data initialisation of `resetFile`: replaces the history by a new chain whose first entry records the reset,
-// the archive (relative to AppDir) that holds the old history with its SHA-256, and links to the old chain's
-// last entry. `archivePath` may be empty when there was no history to keep.
-Result startNewHistoryChain(const QString& resetFile, const QString& archivePath);
+class NewFile;
+
+// Data initialisation of `resetFile`: a new chain whose first entry records the reset, the archive (relative to
+// AppDir) that holds the old history with its SHA-256, and links to the old chain's last entry, is written into
+// `file` (beside rireki.dat); `t` gets its replacement and the new anchor, so that the reset, the new chain and
+// its anchor take effect together. `archivePath` may be empty when there was no history to keep. A history that
+// is not ours adds nothing and is left as it is.
+Result addNewHistoryChain(Transaction& t, const QString& resetFile, const QString& archivePath, NewFile& file);
 
 // For tests: forget that the user was told about a history that cannot be written.
 void resetHistoryWarning();

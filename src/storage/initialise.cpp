@@ -62,14 +62,6 @@ Result keepHistory(const ResetSteps& steps, QString& archive)
     return steps.keepHistory(HistoryPath(), archive);
 }
 
-Result restartHistory(const QString& fileName, const QString& archive)
-{
-    if (Result r = startNewHistoryChain(fileName, archive); !r)
-        return Result::failure(
-            QStringLiteral("初期化は済みましたが、訂正・削除履歴を新しく始められませんでした。\n%1").arg(r.error));
-    return Result::success();
-}
-
 // The new version of `fileName` written beside it and flushed to disk: records 1 .. count from `record(n)`, then
 // whatever the old file holds beyond them (records beyond those reset are kept, and no file is shortened).
 Result writeNewFile(const QString& fileName, int size, qint64 count, const std::function<QByteArray(qint64)>& record,
@@ -114,37 +106,54 @@ Result writeNewFile(const QString& fileName, int size, qint64 count, const std::
 }
 
 // Replaces the file by its new version and sets the counters as one journalled operation: after any stop or
-// failure either the old file and counters or the new ones are in place. The tables in memory change only with
-// the files. A reset that took effect but whose last writes are left for the next start succeeds with a note.
-Result commitReset(const QString& fileName, NewFile& file, std::initializer_list<std::pair<int, double>> counters)
+// failure either the old file and counters or the new ones are in place. A slip file's reset starts the new
+// history chain in the same operation (`history` names the archive of the old one), so no stop leaves new slips
+// recorded in the old chain. The tables in memory change only with the files. A reset that took effect but whose
+// last writes are left for the next start succeeds with a note.
+Result commitReset(const QString& fileName, NewFile& file, std::initializer_list<std::pair<int, double>> counters,
+                   const std::optional<QString>& history)
 {
     Transaction t;
     t.description = QStringLiteral("%1 の初期化").arg(fileName);
     t.replacements << JournalReplace{fileName};
+    NewFile chain(HistoryPath());
+    if (history) {
+        if (Result r = addNewHistoryChain(t, fileName, *history, chain); !r) {
+            file.discard();
+            return Result::failure(
+                QStringLiteral("訂正・削除履歴を新しく始められないため、初期化を中止しました。\n%1").arg(r.error));
+        }
+    }
     for (const auto& [index, value] : counters)
         t.settings << JournalSetting{index, value};
     const CommitOutcome c = CommitTransaction(t);
     if (!c.committed) {
         file.discard();
+        chain.discard();
         return Result::failure(c.error);
     }
     return Result{true, c.error};
 }
 
-// The reset of a record file with its counters: check, keep the old file, write the new one, commit.
+// The reset of a record file with its counters: check, keep the old file (and for slips the history), write the
+// new one, commit.
 Result resetFile(const QString& fileName, int size, qint64 count, const std::function<QByteArray(qint64)>& record,
                  const ResetSteps& steps, std::initializer_list<std::pair<int, double>> counters,
-                 const std::function<Result()>& afterKeep = {})
+                 bool withHistory = false)
 {
     if (Result r = keepOld(steps, fileName); !r)
         return r;
-    if (afterKeep)
-        if (Result r = afterKeep(); !r)
+    std::optional<QString> history;
+    if (withHistory) {
+        QString archive;
+        if (Result r = keepHistory(steps, archive); !r)
             return r;
+        history = archive;
+    }
     NewFile file(dataPath(fileName));
     if (Result r = writeNewFile(fileName, size, count, record, steps, file); !r)
         return r;
-    return commitReset(fileName, file, counters);
+    return commitReset(fileName, file, counters, history);
 }
 
 } // namespace
@@ -174,17 +183,12 @@ Result ResetSalesSlips(qint64 newCount, const ResetSteps& steps)
         return badStoredCount(Sys::SalesRecordCount, QStringLiteral("売上データ件数"));
     const SalesSlipRecord blank = InitialisedSalesSlip();
     const QByteArray image(blank.Raw.data(), SalesSlipRecordSize);
-    QString historyArchive;
     const Result r = resetFile(
         QStringLiteral("reg.dat"), SalesSlipRecordSize, *n, [&](qint64) { return image; }, steps,
-        {{Sys::SalesRecordCount, double(newCount)}, {Sys::NextSalesSlipNo, 1}},
-        [&] { return keepHistory(steps, historyArchive); });
-    if (!r)
-        return r;
+        {{Sys::SalesRecordCount, double(newCount)}, {Sys::NextSalesSlipNo, 1}}, true);
     // The records went out through the working record, which is left holding the blank slip.
-    WorkingSlip = blank;
-    if (Result h = restartHistory(QStringLiteral("reg.dat"), historyArchive); !h)
-        return h;
+    if (r)
+        WorkingSlip = blank;
     return r;
 }
 
@@ -197,16 +201,9 @@ Result ResetPurchaseSlips(qint64 newCount, const ResetSteps& steps)
         return badStoredCount(Sys::PurchaseRecordCount, QStringLiteral("仕入データ件数"));
     const PurchaseSlipRecord blank;
     const QByteArray image(blank.Raw.data(), PurchaseSlipRecordSize);
-    QString historyArchive;
-    const Result r = resetFile(
+    return resetFile(
         QStringLiteral("siire.dat"), PurchaseSlipRecordSize, *n, [&](qint64) { return image; }, steps,
-        {{Sys::PurchaseRecordCount, double(newCount)}, {Sys::NextPurchaseSlipNo, 1}},
-        [&] { return keepHistory(steps, historyArchive); });
-    if (!r)
-        return r;
-    if (Result h = restartHistory(QStringLiteral("siire.dat"), historyArchive); !h)
-        return h;
-    return r;
+        {{Sys::PurchaseRecordCount, double(newCount)}, {Sys::NextPurchaseSlipNo, 1}}, true);
 }
 
 Result ResetProducts(int emptied, const ResetSteps& steps)
@@ -223,10 +220,9 @@ Result ResetProducts(int emptied, const ResetSteps& steps)
     for (int n = 1; n <= emptied; ++n)
         table[n] = ProductEntry{};
     const qint64 count = std::min<qint64>(toInt16(SysNum[Sys::ProductCount]), MaxProductEntries);
-    const Result r = resetFile(
-        QStringLiteral("syohin.dat"), ProductRecordSize, std::max<qint64>(count, 0),
-        [&](qint64 n) { return ProductRecordImage(table[n]); }, steps,
-        {{Sys::ProductCount, InitialisedProductCount}});
+    const Result r = resetFile(QStringLiteral("syohin.dat"), ProductRecordSize, std::max<qint64>(count, 0),
+                               [&](qint64 n) { return ProductRecordImage(table[n]); }, steps,
+                               {{Sys::ProductCount, InitialisedProductCount}});
     if (r)
         std::copy(table.begin() + 1, table.begin() + 1 + emptied, ProductTable + 1);
     return r;
@@ -240,8 +236,8 @@ Result ResetPurchaseItems(const ResetSteps& steps)
         return badStoredCount(Sys::PurchaseItemCount, QStringLiteral("仕入商品データ件数"));
     const QByteArray blank = PurchaseItemBlankRecord();
     const qint64 count = std::max<qint64>(toInt16(SysNum[Sys::PurchaseItemCount]), 0);
-    return resetFile(QStringLiteral("zaiko.dat"), PurchaseItemRecordSize, count, [&](qint64) { return blank; },
-                     steps, {{Sys::PurchaseItemCount, InitialisedItemCount}});
+    return resetFile(QStringLiteral("zaiko.dat"), PurchaseItemRecordSize, count, [&](qint64) { return blank; }, steps,
+                     {{Sys::PurchaseItemCount, InitialisedItemCount}});
 }
 
 Result ResetSuppliers(const ResetSteps& steps)

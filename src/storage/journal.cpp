@@ -11,6 +11,7 @@
 
 #include <QCryptographicHash>
 #include <QDataStream>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
@@ -388,4 +389,8 @@ void RemoveLeftovers()
     QFile::remove(replacementPath(JournalPath()));
     for (const DataFileInfo& f : dataFiles())
         QFile::remove(replacementPath(dataPath(QString::fromLatin1(f.name))));
+    // An archive of a reset or a backup stopped before it was renamed into place (its writer's temporary file).
+    const QDir backup(dataPath(QStringLiteral("backup")));
+    for (const QString& name : backup.entryList({QStringLiteral("*.lzh.??????")}, QDir::Files | QDir::Hidden))
+        QFile::remove(backup.filePath(name));
 }

@@ -101,7 +101,8 @@ QByteArray FramedJournal(const QByteArray& payload);
 QString JournalPath();
 
 // At start, after RecoverJournal: removes what a process stopped before a rename left behind ("till.journal.new",
-// "sys.ini.new", "reg.dat.new" from a reset). Only when no journal is left, as a pending one may need them.
+// "sys.ini.new", "reg.dat.new" from a reset, an archive's temporary file in backup/). Only when no journal is
+// left, as a pending one may need them.
 void RemoveLeftovers();
 
 // The durable steps of a commit, in order. A test may stop the process at any of them.

@@ -5,6 +5,7 @@
 #include "storage/settings.h"
 
 #include <QFileInfo>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 
@@ -62,6 +63,17 @@ bool RecordFile::read(qint64 n, char* dest)
 }
 
 bool RecordFile::write(qint64 n, const char* src)
+{
+    // Qt's text for a write that failed while its buffer was flushed (a full disk) is "Unknown error"; the
+    // system's own reason is kept for the message.
+    errno = 0;
+    const bool written = writeRecord(n, src);
+    if (!written && errno != 0)
+        m_reason = systemReason(errno);
+    return written;
+}
+
+bool RecordFile::writeRecord(qint64 n, const char* src)
 {
     if (n < 1)
         return false;

@@ -36,6 +36,8 @@ public:
     QString path() const { return m_file.fileName(); }
 
 private:
+    bool writeRecord(qint64 n, const char* src);
+
     QFile m_file;
     int m_size;
     const char* m_blank;

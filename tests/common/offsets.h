@@ -48,9 +48,13 @@ constexpr int Subtotal = 738, Tax = 746, Total = 754, Deleted = 762, Reserved = 
 
 namespace History { // rireki.dat, 2176-byte entries
 constexpr int Size = 2176, Mark = 0, Version = 8, Operation = 10, EntryNo = 12, Time = 16, File = 36, RecordNo = 48,
-              HasBefore = 52, PreviousHash = 64, Hash = 96, Before = 128, After = 1152;
+              HasBefore = 52, Anchored = 54, Disagreed = 56, PreviousHash = 64, Hash = 96, Before = 128, After = 1152;
 // inside After of a reset entry
 constexpr int ArchiveName = 0, ArchiveHash = 256, ArchivedEntries = 288;
 } // namespace History
+
+namespace Anchor { // rireki.anc, one 64-byte record
+constexpr int Size = 64, Mark = 0, Version = 8, Entries = 12, LastHash = 16, Check = 48;
+} // namespace Anchor
 
 } // namespace Off

@@ -6,6 +6,7 @@
 #include "platform/keepcopy.h"
 #include "platform/messagebox.h"
 #include "platform/twips.h"
+#include "storage/history.h"
 #include "storage/journal.h"
 #include "storage/products.h"
 #include "storage/salesslip.h"
@@ -213,6 +214,35 @@ private Q_SLOTS:
         QCOMPARE(readFile(data), first);
         QCOMPARE(restoredSpy.count(), 1);
         QCOMPARE(restoredSpy.at(0).at(0).toString(), dataFile);
+    }
+
+    // A restored history is anchored as it is: an older copy is not taken for one that lost its last entries.
+    void restoredHistoryIsAnchored()
+    {
+        QByteArray history;
+        QByteArray previous;
+        for (int n = 1; n <= 3; ++n) {
+            HistoryEntry e;
+            e.entryNo = n;
+            e.operation = HistoryOperation::Reset;
+            e.time = QStringLiteral("2026/12/01 10:00:00");
+            e.file = QStringLiteral("reg.dat");
+            e.after = QByteArray(1024, '\0');
+            const QByteArray bytes = encodeHistoryEntry(e, previous);
+            previous = bytes.mid(96, 32);
+            history += bytes;
+            if (n == 2) {
+                QVERIFY(writeFile(dataPath(QStringLiteral("rireki.dat")), history));
+                click("CommandHistoryBackup");
+            }
+        }
+        QVERIFY(writeFile(dataPath(QStringLiteral("rireki.dat")), history));
+        QVERIFY(writeFile(dataPath(QStringLiteral("rireki.anc")), encodeHistoryAnchor(3, previous)));
+        click("CommandHistoryRestore");
+        QCOMPARE(readFile(dataPath(QStringLiteral("rireki.anc"))), encodeHistoryAnchor(2, history.mid(2176 + 96, 32)));
+        SysNum[Sys::NextSalesSlipNo] = 1; // the reset left no slip
+        const HistoryCheck check = verifyHistory();
+        QVERIFY2(check.whole, qPrintable(check.message));
     }
 
     // What is restored is what the program goes on with: the next save must not write old values back.

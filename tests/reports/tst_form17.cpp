@@ -1,5 +1,6 @@
 // The history window, opened from the report window on slips saved, corrected and deleted through storage.
 #include "guitest.h"
+#include "platform/filedialog.h"
 #include "platform/grid.h"
 #include "platform/messagebox.h"
 #include "reports/form14.h"
@@ -9,6 +10,7 @@
 #include "storage/salessave.h"
 #include "storage/settingnames.h"
 #include "storage/settings.h"
+#include "storage/text.h"
 
 #include <QComboBox>
 #include <QDate>
@@ -74,6 +76,7 @@ private Q_SLOTS:
     void operationBoxChoosesEntries();
     void verifyNamesTheFirstChangedEntry_data();
     void verifyNamesTheFirstChangedEntry();
+    void csvRowsNameTheirEntryAndSlip();
 };
 
 void TestForm17::opensFromTheReportWindow()
@@ -142,6 +145,8 @@ void TestForm17::verifyNamesTheFirstChangedEntry_data()
     QTest::newRow("entry 2 changed") << 2176 + 1152 + 720 << "履歴 2 件目が一致しません";
     QTest::newRow("entry 4 changed") << 3 * 2176 + 20 << "履歴 4 件目が一致しません";
     QTest::newRow("not ours") << -2 << "このプログラムの履歴ファイルではありません";
+    QTest::newRow("slip 1's total edited in reg.dat") << -3 << "売上伝票 1 の内容が最後の履歴と違います";
+    QTest::newRow("last entry cut off") << -4 << "最後の 1 件が失われています";
 }
 
 void TestForm17::verifyNamesTheFirstChangedEntry()
@@ -155,7 +160,14 @@ void TestForm17::verifyNamesTheFirstChangedEntry()
         bytes[offset] = char(bytes[offset] ^ 0x10);
     else if (offset == -2)
         bytes = QByteArray("PK") + bytes;
+    else if (offset == -4)
+        bytes.chop(2176);
     dir.writeBytes(QStringLiteral("rireki.dat"), bytes);
+    if (offset == -3) {
+        QByteArray reg = dir.bytes(QStringLiteral("reg.dat"));
+        reg[720 + 6] = char(reg[720 + 6] ^ 0x01); // within the double 合計
+        dir.writeBytes(QStringLiteral("reg.dat"), reg);
+    }
     auto* form = openWindow<Form17>();
     if (offset == -2) // told at once, before any check
         QVERIFY2(form->LabelStatus->text().contains(message), qPrintable(form->LabelStatus->text()));
@@ -164,7 +176,31 @@ void TestForm17::verifyNamesTheFirstChangedEntry()
     const QStringList shown = MessageBox::takeShown();
     QCOMPARE(shown.size(), 1);
     QVERIFY2(shown[0].contains(message), qPrintable(shown[0]));
+    QCOMPARE(form->LabelStatus->text().contains(QStringLiteral("検証: 一致")), offset == -1);
     QCOMPARE(dir.bytes(QStringLiteral("rireki.dat")), bytes); // checking writes nothing
+    delete form;
+}
+
+// CSV出力 writes the file's own table: every row with its entry and slip number, a line's parts apart.
+void TestForm17::csvRowsNameTheirEntryAndSlip()
+{
+    TestAppDir dir;
+    writeHistory(dir);
+    auto* form = openWindow<Form17>();
+    QVERIFY(focusOn(form, QStringLiteral("ComboOperation")));
+    press(Qt::Key_Down); // 訂正
+    const QString path = dir.file(QStringLiteral("out.csv"));
+    FileDialog::setNextSaveName(path);
+    QTest::mouseClick(form->CommandCsv, Qt::LeftButton);
+    const QStringList lines =
+        fromCp932(dir.bytes(QStringLiteral("out.csv"))).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    QVERIFY(lines.size() > 2);
+    QVERIFY2(lines[0].startsWith(QStringLiteral("履歴番号,日時,操作,区分,伝票番号,項目,")), qPrintable(lines[0]));
+    for (const QString& line : lines.mid(1))
+        QVERIFY2(line.startsWith(QStringLiteral("3,")) && line.section(u',', 4, 4) == u"1", qPrintable(line));
+    QVERIFY(
+        lines.contains(QStringLiteral("3,%1,訂正,売上,1,1行目,,,数量・金額,12,どら焼き,150,2,300,12,どら焼き,150,1,150")
+                           .arg(lines[1].section(u',', 1, 1))));
     delete form;
 }
 

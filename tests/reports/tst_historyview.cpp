@@ -52,6 +52,7 @@ private Q_SLOTS:
     void changedFieldsAreMarked();
     void filterChoosesEntries_data();
     void filterChoosesEntries();
+    void csvRowsCarryTheirKeys();
     void slipListMarksCorrectedSlips();
     void foreignHistoryListsNothing();
 };
@@ -87,8 +88,28 @@ void TestHistoryView::changedFieldsAreMarked_data()
     QTest::newRow("reserved bytes only") << "reserved"
                                          << "その他"
                                          << "（予備領域）"
-                                         << "（予備領域が異なります）"
+                                         << "（予備領域 1000〜1001 バイト目が異なります）"
                                          << "予備領域" << 1;
+    QTest::newRow("cash to credit") << "credit"
+                                    << "支払方法"
+                                    << "現金"
+                                    << "クレジット"
+                                    << "支払方法" << 2; // and お預り 10,000 gone
+    QTest::newRow("amount tendered") << "tendered"
+                                     << "お預り"
+                                     << "1000"
+                                     << "5000"
+                                     << "お預り" << 1;
+    QTest::newRow("a rate's tax only") << "rate tax"
+                                       << "標準消費税"
+                                       << "27"
+                                       << "28"
+                                       << "標準消費税" << 1;
+    QTest::newRow("reduced rate of a line") << "reduced line"
+                                            << "軽減行"
+                                            << ""
+                                            << "1"
+                                            << "軽減行" << 1;
     QTest::newRow("new slip: nothing marked") << "new"
                                               << "1行目"
                                               << ""
@@ -124,8 +145,19 @@ void TestHistoryView::changedFieldsAreMarked()
         a = EncodePurchaseSlip(p);
     } else {
         SalesSlipRecord s = baseSale();
+        s.Payment = {true, PaymentMethod::Cash, change == u"credit" ? 10000.0 : 1000.0};
+        s.Rates.present = true;
+        s.Rates.standard = {300, 27, 0.1};
         b = EncodeSalesSlip(s);
-        if (change == u"qty") {
+        if (change == u"credit") {
+            s.Payment = {true, PaymentMethod::Credit, 0};
+        } else if (change == u"tendered") {
+            s.Payment.tendered = 5000;
+        } else if (change == u"rate tax") {
+            s.Rates.standard.tax = 28;
+        } else if (change == u"reduced line") {
+            s.Rates.reducedLines = 1;
+        } else if (change == u"qty") {
             s.Line[1].Qty = 1;
             s.Line[1].Amount = 150;
             s.Subtotal = s.Total = 150;
@@ -137,8 +169,10 @@ void TestHistoryView::changedFieldsAreMarked()
             s.Deleted = 1;
         }
         a = EncodeSalesSlip(s);
-        if (change == u"reserved")
+        if (change == u"reserved") {
             a[1000] = 'x';
+            a[1001] = 'y';
+        }
     }
     const QList<HistoryFieldRow> rows = compareSlipRecords(file, b, change != u"new", a);
     int count = 0;
@@ -250,6 +284,51 @@ void TestHistoryView::filterChoosesEntries()
     }
     QCOMPARE(numbers, listed);
     QCOMPARE(entries, qint64(listed.size()));
+}
+
+// Every row of the CSV file says whose it is, and a line's parts are columns of their own.
+void TestHistoryView::csvRowsCarryTheirKeys()
+{
+    TestAppDir dir;
+    SalesSlipRecord s = baseSale();
+    s.Payment = {true, PaymentMethod::Cash, 10000};
+    const QByteArray sale = EncodeSalesSlip(s);
+    s.Payment = {true, PaymentMethod::Credit, 0};
+    s.Line[1].Qty = 1;
+    s.Line[1].Amount = 150;
+    const QByteArray corrected = EncodeSalesSlip(s);
+    const QByteArray first = entryAt(QStringLiteral("2026/12/07 10:00:00"), HistoryOperation::New,
+                                     QStringLiteral("reg.dat"), 3, {}, sale, {});
+    const QByteArray second =
+        entryAt(QStringLiteral("2026/12/07 10:05:00"), HistoryOperation::Correction, QStringLiteral("reg.dat"), 3, sale,
+                corrected, historyEntryHash(first.constData()));
+    dir.writeBytes(QStringLiteral("rireki.dat"), first + second);
+    HistoryFilter filter;
+    filter.period = ReportPeriod::fromTexts(QStringLiteral("2026"), QStringLiteral("12"), {}, false);
+    setOperationChoice(filter, 5);
+    GridTable table;
+    QVERIFY(buildHistoryCsvTable(filter, table));
+    const QStringList head = table.rows[0];
+    QCOMPARE(head.mid(0, 9),
+             (QStringList{"履歴番号", "日時", "操作", "区分", "伝票番号", "項目", "変更前", "変更後", "変更箇所"}));
+    QCOMPARE(head.mid(9), (QStringList{"変更前CODE", "変更前品名", "変更前単価", "変更前数量", "変更前金額",
+                                       "変更後CODE", "変更後品名", "変更後単価", "変更後数量", "変更後金額"}));
+    QMap<QString, QStringList> corrections; // 項目 → row, of entry 2
+    for (qsizetype r = 1; r < table.rows.size(); ++r) {
+        const QStringList& row = table.rows[r];
+        QCOMPARE(row.size(), head.size());
+        QVERIFY(row[0] == u"1" || row[0] == u"2");
+        QCOMPARE(row[4], QStringLiteral("3"));
+        QCOMPARE(row[1],
+                 row[0] == u"1" ? QStringLiteral("2026/12/07 10:00:00") : QStringLiteral("2026/12/07 10:05:00"));
+        if (row[0] == u"2")
+            corrections[row[5]] = row;
+    }
+    QCOMPARE(
+        corrections.value(QStringLiteral("1行目")).mid(6),
+        (QStringList{"", "", "数量・金額", "12", "どら焼き", "150", "2", "300", "12", "どら焼き", "150", "1", "150"}));
+    QCOMPARE(corrections.value(QStringLiteral("支払方法")).mid(6, 3), (QStringList{"現金", "クレジット", "支払方法"}));
+    QCOMPARE(corrections.value(QStringLiteral("お預り")).mid(6, 3), (QStringList{"10000", "", "お預り"}));
 }
 
 void TestHistoryView::slipListMarksCorrectedSlips()

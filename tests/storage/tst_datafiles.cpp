@@ -38,6 +38,7 @@ private Q_SLOTS:
         QTest::newRow("suppliers") << "siiresaki.dat" << 128;
         QTest::newRow("purchases") << "siire.dat" << 1024;
         QTest::newRow("corrections cache") << "rireki.cor" << 0;
+        QTest::newRow("history anchor") << "rireki.anc" << 64;
         QTest::newRow("upper case") << "REG.DAT" << -1;
         QTest::newRow("journal") << "till.journal" << -1;
         QTest::newRow("leftover") << "reg.dat.new" << -1;

@@ -5,6 +5,7 @@
 #include "storage/journal.h"
 #include "storage/purchasesave.h"
 #include "storage/salessave.h"
+#include "storage/settingnames.h"
 #include "storage/settings.h"
 #include "storage/text.h"
 #include "testutil.h"
@@ -14,7 +15,10 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
+#include <sys/resource.h>
 
 namespace {
 
@@ -109,6 +113,23 @@ QByteArray hashOf(const QByteArray& e)
     return QCryptographicHash::hash(QByteArray(e.left(H::Hash) + e.mid(H::Hash + 32)), QCryptographicHash::Sha256);
 }
 
+// A reset of `file` to 5 records, the old slips and history kept in backup/kept.lzh (a plain copy will do).
+Result resetWithHistory(const QString& file)
+{
+    const QString archive = dataPath(QStringLiteral("backup/kept.lzh"));
+    QDir(AppDir).mkdir(QStringLiteral("backup"));
+    ResetSteps steps;
+    steps.keepOld = [&](const QString& path) {
+        return putFile(archive, fileBytes(path)) ? Result::success() : Result::failure(QStringLiteral("no room"));
+    };
+    steps.keepHistory = [&](const QString& path, QString& into) {
+        into = archive;
+        return putFile(archive, fileBytes(archive) + fileBytes(path)) ? Result::success()
+                                                                      : Result::failure(QStringLiteral("no room"));
+    };
+    return file == u"reg.dat" ? ResetSalesSlips(5, steps) : ResetPurchaseSlips(5, steps);
+}
+
 // `--crash <dir> <file> <op> <step>`: performs the operation and dies at that durable step.
 int crashChild(const QStringList& args)
 {
@@ -116,6 +137,8 @@ int crashChild(const QStringList& args)
     if (!LoadSettings())
         return 3;
     killAtJournalStep(args[5].toInt());
+    if (args[4] == u"reset")
+        return resetWithHistory(args[3]) ? 0 : 5;
     const SaveOutcome outcome = perform(args[3], args[4]);
     return outcome.saved && outcome.error.isEmpty() ? 0 : 5;
 }
@@ -148,6 +171,12 @@ private Q_SLOTS:
     void stoppedCorrectionLeavesSlipAndHistoryAgreeing();
     void resetStartsAChainNamingItsArchive_data();
     void resetStartsAChainNamingItsArchive();
+    void stoppedResetStartsItsChainWithIt_data();
+    void stoppedResetStartsItsChainWithIt();
+    void checkFindsWhatTheChainAloneMisses_data();
+    void checkFindsWhatTheChainAloneMisses();
+    void historyFromBeforeTheAnchorIsTakenOn();
+    void historyTheDiskCannotTakeSaysWhy();
     void correctedSlipsFollowTheFile();
     void correctedSlipsKeptBetweenRuns_data();
     void correctedSlipsKeptBetweenRuns();
@@ -258,8 +287,10 @@ void TestHistory::damagedHistoryNeverStopsASale_data()
     QTest::addColumn<int>("newEntry"); // the number the sale's entry gets; 0: none is written
     QTest::addColumn<bool>("told");    // the user hears that the history was not written
     QTest::addColumn<int>("firstBad"); // what the chain check says afterwards
-    QTest::newRow("torn last entry") << "torn" << 3 << false << 0;
-    QTest::newRow("torn first entry") << "torn first" << 1 << false << 0;
+    // Damage is never written over: the next entry follows it, or the last entry the anchor counts, and the check
+    // goes on finding it.
+    QTest::newRow("torn last entry") << "torn" << 4 << false << 3;
+    QTest::newRow("torn first entry") << "torn first" << 3 << false << 1;
     QTest::newRow("changed byte in entry 1") << "changed" << 3 << false << 1;
     QTest::newRow("not ours") << "foreign" << 0 << true << 0;
     QTest::newRow("another version") << "version" << 0 << true << 0;
@@ -277,6 +308,7 @@ void TestHistory::damagedHistoryNeverStopsASale()
     QVERIFY(perform(QStringLiteral("reg.dat"), QStringLiteral("correct")).saved);
     QVERIFY(perform(QStringLiteral("siire.dat"), QStringLiteral("correct")).saved);
     QByteArray history = dir.bytes(QStringLiteral("rireki.dat"));
+    const QByteArray anchored = history.mid(H::Size + H::Hash, 32);
     if (damage == u"torn")
         history.append(history.left(1000));
     else if (damage == u"torn first")
@@ -311,13 +343,17 @@ void TestHistory::damagedHistoryNeverStopsASale()
         return;
     }
     const QByteArray after = dir.bytes(QStringLiteral("rireki.dat"));
-    QCOMPARE(after.size(), newEntry * H::Size); // a torn tail is written over, never a whole entry
-    QCOMPARE(after.left((newEntry - 1) * H::Size), damaged.left((newEntry - 1) * H::Size));
+    QCOMPARE(after.size(), newEntry * H::Size);
+    QCOMPARE(after.left(damaged.size()), damaged);
     const QByteArray e = entry(dir, newEntry);
     QCOMPARE(getInt32(e.constData() + H::EntryNo), newEntry);
     QCOMPARE(e.mid(H::After, 1024), record(dir, QStringLiteral("reg.dat"), 6));
-    QCOMPARE(e.mid(H::PreviousHash, 32), newEntry > 1 ? hashOf(entry(dir, newEntry - 1)) : QByteArray(32, '\0'));
-    QCOMPARE(verifyHistory().firstBad, qint64(firstBad));
+    // Linked to the entry before as the file holds it, or to the anchor's when the file lost it.
+    QCOMPARE(e.mid(H::PreviousHash, 32), damage == u"torn first" ? anchored : hashOf(entry(dir, newEntry - 1)));
+    QCOMPARE(getInt16(e.constData() + H::Disagreed), damage == u"changed" ? 0 : 1);
+    const HistoryCheck check = verifyHistory();
+    QCOMPARE(check.firstBad, qint64(firstBad));
+    QVERIFY(!check.whole);
 }
 
 void TestHistory::stoppedCorrectionLeavesSlipAndHistoryAgreeing_data()
@@ -368,6 +404,7 @@ void TestHistory::resetStartsAChainNamingItsArchive_data()
     QTest::newRow("sales slips") << "reg.dat" << false;
     QTest::newRow("purchase slips") << "siire.dat" << false;
     QTest::newRow("sales slips, history not ours") << "reg.dat" << true;
+    QTest::newRow("products: the history goes on") << "syohin.dat" << false;
 }
 
 void TestHistory::resetStartsAChainNamingItsArchive()
@@ -396,6 +433,13 @@ void TestHistory::resetStartsAChainNamingItsArchive()
         return putFile(archive, fileBytes(archive) + fileBytes(path)) ? Result::success()
                                                                       : Result::failure(QStringLiteral("no room"));
     };
+    if (file == u"syohin.dat") {
+        QVERIFY(ResetProducts(0, steps).ok);
+        QCOMPARE(kept, QStringList{file});
+        QCOMPARE(dir.bytes(QStringLiteral("rireki.dat")), old);
+        QVERIFY(verifyHistory().whole);
+        return;
+    }
     QVERIFY(file == u"reg.dat" ? ResetSalesSlips(5, steps).ok : ResetPurchaseSlips(5, steps).ok);
     QCOMPARE(kept, (QStringList{file, QStringLiteral("rireki.dat")}));
     QVERIFY(fileBytes(archive).endsWith(old));
@@ -422,6 +466,218 @@ void TestHistory::resetStartsAChainNamingItsArchive()
     QVERIFY(perform(QStringLiteral("reg.dat"), QStringLiteral("new")).saved);
     QCOMPARE(dir.bytes(QStringLiteral("rireki.dat")).size(), 2 * H::Size);
     QVERIFY(verifyHistory().whole);
+}
+
+void TestHistory::stoppedResetStartsItsChainWithIt_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("sales slips") << "reg.dat";
+    QTest::newRow("purchase slips") << "siire.dat";
+}
+
+// Stopped at any durable step, a reset is either not done, with the old chain whole, or done with its new chain
+// begun: slip 3 corrected in the old chain never marks the new slip 3 as corrected.
+void TestHistory::stoppedResetStartsItsChainWithIt()
+{
+    QFETCH(QString, file);
+    const bool sales = file == u"reg.dat";
+    const int next = sales ? Sys::NextSalesSlipNo : Sys::NextPurchaseSlipNo;
+    int stopped = 0;
+    int done = 0;
+    for (int step = 1;; ++step) {
+        TestAppDir dir;
+        writeFixture(dir);
+        QVERIFY(perform(file, QStringLiteral("correct")).saved); // entry 1: slip 3 corrected
+        const QByteArray old = dir.bytes(QStringLiteral("rireki.dat"));
+        if (!runChild(dir.path(), file, QStringLiteral("reset"), step))
+            break;
+        ++stopped;
+        QVERIFY(LoadSettings().ok);
+        QVERIFY(RecoverJournal(nullptr).ok);
+        RemoveLeftovers();
+        QVERIFY(LoadSettings().ok);
+        forgetCorrectedSlips();
+        const QByteArray history = dir.bytes(QStringLiteral("rireki.dat"));
+        if (SysNum[next] == 6) {
+            QCOMPARE(history, old);
+        } else {
+            ++done;
+            QCOMPARE(SysNum[next], 1.0);
+            QCOMPARE(history.size(), H::Size);
+            QCOMPARE(getInt16(history.constData() + H::Operation), 4);
+            QCOMPARE(history.mid(H::After + H::ArchiveName, 15), QByteArray("backup/kept.lzh"));
+            QVERIFY(correctedSlips(file).isEmpty());
+        }
+        HistoryCheck check = verifyHistory();
+        QVERIFY2(check.whole, qPrintable(check.message));
+        if (SysNum[next] != 1)
+            continue;
+        // The new slips 1 to 3 are new in the chain the file now has, and slip 3 is not marked corrected.
+        for (int n = 1; n <= 3; ++n)
+            QVERIFY(perform(file, QStringLiteral("new")).saved);
+        QCOMPARE(SysNum[next], 4.0);
+        QVERIFY(!correctedSlips(file).contains(3));
+        check = verifyHistory();
+        QVERIFY2(check.whole, qPrintable(check.message));
+    }
+    // The archive, the journal, both files replaced, the anchor, the counters, the journal removed.
+    QVERIFY2(stopped >= 5 && done >= 4, qPrintable(QStringLiteral("%1 %2").arg(stopped).arg(done)));
+}
+
+void TestHistory::checkFindsWhatTheChainAloneMisses_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<bool>("whole");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("untouched") << "" << true << "履歴 4 件はすべて一致しました。伝票 4 件も";
+    QTest::newRow("last entry cut") << "cut 1" << false << "最後の 1 件が失われています";
+    QTest::newRow("two entries cut") << "cut 2" << false << "最後の 2 件が失われています";
+    QTest::newRow("history removed") << "cut 4" << false << "最後の 4 件が失われています";
+    QTest::newRow("last entry replaced") << "replace" << false << "履歴 4 件目が rireki.anc の検証値と一致しません";
+    QTest::newRow("entry added") << "add" << false << "rireki.anc では履歴は 4 件ですが、rireki.dat には 5 件";
+    QTest::newRow("sale's total edited") << "total" << false << "売上伝票 6 の内容が最後の履歴と違います";
+    QTest::newRow("corrected purchase edited") << "purchase" << false << "仕入伝票 3 の内容が最後の履歴と違います";
+    QTest::newRow("slip without its new entry") << "unrecorded" << false << "売上伝票 7 には新規の履歴がありません";
+    QTest::newRow("anchor removed") << "no anchor" << false << "rireki.anc（履歴の件数と最後の検証値）がありません";
+    QTest::newRow("anchor damaged") << "anchor byte" << false << "rireki.anc（履歴の件数と最後の検証値）が壊れています";
+    QTest::newRow("cut, then a sale") << "cut 1, sale" << false << "履歴 4 件目が一致しません（履歴の印がありません）";
+    QTest::newRow("torn, then a sale") << "torn, sale" << false << "履歴 5 件目が一致しません";
+    QTest::newRow("anchor removed, then a sale") << "no anchor, sale" << false << "食い違った状態で記録されました";
+    QTest::newRow("corrections cache lies") << "cache" << true << "rireki.cor";
+}
+
+// Beyond the chain: entries cut off its end, slips changed behind it, slips it never recorded, its anchor, and
+// damage that a later sale must not hide.
+void TestHistory::checkFindsWhatTheChainAloneMisses()
+{
+    QFETCH(QString, damage);
+    QFETCH(bool, whole);
+    QFETCH(QString, says);
+    TestAppDir dir;
+    writeFixture(dir);
+    for (const auto& [file, op] :
+         {std::pair{"reg.dat", "new"}, {"reg.dat", "correct"}, {"siire.dat", "delete"}, {"siire.dat", "new"}})
+        QVERIFY(perform(QString::fromLatin1(file), QString::fromLatin1(op)).saved);
+    forgetCorrectedSlips();
+    QCOMPARE(correctedSlips(QStringLiteral("reg.dat")), QSet<qint64>{3});
+    QByteArray history = dir.bytes(QStringLiteral("rireki.dat"));
+    const QString rireki = QStringLiteral("rireki.dat");
+    if (damage.startsWith(u"cut"))
+        dir.writeBytes(rireki, history.left((4 - damage.mid(4, 1).toInt()) * H::Size));
+    else if (damage == u"torn, sale")
+        dir.writeBytes(rireki, history + history.left(1000));
+    else if (damage == u"replace")
+        dir.writeBytes(rireki, history.left(3 * H::Size) + history.mid(2 * H::Size, H::Size));
+    else if (damage == u"add")
+        dir.writeBytes(rireki, history + history.right(H::Size));
+    else if (damage.startsWith(u"no anchor"))
+        QVERIFY(QFile::remove(dir.file(QStringLiteral("rireki.anc"))));
+    else if (damage == u"anchor byte") {
+        QByteArray anchor = dir.bytes(QStringLiteral("rireki.anc"));
+        anchor[Off::Anchor::Entries] = char(anchor[Off::Anchor::Entries] + 1);
+        dir.writeBytes(QStringLiteral("rireki.anc"), anchor);
+    } else if (damage == u"total") {
+        QByteArray reg = dir.bytes(QStringLiteral("reg.dat"));
+        putDouble(reg.data() + 5 * 1024 + Off::Sales::Total, 99999);
+        dir.writeBytes(QStringLiteral("reg.dat"), reg);
+    } else if (damage == u"purchase") {
+        QByteArray siire = dir.bytes(QStringLiteral("siire.dat"));
+        siire[2 * 1024 + Off::Purchase::Total] = char(siire[2 * 1024 + Off::Purchase::Total] ^ 1);
+        dir.writeBytes(QStringLiteral("siire.dat"), siire);
+    } else if (damage == u"unrecorded") {
+        QVERIFY(storeSale(7, QStringLiteral("2024/06/01"), 500));
+        SysNum[Sys::NextSalesSlipNo] = 8;
+        QVERIFY(SaveSettings().ok);
+    } else if (damage == u"cache") {
+        // A cache that lists slip 5 instead of 3, with its own checksum made anew.
+        QByteArray cache = dir.bytes(QStringLiteral("rireki.cor"));
+        cache.chop(32);
+        putInt32(cache.data() + 16 + 2 * 128 + 12, 5);
+        dir.writeBytes(QStringLiteral("rireki.cor"),
+                       cache + QCryptographicHash::hash(cache, QCryptographicHash::Sha256));
+        forgetCorrectedSlips();
+        QCOMPARE(correctedSlips(QStringLiteral("reg.dat")), QSet<qint64>{5});
+    }
+    if (damage.endsWith(u", sale")) {
+        SalesSlipRecord s = sale(7, 1);
+        const SaveOutcome saved = SaveNewSalesSlip(s, {});
+        QVERIFY(saved.saved); // a damaged history never holds up the counter
+        QVERIFY2(saved.error.isEmpty(), qPrintable(saved.error));
+    }
+    const HistoryCheck check = verifyHistory();
+    QVERIFY2(check.message.contains(says), qPrintable(check.message));
+    QCOMPARE(check.whole, whole);
+    forgetCorrectedSlips();
+    if (damage == u"cache")
+        QCOMPARE(correctedSlips(QStringLiteral("reg.dat")), QSet<qint64>{3});
+}
+
+// A history written before the anchor existed is checked as it is, and the next sale starts the anchor.
+void TestHistory::historyFromBeforeTheAnchorIsTakenOn()
+{
+    TestAppDir dir;
+    writeFixture(dir);
+    QByteArray previous;
+    QByteArray history;
+    for (int n = 1; n <= 2; ++n) {
+        HistoryEntry e;
+        e.entryNo = n;
+        e.time = QStringLiteral("2024/06/01 10:00:00");
+        e.file = QStringLiteral("reg.dat");
+        e.recordNo = 6 + n;
+        e.anchored = false;
+        SalesSlipRecord s = sale(6 + n, n);
+        e.after = EncodeSalesSlip(s);
+        const QByteArray bytes = encodeHistoryEntry(e, previous);
+        previous = bytes.mid(H::Hash, 32);
+        history += bytes;
+        WorkingSlip = s;
+        QVERIFY(WriteSalesSlip(6 + n).ok);
+    }
+    dir.writeBytes(QStringLiteral("rireki.dat"), history);
+    SysNum[Sys::NextSalesSlipNo] = 9;
+    QVERIFY(SaveSettings().ok);
+    HistoryCheck check = verifyHistory();
+    QVERIFY2(check.whole, qPrintable(check.message));
+    QVERIFY(perform(QStringLiteral("reg.dat"), QStringLiteral("correct")).saved);
+    const QByteArray anchor = dir.bytes(QStringLiteral("rireki.anc"));
+    QCOMPARE(anchor.size(), Off::Anchor::Size);
+    QCOMPARE(anchor.left(8), QByteArray("TILLRANC"));
+    QCOMPARE(getInt32(anchor.constData() + Off::Anchor::Entries), 3);
+    QCOMPARE(anchor.mid(Off::Anchor::LastHash, 32), hashOf(entry(dir, 3)));
+    QCOMPARE(getInt16(entry(dir, 3).constData() + H::Anchored), 1);
+    QCOMPARE(getInt16(entry(dir, 3).constData() + H::Disagreed), 0);
+    check = verifyHistory();
+    QVERIFY2(check.whole, qPrintable(check.message));
+}
+
+// The disk refuses the history's next entry (here a file size limit, which fails the write as a full disk does):
+// the message gives the system's reason, not Qt's "Unknown error", and the save completes at the next try.
+void TestHistory::historyTheDiskCannotTakeSaysWhy()
+{
+    TestAppDir dir;
+    writeFixture(dir);
+    for (int n = 0; n < 5; ++n)
+        QVERIFY(perform(QStringLiteral("reg.dat"), QStringLiteral("correct")).saved);
+    QCOMPARE(dir.bytes(QStringLiteral("rireki.dat")).size(), 5 * H::Size);
+    rlimit old{};
+    QVERIFY(getrlimit(RLIMIT_FSIZE, &old) == 0);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 5 * H::Size + 100; // the slip, the journal and the anchor fit; the new entry does not
+    QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
+    const SaveOutcome outcome = perform(QStringLiteral("reg.dat"), QStringLiteral("new"));
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
+    QVERIFY(outcome.saved);
+    QVERIFY2(outcome.error.contains(QStringLiteral("rireki.dat")) &&
+                 outcome.error.contains(QString::fromLocal8Bit(std::strerror(EFBIG))) &&
+                 !outcome.error.contains(QStringLiteral("Unknown error")),
+             qPrintable(outcome.error));
+    QVERIFY(RecoverJournal(nullptr).ok);
+    const HistoryCheck check = verifyHistory();
+    QVERIFY2(check.whole, qPrintable(check.message));
+    QCOMPARE(check.entries, 6);
 }
 
 void TestHistory::correctedSlipsFollowTheFile()
@@ -494,7 +750,7 @@ void TestHistory::correctedSlipsKeptBetweenRuns()
     writeFixture(dir);
     const QString cache = QStringLiteral("rireki.cor");
     forgetCorrectedSlips();
-    QVERIFY(perform(QStringLiteral("reg.dat"), QStringLiteral("correct")).saved);   // reg.dat 3
+    QVERIFY(perform(QStringLiteral("reg.dat"), QStringLiteral("correct")).saved);  // reg.dat 3
     QVERIFY(perform(QStringLiteral("siire.dat"), QStringLiteral("delete")).saved); // siire.dat 3
     const QByteArray older = dir.bytes(QStringLiteral("rireki.dat"));
     QVERIFY(correctSale(2));
@@ -525,11 +781,13 @@ void TestHistory::correctedSlipsKeptBetweenRuns()
         QVERIFY(QFile::remove(dir.file(cache)));
         QVERIFY(QDir(dir.path()).mkdir(cache));
     } else if (change == u"reset") {
-        QVERIFY(startNewHistoryChain(QStringLiteral("reg.dat"), {}).ok);
+        QVERIFY(ResetSalesSlips(5, {}).ok);
     } else if (change == u"older") {
         dir.writeBytes(QStringLiteral("rireki.dat"), older);
+        QVERIFY(anchorRestoredHistory().ok); // as the restore does
     } else if (change == u"apart") {
         dir.writeBytes(QStringLiteral("rireki.dat"), older);
+        QVERIFY(anchorRestoredHistory().ok);
         QVERIFY(correctSale(5));
         QVERIFY(perform(QStringLiteral("siire.dat"), QStringLiteral("new")).saved);
         QCOMPARE(dir.bytes(QStringLiteral("rireki.dat")).size(), 4 * H::Size);

@@ -54,14 +54,15 @@ private Q_SLOTS:
             draftOf({{5, "ねじ", 12.5, 2, 25}, {5, "ねじ", 10, 3, 30}, {7, "釘", 1, 0, 0}, {0, "", 0, 0, 0}}));
         QVERIFY2(outcome.saved && outcome.error.isEmpty(), qPrintable(outcome.error));
         QCOMPARE(outcome.slipNo, 3);
-        // Journal first, then the slip and its history entry, the month index (the slip's key, the header, the
-        // month of the blank records 1 and 2 and the slip's month), the counter, the one item whose stock changes,
-        // journal removed.
+        // Journal first, then the slip, its history entry and the history's anchor, the month index (the slip's key,
+        // the header, the month of the blank records 1 and 2 and the slip's month), the counter, the one item whose
+        // stock changes, journal removed.
         QCOMPARE(g_steps, (QList<JournalStep>{JournalStep::JournalWritten, JournalStep::RecordWritten,
                                               JournalStep::RecordWritten, JournalStep::RecordWritten,
                                               JournalStep::RecordWritten, JournalStep::RecordWritten,
-                                              JournalStep::RecordWritten, JournalStep::SettingsWritten,
-                                              JournalStep::StockWritten, JournalStep::JournalRemoved}));
+                                              JournalStep::RecordWritten, JournalStep::RecordWritten,
+                                              JournalStep::SettingsWritten, JournalStep::StockWritten,
+                                              JournalStep::JournalRemoved}));
         const QByteArray siire = dir.bytes(QStringLiteral("siire.dat"));
         QCOMPARE(siire.size(), 3 * 1024);
         const QByteArray r = siire.mid(2 * 1024, 1024);
