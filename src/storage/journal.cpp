@@ -328,6 +328,7 @@ CommitOutcome CommitTransaction(const Transaction& t)
         outcome.error = unfinishedMessage(r.error);
         return outcome;
     }
+    StampSlipIndex(indexed);
     if (Result r = removeJournal(); !r) {
         outcome.error = unfinishedMessage(r.error);
         return outcome;
