@@ -591,6 +591,9 @@ void TestSlipIndex::indexOfAnotherState_data()
         << "put back" << QList<double>{100, 200, 300, 300, 350, 400};
     QTest::addRow("a slip's date changed by hand") << "date" << QList<double>{100, 200, 300, 300, 350, 400};
     QTest::addRow("a slip's total changed by hand") << "total" << QList<double>{100, 200, 300, 999, 350, 400};
+    // A save of the other slip file stamps its own index only.
+    QTest::addRow("a slip's date changed by hand, then a purchase saved")
+        << "date, purchase" << QList<double>{100, 200, 300, 300, 350, 400};
 }
 
 // reg.dat of 400 prepared records never changes size, so only the stamp tells an index of another state of it.
@@ -608,7 +611,7 @@ void TestSlipIndex::indexOfAnotherState()
     QByteArray keys, months;
     for (int n = 1; n <= 6; ++n) {
         SalesSlipRecord slip;
-        slip.Date = change == u"date" && n == 6 ? QStringLiteral("2026/11/30") : QStringLiteral("2026/12/08");
+        slip.Date = change.startsWith(u"date") && n == 6 ? QStringLiteral("2026/11/30") : QStringLiteral("2026/12/08");
         slip.Time = QStringLiteral("10:00:0%1").arg(n);
         slip.SlipNo = n;
         slip.Line[1] = SalesSlipLine{1, QStringLiteral("どら焼き"), int16_t(totals[n - 1]), 1, totals[n - 1]};
@@ -631,11 +634,20 @@ void TestSlipIndex::indexOfAnotherState()
         dir.writeBytes(QStringLiteral("reg.mon"), months);
     } else {
         QByteArray reg = dir.bytes(QStringLiteral("reg.dat"));
-        if (change == u"date")
+        if (change.startsWith(u"date"))
             reg.replace(5 * Off::Sales::Size + Off::Sales::Date, 10, "2026/12/08");
         else
             putDouble(reg.data() + 3 * Off::Sales::Size + Off::Sales::Total, 999);
         dir.writeBytes(QStringLiteral("reg.dat"), reg);
+    }
+    if (change.endsWith(u"purchase")) {
+        PurchaseSlipDraft purchase;
+        purchase.year = QStringLiteral("2026");
+        purchase.month = QStringLiteral("12");
+        purchase.day = QStringLiteral("08");
+        purchase.supplierNo = 1;
+        purchase.subtotal = purchase.total = 500;
+        QVERIFY(SaveNewPurchaseSlip(purchase).saved);
     }
     QVERIFY(CheckSlipIndex(SlipFile::Sales) != SlipIndexState::Usable);
     // The graphs' keys, the month's list and report, and the closing all see the six slips as they are.
