@@ -11,49 +11,10 @@
 #include "storage/settings.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QFileInfo>
 #include <QFont>
 #include <QLibraryInfo>
 #include <QTranslator>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
-InstanceLock::InstanceLock(const QString& appDir)
-{
-    const QByteArray path = QFile::encodeName(appDir + QStringLiteral("/till.lock"));
-    // Nothing is written into the file, so a full disk does not matter once it exists; a read-only file
-    // can be locked as well. The descriptor is not inherited by programs started from here.
-    int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0 && (errno == EACCES || errno == EROFS))
-        fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        m_error = QStringLiteral("till.lock を作成できないため起動できません（%1）。\n%2\n"
-                                 "フォルダへの書き込みの許可と空き容量を確かめてください。")
-                      .arg(QString::fromLocal8Bit(std::strerror(errno)), QFile::decodeName(path));
-        return;
-    }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const int error = errno;
-        ::close(fd);
-        if (error == EWOULDBLOCK)
-            m_heldByOther = true;
-        else
-            m_error = QStringLiteral("till.lock をロックできないため起動できません（%1）。\n%2")
-                          .arg(QString::fromLocal8Bit(std::strerror(error)), QFile::decodeName(path));
-        return;
-    }
-    m_fd = fd;
-}
-
-InstanceLock::~InstanceLock()
-{
-    if (m_fd >= 0)
-        ::close(m_fd); // releases the lock
-}
 
 Result startTill(const QString& appDir, std::unique_ptr<InstanceLock>& lock, QString* notice)
 {

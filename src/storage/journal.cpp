@@ -3,6 +3,7 @@
 
 #include "storage/datafiles.h"
 #include "storage/durablefile.h"
+#include "storage/instancelock.h"
 #include "storage/purchaseitem.h"
 #include "storage/recordfile.h"
 #include "storage/settings.h"
@@ -291,6 +292,11 @@ void SetJournalHook(JournalHook hook)
 CommitOutcome CommitTransaction(const Transaction& t)
 {
     CommitOutcome outcome;
+    // Another copy may be writing the same files since till.lock was deleted: nothing is written.
+    if (Result r = CheckInstanceLock(); !r) {
+        outcome.error = r.error;
+        return outcome;
+    }
     // The transaction holds final figures read from the files; read while an earlier save was still pending,
     // they would undo that save. Callers complete it first; one found now is completed and this save refused,
     // so that it is built again on the completed files.
@@ -329,6 +335,7 @@ CommitOutcome CommitTransaction(const Transaction& t)
         outcome.error = unfinishedMessage(r.error);
         return outcome;
     }
+    StampSlipIndex(indexed);
     if (Result r = removeJournal(); !r) {
         outcome.error = unfinishedMessage(r.error);
         return outcome;
@@ -341,6 +348,8 @@ Result CompletePendingSave(const QString& operation)
 {
     if (!QFileInfo::exists(JournalPath()))
         return Result::success();
+    if (Result r = CheckInstanceLock(); !r)
+        return r;
     if (Result r = RecoverJournal(nullptr); !r)
         return Result::failure(
             QStringLiteral("前回中断した保存を完了できないため、%1を中止しました。\n%2").arg(operation, r.error));

@@ -2,6 +2,7 @@
 // JAN code from 392.
 #include "storage/products.h"
 
+#include "storage/instancelock.h"
 #include "storage/jancode.h"
 #include "storage/recordfile.h"
 #include "storage/settingnames.h"
@@ -132,6 +133,8 @@ Result SaveProduct(int16_t n)
 {
     if (!validEntry(n))
         return outOfTable(n);
+    if (Result r = CheckInstanceLock(); !r)
+        return r;
     return records().access([n](RecordFile& file) {
         encode(ProductTable[n], records().data());
         return file.write(n, records().data());
@@ -146,6 +149,8 @@ QByteArray ProductRecordImage(const ProductEntry& entry)
 
 Result SaveAllProducts()
 {
+    if (Result r = CheckInstanceLock(); !r)
+        return r;
     const int count = std::min<int>(toInt16(SysNum[Sys::ProductCount]), MaxProductEntries);
     return records().access([count](RecordFile& file) {
         for (int n = 1; n <= count; ++n) {

@@ -1,6 +1,7 @@
 // Purchase item records: texts, standard cost at 36, stock at 44, supplier at 52.
 #include "storage/purchaseitem.h"
 
+#include "storage/instancelock.h"
 #include "storage/journal.h"
 #include "storage/recordfile.h"
 #include "storage/settingnames.h"
@@ -70,6 +71,8 @@ Result LoadPurchaseItem(int16_t n)
 
 Result SavePurchaseItem(int16_t n)
 {
+    if (Result r = CheckInstanceLock(); !r)
+        return r;
     // A pending save holds final stock figures; applied after this write it would put older stock back.
     if (Result r = CompletePendingSave(QStringLiteral("保存")); !r)
         return r;

@@ -2,6 +2,7 @@
 #include "storage/settings.h"
 
 #include "storage/durablefile.h"
+#include "storage/instancelock.h"
 #include "storage/settingnames.h"
 #include "storage/text.h"
 
@@ -209,6 +210,8 @@ QString SettingProblem(int index, double value)
 
 Result SaveSettings()
 {
+    if (Result r = CheckInstanceLock(); !r)
+        return r;
     // Our own reader would refuse the file at the next start.
     for (int i = 1; i <= 50; ++i)
         if (const QString problem = SettingProblem(i, SysNum[i]); !problem.isEmpty())

@@ -4,6 +4,7 @@
 #include "storage/durablefile.h"
 #include "storage/journal.h"
 #include "storage/purchaseslip.h"
+#include "storage/settingnames.h"
 #include "storage/settings.h"
 #include "storage/text.h"
 
@@ -16,6 +17,7 @@
 #include <cmath>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -24,10 +26,13 @@ namespace {
 constexpr int MonthRecordSize = 64;
 constexpr int MaxRuns = 6;
 constexpr char Mark[] = "TILLMON1";
-constexpr int Version = 1;
+// Version 2 adds the stamp; an index of version 1 is built anew once.
+constexpr int Version = 2;
 constexpr int ChecksumAt = 24;
 constexpr int NameAt = 32;
 constexpr int NameWidth = 12;
+constexpr int StampAt = 48;
+constexpr int CounterAt = 56;
 constexpr int RunsAt = 12;
 constexpr int SampledRecords = 4;
 
@@ -87,6 +92,9 @@ struct MonthEntry
 struct Directory
 {
     qint64 slipBytes = 0;
+    // What the slip file and the key file were when the index last matched them; zero for not known.
+    quint64 stamp = 0;
+    double counter = 0;
     std::vector<MonthEntry> months;
 
     int find(int32_t year, int month) const
@@ -146,14 +154,16 @@ struct Names
     QString key;
     QString months;
     int recordSize;
+    int counter; // the SysNum index of the next slip number
 };
 
 Names namesOf(SlipFile file)
 {
     if (file == SlipFile::Sales)
-        return {QStringLiteral("reg.dat"), QStringLiteral("reg.key"), QStringLiteral("reg.mon"), SalesSlipRecordSize};
+        return {QStringLiteral("reg.dat"), QStringLiteral("reg.key"), QStringLiteral("reg.mon"), SalesSlipRecordSize,
+                Sys::NextSalesSlipNo};
     return {QStringLiteral("siire.dat"), QStringLiteral("siire.key"), QStringLiteral("siire.mon"),
-            PurchaseSlipRecordSize};
+            PurchaseSlipRecordSize, Sys::NextPurchaseSlipNo};
 }
 
 std::optional<SlipFile> fileOfName(QStringView name)
@@ -164,6 +174,8 @@ std::optional<SlipFile> fileOfName(QStringView name)
         return SlipFile::Purchases;
     return std::nullopt;
 }
+
+constexpr quint64 FnvBasis = 14695981039346656037ULL;
 
 quint64 fnv(quint64 h, const char* p, qsizetype n)
 {
@@ -188,6 +200,7 @@ QByteArray encodeMonth(const MonthEntry& m)
     return r;
 }
 
+// The stamp and the counter are left out of the checksum: they are written after the records they vouch for.
 QByteArray encodeHeader(const Names& names, const Directory& d, quint64 checksum)
 {
     QByteArray r(MonthRecordSize, '\0');
@@ -200,13 +213,16 @@ QByteArray encodeHeader(const Names& names, const Directory& d, quint64 checksum
     std::memcpy(r.data() + ChecksumAt, &checksum, 8);
     const QByteArray name = names.slip.toLatin1().leftJustified(NameWidth, ' ', true);
     std::memcpy(r.data() + NameAt, name.constData(), NameWidth);
+    std::memcpy(r.data() + StampAt, &d.stamp, 8);
+    putDouble(r.data() + CounterAt, d.counter);
     return r;
 }
 
 quint64 checksumOf(const Names& names, const Directory& d)
 {
-    const QByteArray header = encodeHeader(names, d, 0);
-    quint64 h = fnv(14695981039346656037ULL, header.constData(), header.size());
+    QByteArray header = encodeHeader(names, d, 0);
+    std::memset(header.data() + StampAt, 0, MonthRecordSize - StampAt);
+    quint64 h = fnv(FnvBasis, header.constData(), header.size());
     for (const MonthEntry& m : d.months) {
         const QByteArray r = encodeMonth(m);
         h = fnv(h, r.constData(), r.size());
@@ -238,6 +254,8 @@ bool decodeDirectory(const Names& names, const QByteArray& bytes, Directory& d)
     std::memcpy(&d.slipBytes, h + 16, 8);
     if (d.slipBytes < 0)
         return false;
+    std::memcpy(&d.stamp, h + StampAt, 8);
+    d.counter = getDouble(h + CounterAt);
     d.months.clear();
     for (qint64 i = 0; i < count; ++i) {
         const char* r = h + (i + 1) * MonthRecordSize;
@@ -300,6 +318,33 @@ struct Index
     qint64 records = 0; // whole records of the slip file
 };
 
+// A file's size and its modification and change times to the nanosecond, hashed on from `from`; zero when the
+// file cannot be looked at. The system sets the change time on every write and no program can set it back, so a
+// copy put back, an older build or a hand edit all change it, also where the size stays. Device and inode numbers
+// are left out, as a remount may change them.
+quint64 fileStamp(const QString& name, quint64 from = FnvBasis)
+{
+    struct stat st = {};
+    if (from == 0 || ::stat(QFile::encodeName(dataPath(name)).constData(), &st) != 0)
+        return 0;
+    const qint64 fields[] = {qint64(st.st_size), qint64(st.st_mtim.tv_sec), qint64(st.st_mtim.tv_nsec),
+                             qint64(st.st_ctim.tv_sec), qint64(st.st_ctim.tv_nsec)};
+    return fnv(from, reinterpret_cast<const char*>(fields), qsizetype(sizeof fields));
+}
+
+// The slip file and the key file as they are now.
+quint64 stampOf(const Names& n)
+{
+    return fileStamp(n.key, fileStamp(n.slip));
+}
+
+// The index was stamped for both files as they are now and for the slips issued so far. The next slip number
+// catches an index put back from before later saves made within one tick of the clock the times are kept in.
+bool stampHolds(const Names& n, const Directory& d)
+{
+    return d.stamp != 0 && d.stamp == stampOf(n) && d.counter == SysNum[n.counter];
+}
+
 bool sameKey(const char* stored, const char* record, SlipFile file)
 {
     char key[SlipKey::Size];
@@ -338,6 +383,10 @@ SlipIndexState openIndex(SlipFile file, Index& index)
     }
     if (counted != index.records)
         return SlipIndexState::Damaged;
+    // Whole and ours, but the slips may have been written since by something that did not write the index: a
+    // sample of records cannot tell, when the size stayed.
+    if (!stampHolds(n, index.dir))
+        return SlipIndexState::Stale;
     if (index.records == 0)
         return SlipIndexState::Usable;
     // A few records compared with their keys: the last, the first and two anywhere.
@@ -597,6 +646,7 @@ Result RebuildSlipIndex(SlipFile file)
         return Result::success();
     ++g_use.rebuilds;
     Directory dir;
+    const quint64 read = fileStamp(n.slip);
     dir.slipBytes = slipInfo.size();
     const qint64 total = dir.slipBytes / n.recordSize;
     QByteArray keys(total * SlipKey::Size, Qt::Uninitialized);
@@ -617,13 +667,16 @@ Result RebuildSlipIndex(SlipFile file)
     if (!scanned)
         return scanned;
     // The slip file changed while it was read: what was read may not match it.
-    if (done != total || QFileInfo(dataPath(n.slip)).size() != dir.slipBytes)
+    if (done != total || read == 0 || fileStamp(n.slip) != read)
         return Result::failure(QStringLiteral("%1 が読み込み中に変わりました。").arg(n.slip));
     // The keys first, the month file last: without it the keys are never used. Neither is flushed to disk here,
     // as a cache need not be: one cut short by a power cut fails its sizes, checksum or key checks and is built
     // anew, and the next save flushes both with its own records.
     if (Result r = writeCache(n.key, keys); !r)
         return r;
+    // Stamped for the slip file as it was read, so that a write after the read leaves the index to be read again.
+    dir.stamp = fileStamp(n.key, read);
+    dir.counter = SysNum[n.counter];
     return writeCache(n.months, encodeDirectory(n, dir));
 }
 
@@ -685,12 +738,36 @@ void AddSlipIndexRecords(Transaction& t)
             dir.slipBytes = s.recordNo * n.recordSize;
         }
         t.records << JournalRecord{n.key, s.recordNo, EncodeSlipKey(key), EncodeSlipKey(blank)};
+        // Unstamped until the records are written: StampSlipIndex stamps it after the commit.
+        dir.stamp = 0;
+        dir.counter = 0;
         const QByteArray emptyMonth(MonthRecordSize, '\0');
         t.records << JournalRecord{n.months, 1, encodeHeader(n, dir, checksumOf(n, dir)), emptyMonth};
         std::sort(changed.begin(), changed.end());
         changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
         for (int at : changed)
             t.records << JournalRecord{n.months, at + 2, encodeMonth(dir.months[size_t(at)]), emptyMonth};
+    }
+}
+
+void StampSlipIndex(const Transaction& t)
+{
+    for (SlipFile file : {SlipFile::Sales, SlipFile::Purchases}) {
+        const Names n = namesOf(file);
+        if (std::none_of(t.records.begin(), t.records.end(),
+                         [&](const JournalRecord& r) { return r.fileName == n.months; }))
+            continue;
+        char stamp[MonthRecordSize - StampAt];
+        const quint64 now = stampOf(n);
+        std::memcpy(stamp, &now, 8);
+        putDouble(stamp + CounterAt - StampAt, SysNum[n.counter]);
+        const int fd = ::open(QFile::encodeName(dataPath(n.months)).constData(), O_WRONLY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        // Not flushed, and not checked: a stamp not written, or lost to a power cut, leaves the journalled zero,
+        // which never holds, so it only costs one full check.
+        [[maybe_unused]] const ssize_t written = ::pwrite(fd, stamp, sizeof stamp, StampAt);
+        ::close(fd);
     }
 }
 

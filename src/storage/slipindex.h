@@ -17,15 +17,21 @@ struct Transaction;
 // slip file whenever they are missing or do not match it:
 //
 // - reg.key / siire.key: one 16-byte key per slip record, record n for slip record n (the layout below).
-// - reg.mon / siire.mon: 64-byte records. Record 1 is the header: mark "TILLMON1" at 0, int16 version 1 at 8,
+// - reg.mon / siire.mon: 64-byte records. Record 1 is the header: mark "TILLMON1" at 0, int16 version 2 at 8,
 //   int16 slip record size at 10, int32 number of month records at 12, int64 size of the slip file in bytes at
-//   16, uint64 FNV-1a checksum of the header (with this field zero) and every month record at 24, the slip file's
-//   name blank padded to 12 bytes at 32. Each further record is one year and month: int32 year at 0, int8 month
-//   at 4, uint8 runs in use at 5, int32 number of records of that month at 8, and up to six runs of record
-//   numbers (int32 first, int32 last) from 12 that together hold every one of them (and may hold others).
+//   16, uint64 FNV-1a checksum of the header (with this field and the stamp zero) and every month record at 24,
+//   the slip file's name blank padded to 12 bytes at 32, zero at 44, the stamp at 48: uint64 FNV-1a of the slip
+//   file's and the key file's size, modification and change times in nanoseconds (zero for none), and at 56 the
+//   next slip number (SysNum[2] or SysNum[4]) as a double, both as they were when the index last matched its
+//   files. Each further record is one year and month: int32 year at 0, int8 month at 4, uint8 runs in use at 5,
+//   int32 number of records of that month at 8, and up to six runs of record numbers (int32 first, int32 last)
+//   from 12 that together hold every one of them (and may hold others).
 //
 // Every save, correction and deletion writes the keys and month records it changes in the same journalled
-// transaction as the slip, so the index and the slips are in agreement after any stop.
+// transaction as the slip, so the index and the slips are in agreement after any stop; the stamp is written
+// after the transaction's records. An index whose stamp does not hold (the slip file written by anything else:
+// a folder copied back, an older build, a hand edit; or a stop before the stamp) is checked against its file in
+// one read before it is used.
 
 enum class SlipFile
 {
@@ -79,10 +85,11 @@ enum class SlipIndexState
     Usable,
     Missing,
     Damaged, // present but not matching its slip file, or not ours
+    Stale,   // whole, but its stamp does not hold: the slip file or the keys were written since it matched them
 };
 
-// Checks the index against its slip file: the header's mark, checksum and sizes, the counts, and a few records
-// compared with their keys. Reads little and writes nothing.
+// Checks the index against its slip file: the header's mark, checksum, sizes and stamp, the counts, and a few
+// records compared with their keys. Reads little and writes nothing.
 SlipIndexState CheckSlipIndex(SlipFile file);
 
 // Writes both index files anew from one read of the slip file.
@@ -91,6 +98,10 @@ Result RebuildSlipIndex(SlipFile file);
 // Removes both index files of that slip file name ("reg.dat" or "siire.dat"; any other name does nothing).
 // For every writer that changes a slip file outside a journalled save: restore and data initialisation.
 void DropSlipIndex(const QString& slipFileName);
+
+// After `t`'s records were all written by a commit: stamps the index of each slip file whose month records `t`
+// wrote as matching the files as they are now.
+void StampSlipIndex(const Transaction& t);
 
 // Adds to `t` the index records that follow from its slip records. An index that is missing or does not match
 // its file is removed instead, to be rebuilt by the next reader; the save goes ahead either way.

@@ -1,6 +1,7 @@
 // Supplier records: name at 5, telephone at 35, tax type at 47.
 #include "storage/supplier.h"
 
+#include "storage/instancelock.h"
 #include "storage/recordfile.h"
 #include "storage/settingnames.h"
 #include "storage/settings.h"
@@ -68,6 +69,8 @@ Result LoadSupplier(int16_t n)
 
 Result SaveSupplier(int16_t n)
 {
+    if (Result r = CheckInstanceLock(); !r)
+        return r;
     return records().access([n](RecordFile& file) {
         encode(CurrentSupplier, records().data());
         return file.write(n, records().data());

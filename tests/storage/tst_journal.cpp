@@ -221,10 +221,15 @@ void TestJournal::stoppedAtEveryStep()
         QCOMPARE(now.item12, after.item12);
         QCOMPARE(now.item30, after.item30);
         QCOMPARE(completed, pending ? after.description : QString());
-        // The month index was written in the same operation: it agrees with the slips without a rebuild.
-        QCOMPARE(CheckSlipIndex(SlipFile::Sales), SlipIndexState::Usable);
+        // The month index was written in the same operation: its keys are those a rebuild writes. A stop before
+        // the stamp that follows the records only costs one full check by the next reader.
+        const SlipIndexState state = CheckSlipIndex(SlipFile::Sales);
+        QVERIFY(state == SlipIndexState::Usable || (state == SlipIndexState::Stale && pending));
+        const QByteArray keys = dir.bytes(QStringLiteral("reg.key"));
         const QString disagreement = slipIndexDisagreement(SlipFile::Sales);
         QVERIFY2(disagreement.isEmpty(), qPrintable(disagreement));
+        QCOMPARE(dir.bytes(QStringLiteral("reg.key")), keys);
+        QCOMPARE(CheckSlipIndex(SlipFile::Sales), SlipIndexState::Usable);
 
         // A second start finds nothing more to do.
         QVERIFY(RecoverJournal(&completed).ok);
