@@ -155,7 +155,30 @@ Result printRoll(const QList<ReceiptRow>& rows, const QString& docName, int widt
     if (Result chosen = choosePrinter(printer, printerName); !chosen)
         return chosen;
     printer.setDocName(docName);
+    return paintRoll(printer, rows, widthMm);
+}
 
+Result previewRoll(QWidget* parent, const QList<ReceiptRow>& rows, const QString& docName, int widthMm,
+                   const QString& fileStem)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(docName);
+    if (!g_pdfPath.isEmpty()) {
+        choosePrinter(printer, QString());
+        return paintRoll(printer, rows, widthMm);
+    }
+    QPrintPreviewDialog dialog(&printer, parent);
+    dialog.setWindowTitle(QStringLiteral("印刷プレビュー"));
+    Result printed;
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                     [&](QPrinter* target) { printed = paintRoll(*target, rows, widthMm); });
+    Printing::addSavePdfAction(dialog, printer, fileStem, [&](QPrinter& pdf) { return paintRoll(pdf, rows, widthMm); });
+    dialog.exec();
+    return printed;
+}
+
+Result paintRoll(QPrinter& printer, const QList<ReceiptRow>& rows, int widthMm)
+{
     // The printable width of the common rolls: 48 mm of 58, 72 mm of 80.
     const bool narrow = widthMm == 58;
     const qreal paperMm = narrow ? 58 : 80;
