@@ -8,12 +8,14 @@
 #include <QAbstractItemModel>
 #include <QAction>
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProgressDialog>
+#include <QScreen>
 #include <QTextLayout>
 #include <QToolBar>
 #include <cmath>
@@ -94,6 +96,16 @@ struct ReceiptBlock
     bool rule = false;
 };
 
+// Its default size leaves the end of the tool bar, PDF保存 included, behind a chevron on a 1024x768 screen.
+void fitPreviewToScreen(QPrintPreviewDialog& dialog)
+{
+    const QScreen* screen = dialog.parentWidget() ? dialog.parentWidget()->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect room = screen->availableGeometry();
+    dialog.resize(std::min(room.width() * 9 / 10, 1100), room.height() * 9 / 10);
+}
+
 qreal layoutHeight(const QTextLayout* layout)
 {
     return layout ? layout->boundingRect().height() : 0;
@@ -169,6 +181,7 @@ Result previewRoll(QWidget* parent, const QList<ReceiptRow>& rows, const QString
     }
     QPrintPreviewDialog dialog(&printer, parent);
     dialog.setWindowTitle(QStringLiteral("印刷プレビュー"));
+    fitPreviewToScreen(dialog);
     Result printed;
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
                      [&](QPrinter* target) { printed = paintRoll(*target, rows, widthMm); });
@@ -431,6 +444,7 @@ Result previewTable(QWidget* parent, const QAbstractItemModel& model, const QLis
     printer.setDocName(heading.title);
     QPrintPreviewDialog dialog(&printer, parent);
     dialog.setWindowTitle(QStringLiteral("印刷プレビュー"));
+    fitPreviewToScreen(dialog);
     Result printed;
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* target) {
         printed = paintWithProgress(&dialog, *target, model, columnWidths, heading);
