@@ -260,8 +260,8 @@ QString journal(QByteArrayView input)
     writeFile(dataPath(QStringLiteral("zaiko.dat")), QByteArray(400 * 128, '\0'));
     const QByteArray raw = input.toByteArray();
     writeFile(JournalPath(), raw.startsWith("TILLJRN") ? raw : FramedJournal(raw));
-    qint64 end[6] = {};
     const auto files = dataFiles();
+    std::vector<qint64> end(files.size());
     for (size_t f = 0; f < files.size(); ++f)
         end[f] = files[f].recordSize * plausibleRecordEnd(files[f]);
 
