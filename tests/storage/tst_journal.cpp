@@ -720,6 +720,7 @@ void TestJournal::forgedJournalIsDroppedWhole_data()
     QTest::newRow("reduced rate 0") << "reg.dat" << qint64(6) << 1024 << 17 << 0.0 << 90.0 << QString();
     QTest::newRow("change fund 1e308") << "reg.dat" << qint64(6) << 1024 << 30 << 1e308 << 90.0 << "釣銭準備金";
     QTest::newRow("change fund a fraction") << "reg.dat" << qint64(6) << 1024 << 30 << 0.5 << 90.0 << "釣銭準備金";
+    QTest::newRow("change fund 0") << "reg.dat" << qint64(6) << 1024 << 30 << 0.0 << 90.0 << QString();
     QTest::newRow("change fund 99999999") << "reg.dat" << qint64(6) << 1024 << 30 << 99999999.0 << 90.0 << QString();
     QTest::newRow("next slip lowered to 3") << "reg.dat" << qint64(6) << 1024 << 2 << 3.0 << 90.0 << "伝票 6 まで";
     QTest::newRow("next slip lowered onto the journal's slip")
