@@ -8,12 +8,14 @@
 #include <QAbstractItemModel>
 #include <QAction>
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProgressDialog>
+#include <QScreen>
 #include <QTextLayout>
 #include <QToolBar>
 #include <cmath>
@@ -94,6 +96,16 @@ struct ReceiptBlock
     bool rule = false;
 };
 
+// Its default size leaves the end of the tool bar, PDF保存 included, behind a chevron on a 1024x768 screen.
+void fitPreviewToScreen(QPrintPreviewDialog& dialog)
+{
+    const QScreen* screen = dialog.parentWidget() ? dialog.parentWidget()->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect room = screen->availableGeometry();
+    dialog.resize(std::min(room.width() * 9 / 10, 1100), room.height() * 9 / 10);
+}
+
 qreal layoutHeight(const QTextLayout* layout)
 {
     return layout ? layout->boundingRect().height() : 0;
@@ -155,7 +167,31 @@ Result printRoll(const QList<ReceiptRow>& rows, const QString& docName, int widt
     if (Result chosen = choosePrinter(printer, printerName); !chosen)
         return chosen;
     printer.setDocName(docName);
+    return paintRoll(printer, rows, widthMm);
+}
 
+Result previewRoll(QWidget* parent, const QList<ReceiptRow>& rows, const QString& docName, int widthMm,
+                   const QString& fileStem)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(docName);
+    if (!g_pdfPath.isEmpty()) {
+        choosePrinter(printer, QString());
+        return paintRoll(printer, rows, widthMm);
+    }
+    QPrintPreviewDialog dialog(&printer, parent);
+    dialog.setWindowTitle(QStringLiteral("印刷プレビュー"));
+    fitPreviewToScreen(dialog);
+    Result printed;
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                     [&](QPrinter* target) { printed = paintRoll(*target, rows, widthMm); });
+    Printing::addSavePdfAction(dialog, printer, fileStem, [&](QPrinter& pdf) { return paintRoll(pdf, rows, widthMm); });
+    dialog.exec();
+    return printed;
+}
+
+Result paintRoll(QPrinter& printer, const QList<ReceiptRow>& rows, int widthMm)
+{
     // The printable width of the common rolls: 48 mm of 58, 72 mm of 80.
     const bool narrow = widthMm == 58;
     const qreal paperMm = narrow ? 58 : 80;
@@ -408,6 +444,7 @@ Result previewTable(QWidget* parent, const QAbstractItemModel& model, const QLis
     printer.setDocName(heading.title);
     QPrintPreviewDialog dialog(&printer, parent);
     dialog.setWindowTitle(QStringLiteral("印刷プレビュー"));
+    fitPreviewToScreen(dialog);
     Result printed;
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* target) {
         printed = paintWithProgress(&dialog, *target, model, columnWidths, heading);

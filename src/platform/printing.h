@@ -38,6 +38,13 @@ void addSavePdfAction(QPrintPreviewDialog& dialog, QPrinter& shown, const QStrin
 Result printReceipt(const Receipt& receipt, int widthMm, const QString& printerName);
 // Prints any rows laid out as a receipt's (a closing report) in the same way, under the document name given.
 Result printRoll(const QList<ReceiptRow>& rows, const QString& docName, int widthMm, const QString& printerName);
+// Shows such rows on a roll in a print preview, from which the user prints them on any printer or saves them as a
+// PDF file offered as `fileStem`.pdf: what the receipt printer cannot print can still be seen and kept. With prints
+// redirected (tests), the rows go to that PDF file without a preview.
+Result previewRoll(QWidget* parent, const QList<ReceiptRow>& rows, const QString& docName, int widthMm,
+                   const QString& fileStem);
+// Lays the rows out as a receipt on a roll `widthMm` wide (58 or 80), sizes `printer`'s page to them and paints.
+Result paintRoll(QPrinter& printer, const QList<ReceiptRow>& rows, int widthMm);
 
 // The header of every page of a printed table.
 struct TableHeading

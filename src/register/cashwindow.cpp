@@ -18,9 +18,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpressionValidator>
 #include <QTime>
-#include <cmath>
 
 GridTable cashMovementsTable(const QList<SeisanRecord>& movements)
 {
@@ -42,9 +40,7 @@ GridTable cashMovementsTable(const QList<SeisanRecord>& movements)
 QString cashAmountProblem(const QString& text)
 {
     const std::optional<double> v = strictVal(text);
-    if (!v || *v < 1 || *v > HighestCashAmount || *v != std::floor(*v))
-        return QStringLiteral("金額は 1～99,999,999 円の整数で入力してください。");
-    return {};
+    return v ? CashAmountProblem(*v) : CashAmountProblem(0);
 }
 
 CashWindow::CashWindow(QWidget* parent) : QWidget(parent)
@@ -71,7 +67,9 @@ CashWindow::CashWindow(QWidget* parent) : QWidget(parent)
     makeLabel(entry, QStringLiteral("LabelAmount"), QStringLiteral("金額"), twipsRect(2600, 350, 700, 420));
     TextAmount = makeEdit(entry, QStringLiteral("TextAmount"), QStringLiteral("金額"), twipsRect(3300, 300, 1800, 460));
     TextAmount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    TextAmount->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,8}")), TextAmount));
+    // What is typed stays as typed and is checked on Enter: a box that silently dropped a sign, a point or a
+    // ninth digit would store another amount than the one the cashier meant.
+    TextAmount->setMaxLength(20);
     makeLabel(entry, QStringLiteral("LabelReason"), QStringLiteral("理由"), twipsRect(120, 950, 700, 420));
     TextReason = makeEdit(entry, QStringLiteral("TextReason"), QStringLiteral("理由"), twipsRect(820, 900, 6200, 460));
     limitBytes(TextReason, SeisanOffset::ReasonWidth);
@@ -89,7 +87,10 @@ CashWindow::CashWindow(QWidget* parent) : QWidget(parent)
     connect(CommandDelete, &QPushButton::clicked, this, &CashWindow::deleteChosen);
     connect(CommandExit, &QPushButton::clicked, this, &QWidget::close);
     installKeys(TextDay, {{Qt::Key_Return, [this] { showDay(); }}});
-    installKeys(TextAmount, {{Qt::Key_Return, [this] { TextReason->setFocus(); }}});
+    installKeys(TextAmount, {{Qt::Key_Return, [this] {
+                                  if (amountAccepted())
+                                      TextReason->setFocus();
+                              }}});
     installKeys(TextReason, {{Qt::Key_Return, [this] { save(); }}});
 
     TextDay->setText(QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
@@ -126,12 +127,8 @@ void CashWindow::save()
     QString day;
     if (!dayValid(day))
         return;
-    if (const QString problem = cashAmountProblem(TextAmount->text()); !problem.isEmpty()) {
-        MessageBox::information(this, problem);
-        TextAmount->setFocus();
-        TextAmount->selectAll();
+    if (!amountAccepted())
         return;
-    }
     SeisanRecord r;
     r.kind = OptionOut->isChecked() ? SeisanKind::CashOut : SeisanKind::CashIn;
     r.day = day;
@@ -151,6 +148,17 @@ void CashWindow::save()
     TextReason->clear();
     showDay();
     TextAmount->setFocus();
+}
+
+bool CashWindow::amountAccepted()
+{
+    const QString problem = cashAmountProblem(TextAmount->text());
+    if (problem.isEmpty())
+        return true;
+    MessageBox::information(this, problem);
+    TextAmount->setFocus();
+    TextAmount->selectAll();
+    return false;
 }
 
 void CashWindow::deleteChosen()

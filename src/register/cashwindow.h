@@ -42,5 +42,7 @@ public:
 
 private:
     bool dayValid(QString& day);
+    // The amount typed can be stored; otherwise the cashier is told why and the box is selected for retyping.
+    bool amountAccepted();
     QList<SeisanRecord> m_shown;
 };

@@ -2,13 +2,16 @@
 #include "register/closingwindow.h"
 
 #include "platform/controls.h"
+#include "platform/filedialog.h"
 #include "platform/grid.h"
 #include "platform/messagebox.h"
+#include "platform/printing.h"
 #include "platform/tableexport.h"
 #include "platform/twips.h"
 #include "register/receiptprint.h"
 #include "storage/changes.h"
 #include "storage/payment.h"
+#include "storage/receipt.h"
 #include "storage/salestax.h"
 #include "storage/settingnames.h"
 #include "storage/settings.h"
@@ -200,6 +203,8 @@ void ClosingWindow::buildControls()
     }
     CommandExit = makeButton(this, QStringLiteral("CommandExit"), QStringLiteral("閉じる"), twipsRect(13480, 9250, 1600, 580));
     connect(CommandExit, &QPushButton::clicked, this, &QWidget::close);
+    // Enter on 精算, where the count ends, closes the day after one question.
+    installKeys(CommandClose, {{Qt::Key_Return, [this] { closeDay(); }}});
     connect(CommandShow, &QPushButton::clicked, this, &ClosingWindow::showDay);
     installKeys(TextDay, {{Qt::Key_Return, [this] { showDay(); }}});
     connect(TextFund, &QLineEdit::textChanged, this, &ClosingWindow::fundChanged);
@@ -292,8 +297,44 @@ void ClosingWindow::check()
     if (!readFigures())
         return;
     showDay();
-    if (Result printed = printClosingReport(currentClosing(), ClosingReportKind::Check); !printed)
-        MessageBox::information(this, printed.error);
+    printReport(currentClosing(), ClosingReportKind::Check);
+}
+
+// The receipt printer first; when it cannot print the report, a print preview shows it, from which it can be
+// printed on another printer or saved as a PDF file, so that a closing is never stored unseen.
+void ClosingWindow::printReport(const SeisanRecord& closing, ClosingReportKind kind, const QString& stored)
+{
+    const Result printed = printClosingReport(closing, kind);
+    if (printed)
+        return;
+    MessageBox::information(this, printed.error + QStringLiteral("\n印刷プレビューで表示します。") + stored);
+    const bool check = kind == ClosingReportKind::Check;
+    const QString name = (check ? QStringLiteral("レジ点検 ") : QStringLiteral("レジ精算 ")) + closing.day;
+    const QString stem = FileDialog::safeFileName(
+        (check ? QStringLiteral("レジ点検_") : QStringLiteral("レジ精算_")) + QString(closing.day).remove(u'/') +
+        (closing.closingNo > 0 ? QStringLiteral("_%1").arg(closing.closingNo) : QString()));
+    const int width = SysNum[Sys::ReceiptWidthMm] == 58 ? 58 : 80;
+    if (Result shown =
+            previewRoll(this, ClosingReportRows(closing, shopDetailsFromSettings(), kind), name, width, stem);
+        !shown && !shown.error.isEmpty())
+        MessageBox::information(this, shown.error);
+}
+
+// 精算 closes the day for good: the first closing of a day is asked about once, a later one names the closing
+// before it. No is the default answer, so an Enter too many after the count closes nothing.
+bool ClosingWindow::confirmClosing(const QList<SeisanRecord>& records)
+{
+    for (const SeisanRecord& r : records)
+        if (r.kind == SeisanKind::Closing && r.day == m_day)
+            return MessageBox::question(this,
+                                        QStringLiteral("%1 はすでに精算されています（%2 %3）。\nもう一度精算しますか。"
+                                                       "前の記録も残ります。")
+                                            .arg(m_day, r.date, r.time));
+    const CashCount c = count();
+    return MessageBox::question(
+        this, QStringLiteral("%1 を精算しますか。\n実査合計 %2 円、過不足 %3 円\n"
+                             "精算の記録は取り消せません。")
+                  .arg(m_day, grouped(c.total()), signedGrouped(c.total() - m_figures.expectedCash())));
 }
 
 void ClosingWindow::closeDay()
@@ -306,14 +347,8 @@ void ClosingWindow::closeDay()
         MessageBox::information(this, r.error);
         return;
     }
-    for (const SeisanRecord& r : records)
-        if (r.kind == SeisanKind::Closing && r.day == m_day) {
-            if (!MessageBox::question(this, QStringLiteral("%1 はすでに精算されています（%2 %3）。\nもう一度精算しますか。"
-                                                           "前の記録も残ります。")
-                                                .arg(m_day, r.date, r.time)))
-                return;
-            break;
-        }
+    if (!confirmClosing(records))
+        return;
     SeisanRecord closing = currentClosing();
     qint64 n = 0;
     const Result stored = AppendSeisan(closing, {{Sys::ChangeFund, m_figures.changeFund}}, &n);
@@ -322,13 +357,15 @@ void ClosingWindow::closeDay()
         return;
     }
     SysNum[Sys::ChangeFund] = m_figures.changeFund;
-    closing.recordNo = n;
     Q_EMIT changes().seisanChanged();
     loadHistory();
+    // The closing as stored, numbered among the closings.
+    for (const ClosingHistoryEntry& e : m_history)
+        if (e.record.recordNo == n)
+            closing = e.record;
     if (!stored.error.isEmpty())
         MessageBox::information(this, stored.error);
-    if (Result printed = printClosingReport(closing, ClosingReportKind::Close); !printed)
-        MessageBox::information(this, printed.error + QStringLiteral("\n精算は記録されています。"));
+    printReport(closing, ClosingReportKind::Close, QStringLiteral("\n精算は記録されています。"));
 }
 
 void ClosingWindow::loadHistory()
@@ -350,8 +387,7 @@ void ClosingWindow::reprint()
         MessageBox::information(this, QStringLiteral("再印刷する精算を履歴から選んでください。"));
         return;
     }
-    if (Result printed = printClosingReport(m_history[row].record, ClosingReportKind::Reprint); !printed)
-        MessageBox::information(this, printed.error);
+    printReport(m_history[row].record, ClosingReportKind::Reprint);
 }
 
 void ClosingWindow::saveCsv()

@@ -60,6 +60,8 @@ private:
     void saveFund();
     void loadHistory();
     SeisanRecord currentClosing() const;
+    bool confirmClosing(const QList<SeisanRecord>& records);
+    void printReport(const SeisanRecord& closing, ClosingReportKind kind, const QString& stored = QString());
 
     QString m_day; // the day the figures are of
     ClosingFigures m_figures;

@@ -126,8 +126,8 @@ QList<ReceiptRow> ClosingReportRows(const SeisanRecord& c, const ShopDetails& sh
         add(ReceiptRow::Centred, QStringLiteral("＊ 再発行 ＊"));
     add(ReceiptRow::LeftRight, QStringLiteral("営業日"), c.day);
     add(ReceiptRow::LeftRight, QStringLiteral("印字"), c.date + u' ' + c.time);
-    if (c.recordNo > 0)
-        add(ReceiptRow::LeftRight, QStringLiteral("精算番号"), QString::number(c.recordNo));
+    if (c.closingNo > 0)
+        add(ReceiptRow::LeftRight, QStringLiteral("精算番号"), QString::number(c.closingNo));
     add(ReceiptRow::Rule, QString());
     add(ReceiptRow::LeftRight, QStringLiteral("伝票数"), QStringLiteral("%1 件").arg(f.slipCount));
     add(ReceiptRow::LeftRight, QStringLiteral("総売上"), yen(f.gross));

@@ -81,6 +81,21 @@ const DataFileInfo* findDataFile(QStringView name)
     return nullptr;
 }
 
+qint64 LastStoredSlip(const QString& path, int recordSize)
+{
+    QFile file(path);
+    if (!file.exists())
+        return 0;
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    return lastSlip(file, recordSize);
+}
+
+qint32 SlipNumberOf(const QByteArray& record)
+{
+    return record.size() >= SlipNoOffset + 4 ? getInt32(record.constData() + SlipNoOffset) : 0;
+}
+
 qint64 plausibleRecordEnd(const DataFileInfo& file)
 {
     if (file.recordSize <= 0)

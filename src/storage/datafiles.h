@@ -30,6 +30,12 @@ constexpr qint64 AppendMargin = 64;
 // would only fill the disk with blank records.
 qint64 plausibleRecordEnd(const DataFileInfo& file);
 
+// The highest record number of slip file `path` (records of `recordSize` bytes) that holds a slip, 0 for none or
+// no file, -1 when the file cannot be read. A slip record holds a slip when its slip number (offset 60) is not 0.
+qint64 LastStoredSlip(const QString& path, int recordSize);
+// The slip number at offset 60 of a slip record image, the same in both slip files.
+qint32 SlipNumberOf(const QByteArray& record);
+
 // After data file `fileName` was restored from a backup: its counters (records prepared, next slip number) are
 // raised to at least what the file holds, so the next save cannot overwrite a restored slip; they are never
 // lowered. A slip record holds a slip when its slip number (offset 60) is not 0; prepared blank records do not

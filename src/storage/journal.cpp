@@ -6,6 +6,8 @@
 #include "storage/instancelock.h"
 #include "storage/purchaseitem.h"
 #include "storage/recordfile.h"
+#include "storage/seisan.h"
+#include "storage/settingnames.h"
 #include "storage/settings.h"
 #include "storage/slipindex.h"
 #include "storage/text.h"
@@ -37,9 +39,83 @@ void reached(JournalStep step)
         g_hook(step);
 }
 
-// Exactly what a commit can produce: whole records of a data file up to its plausible end, settings the loader
-// accepts at the next start, finite stock of items 1 to 400. A journal asking for anything else is refused before
-// its first write, so no journal can create other files, fill the disk or leave sys.ini unreadable.
+// The last slip of slip file `file` the next slip number must stay above: the last the transaction writes and,
+// when the number is lowered, the last the file holds. Only a reset lowers it, and it replaces the file in the same
+// transaction: what the new file holds is the reset's to decide (it keeps records beyond those it blanks). -1 when
+// the file cannot be read.
+qint64 lastSlipAfter(const Transaction& t, const DataFileInfo& file, bool lowered)
+{
+    const QString name = QString::fromLatin1(file.name);
+    qint64 last = 0;
+    for (const JournalRecord& r : t.records)
+        if (r.fileName == name && SlipNumberOf(r.bytes) != 0)
+            last = std::max(last, r.recordNo);
+    for (const JournalReplace& r : t.replacements)
+        if (r.fileName == name)
+            return last;
+    if (!lowered)
+        return last;
+    const qint64 stored = LastStoredSlip(dataPath(name), file.recordSize);
+    return stored < 0 ? stored : std::max(last, stored);
+}
+
+// Settings no window stores: a tax rate outside 0 to under 1 (the settings window), a change fund that is no whole
+// yen of up to eight digits (the closing window), and a next slip number lowered onto a slip still stored, which
+// the next save would overwrite (only a reset lowers it, together with the file it empties).
+Result settingValueCheck(const Transaction& t, const JournalSetting& s)
+{
+    const QString line =
+        QStringLiteral("設定の %1 行目の値 %2 は範囲外です（%3）。").arg(s.index).arg(numText(s.value));
+    if ((s.index == Sys::TaxRate || s.index == Sys::ReducedTaxRate) && !(s.value >= 0 && s.value < 1))
+        return Result::failure(line.arg(QStringLiteral("税率は 0 以上 1 未満")));
+    if (s.index == Sys::ChangeFund && !(s.value >= 0 && s.value <= HighestCashAmount && s.value == std::floor(s.value)))
+        return Result::failure(line.arg(QStringLiteral("釣銭準備金は 0～99,999,999 円の整数")));
+    for (const DataFileInfo& f : dataFiles()) {
+        if (f.nextSetting != s.index)
+            continue;
+        const qint64 last = lastSlipAfter(t, f, s.value < SysNum[s.index]);
+        if (last < 0)
+            return Result::failure(QStringLiteral("%1 を読めません。").arg(QString::fromLatin1(f.name)));
+        if (s.value <= double(last))
+            return Result::failure(line.arg(
+                QStringLiteral("%1 には伝票 %2 まで保存されています").arg(QString::fromLatin1(f.name)).arg(last)));
+    }
+    return Result::success();
+}
+
+// Records no window stores: stock or a standard cost that is no number, a closing or cash in or out the closing
+// and cash windows refuse, or a record of seisan.dat past the one appended next (the gap would read as damage).
+Result recordValueCheck(const JournalRecord& r)
+{
+    if (r.fileName == u"zaiko.dat") {
+        const PurchaseItem item = DecodePurchaseItem(r.bytes.constData());
+        if (!std::isfinite(item.StockQty))
+            return Result::failure(
+                QStringLiteral("仕入商品 %1 の在庫数量が数値でなくなるため、保存できません。").arg(r.recordNo));
+        if (!std::isfinite(item.StandardCost))
+            return Result::failure(
+                QStringLiteral("仕入商品 %1 の標準仕入単価が数値でなくなるため、保存できません。").arg(r.recordNo));
+    }
+    if (r.fileName == SeisanFileName) {
+        if (r.recordNo > SeisanRecordCount() + 1)
+            return Result::failure(
+                QStringLiteral("%1 のレコード番号 %2 は範囲外です。").arg(r.fileName).arg(r.recordNo));
+        SeisanRecord record;
+        if (!DecodeSeisan(r.bytes.constData(), record))
+            return Result::failure(QStringLiteral("%1 のレコード %2 は精算・入出金の記録ではありません。")
+                                       .arg(r.fileName)
+                                       .arg(r.recordNo));
+        if (const QString problem = SeisanRecordProblem(record); !problem.isEmpty())
+            return Result::failure(
+                QStringLiteral("%1 のレコード %2 は範囲外です（%3）。").arg(r.fileName).arg(r.recordNo).arg(problem));
+    }
+    return Result::success();
+}
+
+// Exactly what a commit can produce: whole records of a data file up to its plausible end, holding values the
+// windows take, settings the loader accepts at the next start and the windows would store, finite stock of items
+// 1 to 400. A journal asking for anything else is refused before its first write, so no journal can create other
+// files, fill the disk, leave sys.ini unreadable or set figures no window would.
 Result check(const Transaction& t)
 {
     for (const JournalRecord& r : t.records) {
@@ -55,6 +131,8 @@ Result check(const Transaction& t)
         if (r.recordNo < 1 || r.recordNo > plausibleRecordEnd(*file))
             return Result::failure(
                 QStringLiteral("%1 のレコード番号 %2 は範囲外です。").arg(r.fileName).arg(r.recordNo));
+        if (Result values = recordValueCheck(r); !values)
+            return values;
     }
     for (const JournalReplace& r : t.replacements) {
         const DataFileInfo* file = findDataFile(r.fileName);
@@ -66,6 +144,8 @@ Result check(const Transaction& t)
             return Result::failure(QStringLiteral("設定の番号 %1 は範囲外です。").arg(s.index));
         if (const QString problem = SettingProblem(s.index, s.value); !problem.isEmpty())
             return Result::failure(problem);
+        if (Result values = settingValueCheck(t, s); !values)
+            return values;
     }
     for (const JournalStock& s : t.stock) {
         if (s.item < 1 || s.item > PurchaseItemCount)

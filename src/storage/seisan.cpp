@@ -41,6 +41,26 @@ double ClosingFigures::expectedCash() const
     return changeFund + byMethod[0] + cashIn - cashOut;
 }
 
+QString CashAmountProblem(double amount)
+{
+    if (!(amount >= 1 && amount <= HighestCashAmount && amount == std::floor(amount)))
+        return QStringLiteral("金額は 1～99,999,999 円の整数で入力してください。");
+    return {};
+}
+
+QString SeisanRecordProblem(const SeisanRecord& s)
+{
+    if (s.kind != SeisanKind::Closing)
+        return CashAmountProblem(s.amount);
+    const double fund = s.figures.changeFund;
+    if (!(fund >= 0 && fund <= HighestCashAmount && fund == std::floor(fund)))
+        return QStringLiteral("釣銭準備金は 0～99,999,999 円の整数で入力してください。");
+    for (int32_t c : s.count.counts)
+        if (c < 0 || c > HighestCount)
+            return QStringLiteral("枚数は 0～99,999 で入力してください。");
+    return {};
+}
+
 QByteArray EncodeSeisan(const SeisanRecord& s)
 {
     using namespace SeisanOffset;
@@ -147,6 +167,7 @@ Result ReadSeisan(QList<SeisanRecord>& records)
             QStringLiteral("大きさ %1 バイトが %2 バイトの倍数でない").arg(bytes.size()).arg(SeisanRecordSize)));
     const qint64 count = bytes.size() / SeisanRecordSize;
     records.reserve(count);
+    qint64 closings = 0;
     for (qint64 n = 1; n <= count; ++n) {
         SeisanRecord r;
         if (!DecodeSeisan(bytes.constData() + (n - 1) * SeisanRecordSize, r)) {
@@ -154,6 +175,9 @@ Result ReadSeisan(QList<SeisanRecord>& records)
             return Result::failure(damaged.arg(SeisanFileName, QStringLiteral("レコード %1 が読めない").arg(n)));
         }
         r.recordNo = n;
+        // Cash in and out share the file; the number printed on a closing counts closings only.
+        if (r.kind == SeisanKind::Closing)
+            r.closingNo = ++closings;
         records.append(r);
     }
     return Result::success();
@@ -186,6 +210,8 @@ Result AppendSeisan(const SeisanRecord& record, const QList<JournalSetting>& set
     QList<SeisanRecord> existing;
     if (Result read = ReadSeisan(existing); !read)
         return read;
+    if (const QString problem = SeisanRecordProblem(record); !problem.isEmpty())
+        return Result::failure(problem);
     const qint64 n = existing.size() + 1;
     const QString what = record.kind == SeisanKind::Closing  ? QStringLiteral("%1 の精算").arg(record.day)
                          : record.kind == SeisanKind::CashIn ? QStringLiteral("%1 の入金").arg(record.day)

@@ -76,7 +76,8 @@ struct ClosingFigures
 // Texts are code page 932; numbers little-endian.
 struct SeisanRecord
 {
-    qint64 recordNo = 0; // set when read
+    qint64 recordNo = 0;  // set when read
+    qint64 closingNo = 0; // closings: how many closings the file holds up to this one (精算番号), set when read
     SeisanKind kind = SeisanKind::Closing;
     int16_t deleted = 0;
     QString day;
@@ -100,6 +101,11 @@ constexpr int Mark = 0, Kind = 4, Deleted = 6, Day = 8, Date = 18, Time = 28, Am
               Counts = 264, End = 304;
 constexpr int DayWidth = 10, DateWidth = 10, TimeWidth = 8, ReasonWidth = 60;
 } // namespace SeisanOffset
+
+// Why a cash in or out of `amount` cannot be stored (empty when it can): whole yen from 1 to HighestCashAmount.
+QString CashAmountProblem(double amount);
+// Why `record` cannot be stored (empty when it can): a cash amount, a change fund or a count no window takes.
+QString SeisanRecordProblem(const SeisanRecord& record);
 
 // The record image; empty when a figure is not finite (nothing such is ever written).
 QByteArray EncodeSeisan(const SeisanRecord& record);

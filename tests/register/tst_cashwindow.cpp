@@ -35,40 +35,48 @@ private Q_SLOTS:
         m_dir.reset();
     }
 
+    // The amount stays as typed; Enter takes it on to the reason only when it can be stored, and otherwise says
+    // why and keeps the box, so no amount is stored other than the one typed.
     void amounts_data()
     {
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("shown");
         QTest::addColumn<bool>("stored");
-        QTest::newRow("one yen") << QStringLiteral("1") << QStringLiteral("1") << true;
-        QTest::newRow("largest") << QStringLiteral("99999999") << QStringLiteral("99999999") << true;
-        QTest::newRow("nine digits cut") << QStringLiteral("123456789") << QStringLiteral("12345678") << true;
-        QTest::newRow("zero") << QStringLiteral("0") << QStringLiteral("0") << false;
-        QTest::newRow("empty") << QString() << QString() << false;
-        QTest::newRow("not digits") << QStringLiteral("-5.5") << QStringLiteral("55") << true;
+        QTest::newRow("one yen") << QStringLiteral("1") << true;
+        QTest::newRow("largest") << QStringLiteral("99999999") << true;
+        QTest::newRow("nine digits") << QStringLiteral("123456789") << false;
+        QTest::newRow("zero") << QStringLiteral("0") << false;
+        QTest::newRow("empty") << QString() << false;
+        QTest::newRow("negative with a point") << QStringLiteral("-5.5") << false;
+        QTest::newRow("1e308") << QStringLiteral("1e308") << false;
+        QTest::newRow("NaN") << QStringLiteral("nan") << false;
+        QTest::newRow("infinite") << QStringLiteral("inf") << false;
     }
     void amounts()
     {
         QFETCH(QString, typed);
-        QFETCH(QString, shown);
         QFETCH(bool, stored);
         QVERIFY(focusOn(m_form, QStringLiteral("TextAmount")));
         type(typed);
-        QCOMPARE(control(m_form, QStringLiteral("TextAmount"))->text(), shown);
+        QCOMPARE(control(m_form, QStringLiteral("TextAmount"))->text(), typed);
         press(Qt::Key_Return);
+        if (!stored) {
+            QVERIFY(MessageBox::takeShown().value(0).contains(QStringLiteral("1～99,999,999")));
+            QTRY_COMPARE(focusedName(), QStringLiteral("TextAmount"));
+            QCOMPARE(control(m_form, QStringLiteral("TextAmount"))->text(), typed);
+            // 登録 refuses it the same way.
+            control<QPushButton>(m_form, QStringLiteral("CommandSave"))->click();
+            QVERIFY(MessageBox::takeShown().value(0).contains(QStringLiteral("1～99,999,999")));
+            QVERIFY(!QFile::exists(m_dir->file(SeisanFileName)));
+            return;
+        }
         QTRY_COMPARE(focusedName(), QStringLiteral("TextReason"));
         type(QStringLiteral("釣銭の両替"));
         press(Qt::Key_Return);
-        QCOMPARE(QFile::exists(m_dir->file(SeisanFileName)), stored);
-        if (!stored) {
-            QVERIFY(MessageBox::takeShown().value(0).contains(QStringLiteral("1～99,999,999")));
-            return;
-        }
         QList<SeisanRecord> records;
         QVERIFY(ReadSeisan(records));
         QCOMPARE(records.size(), 1);
         QCOMPARE(int(records[0].kind), int(SeisanKind::CashIn));
-        QCOMPARE(records[0].amount, shown.toDouble());
+        QCOMPARE(records[0].amount, typed.toDouble());
         QCOMPARE(records[0].reason, QStringLiteral("釣銭の両替"));
         QCOMPARE(records[0].day, QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
         QVERIFY(control(m_form, QStringLiteral("TextAmount"))->text().isEmpty());

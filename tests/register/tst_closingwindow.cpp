@@ -1,7 +1,9 @@
 // The closing window as the cashier uses it: the day's expected figures, the count typed with Enter moving
-// down, 点検 that stores nothing, 精算 twice kept, and a failing printer that keeps the closing.
+// down, 点検 that stores nothing, 精算 asked about and numbered among closings, twice kept, and without a printer
+// the closing kept and its report shown in a print preview.
 #include "guitest.h"
 
+#include "platform/filedialog.h"
 #include "platform/grid.h"
 #include "platform/messagebox.h"
 #include "platform/printing.h"
@@ -12,8 +14,12 @@
 #include "storage/settingnames.h"
 #include "storage/settings.h"
 
+#include <QAction>
 #include <QDate>
+#include <QPrintPreviewDialog>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTimer>
 #include <QtTest>
 
 class TestClosingWindow : public QObject
@@ -47,6 +53,12 @@ private:
             type(QString::number(c));
             press(Qt::Key_Return);
         }
+    }
+    // 精算 clicked, its question answered Yes.
+    void closeAnsweringYes()
+    {
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        control<QPushButton>(m_form, QStringLiteral("CommandClose"))->click();
     }
     QString cell(Grid* g, const QString& item) const
     {
@@ -165,8 +177,8 @@ private Q_SLOTS:
     void closeTwiceKeepsBoth()
     {
         typeCounts({1, 0, 0, 3, 1});
-        control<QPushButton>(m_form, QStringLiteral("CommandClose"))->click();
-        QCOMPARE(MessageBox::takeShown(), QStringList());
+        closeAnsweringYes();
+        QCOMPARE(MessageBox::takeShown().size(), 1); // the question alone
         QCOMPARE(m_dir->bytes(SeisanFileName).size(), 2 * SeisanRecordSize);
         QVERIFY(pdfPages(pdf(), false).join(u'\n').contains(QStringLiteral("レジ精算")));
 
@@ -196,29 +208,81 @@ private Q_SLOTS:
         auto* fund = control(m_form, QStringLiteral("TextFund"));
         retype(fund, QStringLiteral("20000"));
         QCOMPARE(control(m_form, QStringLiteral("TextExpected"))->text(), QStringLiteral("23,500"));
-        control<QPushButton>(m_form, QStringLiteral("CommandClose"))->click();
+        closeAnsweringYes();
         QCOMPARE(SysNum[Sys::ChangeFund], 20000.0);
         LoadSettings();
         QCOMPARE(SysNum[Sys::ChangeFund], 20000.0);
     }
 
-    void failingPrinterKeepsTheClosing()
+    // Without a printer the closing is stored, the cashier told, and the report shown in a print preview from
+    // which it is saved as a PDF file.
+    void noPrinterShowsThePreview()
     {
         Printing::redirectToPdf(QString());
         SysStr[Sys::ReceiptPrinter] = QStringLiteral("存在しないプリンター");
-        control<QPushButton>(m_form, QStringLiteral("CommandClose"))->click();
+        const QString saved = m_dir->file(QStringLiteral("z.pdf"));
+        QString previewTitle;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+            if (!preview)
+                return;
+            previewTitle = preview->windowTitle();
+            FileDialog::setNextSaveName(saved);
+            preview->findChild<QAction*>(QStringLiteral("savePdf"))->trigger();
+            preview->reject();
+        });
+        poll.start(50);
+        closeAnsweringYes();
+        poll.stop();
+        SysStr[Sys::ReceiptPrinter].clear();
+        const QStringList shown = MessageBox::takeShown();
+        QCOMPARE(shown.size(), 2);
+        QVERIFY2(shown[1].endsWith(QStringLiteral("精算は記録されています。")), qPrintable(shown[1]));
+        QCOMPARE(m_dir->bytes(SeisanFileName).size(), 2 * SeisanRecordSize);
+        QCOMPARE(previewTitle, QStringLiteral("印刷プレビュー"));
+        const QString text = pdfPages(saved).join(u'\n');
+        QVERIFY2(text.contains(QStringLiteral("レジ精算")), qPrintable(text));
+        QVERIFY2(QRegularExpression(QStringLiteral("精算番号 +1\\b")).match(text).hasMatch(), qPrintable(text));
+    }
+
+    // Enter after the last count reaches 精算; Enter there asks first, and one more Enter (No) closes nothing.
+    void enterAfterTheCountAsksFirst()
+    {
+        typeCounts({1, 0, 0, 3, 1, 0, 0, 0, 0, 0});
+        QTRY_COMPARE(focusedName(), QStringLiteral("CommandClose"));
+        press(Qt::Key_Return); // answered with the default, No
         const QStringList shown = MessageBox::takeShown();
         QCOMPARE(shown.size(), 1);
-        QVERIFY2(shown[0].endsWith(QStringLiteral("精算は記録されています。")), qPrintable(shown[0]));
+        QVERIFY2(shown[0].contains(QStringLiteral("を精算しますか")), qPrintable(shown[0]));
+        QVERIFY2(shown[0].contains(QStringLiteral("過不足 0 円")), qPrintable(shown[0]));
+        QCOMPARE(m_dir->bytes(SeisanFileName).size(), SeisanRecordSize);
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        press(Qt::Key_Return);
         QCOMPARE(m_dir->bytes(SeisanFileName).size(), 2 * SeisanRecordSize);
-        SysStr[Sys::ReceiptPrinter].clear();
+    }
+
+    // 精算番号 counts closings only: cash in and out between them do not move it.
+    void closingNumberCountsClosings()
+    {
+        closeAnsweringYes();
+        SeisanRecord out;
+        out.kind = SeisanKind::CashOut;
+        out.day = today();
+        out.amount = 200;
+        QVERIFY(AppendSeisan(out));
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        control<QPushButton>(m_form, QStringLiteral("CommandClose"))->click();
+        QCOMPARE(m_dir->bytes(SeisanFileName).size(), 4 * SeisanRecordSize);
+        const QString text = pdfPages(pdf()).join(u'\n');
+        QVERIFY2(QRegularExpression(QStringLiteral("精算番号 +2\\b")).match(text).hasMatch(), qPrintable(text));
     }
 
     void reprintChosen()
     {
         control<QPushButton>(m_form, QStringLiteral("CommandReprint"))->click();
         QVERIFY(MessageBox::takeShown().value(0).contains(QStringLiteral("選んで")));
-        control<QPushButton>(m_form, QStringLiteral("CommandClose"))->click();
+        closeAnsweringYes();
         QFile::remove(pdf());
         control<Grid>(m_form, QStringLiteral("GridHistory"))->setCurrentRow(1);
         control<QPushButton>(m_form, QStringLiteral("CommandReprint"))->click();

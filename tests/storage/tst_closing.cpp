@@ -310,6 +310,9 @@ private Q_SLOTS:
         QVERIFY(ReadSeisan(records));
         QCOMPARE(records.size(), 3);
         QCOMPARE(SeisanRecordCount(), qint64(3));
+        QCOMPARE(records[0].closingNo, 1);
+        QCOMPARE(records[1].closingNo, 0);
+        QCOMPARE(records[2].closingNo, 2);
         // Every field read back where it was written: encoded again, the records give the same bytes.
         for (int i = 0; i < 3; ++i)
             QCOMPARE(EncodeSeisan(records[i]), all.mid(512 * i, 512));
@@ -383,19 +386,45 @@ private Q_SLOTS:
         QCOMPARE(dir.bytes(SeisanFileName), bytes);
     }
 
-    void nonFiniteNeverWritten_data()
+    // What no window takes is refused by storage too: cash in and out of whole yen from 1 to 99,999,999, a
+    // change fund of whole yen up to the same, counts up to 99,999.
+    void refusedAmountsNeverWritten_data()
     {
         QTest::addColumn<double>("value");
-        QTest::newRow("inf") << std::numeric_limits<double>::infinity();
-        QTest::newRow("nan") << std::nan("");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<bool>("cashRefused");
+        QTest::addColumn<bool>("closingRefused"); // the value as the change fund, the count as the 1-yen count
+        const double inf = std::numeric_limits<double>::infinity();
+        QTest::newRow("inf") << inf << 0 << true << true;
+        QTest::newRow("-inf") << -inf << 0 << true << true;
+        QTest::newRow("nan") << std::nan("") << 0 << true << true;
+        QTest::newRow("1e308") << 1e308 << 0 << true << true;
+        QTest::newRow("nine digits") << 100000000.0 << 0 << true << true;
+        QTest::newRow("eight digits") << 99999999.0 << 99999 << false << false;
+        QTest::newRow("fraction") << 10.5 << 0 << true << true;
+        QTest::newRow("negative") << -1.0 << 0 << true << true;
+        QTest::newRow("zero") << 0.0 << 0 << true << false;
+        QTest::newRow("one") << 1.0 << 0 << false << false;
+        QTest::newRow("count beyond five digits") << 1.0 << 100000 << false << true;
+        QTest::newRow("count negative") << 1.0 << -1 << false << true;
     }
-    void nonFiniteNeverWritten()
+    void refusedAmountsNeverWritten()
     {
         QFETCH(double, value);
+        QFETCH(int, count);
+        QFETCH(bool, cashRefused);
+        QFETCH(bool, closingRefused);
+        for (SeisanKind kind : {SeisanKind::CashIn, SeisanKind::CashOut}) {
+            TestAppDir dir;
+            const Result r = AppendSeisan(movement(kind, Day, value));
+            QCOMPARE(!r, cashRefused);
+            QCOMPARE(QFile::exists(dir.file(SeisanFileName)), !cashRefused);
+        }
         TestAppDir dir;
-        QVERIFY(!AppendSeisan(movement(SeisanKind::CashIn, Day, value)));
-        QVERIFY(!AppendSeisan(MakeClosing(Day, withFund(value), {}, Day, QString())));
-        QVERIFY(!QFile::exists(dir.file(SeisanFileName)));
+        CashCount c;
+        c.counts[9] = count;
+        QCOMPARE(!AppendSeisan(MakeClosing(Day, withFund(value), c, Day, QString())), closingRefused);
+        QCOMPARE(QFile::exists(dir.file(SeisanFileName)), !closingRefused);
     }
 
     // The report rows of a closing: the check is named as such, a reprint is marked, and the sums are there.
@@ -425,8 +454,9 @@ private Q_SLOTS:
         CashCount c;
         c.counts[0] = 1; // one 10000 note against 6000 expected: 4000 over
         SeisanRecord r = MakeClosing(Day, f, c, Day, QStringLiteral("20:00:00"));
-        // Only a stored closing has a number.
-        r.recordNo = ClosingReportKind(kind) == ClosingReportKind::Check ? 0 : 4;
+        // Only a stored closing has a number, and it counts closings, not the cash in and out beside them.
+        r.recordNo = ClosingReportKind(kind) == ClosingReportKind::Check ? 0 : 6;
+        r.closingNo = ClosingReportKind(kind) == ClosingReportKind::Check ? 0 : 4;
         QStringList texts;
         for (const ReceiptRow& row : ClosingReportRows(r, ShopDetails{QStringLiteral("やおや"), {}, {}, {}}, ClosingReportKind(kind)))
             texts << (row.right.isEmpty() ? row.left : row.left + u'|' + row.right);

@@ -2,8 +2,10 @@
 #include "storage/durablefile.h"
 #include "storage/initialise.h"
 #include "storage/journal.h"
+#include "storage/purchaseitem.h"
 #include "storage/purchasesave.h"
 #include "storage/salessave.h"
+#include "storage/seisan.h"
 #include "storage/settings.h"
 #include "storage/slipindex.h"
 #include "storage/text.h"
@@ -172,6 +174,8 @@ private Q_SLOTS:
     void saveAfterUnfinishedSave();
     void forgedJournalIsDroppedWhole_data();
     void forgedJournalIsDroppedWhole();
+    void recordsNoWindowWritesAreDropped_data();
+    void recordsNoWindowWritesAreDropped();
     void unwritableFileStopsRecoveryBeforeFirstWrite_data();
     void unwritableFileStopsRecoveryBeforeFirstWrite();
     void failureAfterTheJournalLeavesItPending_data();
@@ -436,7 +440,7 @@ void TestJournal::commitRefusesWhatNoFileMayHold_data()
     QTest::addColumn<QString>("refusal"); // empty: committed
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
-    QTest::newRow("at the plausible end") << "reg.dat" << qint64(70) << 2 << 7.0 << 12 << 1.0 << QString();
+    QTest::newRow("at the plausible end") << "reg.dat" << qint64(70) << 2 << 71.0 << 12 << 1.0 << QString();
     QTest::newRow("record 0") << "reg.dat" << qint64(0) << 2 << 7.0 << 12 << 1.0 << "レコード番号 0";
     QTest::newRow("record -1") << "reg.dat" << qint64(-1) << 2 << 7.0 << 12 << 1.0 << "レコード番号 -1";
     QTest::newRow("one beyond the plausible end")
@@ -725,6 +729,22 @@ void TestJournal::forgedJournalIsDroppedWhole_data()
     QTest::newRow("stock NaN") << "reg.dat" << qint64(6) << 1024 << 0 << 0.0 << nan << "在庫数量";
     QTest::newRow("stock infinite") << "reg.dat" << qint64(6) << 1024 << 0 << 0.0
                                     << std::numeric_limits<double>::infinity() << "在庫数量";
+    // Values the windows refuse: a rate the settings window would not take, a change fund the closing window
+    // would not, a next slip number lowered onto the slips stored (slip 6 is the journal's own).
+    QTest::newRow("tax rate -5") << "reg.dat" << qint64(6) << 1024 << 11 << -5.0 << 90.0 << "税率";
+    QTest::newRow("tax rate 1") << "reg.dat" << qint64(6) << 1024 << 11 << 1.0 << 90.0 << "税率";
+    QTest::newRow("tax rate 0.08") << "reg.dat" << qint64(6) << 1024 << 11 << 0.08 << 90.0 << QString();
+    QTest::newRow("reduced rate -0.01") << "reg.dat" << qint64(6) << 1024 << 17 << -0.01 << 90.0 << "税率";
+    QTest::newRow("reduced rate 0") << "reg.dat" << qint64(6) << 1024 << 17 << 0.0 << 90.0 << QString();
+    QTest::newRow("change fund 1e308") << "reg.dat" << qint64(6) << 1024 << 30 << 1e308 << 90.0 << "釣銭準備金";
+    QTest::newRow("change fund a fraction") << "reg.dat" << qint64(6) << 1024 << 30 << 0.5 << 90.0 << "釣銭準備金";
+    QTest::newRow("change fund 0") << "reg.dat" << qint64(6) << 1024 << 30 << 0.0 << 90.0 << QString();
+    QTest::newRow("change fund 99999999") << "reg.dat" << qint64(6) << 1024 << 30 << 99999999.0 << 90.0 << QString();
+    QTest::newRow("next slip lowered to 3") << "reg.dat" << qint64(6) << 1024 << 2 << 3.0 << 90.0 << "伝票 6 まで";
+    QTest::newRow("next slip lowered onto the journal's slip")
+        << "reg.dat" << qint64(6) << 1024 << 2 << 6.0 << 90.0 << "伝票 6 まで";
+    QTest::newRow("next slip below a slip written at 40")
+        << "reg.dat" << qint64(40) << 1024 << 2 << 7.0 << 90.0 << "伝票 40 まで";
 }
 
 void TestJournal::forgedJournalIsDroppedWhole()
@@ -773,6 +793,69 @@ void TestJournal::forgedJournalIsDroppedWhole()
     QCOMPARE(dir.bytes(QStringLiteral("reg.dat")), reg);
     QCOMPARE(dir.bytes(QStringLiteral("zaiko.dat")), zaiko);
     QCOMPARE(dir.bytes(QStringLiteral("sys.ini")), settings);
+}
+
+// A journal whose records hold what no window writes (stock that is no number, cash the cash window refuses, a
+// record of seisan.dat past its end) is dropped before its first write; what the windows write is applied.
+void TestJournal::recordsNoWindowWritesAreDropped_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<qint64>("recordNo");
+    QTest::addColumn<QByteArray>("record");
+    QTest::addColumn<QString>("refusal"); // empty: applied
+    const double inf = std::numeric_limits<double>::infinity();
+    const auto item = [](int offset, double value) {
+        QByteArray r = PurchaseItemBlankRecord();
+        putDouble(r.data() + offset, value);
+        return r;
+    };
+    QTest::newRow("stock 90") << "zaiko.dat" << qint64(12) << item(StockQtyOffset, 90) << QString();
+    QTest::newRow("stock infinite") << "zaiko.dat" << qint64(12) << item(StockQtyOffset, inf) << "在庫数量";
+    QTest::newRow("stock NaN") << "zaiko.dat" << qint64(12) << item(StockQtyOffset, std::nan("")) << "在庫数量";
+    QTest::newRow("standard cost infinite")
+        << "zaiko.dat" << qint64(12) << item(StockQtyOffset - 8, -inf) << "標準仕入単価";
+    SeisanRecord cash;
+    cash.kind = SeisanKind::CashIn;
+    cash.day = QStringLiteral("2024/06/01");
+    cash.amount = 1;
+    const QByteArray one = EncodeSeisan(cash);
+    const auto withAmount = [&](double amount) {
+        QByteArray r = one;
+        putDouble(r.data() + SeisanOffset::Amount, amount);
+        return r;
+    };
+    QTest::newRow("cash in 1 yen") << SeisanFileName << qint64(1) << one << QString();
+    QTest::newRow("cash in 1e308") << SeisanFileName << qint64(1) << withAmount(1e308) << "1～99,999,999";
+    QTest::newRow("cash in NaN") << SeisanFileName << qint64(1) << withAmount(std::nan("")) << "1～99,999,999";
+    QTest::newRow("cash in infinite") << SeisanFileName << qint64(1) << withAmount(inf) << "1～99,999,999";
+    QTest::newRow("cash past the end") << SeisanFileName << qint64(2) << one << "レコード番号 2";
+    QTest::newRow("no mark") << SeisanFileName << qint64(1) << QByteArray(SeisanRecordSize, '\0')
+                             << "記録ではありません";
+}
+
+void TestJournal::recordsNoWindowWritesAreDropped()
+{
+    QFETCH(QString, file);
+    QFETCH(qint64, recordNo);
+    QFETCH(QByteArray, record);
+    QFETCH(QString, refusal);
+    TestAppDir dir;
+    writeFixture(dir);
+    Transaction t;
+    t.description = QStringLiteral("記録の保存");
+    t.records << JournalRecord{file, recordNo, record, QByteArray(record.size(), '\0')};
+    const QByteArray before = dir.bytes(file);
+    dir.writeBytes(QStringLiteral("till.journal"), JournalBytes(t));
+    QString completed, dropped;
+    QVERIFY(RecoverJournal(&completed, &dropped).ok);
+    QVERIFY(!QFile::exists(JournalPath()));
+    if (refusal.isEmpty()) {
+        QCOMPARE(completed, t.description);
+        QCOMPARE(dir.bytes(file).mid((recordNo - 1) * record.size(), record.size()), record);
+        return;
+    }
+    QVERIFY2(dropped.contains(refusal), qPrintable(dropped));
+    QCOMPARE(dir.bytes(file), before);
 }
 
 // A file that cannot be written stops the recovery before anything is written; the journal stays, and so does
