@@ -185,6 +185,10 @@ private Q_SLOTS:
         QVERIFY(SaveCorrectedPurchaseSlip(1, draftOf({{1, "", 1, -1, -1}}), recalled).saved);
         QCOMPARE(dir.stockOf(1), 4.0);
         QCOMPARE(dir.stockOf(400), 7.0);
+        // An item on the last line alone is a purchase like any other.
+        PurchaseSlipDraft last = draftOf({});
+        last.line[10] = {400, "", 1, 1, 1};
+        QVERIFY(SaveNewPurchaseSlip(last).saved);
     }
 
     // A change to a slip that was never issued, or that cannot be read, is refused before anything is written.

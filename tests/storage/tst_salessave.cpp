@@ -35,19 +35,23 @@ class TestSalesSave : public QObject
 
 private Q_SLOTS:
     // A slip without a product line is refused before anything is written, new or corrected: it would count
-    // as a customer in the day's figures.
+    // as a customer in the day's figures. A product on any line, the last one too, makes it a sale.
     void slipWithoutProductRefused_data()
     {
         QTest::addColumn<bool>("correction");
         QTest::addColumn<double>("amount");
-        QTest::newRow("new, empty") << false << 0.0;
-        QTest::newRow("new, an amount without a product") << false << 280.0;
-        QTest::newRow("correction emptied") << true << 0.0;
+        QTest::addColumn<int>("lastLineProduct");
+        QTest::newRow("new, empty") << false << 0.0 << 0;
+        QTest::newRow("new, an amount without a product") << false << 280.0 << 0;
+        QTest::newRow("correction emptied") << true << 0.0 << 0;
+        QTest::newRow("new, a product on the last line only") << false << 0.0 << 400;
+        QTest::newRow("correction to the last line only") << true << 0.0 << 400;
     }
     void slipWithoutProductRefused()
     {
         QFETCH(bool, correction);
         QFETCH(double, amount);
+        QFETCH(int, lastLineProduct);
         TestAppDir dir;
         SalesSlipRecord sold = slipOf(1, 0, 1);
         QVERIFY(SaveNewSalesSlip(sold, {}).saved);
@@ -55,7 +59,12 @@ private Q_SLOTS:
         const QByteArray history = dir.bytes(QStringLiteral("rireki.dat"));
         const QByteArray ini = dir.bytes(QStringLiteral("sys.ini"));
         SalesSlipRecord empty = slipOf(0, amount, 1);
+        empty.Line[SalesSlipLineCount].ProductNo = int16_t(lastLineProduct);
         const SaveOutcome outcome = correction ? SaveCorrectedSalesSlip(1, empty, {}) : SaveNewSalesSlip(empty, {});
+        if (lastLineProduct) {
+            QVERIFY2(outcome.saved, qPrintable(outcome.error));
+            return;
+        }
         QVERIFY(!outcome.saved);
         QVERIFY2(outcome.error.contains(QStringLiteral("商品が 1 行もない")), qPrintable(outcome.error));
         QCOMPARE(dir.bytes(QStringLiteral("reg.dat")), reg);
