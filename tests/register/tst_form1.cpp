@@ -621,7 +621,9 @@ private Q_SLOTS:
         QCOMPARE(text(correcting ? "Text14_2" : "Text14_1").trimmed(), QStringLiteral("りんご"));
         const QString total = text("Text3");
         const double item12 = stock(12);
+        SysNum[Sys::ReducedTaxRate] = 0.08;
         Q_EMIT changes().settingsChanged();
+        QVERIFY(w<QLabel>("LabelReducedMark")->text().contains(QStringLiteral("8%")));
         QCOMPARE(text(correcting ? "Text14_2" : "Text14_1").trimmed(), QStringLiteral("りんご"));
         QCOMPARE(text("Text3"), total);
         QCOMPARE(m_form->state().correctionMode, correcting);
