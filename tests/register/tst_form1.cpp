@@ -275,6 +275,9 @@ private Q_SLOTS:
         QTest::newRow("return -105") << 105.0 << "-1"
                                      << "-105"
                                      << "-5" << QStringList{"105", "", "", ""};
+        QTest::newRow("nothing to pay") << 0.0 << "1"
+                                        << "0"
+                                        << "0" << QStringList{"10000", "5000", "1000", "500"};
     }
     void lineTotals()
     {

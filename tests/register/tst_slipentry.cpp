@@ -94,24 +94,6 @@ private Q_SLOTS:
         QTEST(changeText(1000, total), "change");
     }
 
-    // A return's boxes show what goes back; a total of 0 or more is change for each tender.
-    void changeBoxesOfTotal_data()
-    {
-        QTest::addColumn<double>("total");
-        QTest::addColumn<bool>("refund");
-        QTest::addColumn<QStringList>("texts");
-        QTest::newRow("sale") << 700.0 << false << QStringList{"9300", "4300", "300", "-----"};
-        QTest::newRow("nothing to pay") << 0.0 << false << QStringList{"10000", "5000", "1000", "500"};
-        QTest::newRow("return") << -280.0 << true << QStringList{"280", "", "", ""};
-    }
-    void changeBoxesOfTotal()
-    {
-        QFETCH(double, total);
-        const ChangeBoxes boxes = changeBoxes(total);
-        QTEST(boxes.refund, "refund");
-        QTEST((QStringList{boxes.texts[0], boxes.texts[1], boxes.texts[2], boxes.texts[3]}), "texts");
-    }
-
     // A recalled slip shows its own rate figures; one from before they were kept, its total and tax at the
     // standard rate.
     void storedRatesOfOldAndNewSlips()
