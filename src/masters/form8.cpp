@@ -288,9 +288,9 @@ void Form8::storeShopDetails()
 
 void Form8::closeEvent(QCloseEvent* event)
 {
-    // However the window closes, the register starts afresh, as when it is opened anew.
+    // However the window closes, the register follows the settings; a sale being keyed in stays.
     if (Form1* form = registerWindow())
-        form->load();
+        form->reloadSettings();
     else
         showRegisterWindow();
     QWidget::closeEvent(event);

@@ -108,10 +108,11 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
     Timer1->setObjectName(QStringLiteral("Timer1"));
     connect(Timer1, &QTimer::timeout, this, &Form1::tick);
 
-    // New settings change captions, tax display and slip number: the load runs afresh. New products only
-    // change the lists, so a sale being keyed in stays.
-    connect(&changes(), &Changes::settingsChanged, this, &Form1::load);
+    // New settings change captions, tax display and slip number, new products the lists; a sale being keyed
+    // in stays through both.
+    connect(&changes(), &Changes::settingsChanged, this, &Form1::reloadSettings);
     connect(&changes(), &Changes::productsChanged, this, &Form1::listload);
+    qApp->installEventFilter(this); // the next key after a sale, wherever in the window it goes
 
     load();
 }
@@ -528,6 +529,18 @@ void Form1::load()
     rememberCodes();
 }
 
+void Form1::reloadSettings()
+{
+    SSTab1->loadCaptions();
+    listload();
+    showTaxDisplay();
+    showTaxFigures();
+    if (!m_state.correctionMode)
+        Text13->setText(nextSlipNoText(m_lastSavedNo));
+    showReducedMarkNote();
+    CheckReceipt->setChecked(SysNum[Sys::PrintReceipt] == 1);
+}
+
 void Form1::showTaxDisplay()
 {
     // Two rates need two more rows in the total box; the change and the weather make room for them.
@@ -567,16 +580,21 @@ void Form1::showRateFigures(const SlipRates& rates)
 
 void Form1::tick()
 {
+    // A correction keeps the time of the sale it corrects; when it was corrected goes into the history.
+    if (m_state.correctionMode)
+        return;
     Text2->setText(QTime::currentTime().toString(QStringLiteral("hh:mm:ss")));
 }
 
 void Form1::dataclear()
 {
     Text1->setText(today());
+    m_changeKept = false;
+    showChangeLabels(false);
     for (QLineEdit* e : {Text3, Text17, Text4, Text5, Text6, Text12})
         e->setText(QStringLiteral("0"));
     showRateFigures(SlipRates{});
-    Text13->setText(numText(SysNum[Sys::NextSalesSlipNo]));
+    Text13->setText(nextSlipNoText(m_lastSavedNo));
     m_lines->clear();
     m_lines->setHighlight(1, true);
     m_state.correctionMode = false;
@@ -585,6 +603,7 @@ void Form1::dataclear()
     setPaymentMethod(PaymentMethod::Cash);
     Text1->setEnabled(false);
     showCorrectionMode();
+    tick(); // a recalled slip's time goes at once, not with the next tick
     Text8[1]->setFocus();
     rememberCodes();
 }
@@ -714,14 +733,64 @@ void Form1::completeLine(int k)
 void Form1::showTotals(double total)
 {
     Text3->setText(numText(total));
-    const SlipRates rates = entryTax(entryTexts());
-    Text17->setText(numText(rates.standard.tax + rates.reduced.tax));
-    showRateFigures(rates);
-    Text4->setText(changeText(10000, total));
-    Text5->setText(changeText(5000, total));
-    Text6->setText(changeText(1000, total));
-    Text12->setText(changeText(500, total));
+    showTaxFigures();
+    showChange(total);
     showChangeDue();
+}
+
+void Form1::showTaxFigures()
+{
+    const SlipRates rates = entryTax(entryTexts());
+    if (SysNum[Sys::SalesTaxSwitch] == 1)
+        Text17->setText(numText(rates.standard.tax + rates.reduced.tax));
+    showRateFigures(rates);
+}
+
+void Form1::showChange(double total)
+{
+    const ChangeBoxes boxes = changeBoxes(total);
+    QLineEdit* edits[] = {Text4, Text5, Text6, Text12};
+    for (int i = 0; i < 4; ++i)
+        edits[i]->setText(boxes.texts[i]);
+    showChangeLabels(boxes.refund);
+}
+
+// A return has no tender to work change from: the first box shows what goes back, the others are hidden.
+void Form1::showChangeLabels(bool refund)
+{
+    Frame2->setTitle(refund ? QStringLiteral("返金") : QStringLiteral("釣り銭"));
+    Label1->setText(refund ? QStringLiteral("返金") : QStringLiteral("10000"));
+    Text4->setAccessibleName(refund ? QStringLiteral("返金") : QStringLiteral("釣り銭 10000"));
+    for (QWidget* w : std::initializer_list<QWidget*>{Label2, Text5, Label3, Text6, Label5, Text12})
+        w->setVisible(!refund);
+}
+
+void Form1::keepChange(const EntryTexts& saved, qint64 slipNo)
+{
+    const double total = val(saved.total);
+    showChange(total);
+    Frame2->setTitle(Frame2->title() + QStringLiteral("（伝票 %1）").arg(slipNo));
+    TextChangeDue->setText(changeDueText(saved.method, saved.tendered, total));
+    m_changeKept = true;
+}
+
+void Form1::dropKeptChange()
+{
+    m_changeKept = false;
+    for (QLineEdit* e : {Text4, Text5, Text6, Text12})
+        e->setText(QStringLiteral("0"));
+    showChangeLabels(false);
+    showChangeDue();
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (m_changeKept && event->type() == QEvent::KeyPress) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget->window() == this)
+            dropKeptChange();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void Form1::listload()
@@ -758,18 +827,23 @@ EntryTexts Form1::entryTexts() const
 
 void Form1::datwrite()
 {
-    const SaveOutcome outcome = saveSale(entryTexts(), m_state.correctionMode, m_state.stockRestore);
+    const EntryTexts entry = entryTexts();
+    const bool correction = m_state.correctionMode;
+    const SaveOutcome outcome = saveSale(entry, correction, m_state.stockRestore);
     if (!outcome.saved) {
         MessageBox::information(this, outcome.error); // the entry stays for another try
         return;
     }
     m_state.correctionMode = false;
+    if (!correction)
+        m_lastSavedNo = outcome.slipNo;
     announceSlipChange();
     if (!outcome.error.isEmpty())
         MessageBox::information(this, outcome.error);
     if (CheckReceipt->isChecked())
-        printSaleReceipt(outcome.slipNo);
+        printSaleReceipt(outcome.slipNo, correction);
     dataclear();
+    keepChange(entry, outcome.slipNo);
 }
 
 // Windows showing stock or slips (purchase items, the purchase picker) follow a sale at once.
@@ -822,6 +896,11 @@ void Form1::showSlip(qint64 n, const SalesSlipRecord& slip)
     Text13->setText(QString::number(n));
     for (int k = 1; k <= SlipLineCount; ++k) {
         const SalesSlipLine& line = slip.Line[k];
+        if (storedLineEmpty(line)) {
+            for (QLineEdit* e : {Text8[k], Text14[k], Text9[k], Text10[k], Text11[k]})
+                e->clear();
+            continue;
+        }
         Text8[k]->setText(line.ProductNo == 0 ? QString() : QString::number(line.ProductNo)); // an empty line
         Text14[k]->setText(line.ProductName);
         Text14[k]->setCursorPosition(0);
@@ -830,6 +909,10 @@ void Form1::showSlip(qint64 n, const SalesSlipRecord& slip)
         Text11[k]->setText(numText(line.Amount));
     }
     Text3->setText(numText(slip.Total));
+    // The figures the slip was stored with, until a line typed anew works them out again.
+    if (SysNum[Sys::SalesTaxSwitch] == 1)
+        Text17->setText(numText(slip.Tax));
+    showRateFigures(storedRates(slip, SysNum[Sys::TaxRate]));
     setPaymentMethod(slip.Payment.method);
     if (slip.Payment.tendered > 0)
         TextTendered->setText(numText(slip.Payment.tendered));
@@ -933,9 +1016,9 @@ void Form1::receiptToggled(bool on)
 }
 
 // The sale is stored before this runs; a receipt that cannot be printed is told and nothing more.
-void Form1::printSaleReceipt(qint64 n)
+void Form1::printSaleReceipt(qint64 n, bool corrected)
 {
-    if (Result printed = printStoredReceipt(n, false); !printed)
+    if (Result printed = printStoredReceipt(n, false, corrected); !printed)
         MessageBox::information(this, printed.error + QStringLiteral("\n売上は登録されています。"));
 }
 

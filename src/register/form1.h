@@ -29,8 +29,11 @@ public:
     explicit Form1(QWidget* parent = nullptr);
     ~Form1() override;
 
-    // Window load: runs at creation and again when restored data files change what it shows.
+    // Window load: runs at creation.
     void load();
+    // After the settings changed: captions, lists, tax display, slip number and receipt box anew; the sale on
+    // screen stays as it was keyed, its tax figures at the rates now in force.
+    void reloadSettings();
 
     void dataclear();
     void listload();
@@ -54,6 +57,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
@@ -90,6 +94,13 @@ private:
     void rememberCodes();
     void completeLine(int k);
     void showTotals(double total);
+    void showTaxFigures();
+    // The change boxes for `total`; a return shows the amount to give back instead.
+    void showChange(double total);
+    void showChangeLabels(bool refund);
+    // The change of the sale just saved stays on screen while it is counted out, until the next key.
+    void keepChange(const EntryTexts& saved, qint64 slipNo);
+    void dropKeptChange();
     void showTaxDisplay();
     void showRateFigures(const SlipRates& rates);
     void tick();
@@ -105,7 +116,7 @@ private:
     // Receipts: the check box that prints one after every saved sale, and the reissue in the slip list.
     void buildReceiptControls();
     void receiptToggled(bool on);
-    void printSaleReceipt(qint64 n);
+    void printSaleReceipt(qint64 n, bool corrected);
     void reissueReceipt();
 
     // How the customer pays: the method key, the amount tendered and the change due, beside the total.
@@ -193,6 +204,8 @@ private:
     RegisterState m_state;
     QString m_codeBefore[SlipLineCount + 1]; // each code field's text when the cashier entered it
     PaymentMethod m_payment = PaymentMethod::Cash;
+    qint64 m_lastSavedNo = 0; // the new slip saved last in this run
+    bool m_changeKept = false;
     KeyTable m_fkeyonKeys;
     KeyTable m_keyfunKeys;
     // Set when the user left for another window of the program; coming back starts again at line 1.

@@ -16,16 +16,16 @@ int rollWidth()
 
 } // namespace
 
-Result printSlipReceipt(const SalesSlipRecord& slip, bool reissue)
+Result printSlipReceipt(const SalesSlipRecord& slip, bool reissue, bool corrected)
 {
-    const Receipt receipt =
-        buildReceipt(slip, shopDetailsFromSettings(), SysNum[Sys::TaxRate], SysNum[Sys::SalesTaxSwitch] == 1, reissue);
+    const Receipt receipt = buildReceipt(slip, shopDetailsFromSettings(), SysNum[Sys::TaxRate],
+                                         SysNum[Sys::SalesTaxSwitch] == 1, reissue, corrected);
     if (Result printed = printReceipt(receipt, rollWidth(), SysStr[Sys::ReceiptPrinter]); !printed)
         return Result::failure(QStringLiteral("レシートを印刷できませんでした。\n%1").arg(printed.error));
     return Result::success();
 }
 
-Result printStoredReceipt(qint64 n, bool reissue)
+Result printStoredReceipt(qint64 n, bool reissue, bool corrected)
 {
     // A slip of its own, so that the register's working slip is left as it is.
     SalesSlipFile file;
@@ -39,7 +39,7 @@ Result printStoredReceipt(qint64 n, bool reissue)
         return Result::failure(error);
     if (slip.Deleted != 0)
         return Result::failure(QStringLiteral("伝票は削除されています。"));
-    return printSlipReceipt(slip, reissue);
+    return printSlipReceipt(slip, reissue, corrected);
 }
 
 Result printClosingReport(const SeisanRecord& closing, ClosingReportKind kind)

@@ -2,12 +2,14 @@
 #include "register/slipentry.h"
 
 #include "storage/jancode.h"
+#include "storage/journal.h"
 #include "storage/products.h"
 #include "storage/salestax.h"
 #include "storage/settingnames.h"
 #include "storage/settings.h"
 #include "storage/text.h"
 
+#include <QFileInfo>
 #include <cmath>
 
 namespace {
@@ -153,6 +155,41 @@ QString changeText(double tender, double total)
 {
     const double change = tender - total;
     return change < 0 ? QStringLiteral("-----") : numText(change);
+}
+
+ChangeBoxes changeBoxes(double total)
+{
+    ChangeBoxes boxes;
+    boxes.refund = total < 0;
+    if (boxes.refund) {
+        boxes.texts[0] = numText(-total);
+        return boxes;
+    }
+    for (int i = 0; i < 4; ++i)
+        boxes.texts[i] = changeText(ChangeTenders[i], total);
+    return boxes;
+}
+
+SlipRates storedRates(const SalesSlipRecord& slip, double standardRate)
+{
+    if (slip.Rates.present)
+        return slip.Rates;
+    SlipRates rates;
+    rates.standard = {slip.Total, slip.Tax, standardRate};
+    return rates;
+}
+
+bool storedLineEmpty(const SalesSlipLine& line)
+{
+    return line.ProductNo == 0 && line.UnitPrice == 0 && line.Qty == 0 && line.Amount == 0;
+}
+
+QString nextSlipNoText(qint64 lastSaved)
+{
+    const double next = SysNum[Sys::NextSalesSlipNo];
+    if (lastSaved >= next && QFileInfo::exists(JournalPath()))
+        return QString::number(lastSaved + 1);
+    return numText(next);
 }
 
 bool tenderedTextKept(QStringView text)

@@ -104,6 +104,22 @@ SlipRates entryTax(const EntryTexts& entry);
 // The change for `tender`, or "-----" when the total is more than the tender.
 QString changeText(double tender, double total);
 
+// The notes and coin the change boxes are worked out for, in the order of the boxes.
+constexpr double ChangeTenders[4] = {10000, 5000, 1000, 500};
+// What the four change boxes show for `total`: each tender's change, or for a return (a negative total) the
+// amount to give back (返金) in the first box and nothing in the others, as no note is tendered for it.
+struct ChangeBoxes
+{
+    bool refund = false;
+    QString texts[4];
+};
+ChangeBoxes changeBoxes(double total);
+// The rate figures of stored slip `slip` as the register shows them: its own, or for a slip from before they
+// were kept, its whole total and tax at the standard rate `standardRate`.
+SlipRates storedRates(const SalesSlipRecord& slip, double standardRate);
+// A stored line shows blank when it is empty (no product and every figure 0), not "0 0 0".
+bool storedLineEmpty(const SalesSlipLine& line);
+
 // The largest amount the tendered box takes: eight digits.
 constexpr double HighestTendered = 99999999;
 // What the tendered box keeps: digits only, at most eight, as typed.
@@ -114,6 +130,10 @@ QString changeDueText(PaymentMethod method, const QString& tendered, double tota
 QString paymentProblem(PaymentMethod method, const QString& tendered, double total);
 // The payment a slip stores for the entry: the method, and the amount tendered only for cash.
 SlipPayment entryPayment(PaymentMethod method, const QString& tendered);
+
+// What the slip number box shows for the next new slip: SysNum[2], or one past `lastSaved` (the slip the
+// register saved last) while that save's last writes, the counter among them, wait for the next operation.
+QString nextSlipNoText(qint64 lastSaved);
 
 // Weather code 1 to 5 and its stored name; other codes store a blank field, unknown names give 0.
 QString weatherName(double code);
@@ -130,8 +150,9 @@ Result buildSlip(const EntryTexts& entry, bool taxOn, SalesSlipRecord& slip, QLi
 void addStockTaken(const SalesSlipRecord& slip, StockRestoreTable& restore);
 
 // Saves the entry as a new slip (record SysNum[Sys::NextSalesSlipNo], then one more and the settings saved) or,
-// in correction, under its own number, taking its stock out and giving `restore` back, all as one operation
-// (storage/salessave.h); `restore` is zeroed once the slip is saved. A refused save changes nothing.
+// in correction, under its own number with the date and time the entry shows (those of the sale when recalled), taking
+// its stock out and giving `restore` back, all as one operation (storage/salessave.h); `restore` is zeroed once the
+// slip is saved. A refused save changes nothing.
 SaveOutcome saveSale(const EntryTexts& entry, bool correction, StockRestoreTable& restore);
 
 // Marks slip n deleted and gives `restore` back as one operation; `restore` is zeroed once it took effect. A

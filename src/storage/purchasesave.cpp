@@ -8,6 +8,7 @@
 #include "storage/text.h"
 
 #include <QDate>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -129,6 +130,10 @@ Result BuildPurchaseSlip(const PurchaseSlipDraft& draft, PurchaseSlipRecord& sli
     }
     if (!std::isfinite(draft.subtotal) || !std::isfinite(draft.tax) || !std::isfinite(draft.total))
         return Result::failure(QStringLiteral("計、消費税または合計が数値ではありません。"));
+    // A slip without an item line is no purchase, only a number used up and an empty row in the books.
+    if (std::none_of(draft.line + 1, draft.line + PurchaseSlipLineCount + 1,
+                     [](const PurchaseDraftLine& line) { return line.itemNo != 0; }))
+        return Result::failure(QStringLiteral("仕入商品が 1 行もない伝票は保存できません。"));
 
     slip.Date = date;
     slip.Time = draft.time;

@@ -45,9 +45,9 @@ using PurchaseQtyTable = std::array<double, PurchaseItemCount + 1>;
 Result PurchaseSlipDate(const QString& year, const QString& month, const QString& day, QString& date);
 
 // Checks every field of `draft` before anything is written: the date, each line's item number (0 or 1 to
-// 400), unit price and quantity (16-bit fields), the supplier number and that the amounts are numbers. A
-// failure names the line and the field and leaves `slip` untouched; otherwise `slip` gets every field but
-// SlipNo, and its reserved bytes stay as they were.
+// 400), unit price and quantity (16-bit fields), the supplier number, that the amounts are numbers and that
+// at least one line holds an item. A failure names the line and the field and leaves `slip` untouched;
+// otherwise `slip` gets every field but SlipNo, and its reserved bytes stay as they were.
 Result BuildPurchaseSlip(const PurchaseSlipDraft& draft, PurchaseSlipRecord& slip);
 
 // Adds what stored slip `slip` added to stock, per item, to `qty`.

@@ -66,6 +66,11 @@ QList<ReceiptRow> Receipt::rows() const
     add(ReceiptRow::Title, QStringLiteral("領収書"));
     if (reissue)
         add(ReceiptRow::Centred, QStringLiteral("＊ 再発行 ＊"));
+    // The customer may hold the receipt first given for the slip; this one says which it replaces.
+    if (corrected) {
+        add(ReceiptRow::Centred, QStringLiteral("＊ 訂正 ＊"));
+        add(ReceiptRow::Centred, QStringLiteral("No.%1 の訂正後の領収書です").arg(slipNo));
+    }
     add(ReceiptRow::LeftRight, date + u' ' + time, QStringLiteral("No.%1").arg(slipNo));
     add(ReceiptRow::Rule, QString());
     for (const ReceiptItem& item : items) {
@@ -96,11 +101,12 @@ QList<ReceiptRow> Receipt::rows() const
 }
 
 Receipt buildReceipt(const SalesSlipRecord& slip, const ShopDetails& shop, double standardRate, bool taxInUse,
-                     bool reissue)
+                     bool reissue, bool corrected)
 {
     Receipt r;
     r.shop = shop;
     r.reissue = reissue;
+    r.corrected = corrected;
     r.date = trimmedEnd(slip.Date);
     r.time = trimmedEnd(slip.Time);
     r.slipNo = slip.SlipNo;

@@ -60,6 +60,7 @@ struct Receipt
 {
     ShopDetails shop;
     bool reissue = false;
+    bool corrected = false; // printed after a correction: replaces the receipt first given for the slip
     QString date;
     QString time;
     qint64 slipNo = 0;
@@ -75,9 +76,9 @@ struct Receipt
 
 // The receipt of a stored slip. A slip without per-rate figures is all at the standard rate `standardRate`
 // with its stored tax; without tax in use at the counter (`taxInUse` false) and no tax stored, it shows no
-// rate rows, since no tax was charged.
+// rate rows, since no tax was charged. `corrected` marks the receipt of a correction.
 Receipt buildReceipt(const SalesSlipRecord& slip, const ShopDetails& shop, double standardRate, bool taxInUse,
-                     bool reissue);
+                     bool reissue, bool corrected = false);
 
 // Money as the receipt shows it: ¥ and the amount with its thousands grouped (¥2,180).
 QString yen(double amount);

@@ -25,6 +25,15 @@ Result checkAmounts(const SalesSlipRecord& slip)
     return Result::success();
 }
 
+// A slip without a product line is no sale: stored, it would count as a customer and use up a number.
+Result checkHasLine(const SalesSlipRecord& slip)
+{
+    for (int k = 1; k <= SalesSlipLineCount; ++k)
+        if (slip.Line[k].ProductNo != 0)
+            return Result::success();
+    return Result::failure(QStringLiteral("商品が 1 行もない伝票は保存できません。"));
+}
+
 JournalRecord slipRecord(qint64 n, SalesSlipRecord& slip)
 {
     return JournalRecord{QStringLiteral("reg.dat"), n, EncodeSalesSlip(slip), SalesSlipBlankRecord()};
@@ -57,6 +66,8 @@ SaveOutcome CommitSlipOperation(Transaction& t, qint64 n, HistoryOperation op, c
 
 SaveOutcome SaveNewSalesSlip(SalesSlipRecord& slip, const QList<StockChange>& stock)
 {
+    if (Result r = checkHasLine(slip); !r)
+        return {false, 0, r.error};
     if (Result r = CompletePendingSave(QStringLiteral("保存")); !r)
         return {false, 0, r.error};
     const double next = SysNum[Sys::NextSalesSlipNo];
@@ -65,6 +76,9 @@ SaveOutcome SaveNewSalesSlip(SalesSlipRecord& slip, const QList<StockChange>& st
     const qint64 n = qint64(next);
     if (Result r = checkAmounts(slip); !r)
         return {false, n, r.error};
+    // The counter may have moved since the entry showed its number (a pending save completed just now): the
+    // slip carries the number of the record it is stored as, never the one shown.
+    slip.SlipNo = int32_t(n);
     Transaction t;
     t.description = QStringLiteral("伝票 %1 の保存").arg(n);
     t.records << slipRecord(n, slip);
@@ -76,10 +90,13 @@ SaveOutcome SaveCorrectedSalesSlip(qint64 n, SalesSlipRecord& slip, const QList<
 {
     if (n < 1 || n > qint64(HighestSlipNo))
         return {false, 0, QStringLiteral("伝票番号 %1 には保存できません。").arg(n)};
+    if (Result r = checkHasLine(slip); !r)
+        return {false, n, r.error};
     if (Result r = CompletePendingSave(QStringLiteral("保存")); !r)
         return {false, n, r.error};
     if (Result r = checkAmounts(slip); !r)
         return {false, n, r.error};
+    slip.SlipNo = int32_t(n);
     Transaction t;
     t.description = QStringLiteral("伝票 %1 の保存").arg(n);
     t.records << slipRecord(n, slip);

@@ -30,12 +30,14 @@ bool NextSlipNoUsable(double next);
 SaveOutcome CommitSlipOperation(Transaction& t, qint64 n, HistoryOperation op, const QList<StockChange>& stock,
                                 const QString& refusal = {});
 
-// Stores `slip` as record SysNum[2], raises SysNum[2] by one in memory and in sys.ini, and applies `stock`
-// (what the slip takes out, negative). Everything is checked before the first write: the counter, the slip's
-// amounts, zaiko.dat and the resulting stock figures; a refused save writes nothing.
+// Stores `slip` as record SysNum[2], read after any pending save is completed, with that number as its SlipNo;
+// raises SysNum[2] by one in memory and in sys.ini, and applies `stock` (what the slip takes out, negative).
+// Everything is checked before the first write: a product line at least, the counter, the slip's amounts,
+// zaiko.dat and the resulting stock figures; a refused save writes nothing.
 SaveOutcome SaveNewSalesSlip(SalesSlipRecord& slip, const QList<StockChange>& stock);
 
-// Rewrites slip n in place and applies `stock` (the new lines taken out and the old version given back).
+// Rewrites slip n in place, with n as its SlipNo, and applies `stock` (the new lines taken out and the old
+// version given back). A slip without a product line is refused, as for a new slip.
 SaveOutcome SaveCorrectedSalesSlip(qint64 n, SalesSlipRecord& slip, const QList<StockChange>& stock);
 
 // Marks slip n deleted (read into WorkingSlip) and applies `stockBack` (what it had taken, given back).

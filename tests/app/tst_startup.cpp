@@ -169,6 +169,7 @@ void TestStartup::completesInterruptedSave()
     QVERIFY(SaveSettings().ok);
     SalesSlipRecord slip;
     slip.Date = QStringLiteral("2024/06/01");
+    slip.Line[1].ProductNo = 1;
     slip.Total = 500;
     SetJournalHook(&stopAfterJournal);
     QVERIFY_THROWS_EXCEPTION(StopSave, SaveNewSalesSlip(slip, {{12, -2}}));

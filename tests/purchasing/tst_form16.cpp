@@ -613,6 +613,21 @@ private Q_SLOTS:
         QCOMPARE(storedStock(5), Stock5 + 6 - 4);
     }
 
+    // F12 on a slip without an item line, with only the supplier keyed, says why and stores nothing.
+    void emptySlipStoresNothing()
+    {
+        openForm();
+        focusOn(QStringLiteral("Text1_2"));
+        type(QStringLiteral("山田商店"));
+        press(Qt::Key_F12);
+        const QStringList shown = MessageBox::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown[0].contains(QStringLiteral("仕入商品が 1 行もない")), qPrintable(shown[0]));
+        QVERIFY(!QFile::exists(m_dir->file(QStringLiteral("siire.dat"))));
+        QCOMPARE(SysNum[4], 1.0);
+        QCOMPARE(text("Text1_0"), QStringLiteral("1"));
+    }
+
     void refusedSaveLeavesEverything_data()
     {
         QTest::addColumn<QString>("box");

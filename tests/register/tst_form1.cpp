@@ -10,6 +10,7 @@
 #include "register/form1.h"
 #include "storage/changes.h"
 #include "storage/jancode.h"
+#include "storage/journal.h"
 #include "storage/products.h"
 #include "storage/purchaseitem.h"
 #include "storage/salesslip.h"
@@ -23,12 +24,15 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QtTest>
+#include <csignal>
 #include <limits>
+#include <sys/resource.h>
 
 namespace {
 
@@ -267,10 +271,13 @@ private Q_SLOTS:
                                      << "24" << QStringList{"9500", "4500", "500", "0"};
         QTest::newRow("return") << 150.0 << "-2"
                                 << "-300"
-                                << "-14" << QStringList{"10300", "5300", "1300", "800"};
+                                << "-14" << QStringList{"300", "", "", ""}; // given back
         QTest::newRow("return -105") << 105.0 << "-1"
                                      << "-105"
-                                     << "-5" << QStringList{"10105", "5105", "1105", "605"};
+                                     << "-5" << QStringList{"105", "", "", ""};
+        QTest::newRow("nothing to pay") << 0.0 << "1"
+                                        << "0"
+                                        << "0" << QStringList{"10000", "5000", "1000", "500"};
     }
     void lineTotals()
     {
@@ -592,15 +599,15 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(m_dir->file("reg.dat")) || m_dir->bytes("reg.dat").isEmpty());
     }
 
-    // Closing the settings window reloads the register: the sale on screen goes whole, names, totals and a
-    // correction too, and F12 afterwards takes no stock and stores no total without lines.
-    void reloadClearsTheWholeSale_data()
+    // New settings (the settings window closed) reload the lists and tax display under a sale being keyed in:
+    // the sale or correction stays and F12 stores it whole.
+    void reloadKeepsTheSale_data()
     {
         QTest::addColumn<bool>("correcting");
         QTest::newRow("new sale") << false;
         QTest::newRow("correction") << true;
     }
-    void reloadClearsTheWholeSale()
+    void reloadKeepsTheSale()
     {
         QFETCH(bool, correcting);
         openForm();
@@ -615,23 +622,22 @@ private Q_SLOTS:
         focusOn(correcting ? "Text8_2" : "Text8_1");
         sell(1, "2");
         QCOMPARE(text(correcting ? "Text14_2" : "Text14_1").trimmed(), QStringLiteral("りんご"));
-        const QByteArray reg = m_dir->bytes("reg.dat");
+        const QString total = text("Text3");
         const double item12 = stock(12);
+        SysNum[Sys::ReducedTaxRate] = 0.08;
         Q_EMIT changes().settingsChanged();
-        for (int k = 1; k <= 10; ++k)
-            for (const char* box : {"Text8_%1", "Text14_%1", "Text9_%1", "Text10_%1", "Text11_%1"})
-                QVERIFY2(text(QString::fromLatin1(box).arg(k)).isEmpty(), box);
-        for (const char* box : {"Text3", "Text4", "Text5", "Text6", "Text12"})
-            QCOMPARE(text(box), QStringLiteral("0"));
-        QVERIFY(!m_form->state().correctionMode);
-        QCOMPARE(text("Text13"), numText(SysNum[Sys::NextSalesSlipNo]));
+        QVERIFY(w<QLabel>("LabelReducedMark")->text().contains(QStringLiteral("8%")));
+        QCOMPARE(text(correcting ? "Text14_2" : "Text14_1").trimmed(), QStringLiteral("りんご"));
+        QCOMPARE(text("Text3"), total);
+        QCOMPARE(m_form->state().correctionMode, correcting);
+        QCOMPARE(text("Text13"), QStringLiteral("1"));
 
+        focusOn("Text8_1");
         press(Qt::Key_F12);
         QCOMPARE(MessageBox::takeShown(), QStringList());
-        const qint64 stored = correcting ? 2 : 1;
-        QCOMPARE(m_dir->bytes("reg.dat").left(reg.size()), reg); // the recalled slip stays as it was
-        QCOMPARE(f64(slip(stored), Off::Sales::Total), 0.0);
-        QCOMPARE(i16(slip(stored), Off::Sales::line(1) + Off::Line::ProductNo), int16_t(0));
+        QCOMPARE(SysNum[Sys::NextSalesSlipNo], 2.0);
+        QCOMPARE(f64(slip(1), Off::Sales::Total), val(total));
+        QCOMPARE(i16(slip(1), Off::Sales::line(correcting ? 2 : 1) + Off::Line::ProductNo), int16_t(1));
         QCOMPARE(stock(12), item12);
     }
 
@@ -785,13 +791,65 @@ private Q_SLOTS:
         QCOMPARE(f64(r, Off::Sales::line(2) + Off::Line::Amount), -350.0);
     }
 
-    void emptySlipUsesNumber()
+    // F12 with no product line, at once or once more after a sale, says why and stores nothing.
+    void emptySlipStoresNothing_data()
+    {
+        QTest::addColumn<bool>("afterSale");
+        QTest::newRow("fresh register") << false;
+        QTest::newRow("F12 again after a sale") << true;
+    }
+    void emptySlipStoresNothing()
+    {
+        QFETCH(bool, afterSale);
+        openForm();
+        if (afterSale) {
+            sell(1, "1");
+            press(Qt::Key_F12);
+        }
+        const QByteArray reg = m_dir->bytes("reg.dat");
+        const QByteArray history = m_dir->bytes("rireki.dat");
+        const double next = SysNum[Sys::NextSalesSlipNo];
+        press(Qt::Key_F12);
+        const QStringList shown = MessageBox::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown[0].contains(QStringLiteral("商品が 1 行もない")), qPrintable(shown[0]));
+        QCOMPARE(m_dir->bytes("reg.dat"), reg);
+        QCOMPARE(m_dir->bytes("rireki.dat"), history);
+        QCOMPARE(SysNum[Sys::NextSalesSlipNo], next);
+        QCOMPARE(text("Text13"), numText(next));
+    }
+
+    // A sale whose last writes failed on a full disk is completed by the next one, which is numbered after it:
+    // the box shows that number, and each stored slip carries its own record number.
+    void saleAfterPendingSaveNumberedAfterIt()
     {
         openForm();
+        sell(1, "1");
+        rlimit limit{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &limit), 0);
+        static rlimit s_full;
+        s_full = limit;
+        s_full.rlim_cur = 512; // the disk is full once the journal is written: no data file grows
+        std::signal(SIGXFSZ, SIG_IGN);
+        SetJournalHook([](JournalStep step) {
+            if (step == JournalStep::JournalWritten)
+                setrlimit(RLIMIT_FSIZE, &s_full);
+        });
         press(Qt::Key_F12);
-        QCOMPARE(SysNum[Sys::NextSalesSlipNo], 2.0);
-        QCOMPARE(f64(slip(1), Off::Sales::Total), 0.0);
-        QCOMPARE(i16(slip(1), Off::Sales::line(1) + Off::Line::ProductNo), int16_t(0));
+        setrlimit(RLIMIT_FSIZE, &limit);
+        SetJournalHook(nullptr);
+        const QStringList shown = MessageBox::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown[0].contains(QStringLiteral("最後まで書き込めません")), qPrintable(shown[0]));
+        QCOMPARE(text("Text13"), QStringLiteral("2"));
+        sell(5, "1");
+        press(Qt::Key_F12);
+        QCOMPARE(MessageBox::takeShown(), QStringList());
+        QCOMPARE(SysNum[Sys::NextSalesSlipNo], 3.0);
+        for (int n = 1; n <= 2; ++n)
+            QCOMPARE(i32(slip(n), Off::Sales::SlipNo), n);
+        QCOMPARE(i16(slip(2), Off::Sales::line(1) + Off::Line::ProductNo), int16_t(5));
+        QCOMPARE(text("Text13"), QStringLiteral("3"));
     }
 
     void sixteenBitFields_data()
@@ -1062,8 +1120,10 @@ private Q_SLOTS:
         QCOMPARE(text("Text8_1"), QStringLiteral("7"));
         QCOMPARE(text("Text10_1"), QStringLiteral("2"));
         QCOMPARE(text("Text3"), QStringLiteral("400"));
-        QVERIFY(text("Text8_2").isEmpty()); // the 0 of an empty line is removed
-        QCOMPARE(text("Text9_2"), QStringLiteral("0"));
+        for (const char* box : {"Text8_2", "Text14_2", "Text9_2", "Text10_2", "Text11_2"})
+            QVERIFY2(text(box).isEmpty(), box); // an empty line shows blank
+        QTest::qWait(600);
+        QCOMPARE(text("Text2"), QStringLiteral("10:00:00")); // the time of the sale, not the clock
         QCOMPARE(m_form->state().stockRestore[12], 2.0);
         QTRY_COMPARE(focusedName(), QStringLiteral("Text8_1"));
 
@@ -1083,6 +1143,8 @@ private Q_SLOTS:
         QCOMPARE(i16(r, Off::Sales::line(1) + Off::Line::Qty), int16_t(5));
         QCOMPARE(f64(r, Off::Sales::Total), 1000.0);
         QCOMPARE(txt(r, Off::Sales::Weather, 20).trimmed(), QStringLiteral("雪"));
+        QCOMPARE(txt(r, Off::Sales::Date, 10), QStringLiteral("2010/06/02"));
+        QCOMPARE(txt(r, Off::Sales::Time, 8), QStringLiteral("10:00:00"));
         QVERIFY(!m_form->state().correctionMode);
         QCOMPARE(text("Text13"), QStringLiteral("9"));
         QVERIFY(!w("Text1")->isEnabled());
@@ -1153,10 +1215,83 @@ private Q_SLOTS:
         QCOMPARE(text("TextPayMethod"), QStringLiteral("現金"));
         QVERIFY(text("TextTendered").isEmpty());
         QVERIFY(w("TextTendered")->isEnabled());
-        QVERIFY(text("TextChangeDue").isEmpty());
+        QCOMPARE(text("TextChangeDue"), changeShown); // until the next key
     }
 
     // Only digits reach the tendered box; Escape clears the sale back to cash.
+    // The change boxes: for a sale each tender's change, for a return what goes back (返金); after F12 the
+    // sale's change stays while it is counted out, until the next key.
+    void changeShownAndKept_data()
+    {
+        QTest::addColumn<QString>("qty");
+        QTest::addColumn<QString>("tendered");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("first"); // the first box
+        QTest::addColumn<QString>("changeDue");
+        QTest::newRow("sale") << "2"
+                              << "1000"
+                              << "釣り銭"
+                              << "9700"
+                              << "700";
+        QTest::newRow("return") << "-2"
+                                << ""
+                                << "返金"
+                                << "300"
+                                << "";
+    }
+    void changeShownAndKept()
+    {
+        QFETCH(QString, qty);
+        QFETCH(QString, tendered);
+        QFETCH(QString, title);
+        QFETCH(QString, first);
+        QFETCH(QString, changeDue);
+        const bool refund = qty.startsWith(u'-');
+        openForm();
+        sell(1, qty);
+        if (!tendered.isEmpty()) {
+            press(Qt::Key_F11);
+            type(tendered);
+        }
+        const auto shows = [&](const QString& caption) {
+            QCOMPARE(w<QGroupBox>("Frame2")->title(), caption);
+            QCOMPARE(text("Text4"), first);
+            QCOMPARE(w<QLabel>("Label1")->text(), refund ? QStringLiteral("返金") : QStringLiteral("10000"));
+            QCOMPARE(w("Text5")->isVisible(), !refund);
+            QCOMPARE(text("TextChangeDue"), changeDue);
+        };
+        shows(title);
+        press(Qt::Key_F12);
+        QCOMPARE(MessageBox::takeShown(), QStringList());
+        QVERIFY(text("Text8_1").isEmpty()); // ready for the next customer
+        QCOMPARE(text("Text3"), QStringLiteral("0"));
+        shows(title + QStringLiteral("（伝票 1）"));
+        type("1");
+        QCOMPARE(w<QGroupBox>("Frame2")->title(), QStringLiteral("釣り銭"));
+        for (const char* box : {"Text4", "Text5", "Text6", "Text12"})
+            QCOMPARE(text(box), QStringLiteral("0"));
+        QVERIFY(text("TextChangeDue").isEmpty());
+    }
+
+    // A recalled slip shows the tax it was stored with, each rate's figures among them; empty lines stay blank.
+    void recalledSlipShowsStoredTax()
+    {
+        SysNum[Sys::SalesTaxSwitch] = 1;
+        SysNum[Sys::ReducedTaxRate] = 0.08;
+        openForm();
+        sell(5, "2");
+        press(Qt::Key_F12);
+        QCOMPARE(f64(slip(1), Off::Sales::Tax), 33.0);
+        openMonth(QString::number(QDate::currentDate().year()), QString::number(QDate::currentDate().month()));
+        clickSlipRow(1);
+        w<QPushButton>("Command19")->click();
+        QCOMPARE(text("Text3"), QStringLiteral("700"));
+        QCOMPARE(text("Text17"), QStringLiteral("33"));
+        QVERIFY2(w<QLabel>("Label11")->text().contains(QStringLiteral("対象 700　内消費税等 33")),
+                 qPrintable(w<QLabel>("Label11")->text()));
+        QVERIFY(text("Text10_2").isEmpty());
+    }
+
     void tenderedBoxAndClear()
     {
         openForm();

@@ -136,6 +136,7 @@ private Q_SLOTS:
         for (const char* wanted : {"やおや", "No.4", "りんご", "2×¥110", "合計", "¥220"})
             QVERIFY2(text.contains(QString::fromUtf8(wanted)), qPrintable(QString::fromUtf8(wanted) + "\n" + text));
         QVERIFY(!text.contains(QStringLiteral("再発行")));
+        QVERIFY(!text.contains(QStringLiteral("訂正")));
 
         // Opened again, the register remembers the choice; unchecking it is remembered too.
         delete m_form;
@@ -165,6 +166,24 @@ private Q_SLOTS:
         QCOMPARE(i16(slip3, Off::Sales::Deleted), int16_t(0));
         QCOMPARE(SysNum[2], 4.0);
         QVERIFY(m_form->Text8[1]->text().isEmpty());
+    }
+
+    // The receipt printed after a correction says it replaces the one given for that slip; a sale's does not.
+    void correctionReceiptIsMarked()
+    {
+        SysNum[18] = 1;
+        openForm();
+        chooseSlip(1);
+        m_form->Command19->click();
+        QVERIFY(focusOn(m_form, QStringLiteral("Text10_1")));
+        type(QStringLiteral("3"));
+        press(Qt::Key_Return);
+        press(Qt::Key_F12);
+        QVERIFY(MessageBox::takeShown().isEmpty());
+        const QString text = pdfText();
+        for (const char* wanted : {"＊訂正＊", "No.1の訂正後の領収書", "3×¥110", "¥330"})
+            QVERIFY2(text.contains(QString::fromUtf8(wanted)), qPrintable(QString::fromUtf8(wanted) + "\n" + text));
+        QVERIFY(!text.contains(QStringLiteral("再発行")));
     }
 
     void reissueFromSlipList()

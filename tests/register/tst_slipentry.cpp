@@ -94,6 +94,24 @@ private Q_SLOTS:
         QTEST(changeText(1000, total), "change");
     }
 
+    // A recalled slip shows its own rate figures; one from before they were kept, its total and tax at the
+    // standard rate.
+    void storedRatesOfOldAndNewSlips()
+    {
+        SalesSlipRecord slip;
+        slip.Total = 1050;
+        slip.Tax = 50;
+        SlipRates rates = storedRates(slip, 0.05);
+        QCOMPARE(rates.standard.total, 1050.0);
+        QCOMPARE(rates.standard.tax, 50.0);
+        QCOMPARE(rates.standard.rate, 0.05);
+        QCOMPARE(rates.reduced.total, 0.0);
+        slip.Rates = SplitSlipTax(1050, 280, 1, 0.1, 0.08);
+        rates = storedRates(slip, 0.05);
+        QCOMPARE(rates.reduced.total, 280.0);
+        QCOMPARE(rates.standard.total, 770.0);
+    }
+
     // Lines count at the reduced rate by the product number their code field reads as.
     void entryTaxByCodeField()
     {

@@ -136,6 +136,9 @@ private Q_SLOTS:
         d = draftOf({{5, "", 1, 1, 1}});
         d.line[10] = {401, "", 1, 1, 1};
         QTest::newRow("item 401 on the last line") << d << QStringLiteral("10 行目の仕入商品番号 401") << 1.0;
+        QTest::newRow("no line") << draftOf({}) << QStringLiteral("仕入商品が 1 行もない") << 1.0;
+        d = draftOf({{0, "ねじ", 10, 2, 20}});
+        QTest::newRow("a line without its item") << d << QStringLiteral("仕入商品が 1 行もない") << 1.0;
         d = draftOf({{5, "", 1, 1, 1}});
         QTest::newRow("counter at the last slip number")
             << d << QStringLiteral("伝票番号 2147483647 には保存できません") << 2147483647.0;
@@ -183,6 +186,10 @@ private Q_SLOTS:
         QVERIFY(SaveCorrectedPurchaseSlip(1, draftOf({{1, "", 1, -1, -1}}), recalled).saved);
         QCOMPARE(dir.stockOf(1), 4.0);
         QCOMPARE(dir.stockOf(400), 7.0);
+        // An item on the last line alone is a purchase like any other.
+        PurchaseSlipDraft last = draftOf({});
+        last.line[10] = {400, "", 1, 1, 1};
+        QVERIFY(SaveNewPurchaseSlip(last).saved);
     }
 
     // A change to a slip that was never issued, or that cannot be read, is refused before anything is written.
