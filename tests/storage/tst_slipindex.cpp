@@ -652,6 +652,7 @@ void TestSlipIndex::indexOfAnotherState()
         purchase.month = QStringLiteral("12");
         purchase.day = QStringLiteral("08");
         purchase.supplierNo = 1;
+        purchase.line[1].itemNo = 1; // quantity 0: the stock stays
         purchase.subtotal = purchase.total = 500;
         QVERIFY(SaveNewPurchaseSlip(purchase).saved);
     }
