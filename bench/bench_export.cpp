@@ -6,7 +6,7 @@
 #include "platform/messagebox.h"
 #include "platform/printing.h"
 #include "platform/tableexport.h"
-#include "reports/form14.h"
+#include "reports/reportwindow.h"
 #include "storage/products.h"
 #include "storage/settings.h"
 
@@ -20,7 +20,7 @@
 
 namespace {
 
-Form14* g_reports = nullptr;
+ReportWindow* g_reports = nullptr;
 QTemporaryDir* g_out = nullptr;
 
 void BuildReport(benchmark::State& state)
@@ -73,7 +73,7 @@ int main(int argc, char** argv)
     std::printf("sales slip list of %d/%d (%d slips)\n", busiest.year, busiest.month, busiest.slips);
     QTemporaryDir out;
     g_out = &out;
-    g_reports = new Form14;
+    g_reports = new ReportWindow;
     g_reports->Combo1->setEditText(QString::number(busiest.year));
     g_reports->Combo2->setEditText(QString::number(busiest.month));
     g_reports->Option2->setChecked(true);

@@ -3,7 +3,7 @@
 #include "benchdata.h"
 #include "benchutil.h"
 #include "platform/messagebox.h"
-#include "register/form1.h"
+#include "register/registerwindow.h"
 #include "storage/products.h"
 #include "storage/salesslip.h"
 #include "storage/settingnames.h"
@@ -22,7 +22,7 @@
 namespace {
 
 QString g_dataDir;
-Form1* g_form = nullptr; // over the benchmark data
+RegisterWindow* g_form = nullptr; // over the benchmark data
 QString g_year;
 QString g_month;
 int g_monthSlips = 0;
@@ -83,7 +83,7 @@ void Datwrite(benchmark::State& state)
     ProductTable[1].SalePrice = 500;
     ProductTable[1].Slot[1].ComponentItemNo = 12;
     ProductTable[1].Slot[1].ComponentQty = 2;
-    auto form = std::make_unique<Form1>();
+    auto form = std::make_unique<RegisterWindow>();
     for (auto _ : state) {
         form->Text8[1]->setText(QStringLiteral("1"));
         form->Text9[1]->setText(QStringLiteral("500"));
@@ -125,7 +125,7 @@ int main(int argc, char** argv)
     g_monthSlips = busiest.slips;
     std::printf("reg.dat: %.0f slips; listing %s/%s with %d slips\n", SysNum[Sys::NextSalesSlipNo] - 1,
                 qPrintable(g_year), qPrintable(g_month), g_monthSlips);
-    g_form = new Form1;
+    g_form = new RegisterWindow;
 
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

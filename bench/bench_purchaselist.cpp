@@ -3,7 +3,7 @@
 #include "benchutil.h"
 #include "platform/grid.h"
 #include "platform/messagebox.h"
-#include "purchasing/form16.h"
+#include "purchasing/purchaseslipwindow.h"
 #include "storage/history.h"
 #include "storage/purchasesave.h"
 #include "storage/settings.h"
@@ -22,7 +22,7 @@
 namespace {
 
 QString g_dataDir;
-Form16* g_form = nullptr; // over the benchmark data
+PurchaseSlipWindow* g_form = nullptr; // over the benchmark data
 
 void PlainRead(benchmark::State& state)
 {
@@ -141,7 +141,7 @@ int main(int argc, char** argv)
         return 0;
     }
     std::printf("siire.dat: %.0f purchase slips\n", SysNum[4] - 1);
-    g_form = new Form16;
+    g_form = new PurchaseSlipWindow;
 
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

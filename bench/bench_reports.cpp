@@ -4,8 +4,8 @@
 #include "benchutil.h"
 #include "platform/grid.h"
 #include "platform/messagebox.h"
-#include "reports/form14.h"
-#include "reports/form5.h"
+#include "reports/graphwindow.h"
+#include "reports/reportwindow.h"
 #include "storage/products.h"
 #include "storage/salesslip.h"
 #include "storage/settings.h"
@@ -22,8 +22,8 @@ namespace {
 QString g_year;
 QString g_month;
 QString g_day = QStringLiteral("15");
-Form14* g_reports = nullptr;
-Form5* g_graphs = nullptr;
+ReportWindow* g_reports = nullptr;
+GraphWindow* g_graphs = nullptr;
 
 void PlainRead(benchmark::State& state, const char* which)
 {
@@ -52,7 +52,7 @@ void Report(benchmark::State& state)
 void OpenGraphs(benchmark::State& state)
 {
     for (auto _ : state) {
-        Form5 form;
+        GraphWindow form;
         benchmark::DoNotOptimize(form.graphMode());
     }
 }
@@ -94,8 +94,8 @@ int main(int argc, char** argv)
     g_month = QString::number(busiest.month);
     std::printf("reports for %s/%s and the day %s/%s/%s\n", qPrintable(g_year), qPrintable(g_month), qPrintable(g_year),
                 qPrintable(g_month), qPrintable(g_day));
-    g_reports = new Form14;
-    g_graphs = new Form5;
+    g_reports = new ReportWindow;
+    g_graphs = new GraphWindow;
     g_graphs->Combo1->setEditText(g_year);
     g_graphs->Combo2->setEditText(g_month);
     g_graphs->show();

@@ -6,9 +6,9 @@
 #include "app/windows.h"
 #include "benchdata.h"
 #include "platform/grid.h"
-#include "register/form1.h"
-#include "reports/form14.h"
-#include "reports/form5.h"
+#include "register/registerwindow.h"
+#include "reports/graphwindow.h"
+#include "reports/reportwindow.h"
 #include "storage/salesslip.h"
 #include "storage/settings.h"
 
@@ -41,13 +41,13 @@ private:
 void openEveryView()
 {
     const auto [year, month, slips] = busiestMonth();
-    auto* reports = static_cast<Form14*>(Windows::reports());
+    auto* reports = static_cast<ReportWindow*>(Windows::reports());
     reports->Combo1->setEditText(QString::number(year));
     reports->Combo2->setEditText(QString::number(month));
     reports->Option2->setChecked(true);
     for (int kind = 4; kind >= 1; --kind)
         reports->g1write(kind);
-    auto* graphs = static_cast<Form5*>(Windows::graphs());
+    auto* graphs = static_cast<GraphWindow*>(Windows::graphs());
     graphs->Combo1->setEditText(QString::number(year));
     for (int mode = 0; mode <= 4; ++mode)
         graphs->drawView(mode);
@@ -76,7 +76,7 @@ int main(int argc, char** argv)
     }
     QEventLoop loop;
     FirstPaint painted(loop);
-    Form1* form = showRegisterWindow();
+    RegisterWindow* form = showRegisterWindow();
     form->installEventFilter(&painted);
     loop.exec();
     form->removeEventFilter(&painted);

@@ -5,7 +5,7 @@
 #include "platform/indexprogress.h"
 #include "platform/messagebox.h"
 #include "platform/placement.h"
-#include "register/form1.h"
+#include "register/registerwindow.h"
 #include "storage/journal.h"
 #include "storage/products.h"
 #include "storage/settings.h"
@@ -71,7 +71,7 @@ int runTill(QApplication& app)
         MessageBox::information(nullptr, notice);
     showSlipIndexProgress();
     const FrontRequestListener listener(frontRequestName(AppDir), [] {
-        if (Form1* form = registerWindow())
+        if (RegisterWindow* form = registerWindow())
             bringToFront(form);
     });
     showRegisterWindow();

@@ -1,19 +1,19 @@
 // Opening the program's windows; a window not built yet opens nothing.
 #include "app/windows.h"
 
-#include "datamgmt/form15.h"
-#include "datamgmt/form3.h"
-#include "masters/form11.h"
-#include "masters/form2.h"
-#include "masters/form8.h"
-#include "masters/form9.h"
+#include "datamgmt/backupwindow.h"
+#include "datamgmt/dataresetwindow.h"
+#include "masters/productwindow.h"
+#include "masters/purchaseitemwindow.h"
+#include "masters/settingswindow.h"
+#include "masters/supplierwindow.h"
 #include "platform/modeless.h"
-#include "reports/form14.h"
-#include "reports/form17.h"
-#include "reports/form5.h"
-#include "purchasing/form16.h"
+#include "purchasing/purchaseslipwindow.h"
 #include "register/cashwindow.h"
 #include "register/closingwindow.h"
+#include "reports/graphwindow.h"
+#include "reports/historywindow.h"
+#include "reports/reportwindow.h"
 #include "storage/changes.h"
 
 #include <QObject>
@@ -22,44 +22,44 @@ namespace Windows {
 
 QWidget* productSettings()
 {
-    return showSingle<Form2>();
+    return showSingle<ProductWindow>();
 }
 
 QWidget* graphs()
 {
-    return showSingle<Form5>();
+    return showSingle<GraphWindow>();
 }
 
 QWidget* purchasing()
 {
-    return showSingle<Form16>();
+    return showSingle<PurchaseSlipWindow>();
 }
 
 QWidget* purchaseItems()
 {
-    return showSingle<Form11>();
+    return showSingle<PurchaseItemWindow>();
 }
 
 QWidget* suppliers()
 {
-    return showSingle<Form9>();
+    return showSingle<SupplierWindow>();
 }
 
 QWidget* reports()
 {
-    return showSingle<Form14>();
+    return showSingle<ReportWindow>();
 }
 
 QWidget* history()
 {
-    return showSingle<Form17>();
+    return showSingle<HistoryWindow>();
 }
 
 QWidget* dataManagement()
 {
     // A restored settings or product file is read back into memory by the window; everyone else hears of it.
-    return showSingle<Form15>([](Form15* form) {
-        QObject::connect(form, &Form15::restored, form, [](const QString& fileName) {
+    return showSingle<BackupWindow>([](BackupWindow* form) {
+        QObject::connect(form, &BackupWindow::restored, form, [](const QString& fileName) {
             if (fileName == QStringLiteral("sys.ini"))
                 Q_EMIT changes().settingsChanged();
             else if (fileName == QStringLiteral("syohin.dat"))
@@ -80,12 +80,12 @@ QWidget* dataManagement()
 
 QWidget* systemSettings()
 {
-    return showSingle<Form8>();
+    return showSingle<SettingsWindow>();
 }
 
 QWidget* dataInitialisation()
 {
-    return showSingle<Form3>();
+    return showSingle<DataResetWindow>();
 }
 
 QWidget* cashMovements()

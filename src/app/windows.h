@@ -5,16 +5,16 @@ class QWidget;
 
 namespace Windows {
 
-QWidget* productSettings();    // Form2 "商品設定"
-QWidget* graphs();             // Form5 "グラフ"
-QWidget* purchasing();         // Form16 purchase slips
-QWidget* purchaseItems();      // Form11 "仕入商品設定"
-QWidget* suppliers();          // Form9 "仕入先"
-QWidget* reports();            // Form14 "日報"
-QWidget* history();            // Form17 "訂正・削除履歴", opened from the report window
-QWidget* dataManagement();     // Form15 "データ管理"
-QWidget* systemSettings();     // Form8 "system"
-QWidget* dataInitialisation(); // Form3 "データ初期化"
+QWidget* productSettings();    // ProductWindow "商品設定"
+QWidget* graphs();             // GraphWindow "グラフ"
+QWidget* purchasing();         // PurchaseSlipWindow purchase slips
+QWidget* purchaseItems();      // PurchaseItemWindow "仕入商品設定"
+QWidget* suppliers();          // SupplierWindow "仕入先"
+QWidget* reports();            // ReportWindow "日報"
+QWidget* history();            // HistoryWindow "訂正・削除履歴", opened from the report window
+QWidget* dataManagement();     // BackupWindow "データ管理"
+QWidget* systemSettings();     // SettingsWindow "system"
+QWidget* dataInitialisation(); // DataResetWindow "データ初期化"
 QWidget* cashMovements();      // CashWindow "入金・出金"
 QWidget* closing();            // ClosingWindow "レジ点検・精算"
 

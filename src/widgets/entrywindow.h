@@ -12,8 +12,8 @@
 class QPushButton;
 
 // How a window uses it (the product and purchase item windows):
-//     class Form11 : public EntryWindow {
-//         Form11() : EntryWindow(setup()) { build boxes; setFirstBox(Text4[0]); load(); }
+//     class PurchaseItemWindow : public EntryWindow {
+//         PurchaseItemWindow() : EntryWindow(setup()) { build boxes; setFirstBox(Text4[0]); load(); }
 //         void loadEntry(int n) override;          // Text6 := n, the boxes from the record
 //         Result saveEntry(int n) override;         // the boxes into the record and its file
 //         QStringList gridRow(int n) override;      // the grid columns after the number
@@ -29,7 +29,7 @@ class EntryWindow : public QWidget
 public:
     struct Setup
     {
-        QString name;     // object name, "Form2"
+        QString name;     // object name, "ProductWindow"
         QString caption;  // window title, "商品設定"
         QSize clientSize; // in pixels (twips())
         QRect tabs;       // where SSTab1 lies

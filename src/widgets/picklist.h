@@ -15,10 +15,10 @@ class QListWidget;
 class QPushButton;
 
 // How a window uses it (the supplier and purchase item pick lists):
-//     Form10() : PickList({.name = "Form10", .caption = "仕入先一覧表", .shape = PickList::OneList, ...})
-//     { List1->addItems(supplierPickList()); }
+//     SupplierPicker() : PickList({.name = "SupplierPicker", .caption = "仕入先一覧表", .shape = PickList::OneList,
+//     ...}) { List1->addItems(supplierPickList()); }
 // and its opener, each time it opens it:
-//     showSingle<Form10>()->openFor(this, [this](int n) { LoadSupplier(n); Text4[4]->setText(...); });
+//     showSingle<SupplierPicker>()->openFor(this, [this](int n) { LoadSupplier(n); Text4[4]->setText(...); });
 // Entry p (from 0) of the one list is number p + 1; on tab t it is 100 t + p + 1. A click or Enter on an
 // entry runs the fill with its number, then the list closes itself; "閉じる" closes it without a choice.
 // When the opener closes first, the list closes too, so a late choice never writes into a closed window.

@@ -3,7 +3,7 @@
 #include "app/windows.h"
 #include "platform/messagebox.h"
 #include "platform/placement.h"
-#include "register/form1.h"
+#include "register/registerwindow.h"
 #include "testutil.h"
 
 #include <QApplication>
@@ -74,7 +74,7 @@ void TestWindows::opensOnTheScreen()
 {
     QFETCH(Opener, open);
     TestAppDir dir;
-    Form1* form = showRegisterWindow();
+    RegisterWindow* form = showRegisterWindow();
     QApplication::setActiveWindow(form);
     QVERIFY(QTest::qWaitForWindowActive(form));
     const QRect available = form->screen()->availableGeometry();
@@ -114,7 +114,7 @@ void TestWindows::opensOnTheScreen()
 void TestWindows::registerOpensOnTheScreen()
 {
     TestAppDir dir;
-    Form1* form = showRegisterWindow();
+    RegisterWindow* form = showRegisterWindow();
     QVERIFY(QTest::qWaitForWindowExposed(form));
     QVERIFY(form->screen()->availableGeometry().contains(form->frameGeometry()));
     delete form;

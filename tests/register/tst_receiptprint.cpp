@@ -5,8 +5,8 @@
 #include "platform/grid.h"
 #include "platform/messagebox.h"
 #include "platform/printing.h"
-#include "register/form1.h"
 #include "register/receiptprint.h"
+#include "register/registerwindow.h"
 #include "storage/products.h"
 #include "storage/salesslip.h"
 #include "storage/settings.h"
@@ -25,7 +25,7 @@ class TestReceiptPrint : public QObject
 
 private:
     std::unique_ptr<TestAppDir> m_dir;
-    Form1* m_form = nullptr;
+    RegisterWindow* m_form = nullptr;
     QString pdf() const { return m_dir->file(QStringLiteral("r.pdf")); }
     QString pdfText() const
     {
@@ -35,7 +35,7 @@ private:
         return QString::fromUtf8(p.readAllStandardOutput()).remove(u' ');
     }
 
-    Form1* openForm() { return m_form = openWindow<Form1>(); }
+    RegisterWindow* openForm() { return m_form = openWindow<RegisterWindow>(); }
     void saleOfTwoApples()
     {
         QVERIFY(focusOn(m_form, QStringLiteral("Text8_1")));

@@ -7,8 +7,8 @@
 #include "platform/messagebox.h"
 #include "platform/printing.h"
 #include "platform/tabstrip.h"
-#include "reports/form14.h"
-#include "reports/form5.h"
+#include "reports/graphwindow.h"
+#include "reports/reportwindow.h"
 #include "storage/salesslip.h"
 #include "storage/settingnames.h"
 #include "storage/settings.h"
@@ -39,9 +39,9 @@ void sale(qint64 n, int day, const QString& name, int qty)
 }
 
 // December 2026's sales slip list in the report window.
-std::unique_ptr<Form14> decemberSlips()
+std::unique_ptr<ReportWindow> decemberSlips()
 {
-    auto form = std::make_unique<Form14>();
+    auto form = std::make_unique<ReportWindow>();
     form->Combo1->setEditText(QStringLiteral("2026"));
     form->Combo2->setEditText(QStringLiteral("12"));
     form->Option2->setChecked(true);
@@ -155,7 +155,7 @@ private Q_SLOTS:
     {
         QVERIFY(storeSale(1, QStringLiteral("2026/12/03"), 150));
         SysNum[Sys::NextSalesSlipNo] = 2;
-        Form5 form;
+        GraphWindow form;
         form.Combo1->setEditText(QStringLiteral("2026"));
         form.Combo2->setEditText(QStringLiteral("12"));
         form.drawView(0);

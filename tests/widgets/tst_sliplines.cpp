@@ -2,7 +2,7 @@
 #include "../common/guitest.h"
 
 #include "platform/twips.h"
-#include "register/form1.h"
+#include "register/registerwindow.h"
 #include "widgets/fieldfocus.h"
 #include "widgets/sliplines.h"
 

@@ -1,0 +1,301 @@
+// The data management window: one backup and one restore button per data file.
+#include "datamgmt/backupwindow.h"
+
+#include "platform/archiver.h"
+#include "platform/controls.h"
+#include "platform/drives.h"
+#include "platform/keepcopy.h"
+#include "platform/messagebox.h"
+#include "platform/twips.h"
+#include "storage/datafiles.h"
+#include "storage/history.h"
+#include "storage/journal.h"
+#include "storage/products.h"
+#include "storage/settings.h"
+#include "storage/slipindex.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QDir>
+#include <QFont>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <functional>
+
+namespace {
+
+struct DataFileRow
+{
+    const char* dataFile;
+    const char* archive;
+    const char* backupCaption;
+    const char* restoreCaption;
+};
+
+// One row per data file; its backup and restore buttons face each other.
+constexpr int RowCount = 8;
+constexpr DataFileRow Rows[RowCount] = {
+    {"reg.dat", "reg.lzh", "レジデータ　バックアップ", "レジデータ　リストア"},
+    {"siire.dat", "siire.lzh", "仕入れデータ　バックアップ", "仕入れデータ　リストア"},
+    {"syohin.dat", "syohin.lzh", "商品データ　バックアップ", "商品データ　リストア"},
+    {"zaiko.dat", "zaiko.lzh", "仕入商品データ　バックアップ", "仕入れ商品データ　リストア"},
+    {"siiresaki.dat", "siiresaki.lzh", "仕入先データ　バックアップ", "仕入先データ　リストア"},
+    {"sys.ini", "sys.lzh", "管理データ　バックアップ", "管理データ　リストア"},
+    {"rireki.dat", "rireki.lzh", "履歴データ　バックアップ", "履歴データ　リストア"},
+    {"seisan.dat", "seisan.lzh", "精算データ　バックアップ", "精算データ　リストア"},
+};
+constexpr int RowTops[RowCount] = {360, 840, 1320, 1800, 2280, 2760, 3240, 3720};
+// The history's and the closings' rows are below the six data files; the frames and what is under them make
+// room for them.
+constexpr int ExtraHeight = 960;
+
+// The archive lands in the root of the mount point; "/" must not become "//".
+QString archivePath(QString drive, const QString& archive)
+{
+    while (drive.endsWith(u'/'))
+        drive.chop(1);
+    return drive + u'/' + archive;
+}
+
+const QString DateTimeFormat = QStringLiteral("yyyy/MM/dd HH:mm:ss");
+// Beside the archive's path (the item's data): the data file it holds and when it was kept.
+constexpr int KeptFileRole = Qt::UserRole + 1;
+constexpr int KeptWhenRole = Qt::UserRole + 2;
+
+// Why an archive cannot be restored, for the shopkeeper.
+QString restoreProblem(const RestoreCheck& check, const QString& path, const QString& dataFile)
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    switch (check.problem) {
+    case RestoreCheck::Missing:
+        return QStringLiteral(
+                   "%1 が見つかりません。バックアップ先ドライブと、メディアが差し込まれているかを確かめてください。")
+            .arg(shown);
+    case RestoreCheck::Damaged:
+        return QStringLiteral("%1 は壊れているため読めません（%2）。").arg(shown, check.detail);
+    case RestoreCheck::NotOurs:
+        return QStringLiteral("%1 の中身は %2 ではありません（中身: %3）。")
+            .arg(shown, dataFile,
+                 check.names.isEmpty() ? QStringLiteral("なし") : check.names.join(QStringLiteral("、")));
+    case RestoreCheck::Ready:
+        break;
+    }
+    return QString();
+}
+
+// A stick plugged in while the window is open shows up the next time the list is opened.
+class DriveList : public QComboBox
+{
+public:
+    using QComboBox::QComboBox;
+    std::function<void()> beforePopup;
+
+    void showPopup() override
+    {
+        if (beforePopup)
+            beforePopup();
+        QComboBox::showPopup();
+    }
+};
+
+} // namespace
+
+BackupWindow::BackupWindow(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("BackupWindow"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("データ管理"));
+    setAccessibleName(QStringLiteral("データ管理"));
+    // Taller than designed by the row of kept copies at the bottom.
+    setFixedSize(twips(7515), twips(5895 + ExtraHeight));
+    // The longest button captions must fit the buttons' designed width.
+    QFont small = font();
+    small.setPointSize(9);
+    setFont(small);
+
+    Frame3 = makeFrame(this, QStringLiteral("Frame3"), QString(), QStringLiteral("バックアップ先"),
+                       twipsRect(360, 120, 4815, 735));
+    Label1 = new QLabel(QStringLiteral("バックアップ先ドライブ"), Frame3);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setAccessibleName(QStringLiteral("バックアップ先ドライブの見出し"));
+    Label1->move(twips(120), twips(240));
+    Label1->adjustSize();
+    auto* driveList = new DriveList(Frame3);
+    Drive1 = driveList;
+    Drive1->setObjectName(QStringLiteral("Drive1"));
+    Drive1->setAccessibleName(QStringLiteral("バックアップ先ドライブ"));
+    Drive1->setGeometry(twips(2640), twips(240), twips(1095), Drive1->sizeHint().height());
+    Label1->setBuddy(Drive1);
+    // The list is too narrow for most mount points; the tip shows the whole path.
+    connect(Drive1, &QComboBox::currentTextChanged, Drive1, &QWidget::setToolTip);
+    driveList->beforePopup = [this] { addMountedDrives(); };
+    addMountedDrives();
+
+    Frame1 = makeFrame(this, QStringLiteral("Frame1"), QStringLiteral("バックアップ"), QStringLiteral("バックアップ"),
+                       twipsRect(360, 960, 3375, 3495 + ExtraHeight));
+    Frame2 = makeFrame(this, QStringLiteral("Frame2"), QStringLiteral("リストア"), QStringLiteral("リストア"),
+                       twipsRect(3840, 960, 3375, 3495 + ExtraHeight));
+    QPushButton** backupButtons[RowCount] = {
+        &Command1, &Command2, &Command3, &Command4, &Command5, &Command6, &CommandHistoryBackup, &CommandSeisanBackup};
+    QPushButton** restoreButtons[RowCount] = {&Command7,
+                                              &Command8,
+                                              &Command9,
+                                              &Command10,
+                                              &Command11,
+                                              &Command12,
+                                              &CommandHistoryRestore,
+                                              &CommandSeisanRestore};
+    const char* const laterNames[RowCount - 6][2] = {{"CommandHistoryBackup", "CommandHistoryRestore"},
+                                                     {"CommandSeisanBackup", "CommandSeisanRestore"}};
+    for (int row = 0; row < RowCount; ++row) {
+        const DataFileRow& r = Rows[row];
+        const QString dataFile = QString::fromLatin1(r.dataFile);
+        const QString archive = QString::fromLatin1(r.archive);
+        *backupButtons[row] = makeButton(
+            Frame1, row < 6 ? QStringLiteral("Command%1").arg(row + 1) : QString::fromLatin1(laterNames[row - 6][0]),
+            QString::fromUtf8(r.backupCaption), twipsRect(240, RowTops[row], 2895, 375));
+        *restoreButtons[row] = makeButton(
+            Frame2, row < 6 ? QStringLiteral("Command%1").arg(row + 7) : QString::fromLatin1(laterNames[row - 6][1]),
+            QString::fromUtf8(r.restoreCaption), twipsRect(240, RowTops[row], 2655, 375));
+        connect(*backupButtons[row], &QPushButton::clicked, this, [=, this] { backup(dataFile, archive); });
+        connect(*restoreButtons[row], &QPushButton::clicked, this, [=, this] { restore(dataFile, archive); });
+    }
+
+    Text1 = makeDisplay(this, QStringLiteral("Text1"), QStringLiteral("案内"),
+                        twipsRect(360, 4560 + ExtraHeight, 5415, 375));
+    Text1->setText(QStringLiteral("バックアップ先ドライブを選択してください。"));
+
+    Command13 = makeButton(this, QStringLiteral("Command13"), QStringLiteral("閉じる"),
+                           twipsRect(6000, 4560 + ExtraHeight, 1215, 375));
+    connect(Command13, &QPushButton::clicked, this, &QWidget::close);
+
+    Frame4 = makeFrame(this, QStringLiteral("Frame4"), QStringLiteral("初期化前の自動バックアップからリストア"),
+                       QStringLiteral("初期化前の自動バックアップ"), twipsRect(360, 5040 + ExtraHeight, 6855, 735));
+    auto* keptList = new DriveList(Frame4);
+    Combo1 = keptList;
+    Combo1->setObjectName(QStringLiteral("Combo1"));
+    Combo1->setAccessibleName(QStringLiteral("自動バックアップの日時とファイル"));
+    Combo1->setGeometry(twips(120), twips(280), twips(4935), Combo1->sizeHint().height());
+    keptList->beforePopup = [this] { listKeptCopies(); };
+    Command14 =
+        makeButton(Frame4, QStringLiteral("Command14"), QStringLiteral("リストア"), twipsRect(5160, 260, 1575, 375));
+    connect(Command14, &QPushButton::clicked, this, &BackupWindow::restoreKeptCopy);
+    listKeptCopies();
+}
+
+void BackupWindow::listKeptCopies()
+{
+    const QString chosen = Combo1->currentData().toString();
+    Combo1->clear();
+    QStringList ours;
+    for (const DataFileRow& r : Rows)
+        ours << QString::fromLatin1(r.dataFile);
+    for (const KeptCopy& copy : keptCopies(AppDir + QStringLiteral("/backup"), QStringLiteral("dat"))) {
+        if (!ours.contains(copy.fileName))
+            continue;
+        Combo1->addItem(copy.when.toString(DateTimeFormat) + QStringLiteral("　") + copy.fileName, copy.archive);
+        Combo1->setItemData(Combo1->count() - 1, copy.fileName, KeptFileRole);
+        Combo1->setItemData(Combo1->count() - 1, copy.when, KeptWhenRole);
+    }
+    if (const int i = Combo1->findData(chosen); i >= 0)
+        Combo1->setCurrentIndex(i);
+    Command14->setEnabled(Combo1->count() > 0);
+}
+
+void BackupWindow::addDrive(const QString& mountPath)
+{
+    if (Drive1->findText(mountPath) < 0)
+        Drive1->addItem(mountPath);
+    // The list keeps its designed width; the open list is as wide as its longest mount point.
+    int widest = 0;
+    for (int i = 0; i < Drive1->count(); ++i)
+        widest = qMax(widest, Drive1->fontMetrics().horizontalAdvance(Drive1->itemText(i)));
+    Drive1->view()->setMinimumWidth(widest + twips(360));
+}
+
+void BackupWindow::addMountedDrives()
+{
+    for (const QString& drive : backupDrives(mountedFileSystems()))
+        addDrive(drive);
+}
+
+QString BackupWindow::selectedDrive() const
+{
+    return Drive1->currentText();
+}
+
+void BackupWindow::backup(const QString& dataFile, const QString& archive)
+{
+    // The paths go in unquoted, blanks and all; the archiver splits its command line to allow for that.
+    const QString commandLine =
+        QStringLiteral("a ") + archivePath(selectedDrive(), archive) + u' ' + dataPath(dataFile);
+    if (!RunArchiver(this, commandLine))
+        MessageBox::information(this, QStringLiteral("LHA 圧縮エラー"));
+}
+
+void BackupWindow::restore(const QString& dataFile, const QString& archive)
+{
+    const QString path = archivePath(selectedDrive(), archive);
+    const RestoreCheck check = checkRestoreArchive(path, dataFile);
+    if (check.problem != RestoreCheck::Ready) {
+        MessageBox::information(this, QStringLiteral("LHA 上書き解凍エラー\n") + restoreProblem(check, path, dataFile));
+        return;
+    }
+    restoreFrom(dataFile, path, check.written);
+}
+
+void BackupWindow::restoreKeptCopy()
+{
+    const QString path = Combo1->currentData().toString();
+    if (path.isEmpty())
+        return;
+    const QString dataFile = Combo1->currentData(KeptFileRole).toString();
+    const QDateTime kept = Combo1->currentData(KeptWhenRole).toDateTime();
+    const RestoreCheck check = checkRestoreArchive(path, dataFile);
+    if (check.problem != RestoreCheck::Ready) {
+        MessageBox::information(this, QStringLiteral("LHA 上書き解凍エラー\n") + restoreProblem(check, path, dataFile));
+        return;
+    }
+    restoreFrom(dataFile, path, kept);
+}
+
+void BackupWindow::restoreFrom(const QString& dataFile, const QString& path, const QDateTime& written)
+{
+    const QString question = QStringLiteral("%1 を %2 のバックアップで置き換えます。\n%3\n\n"
+                                            "今の %1 の内容は失われます。置き換えますか？")
+                                 .arg(dataFile, written.toString(DateTimeFormat), QDir::toNativeSeparators(path));
+    if (!MessageBox::question(this, question, true))
+        return;
+    if (Result r = CompletePendingSave(QStringLiteral("リストア")); !r) {
+        MessageBox::information(this, r.error);
+        return;
+    }
+    // The month index of a slip file goes before the file is replaced, so that no stop in between leaves an
+    // index of the old slips beside the restored ones; the next reader builds it anew.
+    DropSlipIndex(dataFile);
+    const QString commandLine = QStringLiteral("e -c -m ") + path + u' ' + AppDir + u'/';
+    if (!RunArchiver(this, commandLine)) {
+        MessageBox::information(this, QStringLiteral("LHA 上書き解凍エラー"));
+        return;
+    }
+    // The settings and the products live in memory; left as they were, the next sale would write the old
+    // slip counter over the restored sys.ini. The other files are read anew by every operation.
+    // A restored slip file may hold more slips than the counters know of; the next save must not overwrite one.
+    Result reloaded;
+    QString raised;
+    if (dataFile == u"sys.ini")
+        reloaded = LoadSettings();
+    else if (dataFile == u"syohin.dat")
+        reloaded = LoadProductTable();
+    else if (dataFile == u"rireki.dat") // the anchor follows the restored history, or it would report it cut
+        reloaded = anchorRestoredHistory();
+    if (reloaded)
+        reloaded = RaiseCountersToRestoredFile(dataFile, &raised);
+    if (!reloaded)
+        MessageBox::information(this, reloaded.error);
+    else if (!raised.isEmpty())
+        MessageBox::information(this, QStringLiteral("リストアが完了しました。\n") + raised);
+    Q_EMIT restored(dataFile);
+}

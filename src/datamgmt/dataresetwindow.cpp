@@ -1,0 +1,305 @@
+// The data initialisation window: six resets behind one password, each kept as a dated archive first.
+#include "datamgmt/dataresetwindow.h"
+
+#include "platform/controls.h"
+#include "platform/keepcopy.h"
+#include "platform/messagebox.h"
+#include "platform/tabstrip.h"
+#include "platform/twips.h"
+#include "register/registerwindow.h"
+#include "storage/changes.h"
+#include "storage/initialise.h"
+#include "storage/products.h"
+#include "storage/seisan.h"
+#include "storage/settingnames.h"
+#include "storage/settings.h"
+#include "storage/text.h"
+
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QDir>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPointer>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <optional>
+#include <utility>
+
+namespace {
+
+const QString Password = QStringLiteral("480213");
+
+// The captions of the ten boxes; the last three boxes have none.
+const char* const BoxCaptions[10] = {"売上データ件数",
+                                     "売上伝票番号",
+                                     "仕入データ件数",
+                                     "仕入伝票番号",
+                                     "仕入商品データ件数",
+                                     "商品データ件数",
+                                     "仕入先データ件数",
+                                     "",
+                                     "",
+                                     ""};
+
+// The boxes the resets read; the others only show their setting.
+bool readBack(int k)
+{
+    return k == 0 || k == 2 || k == 5;
+}
+
+} // namespace
+
+DataResetWindow::DataResetWindow(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("DataResetWindow"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("データ初期化"));
+    setAccessibleName(QStringLiteral("データ初期化"));
+    setFixedSize(twips(7260), twips(4620));
+
+    for (int k = 0; k < 10; ++k) {
+        const int top = 360 + 360 * k;
+        const QString caption = QString::fromUtf8(BoxCaptions[k]);
+        Command[k + 1] =
+            makeButton(this, QStringLiteral("Command%1").arg(k + 1), caption, twipsRect(120, top, 1965, 255));
+        Command[k + 1]->setFocusPolicy(Qt::NoFocus);
+        if (caption.isEmpty())
+            Command[k + 1]->setAccessibleName(QStringLiteral("予備 %1").arg(k + 1));
+        Text1[k] = makeEdit(this, QStringLiteral("Text1_%1").arg(k),
+                            caption.isEmpty() ? QStringLiteral("予備 %1").arg(k + 1) : caption,
+                            twipsRect(2505, top, 1455, 270));
+        Text1[k]->setReadOnly(!readBack(k));
+    }
+
+    Frame1 = makeFrame(this, QStringLiteral("Frame1"), QStringLiteral("初期化"), QStringLiteral("初期化"),
+                       twipsRect(4200, 105, 2895, 3735));
+    Command11 = makeButton(Frame1, QStringLiteral("Command11"), QStringLiteral("売上伝票データ初期化"),
+                           twipsRect(360, 315, 2175, 255));
+    Command14 = makeButton(Frame1, QStringLiteral("Command14"), QStringLiteral("仕入伝票データ初期化"),
+                           twipsRect(360, 720, 2175, 255));
+    Command17 = makeButton(Frame1, QStringLiteral("Command17"), QStringLiteral("仕入商品データ初期化"),
+                           twipsRect(360, 1680, 2175, 255));
+    Command13 = makeButton(Frame1, QStringLiteral("Command13"), QStringLiteral("商品データ初期化"),
+                           twipsRect(360, 2040, 2175, 255));
+    Command16 = makeButton(Frame1, QStringLiteral("Command16"), QStringLiteral("仕入先データ初期化"),
+                           twipsRect(360, 2400, 2175, 255));
+    connect(Command11, &QPushButton::clicked, this, &DataResetWindow::resetSalesSlips);
+    connect(Command14, &QPushButton::clicked, this, &DataResetWindow::resetPurchaseSlips);
+    connect(Command17, &QPushButton::clicked, this, &DataResetWindow::resetPurchaseItems);
+    connect(Command13, &QPushButton::clicked, this, &DataResetWindow::resetProducts);
+    Command18 = makeButton(Frame1, QStringLiteral("Command18"), QStringLiteral("精算データ初期化"),
+                           twipsRect(360, 2760, 2175, 255));
+    connect(Command16, &QPushButton::clicked, this, &DataResetWindow::resetSuppliers);
+    connect(Command18, &QPushButton::clicked, this, &DataResetWindow::resetSeisan);
+
+    Command12 =
+        makeButton(this, QStringLiteral("Command12"), QStringLiteral("password"), twipsRect(840, 4200, 1095, 315));
+    Command12->setFocusPolicy(Qt::NoFocus);
+    Command12->setAccessibleName(QStringLiteral("パスワード"));
+    Text2 = makeEdit(this, QStringLiteral("Text2"), QStringLiteral("パスワード"), twipsRect(2520, 4200, 1695, 315));
+    Text2->setEchoMode(QLineEdit::Password);
+    Command15 =
+        makeButton(this, QStringLiteral("Command15"), QStringLiteral("閉じる"), twipsRect(5880, 4200, 1215, 315));
+    connect(Command15, &QPushButton::clicked, this, &QWidget::close);
+
+    load();
+}
+
+void DataResetWindow::load()
+{
+    for (int k = 0; k < 10; ++k)
+        Text1[k]->setText(numText(SysNum[k + 1]));
+}
+
+bool DataResetWindow::passwordGiven()
+{
+    if (Text2->text() == Password)
+        return true;
+    MessageBox::information(this, QStringLiteral("パスワードを入力してください。"));
+    return false;
+}
+
+bool DataResetWindow::resetConfirmed(const QString& data, const QString& fileName, double records)
+{
+    return MessageBox::question(this,
+                                QStringLiteral("%1（%2）を初期化します。\n%3 件のレコードが空になります。\n\n"
+                                               "初期化しますか？")
+                                    .arg(data, fileName, numText(records)),
+                                true);
+}
+
+qint64 DataResetWindow::boxCount(int k, qint64 max, const QString& caption)
+{
+    if (const std::optional<qint64> count = countFromText(Text1[k]->text(), max))
+        return *count;
+    MessageBox::information(this,
+                            QStringLiteral("%1には 0 から %2 までの整数を入力してください。").arg(caption).arg(max));
+    Text1[k]->setFocus();
+    return -1;
+}
+
+void DataResetWindow::resetSalesSlips()
+{
+    if (m_busy || !passwordGiven())
+        return;
+    const qint64 newCount = boxCount(0, MaxSlipCount, QStringLiteral("売上データ件数"));
+    if (newCount < 0 ||
+        !resetConfirmed(QStringLiteral("売上伝票データ"), QStringLiteral("reg.dat"), SysNum[Sys::SalesRecordCount]))
+        return;
+    runReset(
+        QStringLiteral("reg.dat"), [=](const ResetSteps& steps) { return ResetSalesSlips(newCount, steps); },
+        [] { Q_EMIT changes().salesSlipsChanged(); });
+}
+
+void DataResetWindow::resetPurchaseSlips()
+{
+    if (m_busy || !passwordGiven())
+        return;
+    const qint64 newCount = boxCount(2, MaxSlipCount, QStringLiteral("仕入データ件数"));
+    if (newCount < 0 || !resetConfirmed(QStringLiteral("仕入伝票データ"), QStringLiteral("siire.dat"),
+                                        SysNum[Sys::PurchaseRecordCount]))
+        return;
+    runReset(
+        QStringLiteral("siire.dat"), [=](const ResetSteps& steps) { return ResetPurchaseSlips(newCount, steps); },
+        [] { Q_EMIT changes().purchaseSlipsChanged(); });
+}
+
+void DataResetWindow::resetPurchaseItems()
+{
+    if (m_busy || !passwordGiven() ||
+        !resetConfirmed(QStringLiteral("仕入商品データ"), QStringLiteral("zaiko.dat"), SysNum[Sys::PurchaseItemCount]))
+        return;
+    runReset(QStringLiteral("zaiko.dat"), &ResetPurchaseItems, [] { Q_EMIT changes().stockChanged(); });
+}
+
+void DataResetWindow::resetProducts()
+{
+    if (m_busy || !passwordGiven())
+        return;
+    const qint64 emptied = boxCount(5, MaxProductEntries, QStringLiteral("商品データ件数"));
+    if (emptied < 0 || !resetConfirmed(QStringLiteral("商品データ"), QStringLiteral("syohin.dat"), double(emptied)))
+        return;
+    runReset(
+        QStringLiteral("syohin.dat"), [=](const ResetSteps& steps) { return ResetProducts(int(emptied), steps); },
+        [] { Q_EMIT changes().productsChanged(); });
+}
+
+void DataResetWindow::resetSuppliers()
+{
+    if (m_busy || !passwordGiven() ||
+        !resetConfirmed(QStringLiteral("仕入先データ"), QStringLiteral("siiresaki.dat"), 100))
+        return;
+    runReset(QStringLiteral("siiresaki.dat"), &ResetSuppliers, [] { Q_EMIT changes().suppliersChanged(); });
+}
+
+void DataResetWindow::resetSeisan()
+{
+    if (m_busy || !passwordGiven() ||
+        !resetConfirmed(QStringLiteral("精算データ"), SeisanFileName, double(SeisanRecordCount())))
+        return;
+    runReset(SeisanFileName, &ResetSeisan, [] { Q_EMIT changes().seisanChanged(); });
+}
+
+void DataResetWindow::runReset(const QString& fileName, const std::function<Result(const ResetSteps&)>& reset,
+                               const std::function<void()>& announce)
+{
+    m_busy = true;
+    // No sale may be keyed in while its files are rewritten.
+    QPointer<RegisterWindow> form = registerWindow();
+    if (form)
+        form->setEnabled(false);
+
+    // Ten years of slips take a while: the progress box keeps every window painted and takes the clicks.
+    QProgressDialog progress(this);
+    progress.setWindowTitle(windowTitle());
+    progress.setWindowModality(Qt::ApplicationModal);
+    progress.setCancelButton(nullptr);
+    progress.setAutoClose(false);
+    progress.setMinimumDuration(300);
+    progress.setRange(0, 1000);
+    int shown = -1;
+    auto show = [&](qint64 done, qint64 total) {
+        const int value = total > 0 ? int(done * 1000 / total) : 1000;
+        if (value != shown) {
+            shown = value;
+            progress.setValue(value);
+        }
+    };
+    auto phase = [&](const QString& text) {
+        progress.setLabelText(text);
+        shown = -1;
+        show(0, 1);
+    };
+
+    QString archive;
+    ResetSteps steps;
+    steps.keepOld = [&](const QString& path) {
+        phase(QStringLiteral("%1 をバックアップしています…").arg(fileName));
+        return keepCopy(path, QDateTime::currentDateTime(), archive, show);
+    };
+    steps.keepHistory = [&](const QString& path, QString& kept) {
+        phase(QStringLiteral("訂正・削除履歴をバックアップしています…"));
+        const Result r = keepAlongside(path, QDateTime::currentDateTime(), archive, show);
+        kept = archive;
+        return r;
+    };
+    bool writing = false;
+    steps.progress = [&](qint64 done, qint64 total) {
+        if (!std::exchange(writing, true))
+            phase(QStringLiteral("%1 を初期化しています…").arg(fileName));
+        show(done, total);
+    };
+    const Result result = reset(steps);
+    progress.reset();
+    if (form)
+        form->setEnabled(true);
+    m_busy = false;
+
+    if (!result) {
+        MessageBox::information(this, QStringLiteral("初期化できませんでした。\n") + result.error);
+        return;
+    }
+    load();
+    QString message = QStringLiteral("初期化完了！！");
+    if (!result.error.isEmpty()) // done, with its last writes left for the next start
+        message += u'\n' + result.error;
+    if (!archive.isEmpty())
+        message += QStringLiteral("\n元のデータは %1 に保存しました。").arg(QDir::toNativeSeparators(archive));
+    MessageBox::information(this, message);
+    // Everyone showing the reset data or the counters reads them anew; the register runs its load.
+    announce();
+    Q_EMIT changes().settingsChanged();
+    if (!registerWindow())
+        showRegisterWindow();
+    close();
+}
+
+void DataResetWindow::unloadRegisterEntry()
+{
+    RegisterWindow* form = registerWindow();
+    if (!form)
+        form = showRegisterWindow();
+    QWidget* previous = nullptr;
+    for (int k = 1; k <= SlipLineCount; ++k)
+        for (QWidget* w : {static_cast<QWidget*>(form->Text8[k]), static_cast<QWidget*>(form->Text9[k]),
+                           static_cast<QWidget*>(form->Text10[k])}) {
+            if (previous)
+                QWidget::setTabOrder(previous, w);
+            previous = w;
+        }
+    form->SSTab1->setSelectedTab(0);
+    // Empties the lines, shows the next slip number, marks line 1 and puts the cursor in its code field; it also
+    // zeroes the totals and ends a correction, which emptied lines could no longer stand for.
+    form->dataclear();
+}
+
+void DataResetWindow::closeEvent(QCloseEvent* event)
+{
+    if (m_busy) {
+        event->ignore();
+        return;
+    }
+    unloadRegisterEntry();
+    QWidget::closeEvent(event);
+}

@@ -1,0 +1,384 @@
+// Products: the grids of all 400, the chosen product's boxes and its set composition, amounts and cost price
+// recalculated as the boxes change, and one product saved at a time.
+#include "masters/productwindow.h"
+
+#include "masters/purchaseitempicker.h"
+#include "platform/controls.h"
+#include "platform/grid.h"
+#include "platform/labelprint.h"
+#include "platform/messagebox.h"
+#include "platform/modeless.h"
+#include "platform/twips.h"
+#include "storage/changes.h"
+#include "storage/jancode.h"
+#include "storage/products.h"
+#include "storage/purchaseitem.h"
+#include "storage/salestax.h"
+#include "storage/settingnames.h"
+#include "storage/settings.h"
+#include "storage/text.h"
+#include "widgets/bytelimit.h"
+#include "widgets/fieldfocus.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+const QString ProductCaptions[5] = {QStringLiteral("番号"), QStringLiteral("分類"), QStringLiteral("名称"),
+                                    QStringLiteral("販売単価"), QStringLiteral("仕入単価")};
+constexpr int ClassWidth = 6;
+constexpr int NameWidth = 30;
+
+// The composition columns: left and width in twips within the frame.
+struct Column
+{
+    int left;
+    int width;
+};
+constexpr Column NumberCol{120, 600}, NameCol{720, 2400}, QtyCol{3120, 840}, PriceCol{3960, 960}, AmountCol{4920, 1080},
+    SearchCol{6000, 600}, EraseCol{6600, 420};
+constexpr int RowTop = 720, RowPitch = 520, RowHeight = 420;
+
+EntryWindow::Setup setup()
+{
+    return {.name = QStringLiteral("ProductWindow"),
+            .caption = QStringLiteral("商品設定"),
+            .clientSize = QSize(twips(14280), twips(8880)),
+            .tabs = twipsRect(120, 120, 6600, 8640),
+            .gridHeaders = {QStringLiteral("番号"), QStringLiteral("商品名"), QStringLiteral("単価")},
+            .gridWidths = {0, 3000, 0},
+            .registerButton = twipsRect(6960, 6900, 1500, 500),
+            .closeButton = twipsRect(8640, 6900, 1500, 500)};
+}
+
+} // namespace
+
+ProductWindow::ProductWindow(QWidget* parent) : EntryWindow(setup(), parent)
+{
+    buildProductFrame();
+    buildCompositionFrame();
+    Label1 = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("編集を行いたい行を表からクリックします。"),
+                       twipsRect(6960, 7560, 7200, 420));
+    Label1->setAccessibleName(QStringLiteral("操作の案内"));
+    setFirstBox(Text40[0]);
+    CommandLabels = makeButton(this, QStringLiteral("CommandLabels"), QStringLiteral("ラベル印刷"),
+                               twipsRect(10320, 6900, 1800, 500));
+    connect(CommandLabels, &QPushButton::clicked, this, &ProductWindow::printLabels);
+    // Ctrl or Shift with a click chooses several products for labels.
+    for (int t = 0; t < NumberedTabs::Tabs; ++t)
+        SSTab1->grid(t)->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // Products restored or initialised elsewhere show at once.
+    connect(&changes(), &Changes::productsChanged, this, &ProductWindow::fillGrids);
+    load();
+}
+
+void ProductWindow::buildProductFrame()
+{
+    Frame2 = makeFrame(this, QStringLiteral("Frame2"), QStringLiteral("商品"), QStringLiteral("商品"),
+                       twipsRect(6960, 120, 7200, 3120));
+    for (int i = 0; i < 5; ++i)
+        Command4[i] = makeCaptionButton(Frame2, QStringLiteral("Command4_%1").arg(i), ProductCaptions[i],
+                                        twipsRect(240, 360 + 540 * i, 1560, 420));
+    Text6 = makeDisplay(Frame2, QStringLiteral("Text6"), QStringLiteral("番号"), twipsRect(1920, 360, 900, 420));
+    for (int i = 0; i < 4; ++i) {
+        Text40[i] = makeEdit(Frame2, QStringLiteral("Text40_%1").arg(i), ProductCaptions[i + 1],
+                             twipsRect(1920, 900 + 540 * i, i == 1 ? 4800 : 1800, 420));
+        selectAllOnFocus(Text40[i]);
+    }
+    limitBytes(Text40[0], ClassWidth);
+    limitBytes(Text40[1], NameWidth);
+    Text40[3]->setReadOnly(true); // the sum of the composition
+    // Beside the selling price, whose tax it decides.
+    Check1 = new QCheckBox(QStringLiteral("軽減税率"), Frame2);
+    Check1->setObjectName(QStringLiteral("Check1"));
+    Check1->setAccessibleName(QStringLiteral("軽減税率"));
+    Check1->setGeometry(twipsRect(3960, 1980, 2400, 420));
+
+    // Beside the number: the code a scanner reads at the register, typed, scanned or made by "自動".
+    CommandJan = makeCaptionButton(Frame2, QStringLiteral("CommandJan"), QStringLiteral("JANコード"),
+                                   twipsRect(2940, 360, 1320, 420));
+    TextJan = makeEdit(Frame2, QStringLiteral("TextJan"), QStringLiteral("JANコード"), twipsRect(4320, 360, 1920, 420));
+    // Letters, blanks, line breaks and a 14th digit never get in; length and check digit are checked at "登録".
+    TextJan->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9０-９]{0,13}")), TextJan));
+    selectAllOnFocus(TextJan);
+    CommandAuto =
+        makeButton(Frame2, QStringLiteral("CommandAuto"), QStringLiteral("自動"), twipsRect(6300, 360, 780, 420));
+    connect(CommandAuto, &QPushButton::clicked, this, &ProductWindow::autoCode);
+
+    // Enter and Down go on from the classification and the name; Up goes back as far as the classification.
+    for (int i = 0; i < 4; ++i) {
+        QLineEdit* next = i < 2 ? Text40[i + 1] : nullptr;
+        QLineEdit* previous = i > 0 ? Text40[i - 1] : nullptr;
+        const auto to = [](QLineEdit* box) {
+            return [box] {
+                if (box)
+                    box->setFocus();
+            };
+        };
+        installKeys(Text40[i],
+                    KeyTable{{Qt::Key_Return, to(next)}, {Qt::Key_Down, to(next)}, {Qt::Key_Up, to(previous)}} +
+                        SSTab1->tabKeys());
+    }
+    SSTab1->setKeys(SSTab1->tabKeys());
+}
+
+void ProductWindow::buildCompositionFrame()
+{
+    Frame3 = makeFrame(this, QStringLiteral("Frame3"), QStringLiteral("商品構成"), QStringLiteral("商品構成"),
+                       twipsRect(6960, 3360, 7200, 3360));
+    const auto header = [this](const QString& name, const QString& text, Column c) {
+        QLineEdit* box = makeDisplay(Frame3, name, text, twipsRect(c.left, 300, c.width, RowHeight));
+        box->setText(text);
+        box->setAlignment(Qt::AlignCenter);
+        return box;
+    };
+    Text12 = header(QStringLiteral("Text12"), QStringLiteral("番号"), NumberCol);
+    Text13 = header(QStringLiteral("Text13"), QStringLiteral("品名"), NameCol);
+    Text14 = header(QStringLiteral("Text14"), QStringLiteral("数量"), QtyCol);
+    Text15 = header(QStringLiteral("Text15"), QStringLiteral("単価"), PriceCol);
+    Text16 = header(QStringLiteral("Text16"), QStringLiteral("金額"), AmountCol);
+
+    for (int k = 0; k < Slots; ++k) {
+        const int top = RowTop + RowPitch * k;
+        const QString row = QStringLiteral(" %1").arg(k + 1);
+        const auto at = [top](Column c) { return twipsRect(c.left, top, c.width, RowHeight); };
+        Text7[k] = makeDisplay(Frame3, QStringLiteral("Text7_%1").arg(k), QStringLiteral("番号") + row, at(NumberCol));
+        Text8[k] = makeDisplay(Frame3, QStringLiteral("Text8_%1").arg(k), QStringLiteral("品名") + row, at(NameCol));
+        Text9[k] = makeEdit(Frame3, QStringLiteral("Text9_%1").arg(k), QStringLiteral("数量") + row, at(QtyCol));
+        Text10[k] = makeEdit(Frame3, QStringLiteral("Text10_%1").arg(k), QStringLiteral("単価") + row, at(PriceCol));
+        Text11[k] =
+            makeDisplay(Frame3, QStringLiteral("Text11_%1").arg(k), QStringLiteral("金額") + row, at(AmountCol));
+        for (QLineEdit* box : {Text9[k], Text10[k], Text11[k]})
+            box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        selectAllOnFocus(Text9[k]);
+        selectAllOnFocus(Text10[k]);
+        Command5[k] = makeButton(Frame3, QStringLiteral("Command5_%1").arg(k), QStringLiteral("検索"), at(SearchCol));
+        Command6[k] = makeButton(Frame3, QStringLiteral("Command6_%1").arg(k), QStringLiteral("消"), at(EraseCol));
+
+        // The recalculation follows every change of a box, typed or set here.
+        connect(Text9[k], &QLineEdit::textChanged, this, [this, k] { computeAmount(k); });
+        connect(Text10[k], &QLineEdit::textChanged, this, [this, k] { computeAmount(k); });
+        connect(Text11[k], &QLineEdit::textChanged, this, &ProductWindow::computeCostPrice);
+        connect(Text7[k], &QLineEdit::textChanged, this, [this, k](const QString& text) {
+            if (val(text) == 0)
+                clearRow(k);
+        });
+        connect(Command5[k], &QPushButton::clicked, this, [this, k] { searchItem(k); });
+        connect(Command6[k], &QPushButton::clicked, this, [this, k] { clearRow(k); });
+    }
+}
+
+void ProductWindow::computeAmount(int k)
+{
+    Text11[k]->setText(numText(val(Text9[k]->text()) * val(Text10[k]->text())));
+}
+
+void ProductWindow::computeCostPrice()
+{
+    double sum = 0;
+    for (int k = 0; k < Slots; ++k)
+        sum += val(Text11[k]->text());
+    Text40[3]->setText(numText(sum));
+}
+
+void ProductWindow::clearRow(int k)
+{
+    Text7[k]->setText(QString());
+    Text8[k]->setText(QString());
+    Text10[k]->setText(QStringLiteral("0"));
+    Text9[k]->setText(QStringLiteral("0"));
+    Text11[k]->setText(QStringLiteral("0"));
+}
+
+void ProductWindow::searchItem(int k)
+{
+    PurchaseItemPicker* list =
+        showSingle<PurchaseItemPicker>([this](PurchaseItemPicker* form) { form->move(frameGeometry().topRight()); });
+    list->openFor(this, [this, k](int n) {
+        if (const Result r = LoadPurchaseItem(int16_t(n)); !r) {
+            MessageBox::information(this, r.error);
+            return;
+        }
+        const QString cost = numText(CurrentPurchaseItem.StandardCost);
+        Text7[k]->setText(QString::number(n));
+        showStored(Text8[k], CurrentPurchaseItem.Name);
+        Text10[k]->setText(cost);
+        Text9[k]->setText(QStringLiteral("1"));
+        Text11[k]->setText(cost);
+    });
+}
+
+void ProductWindow::loadEntry(int n)
+{
+    Text6->setText(QString::number(n));
+    // The file is the truth: the entry is read again before it is shown.
+    if (const Result r = ReloadProduct(int16_t(n)); !r)
+        MessageBox::information(this, r.error);
+    const ProductEntry& e = ProductTable[n];
+    showStored(Text40[0], e.ClassCode);
+    showStored(Text40[1], e.ProductName);
+    Text40[2]->setText(numText(e.SalePrice));
+    Text40[3]->setText(e.CostPrice);
+    Check1->setChecked(e.Reduced != 0);
+    TextJan->setText(e.JanCode);
+    for (int k = 0; k < Slots; ++k) {
+        const ComponentSlot& s = e.Slot[k + 1];
+        Text7[k]->setText(QString::number(s.ComponentItemNo));
+        showStored(Text8[k], s.ComponentName);
+        Text9[k]->setText(numText(s.ComponentQty));
+        Text10[k]->setText(numText(s.ComponentUnitPrice));
+        Text11[k]->setText(numText(s.ComponentAmount));
+    }
+}
+
+QStringList ProductWindow::gridRow(int n)
+{
+    const ProductEntry& e = ProductTable[n];
+    return {(e.Reduced != 0 ? ReducedMark : QString()) + e.ProductName, numText(e.SalePrice)};
+}
+
+Result ProductWindow::checkNumbers() const
+{
+    if (!strictVal(Text40[2]->text())) {
+        Text40[2]->setFocus();
+        return Result::failure(QStringLiteral("販売単価は数値で入力してください。"));
+    }
+    double sum = 0;
+    for (int k = 0; k < Slots; ++k) {
+        const QString row = QStringLiteral("商品構成 %1 行目の").arg(k + 1);
+        if (!fitsInt16(val(Text7[k]->text())))
+            return Result::failure(row + QStringLiteral("番号 %1 は保存できません。").arg(Text7[k]->text()));
+        for (const auto& [box, field] :
+             {std::pair{Text9[k], QStringLiteral("数量")}, std::pair{Text10[k], QStringLiteral("単価")}})
+            if (valTooLarge(box->text())) {
+                box->setFocus();
+                return Result::failure(row + field + QStringLiteral("に保存できない数値が入力されています。"));
+            }
+        const double amount = val(Text9[k]->text()) * val(Text10[k]->text());
+        if (!std::isfinite(amount))
+            return Result::failure(row + QStringLiteral("金額が大きすぎて保存できません。"));
+        sum += amount;
+    }
+    if (!std::isfinite(sum))
+        return Result::failure(QStringLiteral("仕入単価が大きすぎて保存できません。"));
+    return Result::success();
+}
+
+Result ProductWindow::saveEntry(int n)
+{
+    if (const Result r = checkNumbers(); !r)
+        return r;
+    QString code;
+    if (const Result r = checkJanCode(n, code); !r) {
+        TextJan->setFocus();
+        return r;
+    }
+    ProductEntry e = ProductTable[n]; // keeps ComponentSpare
+    e.JanCode = code;
+    e.ClassCode = Text40[0]->text();
+    e.ProductName = Text40[1]->text();
+    e.SalePrice = *strictVal(Text40[2]->text());
+    e.CostPrice = Text40[3]->text();
+    if (Check1->isChecked() != (e.Reduced != 0))
+        e.Reduced = Check1->isChecked() ? 1 : 0;
+    for (int k = 0; k < Slots; ++k) {
+        ComponentSlot& s = e.Slot[k + 1];
+        s.ComponentItemNo = toInt16(val(Text7[k]->text()));
+        s.ComponentName = Text8[k]->text();
+        s.ComponentQty = val(Text9[k]->text());
+        s.ComponentUnitPrice = val(Text10[k]->text());
+        s.ComponentAmount = val(Text11[k]->text());
+    }
+    // The register sells from the table: it changes only when the file took the product.
+    const ProductEntry before = ProductTable[n];
+    ProductTable[n] = e;
+    if (const Result r = SaveProduct(int16_t(n)); !r) {
+        ProductTable[n] = before;
+        return Result::failure(QStringLiteral("商品を保存できませんでした。\n") + r.error);
+    }
+    TextJan->setText(code); // as stored: ASCII, a UPC-A with its leading 0
+    Q_EMIT changes().productsChanged();
+    return Result::success();
+}
+
+Result ProductWindow::checkJanCode(int n, QString& code) const
+{
+    const JanRead read = readJanCode(TextJan->text());
+    if (!read.ok())
+        return Result::failure(read.problem);
+    if (const int owner = janOwner(read.code, n))
+        return Result::failure(
+            QStringLiteral("JANコード %1 は商品番号 %2 の商品に付いています。").arg(read.code).arg(owner));
+    code = read.code;
+    return Result::success();
+}
+
+void ProductWindow::autoCode()
+{
+    const int n = chosen();
+    if (n == 0) {
+        MessageBox::information(this, QStringLiteral("表から番号を選択してください。"));
+        return;
+    }
+    if (!TextJan->text().isEmpty()) {
+        MessageBox::information(this, QStringLiteral("この商品には JANコードがあります。インストアコードを付けるには、"
+                                                     "先にJANコードの欄を空にしてください。"));
+        return;
+    }
+    TextJan->setText(inStoreCode(n));
+}
+
+namespace {
+
+QString labelPrice(double price)
+{
+    return QStringLiteral("税込 ¥") + QLocale(QLocale::Japanese).toString(price, 'f', QLocale::FloatingPointShortest);
+}
+
+} // namespace
+
+void ProductWindow::printLabels()
+{
+    const int count = std::min<int>(int(SysNum[Sys::ProductCount]), NumberedTabs::Tabs * NumberedTabs::PerTab);
+    QList<int> all;
+    for (int n = 1; n <= count; ++n)
+        if (!ProductTable[n].JanCode.isEmpty())
+            all << n;
+    if (all.isEmpty()) {
+        MessageBox::information(this, QStringLiteral("JANコードのある商品がありません。\n"
+                                                     "「自動」でインストアコードを付けて登録すると印刷できます。"));
+        return;
+    }
+    QList<int> picked;
+    for (int t = 0; t < NumberedTabs::Tabs; ++t)
+        for (const QModelIndex& row : SSTab1->grid(t)->selectionModel()->selectedRows()) {
+            const int n = NumberedTabs::numberAt(t, row.row());
+            if (n <= count && !ProductTable[n].JanCode.isEmpty())
+                picked << n;
+        }
+    std::sort(picked.begin(), picked.end());
+    QList<int> numbers = all;
+    if (!picked.isEmpty() && picked.size() < all.size() &&
+        MessageBox::question(this, QStringLiteral("表で選んだ商品 %1 件のラベルを印刷しますか。\n"
+                                                  "「いいえ」では JANコードのある全商品 %2 件を印刷します。")
+                                       .arg(picked.size())
+                                       .arg(all.size())))
+        numbers = picked;
+
+    QList<ShelfLabel> labels;
+    for (int n : numbers)
+        labels << ShelfLabel{ProductTable[n].ProductName.trimmed(), labelPrice(ProductTable[n].SalePrice),
+                             ProductTable[n].JanCode};
+    if (const Result r = previewLabels(this, labels); !r && !r.error.isEmpty())
+        MessageBox::information(this, r.error);
+}

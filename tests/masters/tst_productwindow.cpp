@@ -1,0 +1,613 @@
+// The product settings window driven as the shopkeeper does, checked against syohin.dat; its purchase item
+// list; a product registered here and sold at the register.
+#include "../common/guitest.h"
+
+#include "masters/productwindow.h"
+#include "masters/purchaseitempicker.h"
+#include "platform/grid.h"
+#include "platform/messagebox.h"
+#include "platform/modeless.h"
+#include "platform/printing.h"
+#include "register/registerwindow.h"
+#include "storage/changes.h"
+#include "storage/jancode.h"
+#include "storage/products.h"
+#include "storage/purchaseitem.h"
+#include "storage/settingnames.h"
+#include "storage/settings.h"
+#include "storage/text.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QtTest>
+
+namespace {
+
+// Product 237 in the file: two composition rows (300 and 120), slot 1's spare marked.
+void storeProduct237()
+{
+    ClearProduct(237);
+    ProductEntry& e = ProductTable[237];
+    e.ClassCode = QStringLiteral("K1");
+    e.ProductName = QStringLiteral("弁当");
+    e.SalePrice = 500;
+    e.CostPrice = QStringLiteral("420");
+    e.Slot[1] = {12, 7, QStringLiteral("ごはん"), 2, 150, 300};
+    e.Slot[2] = {30, 0, QStringLiteral("おかず"), 1, 120, 120};
+    QVERIFY(SaveProduct(237));
+}
+
+} // namespace
+
+class TestForm2 : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestAppDir> m_dir;
+    ProductWindow* m_form = nullptr;
+
+    QByteArray product(int n) const { return record(m_dir->bytes("syohin.dat"), n, Off::Product::Size); }
+    QString text(const QString& name) const { return control(m_form, name)->text(); }
+    void choose(int tab, int row)
+    {
+        m_form->SSTab1->setSelectedTab(tab);
+        clickCell(m_form->SSTab1->grid(tab), row - 1, 1);
+        QTRY_COMPARE(focusedName(), QStringLiteral("Text40_0"));
+    }
+    void typeIn(const QString& box, const QString& keys)
+    {
+        QVERIFY(focusOn(m_form, box));
+        type(keys);
+    }
+    void registerClick() { QTest::mouseClick(m_form->registerButton, Qt::LeftButton); }
+
+private Q_SLOTS:
+    void initTestCase() { MessageBox::enableTestMode(); }
+
+    void init()
+    {
+        m_dir = std::make_unique<TestAppDir>();
+        QVERIFY(InitPurchaseItemFile());
+        QVERIFY(setStock(12, 100, QStringLiteral("ごはん"), 150));
+        QVERIFY(setStock(30, 50, QStringLiteral("おかず"), 120));
+        QVERIFY(setStock(105, 20, QStringLiteral("のり"), 35.5));
+        for (int n = 1; n <= MaxProductEntries; ++n)
+            ClearProduct(n);
+        setProduct(1, QStringLiteral("りんご"), 150);
+        QVERIFY(SaveAllProducts());
+        storeProduct237();
+        m_form = new ProductWindow;
+        QVERIFY(showActive(m_form));
+        MessageBox::takeShown();
+    }
+    void cleanup()
+    {
+        delete m_form;
+        delete openInstance<PurchaseItemPicker>();
+        delete openInstance<RegisterWindow>();
+        m_dir.reset();
+    }
+
+    void openState()
+    {
+        QCOMPARE(m_form->windowTitle(), QStringLiteral("商品設定"));
+        QCOMPARE(m_form->SSTab1->caption(2), SysStr[3]);
+        QCOMPARE(m_form->SSTab1->selectedTab(), 0);
+        Grid* g = m_form->findChild<Grid*>("MSFlexGrid1_0");
+        QCOMPARE(g->text(0, 1), QStringLiteral("商品名"));
+        QCOMPARE(g->text(1, 1), ProductTable[1].ProductName);
+        QCOMPARE(g->text(1, 2), QStringLiteral("150"));
+        QCOMPARE(m_form->SSTab1->grid(2)->text(37, 0), QStringLiteral("237"));
+        QVERIFY(text("Text6").isEmpty());
+        QCOMPARE(focusedName(), QStringLiteral("Text40_0"));
+        QCOMPARE(unnamedControls(m_form, QRegularExpression("^(Text|Command|Frame|SSTab|Label)")), QStringList());
+    }
+
+    // Row 37 of the third tab is product 237, read again from the file before it is shown.
+    void chooseRefreshesFromTheFile()
+    {
+        ProductTable[237].ProductName = QStringLiteral("古い名前");
+        ProductTable[237].Slot[1].ComponentQty = 9;
+        choose(2, 37);
+        QCOMPARE(text("Text6"), QStringLiteral("237"));
+        // Stored texts without the padding of their fields, each from its first character.
+        QCOMPARE(text("Text40_0"), QStringLiteral("K1"));
+        QCOMPARE(text("Text40_1"), QStringLiteral("弁当"));
+        QCOMPARE(text("Text40_2"), QStringLiteral("500"));
+        QCOMPARE(text("Text40_3"), QStringLiteral("420"));
+        QCOMPARE(text("Text7_0"), QStringLiteral("12"));
+        QCOMPARE(text("Text8_0"), QStringLiteral("ごはん"));
+        for (const char* name : {"Text40_0", "Text40_1", "Text8_0"})
+            QCOMPARE(control<QLineEdit>(m_form, QLatin1String(name))->cursorPosition(), 0);
+        QCOMPARE(text("Text9_0"), QStringLiteral("2"));
+        QCOMPARE(text("Text10_0"), QStringLiteral("150"));
+        QCOMPARE(text("Text11_0"), QStringLiteral("300"));
+        QVERIFY(text("Text7_2").isEmpty()); // an item number of 0 empties its row
+        QCOMPARE(text("Text11_2"), QStringLiteral("0"));
+        QCOMPARE(ProductTable[237].ProductName, QStringLiteral("弁当") + QString(26, u' '));
+        QCOMPARE(ProductTable[237].Slot[1].ComponentQty, 2.0);
+    }
+
+    // Quantity × unit price gives the amount, and the cost price is the sum of the amounts.
+    void amountsAndCostPrice_data()
+    {
+        QTest::addColumn<QString>("qty1");
+        QTest::addColumn<QString>("price1");
+        QTest::addColumn<QString>("qty2");
+        QTest::addColumn<QString>("price2");
+        QTest::addColumn<QString>("amount1");
+        QTest::addColumn<QString>("cost");
+        QTest::newRow("2 x 150 and 120") << "2"
+                                         << "150"
+                                         << "1"
+                                         << "120"
+                                         << "300"
+                                         << "420";
+        QTest::newRow("fractions") << "0.5"
+                                   << "3"
+                                   << "3"
+                                   << "0.1"
+                                   << "1.5"
+                                   << "1.8";
+        QTest::newRow("text reads as 0") << "abc"
+                                         << "150"
+                                         << "2"
+                                         << "10"
+                                         << "0"
+                                         << "20";
+    }
+    void amountsAndCostPrice()
+    {
+        QFETCH(QString, qty1);
+        QFETCH(QString, price1);
+        QFETCH(QString, qty2);
+        QFETCH(QString, price2);
+        QFETCH(QString, amount1);
+        QFETCH(QString, cost);
+        choose(0, 1);
+        typeIn("Text9_0", qty1);
+        typeIn("Text10_0", price1);
+        typeIn("Text9_1", qty2);
+        typeIn("Text10_1", price2);
+        QCOMPARE(text("Text11_0"), amount1);
+        QCOMPARE(text("Text40_3"), cost);
+    }
+
+    void eraseRowLowersCostPrice()
+    {
+        choose(2, 37);
+        QTest::mouseClick(m_form->Command6[0], Qt::LeftButton);
+        QVERIFY(text("Text7_0").isEmpty());
+        QVERIFY(text("Text8_0").isEmpty());
+        QCOMPARE(text("Text9_0"), QStringLiteral("0"));
+        QCOMPARE(text("Text10_0"), QStringLiteral("0"));
+        QCOMPARE(text("Text11_0"), QStringLiteral("0"));
+        QCOMPARE(text("Text40_3"), QStringLiteral("120"));
+    }
+
+    // "検索" on row 3 opens the item list; item 105 (second list, entry 5) fills row 3 with quantity 1.
+    void searchFillsTheRow()
+    {
+        choose(2, 37);
+        QTest::mouseClick(m_form->Command5[2], Qt::LeftButton);
+        auto* list = openInstance<PurchaseItemPicker>();
+        QVERIFY(list && list->isVisible());
+        QCOMPARE(list->List[2]->item(4)->text(), QStringLiteral("105-のり") + QString(26, u' '));
+        list->SSTab1->setSelectedTab(1);
+        clickCell(list->List[2], 4);
+        QTRY_VERIFY(!openInstance<PurchaseItemPicker>());
+        QCOMPARE(text("Text7_2"), QStringLiteral("105"));
+        QCOMPARE(text("Text8_2"), QStringLiteral("のり"));
+        QCOMPARE(text("Text9_2"), QStringLiteral("1"));
+        QCOMPARE(text("Text10_2"), QStringLiteral("35.5"));
+        QCOMPARE(text("Text11_2"), QStringLiteral("35.5"));
+        QCOMPARE(text("Text40_3"), QStringLiteral("455.5"));
+    }
+
+    void itemListEndsAtTheItemsInUse_data()
+    {
+        QTest::addColumn<double>("items");
+        QTest::addColumn<int>("fourth");
+        QTest::newRow("400") << 400.0 << 100;
+        QTest::newRow("350") << 350.0 << 50;
+        QTest::newRow("more than 400") << 1000.0 << 100;
+    }
+    void itemListEndsAtTheItemsInUse()
+    {
+        QFETCH(double, items);
+        QFETCH(int, fourth);
+        SysNum[5] = items;
+        PurchaseItemPicker list;
+        for (int j = 1; j <= 3; ++j)
+            QCOMPARE(list.List[j]->count(), 100);
+        QCOMPARE(list.List[4]->count(), fourth);
+        QCOMPARE(list.List[4]->item(0)->text(), QStringLiteral("301-") + QString(30, u' '));
+    }
+
+    // Product 237 registered with a composition lands in record 237 alone; sold at the register, it takes
+    // the slot quantity × the quantity sold from its item's stock.
+    void registerThenSell()
+    {
+        auto* reg = new RegisterWindow;
+        QVERIFY(showActive(reg));
+        QVERIFY(showActive(m_form));
+        choose(2, 37);
+        type("S9");
+        press(Qt::Key_Return);
+        type(QStringLiteral("特製弁当"));
+        press(Qt::Key_Down);
+        type("680");
+        QTest::mouseClick(m_form->Command6[1], Qt::LeftButton);
+        typeIn("Text9_0", "3");
+        const QByteArray before = m_dir->bytes("syohin.dat");
+        registerClick();
+        QVERIFY(MessageBox::takeShown().isEmpty());
+
+        const QByteArray after = m_dir->bytes("syohin.dat");
+        QCOMPARE(after.size(), 400 * 512);
+        QCOMPARE(after.left(236 * 512), before.left(236 * 512));
+        QCOMPARE(after.mid(237 * 512), before.mid(237 * 512));
+        const QByteArray r = product(237);
+        QCOMPARE(txt(r, Off::Product::ClassCode, 6), QStringLiteral("S9    "));
+        QCOMPARE(txt(r, Off::Product::Name, 30), QStringLiteral("特製弁当") + QString(22, u' '));
+        QCOMPARE(f64(r, Off::Product::SalePrice), 680.0);
+        QCOMPARE(f64(r, Off::Product::CostPrice), 450.0);
+        const int s1 = Off::Product::slot(1), s2 = Off::Product::slot(2);
+        QCOMPARE(i16(r, s1 + Off::Product::SlotItemNo), int16_t(12));
+        QCOMPARE(i16(r, s1 + Off::Product::SlotSpare), int16_t(7));
+        QCOMPARE(txt(r, s1 + Off::Product::SlotName, 30), QStringLiteral("ごはん") + QString(24, u' '));
+        QCOMPARE(f64(r, s1 + Off::Product::SlotQty), 3.0);
+        QCOMPARE(f64(r, s1 + Off::Product::SlotUnitPrice), 150.0);
+        QCOMPARE(f64(r, s1 + Off::Product::SlotAmount), 450.0);
+        QCOMPARE(i16(r, s2 + Off::Product::SlotItemNo), int16_t(0));
+        QCOMPARE(txt(r, s2 + Off::Product::SlotName, 30), QString(30, u' '));
+        QCOMPARE(f64(r, s2 + Off::Product::SlotQty), 0.0);
+        QCOMPARE(m_form->SSTab1->grid(2)->text(37, 1), QStringLiteral("特製弁当"));
+        QCOMPARE(m_form->SSTab1->grid(2)->text(37, 2), QStringLiteral("680"));
+
+        QVERIFY(showActive(reg));
+        QVERIFY(::focusOn(reg, "Text8_1"));
+        type("237");
+        press(Qt::Key_Return);
+        QCOMPARE(control(reg, "Text14_1")->text(), QStringLiteral("特製弁当")); // the register's table followed
+        QCOMPARE(control(reg, "Text9_1")->text(), QStringLiteral("680"));
+        type("2");
+        press(Qt::Key_Return);
+        press(Qt::Key_F12);
+        QCOMPARE(storedStock(12), 100.0 - 3 * 2);
+        QCOMPARE(storedStock(30), 50.0);
+    }
+
+    // Numbers that cannot be stored are refused with the field named; nothing is written, the register's
+    // table keeps the product as it was.
+    // "軽減税率" checked and registered: the mark in the record, the grid and, with a reduced rate in use, the
+    // register's list; unchecked again, the record holds 0 as before.
+    void reducedRateMark()
+    {
+        SysNum[Sys::ReducedTaxRate] = 0.08;
+        auto* reg = new RegisterWindow;
+        QVERIFY(showActive(reg));
+        QVERIFY(showActive(m_form));
+        choose(2, 37);
+        auto* box = control<QCheckBox>(m_form, "Check1");
+        QCOMPARE(box->accessibleName(), QStringLiteral("軽減税率"));
+        QVERIFY(!box->isChecked());
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(4, box->height() / 2));
+        registerClick();
+        QVERIFY(MessageBox::takeShown().isEmpty());
+        QCOMPARE(i16(product(237), Off::Product::Reserved), int16_t(1));
+        QCOMPARE(m_form->SSTab1->grid(2)->model()->index(36, 1).data().toString(), QStringLiteral("※弁当"));
+        QCOMPARE(reg->List[3]->item(36)->text(), QStringLiteral("237   - ※弁当") + QString(18, u' '));
+
+        // Chosen again, the box shows what the file holds.
+        choose(0, 1);
+        QVERIFY(!box->isChecked());
+        choose(2, 37);
+        QVERIFY(box->isChecked());
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(4, box->height() / 2));
+        registerClick();
+        QCOMPARE(i16(product(237), Off::Product::Reserved), int16_t(0));
+        QCOMPARE(reg->List[3]->item(36)->text(), QStringLiteral("237   - 弁当") + QString(18, u' '));
+    }
+
+    void refusedNumbers_data()
+    {
+        QTest::addColumn<QStringList>("typed"); // box, keys, box, keys ...
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("focused"); // where the cashier is put back; empty: the button keeps it
+        QTest::newRow("price not a number") << QStringList{"Text40_2", "12a"} << "販売単価は数値で入力してください。"
+                                            << "Text40_2";
+        QTest::newRow("price empty") << QStringList{"Text40_2", ""} << "販売単価は数値で入力してください。"
+                                     << "Text40_2";
+        QTest::newRow("price too large") << QStringList{"Text40_2", "1e999"} << "販売単価は数値で入力してください。"
+                                         << "Text40_2";
+        QTest::newRow("quantity too large")
+            << QStringList{"Text9_1", "1e999"} << "商品構成 2 行目の数量に保存できない数値が入力されています。"
+            << "Text9_1";
+        QTest::newRow("unit price too large")
+            << QStringList{"Text10_0", "-1e400"} << "商品構成 1 行目の単価に保存できない数値が入力されています。"
+            << "Text10_0";
+        QTest::newRow("amount too large")
+            << QStringList{"Text9_0", "1e307"} << "商品構成 1 行目の金額が大きすぎて保存できません。"
+            << "";
+        // 1.5e308 + 1.68e308: each amount fits, their sum does not.
+        QTest::newRow("cost price too large")
+            << QStringList{"Text9_0", "1e306", "Text9_1", "1.4e306"} << "仕入単価が大きすぎて保存できません。"
+            << "";
+    }
+    void refusedNumbers()
+    {
+        QFETCH(QStringList, typed);
+        QFETCH(QString, message);
+        QFETCH(QString, focused);
+        choose(2, 37);
+        for (qsizetype i = 0; i < typed.size(); i += 2) {
+            QVERIFY(focusOn(m_form, typed[i]));
+            control(m_form, typed[i])->clear();
+            type(typed[i + 1]);
+        }
+        const QByteArray before = m_dir->bytes("syohin.dat");
+        const QString nameBefore = ProductTable[237].ProductName;
+        const QString rowBefore = m_form->SSTab1->grid(2)->text(37, 1);
+        typeIn("Text40_1", QStringLiteral("別名"));
+        registerClick();
+        QCOMPARE(MessageBox::takeShown(), QStringList{message});
+        QCOMPARE(m_dir->bytes("syohin.dat"), before);
+        QCOMPARE(ProductTable[237].ProductName, nameBefore);
+        QCOMPARE(m_form->SSTab1->grid(2)->text(37, 1), rowBefore);
+        if (!focused.isEmpty())
+            QCOMPARE(focusedName(), focused);
+    }
+
+    void keys_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<int>("tab");
+        QTest::newRow("Enter in class") << "Text40_0" << int(Qt::Key_Return) << "Text40_1" << 2;
+        QTest::newRow("Down in name") << "Text40_1" << int(Qt::Key_Down) << "Text40_2" << 2;
+        QTest::newRow("Enter in price") << "Text40_2" << int(Qt::Key_Return) << "Text40_2" << 2;
+        QTest::newRow("Up in cost") << "Text40_3" << int(Qt::Key_Up) << "Text40_2" << 2;
+        QTest::newRow("Up in class") << "Text40_0" << int(Qt::Key_Up) << "Text40_0" << 2;
+        QTest::newRow("F1") << "Text40_1" << int(Qt::Key_F1) << "Text40_1" << 0;
+        QTest::newRow("F4") << "Text40_2" << int(Qt::Key_F4) << "Text40_2" << 3;
+    }
+    void keys()
+    {
+        QFETCH(QString, from);
+        QFETCH(int, key);
+        QFETCH(QString, to);
+        QFETCH(int, tab);
+        choose(2, 37);
+        QCOMPARE(keyFrom(m_form, from, Qt::Key(key)), to);
+        QCOMPARE(m_form->SSTab1->selectedTab(), tab);
+    }
+
+    void boxesTakeWhatFits()
+    {
+        choose(2, 37);
+        type(QStringLiteral("分類X"));
+        QCOMPARE(text("Text40_0"), QStringLiteral("分類X"));
+        type(QStringLiteral("品Y"));
+        QCOMPARE(text("Text40_0"), QStringLiteral("分類XY")); // 5 bytes; a full-width character would make 7
+        press(Qt::Key_Return);
+        type(QString(16, QChar(0x5F01)));
+        QCOMPARE(text("Text40_1"), QString(15, QChar(0x5F01)));
+    }
+
+    // What the JAN code box takes as typed, and what "登録" stores at offset 392 or refuses with its message
+    // (the record then unchanged).
+    void janCode_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");  // the box after typing
+        QTest::addColumn<QString>("stored"); // digits at 392; "-" when the save is refused
+        QTest::addColumn<QString>("message");
+        QTest::newRow("EAN-13") << "4901234567894"
+                                << "4901234567894"
+                                << "4901234567894"
+                                << "";
+        QTest::newRow("EAN-8") << "96385074"
+                               << "96385074"
+                               << "96385074"
+                               << "";
+        QTest::newRow("full-width digits") << "４９０１２３４５６７８９４"
+                                           << "４９０１２３４５６７８９４"
+                                           << "4901234567894"
+                                           << "";
+        QTest::newRow("UPC-A") << "036000291452"
+                               << "036000291452"
+                               << "0036000291452"
+                               << "";
+        QTest::newRow("empty removes") << ""
+                                       << ""
+                                       << ""
+                                       << "";
+        QTest::newRow("wrong check digit") << "4901234567890"
+                                           << "4901234567890"
+                                           << "-"
+                                           << "チェックデジット";
+        QTest::newRow("7 digits") << "9638507"
+                                  << "9638507"
+                                  << "-"
+                                  << "8 桁か 13 桁";
+        QTest::newRow("letters never get in") << "49a01b"
+                                              << "4901"
+                                              << "-"
+                                              << "8 桁か 13 桁";
+        QTest::newRow("blanks never get in") << "9638 5074"
+                                             << "96385074"
+                                             << "96385074"
+                                             << "";
+        QTest::newRow("14th digit never gets in") << "49012345678941"
+                                                  << "4901234567894"
+                                                  << "4901234567894"
+                                                  << "";
+        QTest::newRow("code of product 1") << "4006381333931"
+                                           << "4006381333931"
+                                           << "-"
+                                           << "商品番号 1 の商品";
+    }
+    void janCode()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        QFETCH(QString, message);
+        ProductTable[1].JanCode = QStringLiteral("4006381333931");
+        QVERIFY(SaveProduct(1));
+        ProductTable[237].JanCode = QStringLiteral("73513537");
+        QVERIFY(SaveProduct(237));
+        const QByteArray before = m_dir->bytes("syohin.dat");
+        choose(2, 37);
+        QCOMPARE(text("TextJan"), QStringLiteral("73513537"));
+        QVERIFY(focusOn(m_form, "TextJan"));
+        retype(control(m_form, "TextJan"), typed);
+        QTEST(text("TextJan"), "shown");
+        registerClick();
+
+        const QStringList shown = MessageBox::takeShown();
+        if (stored == u"-") {
+            QCOMPARE(shown.size(), 1);
+            QVERIFY2(shown[0].contains(message), qPrintable(shown[0]));
+            QCOMPARE(m_dir->bytes("syohin.dat"), before);
+            QCOMPARE(ProductTable[237].JanCode, QStringLiteral("73513537"));
+            QCOMPARE(focusedName(), QStringLiteral("TextJan"));
+            return;
+        }
+        QCOMPARE(shown, QStringList());
+        const QByteArray r = product(237);
+        QCOMPARE(r.mid(392, 120), stored.toLatin1().leftJustified(120, ' '));
+        QCOMPARE(r.left(392), before.mid(236 * 512, 392)); // the other fields as they were
+        QCOMPARE(text("TextJan"), stored);
+        QCOMPARE(ProductTable[237].JanCode, stored);
+    }
+
+    // A code saved for one product cannot then be saved for another, even by a window that chose it earlier.
+    void codeTakenMeanwhile()
+    {
+        choose(2, 37);
+        typeIn("TextJan", "96385074");
+        ProductTable[1].JanCode = QStringLiteral("96385074"); // another window saved it for product 1
+        QVERIFY(SaveProduct(1));
+        registerClick();
+        const QStringList shown = MessageBox::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(shown[0].contains(QStringLiteral("商品番号 1")));
+        QCOMPARE(product(237).mid(392, 120), QByteArray(120, ' '));
+    }
+
+    void autoCode()
+    {
+        QTest::mouseClick(m_form->CommandAuto, Qt::LeftButton); // nothing chosen
+        QCOMPARE(MessageBox::takeShown(), QStringList{QStringLiteral("表から番号を選択してください。")});
+        QVERIFY(text("TextJan").isEmpty());
+        choose(2, 37);
+        QTest::mouseClick(m_form->CommandAuto, Qt::LeftButton);
+        QCOMPARE(text("TextJan"), QStringLiteral("0200000002374"));
+        QCOMPARE(product(237).mid(392, 13), QByteArray(13, ' ')); // stored only by "登録"
+        registerClick();
+        QCOMPARE(MessageBox::takeShown(), QStringList());
+        QCOMPARE(product(237).mid(392, 13), QByteArray("0200000002374"));
+        // A product with a code keeps it.
+        QTest::mouseClick(m_form->CommandAuto, Qt::LeftButton);
+        QCOMPARE(MessageBox::takeShown().size(), 1);
+        QCOMPARE(text("TextJan"), QStringLiteral("0200000002374"));
+    }
+
+    // A code registered here sells at the register at once, by a scan.
+    void registeredCodeScansAtTheRegister()
+    {
+        auto* reg = new RegisterWindow;
+        QVERIFY(showActive(reg));
+        QVERIFY(showActive(m_form));
+        choose(2, 37);
+        typeIn("TextJan", "4901234567894");
+        registerClick();
+        QVERIFY(MessageBox::takeShown().isEmpty());
+        QVERIFY(showActive(reg));
+        QVERIFY(focusOn(reg, "Text8_1"));
+        type("4901234567894");
+        press(Qt::Key_Return);
+        QCOMPARE(MessageBox::takeShown(), QStringList());
+        QCOMPARE(reg->Text8[1]->text(), QStringLiteral("237"));
+        QCOMPARE(reg->Text11[1]->text(), QStringLiteral("500"));
+    }
+
+    // Labels of every product with a code, or of the products chosen in the grid; read back from the PDF.
+    void labelsReadBack_data()
+    {
+        QTest::addColumn<bool>("pickTwo");
+        QTest::addColumn<bool>("answerYes");
+        QTest::addColumn<QStringList>("codes");
+        const QStringList all = {"0036000291452", "4006381333931", "4901234567894", "96385074"};
+        QTest::newRow("none chosen: all") << false << false << all;
+        QTest::newRow("two chosen, all asked for") << true << false << all;
+        QTest::newRow("two chosen") << true << true << QStringList{"4006381333931", "96385074"};
+    }
+    void labelsReadBack()
+    {
+        QFETCH(bool, pickTwo);
+        QFETCH(bool, answerYes);
+        const struct
+        {
+            int n;
+            const char* code;
+        } coded[] = {{1, "4006381333931"}, {2, "96385074"}, {150, "4901234567894"}, {237, "0036000291452"}};
+        for (const auto& c : coded) {
+            if (ProductTable[c.n].ProductName.trimmed().isEmpty())
+                setProduct(c.n, QStringLiteral("品%1").arg(c.n), 100 + c.n);
+            ProductTable[c.n].JanCode = QString::fromLatin1(c.code);
+            QVERIFY(SaveProduct(int16_t(c.n))); // choosing a row reads the product from the file again
+        }
+        Q_EMIT changes().productsChanged();
+        if (pickTwo) {
+            Grid* grid = m_form->SSTab1->grid(0);
+            clickCell(grid, 0, 1);
+            const QRect row2 = grid->visualRect(grid->model()->index(1, 1));
+            QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ControlModifier, row2.center());
+            QCOMPARE(grid->selectionModel()->selectedRows().size(), 2);
+            MessageBox::setNextAnswer(answerYes ? QMessageBox::Yes : QMessageBox::No);
+        }
+        QTemporaryDir out;
+        const QString pdf = out.filePath(QStringLiteral("labels.pdf"));
+        Printing::redirectToPdf(pdf);
+        QTest::mouseClick(m_form->CommandLabels, Qt::LeftButton);
+        Printing::redirectToPdf(QString());
+        QCOMPARE(MessageBox::takeShown().size(), pickTwo ? 1 : 0);
+        QTEST(barcodesInPdf(pdf), "codes");
+        const QString text = pdfPages(pdf).join(u'\n');
+        QVERIFY2(text.contains(QStringLiteral("品2")) && text.contains(QStringLiteral("税込 ¥102")), qPrintable(text));
+    }
+
+    void labelsWithoutCodes()
+    {
+        QTest::mouseClick(m_form->CommandLabels, Qt::LeftButton);
+        const QStringList shown = MessageBox::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(shown[0].contains(QStringLiteral("JANコードのある商品がありません")));
+    }
+
+    void failedWriteIsReported()
+    {
+        choose(2, 37);
+        typeIn("Text40_1", QStringLiteral("新名"));
+        const ProductEntry before = ProductTable[237];
+        const QString rowBefore = m_form->SSTab1->grid(2)->text(37, 1);
+        QFile::remove(m_dir->file("syohin.dat"));
+        QVERIFY(QDir(m_dir->path()).mkdir("syohin.dat"));
+        registerClick();
+        const QStringList shown = MessageBox::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(shown[0].contains(QStringLiteral("syohin.dat")));
+        QCOMPARE(ProductTable[237].ProductName, before.ProductName);
+        QCOMPARE(m_form->SSTab1->grid(2)->text(37, 1), rowBefore);
+    }
+};
+
+QTEST_MAIN(TestForm2)
+#include "tst_productwindow.moc"

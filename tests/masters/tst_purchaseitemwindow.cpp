@@ -1,0 +1,369 @@
+// The purchase item window driven as the shopkeeper does, checked against zaiko.dat; its supplier list; stock
+// changed by a sale while an item is shown.
+#include "../common/guitest.h"
+
+#include "masters/purchaseitempicker.h"
+#include "masters/purchaseitemwindow.h"
+#include "masters/supplierpicker.h"
+#include "platform/grid.h"
+#include "platform/messagebox.h"
+#include "platform/modeless.h"
+#include "register/registerwindow.h"
+#include "storage/changes.h"
+#include "storage/products.h"
+#include "storage/purchaseitem.h"
+#include "storage/settings.h"
+#include "storage/supplier.h"
+#include "storage/text.h"
+
+#include <QDir>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QtTest>
+
+namespace {
+
+// Item n with every field set, its reserved bytes marked.
+void storeItem(const TestAppDir& dir, int n, const QString& name, double cost, double stock)
+{
+    CurrentPurchaseItem = PurchaseItem{};
+    CurrentPurchaseItem.Category = QStringLiteral("A1");
+    CurrentPurchaseItem.Name = name;
+    CurrentPurchaseItem.StandardCost = cost;
+    CurrentPurchaseItem.StockQty = stock;
+    CurrentPurchaseItem.SupplierNo = 2;
+    CurrentPurchaseItem.SupplierName = QStringLiteral("二番商店");
+    QVERIFY(SavePurchaseItem(int16_t(n)));
+    QByteArray bytes = dir.bytes("zaiko.dat");
+    bytes.replace((n - 1) * 128 + Off::Item::Reserved, 44, QByteArray(44, 'Z'));
+    dir.writeBytes("zaiko.dat", bytes);
+}
+
+} // namespace
+
+class TestForm11 : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestAppDir> m_dir;
+    PurchaseItemWindow* m_form = nullptr;
+
+    QByteArray item(int n) const { return record(m_dir->bytes("zaiko.dat"), n, Off::Item::Size); }
+    QLineEdit* box(int i) const { return m_form->Text4[i]; }
+    void choose(int tab, int row)
+    {
+        m_form->SSTab1->setSelectedTab(tab);
+        clickCell(m_form->SSTab1->grid(tab), row - 1, 1);
+        QTRY_COMPARE(focusedName(), QStringLiteral("Text4_0"));
+    }
+    void registerClick() { QTest::mouseClick(m_form->registerButton, Qt::LeftButton); }
+
+private Q_SLOTS:
+    void initTestCase() { MessageBox::enableTestMode(); }
+
+    void init()
+    {
+        m_dir = std::make_unique<TestAppDir>();
+        QVERIFY(InitPurchaseItemFile());
+        storeItem(*m_dir, 150, QStringLiteral("とても長い名前の部品"), 80, 7);
+        CurrentSupplier = Supplier{};
+        CurrentSupplier.Name = QStringLiteral("七番問屋");
+        QVERIFY(SaveSupplier(7));
+        m_form = new PurchaseItemWindow;
+        QVERIFY(showActive(m_form));
+        MessageBox::takeShown();
+    }
+    void cleanup()
+    {
+        delete m_form;
+        delete openInstance<SupplierPicker>();
+        delete openInstance<RegisterWindow>();
+        m_dir.reset();
+    }
+
+    void openState()
+    {
+        QCOMPARE(m_form->windowTitle(), QStringLiteral("仕入商品設定"));
+        QCOMPARE(m_form->SSTab1->caption(1), SysStr[2]);
+        Grid* g = m_form->findChild<Grid*>("MSFlexGrid1_1");
+        QCOMPARE(g->text(0, 1), QStringLiteral("仕入商品名"));
+        QCOMPARE(g->text(50, 0), QStringLiteral("150"));
+        QCOMPARE(g->text(50, 1), QStringLiteral("とても長い名前の部品") + QString(10, u' '));
+        QCOMPARE(g->text(50, 2), QStringLiteral("80"));
+        QCOMPARE(m_form->Text5->text(), QStringLiteral("編集を行いたい行を表からクリックします。"));
+        QCOMPARE(focusedName(), QStringLiteral("Text4_0"));
+        QCOMPARE(unnamedControls(m_form, QRegularExpression("^(Text|Command|Frame|SSTab)")), QStringList());
+    }
+
+    // Item 150 is row 50 of the second grid; what is typed lands in record 150 and nowhere else.
+    void saveItem150()
+    {
+        choose(1, 50);
+        QCOMPARE(m_form->Text6->text(), QStringLiteral("150"));
+        // Shown without the padding of the field, from its first character.
+        QCOMPARE(box(1)->text(), QStringLiteral("とても長い名前の部品"));
+        QCOMPARE(box(1)->cursorPosition(), 0);
+        QCOMPARE(box(0)->text(), QStringLiteral("A1"));
+        QCOMPARE(box(2)->text(), QStringLiteral("80"));
+        QCOMPARE(box(3)->text(), QStringLiteral("7"));
+        QCOMPARE(box(4)->text(), QStringLiteral("2"));
+        type("B2");
+        press(Qt::Key_Return);
+        type(QStringLiteral("ねじ"));
+        press(Qt::Key_Down);
+        type("12.5");
+        press(Qt::Key_Return);
+        type("40");
+        const QByteArray before = m_dir->bytes("zaiko.dat");
+        PurchaseItemPicker pickList; // an open item list follows the save
+        QCOMPARE(pickList.List[2]->item(49)->text(), QStringLiteral("150-とても長い名前の部品") + QString(10, u' '));
+        registerClick();
+        QVERIFY(MessageBox::takeShown().isEmpty());
+        QCOMPARE(pickList.List[2]->item(49)->text(), QStringLiteral("150-ねじ") + QString(26, u' '));
+
+        const QByteArray after = m_dir->bytes("zaiko.dat");
+        QCOMPARE(after.size(), 400 * 128);
+        QCOMPARE(after.left(149 * 128), before.left(149 * 128));
+        QCOMPARE(after.mid(150 * 128), before.mid(150 * 128));
+        const QByteArray r = item(150);
+        QCOMPARE(txt(r, Off::Item::Category, 6), QStringLiteral("B2    "));
+        QCOMPARE(txt(r, Off::Item::Name, 30), QStringLiteral("ねじ") + QString(26, u' '));
+        QCOMPARE(f64(r, Off::Item::StandardCost), 12.5);
+        QCOMPARE(f64(r, Off::Item::StockQty), 40.0);
+        QCOMPARE(i16(r, Off::Item::SupplierNo), int16_t(2));
+        QCOMPARE(txt(r, Off::Item::SupplierName, 30), QStringLiteral("二番商店") + QString(22, u' '));
+        QCOMPARE(r.mid(Off::Item::Reserved), QByteArray(44, 'Z'));
+        Grid* g = m_form->SSTab1->grid(1);
+        QCOMPARE(g->text(50, 1), QStringLiteral("ねじ"));
+        QCOMPARE(g->text(50, 2), QStringLiteral("12.5"));
+    }
+
+    void keys_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<int>("tab");
+        QTest::newRow("Enter") << "Text4_0" << int(Qt::Key_Return) << "Text4_1" << 1;
+        QTest::newRow("Down") << "Text4_2" << int(Qt::Key_Down) << "Text4_3" << 1;
+        QTest::newRow("Enter on stock") << "Text4_3" << int(Qt::Key_Return) << "Text4_3" << 1;
+        QTest::newRow("Up") << "Text4_3" << int(Qt::Key_Up) << "Text4_2" << 1;
+        QTest::newRow("Up on first") << "Text4_0" << int(Qt::Key_Up) << "Text4_0" << 1;
+        QTest::newRow("F1") << "Text4_2" << int(Qt::Key_F1) << "Text4_2" << 0;
+        QTest::newRow("F4") << "Text4_1" << int(Qt::Key_F4) << "Text4_1" << 3;
+    }
+    void keys()
+    {
+        QFETCH(QString, from);
+        QFETCH(int, key);
+        QFETCH(QString, to);
+        QFETCH(int, tab);
+        choose(1, 50);
+        QCOMPARE(keyFrom(m_form, from, Qt::Key(key)), to);
+        QCOMPARE(m_form->SSTab1->selectedTab(), tab);
+    }
+
+    // Numbers that cannot be stored are refused with the field named, and nothing is written.
+    void refusedNumbers_data()
+    {
+        QTest::addColumn<int>("boxIndex");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("cost") << 2 << "1e999"
+                              << "標準仕入単価に保存できない数値が入力されています。";
+        QTest::newRow("stock") << 3 << "-1e400"
+                               << "在庫数量に保存できない数値が入力されています。";
+    }
+    void refusedNumbers()
+    {
+        QFETCH(int, boxIndex);
+        QFETCH(QString, typed);
+        QFETCH(QString, message);
+        choose(1, 50);
+        QVERIFY(focusOn(m_form, QStringLiteral("Text4_%1").arg(boxIndex)));
+        type(typed);
+        const QByteArray before = m_dir->bytes("zaiko.dat");
+        registerClick();
+        QCOMPARE(MessageBox::takeShown(), QStringList{message});
+        QCOMPARE(m_dir->bytes("zaiko.dat"), before);
+        QCOMPARE(focusedName(), QStringLiteral("Text4_%1").arg(boxIndex));
+        QCOMPARE(m_form->SSTab1->grid(1)->text(50, 2), QStringLiteral("80"));
+    }
+
+    // "一覧" opens the supplier list; picking supplier 7 fills the item's supplier boxes and closes the list.
+    void supplierFromTheList()
+    {
+        choose(1, 50);
+        QTest::mouseClick(m_form->Command5, Qt::LeftButton);
+        auto* list = openInstance<SupplierPicker>();
+        QVERIFY(list && list->isVisible());
+        QCOMPARE(list->List1->count(), 100);
+        clickCell(list->List1, 6);
+        QCOMPARE(box(4)->text(), QStringLiteral("7"));
+        QCOMPARE(box(5)->text(), QStringLiteral("七番問屋"));
+        QCOMPARE(box(5)->cursorPosition(), 0);
+        QTRY_VERIFY(!openInstance<SupplierPicker>());
+        registerClick();
+        const QByteArray r = item(150);
+        QCOMPARE(i16(r, Off::Item::SupplierNo), int16_t(7));
+        QCOMPARE(txt(r, Off::Item::SupplierName, 30), QStringLiteral("七番問屋") + QString(22, u' '));
+    }
+
+    void boxesTakeWhatFits()
+    {
+        choose(1, 50);
+        type(QStringLiteral("分類名"));
+        QCOMPARE(box(0)->text(), QStringLiteral("分類名"));
+        type(QStringLiteral("X"));
+        QCOMPARE(box(0)->text(), QStringLiteral("分類名")); // 6 bytes full
+        press(Qt::Key_Return);
+        type(QString(16, QChar(0x90E8)));
+        QCOMPARE(box(1)->text(), QString(15, QChar(0x90E8)));
+    }
+
+    // Stock sold while the item is shown is never undone by its save: kept when the stock box was not
+    // touched, asked for (with both figures) when it was.
+    void stockSoldMeanwhile_data()
+    {
+        QTest::addColumn<QString>("typedStock");
+        QTest::addColumn<bool>("overwrite");
+        QTest::addColumn<double>("stored");
+        QTest::newRow("stock box untouched") << QString() << false << 94.0;
+        QTest::newRow("typed, overwrite") << "120" << true << 120.0;
+        QTest::newRow("typed, keep") << "120" << false << 94.0;
+    }
+    void stockSoldMeanwhile()
+    {
+        QFETCH(QString, typedStock);
+        QFETCH(bool, overwrite);
+        QFETCH(double, stored);
+        storeItem(*m_dir, 12, QStringLiteral("部品"), 10, 100);
+        setProduct(5, QStringLiteral("セットA"), 350, {{12, 2}});
+        choose(0, 12);
+        QCOMPARE(box(3)->text(), QStringLiteral("100"));
+        press(Qt::Key_Return);
+        type(QStringLiteral("新部品"));
+        if (!typedStock.isEmpty()) {
+            QVERIFY(focusOn(m_form, "Text4_3"));
+            type(typedStock);
+        }
+
+        auto* reg = new RegisterWindow;
+        QVERIFY(showActive(reg));
+        type("5");
+        press(Qt::Key_Return);
+        type("3");
+        press(Qt::Key_Return);
+        press(Qt::Key_F12);
+        QCOMPARE(storedStock(12), 94.0);
+        MessageBox::takeShown();
+
+        if (typedStock.isEmpty()) {
+            // The sale was announced: the untouched stock box already shows it, and the save keeps it.
+            QCOMPARE(box(3)->text(), QStringLiteral("94"));
+            registerClick();
+            QCOMPARE(MessageBox::takeShown(), QStringList());
+            QCOMPARE(storedStock(12), stored);
+            QCOMPARE(txt(item(12), Off::Item::Name, 30), QStringLiteral("新部品") + QString(24, u' '));
+            return;
+        }
+        MessageBox::setNextAnswer(overwrite ? QMessageBox::Yes : QMessageBox::No);
+        registerClick();
+        const QStringList shown = MessageBox::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown[0].contains(QStringLiteral("在庫数量")), qPrintable(shown[0]));
+        QVERIFY2(shown[0].contains(QStringLiteral("100")) && shown[0].contains(QStringLiteral("94")),
+                 qPrintable(shown[0]));
+        QVERIFY(shown[0].contains(typedStock));
+        QCOMPARE(storedStock(12), stored);
+        QCOMPARE(txt(item(12), Off::Item::Name, 30), QStringLiteral("新部品") + QString(24, u' '));
+        QCOMPARE(box(3)->text(), numText(stored));
+    }
+
+    // A change nobody announced (written by something outside the program's notices) is still kept: the
+    // save reads the record again and says which stored figure it kept.
+    void changedUnannounced_data()
+    {
+        QTest::addColumn<QString>("changed"); // the field changed behind the window
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("stock") << "stock"
+                               << "在庫数量（100 → 94）";
+        QTest::newRow("supplier") << "supplier"
+                                  << "仕入先（2 二番商店 → 7 七番問屋）";
+        QTest::newRow("name") << "name"
+                              << "名称（部品 → 別名）";
+    }
+    void changedUnannounced()
+    {
+        QFETCH(QString, changed);
+        QFETCH(QString, kept);
+        storeItem(*m_dir, 12, QStringLiteral("部品"), 10, 100);
+        choose(0, 12);
+        type(QStringLiteral("B9"));
+        if (changed == QStringLiteral("stock")) {
+            QVERIFY(ApplyStockChanges({{12, -6}}));
+            QCOMPARE(box(3)->text(), QStringLiteral("100"));
+        } else {
+            QVERIFY(LoadPurchaseItem(12));
+            if (changed == QStringLiteral("name")) {
+                CurrentPurchaseItem.Name = QStringLiteral("別名");
+            } else {
+                CurrentPurchaseItem.SupplierNo = 7;
+                CurrentPurchaseItem.SupplierName = QStringLiteral("七番問屋");
+            }
+            QVERIFY(SavePurchaseItem(12));
+        }
+        registerClick();
+        const QStringList shown = MessageBox::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].split(u'\n').mid(1), QStringList{kept});
+        const QByteArray r = item(12);
+        QCOMPARE(txt(r, Off::Item::Category, 6), QStringLiteral("B9    "));
+        QCOMPARE(f64(r, Off::Item::StockQty), changed == QStringLiteral("stock") ? 94.0 : 100.0);
+        QCOMPARE(i16(r, Off::Item::SupplierNo), int16_t(changed == QStringLiteral("supplier") ? 7 : 2));
+        QCOMPARE(txt(r, Off::Item::Name, 30).trimmed(),
+                 changed == QStringLiteral("name") ? QStringLiteral("別名") : QStringLiteral("部品"));
+    }
+
+    // A stock change announced while the item is shown (a purchase saved) shows at once in an untouched box;
+    // a box being typed in keeps its text.
+    void stockNoticeFollows()
+    {
+        storeItem(*m_dir, 12, QStringLiteral("部品"), 10, 100);
+        choose(0, 12);
+        QVERIFY(ApplyStockChanges({{12, 30}}));
+        Q_EMIT changes().stockChanged();
+        QCOMPARE(box(3)->text(), QStringLiteral("130"));
+        QVERIFY(focusOn(m_form, "Text4_3"));
+        type("5");
+        QVERIFY(ApplyStockChanges({{12, 1}}));
+        Q_EMIT changes().stockChanged();
+        QCOMPARE(box(3)->text(), QStringLiteral("5"));
+        registerClick(); // answered with the default: keep the stored figure
+        QCOMPARE(MessageBox::takeShown().size(), 1);
+        QCOMPARE(storedStock(12), 131.0);
+    }
+
+    void failedWriteIsReported()
+    {
+        choose(1, 50);
+        type("C");
+        QFile::remove(m_dir->file("zaiko.dat"));
+        QVERIFY(QDir(m_dir->path()).mkdir("zaiko.dat"));
+        registerClick();
+        const QStringList shown = MessageBox::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(shown[0].contains(QStringLiteral("zaiko.dat")));
+        QCOMPARE(m_form->SSTab1->grid(1)->text(50, 1), QStringLiteral("とても長い名前の部品") + QString(10, u' '));
+        // Choosing an item the file cannot give says so too.
+        clickCell(m_form->SSTab1->grid(1), 50, 1);
+        const QStringList read = MessageBox::takeShown();
+        QCOMPARE(read.size(), 1);
+        QVERIFY(read[0].contains(QStringLiteral("zaiko.dat")));
+    }
+};
+
+QTEST_MAIN(TestForm11)
+#include "tst_purchaseitemwindow.moc"

@@ -1,0 +1,222 @@
+// The supplier window and its pick list, driven as the shopkeeper does, checked against siiresaki.dat.
+#include "../common/guitest.h"
+
+#include "masters/supplierpicker.h"
+#include "masters/supplierwindow.h"
+#include "platform/messagebox.h"
+#include "storage/settings.h"
+#include "storage/supplier.h"
+
+#include <QDir>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+
+namespace {
+
+const QColor LightGreen(0, 255, 0);
+const QColor White(255, 255, 255);
+
+// Suppliers 1 to 100 written as data initialisation writes them, with a marked tail on record 3.
+void initialiseSuppliers(const TestAppDir& dir)
+{
+    for (int n = 1; n <= 100; ++n) {
+        CurrentSupplier = Supplier{};
+        CurrentSupplier.Reserved1 = QStringLiteral("     ");
+        SaveSupplier(int16_t(n));
+    }
+    QByteArray bytes = dir.bytes("siiresaki.dat");
+    bytes.replace(2 * 128 + Off::Supplier::Tail, 71, QByteArray(71, 'R'));
+    dir.writeBytes("siiresaki.dat", bytes);
+}
+
+} // namespace
+
+class TestForm9 : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestAppDir> m_dir;
+    std::unique_ptr<SupplierWindow> m_form;
+
+    QByteArray supplierRecord(int n) const { return record(m_dir->bytes("siiresaki.dat"), n, Off::Supplier::Size); }
+    void registerClick() { QTest::mouseClick(m_form->Command5, Qt::LeftButton); }
+
+private Q_SLOTS:
+    void initTestCase() { MessageBox::enableTestMode(); }
+
+    void init()
+    {
+        m_dir = std::make_unique<TestAppDir>();
+        initialiseSuppliers(*m_dir);
+        m_form = std::make_unique<SupplierWindow>();
+        QVERIFY(showActive(m_form.get()));
+        MessageBox::takeShown();
+    }
+    void cleanup()
+    {
+        m_form.reset();
+        m_dir.reset();
+    }
+
+    void openState()
+    {
+        QCOMPARE(m_form->windowTitle(), QStringLiteral("仕入先"));
+        QCOMPARE(m_form->List1->count(), 100);
+        QCOMPARE(m_form->List1->item(2)->text(), QStringLiteral("3-") + QString(30, u' '));
+        QCOMPARE(m_form->Text4->text(), QStringLiteral("リストから編集を行う仕入先を選択してください。"));
+        for (const char* name : {"List1", "Text1", "Text2", "Text3", "Text4", "Option1_0", "Option1_1", "Option1_2",
+                                 "Command5", "Command4", "Frame1"}) {
+            QWidget* w = control<QWidget>(m_form.get(), name);
+            QVERIFY2(w && !w->accessibleName().isEmpty(), name);
+        }
+    }
+
+    void registerWithNothingChosen()
+    {
+        const QByteArray before = m_dir->bytes("siiresaki.dat");
+        registerClick();
+        QCOMPARE(MessageBox::takeShown(), QStringList{"表から番号を選択してください。"});
+        QCOMPARE(m_dir->bytes("siiresaki.dat"), before);
+    }
+
+    // A fresh supplier shows 外税 and empty boxes; the name and telephone typed are stored at their offsets,
+    // the tax type of the option chosen, the tail bytes as they were; choosing it again shows it all back.
+    void registerAndChooseAgain_data()
+    {
+        QTest::addColumn<int>("option");
+        QTest::addColumn<int>("taxType");
+        QTest::newRow("外税") << 0 << 1;
+        QTest::newRow("内税") << 1 << 2;
+        QTest::newRow("非課税") << 2 << 3;
+    }
+    void registerAndChooseAgain()
+    {
+        QFETCH(int, option);
+        QFETCH(int, taxType);
+        clickCell(m_form->List1, 2);
+        QCOMPARE(m_form->Text1->text(), QStringLiteral("3"));
+        QVERIFY(m_form->Text2->text().trimmed().isEmpty());
+        QVERIFY(m_form->Text3->text().trimmed().isEmpty());
+        QVERIFY(m_form->Option1[0]->isChecked());
+        QTRY_COMPARE(focusedName(), QStringLiteral("Text2"));
+
+        type(QStringLiteral("山田商店"));
+        press(Qt::Key_Return);
+        QCOMPARE(focusedName(), QStringLiteral("Text3"));
+        type(QStringLiteral("03-1234-5678"));
+        QTest::mouseClick(m_form->Option1[option], Qt::LeftButton, {},
+                          QPoint(8, m_form->Option1[option]->height() / 2));
+        registerClick();
+        QVERIFY(MessageBox::takeShown().isEmpty());
+
+        const QByteArray r = supplierRecord(3);
+        QCOMPARE(txt(r, Off::Supplier::Name, 30), QStringLiteral("山田商店") + QString(22, u' '));
+        QCOMPARE(txt(r, Off::Supplier::Phone, 12), QStringLiteral("03-1234-5678"));
+        QCOMPARE(i16(r, Off::Supplier::TaxType), int16_t(taxType));
+        QCOMPARE(r.mid(Off::Supplier::Tail, 71), QByteArray(71, 'R'));
+        QCOMPARE(m_dir->bytes("siiresaki.dat").size(), 100 * 128);
+        QCOMPARE(m_form->List1->item(2)->text(), QStringLiteral("3-山田商店") + QString(22, u' '));
+
+        clickCell(m_form->List1, 0); // another supplier first, then this one again
+        QVERIFY(m_form->Option1[0]->isChecked());
+        clickCell(m_form->List1, 2);
+        QCOMPARE(m_form->Text2->text(), QStringLiteral("山田商店"));
+        QCOMPARE(m_form->Text2->cursorPosition(), 0);
+        QVERIFY(m_form->Option1[option]->isChecked());
+    }
+
+    // The boxes take no more than their bytes: 30 for the name (15 full-width characters), 12 for the phone.
+    void boxesTakeWhatFits_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("name full width") << "Text2" << QString(16, QChar(0x5C71)) << QString(15, QChar(0x5C71));
+        QTest::newRow("name mixed") << "Text2" << QStringLiteral("A") + QString(15, QChar(0x5C71))
+                                    << QStringLiteral("A") + QString(14, QChar(0x5C71));
+        QTest::newRow("phone") << "Text3"
+                               << "0123456789012345"
+                               << "012345678901";
+        QTest::newRow("no place in code page 932") << "Text2" << QStringLiteral("A😀B") << "AB";
+    }
+    void boxesTakeWhatFits()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, typed);
+        QFETCH(QString, kept);
+        clickCell(m_form->List1, 0);
+        QVERIFY(focusOn(m_form.get(), box));
+        auto* edit = control(m_form.get(), box);
+        edit->clear();
+        typeInto(edit, typed);
+        QCOMPARE(edit->text(), kept);
+        registerClick();
+        const QByteArray r = supplierRecord(1);
+        const int at = box == "Text2" ? Off::Supplier::Name : Off::Supplier::Phone;
+        const int width = box == "Text2" ? 30 : 12;
+        QCOMPARE(txt(r, at, width).trimmed(), kept);
+    }
+
+    void keysAndHighlight_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("to");
+        QTest::newRow("name Enter") << "Text2" << int(Qt::Key_Return) << "Text3";
+        QTest::newRow("name Page Down") << "Text2" << int(Qt::Key_PageDown) << "Text3";
+        QTest::newRow("name Page Up") << "Text2" << int(Qt::Key_PageUp) << "Text2";
+        QTest::newRow("phone Page Up") << "Text3" << int(Qt::Key_PageUp) << "Text2";
+        QTest::newRow("phone Enter") << "Text3" << int(Qt::Key_Return) << "Text3";
+        QTest::newRow("phone Page Down") << "Text3" << int(Qt::Key_PageDown) << "Text3";
+    }
+    void keysAndHighlight()
+    {
+        QFETCH(QString, from);
+        QFETCH(int, key);
+        QFETCH(QString, to);
+        QVERIFY(focusOn(m_form.get(), from));
+        press(Qt::Key(key));
+        QCOMPARE(focusedName(), to);
+        auto* toBox = control(m_form.get(), to);
+        QCOMPARE(background(toBox), LightGreen);
+        if (from != to)
+            QCOMPARE(background(control(m_form.get(), from)), White);
+        type(QStringLiteral("9"));
+        QCOMPARE(focusedName(), to); // typing never moves on
+    }
+
+    // A write that fails is reported and not shown as saved.
+    void failedWriteIsReported()
+    {
+        clickCell(m_form->List1, 4);
+        type(QStringLiteral("新しい名前"));
+        QFile::remove(m_dir->file("siiresaki.dat"));
+        QVERIFY(QDir(m_dir->path()).mkdir("siiresaki.dat"));
+        registerClick();
+        const QStringList shown = MessageBox::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(shown[0].contains(QStringLiteral("siiresaki.dat")));
+        QCOMPARE(m_form->List1->item(4)->text(), QStringLiteral("5-") + QString(30, u' '));
+    }
+
+    // The pick list offers every supplier and follows a registration made in the supplier window.
+    void pickListFollowsRegistration()
+    {
+        SysNum[7] = 8;
+        SupplierPicker list;
+        QCOMPARE(list.windowTitle(), QStringLiteral("仕入先一覧表"));
+        QCOMPARE(list.List1->count(), 8);
+        m_form->List1->clear();
+        m_form->List1->addItems(supplierPickList());
+        clickCell(m_form->List1, 6);
+        type(QStringLiteral("七番"));
+        registerClick();
+        QCOMPARE(list.List1->item(6)->text(), QStringLiteral("7-七番") + QString(26, u' '));
+    }
+};
+
+QTEST_MAIN(TestForm9)
+#include "tst_supplierwindow.moc"

@@ -1,0 +1,694 @@
+// The purchase slip window driven with the clerk's keys and clicks, checked against the files on disk.
+#include "../common/guitest.h"
+
+#include "platform/grid.h"
+#include "platform/messagebox.h"
+#include "platform/twips.h"
+#include "purchasing/purchaseentry.h"
+#include "purchasing/purchaseslipwindow.h"
+#include "storage/purchaseslip.h"
+#include "storage/settings.h"
+#include "storage/supplier.h"
+#include "storage/text.h"
+#include "widgets/fieldfocus.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QDate>
+#include <QGroupBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+
+constexpr double Stock5 = 20;
+constexpr double Stock6 = 3;
+
+bool saveSupplier(int n, const QString& name, const QString& phone, int taxType)
+{
+    CurrentSupplier = Supplier();
+    CurrentSupplier.Name = name;
+    CurrentSupplier.Phone = phone;
+    CurrentSupplier.TaxType = int16_t(taxType);
+    return bool(SaveSupplier(int16_t(n)));
+}
+
+// A stored slip as the window stores one, with a chosen date and possibly a damaged number field.
+QByteArray slipImage(const QString& date, int32_t slipNoField, double total, bool deleted = false)
+{
+    PurchaseSlipRecord slip;
+    slip.Date = date;
+    slip.Time = QStringLiteral("08:30:00");
+    slip.SlipNo = slipNoField;
+    slip.Line[1] = {5, QStringLiteral("ねじ"), 10, 4, 40};
+    slip.Subtotal = slip.Total = total;
+    slip.Deleted = deleted ? 1 : 0;
+    return EncodePurchaseSlip(slip);
+}
+
+} // namespace
+
+class TestForm16 : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestAppDir> m_dir;
+    PurchaseSlipWindow* m_form = nullptr;
+
+    PurchaseSlipWindow* openForm() { return m_form = openWindow<PurchaseSlipWindow>(); }
+    template <typename T = QLineEdit> T* w(const QString& name) const { return control<T>(m_form, name); }
+    QString text(const QString& name) const { return w(name)->text(); }
+    void focusOn(const QString& name) { QVERIFY(::focusOn(m_form, name)); }
+    void click(const QString& button) { QTest::mouseClick(w<QPushButton>(button), Qt::LeftButton); }
+    // On the line whose item number box has the focus: item, Enter, price (empty: the proposed one), Enter,
+    // quantity, Enter.
+    void keyLine(int item, const QString& price, const QString& qty)
+    {
+        type(QString::number(item));
+        press(Qt::Key_Return);
+        if (!price.isEmpty())
+            type(price);
+        press(Qt::Key_Return);
+        type(qty);
+        press(Qt::Key_Return);
+    }
+    // The supplier typed by hand, then the lines from line 1 on, then F12.
+    void saveSlip(const QList<std::tuple<int, QString, QString>>& lines)
+    {
+        focusOn(QStringLiteral("Text1_2"));
+        type(QStringLiteral("山田商店"));
+        press(Qt::Key_Return);
+        type(QStringLiteral("03-1234-5678"));
+        press(Qt::Key_Return);
+        QCOMPARE(focusedName(), QStringLiteral("Text4_0"));
+        for (const auto& [item, price, qty] : lines)
+            keyLine(item, price, qty);
+        press(Qt::Key_F12);
+    }
+    QByteArray slip(qint64 n) const
+    {
+        return record(m_dir->bytes(QStringLiteral("siire.dat")), n, Off::Purchase::Size);
+    }
+    // The slip list of this month, opened with F10 from the supplier name.
+    void openSlipList()
+    {
+        focusOn(QStringLiteral("Text1_2"));
+        press(Qt::Key_F10);
+        QVERIFY(m_form->slipListOpen());
+        QCOMPARE(focusedName(), QStringLiteral("MSFlexGrid2"));
+    }
+    void clickSlipRow(qint64 slipNo)
+    {
+        auto* grid = w<Grid>(QStringLiteral("MSFlexGrid2"));
+        const int row = int(m_form->slipRowMap().indexOf(slipNo));
+        QVERIFY2(row >= 1, "slip not listed");
+        grid->setCurrentRow(row);
+        const QRect cell = grid->visualRect(grid->model()->index(row - 1, 0));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+        QCOMPARE(m_form->selectedSlipNo(), slipNo);
+    }
+    void pickSupplier(int p)
+    {
+        click(QStringLiteral("Command4"));
+        QVERIFY(m_form->supplierListOpen());
+        auto* list = w<QListWidget>(QStringLiteral("List2"));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(p)).center());
+        QVERIFY(!m_form->supplierListOpen());
+    }
+    QString sysIniLine(int n) const
+    {
+        return QString::fromLatin1(m_dir->bytes(QStringLiteral("sys.ini")).split('\n').value(n - 1).trimmed());
+    }
+    QStringList lineTexts() const
+    {
+        QStringList texts;
+        for (const char* box : {"Text4", "Text5", "Text6", "Text7", "Text8"})
+            for (int k = 0; k < 10; ++k)
+                texts << text(QStringLiteral("%1_%2").arg(QLatin1String(box)).arg(k));
+        return texts;
+    }
+
+private Q_SLOTS:
+    void initTestCase() { MessageBox::enableTestMode(); }
+
+    void init()
+    {
+        m_dir = std::make_unique<TestAppDir>();
+        SysNum[11] = 0.05;
+        TaxSwitch = 0;
+        QVERIFY(setStock(5, Stock5, QStringLiteral("ねじ"), 12));
+        QVERIFY(setStock(6, Stock6, QStringLiteral("釘"), 8));
+        QVERIFY(setStock(400, 0, QStringLiteral("最後の品"), 99));
+        QVERIFY(saveSupplier(1, QStringLiteral("外税商事"), QStringLiteral("03-1111"), 1));
+        QVERIFY(saveSupplier(2, QStringLiteral("内税商店"), QStringLiteral("06-2222"), 2));
+        MessageBox::takeShown();
+    }
+
+    void cleanup()
+    {
+        delete m_form;
+        m_form = nullptr;
+        m_dir.reset();
+    }
+
+    void startState()
+    {
+        SysNum[4] = 7;
+        openForm();
+        QCOMPARE(m_form->size(), QSize(twips(15240), twips(10890)));
+        QCOMPARE(text("Text1_0"), QStringLiteral("7"));
+        const QDate today = QDate::currentDate();
+        QCOMPARE(w<QComboBox>("Combo1")->currentText(), today.toString(QStringLiteral("yyyy")));
+        QCOMPARE(w<QComboBox>("Combo2")->currentText(), today.toString(QStringLiteral("MM")));
+        QCOMPARE(w<QComboBox>("Combo3")->currentText(), today.toString(QStringLiteral("dd")));
+        QCOMPARE(w<QComboBox>("Combo5")->currentText(), today.toString(QStringLiteral("MM")));
+        // The year lists reach next year, so this year can be picked.
+        for (const char* name : {"Combo1", "Combo4"}) {
+            auto* years = w<QComboBox>(QLatin1String(name));
+            QCOMPARE(years->itemText(0), QStringLiteral("2005"));
+            QCOMPARE(years->itemText(years->count() - 1), QString::number(today.year() + 1));
+        }
+        QVERIFY(!m_form->slipListOpen());
+        QVERIFY(!m_form->supplierListOpen());
+        QCOMPARE(focusedName(), QStringLiteral("Text1_2"));
+        QCOMPARE(background(w("Text1_2")), EditingColour);
+        auto* picker = w<Grid>("MSFlexGrid1_0");
+        QCOMPARE(picker->rows(), 101);
+        QCOMPARE(picker->text(0, 3), QStringLiteral("在庫数量"));
+        QCOMPARE(picker->text(5, 1), QStringLiteral("ねじ").leftJustified(28, u' ')); // 30 bytes as stored
+        QCOMPARE(picker->text(5, 2), QStringLiteral("12"));
+        QCOMPARE(picker->text(5, 3), QStringLiteral("20"));
+        // Screen readers and automation find every input, button, list and grid by name.
+        QCOMPARE(unnamedControls(m_form), QStringList());
+    }
+
+    void firstSlipIsNumberOne()
+    {
+        openForm();
+        QCOMPARE(text("Text1_0"), QStringLiteral("1"));
+        saveSlip({{5, QString(), QStringLiteral("2")}});
+        QCOMPARE(MessageBox::takeShown(), QStringList());
+        const QByteArray r = slip(1);
+        QCOMPARE(m_dir->bytes(QStringLiteral("siire.dat")).size(), 1024);
+        QCOMPARE(i32(r, Off::Purchase::SlipNo), 1);
+        QCOMPARE(txt(r, Off::Purchase::Date, 10), QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
+        QVERIFY(QTime::fromString(txt(r, Off::Purchase::Time, 8), QStringLiteral("hh:mm:ss")).isValid());
+        QCOMPARE(i16(r, Off::Purchase::SupplierNo), 0);
+        QCOMPARE(txt(r, Off::Purchase::SupplierName, 20), QStringLiteral("山田商店").leftJustified(16, u' '));
+        QCOMPARE(txt(r, Off::Purchase::SupplierPhone, 12), QStringLiteral("03-1234-5678"));
+        QCOMPARE(i16(r, Off::Purchase::line(1) + Off::Line::ProductNo), 5);
+        QCOMPARE(i16(r, Off::Purchase::line(1) + Off::Line::UnitPrice), 12);
+        QCOMPARE(i16(r, Off::Purchase::line(1) + Off::Line::Qty), 2);
+        QCOMPARE(f64(r, Off::Purchase::line(1) + Off::Line::Amount), 24.0);
+        QCOMPARE(i16(r, Off::Purchase::line(2) + Off::Line::ProductNo), 0);
+        QCOMPARE(f64(r, Off::Purchase::Total), 24.0);
+        QCOMPARE(i16(r, Off::Purchase::Deleted), 0);
+        // The counter is on disk at once.
+        QCOMPARE(sysIniLine(4), QStringLiteral("2"));
+        QCOMPARE(storedStock(5), Stock5 + 2);
+        // Cleared for the next delivery, the picker showing the new stock.
+        QCOMPARE(text("Text1_0"), QStringLiteral("2"));
+        QCOMPARE(text("Text4_0"), QString());
+        QCOMPARE(text("Text1_2"), QString());
+        QCOMPARE(focusedName(), QStringLiteral("Text1_2"));
+        QCOMPARE(w<Grid>("MSFlexGrid1_0")->text(5, 3), QStringLiteral("22"));
+    }
+
+    void sameItemTwiceThenDeleted_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("yes") << true;
+        QTest::newRow("no") << false;
+    }
+    void sameItemTwiceThenDeleted()
+    {
+        QFETCH(bool, yes);
+        openForm();
+        saveSlip({{5, QString(), QStringLiteral("2")}, {5, QString(), QStringLiteral("3")}});
+        QCOMPARE(storedStock(5), Stock5 + 5);
+        const QByteArray saved = slip(1);
+
+        openSlipList();
+        clickSlipRow(1);
+        MessageBox::setNextAnswer(yes ? QMessageBox::Yes : QMessageBox::No);
+        click(QStringLiteral("Command11"));
+        QCOMPARE(MessageBox::takeShown(), QStringList{QStringLiteral("削除しますか。")});
+        QVERIFY(!m_form->slipListOpen());
+        QCOMPARE(storedStock(5), yes ? Stock5 : Stock5 + 5);
+        const QByteArray now = slip(1);
+        QCOMPARE(i16(now, Off::Purchase::Deleted), yes ? 1 : 0);
+        QCOMPARE(now.left(Off::Purchase::Deleted), saved.left(Off::Purchase::Deleted));
+        QCOMPARE(m_form->slipSelected(), !yes);
+        // Either way the entry is clear again, and nothing is left to give back.
+        QCOMPARE(text("Text4_0"), QString());
+        QVERIFY(!m_form->correctionMode());
+        QCOMPARE(m_form->recalledQty()[5], 0.0);
+        QCOMPARE(w<Grid>("MSFlexGrid1_0")->text(5, 3), numText(storedStock(5)));
+    }
+
+    void correctionMovesStock()
+    {
+        openForm();
+        saveSlip({{5, QStringLiteral("100"), QStringLiteral("10")}});
+        QCOMPARE(storedStock(5), Stock5 + 10);
+        openSlipList();
+        clickSlipRow(1);
+        click(QStringLiteral("Command10"));
+        QVERIFY(m_form->correctionMode());
+        QCOMPARE(m_form->recalledQty()[5], 10.0);
+        QCOMPARE(text("Text1_0"), QStringLiteral("1"));
+        QCOMPARE(text("Text4_0"), QStringLiteral("5"));
+        QCOMPARE(text("Text7_0"), QStringLiteral("10"));
+        QCOMPARE(text("Text8_1"), QString());
+        QCOMPARE(text("Text4_1"), QString());
+
+        focusOn(QStringLiteral("Text4_0"));
+        keyLine(6, QString(), QStringLiteral("7"));
+        press(Qt::Key_F12);
+        QCOMPARE(MessageBox::takeShown(), QStringList());
+        QCOMPARE(storedStock(5), Stock5);
+        QCOMPARE(storedStock(6), Stock6 + 7);
+        QCOMPARE(m_dir->bytes(QStringLiteral("siire.dat")).size(), 1024);
+        const QByteArray r = slip(1);
+        QCOMPARE(i32(r, Off::Purchase::SlipNo), 1);
+        QCOMPARE(i16(r, Off::Purchase::line(1) + Off::Line::ProductNo), 6);
+        QCOMPARE(i16(r, Off::Purchase::line(1) + Off::Line::Qty), 7);
+        QCOMPARE(f64(r, Off::Purchase::line(1) + Off::Line::Amount), 56.0);
+        QCOMPARE(sysIniLine(4), QStringLiteral("2"));
+        QVERIFY(!m_form->correctionMode());
+        QCOMPARE(text("Text1_0"), QStringLiteral("2"));
+    }
+
+    // A recalled slip reads as typed: names from their first character without the padding of the field,
+    // nothing on lines without an item; the stock picker shows every column without scrolling sideways.
+    void recalledSlipReads_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("supplier name") << "Text1_2"
+                                       << "さくら養鶏場　本店";
+        QTest::newRow("supplier telephone") << "Text1_3"
+                                            << "03-1234-5678";
+        QTest::newRow("item name") << "Text5_0"
+                                   << "ねじ";
+        QTest::newRow("number of the empty line") << "Text4_1"
+                                                  << "";
+        QTest::newRow("price of the empty line") << "Text6_1"
+                                                 << "";
+        QTest::newRow("quantity of the empty line") << "Text7_1"
+                                                    << "";
+        QTest::newRow("amount of the empty line") << "Text8_9"
+                                                  << "";
+        QTest::newRow("used line's amount") << "Text8_0"
+                                            << "1000";
+    }
+
+    void recalledSlipReads()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, shown);
+        openForm();
+        focusOn(QStringLiteral("Text1_2"));
+        type(QStringLiteral("さくら養鶏場　本店"));
+        press(Qt::Key_Return);
+        type(QStringLiteral("03-1234-5678"));
+        press(Qt::Key_Return);
+        keyLine(5, QStringLiteral("100"), QStringLiteral("10"));
+        press(Qt::Key_F12);
+        QCOMPARE(MessageBox::takeShown(), QStringList());
+        // Stored padded as ever.
+        QCOMPARE(slip(1).mid(Off::Purchase::SupplierName, 20), toCp932(u"さくら養鶏場　本店  "));
+        openSlipList();
+        clickSlipRow(1);
+        click(QStringLiteral("Command10"));
+        QCOMPARE(text(box), shown);
+        if (box.startsWith(u"Text1_") || box.startsWith(u"Text5_"))
+            QCOMPARE(w(box)->cursorPosition(), 0);
+
+        auto* picker = w<Grid>(QStringLiteral("MSFlexGrid1_0"));
+        picker->updateGeometry();
+        QCoreApplication::processEvents();
+        int columns = 0;
+        for (int c = 0; c < picker->cols(); ++c)
+            columns += picker->columnWidth(c);
+        QVERIFY2(columns <= picker->viewport()->width(),
+                 qPrintable(QStringLiteral("%1 > %2").arg(columns).arg(picker->viewport()->width())));
+        QVERIFY(picker->columnWidth(3) > picker->fontMetrics().horizontalAdvance(QStringLiteral("在庫数量")));
+    }
+
+    void escapeAbandonsCorrection()
+    {
+        openForm();
+        saveSlip({{5, QString(), QStringLiteral("10")}});
+        const QByteArray siire = m_dir->bytes(QStringLiteral("siire.dat"));
+        const QByteArray zaiko = m_dir->bytes(QStringLiteral("zaiko.dat"));
+        openSlipList();
+        clickSlipRow(1);
+        click(QStringLiteral("Command10"));
+        focusOn(QStringLiteral("Text7_0"));
+        type(QStringLiteral("3"));
+        press(Qt::Key_Left);
+        QCOMPARE(focusedName(), QStringLiteral("Text4_0"));
+        press(Qt::Key_Escape);
+        QVERIFY(!m_form->correctionMode());
+        QCOMPARE(m_dir->bytes(QStringLiteral("siire.dat")), siire);
+        QCOMPARE(m_dir->bytes(QStringLiteral("zaiko.dat")), zaiko);
+        QCOMPARE(text("Text1_0"), QStringLiteral("2"));
+        QCOMPARE(text("Text7_0"), QString());
+
+        saveSlip({{6, QString(), QStringLiteral("1")}});
+        QCOMPARE(m_dir->bytes(QStringLiteral("siire.dat")).left(1024), siire);
+        QCOMPARE(i32(slip(2), Off::Purchase::SlipNo), 2);
+        QCOMPARE(storedStock(5), Stock5 + 10);
+        QCOMPARE(storedStock(6), Stock6 + 1);
+        QCOMPARE(sysIniLine(4), QStringLiteral("3"));
+    }
+
+    void taxFollowsPickedSupplier_data()
+    {
+        QTest::addColumn<int>("supplier");
+        QTest::addColumn<QString>("price");
+        QTest::addColumn<QString>("tax");
+        QTest::addColumn<QString>("total");
+        QTest::newRow("外税 1010") << 0 << QStringLiteral("1010") << QStringLiteral("51") << QStringLiteral("1061");
+        QTest::newRow("外税 1009") << 0 << QStringLiteral("1009") << QStringLiteral("50") << QStringLiteral("1059");
+        QTest::newRow("内税 1010") << 1 << QStringLiteral("1010") << QStringLiteral("0") << QStringLiteral("1010");
+    }
+    void taxFollowsPickedSupplier()
+    {
+        QFETCH(int, supplier);
+        QFETCH(QString, price);
+        QFETCH(QString, tax);
+        QFETCH(QString, total);
+        TaxSwitch = supplier == 0 ? 0 : 1; // the pick, not what was there before, decides
+        openForm();
+        pickSupplier(supplier);
+        QCOMPARE(text("Text1_1"), QString::number(supplier + 1));
+        // Shown without the blanks that pad the stored 30 bytes.
+        QCOMPARE(text("Text1_2"), supplier == 0 ? QStringLiteral("外税商事") : QStringLiteral("内税商店"));
+        QCOMPARE(focusedName(), QStringLiteral("Text1_2"));
+        focusOn(QStringLiteral("Text4_0"));
+        keyLine(5, price, QStringLiteral("1"));
+        QCOMPARE(text("Text10_0"), price);
+        QCOMPARE(text("Text10_1"), tax);
+        QCOMPARE(text("Text10_2"), total);
+        press(Qt::Key_F12);
+        const QByteArray r = slip(1);
+        QCOMPARE(i16(r, Off::Purchase::SupplierNo), supplier + 1);
+        QCOMPARE(f64(r, Off::Purchase::Subtotal), val(price));
+        QCOMPARE(f64(r, Off::Purchase::Tax), val(tax));
+        QCOMPARE(f64(r, Off::Purchase::Total), val(total));
+    }
+
+    // The switch belongs to the running program: a hand-typed supplier in a reopened window keeps it.
+    void taxSwitchOutlivesTheWindow()
+    {
+        openForm();
+        pickSupplier(0);
+        press(Qt::Key_End);
+        QVERIFY(!m_form->isVisible());
+        delete m_form;
+        openForm();
+        saveSlip({});
+        focusOn(QStringLiteral("Text4_0"));
+        keyLine(5, QStringLiteral("1010"), QStringLiteral("1"));
+        QCOMPARE(text("Text10_1"), QStringLiteral("51"));
+    }
+
+    void amountIsNotRounded()
+    {
+        openForm();
+        focusOn(QStringLiteral("Text4_0"));
+        keyLine(5, QStringLiteral("12.5"), QStringLiteral("3"));
+        QCOMPARE(text("Text8_0"), QStringLiteral("37.5"));
+        QCOMPARE(text("Text10_0"), QStringLiteral("37.5"));
+        QCOMPARE(focusedName(), QStringLiteral("Text4_1"));
+        QCOMPARE(background(w("Text3_1")), EditingColour);
+        QCOMPARE(background(w("Text3_0")), IdleColour);
+        press(Qt::Key_F12);
+        QCOMPARE(f64(slip(1), Off::Purchase::line(1) + Off::Line::Amount), 37.5);
+        QCOMPARE(i16(slip(1), Off::Purchase::line(1) + Off::Line::UnitPrice), 12); // 12.5 to the even 12
+    }
+
+    void enterOnLastLine()
+    {
+        openForm();
+        focusOn(QStringLiteral("Text4_0"));
+        keyLine(5, QStringLiteral("10"), QStringLiteral("1"));
+        focusOn(QStringLiteral("Text4_9"));
+        keyLine(6, QStringLiteral("20"), QStringLiteral("2"));
+        QCOMPARE(focusedName(), QStringLiteral("Text7_9"));
+        QCOMPARE(text("Text8_9"), QStringLiteral("40"));
+        QCOMPARE(text("Text10_0"), QStringLiteral("50"));
+        QCOMPARE(background(w("Text3_9")), EditingColour);
+        press(Qt::Key_Down);
+        QCOMPARE(focusedName(), QStringLiteral("Text4_9"));
+        press(Qt::Key_Home);
+        QCOMPARE(focusedName(), QStringLiteral("Text4_0"));
+        QCOMPARE(background(w("Text3_0")), EditingColour);
+        QCOMPARE(background(w("Text3_9")), IdleColour);
+    }
+
+    void functionKeysSwitchPicker_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<int>("group");
+        const char* boxes[] = {"Text1_2", "Text1_3", "Text4_3", "Text6_3", "Text7_3"};
+        for (const char* box : boxes)
+            for (int g = 0; g < 4; ++g)
+                QTest::addRow("%s F%d", box, g + 1) << QString::fromLatin1(box) << g;
+    }
+    void functionKeysSwitchPicker()
+    {
+        QFETCH(QString, box);
+        QFETCH(int, group);
+        openForm();
+        focusOn(QStringLiteral("Text1_2"));
+        type(QStringLiteral("山田"));
+        focusOn(QStringLiteral("Text4_3"));
+        keyLine(5, QStringLiteral("7"), QStringLiteral("2"));
+        const QStringList before = lineTexts();
+        focusOn(box);
+        press(Qt::Key(Qt::Key_F1 + group));
+        QCOMPARE(m_form->currentItemGroup(), group);
+        QCOMPARE(w<Grid>("MSFlexGrid1_0")->text(1, 0), QString::number(100 * group + 1));
+        QCOMPARE(w<Grid>("MSFlexGrid1_0")->text(100, 3), group == 3 ? QStringLiteral("0") : QString(u'0'));
+        QCOMPARE(lineTexts(), before);
+        QCOMPARE(text("Text1_2"), QStringLiteral("山田"));
+        QCOMPARE(focusedName(), box);
+    }
+
+    void itemNumberBox_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("0") << "0"
+                           << "";
+        QTest::newRow("401") << "401"
+                             << "";
+        QTest::newRow("letters") << "abc"
+                                 << "";
+        QTest::newRow("400") << "400"
+                             << "400";
+        QTest::newRow("1") << "1"
+                           << "1";
+    }
+    void itemNumberBox()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, kept);
+        openForm();
+        focusOn(QStringLiteral("Text4_0"));
+        type(typed);
+        QCOMPARE(text("Text4_0"), kept);
+        if (kept == QStringLiteral("1"))
+            return; // the lowest number stands; what Enter does with it is the 400 row's case
+        press(Qt::Key_Return);
+        if (kept.isEmpty()) {
+            QCOMPARE(focusedName(), QStringLiteral("Text4_0"));
+            // A price or quantity cannot stand on a line without an item.
+            focusOn(QStringLiteral("Text6_0"));
+            type(QStringLiteral("5"));
+            QCOMPARE(text("Text6_0"), QString());
+        } else {
+            QCOMPARE(text("Text5_0").trimmed(), QStringLiteral("最後の品"));
+            QCOMPARE(text("Text6_0"), QStringLiteral("99"));
+            QCOMPARE(focusedName(), QStringLiteral("Text6_0"));
+        }
+    }
+
+    void deletedSlipStaysListed()
+    {
+        openForm();
+        saveSlip({{5, QString(), QStringLiteral("1")}});
+        saveSlip({{6, QString(), QStringLiteral("1")}});
+        openSlipList();
+        // Nothing chosen yet.
+        click(QStringLiteral("Command10"));
+        click(QStringLiteral("Command11"));
+        QCOMPARE(MessageBox::takeShown(),
+                 QStringList({QStringLiteral("伝票を選択してください。"), QStringLiteral("伝票を選択してください。")}));
+        clickSlipRow(2);
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        click(QStringLiteral("Command11"));
+        MessageBox::takeShown();
+        const QByteArray siire = m_dir->bytes(QStringLiteral("siire.dat"));
+        const QByteArray zaiko = m_dir->bytes(QStringLiteral("zaiko.dat"));
+
+        openSlipList();
+        auto* grid = w<Grid>(QStringLiteral("MSFlexGrid2"));
+        QCOMPARE(grid->rows(), 3);
+        QCOMPARE(grid->text(0, 4), QStringLiteral("削除"));
+        QCOMPARE(grid->text(1, 4), QString());
+        QCOMPARE(grid->text(2, 0), QStringLiteral("2"));
+        QCOMPARE(grid->text(2, 4), QStringLiteral("削除"));
+        clickSlipRow(2);
+        click(QStringLiteral("Command10"));
+        click(QStringLiteral("Command11"));
+        QCOMPARE(MessageBox::takeShown(),
+                 QStringList({QStringLiteral("伝票は削除されています。"), QStringLiteral("伝票は削除されています。")}));
+        QVERIFY(!m_form->correctionMode());
+        QCOMPARE(m_dir->bytes(QStringLiteral("siire.dat")), siire);
+        QCOMPARE(m_dir->bytes(QStringLiteral("zaiko.dat")), zaiko);
+        // End in the month box closes the list.
+        focusOn(QStringLiteral("Combo5"));
+        press(Qt::Key_End);
+        QVERIFY(!m_form->slipListOpen());
+        QVERIFY(!m_form->slipSelected());
+        QCOMPARE(focusedName(), QStringLiteral("Text1_2"));
+    }
+
+    void monthListing()
+    {
+        QByteArray siire = slipImage(QStringLiteral("2024/03/15"), 1, 100) +
+                           slipImage(QStringLiteral("2024/04/15"), 2, 200) +
+                           slipImage(QStringLiteral("2023/03/15"), 3, 300);
+        for (int n = 4; n <= 1203; ++n)
+            siire += slipImage(QStringLiteral("2024/05/01"), n, n);
+        m_dir->writeBytes(QStringLiteral("siire.dat"), siire);
+        SysNum[4] = 1204;
+        openForm();
+        auto* year = w<QComboBox>(QStringLiteral("Combo4"));
+        auto* month = w<QComboBox>(QStringLiteral("Combo5"));
+        auto* grid = w<Grid>(QStringLiteral("MSFlexGrid2"));
+        year->setEditText(QStringLiteral("2024"));
+        for (const QString& m : {QStringLiteral("3"), QStringLiteral("03")}) {
+            month->setEditText(m);
+            focusOn(QStringLiteral("Combo5"));
+            press(Qt::Key_Return);
+            QVERIFY(m_form->slipListOpen());
+            QCOMPARE(grid->rows(), 2); // another month's slip of the same day is not listed
+            QCOMPARE(grid->text(1, 0), QStringLiteral("1"));
+            QCOMPARE(grid->text(1, 1), QStringLiteral("2024/03/15"));
+            QCOMPARE(grid->text(1, 2), QStringLiteral("08:30:00"));
+            QCOMPARE(grid->text(1, 3), QStringLiteral("100"));
+        }
+        month->setEditText(QStringLiteral("6"));
+        press(Qt::Key_Return);
+        QCOMPARE(grid->rows(), 1); // the heading only
+        // No row limit.
+        month->setEditText(QStringLiteral("5"));
+        press(Qt::Key_Return);
+        QCOMPARE(grid->rows(), 1201);
+        QCOMPARE(m_form->slipRowMap().last(), 1203);
+        QCOMPARE(grid->text(1200, 3), QStringLiteral("1203"));
+    }
+
+    // The list and the correction go by record number, whatever a damaged number field says.
+    void correctionWritesTheRecordItRead()
+    {
+        const QString today = QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd"));
+        m_dir->writeBytes(QStringLiteral("siire.dat"),
+                          slipImage(today, 1, 40) + slipImage(today, 2, 40) + slipImage(today, 77, 40));
+        SysNum[4] = 4;
+        openForm();
+        openSlipList();
+        QCOMPARE(m_form->slipRowMap(), (QList<qint64>{0, 1, 2, 3}));
+        clickSlipRow(3);
+        click(QStringLiteral("Command10"));
+        QCOMPARE(text("Text1_0"), QStringLiteral("3"));
+        focusOn(QStringLiteral("Text7_0"));
+        type(QStringLiteral("6"));
+        press(Qt::Key_Return);
+        press(Qt::Key_F12);
+        QCOMPARE(MessageBox::takeShown(), QStringList());
+        QCOMPARE(m_dir->bytes(QStringLiteral("siire.dat")).size(), 3 * 1024);
+        QCOMPARE(i32(slip(3), Off::Purchase::SlipNo), 3);
+        QCOMPARE(i16(slip(3), Off::Purchase::line(1) + Off::Line::Qty), 6);
+        QCOMPARE(storedStock(5), Stock5 + 6 - 4);
+    }
+
+    // F12 on a slip without an item line, with only the supplier keyed, says why and stores nothing.
+    void emptySlipStoresNothing()
+    {
+        openForm();
+        focusOn(QStringLiteral("Text1_2"));
+        type(QStringLiteral("山田商店"));
+        press(Qt::Key_F12);
+        const QStringList shown = MessageBox::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown[0].contains(QStringLiteral("仕入商品が 1 行もない")), qPrintable(shown[0]));
+        QVERIFY(!QFile::exists(m_dir->file(QStringLiteral("siire.dat"))));
+        QCOMPARE(SysNum[4], 1.0);
+        QCOMPARE(text("Text1_0"), QStringLiteral("1"));
+    }
+
+    void refusedSaveLeavesEverything_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("price 32768") << "Text6_1"
+                                     << "32768"
+                                     << "2 行目の単価が大きすぎます（-32768～32767）。";
+        QTest::newRow("quantity -32769") << "Text7_1"
+                                         << "-32769"
+                                         << "2 行目の数量が小さすぎます（-32768～32767）。";
+        QTest::newRow("month 13") << "Combo2"
+                                  << "13"
+                                  << "日付の月「13」は 1 から 12 で入力してください。";
+        QTest::newRow("31 April") << "Combo3"
+                                  << "31"
+                                  << "日付の日「31」が正しくありません。";
+        QTest::newRow("year not a number") << "Combo1"
+                                           << "20x4"
+                                           << "日付の年「20x4」は 4 桁の数字で入力してください。";
+    }
+    void refusedSaveLeavesEverything()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, typed);
+        QFETCH(QString, message);
+        openForm();
+        w<QComboBox>("Combo2")->setEditText(QStringLiteral("04"));
+        focusOn(QStringLiteral("Text4_0"));
+        keyLine(5, QStringLiteral("10"), QStringLiteral("2"));
+        keyLine(6, QStringLiteral("10"), QStringLiteral("2"));
+        const QByteArray zaiko = m_dir->bytes(QStringLiteral("zaiko.dat"));
+        const QByteArray ini = m_dir->bytes(QStringLiteral("sys.ini"));
+        if (auto* combo = m_form->findChild<QComboBox*>(box)) {
+            combo->setEditText(typed);
+        } else {
+            focusOn(box);
+            type(typed);
+        }
+        focusOn(QStringLiteral("Text4_0"));
+        press(Qt::Key_F12);
+        const QStringList shown = MessageBox::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown[0].contains(message), qPrintable(shown[0]));
+        QVERIFY(!QFile::exists(m_dir->file(QStringLiteral("siire.dat"))));
+        QCOMPARE(m_dir->bytes(QStringLiteral("zaiko.dat")), zaiko);
+        QCOMPARE(m_dir->bytes(QStringLiteral("sys.ini")), ini);
+        QCOMPARE(SysNum[4], 1.0);
+        // The entry stays for the clerk to put right.
+        QCOMPARE(text("Text4_1"), QStringLiteral("6"));
+        QCOMPARE(text("Text1_0"), QStringLiteral("1"));
+    }
+};
+
+QTEST_MAIN(TestForm16)
+#include "tst_purchaseslipwindow.moc"

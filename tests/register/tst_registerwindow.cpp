@@ -1,0 +1,1483 @@
+// The register window driven with the keys a cashier presses, checked against the files on disk.
+#include "../common/guitest.h"
+
+#include "datamgmt/backupwindow.h"
+#include "platform/grid.h"
+#include "platform/messagebox.h"
+#include "platform/modeless.h"
+#include "platform/tabstrip.h"
+#include "platform/twips.h"
+#include "register/registerwindow.h"
+#include "storage/changes.h"
+#include "storage/jancode.h"
+#include "storage/journal.h"
+#include "storage/products.h"
+#include "storage/purchaseitem.h"
+#include "storage/salesslip.h"
+#include "storage/settingnames.h"
+#include "storage/settings.h"
+#include "storage/text.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QtTest>
+#include <csignal>
+#include <limits>
+#include <sys/resource.h>
+
+namespace {
+
+const QColor LightGreen(0, 255, 0);
+const QColor White(255, 255, 255);
+
+} // namespace
+
+class TestForm1 : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestAppDir> m_dir;
+    RegisterWindow* m_form = nullptr;
+
+    RegisterWindow* openForm() { return m_form = openWindow<RegisterWindow>(); }
+    template <typename T = QLineEdit> T* w(const QString& name) const { return control<T>(m_form, name); }
+    QString text(const QString& name) const { return w(name)->text(); }
+    void focusOn(const QString& name) { QVERIFY(::focusOn(m_form, name)); }
+    // Code, Enter, quantity, Enter on the line that has the focus.
+    void sell(int product, const QString& qty)
+    {
+        type(QString::number(product));
+        press(Qt::Key_Return);
+        type(qty);
+        press(Qt::Key_Return);
+    }
+    // Digits and Enter, as a barcode scanner types them.
+    void scan(const QString& code)
+    {
+        type(code);
+        press(Qt::Key_Return);
+    }
+    // Products 21, 22 and 23 with an EAN-13, an EAN-8 and a UPC-A code.
+    void setScannedProducts()
+    {
+        setProduct(21, QStringLiteral("緑茶"), 150);
+        setProduct(22, QStringLiteral("ガム"), 100);
+        setProduct(23, QStringLiteral("輸入菓子"), 300, {{30, 1}});
+        ProductTable[21].JanCode = QStringLiteral("4901234567894");
+        ProductTable[22].JanCode = QStringLiteral("96385074");
+        ProductTable[23].JanCode = QStringLiteral("0036000291452");
+        Q_EMIT changes().productsChanged();
+    }
+    QStringList lineTexts(int k) const
+    {
+        return {text(QStringLiteral("Text8_%1").arg(k)), text(QStringLiteral("Text14_%1").arg(k)).trimmed(),
+                text(QStringLiteral("Text9_%1").arg(k)), text(QStringLiteral("Text10_%1").arg(k)),
+                text(QStringLiteral("Text11_%1").arg(k))};
+    }
+    double stock(int item) const { return storedStock(item); }
+    QByteArray slip(qint64 n) const { return record(m_dir->bytes("reg.dat"), n, Off::Sales::Size); }
+    void clickSlipRow(qint64 slipNo)
+    {
+        auto* grid = w<Grid>("MSFlexGrid1");
+        const int row = int(m_form->state().gridSlipNos.indexOf(slipNo));
+        QVERIFY2(row >= 1, "slip not listed");
+        grid->setCurrentRow(row);
+        const QRect cell = grid->visualRect(grid->model()->index(row - 1, 0));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+    }
+    // The recall panel for a month, opened with F9 from the code field of line 1.
+    void openMonth(const QString& year, const QString& month)
+    {
+        w<QComboBox>("Combo1")->setEditText(year);
+        w<QComboBox>("Combo2")->setEditText(month);
+        focusOn("Text8_1");
+        press(Qt::Key_F9);
+        QVERIFY(m_form->recallPanelOpen());
+    }
+
+private Q_SLOTS:
+    void initTestCase() { MessageBox::enableTestMode(); }
+
+    void init()
+    {
+        m_dir = std::make_unique<TestAppDir>();
+        SysNum[Sys::TaxRate] = 0.05;
+        setProduct(1, QStringLiteral("りんご"), 150);
+        setProduct(5, QStringLiteral("セットA"), 350, {{12, 2}, {30, 1}});
+        setProduct(7, QStringLiteral("部品売り"), 200, {{12, 1}});
+        setStock(12, 100);
+        setStock(30, 50);
+        MessageBox::takeShown();
+    }
+
+    void cleanup()
+    {
+        delete m_form;
+        m_form = nullptr;
+        m_dir.reset();
+    }
+
+    void startState_data()
+    {
+        QTest::addColumn<double>("taxSwitch");
+        QTest::addColumn<QString>("taxCaption");
+        QTest::addColumn<QString>("taxText");
+        QTest::addColumn<bool>("taxInBox");
+        QTest::newRow("tax on") << 1.0 << QStringLiteral("内消費税等") << QStringLiteral("0") << true;
+        QTest::newRow("tax off") << 0.0 << QString() << QString() << false;
+    }
+    void startState()
+    {
+        QFETCH(double, taxSwitch);
+        SysNum[Sys::SalesTaxSwitch] = taxSwitch;
+        SysNum[Sys::NextSalesSlipNo] = 42;
+        setProduct(101, QStringLiteral("とても長い名前の商品ですよ本当に長いですよね"), 10);
+        openForm();
+
+        QCOMPARE(m_form->size(), QSize(twips(15240), twips(10890)));
+        QCOMPARE(text("Text13"), QStringLiteral("42"));
+        for (const char* name : {"Text3", "Text4", "Text5", "Text6", "Text12"})
+            QCOMPARE(text(name), QStringLiteral("0"));
+        QCOMPARE(text("Text15"), QStringLiteral("1"));
+        QCOMPARE(text("Text1"), QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
+        QVERIFY(!w("Text1")->isEnabled());
+        QVERIFY(QTime::fromString(text("Text2"), QStringLiteral("hh:mm:ss")).isValid());
+        QCOMPARE(text("Text7_10"), QStringLiteral("10"));
+        QCOMPARE(w("Text10_3")->accessibleName(), QStringLiteral("数量 3"));
+        // Screen readers and automation find every input, button, list and grid by name.
+        QCOMPARE(unnamedControls(m_form), QStringList());
+
+        QFETCH(QString, taxCaption);
+        QFETCH(QString, taxText);
+        QFETCH(bool, taxInBox);
+        QCOMPARE(w<QLabel>("Label10")->text(), taxCaption);
+        QCOMPARE(text("Text17"), taxText);
+        QCOMPARE(w("Text17")->geometry().top() < w<QWidget>("Picture1")->height(), taxInBox);
+
+        auto* tabs = w<TabStrip>("SSTab1");
+        QCOMPARE(tabs->selectedTab(), 0);
+        QCOMPARE(tabs->caption(0), SysStr[Sys::FirstGroupCaption]);
+        QCOMPARE(tabs->caption(3), SysStr[Sys::FirstGroupCaption + 3]);
+        auto* list1 = w<QListWidget>("List1");
+        QCOMPARE(list1->count(), 100);
+        QCOMPARE(list1->item(0)->text(), QStringLiteral("1     - りんご") + QString(17, u' '));
+        QCOMPARE(w<QListWidget>("List2")->item(0)->text(),
+                 QStringLiteral("101   - とても長い名前の商品ですよ本当に長いです"));
+        QCOMPARE(w<QListWidget>("List4")->item(99)->text().left(8), QStringLiteral("400   - "));
+
+        QVERIFY(!m_form->recallPanelOpen());
+        QTRY_COMPARE(focusedName(), QStringLiteral("Text8_1"));
+        QCOMPARE(background(w("Text7_1")), LightGreen);
+        QCOMPARE(background(w("Text7_2")), White);
+    }
+
+    void codeField_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("40") << "40"
+                            << "40";
+        QTest::newRow("401 stays for Enter to refuse") << "401"
+                                                       << "401";
+        QTest::newRow("400 stays") << "400"
+                                   << "400";
+        QTest::newRow("zero, the start of a UPC code") << "0"
+                                                       << "0";
+        QTest::newRow("scanned code") << "4901234567894"
+                                      << "4901234567894";
+        QTest::newRow("minus") << "-"
+                               << "";
+        QTest::newRow("letters") << "abc"
+                                 << "";
+        QTest::newRow("digits then letter") << "12a"
+                                            << "12a";
+    }
+    void codeField()
+    {
+        // Up to 4 digits the field holds a product number; more digits a JAN code that Enter reads.
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        openForm();
+        type(typed);
+        QCOMPARE(text("Text8_1"), shown);
+    }
+
+    void quantityField_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("letter dropped") << "2x"
+                                        << "2";
+        QTest::newRow("leading zero") << "05"
+                                      << "5";
+        QTest::newRow("trailing period") << "2."
+                                         << "2";
+        QTest::newRow("negative") << "-2"
+                                  << "-2";
+        QTest::newRow("minus alone") << "-"
+                                     << "-";
+        QTest::newRow("zero stays") << "0"
+                                    << "0";
+    }
+    void quantityField()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        openForm();
+        type("1");
+        press(Qt::Key_Return);
+        QCOMPARE(focusedName(), QStringLiteral("Text10_1"));
+        type(typed);
+        QCOMPARE(text("Text10_1"), shown);
+    }
+
+    void lineTotals_data()
+    {
+        QTest::addColumn<double>("price");
+        QTest::addColumn<QString>("qty");
+        QTest::addColumn<QString>("amount");
+        QTest::addColumn<QString>("tax");
+        QTest::addColumn<QStringList>("change");
+        QTest::newRow("150 x 3") << 150.0 << "3"
+                                 << "450"
+                                 << "21" << QStringList{"9550", "4550", "550", "50"};
+        QTest::newRow("99.5 x 3") << 99.5 << "3"
+                                  << "298.5"
+                                  << "14" << QStringList{"9701.5", "4701.5", "701.5", "201.5"};
+        QTest::newRow("1050 tax 50") << 1050.0 << "1"
+                                     << "1050"
+                                     << "50" << QStringList{"8950", "3950", "-----", "-----"};
+        QTest::newRow("1049 tax 50") << 1049.0 << "1"
+                                     << "1049"
+                                     << "50" << QStringList{"8951", "3951", "-----", "-----"};
+        QTest::newRow("10450") << 10450.0 << "1"
+                               << "10450"
+                               << "498" << QStringList{"-----", "-----", "-----", "-----"};
+        QTest::newRow("700") << 700.0 << "1"
+                             << "700"
+                             << "33" << QStringList{"9300", "4300", "300", "-----"};
+        QTest::newRow("exactly 500") << 500.0 << "1"
+                                     << "500"
+                                     << "24" << QStringList{"9500", "4500", "500", "0"};
+        QTest::newRow("return") << 150.0 << "-2"
+                                << "-300"
+                                << "-14" << QStringList{"300", "", "", ""}; // given back
+        QTest::newRow("return -105") << 105.0 << "-1"
+                                     << "-105"
+                                     << "-5" << QStringList{"105", "", "", ""};
+        QTest::newRow("nothing to pay") << 0.0 << "1"
+                                        << "0"
+                                        << "0" << QStringList{"10000", "5000", "1000", "500"};
+    }
+    void lineTotals()
+    {
+        QFETCH(double, price);
+        QFETCH(QString, qty);
+        setProduct(1, QStringLiteral("品"), price);
+        openForm();
+        sell(1, qty);
+        QTEST(text("Text11_1"), "amount");
+        QTEST(text("Text3"), "amount");
+        QTEST(text("Text17"), "tax");
+        QTEST((QStringList{text("Text4"), text("Text5"), text("Text6"), text("Text12")}), "change");
+        QTRY_COMPARE(focusedName(), QStringLiteral("Text8_2"));
+        QCOMPARE(background(w("Text7_2")), LightGreen);
+        QCOMPARE(background(w("Text7_1")), White);
+    }
+
+    void totalsAddUpLinesAndStayUntilEnter()
+    {
+        openForm();
+        sell(1, "2"); // 300
+        sell(5, "1"); // 350
+        QCOMPARE(text("Text3"), QStringLiteral("650"));
+        focusOn("Text10_1");
+        type("5"); // replaces the selected 2; the totals wait for Enter
+        QCOMPARE(text("Text3"), QStringLiteral("650"));
+        press(Qt::Key_Return);
+        QCOMPARE(text("Text11_1"), QStringLiteral("750"));
+        QCOMPARE(text("Text3"), QStringLiteral("1100"));
+    }
+
+    void codeEnterBoundedByProductCount()
+    {
+        SysNum[Sys::ProductCount] = 300;
+        setProduct(250, QStringLiteral("二百五十"), 250);
+        setProduct(350, QStringLiteral("三百五十"), 350);
+        openForm();
+        type("350");
+        press(Qt::Key_Return);
+        QCOMPARE(focusedName(), QStringLiteral("Text8_1"));
+        QVERIFY(text("Text14_1").isEmpty());
+        press(Qt::Key_Backspace);
+        press(Qt::Key_Backspace);
+        press(Qt::Key_Backspace);
+        type("250");
+        press(Qt::Key_Return);
+        QCOMPARE(text("Text9_1"), QStringLiteral("250"));
+        QVERIFY(text("Text14_1").startsWith(QStringLiteral("二百五十")));
+        QTRY_COMPARE(focusedName(), QStringLiteral("Text10_1"));
+    }
+
+    // Three products scanned, the first twice in a row: it takes one line of quantity 2, each line is complete
+    // without a key in between, and F12 stores the slip as keyed lines are stored.
+    void scanThreeProductsOneTwice()
+    {
+        setScannedProducts();
+        SysNum[Sys::NextSalesSlipNo] = 3;
+        QVERIFY(SaveSettings());
+        openForm();
+        scan(QStringLiteral("4901234567894"));
+        QTRY_COMPARE(focusedName(), QStringLiteral("Text8_2"));
+        scan(QStringLiteral("4901234567894"));
+        QCOMPARE(focusedName(), QStringLiteral("Text8_2"));
+        scan(QStringLiteral("96385074"));
+        scan(QStringLiteral("036000291452")); // UPC-A: the EAN-13 with a leading 0
+        QCOMPARE(focusedName(), QStringLiteral("Text8_4"));
+        QCOMPARE(lineTexts(1), (QStringList{"21", "緑茶", "150", "2", "300"}));
+        QCOMPARE(lineTexts(2), (QStringList{"22", "ガム", "100", "1", "100"}));
+        QCOMPARE(lineTexts(3), (QStringList{"23", "輸入菓子", "300", "1", "300"}));
+        QCOMPARE(lineTexts(4), (QStringList{"", "", "", "", ""}));
+        QCOMPARE(text("Text3"), QStringLiteral("700"));
+        QCOMPARE(text("Text17"), QStringLiteral("33")); // 5 % contained in 700
+        QCOMPARE(text("Text6"), QStringLiteral("300"));
+        QCOMPARE(MessageBox::takeShown(), QStringList());
+
+        press(Qt::Key_F12);
+        const QByteArray r = slip(3);
+        const int expected[][3] = {{21, 150, 2}, {22, 100, 1}, {23, 300, 1}};
+        for (int k = 1; k <= 3; ++k) {
+            const int at = Off::Sales::line(k);
+            QCOMPARE(i16(r, at + Off::Line::ProductNo), int16_t(expected[k - 1][0]));
+            QCOMPARE(i16(r, at + Off::Line::UnitPrice), int16_t(expected[k - 1][1]));
+            QCOMPARE(i16(r, at + Off::Line::Qty), int16_t(expected[k - 1][2]));
+            QCOMPARE(f64(r, at + Off::Line::Amount), double(expected[k - 1][1] * expected[k - 1][2]));
+        }
+        QCOMPARE(txt(r, Off::Sales::line(2) + Off::Line::Name, 4), QStringLiteral("ガム"));
+        QCOMPARE(i16(r, Off::Sales::line(4) + Off::Line::ProductNo), int16_t(0));
+        QCOMPARE(f64(r, Off::Sales::Subtotal), 700.0);
+        QCOMPARE(f64(r, Off::Sales::Total), 700.0);
+        QCOMPARE(i32(r, Off::Sales::SlipNo), 3);
+        QCOMPARE(stock(30), 49.0); // the scanned set took its component
+        QCOMPARE(SysNum[Sys::NextSalesSlipNo], 4.0);
+    }
+
+    // A code that finds nothing: its message, the line empty again, the rest of the slip as it was, the focus
+    // back in the code field for the next try.
+    void badCodesRefused_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("message"); // a part of it
+        QTest::newRow("unknown code") << "5901234123457"
+                                      << "JANコード 5901234123457 の商品は登録されていません";
+        QTest::newRow("wrong check digit") << "4901234567895"
+                                           << "チェックデジットが違います（正しくは 4）";
+        QTest::newRow("7 digits") << "9638507"
+                                  << "7 桁";
+        QTest::newRow("14 digits") << "49012345678940"
+                                   << "14 桁";
+        QTest::newRow("product number without product") << "8"
+                                                        << "商品番号 8 の商品は登録されていません";
+        QTest::newRow("above the product count") << "399"
+                                                 << "商品番号 399 の";
+        QTest::newRow("zero") << "0"
+                              << "商品番号 0 の";
+        QTest::newRow("full-width unknown") << "５９０１２３４１２３４５７"
+                                            << "5901234123457";
+    }
+    void badCodesRefused()
+    {
+        QFETCH(QString, code);
+        QFETCH(QString, message);
+        SysNum[Sys::ProductCount] = 300;
+        setScannedProducts();
+        openForm();
+        scan(QStringLiteral("96385074"));
+        const QStringList line1 = lineTexts(1);
+        QCOMPARE(focusedName(), QStringLiteral("Text8_2"));
+        MessageBox::takeShown();
+
+        typeInto(w("Text8_2"), code);
+        press(Qt::Key_Return);
+        const QStringList shown = MessageBox::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown.value(0).contains(message), qPrintable(shown.value(0)));
+        QCOMPARE(lineTexts(2), (QStringList{"", "", "", "", ""}));
+        QCOMPARE(lineTexts(1), line1);
+        QCOMPARE(text("Text3"), QStringLiteral("100"));
+        QCOMPARE(focusedName(), QStringLiteral("Text8_2"));
+        // The next scan goes where the refused one would have gone.
+        scan(QStringLiteral("4901234567894"));
+        QCOMPARE(lineTexts(2), (QStringList{"21", "緑茶", "150", "1", "150"}));
+        QCOMPARE(m_dir->bytes("reg.dat"), QByteArray()); // nothing stored on the way
+    }
+
+    // Esc on a filled line empties it: the next scan there is a new line, not one more of what was there.
+    void scanAfterEscapeOnFilledLine()
+    {
+        setScannedProducts();
+        openForm();
+        scan(QStringLiteral("4901234567894"));
+        press(Qt::Key_Up);
+        QCOMPARE(focusedName(), QStringLiteral("Text8_1"));
+        press(Qt::Key_Escape);
+        QCOMPARE(focusedName(), QStringLiteral("Text8_1"));
+        scan(QStringLiteral("4901234567894"));
+        QCOMPARE(lineTexts(1), (QStringList{"21", "緑茶", "150", "1", "150"}));
+        QCOMPARE(text("Text3"), QStringLiteral("150"));
+    }
+
+    // After ten lines the slip is full: a scan of another product is refused and changes no line; the same
+    // product as line 10 still adds to it.
+    void fullSlipRefusesScan()
+    {
+        for (int n = 31; n <= 41; ++n) {
+            setProduct(n, QStringLiteral("品%1").arg(n), n);
+            ProductTable[n].JanCode = inStoreCode(n);
+        }
+        Q_EMIT changes().productsChanged();
+        openForm();
+        for (int n = 31; n <= 40; ++n)
+            scan(inStoreCode(n));
+        QCOMPARE(focusedName(), QStringLiteral("Text8_10"));
+        QCOMPARE(lineTexts(10), (QStringList{"40", "品40", "40", "1", "40"}));
+        QCOMPARE(text("Text3"), QStringLiteral("355"));
+        MessageBox::takeShown();
+
+        scan(inStoreCode(41));
+        const QStringList shown = MessageBox::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(shown.value(0).contains(QStringLiteral("いっぱい")));
+        QCOMPARE(lineTexts(10), (QStringList{"40", "品40", "40", "1", "40"}));
+        QCOMPARE(text("Text3"), QStringLiteral("355"));
+        QCOMPARE(focusedName(), QStringLiteral("Text8_10"));
+
+        scan(inStoreCode(40));
+        QCOMPARE(lineTexts(10), (QStringList{"40", "品40", "40", "2", "80"}));
+        QCOMPARE(text("Text3"), QStringLiteral("395"));
+        QCOMPARE(MessageBox::takeShown(), QStringList());
+    }
+
+    // Enter on an empty code field makes no line; a keyed product number still waits for its quantity.
+    void keyedNumbersAsBefore()
+    {
+        openForm();
+        press(Qt::Key_Return);
+        QCOMPARE(focusedName(), QStringLiteral("Text8_1"));
+        QCOMPARE(lineTexts(1), (QStringList{"", "", "", "", ""}));
+        QCOMPARE(MessageBox::takeShown(), QStringList());
+        type("1");
+        press(Qt::Key_Return);
+        QCOMPARE(focusedName(), QStringLiteral("Text10_1"));
+        QCOMPARE(lineTexts(1), (QStringList{"1", "りんご", "150", "", ""}));
+    }
+
+    // Tab out of a changed code field fills the line as Enter does, and the focus goes on to the unit price;
+    // an unknown number is refused there and the focus stays.
+    void tabCompletesCode_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QStringList>("line");
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<int>("messages");
+        QTest::newRow("product number") << "1" << QStringList{"1", "りんご", "150", "", ""} << "Text9_1" << 0;
+        QTest::newRow("no product") << "8" << QStringList{"", "", "", "", ""} << "Text8_1" << 1;
+        QTest::newRow("empty") << "" << QStringList{"", "", "", "", ""} << "Text9_1" << 0;
+        QTest::newRow("scanned code") << "4901234567894" << QStringList{"21", "緑茶", "150", "1", "150"} << "Text8_2"
+                                      << 0;
+    }
+    void tabCompletesCode()
+    {
+        QFETCH(QString, code);
+        setScannedProducts();
+        openForm();
+        type(code);
+        press(Qt::Key_Tab);
+        QTEST(lineTexts(1), "line");
+        QTEST(focusedName(), "focus");
+        QTEST(int(MessageBox::takeShown().size()), "messages");
+    }
+
+    // Passing through a line by Tab keeps the unit price the cashier overwrote.
+    void tabThroughUnchangedLineKeepsPrice()
+    {
+        openForm();
+        type("1");
+        press(Qt::Key_Return);
+        type("2");
+        press(Qt::Key_Return);
+        focusOn("Text9_1");
+        retype(w("Text9_1"), QStringLiteral("120"));
+        press(Qt::Key_Backtab);
+        QCOMPARE(focusedName(), QStringLiteral("Text8_1"));
+        press(Qt::Key_Tab);
+        QCOMPARE(focusedName(), QStringLiteral("Text9_1"));
+        QCOMPARE(text("Text9_1"), QStringLiteral("120"));
+    }
+
+    void movementKeys_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("to");
+        QTest::newRow("up on line 1") << "Text8_1" << int(Qt::Key_Up) << "Text8_1";
+        QTest::newRow("down on line 10") << "Text8_10" << int(Qt::Key_Down) << "Text8_10";
+        QTest::newRow("code up") << "Text8_3" << int(Qt::Key_Up) << "Text8_2";
+        QTest::newRow("code down") << "Text8_3" << int(Qt::Key_Down) << "Text8_4";
+        QTest::newRow("quantity up on line 1") << "Text10_1" << int(Qt::Key_Up) << "Text8_1";
+        QTest::newRow("quantity down on line 10") << "Text10_10" << int(Qt::Key_Down) << "Text8_10";
+        QTest::newRow("quantity down") << "Text10_4" << int(Qt::Key_Down) << "Text8_5";
+        QTest::newRow("quantity left") << "Text10_4" << int(Qt::Key_Left) << "Text8_4";
+        QTest::newRow("home from code") << "Text8_6" << int(Qt::Key_Home) << "Text8_1";
+        QTest::newRow("home from quantity") << "Text10_6" << int(Qt::Key_Home) << "Text8_1";
+        QTest::newRow("home from weather") << "Text15" << int(Qt::Key_Home) << "Text8_1";
+        QTest::newRow("F6 to weather") << "Text8_2" << int(Qt::Key_F6) << "Text15";
+        QTest::newRow("enter on line 10 stays") << "Text10_10" << int(Qt::Key_Return) << "Text10_10";
+    }
+    void movementKeys()
+    {
+        QFETCH(QString, from);
+        QFETCH(int, key);
+        QFETCH(QString, to);
+        openForm();
+        focusOn(from);
+        press(Qt::Key(key));
+        QTRY_COMPARE(focusedName(), to);
+        for (int k = 1; k <= 10; ++k) {
+            const bool lit = to == QStringLiteral("Text8_%1").arg(k) || to == QStringLiteral("Text10_%1").arg(k);
+            QCOMPARE(background(w(QStringLiteral("Text7_%1").arg(k))), lit ? LightGreen : White);
+        }
+    }
+
+    void listKeys()
+    {
+        openForm();
+        auto* tabs = w<TabStrip>("SSTab1");
+        const Qt::Key fkeys[] = {Qt::Key_F1, Qt::Key_F2, Qt::Key_F3, Qt::Key_F4};
+        for (int i : {2, 1, 3, 0}) {
+            press(fkeys[i]);
+            QCOMPARE(tabs->selectedTab(), i);
+        }
+        focusOn("Text10_2");
+        press(Qt::Key_F3);
+        QCOMPARE(tabs->selectedTab(), 2);
+        focusOn("Text8_1");
+        press(Qt::Key_PageDown);
+        for (const char* list : {"List1", "List2", "List3", "List4"})
+            QCOMPARE(w<QListWidget>(list)->currentRow(), 99);
+        press(Qt::Key_PageUp);
+        for (const char* list : {"List1", "List2", "List3", "List4"})
+            QCOMPARE(w<QListWidget>(list)->currentRow(), 0);
+        QCOMPARE(focusedName(), QStringLiteral("Text8_1"));
+    }
+
+    void escapeClearsEntryButKeepsWeather()
+    {
+        openForm();
+        press(Qt::Key_F6);
+        type("\b3");
+        press(Qt::Key_Home);
+        sell(1, "4");
+        QCOMPARE(text("Text3"), QStringLiteral("600"));
+        press(Qt::Key_Escape);
+        QVERIFY(text("Text8_1").isEmpty());
+        QVERIFY(text("Text14_1").isEmpty());
+        QCOMPARE(text("Text3"), QStringLiteral("0"));
+        QCOMPARE(text("Text4"), QStringLiteral("0"));
+        QCOMPARE(text("Text15"), QStringLiteral("3"));
+        QCOMPARE(focusedName(), QStringLiteral("Text8_1"));
+        QVERIFY(!QFile::exists(m_dir->file("reg.dat")) || m_dir->bytes("reg.dat").isEmpty());
+    }
+
+    // New settings (the settings window closed) reload the lists and tax display under a sale being keyed in:
+    // the sale or correction stays and F12 stores it whole.
+    void reloadKeepsTheSale_data()
+    {
+        QTest::addColumn<bool>("correcting");
+        QTest::newRow("new sale") << false;
+        QTest::newRow("correction") << true;
+    }
+    void reloadKeepsTheSale()
+    {
+        QFETCH(bool, correcting);
+        openForm();
+        if (correcting) {
+            sell(5, "1");
+            press(Qt::Key_F12);
+            openMonth(QString::number(QDate::currentDate().year()), QString::number(QDate::currentDate().month()));
+            clickSlipRow(1);
+            QTest::mouseClick(w<QPushButton>("Command19"), Qt::LeftButton);
+            QVERIFY(m_form->state().correctionMode);
+        }
+        focusOn(correcting ? "Text8_2" : "Text8_1");
+        sell(1, "2");
+        QCOMPARE(text(correcting ? "Text14_2" : "Text14_1").trimmed(), QStringLiteral("りんご"));
+        const QString total = text("Text3");
+        const double item12 = stock(12);
+        SysNum[Sys::ReducedTaxRate] = 0.08;
+        Q_EMIT changes().settingsChanged();
+        QVERIFY(w<QLabel>("LabelReducedMark")->text().contains(QStringLiteral("8%")));
+        QCOMPARE(text(correcting ? "Text14_2" : "Text14_1").trimmed(), QStringLiteral("りんご"));
+        QCOMPARE(text("Text3"), total);
+        QCOMPARE(m_form->state().correctionMode, correcting);
+        QCOMPARE(text("Text13"), QStringLiteral("1"));
+
+        focusOn("Text8_1");
+        press(Qt::Key_F12);
+        QCOMPARE(MessageBox::takeShown(), QStringList());
+        QCOMPARE(SysNum[Sys::NextSalesSlipNo], 2.0);
+        QCOMPARE(f64(slip(1), Off::Sales::Total), val(total));
+        QCOMPARE(i16(slip(1), Off::Sales::line(correcting ? 2 : 1) + Off::Line::ProductNo), int16_t(1));
+        QCOMPARE(stock(12), item12);
+    }
+
+    void saveSetProduct()
+    {
+        SysNum[Sys::NextSalesSlipNo] = 6;
+        QVERIFY(SaveSettings());
+        openForm();
+        QSignalSpy stockNotices(&changes(), &Changes::stockChanged);
+        sell(5, "3");
+        press(Qt::Key_F12);
+
+        QCOMPARE(stockNotices.count(), 1); // open stock views follow the sale
+        QCOMPARE(stock(12), 94.0);
+        QCOMPARE(stock(30), 47.0);
+        QCOMPARE(m_dir->bytes("reg.dat").size(), 6 * Off::Sales::Size);
+        const QByteArray r = slip(6);
+        QCOMPARE(txt(r, Off::Sales::Date, 10), QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
+        QVERIFY(QTime::fromString(txt(r, Off::Sales::Time, 8), QStringLiteral("hh:mm:ss")).isValid());
+        QCOMPARE(txt(r, Off::Sales::Weather, 20), QStringLiteral("晴れ") + QString(16, u' '));
+        QCOMPARE(i32(r, Off::Sales::SlipNo), 6);
+        QCOMPARE(i16(r, Off::Sales::line(1) + Off::Line::ProductNo), int16_t(5));
+        QCOMPARE(txt(r, Off::Sales::line(1) + Off::Line::Name, 50),
+                 QStringLiteral("セットA").leftJustified(30 + 17, u' '));
+        QCOMPARE(i16(r, Off::Sales::line(1) + Off::Line::UnitPrice), int16_t(350));
+        QCOMPARE(i16(r, Off::Sales::line(1) + Off::Line::Qty), int16_t(3));
+        QCOMPARE(f64(r, Off::Sales::line(1) + Off::Line::Amount), 1050.0);
+        QCOMPARE(i16(r, Off::Sales::line(2) + Off::Line::ProductNo), int16_t(0)); // line 2 empty
+        QCOMPARE(f64(r, Off::Sales::Subtotal), 1050.0);
+        QCOMPARE(f64(r, Off::Sales::Tax), 50.0); // the tax inside 1050 at 5 %
+        QCOMPARE(f64(r, Off::Sales::Total), 1050.0);
+        QCOMPARE(i16(r, Off::Sales::Deleted), int16_t(0));
+
+        QCOMPARE(SysNum[Sys::NextSalesSlipNo], 7.0);
+        QCOMPARE(m_dir->bytes("sys.ini").split('\n').value(1).trimmed(), QByteArray("7"));
+        QCOMPARE(text("Text13"), QStringLiteral("7"));
+        QVERIFY(text("Text8_1").isEmpty());
+        QCOMPARE(text("Text3"), QStringLiteral("0"));
+        QTRY_COMPARE(focusedName(), QStringLiteral("Text8_1"));
+    }
+
+    // A reduced product (1080 at 8 %) and a standard one (1100 at 10 %) on one slip: marked in the list and on
+    // the line, each rate's figures under the tax, and the slip's tail on disk. Without a reduced rate in use
+    // (a sys.ini from before it), the same sale is one total at the standard rate, as it always was.
+    void reducedRate_data()
+    {
+        QTest::addColumn<double>("reducedRate");
+        QTest::addColumn<QString>("tax");
+        QTest::addColumn<QString>("mark");
+        QTest::addColumn<QString>("note"); // under the product lists
+        QTest::newRow("reduced rate in use") << 0.08 << "180"
+                                             << "※"
+                                             << "※ は軽減税率（8%）の商品です。";
+        QTest::newRow("no reduced rate") << 0.0 << "198"
+                                         << ""
+                                         << "";
+    }
+    void reducedRate()
+    {
+        QFETCH(double, reducedRate);
+        QFETCH(QString, mark);
+        const bool twoRates = reducedRate > 0;
+        SysNum[Sys::TaxRate] = 0.1;
+        SysNum[Sys::ReducedTaxRate] = reducedRate;
+        setProduct(2, QStringLiteral("弁当"), 1080);
+        ProductTable[2].Reduced = 1;
+        setProduct(3, QStringLiteral("タオル"), 1100);
+        openForm();
+        QCOMPARE(w<QListWidget>("List1")->item(1)->text(),
+                 QStringLiteral("2     - ") + mark + QStringLiteral("弁当") + QString(18, u' '));
+        QCOMPARE(w<QListWidget>("List1")->item(2)->text().right(1), QStringLiteral(" "));
+        QTEST(w<QLabel>("LabelReducedMark")->text(), "note");
+        QVERIFY(w<QWidget>("LabelReducedMark")->geometry().top() >= w<QWidget>("SSTab1")->geometry().bottom());
+        QVERIFY(w<QWidget>("LabelReducedMark")->geometry().bottom() < w<QWidget>("Command2")->geometry().top());
+        QCOMPARE(w<QLabel>("Label12")->isVisible(), twoRates);
+        QCOMPARE(w<QWidget>("Picture1")->height(), twips(twoRates ? 2100 : 1500));
+        QVERIFY(w<QWidget>("Frame5")->geometry().top() >= w<QWidget>("Picture1")->geometry().bottom());
+
+        sell(2, "1");
+        sell(3, "1");
+        QCOMPARE(w<QLabel>("LineMark1")->text(), mark);
+        QVERIFY(w<QLabel>("LineMark2")->text().isEmpty());
+        QCOMPARE(text("Text3"), QStringLiteral("2180"));
+        QTEST(text("Text17"), "tax");
+        if (twoRates) {
+            QCOMPARE(w<QLabel>("Label11")->text(), QStringLiteral("10%対象 1100　内消費税等 100"));
+            QCOMPARE(w<QLabel>("Label12")->text(), QStringLiteral("※8%対象 1080　内消費税等 80"));
+        }
+
+        press(Qt::Key_F12);
+        const QByteArray r = slip(1);
+        QCOMPARE(f64(r, Off::Sales::Tax), twoRates ? 180.0 : 198.0);
+        QCOMPARE(i16(r, Off::Sales::ReservedTail), int16_t(1));
+        QCOMPARE(i16(r, Off::Sales::ReservedTail + 2), int16_t(twoRates ? 1 : 0));  // line 1 reduced
+        QCOMPARE(f64(r, Off::Sales::ReservedTail + 4), twoRates ? 1100.0 : 2180.0); // standard total
+        QCOMPARE(f64(r, Off::Sales::ReservedTail + 12), twoRates ? 100.0 : 198.0);  // its tax
+        QCOMPARE(f64(r, Off::Sales::ReservedTail + 36), twoRates ? 80.0 : 0.0);     // reduced tax
+        // The next customer starts with no marks and no figures.
+        QVERIFY(w<QLabel>("LineMark1")->text().isEmpty());
+        if (twoRates)
+            QCOMPARE(w<QLabel>("Label12")->text(), QStringLiteral("※8%対象 0　内消費税等 0"));
+    }
+
+    void storedTaxAndWeather_data()
+    {
+        QTest::addColumn<double>("taxSwitch");
+        QTest::addColumn<double>("price");
+        QTest::addColumn<QString>("weather");
+        QTest::addColumn<double>("tax");
+        QTest::addColumn<QString>("storedWeather");
+        QTest::newRow("1050 at 5%") << 1.0 << 1050.0 << "2" << 50.0 << "雨";
+        QTest::newRow("1049 at 5%") << 1.0 << 1049.0 << "5" << 50.0 << "台風";
+        QTest::newRow("switch off") << 0.0 << 1050.0 << "4" << 0.0 << "雪";
+        QTest::newRow("weather 7") << 1.0 << 100.0 << "7" << 5.0 << "";
+        QTest::newRow("weather empty") << 1.0 << 100.0 << "" << 5.0 << "";
+    }
+    void storedTaxAndWeather()
+    {
+        QFETCH(double, taxSwitch);
+        QFETCH(double, price);
+        QFETCH(QString, weather);
+        SysNum[Sys::SalesTaxSwitch] = taxSwitch;
+        setProduct(1, QStringLiteral("品"), price);
+        openForm();
+        press(Qt::Key_F6);
+        QCOMPARE(focusedName(), QStringLiteral("Text15"));
+        press(Qt::Key_Backspace);
+        type(weather);
+        press(Qt::Key_Home);
+        sell(1, "1");
+        press(Qt::Key_F12);
+        const QByteArray r = slip(1);
+        QTEST(f64(r, Off::Sales::Tax), "tax");
+        QFETCH(QString, storedWeather);
+        QCOMPARE(txt(r, Off::Sales::Weather, 20).trimmed(), storedWeather);
+        QCOMPARE(text("Text15"), weather); // kept for the next customer
+    }
+
+    void repeatedProductAndReturnEachChangeStock()
+    {
+        openForm();
+        sell(5, "3");
+        sell(5, "-1");
+        sell(7, "2");
+        QCOMPARE(text("Text3"), QStringLiteral("1100"));
+        press(Qt::Key_F12);
+        QCOMPARE(stock(12), 100.0 - 6 + 2 - 2);
+        QCOMPARE(stock(30), 50.0 - 3 + 1);
+        const QByteArray r = slip(1);
+        QCOMPARE(i16(r, Off::Sales::line(2) + Off::Line::Qty), int16_t(-1));
+        QCOMPARE(f64(r, Off::Sales::line(2) + Off::Line::Amount), -350.0);
+    }
+
+    // F12 with no product line, at once or once more after a sale, says why and stores nothing.
+    void emptySlipStoresNothing_data()
+    {
+        QTest::addColumn<bool>("afterSale");
+        QTest::newRow("fresh register") << false;
+        QTest::newRow("F12 again after a sale") << true;
+    }
+    void emptySlipStoresNothing()
+    {
+        QFETCH(bool, afterSale);
+        openForm();
+        if (afterSale) {
+            sell(1, "1");
+            press(Qt::Key_F12);
+        }
+        const QByteArray reg = m_dir->bytes("reg.dat");
+        const QByteArray history = m_dir->bytes("rireki.dat");
+        const double next = SysNum[Sys::NextSalesSlipNo];
+        press(Qt::Key_F12);
+        const QStringList shown = MessageBox::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown[0].contains(QStringLiteral("商品が 1 行もない")), qPrintable(shown[0]));
+        QCOMPARE(m_dir->bytes("reg.dat"), reg);
+        QCOMPARE(m_dir->bytes("rireki.dat"), history);
+        QCOMPARE(SysNum[Sys::NextSalesSlipNo], next);
+        QCOMPARE(text("Text13"), numText(next));
+    }
+
+    // A sale whose last writes failed on a full disk is completed by the next one, which is numbered after it:
+    // the box shows that number, and each stored slip carries its own record number.
+    void saleAfterPendingSaveNumberedAfterIt()
+    {
+        openForm();
+        sell(1, "1");
+        rlimit limit{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &limit), 0);
+        static rlimit s_full;
+        s_full = limit;
+        s_full.rlim_cur = 512; // the disk is full once the journal is written: no data file grows
+        std::signal(SIGXFSZ, SIG_IGN);
+        SetJournalHook([](JournalStep step) {
+            if (step == JournalStep::JournalWritten)
+                setrlimit(RLIMIT_FSIZE, &s_full);
+        });
+        press(Qt::Key_F12);
+        setrlimit(RLIMIT_FSIZE, &limit);
+        SetJournalHook(nullptr);
+        const QStringList shown = MessageBox::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown[0].contains(QStringLiteral("最後まで書き込めません")), qPrintable(shown[0]));
+        QCOMPARE(text("Text13"), QStringLiteral("2"));
+        sell(5, "1");
+        press(Qt::Key_F12);
+        QCOMPARE(MessageBox::takeShown(), QStringList());
+        QCOMPARE(SysNum[Sys::NextSalesSlipNo], 3.0);
+        for (int n = 1; n <= 2; ++n)
+            QCOMPARE(i32(slip(n), Off::Sales::SlipNo), n);
+        QCOMPARE(i16(slip(2), Off::Sales::line(1) + Off::Line::ProductNo), int16_t(5));
+        QCOMPARE(text("Text13"), QStringLiteral("3"));
+    }
+
+    void sixteenBitFields_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("message"); // empty: stored
+        QTest::addColumn<int>("stored");
+        QTest::newRow("price 32767") << "Text9_3"
+                                     << "32767"
+                                     << "" << 32767;
+        QTest::newRow("price -32768") << "Text9_3"
+                                      << "-32768"
+                                      << "" << -32768;
+        QTest::newRow("price 32768") << "Text9_3"
+                                     << "32768"
+                                     << "3 行目の単価が大きすぎます（-32768～32767）。" << 0;
+        QTest::newRow("price 32767.5 rounds up") << "Text9_3"
+                                                 << "32767.5"
+                                                 << "3 行目の単価が大きすぎます（-32768～32767）。" << 0;
+        QTest::newRow("price 32766.5 rounds to even") << "Text9_3"
+                                                      << "32766.5"
+                                                      << "" << 32766;
+        // The quantity's own limits are checked where the slip is built from the entry.
+        QTest::newRow("quantity 32768") << "Text10_3"
+                                        << "32768"
+                                        << "3 行目の数量が大きすぎます（-32768～32767）。" << 0;
+    }
+    void sixteenBitFields()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, value);
+        QFETCH(QString, message);
+        QFETCH(int, stored);
+        QVERIFY(SaveSettings());
+        const QByteArray settingsBefore = m_dir->bytes("sys.ini");
+        openForm();
+        sell(5, "1");
+        focusOn("Text8_3");
+        type("1");
+        press(Qt::Key_Return);
+        focusOn(field);
+        w(field)->selectAll();
+        type(value);
+        focusOn("Text10_3");
+        press(Qt::Key_Return);
+        press(Qt::Key_F12);
+
+        const int at =
+            Off::Sales::line(3) + (field.startsWith(QStringLiteral("Text9")) ? Off::Line::UnitPrice : Off::Line::Qty);
+        if (message.isEmpty()) {
+            QVERIFY(MessageBox::takeShown().isEmpty());
+            QCOMPARE(int(i16(slip(1), at)), stored);
+            QCOMPARE(SysNum[Sys::NextSalesSlipNo], 2.0);
+            return;
+        }
+        QCOMPARE(MessageBox::takeShown(), QStringList{message});
+        QVERIFY(m_dir->bytes("reg.dat").isEmpty());
+        QCOMPARE(stock(12), 100.0);
+        QCOMPARE(stock(30), 50.0);
+        QCOMPARE(SysNum[Sys::NextSalesSlipNo], 1.0);
+        QCOMPARE(m_dir->bytes("sys.ini"), settingsBefore);
+        QCOMPARE(text("Text8_1"), QStringLiteral("5")); // the entry stays to be put right
+        QCOMPARE(text("Text13"), QStringLiteral("1"));
+    }
+
+    void failedWriteKeepsEntry_data()
+    {
+        QTest::addColumn<QString>("blocked");
+        QTest::newRow("reg.dat a directory") << "reg.dat";
+        QTest::newRow("zaiko.dat a directory") << "zaiko.dat";
+        QTest::newRow("zaiko.dat missing") << "missing";
+        QTest::newRow("component quantity NaN") << "nan";
+    }
+    void failedWriteKeepsEntry()
+    {
+        QFETCH(QString, blocked);
+        const QByteArray stockBefore = m_dir->bytes("zaiko.dat");
+        QVERIFY(SaveSettings());
+        const QByteArray settingsBefore = m_dir->bytes("sys.ini");
+        const QByteArray slipsBefore = m_dir->bytes("reg.dat");
+        const double componentQty = ProductTable[5].Slot[1].ComponentQty;
+        openForm();
+        if (blocked == QStringLiteral("missing")) {
+            QVERIFY(QFile::remove(m_dir->file("zaiko.dat")));
+        } else if (blocked == QStringLiteral("nan")) {
+            ProductTable[5].Slot[1].ComponentQty = std::numeric_limits<double>::quiet_NaN();
+        } else {
+            if (blocked == QStringLiteral("zaiko.dat"))
+                QVERIFY(QFile::remove(m_dir->file(blocked)));
+            QVERIFY(QDir(m_dir->path()).mkdir(blocked));
+        }
+        sell(5, "2");
+        press(Qt::Key_F12);
+
+        const QStringList shown = MessageBox::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown[0].startsWith(QStringLiteral("伝票は保存されていません。")), qPrintable(shown[0]));
+        if (blocked == QStringLiteral("missing"))
+            QVERIFY2(shown[0].contains(QStringLiteral("zaiko.dat がありません")), qPrintable(shown[0]));
+        if (blocked == QStringLiteral("nan"))
+            QVERIFY2(shown[0].contains(QStringLiteral("仕入商品 12 の在庫数量が数値でなくなる")), qPrintable(shown[0]));
+        QCOMPARE(m_dir->bytes("reg.dat"), slipsBefore);
+        QCOMPARE(QFile::exists(m_dir->file("zaiko.dat")), blocked != QStringLiteral("missing"));
+        QCOMPARE(SysNum[Sys::NextSalesSlipNo], 1.0);
+        QCOMPARE(m_dir->bytes("sys.ini"), settingsBefore);
+        QCOMPARE(text("Text8_1"), QStringLiteral("5"));
+        QCOMPARE(text("Text3"), QStringLiteral("700"));
+        if (blocked == QStringLiteral("reg.dat"))
+            QCOMPARE(m_dir->bytes("zaiko.dat"), stockBefore);
+
+        // Once the file can be written again the same entry saves as slip 1.
+        if (blocked == QStringLiteral("nan"))
+            ProductTable[5].Slot[1].ComponentQty = componentQty;
+        else if (blocked == QStringLiteral("missing"))
+            m_dir->writeBytes("zaiko.dat", stockBefore);
+        else
+            QVERIFY(QDir(m_dir->path()).rmdir(blocked));
+        if (blocked == QStringLiteral("zaiko.dat"))
+            m_dir->writeBytes(blocked, stockBefore);
+        focusOn("Text8_1");
+        press(Qt::Key_F12);
+        QVERIFY(MessageBox::takeShown().isEmpty());
+        QCOMPARE(i16(slip(1), Off::Sales::line(1) + Off::Line::Qty), int16_t(2));
+        QCOMPARE(stock(12), 96.0);
+        QCOMPARE(SysNum[Sys::NextSalesSlipNo], 2.0);
+    }
+
+    void recallMonth_data()
+    {
+        QTest::addColumn<QString>("month");
+        QTest::newRow("03") << "03";
+        QTest::newRow("3") << "3";
+        QTest::newRow(" 3.0") << " 3.0";
+    }
+    void recallMonth()
+    {
+        QFETCH(QString, month);
+        for (int n = 1; n <= 20; ++n) {
+            const bool march = n >= 3 && n <= 7;
+            storeSlip(n, march ? QStringLiteral("2010/03/%1").arg(n, 2, 10, QChar(u'0')) : QStringLiteral("2010/04/01"),
+                      1, 1, 100 + n, n == 5);
+        }
+        storeSlip(21, QStringLiteral("2010/03/31"), 1, 1,
+                  100); // beyond SysNum[Sys::NextSalesSlipNo] - 1: not issued yet
+        SysNum[Sys::NextSalesSlipNo] = 21;
+        openForm();
+        openMonth("2010", month);
+        QTRY_COMPARE(focusedName(), QStringLiteral("MSFlexGrid1"));
+        auto* grid = w<Grid>("MSFlexGrid1");
+        QCOMPARE(grid->rows(), 6);
+        QCOMPARE(grid->text(0, 0), QStringLiteral("伝票番号"));
+        QCOMPARE(grid->text(0, 4), QStringLiteral("削除"));
+        QCOMPARE(m_form->state().gridSlipNos, (QList<qint64>{0, 3, 4, 5, 6, 7}));
+        QCOMPARE(grid->text(1, 0), QStringLiteral("3"));
+        QCOMPARE(grid->text(1, 1), QStringLiteral("2010/03/03"));
+        QCOMPARE(grid->text(1, 2), QStringLiteral("10:00:00"));
+        QCOMPARE(grid->text(1, 3), QStringLiteral("103"));
+        QCOMPARE(grid->text(3, 4), QStringLiteral("削除"));
+        QCOMPARE(grid->text(4, 4), QString());
+
+        press(Qt::Key_Escape);
+        QVERIFY(!m_form->recallPanelOpen());
+        QTRY_COMPARE(focusedName(), QStringLiteral("Text8_1"));
+        QVERIFY(!m_form->state().slipSelected);
+    }
+
+    void emptyMonthShowsHeaderOnly()
+    {
+        openForm();
+        openMonth("2009", "1");
+        QCOMPARE(w<Grid>("MSFlexGrid1")->rows(), 1);
+        QTest::keyClicks(focused(), "#");
+        QVERIFY(!m_form->recallPanelOpen());
+    }
+
+    void recallRefusals()
+    {
+        storeSlip(1, QStringLiteral("2010/05/01"), 1, 1, 100);
+        storeSlip(2, QStringLiteral("2010/05/02"), 1, 1, 100, true);
+        SysNum[Sys::NextSalesSlipNo] = 3;
+        openForm();
+        // A month without slips has nothing to choose.
+        openMonth("2009", "5");
+        w<QPushButton>("Command19")->click();
+        QCOMPARE(MessageBox::takeShown(), QStringList{QStringLiteral("伝票を選択してください。")});
+        press(Qt::Key_Escape);
+        openMonth("2010", "5");
+        clickSlipRow(1);
+        QCOMPARE(m_form->state().selectedSlipNo, qint64(1));
+        clickSlipRow(2);
+        QCOMPARE(m_form->state().selectedSlipNo, qint64(2));
+        w<QPushButton>("Command19")->click();
+        w<QPushButton>("Command20")->click();
+        QCOMPARE(MessageBox::takeShown(),
+                 (QStringList{QStringLiteral("伝票は削除されています。"), QStringLiteral("伝票は削除されています。")}));
+        QVERIFY(m_form->recallPanelOpen());
+        QVERIFY(!m_form->state().correctionMode);
+    }
+
+    // The list opens on the month's latest slip, chosen and in view; Enter on a row recalls it as "修正" does,
+    // and the correction shows which slip it rewrites until it is saved or abandoned.
+    void recallByKeyboard_data()
+    {
+        QTest::addColumn<int>("ups"); // Up presses in the list before Enter
+        QTest::addColumn<bool>("latestDeleted");
+        QTest::addColumn<QString>("recalled"); // the slip in the entry area; empty: none
+        QTest::newRow("Enter recalls the latest") << 0 << false << "40";
+        QTest::newRow("Up twice, then Enter") << 2 << false << "38";
+        QTest::newRow("the latest is deleted") << 0 << true << "";
+    }
+    void recallByKeyboard()
+    {
+        QFETCH(int, ups);
+        QFETCH(bool, latestDeleted);
+        QFETCH(QString, recalled);
+        for (int n = 1; n <= 40; ++n)
+            QVERIFY(storeSlip(n, QStringLiteral("2010/06/%1").arg(1 + n % 28, 2, 10, QChar(u'0')), 1, 1, 150,
+                              latestDeleted && n == 40));
+        QVERIFY(storeSlip(41, QStringLiteral("2010/07/01"), 1, 1, 150)); // another month
+        SysNum[Sys::NextSalesSlipNo] = 42;
+        openForm();
+        openMonth("2010", "6");
+        auto* grid = w<Grid>("MSFlexGrid1");
+        QCOMPARE(grid->currentRow(), 40);
+        QVERIFY(m_form->state().slipSelected);
+        QCOMPARE(m_form->state().selectedSlipNo, qint64(40));
+        QVERIFY(grid->viewport()->rect().contains(grid->visualRect(grid->model()->index(39, 0))));
+        QVERIFY(!w<QLabel>("LabelCorrection")->isVisible());
+
+        for (int i = 0; i < ups; ++i)
+            QTest::keyClick(grid, Qt::Key_Up);
+        QTest::keyClick(grid, Qt::Key_Return);
+        if (recalled.isEmpty()) {
+            QCOMPARE(MessageBox::takeShown(), QStringList{QStringLiteral("伝票は削除されています。")});
+            QVERIFY(m_form->recallPanelOpen());
+            QVERIFY(!m_form->state().correctionMode);
+            QVERIFY(!w<QLabel>("LabelCorrection")->isVisible());
+            return;
+        }
+        QVERIFY(!m_form->recallPanelOpen());
+        QVERIFY(m_form->state().correctionMode);
+        QCOMPARE(text("Text13"), recalled);
+        QVERIFY(w<QLabel>("LabelCorrection")->isVisible());
+        QCOMPARE(w<QLabel>("LabelCorrection")->text(), QStringLiteral("伝票 %1\n修正中").arg(recalled));
+        press(Qt::Key_Escape);
+        QVERIFY(!w<QLabel>("LabelCorrection")->isVisible());
+    }
+
+    void correctSlip()
+    {
+        for (int n = 1; n <= 7; ++n)
+            storeSlip(n, QStringLiteral("2010/06/01"), 1, 1, 150);
+        storeSlip(8, QStringLiteral("2010/06/02"), 7, 2, 200, false, QStringLiteral("雪"));
+        SysNum[Sys::NextSalesSlipNo] = 9;
+        setStock(12, 10);
+        const QByteArray before = m_dir->bytes("reg.dat");
+        openForm();
+        openMonth("2010", "6");
+        clickSlipRow(8);
+        w<QPushButton>("Command19")->click();
+
+        QVERIFY(!m_form->recallPanelOpen());
+        QVERIFY(m_form->state().correctionMode);
+        QVERIFY(w("Text1")->isEnabled());
+        QCOMPARE(text("Text13"), QStringLiteral("8"));
+        QCOMPARE(text("Text15"), QStringLiteral("4"));
+        QCOMPARE(text("Text8_1"), QStringLiteral("7"));
+        QCOMPARE(text("Text10_1"), QStringLiteral("2"));
+        QCOMPARE(text("Text3"), QStringLiteral("400"));
+        for (const char* box : {"Text8_2", "Text14_2", "Text9_2", "Text10_2", "Text11_2"})
+            QVERIFY2(text(box).isEmpty(), box); // an empty line shows blank
+        QTest::qWait(600);
+        QCOMPARE(text("Text2"), QStringLiteral("10:00:00")); // the time of the sale, not the clock
+        QCOMPARE(m_form->state().stockRestore[12], 2.0);
+        QTRY_COMPARE(focusedName(), QStringLiteral("Text8_1"));
+
+        press(Qt::Key_Return);
+        type("5");
+        press(Qt::Key_Return);
+        QCOMPARE(text("Text3"), QStringLiteral("1000"));
+        press(Qt::Key_F12);
+
+        QCOMPARE(stock(12), 7.0); // 5 out, 2 back
+        QCOMPARE(SysNum[Sys::NextSalesSlipNo], 9.0);
+        const QByteArray after = m_dir->bytes("reg.dat");
+        QCOMPARE(after.size(), before.size());
+        QCOMPARE(after.left(7 * Off::Sales::Size), before.left(7 * Off::Sales::Size));
+        const QByteArray r = slip(8);
+        QCOMPARE(i32(r, Off::Sales::SlipNo), 8);
+        QCOMPARE(i16(r, Off::Sales::line(1) + Off::Line::Qty), int16_t(5));
+        QCOMPARE(f64(r, Off::Sales::Total), 1000.0);
+        QCOMPARE(txt(r, Off::Sales::Weather, 20).trimmed(), QStringLiteral("雪"));
+        QCOMPARE(txt(r, Off::Sales::Date, 10), QStringLiteral("2010/06/02"));
+        QCOMPARE(txt(r, Off::Sales::Time, 8), QStringLiteral("10:00:00"));
+        QVERIFY(!m_form->state().correctionMode);
+        QCOMPARE(text("Text13"), QStringLiteral("9"));
+        QVERIFY(!w("Text1")->isEnabled());
+        QCOMPARE(m_form->state().stockRestore[12], 0.0);
+    }
+
+    // How the customer pays, keyed as the cashier does: F5 steps through the methods beside the total, F11
+    // goes to the amount tendered; F12 stores the method and the amount after the rate figures.
+    void paymentAtTheCounter_data()
+    {
+        QTest::addColumn<int>("f5");
+        QTest::addColumn<QString>("tendered");
+        QTest::addColumn<QString>("methodShown");
+        QTest::addColumn<QString>("changeShown");
+        QTest::addColumn<bool>("saved");
+        QTest::addColumn<int>("storedMethod");
+        QTest::addColumn<double>("storedTendered");
+        // Two apples at 150: 300.
+        QTest::newRow("cash with change")
+            << 0 << QStringLiteral("1000") << QStringLiteral("現金") << QStringLiteral("700") << true << 0 << 1000.0;
+        QTest::newRow("cash, nothing tendered")
+            << 0 << QString() << QStringLiteral("現金") << QString() << true << 0 << 0.0;
+        QTest::newRow("card") << 1 << QString() << QStringLiteral("クレジット") << QString() << true << 1 << 0.0;
+        QTest::newRow("e-money") << 2 << QString() << QStringLiteral("電子マネー") << QString() << true << 2 << 0.0;
+        QTest::newRow("QR") << 3 << QString() << QStringLiteral("QRコード決済") << QString() << true << 3 << 0.0;
+        QTest::newRow("F5 round to cash")
+            << 4 << QStringLiteral("300") << QStringLiteral("現金") << QStringLiteral("0") << true << 0 << 300.0;
+        QTest::newRow("too little tendered")
+            << 0 << QStringLiteral("299") << QStringLiteral("現金") << QStringLiteral("-1") << false << 0 << 0.0;
+    }
+    void paymentAtTheCounter()
+    {
+        QFETCH(int, f5);
+        QFETCH(QString, tendered);
+        QFETCH(QString, methodShown);
+        QFETCH(QString, changeShown);
+        QFETCH(bool, saved);
+        QFETCH(int, storedMethod);
+        QFETCH(double, storedTendered);
+        openForm();
+        QCOMPARE(text("TextPayMethod"), QStringLiteral("現金"));
+        sell(1, "2");
+        for (int i = 0; i < f5; ++i)
+            press(Qt::Key_F5);
+        QCOMPARE(text("TextPayMethod"), methodShown);
+        QCOMPARE(w("TextTendered")->isEnabled(), methodShown == QStringLiteral("現金"));
+        if (!tendered.isEmpty()) {
+            press(Qt::Key_F11);
+            QTRY_COMPARE(focusedName(), QStringLiteral("TextTendered"));
+            type(tendered);
+            press(Qt::Key_Return);
+        }
+        QCOMPARE(text("TextChangeDue"), changeShown);
+        press(Qt::Key_F12);
+        if (!saved) {
+            QVERIFY(MessageBox::takeShown().join(u'\n').contains(QStringLiteral("お預り")));
+            QVERIFY(m_dir->bytes("reg.dat").isEmpty());
+            QCOMPARE(text("Text3"), QStringLiteral("300")); // the entry stays for another try
+            QCOMPARE(text("TextTendered"), tendered);
+            return;
+        }
+        const QByteArray r = slip(1);
+        QCOMPARE(f64(r, Off::Sales::Total), 300.0);
+        QCOMPARE(i16(r, Off::Sales::PayVersion), int16_t(1));
+        QCOMPARE(i16(r, Off::Sales::PayMethod), int16_t(storedMethod));
+        QCOMPARE(f64(r, Off::Sales::Tendered), storedTendered);
+        // The next customer starts with cash and nothing tendered.
+        QCOMPARE(text("TextPayMethod"), QStringLiteral("現金"));
+        QVERIFY(text("TextTendered").isEmpty());
+        QVERIFY(w("TextTendered")->isEnabled());
+        QCOMPARE(text("TextChangeDue"), changeShown); // until the next key
+    }
+
+    // Only digits reach the tendered box; Escape clears the sale back to cash.
+    // The change boxes: for a sale each tender's change, for a return what goes back (返金); after F12 the
+    // sale's change stays while it is counted out, until the next key.
+    void changeShownAndKept_data()
+    {
+        QTest::addColumn<QString>("qty");
+        QTest::addColumn<QString>("tendered");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("first"); // the first box
+        QTest::addColumn<QString>("changeDue");
+        QTest::newRow("sale") << "2"
+                              << "1000"
+                              << "釣り銭"
+                              << "9700"
+                              << "700";
+        QTest::newRow("return") << "-2"
+                                << ""
+                                << "返金"
+                                << "300"
+                                << "";
+    }
+    void changeShownAndKept()
+    {
+        QFETCH(QString, qty);
+        QFETCH(QString, tendered);
+        QFETCH(QString, title);
+        QFETCH(QString, first);
+        QFETCH(QString, changeDue);
+        const bool refund = qty.startsWith(u'-');
+        openForm();
+        sell(1, qty);
+        if (!tendered.isEmpty()) {
+            press(Qt::Key_F11);
+            type(tendered);
+        }
+        const auto shows = [&](const QString& caption) {
+            QCOMPARE(w<QGroupBox>("Frame2")->title(), caption);
+            QCOMPARE(text("Text4"), first);
+            QCOMPARE(w<QLabel>("Label1")->text(), refund ? QStringLiteral("返金") : QStringLiteral("10000"));
+            QCOMPARE(w("Text5")->isVisible(), !refund);
+            QCOMPARE(text("TextChangeDue"), changeDue);
+        };
+        shows(title);
+        press(Qt::Key_F12);
+        QCOMPARE(MessageBox::takeShown(), QStringList());
+        QVERIFY(text("Text8_1").isEmpty()); // ready for the next customer
+        QCOMPARE(text("Text3"), QStringLiteral("0"));
+        shows(title + QStringLiteral("（伝票 1）"));
+        type("1");
+        QCOMPARE(w<QGroupBox>("Frame2")->title(), QStringLiteral("釣り銭"));
+        for (const char* box : {"Text4", "Text5", "Text6", "Text12"})
+            QCOMPARE(text(box), QStringLiteral("0"));
+        QVERIFY(text("TextChangeDue").isEmpty());
+    }
+
+    // A recalled slip shows the tax it was stored with, each rate's figures among them; empty lines stay blank.
+    void recalledSlipShowsStoredTax()
+    {
+        SysNum[Sys::SalesTaxSwitch] = 1;
+        SysNum[Sys::ReducedTaxRate] = 0.08;
+        openForm();
+        sell(5, "2");
+        press(Qt::Key_F12);
+        QCOMPARE(f64(slip(1), Off::Sales::Tax), 33.0);
+        openMonth(QString::number(QDate::currentDate().year()), QString::number(QDate::currentDate().month()));
+        clickSlipRow(1);
+        w<QPushButton>("Command19")->click();
+        QCOMPARE(text("Text3"), QStringLiteral("700"));
+        QCOMPARE(text("Text17"), QStringLiteral("33"));
+        QVERIFY2(w<QLabel>("Label11")->text().contains(QStringLiteral("対象 700　内消費税等 33")),
+                 qPrintable(w<QLabel>("Label11")->text()));
+        QVERIFY(text("Text10_2").isEmpty());
+    }
+
+    void tenderedBoxAndClear()
+    {
+        openForm();
+        sell(1, "1");
+        press(Qt::Key_F11);
+        QTRY_COMPARE(focusedName(), QStringLiteral("TextTendered"));
+        type("5a-0.0");
+        QCOMPARE(text("TextTendered"), QStringLiteral("500"));
+        type("123456789");
+        QCOMPARE(text("TextTendered").size(), 8);
+        press(Qt::Key_F5);
+        QVERIFY(text("TextTendered").isEmpty()); // card: no amount tendered
+        QCOMPARE(text("TextPayMethod"), QStringLiteral("クレジット"));
+        focusOn("Text8_2");
+        press(Qt::Key_Escape);
+        QCOMPARE(text("TextPayMethod"), QStringLiteral("現金"));
+    }
+
+    // A correction recalls how the slip was paid; a slip from before payments were stored comes back as cash.
+    void correctionRecallsPayment_data()
+    {
+        QTest::addColumn<int>("f5");
+        QTest::addColumn<QString>("tendered");
+        QTest::addColumn<QString>("methodShown");
+        QTest::newRow("QR") << 3 << QString() << QStringLiteral("QRコード決済");
+        QTest::newRow("cash tendered") << 0 << QStringLiteral("5000") << QStringLiteral("現金");
+        QTest::newRow("older slip") << -1 << QString() << QStringLiteral("現金");
+    }
+    void correctionRecallsPayment()
+    {
+        QFETCH(int, f5);
+        QFETCH(QString, tendered);
+        QFETCH(QString, methodShown);
+        openForm();
+        if (f5 < 0) {
+            QVERIFY(storeSlip(1, QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")), 1, 1, 150));
+            SysNum[Sys::NextSalesSlipNo] = 2;
+        } else {
+            sell(1, "1");
+            for (int i = 0; i < f5; ++i)
+                press(Qt::Key_F5);
+            if (!tendered.isEmpty()) {
+                press(Qt::Key_F11);
+                type(tendered);
+            }
+            press(Qt::Key_F12);
+        }
+        press(Qt::Key_F1); // a key of no meaning: the entry is still at line 1
+        openMonth(QString::number(QDate::currentDate().year()), QString::number(QDate::currentDate().month()));
+        clickSlipRow(1);
+        w<QPushButton>("Command19")->click();
+        QCOMPARE(text("TextPayMethod"), methodShown);
+        QCOMPARE(text("TextTendered"), tendered);
+        // Saved again unchanged, the slip keeps its method.
+        press(Qt::Key_F12);
+        QCOMPARE(i16(slip(1), Off::Sales::PayMethod), int16_t(f5 < 0 ? 0 : f5));
+    }
+
+    void correctionAbandonedGivesNothingBack()
+    {
+        storeSlip(1, QStringLiteral("2010/06/02"), 7, 2, 200);
+        SysNum[Sys::NextSalesSlipNo] = 2;
+        openForm();
+        openMonth("2010", "6");
+        clickSlipRow(1);
+        w<QPushButton>("Command19")->click();
+        press(Qt::Key_Escape);
+        QCOMPARE(m_form->state().stockRestore[12], 0.0);
+        QVERIFY(!m_form->state().correctionMode);
+        sell(7, "1");
+        press(Qt::Key_F12);
+        QCOMPARE(stock(12), 99.0);
+        QCOMPARE(SysNum[Sys::NextSalesSlipNo], 3.0);
+        QCOMPARE(i16(slip(2), Off::Sales::line(1) + Off::Line::Qty), int16_t(1));
+        QCOMPARE(i16(slip(1), Off::Sales::line(1) + Off::Line::Qty), int16_t(2));
+    }
+
+    void deleteSlip_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("yes") << true;
+        QTest::newRow("no") << false;
+    }
+    void deleteSlip()
+    {
+        QFETCH(bool, yes);
+        for (int n = 1; n <= 7; ++n)
+            storeSlip(n, QStringLiteral("2010/06/01"), 1, 1, 150);
+        storeSlip(8, QStringLiteral("2010/06/02"), 5, 2, 350);
+        SysNum[Sys::NextSalesSlipNo] = 9;
+        const QByteArray before = m_dir->bytes("reg.dat");
+        openForm();
+        openMonth("2010", "6");
+        clickSlipRow(8);
+        MessageBox::setNextAnswer(yes ? QMessageBox::Yes : QMessageBox::No);
+        QSignalSpy stockNotices(&changes(), &Changes::stockChanged);
+        w<QPushButton>("Command20")->click();
+        QCOMPARE(stockNotices.count(), yes ? 1 : 0);
+        QCOMPARE(MessageBox::takeShown(), QStringList{QStringLiteral("削除しますか。")});
+
+        QByteArray expected = before;
+        if (yes)
+            expected[7 * Off::Sales::Size + Off::Sales::Deleted] = 1;
+        QCOMPARE(m_dir->bytes("reg.dat"), expected);
+        QCOMPARE(stock(12), yes ? 104.0 : 100.0);
+        QCOMPARE(stock(30), yes ? 52.0 : 50.0);
+        QCOMPARE(m_form->state().stockRestore[12], 0.0);
+        QVERIFY(!m_form->recallPanelOpen());
+        QVERIFY(!m_form->state().correctionMode);
+        // Either way the entry is cleared, so nothing of slip 8 can be saved again as a new sale.
+        QVERIFY(text("Text8_1").isEmpty());
+        QCOMPARE(text("Text13"), QStringLiteral("9"));
+        QCOMPARE(m_form->state().slipSelected, !yes);
+        QTRY_COMPARE(focusedName(), QStringLiteral("Text8_1"));
+
+        if (yes) {
+            openMonth("2010", "6");
+            QCOMPARE(w<Grid>("MSFlexGrid1")->text(8, 4), QStringLiteral("削除"));
+        }
+    }
+
+    void correctionUnchangedKeepsStock()
+    {
+        WorkingSlip = SalesSlipRecord();
+        WorkingSlip.Date = QStringLiteral("2010/07/01");
+        WorkingSlip.SlipNo = 1;
+        for (int k : {1, 2}) {
+            WorkingSlip.Line[k].ProductNo = 7;
+            WorkingSlip.Line[k].UnitPrice = 200;
+            WorkingSlip.Line[k].Qty = int16_t(k + 1);
+            WorkingSlip.Line[k].Amount = 200.0 * (k + 1);
+        }
+        WorkingSlip.Subtotal = WorkingSlip.Total = 1000;
+        QVERIFY(WriteSalesSlip(1));
+        SysNum[Sys::NextSalesSlipNo] = 2;
+        openForm();
+        openMonth("2010", "7");
+        clickSlipRow(1);
+        w<QPushButton>("Command19")->click();
+        QCOMPARE(m_form->state().stockRestore[12], 5.0);
+        press(Qt::Key_F12);
+        QCOMPARE(stock(12), 100.0); // 5 given back, 5 taken out
+        QCOMPARE(SysNum[Sys::NextSalesSlipNo], 2.0);
+        QCOMPARE(i16(slip(1), Off::Sales::line(2) + Off::Line::Qty), int16_t(3));
+    }
+
+    void otherWindows()
+    {
+        openForm();
+        w<QPushButton>("Command18")->click();
+        QCOMPARE(MessageBox::takeShown().size(), 1); // no help file in the test directory
+
+        w<QPushButton>("Command17")->click();
+        BackupWindow* restore = openInstance<BackupWindow>();
+        QVERIFY(restore);
+        w<QPushButton>("Command17")->click();
+        QCOMPARE(openInstance<BackupWindow>(), restore); // one data management window, brought to the front
+        SysStr[Sys::FirstGroupCaption] = QStringLiteral("弁当");
+        SysNum[Sys::NextSalesSlipNo] = 77;
+        Q_EMIT restore->restored(QStringLiteral("reg.dat"));
+        QCOMPARE(w<TabStrip>("SSTab1")->caption(0), QStringLiteral("食料品"));
+        Q_EMIT restore->restored(QStringLiteral("sys.ini"));
+        QCOMPARE(w<TabStrip>("SSTab1")->caption(0), QStringLiteral("弁当"));
+        QCOMPARE(text("Text13"), QStringLiteral("77"));
+        setProduct(1, QStringLiteral("おにぎり"), 120);
+        Q_EMIT restore->restored(QStringLiteral("syohin.dat"));
+        QVERIFY(w<QListWidget>("List1")->item(0)->text().contains(QStringLiteral("おにぎり")));
+        delete restore;
+    }
+
+    // The slip list's year list reaches next year, so this year's slips can be picked from it.
+    void yearListReachesNextYear()
+    {
+        openForm();
+        auto* years = w<QComboBox>("Combo1");
+        QCOMPARE(years->itemText(0), QStringLiteral("2005"));
+        QCOMPARE(years->itemText(years->count() - 1), QString::number(QDate::currentDate().year() + 1));
+    }
+
+    void clockTicks()
+    {
+        openForm();
+        w("Text2")->clear();
+        QTRY_VERIFY_WITH_TIMEOUT(!text("Text2").isEmpty(), 1500);
+    }
+};
+
+QTEST_MAIN(TestForm1)
+#include "tst_registerwindow.moc"
