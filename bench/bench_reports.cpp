@@ -40,13 +40,13 @@ void PlainRead(benchmark::State& state, const char* which)
 // Report kind range(0); range(1) 1 for a month, 0 for a day.
 void Report(benchmark::State& state)
 {
-    g_reports->Combo1->setEditText(g_year);
-    g_reports->Combo2->setEditText(g_month);
-    g_reports->Combo3->setEditText(g_day);
-    (state.range(1) ? g_reports->Option2 : g_reports->Option1)->setChecked(true);
+    g_reports->yearBox->setEditText(g_year);
+    g_reports->monthBox->setEditText(g_month);
+    g_reports->dayBox->setEditText(g_day);
+    (state.range(1) ? g_reports->monthlyButton : g_reports->dailyButton)->setChecked(true);
     for (auto _ : state)
-        g_reports->g1write(int(state.range(0)));
-    state.counters["rows"] = double(g_reports->MSFlexGrid1->rows() - 1);
+        g_reports->buildReportGrid(int(state.range(0)));
+    state.counters["rows"] = double(g_reports->reportGrid->rows() - 1);
 }
 
 void OpenGraphs(benchmark::State& state)

@@ -42,11 +42,11 @@ void openEveryView()
 {
     const auto [year, month, slips] = busiestMonth();
     auto* reports = static_cast<ReportWindow*>(Windows::reports());
-    reports->Combo1->setEditText(QString::number(year));
-    reports->Combo2->setEditText(QString::number(month));
-    reports->Option2->setChecked(true);
+    reports->yearBox->setEditText(QString::number(year));
+    reports->monthBox->setEditText(QString::number(month));
+    reports->monthlyButton->setChecked(true);
     for (int kind = 4; kind >= 1; --kind)
-        reports->g1write(kind);
+        reports->buildReportGrid(kind);
     auto* graphs = static_cast<GraphWindow*>(Windows::graphs());
     graphs->Combo1->setEditText(QString::number(year));
     for (int mode = 0; mode <= 4; ++mode)

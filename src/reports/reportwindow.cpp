@@ -43,59 +43,59 @@ ReportWindow::ReportWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     setAccessibleName(QStringLiteral("日報"));
     setFixedSize(twips(15120), twips(10935));
 
-    Frame2 = makeFrame(this, QStringLiteral("Frame2"), QString(), QStringLiteral("帳票"), GridFrame);
-    MSFlexGrid1 = new Grid(Frame2);
-    MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
-    MSFlexGrid1->setAccessibleName(QStringLiteral("帳票の表"));
-    MSFlexGrid1->setFont(reportFont(9));
-    MSFlexGrid1->setGeometry(twipsRect(240, 360, 14295, 9015));
+    reportFrame = makeFrame(this, QStringLiteral("reportFrame"), QString(), QStringLiteral("帳票"), GridFrame);
+    reportGrid = new Grid(reportFrame);
+    reportGrid->setObjectName(QStringLiteral("reportGrid"));
+    reportGrid->setAccessibleName(QStringLiteral("帳票の表"));
+    reportGrid->setFont(reportFont(9));
+    reportGrid->setGeometry(twipsRect(240, 360, 14295, 9015));
 
-    Frame1 =
-        makeFrame(this, QStringLiteral("Frame1"), QString(), QStringLiteral("期間"), twipsRect(120, 9720, 3135, 735));
-    Combo1 = makePeriodBox(Frame1, QStringLiteral("Combo1"), QStringLiteral("年"), 120, 240);
-    Combo2 = makePeriodBox(Frame1, QStringLiteral("Combo2"), QStringLiteral("月"), 1080, 240);
-    Combo3 = makePeriodBox(Frame1, QStringLiteral("Combo3"), QStringLiteral("日"), 2040, 240);
+    periodFrame = makeFrame(this, QStringLiteral("periodFrame"), QString(), QStringLiteral("期間"),
+                            twipsRect(120, 9720, 3135, 735));
+    yearBox = makePeriodBox(periodFrame, QStringLiteral("yearBox"), QStringLiteral("年"), 120, 240);
+    monthBox = makePeriodBox(periodFrame, QStringLiteral("monthBox"), QStringLiteral("月"), 1080, 240);
+    dayBox = makePeriodBox(periodFrame, QStringLiteral("dayBox"), QStringLiteral("日"), 2040, 240);
 
-    Frame3 =
-        makeFrame(this, QStringLiteral("Frame3"), QString(), QStringLiteral("売上"), twipsRect(3360, 9720, 3615, 735));
-    Command2 =
-        makeButton(Frame3, QStringLiteral("Command2"), QStringLiteral("売上伝票一覧"), twipsRect(120, 240, 1695, 375));
-    Command3 =
-        makeButton(Frame3, QStringLiteral("Command3"), QStringLiteral("商品別売上数"), twipsRect(1800, 240, 1695, 375));
-    Frame4 =
-        makeFrame(this, QStringLiteral("Frame4"), QString(), QStringLiteral("仕入"), twipsRect(6960, 9720, 3615, 735));
-    Command4 =
-        makeButton(Frame4, QStringLiteral("Command4"), QStringLiteral("仕入伝票一覧"), twipsRect(120, 240, 1695, 375));
-    Command5 =
-        makeButton(Frame4, QStringLiteral("Command5"), QStringLiteral("商品別仕入数"), twipsRect(1800, 240, 1695, 375));
-    for (QPushButton* b : {Command2, Command3, Command4, Command5})
+    salesFrame = makeFrame(this, QStringLiteral("salesFrame"), QString(), QStringLiteral("売上"),
+                           twipsRect(3360, 9720, 3615, 735));
+    salesSlipsButton = makeButton(salesFrame, QStringLiteral("salesSlipsButton"), QStringLiteral("売上伝票一覧"),
+                                  twipsRect(120, 240, 1695, 375));
+    salesPerProductButton = makeButton(salesFrame, QStringLiteral("salesPerProductButton"),
+                                       QStringLiteral("商品別売上数"), twipsRect(1800, 240, 1695, 375));
+    purchasesFrame = makeFrame(this, QStringLiteral("purchasesFrame"), QString(), QStringLiteral("仕入"),
+                               twipsRect(6960, 9720, 3615, 735));
+    purchaseSlipsButton = makeButton(purchasesFrame, QStringLiteral("purchaseSlipsButton"),
+                                     QStringLiteral("仕入伝票一覧"), twipsRect(120, 240, 1695, 375));
+    purchasesPerItemButton = makeButton(purchasesFrame, QStringLiteral("purchasesPerItemButton"),
+                                        QStringLiteral("商品別仕入数"), twipsRect(1800, 240, 1695, 375));
+    for (QPushButton* b : {salesSlipsButton, salesPerProductButton, purchaseSlipsButton, purchasesPerItemButton})
         b->setFont(reportFont(12));
 
-    Frame5 = makeFrame(this, QStringLiteral("Frame5"), QString(), QStringLiteral("日報か月報か"),
-                       twipsRect(10680, 9720, 1815, 735));
-    Option1 = makePeriodOption(Frame5, QStringLiteral("Option1"), QStringLiteral("日報"), 120);
-    Option2 = makePeriodOption(Frame5, QStringLiteral("Option2"), QStringLiteral("月報"), 840);
+    dailyOrMonthlyFrame = makeFrame(this, QStringLiteral("dailyOrMonthlyFrame"), QString(),
+                                    QStringLiteral("日報か月報か"), twipsRect(10680, 9720, 1815, 735));
+    dailyButton = makePeriodOption(dailyOrMonthlyFrame, QStringLiteral("dailyButton"), QStringLiteral("日報"), 120);
+    monthlyButton = makePeriodOption(dailyOrMonthlyFrame, QStringLiteral("monthlyButton"), QStringLiteral("月報"), 840);
 
-    Command1 =
-        makeButton(this, QStringLiteral("Command1"), QStringLiteral("閉じる"), twipsRect(13320, 9960, 1575, 375));
+    closeButton =
+        makeButton(this, QStringLiteral("closeButton"), QStringLiteral("閉じる"), twipsRect(13320, 9960, 1575, 375));
 
     // Only a pick from a list rebuilds; typing waits for the next build.
     // A box also reports a pick when it loses the focus holding a list entry's text; while the window closes
     // that is no reason to read the slips again.
-    for (QComboBox* combo : {Combo1, Combo2, Combo3}) {
+    for (QComboBox* combo : {yearBox, monthBox, dayBox}) {
         connect(combo, &QComboBox::activated, this, [this] {
             if (!m_closing)
                 rebuild();
         });
         combo->lineEdit()->installEventFilter(this);
     }
-    connect(Option1, &QRadioButton::clicked, this, &ReportWindow::rebuild);
-    connect(Option2, &QRadioButton::clicked, this, &ReportWindow::rebuild);
-    connect(Command2, &QPushButton::clicked, this, [this] { build(SalesSlipReport); });
-    connect(Command3, &QPushButton::clicked, this, [this] { build(SalesPerProductReport); });
-    connect(Command4, &QPushButton::clicked, this, [this] { build(PurchaseSlipReport); });
-    connect(Command5, &QPushButton::clicked, this, [this] { build(PurchasePerItemReport); });
-    connect(Command1, &QPushButton::clicked, this, &QWidget::close);
+    connect(dailyButton, &QRadioButton::clicked, this, &ReportWindow::rebuild);
+    connect(monthlyButton, &QRadioButton::clicked, this, &ReportWindow::rebuild);
+    connect(salesSlipsButton, &QPushButton::clicked, this, [this] { chooseReport(SalesSlipReport); });
+    connect(salesPerProductButton, &QPushButton::clicked, this, [this] { chooseReport(SalesPerProductReport); });
+    connect(purchaseSlipsButton, &QPushButton::clicked, this, [this] { chooseReport(PurchaseSlipReport); });
+    connect(purchasesPerItemButton, &QPushButton::clicked, this, [this] { chooseReport(PurchasePerItemReport); });
+    connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
     buildOutputButtons();
 
     load();
@@ -103,83 +103,83 @@ ReportWindow::ReportWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 
 void ReportWindow::load()
 {
-    fillYearList(Combo1);
-    fillNumbers(Combo2, 1, 12);
-    fillNumbers(Combo3, 1, 31);
+    fillYearList(yearBox);
+    fillNumbers(monthBox, 1, 12);
+    fillNumbers(dayBox, 1, 31);
     const QString today = QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd"));
-    Combo1->setEditText(today.mid(0, 4));
-    Combo2->setEditText(today.mid(5, 2));
-    Combo3->setEditText(today.mid(8, 2));
-    Frame2->setGeometry(GridFrame);
-    Option1->setChecked(true);
-    build(SalesSlipReport);
+    yearBox->setEditText(today.mid(0, 4));
+    monthBox->setEditText(today.mid(5, 2));
+    dayBox->setEditText(today.mid(8, 2));
+    reportFrame->setGeometry(GridFrame);
+    dailyButton->setChecked(true);
+    chooseReport(SalesSlipReport);
 }
 
-void ReportWindow::build(int kind)
+void ReportWindow::chooseReport(int kind)
 {
     m_reportKind = kind;
-    g1write(kind);
+    buildReportGrid(kind);
 }
 
-void ReportWindow::g1write(int kind)
+void ReportWindow::buildReportGrid(int kind)
 {
     if (kind < SalesSlipReport || kind > PurchasePerItemReport)
         return;
-    Frame2->setGeometry(GridFrame.x(), GridFrame.y(), 0, 0);
+    reportFrame->setGeometry(GridFrame.x(), GridFrame.y(), 0, 0);
     switch (kind) {
     case SalesSlipReport:
-        hyowrite1();
+        showSalesSlips();
         break;
     case SalesPerProductReport:
-        hyowrite2();
+        showSalesPerProduct();
         break;
     case PurchaseSlipReport:
-        hyowrite3();
+        showPurchaseSlips();
         break;
     default:
-        hyowrite4();
+        showPurchasesPerItem();
         break;
     }
-    Frame2->setGeometry(GridFrame);
+    reportFrame->setGeometry(GridFrame);
 }
 
-void ReportWindow::hyowrite1()
+void ReportWindow::showSalesSlips()
 {
     showReport(SalesSlipReport);
 }
 
-void ReportWindow::hyowrite2()
+void ReportWindow::showSalesPerProduct()
 {
     showReport(SalesPerProductReport);
 }
 
-void ReportWindow::hyowrite3()
+void ReportWindow::showPurchaseSlips()
 {
     showReport(PurchaseSlipReport);
 }
 
-void ReportWindow::hyowrite4()
+void ReportWindow::showPurchasesPerItem()
 {
     showReport(PurchasePerItemReport);
 }
 
 void ReportWindow::showReport(int kind)
 {
-    const ReportPeriod period = ReportPeriod::fromTexts(Combo1->currentText(), Combo2->currentText(),
-                                                        Combo3->currentText(), Option1->isChecked());
+    const ReportPeriod period = ReportPeriod::fromTexts(yearBox->currentText(), monthBox->currentText(),
+                                                        dayBox->currentText(), dailyButton->isChecked());
     GridTable table;
     const Result r = buildReport(kind, period, table);
-    MSFlexGrid1->setTable(std::move(table));
+    reportGrid->setTable(std::move(table));
     // Amounts group their thousands; every column but the name shows its widest text whole.
     const bool slipList = kind == SalesSlipReport || kind == PurchaseSlipReport;
-    MSFlexGrid1->setGroupedCols(slipList ? QList<int>{7, 9} : QList<int>{3});
+    reportGrid->setGroupedCols(slipList ? QList<int>{7, 9} : QList<int>{3});
     QList<int> fitted;
-    for (int c = 0; c < MSFlexGrid1->cols(); ++c)
+    for (int c = 0; c < reportGrid->cols(); ++c)
         if (c != (slipList ? 6 : 1))
             fitted << c;
-    MSFlexGrid1->fitColumns(fitted);
+    reportGrid->fitColumns(fitted);
     // The names give up what the other columns took, down to ten characters, so that 金額 stays in view.
-    MSFlexGrid1->squeezeIntoView(slipList ? 6 : 1, MSFlexGrid1->fontMetrics().horizontalAdvance(QString(10, u'あ')));
+    reportGrid->squeezeIntoView(slipList ? 6 : 1, reportGrid->fontMetrics().horizontalAdvance(QString(10, u'あ')));
     static const char16_t* const titles[] = {u"売上伝票一覧", u"商品別売上数", u"仕入伝票一覧", u"商品別仕入数"};
     m_shownTitle = QString::fromUtf16(titles[kind - SalesSlipReport]);
     m_shownPeriod = m_shownPeriodTag = QString();
@@ -231,15 +231,15 @@ bool ReportWindow::eventFilter(QObject* watched, QEvent* event)
 void ReportWindow::buildOutputButtons()
 {
     // Below the period options, clear of the report buttons and of "閉じる".
-    CommandPrint =
-        makeButton(this, QStringLiteral("CommandPrint"), QStringLiteral("印刷"), twipsRect(11640, 10500, 1575, 375));
-    CommandCsv =
-        makeButton(this, QStringLiteral("CommandCsv"), QStringLiteral("CSV出力"), twipsRect(13320, 10500, 1575, 375));
-    connect(CommandPrint, &QPushButton::clicked, this, &ReportWindow::printReport);
-    connect(CommandCsv, &QPushButton::clicked, this, &ReportWindow::exportCsv);
-    CommandHistory = makeButton(this, QStringLiteral("CommandHistory"), QStringLiteral("訂正・削除履歴"),
-                                twipsRect(9960, 10500, 1575, 375));
-    connect(CommandHistory, &QPushButton::clicked, this, [] { Windows::history(); });
+    printButton =
+        makeButton(this, QStringLiteral("printButton"), QStringLiteral("印刷"), twipsRect(11640, 10500, 1575, 375));
+    csvButton =
+        makeButton(this, QStringLiteral("csvButton"), QStringLiteral("CSV出力"), twipsRect(13320, 10500, 1575, 375));
+    connect(printButton, &QPushButton::clicked, this, &ReportWindow::printReport);
+    connect(csvButton, &QPushButton::clicked, this, &ReportWindow::exportCsv);
+    historyButton = makeButton(this, QStringLiteral("historyButton"), QStringLiteral("訂正・削除履歴"),
+                               twipsRect(9960, 10500, 1575, 375));
+    connect(historyButton, &QPushButton::clicked, this, [] { Windows::history(); });
 }
 
 // The name a saved copy is offered under: 売上伝票一覧_2026-12.
@@ -250,10 +250,10 @@ QString ReportWindow::fileStem() const
 
 void ReportWindow::printReport()
 {
-    printGrid(this, *MSFlexGrid1, {m_shownTitle, m_shownPeriod, SysStr[Sys::ShopName], fileStem()});
+    printGrid(this, *reportGrid, {m_shownTitle, m_shownPeriod, SysStr[Sys::ShopName], fileStem()});
 }
 
 void ReportWindow::exportCsv()
 {
-    saveGridCsv(this, *MSFlexGrid1, fileStem() + QStringLiteral(".csv"));
+    saveGridCsv(this, *reportGrid, fileStem() + QStringLiteral(".csv"));
 }

@@ -18,33 +18,33 @@ public:
     ~ReportWindow() override;
 
     // Builds report `kind` (1 to 4) into the grid; any other kind builds nothing.
-    void g1write(int kind);
-    void hyowrite1();
-    void hyowrite2();
-    void hyowrite3();
-    void hyowrite4();
+    void buildReportGrid(int kind);
+    void showSalesSlips();
+    void showSalesPerProduct();
+    void showPurchaseSlips();
+    void showPurchasesPerItem();
 
     int reportKind() const { return m_reportKind; }
 
-    QGroupBox* Frame2 = nullptr;
-    Grid* MSFlexGrid1 = nullptr;
-    QGroupBox* Frame1 = nullptr;
-    QComboBox* Combo1 = nullptr;
-    QComboBox* Combo2 = nullptr;
-    QComboBox* Combo3 = nullptr;
-    QGroupBox* Frame3 = nullptr;
-    QPushButton* Command2 = nullptr;
-    QPushButton* Command3 = nullptr;
-    QGroupBox* Frame4 = nullptr;
-    QPushButton* Command4 = nullptr;
-    QPushButton* Command5 = nullptr;
-    QGroupBox* Frame5 = nullptr;
-    QRadioButton* Option1 = nullptr;
-    QRadioButton* Option2 = nullptr;
-    QPushButton* Command1 = nullptr;
-    QPushButton* CommandPrint = nullptr;   // "印刷"
-    QPushButton* CommandCsv = nullptr;     // "CSV出力"
-    QPushButton* CommandHistory = nullptr; // "訂正・削除履歴"
+    QGroupBox* reportFrame = nullptr;
+    Grid* reportGrid = nullptr;
+    QGroupBox* periodFrame = nullptr;
+    QComboBox* yearBox = nullptr;
+    QComboBox* monthBox = nullptr;
+    QComboBox* dayBox = nullptr;
+    QGroupBox* salesFrame = nullptr;
+    QPushButton* salesSlipsButton = nullptr;
+    QPushButton* salesPerProductButton = nullptr;
+    QGroupBox* purchasesFrame = nullptr;
+    QPushButton* purchaseSlipsButton = nullptr;
+    QPushButton* purchasesPerItemButton = nullptr;
+    QGroupBox* dailyOrMonthlyFrame = nullptr;
+    QRadioButton* dailyButton = nullptr;
+    QRadioButton* monthlyButton = nullptr;
+    QPushButton* closeButton = nullptr;
+    QPushButton* printButton = nullptr;   // "印刷"
+    QPushButton* csvButton = nullptr;     // "CSV出力"
+    QPushButton* historyButton = nullptr; // "訂正・削除履歴"
 
     // The report now shown: its name, its period as printed, and the period in a file name ("2026-12").
     QString shownTitle() const { return m_shownTitle; }
@@ -57,8 +57,8 @@ protected:
 
 private:
     void load();
-    void build(int kind);
-    void rebuild() { g1write(m_reportKind); }
+    void chooseReport(int kind);
+    void rebuild() { buildReportGrid(m_reportKind); }
     // Reads the period from the boxes, builds, and shows the rows or the reason there are none.
     void showReport(int kind);
 

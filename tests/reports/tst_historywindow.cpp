@@ -85,10 +85,10 @@ void TestForm17::opensFromTheReportWindow()
     writeHistory(dir);
     auto* report = openWindow<ReportWindow>();
     // The slip list marks the corrected slip; the deleted one is not listed.
-    QCOMPARE(report->MSFlexGrid1->text(0, report->MSFlexGrid1->cols() - 1), QStringLiteral("訂正"));
-    QCOMPARE(report->MSFlexGrid1->text(1, 0), QStringLiteral("1"));
-    QCOMPARE(report->MSFlexGrid1->text(1, report->MSFlexGrid1->cols() - 1), QStringLiteral("訂正"));
-    QTest::mouseClick(report->CommandHistory, Qt::LeftButton);
+    QCOMPARE(report->reportGrid->text(0, report->reportGrid->cols() - 1), QStringLiteral("訂正"));
+    QCOMPARE(report->reportGrid->text(1, 0), QStringLiteral("1"));
+    QCOMPARE(report->reportGrid->text(1, report->reportGrid->cols() - 1), QStringLiteral("訂正"));
+    QTest::mouseClick(report->historyButton, Qt::LeftButton);
     HistoryWindow* form = historyWindow();
     QVERIFY(form);
     // Today's month, corrections and deletions: entry 3 (slip 1 corrected) and 4 (slip 2 deleted).

@@ -42,10 +42,10 @@ void sale(qint64 n, int day, const QString& name, int qty)
 std::unique_ptr<ReportWindow> decemberSlips()
 {
     auto form = std::make_unique<ReportWindow>();
-    form->Combo1->setEditText(QStringLiteral("2026"));
-    form->Combo2->setEditText(QStringLiteral("12"));
-    form->Option2->setChecked(true);
-    QTest::mouseClick(form->Command2, Qt::LeftButton);
+    form->yearBox->setEditText(QStringLiteral("2026"));
+    form->monthBox->setEditText(QStringLiteral("12"));
+    form->monthlyButton->setChecked(true);
+    QTest::mouseClick(form->salesSlipsButton, Qt::LeftButton);
     return form;
 }
 
@@ -82,7 +82,7 @@ private Q_SLOTS:
         auto form = decemberSlips();
         const QString path = m_dir->file(QStringLiteral("out.csv"));
         FileDialog::setNextSaveName(path);
-        QTest::mouseClick(form->CommandCsv, Qt::LeftButton);
+        QTest::mouseClick(form->csvButton, Qt::LeftButton);
         QCOMPARE(FileDialog::takeProposed(), QStringList{QStringLiteral("売上伝票一覧_2026-12.csv")});
         QVERIFY(MessageBox::takeShown().isEmpty());
 
@@ -110,13 +110,13 @@ private Q_SLOTS:
         sale(1, 1, QStringLiteral("りんご"), 1);
         auto form = decemberSlips();
         FileDialog::setNextSaveName(m_dir->file(QStringLiteral("no/such/dir/out.csv")));
-        QTest::mouseClick(form->CommandCsv, Qt::LeftButton);
+        QTest::mouseClick(form->csvButton, Qt::LeftButton);
         const QStringList shown = MessageBox::takeShown();
         QCOMPARE(shown.size(), 1);
         QVERIFY2(shown.first().startsWith(QStringLiteral("CSV ファイルを書き込めません")), qPrintable(shown.first()));
         // Cancelled in the dialog: nothing written, nothing said.
         FileDialog::setNextSaveName(QString());
-        QTest::mouseClick(form->CommandCsv, Qt::LeftButton);
+        QTest::mouseClick(form->csvButton, Qt::LeftButton);
         QVERIFY(MessageBox::takeShown().isEmpty());
     }
 
@@ -126,10 +126,10 @@ private Q_SLOTS:
         for (int n = 1; n <= 30; ++n)
             sale(n, 1 + n % 28, QStringLiteral("品物%1").arg(n), n);
         auto form = decemberSlips();
-        QCOMPARE(form->MSFlexGrid1->rows(), 129); // and the month's four total rows and four per method
+        QCOMPARE(form->reportGrid->rows(), 129); // and the month's four total rows and four per method
         const QString pdf = m_dir->file(QStringLiteral("report.pdf"));
         Printing::redirectToPdf(pdf);
-        QTest::mouseClick(form->CommandPrint, Qt::LeftButton);
+        QTest::mouseClick(form->printButton, Qt::LeftButton);
         QVERIFY(MessageBox::takeShown().isEmpty());
 
         const QStringList pages = pdfPages(pdf);

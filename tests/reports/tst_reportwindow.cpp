@@ -92,24 +92,24 @@ void savePurchase(qint64 n, const QString& date, const QList<Line>& lines, bool 
 QStringList row(const ReportWindow& form, int r)
 {
     QStringList texts;
-    for (int c = 0; c < form.MSFlexGrid1->cols(); ++c)
-        texts << form.MSFlexGrid1->model()->text(r, c);
+    for (int c = 0; c < form.reportGrid->cols(); ++c)
+        texts << form.reportGrid->model()->text(r, c);
     return texts;
 }
 
 // Types the period into the boxes as the owner would, then presses the report's button.
 void typePeriod(ReportWindow& form, const QString& year, const QString& month, const QString& day, bool daily)
 {
-    for (auto [combo, text] : {std::pair{form.Combo1, year}, {form.Combo2, month}, {form.Combo3, day}}) {
+    for (auto [combo, text] : {std::pair{form.yearBox, year}, {form.monthBox, month}, {form.dayBox, day}}) {
         combo->lineEdit()->selectAll();
         QTest::keyClicks(combo->lineEdit(), text);
     }
-    (daily ? form.Option1 : form.Option2)->setChecked(true);
+    (daily ? form.dailyButton : form.monthlyButton)->setChecked(true);
 }
 
 } // namespace
 
-class TestForm14 : public QObject
+class TestReportWindow : public QObject
 {
     Q_OBJECT
 
@@ -139,7 +139,7 @@ private Q_SLOTS:
 
 // Each slip's total row names how it was paid; under the list, the period's total per method. Deleted slips
 // and other periods count nowhere; a slip from before payments were stored counts as cash.
-void TestForm14::paymentMethods_data()
+void TestReportWindow::paymentMethods_data()
 {
     QTest::addColumn<bool>("daily");
     QTest::addColumn<QStringList>("methods"); // on the total rows, in slip order
@@ -151,7 +151,7 @@ void TestForm14::paymentMethods_data()
                            << QStringList{"-20", "270", "50", "300"};
 }
 
-void TestForm14::paymentMethods()
+void TestReportWindow::paymentMethods()
 {
     QFETCH(bool, daily);
     QFETCH(QStringList, methods);
@@ -173,27 +173,27 @@ void TestForm14::paymentMethods()
     paid(8, QStringLiteral("2021/05/01"), 5000, PaymentMethod::Cash);
     ReportWindow form;
     typePeriod(form, "2021", "4", "1", daily);
-    QTest::mouseClick(form.Command2, Qt::LeftButton);
+    QTest::mouseClick(form.salesSlipsButton, Qt::LeftButton);
     QStringList shown;
-    const int rows = form.MSFlexGrid1->rows();
+    const int rows = form.reportGrid->rows();
     int r = 1;
-    for (; r < rows && form.MSFlexGrid1->text(r, 0) != u"期間合計"; ++r)
-        if (form.MSFlexGrid1->text(r, 8) == u"合計")
-            shown << form.MSFlexGrid1->text(r, 6);
+    for (; r < rows && form.reportGrid->text(r, 0) != u"期間合計"; ++r)
+        if (form.reportGrid->text(r, 8) == u"合計")
+            shown << form.reportGrid->text(r, 6);
     QCOMPARE(shown, methods);
     // The period's 合計 comes just before the methods' rows and is what they add up to.
-    QCOMPARE(form.MSFlexGrid1->text(rows - 5, 8), "合計");
+    QCOMPARE(form.reportGrid->text(rows - 5, 8), "合計");
     int sum = 0;
     const QStringList names = {"現金", "クレジット", "電子マネー", "QRコード決済"};
     for (int m = 0; m < 4; ++m) {
-        QCOMPARE(form.MSFlexGrid1->text(rows - 4 + m, 6), QStringLiteral("支払方法別 ") + names[m]);
-        QCOMPARE(form.MSFlexGrid1->text(rows - 4 + m, 9), totals[m]);
+        QCOMPARE(form.reportGrid->text(rows - 4 + m, 6), QStringLiteral("支払方法別 ") + names[m]);
+        QCOMPARE(form.reportGrid->text(rows - 4 + m, 9), totals[m]);
         sum += totals[m].toInt();
     }
-    QCOMPARE(form.MSFlexGrid1->text(rows - 5, 9), QString::number(sum));
+    QCOMPARE(form.reportGrid->text(rows - 5, 9), QString::number(sum));
 }
 
-void TestForm14::periods_data()
+void TestReportWindow::periods_data()
 {
     QTest::addColumn<QString>("year");
     QTest::addColumn<QString>("month");
@@ -230,7 +230,7 @@ void TestForm14::periods_data()
                                                                    << "" << true << QStringList{};
 }
 
-void TestForm14::periods()
+void TestReportWindow::periods()
 {
     QFETCH(QString, year);
     QFETCH(QString, month);
@@ -249,43 +249,43 @@ void TestForm14::periods()
 
     ReportWindow form;
     typePeriod(form, year, month, day, daily);
-    QTest::mouseClick(form.Command2, Qt::LeftButton);
+    QTest::mouseClick(form.salesSlipsButton, Qt::LeftButton);
     QCOMPARE(form.reportKind(), 1);
     QStringList listed;
-    for (int r = 1; r < form.MSFlexGrid1->rows(); ++r)
-        if (!form.MSFlexGrid1->text(r, 0).isEmpty() && form.MSFlexGrid1->text(r, 0) != u"期間合計")
-            listed << form.MSFlexGrid1->text(r, 0);
+    for (int r = 1; r < form.reportGrid->rows(); ++r)
+        if (!form.reportGrid->text(r, 0).isEmpty() && form.reportGrid->text(r, 0) != u"期間合計")
+            listed << form.reportGrid->text(r, 0);
     QCOMPARE(listed, slips);
     // One line and three totals rows each, then the period's 伝票数, 計, 消費税 and 合計 and the total of
     // each of the four payment methods when a slip is listed.
-    QCOMPARE(form.MSFlexGrid1->rows(), 1 + 4 * slips.size() + (slips.isEmpty() ? 0 : 8));
+    QCOMPARE(form.reportGrid->rows(), 1 + 4 * slips.size() + (slips.isEmpty() ? 0 : 8));
     QCOMPARE(row(form, 0),
              (QStringList{"伝票番号", "日付", "時間", "天気", "NO.", "CODE", "品名", "単価", "数量", "金額"}));
 }
 
-void TestForm14::firstUsedLineIsNumberOne()
+void TestReportWindow::firstUsedLineIsNumberOne()
 {
     TestAppDir dir;
     saveSale(1, QStringLiteral("2021/04/01"), {{3, {12, 2, 240}}, {5, {401, 1, 50}}});
     ReportWindow form;
     typePeriod(form, "2021", "4", "1", true);
-    QTest::mouseClick(form.Command2, Qt::LeftButton);
+    QTest::mouseClick(form.salesSlipsButton, Qt::LeftButton);
     QCOMPARE(row(form, 1), (QStringList{"1", "2021/04/01", "10:15:00", "晴れ" + QString(16, u' '), "1", "12",
                                         "品12" + QString(46, u' '), "100", "2", "240"}));
     // A number beyond 400 cannot be summed per product but is listed as stored.
     QCOMPARE(row(form, 2).mid(4, 2), (QStringList{"2", "401"}));
-    QCOMPARE(form.MSFlexGrid1->cellBackground(1, 0), QColor(100, 255, 255));
-    QCOMPARE(form.MSFlexGrid1->cellBackground(1, 4), QColor(255, 255, 0));
-    QCOMPARE(form.MSFlexGrid1->cellBackground(2, 4), QColor(255, 255, 0));
-    QCOMPARE(form.MSFlexGrid1->cellBackground(2, 0), QColor());
-    QCOMPARE(form.MSFlexGrid1->columnWidth(6), twips(5000));
+    QCOMPARE(form.reportGrid->cellBackground(1, 0), QColor(100, 255, 255));
+    QCOMPARE(form.reportGrid->cellBackground(1, 4), QColor(255, 255, 0));
+    QCOMPARE(form.reportGrid->cellBackground(2, 4), QColor(255, 255, 0));
+    QCOMPARE(form.reportGrid->cellBackground(2, 0), QColor());
+    QCOMPARE(form.reportGrid->columnWidth(6), twips(5000));
 
-    QTest::mouseClick(form.Command3, Qt::LeftButton);
-    QCOMPARE(form.MSFlexGrid1->rows(), 3); // product 12 and the total
+    QTest::mouseClick(form.salesPerProductButton, Qt::LeftButton);
+    QCOMPARE(form.reportGrid->rows(), 3); // product 12 and the total
     QCOMPARE(row(form, 1).at(0), "12");
 }
 
-void TestForm14::totalsRows_data()
+void TestReportWindow::totalsRows_data()
 {
     QTest::addColumn<int>("taxSwitch");
     QTest::addColumn<bool>("purchases");
@@ -302,7 +302,7 @@ void TestForm14::totalsRows_data()
     QTest::newRow("purchases, tax off") << 0 << true << all << allPeriod;
 }
 
-void TestForm14::totalsRows()
+void TestReportWindow::totalsRows()
 {
     QFETCH(int, taxSwitch);
     QFETCH(bool, purchases);
@@ -314,36 +314,36 @@ void TestForm14::totalsRows()
     savePurchase(1, QStringLiteral("2021/04/01"), {{5, 3, 300}});
     ReportWindow form;
     typePeriod(form, "2021", "4", "1", true);
-    QTest::mouseClick(purchases ? form.Command4 : form.Command3, Qt::LeftButton);
-    QTest::mouseClick(purchases ? form.Command4 : form.Command2, Qt::LeftButton);
+    QTest::mouseClick(purchases ? form.purchaseSlipsButton : form.salesPerProductButton, Qt::LeftButton);
+    QTest::mouseClick(purchases ? form.purchaseSlipsButton : form.salesSlipsButton, Qt::LeftButton);
     const int slipEnd = 2 + int(labels.size());
-    QCOMPARE(form.MSFlexGrid1->rows(), slipEnd + periodLabels.size());
+    QCOMPARE(form.reportGrid->rows(), slipEnd + periodLabels.size());
     QStringList shown;
     QStringList period;
-    for (int r = 2; r < form.MSFlexGrid1->rows(); ++r) {
-        (r < slipEnd ? shown : period) << form.MSFlexGrid1->text(r, 8);
-        QCOMPARE(form.MSFlexGrid1->cellBackground(r, 9), QColor(255, 255, 100));
+    for (int r = 2; r < form.reportGrid->rows(); ++r) {
+        (r < slipEnd ? shown : period) << form.reportGrid->text(r, 8);
+        QCOMPARE(form.reportGrid->cellBackground(r, 9), QColor(255, 255, 100));
     }
     QCOMPARE(shown, labels);
     QCOMPARE(period, periodLabels);
-    QCOMPARE(form.MSFlexGrid1->text(slipEnd - 1, 9), purchases ? "330" : "300");
-    QCOMPARE(form.MSFlexGrid1->text(slipEnd - 1, 6), purchases ? "" : "現金"); // how the sale was paid
-    QCOMPARE(form.MSFlexGrid1->text(slipEnd, 0), "期間合計");
-    QCOMPARE(form.MSFlexGrid1->text(slipEnd, 9), "1");
+    QCOMPARE(form.reportGrid->text(slipEnd - 1, 9), purchases ? "330" : "300");
+    QCOMPARE(form.reportGrid->text(slipEnd - 1, 6), purchases ? "" : "現金"); // how the sale was paid
+    QCOMPARE(form.reportGrid->text(slipEnd, 0), "期間合計");
+    QCOMPARE(form.reportGrid->text(slipEnd, 9), "1");
     if (purchases) {
         QCOMPARE(row(form, 1).mid(0, 4), (QStringList{"1", "2021/04/01", "7", "山田商店" + QString(12, u' ')}));
-        QCOMPARE(form.MSFlexGrid1->model()->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), "仕番号");
+        QCOMPARE(form.reportGrid->model()->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), "仕番号");
     }
 }
 
-void TestForm14::sumsPerNumber_data()
+void TestReportWindow::sumsPerNumber_data()
 {
     QTest::addColumn<bool>("purchases");
     QTest::newRow("sales per product") << false;
     QTest::newRow("purchases per item") << true;
 }
 
-void TestForm14::sumsPerNumber()
+void TestReportWindow::sumsPerNumber()
 {
     QFETCH(bool, purchases);
     TestAppDir dir;
@@ -363,20 +363,20 @@ void TestForm14::sumsPerNumber()
     }
     ReportWindow form;
     typePeriod(form, "2021", "4", "9", false);
-    QTest::mouseClick(purchases ? form.Command5 : form.Command3, Qt::LeftButton);
-    QCOMPARE(form.MSFlexGrid1->rows(), 5);
+    QTest::mouseClick(purchases ? form.purchasesPerItemButton : form.salesPerProductButton, Qt::LeftButton);
+    QCOMPARE(form.reportGrid->rows(), 5);
     QCOMPARE(row(form, 1).mid(0, 1) + row(form, 1).mid(2), (QStringList{"1", "1", "1"}));
     QCOMPARE(row(form, 2).mid(0, 1) + row(form, 2).mid(2), (QStringList{"7", "7", "70"}));
     QCOMPARE(row(form, 3).mid(0, 1) + row(form, 3).mid(2), (QStringList{"400", "1", "1"}));
-    QCOMPARE(form.MSFlexGrid1->cellBackground(2, 0), QColor(100, 255, 255));
+    QCOMPARE(form.reportGrid->cellBackground(2, 0), QColor(100, 255, 255));
     // The listed rows added up; 9 (summed to 0) and 401 have no row, so they add nothing.
     QCOMPARE(row(form, 4), (QStringList{"合計", "", QString::number(1 + 7 + 1), QString::number(1 + 70 + 1)}));
-    QCOMPARE(form.MSFlexGrid1->cellBackground(4, 3), QColor(255, 255, 100));
+    QCOMPARE(form.reportGrid->cellBackground(4, 3), QColor(255, 255, 100));
     if (!purchases)
         QCOMPARE(row(form, 2).at(1), "商品7");
 }
 
-void TestForm14::purchasesPerItemNames()
+void TestReportWindow::purchasesPerItemNames()
 {
     TestAppDir dir;
     SysNum[Sys::PurchaseItemCount] = 400;
@@ -387,13 +387,13 @@ void TestForm14::purchasesPerItemNames()
     savePurchase(1, QStringLiteral("2021/04/01"), {{400, 3, 30}, {12, 1, 1}});
     ReportWindow form;
     typePeriod(form, "2021", "4", "1", true);
-    QTest::mouseClick(form.Command5, Qt::LeftButton);
-    QCOMPARE(form.MSFlexGrid1->text(2, 1), "小麦粉" + QString(24, u' '));
-    QCOMPARE(form.MSFlexGrid1->text(1, 1).trimmed(), QString());
-    QCOMPARE(form.MSFlexGrid1->columnWidth(1), twips(3000));
+    QTest::mouseClick(form.purchasesPerItemButton, Qt::LeftButton);
+    QCOMPARE(form.reportGrid->text(2, 1), "小麦粉" + QString(24, u' '));
+    QCOMPARE(form.reportGrid->text(1, 1).trimmed(), QString());
+    QCOMPARE(form.reportGrid->columnWidth(1), twips(3000));
 }
 
-void TestForm14::reducedRate_data()
+void TestReportWindow::reducedRate_data()
 {
     QTest::addColumn<int>("taxSwitch");
     QTest::addColumn<QList<QStringList>>("slipOne"); // columns 6 to 9 of the first slip's rows
@@ -429,7 +429,7 @@ void TestForm14::reducedRate_data()
                                   << QList<QStringList>{{"", "", "伝票数", "2"}, {"", "", "合計", "2720"}} + methods;
 }
 
-void TestForm14::reducedRate()
+void TestReportWindow::reducedRate()
 {
     QFETCH(int, taxSwitch);
     QFETCH(QList<QStringList>, slipOne);
@@ -451,15 +451,15 @@ void TestForm14::reducedRate()
 
     ReportWindow form;
     typePeriod(form, "2021", "4", "1", true);
-    QTest::mouseClick(form.Command2, Qt::LeftButton);
+    QTest::mouseClick(form.salesSlipsButton, Qt::LeftButton);
     QList<QStringList> shown;
     for (int r = 1; r <= slipOne.size(); ++r)
         shown << row(form, r).mid(6);
     QCOMPARE(shown, slipOne);
     const int periodStart = 1 + int(slipOne.size()) + (taxSwitch ? 4 : 2);
-    QCOMPARE(form.MSFlexGrid1->rows(), periodStart + period.size());
+    QCOMPARE(form.reportGrid->rows(), periodStart + period.size());
     QList<QStringList> periodShown;
-    for (int r = periodStart; r < form.MSFlexGrid1->rows(); ++r)
+    for (int r = periodStart; r < form.reportGrid->rows(); ++r)
         periodShown << row(form, r).mid(6);
     QCOMPARE(periodShown, period);
     for (int r = slipOne.size() + 1; r < periodStart; ++r)
@@ -467,12 +467,12 @@ void TestForm14::reducedRate()
     if (taxSwitch) {
         for (int r : {5, 6})
             for (int c = 6; c <= 9; ++c)
-                QCOMPARE(form.MSFlexGrid1->cellBackground(r, c), QColor(255, 255, 100));
+                QCOMPARE(form.reportGrid->cellBackground(r, c), QColor(255, 255, 100));
     }
 
     // Per product, marked by how the period's slips sold it, whatever the mark says now.
-    QTest::mouseClick(form.Command3, Qt::LeftButton);
-    QCOMPARE(form.MSFlexGrid1->rows(), 5);
+    QTest::mouseClick(form.salesPerProductButton, Qt::LeftButton);
+    QCOMPARE(form.reportGrid->rows(), 5);
     QCOMPARE(row(form, 1), (QStringList{"1", "※商品1", "1", "1080"}));
     QCOMPARE(row(form, 2), (QStringList{"2", "商品2", "1", "1100"}));
     QCOMPARE(row(form, 3), (QStringList{"3", "商品3", "1", "540"}));
@@ -482,7 +482,7 @@ void TestForm14::reducedRate()
     SysNum[Sys::ReducedTaxRate] = 0;
 }
 
-void TestForm14::periodTotals_data()
+void TestReportWindow::periodTotals_data()
 {
     QTest::addColumn<bool>("purchases");
     QTest::addColumn<int>("taxSwitch");
@@ -495,7 +495,7 @@ void TestForm14::periodTotals_data()
 
 // The period's rows against sums worked out here from the slips as saved: a month of slips at odd amounts,
 // one deleted and one of another month that must not count.
-void TestForm14::periodTotals()
+void TestReportWindow::periodTotals()
 {
     QFETCH(bool, purchases);
     QFETCH(int, taxSwitch);
@@ -552,14 +552,14 @@ void TestForm14::periodTotals()
 
     ReportWindow form;
     typePeriod(form, "2021", "4", "1", false);
-    QTest::mouseClick(purchases ? form.Command4 : form.Command2, Qt::LeftButton);
+    QTest::mouseClick(purchases ? form.purchaseSlipsButton : form.salesSlipsButton, Qt::LeftButton);
     int first = -1;
-    for (int r = 1; r < form.MSFlexGrid1->rows(); ++r)
-        if (form.MSFlexGrid1->text(r, 0) == u"期間合計")
+    for (int r = 1; r < form.reportGrid->rows(); ++r)
+        if (form.reportGrid->text(r, 0) == u"期間合計")
             first = r;
     QVERIFY(first > 0);
     QList<QStringList> shown;
-    for (int r = first; r < form.MSFlexGrid1->rows(); ++r)
+    for (int r = first; r < form.reportGrid->rows(); ++r)
         shown << row(form, r).mid(6);
     QList<QStringList> wanted{{"", "", "伝票数", QString::number(slips)}};
     if (purchases || taxSwitch == 1)
@@ -574,35 +574,35 @@ void TestForm14::periodTotals()
                << QStringList{"支払方法別 QRコード決済", "", "", "0"};
     QCOMPARE(shown, wanted);
     // Coloured as a slip's head and totals are: the caption, wherever it stands, and the figure.
-    QCOMPARE(form.MSFlexGrid1->cellBackground(first, 0), QColor(100, 255, 255));
-    QCOMPARE(form.MSFlexGrid1->cellBackground(first - 1, 8), QColor(255, 255, 100)); // the last slip's 合計
-    for (int r = first; r < form.MSFlexGrid1->rows(); ++r)
-        for (int c : {form.MSFlexGrid1->text(r, 8).isEmpty() ? 6 : 8, 9})
-            QCOMPARE(form.MSFlexGrid1->cellBackground(r, c), QColor(255, 255, 100));
+    QCOMPARE(form.reportGrid->cellBackground(first, 0), QColor(100, 255, 255));
+    QCOMPARE(form.reportGrid->cellBackground(first - 1, 8), QColor(255, 255, 100)); // the last slip's 合計
+    for (int r = first; r < form.reportGrid->rows(); ++r)
+        for (int c : {form.reportGrid->text(r, 8).isEmpty() ? 6 : 8, 9})
+            QCOMPARE(form.reportGrid->cellBackground(r, c), QColor(255, 255, 100));
     SysNum[Sys::ReducedTaxRate] = 0;
     for (int n = 1; n <= 3; ++n)
         ClearProduct(n);
 }
 
-void TestForm14::comboPickRebuildsTypingWaits()
+void TestReportWindow::comboPickRebuildsTypingWaits()
 {
     TestAppDir dir;
     saveSale(1, QStringLiteral("2021/04/01"), {{1, {3, 1, 100}}});
     ReportWindow form;
     typePeriod(form, "2021", "4", "1", true);
-    QTest::keyClick(form.Combo3->lineEdit(), Qt::Key_Return);
-    QCOMPARE(form.MSFlexGrid1->rows(), 1); // typing alone, Enter included, does not rebuild
-    QTest::mouseClick(form.Command3, Qt::LeftButton);
-    QCOMPARE(form.MSFlexGrid1->rows(), 3); // the product and the total
-    form.Combo3->setCurrentIndex(1);       // "2"
-    Q_EMIT form.Combo3->activated(1);
-    QCOMPARE(form.MSFlexGrid1->rows(), 1);
+    QTest::keyClick(form.dayBox->lineEdit(), Qt::Key_Return);
+    QCOMPARE(form.reportGrid->rows(), 1); // typing alone, Enter included, does not rebuild
+    QTest::mouseClick(form.salesPerProductButton, Qt::LeftButton);
+    QCOMPARE(form.reportGrid->rows(), 3); // the product and the total
+    form.dayBox->setCurrentIndex(1);       // "2"
+    Q_EMIT form.dayBox->activated(1);
+    QCOMPARE(form.reportGrid->rows(), 1);
     QCOMPARE(form.reportKind(), 2);
-    QTest::mouseClick(form.Option2, Qt::LeftButton); // monthly: day 2 no longer counts
-    QCOMPARE(form.MSFlexGrid1->rows(), 3);
+    QTest::mouseClick(form.monthlyButton, Qt::LeftButton); // monthly: day 2 no longer counts
+    QCOMPARE(form.reportGrid->rows(), 3);
 }
 
-void TestForm14::unreadableFileIsReported()
+void TestReportWindow::unreadableFileIsReported()
 {
     TestAppDir dir;
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("reg.dat")));
@@ -612,18 +612,18 @@ void TestForm14::unreadableFileIsReported()
     const QStringList shown = MessageBox::takeShown();
     QCOMPARE(shown.size(), 1);
     QVERIFY(shown[0].startsWith(QStringLiteral("reg.dat を読めません")));
-    QCOMPARE(form.MSFlexGrid1->rows(), 1);
-    QCOMPARE(form.MSFlexGrid1->text(0, 0), "伝票番号");
+    QCOMPARE(form.reportGrid->rows(), 1);
+    QCOMPARE(form.reportGrid->text(0, 0), "伝票番号");
 }
 
-void TestForm14::yearListReachesNextYear()
+void TestReportWindow::yearListReachesNextYear()
 {
     TestAppDir dir;
     ReportWindow form;
-    QCOMPARE(form.Combo1->itemText(0), "2005");
-    QCOMPARE(form.Combo1->itemText(form.Combo1->count() - 1), QString::number(QDate::currentDate().year() + 1));
-    QCOMPARE(form.Combo2->currentText(), QDate::currentDate().toString(QStringLiteral("MM")));
-    QVERIFY(form.Option1->isChecked());
+    QCOMPARE(form.yearBox->itemText(0), "2005");
+    QCOMPARE(form.yearBox->itemText(form.yearBox->count() - 1), QString::number(QDate::currentDate().year() + 1));
+    QCOMPARE(form.monthBox->currentText(), QDate::currentDate().toString(QStringLiteral("MM")));
+    QVERIFY(form.dailyButton->isChecked());
     for (QWidget* w : form.findChildren<QWidget*>())
         if (!w->objectName().isEmpty() && !w->objectName().startsWith(u"qt_"))
             QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName()));
@@ -631,7 +631,7 @@ void TestForm14::yearListReachesNextYear()
 
 // What the grid shows, what the CSV file gets and how each cell is aligned: stored padding never shows,
 // figures stand right, amounts group their thousands on screen only.
-void TestForm14::shownAsRead_data()
+void TestReportWindow::shownAsRead_data()
 {
     QTest::addColumn<int>("kind"); // 1 sales slips, 2 per product, 3 purchase slips
     QTest::addColumn<int>("row");  // 0: the period's total, last but for the sales slips' four method rows
@@ -678,7 +678,7 @@ void TestForm14::shownAsRead_data()
                                     << "330" << true;
 }
 
-void TestForm14::shownAsRead()
+void TestReportWindow::shownAsRead()
 {
     QFETCH(int, kind);
     QFETCH(int, row);
@@ -691,21 +691,21 @@ void TestForm14::shownAsRead()
     savePurchase(1, QStringLiteral("2021/04/01"), {{5, 3, 1500}});
     ReportWindow form;
     typePeriod(form, "2021", "4", "1", true);
-    QTest::mouseClick(QList<QPushButton*>{form.Command2, form.Command3, form.Command4}[kind - 1], Qt::LeftButton);
-    GridModel* model = form.MSFlexGrid1->model();
-    const int periodTotal = form.MSFlexGrid1->rows() - (kind == 1 ? 5 : 1);
+    QTest::mouseClick(QList<QPushButton*>{form.salesSlipsButton, form.salesPerProductButton, form.purchaseSlipsButton}[kind - 1], Qt::LeftButton);
+    GridModel* model = form.reportGrid->model();
+    const int periodTotal = form.reportGrid->rows() - (kind == 1 ? 5 : 1);
     const QModelIndex index = model->index((row ? row : periodTotal) - 1, col);
     QCOMPARE(model->data(index, Qt::DisplayRole).toString(), shown);
     QCOMPARE(model->data(index, Qt::EditRole).toString(), csv);
     const Qt::Alignment align(model->data(index, Qt::TextAlignmentRole).toInt());
     QCOMPARE(bool(align & Qt::AlignRight), right);
     // A cell shows its whole text: never cut off with "…".
-    QVERIFY2(form.MSFlexGrid1->columnWidth(col) > form.MSFlexGrid1->fontMetrics().horizontalAdvance(shown),
-             qPrintable(QString::number(form.MSFlexGrid1->columnWidth(col))));
+    QVERIFY2(form.reportGrid->columnWidth(col) > form.reportGrid->fontMetrics().horizontalAdvance(shown),
+             qPrintable(QString::number(form.reportGrid->columnWidth(col))));
 }
 
 // Date, time and weather whole on the screen and on the printed page, also a weather of the whole field.
-void TestForm14::columnsShowWholeTexts()
+void TestReportWindow::columnsShowWholeTexts()
 {
     TestAppDir dir;
     saveSale(1, QStringLiteral("2021/12/28"), {{1, {12, 2, 123456}}});
@@ -714,33 +714,33 @@ void TestForm14::columnsShowWholeTexts()
     QVERIFY(WriteSalesSlip(1));
     ReportWindow form;
     typePeriod(form, "2021", "12", "28", true);
-    QTest::mouseClick(form.Command2, Qt::LeftButton);
-    const QFontMetrics metrics = form.MSFlexGrid1->fontMetrics();
+    QTest::mouseClick(form.salesSlipsButton, Qt::LeftButton);
+    const QFontMetrics metrics = form.reportGrid->fontMetrics();
     const QStringList texts{"2021/12/28", "23:59:58", "くもりのち晴れ時々雨"};
     for (int c = 1; c <= 3; ++c) {
         const int needed = metrics.horizontalAdvance(texts[c - 1]);
-        QVERIFY2(form.MSFlexGrid1->columnWidth(c) > needed,
+        QVERIFY2(form.reportGrid->columnWidth(c) > needed,
                  qPrintable(
-                     QStringLiteral("column %1: %2 for %3").arg(c).arg(form.MSFlexGrid1->columnWidth(c)).arg(needed)));
+                     QStringLiteral("column %1: %2 for %3").arg(c).arg(form.reportGrid->columnWidth(c)).arg(needed)));
         // The header too.
-        QVERIFY(form.MSFlexGrid1->columnWidth(c) >
-                form.MSFlexGrid1->horizontalHeader()->fontMetrics().horizontalAdvance(
-                    form.MSFlexGrid1->model()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()));
+        QVERIFY(form.reportGrid->columnWidth(c) >
+                form.reportGrid->horizontalHeader()->fontMetrics().horizontalAdvance(
+                    form.reportGrid->model()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()));
     }
     // The name column gives up the room, so that every column up to 金額 is in view without scrolling.
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     int columns = 0;
-    for (int c = 0; c < form.MSFlexGrid1->cols(); ++c)
-        columns += form.MSFlexGrid1->columnWidth(c);
-    QVERIFY2(columns <= form.MSFlexGrid1->viewport()->width(),
-             qPrintable(QStringLiteral("%1 > %2").arg(columns).arg(form.MSFlexGrid1->viewport()->width())));
-    QVERIFY(form.MSFlexGrid1->columnWidth(6) < twips(5000));
-    QVERIFY(form.MSFlexGrid1->columnWidth(6) >= metrics.horizontalAdvance(QString(10, u'あ')));
+    for (int c = 0; c < form.reportGrid->cols(); ++c)
+        columns += form.reportGrid->columnWidth(c);
+    QVERIFY2(columns <= form.reportGrid->viewport()->width(),
+             qPrintable(QStringLiteral("%1 > %2").arg(columns).arg(form.reportGrid->viewport()->width())));
+    QVERIFY(form.reportGrid->columnWidth(6) < twips(5000));
+    QVERIFY(form.reportGrid->columnWidth(6) >= metrics.horizontalAdvance(QString(10, u'あ')));
 
     const QString pdf = dir.file(QStringLiteral("report.pdf"));
     Printing::redirectToPdf(pdf);
-    QTest::mouseClick(form.CommandPrint, Qt::LeftButton);
+    QTest::mouseClick(form.printButton, Qt::LeftButton);
     Printing::redirectToPdf(QString());
     const QStringList pages = pdfPages(pdf);
     QCOMPARE(pages.size(), 1);
@@ -749,5 +749,5 @@ void TestForm14::columnsShowWholeTexts()
     QVERIFY(!pages[0].contains(u'…'));
 }
 
-QTEST_MAIN(TestForm14)
+QTEST_MAIN(TestReportWindow)
 #include "tst_reportwindow.moc"
