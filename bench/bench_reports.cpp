@@ -96,8 +96,8 @@ int main(int argc, char** argv)
                 qPrintable(g_month), qPrintable(g_day));
     g_reports = new ReportWindow;
     g_graphs = new GraphWindow;
-    g_graphs->Combo1->setEditText(g_year);
-    g_graphs->Combo2->setEditText(g_month);
+    g_graphs->yearBox->setEditText(g_year);
+    g_graphs->monthBox->setEditText(g_month);
     g_graphs->show();
 
     RatioReporter reporter;

@@ -48,7 +48,7 @@ void openEveryView()
     for (int kind = 4; kind >= 1; --kind)
         reports->buildReportGrid(kind);
     auto* graphs = static_cast<GraphWindow*>(Windows::graphs());
-    graphs->Combo1->setEditText(QString::number(year));
+    graphs->yearBox->setEditText(QString::number(year));
     for (int mode = 0; mode <= 4; ++mode)
         graphs->drawView(mode);
     QApplication::processEvents();

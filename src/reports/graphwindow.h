@@ -29,27 +29,27 @@ public:
     int chartType() const { return m_chartType; }
     const GraphTables& tables() const { return *m_tables; }
 
-    QGroupBox* Frame1 = nullptr;
-    QComboBox* Combo1 = nullptr;
-    QComboBox* Combo2 = nullptr;
-    QGroupBox* Frame2 = nullptr;
-    QCheckBox* Check1 = nullptr;
-    QCheckBox* Check2 = nullptr;
-    QCheckBox* Check3 = nullptr;
-    QGroupBox* Frame3 = nullptr;
-    QRadioButton* Option1 = nullptr;
-    QRadioButton* Option2 = nullptr;
-    QPushButton* Command2 = nullptr;
-    QPushButton* Command3 = nullptr;
-    QPushButton* Command4 = nullptr;
-    QPushButton* Command5 = nullptr;
-    QPushButton* Command6 = nullptr;
-    QPushButton* Command1 = nullptr;
-    TabStrip* SSTab1 = nullptr;
-    Chart* MSChart1 = nullptr;
-    QGroupBox* Frame4 = nullptr;
-    Grid* MSFlexGrid1 = nullptr;
-    QPushButton* CommandCsv = nullptr; // "CSV出力", beside the tabs while the table is shown
+    QGroupBox* periodFrame = nullptr;
+    QComboBox* yearBox = nullptr;
+    QComboBox* monthBox = nullptr;
+    QGroupBox* seriesFrame = nullptr;
+    QCheckBox* salesCheck = nullptr;
+    QCheckBox* purchasesCheck = nullptr;
+    QCheckBox* runningTotalCheck = nullptr;
+    QGroupBox* chartTypeFrame = nullptr;
+    QRadioButton* lineChartButton = nullptr;
+    QRadioButton* barChartButton = nullptr;
+    QPushButton* monthlyTrendButton = nullptr;
+    QPushButton* annualTrendButton = nullptr;
+    QPushButton* monthComparisonButton = nullptr;
+    QPushButton* yearComparisonButton = nullptr;
+    QPushButton* visitorsPerHourButton = nullptr;
+    QPushButton* closeButton = nullptr;
+    TabStrip* viewTabs = nullptr;
+    Chart* chartView = nullptr;
+    QGroupBox* tableFrame = nullptr;
+    Grid* tableGrid = nullptr;
+    QPushButton* csvButton = nullptr; // "CSV出力", beside the tabs while the table is shown
 
 protected:
     bool event(QEvent* event) override;

@@ -32,15 +32,15 @@ std::unique_ptr<GraphWindow> openOnMarch2006()
     SysNum[Sys::NextSalesSlipNo] = 3;
     SysNum[Sys::NextPurchaseSlipNo] = 2;
     auto form = std::make_unique<GraphWindow>();
-    form->Combo1->lineEdit()->selectAll();
-    QTest::keyClicks(form->Combo1->lineEdit(), QStringLiteral("2006"));
-    form->Combo2->setEditText(QStringLiteral("03"));
+    form->yearBox->lineEdit()->selectAll();
+    QTest::keyClicks(form->yearBox->lineEdit(), QStringLiteral("2006"));
+    form->monthBox->setEditText(QStringLiteral("03"));
     return form;
 }
 
 } // namespace
 
-class TestForm5 : public QObject
+class TestGraphWindow : public QObject
 {
     Q_OBJECT
 
@@ -73,7 +73,7 @@ QStringList axisLabels(QAbstractAxis* axis)
 
 // The title names the view, what is plotted and the period; both axes carry labels that can be read, the
 // values as whole numbers with their thousands grouped.
-void TestForm5::chartSaysWhatItShows_data()
+void TestGraphWindow::chartSaysWhatItShows_data()
 {
     QTest::addColumn<int>("key"); // 0: the customers per hour button
     QTest::addColumn<bool>("sales");
@@ -112,7 +112,7 @@ void TestForm5::chartSaysWhatItShows_data()
                                     << QStringList{" 1", " 31"} << 31 << QStringList{"0", "1"} << false;
 }
 
-void TestForm5::chartSaysWhatItShows()
+void TestGraphWindow::chartSaysWhatItShows()
 {
     QFETCH(int, key);
     QFETCH(bool, sales);
@@ -129,18 +129,18 @@ void TestForm5::chartSaysWhatItShows()
     SysNum[Sys::NextSalesSlipNo] = 2;
     SysNum[Sys::NextPurchaseSlipNo] = 2;
     GraphWindow form;
-    form.Combo1->lineEdit()->selectAll();
-    QTest::keyClicks(form.Combo1->lineEdit(), QStringLiteral("2006"));
-    form.Combo2->setEditText(QStringLiteral("03"));
-    form.Check1->setChecked(sales);
-    form.Check2->setChecked(purchases);
-    form.Check3->setChecked(total);
+    form.yearBox->lineEdit()->selectAll();
+    QTest::keyClicks(form.yearBox->lineEdit(), QStringLiteral("2006"));
+    form.monthBox->setEditText(QStringLiteral("03"));
+    form.salesCheck->setChecked(sales);
+    form.purchasesCheck->setChecked(purchases);
+    form.runningTotalCheck->setChecked(total);
     if (key)
-        QTest::keyClick(form.Combo1->lineEdit(), Qt::Key(key));
+        QTest::keyClick(form.yearBox->lineEdit(), Qt::Key(key));
     else
-        QTest::mouseClick(form.Command6, Qt::LeftButton);
+        QTest::mouseClick(form.visitorsPerHourButton, Qt::LeftButton);
 
-    QChart* chart = form.MSChart1->chart();
+    QChart* chart = form.chartView->chart();
     QCOMPARE(chart->title(), title);
     const QStringList x = axisLabels(chart->axes(Qt::Horizontal).constFirst());
     QCOMPARE(x.size(), xCount);
@@ -149,22 +149,22 @@ void TestForm5::chartSaysWhatItShows()
     QCOMPARE(chart->legend()->isVisible(), legend);
     // The table shows whole yen as whole numbers, grouped, and plain in what the CSV file takes.
     if (key == Qt::Key_F5 && sales && purchases) {
-        const QModelIndex day1 = form.MSFlexGrid1->model()->index(0, 2);
-        QCOMPARE(form.MSFlexGrid1->model()->data(day1, Qt::DisplayRole).toString(), "12,000");
-        QCOMPARE(form.MSFlexGrid1->model()->data(day1, Qt::EditRole).toString(), "12000");
-        QVERIFY(Qt::Alignment(form.MSFlexGrid1->model()->data(day1, Qt::TextAlignmentRole).toInt()) & Qt::AlignRight);
+        const QModelIndex day1 = form.tableGrid->model()->index(0, 2);
+        QCOMPARE(form.tableGrid->model()->data(day1, Qt::DisplayRole).toString(), "12,000");
+        QCOMPARE(form.tableGrid->model()->data(day1, Qt::EditRole).toString(), "12000");
+        QVERIFY(Qt::Alignment(form.tableGrid->model()->data(day1, Qt::TextAlignmentRole).toInt()) & Qt::AlignRight);
     }
     // Every caption of the choices whole, inside its frame, and the frames clear of the buttons.
     for (QAbstractButton* choice :
-         QList<QAbstractButton*>{form.Check1, form.Check2, form.Check3, form.Option1, form.Option2}) {
+         QList<QAbstractButton*>{form.salesCheck, form.purchasesCheck, form.runningTotalCheck, form.lineChartButton, form.barChartButton}) {
         QVERIFY2(choice->width() >= choice->sizeHint().width(), qPrintable(choice->text()));
         QVERIFY2(choice->geometry().right() < choice->parentWidget()->width(), qPrintable(choice->text()));
     }
-    QVERIFY(form.Frame2->geometry().right() < form.Frame3->x());
-    QVERIFY(form.Frame3->geometry().right() < form.Command2->x());
+    QVERIFY(form.seriesFrame->geometry().right() < form.chartTypeFrame->x());
+    QVERIFY(form.chartTypeFrame->geometry().right() < form.monthlyTrendButton->x());
 }
 
-void TestForm5::valueTicksAreRound_data()
+void TestGraphWindow::valueTicksAreRound_data()
 {
     QTest::addColumn<double>("low");
     QTest::addColumn<double>("high");
@@ -179,7 +179,7 @@ void TestForm5::valueTicksAreRound_data()
     QTest::newRow("reversed") << 10.0 << 0.0 << QList<double>{0, 2, 4, 6, 8, 10};
 }
 
-void TestForm5::valueTicksAreRound()
+void TestGraphWindow::valueTicksAreRound()
 {
     QFETCH(double, low);
     QFETCH(double, high);
@@ -187,26 +187,26 @@ void TestForm5::valueTicksAreRound()
     QCOMPARE(valueTicks(low, high), ticks);
 }
 
-void TestForm5::opensOnThisMonth()
+void TestGraphWindow::opensOnThisMonth()
 {
     TestAppDir dir;
     GraphWindow form;
     const QDate today = QDate::currentDate();
-    QCOMPARE(form.Combo1->currentText(), QString::number(today.year()));
-    QCOMPARE(form.Combo2->currentText(), today.toString(QStringLiteral("MM")));
-    QCOMPARE(form.Combo1->itemText(form.Combo1->count() - 1), QString::number(today.year() + 1));
-    QVERIFY(form.Check1->isChecked() && form.Check2->isChecked() && !form.Check3->isChecked());
+    QCOMPARE(form.yearBox->currentText(), QString::number(today.year()));
+    QCOMPARE(form.monthBox->currentText(), today.toString(QStringLiteral("MM")));
+    QCOMPARE(form.yearBox->itemText(form.yearBox->count() - 1), QString::number(today.year() + 1));
+    QVERIFY(form.salesCheck->isChecked() && form.purchasesCheck->isChecked() && !form.runningTotalCheck->isChecked());
     QCOMPARE(form.graphMode(), int(MonthlyTrend));
-    QCOMPARE(form.MSChart1->type(), Chart::Line);
-    QCOMPARE(form.SSTab1->selectedTab(), 0);
-    QCOMPARE(form.MSChart1->points().labels.size(), 31);
-    QCOMPARE(form.MSChart1->chart()->series().size(), 1);
+    QCOMPARE(form.chartView->type(), Chart::Line);
+    QCOMPARE(form.viewTabs->selectedTab(), 0);
+    QCOMPARE(form.chartView->points().labels.size(), 31);
+    QCOMPARE(form.chartView->chart()->series().size(), 1);
     for (QWidget* w : form.findChildren<QWidget*>())
         if (!w->objectName().isEmpty() && !w->objectName().startsWith(u"qt_"))
             QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName()));
 }
 
-void TestForm5::viewKeys_data()
+void TestGraphWindow::viewKeys_data()
 {
     QTest::addColumn<int>("key");
     QTest::addColumn<int>("mode");
@@ -220,7 +220,7 @@ void TestForm5::viewKeys_data()
     QTest::newRow("F5 monthly trend") << int(Qt::Key_F5) << int(MonthlyTrend) << true << 1 << false;
 }
 
-void TestForm5::viewKeys()
+void TestGraphWindow::viewKeys()
 {
     QFETCH(int, key);
     QFETCH(int, mode);
@@ -229,70 +229,70 @@ void TestForm5::viewKeys()
     QFETCH(bool, legend);
     TestAppDir dir;
     auto form = openOnMarch2006();
-    QTest::keyClick(form->Combo1->lineEdit(), Qt::Key_F7); // from another view, typed in the year box
-    QTest::keyClick(form->Combo1->lineEdit(), Qt::Key(key));
+    QTest::keyClick(form->yearBox->lineEdit(), Qt::Key_F7); // from another view, typed in the year box
+    QTest::keyClick(form->yearBox->lineEdit(), Qt::Key(key));
     QCOMPARE(form->graphMode(), mode);
-    QVERIFY(form->Combo1->isEnabled());
-    QCOMPARE(form->Combo2->isEnabled(), monthEnabled);
-    QCOMPARE(form->MSChart1->chart()->series().size(), series);
-    QCOMPARE(form->MSChart1->chart()->legend()->isVisible(), legend);
+    QVERIFY(form->yearBox->isEnabled());
+    QCOMPARE(form->monthBox->isEnabled(), monthEnabled);
+    QCOMPARE(form->chartView->chart()->series().size(), series);
+    QCOMPARE(form->chartView->chart()->legend()->isVisible(), legend);
 
     // The customers per hour view has no key; its button enables both selectors again.
-    QTest::mouseClick(form->Command6, Qt::LeftButton);
+    QTest::mouseClick(form->visitorsPerHourButton, Qt::LeftButton);
     QCOMPARE(form->graphMode(), int(VisitorsPerHour));
-    QVERIFY(form->Combo2->isEnabled());
-    QCOMPARE(form->MSFlexGrid1->text(11, 1), "1"); // the one valid slip, saved at 11:00
+    QVERIFY(form->monthBox->isEnabled());
+    QCOMPARE(form->tableGrid->text(11, 1), "1"); // the one valid slip, saved at 11:00
 }
 
-void TestForm5::checksAndChartType()
+void TestGraphWindow::checksAndChartType()
 {
     TestAppDir dir;
     auto form = openOnMarch2006();
-    QTest::keyClick(form->Combo1->lineEdit(), Qt::Key_F5);
-    QCOMPARE(form->MSFlexGrid1->text(1, 3), "100"); // the deleted slip adds nothing
-    QCOMPARE(form->MSFlexGrid1->text(2, 3), "-30");
-    QTest::mouseClick(form->Check2, Qt::LeftButton); // sales only
-    QTest::mouseClick(form->Check3, Qt::LeftButton); // running sums
-    QCOMPARE(form->MSFlexGrid1->text(31, 2), "100");
-    QCOMPARE(form->MSChart1->points().series[0][30], 100.0);
-    QTest::mouseClick(form->Option2, Qt::LeftButton);
+    QTest::keyClick(form->yearBox->lineEdit(), Qt::Key_F5);
+    QCOMPARE(form->tableGrid->text(1, 3), "100"); // the deleted slip adds nothing
+    QCOMPARE(form->tableGrid->text(2, 3), "-30");
+    QTest::mouseClick(form->purchasesCheck, Qt::LeftButton); // sales only
+    QTest::mouseClick(form->runningTotalCheck, Qt::LeftButton); // running sums
+    QCOMPARE(form->tableGrid->text(31, 2), "100");
+    QCOMPARE(form->chartView->points().series[0][30], 100.0);
+    QTest::mouseClick(form->barChartButton, Qt::LeftButton);
     QCOMPARE(form->chartType(), Chart::Bar);
-    QCOMPARE(form->MSChart1->chart()->series().first()->type(), QAbstractSeries::SeriesTypeBar);
-    QTest::mouseClick(form->Option1, Qt::LeftButton);
-    QCOMPARE(form->MSChart1->chart()->series().first()->type(), QAbstractSeries::SeriesTypeLine);
+    QCOMPARE(form->chartView->chart()->series().first()->type(), QAbstractSeries::SeriesTypeBar);
+    QTest::mouseClick(form->lineChartButton, Qt::LeftButton);
+    QCOMPARE(form->chartView->chart()->series().first()->type(), QAbstractSeries::SeriesTypeLine);
 }
 
-void TestForm5::tabKeysAndEnd()
+void TestGraphWindow::tabKeysAndEnd()
 {
     TestAppDir dir;
     auto owned = openOnMarch2006();
     QPointer<GraphWindow> form = owned.release();
     form->setAttribute(Qt::WA_DeleteOnClose);
     form->show();
-    QTest::keyClick(form->Combo1->lineEdit(), Qt::Key_F10);
-    QCOMPARE(form->SSTab1->selectedTab(), 1);
-    QTest::keyClick(form->MSFlexGrid1, Qt::Key_F9);
-    QCOMPARE(form->SSTab1->selectedTab(), 0);
+    QTest::keyClick(form->yearBox->lineEdit(), Qt::Key_F10);
+    QCOMPARE(form->viewTabs->selectedTab(), 1);
+    QTest::keyClick(form->tableGrid, Qt::Key_F9);
+    QCOMPARE(form->viewTabs->selectedTab(), 0);
     // Enter in a selector does nothing, and the year list keeps its entries.
-    const int years = form->Combo1->count();
-    QTest::keyClick(form->Combo1->lineEdit(), Qt::Key_Return);
-    QCOMPARE(form->Combo1->count(), years);
-    QTest::keyClick(form->Combo1->lineEdit(), Qt::Key_End);
+    const int years = form->yearBox->count();
+    QTest::keyClick(form->yearBox->lineEdit(), Qt::Key_Return);
+    QCOMPARE(form->yearBox->count(), years);
+    QTest::keyClick(form->yearBox->lineEdit(), Qt::Key_End);
     QTRY_VERIFY(form.isNull());
 }
 
 // Losing the focus with a list entry's text counts as a pick; it must not draw from tables being destroyed.
-void TestForm5::destroyedWithTheFocusInTheYearBox()
+void TestGraphWindow::destroyedWithTheFocusInTheYearBox()
 {
     TestAppDir dir;
     auto form = openOnMarch2006();
     form->show();
     QVERIFY(QTest::qWaitForWindowActive(form.get()));
-    form->Combo1->setFocus();
-    QTest::keyClick(form->Combo1->lineEdit(), Qt::Key_Backspace);
-    QTest::keyClicks(form->Combo1->lineEdit(), QStringLiteral("7"));
+    form->yearBox->setFocus();
+    QTest::keyClick(form->yearBox->lineEdit(), Qt::Key_Backspace);
+    QTest::keyClicks(form->yearBox->lineEdit(), QStringLiteral("7"));
     form.reset();
 }
 
-QTEST_MAIN(TestForm5)
+QTEST_MAIN(TestGraphWindow)
 #include "tst_graphwindow.moc"

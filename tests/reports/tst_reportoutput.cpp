@@ -156,17 +156,17 @@ private Q_SLOTS:
         QVERIFY(storeSale(1, QStringLiteral("2026/12/03"), 150));
         SysNum[Sys::NextSalesSlipNo] = 2;
         GraphWindow form;
-        form.Combo1->setEditText(QStringLiteral("2026"));
-        form.Combo2->setEditText(QStringLiteral("12"));
+        form.yearBox->setEditText(QStringLiteral("2026"));
+        form.monthBox->setEditText(QStringLiteral("12"));
         form.drawView(0);
         // The button belongs to the table: shown with its tab only.
-        QVERIFY(form.CommandCsv->isHidden());
-        form.SSTab1->setSelectedTab(1);
-        QVERIFY(!form.CommandCsv->isHidden());
+        QVERIFY(form.csvButton->isHidden());
+        form.viewTabs->setSelectedTab(1);
+        QVERIFY(!form.csvButton->isHidden());
 
         const QString path = m_dir->file(QStringLiteral("g.csv"));
         FileDialog::setNextSaveName(path);
-        QTest::mouseClick(form.CommandCsv, Qt::LeftButton);
+        QTest::mouseClick(form.csvButton, Qt::LeftButton);
         QCOMPARE(FileDialog::takeProposed(), QStringList{QStringLiteral("月間推移_2026-12.csv")});
         const QList<QByteArray> lines = m_dir->bytes(QStringLiteral("g.csv")).split('\n');
         QCOMPARE(lines.size(), 33); // heading, 31 days, and nothing after the last CR LF
@@ -176,7 +176,7 @@ private Q_SLOTS:
 
         form.drawView(3);
         FileDialog::setNextSaveName(path);
-        QTest::mouseClick(form.CommandCsv, Qt::LeftButton);
+        QTest::mouseClick(form.csvButton, Qt::LeftButton);
         QCOMPARE(FileDialog::takeProposed(), QStringList{QStringLiteral("年度比較_2026.csv")});
     }
 };
