@@ -38,63 +38,63 @@ HistoryWindow::HistoryWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     setAccessibleName(QStringLiteral("訂正・削除履歴"));
     setFixedSize(twips(15120), twips(10140));
 
-    Frame2 = makeFrame(this, QStringLiteral("Frame2"), QString(), QStringLiteral("履歴"), GridFrame);
-    MSFlexGrid1 = new Grid(Frame2);
-    MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
-    MSFlexGrid1->setAccessibleName(QStringLiteral("履歴の表"));
-    MSFlexGrid1->setGeometry(twipsRect(120, 240, 14535, 8340));
+    historyFrame = makeFrame(this, QStringLiteral("historyFrame"), QString(), QStringLiteral("履歴"), GridFrame);
+    historyGrid = new Grid(historyFrame);
+    historyGrid->setObjectName(QStringLiteral("historyGrid"));
+    historyGrid->setAccessibleName(QStringLiteral("履歴の表"));
+    historyGrid->setGeometry(twipsRect(120, 240, 14535, 8340));
 
-    LabelStatus = makeLabel(this, QStringLiteral("LabelStatus"), QString(), twipsRect(240, 8880, 14655, 300));
-    LabelStatus->setAccessibleName(QStringLiteral("履歴の状態"));
+    statusLabel = makeLabel(this, QStringLiteral("statusLabel"), QString(), twipsRect(240, 8880, 14655, 300));
+    statusLabel->setAccessibleName(QStringLiteral("履歴の状態"));
 
-    Frame1 =
-        makeFrame(this, QStringLiteral("Frame1"), QString(), QStringLiteral("期間"), twipsRect(120, RowTop, 3135, 735));
-    Combo1 = makePeriodBox(Frame1, QStringLiteral("Combo1"), QStringLiteral("年"), 120, 240);
-    Combo2 = makePeriodBox(Frame1, QStringLiteral("Combo2"), QStringLiteral("月"), 1080, 240);
-    Combo3 = makePeriodBox(Frame1, QStringLiteral("Combo3"), QStringLiteral("日"), 2040, 240);
-    fillYearList(Combo1);
-    fillNumbers(Combo2, 1, 12);
-    fillNumbers(Combo3, 1, 31);
+    periodFrame = makeFrame(this, QStringLiteral("periodFrame"), QString(), QStringLiteral("期間"),
+                            twipsRect(120, RowTop, 3135, 735));
+    yearBox = makePeriodBox(periodFrame, QStringLiteral("yearBox"), QStringLiteral("年"), 120, 240);
+    monthBox = makePeriodBox(periodFrame, QStringLiteral("monthBox"), QStringLiteral("月"), 1080, 240);
+    dayBox = makePeriodBox(periodFrame, QStringLiteral("dayBox"), QStringLiteral("日"), 2040, 240);
+    fillYearList(yearBox);
+    fillNumbers(monthBox, 1, 12);
+    fillNumbers(dayBox, 1, 31);
     const QDate today = QDate::currentDate();
-    Combo1->setEditText(QString::number(today.year()));
-    Combo2->setEditText(QString::number(today.month()));
-    Combo3->setEditText(QString::number(today.day()));
+    yearBox->setEditText(QString::number(today.year()));
+    monthBox->setEditText(QString::number(today.month()));
+    dayBox->setEditText(QString::number(today.day()));
 
-    Frame5 = makeFrame(this, QStringLiteral("Frame5"), QString(), QStringLiteral("日か月か"),
-                       twipsRect(3360, RowTop, 1815, 735));
-    Option1 = makePeriodOption(Frame5, QStringLiteral("Option1"), QStringLiteral("日"), 120);
-    Option2 = makePeriodOption(Frame5, QStringLiteral("Option2"), QStringLiteral("月"), 840);
-    Option2->setChecked(true); // a month at a glance: corrections are few
+    dayOrMonthFrame = makeFrame(this, QStringLiteral("dayOrMonthFrame"), QString(), QStringLiteral("日か月か"),
+                                twipsRect(3360, RowTop, 1815, 735));
+    dailyButton = makePeriodOption(dayOrMonthFrame, QStringLiteral("dailyButton"), QStringLiteral("日"), 120);
+    monthlyButton = makePeriodOption(dayOrMonthFrame, QStringLiteral("monthlyButton"), QStringLiteral("月"), 840);
+    monthlyButton->setChecked(true); // a month at a glance: corrections are few
 
-    Frame3 = makeFrame(this, QStringLiteral("Frame3"), QString(), QStringLiteral("区分"),
-                       twipsRect(5280, RowTop, 2175, 735));
-    ComboSlips =
-        makeCombo(Frame3, QStringLiteral("ComboSlips"), QStringLiteral("区分"), twipsRect(120, 240, 1935, 300));
-    ComboSlips->setEditable(false);
-    ComboSlips->addItems({QStringLiteral("売上と仕入"), QStringLiteral("売上"), QStringLiteral("仕入")});
-    Frame4 = makeFrame(this, QStringLiteral("Frame4"), QString(), QStringLiteral("操作"),
-                       twipsRect(7560, RowTop, 2175, 735));
-    ComboOperation =
-        makeCombo(Frame4, QStringLiteral("ComboOperation"), QStringLiteral("操作"), twipsRect(120, 240, 1935, 300));
-    ComboOperation->setEditable(false);
-    ComboOperation->addItems(historyOperationChoices());
-    for (QComboBox* c : {ComboSlips, ComboOperation})
+    slipsFrame = makeFrame(this, QStringLiteral("slipsFrame"), QString(), QStringLiteral("区分"),
+                           twipsRect(5280, RowTop, 2175, 735));
+    slipsBox =
+        makeCombo(slipsFrame, QStringLiteral("slipsBox"), QStringLiteral("区分"), twipsRect(120, 240, 1935, 300));
+    slipsBox->setEditable(false);
+    slipsBox->addItems({QStringLiteral("売上と仕入"), QStringLiteral("売上"), QStringLiteral("仕入")});
+    operationFrame = makeFrame(this, QStringLiteral("operationFrame"), QString(), QStringLiteral("操作"),
+                               twipsRect(7560, RowTop, 2175, 735));
+    operationBox = makeCombo(operationFrame, QStringLiteral("operationBox"), QStringLiteral("操作"),
+                             twipsRect(120, 240, 1935, 300));
+    operationBox->setEditable(false);
+    operationBox->addItems(historyOperationChoices());
+    for (QComboBox* c : {slipsBox, operationBox})
         c->setFixedHeight(std::max(twips(300), c->sizeHint().height()));
 
-    CommandVerify = makeButton(this, QStringLiteral("CommandVerify"), QStringLiteral("検証"),
-                               twipsRect(9960, RowTop + 240, 1575, 375));
-    CommandCsv = makeButton(this, QStringLiteral("CommandCsv"), QStringLiteral("CSV出力"),
-                            twipsRect(11640, RowTop + 240, 1575, 375));
-    Command1 = makeButton(this, QStringLiteral("Command1"), QStringLiteral("閉じる"),
-                          twipsRect(13320, RowTop + 240, 1575, 375));
+    verifyButton = makeButton(this, QStringLiteral("verifyButton"), QStringLiteral("検証"),
+                              twipsRect(9960, RowTop + 240, 1575, 375));
+    csvButton = makeButton(this, QStringLiteral("csvButton"), QStringLiteral("CSV出力"),
+                           twipsRect(11640, RowTop + 240, 1575, 375));
+    closeButton = makeButton(this, QStringLiteral("closeButton"), QStringLiteral("閉じる"),
+                             twipsRect(13320, RowTop + 240, 1575, 375));
 
-    for (QComboBox* combo : {Combo1, Combo2, Combo3, ComboSlips, ComboOperation})
+    for (QComboBox* combo : {yearBox, monthBox, dayBox, slipsBox, operationBox})
         connect(combo, &QComboBox::activated, this, &HistoryWindow::listEntries);
-    connect(Option1, &QRadioButton::clicked, this, &HistoryWindow::listEntries);
-    connect(Option2, &QRadioButton::clicked, this, &HistoryWindow::listEntries);
-    connect(CommandVerify, &QPushButton::clicked, this, &HistoryWindow::verify);
-    connect(CommandCsv, &QPushButton::clicked, this, &HistoryWindow::exportCsv);
-    connect(Command1, &QPushButton::clicked, this, &QWidget::close);
+    connect(dailyButton, &QRadioButton::clicked, this, &HistoryWindow::listEntries);
+    connect(monthlyButton, &QRadioButton::clicked, this, &HistoryWindow::listEntries);
+    connect(verifyButton, &QPushButton::clicked, this, &HistoryWindow::verify);
+    connect(csvButton, &QPushButton::clicked, this, &HistoryWindow::exportCsv);
+    connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
     // A save elsewhere adds an entry; the list follows.
     connect(&changes(), &Changes::salesSlipsChanged, this, &HistoryWindow::listEntries);
     connect(&changes(), &Changes::purchaseSlipsChanged, this, &HistoryWindow::listEntries);
@@ -105,10 +105,10 @@ HistoryWindow::HistoryWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 HistoryFilter HistoryWindow::filter() const
 {
     HistoryFilter f;
-    f.period = ReportPeriod::fromTexts(Combo1->currentText(), Combo2->currentText(), Combo3->currentText(),
-                                       Option1->isChecked());
-    f.slips = HistoryFilter::Slips(ComboSlips->currentIndex());
-    setOperationChoice(f, ComboOperation->currentIndex());
+    f.period = ReportPeriod::fromTexts(yearBox->currentText(), monthBox->currentText(), dayBox->currentText(),
+                                       dailyButton->isChecked());
+    f.slips = HistoryFilter::Slips(slipsBox->currentIndex());
+    setOperationChoice(f, operationBox->currentIndex());
     return f;
 }
 
@@ -118,9 +118,9 @@ void HistoryWindow::listEntries()
     GridTable table;
     qint64 listed = 0;
     const Result r = buildHistoryTable(filter, table, &listed);
-    MSFlexGrid1->setTable(std::move(table));
+    historyGrid->setTable(std::move(table));
     for (int c : {int(HistoryEntryCol), int(HistorySlipNoCol)})
-        MSFlexGrid1->setColAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+        historyGrid->setColAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
     fitColumns();
     const ReportPeriod& p = filter.period;
     m_periodTag =
@@ -137,7 +137,7 @@ void HistoryWindow::fitColumns()
 {
     // Every column as wide as its heading and its usual content in the grid's own font; 変更前 and 変更後 share
     // what is left of the grid's width, so that no field's name is cut.
-    const QFontMetrics metrics(MSFlexGrid1->font());
+    const QFontMetrics metrics(historyGrid->font());
     const int pad = metrics.averageCharWidth();
     const auto widest = [&](std::initializer_list<QString> texts) {
         int width = 0;
@@ -156,14 +156,14 @@ void HistoryWindow::fitColumns()
     };
     int used = 0;
     for (const auto& [col, width] : fixed) {
-        MSFlexGrid1->setColumnWidth(col, width);
+        historyGrid->setColumnWidth(col, width);
         used += width;
     }
-    const int room = MSFlexGrid1->width() - 2 * MSFlexGrid1->frameWidth() -
-                     MSFlexGrid1->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, MSFlexGrid1) - used;
+    const int room = historyGrid->width() - 2 * historyGrid->frameWidth() -
+                     historyGrid->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, historyGrid) - used;
     const int side = std::max(room / 2, widest({QStringLiteral("12 どら焼き 150×2 = 300")}));
-    MSFlexGrid1->setColumnWidth(HistoryBeforeCol, side);
-    MSFlexGrid1->setColumnWidth(HistoryAfterCol, side);
+    historyGrid->setColumnWidth(HistoryBeforeCol, side);
+    historyGrid->setColumnWidth(HistoryAfterCol, side);
 }
 
 void HistoryWindow::showStatus(qint64 listed, const QString& problem)
@@ -180,8 +180,8 @@ void HistoryWindow::showStatus(qint64 listed, const QString& problem)
         text += QStringLiteral("　履歴ファイルが件数の記録（rireki.anc）と合いません。「検証」で確かめてください。");
     if (!m_lastCheck.isEmpty())
         text += u'　' + m_lastCheck;
-    LabelStatus->setText(text);
-    LabelStatus->setToolTip(text);
+    statusLabel->setText(text);
+    statusLabel->setToolTip(text);
 }
 
 void HistoryWindow::verify()

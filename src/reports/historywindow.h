@@ -26,23 +26,23 @@ public:
     // Walks the whole chain and says whether it is whole or which entry is the first that does not match.
     void verify();
 
-    QGroupBox* Frame2 = nullptr;
-    Grid* MSFlexGrid1 = nullptr;
-    QLabel* LabelStatus = nullptr;
-    QGroupBox* Frame1 = nullptr;
-    QComboBox* Combo1 = nullptr; // year
-    QComboBox* Combo2 = nullptr; // month
-    QComboBox* Combo3 = nullptr; // day
-    QGroupBox* Frame5 = nullptr;
-    QRadioButton* Option1 = nullptr; // 日
-    QRadioButton* Option2 = nullptr; // 月
-    QGroupBox* Frame3 = nullptr;
-    QComboBox* ComboSlips = nullptr; // 売上と仕入 / 売上 / 仕入
-    QGroupBox* Frame4 = nullptr;
-    QComboBox* ComboOperation = nullptr;  // 訂正と削除 …
-    QPushButton* CommandVerify = nullptr; // "検証"
-    QPushButton* CommandCsv = nullptr;    // "CSV出力"
-    QPushButton* Command1 = nullptr;      // "閉じる"
+    QGroupBox* historyFrame = nullptr;
+    Grid* historyGrid = nullptr;
+    QLabel* statusLabel = nullptr;
+    QGroupBox* periodFrame = nullptr;
+    QComboBox* yearBox = nullptr;
+    QComboBox* monthBox = nullptr;
+    QComboBox* dayBox = nullptr;
+    QGroupBox* dayOrMonthFrame = nullptr;
+    QRadioButton* dailyButton = nullptr;
+    QRadioButton* monthlyButton = nullptr;
+    QGroupBox* slipsFrame = nullptr;
+    QComboBox* slipsBox = nullptr; // 売上と仕入 / 売上 / 仕入
+    QGroupBox* operationFrame = nullptr;
+    QComboBox* operationBox = nullptr;   // 訂正と削除 …
+    QPushButton* verifyButton = nullptr; // "検証"
+    QPushButton* csvButton = nullptr;    // "CSV出力"
+    QPushButton* closeButton = nullptr;  // "閉じる"
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

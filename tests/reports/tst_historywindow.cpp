@@ -66,7 +66,7 @@ QStringList column(const Grid& grid, int col)
 
 } // namespace
 
-class TestForm17 : public QObject
+class TestHistoryWindow : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -79,7 +79,7 @@ private Q_SLOTS:
     void csvRowsNameTheirEntryAndSlip();
 };
 
-void TestForm17::opensFromTheReportWindow()
+void TestHistoryWindow::opensFromTheReportWindow()
 {
     TestAppDir dir;
     writeHistory(dir);
@@ -92,27 +92,27 @@ void TestForm17::opensFromTheReportWindow()
     HistoryWindow* form = historyWindow();
     QVERIFY(form);
     // Today's month, corrections and deletions: entry 3 (slip 1 corrected) and 4 (slip 2 deleted).
-    QCOMPARE(column(*form->MSFlexGrid1, HistoryEntryCol), (QStringList{"3", "4"}));
-    QCOMPARE(column(*form->MSFlexGrid1, 2), (QStringList{"訂正", "削除"}));
-    QVERIFY2(form->LabelStatus->text().startsWith(QStringLiteral("2 件")), qPrintable(form->LabelStatus->text()));
+    QCOMPARE(column(*form->historyGrid, HistoryEntryCol), (QStringList{"3", "4"}));
+    QCOMPARE(column(*form->historyGrid, 2), (QStringList{"訂正", "削除"}));
+    QVERIFY2(form->statusLabel->text().startsWith(QStringLiteral("2 件")), qPrintable(form->statusLabel->text()));
     // The corrected line, before and after side by side, marked.
     bool found = false;
-    for (int r = 1; r < form->MSFlexGrid1->rows(); ++r)
-        if (form->MSFlexGrid1->text(r, 5) == u"1行目" && form->MSFlexGrid1->text(r, 8) == u"数量・金額") {
-            QCOMPARE(form->MSFlexGrid1->text(r, 6), QStringLiteral("12 どら焼き 150×2 = 300"));
-            QCOMPARE(form->MSFlexGrid1->text(r, 7), QStringLiteral("12 どら焼き 150×1 = 150"));
-            QVERIFY(form->MSFlexGrid1->cellBackground(r, 6).isValid());
+    for (int r = 1; r < form->historyGrid->rows(); ++r)
+        if (form->historyGrid->text(r, 5) == u"1行目" && form->historyGrid->text(r, 8) == u"数量・金額") {
+            QCOMPARE(form->historyGrid->text(r, 6), QStringLiteral("12 どら焼き 150×2 = 300"));
+            QCOMPARE(form->historyGrid->text(r, 7), QStringLiteral("12 どら焼き 150×1 = 150"));
+            QVERIFY(form->historyGrid->cellBackground(r, 6).isValid());
             found = true;
         }
     QVERIFY(found);
     QVERIFY(showActive(form));
-    QVERIFY(focusOn(form, QStringLiteral("MSFlexGrid1")));
+    QVERIFY(focusOn(form, QStringLiteral("historyGrid")));
     press(Qt::Key_Escape);
     QTRY_VERIFY(!historyWindow());
     delete report;
 }
 
-void TestForm17::operationBoxChoosesEntries_data()
+void TestHistoryWindow::operationBoxChoosesEntries_data()
 {
     QTest::addColumn<int>("downs"); // Down presses in the operation box from its first choice
     QTest::addColumn<QStringList>("entries");
@@ -123,21 +123,21 @@ void TestForm17::operationBoxChoosesEntries_data()
     QTest::newRow("すべて") << 5 << QStringList{"1", "2", "3", "4"};
 }
 
-void TestForm17::operationBoxChoosesEntries()
+void TestHistoryWindow::operationBoxChoosesEntries()
 {
     QFETCH(int, downs);
     QFETCH(QStringList, entries);
     TestAppDir dir;
     writeHistory(dir);
     auto* form = openWindow<HistoryWindow>();
-    QVERIFY(focusOn(form, QStringLiteral("ComboOperation")));
+    QVERIFY(focusOn(form, QStringLiteral("operationBox")));
     for (int i = 0; i < downs; ++i)
         press(Qt::Key_Down);
-    QCOMPARE(column(*form->MSFlexGrid1, 0), entries);
+    QCOMPARE(column(*form->historyGrid, 0), entries);
     delete form;
 }
 
-void TestForm17::verifyNamesTheFirstChangedEntry_data()
+void TestHistoryWindow::verifyNamesTheFirstChangedEntry_data()
 {
     QTest::addColumn<int>("offset"); // a byte changed in the file; -1 none, -2 a file that is not ours
     QTest::addColumn<QString>("message");
@@ -149,7 +149,7 @@ void TestForm17::verifyNamesTheFirstChangedEntry_data()
     QTest::newRow("last entry cut off") << -4 << "最後の 1 件が失われています";
 }
 
-void TestForm17::verifyNamesTheFirstChangedEntry()
+void TestHistoryWindow::verifyNamesTheFirstChangedEntry()
 {
     QFETCH(int, offset);
     QFETCH(QString, message);
@@ -170,28 +170,28 @@ void TestForm17::verifyNamesTheFirstChangedEntry()
     }
     auto* form = openWindow<HistoryWindow>();
     if (offset == -2) // told at once, before any check
-        QVERIFY2(form->LabelStatus->text().contains(message), qPrintable(form->LabelStatus->text()));
+        QVERIFY2(form->statusLabel->text().contains(message), qPrintable(form->statusLabel->text()));
     MessageBox::takeShown();
-    QTest::mouseClick(form->CommandVerify, Qt::LeftButton);
+    QTest::mouseClick(form->verifyButton, Qt::LeftButton);
     const QStringList shown = MessageBox::takeShown();
     QCOMPARE(shown.size(), 1);
     QVERIFY2(shown[0].contains(message), qPrintable(shown[0]));
-    QCOMPARE(form->LabelStatus->text().contains(QStringLiteral("検証: 一致")), offset == -1);
+    QCOMPARE(form->statusLabel->text().contains(QStringLiteral("検証: 一致")), offset == -1);
     QCOMPARE(dir.bytes(QStringLiteral("rireki.dat")), bytes); // checking writes nothing
     delete form;
 }
 
 // CSV出力 writes the file's own table: every row with its entry and slip number, a line's parts apart.
-void TestForm17::csvRowsNameTheirEntryAndSlip()
+void TestHistoryWindow::csvRowsNameTheirEntryAndSlip()
 {
     TestAppDir dir;
     writeHistory(dir);
     auto* form = openWindow<HistoryWindow>();
-    QVERIFY(focusOn(form, QStringLiteral("ComboOperation")));
+    QVERIFY(focusOn(form, QStringLiteral("operationBox")));
     press(Qt::Key_Down); // 訂正
     const QString path = dir.file(QStringLiteral("out.csv"));
     FileDialog::setNextSaveName(path);
-    QTest::mouseClick(form->CommandCsv, Qt::LeftButton);
+    QTest::mouseClick(form->csvButton, Qt::LeftButton);
     const QStringList lines =
         fromCp932(dir.bytes(QStringLiteral("out.csv"))).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     QVERIFY(lines.size() > 2);
@@ -204,5 +204,5 @@ void TestForm17::csvRowsNameTheirEntryAndSlip()
     delete form;
 }
 
-QTEST_MAIN(TestForm17)
+QTEST_MAIN(TestHistoryWindow)
 #include "tst_historywindow.moc"
