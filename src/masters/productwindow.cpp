@@ -75,7 +75,7 @@ ProductWindow::ProductWindow(QWidget* parent) : EntryWindow(setup(), parent)
     connect(CommandLabels, &QPushButton::clicked, this, &ProductWindow::printLabels);
     // Ctrl or Shift with a click chooses several products for labels.
     for (int t = 0; t < NumberedTabs::Tabs; ++t)
-        SSTab1->grid(t)->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        tabs->grid(t)->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // Products restored or initialised elsewhere show at once.
     connect(&changes(), &Changes::productsChanged, this, &ProductWindow::fillGrids);
     load();
@@ -127,9 +127,9 @@ void ProductWindow::buildProductFrame()
         };
         installKeys(Text40[i],
                     KeyTable{{Qt::Key_Return, to(next)}, {Qt::Key_Down, to(next)}, {Qt::Key_Up, to(previous)}} +
-                        SSTab1->tabKeys());
+                        tabs->tabKeys());
     }
-    SSTab1->setKeys(SSTab1->tabKeys());
+    tabs->setKeys(tabs->tabKeys());
 }
 
 void ProductWindow::buildCompositionFrame()
@@ -361,7 +361,7 @@ void ProductWindow::printLabels()
     }
     QList<int> picked;
     for (int t = 0; t < NumberedTabs::Tabs; ++t)
-        for (const QModelIndex& row : SSTab1->grid(t)->selectionModel()->selectedRows()) {
+        for (const QModelIndex& row : tabs->grid(t)->selectionModel()->selectedRows()) {
             const int n = NumberedTabs::numberAt(t, row.row());
             if (n <= count && !ProductTable[n].JanCode.isEmpty())
                 picked << n;

@@ -75,9 +75,9 @@ PurchaseItemWindow::PurchaseItemWindow(QWidget* parent) : EntryWindow(setup(), p
         installKeys(Text4[i], KeyTable{{Qt::Key_Return, [next] { next->setFocus(); }},
                                        {Qt::Key_Down, [next] { next->setFocus(); }},
                                        {Qt::Key_Up, [previous] { previous->setFocus(); }}} +
-                                  SSTab1->tabKeys());
+                                  tabs->tabKeys());
     }
-    SSTab1->setKeys(SSTab1->tabKeys());
+    tabs->setKeys(tabs->tabKeys());
     setFirstBox(Text4[0]);
 
     connect(&changes(), &Changes::stockChanged, this, &PurchaseItemWindow::followStoredItem);
@@ -90,7 +90,7 @@ void PurchaseItemWindow::fillGrids()
     const QList<PurchaseItem> items = LoadPurchaseItems(PurchaseItemCount);
     for (int n = 1; n <= PurchaseItemCount; ++n) {
         const PurchaseItem item = n <= items.size() ? items[n - 1] : PurchaseItem{};
-        SSTab1->setGridRow(n, {item.Name, numText(item.StandardCost)});
+        tabs->setGridRow(n, {item.Name, numText(item.StandardCost)});
     }
 }
 

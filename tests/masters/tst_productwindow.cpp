@@ -54,8 +54,8 @@ private:
     QString text(const QString& name) const { return control(m_form, name)->text(); }
     void choose(int tab, int row)
     {
-        m_form->SSTab1->setSelectedTab(tab);
-        clickCell(m_form->SSTab1->grid(tab), row - 1, 1);
+        m_form->tabs->setSelectedTab(tab);
+        clickCell(m_form->tabs->grid(tab), row - 1, 1);
         QTRY_COMPARE(focusedName(), QStringLiteral("Text40_0"));
     }
     void typeIn(const QString& box, const QString& keys)
@@ -95,13 +95,13 @@ private Q_SLOTS:
     void openState()
     {
         QCOMPARE(m_form->windowTitle(), QStringLiteral("商品設定"));
-        QCOMPARE(m_form->SSTab1->caption(2), SysStr[3]);
-        QCOMPARE(m_form->SSTab1->selectedTab(), 0);
-        Grid* g = m_form->findChild<Grid*>("MSFlexGrid1_0");
+        QCOMPARE(m_form->tabs->caption(2), SysStr[3]);
+        QCOMPARE(m_form->tabs->selectedTab(), 0);
+        Grid* g = m_form->findChild<Grid*>("entryGrid_0");
         QCOMPARE(g->text(0, 1), QStringLiteral("商品名"));
         QCOMPARE(g->text(1, 1), ProductTable[1].ProductName);
         QCOMPARE(g->text(1, 2), QStringLiteral("150"));
-        QCOMPARE(m_form->SSTab1->grid(2)->text(37, 0), QStringLiteral("237"));
+        QCOMPARE(m_form->tabs->grid(2)->text(37, 0), QStringLiteral("237"));
         QVERIFY(text("Text6").isEmpty());
         QCOMPARE(focusedName(), QStringLiteral("Text40_0"));
         QCOMPARE(unnamedControls(m_form, QRegularExpression("^(Text|Command|Frame|SSTab|Label)")), QStringList());
@@ -196,9 +196,9 @@ private Q_SLOTS:
         QTest::mouseClick(m_form->Command5[2], Qt::LeftButton);
         auto* list = openInstance<PurchaseItemPicker>();
         QVERIFY(list && list->isVisible());
-        QCOMPARE(list->List[2]->item(4)->text(), QStringLiteral("105-のり") + QString(26, u' '));
-        list->SSTab1->setSelectedTab(1);
-        clickCell(list->List[2], 4);
+        QCOMPARE(list->tabLists[2]->item(4)->text(), QStringLiteral("105-のり") + QString(26, u' '));
+        list->tabs->setSelectedTab(1);
+        clickCell(list->tabLists[2], 4);
         QTRY_VERIFY(!openInstance<PurchaseItemPicker>());
         QCOMPARE(text("Text7_2"), QStringLiteral("105"));
         QCOMPARE(text("Text8_2"), QStringLiteral("のり"));
@@ -223,9 +223,9 @@ private Q_SLOTS:
         SysNum[5] = items;
         PurchaseItemPicker list;
         for (int j = 1; j <= 3; ++j)
-            QCOMPARE(list.List[j]->count(), 100);
-        QCOMPARE(list.List[4]->count(), fourth);
-        QCOMPARE(list.List[4]->item(0)->text(), QStringLiteral("301-") + QString(30, u' '));
+            QCOMPARE(list.tabLists[j]->count(), 100);
+        QCOMPARE(list.tabLists[4]->count(), fourth);
+        QCOMPARE(list.tabLists[4]->item(0)->text(), QStringLiteral("301-") + QString(30, u' '));
     }
 
     // Product 237 registered with a composition lands in record 237 alone; sold at the register, it takes
@@ -266,8 +266,8 @@ private Q_SLOTS:
         QCOMPARE(i16(r, s2 + Off::Product::SlotItemNo), int16_t(0));
         QCOMPARE(txt(r, s2 + Off::Product::SlotName, 30), QString(30, u' '));
         QCOMPARE(f64(r, s2 + Off::Product::SlotQty), 0.0);
-        QCOMPARE(m_form->SSTab1->grid(2)->text(37, 1), QStringLiteral("特製弁当"));
-        QCOMPARE(m_form->SSTab1->grid(2)->text(37, 2), QStringLiteral("680"));
+        QCOMPARE(m_form->tabs->grid(2)->text(37, 1), QStringLiteral("特製弁当"));
+        QCOMPARE(m_form->tabs->grid(2)->text(37, 2), QStringLiteral("680"));
 
         QVERIFY(showActive(reg));
         QVERIFY(::focusOn(reg, "Text8_1"));
@@ -300,7 +300,7 @@ private Q_SLOTS:
         registerClick();
         QVERIFY(MessageBox::takeShown().isEmpty());
         QCOMPARE(i16(product(237), Off::Product::Reserved), int16_t(1));
-        QCOMPARE(m_form->SSTab1->grid(2)->model()->index(36, 1).data().toString(), QStringLiteral("※弁当"));
+        QCOMPARE(m_form->tabs->grid(2)->model()->index(36, 1).data().toString(), QStringLiteral("※弁当"));
         QCOMPARE(reg->List[3]->item(36)->text(), QStringLiteral("237   - ※弁当") + QString(18, u' '));
 
         // Chosen again, the box shows what the file holds.
@@ -352,13 +352,13 @@ private Q_SLOTS:
         }
         const QByteArray before = m_dir->bytes("syohin.dat");
         const QString nameBefore = ProductTable[237].ProductName;
-        const QString rowBefore = m_form->SSTab1->grid(2)->text(37, 1);
+        const QString rowBefore = m_form->tabs->grid(2)->text(37, 1);
         typeIn("Text40_1", QStringLiteral("別名"));
         registerClick();
         QCOMPARE(MessageBox::takeShown(), QStringList{message});
         QCOMPARE(m_dir->bytes("syohin.dat"), before);
         QCOMPARE(ProductTable[237].ProductName, nameBefore);
-        QCOMPARE(m_form->SSTab1->grid(2)->text(37, 1), rowBefore);
+        QCOMPARE(m_form->tabs->grid(2)->text(37, 1), rowBefore);
         if (!focused.isEmpty())
             QCOMPARE(focusedName(), focused);
     }
@@ -385,7 +385,7 @@ private Q_SLOTS:
         QFETCH(int, tab);
         choose(2, 37);
         QCOMPARE(keyFrom(m_form, from, Qt::Key(key)), to);
-        QCOMPARE(m_form->SSTab1->selectedTab(), tab);
+        QCOMPARE(m_form->tabs->selectedTab(), tab);
     }
 
     void boxesTakeWhatFits()
@@ -566,7 +566,7 @@ private Q_SLOTS:
         }
         Q_EMIT changes().productsChanged();
         if (pickTwo) {
-            Grid* grid = m_form->SSTab1->grid(0);
+            Grid* grid = m_form->tabs->grid(0);
             clickCell(grid, 0, 1);
             const QRect row2 = grid->visualRect(grid->model()->index(1, 1));
             QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ControlModifier, row2.center());
@@ -597,7 +597,7 @@ private Q_SLOTS:
         choose(2, 37);
         typeIn("Text40_1", QStringLiteral("新名"));
         const ProductEntry before = ProductTable[237];
-        const QString rowBefore = m_form->SSTab1->grid(2)->text(37, 1);
+        const QString rowBefore = m_form->tabs->grid(2)->text(37, 1);
         QFile::remove(m_dir->file("syohin.dat"));
         QVERIFY(QDir(m_dir->path()).mkdir("syohin.dat"));
         registerClick();
@@ -605,7 +605,7 @@ private Q_SLOTS:
         QCOMPARE(shown.size(), 1);
         QVERIFY(shown[0].contains(QStringLiteral("syohin.dat")));
         QCOMPARE(ProductTable[237].ProductName, before.ProductName);
-        QCOMPARE(m_form->SSTab1->grid(2)->text(37, 1), rowBefore);
+        QCOMPARE(m_form->tabs->grid(2)->text(37, 1), rowBefore);
     }
 };
 

@@ -54,8 +54,8 @@ private:
     QLineEdit* box(int i) const { return m_form->Text4[i]; }
     void choose(int tab, int row)
     {
-        m_form->SSTab1->setSelectedTab(tab);
-        clickCell(m_form->SSTab1->grid(tab), row - 1, 1);
+        m_form->tabs->setSelectedTab(tab);
+        clickCell(m_form->tabs->grid(tab), row - 1, 1);
         QTRY_COMPARE(focusedName(), QStringLiteral("Text4_0"));
     }
     void registerClick() { QTest::mouseClick(m_form->registerButton, Qt::LeftButton); }
@@ -86,8 +86,8 @@ private Q_SLOTS:
     void openState()
     {
         QCOMPARE(m_form->windowTitle(), QStringLiteral("仕入商品設定"));
-        QCOMPARE(m_form->SSTab1->caption(1), SysStr[2]);
-        Grid* g = m_form->findChild<Grid*>("MSFlexGrid1_1");
+        QCOMPARE(m_form->tabs->caption(1), SysStr[2]);
+        Grid* g = m_form->findChild<Grid*>("entryGrid_1");
         QCOMPARE(g->text(0, 1), QStringLiteral("仕入商品名"));
         QCOMPARE(g->text(50, 0), QStringLiteral("150"));
         QCOMPARE(g->text(50, 1), QStringLiteral("とても長い名前の部品") + QString(10, u' '));
@@ -118,10 +118,11 @@ private Q_SLOTS:
         type("40");
         const QByteArray before = m_dir->bytes("zaiko.dat");
         PurchaseItemPicker pickList; // an open item list follows the save
-        QCOMPARE(pickList.List[2]->item(49)->text(), QStringLiteral("150-とても長い名前の部品") + QString(10, u' '));
+        QCOMPARE(pickList.tabLists[2]->item(49)->text(),
+                 QStringLiteral("150-とても長い名前の部品") + QString(10, u' '));
         registerClick();
         QVERIFY(MessageBox::takeShown().isEmpty());
-        QCOMPARE(pickList.List[2]->item(49)->text(), QStringLiteral("150-ねじ") + QString(26, u' '));
+        QCOMPARE(pickList.tabLists[2]->item(49)->text(), QStringLiteral("150-ねじ") + QString(26, u' '));
 
         const QByteArray after = m_dir->bytes("zaiko.dat");
         QCOMPARE(after.size(), 400 * 128);
@@ -135,7 +136,7 @@ private Q_SLOTS:
         QCOMPARE(i16(r, Off::Item::SupplierNo), int16_t(2));
         QCOMPARE(txt(r, Off::Item::SupplierName, 30), QStringLiteral("二番商店") + QString(22, u' '));
         QCOMPARE(r.mid(Off::Item::Reserved), QByteArray(44, 'Z'));
-        Grid* g = m_form->SSTab1->grid(1);
+        Grid* g = m_form->tabs->grid(1);
         QCOMPARE(g->text(50, 1), QStringLiteral("ねじ"));
         QCOMPARE(g->text(50, 2), QStringLiteral("12.5"));
     }
@@ -162,7 +163,7 @@ private Q_SLOTS:
         QFETCH(int, tab);
         choose(1, 50);
         QCOMPARE(keyFrom(m_form, from, Qt::Key(key)), to);
-        QCOMPARE(m_form->SSTab1->selectedTab(), tab);
+        QCOMPARE(m_form->tabs->selectedTab(), tab);
     }
 
     // Numbers that cannot be stored are refused with the field named, and nothing is written.
@@ -189,7 +190,7 @@ private Q_SLOTS:
         QCOMPARE(MessageBox::takeShown(), QStringList{message});
         QCOMPARE(m_dir->bytes("zaiko.dat"), before);
         QCOMPARE(focusedName(), QStringLiteral("Text4_%1").arg(boxIndex));
-        QCOMPARE(m_form->SSTab1->grid(1)->text(50, 2), QStringLiteral("80"));
+        QCOMPARE(m_form->tabs->grid(1)->text(50, 2), QStringLiteral("80"));
     }
 
     // "一覧" opens the supplier list; picking supplier 7 fills the item's supplier boxes and closes the list.
@@ -199,8 +200,8 @@ private Q_SLOTS:
         QTest::mouseClick(m_form->Command5, Qt::LeftButton);
         auto* list = openInstance<SupplierPicker>();
         QVERIFY(list && list->isVisible());
-        QCOMPARE(list->List1->count(), 100);
-        clickCell(list->List1, 6);
+        QCOMPARE(list->entryList->count(), 100);
+        clickCell(list->entryList, 6);
         QCOMPARE(box(4)->text(), QStringLiteral("7"));
         QCOMPARE(box(5)->text(), QStringLiteral("七番問屋"));
         QCOMPARE(box(5)->cursorPosition(), 0);
@@ -356,9 +357,9 @@ private Q_SLOTS:
         const QStringList shown = MessageBox::takeShown();
         QCOMPARE(shown.size(), 1);
         QVERIFY(shown[0].contains(QStringLiteral("zaiko.dat")));
-        QCOMPARE(m_form->SSTab1->grid(1)->text(50, 1), QStringLiteral("とても長い名前の部品") + QString(10, u' '));
+        QCOMPARE(m_form->tabs->grid(1)->text(50, 1), QStringLiteral("とても長い名前の部品") + QString(10, u' '));
         // Choosing an item the file cannot give says so too.
-        clickCell(m_form->SSTab1->grid(1), 50, 1);
+        clickCell(m_form->tabs->grid(1), 50, 1);
         const QStringList read = MessageBox::takeShown();
         QCOMPARE(read.size(), 1);
         QVERIFY(read[0].contains(QStringLiteral("zaiko.dat")));

@@ -208,13 +208,13 @@ private Q_SLOTS:
         SysNum[7] = 8;
         SupplierPicker list;
         QCOMPARE(list.windowTitle(), QStringLiteral("仕入先一覧表"));
-        QCOMPARE(list.List1->count(), 8);
+        QCOMPARE(list.entryList->count(), 8);
         m_form->List1->clear();
         m_form->List1->addItems(supplierPickList());
         clickCell(m_form->List1, 6);
         type(QStringLiteral("七番"));
         registerClick();
-        QCOMPARE(list.List1->item(6)->text(), QStringLiteral("7-七番") + QString(26, u' '));
+        QCOMPARE(list.entryList->item(6)->text(), QStringLiteral("7-七番") + QString(26, u' '));
     }
 };
 
