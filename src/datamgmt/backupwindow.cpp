@@ -28,6 +28,7 @@ namespace {
 
 struct DataFileRow
 {
+    const char* name; // of its buttons: name + "BackupButton", name + "RestoreButton"
     const char* dataFile;
     const char* archive;
     const char* backupCaption;
@@ -37,14 +38,14 @@ struct DataFileRow
 // One row per data file; its backup and restore buttons face each other.
 constexpr int RowCount = 8;
 constexpr DataFileRow Rows[RowCount] = {
-    {"reg.dat", "reg.lzh", "レジデータ　バックアップ", "レジデータ　リストア"},
-    {"siire.dat", "siire.lzh", "仕入れデータ　バックアップ", "仕入れデータ　リストア"},
-    {"syohin.dat", "syohin.lzh", "商品データ　バックアップ", "商品データ　リストア"},
-    {"zaiko.dat", "zaiko.lzh", "仕入商品データ　バックアップ", "仕入れ商品データ　リストア"},
-    {"siiresaki.dat", "siiresaki.lzh", "仕入先データ　バックアップ", "仕入先データ　リストア"},
-    {"sys.ini", "sys.lzh", "管理データ　バックアップ", "管理データ　リストア"},
-    {"rireki.dat", "rireki.lzh", "履歴データ　バックアップ", "履歴データ　リストア"},
-    {"seisan.dat", "seisan.lzh", "精算データ　バックアップ", "精算データ　リストア"},
+    {"sales", "reg.dat", "reg.lzh", "レジデータ　バックアップ", "レジデータ　リストア"},
+    {"purchases", "siire.dat", "siire.lzh", "仕入れデータ　バックアップ", "仕入れデータ　リストア"},
+    {"products", "syohin.dat", "syohin.lzh", "商品データ　バックアップ", "商品データ　リストア"},
+    {"purchaseItems", "zaiko.dat", "zaiko.lzh", "仕入商品データ　バックアップ", "仕入れ商品データ　リストア"},
+    {"suppliers", "siiresaki.dat", "siiresaki.lzh", "仕入先データ　バックアップ", "仕入先データ　リストア"},
+    {"settings", "sys.ini", "sys.lzh", "管理データ　バックアップ", "管理データ　リストア"},
+    {"history", "rireki.dat", "rireki.lzh", "履歴データ　バックアップ", "履歴データ　リストア"},
+    {"closings", "seisan.dat", "seisan.lzh", "精算データ　バックアップ", "精算データ　リストア"},
 };
 constexpr int RowTops[RowCount] = {360, 840, 1320, 1800, 2280, 2760, 3240, 3720};
 // The history's and the closings' rows are below the six data files; the frames and what is under them make
@@ -108,111 +109,104 @@ BackupWindow::BackupWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("データ管理"));
     setAccessibleName(QStringLiteral("データ管理"));
-    // Taller than designed by the row of kept copies at the bottom.
+    // The history and closing rows and the row of kept copies at the bottom make it taller.
     setFixedSize(twips(7515), twips(5895 + ExtraHeight));
-    // The longest button captions must fit the buttons' designed width.
+    // The longest button captions must fit the buttons' width.
     QFont small = font();
     small.setPointSize(9);
     setFont(small);
 
-    Frame3 = makeFrame(this, QStringLiteral("Frame3"), QString(), QStringLiteral("バックアップ先"),
-                       twipsRect(360, 120, 4815, 735));
-    Label1 = new QLabel(QStringLiteral("バックアップ先ドライブ"), Frame3);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setAccessibleName(QStringLiteral("バックアップ先ドライブの見出し"));
-    Label1->move(twips(120), twips(240));
-    Label1->adjustSize();
-    auto* driveList = new DriveList(Frame3);
-    Drive1 = driveList;
-    Drive1->setObjectName(QStringLiteral("Drive1"));
-    Drive1->setAccessibleName(QStringLiteral("バックアップ先ドライブ"));
-    Drive1->setGeometry(twips(2640), twips(240), twips(1095), Drive1->sizeHint().height());
-    Label1->setBuddy(Drive1);
+    driveFrame = makeFrame(this, QStringLiteral("driveFrame"), QString(), QStringLiteral("バックアップ先"),
+                           twipsRect(360, 120, 4815, 735));
+    driveLabel = new QLabel(QStringLiteral("バックアップ先ドライブ"), driveFrame);
+    driveLabel->setObjectName(QStringLiteral("driveLabel"));
+    driveLabel->setAccessibleName(QStringLiteral("バックアップ先ドライブの見出し"));
+    driveLabel->move(twips(120), twips(240));
+    driveLabel->adjustSize();
+    auto* driveList = new DriveList(driveFrame);
+    driveBox = driveList;
+    driveBox->setObjectName(QStringLiteral("driveBox"));
+    driveBox->setAccessibleName(QStringLiteral("バックアップ先ドライブ"));
+    driveBox->setGeometry(twips(2640), twips(240), twips(1095), driveBox->sizeHint().height());
+    driveLabel->setBuddy(driveBox);
     // The list is too narrow for most mount points; the tip shows the whole path.
-    connect(Drive1, &QComboBox::currentTextChanged, Drive1, &QWidget::setToolTip);
+    connect(driveBox, &QComboBox::currentTextChanged, driveBox, &QWidget::setToolTip);
     driveList->beforePopup = [this] { addMountedDrives(); };
     addMountedDrives();
 
-    Frame1 = makeFrame(this, QStringLiteral("Frame1"), QStringLiteral("バックアップ"), QStringLiteral("バックアップ"),
-                       twipsRect(360, 960, 3375, 3495 + ExtraHeight));
-    Frame2 = makeFrame(this, QStringLiteral("Frame2"), QStringLiteral("リストア"), QStringLiteral("リストア"),
-                       twipsRect(3840, 960, 3375, 3495 + ExtraHeight));
-    QPushButton** backupButtons[RowCount] = {
-        &Command1, &Command2, &Command3, &Command4, &Command5, &Command6, &CommandHistoryBackup, &CommandSeisanBackup};
-    QPushButton** restoreButtons[RowCount] = {&Command7,
-                                              &Command8,
-                                              &Command9,
-                                              &Command10,
-                                              &Command11,
-                                              &Command12,
-                                              &CommandHistoryRestore,
-                                              &CommandSeisanRestore};
-    const char* const laterNames[RowCount - 6][2] = {{"CommandHistoryBackup", "CommandHistoryRestore"},
-                                                     {"CommandSeisanBackup", "CommandSeisanRestore"}};
+    backupFrame = makeFrame(this, QStringLiteral("backupFrame"), QStringLiteral("バックアップ"),
+                            QStringLiteral("バックアップ"), twipsRect(360, 960, 3375, 3495 + ExtraHeight));
+    restoreFrame = makeFrame(this, QStringLiteral("restoreFrame"), QStringLiteral("リストア"),
+                             QStringLiteral("リストア"), twipsRect(3840, 960, 3375, 3495 + ExtraHeight));
+    QPushButton** backupButtons[RowCount] = {&salesBackupButton,         &purchasesBackupButton, &productsBackupButton,
+                                             &purchaseItemsBackupButton, &suppliersBackupButton, &settingsBackupButton,
+                                             &historyBackupButton,       &closingsBackupButton};
+    QPushButton** restoreButtons[RowCount] = {
+        &salesRestoreButton,     &purchasesRestoreButton, &productsRestoreButton, &purchaseItemsRestoreButton,
+        &suppliersRestoreButton, &settingsRestoreButton,  &historyRestoreButton,  &closingsRestoreButton};
     for (int row = 0; row < RowCount; ++row) {
         const DataFileRow& r = Rows[row];
         const QString dataFile = QString::fromLatin1(r.dataFile);
         const QString archive = QString::fromLatin1(r.archive);
-        *backupButtons[row] = makeButton(
-            Frame1, row < 6 ? QStringLiteral("Command%1").arg(row + 1) : QString::fromLatin1(laterNames[row - 6][0]),
-            QString::fromUtf8(r.backupCaption), twipsRect(240, RowTops[row], 2895, 375));
-        *restoreButtons[row] = makeButton(
-            Frame2, row < 6 ? QStringLiteral("Command%1").arg(row + 7) : QString::fromLatin1(laterNames[row - 6][1]),
-            QString::fromUtf8(r.restoreCaption), twipsRect(240, RowTops[row], 2655, 375));
+        *backupButtons[row] = makeButton(backupFrame, QString::fromLatin1(r.name) + QStringLiteral("BackupButton"),
+                                         QString::fromUtf8(r.backupCaption), twipsRect(240, RowTops[row], 2895, 375));
+        *restoreButtons[row] = makeButton(restoreFrame, QString::fromLatin1(r.name) + QStringLiteral("RestoreButton"),
+                                          QString::fromUtf8(r.restoreCaption), twipsRect(240, RowTops[row], 2655, 375));
         connect(*backupButtons[row], &QPushButton::clicked, this, [=, this] { backup(dataFile, archive); });
         connect(*restoreButtons[row], &QPushButton::clicked, this, [=, this] { restore(dataFile, archive); });
     }
 
-    Text1 = makeDisplay(this, QStringLiteral("Text1"), QStringLiteral("案内"),
-                        twipsRect(360, 4560 + ExtraHeight, 5415, 375));
-    Text1->setText(QStringLiteral("バックアップ先ドライブを選択してください。"));
+    guideBox = makeDisplay(this, QStringLiteral("guideBox"), QStringLiteral("案内"),
+                           twipsRect(360, 4560 + ExtraHeight, 5415, 375));
+    guideBox->setText(QStringLiteral("バックアップ先ドライブを選択してください。"));
 
-    Command13 = makeButton(this, QStringLiteral("Command13"), QStringLiteral("閉じる"),
-                           twipsRect(6000, 4560 + ExtraHeight, 1215, 375));
-    connect(Command13, &QPushButton::clicked, this, &QWidget::close);
+    closeButton = makeButton(this, QStringLiteral("closeButton"), QStringLiteral("閉じる"),
+                             twipsRect(6000, 4560 + ExtraHeight, 1215, 375));
+    connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
 
-    Frame4 = makeFrame(this, QStringLiteral("Frame4"), QStringLiteral("初期化前の自動バックアップからリストア"),
-                       QStringLiteral("初期化前の自動バックアップ"), twipsRect(360, 5040 + ExtraHeight, 6855, 735));
-    auto* keptList = new DriveList(Frame4);
-    Combo1 = keptList;
-    Combo1->setObjectName(QStringLiteral("Combo1"));
-    Combo1->setAccessibleName(QStringLiteral("自動バックアップの日時とファイル"));
-    Combo1->setGeometry(twips(120), twips(280), twips(4935), Combo1->sizeHint().height());
+    keptCopiesFrame =
+        makeFrame(this, QStringLiteral("keptCopiesFrame"), QStringLiteral("初期化前の自動バックアップからリストア"),
+                  QStringLiteral("初期化前の自動バックアップ"), twipsRect(360, 5040 + ExtraHeight, 6855, 735));
+    auto* keptList = new DriveList(keptCopiesFrame);
+    keptCopiesBox = keptList;
+    keptCopiesBox->setObjectName(QStringLiteral("keptCopiesBox"));
+    keptCopiesBox->setAccessibleName(QStringLiteral("自動バックアップの日時とファイル"));
+    keptCopiesBox->setGeometry(twips(120), twips(280), twips(4935), keptCopiesBox->sizeHint().height());
     keptList->beforePopup = [this] { listKeptCopies(); };
-    Command14 =
-        makeButton(Frame4, QStringLiteral("Command14"), QStringLiteral("リストア"), twipsRect(5160, 260, 1575, 375));
-    connect(Command14, &QPushButton::clicked, this, &BackupWindow::restoreKeptCopy);
+    keptCopyRestoreButton = makeButton(keptCopiesFrame, QStringLiteral("keptCopyRestoreButton"),
+                                       QStringLiteral("リストア"), twipsRect(5160, 260, 1575, 375));
+    connect(keptCopyRestoreButton, &QPushButton::clicked, this, &BackupWindow::restoreKeptCopy);
     listKeptCopies();
 }
 
 void BackupWindow::listKeptCopies()
 {
-    const QString chosen = Combo1->currentData().toString();
-    Combo1->clear();
+    const QString chosen = keptCopiesBox->currentData().toString();
+    keptCopiesBox->clear();
     QStringList ours;
     for (const DataFileRow& r : Rows)
         ours << QString::fromLatin1(r.dataFile);
     for (const KeptCopy& copy : keptCopies(AppDir + QStringLiteral("/backup"), QStringLiteral("dat"))) {
         if (!ours.contains(copy.fileName))
             continue;
-        Combo1->addItem(copy.when.toString(DateTimeFormat) + QStringLiteral("　") + copy.fileName, copy.archive);
-        Combo1->setItemData(Combo1->count() - 1, copy.fileName, KeptFileRole);
-        Combo1->setItemData(Combo1->count() - 1, copy.when, KeptWhenRole);
+        keptCopiesBox->addItem(copy.when.toString(DateTimeFormat) + QStringLiteral("　") + copy.fileName, copy.archive);
+        keptCopiesBox->setItemData(keptCopiesBox->count() - 1, copy.fileName, KeptFileRole);
+        keptCopiesBox->setItemData(keptCopiesBox->count() - 1, copy.when, KeptWhenRole);
     }
-    if (const int i = Combo1->findData(chosen); i >= 0)
-        Combo1->setCurrentIndex(i);
-    Command14->setEnabled(Combo1->count() > 0);
+    if (const int i = keptCopiesBox->findData(chosen); i >= 0)
+        keptCopiesBox->setCurrentIndex(i);
+    keptCopyRestoreButton->setEnabled(keptCopiesBox->count() > 0);
 }
 
 void BackupWindow::addDrive(const QString& mountPath)
 {
-    if (Drive1->findText(mountPath) < 0)
-        Drive1->addItem(mountPath);
-    // The list keeps its designed width; the open list is as wide as its longest mount point.
+    if (driveBox->findText(mountPath) < 0)
+        driveBox->addItem(mountPath);
+    // The closed list stays narrow beside its label; the open list is as wide as its longest mount point.
     int widest = 0;
-    for (int i = 0; i < Drive1->count(); ++i)
-        widest = qMax(widest, Drive1->fontMetrics().horizontalAdvance(Drive1->itemText(i)));
-    Drive1->view()->setMinimumWidth(widest + twips(360));
+    for (int i = 0; i < driveBox->count(); ++i)
+        widest = qMax(widest, driveBox->fontMetrics().horizontalAdvance(driveBox->itemText(i)));
+    driveBox->view()->setMinimumWidth(widest + twips(360));
 }
 
 void BackupWindow::addMountedDrives()
@@ -223,7 +217,7 @@ void BackupWindow::addMountedDrives()
 
 QString BackupWindow::selectedDrive() const
 {
-    return Drive1->currentText();
+    return driveBox->currentText();
 }
 
 void BackupWindow::backup(const QString& dataFile, const QString& archive)
@@ -248,11 +242,11 @@ void BackupWindow::restore(const QString& dataFile, const QString& archive)
 
 void BackupWindow::restoreKeptCopy()
 {
-    const QString path = Combo1->currentData().toString();
+    const QString path = keptCopiesBox->currentData().toString();
     if (path.isEmpty())
         return;
-    const QString dataFile = Combo1->currentData(KeptFileRole).toString();
-    const QDateTime kept = Combo1->currentData(KeptWhenRole).toDateTime();
+    const QString dataFile = keptCopiesBox->currentData(KeptFileRole).toString();
+    const QDateTime kept = keptCopiesBox->currentData(KeptWhenRole).toDateTime();
     const RestoreCheck check = checkRestoreArchive(path, dataFile);
     if (check.problem != RestoreCheck::Ready) {
         MessageBox::information(this, QStringLiteral("LHA 上書き解凍エラー\n") + restoreProblem(check, path, dataFile));

@@ -21,35 +21,35 @@ public:
     // The drive list's entries are mount points; tests and callers may offer one more.
     void addDrive(const QString& mountPath);
 
-    QGroupBox* Frame3 = nullptr;
-    QLabel* Label1 = nullptr;
-    QComboBox* Drive1 = nullptr;
-    QGroupBox* Frame1 = nullptr;
-    QGroupBox* Frame2 = nullptr;
-    QPushButton* Command1 = nullptr;
-    QPushButton* Command2 = nullptr;
-    QPushButton* Command3 = nullptr;
-    QPushButton* Command4 = nullptr;
-    QPushButton* Command5 = nullptr;
-    QPushButton* Command6 = nullptr;
-    QPushButton* Command7 = nullptr;
-    QPushButton* Command8 = nullptr;
-    QPushButton* Command9 = nullptr;
-    QPushButton* Command10 = nullptr;
-    QPushButton* Command11 = nullptr;
-    QPushButton* Command12 = nullptr;
-    QPushButton* CommandHistoryBackup = nullptr;  // "履歴データ　バックアップ"
-    QPushButton* CommandHistoryRestore = nullptr; // "履歴データ　リストア"
-    QPushButton* CommandSeisanBackup = nullptr;   // "精算データ　バックアップ"
-    QPushButton* CommandSeisanRestore = nullptr;  // "精算データ　リストア"
-    QLineEdit* Text1 = nullptr;
-    QPushButton* Command13 = nullptr;
+    QGroupBox* driveFrame = nullptr;
+    QLabel* driveLabel = nullptr;
+    QComboBox* driveBox = nullptr;
+    QGroupBox* backupFrame = nullptr;
+    QGroupBox* restoreFrame = nullptr;
+    QPushButton* salesBackupButton = nullptr;
+    QPushButton* purchasesBackupButton = nullptr;
+    QPushButton* productsBackupButton = nullptr;
+    QPushButton* purchaseItemsBackupButton = nullptr;
+    QPushButton* suppliersBackupButton = nullptr;
+    QPushButton* settingsBackupButton = nullptr;
+    QPushButton* salesRestoreButton = nullptr;
+    QPushButton* purchasesRestoreButton = nullptr;
+    QPushButton* productsRestoreButton = nullptr;
+    QPushButton* purchaseItemsRestoreButton = nullptr;
+    QPushButton* suppliersRestoreButton = nullptr;
+    QPushButton* settingsRestoreButton = nullptr;
+    QPushButton* historyBackupButton = nullptr;   // "履歴データ　バックアップ"
+    QPushButton* historyRestoreButton = nullptr;  // "履歴データ　リストア"
+    QPushButton* closingsBackupButton = nullptr;  // "精算データ　バックアップ"
+    QPushButton* closingsRestoreButton = nullptr; // "精算データ　リストア"
+    QLineEdit* guideBox = nullptr;
+    QPushButton* closeButton = nullptr;
     // The copies data initialisation keeps in the program's backup folder, newest first, and their restore.
-    QGroupBox* Frame4 = nullptr;
-    QComboBox* Combo1 = nullptr;
-    QPushButton* Command14 = nullptr;
+    QGroupBox* keptCopiesFrame = nullptr;
+    QComboBox* keptCopiesBox = nullptr;
+    QPushButton* keptCopyRestoreButton = nullptr;
 
-    // Fills Combo1 from the backup folder again.
+    // Fills keptCopiesBox from the backup folder again.
     void listKeptCopies();
 
 Q_SIGNALS:

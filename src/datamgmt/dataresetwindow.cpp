@@ -61,47 +61,48 @@ DataResetWindow::DataResetWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     for (int k = 0; k < 10; ++k) {
         const int top = 360 + 360 * k;
         const QString caption = QString::fromUtf8(BoxCaptions[k]);
-        Command[k + 1] =
-            makeButton(this, QStringLiteral("Command%1").arg(k + 1), caption, twipsRect(120, top, 1965, 255));
-        Command[k + 1]->setFocusPolicy(Qt::NoFocus);
+        settingCaptions[k] =
+            makeButton(this, QStringLiteral("settingCaptions_%1").arg(k), caption, twipsRect(120, top, 1965, 255));
+        settingCaptions[k]->setFocusPolicy(Qt::NoFocus);
         if (caption.isEmpty())
-            Command[k + 1]->setAccessibleName(QStringLiteral("予備 %1").arg(k + 1));
-        Text1[k] = makeEdit(this, QStringLiteral("Text1_%1").arg(k),
-                            caption.isEmpty() ? QStringLiteral("予備 %1").arg(k + 1) : caption,
-                            twipsRect(2505, top, 1455, 270));
-        Text1[k]->setReadOnly(!readBack(k));
+            settingCaptions[k]->setAccessibleName(QStringLiteral("予備 %1").arg(k + 1));
+        settingBoxes[k] = makeEdit(this, QStringLiteral("settingBoxes_%1").arg(k),
+                                   caption.isEmpty() ? QStringLiteral("予備 %1").arg(k + 1) : caption,
+                                   twipsRect(2505, top, 1455, 270));
+        settingBoxes[k]->setReadOnly(!readBack(k));
     }
 
-    Frame1 = makeFrame(this, QStringLiteral("Frame1"), QStringLiteral("初期化"), QStringLiteral("初期化"),
-                       twipsRect(4200, 105, 2895, 3735));
-    Command11 = makeButton(Frame1, QStringLiteral("Command11"), QStringLiteral("売上伝票データ初期化"),
-                           twipsRect(360, 315, 2175, 255));
-    Command14 = makeButton(Frame1, QStringLiteral("Command14"), QStringLiteral("仕入伝票データ初期化"),
-                           twipsRect(360, 720, 2175, 255));
-    Command17 = makeButton(Frame1, QStringLiteral("Command17"), QStringLiteral("仕入商品データ初期化"),
-                           twipsRect(360, 1680, 2175, 255));
-    Command13 = makeButton(Frame1, QStringLiteral("Command13"), QStringLiteral("商品データ初期化"),
-                           twipsRect(360, 2040, 2175, 255));
-    Command16 = makeButton(Frame1, QStringLiteral("Command16"), QStringLiteral("仕入先データ初期化"),
-                           twipsRect(360, 2400, 2175, 255));
-    connect(Command11, &QPushButton::clicked, this, &DataResetWindow::resetSalesSlips);
-    connect(Command14, &QPushButton::clicked, this, &DataResetWindow::resetPurchaseSlips);
-    connect(Command17, &QPushButton::clicked, this, &DataResetWindow::resetPurchaseItems);
-    connect(Command13, &QPushButton::clicked, this, &DataResetWindow::resetProducts);
-    Command18 = makeButton(Frame1, QStringLiteral("Command18"), QStringLiteral("精算データ初期化"),
-                           twipsRect(360, 2760, 2175, 255));
-    connect(Command16, &QPushButton::clicked, this, &DataResetWindow::resetSuppliers);
-    connect(Command18, &QPushButton::clicked, this, &DataResetWindow::resetSeisan);
+    resetFrame = makeFrame(this, QStringLiteral("resetFrame"), QStringLiteral("初期化"), QStringLiteral("初期化"),
+                           twipsRect(4200, 105, 2895, 3735));
+    resetSalesButton = makeButton(resetFrame, QStringLiteral("resetSalesButton"),
+                                  QStringLiteral("売上伝票データ初期化"), twipsRect(360, 315, 2175, 255));
+    resetPurchasesButton = makeButton(resetFrame, QStringLiteral("resetPurchasesButton"),
+                                      QStringLiteral("仕入伝票データ初期化"), twipsRect(360, 720, 2175, 255));
+    resetPurchaseItemsButton = makeButton(resetFrame, QStringLiteral("resetPurchaseItemsButton"),
+                                          QStringLiteral("仕入商品データ初期化"), twipsRect(360, 1680, 2175, 255));
+    resetProductsButton = makeButton(resetFrame, QStringLiteral("resetProductsButton"),
+                                     QStringLiteral("商品データ初期化"), twipsRect(360, 2040, 2175, 255));
+    resetSuppliersButton = makeButton(resetFrame, QStringLiteral("resetSuppliersButton"),
+                                      QStringLiteral("仕入先データ初期化"), twipsRect(360, 2400, 2175, 255));
+    connect(resetSalesButton, &QPushButton::clicked, this, &DataResetWindow::resetSalesSlips);
+    connect(resetPurchasesButton, &QPushButton::clicked, this, &DataResetWindow::resetPurchaseSlips);
+    connect(resetPurchaseItemsButton, &QPushButton::clicked, this, &DataResetWindow::resetPurchaseItems);
+    connect(resetProductsButton, &QPushButton::clicked, this, &DataResetWindow::resetProducts);
+    resetClosingsButton = makeButton(resetFrame, QStringLiteral("resetClosingsButton"),
+                                     QStringLiteral("精算データ初期化"), twipsRect(360, 2760, 2175, 255));
+    connect(resetSuppliersButton, &QPushButton::clicked, this, &DataResetWindow::resetSuppliers);
+    connect(resetClosingsButton, &QPushButton::clicked, this, &DataResetWindow::resetClosings);
 
-    Command12 =
-        makeButton(this, QStringLiteral("Command12"), QStringLiteral("password"), twipsRect(840, 4200, 1095, 315));
-    Command12->setFocusPolicy(Qt::NoFocus);
-    Command12->setAccessibleName(QStringLiteral("パスワード"));
-    Text2 = makeEdit(this, QStringLiteral("Text2"), QStringLiteral("パスワード"), twipsRect(2520, 4200, 1695, 315));
-    Text2->setEchoMode(QLineEdit::Password);
-    Command15 =
-        makeButton(this, QStringLiteral("Command15"), QStringLiteral("閉じる"), twipsRect(5880, 4200, 1215, 315));
-    connect(Command15, &QPushButton::clicked, this, &QWidget::close);
+    passwordCaption = makeButton(this, QStringLiteral("passwordCaption"), QStringLiteral("password"),
+                                 twipsRect(840, 4200, 1095, 315));
+    passwordCaption->setFocusPolicy(Qt::NoFocus);
+    passwordCaption->setAccessibleName(QStringLiteral("パスワード"));
+    passwordBox =
+        makeEdit(this, QStringLiteral("passwordBox"), QStringLiteral("パスワード"), twipsRect(2520, 4200, 1695, 315));
+    passwordBox->setEchoMode(QLineEdit::Password);
+    closeButton =
+        makeButton(this, QStringLiteral("closeButton"), QStringLiteral("閉じる"), twipsRect(5880, 4200, 1215, 315));
+    connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
 
     load();
 }
@@ -109,12 +110,12 @@ DataResetWindow::DataResetWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 void DataResetWindow::load()
 {
     for (int k = 0; k < 10; ++k)
-        Text1[k]->setText(numText(SysNum[k + 1]));
+        settingBoxes[k]->setText(numText(SysNum[k + 1]));
 }
 
 bool DataResetWindow::passwordGiven()
 {
-    if (Text2->text() == Password)
+    if (passwordBox->text() == Password)
         return true;
     MessageBox::information(this, QStringLiteral("パスワードを入力してください。"));
     return false;
@@ -131,11 +132,11 @@ bool DataResetWindow::resetConfirmed(const QString& data, const QString& fileNam
 
 qint64 DataResetWindow::boxCount(int k, qint64 max, const QString& caption)
 {
-    if (const std::optional<qint64> count = countFromText(Text1[k]->text(), max))
+    if (const std::optional<qint64> count = countFromText(settingBoxes[k]->text(), max))
         return *count;
     MessageBox::information(this,
                             QStringLiteral("%1には 0 から %2 までの整数を入力してください。").arg(caption).arg(max));
-    Text1[k]->setFocus();
+    settingBoxes[k]->setFocus();
     return -1;
 }
 
@@ -193,7 +194,7 @@ void DataResetWindow::resetSuppliers()
     runReset(QStringLiteral("siiresaki.dat"), &ResetSuppliers, [] { Q_EMIT changes().suppliersChanged(); });
 }
 
-void DataResetWindow::resetSeisan()
+void DataResetWindow::resetClosings()
 {
     if (m_busy || !passwordGiven() ||
         !resetConfirmed(QStringLiteral("精算データ"), SeisanFileName, double(SeisanRecordCount())))

@@ -19,21 +19,21 @@ class DataResetWindow : public QWidget
 public:
     explicit DataResetWindow(QWidget* parent = nullptr);
 
-    // Window load: Text1(0) to Text1(9) from SysNum[1] to SysNum[10].
+    // Window load: the boxes from SysNum[1] to SysNum[10].
     void load();
 
-    QPushButton* Command[11] = {}; // Command1 to Command10: captions of the boxes only
-    QLineEdit* Text1[10] = {};
-    QGroupBox* Frame1 = nullptr;
-    QPushButton* Command11 = nullptr; // sales slips
-    QPushButton* Command14 = nullptr; // purchase slips
-    QPushButton* Command17 = nullptr; // purchase items
-    QPushButton* Command13 = nullptr; // products
-    QPushButton* Command16 = nullptr; // suppliers
-    QPushButton* Command18 = nullptr; // closings and cash in and out
-    QPushButton* Command12 = nullptr; // "password", a caption only
-    QLineEdit* Text2 = nullptr;
-    QPushButton* Command15 = nullptr; // "閉じる"
+    QPushButton* settingCaptions[10] = {}; // captions of the boxes only
+    QLineEdit* settingBoxes[10] = {};
+    QGroupBox* resetFrame = nullptr;
+    QPushButton* resetSalesButton = nullptr;         // sales slips
+    QPushButton* resetPurchasesButton = nullptr;     // purchase slips
+    QPushButton* resetPurchaseItemsButton = nullptr; // purchase items
+    QPushButton* resetProductsButton = nullptr;      // products
+    QPushButton* resetSuppliersButton = nullptr;     // suppliers
+    QPushButton* resetClosingsButton = nullptr;      // closings and cash in and out
+    QPushButton* passwordCaption = nullptr;          // "password", a caption only
+    QLineEdit* passwordBox = nullptr;
+    QPushButton* closeButton = nullptr; // "閉じる"
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -44,7 +44,7 @@ private:
     void resetPurchaseItems();
     void resetProducts();
     void resetSuppliers();
-    void resetSeisan();
+    void resetClosings();
 
     // The frame every reset runs in: password, the register kept out of use, the reset itself, the boxes,
     // the message, the register started afresh, and the window closed.

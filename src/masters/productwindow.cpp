@@ -30,6 +30,7 @@
 #include <QRegularExpressionValidator>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -66,16 +67,17 @@ ProductWindow::ProductWindow(QWidget* parent) : EntryWindow(setup(), parent)
 {
     buildProductFrame();
     buildCompositionFrame();
-    Label1 = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("編集を行いたい行を表からクリックします。"),
-                       twipsRect(6960, 7560, 7200, 420));
-    Label1->setAccessibleName(QStringLiteral("操作の案内"));
-    setFirstBox(Text40[0]);
-    CommandLabels = makeButton(this, QStringLiteral("CommandLabels"), QStringLiteral("ラベル印刷"),
-                               twipsRect(10320, 6900, 1800, 500));
-    connect(CommandLabels, &QPushButton::clicked, this, &ProductWindow::printLabels);
+    guideLabel =
+        makeLabel(this, QStringLiteral("guideLabel"), QStringLiteral("編集を行いたい行を表からクリックします。"),
+                  twipsRect(6960, 7560, 7200, 420));
+    guideLabel->setAccessibleName(QStringLiteral("操作の案内"));
+    setFirstBox(classCodeBox);
+    printLabelsButton = makeButton(this, QStringLiteral("printLabelsButton"), QStringLiteral("ラベル印刷"),
+                                   twipsRect(10320, 6900, 1800, 500));
+    connect(printLabelsButton, &QPushButton::clicked, this, &ProductWindow::printLabels);
     // Ctrl or Shift with a click chooses several products for labels.
     for (int t = 0; t < NumberedTabs::Tabs; ++t)
-        SSTab1->grid(t)->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        tabs->grid(t)->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // Products restored or initialised elsewhere show at once.
     connect(&changes(), &Changes::productsChanged, this, &ProductWindow::fillGrids);
     load();
@@ -83,121 +85,134 @@ ProductWindow::ProductWindow(QWidget* parent) : EntryWindow(setup(), parent)
 
 void ProductWindow::buildProductFrame()
 {
-    Frame2 = makeFrame(this, QStringLiteral("Frame2"), QStringLiteral("商品"), QStringLiteral("商品"),
-                       twipsRect(6960, 120, 7200, 3120));
+    productFrame = makeFrame(this, QStringLiteral("productFrame"), QStringLiteral("商品"), QStringLiteral("商品"),
+                             twipsRect(6960, 120, 7200, 3120));
     for (int i = 0; i < 5; ++i)
-        Command4[i] = makeCaptionButton(Frame2, QStringLiteral("Command4_%1").arg(i), ProductCaptions[i],
-                                        twipsRect(240, 360 + 540 * i, 1560, 420));
-    Text6 = makeDisplay(Frame2, QStringLiteral("Text6"), QStringLiteral("番号"), twipsRect(1920, 360, 900, 420));
+        productCaptions[i] = makeCaptionButton(productFrame, QStringLiteral("productCaptions_%1").arg(i),
+                                               ProductCaptions[i], twipsRect(240, 360 + 540 * i, 1560, 420));
+    productNoBox = makeDisplay(productFrame, QStringLiteral("productNoBox"), QStringLiteral("番号"),
+                               twipsRect(1920, 360, 900, 420));
+    const std::pair<QLineEdit**, QString> fields[4] = {{&classCodeBox, QStringLiteral("classCodeBox")},
+                                                       {&productNameBox, QStringLiteral("productNameBox")},
+                                                       {&salePriceBox, QStringLiteral("salePriceBox")},
+                                                       {&costPriceBox, QStringLiteral("costPriceBox")}};
     for (int i = 0; i < 4; ++i) {
-        Text40[i] = makeEdit(Frame2, QStringLiteral("Text40_%1").arg(i), ProductCaptions[i + 1],
-                             twipsRect(1920, 900 + 540 * i, i == 1 ? 4800 : 1800, 420));
-        selectAllOnFocus(Text40[i]);
+        *fields[i].first = makeEdit(productFrame, fields[i].second, ProductCaptions[i + 1],
+                                    twipsRect(1920, 900 + 540 * i, i == 1 ? 4800 : 1800, 420));
+        selectAllOnFocus(*fields[i].first);
     }
-    limitBytes(Text40[0], ClassWidth);
-    limitBytes(Text40[1], NameWidth);
-    Text40[3]->setReadOnly(true); // the sum of the composition
+    limitBytes(classCodeBox, ClassWidth);
+    limitBytes(productNameBox, NameWidth);
+    costPriceBox->setReadOnly(true); // the sum of the composition
     // Beside the selling price, whose tax it decides.
-    Check1 = new QCheckBox(QStringLiteral("軽減税率"), Frame2);
-    Check1->setObjectName(QStringLiteral("Check1"));
-    Check1->setAccessibleName(QStringLiteral("軽減税率"));
-    Check1->setGeometry(twipsRect(3960, 1980, 2400, 420));
+    reducedRateCheck = new QCheckBox(QStringLiteral("軽減税率"), productFrame);
+    reducedRateCheck->setObjectName(QStringLiteral("reducedRateCheck"));
+    reducedRateCheck->setAccessibleName(QStringLiteral("軽減税率"));
+    reducedRateCheck->setGeometry(twipsRect(3960, 1980, 2400, 420));
 
     // Beside the number: the code a scanner reads at the register, typed, scanned or made by "自動".
-    CommandJan = makeCaptionButton(Frame2, QStringLiteral("CommandJan"), QStringLiteral("JANコード"),
+    janCaption = makeCaptionButton(productFrame, QStringLiteral("janCaption"), QStringLiteral("JANコード"),
                                    twipsRect(2940, 360, 1320, 420));
-    TextJan = makeEdit(Frame2, QStringLiteral("TextJan"), QStringLiteral("JANコード"), twipsRect(4320, 360, 1920, 420));
+    janCodeBox = makeEdit(productFrame, QStringLiteral("janCodeBox"), QStringLiteral("JANコード"),
+                          twipsRect(4320, 360, 1920, 420));
     // Letters, blanks, line breaks and a 14th digit never get in; length and check digit are checked at "登録".
-    TextJan->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9０-９]{0,13}")), TextJan));
-    selectAllOnFocus(TextJan);
-    CommandAuto =
-        makeButton(Frame2, QStringLiteral("CommandAuto"), QStringLiteral("自動"), twipsRect(6300, 360, 780, 420));
-    connect(CommandAuto, &QPushButton::clicked, this, &ProductWindow::autoCode);
+    janCodeBox->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9０-９]{0,13}")), janCodeBox));
+    selectAllOnFocus(janCodeBox);
+    autoCodeButton = makeButton(productFrame, QStringLiteral("autoCodeButton"), QStringLiteral("自動"),
+                                twipsRect(6300, 360, 780, 420));
+    connect(autoCodeButton, &QPushButton::clicked, this, &ProductWindow::autoCode);
 
     // Enter and Down go on from the classification and the name; Up goes back as far as the classification.
+    QLineEdit* const boxes[4] = {classCodeBox, productNameBox, salePriceBox, costPriceBox};
     for (int i = 0; i < 4; ++i) {
-        QLineEdit* next = i < 2 ? Text40[i + 1] : nullptr;
-        QLineEdit* previous = i > 0 ? Text40[i - 1] : nullptr;
+        QLineEdit* next = i < 2 ? boxes[i + 1] : nullptr;
+        QLineEdit* previous = i > 0 ? boxes[i - 1] : nullptr;
         const auto to = [](QLineEdit* box) {
             return [box] {
                 if (box)
                     box->setFocus();
             };
         };
-        installKeys(Text40[i],
+        installKeys(boxes[i],
                     KeyTable{{Qt::Key_Return, to(next)}, {Qt::Key_Down, to(next)}, {Qt::Key_Up, to(previous)}} +
-                        SSTab1->tabKeys());
+                        tabs->tabKeys());
     }
-    SSTab1->setKeys(SSTab1->tabKeys());
+    tabs->setKeys(tabs->tabKeys());
 }
 
 void ProductWindow::buildCompositionFrame()
 {
-    Frame3 = makeFrame(this, QStringLiteral("Frame3"), QStringLiteral("商品構成"), QStringLiteral("商品構成"),
-                       twipsRect(6960, 3360, 7200, 3360));
+    compositionFrame = makeFrame(this, QStringLiteral("compositionFrame"), QStringLiteral("商品構成"),
+                                 QStringLiteral("商品構成"), twipsRect(6960, 3360, 7200, 3360));
     const auto header = [this](const QString& name, const QString& text, Column c) {
-        QLineEdit* box = makeDisplay(Frame3, name, text, twipsRect(c.left, 300, c.width, RowHeight));
+        QLineEdit* box = makeDisplay(compositionFrame, name, text, twipsRect(c.left, 300, c.width, RowHeight));
         box->setText(text);
         box->setAlignment(Qt::AlignCenter);
         return box;
     };
-    Text12 = header(QStringLiteral("Text12"), QStringLiteral("番号"), NumberCol);
-    Text13 = header(QStringLiteral("Text13"), QStringLiteral("品名"), NameCol);
-    Text14 = header(QStringLiteral("Text14"), QStringLiteral("数量"), QtyCol);
-    Text15 = header(QStringLiteral("Text15"), QStringLiteral("単価"), PriceCol);
-    Text16 = header(QStringLiteral("Text16"), QStringLiteral("金額"), AmountCol);
+    componentNoHeader = header(QStringLiteral("componentNoHeader"), QStringLiteral("番号"), NumberCol);
+    componentNameHeader = header(QStringLiteral("componentNameHeader"), QStringLiteral("品名"), NameCol);
+    componentQtyHeader = header(QStringLiteral("componentQtyHeader"), QStringLiteral("数量"), QtyCol);
+    componentPriceHeader = header(QStringLiteral("componentPriceHeader"), QStringLiteral("単価"), PriceCol);
+    componentAmountHeader = header(QStringLiteral("componentAmountHeader"), QStringLiteral("金額"), AmountCol);
 
     for (int k = 0; k < Slots; ++k) {
         const int top = RowTop + RowPitch * k;
         const QString row = QStringLiteral(" %1").arg(k + 1);
         const auto at = [top](Column c) { return twipsRect(c.left, top, c.width, RowHeight); };
-        Text7[k] = makeDisplay(Frame3, QStringLiteral("Text7_%1").arg(k), QStringLiteral("番号") + row, at(NumberCol));
-        Text8[k] = makeDisplay(Frame3, QStringLiteral("Text8_%1").arg(k), QStringLiteral("品名") + row, at(NameCol));
-        Text9[k] = makeEdit(Frame3, QStringLiteral("Text9_%1").arg(k), QStringLiteral("数量") + row, at(QtyCol));
-        Text10[k] = makeEdit(Frame3, QStringLiteral("Text10_%1").arg(k), QStringLiteral("単価") + row, at(PriceCol));
-        Text11[k] =
-            makeDisplay(Frame3, QStringLiteral("Text11_%1").arg(k), QStringLiteral("金額") + row, at(AmountCol));
-        for (QLineEdit* box : {Text9[k], Text10[k], Text11[k]})
+        componentNoBoxes[k] = makeDisplay(compositionFrame, QStringLiteral("componentNoBoxes_%1").arg(k),
+                                          QStringLiteral("番号") + row, at(NumberCol));
+        componentNameBoxes[k] = makeDisplay(compositionFrame, QStringLiteral("componentNameBoxes_%1").arg(k),
+                                            QStringLiteral("品名") + row, at(NameCol));
+        componentQtyBoxes[k] = makeEdit(compositionFrame, QStringLiteral("componentQtyBoxes_%1").arg(k),
+                                        QStringLiteral("数量") + row, at(QtyCol));
+        componentPriceBoxes[k] = makeEdit(compositionFrame, QStringLiteral("componentPriceBoxes_%1").arg(k),
+                                          QStringLiteral("単価") + row, at(PriceCol));
+        componentAmountBoxes[k] = makeDisplay(compositionFrame, QStringLiteral("componentAmountBoxes_%1").arg(k),
+                                              QStringLiteral("金額") + row, at(AmountCol));
+        for (QLineEdit* box : {componentQtyBoxes[k], componentPriceBoxes[k], componentAmountBoxes[k]})
             box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        selectAllOnFocus(Text9[k]);
-        selectAllOnFocus(Text10[k]);
-        Command5[k] = makeButton(Frame3, QStringLiteral("Command5_%1").arg(k), QStringLiteral("検索"), at(SearchCol));
-        Command6[k] = makeButton(Frame3, QStringLiteral("Command6_%1").arg(k), QStringLiteral("消"), at(EraseCol));
+        selectAllOnFocus(componentQtyBoxes[k]);
+        selectAllOnFocus(componentPriceBoxes[k]);
+        searchButtons[k] = makeButton(compositionFrame, QStringLiteral("searchButtons_%1").arg(k),
+                                      QStringLiteral("検索"), at(SearchCol));
+        eraseButtons[k] =
+            makeButton(compositionFrame, QStringLiteral("eraseButtons_%1").arg(k), QStringLiteral("消"), at(EraseCol));
 
         // The recalculation follows every change of a box, typed or set here.
-        connect(Text9[k], &QLineEdit::textChanged, this, [this, k] { computeAmount(k); });
-        connect(Text10[k], &QLineEdit::textChanged, this, [this, k] { computeAmount(k); });
-        connect(Text11[k], &QLineEdit::textChanged, this, &ProductWindow::computeCostPrice);
-        connect(Text7[k], &QLineEdit::textChanged, this, [this, k](const QString& text) {
+        connect(componentQtyBoxes[k], &QLineEdit::textChanged, this, [this, k] { computeAmount(k); });
+        connect(componentPriceBoxes[k], &QLineEdit::textChanged, this, [this, k] { computeAmount(k); });
+        connect(componentAmountBoxes[k], &QLineEdit::textChanged, this, &ProductWindow::computeCostPrice);
+        connect(componentNoBoxes[k], &QLineEdit::textChanged, this, [this, k](const QString& text) {
             if (val(text) == 0)
                 clearRow(k);
         });
-        connect(Command5[k], &QPushButton::clicked, this, [this, k] { searchItem(k); });
-        connect(Command6[k], &QPushButton::clicked, this, [this, k] { clearRow(k); });
+        connect(searchButtons[k], &QPushButton::clicked, this, [this, k] { searchItem(k); });
+        connect(eraseButtons[k], &QPushButton::clicked, this, [this, k] { clearRow(k); });
     }
 }
 
 void ProductWindow::computeAmount(int k)
 {
-    Text11[k]->setText(numText(val(Text9[k]->text()) * val(Text10[k]->text())));
+    componentAmountBoxes[k]->setText(numText(val(componentQtyBoxes[k]->text()) * val(componentPriceBoxes[k]->text())));
 }
 
 void ProductWindow::computeCostPrice()
 {
     double sum = 0;
     for (int k = 0; k < Slots; ++k)
-        sum += val(Text11[k]->text());
-    Text40[3]->setText(numText(sum));
+        sum += val(componentAmountBoxes[k]->text());
+    costPriceBox->setText(numText(sum));
 }
 
 void ProductWindow::clearRow(int k)
 {
-    Text7[k]->setText(QString());
-    Text8[k]->setText(QString());
-    Text10[k]->setText(QStringLiteral("0"));
-    Text9[k]->setText(QStringLiteral("0"));
-    Text11[k]->setText(QStringLiteral("0"));
+    componentNoBoxes[k]->setText(QString());
+    componentNameBoxes[k]->setText(QString());
+    componentPriceBoxes[k]->setText(QStringLiteral("0"));
+    componentQtyBoxes[k]->setText(QStringLiteral("0"));
+    componentAmountBoxes[k]->setText(QStringLiteral("0"));
 }
 
 void ProductWindow::searchItem(int k)
@@ -210,34 +225,34 @@ void ProductWindow::searchItem(int k)
             return;
         }
         const QString cost = numText(CurrentPurchaseItem.StandardCost);
-        Text7[k]->setText(QString::number(n));
-        showStored(Text8[k], CurrentPurchaseItem.Name);
-        Text10[k]->setText(cost);
-        Text9[k]->setText(QStringLiteral("1"));
-        Text11[k]->setText(cost);
+        componentNoBoxes[k]->setText(QString::number(n));
+        showStored(componentNameBoxes[k], CurrentPurchaseItem.Name);
+        componentPriceBoxes[k]->setText(cost);
+        componentQtyBoxes[k]->setText(QStringLiteral("1"));
+        componentAmountBoxes[k]->setText(cost);
     });
 }
 
 void ProductWindow::loadEntry(int n)
 {
-    Text6->setText(QString::number(n));
+    productNoBox->setText(QString::number(n));
     // The file is the truth: the entry is read again before it is shown.
     if (const Result r = ReloadProduct(int16_t(n)); !r)
         MessageBox::information(this, r.error);
     const ProductEntry& e = ProductTable[n];
-    showStored(Text40[0], e.ClassCode);
-    showStored(Text40[1], e.ProductName);
-    Text40[2]->setText(numText(e.SalePrice));
-    Text40[3]->setText(e.CostPrice);
-    Check1->setChecked(e.Reduced != 0);
-    TextJan->setText(e.JanCode);
+    showStored(classCodeBox, e.ClassCode);
+    showStored(productNameBox, e.ProductName);
+    salePriceBox->setText(numText(e.SalePrice));
+    costPriceBox->setText(e.CostPrice);
+    reducedRateCheck->setChecked(e.Reduced != 0);
+    janCodeBox->setText(e.JanCode);
     for (int k = 0; k < Slots; ++k) {
         const ComponentSlot& s = e.Slot[k + 1];
-        Text7[k]->setText(QString::number(s.ComponentItemNo));
-        showStored(Text8[k], s.ComponentName);
-        Text9[k]->setText(numText(s.ComponentQty));
-        Text10[k]->setText(numText(s.ComponentUnitPrice));
-        Text11[k]->setText(numText(s.ComponentAmount));
+        componentNoBoxes[k]->setText(QString::number(s.ComponentItemNo));
+        showStored(componentNameBoxes[k], s.ComponentName);
+        componentQtyBoxes[k]->setText(numText(s.ComponentQty));
+        componentPriceBoxes[k]->setText(numText(s.ComponentUnitPrice));
+        componentAmountBoxes[k]->setText(numText(s.ComponentAmount));
     }
 }
 
@@ -249,22 +264,22 @@ QStringList ProductWindow::gridRow(int n)
 
 Result ProductWindow::checkNumbers() const
 {
-    if (!strictVal(Text40[2]->text())) {
-        Text40[2]->setFocus();
+    if (!strictVal(salePriceBox->text())) {
+        salePriceBox->setFocus();
         return Result::failure(QStringLiteral("販売単価は数値で入力してください。"));
     }
     double sum = 0;
     for (int k = 0; k < Slots; ++k) {
         const QString row = QStringLiteral("商品構成 %1 行目の").arg(k + 1);
-        if (!fitsInt16(val(Text7[k]->text())))
-            return Result::failure(row + QStringLiteral("番号 %1 は保存できません。").arg(Text7[k]->text()));
-        for (const auto& [box, field] :
-             {std::pair{Text9[k], QStringLiteral("数量")}, std::pair{Text10[k], QStringLiteral("単価")}})
+        if (!fitsInt16(val(componentNoBoxes[k]->text())))
+            return Result::failure(row + QStringLiteral("番号 %1 は保存できません。").arg(componentNoBoxes[k]->text()));
+        for (const auto& [box, field] : {std::pair{componentQtyBoxes[k], QStringLiteral("数量")},
+                                         std::pair{componentPriceBoxes[k], QStringLiteral("単価")}})
             if (valTooLarge(box->text())) {
                 box->setFocus();
                 return Result::failure(row + field + QStringLiteral("に保存できない数値が入力されています。"));
             }
-        const double amount = val(Text9[k]->text()) * val(Text10[k]->text());
+        const double amount = val(componentQtyBoxes[k]->text()) * val(componentPriceBoxes[k]->text());
         if (!std::isfinite(amount))
             return Result::failure(row + QStringLiteral("金額が大きすぎて保存できません。"));
         sum += amount;
@@ -280,24 +295,24 @@ Result ProductWindow::saveEntry(int n)
         return r;
     QString code;
     if (const Result r = checkJanCode(n, code); !r) {
-        TextJan->setFocus();
+        janCodeBox->setFocus();
         return r;
     }
     ProductEntry e = ProductTable[n]; // keeps ComponentSpare
     e.JanCode = code;
-    e.ClassCode = Text40[0]->text();
-    e.ProductName = Text40[1]->text();
-    e.SalePrice = *strictVal(Text40[2]->text());
-    e.CostPrice = Text40[3]->text();
-    if (Check1->isChecked() != (e.Reduced != 0))
-        e.Reduced = Check1->isChecked() ? 1 : 0;
+    e.ClassCode = classCodeBox->text();
+    e.ProductName = productNameBox->text();
+    e.SalePrice = *strictVal(salePriceBox->text());
+    e.CostPrice = costPriceBox->text();
+    if (reducedRateCheck->isChecked() != (e.Reduced != 0))
+        e.Reduced = reducedRateCheck->isChecked() ? 1 : 0;
     for (int k = 0; k < Slots; ++k) {
         ComponentSlot& s = e.Slot[k + 1];
-        s.ComponentItemNo = toInt16(val(Text7[k]->text()));
-        s.ComponentName = Text8[k]->text();
-        s.ComponentQty = val(Text9[k]->text());
-        s.ComponentUnitPrice = val(Text10[k]->text());
-        s.ComponentAmount = val(Text11[k]->text());
+        s.ComponentItemNo = toInt16(val(componentNoBoxes[k]->text()));
+        s.ComponentName = componentNameBoxes[k]->text();
+        s.ComponentQty = val(componentQtyBoxes[k]->text());
+        s.ComponentUnitPrice = val(componentPriceBoxes[k]->text());
+        s.ComponentAmount = val(componentAmountBoxes[k]->text());
     }
     // The register sells from the table: it changes only when the file took the product.
     const ProductEntry before = ProductTable[n];
@@ -306,14 +321,14 @@ Result ProductWindow::saveEntry(int n)
         ProductTable[n] = before;
         return Result::failure(QStringLiteral("商品を保存できませんでした。\n") + r.error);
     }
-    TextJan->setText(code); // as stored: ASCII, a UPC-A with its leading 0
+    janCodeBox->setText(code); // as stored: ASCII, a UPC-A with its leading 0
     Q_EMIT changes().productsChanged();
     return Result::success();
 }
 
 Result ProductWindow::checkJanCode(int n, QString& code) const
 {
-    const JanRead read = readJanCode(TextJan->text());
+    const JanRead read = readJanCode(janCodeBox->text());
     if (!read.ok())
         return Result::failure(read.problem);
     if (const int owner = janOwner(read.code, n))
@@ -330,12 +345,12 @@ void ProductWindow::autoCode()
         MessageBox::information(this, QStringLiteral("表から番号を選択してください。"));
         return;
     }
-    if (!TextJan->text().isEmpty()) {
+    if (!janCodeBox->text().isEmpty()) {
         MessageBox::information(this, QStringLiteral("この商品には JANコードがあります。インストアコードを付けるには、"
                                                      "先にJANコードの欄を空にしてください。"));
         return;
     }
-    TextJan->setText(inStoreCode(n));
+    janCodeBox->setText(inStoreCode(n));
 }
 
 namespace {
@@ -361,7 +376,7 @@ void ProductWindow::printLabels()
     }
     QList<int> picked;
     for (int t = 0; t < NumberedTabs::Tabs; ++t)
-        for (const QModelIndex& row : SSTab1->grid(t)->selectionModel()->selectedRows()) {
+        for (const QModelIndex& row : tabs->grid(t)->selectionModel()->selectedRows()) {
             const int n = NumberedTabs::numberAt(t, row.row());
             if (n <= count && !ProductTable[n].JanCode.isEmpty())
                 picked << n;

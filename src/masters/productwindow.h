@@ -27,30 +27,33 @@ public:
     // "ラベル印刷": shelf labels of the products chosen in the grids, or of every product with a code.
     void printLabels();
 
-    QGroupBox* Frame2 = nullptr;   // "商品"
-    QPushButton* Command4[5] = {}; // captions 番号 分類 名称 販売単価 仕入単価
-    QLineEdit* Text6 = nullptr;    // product number
-    QLineEdit* Text40[4] = {};     // ClassCode, ProductName, SalePrice, CostPrice
-    QCheckBox* Check1 = nullptr;   // "軽減税率": sold at the reduced tax rate
-    QGroupBox* Frame3 = nullptr;   // "商品構成"
-    QLineEdit* Text12 = nullptr;   // column headers 番号 品名 数量 単価 金額
-    QLineEdit* Text13 = nullptr;
-    QLineEdit* Text14 = nullptr;
-    QLineEdit* Text15 = nullptr;
-    QLineEdit* Text16 = nullptr;
-    QLineEdit* Text7[Slots] = {};      // ComponentItemNo
-    QLineEdit* Text8[Slots] = {};      // ComponentName
-    QLineEdit* Text9[Slots] = {};      // ComponentQty
-    QLineEdit* Text10[Slots] = {};     // ComponentUnitPrice
-    QLineEdit* Text11[Slots] = {};     // ComponentAmount
-    QPushButton* Command5[Slots] = {}; // "検索"
-    QPushButton* Command6[Slots] = {}; // "消"
-    QLabel* Label1 = nullptr;          // the instruction line
+    QGroupBox* productFrame = nullptr;    // "商品"
+    QPushButton* productCaptions[5] = {}; // captions 番号 分類 名称 販売単価 仕入単価
+    QLineEdit* productNoBox = nullptr;    // product number
+    QLineEdit* classCodeBox = nullptr;
+    QLineEdit* productNameBox = nullptr;
+    QLineEdit* salePriceBox = nullptr;
+    QLineEdit* costPriceBox = nullptr;      // the sum of the composition, not typed
+    QCheckBox* reducedRateCheck = nullptr;  // "軽減税率": sold at the reduced tax rate
+    QGroupBox* compositionFrame = nullptr;  // "商品構成"
+    QLineEdit* componentNoHeader = nullptr; // column headers 番号 品名 数量 単価 金額
+    QLineEdit* componentNameHeader = nullptr;
+    QLineEdit* componentQtyHeader = nullptr;
+    QLineEdit* componentPriceHeader = nullptr;
+    QLineEdit* componentAmountHeader = nullptr;
+    QLineEdit* componentNoBoxes[Slots] = {};     // ComponentItemNo
+    QLineEdit* componentNameBoxes[Slots] = {};   // ComponentName
+    QLineEdit* componentQtyBoxes[Slots] = {};    // ComponentQty
+    QLineEdit* componentPriceBoxes[Slots] = {};  // ComponentUnitPrice
+    QLineEdit* componentAmountBoxes[Slots] = {}; // ComponentAmount
+    QPushButton* searchButtons[Slots] = {};      // "検索"
+    QPushButton* eraseButtons[Slots] = {};       // "消"
+    QLabel* guideLabel = nullptr;                // the instruction line
 
-    QPushButton* CommandJan = nullptr;    // caption "JANコード", beside the number
-    QLineEdit* TextJan = nullptr;         // the JAN code, 8 or 13 digits
-    QPushButton* CommandAuto = nullptr;   // "自動"
-    QPushButton* CommandLabels = nullptr; // "ラベル印刷"
+    QPushButton* janCaption = nullptr;        // caption "JANコード", beside the number
+    QLineEdit* janCodeBox = nullptr;          // the JAN code, 8 or 13 digits
+    QPushButton* autoCodeButton = nullptr;    // "自動"
+    QPushButton* printLabelsButton = nullptr; // "ラベル印刷"
 
 protected:
     void loadEntry(int n) override;

@@ -17,13 +17,13 @@ PurchaseItemPicker::PurchaseItemPicker(QWidget* parent)
                 .shape = TabbedLists,
                 .clientSize = QSize(twips(5160), twips(6240)),
                 .lists = twipsRect(120, 120, 4920, 5280),
-                .listNames = {QStringLiteral("List1"), QStringLiteral("List2"), QStringLiteral("List3"),
-                              QStringLiteral("List4")},
+                .listNames = {QStringLiteral("tabLists_1"), QStringLiteral("tabLists_2"), QStringLiteral("tabLists_3"),
+                              QStringLiteral("tabLists_4")},
                 .closeButton = twipsRect(120, 5580, 1500, 500)},
                parent)
 {
     for (int j = 1; j <= NumberedTabs::Tabs; ++j)
-        List[j] = SSTab1->list(j - 1);
+        tabLists[j] = tabs->list(j - 1);
     connect(&changes(), &Changes::stockChanged, this, &PurchaseItemPicker::fillLists);
     fillLists();
 }
@@ -40,6 +40,6 @@ void PurchaseItemPicker::fillLists()
         const int end = std::min(first + NumberedTabs::PerTab - 1, last);
         for (int n = first; n <= end; ++n)
             entries << QString::number(n) + u'-' + (n <= items.size() ? items[n - 1].Name : QString(30, u' '));
-        SSTab1->setListEntries(t, entries);
+        tabs->setListEntries(t, entries);
     }
 }

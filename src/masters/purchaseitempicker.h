@@ -11,7 +11,7 @@ class PurchaseItemPicker : public PickList
 public:
     explicit PurchaseItemPicker(QWidget* parent = nullptr);
 
-    QListWidget* List[5] = {}; // List1 to List4; 0 unused
+    QListWidget* tabLists[5] = {}; // the lists of tabs 1 to 4; 0 unused
 
 private:
     void fillLists();

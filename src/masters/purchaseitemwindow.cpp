@@ -43,42 +43,45 @@ EntryWindow::Setup setup()
 
 PurchaseItemWindow::PurchaseItemWindow(QWidget* parent) : EntryWindow(setup(), parent)
 {
-    Frame1 = makeFrame(this, QStringLiteral("Frame1"), QStringLiteral("商品"), QStringLiteral("商品"),
-                       twipsRect(6960, 120, 5640, 4380));
+    itemFrame = makeFrame(this, QStringLiteral("itemFrame"), QStringLiteral("商品"), QStringLiteral("商品"),
+                          twipsRect(6960, 120, 5640, 4380));
     for (int i = 0; i < 6; ++i) {
         const int top = 360 + 560 * i;
-        Command4[i] = makeCaptionButton(Frame1, QStringLiteral("Command4_%1").arg(i), Captions[i],
-                                        twipsRect(240, top, 1680, 420));
+        fieldCaptions[i] = makeCaptionButton(itemFrame, QStringLiteral("fieldCaptions_%1").arg(i), Captions[i],
+                                             twipsRect(240, top, 1680, 420));
     }
-    Text6 = makeDisplay(Frame1, QStringLiteral("Text6"), QStringLiteral("番号"), twipsRect(2040, 360, 900, 420));
+    itemNoBox =
+        makeDisplay(itemFrame, QStringLiteral("itemNoBox"), QStringLiteral("番号"), twipsRect(2040, 360, 900, 420));
     for (int i = 0; i < 4; ++i) {
-        Text4[i] = makeEdit(Frame1, QStringLiteral("Text4_%1").arg(i), FieldNames[i],
-                            twipsRect(2040, 920 + 560 * i, 3360, 420));
-        selectAllOnFocus(Text4[i]);
+        fieldBoxes[i] = makeEdit(itemFrame, QStringLiteral("fieldBoxes_%1").arg(i), FieldNames[i],
+                                 twipsRect(2040, 920 + 560 * i, 3360, 420));
+        selectAllOnFocus(fieldBoxes[i]);
     }
-    limitBytes(Text4[0], CategoryWidth);
-    limitBytes(Text4[1], NameWidth);
-    Text4[4] =
-        makeDisplay(Frame1, QStringLiteral("Text4_4"), QStringLiteral("仕入先番号"), twipsRect(2040, 3160, 600, 420));
-    Text4[5] =
-        makeDisplay(Frame1, QStringLiteral("Text4_5"), QStringLiteral("仕入先名"), twipsRect(2700, 3160, 2700, 420));
-    Command5 = makeButton(Frame1, QStringLiteral("Command5"), QStringLiteral("一覧"), twipsRect(2040, 3720, 1200, 420));
-    connect(Command5, &QPushButton::clicked, this, &PurchaseItemWindow::openSupplierList);
+    limitBytes(fieldBoxes[0], CategoryWidth);
+    limitBytes(fieldBoxes[1], NameWidth);
+    fieldBoxes[4] = makeDisplay(itemFrame, QStringLiteral("fieldBoxes_4"), QStringLiteral("仕入先番号"),
+                                twipsRect(2040, 3160, 600, 420));
+    fieldBoxes[5] = makeDisplay(itemFrame, QStringLiteral("fieldBoxes_5"), QStringLiteral("仕入先名"),
+                                twipsRect(2700, 3160, 2700, 420));
+    supplierListButton = makeButton(itemFrame, QStringLiteral("supplierListButton"), QStringLiteral("一覧"),
+                                    twipsRect(2040, 3720, 1200, 420));
+    connect(supplierListButton, &QPushButton::clicked, this, &PurchaseItemWindow::openSupplierList);
 
-    Text5 = makeDisplay(this, QStringLiteral("Text5"), QStringLiteral("操作の案内"), twipsRect(6960, 5400, 5640, 420));
-    Text5->setText(QStringLiteral("編集を行いたい行を表からクリックします。"));
+    guideBox =
+        makeDisplay(this, QStringLiteral("guideBox"), QStringLiteral("操作の案内"), twipsRect(6960, 5400, 5640, 420));
+    guideBox->setText(QStringLiteral("編集を行いたい行を表からクリックします。"));
 
     // Enter and Down go on to the next box as far as the stock, Up back as far as the classification.
     for (int i = 0; i < 4; ++i) {
-        QLineEdit* next = Text4[std::min(i + 1, 3)];
-        QLineEdit* previous = Text4[std::max(i - 1, 0)];
-        installKeys(Text4[i], KeyTable{{Qt::Key_Return, [next] { next->setFocus(); }},
-                                       {Qt::Key_Down, [next] { next->setFocus(); }},
-                                       {Qt::Key_Up, [previous] { previous->setFocus(); }}} +
-                                  SSTab1->tabKeys());
+        QLineEdit* next = fieldBoxes[std::min(i + 1, 3)];
+        QLineEdit* previous = fieldBoxes[std::max(i - 1, 0)];
+        installKeys(fieldBoxes[i], KeyTable{{Qt::Key_Return, [next] { next->setFocus(); }},
+                                            {Qt::Key_Down, [next] { next->setFocus(); }},
+                                            {Qt::Key_Up, [previous] { previous->setFocus(); }}} +
+                                       tabs->tabKeys());
     }
-    SSTab1->setKeys(SSTab1->tabKeys());
-    setFirstBox(Text4[0]);
+    tabs->setKeys(tabs->tabKeys());
+    setFirstBox(fieldBoxes[0]);
 
     connect(&changes(), &Changes::stockChanged, this, &PurchaseItemWindow::followStoredItem);
     load();
@@ -90,7 +93,7 @@ void PurchaseItemWindow::fillGrids()
     const QList<PurchaseItem> items = LoadPurchaseItems(PurchaseItemCount);
     for (int n = 1; n <= PurchaseItemCount; ++n) {
         const PurchaseItem item = n <= items.size() ? items[n - 1] : PurchaseItem{};
-        SSTab1->setGridRow(n, {item.Name, numText(item.StandardCost)});
+        tabs->setGridRow(n, {item.Name, numText(item.StandardCost)});
     }
 }
 
@@ -162,25 +165,25 @@ void PurchaseItemWindow::copyField(PurchaseItem& to, const PurchaseItem& from, F
 void PurchaseItemWindow::showField(const PurchaseItem& item, Field f)
 {
     if (f == Supplier) {
-        Text4[4]->setText(QString::number(item.SupplierNo));
-        showStored(Text4[5], item.SupplierName);
-        m_shownText[f] = Text4[4]->text() + u'\n' + Text4[5]->text();
+        fieldBoxes[4]->setText(QString::number(item.SupplierNo));
+        showStored(fieldBoxes[5], item.SupplierName);
+        m_shownText[f] = fieldBoxes[4]->text() + u'\n' + fieldBoxes[5]->text();
     } else {
-        showStored(Text4[f], fieldText(item, f));
-        m_shownText[f] = Text4[f]->text();
+        showStored(fieldBoxes[f], fieldText(item, f));
+        m_shownText[f] = fieldBoxes[f]->text();
     }
 }
 
 bool PurchaseItemWindow::edited(Field f) const
 {
     if (f == Supplier)
-        return Text4[4]->text() + u'\n' + Text4[5]->text() != m_shownText[f];
-    return Text4[f]->text() != m_shownText[f];
+        return fieldBoxes[4]->text() + u'\n' + fieldBoxes[5]->text() != m_shownText[f];
+    return fieldBoxes[f]->text() != m_shownText[f];
 }
 
 void PurchaseItemWindow::loadEntry(int n)
 {
-    Text6->setText(QString::number(n));
+    itemNoBox->setText(QString::number(n));
     if (const Result r = LoadPurchaseItem(int16_t(n)); !r) {
         MessageBox::information(this, r.error);
         CurrentPurchaseItem = PurchaseItem{};
@@ -192,23 +195,23 @@ void PurchaseItemWindow::loadEntry(int n)
 
 Result PurchaseItemWindow::readBoxes(PurchaseItem& item) const
 {
-    item.Category = Text4[0]->text();
-    item.Name = Text4[1]->text();
-    item.StandardCost = val(Text4[2]->text());
-    item.StockQty = val(Text4[3]->text());
-    const double supplier = val(Text4[4]->text());
-    item.SupplierName = Text4[5]->text();
+    item.Category = fieldBoxes[0]->text();
+    item.Name = fieldBoxes[1]->text();
+    item.StandardCost = val(fieldBoxes[2]->text());
+    item.StockQty = val(fieldBoxes[3]->text());
+    const double supplier = val(fieldBoxes[4]->text());
+    item.SupplierName = fieldBoxes[5]->text();
     const auto refuse = [this](int box) {
-        Text4[box]->setFocus();
+        fieldBoxes[box]->setFocus();
         return Result::failure(FieldNames[box] + QStringLiteral("に保存できない数値が入力されています。"));
     };
     // val would read a number too large for the file as 0 and store that without a word.
-    if (valTooLarge(Text4[2]->text()))
+    if (valTooLarge(fieldBoxes[2]->text()))
         return refuse(2);
-    if (valTooLarge(Text4[3]->text()))
+    if (valTooLarge(fieldBoxes[3]->text()))
         return refuse(3);
     if (!fitsInt16(supplier))
-        return Result::failure(QStringLiteral("仕入先の番号 %1 は保存できません。").arg(Text4[4]->text()));
+        return Result::failure(QStringLiteral("仕入先の番号 %1 は保存できません。").arg(fieldBoxes[4]->text()));
     item.SupplierNo = toInt16(supplier);
     return Result::success();
 }
@@ -282,7 +285,7 @@ void PurchaseItemWindow::openSupplierList()
             MessageBox::information(this, r.error);
             return;
         }
-        Text4[4]->setText(QString::number(n));
-        showStored(Text4[5], CurrentSupplier.Name);
+        fieldBoxes[4]->setText(QString::number(n));
+        showStored(fieldBoxes[5], CurrentSupplier.Name);
     });
 }

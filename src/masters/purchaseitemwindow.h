@@ -15,12 +15,12 @@ class PurchaseItemWindow : public EntryWindow
 public:
     explicit PurchaseItemWindow(QWidget* parent = nullptr);
 
-    QGroupBox* Frame1 = nullptr;     // "商品"
-    QPushButton* Command4[6] = {};   // captions 番号 分類 名称 標準仕入単価 在庫数量 仕入先
-    QLineEdit* Text6 = nullptr;      // item number
-    QLineEdit* Text4[6] = {};        // Category, Name, StandardCost, StockQty, SupplierNo, SupplierName
-    QPushButton* Command5 = nullptr; // "一覧": the supplier pick list
-    QLineEdit* Text5 = nullptr;      // the hint
+    QGroupBox* itemFrame = nullptr;     // "商品"
+    QPushButton* fieldCaptions[6] = {}; // captions 番号 分類 名称 標準仕入単価 在庫数量 仕入先
+    QLineEdit* itemNoBox = nullptr;     // item number
+    QLineEdit* fieldBoxes[6] = {};      // Category, Name, StandardCost, StockQty, SupplierNo, SupplierName
+    QPushButton* supplierListButton = nullptr; // "一覧": the supplier pick list
+    QLineEdit* guideBox = nullptr;             // the hint
 
 protected:
     void loadEntry(int n) override;

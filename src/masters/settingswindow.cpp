@@ -88,37 +88,41 @@ SettingsWindow::SettingsWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     setAccessibleName(QStringLiteral("システム設定"));
     setFixedSize(twips(5760), twips(3960));
 
-    Command1 = makeButton(this, QStringLiteral("Command1"), QStringLiteral("消費税率"), twipsRect(240, 240, 1695, 315));
-    Command1->setFocusPolicy(Qt::NoFocus);
-    Text1 = makeEdit(this, QStringLiteral("Text1"), QStringLiteral("消費税率"), twipsRect(2040, 240, 1215, 315));
-    Command8 =
-        makeButton(this, QStringLiteral("Command8"), QStringLiteral("軽減税率"), twipsRect(3360, 240, 1095, 315));
-    Command8->setFocusPolicy(Qt::NoFocus);
-    Text6 = makeEdit(this, QStringLiteral("Text6"), QStringLiteral("軽減税率"), twipsRect(4560, 240, 855, 315));
-    Text6->setToolTip(QStringLiteral("軽減税率を使わないときは 0"));
-    Check1[0] = new QCheckBox(QStringLiteral("販売に消費税を使用する"), this);
-    Check1[0]->setObjectName(QStringLiteral("Check1_0"));
-    Check1[0]->setAccessibleName(QStringLiteral("販売に消費税を使用する"));
-    Check1[0]->setGeometry(twipsRect(240, 720, 3375, 315));
+    taxRateCaption =
+        makeButton(this, QStringLiteral("taxRateCaption"), QStringLiteral("消費税率"), twipsRect(240, 240, 1695, 315));
+    taxRateCaption->setFocusPolicy(Qt::NoFocus);
+    taxRateBox =
+        makeEdit(this, QStringLiteral("taxRateBox"), QStringLiteral("消費税率"), twipsRect(2040, 240, 1215, 315));
+    reducedRateCaption = makeButton(this, QStringLiteral("reducedRateCaption"), QStringLiteral("軽減税率"),
+                                    twipsRect(3360, 240, 1095, 315));
+    reducedRateCaption->setFocusPolicy(Qt::NoFocus);
+    reducedRateBox =
+        makeEdit(this, QStringLiteral("reducedRateBox"), QStringLiteral("軽減税率"), twipsRect(4560, 240, 855, 315));
+    reducedRateBox->setToolTip(QStringLiteral("軽減税率を使わないときは 0"));
+    salesTaxCheck = new QCheckBox(QStringLiteral("販売に消費税を使用する"), this);
+    salesTaxCheck->setObjectName(QStringLiteral("salesTaxCheck"));
+    salesTaxCheck->setAccessibleName(QStringLiteral("販売に消費税を使用する"));
+    salesTaxCheck->setGeometry(twipsRect(240, 720, 3375, 315));
 
-    QPushButton** captionButtons[4] = {&Command2, &Command3, &Command4, &Command5};
-    QLineEdit** captionEdits[4] = {&Text2, &Text3, &Text4, &Text5};
     for (int g = 0; g < Sys::GroupCount; ++g) {
         const int top = 1200 + 420 * g;
-        *captionButtons[g] = makeButton(this, QStringLiteral("Command%1").arg(g + 2),
-                                        QStringLiteral("一覧表名称%1").arg(g + 1), twipsRect(240, top, 1695, 315));
-        (*captionButtons[g])->setFocusPolicy(Qt::NoFocus);
-        *captionEdits[g] = makeEdit(this, QStringLiteral("Text%1").arg(g + 2),
-                                    QStringLiteral("一覧表名称%1").arg(g + 1), twipsRect(2040, top, 3375, 315));
-        (*captionEdits[g])->setValidator(new CaptionValidator(*captionEdits[g]));
+        groupCaptionLabels[g] = makeButton(this, QStringLiteral("groupCaptionLabels_%1").arg(g),
+                                           QStringLiteral("一覧表名称%1").arg(g + 1), twipsRect(240, top, 1695, 315));
+        groupCaptionLabels[g]->setFocusPolicy(Qt::NoFocus);
+        groupCaptionBoxes[g] = makeEdit(this, QStringLiteral("groupCaptionBoxes_%1").arg(g),
+                                        QStringLiteral("一覧表名称%1").arg(g + 1), twipsRect(2040, top, 3375, 315));
+        groupCaptionBoxes[g]->setValidator(new CaptionValidator(groupCaptionBoxes[g]));
     }
 
-    Label1 = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("レジ　V-1.00"), twipsRect(240, 3240, 2055, 315));
-    Label1->setAccessibleName(QStringLiteral("版"));
-    Command6 = makeButton(this, QStringLiteral("Command6"), QStringLiteral("登録"), twipsRect(2880, 3240, 1215, 375));
-    Command7 = makeButton(this, QStringLiteral("Command7"), QStringLiteral("閉じる"), twipsRect(4200, 3240, 1215, 375));
-    connect(Command6, &QPushButton::clicked, this, &SettingsWindow::save);
-    connect(Command7, &QPushButton::clicked, this, &QWidget::close);
+    versionLabel = makeLabel(this, QStringLiteral("versionLabel"), QStringLiteral("レジ　V-1.00"),
+                             twipsRect(240, 3240, 2055, 315));
+    versionLabel->setAccessibleName(QStringLiteral("版"));
+    registerButton =
+        makeButton(this, QStringLiteral("registerButton"), QStringLiteral("登録"), twipsRect(2880, 3240, 1215, 375));
+    closeButton =
+        makeButton(this, QStringLiteral("closeButton"), QStringLiteral("閉じる"), twipsRect(4200, 3240, 1215, 375));
+    connect(registerButton, &QPushButton::clicked, this, &SettingsWindow::save);
+    connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
     buildShopControls();
 
     load();
@@ -126,13 +130,13 @@ SettingsWindow::SettingsWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 
 void SettingsWindow::load()
 {
-    Text1->setText(numText(SysNum[Sys::TaxRate]));
-    Text6->setText(numText(SysNum[Sys::ReducedTaxRate]));
-    Text2->setText(SysStr[Sys::FirstGroupCaption]);
-    Text3->setText(SysStr[Sys::FirstGroupCaption + 1]);
-    Text4->setText(SysStr[Sys::FirstGroupCaption + 2]);
-    Text5->setText(SysStr[Sys::FirstGroupCaption + 3]);
-    Check1[0]->setChecked(roundHalfEven(SysNum[Sys::SalesTaxSwitch]) == 1);
+    taxRateBox->setText(numText(SysNum[Sys::TaxRate]));
+    reducedRateBox->setText(numText(SysNum[Sys::ReducedTaxRate]));
+    groupCaptionBoxes[0]->setText(SysStr[Sys::FirstGroupCaption]);
+    groupCaptionBoxes[1]->setText(SysStr[Sys::FirstGroupCaption + 1]);
+    groupCaptionBoxes[2]->setText(SysStr[Sys::FirstGroupCaption + 2]);
+    groupCaptionBoxes[3]->setText(SysStr[Sys::FirstGroupCaption + 3]);
+    salesTaxCheck->setChecked(roundHalfEven(SysNum[Sys::SalesTaxSwitch]) == 1);
     loadShopDetails();
 }
 
@@ -148,16 +152,16 @@ void SettingsWindow::save()
         return rate;
     };
     const std::optional<double> rate =
-        rateIn(Text1, QStringLiteral("消費税率は 0 以上 1 未満の小数で入力してください。\n"
-                                     "例：10% は 0.1、8% は 0.08"));
+        rateIn(taxRateBox, QStringLiteral("消費税率は 0 以上 1 未満の小数で入力してください。\n"
+                                          "例：10% は 0.1、8% は 0.08"));
     if (!rate)
         return;
-    const std::optional<double> reducedRate = rateIn(
-        Text6, QStringLiteral("軽減税率は 0 以上 1 未満の小数で入力してください。\n例：8% は 0.08、使わないときは 0"));
+    const std::optional<double> reducedRate =
+        rateIn(reducedRateBox,
+               QStringLiteral("軽減税率は 0 以上 1 未満の小数で入力してください。\n例：8% は 0.08、使わないときは 0"));
     if (!reducedRate)
         return;
-    const QLineEdit* captions[Sys::GroupCount] = {Text2, Text3, Text4, Text5};
-    for (const QLineEdit* edit : captions) {
+    for (const QLineEdit* edit : groupCaptionBoxes) {
         if (!captionFitsSettings(edit->text())) {
             MessageBox::information(
                 this, QStringLiteral("一覧表名称に改行や「\"」、設定ファイルに書けない文字は使えません。"));
@@ -173,10 +177,10 @@ void SettingsWindow::save()
     QString oldCaptions[Sys::GroupCount];
     SysNum[Sys::TaxRate] = *rate;
     SysNum[Sys::ReducedTaxRate] = *reducedRate;
-    SysNum[Sys::SalesTaxSwitch] = Check1[0]->isChecked() ? 1 : 0;
+    SysNum[Sys::SalesTaxSwitch] = salesTaxCheck->isChecked() ? 1 : 0;
     for (int g = 0; g < Sys::GroupCount; ++g) {
         oldCaptions[g] = SysStr[Sys::FirstGroupCaption + g];
-        SysStr[Sys::FirstGroupCaption + g] = captions[g]->text();
+        SysStr[Sys::FirstGroupCaption + g] = groupCaptionBoxes[g]->text();
     }
     const double oldReceiptWidth = SysNum[Sys::ReceiptWidthMm];
     QString oldShop[Sys::ReceiptPrinter + 1];
@@ -205,62 +209,62 @@ void SettingsWindow::buildShopControls()
 {
     setFixedSize(width() + twips(6000), std::max(height(), twips(3960)));
     const int left = width() - twips(6000);
-    FrameShop = makeFrame(this, QStringLiteral("FrameShop"), QStringLiteral("店舗情報・レシート"),
+    shopFrame = makeFrame(this, QStringLiteral("shopFrame"), QStringLiteral("店舗情報・レシート"),
                           QStringLiteral("店舗情報・レシート"), QRect(left, twips(120), twips(5880), twips(3000)));
     const auto addRow = [&](int row, const QString& caption, QWidget* field) {
         const int top = 360 + 420 * row;
-        makeLabel(FrameShop, field->objectName() + QStringLiteral("Label"), caption, twipsRect(120, top, 1335, 315));
+        makeLabel(shopFrame, field->objectName() + QStringLiteral("Label"), caption, twipsRect(120, top, 1335, 315));
         field->setGeometry(twipsRect(1440, top, 4320, 315));
     };
     const auto addEdit = [&](int row, const QString& name, const QString& caption) {
-        QLineEdit* edit = makeEdit(FrameShop, name, caption, QRect());
+        QLineEdit* edit = makeEdit(shopFrame, name, caption, QRect());
         edit->setValidator(new CaptionValidator(edit));
         addRow(row, caption, edit);
         return edit;
     };
-    TextShopName = addEdit(0, QStringLiteral("TextShopName"), QStringLiteral("店名"));
-    TextShopAddress = addEdit(1, QStringLiteral("TextShopAddress"), QStringLiteral("住所"));
-    TextShopTelephone = addEdit(2, QStringLiteral("TextShopTelephone"), QStringLiteral("電話番号"));
-    TextRegistrationNo = addEdit(3, QStringLiteral("TextRegistrationNo"), QStringLiteral("登録番号"));
-    TextRegistrationNo->setValidator(new RegistrationNoValidator(TextRegistrationNo));
-    TextRegistrationNo->setMaxLength(14);
-    TextRegistrationNo->setPlaceholderText(QStringLiteral("T1234567890123"));
+    shopNameBox = addEdit(0, QStringLiteral("shopNameBox"), QStringLiteral("店名"));
+    shopAddressBox = addEdit(1, QStringLiteral("shopAddressBox"), QStringLiteral("住所"));
+    shopPhoneBox = addEdit(2, QStringLiteral("shopPhoneBox"), QStringLiteral("電話番号"));
+    registrationNoBox = addEdit(3, QStringLiteral("registrationNoBox"), QStringLiteral("登録番号"));
+    registrationNoBox->setValidator(new RegistrationNoValidator(registrationNoBox));
+    registrationNoBox->setMaxLength(14);
+    registrationNoBox->setPlaceholderText(QStringLiteral("T1234567890123"));
 
-    ComboReceiptWidth = new QComboBox(FrameShop);
-    ComboReceiptWidth->setObjectName(QStringLiteral("ComboReceiptWidth"));
-    ComboReceiptWidth->setAccessibleName(QStringLiteral("レシート幅"));
-    ComboReceiptWidth->addItem(QStringLiteral("58 mm"), 58);
-    ComboReceiptWidth->addItem(QStringLiteral("80 mm"), 80);
-    addRow(4, QStringLiteral("レシート幅"), ComboReceiptWidth);
+    receiptWidthBox = new QComboBox(shopFrame);
+    receiptWidthBox->setObjectName(QStringLiteral("receiptWidthBox"));
+    receiptWidthBox->setAccessibleName(QStringLiteral("レシート幅"));
+    receiptWidthBox->addItem(QStringLiteral("58 mm"), 58);
+    receiptWidthBox->addItem(QStringLiteral("80 mm"), 80);
+    addRow(4, QStringLiteral("レシート幅"), receiptWidthBox);
 
-    ComboReceiptPrinter = new QComboBox(FrameShop);
-    ComboReceiptPrinter->setObjectName(QStringLiteral("ComboReceiptPrinter"));
-    ComboReceiptPrinter->setAccessibleName(QStringLiteral("レシートプリンター"));
-    addRow(5, QStringLiteral("プリンター"), ComboReceiptPrinter);
+    receiptPrinterBox = new QComboBox(shopFrame);
+    receiptPrinterBox->setObjectName(QStringLiteral("receiptPrinterBox"));
+    receiptPrinterBox->setAccessibleName(QStringLiteral("レシートプリンター"));
+    addRow(5, QStringLiteral("プリンター"), receiptPrinterBox);
 }
 
 void SettingsWindow::loadShopDetails()
 {
-    TextShopName->setText(SysStr[Sys::ShopName]);
-    TextShopAddress->setText(SysStr[Sys::ShopAddress]);
-    TextShopTelephone->setText(SysStr[Sys::ShopTelephone]);
-    TextRegistrationNo->setText(SysStr[Sys::InvoiceRegistrationNo]);
-    ComboReceiptWidth->setCurrentIndex(SysNum[Sys::ReceiptWidthMm] == 58 ? 0 : 1);
+    shopNameBox->setText(SysStr[Sys::ShopName]);
+    shopAddressBox->setText(SysStr[Sys::ShopAddress]);
+    shopPhoneBox->setText(SysStr[Sys::ShopTelephone]);
+    registrationNoBox->setText(SysStr[Sys::InvoiceRegistrationNo]);
+    receiptWidthBox->setCurrentIndex(SysNum[Sys::ReceiptWidthMm] == 58 ? 0 : 1);
 
     // The printers known now; a chosen printer that is not there at the moment stays chosen.
-    ComboReceiptPrinter->clear();
-    ComboReceiptPrinter->addItem(QStringLiteral("（既定のプリンター）"), QString());
+    receiptPrinterBox->clear();
+    receiptPrinterBox->addItem(QStringLiteral("（既定のプリンター）"), QString());
     for (const QString& name : QPrinterInfo::availablePrinterNames())
-        ComboReceiptPrinter->addItem(name, name);
+        receiptPrinterBox->addItem(name, name);
     const QString chosen = SysStr[Sys::ReceiptPrinter];
-    if (!chosen.isEmpty() && ComboReceiptPrinter->findData(chosen) < 0)
-        ComboReceiptPrinter->addItem(QStringLiteral("%1（見つかりません）").arg(chosen), chosen);
-    ComboReceiptPrinter->setCurrentIndex(std::max(0, ComboReceiptPrinter->findData(chosen)));
+    if (!chosen.isEmpty() && receiptPrinterBox->findData(chosen) < 0)
+        receiptPrinterBox->addItem(QStringLiteral("%1（見つかりません）").arg(chosen), chosen);
+    receiptPrinterBox->setCurrentIndex(std::max(0, receiptPrinterBox->findData(chosen)));
 }
 
 bool SettingsWindow::checkShopDetails()
 {
-    for (QLineEdit* edit : {TextShopName, TextShopAddress, TextShopTelephone}) {
+    for (QLineEdit* edit : {shopNameBox, shopAddressBox, shopPhoneBox}) {
         if (!captionFitsSettings(edit->text())) {
             MessageBox::information(this, QStringLiteral("%1に改行や「\"」、設定ファイルに書けない文字は使えません。")
                                               .arg(edit->accessibleName()));
@@ -268,9 +272,9 @@ bool SettingsWindow::checkShopDetails()
             return false;
         }
     }
-    if (!isRegistrationNo(TextRegistrationNo->text())) {
+    if (!isRegistrationNo(registrationNoBox->text())) {
         MessageBox::information(this, QStringLiteral("登録番号は「T」と 13 桁の数字で入力してください（空欄も可）。"));
-        TextRegistrationNo->setFocus();
+        registrationNoBox->setFocus();
         return false;
     }
     return true;
@@ -278,12 +282,12 @@ bool SettingsWindow::checkShopDetails()
 
 void SettingsWindow::storeShopDetails()
 {
-    SysStr[Sys::ShopName] = TextShopName->text();
-    SysStr[Sys::ShopAddress] = TextShopAddress->text();
-    SysStr[Sys::ShopTelephone] = TextShopTelephone->text();
-    SysStr[Sys::InvoiceRegistrationNo] = TextRegistrationNo->text();
-    SysNum[Sys::ReceiptWidthMm] = ComboReceiptWidth->currentData().toInt();
-    SysStr[Sys::ReceiptPrinter] = ComboReceiptPrinter->currentData().toString();
+    SysStr[Sys::ShopName] = shopNameBox->text();
+    SysStr[Sys::ShopAddress] = shopAddressBox->text();
+    SysStr[Sys::ShopTelephone] = shopPhoneBox->text();
+    SysStr[Sys::InvoiceRegistrationNo] = registrationNoBox->text();
+    SysNum[Sys::ReceiptWidthMm] = receiptWidthBox->currentData().toInt();
+    SysStr[Sys::ReceiptPrinter] = receiptPrinterBox->currentData().toString();
 }
 
 void SettingsWindow::closeEvent(QCloseEvent* event)

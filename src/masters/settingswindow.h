@@ -1,6 +1,8 @@
 // The system settings window: tax rates, sales tax switch and the captions of the four product lists.
 #pragma once
 
+#include "storage/settingnames.h"
+
 #include <QWidget>
 
 class QCheckBox;
@@ -20,31 +22,25 @@ public:
     // Window load: the fields from SysNum and SysStr.
     void load();
 
-    QPushButton* Command1 = nullptr; // "消費税率", a caption only
-    QLineEdit* Text1 = nullptr;
-    QPushButton* Command8 = nullptr; // "軽減税率", a caption only
-    QLineEdit* Text6 = nullptr;      // reduced rate; 0 = none in use
-    QCheckBox* Check1[1] = {};
-    QPushButton* Command2 = nullptr; // "一覧表名称1" … "一覧表名称4", captions only
-    QLineEdit* Text2 = nullptr;
-    QPushButton* Command3 = nullptr;
-    QLineEdit* Text3 = nullptr;
-    QPushButton* Command4 = nullptr;
-    QLineEdit* Text4 = nullptr;
-    QPushButton* Command5 = nullptr;
-    QLineEdit* Text5 = nullptr;
-    QLabel* Label1 = nullptr;
-    QPushButton* Command6 = nullptr; // "登録"
-    QPushButton* Command7 = nullptr; // "閉じる"
+    QPushButton* taxRateCaption = nullptr; // "消費税率", a caption only
+    QLineEdit* taxRateBox = nullptr;
+    QPushButton* reducedRateCaption = nullptr; // "軽減税率", a caption only
+    QLineEdit* reducedRateBox = nullptr;       // reduced rate; 0 = none in use
+    QCheckBox* salesTaxCheck = nullptr;
+    QPushButton* groupCaptionLabels[Sys::GroupCount] = {}; // "一覧表名称1" … "一覧表名称4", captions only
+    QLineEdit* groupCaptionBoxes[Sys::GroupCount] = {};
+    QLabel* versionLabel = nullptr;
+    QPushButton* registerButton = nullptr; // "登録"
+    QPushButton* closeButton = nullptr;    // "閉じる"
 
     // Shop details printed on receipts, and the receipt printer.
-    QGroupBox* FrameShop = nullptr;
-    QLineEdit* TextShopName = nullptr;
-    QLineEdit* TextShopAddress = nullptr;
-    QLineEdit* TextShopTelephone = nullptr;
-    QLineEdit* TextRegistrationNo = nullptr;
-    QComboBox* ComboReceiptWidth = nullptr;   // "58 mm" or "80 mm"
-    QComboBox* ComboReceiptPrinter = nullptr; // item data: the printer name, empty for the system default
+    QGroupBox* shopFrame = nullptr;
+    QLineEdit* shopNameBox = nullptr;
+    QLineEdit* shopAddressBox = nullptr;
+    QLineEdit* shopPhoneBox = nullptr;
+    QLineEdit* registrationNoBox = nullptr;
+    QComboBox* receiptWidthBox = nullptr;   // "58 mm" or "80 mm"
+    QComboBox* receiptPrinterBox = nullptr; // item data: the printer name, empty for the system default
 
 protected:
     void closeEvent(QCloseEvent* event) override;

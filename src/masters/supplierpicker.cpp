@@ -22,6 +22,6 @@ SupplierPicker::SupplierPicker(QWidget* parent)
 
 void SupplierPicker::fillList()
 {
-    List1->clear();
-    List1->addItems(supplierPickList());
+    entryList->clear();
+    entryList->addItems(supplierPickList());
 }

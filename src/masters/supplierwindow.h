@@ -22,19 +22,19 @@ public:
     // "登録".
     void registerSupplier();
 
-    QListWidget* List1 = nullptr;
-    QPushButton* Command1 = nullptr; // caption "番号"
-    QLineEdit* Text1 = nullptr;
-    QPushButton* Command2 = nullptr; // caption "仕入先名"
-    QLineEdit* Text2 = nullptr;
-    QPushButton* Command3 = nullptr; // caption "電話番号"
-    QLineEdit* Text3 = nullptr;
-    QGroupBox* Frame1 = nullptr;
-    QPushButton* Command6 = nullptr; // caption "消費税"
-    QRadioButton* Option1[3] = {};   // 外税, 内税, 非課税: TaxType 1, 2, 3
-    QPushButton* Command5 = nullptr; // "登録"
-    QPushButton* Command4 = nullptr; // "閉じる"
-    QLineEdit* Text4 = nullptr;      // the hint
+    QListWidget* supplierList = nullptr;
+    QPushButton* supplierNoCaption = nullptr; // caption "番号"
+    QLineEdit* supplierNoBox = nullptr;
+    QPushButton* supplierNameCaption = nullptr; // caption "仕入先名"
+    QLineEdit* supplierNameBox = nullptr;
+    QPushButton* phoneCaption = nullptr; // caption "電話番号"
+    QLineEdit* phoneBox = nullptr;
+    QGroupBox* taxFrame = nullptr;
+    QPushButton* taxCaption = nullptr;     // caption "消費税"
+    QRadioButton* taxTypeOptions[3] = {};  // 外税, 内税, 非課税: TaxType 1, 2, 3
+    QPushButton* registerButton = nullptr; // "登録"
+    QPushButton* closeButton = nullptr;    // "閉じる"
+    QLineEdit* guideBox = nullptr;         // the hint
 
 private:
     void fillList();

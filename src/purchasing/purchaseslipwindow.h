@@ -32,10 +32,10 @@ public:
     void ShowItemGroup(int g);
     // Saves the slip in the boxes: a new one under SysNum[4], or the recalled one over its own record.
     void SavePurchaseSlip();
-    // Fills the slip list with the slips of the year and month in Combo4 and Combo5 and shows it.
+    // Fills the slip list with the slips of the year and month in listYearBox and listMonthBox and shows it.
     void BuildSlipList();
     // The deletion mark of stored slip n; -1 when it cannot be read (the user has been told).
-    int delcheck(qint64 n);
+    int slipDeletionMark(qint64 n);
     // Shows stored slip n in the boxes and notes what it added to stock; false when it cannot be read.
     bool RecallPurchaseSlip(qint64 n);
     // "修正" and "削除" of the slip list.
@@ -82,44 +82,47 @@ private:
     bool recallChosenSlip();
 
 public:
-    // Controls under their designed names; arrays are indexed as in the design, line k from 0.
-    QGroupBox* Frame1 = nullptr;
-    QPushButton* Command1 = nullptr; // "日付"
-    QComboBox* Combo1 = nullptr;
-    QComboBox* Combo2 = nullptr;
-    QComboBox* Combo3 = nullptr;
-    QPushButton* Command2 = nullptr; // "伝票番号"
-    QLineEdit* Text1[4] = {};
-    QGroupBox* Frame2 = nullptr;
-    QPushButton* Command3 = nullptr; // "仕入先"
-    QPushButton* Command4 = nullptr; // "一覧"
-    QGroupBox* Frame3 = nullptr;
-    QLineEdit* Text2[6] = {};
-    QLineEdit* Text3[Lines] = {};
-    QLineEdit* Text4[Lines] = {};
-    QLineEdit* Text5[Lines] = {};
-    QLineEdit* Text6[Lines] = {};
-    QLineEdit* Text7[Lines] = {};
-    QLineEdit* Text8[Lines] = {};
-    QLabel* Text9[3] = {};
-    QLineEdit* Text10[3] = {};
-    Grid* MSFlexGrid1 = nullptr; // the picker, MSFlexGrid1(0)
-    QPushButton* Command9[4] = {};
-    QPushButton* Command5 = nullptr;  // "登録(F12)"
-    QPushButton* Command6 = nullptr;  // "取消（ESC）"
-    QPushButton* Command7 = nullptr;  // "伝票呼出(F10)"
-    QPushButton* Command13 = nullptr; // "仕入商品設定"
-    QPushButton* Command8 = nullptr;  // "閉じる（END）"
-    QGroupBox* Frame4 = nullptr;
-    QListWidget* List2 = nullptr;
-    QPushButton* Command15 = nullptr; // "×"
-    SlipListPanel* Frame5 = nullptr;
-    Grid* MSFlexGrid2 = nullptr;
-    QComboBox* Combo4 = nullptr;
-    QComboBox* Combo5 = nullptr;
-    QPushButton* Command10 = nullptr; // "修正"
-    QPushButton* Command11 = nullptr; // "削除"
-    QPushButton* Command12 = nullptr; // "閉じる"
+    // Controls, public for the tests; the line arrays are indexed by line, line 1 at 0.
+    QGroupBox* slipHeaderFrame = nullptr;
+    QPushButton* dateCaption = nullptr; // "日付"
+    QComboBox* yearBox = nullptr;
+    QComboBox* monthBox = nullptr;
+    QComboBox* dayBox = nullptr;
+    QPushButton* slipNoCaption = nullptr; // "伝票番号"
+    QLineEdit* slipNoBox = nullptr;
+    QLineEdit* supplierNoBox = nullptr;
+    QLineEdit* supplierNameBox = nullptr;
+    QLineEdit* supplierPhoneBox = nullptr;
+    QGroupBox* supplierFrame = nullptr;
+    QPushButton* supplierCaption = nullptr;    // "仕入先"
+    QPushButton* supplierListButton = nullptr; // "一覧"
+    QGroupBox* linesFrame = nullptr;
+    QLineEdit* lineHeaders[6] = {};
+    QLineEdit* lineNumberBoxes[Lines] = {};
+    QLineEdit* lineCodeBoxes[Lines] = {};
+    QLineEdit* lineNameBoxes[Lines] = {};
+    QLineEdit* linePriceBoxes[Lines] = {};
+    QLineEdit* lineQtyBoxes[Lines] = {};
+    QLineEdit* lineAmountBoxes[Lines] = {};
+    QLabel* totalLabels[3] = {};
+    QLineEdit* totalBoxes[3] = {};
+    Grid* itemGrid = nullptr; // purchase items of the chosen group with their stock
+    QPushButton* itemGroupButtons[4] = {};
+    QPushButton* saveButton = nullptr;          // "登録(F12)"
+    QPushButton* clearButton = nullptr;         // "取消（ESC）"
+    QPushButton* recallButton = nullptr;        // "伝票呼出(F10)"
+    QPushButton* purchaseItemsButton = nullptr; // "仕入商品設定"
+    QPushButton* closeButton = nullptr;         // "閉じる（END）"
+    QGroupBox* supplierListFrame = nullptr;
+    QListWidget* supplierList = nullptr;
+    QPushButton* supplierListCloseButton = nullptr; // "×"
+    SlipListPanel* slipListPanel = nullptr;
+    Grid* slipGrid = nullptr;
+    QComboBox* listYearBox = nullptr;
+    QComboBox* listMonthBox = nullptr;
+    QPushButton* correctButton = nullptr;       // "修正"
+    QPushButton* deleteButton = nullptr;        // "削除"
+    QPushButton* slipListCloseButton = nullptr; // "閉じる"
 
 private:
     SlipLines* m_lines = nullptr;

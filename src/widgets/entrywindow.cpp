@@ -13,12 +13,12 @@ EntryWindow::EntryWindow(const Setup& setup, QWidget* parent) : QWidget(parent)
     setWindowTitle(setup.caption);
     setFixedSize(setup.clientSize);
 
-    SSTab1 = new NumberedTabs(this, NumberedTabs::Grids, setup.gridNames);
-    SSTab1->setObjectName(QStringLiteral("SSTab1"));
-    SSTab1->setAccessibleName(setup.caption);
-    SSTab1->setGeometry(setup.tabs);
-    SSTab1->setGridColumns(setup.gridHeaders, setup.gridWidths);
-    connect(SSTab1, &NumberedTabs::entryChosen, this, &EntryWindow::choose);
+    tabs = new NumberedTabs(this, NumberedTabs::Grids, setup.gridNames);
+    tabs->setObjectName(QStringLiteral("tabs"));
+    tabs->setAccessibleName(setup.caption);
+    tabs->setGeometry(setup.tabs);
+    tabs->setGridColumns(setup.gridHeaders, setup.gridWidths);
+    connect(tabs, &NumberedTabs::entryChosen, this, &EntryWindow::choose);
 
     registerButton = makeButton(this, setup.registerName, QStringLiteral("登録"), setup.registerButton);
     closeButton = makeButton(this, setup.closeName, QStringLiteral("閉じる"), setup.closeButton);
@@ -26,7 +26,7 @@ EntryWindow::EntryWindow(const Setup& setup, QWidget* parent) : QWidget(parent)
     connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
 }
 
-void EntryWindow::stextin(int tab, int row)
+void EntryWindow::chooseRow(int tab, int row)
 {
     if (tab >= 0 && tab < NumberedTabs::Tabs && row >= 1 && row <= NumberedTabs::PerTab)
         choose(NumberedTabs::numberAt(tab, row - 1));
@@ -51,25 +51,25 @@ void EntryWindow::registerEntry()
         MessageBox::information(this, r.error);
         return;
     }
-    SSTab1->setGridRow(m_chosen, gridRow(m_chosen));
+    tabs->setGridRow(m_chosen, gridRow(m_chosen));
 }
 
 void EntryWindow::fillGrids()
 {
     for (int n = 1; n <= NumberedTabs::Tabs * NumberedTabs::PerTab; ++n)
-        SSTab1->setGridRow(n, gridRow(n));
+        tabs->setGridRow(n, gridRow(n));
 }
 
 void EntryWindow::load()
 {
-    SSTab1->loadCaptions();
+    tabs->loadCaptions();
     fillGrids();
 }
 
 void EntryWindow::setFirstBox(QWidget* box)
 {
     m_firstBox = box;
-    SSTab1->setFocusTarget(box);
+    tabs->setFocusTarget(box);
 }
 
 bool EntryWindow::event(QEvent* event)

@@ -13,15 +13,15 @@ class QPushButton;
 
 // How a window uses it (the product and purchase item windows):
 //     class PurchaseItemWindow : public EntryWindow {
-//         PurchaseItemWindow() : EntryWindow(setup()) { build boxes; setFirstBox(Text4[0]); load(); }
-//         void loadEntry(int n) override;          // Text6 := n, the boxes from the record
+//         PurchaseItemWindow() : EntryWindow(setup()) { build boxes; setFirstBox(fieldBoxes[0]); load(); }
+//         void loadEntry(int n) override;          // the number box := n, the boxes from the record
 //         Result saveEntry(int n) override;         // the boxes into the record and its file
 //         QStringList gridRow(int n) override;      // the grid columns after the number
 //     };
 // A click on row r of grid t (or Enter on it) chooses n = 100 t + r: loadEntry(n), focus to the first box.
 // "登録" with nothing chosen says "表から番号を選択してください。"; a failed save shows its message; a
 // saved entry's grid row is refreshed from gridRow(n). On activation, and when the tab strip takes the
-// focus, the focus goes to the first box. F1 to F4 for the boxes come from SSTab1->tabKeys().
+// focus, the focus goes to the first box. F1 to F4 for the boxes come from tabs->tabKeys().
 class EntryWindow : public QWidget
 {
     Q_OBJECT
@@ -32,27 +32,27 @@ public:
         QString name;     // object name, "ProductWindow"
         QString caption;  // window title, "商品設定"
         QSize clientSize; // in pixels (twips())
-        QRect tabs;       // where SSTab1 lies
-        QStringList gridNames = {QStringLiteral("MSFlexGrid1_0"), QStringLiteral("MSFlexGrid1_1"),
-                                 QStringLiteral("MSFlexGrid1_2"), QStringLiteral("MSFlexGrid1_3")};
+        QRect tabs;       // where the tab strip lies
+        QStringList gridNames = {QStringLiteral("entryGrid_0"), QStringLiteral("entryGrid_1"),
+                                 QStringLiteral("entryGrid_2"), QStringLiteral("entryGrid_3")};
         QStringList gridHeaders; // row 0, from column 0
         QList<int> gridWidths;   // twips per column; 0 keeps the default
-        QString registerName = QStringLiteral("Command1");
+        QString registerName = QStringLiteral("registerButton");
         QRect registerButton;
-        QString closeName = QStringLiteral("Command2");
+        QString closeName = QStringLiteral("closeButton");
         QRect closeButton;
     };
 
     explicit EntryWindow(const Setup& setup, QWidget* parent = nullptr);
 
     // Shows entry 100 * tab + row (tab 0 to 3, row 1 to 100) in the boxes.
-    void stextin(int tab, int row);
+    void chooseRow(int tab, int row);
     // The entry shown in the boxes, 0 before one was chosen.
     int chosen() const { return m_chosen; }
     // What "登録" does.
     void registerEntry();
 
-    NumberedTabs* SSTab1 = nullptr;
+    NumberedTabs* tabs = nullptr;
     QPushButton* registerButton = nullptr; // "登録"
     QPushButton* closeButton = nullptr;    // "閉じる"
 

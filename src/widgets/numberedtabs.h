@@ -10,13 +10,13 @@ class Grid;
 class QListWidget;
 
 // How a window uses it:
-//     SSTab1 = new NumberedTabs(this, NumberedTabs::Grids, {"MSFlexGrid1_0", ..., "MSFlexGrid1_3"});
-//     SSTab1->setObjectName("SSTab1"); SSTab1->setGeometry(twipsRect(...));
-//     SSTab1->setGridColumns({"番号", "商品名", "単価"}, {0, 3000, 0});
-//     SSTab1->loadCaptions();                   // SysStr[1..4], tab 0 selected
-//     SSTab1->setGridRow(n, {name, price});     // column 0 holds the number already
-//     installKeys(Text40[0], SSTab1->tabKeys() + ...);   // F1 to F4 show tab 1 to 4
-//     connect(SSTab1, &NumberedTabs::entryChosen, this, [this](int n) { ... });
+//     tabs = new NumberedTabs(this, NumberedTabs::Grids, {"entryGrid_0", ..., "entryGrid_3"});
+//     tabs->setObjectName("tabs"); tabs->setGeometry(twipsRect(...));
+//     tabs->setGridColumns({"番号", "商品名", "単価"}, {0, 3000, 0});
+//     tabs->loadCaptions();                   // SysStr[1..4], tab 0 selected
+//     tabs->setGridRow(n, {name, price});     // column 0 holds the number already
+//     installKeys(classCodeBox, tabs->tabKeys() + ...);   // F1 to F4 show tab 1 to 4
+//     connect(tabs, &NumberedTabs::entryChosen, this, [this](int n) { ... });
 // Number n lies on tab (n - 1) / 100, at index (n - 1) % 100 (grid row index + 1, row 0 being the header).
 class NumberedTabs : public TabStrip
 {

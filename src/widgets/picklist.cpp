@@ -12,24 +12,25 @@ PickList::PickList(const Setup& setup, QWidget* parent) : QWidget(parent)
     setWindowTitle(setup.caption);
     setFixedSize(setup.clientSize);
     if (setup.shape == OneList) {
-        List1 = new QListWidget(this);
-        List1->setObjectName(setup.listNames.value(0));
-        List1->setAccessibleName(setup.caption);
-        List1->setGeometry(setup.lists);
-        List1->setUniformItemSizes(true);
+        entryList = new QListWidget(this);
+        entryList->setObjectName(setup.listNames.value(0));
+        entryList->setAccessibleName(setup.caption);
+        entryList->setGeometry(setup.lists);
+        entryList->setUniformItemSizes(true);
         // Enter on an entry chooses it, as a click does.
-        installKeys(List1, {{Qt::Key_Return, [this] {
-                                 if (List1->currentRow() >= 0)
-                                     pick(List1->currentRow() + 1);
-                             }}});
-        connect(List1, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { pick(List1->row(item) + 1); });
+        installKeys(entryList, {{Qt::Key_Return, [this] {
+                                     if (entryList->currentRow() >= 0)
+                                         pick(entryList->currentRow() + 1);
+                                 }}});
+        connect(entryList, &QListWidget::itemClicked, this,
+                [this](QListWidgetItem* item) { pick(entryList->row(item) + 1); });
     } else {
-        SSTab1 = new NumberedTabs(this, NumberedTabs::Lists, setup.listNames);
-        SSTab1->setObjectName(QStringLiteral("SSTab1"));
-        SSTab1->setAccessibleName(setup.caption);
-        SSTab1->setGeometry(setup.lists);
-        SSTab1->loadCaptions();
-        connect(SSTab1, &NumberedTabs::entryChosen, this, &PickList::pick);
+        tabs = new NumberedTabs(this, NumberedTabs::Lists, setup.listNames);
+        tabs->setObjectName(QStringLiteral("tabs"));
+        tabs->setAccessibleName(setup.caption);
+        tabs->setGeometry(setup.lists);
+        tabs->loadCaptions();
+        connect(tabs, &NumberedTabs::entryChosen, this, &PickList::pick);
     }
     closeButton = makeButton(this, setup.closeName, QStringLiteral("閉じる"), setup.closeButton);
     connect(closeButton, &QPushButton::clicked, this, &QWidget::close);

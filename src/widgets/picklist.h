@@ -16,9 +16,9 @@ class QPushButton;
 
 // How a window uses it (the supplier and purchase item pick lists):
 //     SupplierPicker() : PickList({.name = "SupplierPicker", .caption = "仕入先一覧表", .shape = PickList::OneList,
-//     ...}) { List1->addItems(supplierPickList()); }
+//     ...}) { entryList->addItems(supplierPickList()); }
 // and its opener, each time it opens it:
-//     showSingle<SupplierPicker>()->openFor(this, [this](int n) { LoadSupplier(n); Text4[4]->setText(...); });
+//     showSingle<SupplierPicker>()->openFor(this, [this](int n) { LoadSupplier(n); fieldBoxes[4]->setText(...); });
 // Entry p (from 0) of the one list is number p + 1; on tab t it is 100 t + p + 1. A click or Enter on an
 // entry runs the fill with its number, then the list closes itself; "閉じる" closes it without a choice.
 // When the opener closes first, the list closes too, so a late choice never writes into a closed window.
@@ -38,10 +38,10 @@ public:
         QString caption;
         Shape shape = OneList;
         QSize clientSize; // in pixels (twips())
-        QRect lists;      // where List1 or SSTab1 lies
+        QRect lists;      // where the list or the tab strip lies
         // OneList: the list's name; TabbedLists: the four lists' names.
-        QStringList listNames = {QStringLiteral("List1")};
-        QString closeName = QStringLiteral("Command1");
+        QStringList listNames = {QStringLiteral("entryList")};
+        QString closeName = QStringLiteral("closeButton");
         QRect closeButton;
     };
     using Fill = std::function<void(int n)>;
@@ -53,8 +53,8 @@ public:
     // Chooses number n: the fill runs (while its opener is open), then the list closes.
     void pick(int n);
 
-    QListWidget* List1 = nullptr;   // OneList
-    NumberedTabs* SSTab1 = nullptr; // TabbedLists
+    QListWidget* entryList = nullptr; // OneList
+    NumberedTabs* tabs = nullptr;     // TabbedLists
     QPushButton* closeButton = nullptr;
 
 private:

@@ -12,7 +12,7 @@ class QLineEdit;
 class QWidget;
 
 // How a window uses it (the register, the purchase slip window):
-//     m_lines = new SlipLines(Frame3, setup);   // names, header texts, columns and rows in twips
+//     m_lines = new SlipLines(linesFrame, setup);   // names, header texts, columns and rows in twips
 //     m_lines->setActions({.lookUp = [this](int k) { lookUpProduct(k); },
 //                          .complete = [this](int k) { computeTotals(k); },
 //                          .keys = [this](SlipLines::Column c, int k) { return escAndFunctionKeys; }});

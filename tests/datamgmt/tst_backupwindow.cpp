@@ -79,7 +79,7 @@ private:
     {
         auto* button = control<QPushButton>(m_form, QString::fromLatin1(name));
         QVERIFY2(button != nullptr, name);
-        if (button->parentWidget() == m_form->Frame2 || button == m_form->Command14)
+        if (button->parentWidget() == m_form->restoreFrame || button == m_form->keptCopyRestoreButton)
             MessageBox::setNextAnswer(answer);
         QTest::mouseClick(button, Qt::LeftButton);
     }
@@ -109,7 +109,7 @@ private Q_SLOTS:
         useAppDir(QStringLiteral("app%1").arg(run));
         m_form = new BackupWindow;
         m_form->addDrive(m_drive);
-        m_form->Drive1->setCurrentText(m_drive);
+        m_form->driveBox->setCurrentText(m_drive);
         QVERIFY(showActive(m_form));
     }
 
@@ -127,11 +127,11 @@ private Q_SLOTS:
         // One more row than the six data files (the history of slip changes), and the row of kept copies.
         QCOMPARE(m_form->size(), QSize(twips(7515), twips(5895 + 960)));
         QVERIFY(!m_form->isModal());
-        QCOMPARE(m_form->Command1->accessibleName(), QStringLiteral("レジデータ バックアップ"));
-        QCOMPARE(m_form->Drive1->accessibleName(), QStringLiteral("バックアップ先ドライブ"));
-        QCOMPARE(unnamedControls(m_form, QRegularExpression("^(Frame|Label|Drive|Command|Text)\\d")), QStringList());
+        QCOMPARE(m_form->salesBackupButton->accessibleName(), QStringLiteral("レジデータ バックアップ"));
+        QCOMPARE(m_form->driveBox->accessibleName(), QStringLiteral("バックアップ先ドライブ"));
+        QCOMPARE(unnamedControls(m_form), QStringList());
 
-        click("Command13");
+        click("closeButton");
         QTRY_VERIFY(m_form.isNull()); // closing unloads the window
     }
 
@@ -144,20 +144,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("archive");
 
         const char* rows[8][4] = {
-            {"Command1", "Command7", "reg.dat", "reg.lzh"},
-            {"Command2", "Command8", "siire.dat", "siire.lzh"},
-            {"Command3", "Command9", "syohin.dat", "syohin.lzh"},
-            {"Command4", "Command10", "zaiko.dat", "zaiko.lzh"},
-            {"Command5", "Command11", "siiresaki.dat", "siiresaki.lzh"},
-            {"Command6", "Command12", "sys.ini", "sys.lzh"},
-            {"CommandHistoryBackup", "CommandHistoryRestore", "rireki.dat", "rireki.lzh"},
-            {"CommandSeisanBackup", "CommandSeisanRestore", "seisan.dat", "seisan.lzh"},
+            {"salesBackupButton", "salesRestoreButton", "reg.dat", "reg.lzh"},
+            {"purchasesBackupButton", "purchasesRestoreButton", "siire.dat", "siire.lzh"},
+            {"productsBackupButton", "productsRestoreButton", "syohin.dat", "syohin.lzh"},
+            {"purchaseItemsBackupButton", "purchaseItemsRestoreButton", "zaiko.dat", "zaiko.lzh"},
+            {"suppliersBackupButton", "suppliersRestoreButton", "siiresaki.dat", "siiresaki.lzh"},
+            {"settingsBackupButton", "settingsRestoreButton", "sys.ini", "sys.lzh"},
+            {"historyBackupButton", "historyRestoreButton", "rireki.dat", "rireki.lzh"},
+            {"closingsBackupButton", "closingsRestoreButton", "seisan.dat", "seisan.lzh"},
         };
         for (const auto& r : rows) {
             QTest::newRow(r[2]) << QString() << r[0] << r[1] << r[2] << r[3];
         }
-        QTest::newRow("blank in program directory") << QStringLiteral("program files/till app") << "Command1"
-                                                    << "Command7"
+        QTest::newRow("blank in program directory") << QStringLiteral("program files/till app") << "salesBackupButton"
+                                                    << "salesRestoreButton"
                                                     << "reg.dat"
                                                     << "reg.lzh";
     }
@@ -233,12 +233,12 @@ private Q_SLOTS:
             history += bytes;
             if (n == 2) {
                 QVERIFY(writeFile(dataPath(QStringLiteral("rireki.dat")), history));
-                click("CommandHistoryBackup");
+                click("historyBackupButton");
             }
         }
         QVERIFY(writeFile(dataPath(QStringLiteral("rireki.dat")), history));
         QVERIFY(writeFile(dataPath(QStringLiteral("rireki.anc")), encodeHistoryAnchor(3, previous)));
-        click("CommandHistoryRestore");
+        click("historyRestoreButton");
         QCOMPARE(readFile(dataPath(QStringLiteral("rireki.anc"))), encodeHistoryAnchor(2, history.mid(2176 + 96, 32)));
         SysNum[Sys::NextSalesSlipNo] = 1; // the reset left no slip
         const HistoryCheck check = verifyHistory();
@@ -254,8 +254,8 @@ private Q_SLOTS:
         ProductTable[7].ProductName = QStringLiteral("みかん");
         SysNum[Sys::ProductCount] = 400;
         QVERIFY(SaveProduct(7).ok);
-        click("Command6");
-        click("Command3");
+        click("settingsBackupButton");
+        click("productsBackupButton");
 
         SysNum[Sys::NextSalesSlipNo] = 99;
         SysStr[Sys::FirstGroupCaption] = QStringLiteral("後");
@@ -263,8 +263,8 @@ private Q_SLOTS:
         ProductTable[7].ProductName = QStringLiteral("りんご");
         QVERIFY(SaveProduct(7).ok);
 
-        click("Command12");
-        click("Command9");
+        click("settingsRestoreButton");
+        click("productsRestoreButton");
         QCOMPARE(shown(), QStringList());
         QCOMPARE(SysNum[Sys::NextSalesSlipNo], 41.0);
         QCOMPARE(SysStr[Sys::FirstGroupCaption], QStringLiteral("復元前"));
@@ -279,7 +279,7 @@ private Q_SLOTS:
         QVERIFY(SaveSettings().ok);
         const QByteArray kept(SalesSlipRecordSize, 'A');
         QVERIFY(writeFile(dataPath(QStringLiteral("reg.dat")), kept));
-        click("Command1");
+        click("salesBackupButton");
         Transaction t;
         t.records << JournalRecord{QStringLiteral("reg.dat"), 1, QByteArray(SalesSlipRecordSize, 'x'),
                                    QByteArray(SalesSlipRecordSize, ' ')};
@@ -291,7 +291,7 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(JournalStep, CommitTransaction(t));
         SetJournalHook(nullptr);
 
-        click("Command7");
+        click("salesRestoreButton");
         QCOMPARE(shown(), QStringList());
         QVERIFY(!QFile::exists(JournalPath()));
         QCOMPARE(readFile(dataPath(QStringLiteral("reg.dat"))), kept);
@@ -300,10 +300,10 @@ private Q_SLOTS:
     void restoredBadSettingsAreReported()
     {
         QVERIFY(writeFile(dataPath(QStringLiteral("sys.ini")), QByteArrayLiteral("1\r\n2\r\n")));
-        click("Command6");
+        click("settingsBackupButton");
         SysNum[Sys::NextSalesSlipNo] = 12;
         QVERIFY(SaveSettings().ok);
-        click("Command12");
+        click("settingsRestoreButton");
         const QStringList boxes = shown();
         QCOMPARE(boxes.size(), 1);
         QVERIFY(boxes[0].contains(QStringLiteral("sys.ini")));
@@ -316,8 +316,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message");
         QTest::addColumn<bool>("driveExists");
         QTest::newRow("restore without archive")
-            << "Command7" << QStringLiteral("LHA 上書き解凍エラー\n%1/reg.lzh が見つかりません。") << true;
-        QTest::newRow("backup to missing drive") << "Command1" << QStringLiteral("LHA 圧縮エラー") << false;
+            << "salesRestoreButton" << QStringLiteral("LHA 上書き解凍エラー\n%1/reg.lzh が見つかりません。") << true;
+        QTest::newRow("backup to missing drive") << "salesBackupButton" << QStringLiteral("LHA 圧縮エラー") << false;
     }
 
     void failureShowsMessageAndNextPressWorks()
@@ -333,7 +333,7 @@ private Q_SLOTS:
         if (!driveExists) {
             const QString gone = m_drive + QStringLiteral("/unplugged");
             m_form->addDrive(gone);
-            m_form->Drive1->setCurrentText(gone);
+            m_form->driveBox->setCurrentText(gone);
         }
         QSignalSpy restoredSpy(m_form.data(), &BackupWindow::restored);
 
@@ -346,9 +346,9 @@ private Q_SLOTS:
         QCOMPARE(restoredSpy.count(), 0);
 
         // The window keeps no state from the failure: with a usable drive the next presses succeed.
-        m_form->Drive1->setCurrentText(m_drive);
-        click("Command1");
-        click("Command7");
+        m_form->driveBox->setCurrentText(m_drive);
+        click("salesBackupButton");
+        click("salesRestoreButton");
         QCOMPARE(shown(), QStringList());
         QCOMPARE(readFile(dataPath(QStringLiteral("reg.dat"))), original);
         QCOMPARE(restoredSpy.count(), 1);
@@ -380,9 +380,9 @@ private Q_SLOTS:
             QString archive;
             QVERIFY(keepCopy(data, when, archive).ok);
             m_form->listKeptCopies();
-            QCOMPARE(m_form->Combo1->currentText(), QStringLiteral("2026/12/07 15:30:00　reg.dat"));
+            QCOMPARE(m_form->keptCopiesBox->currentText(), QStringLiteral("2026/12/07 15:30:00　reg.dat"));
         } else {
-            click("Command1");
+            click("salesBackupButton");
             when = QFileInfo(m_drive + QStringLiteral("/reg.lzh")).lastModified();
         }
         const QByteArray now = sampleBytes(6, 1024);
@@ -390,7 +390,7 @@ private Q_SLOTS:
         const QStringList before = QDir(AppDir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
         QSignalSpy restoredSpy(m_form.data(), &BackupWindow::restored);
 
-        click(kept ? "Command14" : "Command7", yes ? QMessageBox::Yes : QMessageBox::No);
+        click(kept ? "keptCopyRestoreButton" : "salesRestoreButton", yes ? QMessageBox::Yes : QMessageBox::No);
         QCOMPARE(shown(), QStringList());
         QCOMPARE(m_asked.size(), 1);
         QVERIFY2(
@@ -427,20 +427,20 @@ private Q_SLOTS:
         QVERIFY(writeFile(dataPath(QStringLiteral("syohin.dat")), products));
         const QString archive = m_drive + QStringLiteral("/reg.lzh");
         if (problem == u"damaged") {
-            click("Command1");
+            click("salesBackupButton");
             QByteArray bytes = readFile(archive);
             bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 0x55);
             QVERIFY(writeFile(archive, bytes));
         } else if (problem == u"text") {
             QVERIFY(writeFile(archive, QByteArrayLiteral("not an archive")));
         } else if (problem == u"other") {
-            click("Command3");
+            click("productsBackupButton");
             QVERIFY(QFile::rename(m_drive + QStringLiteral("/syohin.lzh"), archive));
         }
         QVERIFY(writeFile(dataPath(QStringLiteral("syohin.dat")), QByteArrayLiteral("changed")));
         QSignalSpy restoredSpy(m_form.data(), &BackupWindow::restored);
 
-        click("Command7");
+        click("salesRestoreButton");
         const QStringList failure = shown();
         QCOMPARE(failure.size(), 1);
         QVERIFY2(failure[0].startsWith(QStringLiteral("LHA 上書き解凍エラー\n")) && failure[0].contains(reason),
@@ -471,19 +471,19 @@ private Q_SLOTS:
             QVERIFY(writeFile(backup + u'/' + QString::fromLatin1(other), "x"));
         m_form->listKeptCopies();
         QStringList items;
-        for (int i = 0; i < m_form->Combo1->count(); ++i)
-            items << m_form->Combo1->itemText(i);
+        for (int i = 0; i < m_form->keptCopiesBox->count(); ++i)
+            items << m_form->keptCopiesBox->itemText(i);
         QCOMPARE(items, (QStringList{"2026/03/04 10:05:06　siire.dat", "2026/03/04 10:05:06　siire.dat",
                                      "2025/01/02 09:00:00　siire.dat", "2024/05/06 07:08:09　reg.dat"}));
-        QVERIFY(m_form->Combo1->itemData(0).toString().endsWith(QStringLiteral("siire-20260304-100506-2.lzh")));
-        QVERIFY(m_form->Command14->isEnabled());
+        QVERIFY(m_form->keptCopiesBox->itemData(0).toString().endsWith(QStringLiteral("siire-20260304-100506-2.lzh")));
+        QVERIFY(m_form->keptCopyRestoreButton->isEnabled());
 
         // A kept copy that no longer reads back whole says so, asks nothing and changes nothing.
         const QByteArray sales = sampleBytes(9, 1500);
         QVERIFY(writeFile(dataPath(QStringLiteral("reg.dat")), sales));
-        m_form->Combo1->setCurrentIndex(3);
-        QVERIFY(writeFile(m_form->Combo1->currentData().toString(), "damaged"));
-        click("Command14");
+        m_form->keptCopiesBox->setCurrentIndex(3);
+        QVERIFY(writeFile(m_form->keptCopiesBox->currentData().toString(), "damaged"));
+        click("keptCopyRestoreButton");
         const QStringList failure = shown();
         QCOMPARE(failure.size(), 1);
         QVERIFY2(failure[0].contains(QStringLiteral("は壊れているため読めません")), qPrintable(failure[0]));
@@ -493,8 +493,8 @@ private Q_SLOTS:
         // With no folder there is nothing to choose.
         QVERIFY(QDir(backup).removeRecursively());
         m_form->listKeptCopies();
-        QCOMPARE(m_form->Combo1->count(), 0);
-        QVERIFY(!m_form->Command14->isEnabled());
+        QCOMPARE(m_form->keptCopiesBox->count(), 0);
+        QVERIFY(!m_form->keptCopyRestoreButton->isEnabled());
     }
 
     void driveListOffersWritableFileSystems_data()

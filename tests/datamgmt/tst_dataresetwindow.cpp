@@ -73,7 +73,7 @@ private:
     QStringList reset(QPushButton* button, const QString& password = QStringLiteral("480213"),
                       QMessageBox::StandardButton answer = QMessageBox::Yes)
     {
-        retype(m_form->Text2, password);
+        retype(m_form->passwordBox, password);
         MessageBox::setNextAnswer(answer);
         QTest::mouseClick(button, Qt::LeftButton);
         QStringList shown = MessageBox::takeShown();
@@ -107,15 +107,15 @@ private Q_SLOTS:
         SysNum[9] = 0.5;
         open();
         QCOMPARE(m_form->windowTitle(), QStringLiteral("データ初期化"));
-        QCOMPARE(m_form->Text1[0]->text(), QStringLiteral("2000"));
-        QCOMPARE(m_form->Text1[1]->text(), QStringLiteral("1"));
-        QCOMPARE(m_form->Text1[5]->text(), QStringLiteral("400"));
-        QCOMPARE(m_form->Text1[8]->text(), QStringLiteral("0.5"));
-        QCOMPARE(m_form->Text1[4]->objectName(), QStringLiteral("Text1_4"));
-        QCOMPARE(m_form->Command[6]->text(), QStringLiteral("商品データ件数"));
-        QCOMPARE(m_form->Text2->echoMode(), QLineEdit::Password);
-        QCOMPARE(m_form->Command13->parentWidget(), m_form->Frame1);
-        QVERIFY(m_form->Command17->y() < m_form->Command13->y());
+        QCOMPARE(m_form->settingBoxes[0]->text(), QStringLiteral("2000"));
+        QCOMPARE(m_form->settingBoxes[1]->text(), QStringLiteral("1"));
+        QCOMPARE(m_form->settingBoxes[5]->text(), QStringLiteral("400"));
+        QCOMPARE(m_form->settingBoxes[8]->text(), QStringLiteral("0.5"));
+        QCOMPARE(m_form->settingBoxes[4]->objectName(), QStringLiteral("settingBoxes_4"));
+        QCOMPARE(m_form->settingCaptions[5]->text(), QStringLiteral("商品データ件数"));
+        QCOMPARE(m_form->passwordBox->echoMode(), QLineEdit::Password);
+        QCOMPARE(m_form->resetProductsButton->parentWidget(), m_form->resetFrame);
+        QVERIFY(m_form->resetPurchaseItemsButton->y() < m_form->resetProductsButton->y());
     }
 
     void wrongPasswordChangesNothing_data()
@@ -135,12 +135,13 @@ private Q_SLOTS:
         m_dir->writeBytes("reg.dat", markedRecords(2, 1024));
         const QByteArray settings = m_dir->bytes("sys.ini");
         open();
-        for (QPushButton* b : {m_form->Command11, m_form->Command14, m_form->Command17, m_form->Command13,
-                               m_form->Command16, m_form->Command18}) {
+        for (QPushButton* b :
+             {m_form->resetSalesButton, m_form->resetPurchasesButton, m_form->resetPurchaseItemsButton,
+              m_form->resetProductsButton, m_form->resetSuppliersButton, m_form->resetClosingsButton}) {
             QCOMPARE(reset(b, password), QStringList{QStringLiteral("パスワードを入力してください。")});
         }
         QVERIFY(m_form->isVisible());
-        QCOMPARE(m_form->Text2->text(), password);
+        QCOMPARE(m_form->passwordBox->text(), password);
         QCOMPARE(m_dir->bytes("reg.dat"), markedRecords(2, 1024));
         QCOMPARE(m_dir->bytes("sys.ini"), settings);
         QVERIFY(!QFile::exists(m_dir->file("zaiko.dat")));
@@ -155,22 +156,22 @@ private Q_SLOTS:
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("records");
-        QTest::newRow("sales slips") << "Command11"
+        QTest::newRow("sales slips") << "resetSalesButton"
                                      << "reg.dat"
                                      << "3";
-        QTest::newRow("purchase slips") << "Command14"
+        QTest::newRow("purchase slips") << "resetPurchasesButton"
                                         << "siire.dat"
                                         << "2";
-        QTest::newRow("purchase items") << "Command17"
+        QTest::newRow("purchase items") << "resetPurchaseItemsButton"
                                         << "zaiko.dat"
                                         << "400";
-        QTest::newRow("products: the count in the box") << "Command13"
+        QTest::newRow("products: the count in the box") << "resetProductsButton"
                                                         << "syohin.dat"
                                                         << "7";
-        QTest::newRow("suppliers") << "Command16"
+        QTest::newRow("suppliers") << "resetSuppliersButton"
                                    << "siiresaki.dat"
                                    << "100";
-        QTest::newRow("closings and cash in and out") << "Command18"
+        QTest::newRow("closings and cash in and out") << "resetClosingsButton"
                                                       << "seisan.dat"
                                                       << "3";
     }
@@ -187,7 +188,7 @@ private Q_SLOTS:
         m_dir->writeBytes("seisan.dat", markedRecords(3, 512));
         const QByteArray settings = m_dir->bytes("sys.ini");
         open();
-        retype(m_form->Text1[5], QStringLiteral("7"));
+        retype(m_form->settingBoxes[5], QStringLiteral("7"));
         const QStringList after =
             reset(m_form->findChild<QPushButton*>(button), QStringLiteral("480213"), QMessageBox::No);
         QVERIFY2(m_asked.contains(file), qPrintable(m_asked));
@@ -210,9 +211,9 @@ private Q_SLOTS:
         const QByteArray old = markedRecords(5, 1024);
         m_dir->writeBytes("reg.dat", old);
         open();
-        retype(m_form->Text1[0], QStringLiteral("500"));
+        retype(m_form->settingBoxes[0], QStringLiteral("500"));
 
-        const QStringList shown = reset(m_form->Command11);
+        const QStringList shown = reset(m_form->resetSalesButton);
         QCOMPARE(shown.size(), 1);
         const QStringList lines = shown.first().split(u'\n');
         QCOMPARE(lines.value(0), QStringLiteral("初期化完了！！"));
@@ -249,8 +250,8 @@ private Q_SLOTS:
 
         // A second reset prepares the 500.
         open();
-        QCOMPARE(m_form->Text1[0]->text(), QStringLiteral("500"));
-        QCOMPARE(reset(m_form->Command11).size(), 1);
+        QCOMPARE(m_form->settingBoxes[0]->text(), QStringLiteral("500"));
+        QCOMPARE(reset(m_form->resetSalesButton).size(), 1);
         QCOMPARE(m_dir->bytes("reg.dat").size(), 500 * 1024);
         QCOMPARE(record(m_dir->bytes("reg.dat"), 500, 1024), blank);
         QCOMPARE(backups().size(), 2); // the first archive is never replaced
@@ -262,7 +263,7 @@ private Q_SLOTS:
         SysNum[4] = 9;
         m_dir->writeBytes("siire.dat", markedRecords(3, 1024));
         open();
-        QCOMPARE(reset(m_form->Command14).value(0).section(u'\n', 0, 0), QStringLiteral("初期化完了！！"));
+        QCOMPARE(reset(m_form->resetPurchasesButton).value(0).section(u'\n', 0, 0), QStringLiteral("初期化完了！！"));
         const QByteArray siire = m_dir->bytes("siire.dat");
         QByteArray blank(Off::Purchase::Size, ' ');
         blank.replace(Off::Purchase::SlipNo, 6, QByteArray(6, '\0')); // slip and supplier number
@@ -300,8 +301,8 @@ private Q_SLOTS:
         SysNum[6] = 3;
         m_dir->writeBytes("syohin.dat", markedRecords(4, 512));
         open();
-        retype(m_form->Text1[5], typed);
-        QCOMPARE(reset(m_form->Command13).size(), 1);
+        retype(m_form->settingBoxes[5], typed);
+        QCOMPARE(reset(m_form->resetProductsButton).size(), 1);
         QCOMPARE(backups().size(), 1);
         QVERIFY(backups().first().startsWith(QStringLiteral("syohin-")));
 
@@ -324,7 +325,7 @@ private Q_SLOTS:
         SysNum[5] = 2;
         m_dir->writeBytes("zaiko.dat", markedRecords(3, 128));
         open();
-        QCOMPARE(reset(m_form->Command17).size(), 1);
+        QCOMPARE(reset(m_form->resetPurchaseItemsButton).size(), 1);
         QByteArray blank(Off::Item::Size, ' ');
         blank.replace(Off::Item::StandardCost, Off::Item::SupplierName - Off::Item::StandardCost,
                       QByteArray(Off::Item::SupplierName - Off::Item::StandardCost, '\0'));
@@ -338,8 +339,8 @@ private Q_SLOTS:
         SysNum[7] = 30;
         m_dir->writeBytes("siiresaki.dat", markedRecords(120, 128));
         open();
-        retype(m_form->Text1[6], QStringLiteral("5"));
-        QCOMPARE(reset(m_form->Command16).size(), 1);
+        retype(m_form->settingBoxes[6], QStringLiteral("5"));
+        QCOMPARE(reset(m_form->resetSuppliersButton).size(), 1);
         QByteArray blank(Off::Supplier::Size, ' ');
         blank[Off::Supplier::TaxType] = 1;
         blank[Off::Supplier::TaxType + 1] = 0;
@@ -358,10 +359,10 @@ private Q_SLOTS:
         SysNum[30] = 25000;
         m_dir->writeBytes("seisan.dat", markedRecords(3, 512));
         open();
-        reset(m_form->Command18, QStringLiteral("wrong"));
+        reset(m_form->resetClosingsButton, QStringLiteral("wrong"));
         QCOMPARE(m_dir->bytes("seisan.dat"), markedRecords(3, 512)); // a wrong password changes nothing
         MessageBox::takeShown();
-        QCOMPARE(reset(m_form->Command18).size(), 1);
+        QCOMPARE(reset(m_form->resetClosingsButton).size(), 1);
         QVERIFY2(m_asked.contains(QStringLiteral("seisan.dat")), qPrintable(m_asked));
         QVERIFY(QFile::exists(m_dir->file("seisan.dat")));
         QCOMPARE(m_dir->bytes("seisan.dat"), QByteArray());
@@ -392,10 +393,10 @@ private Q_SLOTS:
         const QByteArray settings = m_dir->bytes("sys.ini");
         m_dir->writeBytes("reg.dat", markedRecords(2, 1024));
         open();
-        retype(m_form->Text1[box], typed);
-        const QStringList shown = reset(box == 0   ? m_form->Command11
-                                        : box == 2 ? m_form->Command14
-                                                   : m_form->Command13);
+        retype(m_form->settingBoxes[box], typed);
+        const QStringList shown = reset(box == 0   ? m_form->resetSalesButton
+                                        : box == 2 ? m_form->resetPurchasesButton
+                                                   : m_form->resetProductsButton);
         QCOMPARE(shown.size(), 1);
         QVERIFY(shown.first().contains(box == 5 ? QStringLiteral("1000") : QStringLiteral("2147483647")));
         QCOMPARE(m_dir->bytes("sys.ini"), settings);
@@ -414,7 +415,7 @@ private Q_SLOTS:
         m_dir->writeBytes("reg.dat", markedRecords(2, 1024));
         m_dir->writeBytes("backup", "a file where the folder should be");
         open();
-        const QStringList shown = reset(m_form->Command11);
+        const QStringList shown = reset(m_form->resetSalesButton);
         QCOMPARE(shown.size(), 1);
         QVERIFY(!shown.first().contains(QStringLiteral("初期化完了")));
         QCOMPARE(m_dir->bytes("reg.dat"), markedRecords(2, 1024));
@@ -432,7 +433,7 @@ private Q_SLOTS:
         reg->Text10[2]->setText(QStringLiteral("3"));
         reg->SSTab1->setSelectedTab(3);
         open();
-        QTest::mouseClick(m_form->Command15, Qt::LeftButton);
+        QTest::mouseClick(m_form->closeButton, Qt::LeftButton);
         QTRY_VERIFY(!m_form);
         QCOMPARE(registerWindow(), reg);
         reg->activateWindow();

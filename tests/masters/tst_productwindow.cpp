@@ -54,9 +54,9 @@ private:
     QString text(const QString& name) const { return control(m_form, name)->text(); }
     void choose(int tab, int row)
     {
-        m_form->SSTab1->setSelectedTab(tab);
-        clickCell(m_form->SSTab1->grid(tab), row - 1, 1);
-        QTRY_COMPARE(focusedName(), QStringLiteral("Text40_0"));
+        m_form->tabs->setSelectedTab(tab);
+        clickCell(m_form->tabs->grid(tab), row - 1, 1);
+        QTRY_COMPARE(focusedName(), QStringLiteral("classCodeBox"));
     }
     void typeIn(const QString& box, const QString& keys)
     {
@@ -95,16 +95,16 @@ private Q_SLOTS:
     void openState()
     {
         QCOMPARE(m_form->windowTitle(), QStringLiteral("商品設定"));
-        QCOMPARE(m_form->SSTab1->caption(2), SysStr[3]);
-        QCOMPARE(m_form->SSTab1->selectedTab(), 0);
-        Grid* g = m_form->findChild<Grid*>("MSFlexGrid1_0");
+        QCOMPARE(m_form->tabs->caption(2), SysStr[3]);
+        QCOMPARE(m_form->tabs->selectedTab(), 0);
+        Grid* g = m_form->findChild<Grid*>("entryGrid_0");
         QCOMPARE(g->text(0, 1), QStringLiteral("商品名"));
         QCOMPARE(g->text(1, 1), ProductTable[1].ProductName);
         QCOMPARE(g->text(1, 2), QStringLiteral("150"));
-        QCOMPARE(m_form->SSTab1->grid(2)->text(37, 0), QStringLiteral("237"));
-        QVERIFY(text("Text6").isEmpty());
-        QCOMPARE(focusedName(), QStringLiteral("Text40_0"));
-        QCOMPARE(unnamedControls(m_form, QRegularExpression("^(Text|Command|Frame|SSTab|Label)")), QStringList());
+        QCOMPARE(m_form->tabs->grid(2)->text(37, 0), QStringLiteral("237"));
+        QVERIFY(text("productNoBox").isEmpty());
+        QCOMPARE(focusedName(), QStringLiteral("classCodeBox"));
+        QCOMPARE(unnamedControls(m_form), QStringList());
     }
 
     // Row 37 of the third tab is product 237, read again from the file before it is shown.
@@ -113,21 +113,21 @@ private Q_SLOTS:
         ProductTable[237].ProductName = QStringLiteral("古い名前");
         ProductTable[237].Slot[1].ComponentQty = 9;
         choose(2, 37);
-        QCOMPARE(text("Text6"), QStringLiteral("237"));
+        QCOMPARE(text("productNoBox"), QStringLiteral("237"));
         // Stored texts without the padding of their fields, each from its first character.
-        QCOMPARE(text("Text40_0"), QStringLiteral("K1"));
-        QCOMPARE(text("Text40_1"), QStringLiteral("弁当"));
-        QCOMPARE(text("Text40_2"), QStringLiteral("500"));
-        QCOMPARE(text("Text40_3"), QStringLiteral("420"));
-        QCOMPARE(text("Text7_0"), QStringLiteral("12"));
-        QCOMPARE(text("Text8_0"), QStringLiteral("ごはん"));
-        for (const char* name : {"Text40_0", "Text40_1", "Text8_0"})
+        QCOMPARE(text("classCodeBox"), QStringLiteral("K1"));
+        QCOMPARE(text("productNameBox"), QStringLiteral("弁当"));
+        QCOMPARE(text("salePriceBox"), QStringLiteral("500"));
+        QCOMPARE(text("costPriceBox"), QStringLiteral("420"));
+        QCOMPARE(text("componentNoBoxes_0"), QStringLiteral("12"));
+        QCOMPARE(text("componentNameBoxes_0"), QStringLiteral("ごはん"));
+        for (const char* name : {"classCodeBox", "productNameBox", "componentNameBoxes_0"})
             QCOMPARE(control<QLineEdit>(m_form, QLatin1String(name))->cursorPosition(), 0);
-        QCOMPARE(text("Text9_0"), QStringLiteral("2"));
-        QCOMPARE(text("Text10_0"), QStringLiteral("150"));
-        QCOMPARE(text("Text11_0"), QStringLiteral("300"));
-        QVERIFY(text("Text7_2").isEmpty()); // an item number of 0 empties its row
-        QCOMPARE(text("Text11_2"), QStringLiteral("0"));
+        QCOMPARE(text("componentQtyBoxes_0"), QStringLiteral("2"));
+        QCOMPARE(text("componentPriceBoxes_0"), QStringLiteral("150"));
+        QCOMPARE(text("componentAmountBoxes_0"), QStringLiteral("300"));
+        QVERIFY(text("componentNoBoxes_2").isEmpty()); // an item number of 0 empties its row
+        QCOMPARE(text("componentAmountBoxes_2"), QStringLiteral("0"));
         QCOMPARE(ProductTable[237].ProductName, QStringLiteral("弁当") + QString(26, u' '));
         QCOMPARE(ProductTable[237].Slot[1].ComponentQty, 2.0);
     }
@@ -169,43 +169,43 @@ private Q_SLOTS:
         QFETCH(QString, amount1);
         QFETCH(QString, cost);
         choose(0, 1);
-        typeIn("Text9_0", qty1);
-        typeIn("Text10_0", price1);
-        typeIn("Text9_1", qty2);
-        typeIn("Text10_1", price2);
-        QCOMPARE(text("Text11_0"), amount1);
-        QCOMPARE(text("Text40_3"), cost);
+        typeIn("componentQtyBoxes_0", qty1);
+        typeIn("componentPriceBoxes_0", price1);
+        typeIn("componentQtyBoxes_1", qty2);
+        typeIn("componentPriceBoxes_1", price2);
+        QCOMPARE(text("componentAmountBoxes_0"), amount1);
+        QCOMPARE(text("costPriceBox"), cost);
     }
 
     void eraseRowLowersCostPrice()
     {
         choose(2, 37);
-        QTest::mouseClick(m_form->Command6[0], Qt::LeftButton);
-        QVERIFY(text("Text7_0").isEmpty());
-        QVERIFY(text("Text8_0").isEmpty());
-        QCOMPARE(text("Text9_0"), QStringLiteral("0"));
-        QCOMPARE(text("Text10_0"), QStringLiteral("0"));
-        QCOMPARE(text("Text11_0"), QStringLiteral("0"));
-        QCOMPARE(text("Text40_3"), QStringLiteral("120"));
+        QTest::mouseClick(m_form->eraseButtons[0], Qt::LeftButton);
+        QVERIFY(text("componentNoBoxes_0").isEmpty());
+        QVERIFY(text("componentNameBoxes_0").isEmpty());
+        QCOMPARE(text("componentQtyBoxes_0"), QStringLiteral("0"));
+        QCOMPARE(text("componentPriceBoxes_0"), QStringLiteral("0"));
+        QCOMPARE(text("componentAmountBoxes_0"), QStringLiteral("0"));
+        QCOMPARE(text("costPriceBox"), QStringLiteral("120"));
     }
 
     // "検索" on row 3 opens the item list; item 105 (second list, entry 5) fills row 3 with quantity 1.
     void searchFillsTheRow()
     {
         choose(2, 37);
-        QTest::mouseClick(m_form->Command5[2], Qt::LeftButton);
+        QTest::mouseClick(m_form->searchButtons[2], Qt::LeftButton);
         auto* list = openInstance<PurchaseItemPicker>();
         QVERIFY(list && list->isVisible());
-        QCOMPARE(list->List[2]->item(4)->text(), QStringLiteral("105-のり") + QString(26, u' '));
-        list->SSTab1->setSelectedTab(1);
-        clickCell(list->List[2], 4);
+        QCOMPARE(list->tabLists[2]->item(4)->text(), QStringLiteral("105-のり") + QString(26, u' '));
+        list->tabs->setSelectedTab(1);
+        clickCell(list->tabLists[2], 4);
         QTRY_VERIFY(!openInstance<PurchaseItemPicker>());
-        QCOMPARE(text("Text7_2"), QStringLiteral("105"));
-        QCOMPARE(text("Text8_2"), QStringLiteral("のり"));
-        QCOMPARE(text("Text9_2"), QStringLiteral("1"));
-        QCOMPARE(text("Text10_2"), QStringLiteral("35.5"));
-        QCOMPARE(text("Text11_2"), QStringLiteral("35.5"));
-        QCOMPARE(text("Text40_3"), QStringLiteral("455.5"));
+        QCOMPARE(text("componentNoBoxes_2"), QStringLiteral("105"));
+        QCOMPARE(text("componentNameBoxes_2"), QStringLiteral("のり"));
+        QCOMPARE(text("componentQtyBoxes_2"), QStringLiteral("1"));
+        QCOMPARE(text("componentPriceBoxes_2"), QStringLiteral("35.5"));
+        QCOMPARE(text("componentAmountBoxes_2"), QStringLiteral("35.5"));
+        QCOMPARE(text("costPriceBox"), QStringLiteral("455.5"));
     }
 
     void itemListEndsAtTheItemsInUse_data()
@@ -223,9 +223,9 @@ private Q_SLOTS:
         SysNum[5] = items;
         PurchaseItemPicker list;
         for (int j = 1; j <= 3; ++j)
-            QCOMPARE(list.List[j]->count(), 100);
-        QCOMPARE(list.List[4]->count(), fourth);
-        QCOMPARE(list.List[4]->item(0)->text(), QStringLiteral("301-") + QString(30, u' '));
+            QCOMPARE(list.tabLists[j]->count(), 100);
+        QCOMPARE(list.tabLists[4]->count(), fourth);
+        QCOMPARE(list.tabLists[4]->item(0)->text(), QStringLiteral("301-") + QString(30, u' '));
     }
 
     // Product 237 registered with a composition lands in record 237 alone; sold at the register, it takes
@@ -241,8 +241,8 @@ private Q_SLOTS:
         type(QStringLiteral("特製弁当"));
         press(Qt::Key_Down);
         type("680");
-        QTest::mouseClick(m_form->Command6[1], Qt::LeftButton);
-        typeIn("Text9_0", "3");
+        QTest::mouseClick(m_form->eraseButtons[1], Qt::LeftButton);
+        typeIn("componentQtyBoxes_0", "3");
         const QByteArray before = m_dir->bytes("syohin.dat");
         registerClick();
         QVERIFY(MessageBox::takeShown().isEmpty());
@@ -266,8 +266,8 @@ private Q_SLOTS:
         QCOMPARE(i16(r, s2 + Off::Product::SlotItemNo), int16_t(0));
         QCOMPARE(txt(r, s2 + Off::Product::SlotName, 30), QString(30, u' '));
         QCOMPARE(f64(r, s2 + Off::Product::SlotQty), 0.0);
-        QCOMPARE(m_form->SSTab1->grid(2)->text(37, 1), QStringLiteral("特製弁当"));
-        QCOMPARE(m_form->SSTab1->grid(2)->text(37, 2), QStringLiteral("680"));
+        QCOMPARE(m_form->tabs->grid(2)->text(37, 1), QStringLiteral("特製弁当"));
+        QCOMPARE(m_form->tabs->grid(2)->text(37, 2), QStringLiteral("680"));
 
         QVERIFY(showActive(reg));
         QVERIFY(::focusOn(reg, "Text8_1"));
@@ -293,14 +293,14 @@ private Q_SLOTS:
         QVERIFY(showActive(reg));
         QVERIFY(showActive(m_form));
         choose(2, 37);
-        auto* box = control<QCheckBox>(m_form, "Check1");
+        auto* box = control<QCheckBox>(m_form, "reducedRateCheck");
         QCOMPARE(box->accessibleName(), QStringLiteral("軽減税率"));
         QVERIFY(!box->isChecked());
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(4, box->height() / 2));
         registerClick();
         QVERIFY(MessageBox::takeShown().isEmpty());
         QCOMPARE(i16(product(237), Off::Product::Reserved), int16_t(1));
-        QCOMPARE(m_form->SSTab1->grid(2)->model()->index(36, 1).data().toString(), QStringLiteral("※弁当"));
+        QCOMPARE(m_form->tabs->grid(2)->model()->index(36, 1).data().toString(), QStringLiteral("※弁当"));
         QCOMPARE(reg->List[3]->item(36)->text(), QStringLiteral("237   - ※弁当") + QString(18, u' '));
 
         // Chosen again, the box shows what the file holds.
@@ -319,24 +319,26 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("typed"); // box, keys, box, keys ...
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("focused"); // where the cashier is put back; empty: the button keeps it
-        QTest::newRow("price not a number") << QStringList{"Text40_2", "12a"} << "販売単価は数値で入力してください。"
-                                            << "Text40_2";
-        QTest::newRow("price empty") << QStringList{"Text40_2", ""} << "販売単価は数値で入力してください。"
-                                     << "Text40_2";
-        QTest::newRow("price too large") << QStringList{"Text40_2", "1e999"} << "販売単価は数値で入力してください。"
-                                         << "Text40_2";
-        QTest::newRow("quantity too large")
-            << QStringList{"Text9_1", "1e999"} << "商品構成 2 行目の数量に保存できない数値が入力されています。"
-            << "Text9_1";
-        QTest::newRow("unit price too large")
-            << QStringList{"Text10_0", "-1e400"} << "商品構成 1 行目の単価に保存できない数値が入力されています。"
-            << "Text10_0";
+        QTest::newRow("price not a number")
+            << QStringList{"salePriceBox", "12a"} << "販売単価は数値で入力してください。"
+            << "salePriceBox";
+        QTest::newRow("price empty") << QStringList{"salePriceBox", ""} << "販売単価は数値で入力してください。"
+                                     << "salePriceBox";
+        QTest::newRow("price too large") << QStringList{"salePriceBox", "1e999"} << "販売単価は数値で入力してください。"
+                                         << "salePriceBox";
+        QTest::newRow("quantity too large") << QStringList{"componentQtyBoxes_1", "1e999"}
+                                            << "商品構成 2 行目の数量に保存できない数値が入力されています。"
+                                            << "componentQtyBoxes_1";
+        QTest::newRow("unit price too large") << QStringList{"componentPriceBoxes_0", "-1e400"}
+                                              << "商品構成 1 行目の単価に保存できない数値が入力されています。"
+                                              << "componentPriceBoxes_0";
         QTest::newRow("amount too large")
-            << QStringList{"Text9_0", "1e307"} << "商品構成 1 行目の金額が大きすぎて保存できません。"
+            << QStringList{"componentQtyBoxes_0", "1e307"} << "商品構成 1 行目の金額が大きすぎて保存できません。"
             << "";
         // 1.5e308 + 1.68e308: each amount fits, their sum does not.
         QTest::newRow("cost price too large")
-            << QStringList{"Text9_0", "1e306", "Text9_1", "1.4e306"} << "仕入単価が大きすぎて保存できません。"
+            << QStringList{"componentQtyBoxes_0", "1e306", "componentQtyBoxes_1", "1.4e306"}
+            << "仕入単価が大きすぎて保存できません。"
             << "";
     }
     void refusedNumbers()
@@ -352,13 +354,13 @@ private Q_SLOTS:
         }
         const QByteArray before = m_dir->bytes("syohin.dat");
         const QString nameBefore = ProductTable[237].ProductName;
-        const QString rowBefore = m_form->SSTab1->grid(2)->text(37, 1);
-        typeIn("Text40_1", QStringLiteral("別名"));
+        const QString rowBefore = m_form->tabs->grid(2)->text(37, 1);
+        typeIn("productNameBox", QStringLiteral("別名"));
         registerClick();
         QCOMPARE(MessageBox::takeShown(), QStringList{message});
         QCOMPARE(m_dir->bytes("syohin.dat"), before);
         QCOMPARE(ProductTable[237].ProductName, nameBefore);
-        QCOMPARE(m_form->SSTab1->grid(2)->text(37, 1), rowBefore);
+        QCOMPARE(m_form->tabs->grid(2)->text(37, 1), rowBefore);
         if (!focused.isEmpty())
             QCOMPARE(focusedName(), focused);
     }
@@ -369,13 +371,13 @@ private Q_SLOTS:
         QTest::addColumn<int>("key");
         QTest::addColumn<QString>("to");
         QTest::addColumn<int>("tab");
-        QTest::newRow("Enter in class") << "Text40_0" << int(Qt::Key_Return) << "Text40_1" << 2;
-        QTest::newRow("Down in name") << "Text40_1" << int(Qt::Key_Down) << "Text40_2" << 2;
-        QTest::newRow("Enter in price") << "Text40_2" << int(Qt::Key_Return) << "Text40_2" << 2;
-        QTest::newRow("Up in cost") << "Text40_3" << int(Qt::Key_Up) << "Text40_2" << 2;
-        QTest::newRow("Up in class") << "Text40_0" << int(Qt::Key_Up) << "Text40_0" << 2;
-        QTest::newRow("F1") << "Text40_1" << int(Qt::Key_F1) << "Text40_1" << 0;
-        QTest::newRow("F4") << "Text40_2" << int(Qt::Key_F4) << "Text40_2" << 3;
+        QTest::newRow("Enter in class") << "classCodeBox" << int(Qt::Key_Return) << "productNameBox" << 2;
+        QTest::newRow("Down in name") << "productNameBox" << int(Qt::Key_Down) << "salePriceBox" << 2;
+        QTest::newRow("Enter in price") << "salePriceBox" << int(Qt::Key_Return) << "salePriceBox" << 2;
+        QTest::newRow("Up in cost") << "costPriceBox" << int(Qt::Key_Up) << "salePriceBox" << 2;
+        QTest::newRow("Up in class") << "classCodeBox" << int(Qt::Key_Up) << "classCodeBox" << 2;
+        QTest::newRow("F1") << "productNameBox" << int(Qt::Key_F1) << "productNameBox" << 0;
+        QTest::newRow("F4") << "salePriceBox" << int(Qt::Key_F4) << "salePriceBox" << 3;
     }
     void keys()
     {
@@ -385,19 +387,19 @@ private Q_SLOTS:
         QFETCH(int, tab);
         choose(2, 37);
         QCOMPARE(keyFrom(m_form, from, Qt::Key(key)), to);
-        QCOMPARE(m_form->SSTab1->selectedTab(), tab);
+        QCOMPARE(m_form->tabs->selectedTab(), tab);
     }
 
     void boxesTakeWhatFits()
     {
         choose(2, 37);
         type(QStringLiteral("分類X"));
-        QCOMPARE(text("Text40_0"), QStringLiteral("分類X"));
+        QCOMPARE(text("classCodeBox"), QStringLiteral("分類X"));
         type(QStringLiteral("品Y"));
-        QCOMPARE(text("Text40_0"), QStringLiteral("分類XY")); // 5 bytes; a full-width character would make 7
+        QCOMPARE(text("classCodeBox"), QStringLiteral("分類XY")); // 5 bytes; a full-width character would make 7
         press(Qt::Key_Return);
         type(QString(16, QChar(0x5F01)));
-        QCOMPARE(text("Text40_1"), QString(15, QChar(0x5F01)));
+        QCOMPARE(text("productNameBox"), QString(15, QChar(0x5F01)));
     }
 
     // What the JAN code box takes as typed, and what "登録" stores at offset 392 or refuses with its message
@@ -464,10 +466,10 @@ private Q_SLOTS:
         QVERIFY(SaveProduct(237));
         const QByteArray before = m_dir->bytes("syohin.dat");
         choose(2, 37);
-        QCOMPARE(text("TextJan"), QStringLiteral("73513537"));
-        QVERIFY(focusOn(m_form, "TextJan"));
-        retype(control(m_form, "TextJan"), typed);
-        QTEST(text("TextJan"), "shown");
+        QCOMPARE(text("janCodeBox"), QStringLiteral("73513537"));
+        QVERIFY(focusOn(m_form, "janCodeBox"));
+        retype(control(m_form, "janCodeBox"), typed);
+        QTEST(text("janCodeBox"), "shown");
         registerClick();
 
         const QStringList shown = MessageBox::takeShown();
@@ -476,14 +478,14 @@ private Q_SLOTS:
             QVERIFY2(shown[0].contains(message), qPrintable(shown[0]));
             QCOMPARE(m_dir->bytes("syohin.dat"), before);
             QCOMPARE(ProductTable[237].JanCode, QStringLiteral("73513537"));
-            QCOMPARE(focusedName(), QStringLiteral("TextJan"));
+            QCOMPARE(focusedName(), QStringLiteral("janCodeBox"));
             return;
         }
         QCOMPARE(shown, QStringList());
         const QByteArray r = product(237);
         QCOMPARE(r.mid(392, 120), stored.toLatin1().leftJustified(120, ' '));
         QCOMPARE(r.left(392), before.mid(236 * 512, 392)); // the other fields as they were
-        QCOMPARE(text("TextJan"), stored);
+        QCOMPARE(text("janCodeBox"), stored);
         QCOMPARE(ProductTable[237].JanCode, stored);
     }
 
@@ -491,7 +493,7 @@ private Q_SLOTS:
     void codeTakenMeanwhile()
     {
         choose(2, 37);
-        typeIn("TextJan", "96385074");
+        typeIn("janCodeBox", "96385074");
         ProductTable[1].JanCode = QStringLiteral("96385074"); // another window saved it for product 1
         QVERIFY(SaveProduct(1));
         registerClick();
@@ -503,20 +505,20 @@ private Q_SLOTS:
 
     void autoCode()
     {
-        QTest::mouseClick(m_form->CommandAuto, Qt::LeftButton); // nothing chosen
+        QTest::mouseClick(m_form->autoCodeButton, Qt::LeftButton); // nothing chosen
         QCOMPARE(MessageBox::takeShown(), QStringList{QStringLiteral("表から番号を選択してください。")});
-        QVERIFY(text("TextJan").isEmpty());
+        QVERIFY(text("janCodeBox").isEmpty());
         choose(2, 37);
-        QTest::mouseClick(m_form->CommandAuto, Qt::LeftButton);
-        QCOMPARE(text("TextJan"), QStringLiteral("0200000002374"));
+        QTest::mouseClick(m_form->autoCodeButton, Qt::LeftButton);
+        QCOMPARE(text("janCodeBox"), QStringLiteral("0200000002374"));
         QCOMPARE(product(237).mid(392, 13), QByteArray(13, ' ')); // stored only by "登録"
         registerClick();
         QCOMPARE(MessageBox::takeShown(), QStringList());
         QCOMPARE(product(237).mid(392, 13), QByteArray("0200000002374"));
         // A product with a code keeps it.
-        QTest::mouseClick(m_form->CommandAuto, Qt::LeftButton);
+        QTest::mouseClick(m_form->autoCodeButton, Qt::LeftButton);
         QCOMPARE(MessageBox::takeShown().size(), 1);
-        QCOMPARE(text("TextJan"), QStringLiteral("0200000002374"));
+        QCOMPARE(text("janCodeBox"), QStringLiteral("0200000002374"));
     }
 
     // A code registered here sells at the register at once, by a scan.
@@ -526,7 +528,7 @@ private Q_SLOTS:
         QVERIFY(showActive(reg));
         QVERIFY(showActive(m_form));
         choose(2, 37);
-        typeIn("TextJan", "4901234567894");
+        typeIn("janCodeBox", "4901234567894");
         registerClick();
         QVERIFY(MessageBox::takeShown().isEmpty());
         QVERIFY(showActive(reg));
@@ -566,7 +568,7 @@ private Q_SLOTS:
         }
         Q_EMIT changes().productsChanged();
         if (pickTwo) {
-            Grid* grid = m_form->SSTab1->grid(0);
+            Grid* grid = m_form->tabs->grid(0);
             clickCell(grid, 0, 1);
             const QRect row2 = grid->visualRect(grid->model()->index(1, 1));
             QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ControlModifier, row2.center());
@@ -576,7 +578,7 @@ private Q_SLOTS:
         QTemporaryDir out;
         const QString pdf = out.filePath(QStringLiteral("labels.pdf"));
         Printing::redirectToPdf(pdf);
-        QTest::mouseClick(m_form->CommandLabels, Qt::LeftButton);
+        QTest::mouseClick(m_form->printLabelsButton, Qt::LeftButton);
         Printing::redirectToPdf(QString());
         QCOMPARE(MessageBox::takeShown().size(), pickTwo ? 1 : 0);
         QTEST(barcodesInPdf(pdf), "codes");
@@ -586,7 +588,7 @@ private Q_SLOTS:
 
     void labelsWithoutCodes()
     {
-        QTest::mouseClick(m_form->CommandLabels, Qt::LeftButton);
+        QTest::mouseClick(m_form->printLabelsButton, Qt::LeftButton);
         const QStringList shown = MessageBox::takeShown();
         QCOMPARE(shown.size(), 1);
         QVERIFY(shown[0].contains(QStringLiteral("JANコードのある商品がありません")));
@@ -595,9 +597,9 @@ private Q_SLOTS:
     void failedWriteIsReported()
     {
         choose(2, 37);
-        typeIn("Text40_1", QStringLiteral("新名"));
+        typeIn("productNameBox", QStringLiteral("新名"));
         const ProductEntry before = ProductTable[237];
-        const QString rowBefore = m_form->SSTab1->grid(2)->text(37, 1);
+        const QString rowBefore = m_form->tabs->grid(2)->text(37, 1);
         QFile::remove(m_dir->file("syohin.dat"));
         QVERIFY(QDir(m_dir->path()).mkdir("syohin.dat"));
         registerClick();
@@ -605,7 +607,7 @@ private Q_SLOTS:
         QCOMPARE(shown.size(), 1);
         QVERIFY(shown[0].contains(QStringLiteral("syohin.dat")));
         QCOMPARE(ProductTable[237].ProductName, before.ProductName);
-        QCOMPARE(m_form->SSTab1->grid(2)->text(37, 1), rowBefore);
+        QCOMPARE(m_form->tabs->grid(2)->text(37, 1), rowBefore);
     }
 };
 

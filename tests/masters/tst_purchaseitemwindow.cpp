@@ -51,12 +51,12 @@ private:
     PurchaseItemWindow* m_form = nullptr;
 
     QByteArray item(int n) const { return record(m_dir->bytes("zaiko.dat"), n, Off::Item::Size); }
-    QLineEdit* box(int i) const { return m_form->Text4[i]; }
+    QLineEdit* box(int i) const { return m_form->fieldBoxes[i]; }
     void choose(int tab, int row)
     {
-        m_form->SSTab1->setSelectedTab(tab);
-        clickCell(m_form->SSTab1->grid(tab), row - 1, 1);
-        QTRY_COMPARE(focusedName(), QStringLiteral("Text4_0"));
+        m_form->tabs->setSelectedTab(tab);
+        clickCell(m_form->tabs->grid(tab), row - 1, 1);
+        QTRY_COMPARE(focusedName(), QStringLiteral("fieldBoxes_0"));
     }
     void registerClick() { QTest::mouseClick(m_form->registerButton, Qt::LeftButton); }
 
@@ -86,22 +86,22 @@ private Q_SLOTS:
     void openState()
     {
         QCOMPARE(m_form->windowTitle(), QStringLiteral("仕入商品設定"));
-        QCOMPARE(m_form->SSTab1->caption(1), SysStr[2]);
-        Grid* g = m_form->findChild<Grid*>("MSFlexGrid1_1");
+        QCOMPARE(m_form->tabs->caption(1), SysStr[2]);
+        Grid* g = m_form->findChild<Grid*>("entryGrid_1");
         QCOMPARE(g->text(0, 1), QStringLiteral("仕入商品名"));
         QCOMPARE(g->text(50, 0), QStringLiteral("150"));
         QCOMPARE(g->text(50, 1), QStringLiteral("とても長い名前の部品") + QString(10, u' '));
         QCOMPARE(g->text(50, 2), QStringLiteral("80"));
-        QCOMPARE(m_form->Text5->text(), QStringLiteral("編集を行いたい行を表からクリックします。"));
-        QCOMPARE(focusedName(), QStringLiteral("Text4_0"));
-        QCOMPARE(unnamedControls(m_form, QRegularExpression("^(Text|Command|Frame|SSTab)")), QStringList());
+        QCOMPARE(m_form->guideBox->text(), QStringLiteral("編集を行いたい行を表からクリックします。"));
+        QCOMPARE(focusedName(), QStringLiteral("fieldBoxes_0"));
+        QCOMPARE(unnamedControls(m_form), QStringList());
     }
 
     // Item 150 is row 50 of the second grid; what is typed lands in record 150 and nowhere else.
     void saveItem150()
     {
         choose(1, 50);
-        QCOMPARE(m_form->Text6->text(), QStringLiteral("150"));
+        QCOMPARE(m_form->itemNoBox->text(), QStringLiteral("150"));
         // Shown without the padding of the field, from its first character.
         QCOMPARE(box(1)->text(), QStringLiteral("とても長い名前の部品"));
         QCOMPARE(box(1)->cursorPosition(), 0);
@@ -118,10 +118,11 @@ private Q_SLOTS:
         type("40");
         const QByteArray before = m_dir->bytes("zaiko.dat");
         PurchaseItemPicker pickList; // an open item list follows the save
-        QCOMPARE(pickList.List[2]->item(49)->text(), QStringLiteral("150-とても長い名前の部品") + QString(10, u' '));
+        QCOMPARE(pickList.tabLists[2]->item(49)->text(),
+                 QStringLiteral("150-とても長い名前の部品") + QString(10, u' '));
         registerClick();
         QVERIFY(MessageBox::takeShown().isEmpty());
-        QCOMPARE(pickList.List[2]->item(49)->text(), QStringLiteral("150-ねじ") + QString(26, u' '));
+        QCOMPARE(pickList.tabLists[2]->item(49)->text(), QStringLiteral("150-ねじ") + QString(26, u' '));
 
         const QByteArray after = m_dir->bytes("zaiko.dat");
         QCOMPARE(after.size(), 400 * 128);
@@ -135,7 +136,7 @@ private Q_SLOTS:
         QCOMPARE(i16(r, Off::Item::SupplierNo), int16_t(2));
         QCOMPARE(txt(r, Off::Item::SupplierName, 30), QStringLiteral("二番商店") + QString(22, u' '));
         QCOMPARE(r.mid(Off::Item::Reserved), QByteArray(44, 'Z'));
-        Grid* g = m_form->SSTab1->grid(1);
+        Grid* g = m_form->tabs->grid(1);
         QCOMPARE(g->text(50, 1), QStringLiteral("ねじ"));
         QCOMPARE(g->text(50, 2), QStringLiteral("12.5"));
     }
@@ -146,13 +147,13 @@ private Q_SLOTS:
         QTest::addColumn<int>("key");
         QTest::addColumn<QString>("to");
         QTest::addColumn<int>("tab");
-        QTest::newRow("Enter") << "Text4_0" << int(Qt::Key_Return) << "Text4_1" << 1;
-        QTest::newRow("Down") << "Text4_2" << int(Qt::Key_Down) << "Text4_3" << 1;
-        QTest::newRow("Enter on stock") << "Text4_3" << int(Qt::Key_Return) << "Text4_3" << 1;
-        QTest::newRow("Up") << "Text4_3" << int(Qt::Key_Up) << "Text4_2" << 1;
-        QTest::newRow("Up on first") << "Text4_0" << int(Qt::Key_Up) << "Text4_0" << 1;
-        QTest::newRow("F1") << "Text4_2" << int(Qt::Key_F1) << "Text4_2" << 0;
-        QTest::newRow("F4") << "Text4_1" << int(Qt::Key_F4) << "Text4_1" << 3;
+        QTest::newRow("Enter") << "fieldBoxes_0" << int(Qt::Key_Return) << "fieldBoxes_1" << 1;
+        QTest::newRow("Down") << "fieldBoxes_2" << int(Qt::Key_Down) << "fieldBoxes_3" << 1;
+        QTest::newRow("Enter on stock") << "fieldBoxes_3" << int(Qt::Key_Return) << "fieldBoxes_3" << 1;
+        QTest::newRow("Up") << "fieldBoxes_3" << int(Qt::Key_Up) << "fieldBoxes_2" << 1;
+        QTest::newRow("Up on first") << "fieldBoxes_0" << int(Qt::Key_Up) << "fieldBoxes_0" << 1;
+        QTest::newRow("F1") << "fieldBoxes_2" << int(Qt::Key_F1) << "fieldBoxes_2" << 0;
+        QTest::newRow("F4") << "fieldBoxes_1" << int(Qt::Key_F4) << "fieldBoxes_1" << 3;
     }
     void keys()
     {
@@ -162,7 +163,7 @@ private Q_SLOTS:
         QFETCH(int, tab);
         choose(1, 50);
         QCOMPARE(keyFrom(m_form, from, Qt::Key(key)), to);
-        QCOMPARE(m_form->SSTab1->selectedTab(), tab);
+        QCOMPARE(m_form->tabs->selectedTab(), tab);
     }
 
     // Numbers that cannot be stored are refused with the field named, and nothing is written.
@@ -182,25 +183,25 @@ private Q_SLOTS:
         QFETCH(QString, typed);
         QFETCH(QString, message);
         choose(1, 50);
-        QVERIFY(focusOn(m_form, QStringLiteral("Text4_%1").arg(boxIndex)));
+        QVERIFY(focusOn(m_form, QStringLiteral("fieldBoxes_%1").arg(boxIndex)));
         type(typed);
         const QByteArray before = m_dir->bytes("zaiko.dat");
         registerClick();
         QCOMPARE(MessageBox::takeShown(), QStringList{message});
         QCOMPARE(m_dir->bytes("zaiko.dat"), before);
-        QCOMPARE(focusedName(), QStringLiteral("Text4_%1").arg(boxIndex));
-        QCOMPARE(m_form->SSTab1->grid(1)->text(50, 2), QStringLiteral("80"));
+        QCOMPARE(focusedName(), QStringLiteral("fieldBoxes_%1").arg(boxIndex));
+        QCOMPARE(m_form->tabs->grid(1)->text(50, 2), QStringLiteral("80"));
     }
 
     // "一覧" opens the supplier list; picking supplier 7 fills the item's supplier boxes and closes the list.
     void supplierFromTheList()
     {
         choose(1, 50);
-        QTest::mouseClick(m_form->Command5, Qt::LeftButton);
+        QTest::mouseClick(m_form->supplierListButton, Qt::LeftButton);
         auto* list = openInstance<SupplierPicker>();
         QVERIFY(list && list->isVisible());
-        QCOMPARE(list->List1->count(), 100);
-        clickCell(list->List1, 6);
+        QCOMPARE(list->entryList->count(), 100);
+        clickCell(list->entryList, 6);
         QCOMPARE(box(4)->text(), QStringLiteral("7"));
         QCOMPARE(box(5)->text(), QStringLiteral("七番問屋"));
         QCOMPARE(box(5)->cursorPosition(), 0);
@@ -246,7 +247,7 @@ private Q_SLOTS:
         press(Qt::Key_Return);
         type(QStringLiteral("新部品"));
         if (!typedStock.isEmpty()) {
-            QVERIFY(focusOn(m_form, "Text4_3"));
+            QVERIFY(focusOn(m_form, "fieldBoxes_3"));
             type(typedStock);
         }
 
@@ -336,7 +337,7 @@ private Q_SLOTS:
         QVERIFY(ApplyStockChanges({{12, 30}}));
         Q_EMIT changes().stockChanged();
         QCOMPARE(box(3)->text(), QStringLiteral("130"));
-        QVERIFY(focusOn(m_form, "Text4_3"));
+        QVERIFY(focusOn(m_form, "fieldBoxes_3"));
         type("5");
         QVERIFY(ApplyStockChanges({{12, 1}}));
         Q_EMIT changes().stockChanged();
@@ -356,9 +357,9 @@ private Q_SLOTS:
         const QStringList shown = MessageBox::takeShown();
         QCOMPARE(shown.size(), 1);
         QVERIFY(shown[0].contains(QStringLiteral("zaiko.dat")));
-        QCOMPARE(m_form->SSTab1->grid(1)->text(50, 1), QStringLiteral("とても長い名前の部品") + QString(10, u' '));
+        QCOMPARE(m_form->tabs->grid(1)->text(50, 1), QStringLiteral("とても長い名前の部品") + QString(10, u' '));
         // Choosing an item the file cannot give says so too.
-        clickCell(m_form->SSTab1->grid(1), 50, 1);
+        clickCell(m_form->tabs->grid(1), 50, 1);
         const QStringList read = MessageBox::takeShown();
         QCOMPARE(read.size(), 1);
         QVERIFY(read[0].contains(QStringLiteral("zaiko.dat")));

@@ -61,11 +61,11 @@ private Q_SLOTS:
         SysStr[3] = QStringLiteral("飲料, 酒");
         open();
         QCOMPARE(m_form->windowTitle(), QStringLiteral("system"));
-        QCOMPARE(m_form->Text1->text(), QStringLiteral("0.05"));
-        QVERIFY(m_form->Check1[0]->isChecked());
-        QCOMPARE(m_form->Text4->text(), QStringLiteral("飲料, 酒"));
-        QCOMPARE(m_form->Check1[0]->objectName(), QStringLiteral("Check1_0"));
-        QCOMPARE(m_form->Command6->text(), QStringLiteral("登録"));
+        QCOMPARE(m_form->taxRateBox->text(), QStringLiteral("0.05"));
+        QVERIFY(m_form->salesTaxCheck->isChecked());
+        QCOMPARE(m_form->groupCaptionBoxes[2]->text(), QStringLiteral("飲料, 酒"));
+        QCOMPARE(m_form->salesTaxCheck->objectName(), QStringLiteral("salesTaxCheck"));
+        QCOMPARE(m_form->registerButton->text(), QStringLiteral("登録"));
     }
 
     // Both tax rates: what is accepted lands in sys.ini and shows again when the window is reopened; what is
@@ -105,13 +105,13 @@ private Q_SLOTS:
         const QByteArray before = m_dir->bytes("sys.ini");
         QVERIFY(showActive(open()));
         // A settings file from before the reduced rate holds 0 there: the box shows it, nothing is in use.
-        QCOMPARE(m_form->Text6->text(), QStringLiteral("0"));
-        QCOMPARE(m_form->Text6->accessibleName(), QStringLiteral("軽減税率"));
-        QLineEdit* box = reduced ? m_form->Text6 : m_form->Text1;
+        QCOMPARE(m_form->reducedRateBox->text(), QStringLiteral("0"));
+        QCOMPARE(m_form->reducedRateBox->accessibleName(), QStringLiteral("軽減税率"));
+        QLineEdit* box = reduced ? m_form->reducedRateBox : m_form->taxRateBox;
         retype(box, typed);
         if (reduced)
-            retype(m_form->Text1, QStringLiteral("0.1"));
-        QTest::mouseClick(m_form->Command6, Qt::LeftButton);
+            retype(m_form->taxRateBox, QStringLiteral("0.1"));
+        QTest::mouseClick(m_form->registerButton, Qt::LeftButton);
         const QStringList shown = MessageBox::takeShown();
         QCOMPARE(SysNum[index], stored);
         if (reduced)
@@ -124,7 +124,7 @@ private Q_SLOTS:
             m_form->close();
             QTRY_VERIFY(!m_form);
             QVERIFY(open());
-            QCOMPARE((reduced ? m_form->Text6 : m_form->Text1)->text(), numText(stored));
+            QCOMPARE((reduced ? m_form->reducedRateBox : m_form->taxRateBox)->text(), numText(stored));
         } else {
             QCOMPARE(shown.size(), 1);
             const QString named = reduced ? QStringLiteral("軽減税率") : QStringLiteral("0.1");
@@ -138,10 +138,10 @@ private Q_SLOTS:
     void taxSwitchOffGivesSlipsWithoutTax()
     {
         open();
-        QVERIFY(m_form->Check1[0]->isChecked());
-        QTest::mouseClick(m_form->Check1[0], Qt::LeftButton);
-        QTest::mouseClick(m_form->Command6, Qt::LeftButton);
-        QTest::mouseClick(m_form->Command7, Qt::LeftButton);
+        QVERIFY(m_form->salesTaxCheck->isChecked());
+        QTest::mouseClick(m_form->salesTaxCheck, Qt::LeftButton);
+        QTest::mouseClick(m_form->registerButton, Qt::LeftButton);
+        QTest::mouseClick(m_form->closeButton, Qt::LeftButton);
         QTRY_VERIFY(!m_form);
         QCOMPARE(sysIniLines().value(15), QStringLiteral("0"));
 
@@ -168,9 +168,9 @@ private Q_SLOTS:
         reg->Text8[1]->setFocus();
         QTest::keyClicks(reg->Text8[1], QStringLiteral("1"));
         open();
-        retype(m_form->Text3, QStringLiteral("文房具"));
-        QTest::mouseClick(m_form->Command6, Qt::LeftButton);
-        QTest::mouseClick(m_form->Command7, Qt::LeftButton);
+        retype(m_form->groupCaptionBoxes[1], QStringLiteral("文房具"));
+        QTest::mouseClick(m_form->registerButton, Qt::LeftButton);
+        QTest::mouseClick(m_form->closeButton, Qt::LeftButton);
         QCOMPARE(registerWindow(), reg); // the same window, its lists reloaded
         QCOMPARE(reg->SSTab1->caption(1), QStringLiteral("文房具"));
         QCOMPARE(SysStr[2], QStringLiteral("文房具"));
@@ -191,12 +191,12 @@ private Q_SLOTS:
         const QByteArray before = m_dir->bytes("sys.ini");
         open();
         // Typing it is refused where it is typed ...
-        retype(m_form->Text2, caption);
-        QVERIFY(!m_form->Text2->text().contains(caption));
+        retype(m_form->groupCaptionBoxes[0], caption);
+        QVERIFY(!m_form->groupCaptionBoxes[0]->text().contains(caption));
         // ... and a text that got there anyway is refused by "登録".
-        m_form->Text2->setText(caption);
-        retype(m_form->Text1, QStringLiteral("0.08"));
-        QTest::mouseClick(m_form->Command6, Qt::LeftButton);
+        m_form->groupCaptionBoxes[0]->setText(caption);
+        retype(m_form->taxRateBox, QStringLiteral("0.08"));
+        QTest::mouseClick(m_form->registerButton, Qt::LeftButton);
         QCOMPARE(MessageBox::takeShown().size(), 1);
         QCOMPARE(SysStr[1], QStringLiteral("食料品"));
         QCOMPARE(SysNum[11], 0.1);
@@ -206,14 +206,14 @@ private Q_SLOTS:
     void shopDetailsAndReceiptSettings()
     {
         open();
-        retype(m_form->TextShopName, QStringLiteral("やおや 本店"));
-        retype(m_form->TextShopAddress, QStringLiteral("東京都千代田区1-1"));
-        retype(m_form->TextShopTelephone, QStringLiteral("03-1234-5678"));
-        retype(m_form->TextRegistrationNo, QStringLiteral("T1234567890123"));
-        m_form->ComboReceiptWidth->setFocus();
-        QTest::keyClick(m_form->ComboReceiptWidth, Qt::Key_Up);                   // 80 mm -> 58 mm
-        QCOMPARE(m_form->ComboReceiptPrinter->itemData(0).toString(), QString()); // the system default
-        QTest::mouseClick(m_form->Command6, Qt::LeftButton);
+        retype(m_form->shopNameBox, QStringLiteral("やおや 本店"));
+        retype(m_form->shopAddressBox, QStringLiteral("東京都千代田区1-1"));
+        retype(m_form->shopPhoneBox, QStringLiteral("03-1234-5678"));
+        retype(m_form->registrationNoBox, QStringLiteral("T1234567890123"));
+        m_form->receiptWidthBox->setFocus();
+        QTest::keyClick(m_form->receiptWidthBox, Qt::Key_Up);                   // 80 mm -> 58 mm
+        QCOMPARE(m_form->receiptPrinterBox->itemData(0).toString(), QString()); // the system default
+        QTest::mouseClick(m_form->registerButton, Qt::LeftButton);
         QVERIFY(MessageBox::takeShown().isEmpty());
 
         // SysNum[19] on line 19, SysStr[5] to SysStr[9] on lines 55 to 59.
@@ -224,8 +224,8 @@ private Q_SLOTS:
         m_form->close();
         QTRY_VERIFY(!m_form);
         open();
-        QCOMPARE(m_form->TextRegistrationNo->text(), QStringLiteral("T1234567890123"));
-        QCOMPARE(m_form->ComboReceiptWidth->currentText(), QStringLiteral("58 mm"));
+        QCOMPARE(m_form->registrationNoBox->text(), QStringLiteral("T1234567890123"));
+        QCOMPARE(m_form->receiptWidthBox->currentText(), QStringLiteral("58 mm"));
     }
 
     void registrationNo_data()
@@ -258,9 +258,9 @@ private Q_SLOTS:
         SysStr[8] = QStringLiteral("T9999999999999");
         const QByteArray before = m_dir->bytes("sys.ini");
         open();
-        retype(m_form->TextRegistrationNo, typed);
-        QCOMPARE(m_form->TextRegistrationNo->text(), shown);
-        QTest::mouseClick(m_form->Command6, Qt::LeftButton);
+        retype(m_form->registrationNoBox, typed);
+        QCOMPARE(m_form->registrationNoBox->text(), shown);
+        QTest::mouseClick(m_form->registerButton, Qt::LeftButton);
         const QStringList messages = MessageBox::takeShown();
         if (accepted) {
             QVERIFY(messages.isEmpty());
@@ -270,7 +270,7 @@ private Q_SLOTS:
             QVERIFY(messages.first().contains(QStringLiteral("13 桁")));
             QCOMPARE(SysStr[8], QStringLiteral("T9999999999999"));
             QCOMPARE(m_dir->bytes("sys.ini"), before);
-            QCOMPARE(m_form->focusWidget(), m_form->TextRegistrationNo);
+            QCOMPARE(m_form->focusWidget(), m_form->registrationNoBox);
         }
     }
 
@@ -278,14 +278,14 @@ private Q_SLOTS:
     {
         const QByteArray before = m_dir->bytes("sys.ini");
         open();
-        retype(m_form->TextShopName, QStringLiteral("12\"TV"));
-        QCOMPARE(m_form->TextShopName->text(), QStringLiteral("12TV"));
-        m_form->TextShopAddress->setText(QStringLiteral("上\n下")); // pasted past the check where typed
-        QTest::mouseClick(m_form->Command6, Qt::LeftButton);
+        retype(m_form->shopNameBox, QStringLiteral("12\"TV"));
+        QCOMPARE(m_form->shopNameBox->text(), QStringLiteral("12TV"));
+        m_form->shopAddressBox->setText(QStringLiteral("上\n下")); // pasted past the check where typed
+        QTest::mouseClick(m_form->registerButton, Qt::LeftButton);
         const QStringList messages = MessageBox::takeShown();
         QCOMPARE(messages.size(), 1);
         QVERIFY(messages.first().startsWith(QStringLiteral("住所")));
-        QCOMPARE(m_form->focusWidget(), m_form->TextShopAddress);
+        QCOMPARE(m_form->focusWidget(), m_form->shopAddressBox);
         QVERIFY(SysStr[5].isEmpty());
         QCOMPARE(m_dir->bytes("sys.ini"), before);
     }
@@ -305,16 +305,17 @@ private Q_SLOTS:
         QTest::keyClicks(reg->Text8[1], QStringLiteral("1"));
         open();
         const QByteArray before = m_dir->bytes("sys.ini");
-        retype(m_form->Text1, QStringLiteral("0.08"));
-        QLineEdit* captions[] = {m_form->Text2, m_form->Text3, m_form->Text4, m_form->Text5};
+        retype(m_form->taxRateBox, QStringLiteral("0.08"));
+        QLineEdit* captions[] = {m_form->groupCaptionBoxes[0], m_form->groupCaptionBoxes[1],
+                                 m_form->groupCaptionBoxes[2], m_form->groupCaptionBoxes[3]};
         for (int g = 0; g < 4; ++g)
             retype(captions[g], QStringLiteral("新%1").arg(g + 1));
-        retype(m_form->TextShopName, QStringLiteral("新しい店"));
-        m_form->ComboReceiptPrinter->setCurrentIndex(0);
-        m_form->ComboReceiptWidth->setCurrentIndex(0);
+        retype(m_form->shopNameBox, QStringLiteral("新しい店"));
+        m_form->receiptPrinterBox->setCurrentIndex(0);
+        m_form->receiptWidthBox->setCurrentIndex(0);
         {
             FullDisk disk(1);
-            QTest::mouseClick(m_form->Command6, Qt::LeftButton);
+            QTest::mouseClick(m_form->registerButton, Qt::LeftButton);
             const QStringList messages = MessageBox::takeShown();
             QCOMPARE(messages.size(), 1);
             QVERIFY2(messages.first().contains(FullDisk::reason()), qPrintable(messages.first()));
@@ -328,7 +329,7 @@ private Q_SLOTS:
         QCOMPARE(SysNum[19], 80.0);
         QCOMPARE(reg->Text8[1]->text(), QStringLiteral("1")); // the register was not reloaded under the cashier
 
-        QTest::mouseClick(m_form->Command6, Qt::LeftButton);
+        QTest::mouseClick(m_form->registerButton, Qt::LeftButton);
         QCOMPARE(MessageBox::takeShown(), QStringList{});
         QCOMPARE(SysNum[11], 0.08);
         QCOMPARE(SysStr[4], QStringLiteral("新4"));
@@ -340,9 +341,9 @@ private Q_SLOTS:
     {
         SysStr[9] = QStringLiteral("TM-T20");
         open();
-        QCOMPARE(m_form->ComboReceiptPrinter->currentData().toString(), QStringLiteral("TM-T20"));
-        QVERIFY(m_form->ComboReceiptPrinter->currentText().contains(QStringLiteral("見つかりません")));
-        QTest::mouseClick(m_form->Command6, Qt::LeftButton);
+        QCOMPARE(m_form->receiptPrinterBox->currentData().toString(), QStringLiteral("TM-T20"));
+        QVERIFY(m_form->receiptPrinterBox->currentText().contains(QStringLiteral("見つかりません")));
+        QTest::mouseClick(m_form->registerButton, Qt::LeftButton);
         QCOMPARE(sysIniLines().value(58), QStringLiteral("\"TM-T20\""));
     }
 
@@ -351,7 +352,7 @@ private Q_SLOTS:
         RegisterWindow* reg = registerWindow();
         reg->SSTab1->setSelectedTab(2);
         open();
-        retype(m_form->Text1, QStringLiteral("0.08"));
+        retype(m_form->taxRateBox, QStringLiteral("0.08"));
         m_form->close();
         QCOMPARE(SysNum[11], 0.1);
         QCOMPARE(reg->SSTab1->selectedTab(), 0);

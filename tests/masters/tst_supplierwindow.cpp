@@ -42,7 +42,7 @@ private:
     std::unique_ptr<SupplierWindow> m_form;
 
     QByteArray supplierRecord(int n) const { return record(m_dir->bytes("siiresaki.dat"), n, Off::Supplier::Size); }
-    void registerClick() { QTest::mouseClick(m_form->Command5, Qt::LeftButton); }
+    void registerClick() { QTest::mouseClick(m_form->registerButton, Qt::LeftButton); }
 
 private Q_SLOTS:
     void initTestCase() { MessageBox::enableTestMode(); }
@@ -64,11 +64,12 @@ private Q_SLOTS:
     void openState()
     {
         QCOMPARE(m_form->windowTitle(), QStringLiteral("仕入先"));
-        QCOMPARE(m_form->List1->count(), 100);
-        QCOMPARE(m_form->List1->item(2)->text(), QStringLiteral("3-") + QString(30, u' '));
-        QCOMPARE(m_form->Text4->text(), QStringLiteral("リストから編集を行う仕入先を選択してください。"));
-        for (const char* name : {"List1", "Text1", "Text2", "Text3", "Text4", "Option1_0", "Option1_1", "Option1_2",
-                                 "Command5", "Command4", "Frame1"}) {
+        QCOMPARE(m_form->supplierList->count(), 100);
+        QCOMPARE(m_form->supplierList->item(2)->text(), QStringLiteral("3-") + QString(30, u' '));
+        QCOMPARE(m_form->guideBox->text(), QStringLiteral("リストから編集を行う仕入先を選択してください。"));
+        for (const char* name :
+             {"supplierList", "supplierNoBox", "supplierNameBox", "phoneBox", "guideBox", "taxTypeOptions_0",
+              "taxTypeOptions_1", "taxTypeOptions_2", "registerButton", "closeButton", "taxFrame"}) {
             QWidget* w = control<QWidget>(m_form.get(), name);
             QVERIFY2(w && !w->accessibleName().isEmpty(), name);
         }
@@ -96,19 +97,19 @@ private Q_SLOTS:
     {
         QFETCH(int, option);
         QFETCH(int, taxType);
-        clickCell(m_form->List1, 2);
-        QCOMPARE(m_form->Text1->text(), QStringLiteral("3"));
-        QVERIFY(m_form->Text2->text().trimmed().isEmpty());
-        QVERIFY(m_form->Text3->text().trimmed().isEmpty());
-        QVERIFY(m_form->Option1[0]->isChecked());
-        QTRY_COMPARE(focusedName(), QStringLiteral("Text2"));
+        clickCell(m_form->supplierList, 2);
+        QCOMPARE(m_form->supplierNoBox->text(), QStringLiteral("3"));
+        QVERIFY(m_form->supplierNameBox->text().trimmed().isEmpty());
+        QVERIFY(m_form->phoneBox->text().trimmed().isEmpty());
+        QVERIFY(m_form->taxTypeOptions[0]->isChecked());
+        QTRY_COMPARE(focusedName(), QStringLiteral("supplierNameBox"));
 
         type(QStringLiteral("山田商店"));
         press(Qt::Key_Return);
-        QCOMPARE(focusedName(), QStringLiteral("Text3"));
+        QCOMPARE(focusedName(), QStringLiteral("phoneBox"));
         type(QStringLiteral("03-1234-5678"));
-        QTest::mouseClick(m_form->Option1[option], Qt::LeftButton, {},
-                          QPoint(8, m_form->Option1[option]->height() / 2));
+        QTest::mouseClick(m_form->taxTypeOptions[option], Qt::LeftButton, {},
+                          QPoint(8, m_form->taxTypeOptions[option]->height() / 2));
         registerClick();
         QVERIFY(MessageBox::takeShown().isEmpty());
 
@@ -118,14 +119,14 @@ private Q_SLOTS:
         QCOMPARE(i16(r, Off::Supplier::TaxType), int16_t(taxType));
         QCOMPARE(r.mid(Off::Supplier::Tail, 71), QByteArray(71, 'R'));
         QCOMPARE(m_dir->bytes("siiresaki.dat").size(), 100 * 128);
-        QCOMPARE(m_form->List1->item(2)->text(), QStringLiteral("3-山田商店") + QString(22, u' '));
+        QCOMPARE(m_form->supplierList->item(2)->text(), QStringLiteral("3-山田商店") + QString(22, u' '));
 
-        clickCell(m_form->List1, 0); // another supplier first, then this one again
-        QVERIFY(m_form->Option1[0]->isChecked());
-        clickCell(m_form->List1, 2);
-        QCOMPARE(m_form->Text2->text(), QStringLiteral("山田商店"));
-        QCOMPARE(m_form->Text2->cursorPosition(), 0);
-        QVERIFY(m_form->Option1[option]->isChecked());
+        clickCell(m_form->supplierList, 0); // another supplier first, then this one again
+        QVERIFY(m_form->taxTypeOptions[0]->isChecked());
+        clickCell(m_form->supplierList, 2);
+        QCOMPARE(m_form->supplierNameBox->text(), QStringLiteral("山田商店"));
+        QCOMPARE(m_form->supplierNameBox->cursorPosition(), 0);
+        QVERIFY(m_form->taxTypeOptions[option]->isChecked());
     }
 
     // The boxes take no more than their bytes: 30 for the name (15 full-width characters), 12 for the phone.
@@ -134,20 +135,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("kept");
-        QTest::newRow("name full width") << "Text2" << QString(16, QChar(0x5C71)) << QString(15, QChar(0x5C71));
-        QTest::newRow("name mixed") << "Text2" << QStringLiteral("A") + QString(15, QChar(0x5C71))
+        QTest::newRow("name full width") << "supplierNameBox" << QString(16, QChar(0x5C71))
+                                         << QString(15, QChar(0x5C71));
+        QTest::newRow("name mixed") << "supplierNameBox" << QStringLiteral("A") + QString(15, QChar(0x5C71))
                                     << QStringLiteral("A") + QString(14, QChar(0x5C71));
-        QTest::newRow("phone") << "Text3"
+        QTest::newRow("phone") << "phoneBox"
                                << "0123456789012345"
                                << "012345678901";
-        QTest::newRow("no place in code page 932") << "Text2" << QStringLiteral("A😀B") << "AB";
+        QTest::newRow("no place in code page 932") << "supplierNameBox" << QStringLiteral("A😀B") << "AB";
     }
     void boxesTakeWhatFits()
     {
         QFETCH(QString, box);
         QFETCH(QString, typed);
         QFETCH(QString, kept);
-        clickCell(m_form->List1, 0);
+        clickCell(m_form->supplierList, 0);
         QVERIFY(focusOn(m_form.get(), box));
         auto* edit = control(m_form.get(), box);
         edit->clear();
@@ -155,8 +157,8 @@ private Q_SLOTS:
         QCOMPARE(edit->text(), kept);
         registerClick();
         const QByteArray r = supplierRecord(1);
-        const int at = box == "Text2" ? Off::Supplier::Name : Off::Supplier::Phone;
-        const int width = box == "Text2" ? 30 : 12;
+        const int at = box == "supplierNameBox" ? Off::Supplier::Name : Off::Supplier::Phone;
+        const int width = box == "supplierNameBox" ? 30 : 12;
         QCOMPARE(txt(r, at, width).trimmed(), kept);
     }
 
@@ -165,12 +167,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("from");
         QTest::addColumn<int>("key");
         QTest::addColumn<QString>("to");
-        QTest::newRow("name Enter") << "Text2" << int(Qt::Key_Return) << "Text3";
-        QTest::newRow("name Page Down") << "Text2" << int(Qt::Key_PageDown) << "Text3";
-        QTest::newRow("name Page Up") << "Text2" << int(Qt::Key_PageUp) << "Text2";
-        QTest::newRow("phone Page Up") << "Text3" << int(Qt::Key_PageUp) << "Text2";
-        QTest::newRow("phone Enter") << "Text3" << int(Qt::Key_Return) << "Text3";
-        QTest::newRow("phone Page Down") << "Text3" << int(Qt::Key_PageDown) << "Text3";
+        QTest::newRow("name Enter") << "supplierNameBox" << int(Qt::Key_Return) << "phoneBox";
+        QTest::newRow("name Page Down") << "supplierNameBox" << int(Qt::Key_PageDown) << "phoneBox";
+        QTest::newRow("name Page Up") << "supplierNameBox" << int(Qt::Key_PageUp) << "supplierNameBox";
+        QTest::newRow("phone Page Up") << "phoneBox" << int(Qt::Key_PageUp) << "supplierNameBox";
+        QTest::newRow("phone Enter") << "phoneBox" << int(Qt::Key_Return) << "phoneBox";
+        QTest::newRow("phone Page Down") << "phoneBox" << int(Qt::Key_PageDown) << "phoneBox";
     }
     void keysAndHighlight()
     {
@@ -191,7 +193,7 @@ private Q_SLOTS:
     // A write that fails is reported and not shown as saved.
     void failedWriteIsReported()
     {
-        clickCell(m_form->List1, 4);
+        clickCell(m_form->supplierList, 4);
         type(QStringLiteral("新しい名前"));
         QFile::remove(m_dir->file("siiresaki.dat"));
         QVERIFY(QDir(m_dir->path()).mkdir("siiresaki.dat"));
@@ -199,7 +201,7 @@ private Q_SLOTS:
         const QStringList shown = MessageBox::takeShown();
         QCOMPARE(shown.size(), 1);
         QVERIFY(shown[0].contains(QStringLiteral("siiresaki.dat")));
-        QCOMPARE(m_form->List1->item(4)->text(), QStringLiteral("5-") + QString(30, u' '));
+        QCOMPARE(m_form->supplierList->item(4)->text(), QStringLiteral("5-") + QString(30, u' '));
     }
 
     // The pick list offers every supplier and follows a registration made in the supplier window.
@@ -208,13 +210,13 @@ private Q_SLOTS:
         SysNum[7] = 8;
         SupplierPicker list;
         QCOMPARE(list.windowTitle(), QStringLiteral("仕入先一覧表"));
-        QCOMPARE(list.List1->count(), 8);
-        m_form->List1->clear();
-        m_form->List1->addItems(supplierPickList());
-        clickCell(m_form->List1, 6);
+        QCOMPARE(list.entryList->count(), 8);
+        m_form->supplierList->clear();
+        m_form->supplierList->addItems(supplierPickList());
+        clickCell(m_form->supplierList, 6);
         type(QStringLiteral("七番"));
         registerClick();
-        QCOMPARE(list.List1->item(6)->text(), QStringLiteral("7-七番") + QString(26, u' '));
+        QCOMPARE(list.entryList->item(6)->text(), QStringLiteral("7-七番") + QString(26, u' '));
     }
 };
 

@@ -78,12 +78,12 @@ private:
     // The supplier typed by hand, then the lines from line 1 on, then F12.
     void saveSlip(const QList<std::tuple<int, QString, QString>>& lines)
     {
-        focusOn(QStringLiteral("Text1_2"));
+        focusOn(QStringLiteral("supplierNameBox"));
         type(QStringLiteral("山田商店"));
         press(Qt::Key_Return);
         type(QStringLiteral("03-1234-5678"));
         press(Qt::Key_Return);
-        QCOMPARE(focusedName(), QStringLiteral("Text4_0"));
+        QCOMPARE(focusedName(), QStringLiteral("lineCodeBoxes_0"));
         for (const auto& [item, price, qty] : lines)
             keyLine(item, price, qty);
         press(Qt::Key_F12);
@@ -95,14 +95,14 @@ private:
     // The slip list of this month, opened with F10 from the supplier name.
     void openSlipList()
     {
-        focusOn(QStringLiteral("Text1_2"));
+        focusOn(QStringLiteral("supplierNameBox"));
         press(Qt::Key_F10);
         QVERIFY(m_form->slipListOpen());
-        QCOMPARE(focusedName(), QStringLiteral("MSFlexGrid2"));
+        QCOMPARE(focusedName(), QStringLiteral("slipGrid"));
     }
     void clickSlipRow(qint64 slipNo)
     {
-        auto* grid = w<Grid>(QStringLiteral("MSFlexGrid2"));
+        auto* grid = w<Grid>(QStringLiteral("slipGrid"));
         const int row = int(m_form->slipRowMap().indexOf(slipNo));
         QVERIFY2(row >= 1, "slip not listed");
         grid->setCurrentRow(row);
@@ -112,9 +112,9 @@ private:
     }
     void pickSupplier(int p)
     {
-        click(QStringLiteral("Command4"));
+        click(QStringLiteral("supplierListButton"));
         QVERIFY(m_form->supplierListOpen());
-        auto* list = w<QListWidget>(QStringLiteral("List2"));
+        auto* list = w<QListWidget>(QStringLiteral("supplierList"));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(p)).center());
         QVERIFY(!m_form->supplierListOpen());
     }
@@ -125,7 +125,7 @@ private:
     QStringList lineTexts() const
     {
         QStringList texts;
-        for (const char* box : {"Text4", "Text5", "Text6", "Text7", "Text8"})
+        for (const char* box : {"lineCodeBoxes", "lineNameBoxes", "linePriceBoxes", "lineQtyBoxes", "lineAmountBoxes"})
             for (int k = 0; k < 10; ++k)
                 texts << text(QStringLiteral("%1_%2").arg(QLatin1String(box)).arg(k));
         return texts;
@@ -159,23 +159,23 @@ private Q_SLOTS:
         SysNum[4] = 7;
         openForm();
         QCOMPARE(m_form->size(), QSize(twips(15240), twips(10890)));
-        QCOMPARE(text("Text1_0"), QStringLiteral("7"));
+        QCOMPARE(text("slipNoBox"), QStringLiteral("7"));
         const QDate today = QDate::currentDate();
-        QCOMPARE(w<QComboBox>("Combo1")->currentText(), today.toString(QStringLiteral("yyyy")));
-        QCOMPARE(w<QComboBox>("Combo2")->currentText(), today.toString(QStringLiteral("MM")));
-        QCOMPARE(w<QComboBox>("Combo3")->currentText(), today.toString(QStringLiteral("dd")));
-        QCOMPARE(w<QComboBox>("Combo5")->currentText(), today.toString(QStringLiteral("MM")));
+        QCOMPARE(w<QComboBox>("yearBox")->currentText(), today.toString(QStringLiteral("yyyy")));
+        QCOMPARE(w<QComboBox>("monthBox")->currentText(), today.toString(QStringLiteral("MM")));
+        QCOMPARE(w<QComboBox>("dayBox")->currentText(), today.toString(QStringLiteral("dd")));
+        QCOMPARE(w<QComboBox>("listMonthBox")->currentText(), today.toString(QStringLiteral("MM")));
         // The year lists reach next year, so this year can be picked.
-        for (const char* name : {"Combo1", "Combo4"}) {
+        for (const char* name : {"yearBox", "listYearBox"}) {
             auto* years = w<QComboBox>(QLatin1String(name));
             QCOMPARE(years->itemText(0), QStringLiteral("2005"));
             QCOMPARE(years->itemText(years->count() - 1), QString::number(today.year() + 1));
         }
         QVERIFY(!m_form->slipListOpen());
         QVERIFY(!m_form->supplierListOpen());
-        QCOMPARE(focusedName(), QStringLiteral("Text1_2"));
-        QCOMPARE(background(w("Text1_2")), EditingColour);
-        auto* picker = w<Grid>("MSFlexGrid1_0");
+        QCOMPARE(focusedName(), QStringLiteral("supplierNameBox"));
+        QCOMPARE(background(w("supplierNameBox")), EditingColour);
+        auto* picker = w<Grid>("itemGrid");
         QCOMPARE(picker->rows(), 101);
         QCOMPARE(picker->text(0, 3), QStringLiteral("在庫数量"));
         QCOMPARE(picker->text(5, 1), QStringLiteral("ねじ").leftJustified(28, u' ')); // 30 bytes as stored
@@ -188,7 +188,7 @@ private Q_SLOTS:
     void firstSlipIsNumberOne()
     {
         openForm();
-        QCOMPARE(text("Text1_0"), QStringLiteral("1"));
+        QCOMPARE(text("slipNoBox"), QStringLiteral("1"));
         saveSlip({{5, QString(), QStringLiteral("2")}});
         QCOMPARE(MessageBox::takeShown(), QStringList());
         const QByteArray r = slip(1);
@@ -210,11 +210,11 @@ private Q_SLOTS:
         QCOMPARE(sysIniLine(4), QStringLiteral("2"));
         QCOMPARE(storedStock(5), Stock5 + 2);
         // Cleared for the next delivery, the picker showing the new stock.
-        QCOMPARE(text("Text1_0"), QStringLiteral("2"));
-        QCOMPARE(text("Text4_0"), QString());
-        QCOMPARE(text("Text1_2"), QString());
-        QCOMPARE(focusedName(), QStringLiteral("Text1_2"));
-        QCOMPARE(w<Grid>("MSFlexGrid1_0")->text(5, 3), QStringLiteral("22"));
+        QCOMPARE(text("slipNoBox"), QStringLiteral("2"));
+        QCOMPARE(text("lineCodeBoxes_0"), QString());
+        QCOMPARE(text("supplierNameBox"), QString());
+        QCOMPARE(focusedName(), QStringLiteral("supplierNameBox"));
+        QCOMPARE(w<Grid>("itemGrid")->text(5, 3), QStringLiteral("22"));
     }
 
     void sameItemTwiceThenDeleted_data()
@@ -234,7 +234,7 @@ private Q_SLOTS:
         openSlipList();
         clickSlipRow(1);
         MessageBox::setNextAnswer(yes ? QMessageBox::Yes : QMessageBox::No);
-        click(QStringLiteral("Command11"));
+        click(QStringLiteral("deleteButton"));
         QCOMPARE(MessageBox::takeShown(), QStringList{QStringLiteral("削除しますか。")});
         QVERIFY(!m_form->slipListOpen());
         QCOMPARE(storedStock(5), yes ? Stock5 : Stock5 + 5);
@@ -243,10 +243,10 @@ private Q_SLOTS:
         QCOMPARE(now.left(Off::Purchase::Deleted), saved.left(Off::Purchase::Deleted));
         QCOMPARE(m_form->slipSelected(), !yes);
         // Either way the entry is clear again, and nothing is left to give back.
-        QCOMPARE(text("Text4_0"), QString());
+        QCOMPARE(text("lineCodeBoxes_0"), QString());
         QVERIFY(!m_form->correctionMode());
         QCOMPARE(m_form->recalledQty()[5], 0.0);
-        QCOMPARE(w<Grid>("MSFlexGrid1_0")->text(5, 3), numText(storedStock(5)));
+        QCOMPARE(w<Grid>("itemGrid")->text(5, 3), numText(storedStock(5)));
     }
 
     void correctionMovesStock()
@@ -256,16 +256,16 @@ private Q_SLOTS:
         QCOMPARE(storedStock(5), Stock5 + 10);
         openSlipList();
         clickSlipRow(1);
-        click(QStringLiteral("Command10"));
+        click(QStringLiteral("correctButton"));
         QVERIFY(m_form->correctionMode());
         QCOMPARE(m_form->recalledQty()[5], 10.0);
-        QCOMPARE(text("Text1_0"), QStringLiteral("1"));
-        QCOMPARE(text("Text4_0"), QStringLiteral("5"));
-        QCOMPARE(text("Text7_0"), QStringLiteral("10"));
-        QCOMPARE(text("Text8_1"), QString());
-        QCOMPARE(text("Text4_1"), QString());
+        QCOMPARE(text("slipNoBox"), QStringLiteral("1"));
+        QCOMPARE(text("lineCodeBoxes_0"), QStringLiteral("5"));
+        QCOMPARE(text("lineQtyBoxes_0"), QStringLiteral("10"));
+        QCOMPARE(text("lineAmountBoxes_1"), QString());
+        QCOMPARE(text("lineCodeBoxes_1"), QString());
 
-        focusOn(QStringLiteral("Text4_0"));
+        focusOn(QStringLiteral("lineCodeBoxes_0"));
         keyLine(6, QString(), QStringLiteral("7"));
         press(Qt::Key_F12);
         QCOMPARE(MessageBox::takeShown(), QStringList());
@@ -279,7 +279,7 @@ private Q_SLOTS:
         QCOMPARE(f64(r, Off::Purchase::line(1) + Off::Line::Amount), 56.0);
         QCOMPARE(sysIniLine(4), QStringLiteral("2"));
         QVERIFY(!m_form->correctionMode());
-        QCOMPARE(text("Text1_0"), QStringLiteral("2"));
+        QCOMPARE(text("slipNoBox"), QStringLiteral("2"));
     }
 
     // A recalled slip reads as typed: names from their first character without the padding of the field,
@@ -288,21 +288,21 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("supplier name") << "Text1_2"
+        QTest::newRow("supplier name") << "supplierNameBox"
                                        << "さくら養鶏場　本店";
-        QTest::newRow("supplier telephone") << "Text1_3"
+        QTest::newRow("supplier telephone") << "supplierPhoneBox"
                                             << "03-1234-5678";
-        QTest::newRow("item name") << "Text5_0"
+        QTest::newRow("item name") << "lineNameBoxes_0"
                                    << "ねじ";
-        QTest::newRow("number of the empty line") << "Text4_1"
+        QTest::newRow("number of the empty line") << "lineCodeBoxes_1"
                                                   << "";
-        QTest::newRow("price of the empty line") << "Text6_1"
+        QTest::newRow("price of the empty line") << "linePriceBoxes_1"
                                                  << "";
-        QTest::newRow("quantity of the empty line") << "Text7_1"
+        QTest::newRow("quantity of the empty line") << "lineQtyBoxes_1"
                                                     << "";
-        QTest::newRow("amount of the empty line") << "Text8_9"
+        QTest::newRow("amount of the empty line") << "lineAmountBoxes_9"
                                                   << "";
-        QTest::newRow("used line's amount") << "Text8_0"
+        QTest::newRow("used line's amount") << "lineAmountBoxes_0"
                                             << "1000";
     }
 
@@ -311,7 +311,7 @@ private Q_SLOTS:
         QFETCH(QString, box);
         QFETCH(QString, shown);
         openForm();
-        focusOn(QStringLiteral("Text1_2"));
+        focusOn(QStringLiteral("supplierNameBox"));
         type(QStringLiteral("さくら養鶏場　本店"));
         press(Qt::Key_Return);
         type(QStringLiteral("03-1234-5678"));
@@ -323,12 +323,12 @@ private Q_SLOTS:
         QCOMPARE(slip(1).mid(Off::Purchase::SupplierName, 20), toCp932(u"さくら養鶏場　本店  "));
         openSlipList();
         clickSlipRow(1);
-        click(QStringLiteral("Command10"));
+        click(QStringLiteral("correctButton"));
         QCOMPARE(text(box), shown);
-        if (box.startsWith(u"Text1_") || box.startsWith(u"Text5_"))
+        if (box.startsWith(u"supplier") || box.startsWith(u"lineNameBoxes_"))
             QCOMPARE(w(box)->cursorPosition(), 0);
 
-        auto* picker = w<Grid>(QStringLiteral("MSFlexGrid1_0"));
+        auto* picker = w<Grid>(QStringLiteral("itemGrid"));
         picker->updateGeometry();
         QCoreApplication::processEvents();
         int columns = 0;
@@ -347,17 +347,17 @@ private Q_SLOTS:
         const QByteArray zaiko = m_dir->bytes(QStringLiteral("zaiko.dat"));
         openSlipList();
         clickSlipRow(1);
-        click(QStringLiteral("Command10"));
-        focusOn(QStringLiteral("Text7_0"));
+        click(QStringLiteral("correctButton"));
+        focusOn(QStringLiteral("lineQtyBoxes_0"));
         type(QStringLiteral("3"));
         press(Qt::Key_Left);
-        QCOMPARE(focusedName(), QStringLiteral("Text4_0"));
+        QCOMPARE(focusedName(), QStringLiteral("lineCodeBoxes_0"));
         press(Qt::Key_Escape);
         QVERIFY(!m_form->correctionMode());
         QCOMPARE(m_dir->bytes(QStringLiteral("siire.dat")), siire);
         QCOMPARE(m_dir->bytes(QStringLiteral("zaiko.dat")), zaiko);
-        QCOMPARE(text("Text1_0"), QStringLiteral("2"));
-        QCOMPARE(text("Text7_0"), QString());
+        QCOMPARE(text("slipNoBox"), QStringLiteral("2"));
+        QCOMPARE(text("lineQtyBoxes_0"), QString());
 
         saveSlip({{6, QString(), QStringLiteral("1")}});
         QCOMPARE(m_dir->bytes(QStringLiteral("siire.dat")).left(1024), siire);
@@ -386,15 +386,15 @@ private Q_SLOTS:
         TaxSwitch = supplier == 0 ? 0 : 1; // the pick, not what was there before, decides
         openForm();
         pickSupplier(supplier);
-        QCOMPARE(text("Text1_1"), QString::number(supplier + 1));
+        QCOMPARE(text("supplierNoBox"), QString::number(supplier + 1));
         // Shown without the blanks that pad the stored 30 bytes.
-        QCOMPARE(text("Text1_2"), supplier == 0 ? QStringLiteral("外税商事") : QStringLiteral("内税商店"));
-        QCOMPARE(focusedName(), QStringLiteral("Text1_2"));
-        focusOn(QStringLiteral("Text4_0"));
+        QCOMPARE(text("supplierNameBox"), supplier == 0 ? QStringLiteral("外税商事") : QStringLiteral("内税商店"));
+        QCOMPARE(focusedName(), QStringLiteral("supplierNameBox"));
+        focusOn(QStringLiteral("lineCodeBoxes_0"));
         keyLine(5, price, QStringLiteral("1"));
-        QCOMPARE(text("Text10_0"), price);
-        QCOMPARE(text("Text10_1"), tax);
-        QCOMPARE(text("Text10_2"), total);
+        QCOMPARE(text("totalBoxes_0"), price);
+        QCOMPARE(text("totalBoxes_1"), tax);
+        QCOMPARE(text("totalBoxes_2"), total);
         press(Qt::Key_F12);
         const QByteArray r = slip(1);
         QCOMPARE(i16(r, Off::Purchase::SupplierNo), supplier + 1);
@@ -413,21 +413,21 @@ private Q_SLOTS:
         delete m_form;
         openForm();
         saveSlip({});
-        focusOn(QStringLiteral("Text4_0"));
+        focusOn(QStringLiteral("lineCodeBoxes_0"));
         keyLine(5, QStringLiteral("1010"), QStringLiteral("1"));
-        QCOMPARE(text("Text10_1"), QStringLiteral("51"));
+        QCOMPARE(text("totalBoxes_1"), QStringLiteral("51"));
     }
 
     void amountIsNotRounded()
     {
         openForm();
-        focusOn(QStringLiteral("Text4_0"));
+        focusOn(QStringLiteral("lineCodeBoxes_0"));
         keyLine(5, QStringLiteral("12.5"), QStringLiteral("3"));
-        QCOMPARE(text("Text8_0"), QStringLiteral("37.5"));
-        QCOMPARE(text("Text10_0"), QStringLiteral("37.5"));
-        QCOMPARE(focusedName(), QStringLiteral("Text4_1"));
-        QCOMPARE(background(w("Text3_1")), EditingColour);
-        QCOMPARE(background(w("Text3_0")), IdleColour);
+        QCOMPARE(text("lineAmountBoxes_0"), QStringLiteral("37.5"));
+        QCOMPARE(text("totalBoxes_0"), QStringLiteral("37.5"));
+        QCOMPARE(focusedName(), QStringLiteral("lineCodeBoxes_1"));
+        QCOMPARE(background(w("lineNumberBoxes_1")), EditingColour);
+        QCOMPARE(background(w("lineNumberBoxes_0")), IdleColour);
         press(Qt::Key_F12);
         QCOMPARE(f64(slip(1), Off::Purchase::line(1) + Off::Line::Amount), 37.5);
         QCOMPARE(i16(slip(1), Off::Purchase::line(1) + Off::Line::UnitPrice), 12); // 12.5 to the even 12
@@ -436,27 +436,28 @@ private Q_SLOTS:
     void enterOnLastLine()
     {
         openForm();
-        focusOn(QStringLiteral("Text4_0"));
+        focusOn(QStringLiteral("lineCodeBoxes_0"));
         keyLine(5, QStringLiteral("10"), QStringLiteral("1"));
-        focusOn(QStringLiteral("Text4_9"));
+        focusOn(QStringLiteral("lineCodeBoxes_9"));
         keyLine(6, QStringLiteral("20"), QStringLiteral("2"));
-        QCOMPARE(focusedName(), QStringLiteral("Text7_9"));
-        QCOMPARE(text("Text8_9"), QStringLiteral("40"));
-        QCOMPARE(text("Text10_0"), QStringLiteral("50"));
-        QCOMPARE(background(w("Text3_9")), EditingColour);
+        QCOMPARE(focusedName(), QStringLiteral("lineQtyBoxes_9"));
+        QCOMPARE(text("lineAmountBoxes_9"), QStringLiteral("40"));
+        QCOMPARE(text("totalBoxes_0"), QStringLiteral("50"));
+        QCOMPARE(background(w("lineNumberBoxes_9")), EditingColour);
         press(Qt::Key_Down);
-        QCOMPARE(focusedName(), QStringLiteral("Text4_9"));
+        QCOMPARE(focusedName(), QStringLiteral("lineCodeBoxes_9"));
         press(Qt::Key_Home);
-        QCOMPARE(focusedName(), QStringLiteral("Text4_0"));
-        QCOMPARE(background(w("Text3_0")), EditingColour);
-        QCOMPARE(background(w("Text3_9")), IdleColour);
+        QCOMPARE(focusedName(), QStringLiteral("lineCodeBoxes_0"));
+        QCOMPARE(background(w("lineNumberBoxes_0")), EditingColour);
+        QCOMPARE(background(w("lineNumberBoxes_9")), IdleColour);
     }
 
     void functionKeysSwitchPicker_data()
     {
         QTest::addColumn<QString>("box");
         QTest::addColumn<int>("group");
-        const char* boxes[] = {"Text1_2", "Text1_3", "Text4_3", "Text6_3", "Text7_3"};
+        const char* boxes[] = {"supplierNameBox", "supplierPhoneBox", "lineCodeBoxes_3", "linePriceBoxes_3",
+                               "lineQtyBoxes_3"};
         for (const char* box : boxes)
             for (int g = 0; g < 4; ++g)
                 QTest::addRow("%s F%d", box, g + 1) << QString::fromLatin1(box) << g;
@@ -466,18 +467,18 @@ private Q_SLOTS:
         QFETCH(QString, box);
         QFETCH(int, group);
         openForm();
-        focusOn(QStringLiteral("Text1_2"));
+        focusOn(QStringLiteral("supplierNameBox"));
         type(QStringLiteral("山田"));
-        focusOn(QStringLiteral("Text4_3"));
+        focusOn(QStringLiteral("lineCodeBoxes_3"));
         keyLine(5, QStringLiteral("7"), QStringLiteral("2"));
         const QStringList before = lineTexts();
         focusOn(box);
         press(Qt::Key(Qt::Key_F1 + group));
         QCOMPARE(m_form->currentItemGroup(), group);
-        QCOMPARE(w<Grid>("MSFlexGrid1_0")->text(1, 0), QString::number(100 * group + 1));
-        QCOMPARE(w<Grid>("MSFlexGrid1_0")->text(100, 3), group == 3 ? QStringLiteral("0") : QString(u'0'));
+        QCOMPARE(w<Grid>("itemGrid")->text(1, 0), QString::number(100 * group + 1));
+        QCOMPARE(w<Grid>("itemGrid")->text(100, 3), group == 3 ? QStringLiteral("0") : QString(u'0'));
         QCOMPARE(lineTexts(), before);
-        QCOMPARE(text("Text1_2"), QStringLiteral("山田"));
+        QCOMPARE(text("supplierNameBox"), QStringLiteral("山田"));
         QCOMPARE(focusedName(), box);
     }
 
@@ -501,22 +502,22 @@ private Q_SLOTS:
         QFETCH(QString, typed);
         QFETCH(QString, kept);
         openForm();
-        focusOn(QStringLiteral("Text4_0"));
+        focusOn(QStringLiteral("lineCodeBoxes_0"));
         type(typed);
-        QCOMPARE(text("Text4_0"), kept);
+        QCOMPARE(text("lineCodeBoxes_0"), kept);
         if (kept == QStringLiteral("1"))
             return; // the lowest number stands; what Enter does with it is the 400 row's case
         press(Qt::Key_Return);
         if (kept.isEmpty()) {
-            QCOMPARE(focusedName(), QStringLiteral("Text4_0"));
+            QCOMPARE(focusedName(), QStringLiteral("lineCodeBoxes_0"));
             // A price or quantity cannot stand on a line without an item.
-            focusOn(QStringLiteral("Text6_0"));
+            focusOn(QStringLiteral("linePriceBoxes_0"));
             type(QStringLiteral("5"));
-            QCOMPARE(text("Text6_0"), QString());
+            QCOMPARE(text("linePriceBoxes_0"), QString());
         } else {
-            QCOMPARE(text("Text5_0").trimmed(), QStringLiteral("最後の品"));
-            QCOMPARE(text("Text6_0"), QStringLiteral("99"));
-            QCOMPARE(focusedName(), QStringLiteral("Text6_0"));
+            QCOMPARE(text("lineNameBoxes_0").trimmed(), QStringLiteral("最後の品"));
+            QCOMPARE(text("linePriceBoxes_0"), QStringLiteral("99"));
+            QCOMPARE(focusedName(), QStringLiteral("linePriceBoxes_0"));
         }
     }
 
@@ -527,38 +528,38 @@ private Q_SLOTS:
         saveSlip({{6, QString(), QStringLiteral("1")}});
         openSlipList();
         // Nothing chosen yet.
-        click(QStringLiteral("Command10"));
-        click(QStringLiteral("Command11"));
+        click(QStringLiteral("correctButton"));
+        click(QStringLiteral("deleteButton"));
         QCOMPARE(MessageBox::takeShown(),
                  QStringList({QStringLiteral("伝票を選択してください。"), QStringLiteral("伝票を選択してください。")}));
         clickSlipRow(2);
         MessageBox::setNextAnswer(QMessageBox::Yes);
-        click(QStringLiteral("Command11"));
+        click(QStringLiteral("deleteButton"));
         MessageBox::takeShown();
         const QByteArray siire = m_dir->bytes(QStringLiteral("siire.dat"));
         const QByteArray zaiko = m_dir->bytes(QStringLiteral("zaiko.dat"));
 
         openSlipList();
-        auto* grid = w<Grid>(QStringLiteral("MSFlexGrid2"));
+        auto* grid = w<Grid>(QStringLiteral("slipGrid"));
         QCOMPARE(grid->rows(), 3);
         QCOMPARE(grid->text(0, 4), QStringLiteral("削除"));
         QCOMPARE(grid->text(1, 4), QString());
         QCOMPARE(grid->text(2, 0), QStringLiteral("2"));
         QCOMPARE(grid->text(2, 4), QStringLiteral("削除"));
         clickSlipRow(2);
-        click(QStringLiteral("Command10"));
-        click(QStringLiteral("Command11"));
+        click(QStringLiteral("correctButton"));
+        click(QStringLiteral("deleteButton"));
         QCOMPARE(MessageBox::takeShown(),
                  QStringList({QStringLiteral("伝票は削除されています。"), QStringLiteral("伝票は削除されています。")}));
         QVERIFY(!m_form->correctionMode());
         QCOMPARE(m_dir->bytes(QStringLiteral("siire.dat")), siire);
         QCOMPARE(m_dir->bytes(QStringLiteral("zaiko.dat")), zaiko);
         // End in the month box closes the list.
-        focusOn(QStringLiteral("Combo5"));
+        focusOn(QStringLiteral("listMonthBox"));
         press(Qt::Key_End);
         QVERIFY(!m_form->slipListOpen());
         QVERIFY(!m_form->slipSelected());
-        QCOMPARE(focusedName(), QStringLiteral("Text1_2"));
+        QCOMPARE(focusedName(), QStringLiteral("supplierNameBox"));
     }
 
     void monthListing()
@@ -571,13 +572,13 @@ private Q_SLOTS:
         m_dir->writeBytes(QStringLiteral("siire.dat"), siire);
         SysNum[4] = 1204;
         openForm();
-        auto* year = w<QComboBox>(QStringLiteral("Combo4"));
-        auto* month = w<QComboBox>(QStringLiteral("Combo5"));
-        auto* grid = w<Grid>(QStringLiteral("MSFlexGrid2"));
+        auto* year = w<QComboBox>(QStringLiteral("listYearBox"));
+        auto* month = w<QComboBox>(QStringLiteral("listMonthBox"));
+        auto* grid = w<Grid>(QStringLiteral("slipGrid"));
         year->setEditText(QStringLiteral("2024"));
         for (const QString& m : {QStringLiteral("3"), QStringLiteral("03")}) {
             month->setEditText(m);
-            focusOn(QStringLiteral("Combo5"));
+            focusOn(QStringLiteral("listMonthBox"));
             press(Qt::Key_Return);
             QVERIFY(m_form->slipListOpen());
             QCOMPARE(grid->rows(), 2); // another month's slip of the same day is not listed
@@ -608,9 +609,9 @@ private Q_SLOTS:
         openSlipList();
         QCOMPARE(m_form->slipRowMap(), (QList<qint64>{0, 1, 2, 3}));
         clickSlipRow(3);
-        click(QStringLiteral("Command10"));
-        QCOMPARE(text("Text1_0"), QStringLiteral("3"));
-        focusOn(QStringLiteral("Text7_0"));
+        click(QStringLiteral("correctButton"));
+        QCOMPARE(text("slipNoBox"), QStringLiteral("3"));
+        focusOn(QStringLiteral("lineQtyBoxes_0"));
         type(QStringLiteral("6"));
         press(Qt::Key_Return);
         press(Qt::Key_F12);
@@ -625,7 +626,7 @@ private Q_SLOTS:
     void emptySlipStoresNothing()
     {
         openForm();
-        focusOn(QStringLiteral("Text1_2"));
+        focusOn(QStringLiteral("supplierNameBox"));
         type(QStringLiteral("山田商店"));
         press(Qt::Key_F12);
         const QStringList shown = MessageBox::takeShown();
@@ -633,7 +634,7 @@ private Q_SLOTS:
         QVERIFY2(shown[0].contains(QStringLiteral("仕入商品が 1 行もない")), qPrintable(shown[0]));
         QVERIFY(!QFile::exists(m_dir->file(QStringLiteral("siire.dat"))));
         QCOMPARE(SysNum[4], 1.0);
-        QCOMPARE(text("Text1_0"), QStringLiteral("1"));
+        QCOMPARE(text("slipNoBox"), QStringLiteral("1"));
     }
 
     void refusedSaveLeavesEverything_data()
@@ -641,19 +642,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("message");
-        QTest::newRow("price 32768") << "Text6_1"
+        QTest::newRow("price 32768") << "linePriceBoxes_1"
                                      << "32768"
                                      << "2 行目の単価が大きすぎます（-32768～32767）。";
-        QTest::newRow("quantity -32769") << "Text7_1"
+        QTest::newRow("quantity -32769") << "lineQtyBoxes_1"
                                          << "-32769"
                                          << "2 行目の数量が小さすぎます（-32768～32767）。";
-        QTest::newRow("month 13") << "Combo2"
+        QTest::newRow("month 13") << "monthBox"
                                   << "13"
                                   << "日付の月「13」は 1 から 12 で入力してください。";
-        QTest::newRow("31 April") << "Combo3"
+        QTest::newRow("31 April") << "dayBox"
                                   << "31"
                                   << "日付の日「31」が正しくありません。";
-        QTest::newRow("year not a number") << "Combo1"
+        QTest::newRow("year not a number") << "yearBox"
                                            << "20x4"
                                            << "日付の年「20x4」は 4 桁の数字で入力してください。";
     }
@@ -663,8 +664,8 @@ private Q_SLOTS:
         QFETCH(QString, typed);
         QFETCH(QString, message);
         openForm();
-        w<QComboBox>("Combo2")->setEditText(QStringLiteral("04"));
-        focusOn(QStringLiteral("Text4_0"));
+        w<QComboBox>("monthBox")->setEditText(QStringLiteral("04"));
+        focusOn(QStringLiteral("lineCodeBoxes_0"));
         keyLine(5, QStringLiteral("10"), QStringLiteral("2"));
         keyLine(6, QStringLiteral("10"), QStringLiteral("2"));
         const QByteArray zaiko = m_dir->bytes(QStringLiteral("zaiko.dat"));
@@ -675,7 +676,7 @@ private Q_SLOTS:
             focusOn(box);
             type(typed);
         }
-        focusOn(QStringLiteral("Text4_0"));
+        focusOn(QStringLiteral("lineCodeBoxes_0"));
         press(Qt::Key_F12);
         const QStringList shown = MessageBox::takeShown();
         QCOMPARE(shown.size(), 1);
@@ -685,8 +686,8 @@ private Q_SLOTS:
         QCOMPARE(m_dir->bytes(QStringLiteral("sys.ini")), ini);
         QCOMPARE(SysNum[4], 1.0);
         // The entry stays for the clerk to put right.
-        QCOMPARE(text("Text4_1"), QStringLiteral("6"));
-        QCOMPARE(text("Text1_0"), QStringLiteral("1"));
+        QCOMPARE(text("lineCodeBoxes_1"), QStringLiteral("6"));
+        QCOMPARE(text("slipNoBox"), QStringLiteral("1"));
     }
 };
 

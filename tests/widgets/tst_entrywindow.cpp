@@ -19,7 +19,7 @@ class NameEntry : public EntryWindow
 public:
     QMap<int, QStringList> stored;
     QList<int> loaded;
-    QLineEdit* Text6;
+    QLineEdit* numberBox;
     QLineEdit* nameBox;
     QLineEdit* priceBox;
 
@@ -34,11 +34,11 @@ public:
                        .closeButton = QRect(540, 460, 100, 30)})
     {
         stored[3] = {"初めの名", "10"};
-        Text6 = new QLineEdit(this);
-        Text6->setReadOnly(true);
+        numberBox = new QLineEdit(this);
+        numberBox->setReadOnly(true);
         nameBox = new QLineEdit(this);
         priceBox = new QLineEdit(this);
-        Text6->setGeometry(420, 10, 200, 30);
+        numberBox->setGeometry(420, 10, 200, 30);
         nameBox->setGeometry(420, 50, 200, 30);
         priceBox->setGeometry(420, 90, 200, 30);
         setFirstBox(nameBox);
@@ -49,7 +49,7 @@ protected:
     void loadEntry(int n) override
     {
         loaded << n;
-        Text6->setText(QString::number(n));
+        numberBox->setText(QString::number(n));
         nameBox->setText(stored.value(n).value(0));
         priceBox->setText(stored.value(n).value(1));
     }
@@ -76,8 +76,8 @@ private:
 
     void clickRow(int tab, int row)
     {
-        m_form->SSTab1->setSelectedTab(tab);
-        clickCell(m_form->SSTab1->grid(tab), row - 1, 1);
+        m_form->tabs->setSelectedTab(tab);
+        clickCell(m_form->tabs->grid(tab), row - 1, 1);
     }
 
 private Q_SLOTS:
@@ -94,11 +94,11 @@ private Q_SLOTS:
 
     void openShowsCaptionsAndFilledGrids()
     {
-        QCOMPARE(m_form->SSTab1->caption(0), SysStr[1]);
-        QCOMPARE(m_form->SSTab1->selectedTab(), 0);
-        QCOMPARE(m_form->findChild<Grid*>("MSFlexGrid1_2"), m_form->SSTab1->grid(2));
-        QCOMPARE(m_form->SSTab1->grid(0)->text(3, 1), QStringLiteral("初めの名"));
-        QCOMPARE(m_form->SSTab1->grid(0)->text(0, 2), QStringLiteral("単価"));
+        QCOMPARE(m_form->tabs->caption(0), SysStr[1]);
+        QCOMPARE(m_form->tabs->selectedTab(), 0);
+        QCOMPARE(m_form->findChild<Grid*>("entryGrid_2"), m_form->tabs->grid(2));
+        QCOMPARE(m_form->tabs->grid(0)->text(3, 1), QStringLiteral("初めの名"));
+        QCOMPARE(m_form->tabs->grid(0)->text(0, 2), QStringLiteral("単価"));
         QTRY_VERIFY(m_form->nameBox->hasFocus());
     }
 
@@ -128,14 +128,14 @@ private Q_SLOTS:
         clickRow(tab, row);
         QCOMPARE(m_form->loaded, QList<int>{n});
         QCOMPARE(m_form->chosen(), n);
-        QCOMPARE(m_form->Text6->text(), QString::number(n));
+        QCOMPARE(m_form->numberBox->text(), QString::number(n));
         QTRY_VERIFY(m_form->nameBox->hasFocus());
         QTest::keyClicks(m_form->nameBox, QStringLiteral("Grape"));
         m_form->priceBox->setText(QStringLiteral("250"));
         QTest::mouseClick(m_form->registerButton, Qt::LeftButton);
         QVERIFY(MessageBox::takeShown().isEmpty());
         QCOMPARE(m_form->stored.value(n), QStringList({"Grape", "250"}));
-        Grid* g = m_form->SSTab1->grid(tab);
+        Grid* g = m_form->tabs->grid(tab);
         QCOMPARE(g->text(row, 0), QString::number(n));
         QCOMPARE(g->text(row, 1), QStringLiteral("Grape"));
         QCOMPARE(g->text(row, 2), QStringLiteral("250"));
@@ -148,7 +148,7 @@ private Q_SLOTS:
         m_form->priceBox->setText(QStringLiteral("abc"));
         QTest::mouseClick(m_form->registerButton, Qt::LeftButton);
         QCOMPARE(MessageBox::takeShown(), QStringList{"単価は数字で入力してください。"});
-        QCOMPARE(m_form->SSTab1->grid(0)->text(3, 1), QStringLiteral("初めの名"));
+        QCOMPARE(m_form->tabs->grid(0)->text(3, 1), QStringLiteral("初めの名"));
         QCOMPARE(m_form->nameBox->text(), QStringLiteral("新しい名")); // kept for another try
     }
 

@@ -19,16 +19,16 @@ std::unique_ptr<PickList> makeList(PickList::Shape shape)
                           .lists = QRect(0, 0, 400, 440),
                           .closeButton = QRect(10, 450, 100, 30)};
     if (shape == PickList::TabbedLists)
-        setup.listNames = QStringList{"List1", "List2", "List3", "List4"};
+        setup.listNames = QStringList{"tabLists_1", "tabLists_2", "tabLists_3", "tabLists_4"};
     auto list = std::make_unique<PickList>(setup);
     for (int t = 0; t < 4; ++t) {
         QStringList entries;
         for (int i = 0; i < 100; ++i)
             entries << QStringLiteral("%1-名前").arg(NumberedTabs::numberAt(t, i));
         if (shape == PickList::TabbedLists)
-            list->SSTab1->setListEntries(t, entries);
+            list->tabs->setListEntries(t, entries);
         else if (t == 0)
-            list->List1->addItems(entries);
+            list->entryList->addItems(entries);
     }
     if (!showActive(list.get()))
         qWarning("pick list not active");
@@ -67,10 +67,10 @@ private Q_SLOTS:
         QWidget opener;
         QList<int> filled;
         auto list = makeList(PickList::TabbedLists);
-        QCOMPARE(list->SSTab1->caption(0), SysStr[1]);
+        QCOMPARE(list->tabs->caption(0), SysStr[1]);
         list->openFor(&opener, [&filled](int k) { filled << k; });
-        list->SSTab1->setSelectedTab(tab);
-        clickEntry(list->SSTab1->list(tab), p);
+        list->tabs->setSelectedTab(tab);
+        clickEntry(list->tabs->list(tab), p);
         QCOMPARE(filled, QList<int>{n});
         QVERIFY(!list->isVisible());
     }
@@ -91,9 +91,9 @@ private Q_SLOTS:
         auto list = makeList(PickList::OneList);
         list->openFor(&opener, [&filled](int k) { filled << k; });
         if (enter) {
-            list->List1->setFocus();
-            list->List1->setCurrentRow(6);
-            QTest::keyClick(list->List1, Qt::Key_Return);
+            list->entryList->setFocus();
+            list->entryList->setCurrentRow(6);
+            QTest::keyClick(list->entryList, Qt::Key_Return);
         } else {
             QTest::mouseClick(list->closeButton, Qt::LeftButton);
         }
@@ -123,7 +123,7 @@ private Q_SLOTS:
         auto list = makeList(PickList::OneList);
         list->openFor(&first, [&filled](int n) { filled << QStringLiteral("first %1").arg(n); });
         list->openFor(&second, [&filled](int n) { filled << QStringLiteral("second %1").arg(n); });
-        clickEntry(list->List1, 1);
+        clickEntry(list->entryList, 1);
         QCOMPARE(filled, QStringList{"second 2"});
     }
 };
