@@ -44,8 +44,8 @@ void PlainRead(benchmark::State& state)
 void Listget(benchmark::State& state)
 {
     AppDir = g_dataDir;
-    g_form->recallYearBox->setEditText(g_year);
-    g_form->recallMonthBox->setEditText(g_month);
+    g_form->findChild<QComboBox*>(QStringLiteral("recallYearBox"))->setEditText(g_year);
+    g_form->findChild<QComboBox*>(QStringLiteral("recallMonthBox"))->setEditText(g_month);
     for (auto _ : state)
         g_form->refreshSlipList();
     state.counters["rows"] = double(g_form->state().gridSlipNos.size() - 1);
@@ -85,14 +85,15 @@ void Datwrite(benchmark::State& state)
     ProductTable[1].Slot[1].ComponentQty = 2;
     auto form = std::make_unique<RegisterWindow>();
     for (auto _ : state) {
-        form->lineCodeBoxes[1]->setText(QStringLiteral("1"));
-        form->linePriceBoxes[1]->setText(QStringLiteral("500"));
-        form->lineQuantityBoxes[1]->setText(QStringLiteral("3"));
-        form->lineAmountBoxes[1]->setText(QStringLiteral("1500"));
-        form->totalBox->setText(QStringLiteral("1500"));
+        form->findChild<QLineEdit*>(QStringLiteral("lineCodeBoxes_1"))->setText(QStringLiteral("1"));
+        form->findChild<QLineEdit*>(QStringLiteral("linePriceBoxes_1"))->setText(QStringLiteral("500"));
+        form->findChild<QLineEdit*>(QStringLiteral("lineQuantityBoxes_1"))->setText(QStringLiteral("3"));
+        form->findChild<QLineEdit*>(QStringLiteral("lineAmountBoxes_1"))->setText(QStringLiteral("1500"));
+        form->findChild<QLineEdit*>(QStringLiteral("totalBox"))->setText(QStringLiteral("1500"));
         form->saveEntry();
     }
-    if (form->slipNoBox->text().toDouble() != SysNum[Sys::NextSalesSlipNo] || SysNum[Sys::NextSalesSlipNo] <= nextSlip)
+    if (form->findChild<QLineEdit*>(QStringLiteral("slipNoBox"))->text().toDouble() != SysNum[Sys::NextSalesSlipNo] ||
+        SysNum[Sys::NextSalesSlipNo] <= nextSlip)
         state.SkipWithError("not saved");
     state.counters["slips_before"] = nextSlip - 1;
 }

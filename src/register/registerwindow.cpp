@@ -644,6 +644,22 @@ void RegisterWindow::clearEntry()
     rememberCodes();
 }
 
+void RegisterWindow::startOver()
+{
+    QWidget* previous = nullptr;
+    for (int k = 1; k <= SlipLineCount; ++k)
+        for (QWidget* w : {static_cast<QWidget*>(lineCodeBoxes[k]), static_cast<QWidget*>(linePriceBoxes[k]),
+                           static_cast<QWidget*>(lineQuantityBoxes[k])}) {
+            if (previous)
+                QWidget::setTabOrder(previous, w);
+            previous = w;
+        }
+    productTabs->setSelectedTab(0);
+    // Empties the lines, shows the next slip number, marks line 1 and puts the cursor in its code field; it also
+    // zeroes the totals and ends a correction, which emptied lines could no longer stand for.
+    clearEntry();
+}
+
 // ---------------------------------------------------------------------------------------------------------
 // Line entry and totals
 

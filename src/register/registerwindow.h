@@ -36,6 +36,8 @@ public:
     void reloadSettings();
 
     void clearEntry();
+    // After the data files were emptied: the lines' tab order, the first product tab and an empty entry.
+    void startOver();
     void loadProductLists();
     void refreshSlipList();
     void openSlipList();
@@ -142,8 +144,7 @@ private:
     void showCorrectionMode();
     void showReducedMarkNote();
 
-public:
-    // Element 0 of each line array is its column header.
+    // The controls; element 0 of each line array is its column header.
     QGroupBox* dateFrame = nullptr;
     QLabel* dateLabel = nullptr;
     QLineEdit* dateBox = nullptr;

@@ -301,7 +301,8 @@ private Q_SLOTS:
         QVERIFY(MessageBox::takeShown().isEmpty());
         QCOMPARE(i16(product(237), Off::Product::Reserved), int16_t(1));
         QCOMPARE(m_form->SSTab1->grid(2)->model()->index(36, 1).data().toString(), QStringLiteral("※弁当"));
-        QCOMPARE(reg->productLists[3]->item(36)->text(), QStringLiteral("237   - ※弁当") + QString(18, u' '));
+        QCOMPARE(control<QListWidget>(reg, "productLists_3")->item(36)->text(),
+                 QStringLiteral("237   - ※弁当") + QString(18, u' '));
 
         // Chosen again, the box shows what the file holds.
         choose(0, 1);
@@ -311,7 +312,8 @@ private Q_SLOTS:
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(4, box->height() / 2));
         registerClick();
         QCOMPARE(i16(product(237), Off::Product::Reserved), int16_t(0));
-        QCOMPARE(reg->productLists[3]->item(36)->text(), QStringLiteral("237   - 弁当") + QString(18, u' '));
+        QCOMPARE(control<QListWidget>(reg, "productLists_3")->item(36)->text(),
+                 QStringLiteral("237   - 弁当") + QString(18, u' '));
     }
 
     void refusedNumbers_data()
@@ -534,8 +536,8 @@ private Q_SLOTS:
         type("4901234567894");
         press(Qt::Key_Return);
         QCOMPARE(MessageBox::takeShown(), QStringList());
-        QCOMPARE(reg->lineCodeBoxes[1]->text(), QStringLiteral("237"));
-        QCOMPARE(reg->lineAmountBoxes[1]->text(), QStringLiteral("500"));
+        QCOMPARE(control(reg, "lineCodeBoxes_1")->text(), QStringLiteral("237"));
+        QCOMPARE(control(reg, "lineAmountBoxes_1")->text(), QStringLiteral("500"));
     }
 
     // Labels of every product with a code, or of the products chosen in the grid; read back from the PDF.
