@@ -44,10 +44,10 @@ void PlainRead(benchmark::State& state)
 void Listget(benchmark::State& state)
 {
     AppDir = g_dataDir;
-    g_form->Combo1->setEditText(g_year);
-    g_form->Combo2->setEditText(g_month);
+    g_form->findChild<QComboBox*>(QStringLiteral("recallYearBox"))->setEditText(g_year);
+    g_form->findChild<QComboBox*>(QStringLiteral("recallMonthBox"))->setEditText(g_month);
     for (auto _ : state)
-        g_form->listget();
+        g_form->refreshSlipList();
     state.counters["rows"] = double(g_form->state().gridSlipNos.size() - 1);
 }
 
@@ -85,14 +85,15 @@ void Datwrite(benchmark::State& state)
     ProductTable[1].Slot[1].ComponentQty = 2;
     auto form = std::make_unique<RegisterWindow>();
     for (auto _ : state) {
-        form->Text8[1]->setText(QStringLiteral("1"));
-        form->Text9[1]->setText(QStringLiteral("500"));
-        form->Text10[1]->setText(QStringLiteral("3"));
-        form->Text11[1]->setText(QStringLiteral("1500"));
-        form->Text3->setText(QStringLiteral("1500"));
-        form->datwrite();
+        form->findChild<QLineEdit*>(QStringLiteral("lineCodeBoxes_1"))->setText(QStringLiteral("1"));
+        form->findChild<QLineEdit*>(QStringLiteral("linePriceBoxes_1"))->setText(QStringLiteral("500"));
+        form->findChild<QLineEdit*>(QStringLiteral("lineQuantityBoxes_1"))->setText(QStringLiteral("3"));
+        form->findChild<QLineEdit*>(QStringLiteral("lineAmountBoxes_1"))->setText(QStringLiteral("1500"));
+        form->findChild<QLineEdit*>(QStringLiteral("totalBox"))->setText(QStringLiteral("1500"));
+        form->saveEntry();
     }
-    if (form->Text13->text().toDouble() != SysNum[Sys::NextSalesSlipNo] || SysNum[Sys::NextSalesSlipNo] <= nextSlip)
+    if (form->findChild<QLineEdit*>(QStringLiteral("slipNoBox"))->text().toDouble() != SysNum[Sys::NextSalesSlipNo] ||
+        SysNum[Sys::NextSalesSlipNo] <= nextSlip)
         state.SkipWithError("not saved");
     state.counters["slips_before"] = nextSlip - 1;
 }
@@ -131,12 +132,12 @@ int main(int argc, char** argv)
     benchmark::RunSpecifiedBenchmarks(&reporter);
     const double plain = reporter.find("PlainRead");
     if (plain > 0) {
-        std::printf("listget / plain read = %.2f\n", reporter.find("Listget") / plain);
+        std::printf("refreshSlipList / plain read = %.2f\n", reporter.find("Listget") / plain);
         std::printf("window load / plain read = %.2f\n", reporter.find("WindowLoad") / plain);
     }
     const double empty = reporter.find("Datwrite/0");
     if (empty > 0 && reporter.find("Datwrite/1") > 0)
-        std::printf("datwrite with full reg.dat / with empty reg.dat = %.2f\n", reporter.find("Datwrite/1") / empty);
+        std::printf("saveEntry with full reg.dat / with empty reg.dat = %.2f\n", reporter.find("Datwrite/1") / empty);
     delete g_form;
     return 0;
 }

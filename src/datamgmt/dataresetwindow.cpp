@@ -281,18 +281,7 @@ void DataResetWindow::unloadRegisterEntry()
     RegisterWindow* form = registerWindow();
     if (!form)
         form = showRegisterWindow();
-    QWidget* previous = nullptr;
-    for (int k = 1; k <= SlipLineCount; ++k)
-        for (QWidget* w : {static_cast<QWidget*>(form->Text8[k]), static_cast<QWidget*>(form->Text9[k]),
-                           static_cast<QWidget*>(form->Text10[k])}) {
-            if (previous)
-                QWidget::setTabOrder(previous, w);
-            previous = w;
-        }
-    form->SSTab1->setSelectedTab(0);
-    // Empties the lines, shows the next slip number, marks line 1 and puts the cursor in its code field; it also
-    // zeroes the totals and ends a correction, which emptied lines could no longer stand for.
-    form->dataclear();
+    form->startOver();
 }
 
 void DataResetWindow::closeEvent(QCloseEvent* event)

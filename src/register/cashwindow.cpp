@@ -28,11 +28,10 @@ GridTable cashMovementsTable(const QList<SeisanRecord>& movements)
                 QStringLiteral("削除")});
     for (qsizetype i = 0; i < movements.size(); ++i) {
         const SeisanRecord& m = movements[i];
-        t.rows[i + 1] = QStringList{m.time,
-                                    m.kind == SeisanKind::CashIn ? QStringLiteral("入金") : QStringLiteral("出金"),
-                                    QLocale(QLocale::Japanese).toString(qint64(m.amount)),
-                                    m.reason,
-                                    m.deleted ? QStringLiteral("削除") : QString()};
+        t.rows[i + 1] =
+            QStringList{m.time, m.kind == SeisanKind::CashIn ? QStringLiteral("入金") : QStringLiteral("出金"),
+                        QLocale(QLocale::Japanese).toString(qint64(m.amount)), m.reason,
+                        m.deleted ? QStringLiteral("削除") : QString()};
     }
     return t;
 }
@@ -50,57 +49,61 @@ CashWindow::CashWindow(QWidget* parent) : QWidget(parent)
     setFixedSize(twips(9000), twips(8400));
 
     makeLabel(this, QStringLiteral("LabelDay"), QStringLiteral("日付"), twipsRect(120, 170, 700, 420));
-    TextDay = makeEdit(this, QStringLiteral("TextDay"), QStringLiteral("日付"), twipsRect(820, 120, 1900, 460));
-    CommandShow = makeButton(this, QStringLiteral("CommandShow"), QStringLiteral("表示"), twipsRect(2820, 100, 1100, 500));
+    dayBox = makeEdit(this, QStringLiteral("dayBox"), QStringLiteral("日付"), twipsRect(820, 120, 1900, 460));
+    showButton =
+        makeButton(this, QStringLiteral("showButton"), QStringLiteral("表示"), twipsRect(2820, 100, 1100, 500));
 
     auto* entry = makeFrame(this, QStringLiteral("FrameEntry"), QStringLiteral("入力"), QStringLiteral("入力"),
                             twipsRect(120, 720, 8760, 1900));
-    OptionIn = new QRadioButton(QStringLiteral("入金"), entry);
-    OptionIn->setObjectName(QStringLiteral("OptionIn"));
-    OptionIn->setAccessibleName(QStringLiteral("入金"));
-    OptionIn->setGeometry(twipsRect(120, 330, 1100, 420));
-    OptionIn->setChecked(true);
-    OptionOut = new QRadioButton(QStringLiteral("出金"), entry);
-    OptionOut->setObjectName(QStringLiteral("OptionOut"));
-    OptionOut->setAccessibleName(QStringLiteral("出金"));
-    OptionOut->setGeometry(twipsRect(1300, 330, 1100, 420));
+    cashInOption = new QRadioButton(QStringLiteral("入金"), entry);
+    cashInOption->setObjectName(QStringLiteral("cashInOption"));
+    cashInOption->setAccessibleName(QStringLiteral("入金"));
+    cashInOption->setGeometry(twipsRect(120, 330, 1100, 420));
+    cashInOption->setChecked(true);
+    cashOutOption = new QRadioButton(QStringLiteral("出金"), entry);
+    cashOutOption->setObjectName(QStringLiteral("cashOutOption"));
+    cashOutOption->setAccessibleName(QStringLiteral("出金"));
+    cashOutOption->setGeometry(twipsRect(1300, 330, 1100, 420));
     makeLabel(entry, QStringLiteral("LabelAmount"), QStringLiteral("金額"), twipsRect(2600, 350, 700, 420));
-    TextAmount = makeEdit(entry, QStringLiteral("TextAmount"), QStringLiteral("金額"), twipsRect(3300, 300, 1800, 460));
-    TextAmount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    amountBox = makeEdit(entry, QStringLiteral("amountBox"), QStringLiteral("金額"), twipsRect(3300, 300, 1800, 460));
+    amountBox->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // What is typed stays as typed and is checked on Enter: a box that silently dropped a sign, a point or a
     // ninth digit would store another amount than the one the cashier meant.
-    TextAmount->setMaxLength(20);
+    amountBox->setMaxLength(20);
     makeLabel(entry, QStringLiteral("LabelReason"), QStringLiteral("理由"), twipsRect(120, 950, 700, 420));
-    TextReason = makeEdit(entry, QStringLiteral("TextReason"), QStringLiteral("理由"), twipsRect(820, 900, 6200, 460));
-    limitBytes(TextReason, SeisanOffset::ReasonWidth);
-    CommandSave = makeButton(entry, QStringLiteral("CommandSave"), QStringLiteral("登録"), twipsRect(7200, 880, 1400, 500));
+    reasonBox = makeEdit(entry, QStringLiteral("reasonBox"), QStringLiteral("理由"), twipsRect(820, 900, 6200, 460));
+    limitBytes(reasonBox, SeisanOffset::ReasonWidth);
+    saveButton =
+        makeButton(entry, QStringLiteral("saveButton"), QStringLiteral("登録"), twipsRect(7200, 880, 1400, 500));
 
-    GridMoves = new Grid(this);
-    GridMoves->setObjectName(QStringLiteral("GridMoves"));
-    GridMoves->setAccessibleName(QStringLiteral("その日の入金・出金"));
-    GridMoves->setGeometry(twipsRect(120, 2760, 8760, 4700));
-    CommandDelete = makeButton(this, QStringLiteral("CommandDelete"), QStringLiteral("削除"), twipsRect(120, 7620, 1600, 580));
-    CommandExit = makeButton(this, QStringLiteral("CommandExit"), QStringLiteral("閉じる"), twipsRect(7280, 7620, 1600, 580));
+    movementsGrid = new Grid(this);
+    movementsGrid->setObjectName(QStringLiteral("movementsGrid"));
+    movementsGrid->setAccessibleName(QStringLiteral("その日の入金・出金"));
+    movementsGrid->setGeometry(twipsRect(120, 2760, 8760, 4700));
+    deleteButton =
+        makeButton(this, QStringLiteral("deleteButton"), QStringLiteral("削除"), twipsRect(120, 7620, 1600, 580));
+    exitButton =
+        makeButton(this, QStringLiteral("exitButton"), QStringLiteral("閉じる"), twipsRect(7280, 7620, 1600, 580));
 
-    connect(CommandShow, &QPushButton::clicked, this, &CashWindow::showDay);
-    connect(CommandSave, &QPushButton::clicked, this, &CashWindow::save);
-    connect(CommandDelete, &QPushButton::clicked, this, &CashWindow::deleteChosen);
-    connect(CommandExit, &QPushButton::clicked, this, &QWidget::close);
-    installKeys(TextDay, {{Qt::Key_Return, [this] { showDay(); }}});
-    installKeys(TextAmount, {{Qt::Key_Return, [this] {
-                                  if (amountAccepted())
-                                      TextReason->setFocus();
-                              }}});
-    installKeys(TextReason, {{Qt::Key_Return, [this] { save(); }}});
+    connect(showButton, &QPushButton::clicked, this, &CashWindow::showDay);
+    connect(saveButton, &QPushButton::clicked, this, &CashWindow::save);
+    connect(deleteButton, &QPushButton::clicked, this, &CashWindow::deleteChosen);
+    connect(exitButton, &QPushButton::clicked, this, &QWidget::close);
+    installKeys(dayBox, {{Qt::Key_Return, [this] { showDay(); }}});
+    installKeys(amountBox, {{Qt::Key_Return, [this] {
+                                 if (amountAccepted())
+                                     reasonBox->setFocus();
+                             }}});
+    installKeys(reasonBox, {{Qt::Key_Return, [this] { save(); }}});
 
-    TextDay->setText(QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
+    dayBox->setText(QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
     showDay();
-    TextAmount->setFocus();
+    amountBox->setFocus();
 }
 
 bool CashWindow::dayValid(QString& day)
 {
-    day = TextDay->text().trimmed();
+    day = dayBox->text().trimmed();
     if (QDate::fromString(day, QStringLiteral("yyyy/MM/dd")).isValid())
         return true;
     MessageBox::information(this, QStringLiteral("日付は yyyy/mm/dd の形で入力してください。"));
@@ -117,9 +120,9 @@ void CashWindow::showDay()
             MessageBox::information(this, r.error);
         m_shown = CashMovementsOf(records, day);
     }
-    GridMoves->setTable(cashMovementsTable(m_shown));
-    GridMoves->setColAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
-    GridMoves->setColAlignment(4, Qt::AlignCenter);
+    movementsGrid->setTable(cashMovementsTable(m_shown));
+    movementsGrid->setColAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
+    movementsGrid->setColAlignment(4, Qt::AlignCenter);
 }
 
 void CashWindow::save()
@@ -130,12 +133,12 @@ void CashWindow::save()
     if (!amountAccepted())
         return;
     SeisanRecord r;
-    r.kind = OptionOut->isChecked() ? SeisanKind::CashOut : SeisanKind::CashIn;
+    r.kind = cashOutOption->isChecked() ? SeisanKind::CashOut : SeisanKind::CashIn;
     r.day = day;
     r.date = QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd"));
     r.time = QTime::currentTime().toString(QStringLiteral("hh:mm:ss"));
-    r.amount = val(TextAmount->text());
-    r.reason = TextReason->text().trimmed();
+    r.amount = val(amountBox->text());
+    r.reason = reasonBox->text().trimmed();
     const Result stored = AppendSeisan(r);
     if (!stored) {
         MessageBox::information(this, stored.error);
@@ -144,26 +147,26 @@ void CashWindow::save()
     if (!stored.error.isEmpty())
         MessageBox::information(this, stored.error);
     Q_EMIT changes().seisanChanged();
-    TextAmount->clear();
-    TextReason->clear();
+    amountBox->clear();
+    reasonBox->clear();
     showDay();
-    TextAmount->setFocus();
+    amountBox->setFocus();
 }
 
 bool CashWindow::amountAccepted()
 {
-    const QString problem = cashAmountProblem(TextAmount->text());
+    const QString problem = cashAmountProblem(amountBox->text());
     if (problem.isEmpty())
         return true;
     MessageBox::information(this, problem);
-    TextAmount->setFocus();
-    TextAmount->selectAll();
+    amountBox->setFocus();
+    amountBox->selectAll();
     return false;
 }
 
 void CashWindow::deleteChosen()
 {
-    const int row = GridMoves->currentRow() - 1;
+    const int row = movementsGrid->currentRow() - 1;
     if (row < 0 || row >= m_shown.size()) {
         MessageBox::information(this, QStringLiteral("削除する行を選んでください。"));
         return;
@@ -173,9 +176,10 @@ void CashWindow::deleteChosen()
         MessageBox::information(this, QStringLiteral("この記録はすでに削除されています。"));
         return;
     }
-    const QString what = QStringLiteral("%1 %2 %3 円「%4」")
-                             .arg(r.time, r.kind == SeisanKind::CashIn ? QStringLiteral("入金") : QStringLiteral("出金"),
-                                  numText(r.amount), r.reason);
+    const QString what =
+        QStringLiteral("%1 %2 %3 円「%4」")
+            .arg(r.time, r.kind == SeisanKind::CashIn ? QStringLiteral("入金") : QStringLiteral("出金"),
+                 numText(r.amount), r.reason);
     if (!MessageBox::question(this, what + QStringLiteral("\nを削除しますか。"), true))
         return;
     const Result done = DeleteSeisan(r.recordNo);

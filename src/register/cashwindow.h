@@ -29,18 +29,18 @@ public:
     void save();
     void deleteChosen();
 
-    QLineEdit* TextDay = nullptr;
-    QPushButton* CommandShow = nullptr;
-    QRadioButton* OptionIn = nullptr;
-    QRadioButton* OptionOut = nullptr;
-    QLineEdit* TextAmount = nullptr;
-    QLineEdit* TextReason = nullptr;
-    QPushButton* CommandSave = nullptr;
-    Grid* GridMoves = nullptr;
-    QPushButton* CommandDelete = nullptr;
-    QPushButton* CommandExit = nullptr;
-
 private:
+    QLineEdit* dayBox = nullptr;
+    QPushButton* showButton = nullptr;
+    QRadioButton* cashInOption = nullptr;
+    QRadioButton* cashOutOption = nullptr;
+    QLineEdit* amountBox = nullptr;
+    QLineEdit* reasonBox = nullptr;
+    QPushButton* saveButton = nullptr;
+    Grid* movementsGrid = nullptr;
+    QPushButton* deleteButton = nullptr;
+    QPushButton* exitButton = nullptr;
+
     bool dayValid(QString& day);
     // The amount typed can be stored; otherwise the cashier is told why and the box is selected for retyping.
     bool amountAccepted();

@@ -101,62 +101,64 @@ ClosingWindow::ClosingWindow(QWidget* parent) : QWidget(parent)
     setWindowTitle(QStringLiteral("レジ点検・精算"));
     setFixedSize(twips(15200), twips(10000));
     buildControls();
-    TextDay->setText(QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
-    TextFund->setText(numText(SysNum[Sys::ChangeFund]));
+    dayBox->setText(QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
+    fundBox->setText(numText(SysNum[Sys::ChangeFund]));
     showDay();
     loadHistory();
     // A sale or cash moved while the window is open changes what the drawer should hold.
     const auto follow = [this] {
-        if (QDate::fromString(TextDay->text().trimmed(), QStringLiteral("yyyy/MM/dd")).isValid())
+        if (QDate::fromString(dayBox->text().trimmed(), QStringLiteral("yyyy/MM/dd")).isValid())
             showDay();
     };
     connect(&changes(), &Changes::salesSlipsChanged, this, follow);
     connect(&changes(), &Changes::seisanChanged, this, follow);
     // The cashier counts first; the day and the change fund are usually right as they open.
-    TextCount[0]->setFocus();
+    countBoxes[0]->setFocus();
 }
 
 void ClosingWindow::buildControls()
 {
     makeLabel(this, QStringLiteral("LabelDay"), QStringLiteral("営業日"), twipsRect(120, 170, 900, 420));
-    TextDay = makeEdit(this, QStringLiteral("TextDay"), QStringLiteral("営業日"), twipsRect(1020, 120, 1900, 460));
-    CommandShow = makeButton(this, QStringLiteral("CommandShow"), QStringLiteral("表示"), twipsRect(3020, 100, 1100, 500));
+    dayBox = makeEdit(this, QStringLiteral("dayBox"), QStringLiteral("営業日"), twipsRect(1020, 120, 1900, 460));
+    showButton =
+        makeButton(this, QStringLiteral("showButton"), QStringLiteral("表示"), twipsRect(3020, 100, 1100, 500));
     makeLabel(this, QStringLiteral("LabelFund"), QStringLiteral("釣銭準備金"), twipsRect(4500, 170, 1500, 420));
-    TextFund = makeEdit(this, QStringLiteral("TextFund"), QStringLiteral("釣銭準備金"), twipsRect(6000, 120, 1800, 460));
-    TextFund->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    TextFund->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,8}")), TextFund));
+    fundBox = makeEdit(this, QStringLiteral("fundBox"), QStringLiteral("釣銭準備金"), twipsRect(6000, 120, 1800, 460));
+    fundBox->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    fundBox->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,8}")), fundBox));
 
     auto* expected = makeFrame(this, QStringLiteral("FrameExpected"), QStringLiteral("レジの予定"),
                                QStringLiteral("レジの予定"), twipsRect(120, 720, 4400, 8400));
-    GridExpected = new Grid(expected);
-    GridExpected->setObjectName(QStringLiteral("GridExpected"));
-    GridExpected->setAccessibleName(QStringLiteral("レジの予定"));
-    GridExpected->setGeometry(twipsRect(120, 330, 4160, 7950));
-    GridExpected->setFocusPolicy(Qt::NoFocus);
+    expectedGrid = new Grid(expected);
+    expectedGrid->setObjectName(QStringLiteral("expectedGrid"));
+    expectedGrid->setAccessibleName(QStringLiteral("レジの予定"));
+    expectedGrid->setGeometry(twipsRect(120, 330, 4160, 7950));
+    expectedGrid->setFocusPolicy(Qt::NoFocus);
 
     auto* counted = makeFrame(this, QStringLiteral("FrameCount"), QStringLiteral("実査（数えた現金）"),
                               QStringLiteral("実査"), twipsRect(4640, 720, 3800, 8400));
     for (int i = 0; i < DenominationCount; ++i) {
         const int top = 330 + 560 * i;
         const QString yenText = QStringLiteral("%1円").arg(Denominations[i]);
-        auto* label = makeLabel(counted, QStringLiteral("LabelCount%1").arg(i), yenText, twipsRect(120, top + 30, 800, 420));
+        auto* label =
+            makeLabel(counted, QStringLiteral("LabelCount%1").arg(i), yenText, twipsRect(120, top + 30, 800, 420));
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        TextCount[i] = makeEdit(counted, QStringLiteral("TextCount%1").arg(i), yenText + QStringLiteral("の枚数"),
-                                twipsRect(980, top, 1000, 460));
-        TextCount[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        TextCount[i]->setValidator(
-            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,5}")), TextCount[i]));
-        label->setBuddy(TextCount[i]);
-        TextCountAmount[i] = figureBox(counted, QStringLiteral("TextCountAmount%1").arg(i), yenText + QStringLiteral("の金額"),
-                                       twipsRect(2060, top, 1600, 460));
-        connect(TextCount[i], &QLineEdit::textChanged, this, &ClosingWindow::showCount);
+        countBoxes[i] = makeEdit(counted, QStringLiteral("countBoxes_%1").arg(i), yenText + QStringLiteral("の枚数"),
+                                 twipsRect(980, top, 1000, 460));
+        countBoxes[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        countBoxes[i]->setValidator(
+            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,5}")), countBoxes[i]));
+        label->setBuddy(countBoxes[i]);
+        countAmountBoxes[i] = figureBox(counted, QStringLiteral("countAmountBoxes_%1").arg(i),
+                                        yenText + QStringLiteral("の金額"), twipsRect(2060, top, 1600, 460));
+        connect(countBoxes[i], &QLineEdit::textChanged, this, &ClosingWindow::showCount);
         // Enter moves down, as on a counting sheet; from the last count to 精算.
-        installKeys(TextCount[i], {{Qt::Key_Return, [this, i] {
-                                        if (i + 1 < DenominationCount)
-                                            TextCount[i + 1]->setFocus();
-                                        else
-                                            CommandClose->setFocus();
-                                    }}});
+        installKeys(countBoxes[i], {{Qt::Key_Return, [this, i] {
+                                         if (i + 1 < DenominationCount)
+                                             countBoxes[i + 1]->setFocus();
+                                         else
+                                             closeDayButton->setFocus();
+                                     }}});
     }
     const struct
     {
@@ -164,13 +166,14 @@ void ClosingWindow::buildControls()
         const char* name;
         const char* caption;
         int top;
-    } totals[] = {{&TextCounted, "TextCounted", "実査合計", 6050},
-                  {&TextExpected, "TextExpected", "理論在高", 6600},
-                  {&TextDifference, "TextDifference", "過不足", 7150}};
+    } totals[] = {{&countedBox, "countedBox", "実査合計", 6050},
+                  {&expectedBox, "expectedBox", "理論在高", 6600},
+                  {&differenceBox, "differenceBox", "過不足", 7150}};
     for (const auto& t : totals) {
         const QString caption = QString::fromUtf8(t.caption);
-        auto* label = makeLabel(counted, QStringLiteral("Label") + QLatin1String(t.name).mid(4), caption,
-                                twipsRect(120, t.top + 30, 1800, 420));
+        auto* label =
+            makeLabel(counted, QString::fromLatin1(t.name).replace(QStringLiteral("Box"), QStringLiteral("Label")),
+                      caption, twipsRect(120, t.top + 30, 1800, 420));
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         *t.box = figureBox(counted, QLatin1String(t.name), caption, twipsRect(2060, t.top, 1600, 460));
         QFont bold = (*t.box)->font();
@@ -181,10 +184,10 @@ void ClosingWindow::buildControls()
 
     auto* history = makeFrame(this, QStringLiteral("FrameHistory"), QStringLiteral("精算の履歴"),
                               QStringLiteral("精算の履歴"), twipsRect(8560, 720, 6520, 8400));
-    GridHistory = new Grid(history);
-    GridHistory->setObjectName(QStringLiteral("GridHistory"));
-    GridHistory->setAccessibleName(QStringLiteral("精算の履歴"));
-    GridHistory->setGeometry(twipsRect(120, 330, 6280, 7950));
+    historyGrid = new Grid(history);
+    historyGrid->setObjectName(QStringLiteral("historyGrid"));
+    historyGrid->setAccessibleName(QStringLiteral("精算の履歴"));
+    historyGrid->setGeometry(twipsRect(120, 330, 6280, 7950));
 
     const struct
     {
@@ -193,27 +196,29 @@ void ClosingWindow::buildControls()
         const char* caption;
         int left;
         void (ClosingWindow::*action)();
-    } buttons[] = {{&CommandCheck, "CommandCheck", "点検（印刷）", 120, &ClosingWindow::check},
-                   {&CommandClose, "CommandClose", "精算", 2240, &ClosingWindow::closeDay},
-                   {&CommandReprint, "CommandReprint", "再印刷", 8560, &ClosingWindow::reprint},
-                   {&CommandCsv, "CommandCsv", "CSV出力", 10280, &ClosingWindow::saveCsv}};
+    } buttons[] = {{&checkButton, "checkButton", "点検（印刷）", 120, &ClosingWindow::check},
+                   {&closeDayButton, "closeDayButton", "精算", 2240, &ClosingWindow::closeDay},
+                   {&reprintButton, "reprintButton", "再印刷", 8560, &ClosingWindow::reprint},
+                   {&csvButton, "csvButton", "CSV出力", 10280, &ClosingWindow::saveCsv}};
     for (const auto& b : buttons) {
-        *b.button = makeButton(this, QLatin1String(b.name), QString::fromUtf8(b.caption), twipsRect(b.left, 9250, b.left < 8000 ? 2000 : 1600, 580));
+        *b.button = makeButton(this, QLatin1String(b.name), QString::fromUtf8(b.caption),
+                               twipsRect(b.left, 9250, b.left < 8000 ? 2000 : 1600, 580));
         connect(*b.button, &QPushButton::clicked, this, b.action);
     }
-    CommandExit = makeButton(this, QStringLiteral("CommandExit"), QStringLiteral("閉じる"), twipsRect(13480, 9250, 1600, 580));
-    connect(CommandExit, &QPushButton::clicked, this, &QWidget::close);
+    exitButton =
+        makeButton(this, QStringLiteral("exitButton"), QStringLiteral("閉じる"), twipsRect(13480, 9250, 1600, 580));
+    connect(exitButton, &QPushButton::clicked, this, &QWidget::close);
     // Enter on 精算, where the count ends, closes the day after one question.
-    installKeys(CommandClose, {{Qt::Key_Return, [this] { closeDay(); }}});
-    connect(CommandShow, &QPushButton::clicked, this, &ClosingWindow::showDay);
-    installKeys(TextDay, {{Qt::Key_Return, [this] { showDay(); }}});
-    connect(TextFund, &QLineEdit::textChanged, this, &ClosingWindow::fundChanged);
-    installKeys(TextFund, {{Qt::Key_Return, [this] { saveFund(); }}});
+    installKeys(closeDayButton, {{Qt::Key_Return, [this] { closeDay(); }}});
+    connect(showButton, &QPushButton::clicked, this, &ClosingWindow::showDay);
+    installKeys(dayBox, {{Qt::Key_Return, [this] { showDay(); }}});
+    connect(fundBox, &QLineEdit::textChanged, this, &ClosingWindow::fundChanged);
+    installKeys(fundBox, {{Qt::Key_Return, [this] { saveFund(); }}});
 }
 
 bool ClosingWindow::readFigures()
 {
-    const QString day = TextDay->text().trimmed();
+    const QString day = dayBox->text().trimmed();
     if (!QDate::fromString(day, QStringLiteral("yyyy/MM/dd")).isValid()) {
         MessageBox::information(this, QStringLiteral("営業日は yyyy/mm/dd の形で入力してください。"));
         return false;
@@ -222,7 +227,7 @@ bool ClosingWindow::readFigures()
     Result r = ReadSeisan(records);
     ClosingFigures figures;
     if (r)
-        r = ComputeClosing(day, records, val(TextFund->text()), figures);
+        r = ComputeClosing(day, records, val(fundBox->text()), figures);
     if (!r) {
         MessageBox::information(this, r.error);
         return false;
@@ -236,10 +241,10 @@ void ClosingWindow::showDay()
 {
     if (!readFigures()) {
         m_figures = ClosingFigures();
-        m_figures.changeFund = val(TextFund->text());
+        m_figures.changeFund = val(fundBox->text());
     }
-    GridExpected->setTable(closingFiguresTable(m_figures));
-    GridExpected->setColAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    expectedGrid->setTable(closingFiguresTable(m_figures));
+    expectedGrid->setColAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     showCount();
 }
 
@@ -247,7 +252,7 @@ CashCount ClosingWindow::count() const
 {
     CashCount c;
     for (int i = 0; i < DenominationCount; ++i)
-        c.counts[i] = int32_t(val(TextCount[i]->text()));
+        c.counts[i] = int32_t(val(countBoxes[i]->text()));
     return c;
 }
 
@@ -255,21 +260,21 @@ void ClosingWindow::showCount()
 {
     const CashCount c = count();
     for (int i = 0; i < DenominationCount; ++i)
-        TextCountAmount[i]->setText(grouped(double(c.counts[i]) * Denominations[i]));
-    TextCounted->setText(grouped(c.total()));
-    TextExpected->setText(grouped(m_figures.expectedCash()));
+        countAmountBoxes[i]->setText(grouped(double(c.counts[i]) * Denominations[i]));
+    countedBox->setText(grouped(c.total()));
+    expectedBox->setText(grouped(m_figures.expectedCash()));
     const double difference = c.total() - m_figures.expectedCash();
-    TextDifference->setText(signedGrouped(difference));
-    QPalette p = TextDifference->palette();
+    differenceBox->setText(signedGrouped(difference));
+    QPalette p = differenceBox->palette();
     p.setColor(QPalette::Text, difference < 0 ? QColor(200, 0, 0) : palette().color(QPalette::Text));
-    TextDifference->setPalette(p);
+    differenceBox->setPalette(p);
 }
 
 void ClosingWindow::fundChanged()
 {
-    m_figures.changeFund = val(TextFund->text());
-    GridExpected->setTable(closingFiguresTable(m_figures));
-    GridExpected->setColAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    m_figures.changeFund = val(fundBox->text());
+    expectedGrid->setTable(closingFiguresTable(m_figures));
+    expectedGrid->setColAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     showCount();
 }
 
@@ -277,13 +282,13 @@ void ClosingWindow::fundChanged()
 void ClosingWindow::saveFund()
 {
     const double before = SysNum[Sys::ChangeFund];
-    SysNum[Sys::ChangeFund] = val(TextFund->text());
+    SysNum[Sys::ChangeFund] = val(fundBox->text());
     if (Result saved = SaveSettings(); !saved) {
         SysNum[Sys::ChangeFund] = before;
         MessageBox::information(this, saved.error);
         return;
     }
-    TextCount[0]->setFocus();
+    countBoxes[0]->setFocus();
 }
 
 SeisanRecord ClosingWindow::currentClosing() const
@@ -374,15 +379,15 @@ void ClosingWindow::loadHistory()
     if (Result r = ReadSeisan(records); !r)
         MessageBox::information(this, r.error);
     m_history = ClosingHistory(records);
-    GridHistory->setTable(closingHistoryTable(m_history));
+    historyGrid->setTable(closingHistoryTable(m_history));
     for (int c = 2; c <= 4; ++c)
-        GridHistory->setColAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
-    GridHistory->setColAlignment(5, Qt::AlignCenter);
+        historyGrid->setColAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+    historyGrid->setColAlignment(5, Qt::AlignCenter);
 }
 
 void ClosingWindow::reprint()
 {
-    const int row = GridHistory->currentRow() - 1;
+    const int row = historyGrid->currentRow() - 1;
     if (row < 0 || row >= m_history.size()) {
         MessageBox::information(this, QStringLiteral("再印刷する精算を履歴から選んでください。"));
         return;
@@ -392,5 +397,5 @@ void ClosingWindow::reprint()
 
 void ClosingWindow::saveCsv()
 {
-    saveGridCsv(this, *GridHistory, QStringLiteral("精算履歴.csv"));
+    saveGridCsv(this, *historyGrid, QStringLiteral("精算履歴.csv"));
 }

@@ -35,23 +35,23 @@ public:
     const ClosingFigures& figures() const { return m_figures; }
     CashCount count() const;
 
-    QLineEdit* TextDay = nullptr;
-    QLineEdit* TextFund = nullptr;
-    QPushButton* CommandShow = nullptr;
-    Grid* GridExpected = nullptr;
-    QLineEdit* TextCount[DenominationCount] = {};
-    QLineEdit* TextCountAmount[DenominationCount] = {};
-    QLineEdit* TextCounted = nullptr;
-    QLineEdit* TextExpected = nullptr;
-    QLineEdit* TextDifference = nullptr;
-    Grid* GridHistory = nullptr;
-    QPushButton* CommandCheck = nullptr;
-    QPushButton* CommandClose = nullptr;
-    QPushButton* CommandReprint = nullptr;
-    QPushButton* CommandCsv = nullptr;
-    QPushButton* CommandExit = nullptr;
-
 private:
+    QLineEdit* dayBox = nullptr;
+    QLineEdit* fundBox = nullptr;
+    QPushButton* showButton = nullptr;
+    Grid* expectedGrid = nullptr;
+    QLineEdit* countBoxes[DenominationCount] = {};
+    QLineEdit* countAmountBoxes[DenominationCount] = {};
+    QLineEdit* countedBox = nullptr;
+    QLineEdit* expectedBox = nullptr;
+    QLineEdit* differenceBox = nullptr;
+    Grid* historyGrid = nullptr;
+    QPushButton* checkButton = nullptr;
+    QPushButton* closeDayButton = nullptr;
+    QPushButton* reprintButton = nullptr;
+    QPushButton* csvButton = nullptr;
+    QPushButton* exitButton = nullptr;
+
     void buildControls();
     // The figures of the day in the box, read afresh; false (the user told) when they cannot be.
     bool readFigures();

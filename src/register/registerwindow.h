@@ -35,15 +35,17 @@ public:
     // screen stays as it was keyed, its tax figures at the rates now in force.
     void reloadSettings();
 
-    void dataclear();
-    void listload();
-    void listget();
-    void listopen();
-    void datwrite();
-    bool datread(qint64 n);
+    void clearEntry();
+    // After the data files were emptied: the lines' tab order, the first product tab and an empty entry.
+    void startOver();
+    void loadProductLists();
+    void refreshSlipList();
+    void openSlipList();
+    void saveEntry();
+    bool recallSlip(qint64 n);
     // The deletion mark of stored slip n; -1 when it cannot be read (the user has been told).
-    int delcheck(qint64 n);
-    void sdatwrite(qint64 n);
+    int slipDeletionMark(qint64 n);
+    void deleteStoredSlip(qint64 n);
 
     // What the register holds besides its boxes: the correction under way and the slip list's choice.
     const RegisterState& state() const { return m_state; }
@@ -52,8 +54,8 @@ public:
 
     // The keys of the weather field and the product list strip, and of the window itself; true when the
     // key was one of them.
-    bool fkeyon(QKeyEvent* event);
-    bool keyfun(QKeyEvent* event);
+    bool handleListStripKey(QKeyEvent* event);
+    bool handleWindowKey(QKeyEvent* event);
 
 protected:
     bool event(QEvent* event) override;
@@ -75,8 +77,8 @@ private:
 
     // The window's rows of each key table; the slip lines add their own Enter and movement keys.
     KeyTable lineKeys(SlipLines::Column c, int k);
-    KeyTable fkeyonKeys();
-    KeyTable keyfunKeys();
+    KeyTable listStripKeys();
+    KeyTable ownKeys();
     KeyTable windowKeys();
 
     void codeChanged(int k);
@@ -142,61 +144,72 @@ private:
     void showCorrectionMode();
     void showReducedMarkNote();
 
-public:
-    // Controls under their designed names; element 0 of each line array is its column header.
-    QGroupBox* Frame1 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLineEdit* Text1 = nullptr;
-    QLineEdit* Text2 = nullptr;
-    QGroupBox* Frame3 = nullptr;
-    QLineEdit* Text7[SlipLineCount + 1] = {};
-    QLineEdit* Text8[SlipLineCount + 1] = {};
-    QLineEdit* Text14[SlipLineCount + 1] = {};
-    QLineEdit* Text9[SlipLineCount + 1] = {};
-    QLineEdit* Text10[SlipLineCount + 1] = {};
-    QLineEdit* Text11[SlipLineCount + 1] = {}; // copies of the slip lines' boxes
-    QLabel* LineMark[SlipLineCount + 1] = {};  // "※" on a line sold at the reduced rate; 0 unused
-    QGroupBox* Frame4 = nullptr;
-    QLabel* Label6 = nullptr;
-    QLineEdit* Text13 = nullptr;
-    QWidget* Picture1 = nullptr;
-    QLineEdit* Text3 = nullptr;
-    QLabel* Label10 = nullptr;
-    QLineEdit* Text17 = nullptr;
-    QLabel* Label11 = nullptr; // standard rate: total and contained tax
-    QLabel* Label12 = nullptr; // reduced rate: total and contained tax
-    QGroupBox* Frame2 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label5 = nullptr;
-    QLineEdit* Text4 = nullptr;
-    QLineEdit* Text5 = nullptr;
-    QLineEdit* Text6 = nullptr;
-    QLineEdit* Text12 = nullptr;
-    QGroupBox* Frame5 = nullptr;
-    QLineEdit* Text15 = nullptr;
-    NumberedTabs* SSTab1 = nullptr;
-    QListWidget* List[5] = {};       // List1 to List4, the strip's lists
-    SlipListPanel* Frame7 = nullptr; // the recall panel
-    Grid* MSFlexGrid1 = nullptr;
-    QComboBox* Combo1 = nullptr;
-    QComboBox* Combo2 = nullptr;
-    QPushButton* Command19 = nullptr;
-    QPushButton* Command20 = nullptr;
-    QPushButton* Command21 = nullptr;
-    QPushButton* Command[22] = {}; // Command1 to Command21
-    QTimer* Timer1 = nullptr;
-    QLabel* LabelCorrection = nullptr;     // shown while a stored slip is being corrected
-    QLabel* LabelReducedMark = nullptr;    // under the lists: what "※" stands for, while a reduced rate is in use
-    QCheckBox* CheckReceipt = nullptr;     // "レシート"
-    QPushButton* CommandReissue = nullptr; // "レシート再発行", in the recall panel
-    QGroupBox* FramePay = nullptr;         // "支払"
-    QLineEdit* TextPayMethod = nullptr;    // the method, F5 steps on
-    QLineEdit* TextTendered = nullptr;     // お預り, cash only
-    QLineEdit* TextChangeDue = nullptr;    // お釣り from the amount tendered
-    QPushButton* CommandCash = nullptr;    // "入金・出金"
-    QPushButton* CommandClosing = nullptr; // "点検・精算"
+    // The controls; element 0 of each line array is its column header.
+    QGroupBox* dateFrame = nullptr;
+    QLabel* dateLabel = nullptr;
+    QLineEdit* dateBox = nullptr;
+    QLineEdit* timeBox = nullptr;
+    QGroupBox* linesFrame = nullptr;
+    QLineEdit* lineNumberBoxes[SlipLineCount + 1] = {};
+    QLineEdit* lineCodeBoxes[SlipLineCount + 1] = {};
+    QLineEdit* lineNameBoxes[SlipLineCount + 1] = {};
+    QLineEdit* linePriceBoxes[SlipLineCount + 1] = {};
+    QLineEdit* lineQuantityBoxes[SlipLineCount + 1] = {};
+    QLineEdit* lineAmountBoxes[SlipLineCount + 1] = {}; // the slip lines' own boxes, by column
+    QLabel* lineMarks[SlipLineCount + 1] = {};          // "※" on a line sold at the reduced rate; 0 unused
+    QGroupBox* slipNoFrame = nullptr;
+    QLabel* slipNoLabel = nullptr;
+    QLineEdit* slipNoBox = nullptr;
+    QWidget* totalPanel = nullptr;
+    QLineEdit* totalBox = nullptr;
+    QLabel* containedTaxLabel = nullptr;
+    QLineEdit* containedTaxBox = nullptr;
+    QLabel* standardRateLabel = nullptr; // standard rate: total and contained tax
+    QLabel* reducedRateLabel = nullptr;  // reduced rate: total and contained tax
+    QGroupBox* changeFrame = nullptr;
+    QLabel* change10000Label = nullptr;
+    QLabel* change5000Label = nullptr;
+    QLabel* change1000Label = nullptr;
+    QLabel* change500Label = nullptr;
+    QLineEdit* change10000Box = nullptr;
+    QLineEdit* change5000Box = nullptr;
+    QLineEdit* change1000Box = nullptr;
+    QLineEdit* change500Box = nullptr;
+    QGroupBox* weatherFrame = nullptr;
+    QLineEdit* weatherBox = nullptr;
+    NumberedTabs* productTabs = nullptr;
+    QListWidget* productLists[5] = {};    // 1 to 4, one for each tab of the strip; 0 unused
+    SlipListPanel* recallPanel = nullptr; // covers the entry while a stored slip is chosen
+    Grid* slipGrid = nullptr;
+    QComboBox* recallYearBox = nullptr;
+    QComboBox* recallMonthBox = nullptr;
+    QPushButton* correctButton = nullptr;
+    QPushButton* deleteButton = nullptr;
+    QPushButton* closeRecallButton = nullptr;
+    QPushButton* saveButton = nullptr;
+    QPushButton* clearButton = nullptr;
+    QPushButton* recallButton = nullptr;
+    QPushButton* graphsButton = nullptr;
+    QPushButton* productSettingsButton = nullptr;
+    QPushButton* purchasingButton = nullptr;
+    QPushButton* purchaseItemsButton = nullptr;
+    QPushButton* suppliersButton = nullptr;
+    QPushButton* reportsButton = nullptr;
+    QPushButton* dataManagementButton = nullptr;
+    QPushButton* systemSettingsButton = nullptr;
+    QPushButton* dataInitialisationButton = nullptr;
+    QPushButton* helpButton = nullptr;
+    QTimer* clockTimer = nullptr;
+    QLabel* correctionNotice = nullptr;    // shown while a stored slip is being corrected
+    QLabel* reducedMarkNote = nullptr;     // under the lists: what "※" stands for, while a reduced rate is in use
+    QCheckBox* receiptCheck = nullptr;     // "レシート"
+    QPushButton* reissueButton = nullptr;  // "レシート再発行", in the recall panel
+    QGroupBox* paymentFrame = nullptr;     // "支払"
+    QLineEdit* paymentMethodBox = nullptr; // the method, F5 steps on
+    QLineEdit* tenderedBox = nullptr;      // お預り, cash only
+    QLineEdit* changeDueBox = nullptr;     // お釣り from the amount tendered
+    QPushButton* cashButton = nullptr;     // "入金・出金"
+    QPushButton* closingButton = nullptr;  // "点検・精算"
 
 private:
     SlipLines* m_lines = nullptr;
@@ -206,13 +219,13 @@ private:
     PaymentMethod m_payment = PaymentMethod::Cash;
     qint64 m_lastSavedNo = 0; // the new slip saved last in this run
     bool m_changeKept = false;
-    KeyTable m_fkeyonKeys;
-    KeyTable m_keyfunKeys;
+    KeyTable m_listStripKeys;
+    KeyTable m_ownKeys;
     // Set when the user left for another window of the program; coming back starts again at line 1.
     bool m_focusOnActivate = true;
 };
 
-// The register's ten lines: number, code, name, unit price, quantity and amount, in twips within Frame3.
+// The register's ten lines: number, code, name, unit price, quantity and amount, in twips within linesFrame.
 SlipLines::Setup registerSlipLineSetup();
 
 // Creates and shows the register window (again, after a window that changes its settings closes).

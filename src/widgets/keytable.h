@@ -10,8 +10,8 @@ class QKeyEvent;
 class QWidget;
 
 // How a window uses it: it lists the keys of each control as a table and installs it once,
-//     installKeys(Text8[k], {{Qt::Key_Return, [this, k] { lookUp(k); }},
-//                            {Qt::Key_Escape, [this] { dataclear(); }}} + windowKeys);
+//     installKeys(lineCodeBoxes[k], {{Qt::Key_Return, [this, k] { lookUp(k); }},
+//                                    {Qt::Key_Escape, [this] { clearEntry(); }}} + windowKeys);
 // A key in the table runs its action and goes no further; any other key reaches the control as usual.
 // Tables are lists, so shared rows (F7, F8, F9 of the whole window) are appended with `+`; the first row
 // that matches wins. Keys the window itself receives go through dispatchKey() from keyPressEvent.

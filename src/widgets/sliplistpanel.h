@@ -19,9 +19,9 @@ class QComboBox;
 class QPushButton;
 
 // How a window uses it (the register's recall panel, the purchase slip list):
-//     Frame7 = new SlipListPanel(setup, m_state, this);   // names, places in twips, years, the slip file
-//     Frame7->setGridKeys({{Qt::Key_Escape, [this] { closeRecall(); }}});
-//     connect(Frame7->correctButton, &QPushButton::clicked, this, &RegisterWindow::correctSlip);
+//     recallPanel = new SlipListPanel(setup, m_state, this);   // names, places in twips, years, the slip file
+//     recallPanel->setGridKeys({{Qt::Key_Escape, [this] { closeRecall(); }}});
+//     connect(recallPanel->correctButton, &QPushButton::clicked, this, &RegisterWindow::correctSlip);
 // rebuild() lists the slips that setup.list finds for the year and month typed in the boxes and opens the
 // panel; choosing an entry of either box's open list, or Enter in either box, rebuilds it. A click on a
 // data row, or Enter or Space on the current row, chooses that row's slip in the window's SlipChoice. The

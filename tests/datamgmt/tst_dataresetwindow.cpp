@@ -246,7 +246,7 @@ private Q_SLOTS:
         // The window closed itself; the register runs afresh with slip number 1.
         QTRY_VERIFY(!m_form);
         QVERIFY(registerWindow()->isEnabled());
-        QCOMPARE(registerWindow()->Text13->text(), QStringLiteral("1"));
+        QCOMPARE(control(registerWindow(), "slipNoBox")->text(), QStringLiteral("1"));
 
         // A second reset prepares the 500.
         open();
@@ -428,32 +428,33 @@ private Q_SLOTS:
     {
         RegisterWindow* reg = registerWindow();
         SysNum[2] = 42;
-        reg->Text8[1]->setText(QStringLiteral("1"));
-        reg->Text9[1]->setText(QStringLiteral("100"));
-        reg->Text10[2]->setText(QStringLiteral("3"));
-        reg->SSTab1->setSelectedTab(3);
+        control(reg, "lineCodeBoxes_1")->setText(QStringLiteral("1"));
+        control(reg, "linePriceBoxes_1")->setText(QStringLiteral("100"));
+        control(reg, "lineQuantityBoxes_2")->setText(QStringLiteral("3"));
+        control<NumberedTabs>(reg, "productTabs")->setSelectedTab(3);
         open();
         QTest::mouseClick(m_form->closeButton, Qt::LeftButton);
         QTRY_VERIFY(!m_form);
         QCOMPARE(registerWindow(), reg);
         reg->activateWindow();
-        QTRY_COMPARE(QApplication::focusWidget(), reg->Text8[1]);
+        QTRY_COMPARE(QApplication::focusWidget(), control(reg, "lineCodeBoxes_1"));
         for (int k = 1; k <= 10; ++k) {
-            QVERIFY(reg->Text8[k]->text().isEmpty());
-            QVERIFY(reg->Text9[k]->text().isEmpty());
-            QVERIFY(reg->Text10[k]->text().isEmpty());
-            QCOMPARE(background(reg->Text7[k]), k == 1 ? QColor(0, 255, 0) : QColor(255, 255, 255));
+            QVERIFY(control(reg, QStringLiteral("lineCodeBoxes_%1").arg(k))->text().isEmpty());
+            QVERIFY(control(reg, QStringLiteral("linePriceBoxes_%1").arg(k))->text().isEmpty());
+            QVERIFY(control(reg, QStringLiteral("lineQuantityBoxes_%1").arg(k))->text().isEmpty());
+            QCOMPARE(background(control(reg, QStringLiteral("lineNumberBoxes_%1").arg(k))),
+                     k == 1 ? QColor(0, 255, 0) : QColor(255, 255, 255));
         }
-        QCOMPARE(reg->SSTab1->selectedTab(), 0);
-        QCOMPARE(reg->Text13->text(), QStringLiteral("42"));
-        QCOMPARE(reg->Text8[1]->nextInFocusChain(), reg->Text9[1]);
+        QCOMPARE(control<NumberedTabs>(reg, "productTabs")->selectedTab(), 0);
+        QCOMPARE(control(reg, "slipNoBox")->text(), QStringLiteral("42"));
+        QCOMPARE(control(reg, "lineCodeBoxes_1")->nextInFocusChain(), control(reg, "linePriceBoxes_1"));
 
         // With the register closed, the close box opens it with an empty entry area.
         delete reg;
         open();
         m_form->close();
         QVERIFY(registerWindow());
-        QVERIFY(registerWindow()->Text8[1]->text().isEmpty());
+        QVERIFY(control(registerWindow(), "lineCodeBoxes_1")->text().isEmpty());
     }
 };
 

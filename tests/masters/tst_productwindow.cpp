@@ -270,11 +270,11 @@ private Q_SLOTS:
         QCOMPARE(m_form->tabs->grid(2)->text(37, 2), QStringLiteral("680"));
 
         QVERIFY(showActive(reg));
-        QVERIFY(::focusOn(reg, "Text8_1"));
+        QVERIFY(::focusOn(reg, "lineCodeBoxes_1"));
         type("237");
         press(Qt::Key_Return);
-        QCOMPARE(control(reg, "Text14_1")->text(), QStringLiteral("特製弁当")); // the register's table followed
-        QCOMPARE(control(reg, "Text9_1")->text(), QStringLiteral("680"));
+        QCOMPARE(control(reg, "lineNameBoxes_1")->text(), QStringLiteral("特製弁当")); // the register's table followed
+        QCOMPARE(control(reg, "linePriceBoxes_1")->text(), QStringLiteral("680"));
         type("2");
         press(Qt::Key_Return);
         press(Qt::Key_F12);
@@ -301,7 +301,8 @@ private Q_SLOTS:
         QVERIFY(MessageBox::takeShown().isEmpty());
         QCOMPARE(i16(product(237), Off::Product::Reserved), int16_t(1));
         QCOMPARE(m_form->tabs->grid(2)->model()->index(36, 1).data().toString(), QStringLiteral("※弁当"));
-        QCOMPARE(reg->List[3]->item(36)->text(), QStringLiteral("237   - ※弁当") + QString(18, u' '));
+        QCOMPARE(control<QListWidget>(reg, "productLists_3")->item(36)->text(),
+                 QStringLiteral("237   - ※弁当") + QString(18, u' '));
 
         // Chosen again, the box shows what the file holds.
         choose(0, 1);
@@ -311,7 +312,8 @@ private Q_SLOTS:
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(4, box->height() / 2));
         registerClick();
         QCOMPARE(i16(product(237), Off::Product::Reserved), int16_t(0));
-        QCOMPARE(reg->List[3]->item(36)->text(), QStringLiteral("237   - 弁当") + QString(18, u' '));
+        QCOMPARE(control<QListWidget>(reg, "productLists_3")->item(36)->text(),
+                 QStringLiteral("237   - 弁当") + QString(18, u' '));
     }
 
     void refusedNumbers_data()
@@ -532,12 +534,12 @@ private Q_SLOTS:
         registerClick();
         QVERIFY(MessageBox::takeShown().isEmpty());
         QVERIFY(showActive(reg));
-        QVERIFY(focusOn(reg, "Text8_1"));
+        QVERIFY(focusOn(reg, "lineCodeBoxes_1"));
         type("4901234567894");
         press(Qt::Key_Return);
         QCOMPARE(MessageBox::takeShown(), QStringList());
-        QCOMPARE(reg->Text8[1]->text(), QStringLiteral("237"));
-        QCOMPARE(reg->Text11[1]->text(), QStringLiteral("500"));
+        QCOMPARE(control(reg, "lineCodeBoxes_1")->text(), QStringLiteral("237"));
+        QCOMPARE(control(reg, "lineAmountBoxes_1")->text(), QStringLiteral("500"));
     }
 
     // Labels of every product with a code, or of the products chosen in the grid; read back from the PDF.

@@ -147,10 +147,10 @@ private Q_SLOTS:
 
         RegisterWindow* reg = registerWindow();
         QVERIFY(reg);
-        QVERIFY(reg->Label10->text().isEmpty());
+        QVERIFY(control<QLabel>(reg, "containedTaxLabel")->text().isEmpty());
         reg->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(reg));
-        reg->Text8[1]->setFocus();
+        control(reg, "lineCodeBoxes_1")->setFocus();
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("1"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("2"));
@@ -165,17 +165,17 @@ private Q_SLOTS:
     void captionBecomesTabCaptionAfterClose()
     {
         RegisterWindow* reg = registerWindow();
-        reg->Text8[1]->setFocus();
-        QTest::keyClicks(reg->Text8[1], QStringLiteral("1"));
+        control(reg, "lineCodeBoxes_1")->setFocus();
+        QTest::keyClicks(control(reg, "lineCodeBoxes_1"), QStringLiteral("1"));
         open();
         retype(m_form->groupCaptionBoxes[1], QStringLiteral("文房具"));
         QTest::mouseClick(m_form->registerButton, Qt::LeftButton);
         QTest::mouseClick(m_form->closeButton, Qt::LeftButton);
         QCOMPARE(registerWindow(), reg); // the same window, its lists reloaded
-        QCOMPARE(reg->SSTab1->caption(1), QStringLiteral("文房具"));
+        QCOMPARE(control<NumberedTabs>(reg, "productTabs")->caption(1), QStringLiteral("文房具"));
         QCOMPARE(SysStr[2], QStringLiteral("文房具"));
         QCOMPARE(sysIniLines().value(51), QStringLiteral("\"文房具\""));
-        QCOMPARE(reg->Text8[1]->text(), QStringLiteral("1")); // the half-entered slip stays
+        QCOMPARE(control(reg, "lineCodeBoxes_1")->text(), QStringLiteral("1")); // the half-entered slip stays
     }
 
     void captionThatSysIniCannotHoldIsRefused_data()
@@ -301,8 +301,8 @@ private Q_SLOTS:
         for (int g = 1; g <= 4; ++g)
             captionsBefore << SysStr[g];
         RegisterWindow* reg = registerWindow();
-        reg->Text8[1]->setFocus();
-        QTest::keyClicks(reg->Text8[1], QStringLiteral("1"));
+        control(reg, "lineCodeBoxes_1")->setFocus();
+        QTest::keyClicks(control(reg, "lineCodeBoxes_1"), QStringLiteral("1"));
         open();
         const QByteArray before = m_dir->bytes("sys.ini");
         retype(m_form->taxRateBox, QStringLiteral("0.08"));
@@ -327,14 +327,15 @@ private Q_SLOTS:
         QCOMPARE(SysStr[5], QStringLiteral("元の店"));
         QCOMPARE(SysStr[9], QStringLiteral("TM-T20"));
         QCOMPARE(SysNum[19], 80.0);
-        QCOMPARE(reg->Text8[1]->text(), QStringLiteral("1")); // the register was not reloaded under the cashier
+        QCOMPARE(control(reg, "lineCodeBoxes_1")->text(),
+                 QStringLiteral("1")); // the register was not reloaded under the cashier
 
         QTest::mouseClick(m_form->registerButton, Qt::LeftButton);
         QCOMPARE(MessageBox::takeShown(), QStringList{});
         QCOMPARE(SysNum[11], 0.08);
         QCOMPARE(SysStr[4], QStringLiteral("新4"));
         QCOMPARE(SysStr[9], QString());
-        QCOMPARE(reg->SSTab1->caption(3), QStringLiteral("新4"));
+        QCOMPARE(control<NumberedTabs>(reg, "productTabs")->caption(3), QStringLiteral("新4"));
     }
 
     void printerNotThereStaysChosen()
@@ -350,12 +351,12 @@ private Q_SLOTS:
     void closingWithoutSavingDiscardsEditsButReloadsRegister()
     {
         RegisterWindow* reg = registerWindow();
-        reg->SSTab1->setSelectedTab(2);
+        control<NumberedTabs>(reg, "productTabs")->setSelectedTab(2);
         open();
         retype(m_form->taxRateBox, QStringLiteral("0.08"));
         m_form->close();
         QCOMPARE(SysNum[11], 0.1);
-        QCOMPARE(reg->SSTab1->selectedTab(), 0);
+        QCOMPARE(control<NumberedTabs>(reg, "productTabs")->selectedTab(), 0);
         // With the register closed, closing the window opens it anew.
         delete reg;
         QTRY_VERIFY(!m_form);

@@ -55,21 +55,21 @@ private Q_SLOTS:
     {
         QFETCH(QString, typed);
         QFETCH(bool, stored);
-        QVERIFY(focusOn(m_form, QStringLiteral("TextAmount")));
+        QVERIFY(focusOn(m_form, QStringLiteral("amountBox")));
         type(typed);
-        QCOMPARE(control(m_form, QStringLiteral("TextAmount"))->text(), typed);
+        QCOMPARE(control(m_form, QStringLiteral("amountBox"))->text(), typed);
         press(Qt::Key_Return);
         if (!stored) {
             QVERIFY(MessageBox::takeShown().value(0).contains(QStringLiteral("1～99,999,999")));
-            QTRY_COMPARE(focusedName(), QStringLiteral("TextAmount"));
-            QCOMPARE(control(m_form, QStringLiteral("TextAmount"))->text(), typed);
+            QTRY_COMPARE(focusedName(), QStringLiteral("amountBox"));
+            QCOMPARE(control(m_form, QStringLiteral("amountBox"))->text(), typed);
             // 登録 refuses it the same way.
-            control<QPushButton>(m_form, QStringLiteral("CommandSave"))->click();
+            control<QPushButton>(m_form, QStringLiteral("saveButton"))->click();
             QVERIFY(MessageBox::takeShown().value(0).contains(QStringLiteral("1～99,999,999")));
             QVERIFY(!QFile::exists(m_dir->file(SeisanFileName)));
             return;
         }
-        QTRY_COMPARE(focusedName(), QStringLiteral("TextReason"));
+        QTRY_COMPARE(focusedName(), QStringLiteral("reasonBox"));
         type(QStringLiteral("釣銭の両替"));
         press(Qt::Key_Return);
         QList<SeisanRecord> records;
@@ -79,7 +79,7 @@ private Q_SLOTS:
         QCOMPARE(records[0].amount, typed.toDouble());
         QCOMPARE(records[0].reason, QStringLiteral("釣銭の両替"));
         QCOMPARE(records[0].day, QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
-        QVERIFY(control(m_form, QStringLiteral("TextAmount"))->text().isEmpty());
+        QVERIFY(control(m_form, QStringLiteral("amountBox"))->text().isEmpty());
     }
 
     void amountProblem_data()
@@ -104,29 +104,29 @@ private Q_SLOTS:
     // Cash out listed with cash in; deleting asks, marks, and keeps the record.
     void listedAndDeleted()
     {
-        QVERIFY(focusOn(m_form, QStringLiteral("TextAmount")));
+        QVERIFY(focusOn(m_form, QStringLiteral("amountBox")));
         type("3000");
         press(Qt::Key_Return);
         type("仕入先へ支払い");
         press(Qt::Key_Return);
-        control<QRadioButton>(m_form, QStringLiteral("OptionOut"))->setChecked(true);
-        QVERIFY(focusOn(m_form, QStringLiteral("TextAmount")));
+        control<QRadioButton>(m_form, QStringLiteral("cashOutOption"))->setChecked(true);
+        QVERIFY(focusOn(m_form, QStringLiteral("amountBox")));
         type("1200");
         press(Qt::Key_Return);
         press(Qt::Key_Return);
-        auto* grid = control<Grid>(m_form, QStringLiteral("GridMoves"));
+        auto* grid = control<Grid>(m_form, QStringLiteral("movementsGrid"));
         QCOMPARE(grid->rows(), 3);
         QCOMPARE(grid->text(1, 1), QStringLiteral("入金"));
         QCOMPARE(grid->text(1, 2), QStringLiteral("3,000"));
         QCOMPARE(grid->text(2, 1), QStringLiteral("出金"));
 
         grid->setCurrentRow(2);
-        control<QPushButton>(m_form, QStringLiteral("CommandDelete"))->click(); // answered no
+        control<QPushButton>(m_form, QStringLiteral("deleteButton"))->click(); // answered no
         QVERIFY(MessageBox::takeShown().value(0).contains(QStringLiteral("削除しますか")));
         QCOMPARE(grid->text(2, 4), QString());
         MessageBox::setNextAnswer(QMessageBox::Yes);
         grid->setCurrentRow(2);
-        control<QPushButton>(m_form, QStringLiteral("CommandDelete"))->click();
+        control<QPushButton>(m_form, QStringLiteral("deleteButton"))->click();
         QCOMPARE(grid->text(2, 4), QStringLiteral("削除"));
         const QByteArray bytes = m_dir->bytes(SeisanFileName);
         QCOMPARE(bytes.size(), 2 * SeisanRecordSize);
@@ -134,7 +134,7 @@ private Q_SLOTS:
         QCOMPARE(bytes[6], char(0));
 
         // Another day lists nothing.
-        retype(control(m_form, QStringLiteral("TextDay")), QStringLiteral("2001/01/01"));
+        retype(control(m_form, QStringLiteral("dayBox")), QStringLiteral("2001/01/01"));
         press(Qt::Key_Return);
         QCOMPARE(grid->rows(), 1);
     }

@@ -48,7 +48,7 @@ private:
     }
     void typeCounts(const QList<int>& counts)
     {
-        QVERIFY(focusOn(m_form, QStringLiteral("TextCount0")));
+        QVERIFY(focusOn(m_form, QStringLiteral("countBoxes_0")));
         for (int c : counts) {
             type(QString::number(c));
             press(Qt::Key_Return);
@@ -58,7 +58,7 @@ private:
     void closeAnsweringYes()
     {
         MessageBox::setNextAnswer(QMessageBox::Yes);
-        control<QPushButton>(m_form, QStringLiteral("CommandClose"))->click();
+        control<QPushButton>(m_form, QStringLiteral("closeDayButton"))->click();
     }
     QString cell(Grid* g, const QString& item) const
     {
@@ -98,7 +98,7 @@ private Q_SLOTS:
 
     void expectedFigures()
     {
-        auto* g = control<Grid>(m_form, QStringLiteral("GridExpected"));
+        auto* g = control<Grid>(m_form, QStringLiteral("expectedGrid"));
         QCOMPARE(cell(g, QStringLiteral("伝票数")), QStringLiteral("3 件"));
         QCOMPARE(cell(g, QStringLiteral("返品")), QStringLiteral("-500"));
         QCOMPARE(cell(g, QStringLiteral("削除伝票 1 件")), QStringLiteral("800"));
@@ -107,7 +107,7 @@ private Q_SLOTS:
         QCOMPARE(cell(g, QStringLiteral("入金")), QStringLiteral("1,000"));
         // 10000 + 2500 + 1000
         QCOMPARE(cell(g, QStringLiteral("現金在高（理論）")), QStringLiteral("13,500"));
-        QCOMPARE(control(m_form, QStringLiteral("TextFund"))->text(), QStringLiteral("10000"));
+        QCOMPARE(control(m_form, QStringLiteral("fundBox"))->text(), QStringLiteral("10000"));
     }
 
     // A sale saved or cash moved while the window is open shows at once.
@@ -115,7 +115,7 @@ private Q_SLOTS:
     {
         sale(5, 700, PaymentMethod::Cash);
         Q_EMIT changes().salesSlipsChanged();
-        auto* g = control<Grid>(m_form, QStringLiteral("GridExpected"));
+        auto* g = control<Grid>(m_form, QStringLiteral("expectedGrid"));
         QCOMPARE(cell(g, QStringLiteral("現金在高（理論）")), QStringLiteral("14,200"));
         SeisanRecord out;
         out.kind = SeisanKind::CashOut;
@@ -124,7 +124,7 @@ private Q_SLOTS:
         QVERIFY(AppendSeisan(out));
         Q_EMIT changes().seisanChanged();
         QCOMPARE(cell(g, QStringLiteral("出金")), QStringLiteral("200"));
-        QCOMPARE(control(m_form, QStringLiteral("TextExpected"))->text(), QStringLiteral("14,000"));
+        QCOMPARE(control(m_form, QStringLiteral("expectedBox"))->text(), QStringLiteral("14,000"));
     }
 
     void countAndDifference_data()
@@ -134,11 +134,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("difference");
         QTest::addColumn<QString>("focusAfter");
         QTest::newRow("exact") << QList<int>{1, 0, 0, 3, 1} << QStringLiteral("13,500") << QStringLiteral("0")
-                               << QStringLiteral("TextCount5");
-        QTest::newRow("short") << QList<int>{1, 0, 0, 3, 0, 4} << QStringLiteral("13,400")
-                               << QStringLiteral("-100") << QStringLiteral("TextCount6");
+                               << QStringLiteral("countBoxes_5");
+        QTest::newRow("short") << QList<int>{1, 0, 0, 3, 0, 4} << QStringLiteral("13,400") << QStringLiteral("-100")
+                               << QStringLiteral("countBoxes_6");
         QTest::newRow("over, all ten") << QList<int>{1, 0, 0, 3, 1, 0, 0, 0, 0, 7} << QStringLiteral("13,507")
-                                       << QStringLiteral("+7") << QStringLiteral("CommandClose");
+                                       << QStringLiteral("+7") << QStringLiteral("closeDayButton");
     }
     void countAndDifference()
     {
@@ -148,16 +148,16 @@ private Q_SLOTS:
         QFETCH(QString, focusAfter);
         typeCounts(counts);
         QTRY_COMPARE(focusedName(), focusAfter);
-        QCOMPARE(control(m_form, QStringLiteral("TextCounted"))->text(), counted);
-        QCOMPARE(control(m_form, QStringLiteral("TextDifference"))->text(), difference);
+        QCOMPARE(control(m_form, QStringLiteral("countedBox"))->text(), counted);
+        QCOMPARE(control(m_form, QStringLiteral("differenceBox"))->text(), difference);
     }
 
     // Counts take digits only, five at most.
     void countBoxTakesDigits()
     {
-        QVERIFY(focusOn(m_form, QStringLiteral("TextCount0")));
+        QVERIFY(focusOn(m_form, QStringLiteral("countBoxes_0")));
         type("-1.5x123456");
-        QCOMPARE(control(m_form, QStringLiteral("TextCount0"))->text(), QStringLiteral("15123"));
+        QCOMPARE(control(m_form, QStringLiteral("countBoxes_0"))->text(), QStringLiteral("15123"));
     }
 
     void checkStoresNothing()
@@ -165,7 +165,7 @@ private Q_SLOTS:
         const QByteArray seisan = m_dir->bytes(SeisanFileName);
         const QByteArray ini = m_dir->bytes(QStringLiteral("sys.ini"));
         typeCounts({1});
-        control<QPushButton>(m_form, QStringLiteral("CommandCheck"))->click();
+        control<QPushButton>(m_form, QStringLiteral("checkButton"))->click();
         QCOMPARE(MessageBox::takeShown(), QStringList());
         QCOMPARE(m_dir->bytes(SeisanFileName), seisan);
         QCOMPARE(m_dir->bytes(QStringLiteral("sys.ini")), ini);
@@ -183,19 +183,19 @@ private Q_SLOTS:
         QVERIFY(pdfPages(pdf(), false).join(u'\n').contains(QStringLiteral("レジ精算")));
 
         // Answered no: nothing more.
-        control<QPushButton>(m_form, QStringLiteral("CommandClose"))->click();
+        control<QPushButton>(m_form, QStringLiteral("closeDayButton"))->click();
         QVERIFY(MessageBox::takeShown().value(0).contains(QStringLiteral("すでに精算されています")));
         QCOMPARE(m_dir->bytes(SeisanFileName).size(), 2 * SeisanRecordSize);
 
         MessageBox::setNextAnswer(QMessageBox::Yes);
-        control<QPushButton>(m_form, QStringLiteral("CommandClose"))->click();
+        control<QPushButton>(m_form, QStringLiteral("closeDayButton"))->click();
         QCOMPARE(m_dir->bytes(SeisanFileName).size(), 3 * SeisanRecordSize);
         QList<SeisanRecord> records;
         QVERIFY(ReadSeisan(records));
         QCOMPARE(records[1].counted, 13500.0);
         QCOMPARE(records[1].difference, 0.0);
         QCOMPARE(int(records[2].kind), int(SeisanKind::Closing));
-        auto* history = control<Grid>(m_form, QStringLiteral("GridHistory"));
+        auto* history = control<Grid>(m_form, QStringLiteral("historyGrid"));
         QCOMPARE(history->rows(), 3);
         QCOMPARE(history->text(1, 5), QStringLiteral("○")); // the later one
         QCOMPARE(history->text(2, 5), QString());
@@ -205,9 +205,9 @@ private Q_SLOTS:
     // The change fund typed is remembered with the closing and used for the expected cash.
     void changeFundRemembered()
     {
-        auto* fund = control(m_form, QStringLiteral("TextFund"));
+        auto* fund = control(m_form, QStringLiteral("fundBox"));
         retype(fund, QStringLiteral("20000"));
-        QCOMPARE(control(m_form, QStringLiteral("TextExpected"))->text(), QStringLiteral("23,500"));
+        QCOMPARE(control(m_form, QStringLiteral("expectedBox"))->text(), QStringLiteral("23,500"));
         closeAnsweringYes();
         QCOMPARE(SysNum[Sys::ChangeFund], 20000.0);
         LoadSettings();
@@ -250,7 +250,7 @@ private Q_SLOTS:
     void enterAfterTheCountAsksFirst()
     {
         typeCounts({1, 0, 0, 3, 1, 0, 0, 0, 0, 0});
-        QTRY_COMPARE(focusedName(), QStringLiteral("CommandClose"));
+        QTRY_COMPARE(focusedName(), QStringLiteral("closeDayButton"));
         press(Qt::Key_Return); // answered with the default, No
         const QStringList shown = MessageBox::takeShown();
         QCOMPARE(shown.size(), 1);
@@ -272,7 +272,7 @@ private Q_SLOTS:
         out.amount = 200;
         QVERIFY(AppendSeisan(out));
         MessageBox::setNextAnswer(QMessageBox::Yes);
-        control<QPushButton>(m_form, QStringLiteral("CommandClose"))->click();
+        control<QPushButton>(m_form, QStringLiteral("closeDayButton"))->click();
         QCOMPARE(m_dir->bytes(SeisanFileName).size(), 4 * SeisanRecordSize);
         const QString text = pdfPages(pdf()).join(u'\n');
         QVERIFY2(QRegularExpression(QStringLiteral("精算番号 +2\\b")).match(text).hasMatch(), qPrintable(text));
@@ -280,12 +280,12 @@ private Q_SLOTS:
 
     void reprintChosen()
     {
-        control<QPushButton>(m_form, QStringLiteral("CommandReprint"))->click();
+        control<QPushButton>(m_form, QStringLiteral("reprintButton"))->click();
         QVERIFY(MessageBox::takeShown().value(0).contains(QStringLiteral("選んで")));
         closeAnsweringYes();
         QFile::remove(pdf());
-        control<Grid>(m_form, QStringLiteral("GridHistory"))->setCurrentRow(1);
-        control<QPushButton>(m_form, QStringLiteral("CommandReprint"))->click();
+        control<Grid>(m_form, QStringLiteral("historyGrid"))->setCurrentRow(1);
+        control<QPushButton>(m_form, QStringLiteral("reprintButton"))->click();
         QVERIFY(pdfPages(pdf(), false).join(u'\n').contains(QStringLiteral("再発行")));
     }
 
@@ -293,7 +293,7 @@ private Q_SLOTS:
     void damagedFileRefused()
     {
         m_dir->writeBytes(SeisanFileName, QByteArray(700, 'x'));
-        control<QPushButton>(m_form, QStringLiteral("CommandClose"))->click();
+        control<QPushButton>(m_form, QStringLiteral("closeDayButton"))->click();
         const QStringList shown = MessageBox::takeShown();
         QVERIFY(!shown.isEmpty());
         QVERIFY(shown.join(u'\n').contains(QStringLiteral("壊れています")));

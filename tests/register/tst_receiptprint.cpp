@@ -38,7 +38,7 @@ private:
     RegisterWindow* openForm() { return m_form = openWindow<RegisterWindow>(); }
     void saleOfTwoApples()
     {
-        QVERIFY(focusOn(m_form, QStringLiteral("Text8_1")));
+        QVERIFY(focusOn(m_form, QStringLiteral("lineCodeBoxes_1")));
         type(QStringLiteral("1"));
         press(Qt::Key_Return);
         type(QStringLiteral("2"));
@@ -52,12 +52,12 @@ private:
     void chooseSlip(qint64 n)
     {
         const QString today = QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd"));
-        control<QComboBox>(m_form, QStringLiteral("Combo1"))->setEditText(today.left(4));
-        control<QComboBox>(m_form, QStringLiteral("Combo2"))->setEditText(today.mid(5, 2));
-        QVERIFY(focusOn(m_form, QStringLiteral("Text8_1")));
+        control<QComboBox>(m_form, QStringLiteral("recallYearBox"))->setEditText(today.left(4));
+        control<QComboBox>(m_form, QStringLiteral("recallMonthBox"))->setEditText(today.mid(5, 2));
+        QVERIFY(focusOn(m_form, QStringLiteral("lineCodeBoxes_1")));
         press(Qt::Key_F9);
         QVERIFY(m_form->recallPanelOpen());
-        auto* grid = m_form->MSFlexGrid1;
+        auto* grid = control<Grid>(m_form, "slipGrid");
         const int row = int(m_form->state().gridSlipNos.indexOf(n));
         QVERIFY(row >= 1);
         grid->setCurrentRow(row);
@@ -124,11 +124,11 @@ private Q_SLOTS:
     void receiptAfterEverySaleWhenChecked()
     {
         openForm();
-        QVERIFY(!m_form->CheckReceipt->isChecked());
+        QVERIFY(!control<QCheckBox>(m_form, "receiptCheck")->isChecked());
         saleOfTwoApples();
         QVERIFY(!QFile::exists(pdf())); // not asked for
 
-        QTest::mouseClick(m_form->CheckReceipt, Qt::LeftButton);
+        QTest::mouseClick(control<QCheckBox>(m_form, "receiptCheck"), Qt::LeftButton);
         QCOMPARE(sysIniLine(17), QStringLiteral("1")); // SysNum[18], remembered at once
         saleOfTwoApples();
         QVERIFY(MessageBox::takeShown().isEmpty());
@@ -141,8 +141,8 @@ private Q_SLOTS:
         // Opened again, the register remembers the choice; unchecking it is remembered too.
         delete m_form;
         openForm();
-        QVERIFY(m_form->CheckReceipt->isChecked());
-        QTest::mouseClick(m_form->CheckReceipt, Qt::LeftButton);
+        QVERIFY(control<QCheckBox>(m_form, "receiptCheck")->isChecked());
+        QTest::mouseClick(control<QCheckBox>(m_form, "receiptCheck"), Qt::LeftButton);
         QCOMPARE(sysIniLine(17), QStringLiteral("0"));
     }
 
@@ -152,7 +152,7 @@ private Q_SLOTS:
         SysStr[9] = QStringLiteral("存在しないプリンター");
         SysNum[18] = 1;
         openForm();
-        QVERIFY(m_form->CheckReceipt->isChecked());
+        QVERIFY(control<QCheckBox>(m_form, "receiptCheck")->isChecked());
         saleOfTwoApples();
         const QStringList shown = MessageBox::takeShown();
         QCOMPARE(shown.size(), 1);
@@ -165,7 +165,7 @@ private Q_SLOTS:
         QCOMPARE(f64(slip3, Off::Sales::Total), 220.0);
         QCOMPARE(i16(slip3, Off::Sales::Deleted), int16_t(0));
         QCOMPARE(SysNum[2], 4.0);
-        QVERIFY(m_form->Text8[1]->text().isEmpty());
+        QVERIFY(control(m_form, "lineCodeBoxes_1")->text().isEmpty());
     }
 
     // The receipt printed after a correction says it replaces the one given for that slip; a sale's does not.
@@ -174,8 +174,8 @@ private Q_SLOTS:
         SysNum[18] = 1;
         openForm();
         chooseSlip(1);
-        m_form->Command19->click();
-        QVERIFY(focusOn(m_form, QStringLiteral("Text10_1")));
+        control<QPushButton>(m_form, "correctButton")->click();
+        QVERIFY(focusOn(m_form, QStringLiteral("lineQuantityBoxes_1")));
         type(QStringLiteral("3"));
         press(Qt::Key_Return);
         press(Qt::Key_F12);
@@ -190,19 +190,19 @@ private Q_SLOTS:
     {
         openForm();
         // A month without slips has nothing to choose.
-        control<QComboBox>(m_form, QStringLiteral("Combo1"))->setEditText(QStringLiteral("2009"));
-        QVERIFY(focusOn(m_form, QStringLiteral("Text8_1")));
+        control<QComboBox>(m_form, QStringLiteral("recallYearBox"))->setEditText(QStringLiteral("2009"));
+        QVERIFY(focusOn(m_form, QStringLiteral("lineCodeBoxes_1")));
         press(Qt::Key_F9);
-        m_form->CommandReissue->click();
+        control<QPushButton>(m_form, "reissueButton")->click();
         QCOMPARE(MessageBox::takeShown(), QStringList{QStringLiteral("伝票を選択してください。")});
 
         chooseSlip(2); // deleted
-        m_form->CommandReissue->click();
+        control<QPushButton>(m_form, "reissueButton")->click();
         QCOMPARE(MessageBox::takeShown(), QStringList{QStringLiteral("伝票は削除されています。")});
         QVERIFY(!QFile::exists(pdf()));
 
         chooseSlip(1);
-        m_form->CommandReissue->click();
+        control<QPushButton>(m_form, "reissueButton")->click();
         QVERIFY(MessageBox::takeShown().isEmpty());
         const QString text = pdfText();
         QVERIFY2(text.contains(QStringLiteral("再発行")) && text.contains(QStringLiteral("No.1")), qPrintable(text));

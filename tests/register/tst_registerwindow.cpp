@@ -80,15 +80,16 @@ private:
     }
     QStringList lineTexts(int k) const
     {
-        return {text(QStringLiteral("Text8_%1").arg(k)), text(QStringLiteral("Text14_%1").arg(k)).trimmed(),
-                text(QStringLiteral("Text9_%1").arg(k)), text(QStringLiteral("Text10_%1").arg(k)),
-                text(QStringLiteral("Text11_%1").arg(k))};
+        return {text(QStringLiteral("lineCodeBoxes_%1").arg(k)),
+                text(QStringLiteral("lineNameBoxes_%1").arg(k)).trimmed(),
+                text(QStringLiteral("linePriceBoxes_%1").arg(k)), text(QStringLiteral("lineQuantityBoxes_%1").arg(k)),
+                text(QStringLiteral("lineAmountBoxes_%1").arg(k))};
     }
     double stock(int item) const { return storedStock(item); }
     QByteArray slip(qint64 n) const { return record(m_dir->bytes("reg.dat"), n, Off::Sales::Size); }
     void clickSlipRow(qint64 slipNo)
     {
-        auto* grid = w<Grid>("MSFlexGrid1");
+        auto* grid = w<Grid>("slipGrid");
         const int row = int(m_form->state().gridSlipNos.indexOf(slipNo));
         QVERIFY2(row >= 1, "slip not listed");
         grid->setCurrentRow(row);
@@ -98,9 +99,9 @@ private:
     // The recall panel for a month, opened with F9 from the code field of line 1.
     void openMonth(const QString& year, const QString& month)
     {
-        w<QComboBox>("Combo1")->setEditText(year);
-        w<QComboBox>("Combo2")->setEditText(month);
-        focusOn("Text8_1");
+        w<QComboBox>("recallYearBox")->setEditText(year);
+        w<QComboBox>("recallMonthBox")->setEditText(month);
+        focusOn("lineCodeBoxes_1");
         press(Qt::Key_F9);
         QVERIFY(m_form->recallPanelOpen());
     }
@@ -145,40 +146,40 @@ private Q_SLOTS:
         openForm();
 
         QCOMPARE(m_form->size(), QSize(twips(15240), twips(10890)));
-        QCOMPARE(text("Text13"), QStringLiteral("42"));
-        for (const char* name : {"Text3", "Text4", "Text5", "Text6", "Text12"})
+        QCOMPARE(text("slipNoBox"), QStringLiteral("42"));
+        for (const char* name : {"totalBox", "change10000Box", "change5000Box", "change1000Box", "change500Box"})
             QCOMPARE(text(name), QStringLiteral("0"));
-        QCOMPARE(text("Text15"), QStringLiteral("1"));
-        QCOMPARE(text("Text1"), QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
-        QVERIFY(!w("Text1")->isEnabled());
-        QVERIFY(QTime::fromString(text("Text2"), QStringLiteral("hh:mm:ss")).isValid());
-        QCOMPARE(text("Text7_10"), QStringLiteral("10"));
-        QCOMPARE(w("Text10_3")->accessibleName(), QStringLiteral("数量 3"));
+        QCOMPARE(text("weatherBox"), QStringLiteral("1"));
+        QCOMPARE(text("dateBox"), QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
+        QVERIFY(!w("dateBox")->isEnabled());
+        QVERIFY(QTime::fromString(text("timeBox"), QStringLiteral("hh:mm:ss")).isValid());
+        QCOMPARE(text("lineNumberBoxes_10"), QStringLiteral("10"));
+        QCOMPARE(w("lineQuantityBoxes_3")->accessibleName(), QStringLiteral("数量 3"));
         // Screen readers and automation find every input, button, list and grid by name.
         QCOMPARE(unnamedControls(m_form), QStringList());
 
         QFETCH(QString, taxCaption);
         QFETCH(QString, taxText);
         QFETCH(bool, taxInBox);
-        QCOMPARE(w<QLabel>("Label10")->text(), taxCaption);
-        QCOMPARE(text("Text17"), taxText);
-        QCOMPARE(w("Text17")->geometry().top() < w<QWidget>("Picture1")->height(), taxInBox);
+        QCOMPARE(w<QLabel>("containedTaxLabel")->text(), taxCaption);
+        QCOMPARE(text("containedTaxBox"), taxText);
+        QCOMPARE(w("containedTaxBox")->geometry().top() < w<QWidget>("totalPanel")->height(), taxInBox);
 
-        auto* tabs = w<TabStrip>("SSTab1");
+        auto* tabs = w<TabStrip>("productTabs");
         QCOMPARE(tabs->selectedTab(), 0);
         QCOMPARE(tabs->caption(0), SysStr[Sys::FirstGroupCaption]);
         QCOMPARE(tabs->caption(3), SysStr[Sys::FirstGroupCaption + 3]);
-        auto* list1 = w<QListWidget>("List1");
+        auto* list1 = w<QListWidget>("productLists_1");
         QCOMPARE(list1->count(), 100);
         QCOMPARE(list1->item(0)->text(), QStringLiteral("1     - りんご") + QString(17, u' '));
-        QCOMPARE(w<QListWidget>("List2")->item(0)->text(),
+        QCOMPARE(w<QListWidget>("productLists_2")->item(0)->text(),
                  QStringLiteral("101   - とても長い名前の商品ですよ本当に長いです"));
-        QCOMPARE(w<QListWidget>("List4")->item(99)->text().left(8), QStringLiteral("400   - "));
+        QCOMPARE(w<QListWidget>("productLists_4")->item(99)->text().left(8), QStringLiteral("400   - "));
 
         QVERIFY(!m_form->recallPanelOpen());
-        QTRY_COMPARE(focusedName(), QStringLiteral("Text8_1"));
-        QCOMPARE(background(w("Text7_1")), LightGreen);
-        QCOMPARE(background(w("Text7_2")), White);
+        QTRY_COMPARE(focusedName(), QStringLiteral("lineCodeBoxes_1"));
+        QCOMPARE(background(w("lineNumberBoxes_1")), LightGreen);
+        QCOMPARE(background(w("lineNumberBoxes_2")), White);
     }
 
     void codeField_data()
@@ -209,7 +210,7 @@ private Q_SLOTS:
         QFETCH(QString, shown);
         openForm();
         type(typed);
-        QCOMPARE(text("Text8_1"), shown);
+        QCOMPARE(text("lineCodeBoxes_1"), shown);
     }
 
     void quantityField_data()
@@ -236,9 +237,9 @@ private Q_SLOTS:
         openForm();
         type("1");
         press(Qt::Key_Return);
-        QCOMPARE(focusedName(), QStringLiteral("Text10_1"));
+        QCOMPARE(focusedName(), QStringLiteral("lineQuantityBoxes_1"));
         type(typed);
-        QCOMPARE(text("Text10_1"), shown);
+        QCOMPARE(text("lineQuantityBoxes_1"), shown);
     }
 
     void lineTotals_data()
@@ -286,13 +287,14 @@ private Q_SLOTS:
         setProduct(1, QStringLiteral("品"), price);
         openForm();
         sell(1, qty);
-        QTEST(text("Text11_1"), "amount");
-        QTEST(text("Text3"), "amount");
-        QTEST(text("Text17"), "tax");
-        QTEST((QStringList{text("Text4"), text("Text5"), text("Text6"), text("Text12")}), "change");
-        QTRY_COMPARE(focusedName(), QStringLiteral("Text8_2"));
-        QCOMPARE(background(w("Text7_2")), LightGreen);
-        QCOMPARE(background(w("Text7_1")), White);
+        QTEST(text("lineAmountBoxes_1"), "amount");
+        QTEST(text("totalBox"), "amount");
+        QTEST(text("containedTaxBox"), "tax");
+        QTEST((QStringList{text("change10000Box"), text("change5000Box"), text("change1000Box"), text("change500Box")}),
+              "change");
+        QTRY_COMPARE(focusedName(), QStringLiteral("lineCodeBoxes_2"));
+        QCOMPARE(background(w("lineNumberBoxes_2")), LightGreen);
+        QCOMPARE(background(w("lineNumberBoxes_1")), White);
     }
 
     void totalsAddUpLinesAndStayUntilEnter()
@@ -300,13 +302,13 @@ private Q_SLOTS:
         openForm();
         sell(1, "2"); // 300
         sell(5, "1"); // 350
-        QCOMPARE(text("Text3"), QStringLiteral("650"));
-        focusOn("Text10_1");
+        QCOMPARE(text("totalBox"), QStringLiteral("650"));
+        focusOn("lineQuantityBoxes_1");
         type("5"); // replaces the selected 2; the totals wait for Enter
-        QCOMPARE(text("Text3"), QStringLiteral("650"));
+        QCOMPARE(text("totalBox"), QStringLiteral("650"));
         press(Qt::Key_Return);
-        QCOMPARE(text("Text11_1"), QStringLiteral("750"));
-        QCOMPARE(text("Text3"), QStringLiteral("1100"));
+        QCOMPARE(text("lineAmountBoxes_1"), QStringLiteral("750"));
+        QCOMPARE(text("totalBox"), QStringLiteral("1100"));
     }
 
     void codeEnterBoundedByProductCount()
@@ -317,16 +319,16 @@ private Q_SLOTS:
         openForm();
         type("350");
         press(Qt::Key_Return);
-        QCOMPARE(focusedName(), QStringLiteral("Text8_1"));
-        QVERIFY(text("Text14_1").isEmpty());
+        QCOMPARE(focusedName(), QStringLiteral("lineCodeBoxes_1"));
+        QVERIFY(text("lineNameBoxes_1").isEmpty());
         press(Qt::Key_Backspace);
         press(Qt::Key_Backspace);
         press(Qt::Key_Backspace);
         type("250");
         press(Qt::Key_Return);
-        QCOMPARE(text("Text9_1"), QStringLiteral("250"));
-        QVERIFY(text("Text14_1").startsWith(QStringLiteral("二百五十")));
-        QTRY_COMPARE(focusedName(), QStringLiteral("Text10_1"));
+        QCOMPARE(text("linePriceBoxes_1"), QStringLiteral("250"));
+        QVERIFY(text("lineNameBoxes_1").startsWith(QStringLiteral("二百五十")));
+        QTRY_COMPARE(focusedName(), QStringLiteral("lineQuantityBoxes_1"));
     }
 
     // Three products scanned, the first twice in a row: it takes one line of quantity 2, each line is complete
@@ -338,19 +340,19 @@ private Q_SLOTS:
         QVERIFY(SaveSettings());
         openForm();
         scan(QStringLiteral("4901234567894"));
-        QTRY_COMPARE(focusedName(), QStringLiteral("Text8_2"));
+        QTRY_COMPARE(focusedName(), QStringLiteral("lineCodeBoxes_2"));
         scan(QStringLiteral("4901234567894"));
-        QCOMPARE(focusedName(), QStringLiteral("Text8_2"));
+        QCOMPARE(focusedName(), QStringLiteral("lineCodeBoxes_2"));
         scan(QStringLiteral("96385074"));
         scan(QStringLiteral("036000291452")); // UPC-A: the EAN-13 with a leading 0
-        QCOMPARE(focusedName(), QStringLiteral("Text8_4"));
+        QCOMPARE(focusedName(), QStringLiteral("lineCodeBoxes_4"));
         QCOMPARE(lineTexts(1), (QStringList{"21", "緑茶", "150", "2", "300"}));
         QCOMPARE(lineTexts(2), (QStringList{"22", "ガム", "100", "1", "100"}));
         QCOMPARE(lineTexts(3), (QStringList{"23", "輸入菓子", "300", "1", "300"}));
         QCOMPARE(lineTexts(4), (QStringList{"", "", "", "", ""}));
-        QCOMPARE(text("Text3"), QStringLiteral("700"));
-        QCOMPARE(text("Text17"), QStringLiteral("33")); // 5 % contained in 700
-        QCOMPARE(text("Text6"), QStringLiteral("300"));
+        QCOMPARE(text("totalBox"), QStringLiteral("700"));
+        QCOMPARE(text("containedTaxBox"), QStringLiteral("33")); // 5 % contained in 700
+        QCOMPARE(text("change1000Box"), QStringLiteral("300"));
         QCOMPARE(MessageBox::takeShown(), QStringList());
 
         press(Qt::Key_F12);
@@ -404,18 +406,18 @@ private Q_SLOTS:
         openForm();
         scan(QStringLiteral("96385074"));
         const QStringList line1 = lineTexts(1);
-        QCOMPARE(focusedName(), QStringLiteral("Text8_2"));
+        QCOMPARE(focusedName(), QStringLiteral("lineCodeBoxes_2"));
         MessageBox::takeShown();
 
-        typeInto(w("Text8_2"), code);
+        typeInto(w("lineCodeBoxes_2"), code);
         press(Qt::Key_Return);
         const QStringList shown = MessageBox::takeShown();
         QCOMPARE(shown.size(), 1);
         QVERIFY2(shown.value(0).contains(message), qPrintable(shown.value(0)));
         QCOMPARE(lineTexts(2), (QStringList{"", "", "", "", ""}));
         QCOMPARE(lineTexts(1), line1);
-        QCOMPARE(text("Text3"), QStringLiteral("100"));
-        QCOMPARE(focusedName(), QStringLiteral("Text8_2"));
+        QCOMPARE(text("totalBox"), QStringLiteral("100"));
+        QCOMPARE(focusedName(), QStringLiteral("lineCodeBoxes_2"));
         // The next scan goes where the refused one would have gone.
         scan(QStringLiteral("4901234567894"));
         QCOMPARE(lineTexts(2), (QStringList{"21", "緑茶", "150", "1", "150"}));
@@ -429,12 +431,12 @@ private Q_SLOTS:
         openForm();
         scan(QStringLiteral("4901234567894"));
         press(Qt::Key_Up);
-        QCOMPARE(focusedName(), QStringLiteral("Text8_1"));
+        QCOMPARE(focusedName(), QStringLiteral("lineCodeBoxes_1"));
         press(Qt::Key_Escape);
-        QCOMPARE(focusedName(), QStringLiteral("Text8_1"));
+        QCOMPARE(focusedName(), QStringLiteral("lineCodeBoxes_1"));
         scan(QStringLiteral("4901234567894"));
         QCOMPARE(lineTexts(1), (QStringList{"21", "緑茶", "150", "1", "150"}));
-        QCOMPARE(text("Text3"), QStringLiteral("150"));
+        QCOMPARE(text("totalBox"), QStringLiteral("150"));
     }
 
     // After ten lines the slip is full: a scan of another product is refused and changes no line; the same
@@ -449,9 +451,9 @@ private Q_SLOTS:
         openForm();
         for (int n = 31; n <= 40; ++n)
             scan(inStoreCode(n));
-        QCOMPARE(focusedName(), QStringLiteral("Text8_10"));
+        QCOMPARE(focusedName(), QStringLiteral("lineCodeBoxes_10"));
         QCOMPARE(lineTexts(10), (QStringList{"40", "品40", "40", "1", "40"}));
-        QCOMPARE(text("Text3"), QStringLiteral("355"));
+        QCOMPARE(text("totalBox"), QStringLiteral("355"));
         MessageBox::takeShown();
 
         scan(inStoreCode(41));
@@ -459,12 +461,12 @@ private Q_SLOTS:
         QCOMPARE(shown.size(), 1);
         QVERIFY(shown.value(0).contains(QStringLiteral("いっぱい")));
         QCOMPARE(lineTexts(10), (QStringList{"40", "品40", "40", "1", "40"}));
-        QCOMPARE(text("Text3"), QStringLiteral("355"));
-        QCOMPARE(focusedName(), QStringLiteral("Text8_10"));
+        QCOMPARE(text("totalBox"), QStringLiteral("355"));
+        QCOMPARE(focusedName(), QStringLiteral("lineCodeBoxes_10"));
 
         scan(inStoreCode(40));
         QCOMPARE(lineTexts(10), (QStringList{"40", "品40", "40", "2", "80"}));
-        QCOMPARE(text("Text3"), QStringLiteral("395"));
+        QCOMPARE(text("totalBox"), QStringLiteral("395"));
         QCOMPARE(MessageBox::takeShown(), QStringList());
     }
 
@@ -473,12 +475,12 @@ private Q_SLOTS:
     {
         openForm();
         press(Qt::Key_Return);
-        QCOMPARE(focusedName(), QStringLiteral("Text8_1"));
+        QCOMPARE(focusedName(), QStringLiteral("lineCodeBoxes_1"));
         QCOMPARE(lineTexts(1), (QStringList{"", "", "", "", ""}));
         QCOMPARE(MessageBox::takeShown(), QStringList());
         type("1");
         press(Qt::Key_Return);
-        QCOMPARE(focusedName(), QStringLiteral("Text10_1"));
+        QCOMPARE(focusedName(), QStringLiteral("lineQuantityBoxes_1"));
         QCOMPARE(lineTexts(1), (QStringList{"1", "りんご", "150", "", ""}));
     }
 
@@ -490,11 +492,11 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("line");
         QTest::addColumn<QString>("focus");
         QTest::addColumn<int>("messages");
-        QTest::newRow("product number") << "1" << QStringList{"1", "りんご", "150", "", ""} << "Text9_1" << 0;
-        QTest::newRow("no product") << "8" << QStringList{"", "", "", "", ""} << "Text8_1" << 1;
-        QTest::newRow("empty") << "" << QStringList{"", "", "", "", ""} << "Text9_1" << 0;
-        QTest::newRow("scanned code") << "4901234567894" << QStringList{"21", "緑茶", "150", "1", "150"} << "Text8_2"
-                                      << 0;
+        QTest::newRow("product number") << "1" << QStringList{"1", "りんご", "150", "", ""} << "linePriceBoxes_1" << 0;
+        QTest::newRow("no product") << "8" << QStringList{"", "", "", "", ""} << "lineCodeBoxes_1" << 1;
+        QTest::newRow("empty") << "" << QStringList{"", "", "", "", ""} << "linePriceBoxes_1" << 0;
+        QTest::newRow("scanned code") << "4901234567894" << QStringList{"21", "緑茶", "150", "1", "150"}
+                                      << "lineCodeBoxes_2" << 0;
     }
     void tabCompletesCode()
     {
@@ -516,13 +518,13 @@ private Q_SLOTS:
         press(Qt::Key_Return);
         type("2");
         press(Qt::Key_Return);
-        focusOn("Text9_1");
-        retype(w("Text9_1"), QStringLiteral("120"));
+        focusOn("linePriceBoxes_1");
+        retype(w("linePriceBoxes_1"), QStringLiteral("120"));
         press(Qt::Key_Backtab);
-        QCOMPARE(focusedName(), QStringLiteral("Text8_1"));
+        QCOMPARE(focusedName(), QStringLiteral("lineCodeBoxes_1"));
         press(Qt::Key_Tab);
-        QCOMPARE(focusedName(), QStringLiteral("Text9_1"));
-        QCOMPARE(text("Text9_1"), QStringLiteral("120"));
+        QCOMPARE(focusedName(), QStringLiteral("linePriceBoxes_1"));
+        QCOMPARE(text("linePriceBoxes_1"), QStringLiteral("120"));
     }
 
     void movementKeys_data()
@@ -530,19 +532,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("from");
         QTest::addColumn<int>("key");
         QTest::addColumn<QString>("to");
-        QTest::newRow("up on line 1") << "Text8_1" << int(Qt::Key_Up) << "Text8_1";
-        QTest::newRow("down on line 10") << "Text8_10" << int(Qt::Key_Down) << "Text8_10";
-        QTest::newRow("code up") << "Text8_3" << int(Qt::Key_Up) << "Text8_2";
-        QTest::newRow("code down") << "Text8_3" << int(Qt::Key_Down) << "Text8_4";
-        QTest::newRow("quantity up on line 1") << "Text10_1" << int(Qt::Key_Up) << "Text8_1";
-        QTest::newRow("quantity down on line 10") << "Text10_10" << int(Qt::Key_Down) << "Text8_10";
-        QTest::newRow("quantity down") << "Text10_4" << int(Qt::Key_Down) << "Text8_5";
-        QTest::newRow("quantity left") << "Text10_4" << int(Qt::Key_Left) << "Text8_4";
-        QTest::newRow("home from code") << "Text8_6" << int(Qt::Key_Home) << "Text8_1";
-        QTest::newRow("home from quantity") << "Text10_6" << int(Qt::Key_Home) << "Text8_1";
-        QTest::newRow("home from weather") << "Text15" << int(Qt::Key_Home) << "Text8_1";
-        QTest::newRow("F6 to weather") << "Text8_2" << int(Qt::Key_F6) << "Text15";
-        QTest::newRow("enter on line 10 stays") << "Text10_10" << int(Qt::Key_Return) << "Text10_10";
+        QTest::newRow("up on line 1") << "lineCodeBoxes_1" << int(Qt::Key_Up) << "lineCodeBoxes_1";
+        QTest::newRow("down on line 10") << "lineCodeBoxes_10" << int(Qt::Key_Down) << "lineCodeBoxes_10";
+        QTest::newRow("code up") << "lineCodeBoxes_3" << int(Qt::Key_Up) << "lineCodeBoxes_2";
+        QTest::newRow("code down") << "lineCodeBoxes_3" << int(Qt::Key_Down) << "lineCodeBoxes_4";
+        QTest::newRow("quantity up on line 1") << "lineQuantityBoxes_1" << int(Qt::Key_Up) << "lineCodeBoxes_1";
+        QTest::newRow("quantity down on line 10") << "lineQuantityBoxes_10" << int(Qt::Key_Down) << "lineCodeBoxes_10";
+        QTest::newRow("quantity down") << "lineQuantityBoxes_4" << int(Qt::Key_Down) << "lineCodeBoxes_5";
+        QTest::newRow("quantity left") << "lineQuantityBoxes_4" << int(Qt::Key_Left) << "lineCodeBoxes_4";
+        QTest::newRow("home from code") << "lineCodeBoxes_6" << int(Qt::Key_Home) << "lineCodeBoxes_1";
+        QTest::newRow("home from quantity") << "lineQuantityBoxes_6" << int(Qt::Key_Home) << "lineCodeBoxes_1";
+        QTest::newRow("home from weather") << "weatherBox" << int(Qt::Key_Home) << "lineCodeBoxes_1";
+        QTest::newRow("F6 to weather") << "lineCodeBoxes_2" << int(Qt::Key_F6) << "weatherBox";
+        QTest::newRow("enter on line 10 stays")
+            << "lineQuantityBoxes_10" << int(Qt::Key_Return) << "lineQuantityBoxes_10";
     }
     void movementKeys()
     {
@@ -554,31 +557,32 @@ private Q_SLOTS:
         press(Qt::Key(key));
         QTRY_COMPARE(focusedName(), to);
         for (int k = 1; k <= 10; ++k) {
-            const bool lit = to == QStringLiteral("Text8_%1").arg(k) || to == QStringLiteral("Text10_%1").arg(k);
-            QCOMPARE(background(w(QStringLiteral("Text7_%1").arg(k))), lit ? LightGreen : White);
+            const bool lit =
+                to == QStringLiteral("lineCodeBoxes_%1").arg(k) || to == QStringLiteral("lineQuantityBoxes_%1").arg(k);
+            QCOMPARE(background(w(QStringLiteral("lineNumberBoxes_%1").arg(k))), lit ? LightGreen : White);
         }
     }
 
     void listKeys()
     {
         openForm();
-        auto* tabs = w<TabStrip>("SSTab1");
+        auto* tabs = w<TabStrip>("productTabs");
         const Qt::Key fkeys[] = {Qt::Key_F1, Qt::Key_F2, Qt::Key_F3, Qt::Key_F4};
         for (int i : {2, 1, 3, 0}) {
             press(fkeys[i]);
             QCOMPARE(tabs->selectedTab(), i);
         }
-        focusOn("Text10_2");
+        focusOn("lineQuantityBoxes_2");
         press(Qt::Key_F3);
         QCOMPARE(tabs->selectedTab(), 2);
-        focusOn("Text8_1");
+        focusOn("lineCodeBoxes_1");
         press(Qt::Key_PageDown);
-        for (const char* list : {"List1", "List2", "List3", "List4"})
+        for (const char* list : {"productLists_1", "productLists_2", "productLists_3", "productLists_4"})
             QCOMPARE(w<QListWidget>(list)->currentRow(), 99);
         press(Qt::Key_PageUp);
-        for (const char* list : {"List1", "List2", "List3", "List4"})
+        for (const char* list : {"productLists_1", "productLists_2", "productLists_3", "productLists_4"})
             QCOMPARE(w<QListWidget>(list)->currentRow(), 0);
-        QCOMPARE(focusedName(), QStringLiteral("Text8_1"));
+        QCOMPARE(focusedName(), QStringLiteral("lineCodeBoxes_1"));
     }
 
     void escapeClearsEntryButKeepsWeather()
@@ -588,14 +592,14 @@ private Q_SLOTS:
         type("\b3");
         press(Qt::Key_Home);
         sell(1, "4");
-        QCOMPARE(text("Text3"), QStringLiteral("600"));
+        QCOMPARE(text("totalBox"), QStringLiteral("600"));
         press(Qt::Key_Escape);
-        QVERIFY(text("Text8_1").isEmpty());
-        QVERIFY(text("Text14_1").isEmpty());
-        QCOMPARE(text("Text3"), QStringLiteral("0"));
-        QCOMPARE(text("Text4"), QStringLiteral("0"));
-        QCOMPARE(text("Text15"), QStringLiteral("3"));
-        QCOMPARE(focusedName(), QStringLiteral("Text8_1"));
+        QVERIFY(text("lineCodeBoxes_1").isEmpty());
+        QVERIFY(text("lineNameBoxes_1").isEmpty());
+        QCOMPARE(text("totalBox"), QStringLiteral("0"));
+        QCOMPARE(text("change10000Box"), QStringLiteral("0"));
+        QCOMPARE(text("weatherBox"), QStringLiteral("3"));
+        QCOMPARE(focusedName(), QStringLiteral("lineCodeBoxes_1"));
         QVERIFY(!QFile::exists(m_dir->file("reg.dat")) || m_dir->bytes("reg.dat").isEmpty());
     }
 
@@ -616,23 +620,23 @@ private Q_SLOTS:
             press(Qt::Key_F12);
             openMonth(QString::number(QDate::currentDate().year()), QString::number(QDate::currentDate().month()));
             clickSlipRow(1);
-            QTest::mouseClick(w<QPushButton>("Command19"), Qt::LeftButton);
+            QTest::mouseClick(w<QPushButton>("correctButton"), Qt::LeftButton);
             QVERIFY(m_form->state().correctionMode);
         }
-        focusOn(correcting ? "Text8_2" : "Text8_1");
+        focusOn(correcting ? "lineCodeBoxes_2" : "lineCodeBoxes_1");
         sell(1, "2");
-        QCOMPARE(text(correcting ? "Text14_2" : "Text14_1").trimmed(), QStringLiteral("りんご"));
-        const QString total = text("Text3");
+        QCOMPARE(text(correcting ? "lineNameBoxes_2" : "lineNameBoxes_1").trimmed(), QStringLiteral("りんご"));
+        const QString total = text("totalBox");
         const double item12 = stock(12);
         SysNum[Sys::ReducedTaxRate] = 0.08;
         Q_EMIT changes().settingsChanged();
-        QVERIFY(w<QLabel>("LabelReducedMark")->text().contains(QStringLiteral("8%")));
-        QCOMPARE(text(correcting ? "Text14_2" : "Text14_1").trimmed(), QStringLiteral("りんご"));
-        QCOMPARE(text("Text3"), total);
+        QVERIFY(w<QLabel>("reducedMarkNote")->text().contains(QStringLiteral("8%")));
+        QCOMPARE(text(correcting ? "lineNameBoxes_2" : "lineNameBoxes_1").trimmed(), QStringLiteral("りんご"));
+        QCOMPARE(text("totalBox"), total);
         QCOMPARE(m_form->state().correctionMode, correcting);
-        QCOMPARE(text("Text13"), QStringLiteral("1"));
+        QCOMPARE(text("slipNoBox"), QStringLiteral("1"));
 
-        focusOn("Text8_1");
+        focusOn("lineCodeBoxes_1");
         press(Qt::Key_F12);
         QCOMPARE(MessageBox::takeShown(), QStringList());
         QCOMPARE(SysNum[Sys::NextSalesSlipNo], 2.0);
@@ -673,10 +677,10 @@ private Q_SLOTS:
 
         QCOMPARE(SysNum[Sys::NextSalesSlipNo], 7.0);
         QCOMPARE(m_dir->bytes("sys.ini").split('\n').value(1).trimmed(), QByteArray("7"));
-        QCOMPARE(text("Text13"), QStringLiteral("7"));
-        QVERIFY(text("Text8_1").isEmpty());
-        QCOMPARE(text("Text3"), QStringLiteral("0"));
-        QTRY_COMPARE(focusedName(), QStringLiteral("Text8_1"));
+        QCOMPARE(text("slipNoBox"), QStringLiteral("7"));
+        QVERIFY(text("lineCodeBoxes_1").isEmpty());
+        QCOMPARE(text("totalBox"), QStringLiteral("0"));
+        QTRY_COMPARE(focusedName(), QStringLiteral("lineCodeBoxes_1"));
     }
 
     // A reduced product (1080 at 8 %) and a standard one (1100 at 10 %) on one slip: marked in the list and on
@@ -706,25 +710,25 @@ private Q_SLOTS:
         ProductTable[2].Reduced = 1;
         setProduct(3, QStringLiteral("タオル"), 1100);
         openForm();
-        QCOMPARE(w<QListWidget>("List1")->item(1)->text(),
+        QCOMPARE(w<QListWidget>("productLists_1")->item(1)->text(),
                  QStringLiteral("2     - ") + mark + QStringLiteral("弁当") + QString(18, u' '));
-        QCOMPARE(w<QListWidget>("List1")->item(2)->text().right(1), QStringLiteral(" "));
-        QTEST(w<QLabel>("LabelReducedMark")->text(), "note");
-        QVERIFY(w<QWidget>("LabelReducedMark")->geometry().top() >= w<QWidget>("SSTab1")->geometry().bottom());
-        QVERIFY(w<QWidget>("LabelReducedMark")->geometry().bottom() < w<QWidget>("Command2")->geometry().top());
-        QCOMPARE(w<QLabel>("Label12")->isVisible(), twoRates);
-        QCOMPARE(w<QWidget>("Picture1")->height(), twips(twoRates ? 2100 : 1500));
-        QVERIFY(w<QWidget>("Frame5")->geometry().top() >= w<QWidget>("Picture1")->geometry().bottom());
+        QCOMPARE(w<QListWidget>("productLists_1")->item(2)->text().right(1), QStringLiteral(" "));
+        QTEST(w<QLabel>("reducedMarkNote")->text(), "note");
+        QVERIFY(w<QWidget>("reducedMarkNote")->geometry().top() >= w<QWidget>("productTabs")->geometry().bottom());
+        QVERIFY(w<QWidget>("reducedMarkNote")->geometry().bottom() < w<QWidget>("saveButton")->geometry().top());
+        QCOMPARE(w<QLabel>("reducedRateLabel")->isVisible(), twoRates);
+        QCOMPARE(w<QWidget>("totalPanel")->height(), twips(twoRates ? 2100 : 1500));
+        QVERIFY(w<QWidget>("weatherFrame")->geometry().top() >= w<QWidget>("totalPanel")->geometry().bottom());
 
         sell(2, "1");
         sell(3, "1");
-        QCOMPARE(w<QLabel>("LineMark1")->text(), mark);
-        QVERIFY(w<QLabel>("LineMark2")->text().isEmpty());
-        QCOMPARE(text("Text3"), QStringLiteral("2180"));
-        QTEST(text("Text17"), "tax");
+        QCOMPARE(w<QLabel>("lineMarks_1")->text(), mark);
+        QVERIFY(w<QLabel>("lineMarks_2")->text().isEmpty());
+        QCOMPARE(text("totalBox"), QStringLiteral("2180"));
+        QTEST(text("containedTaxBox"), "tax");
         if (twoRates) {
-            QCOMPARE(w<QLabel>("Label11")->text(), QStringLiteral("10%対象 1100　内消費税等 100"));
-            QCOMPARE(w<QLabel>("Label12")->text(), QStringLiteral("※8%対象 1080　内消費税等 80"));
+            QCOMPARE(w<QLabel>("standardRateLabel")->text(), QStringLiteral("10%対象 1100　内消費税等 100"));
+            QCOMPARE(w<QLabel>("reducedRateLabel")->text(), QStringLiteral("※8%対象 1080　内消費税等 80"));
         }
 
         press(Qt::Key_F12);
@@ -736,9 +740,9 @@ private Q_SLOTS:
         QCOMPARE(f64(r, Off::Sales::ReservedTail + 12), twoRates ? 100.0 : 198.0);  // its tax
         QCOMPARE(f64(r, Off::Sales::ReservedTail + 36), twoRates ? 80.0 : 0.0);     // reduced tax
         // The next customer starts with no marks and no figures.
-        QVERIFY(w<QLabel>("LineMark1")->text().isEmpty());
+        QVERIFY(w<QLabel>("lineMarks_1")->text().isEmpty());
         if (twoRates)
-            QCOMPARE(w<QLabel>("Label12")->text(), QStringLiteral("※8%対象 0　内消費税等 0"));
+            QCOMPARE(w<QLabel>("reducedRateLabel")->text(), QStringLiteral("※8%対象 0　内消費税等 0"));
     }
 
     void storedTaxAndWeather_data()
@@ -763,7 +767,7 @@ private Q_SLOTS:
         setProduct(1, QStringLiteral("品"), price);
         openForm();
         press(Qt::Key_F6);
-        QCOMPARE(focusedName(), QStringLiteral("Text15"));
+        QCOMPARE(focusedName(), QStringLiteral("weatherBox"));
         press(Qt::Key_Backspace);
         type(weather);
         press(Qt::Key_Home);
@@ -773,7 +777,7 @@ private Q_SLOTS:
         QTEST(f64(r, Off::Sales::Tax), "tax");
         QFETCH(QString, storedWeather);
         QCOMPARE(txt(r, Off::Sales::Weather, 20).trimmed(), storedWeather);
-        QCOMPARE(text("Text15"), weather); // kept for the next customer
+        QCOMPARE(text("weatherBox"), weather); // kept for the next customer
     }
 
     void repeatedProductAndReturnEachChangeStock()
@@ -782,7 +786,7 @@ private Q_SLOTS:
         sell(5, "3");
         sell(5, "-1");
         sell(7, "2");
-        QCOMPARE(text("Text3"), QStringLiteral("1100"));
+        QCOMPARE(text("totalBox"), QStringLiteral("1100"));
         press(Qt::Key_F12);
         QCOMPARE(stock(12), 100.0 - 6 + 2 - 2);
         QCOMPARE(stock(30), 50.0 - 3 + 1);
@@ -816,7 +820,7 @@ private Q_SLOTS:
         QCOMPARE(m_dir->bytes("reg.dat"), reg);
         QCOMPARE(m_dir->bytes("rireki.dat"), history);
         QCOMPARE(SysNum[Sys::NextSalesSlipNo], next);
-        QCOMPARE(text("Text13"), numText(next));
+        QCOMPARE(text("slipNoBox"), numText(next));
     }
 
     // A sale whose last writes failed on a full disk is completed by the next one, which is numbered after it:
@@ -841,7 +845,7 @@ private Q_SLOTS:
         const QStringList shown = MessageBox::takeShown();
         QCOMPARE(shown.size(), 1);
         QVERIFY2(shown[0].contains(QStringLiteral("最後まで書き込めません")), qPrintable(shown[0]));
-        QCOMPARE(text("Text13"), QStringLiteral("2"));
+        QCOMPARE(text("slipNoBox"), QStringLiteral("2"));
         sell(5, "1");
         press(Qt::Key_F12);
         QCOMPARE(MessageBox::takeShown(), QStringList());
@@ -849,7 +853,7 @@ private Q_SLOTS:
         for (int n = 1; n <= 2; ++n)
             QCOMPARE(i32(slip(n), Off::Sales::SlipNo), n);
         QCOMPARE(i16(slip(2), Off::Sales::line(1) + Off::Line::ProductNo), int16_t(5));
-        QCOMPARE(text("Text13"), QStringLiteral("3"));
+        QCOMPARE(text("slipNoBox"), QStringLiteral("3"));
     }
 
     void sixteenBitFields_data()
@@ -858,23 +862,23 @@ private Q_SLOTS:
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("message"); // empty: stored
         QTest::addColumn<int>("stored");
-        QTest::newRow("price 32767") << "Text9_3"
+        QTest::newRow("price 32767") << "linePriceBoxes_3"
                                      << "32767"
                                      << "" << 32767;
-        QTest::newRow("price -32768") << "Text9_3"
+        QTest::newRow("price -32768") << "linePriceBoxes_3"
                                       << "-32768"
                                       << "" << -32768;
-        QTest::newRow("price 32768") << "Text9_3"
+        QTest::newRow("price 32768") << "linePriceBoxes_3"
                                      << "32768"
                                      << "3 行目の単価が大きすぎます（-32768～32767）。" << 0;
-        QTest::newRow("price 32767.5 rounds up") << "Text9_3"
+        QTest::newRow("price 32767.5 rounds up") << "linePriceBoxes_3"
                                                  << "32767.5"
                                                  << "3 行目の単価が大きすぎます（-32768～32767）。" << 0;
-        QTest::newRow("price 32766.5 rounds to even") << "Text9_3"
+        QTest::newRow("price 32766.5 rounds to even") << "linePriceBoxes_3"
                                                       << "32766.5"
                                                       << "" << 32766;
         // The quantity's own limits are checked where the slip is built from the entry.
-        QTest::newRow("quantity 32768") << "Text10_3"
+        QTest::newRow("quantity 32768") << "lineQuantityBoxes_3"
                                         << "32768"
                                         << "3 行目の数量が大きすぎます（-32768～32767）。" << 0;
     }
@@ -888,18 +892,18 @@ private Q_SLOTS:
         const QByteArray settingsBefore = m_dir->bytes("sys.ini");
         openForm();
         sell(5, "1");
-        focusOn("Text8_3");
+        focusOn("lineCodeBoxes_3");
         type("1");
         press(Qt::Key_Return);
         focusOn(field);
         w(field)->selectAll();
         type(value);
-        focusOn("Text10_3");
+        focusOn("lineQuantityBoxes_3");
         press(Qt::Key_Return);
         press(Qt::Key_F12);
 
-        const int at =
-            Off::Sales::line(3) + (field.startsWith(QStringLiteral("Text9")) ? Off::Line::UnitPrice : Off::Line::Qty);
+        const int at = Off::Sales::line(3) +
+                       (field.startsWith(QStringLiteral("linePriceBoxes")) ? Off::Line::UnitPrice : Off::Line::Qty);
         if (message.isEmpty()) {
             QVERIFY(MessageBox::takeShown().isEmpty());
             QCOMPARE(int(i16(slip(1), at)), stored);
@@ -912,8 +916,8 @@ private Q_SLOTS:
         QCOMPARE(stock(30), 50.0);
         QCOMPARE(SysNum[Sys::NextSalesSlipNo], 1.0);
         QCOMPARE(m_dir->bytes("sys.ini"), settingsBefore);
-        QCOMPARE(text("Text8_1"), QStringLiteral("5")); // the entry stays to be put right
-        QCOMPARE(text("Text13"), QStringLiteral("1"));
+        QCOMPARE(text("lineCodeBoxes_1"), QStringLiteral("5")); // the entry stays to be put right
+        QCOMPARE(text("slipNoBox"), QStringLiteral("1"));
     }
 
     void failedWriteKeepsEntry_data()
@@ -956,8 +960,8 @@ private Q_SLOTS:
         QCOMPARE(QFile::exists(m_dir->file("zaiko.dat")), blocked != QStringLiteral("missing"));
         QCOMPARE(SysNum[Sys::NextSalesSlipNo], 1.0);
         QCOMPARE(m_dir->bytes("sys.ini"), settingsBefore);
-        QCOMPARE(text("Text8_1"), QStringLiteral("5"));
-        QCOMPARE(text("Text3"), QStringLiteral("700"));
+        QCOMPARE(text("lineCodeBoxes_1"), QStringLiteral("5"));
+        QCOMPARE(text("totalBox"), QStringLiteral("700"));
         if (blocked == QStringLiteral("reg.dat"))
             QCOMPARE(m_dir->bytes("zaiko.dat"), stockBefore);
 
@@ -970,7 +974,7 @@ private Q_SLOTS:
             QVERIFY(QDir(m_dir->path()).rmdir(blocked));
         if (blocked == QStringLiteral("zaiko.dat"))
             m_dir->writeBytes(blocked, stockBefore);
-        focusOn("Text8_1");
+        focusOn("lineCodeBoxes_1");
         press(Qt::Key_F12);
         QVERIFY(MessageBox::takeShown().isEmpty());
         QCOMPARE(i16(slip(1), Off::Sales::line(1) + Off::Line::Qty), int16_t(2));
@@ -998,8 +1002,8 @@ private Q_SLOTS:
         SysNum[Sys::NextSalesSlipNo] = 21;
         openForm();
         openMonth("2010", month);
-        QTRY_COMPARE(focusedName(), QStringLiteral("MSFlexGrid1"));
-        auto* grid = w<Grid>("MSFlexGrid1");
+        QTRY_COMPARE(focusedName(), QStringLiteral("slipGrid"));
+        auto* grid = w<Grid>("slipGrid");
         QCOMPARE(grid->rows(), 6);
         QCOMPARE(grid->text(0, 0), QStringLiteral("伝票番号"));
         QCOMPARE(grid->text(0, 4), QStringLiteral("削除"));
@@ -1013,7 +1017,7 @@ private Q_SLOTS:
 
         press(Qt::Key_Escape);
         QVERIFY(!m_form->recallPanelOpen());
-        QTRY_COMPARE(focusedName(), QStringLiteral("Text8_1"));
+        QTRY_COMPARE(focusedName(), QStringLiteral("lineCodeBoxes_1"));
         QVERIFY(!m_form->state().slipSelected);
     }
 
@@ -1021,7 +1025,7 @@ private Q_SLOTS:
     {
         openForm();
         openMonth("2009", "1");
-        QCOMPARE(w<Grid>("MSFlexGrid1")->rows(), 1);
+        QCOMPARE(w<Grid>("slipGrid")->rows(), 1);
         QTest::keyClicks(focused(), "#");
         QVERIFY(!m_form->recallPanelOpen());
     }
@@ -1034,7 +1038,7 @@ private Q_SLOTS:
         openForm();
         // A month without slips has nothing to choose.
         openMonth("2009", "5");
-        w<QPushButton>("Command19")->click();
+        w<QPushButton>("correctButton")->click();
         QCOMPARE(MessageBox::takeShown(), QStringList{QStringLiteral("伝票を選択してください。")});
         press(Qt::Key_Escape);
         openMonth("2010", "5");
@@ -1042,8 +1046,8 @@ private Q_SLOTS:
         QCOMPARE(m_form->state().selectedSlipNo, qint64(1));
         clickSlipRow(2);
         QCOMPARE(m_form->state().selectedSlipNo, qint64(2));
-        w<QPushButton>("Command19")->click();
-        w<QPushButton>("Command20")->click();
+        w<QPushButton>("correctButton")->click();
+        w<QPushButton>("deleteButton")->click();
         QCOMPARE(MessageBox::takeShown(),
                  (QStringList{QStringLiteral("伝票は削除されています。"), QStringLiteral("伝票は削除されています。")}));
         QVERIFY(m_form->recallPanelOpen());
@@ -1073,12 +1077,12 @@ private Q_SLOTS:
         SysNum[Sys::NextSalesSlipNo] = 42;
         openForm();
         openMonth("2010", "6");
-        auto* grid = w<Grid>("MSFlexGrid1");
+        auto* grid = w<Grid>("slipGrid");
         QCOMPARE(grid->currentRow(), 40);
         QVERIFY(m_form->state().slipSelected);
         QCOMPARE(m_form->state().selectedSlipNo, qint64(40));
         QVERIFY(grid->viewport()->rect().contains(grid->visualRect(grid->model()->index(39, 0))));
-        QVERIFY(!w<QLabel>("LabelCorrection")->isVisible());
+        QVERIFY(!w<QLabel>("correctionNotice")->isVisible());
 
         for (int i = 0; i < ups; ++i)
             QTest::keyClick(grid, Qt::Key_Up);
@@ -1087,16 +1091,16 @@ private Q_SLOTS:
             QCOMPARE(MessageBox::takeShown(), QStringList{QStringLiteral("伝票は削除されています。")});
             QVERIFY(m_form->recallPanelOpen());
             QVERIFY(!m_form->state().correctionMode);
-            QVERIFY(!w<QLabel>("LabelCorrection")->isVisible());
+            QVERIFY(!w<QLabel>("correctionNotice")->isVisible());
             return;
         }
         QVERIFY(!m_form->recallPanelOpen());
         QVERIFY(m_form->state().correctionMode);
-        QCOMPARE(text("Text13"), recalled);
-        QVERIFY(w<QLabel>("LabelCorrection")->isVisible());
-        QCOMPARE(w<QLabel>("LabelCorrection")->text(), QStringLiteral("伝票 %1\n修正中").arg(recalled));
+        QCOMPARE(text("slipNoBox"), recalled);
+        QVERIFY(w<QLabel>("correctionNotice")->isVisible());
+        QCOMPARE(w<QLabel>("correctionNotice")->text(), QStringLiteral("伝票 %1\n修正中").arg(recalled));
         press(Qt::Key_Escape);
-        QVERIFY(!w<QLabel>("LabelCorrection")->isVisible());
+        QVERIFY(!w<QLabel>("correctionNotice")->isVisible());
     }
 
     void correctSlip()
@@ -1110,27 +1114,28 @@ private Q_SLOTS:
         openForm();
         openMonth("2010", "6");
         clickSlipRow(8);
-        w<QPushButton>("Command19")->click();
+        w<QPushButton>("correctButton")->click();
 
         QVERIFY(!m_form->recallPanelOpen());
         QVERIFY(m_form->state().correctionMode);
-        QVERIFY(w("Text1")->isEnabled());
-        QCOMPARE(text("Text13"), QStringLiteral("8"));
-        QCOMPARE(text("Text15"), QStringLiteral("4"));
-        QCOMPARE(text("Text8_1"), QStringLiteral("7"));
-        QCOMPARE(text("Text10_1"), QStringLiteral("2"));
-        QCOMPARE(text("Text3"), QStringLiteral("400"));
-        for (const char* box : {"Text8_2", "Text14_2", "Text9_2", "Text10_2", "Text11_2"})
+        QVERIFY(w("dateBox")->isEnabled());
+        QCOMPARE(text("slipNoBox"), QStringLiteral("8"));
+        QCOMPARE(text("weatherBox"), QStringLiteral("4"));
+        QCOMPARE(text("lineCodeBoxes_1"), QStringLiteral("7"));
+        QCOMPARE(text("lineQuantityBoxes_1"), QStringLiteral("2"));
+        QCOMPARE(text("totalBox"), QStringLiteral("400"));
+        for (const char* box :
+             {"lineCodeBoxes_2", "lineNameBoxes_2", "linePriceBoxes_2", "lineQuantityBoxes_2", "lineAmountBoxes_2"})
             QVERIFY2(text(box).isEmpty(), box); // an empty line shows blank
         QTest::qWait(600);
-        QCOMPARE(text("Text2"), QStringLiteral("10:00:00")); // the time of the sale, not the clock
+        QCOMPARE(text("timeBox"), QStringLiteral("10:00:00")); // the time of the sale, not the clock
         QCOMPARE(m_form->state().stockRestore[12], 2.0);
-        QTRY_COMPARE(focusedName(), QStringLiteral("Text8_1"));
+        QTRY_COMPARE(focusedName(), QStringLiteral("lineCodeBoxes_1"));
 
         press(Qt::Key_Return);
         type("5");
         press(Qt::Key_Return);
-        QCOMPARE(text("Text3"), QStringLiteral("1000"));
+        QCOMPARE(text("totalBox"), QStringLiteral("1000"));
         press(Qt::Key_F12);
 
         QCOMPARE(stock(12), 7.0); // 5 out, 2 back
@@ -1146,8 +1151,8 @@ private Q_SLOTS:
         QCOMPARE(txt(r, Off::Sales::Date, 10), QStringLiteral("2010/06/02"));
         QCOMPARE(txt(r, Off::Sales::Time, 8), QStringLiteral("10:00:00"));
         QVERIFY(!m_form->state().correctionMode);
-        QCOMPARE(text("Text13"), QStringLiteral("9"));
-        QVERIFY(!w("Text1")->isEnabled());
+        QCOMPARE(text("slipNoBox"), QStringLiteral("9"));
+        QVERIFY(!w("dateBox")->isEnabled());
         QCOMPARE(m_form->state().stockRestore[12], 0.0);
     }
 
@@ -1185,25 +1190,25 @@ private Q_SLOTS:
         QFETCH(int, storedMethod);
         QFETCH(double, storedTendered);
         openForm();
-        QCOMPARE(text("TextPayMethod"), QStringLiteral("現金"));
+        QCOMPARE(text("paymentMethodBox"), QStringLiteral("現金"));
         sell(1, "2");
         for (int i = 0; i < f5; ++i)
             press(Qt::Key_F5);
-        QCOMPARE(text("TextPayMethod"), methodShown);
-        QCOMPARE(w("TextTendered")->isEnabled(), methodShown == QStringLiteral("現金"));
+        QCOMPARE(text("paymentMethodBox"), methodShown);
+        QCOMPARE(w("tenderedBox")->isEnabled(), methodShown == QStringLiteral("現金"));
         if (!tendered.isEmpty()) {
             press(Qt::Key_F11);
-            QTRY_COMPARE(focusedName(), QStringLiteral("TextTendered"));
+            QTRY_COMPARE(focusedName(), QStringLiteral("tenderedBox"));
             type(tendered);
             press(Qt::Key_Return);
         }
-        QCOMPARE(text("TextChangeDue"), changeShown);
+        QCOMPARE(text("changeDueBox"), changeShown);
         press(Qt::Key_F12);
         if (!saved) {
             QVERIFY(MessageBox::takeShown().join(u'\n').contains(QStringLiteral("お預り")));
             QVERIFY(m_dir->bytes("reg.dat").isEmpty());
-            QCOMPARE(text("Text3"), QStringLiteral("300")); // the entry stays for another try
-            QCOMPARE(text("TextTendered"), tendered);
+            QCOMPARE(text("totalBox"), QStringLiteral("300")); // the entry stays for another try
+            QCOMPARE(text("tenderedBox"), tendered);
             return;
         }
         const QByteArray r = slip(1);
@@ -1212,10 +1217,10 @@ private Q_SLOTS:
         QCOMPARE(i16(r, Off::Sales::PayMethod), int16_t(storedMethod));
         QCOMPARE(f64(r, Off::Sales::Tendered), storedTendered);
         // The next customer starts with cash and nothing tendered.
-        QCOMPARE(text("TextPayMethod"), QStringLiteral("現金"));
-        QVERIFY(text("TextTendered").isEmpty());
-        QVERIFY(w("TextTendered")->isEnabled());
-        QCOMPARE(text("TextChangeDue"), changeShown); // until the next key
+        QCOMPARE(text("paymentMethodBox"), QStringLiteral("現金"));
+        QVERIFY(text("tenderedBox").isEmpty());
+        QVERIFY(w("tenderedBox")->isEnabled());
+        QCOMPARE(text("changeDueBox"), changeShown); // until the next key
     }
 
     // Only digits reach the tendered box; Escape clears the sale back to cash.
@@ -1254,23 +1259,23 @@ private Q_SLOTS:
             type(tendered);
         }
         const auto shows = [&](const QString& caption) {
-            QCOMPARE(w<QGroupBox>("Frame2")->title(), caption);
-            QCOMPARE(text("Text4"), first);
-            QCOMPARE(w<QLabel>("Label1")->text(), refund ? QStringLiteral("返金") : QStringLiteral("10000"));
-            QCOMPARE(w("Text5")->isVisible(), !refund);
-            QCOMPARE(text("TextChangeDue"), changeDue);
+            QCOMPARE(w<QGroupBox>("changeFrame")->title(), caption);
+            QCOMPARE(text("change10000Box"), first);
+            QCOMPARE(w<QLabel>("change10000Label")->text(), refund ? QStringLiteral("返金") : QStringLiteral("10000"));
+            QCOMPARE(w("change5000Box")->isVisible(), !refund);
+            QCOMPARE(text("changeDueBox"), changeDue);
         };
         shows(title);
         press(Qt::Key_F12);
         QCOMPARE(MessageBox::takeShown(), QStringList());
-        QVERIFY(text("Text8_1").isEmpty()); // ready for the next customer
-        QCOMPARE(text("Text3"), QStringLiteral("0"));
+        QVERIFY(text("lineCodeBoxes_1").isEmpty()); // ready for the next customer
+        QCOMPARE(text("totalBox"), QStringLiteral("0"));
         shows(title + QStringLiteral("（伝票 1）"));
         type("1");
-        QCOMPARE(w<QGroupBox>("Frame2")->title(), QStringLiteral("釣り銭"));
-        for (const char* box : {"Text4", "Text5", "Text6", "Text12"})
+        QCOMPARE(w<QGroupBox>("changeFrame")->title(), QStringLiteral("釣り銭"));
+        for (const char* box : {"change10000Box", "change5000Box", "change1000Box", "change500Box"})
             QCOMPARE(text(box), QStringLiteral("0"));
-        QVERIFY(text("TextChangeDue").isEmpty());
+        QVERIFY(text("changeDueBox").isEmpty());
     }
 
     // A recalled slip shows the tax it was stored with, each rate's figures among them; empty lines stay blank.
@@ -1284,12 +1289,12 @@ private Q_SLOTS:
         QCOMPARE(f64(slip(1), Off::Sales::Tax), 33.0);
         openMonth(QString::number(QDate::currentDate().year()), QString::number(QDate::currentDate().month()));
         clickSlipRow(1);
-        w<QPushButton>("Command19")->click();
-        QCOMPARE(text("Text3"), QStringLiteral("700"));
-        QCOMPARE(text("Text17"), QStringLiteral("33"));
-        QVERIFY2(w<QLabel>("Label11")->text().contains(QStringLiteral("対象 700　内消費税等 33")),
-                 qPrintable(w<QLabel>("Label11")->text()));
-        QVERIFY(text("Text10_2").isEmpty());
+        w<QPushButton>("correctButton")->click();
+        QCOMPARE(text("totalBox"), QStringLiteral("700"));
+        QCOMPARE(text("containedTaxBox"), QStringLiteral("33"));
+        QVERIFY2(w<QLabel>("standardRateLabel")->text().contains(QStringLiteral("対象 700　内消費税等 33")),
+                 qPrintable(w<QLabel>("standardRateLabel")->text()));
+        QVERIFY(text("lineQuantityBoxes_2").isEmpty());
     }
 
     void tenderedBoxAndClear()
@@ -1297,17 +1302,17 @@ private Q_SLOTS:
         openForm();
         sell(1, "1");
         press(Qt::Key_F11);
-        QTRY_COMPARE(focusedName(), QStringLiteral("TextTendered"));
+        QTRY_COMPARE(focusedName(), QStringLiteral("tenderedBox"));
         type("5a-0.0");
-        QCOMPARE(text("TextTendered"), QStringLiteral("500"));
+        QCOMPARE(text("tenderedBox"), QStringLiteral("500"));
         type("123456789");
-        QCOMPARE(text("TextTendered").size(), 8);
+        QCOMPARE(text("tenderedBox").size(), 8);
         press(Qt::Key_F5);
-        QVERIFY(text("TextTendered").isEmpty()); // card: no amount tendered
-        QCOMPARE(text("TextPayMethod"), QStringLiteral("クレジット"));
-        focusOn("Text8_2");
+        QVERIFY(text("tenderedBox").isEmpty()); // card: no amount tendered
+        QCOMPARE(text("paymentMethodBox"), QStringLiteral("クレジット"));
+        focusOn("lineCodeBoxes_2");
         press(Qt::Key_Escape);
-        QCOMPARE(text("TextPayMethod"), QStringLiteral("現金"));
+        QCOMPARE(text("paymentMethodBox"), QStringLiteral("現金"));
     }
 
     // A correction recalls how the slip was paid; a slip from before payments were stored comes back as cash.
@@ -1342,9 +1347,9 @@ private Q_SLOTS:
         press(Qt::Key_F1); // a key of no meaning: the entry is still at line 1
         openMonth(QString::number(QDate::currentDate().year()), QString::number(QDate::currentDate().month()));
         clickSlipRow(1);
-        w<QPushButton>("Command19")->click();
-        QCOMPARE(text("TextPayMethod"), methodShown);
-        QCOMPARE(text("TextTendered"), tendered);
+        w<QPushButton>("correctButton")->click();
+        QCOMPARE(text("paymentMethodBox"), methodShown);
+        QCOMPARE(text("tenderedBox"), tendered);
         // Saved again unchanged, the slip keeps its method.
         press(Qt::Key_F12);
         QCOMPARE(i16(slip(1), Off::Sales::PayMethod), int16_t(f5 < 0 ? 0 : f5));
@@ -1357,7 +1362,7 @@ private Q_SLOTS:
         openForm();
         openMonth("2010", "6");
         clickSlipRow(1);
-        w<QPushButton>("Command19")->click();
+        w<QPushButton>("correctButton")->click();
         press(Qt::Key_Escape);
         QCOMPARE(m_form->state().stockRestore[12], 0.0);
         QVERIFY(!m_form->state().correctionMode);
@@ -1388,7 +1393,7 @@ private Q_SLOTS:
         clickSlipRow(8);
         MessageBox::setNextAnswer(yes ? QMessageBox::Yes : QMessageBox::No);
         QSignalSpy stockNotices(&changes(), &Changes::stockChanged);
-        w<QPushButton>("Command20")->click();
+        w<QPushButton>("deleteButton")->click();
         QCOMPARE(stockNotices.count(), yes ? 1 : 0);
         QCOMPARE(MessageBox::takeShown(), QStringList{QStringLiteral("削除しますか。")});
 
@@ -1402,14 +1407,14 @@ private Q_SLOTS:
         QVERIFY(!m_form->recallPanelOpen());
         QVERIFY(!m_form->state().correctionMode);
         // Either way the entry is cleared, so nothing of slip 8 can be saved again as a new sale.
-        QVERIFY(text("Text8_1").isEmpty());
-        QCOMPARE(text("Text13"), QStringLiteral("9"));
+        QVERIFY(text("lineCodeBoxes_1").isEmpty());
+        QCOMPARE(text("slipNoBox"), QStringLiteral("9"));
         QCOMPARE(m_form->state().slipSelected, !yes);
-        QTRY_COMPARE(focusedName(), QStringLiteral("Text8_1"));
+        QTRY_COMPARE(focusedName(), QStringLiteral("lineCodeBoxes_1"));
 
         if (yes) {
             openMonth("2010", "6");
-            QCOMPARE(w<Grid>("MSFlexGrid1")->text(8, 4), QStringLiteral("削除"));
+            QCOMPARE(w<Grid>("slipGrid")->text(8, 4), QStringLiteral("削除"));
         }
     }
 
@@ -1430,7 +1435,7 @@ private Q_SLOTS:
         openForm();
         openMonth("2010", "7");
         clickSlipRow(1);
-        w<QPushButton>("Command19")->click();
+        w<QPushButton>("correctButton")->click();
         QCOMPARE(m_form->state().stockRestore[12], 5.0);
         press(Qt::Key_F12);
         QCOMPARE(stock(12), 100.0); // 5 given back, 5 taken out
@@ -1441,24 +1446,24 @@ private Q_SLOTS:
     void otherWindows()
     {
         openForm();
-        w<QPushButton>("Command18")->click();
+        w<QPushButton>("helpButton")->click();
         QCOMPARE(MessageBox::takeShown().size(), 1); // no help file in the test directory
 
-        w<QPushButton>("Command17")->click();
+        w<QPushButton>("dataManagementButton")->click();
         BackupWindow* restore = openInstance<BackupWindow>();
         QVERIFY(restore);
-        w<QPushButton>("Command17")->click();
+        w<QPushButton>("dataManagementButton")->click();
         QCOMPARE(openInstance<BackupWindow>(), restore); // one data management window, brought to the front
         SysStr[Sys::FirstGroupCaption] = QStringLiteral("弁当");
         SysNum[Sys::NextSalesSlipNo] = 77;
         Q_EMIT restore->restored(QStringLiteral("reg.dat"));
-        QCOMPARE(w<TabStrip>("SSTab1")->caption(0), QStringLiteral("食料品"));
+        QCOMPARE(w<TabStrip>("productTabs")->caption(0), QStringLiteral("食料品"));
         Q_EMIT restore->restored(QStringLiteral("sys.ini"));
-        QCOMPARE(w<TabStrip>("SSTab1")->caption(0), QStringLiteral("弁当"));
-        QCOMPARE(text("Text13"), QStringLiteral("77"));
+        QCOMPARE(w<TabStrip>("productTabs")->caption(0), QStringLiteral("弁当"));
+        QCOMPARE(text("slipNoBox"), QStringLiteral("77"));
         setProduct(1, QStringLiteral("おにぎり"), 120);
         Q_EMIT restore->restored(QStringLiteral("syohin.dat"));
-        QVERIFY(w<QListWidget>("List1")->item(0)->text().contains(QStringLiteral("おにぎり")));
+        QVERIFY(w<QListWidget>("productLists_1")->item(0)->text().contains(QStringLiteral("おにぎり")));
         delete restore;
     }
 
@@ -1466,7 +1471,7 @@ private Q_SLOTS:
     void yearListReachesNextYear()
     {
         openForm();
-        auto* years = w<QComboBox>("Combo1");
+        auto* years = w<QComboBox>("recallYearBox");
         QCOMPARE(years->itemText(0), QStringLiteral("2005"));
         QCOMPARE(years->itemText(years->count() - 1), QString::number(QDate::currentDate().year() + 1));
     }
@@ -1474,8 +1479,8 @@ private Q_SLOTS:
     void clockTicks()
     {
         openForm();
-        w("Text2")->clear();
-        QTRY_VERIFY_WITH_TIMEOUT(!text("Text2").isEmpty(), 1500);
+        w("timeBox")->clear();
+        QTRY_VERIFY_WITH_TIMEOUT(!text("timeBox").isEmpty(), 1500);
     }
 };
 
