@@ -25,7 +25,7 @@ struct Host
     {
         auto* layout = new QVBoxLayout(&window);
         box = new QLineEdit(&window);
-        const QString stem = kind == NumberedTabs::Lists ? QStringLiteral("List%1") : QStringLiteral("Grid_%1");
+        const QString stem = kind == NumberedTabs::Lists ? QStringLiteral("list_%1") : QStringLiteral("Grid_%1");
         tabs = new NumberedTabs(&window, kind, {stem.arg(1), stem.arg(2), stem.arg(3), stem.arg(4)});
         layout->addWidget(box);
         layout->addWidget(tabs);
@@ -75,7 +75,7 @@ private Q_SLOTS:
         for (int t = 0; t < 4; ++t)
             QCOMPARE(h.tabs->caption(t), QStringLiteral("群%1").arg(t + 1));
         QCOMPARE(h.tabs->selectedTab(), 0);
-        QCOMPARE(h.tabs->list(3)->objectName(), QStringLiteral("List4"));
+        QCOMPARE(h.tabs->list(3)->objectName(), QStringLiteral("list_4"));
     }
 
     void functionKeysShowTabs_data()

@@ -56,8 +56,8 @@ private Q_SLOTS:
     void namesFollowTheSetup()
     {
         QCOMPARE(m_lines->number[0]->text(), QStringLiteral("番号"));
-        QCOMPARE(m_window->findChild<QLineEdit*>("Text8_1"), m_lines->code[1]);
-        QCOMPARE(m_window->findChild<QLineEdit*>("Text11_10"), m_lines->amount[10]);
+        QCOMPARE(m_window->findChild<QLineEdit*>("lineCodeBoxes_1"), m_lines->code[1]);
+        QCOMPARE(m_window->findChild<QLineEdit*>("lineAmountBoxes_10"), m_lines->amount[10]);
         QCOMPARE(m_lines->number[10]->text(), QStringLiteral("10"));
         QVERIFY(m_lines->amount[3]->isReadOnly());
         // Lines counted from 0 in their names, without header boxes.
@@ -69,8 +69,8 @@ private Q_SLOTS:
         }
         QWidget other;
         SlipLines lines(&other, s);
-        QCOMPARE(lines.code[1]->objectName(), QStringLiteral("Text8x_0"));
-        QCOMPARE(lines.code[10]->objectName(), QStringLiteral("Text8x_9"));
+        QCOMPARE(lines.code[1]->objectName(), QStringLiteral("lineCodeBoxesx_0"));
+        QCOMPARE(lines.code[10]->objectName(), QStringLiteral("lineCodeBoxesx_9"));
         QVERIFY(!lines.code[0]);
     }
 
