@@ -1,4 +1,4 @@
-// Building controls in code: each gets its design name as object name, a Japanese accessible name and
+// Building controls in code: each gets an object name that says what it holds, a Japanese accessible name and
 // its place in pixels.
 #pragma once
 

@@ -10,7 +10,7 @@ class TabStrip : public QTabWidget
 public:
     explicit TabStrip(QWidget* parent = nullptr);
 
-    // Tabs are numbered from 0, as the designer numbered them.
+    // Tabs are numbered from 0.
     void setTabs(int count);
     QWidget* page(int tab) const { return widget(tab); }
     QString caption(int tab) const { return tabText(tab); }
