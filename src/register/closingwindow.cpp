@@ -118,6 +118,27 @@ ClosingWindow::ClosingWindow(QWidget* parent) : QWidget(parent)
 
 void ClosingWindow::buildControls()
 {
+    buildDayRow();
+    auto* expected = makeFrame(this, QStringLiteral("FrameExpected"), QStringLiteral("レジの予定"),
+                               QStringLiteral("レジの予定"), twipsRect(120, 720, 4400, 8400));
+    expectedGrid = new Grid(expected);
+    expectedGrid->setObjectName(QStringLiteral("expectedGrid"));
+    expectedGrid->setAccessibleName(QStringLiteral("レジの予定"));
+    expectedGrid->setGeometry(twipsRect(120, 330, 4160, 7950));
+    expectedGrid->setFocusPolicy(Qt::NoFocus);
+    buildCountFrame();
+    auto* history = makeFrame(this, QStringLiteral("FrameHistory"), QStringLiteral("精算の履歴"),
+                              QStringLiteral("精算の履歴"), twipsRect(8560, 720, 6520, 8400));
+    historyGrid = new Grid(history);
+    historyGrid->setObjectName(QStringLiteral("historyGrid"));
+    historyGrid->setAccessibleName(QStringLiteral("精算の履歴"));
+    historyGrid->setGeometry(twipsRect(120, 330, 6280, 7950));
+    buildButtons();
+}
+
+// The business day and the change fund, along the top.
+void ClosingWindow::buildDayRow()
+{
     makeLabel(this, QStringLiteral("LabelDay"), QStringLiteral("営業日"), twipsRect(120, 170, 900, 420));
     dayBox = makeEdit(this, QStringLiteral("dayBox"), QStringLiteral("営業日"), twipsRect(1020, 120, 1900, 460));
     showButton =
@@ -126,15 +147,15 @@ void ClosingWindow::buildControls()
     fundBox = makeEdit(this, QStringLiteral("fundBox"), QStringLiteral("釣銭準備金"), twipsRect(6000, 120, 1800, 460));
     fundBox->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     fundBox->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,8}")), fundBox));
+    connect(showButton, &QPushButton::clicked, this, &ClosingWindow::showDay);
+    installKeys(dayBox, {{Qt::Key_Return, [this] { showDay(); }}});
+    connect(fundBox, &QLineEdit::textChanged, this, &ClosingWindow::fundChanged);
+    installKeys(fundBox, {{Qt::Key_Return, [this] { saveFund(); }}});
+}
 
-    auto* expected = makeFrame(this, QStringLiteral("FrameExpected"), QStringLiteral("レジの予定"),
-                               QStringLiteral("レジの予定"), twipsRect(120, 720, 4400, 8400));
-    expectedGrid = new Grid(expected);
-    expectedGrid->setObjectName(QStringLiteral("expectedGrid"));
-    expectedGrid->setAccessibleName(QStringLiteral("レジの予定"));
-    expectedGrid->setGeometry(twipsRect(120, 330, 4160, 7950));
-    expectedGrid->setFocusPolicy(Qt::NoFocus);
-
+// The count of each denomination, and the counted, expected and difference figures under it.
+void ClosingWindow::buildCountFrame()
+{
     auto* counted = makeFrame(this, QStringLiteral("FrameCount"), QStringLiteral("実査（数えた現金）"),
                               QStringLiteral("実査"), twipsRect(4640, 720, 3800, 8400));
     for (int i = 0; i < DenominationCount; ++i) {
@@ -181,14 +202,11 @@ void ClosingWindow::buildControls()
         (*t.box)->setFont(bold);
         label->setBuddy(*t.box);
     }
+}
 
-    auto* history = makeFrame(this, QStringLiteral("FrameHistory"), QStringLiteral("精算の履歴"),
-                              QStringLiteral("精算の履歴"), twipsRect(8560, 720, 6520, 8400));
-    historyGrid = new Grid(history);
-    historyGrid->setObjectName(QStringLiteral("historyGrid"));
-    historyGrid->setAccessibleName(QStringLiteral("精算の履歴"));
-    historyGrid->setGeometry(twipsRect(120, 330, 6280, 7950));
-
+// 点検, 精算, 再印刷, CSV出力 and 閉じる along the bottom.
+void ClosingWindow::buildButtons()
+{
     const struct
     {
         QPushButton** button;
@@ -210,10 +228,6 @@ void ClosingWindow::buildControls()
     connect(exitButton, &QPushButton::clicked, this, &QWidget::close);
     // Enter on 精算, where the count ends, closes the day after one question.
     installKeys(closeDayButton, {{Qt::Key_Return, [this] { closeDay(); }}});
-    connect(showButton, &QPushButton::clicked, this, &ClosingWindow::showDay);
-    installKeys(dayBox, {{Qt::Key_Return, [this] { showDay(); }}});
-    connect(fundBox, &QLineEdit::textChanged, this, &ClosingWindow::fundChanged);
-    installKeys(fundBox, {{Qt::Key_Return, [this] { saveFund(); }}});
 }
 
 bool ClosingWindow::readFigures()

@@ -53,6 +53,9 @@ private:
     QPushButton* exitButton = nullptr;
 
     void buildControls();
+    void buildDayRow();
+    void buildCountFrame();
+    void buildButtons();
     // The figures of the day in the box, read afresh; false (the user told) when they cannot be.
     bool readFigures();
     void showCount();
