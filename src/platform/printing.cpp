@@ -297,6 +297,53 @@ QList<qreal> fitColumnWidths(const QList<qreal>& given, const QList<qreal>& need
     return widths;
 }
 
+namespace {
+
+// The left edge of every column and the right edge of the last: what each column needs to show its widest text
+// whole (dates and times must never be cut), fitted to the page.
+QList<qreal> columnEdges(const QAbstractItemModel& model, const QList<int>& columnWidths,
+                         const QFontMetricsF& headMetrics, const QFontMetricsF& bodyMetrics, qreal pad, qreal pageWidth)
+{
+    const int cols = model.columnCount();
+    QList<qreal> given(cols), needed(cols);
+    for (int c = 0; c < cols; ++c) {
+        given[c] = std::max(1, columnWidths.value(c, 1000));
+        qreal widest = headMetrics.horizontalAdvance(model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString());
+        for (int r = 0; r < model.rowCount(); ++r)
+            widest = std::max(widest, bodyMetrics.horizontalAdvance(model.data(model.index(r, c)).toString()));
+        needed[c] = widest + 2 * pad + 1;
+    }
+    const QList<qreal> widths = fitColumnWidths(given, needed, pageWidth);
+    QList<qreal> x(cols + 1, 0);
+    for (int c = 0; c < cols; ++c)
+        x[c + 1] = x[c] + widths[c];
+    return x;
+}
+
+// The title and the shop's name on the first line of a page, the period under them.
+void paintTitle(QPainter& painter, const TableHeading& heading, qreal pageWidth, const QFont& titleFont,
+                const QFont& body)
+{
+    const qreal titleHeight = QFontMetricsF(titleFont, painter.device()).height();
+    painter.setPen(Qt::black);
+    painter.setFont(titleFont);
+    const QRectF titleLine(0, 0, pageWidth, titleHeight);
+    painter.drawText(titleLine, Qt::AlignLeft | Qt::AlignVCenter, heading.title);
+    painter.setFont(body);
+    painter.drawText(titleLine, Qt::AlignRight | Qt::AlignVCenter, heading.shopName);
+    painter.drawText(QRectF(0, titleHeight, pageWidth, QFontMetricsF(body, painter.device()).height()),
+                     Qt::AlignLeft | Qt::AlignVCenter, heading.period);
+}
+
+// A cell's own horizontal alignment, left when the model gives none.
+Qt::Alignment horizontalAlignment(const QModelIndex& index)
+{
+    const QVariant align = index.data(Qt::TextAlignmentRole);
+    return align.isValid() ? Qt::Alignment(align.toInt()) & Qt::AlignHorizontal_Mask : Qt::Alignment(Qt::AlignLeft);
+}
+
+} // namespace
+
 Result paintTable(QPrinter& printer, const QAbstractItemModel& model, const QList<int>& columnWidths,
                   const TableHeading& heading, const std::function<bool(int, int)>& progress)
 {
@@ -316,20 +363,8 @@ Result paintTable(QPrinter& printer, const QAbstractItemModel& model, const QLis
 
     const int cols = model.columnCount();
     const int rows = model.rowCount();
-    // What each column needs to show its widest text whole: dates and times must never be cut.
-    const QFontMetricsF headMetrics(head, &printer);
-    QList<qreal> given(cols), needed(cols);
-    for (int c = 0; c < cols; ++c) {
-        given[c] = std::max(1, columnWidths.value(c, 1000));
-        qreal widest = headMetrics.horizontalAdvance(model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString());
-        for (int r = 0; r < rows; ++r)
-            widest = std::max(widest, bodyMetrics.horizontalAdvance(model.data(model.index(r, c)).toString()));
-        needed[c] = widest + 2 * pad + 1;
-    }
-    const QList<qreal> widths = fitColumnWidths(given, needed, page.width());
-    QList<qreal> x(cols + 1, 0);
-    for (int c = 0; c < cols; ++c)
-        x[c + 1] = x[c] + widths[c];
+    const QList<qreal> x =
+        columnEdges(model, columnWidths, QFontMetricsF(head, &printer), bodyMetrics, pad, page.width());
 
     const int rowsPerPage = std::max(1, int((page.height() - top - footer) / rowHeight) - 1);
     const int pages = std::max(1, (rows + rowsPerPage - 1) / rowsPerPage);
@@ -353,14 +388,7 @@ Result paintTable(QPrinter& printer, const QAbstractItemModel& model, const QLis
             painter.end();
             return printFailed(printer);
         }
-        painter.setPen(Qt::black);
-        painter.setFont(titleFont);
-        const QRectF titleLine(0, 0, page.width(), titleMetrics.height());
-        painter.drawText(titleLine, Qt::AlignLeft | Qt::AlignVCenter, heading.title);
-        painter.setFont(body);
-        painter.drawText(titleLine, Qt::AlignRight | Qt::AlignVCenter, heading.shopName);
-        painter.drawText(QRectF(0, titleMetrics.height(), page.width(), bodyMetrics.height()),
-                         Qt::AlignLeft | Qt::AlignVCenter, heading.period);
+        paintTitle(painter, heading, page.width(), titleFont, body);
 
         // Column headings on every page, so that each sheet can be read on its own.
         qreal y = top;
@@ -386,11 +414,7 @@ Result paintTable(QPrinter& printer, const QAbstractItemModel& model, const QLis
                 painter.setPen(gridPen);
                 painter.drawRect(rect);
                 painter.setPen(Qt::black);
-                const QVariant align = model.data(index, Qt::TextAlignmentRole);
-                const Qt::Alignment horizontal = align.isValid()
-                                                     ? Qt::Alignment(align.toInt()) & Qt::AlignHorizontal_Mask
-                                                     : Qt::Alignment(Qt::AlignLeft);
-                cell(rect, model.data(index, Qt::DisplayRole).toString(), horizontal);
+                cell(rect, model.data(index, Qt::DisplayRole).toString(), horizontalAlignment(index));
             }
         }
         painter.drawText(QRectF(0, page.height() - bodyMetrics.height(), page.width(), bodyMetrics.height()),
