@@ -148,50 +148,22 @@ void PurchaseSlipWindow::buildHeader()
     }
 }
 
-void PurchaseSlipWindow::buildLines()
+namespace {
+
+// The ten item lines, numbered in full-width digits and counted from 0 in their names.
+SlipLines::Setup purchaseSlipLineSetup()
 {
-    linesFrame = makeFrame(this, QStringLiteral("linesFrame"), QString(), QStringLiteral("仕入明細"),
-                           twipsRect(120, 2000, 8500, 7300));
     const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
+    const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
     SlipLines::Setup s;
-    s.columns[SlipLines::Number] = {QStringLiteral("lineNumberBoxes"),
-                                    QStringLiteral("番号"),
-                                    QStringLiteral("lineHeaders_0"),
-                                    120,
-                                    600,
-                                    Qt::AlignCenter,
-                                    SlipLines::Display};
-    s.columns[SlipLines::Code] = {QStringLiteral("lineCodeBoxes"),
-                                  QStringLiteral("コード"),
-                                  QStringLiteral("lineHeaders_1"),
-                                  720,
-                                  800,
-                                  right,
-                                  SlipLines::Typed};
-    s.columns[SlipLines::Name] = {
-        QStringLiteral("lineNameBoxes"),  QStringLiteral("品名"), QStringLiteral("lineHeaders_2"), 1520, 3200,
-        Qt::AlignLeft | Qt::AlignVCenter, SlipLines::ClickOnly};
-    s.columns[SlipLines::Price] = {QStringLiteral("linePriceBoxes"),
-                                   QStringLiteral("単価"),
-                                   QStringLiteral("lineHeaders_3"),
-                                   4720,
-                                   1100,
-                                   right,
-                                   SlipLines::Typed};
-    s.columns[SlipLines::Qty] = {QStringLiteral("lineQtyBoxes"),
-                                 QStringLiteral("数量"),
-                                 QStringLiteral("lineHeaders_4"),
-                                 5820,
-                                 900,
-                                 right,
-                                 SlipLines::Typed};
-    s.columns[SlipLines::Amount] = {QStringLiteral("lineAmountBoxes"),
-                                    QStringLiteral("金額"),
-                                    QStringLiteral("lineHeaders_5"),
-                                    6720,
-                                    1600,
-                                    right,
-                                    SlipLines::ClickOnly};
+    // clang-format off
+    s.columns[SlipLines::Number] = {u"lineNumberBoxes"_s, u"番号"_s,   u"lineHeaders_0"_s, 120,  600,  Qt::AlignCenter, SlipLines::Display};
+    s.columns[SlipLines::Code]   = {u"lineCodeBoxes"_s,   u"コード"_s, u"lineHeaders_1"_s, 720,  800,  right, SlipLines::Typed};
+    s.columns[SlipLines::Name]   = {u"lineNameBoxes"_s,   u"品名"_s,   u"lineHeaders_2"_s, 1520, 3200, left,  SlipLines::ClickOnly};
+    s.columns[SlipLines::Price]  = {u"linePriceBoxes"_s,  u"単価"_s,   u"lineHeaders_3"_s, 4720, 1100, right, SlipLines::Typed};
+    s.columns[SlipLines::Qty]    = {u"lineQtyBoxes"_s,    u"数量"_s,   u"lineHeaders_4"_s, 5820, 900,  right, SlipLines::Typed};
+    s.columns[SlipLines::Amount] = {u"lineAmountBoxes"_s, u"金額"_s,   u"lineHeaders_5"_s, 6720, 1600, right, SlipLines::ClickOnly};
+    // clang-format on
     for (const QString& digit : FullWidthDigits)
         s.numbers << digit;
     s.firstIndex = 0;
@@ -201,7 +173,17 @@ void PurchaseSlipWindow::buildLines()
     s.pitch = 500;
     s.lineHeight = 460;
     s.highlighted = {SlipLines::Code, SlipLines::Price, SlipLines::Qty};
-    m_lines = new SlipLines(linesFrame, s);
+    return s;
+}
+
+} // namespace
+
+void PurchaseSlipWindow::buildLines()
+{
+    linesFrame = makeFrame(this, QStringLiteral("linesFrame"), QString(), QStringLiteral("仕入明細"),
+                           twipsRect(120, 2000, 8500, 7300));
+    const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
+    m_lines = new SlipLines(linesFrame, purchaseSlipLineSetup());
 
     for (int c = 0; c < SlipLines::Columns; ++c)
         lineHeaders[c] = m_lines->box(SlipLines::Column(c), 0);
