@@ -55,7 +55,7 @@ QByteArray readFile(const QString& path)
 
 Q_DECLARE_METATYPE(MountRecord)
 
-class TestForm15 : public QObject
+class TestBackupWindow : public QObject
 {
     Q_OBJECT
 
@@ -538,5 +538,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestForm15)
+QTEST_MAIN(TestBackupWindow)
 #include "tst_backupwindow.moc"

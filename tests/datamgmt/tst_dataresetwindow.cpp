@@ -53,7 +53,7 @@ QByteArray archivedFile(const QString& path, QString& name)
 
 } // namespace
 
-class TestForm3 : public QObject
+class TestDataResetWindow : public QObject
 {
     Q_OBJECT
 
@@ -458,5 +458,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestForm3)
+QTEST_MAIN(TestDataResetWindow)
 #include "tst_dataresetwindow.moc"

@@ -42,7 +42,7 @@ void storeProduct237()
 
 } // namespace
 
-class TestForm2 : public QObject
+class TestProductWindow : public QObject
 {
     Q_OBJECT
 
@@ -613,5 +613,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestForm2)
+QTEST_MAIN(TestProductWindow)
 #include "tst_productwindow.moc"

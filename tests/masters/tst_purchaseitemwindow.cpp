@@ -42,7 +42,7 @@ void storeItem(const TestAppDir& dir, int n, const QString& name, double cost, d
 
 } // namespace
 
-class TestForm11 : public QObject
+class TestPurchaseItemWindow : public QObject
 {
     Q_OBJECT
 
@@ -366,5 +366,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestForm11)
+QTEST_MAIN(TestPurchaseItemWindow)
 #include "tst_purchaseitemwindow.moc"

@@ -19,7 +19,7 @@
 #include <QPushButton>
 #include <QtTest>
 
-class TestForm8 : public QObject
+class TestSettingsWindow : public QObject
 {
     Q_OBJECT
 
@@ -366,5 +366,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestForm8)
+QTEST_MAIN(TestSettingsWindow)
 #include "tst_settingswindow.moc"

@@ -33,7 +33,7 @@ void initialiseSuppliers(const TestAppDir& dir)
 
 } // namespace
 
-class TestForm9 : public QObject
+class TestSupplierWindow : public QObject
 {
     Q_OBJECT
 
@@ -220,5 +220,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestForm9)
+QTEST_MAIN(TestSupplierWindow)
 #include "tst_supplierwindow.moc"

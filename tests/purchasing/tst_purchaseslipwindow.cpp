@@ -50,7 +50,7 @@ QByteArray slipImage(const QString& date, int32_t slipNoField, double total, boo
 
 } // namespace
 
-class TestForm16 : public QObject
+class TestPurchaseSlipWindow : public QObject
 {
     Q_OBJECT
 
@@ -691,5 +691,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestForm16)
+QTEST_MAIN(TestPurchaseSlipWindow)
 #include "tst_purchaseslipwindow.moc"

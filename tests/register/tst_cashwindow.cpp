@@ -1,9 +1,8 @@
 // The cash in and out window: amounts refused where typed, entries stored and listed per day, deleted by a
 // mark after a question.
-#include "guitest.h"
+#include "windowtest.h"
 
 #include "platform/grid.h"
-#include "platform/messagebox.h"
 #include "register/cashwindow.h"
 #include "storage/seisan.h"
 
@@ -12,29 +11,20 @@
 #include <QRadioButton>
 #include <QtTest>
 
-class TestCashWindow : public QObject
+class TestCashWindow : public WindowTest
 {
     Q_OBJECT
 
-private:
-    std::unique_ptr<TestAppDir> m_dir;
     CashWindow* m_form = nullptr;
 
-private Q_SLOTS:
-    void initTestCase() { MessageBox::enableTestMode(); }
-    void init()
-    {
-        m_dir = std::make_unique<TestAppDir>();
-        m_form = openWindow<CashWindow>();
-        MessageBox::takeShown();
-    }
-    void cleanup()
+    void setUp() override { m_form = openWindow<CashWindow>(); }
+    void tearDown() override
     {
         delete m_form;
         m_form = nullptr;
-        m_dir.reset();
     }
 
+private Q_SLOTS:
     // The amount stays as typed; Enter takes it on to the reason only when it can be stored, and otherwise says
     // why and keeps the box, so no amount is stored other than the one typed.
     void amounts_data()
@@ -60,13 +50,13 @@ private Q_SLOTS:
         QCOMPARE(control(m_form, QStringLiteral("amountBox"))->text(), typed);
         press(Qt::Key_Return);
         if (!stored) {
-            QVERIFY(MessageBox::takeShown().value(0).contains(QStringLiteral("1～99,999,999")));
+            QVERIFY(shown().value(0).contains(QStringLiteral("1～99,999,999")));
             QTRY_COMPARE(focusedName(), QStringLiteral("amountBox"));
             QCOMPARE(control(m_form, QStringLiteral("amountBox"))->text(), typed);
             // 登録 refuses it the same way.
             control<QPushButton>(m_form, QStringLiteral("saveButton"))->click();
-            QVERIFY(MessageBox::takeShown().value(0).contains(QStringLiteral("1～99,999,999")));
-            QVERIFY(!QFile::exists(m_dir->file(SeisanFileName)));
+            QVERIFY(shown().value(0).contains(QStringLiteral("1～99,999,999")));
+            QVERIFY(!QFile::exists(dir().file(SeisanFileName)));
             return;
         }
         QTRY_COMPARE(focusedName(), QStringLiteral("reasonBox"));
@@ -122,13 +112,13 @@ private Q_SLOTS:
 
         grid->setCurrentRow(2);
         control<QPushButton>(m_form, QStringLiteral("deleteButton"))->click(); // answered no
-        QVERIFY(MessageBox::takeShown().value(0).contains(QStringLiteral("削除しますか")));
+        QVERIFY(shown().value(0).contains(QStringLiteral("削除しますか")));
         QCOMPARE(grid->text(2, 4), QString());
-        MessageBox::setNextAnswer(QMessageBox::Yes);
+        answerYes();
         grid->setCurrentRow(2);
         control<QPushButton>(m_form, QStringLiteral("deleteButton"))->click();
         QCOMPARE(grid->text(2, 4), QStringLiteral("削除"));
-        const QByteArray bytes = m_dir->bytes(SeisanFileName);
+        const QByteArray bytes = dir().bytes(SeisanFileName);
         QCOMPARE(bytes.size(), 2 * SeisanRecordSize);
         QCOMPARE(bytes[SeisanRecordSize + 6], char(1));
         QCOMPARE(bytes[6], char(0));

@@ -41,7 +41,7 @@ const QColor White(255, 255, 255);
 
 } // namespace
 
-class TestForm1 : public QObject
+class TestRegisterWindow : public QObject
 {
     Q_OBJECT
 
@@ -1484,5 +1484,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestForm1)
+QTEST_MAIN(TestRegisterWindow)
 #include "tst_registerwindow.moc"
