@@ -27,14 +27,14 @@ void BuildReport(benchmark::State& state)
 {
     for (auto _ : state)
         g_reports->buildReportGrid(1);
-    state.counters["rows"] = double(g_reports->reportGrid->rows() - 1);
+    state.counters["rows"] = double(g_reports->findChild<Grid*>(QStringLiteral("reportGrid"))->rows() - 1);
 }
 
 void WriteCsv(benchmark::State& state)
 {
     const QString path = g_out->filePath(QStringLiteral("month.csv"));
     for (auto _ : state)
-        if (!exportTableCsv(nullptr, *g_reports->reportGrid->model(), path))
+        if (!exportTableCsv(nullptr, *g_reports->findChild<Grid*>(QStringLiteral("reportGrid"))->model(), path))
             state.SkipWithError("write failed");
     state.counters["bytes"] = double(QFile(path).size());
 }
@@ -44,13 +44,13 @@ void PaintPdf(benchmark::State& state)
     const TableHeading heading{QStringLiteral("売上伝票一覧"), QStringLiteral("月報"), QStringLiteral("店"),
                                QStringLiteral("x")};
     QList<int> widths;
-    for (int c = 0; c < g_reports->reportGrid->cols(); ++c)
-        widths << g_reports->reportGrid->columnWidth(c);
+    for (int c = 0; c < g_reports->findChild<Grid*>(QStringLiteral("reportGrid"))->cols(); ++c)
+        widths << g_reports->findChild<Grid*>(QStringLiteral("reportGrid"))->columnWidth(c);
     for (auto _ : state) {
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(g_out->filePath(QStringLiteral("month.pdf")));
-        if (!paintTable(printer, *g_reports->reportGrid->model(), widths, heading))
+        if (!paintTable(printer, *g_reports->findChild<Grid*>(QStringLiteral("reportGrid"))->model(), widths, heading))
             state.SkipWithError("paint failed");
     }
 }
@@ -74,9 +74,9 @@ int main(int argc, char** argv)
     QTemporaryDir out;
     g_out = &out;
     g_reports = new ReportWindow;
-    g_reports->yearBox->setEditText(QString::number(busiest.year));
-    g_reports->monthBox->setEditText(QString::number(busiest.month));
-    g_reports->monthlyButton->setChecked(true);
+    g_reports->findChild<QComboBox*>(QStringLiteral("yearBox"))->setEditText(QString::number(busiest.year));
+    g_reports->findChild<QComboBox*>(QStringLiteral("monthBox"))->setEditText(QString::number(busiest.month));
+    g_reports->findChild<QRadioButton*>(QStringLiteral("monthlyButton"))->setChecked(true);
     g_reports->buildReportGrid(1);
 
     RatioReporter reporter;

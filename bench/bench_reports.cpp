@@ -40,13 +40,15 @@ void PlainRead(benchmark::State& state, const char* which)
 // Report kind range(0); range(1) 1 for a month, 0 for a day.
 void Report(benchmark::State& state)
 {
-    g_reports->yearBox->setEditText(g_year);
-    g_reports->monthBox->setEditText(g_month);
-    g_reports->dayBox->setEditText(g_day);
-    (state.range(1) ? g_reports->monthlyButton : g_reports->dailyButton)->setChecked(true);
+    g_reports->findChild<QComboBox*>(QStringLiteral("yearBox"))->setEditText(g_year);
+    g_reports->findChild<QComboBox*>(QStringLiteral("monthBox"))->setEditText(g_month);
+    g_reports->findChild<QComboBox*>(QStringLiteral("dayBox"))->setEditText(g_day);
+    g_reports
+        ->findChild<QRadioButton*>(state.range(1) ? QStringLiteral("monthlyButton") : QStringLiteral("dailyButton"))
+        ->setChecked(true);
     for (auto _ : state)
         g_reports->buildReportGrid(int(state.range(0)));
-    state.counters["rows"] = double(g_reports->reportGrid->rows() - 1);
+    state.counters["rows"] = double(g_reports->findChild<Grid*>(QStringLiteral("reportGrid"))->rows() - 1);
 }
 
 void OpenGraphs(benchmark::State& state)
@@ -96,8 +98,8 @@ int main(int argc, char** argv)
                 qPrintable(g_month), qPrintable(g_day));
     g_reports = new ReportWindow;
     g_graphs = new GraphWindow;
-    g_graphs->yearBox->setEditText(g_year);
-    g_graphs->monthBox->setEditText(g_month);
+    g_graphs->findChild<QComboBox*>(QStringLiteral("yearBox"))->setEditText(g_year);
+    g_graphs->findChild<QComboBox*>(QStringLiteral("monthBox"))->setEditText(g_month);
     g_graphs->show();
 
     RatioReporter reporter;

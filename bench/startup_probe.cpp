@@ -42,13 +42,13 @@ void openEveryView()
 {
     const auto [year, month, slips] = busiestMonth();
     auto* reports = static_cast<ReportWindow*>(Windows::reports());
-    reports->yearBox->setEditText(QString::number(year));
-    reports->monthBox->setEditText(QString::number(month));
-    reports->monthlyButton->setChecked(true);
+    reports->findChild<QComboBox*>(QStringLiteral("yearBox"))->setEditText(QString::number(year));
+    reports->findChild<QComboBox*>(QStringLiteral("monthBox"))->setEditText(QString::number(month));
+    reports->findChild<QRadioButton*>(QStringLiteral("monthlyButton"))->setChecked(true);
     for (int kind = 4; kind >= 1; --kind)
         reports->buildReportGrid(kind);
     auto* graphs = static_cast<GraphWindow*>(Windows::graphs());
-    graphs->yearBox->setEditText(QString::number(year));
+    graphs->findChild<QComboBox*>(QStringLiteral("yearBox"))->setEditText(QString::number(year));
     for (int mode = 0; mode <= 4; ++mode)
         graphs->drawView(mode);
     QApplication::processEvents();

@@ -29,6 +29,12 @@ public:
     int chartType() const { return m_chartType; }
     const GraphTables& tables() const { return *m_tables; }
 
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
     QGroupBox* periodFrame = nullptr;
     QComboBox* yearBox = nullptr;
     QComboBox* monthBox = nullptr;
@@ -51,12 +57,6 @@ public:
     Grid* tableGrid = nullptr;
     QPushButton* csvButton = nullptr; // "CSV出力", beside the tabs while the table is shown
 
-protected:
-    bool event(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-
-private:
     void buildControls();
     void connectControls();
     void buildCsvButton();

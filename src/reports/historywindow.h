@@ -26,6 +26,10 @@ public:
     // Walks the whole chain and says whether it is whole or which entry is the first that does not match.
     void verify();
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
     QGroupBox* historyFrame = nullptr;
     Grid* historyGrid = nullptr;
     QLabel* statusLabel = nullptr;
@@ -44,10 +48,6 @@ public:
     QPushButton* csvButton = nullptr;    // "CSV出力"
     QPushButton* closeButton = nullptr;  // "閉じる"
 
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-
-private:
     // The entries the boxes choose.
     HistoryFilter filter() const;
     void fitColumns();

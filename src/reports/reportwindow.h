@@ -26,6 +26,16 @@ public:
 
     int reportKind() const { return m_reportKind; }
 
+    // The report now shown: its name, its period as printed, and the period in a file name ("2026-12").
+    QString shownTitle() const { return m_shownTitle; }
+    QString shownPeriod() const { return m_shownPeriod; }
+    QString shownPeriodTag() const { return m_shownPeriodTag; }
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
     QGroupBox* reportFrame = nullptr;
     Grid* reportGrid = nullptr;
     QGroupBox* periodFrame = nullptr;
@@ -46,16 +56,6 @@ public:
     QPushButton* csvButton = nullptr;     // "CSV出力"
     QPushButton* historyButton = nullptr; // "訂正・削除履歴"
 
-    // The report now shown: its name, its period as printed, and the period in a file name ("2026-12").
-    QString shownTitle() const { return m_shownTitle; }
-    QString shownPeriod() const { return m_shownPeriod; }
-    QString shownPeriodTag() const { return m_shownPeriodTag; }
-
-protected:
-    bool event(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
     void load();
     void chooseReport(int kind);
     void rebuild() { buildReportGrid(m_reportKind); }
