@@ -11,6 +11,10 @@
 
 #include <QtTest>
 
+// What a row changes in a sales or a purchase slip between its two images.
+using Change = void (*)(SalesSlipRecord&, PurchaseSlipRecord&);
+Q_DECLARE_METATYPE(Change)
+
 namespace {
 
 SalesSlipRecord baseSale()
@@ -59,122 +63,60 @@ private Q_SLOTS:
 
 void TestHistoryView::changedFieldsAreMarked_data()
 {
-    QTest::addColumn<QString>("change");
+    QTest::addColumn<Change>("change");
     QTest::addColumn<QString>("label"); // the row that must be marked
     QTest::addColumn<QString>("before");
     QTest::addColumn<QString>("after");
     QTest::addColumn<QString>("changed"); // what it says changed
     QTest::addColumn<int>("marked");      // how many rows are marked in all
-    QTest::newRow("quantity") << "qty"
-                              << "1行目"
-                              << "12 どら焼き 150×2 = 300"
-                              << "12 どら焼き 150×1 = 150"
-                              << "数量・金額" << 3; // the line, 計 and 合計, nothing else
-    QTest::newRow("line added") << "line"
-                                << "2行目"
-                                << ""
-                                << "7 最中 80×1 = 80"
-                                << "CODE・品名・単価・数量・金額" << 1;
-    QTest::newRow("weather") << "weather"
-                             << "天気"
-                             << "晴れ"
-                             << "雨"
-                             << "天気" << 1;
-    QTest::newRow("deleted") << "delete"
-                             << "削除"
-                             << ""
-                             << "削除"
-                             << "削除" << 1;
-    QTest::newRow("reserved bytes only") << "reserved"
-                                         << "その他"
-                                         << "（予備領域）"
-                                         << "（予備領域 1000〜1001 バイト目が異なります）"
-                                         << "予備領域" << 1;
-    QTest::newRow("cash to credit") << "credit"
-                                    << "支払方法"
-                                    << "現金"
-                                    << "クレジット"
-                                    << "支払方法" << 2; // and お預り 10,000 gone
-    QTest::newRow("amount tendered") << "tendered"
-                                     << "お預り"
-                                     << "1000"
-                                     << "5000"
-                                     << "お預り" << 1;
-    QTest::newRow("a rate's tax only") << "rate tax"
-                                       << "標準消費税"
-                                       << "27"
-                                       << "28"
-                                       << "標準消費税" << 1;
-    QTest::newRow("reduced rate of a line") << "reduced line"
-                                            << "軽減行"
-                                            << ""
-                                            << "1"
-                                            << "軽減行" << 1;
-    QTest::newRow("new slip: nothing marked") << "new"
-                                              << "1行目"
-                                              << ""
-                                              << "12 どら焼き 150×2 = 300"
-                                              << "" << 0;
-    QTest::newRow("purchase supplier") << "supplier"
-                                       << "仕入先"
-                                       << "3 さくら養鶏場 0120"
-                                       << "4 さくら養鶏場 0120"
-                                       << "仕入先" << 1;
+    using S = SalesSlipRecord&;
+    using P = PurchaseSlipRecord&;
+    // clang-format off
+    QTest::newRow("quantity") << Change([](S s, P) { s.Line[1].Qty = 1; s.Line[1].Amount = 150; s.Subtotal = s.Total = 150; })
+        << "1行目" << "12 どら焼き 150×2 = 300" << "12 どら焼き 150×1 = 150" << "数量・金額" << 3; // the line, 計 and 合計
+    QTest::newRow("line added") << Change([](S s, P) { s.Line[2] = {7, QStringLiteral("最中"), 80, 1, 80}; })
+        << "2行目" << "" << "7 最中 80×1 = 80" << "CODE・品名・単価・数量・金額" << 1;
+    QTest::newRow("weather") << Change([](S s, P) { s.Weather = QStringLiteral("雨"); }) << "天気" << "晴れ" << "雨" << "天気" << 1;
+    QTest::newRow("deleted") << Change([](S s, P) { s.Deleted = 1; }) << "削除" << "" << "削除" << "削除" << 1;
+    QTest::newRow("reserved bytes only") << Change([](S s, P) { s.Raw[1000] = 'x'; s.Raw[1001] = 'y'; })
+        << "その他" << "（予備領域）" << "（予備領域 1000〜1001 バイト目が異なります）" << "予備領域" << 1;
+    QTest::newRow("cash to credit") << Change([](S s, P) { s.Payment = {true, PaymentMethod::Credit, 0}; })
+        << "支払方法" << "現金" << "クレジット" << "支払方法" << 2; // and お預り gone
+    QTest::newRow("amount tendered") << Change([](S s, P) { s.Payment.tendered = 5000; }) << "お預り" << "1000" << "5000" << "お預り" << 1;
+    QTest::newRow("a rate's tax only") << Change([](S s, P) { s.Rates.standard.tax = 28; }) << "標準消費税" << "27" << "28" << "標準消費税" << 1;
+    QTest::newRow("reduced rate of a line") << Change([](S s, P) { s.Rates.reducedLines = 1; }) << "軽減行" << "" << "1" << "軽減行" << 1;
+    QTest::newRow("new slip: nothing marked") << Change(nullptr) << "1行目" << "" << "12 どら焼き 150×2 = 300" << "" << 0;
+    QTest::newRow("purchase supplier") << Change([](S, P p) { p.SupplierNo = 4; })
+        << "仕入先" << "3 さくら養鶏場 0120" << "4 さくら養鶏場 0120" << "仕入先" << 1;
+    // clang-format on
 }
 
+// Each row changes one slip, a sales or a purchase slip; a row without a change is a new sales slip.
 void TestHistoryView::changedFieldsAreMarked()
 {
-    QFETCH(QString, change);
+    QFETCH(Change, change);
     QFETCH(QString, label);
     QFETCH(QString, before);
     QFETCH(QString, after);
     QFETCH(QString, changed);
     QFETCH(int, marked);
-    QString file = QStringLiteral("reg.dat");
-    QByteArray b;
-    QByteArray a;
-    if (change == u"supplier") {
-        file = QStringLiteral("siire.dat");
-        PurchaseSlipRecord p;
-        p.Date = QStringLiteral("2026/12/01");
-        p.SupplierNo = 3;
-        p.SupplierName = QStringLiteral("さくら養鶏場");
-        p.SupplierPhone = QStringLiteral("0120");
-        b = EncodePurchaseSlip(p);
-        p.SupplierNo = 4;
-        a = EncodePurchaseSlip(p);
-    } else {
-        SalesSlipRecord s = baseSale();
-        s.Payment = {true, PaymentMethod::Cash, change == u"credit" ? 10000.0 : 1000.0};
-        s.Rates.present = true;
-        s.Rates.standard = {300, 27, 0.1};
-        b = EncodeSalesSlip(s);
-        if (change == u"credit") {
-            s.Payment = {true, PaymentMethod::Credit, 0};
-        } else if (change == u"tendered") {
-            s.Payment.tendered = 5000;
-        } else if (change == u"rate tax") {
-            s.Rates.standard.tax = 28;
-        } else if (change == u"reduced line") {
-            s.Rates.reducedLines = 1;
-        } else if (change == u"qty") {
-            s.Line[1].Qty = 1;
-            s.Line[1].Amount = 150;
-            s.Subtotal = s.Total = 150;
-        } else if (change == u"line") {
-            s.Line[2] = {7, QStringLiteral("最中"), 80, 1, 80};
-        } else if (change == u"weather") {
-            s.Weather = QStringLiteral("雨");
-        } else if (change == u"delete") {
-            s.Deleted = 1;
-        }
-        a = EncodeSalesSlip(s);
-        if (change == u"reserved") {
-            a[1000] = 'x';
-            a[1001] = 'y';
-        }
-    }
-    const QList<HistoryFieldRow> rows = compareSlipRecords(file, b, change != u"new", a);
+    SalesSlipRecord s = baseSale();
+    s.Payment = {true, PaymentMethod::Cash, 1000};
+    s.Rates.present = true;
+    s.Rates.standard = {300, 27, 0.1};
+    PurchaseSlipRecord p;
+    p.Date = QStringLiteral("2026/12/01");
+    p.SupplierNo = 3;
+    p.SupplierName = QStringLiteral("さくら養鶏場");
+    p.SupplierPhone = QStringLiteral("0120");
+    const QByteArray sold = EncodeSalesSlip(s);
+    const QByteArray bought = EncodePurchaseSlip(p);
+    if (change)
+        change(s, p);
+    const QByteArray purchase = EncodePurchaseSlip(p);
+    const QList<HistoryFieldRow> rows =
+        purchase != bought ? compareSlipRecords(QStringLiteral("siire.dat"), bought, true, purchase)
+                           : compareSlipRecords(QStringLiteral("reg.dat"), sold, change != nullptr, EncodeSalesSlip(s));
     int count = 0;
     const HistoryFieldRow* found = nullptr;
     for (const HistoryFieldRow& r : rows) {
@@ -198,36 +140,18 @@ void TestHistoryView::filterChoosesEntries_data()
     QTest::addColumn<int>("slips");          // HistoryFilter::Slips
     QTest::addColumn<int>("operation");      // index of historyOperationChoices()
     QTest::addColumn<QStringList>("listed"); // entry numbers, in order
-    QTest::newRow("month, corrections and deletions") << "2026"
-                                                      << "12"
-                                                      << "" << false << 0 << 0 << QStringList{"2", "3", "5", "7"};
-    QTest::newRow("month, everything") << "2026"
-                                       << "12"
-                                       << "" << false << 0 << 5 << QStringList{"1", "2", "3", "4", "5", "7"};
-    QTest::newRow("one day") << "2026"
-                             << "12"
-                             << "07" << true << 0 << 5 << QStringList{"2", "3"};
-    QTest::newRow("sales only") << "2026"
-                                << "12"
-                                << "" << false << 1 << 5 << QStringList{"1", "2", "4", "7"};
-    QTest::newRow("purchases, deletions") << "2026"
-                                          << "12"
-                                          << "" << false << 2 << 2 << QStringList{"3", "5"};
-    QTest::newRow("new slips") << "2026"
-                               << "12"
-                               << "" << false << 0 << 3 << QStringList{"1", "4"};
-    QTest::newRow("another month") << "2026"
-                                   << "11"
-                                   << "" << false << 0 << 5 << QStringList{"6"};
-    QTest::newRow("no reset that month") << "2026"
-                                         << "11"
-                                         << "" << false << 0 << 4 << QStringList{};
-    QTest::newRow("resets") << "2026"
-                            << "12"
-                            << "" << false << 0 << 4 << QStringList{"7"};
-    QTest::newRow("no year typed") << ""
-                                   << "12"
-                                   << "" << false << 0 << 5 << QStringList{};
+    // clang-format off
+    QTest::newRow("month, corrections and deletions") << "2026" << "12" << "" << false << 0 << 0 << QStringList{"2", "3", "5", "7"};
+    QTest::newRow("month, everything") << "2026" << "12" << "" << false << 0 << 5 << QStringList{"1", "2", "3", "4", "5", "7"};
+    QTest::newRow("one day") << "2026" << "12" << "07" << true << 0 << 5 << QStringList{"2", "3"};
+    QTest::newRow("sales only") << "2026" << "12" << "" << false << 1 << 5 << QStringList{"1", "2", "4", "7"};
+    QTest::newRow("purchases, deletions") << "2026" << "12" << "" << false << 2 << 2 << QStringList{"3", "5"};
+    QTest::newRow("new slips") << "2026" << "12" << "" << false << 0 << 3 << QStringList{"1", "4"};
+    QTest::newRow("another month") << "2026" << "11" << "" << false << 0 << 5 << QStringList{"6"};
+    QTest::newRow("no reset that month") << "2026" << "11" << "" << false << 0 << 4 << QStringList{};
+    QTest::newRow("resets") << "2026" << "12" << "" << false << 0 << 4 << QStringList{"7"};
+    QTest::newRow("no year typed") << "" << "12" << "" << false << 0 << 5 << QStringList{};
+    // clang-format on
 }
 
 void TestHistoryView::filterChoosesEntries()
