@@ -26,5 +26,6 @@ constexpr int ShopAddress = 6;
 constexpr int ShopTelephone = 7;
 constexpr int InvoiceRegistrationNo = 8; // "T" and 13 digits, or empty
 constexpr int ReceiptPrinter = 9;        // CUPS printer name; empty = the system default
+constexpr int ResetPasswordHash = 10;    // salted hash of the data initialisation password; empty = the default
 
 } // namespace Sys
