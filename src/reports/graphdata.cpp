@@ -215,10 +215,11 @@ GraphView visitorsPerHour(const GraphTables& t, const Selection& s)
 {
     GraphView v;
     v.table.setShape({1000, 1000}, 25, {QStringLiteral("時間"), QStringLiteral("人数")});
-    for (int r = 1; r <= 24; ++r)
-        v.table.rows[r][0] = QString::number(r);
-    for (int h = 0; h < Hours; ++h)
-        v.chart.labels << u' ' + QString::number(h) + QStringLiteral(":00");
+    // The table and the chart name the same hours, 0 to 23, as plain numbers that fit under a bar.
+    for (int h = 0; h < Hours; ++h) {
+        v.table.rows[h + 1][0] = QString::number(h);
+        v.chart.labels << QString::number(h);
+    }
     v.chart.setShape(1, Hours);
     if (!s.yearCovered || !s.monthValid)
         return v;
@@ -227,8 +228,7 @@ GraphView visitorsPerHour(const GraphTables& t, const Selection& s)
         for (int d = 1; d <= 31; ++d)
             count += t.visitors(h, s.year, s.month, d);
         v.chart.series[0][h] = double(count);
-        // Midnight's hour goes in the row labelled 24, the hour that ends there being the same 0:00.
-        v.table.rows[h == 0 ? 24 : h][1] = QString::number(count);
+        v.table.rows[h + 1][1] = QString::number(count);
     }
     return v;
 }
