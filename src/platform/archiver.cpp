@@ -489,22 +489,30 @@ bool RunArchiver(QWidget* owner, const QString& commandLine)
 bool archiveSingleFile(const QString& archivePath, const QString& filePath, QString& error,
                        const std::function<void(qint64 done, qint64 total)>& progress)
 {
-    const QFileInfo info(filePath);
-    const std::optional<QByteArray> storedName = storedFileName(info, error);
-    if (!storedName)
-        return false;
-    QFile in(filePath);
-    if (!in.open(QIODevice::ReadOnly)) {
-        error = in.errorString();
-        return false;
-    }
+    return archiveFiles(archivePath, {filePath}, error, progress);
+}
+
+bool archiveFiles(const QString& archivePath, const QStringList& filePaths, QString& error,
+                  const std::function<void(qint64 done, qint64 total)>& progress)
+{
     QSaveFile out(archivePath);
     if (!out.open(QIODevice::WriteOnly)) {
         error = out.errorString();
         return false;
     }
-    if (!writeEntry(out, in, *storedName, storedTime(info), error, progress))
-        return false;
+    for (const QString& filePath : filePaths) {
+        const QFileInfo info(filePath);
+        const std::optional<QByteArray> storedName = storedFileName(info, error);
+        if (!storedName)
+            return false;
+        QFile in(filePath);
+        if (!in.open(QIODevice::ReadOnly)) {
+            error = in.errorString();
+            return false;
+        }
+        if (!writeEntry(out, in, *storedName, storedTime(info), error, progress))
+            return false;
+    }
     if (out.write("\0", 1) != 1 || !out.commit()) {
         error = out.errorString();
         return false;

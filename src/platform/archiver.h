@@ -24,6 +24,11 @@ bool RunArchiver(QWidget* owner, const QString& commandLine);
 bool archiveSingleFile(const QString& archivePath, const QString& filePath, QString& error,
                        const std::function<void(qint64 done, qint64 total)>& progress = {});
 
+// Writes a new archive holding the files `filePaths` in that order, each under its plain name; as above, the
+// archive appears only once it is complete and on disk.
+bool archiveFiles(const QString& archivePath, const QStringList& filePaths, QString& error,
+                  const std::function<void(qint64 done, qint64 total)>& progress = {});
+
 // Adds the file `filePath` to the archive `archivePath` (an entry of the same name is replaced); the archive is
 // replaced only once the new one is complete and on disk. False with `error` set on failure.
 bool addToArchive(const QString& archivePath, const QString& filePath, QString& error);

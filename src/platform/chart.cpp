@@ -7,9 +7,9 @@
 
 #include <QSet>
 #include <QtCharts/QBarCategoryAxis>
-#include <QtCharts/QCategoryAxis>
 #include <QtCharts/QBarSeries>
 #include <QtCharts/QBarSet>
+#include <QtCharts/QCategoryAxis>
 #include <QtCharts/QLegend>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QValueAxis>
@@ -38,7 +38,29 @@ void setAxisLabels(QCategoryAxis* axis, const QList<QPair<double, QString>>& lab
         axis->append(label.second, label.first);
 }
 
+// The theme has five colours; a chart of more series (twelve months) takes these, one each, so that no two
+// lines look alike.
+const QColor ManySeriesColours[] = {
+    QColor(0x1f, 0x77, 0xb4), QColor(0xff, 0x7f, 0x0e), QColor(0x2c, 0xa0, 0x2c), QColor(0xd6, 0x27, 0x28),
+    QColor(0x94, 0x67, 0xbd), QColor(0x8c, 0x56, 0x4b), QColor(0xe3, 0x77, 0xc2), QColor(0x7f, 0x7f, 0x7f),
+    QColor(0xbc, 0xbd, 0x22), QColor(0x17, 0xbe, 0xcf), QColor(0x00, 0x00, 0x00), QColor(0xf0, 0xc0, 0x00),
+};
+constexpr int ThemeColours = 5;
+
+// Bars of more series than the theme can colour cannot be read side by side: such a chart is drawn as lines.
+int drawnType(const ChartPoints& points, int type)
+{
+    return type == Chart::Bar && points.series.size() > ThemeColours ? Chart::Line : type;
+}
+
 } // namespace
+
+QColor seriesColour(int series, int count)
+{
+    if (count <= ThemeColours || series < 0)
+        return {};
+    return ManySeriesColours[series % std::size(ManySeriesColours)];
+}
 
 QList<double> valueTicks(double low, double high, int wanted)
 {
@@ -124,6 +146,11 @@ QChart* Chart::makeChart(const ChartPoints& points, int type) const
     } else {
         for (int s = 0; s < points.series.size(); ++s) {
             auto* line = new QLineSeries;
+            if (const QColor colour = seriesColour(s, int(points.series.size())); colour.isValid()) {
+                QPen pen(colour);
+                pen.setWidth(2);
+                line->setPen(pen);
+            }
             c->addSeries(line);
             line->attachAxis(xAxis);
             line->attachAxis(yAxis);
@@ -185,10 +212,16 @@ void Chart::setValues(QChart* c, const ChartPoints& points, int type)
     c->legend()->setVisible(points.legend || points.series.size() > 1);
 }
 
+bool Chart::drawnAsLines() const
+{
+    return drawnType(m_points, m_type) == Line;
+}
+
 void Chart::setPoints(const ChartPoints& points, int type)
 {
     m_points = points;
     m_type = type;
+    type = drawnType(points, type);
     const QString key = shapeKey(points, type);
     QChart* c = m_charts.value(key);
     if (!c) {

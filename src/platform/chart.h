@@ -3,6 +3,7 @@
 
 #include "platform/chartpoints.h"
 
+#include <QColor>
 #include <QHash>
 #include <QList>
 #include <QtCharts/QChartView>
@@ -11,6 +12,11 @@
 // ten) from at or below `low` to at or above `high`, about `wanted` steps apart and never less than 1.
 QList<double> valueTicks(double low, double high, int wanted = 6);
 
+// The colour series `series` of `count` is drawn in: none (the theme's) for up to five series, otherwise
+// one of twelve that can be told apart.
+QColor seriesColour(int series, int count);
+
+// Bars of more than five series are drawn as lines: twelve bars a day cannot be read.
 class Chart : public QChartView
 {
     Q_OBJECT
@@ -26,7 +32,9 @@ public:
     // Shows the points; labels become the categories of the horizontal axis.
     void setPoints(const ChartPoints& points, int type);
     const ChartPoints& points() const { return m_points; }
+    // The type asked for; drawnAsLines() says when it is drawn as lines instead.
     int type() const { return m_type; }
+    bool drawnAsLines() const;
 
 private:
     QChart* makeChart(const ChartPoints& points, int type) const;

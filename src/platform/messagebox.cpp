@@ -8,10 +8,15 @@ namespace {
 
 QList<QMessageBox::StandardButton> g_answers;
 QStringList g_shown;
+QString g_lastTitle;
 bool g_testMode = false;
 
-QString windowTitle()
+// A box says which window it speaks for; one without a window speaks for the program.
+QString windowTitle(const QWidget* parent)
 {
+    const QWidget* window = parent ? parent->window() : nullptr;
+    if (window && !window->windowTitle().isEmpty())
+        return window->windowTitle();
     return QStringLiteral("till");
 }
 
@@ -20,6 +25,7 @@ QMessageBox::StandardButton ask(QWidget* parent, QMessageBox::Icon icon, const Q
 {
     if (g_testMode) {
         g_shown << text;
+        g_lastTitle = title;
         // An unprepared box in a test takes its default, as a user pressing Enter would.
         return g_answers.isEmpty() ? defaultButton : g_answers.takeFirst();
     }
@@ -34,14 +40,14 @@ namespace MessageBox {
 
 void information(QWidget* parent, const QString& text)
 {
-    ask(parent, QMessageBox::Information, windowTitle(), text, QMessageBox::Ok, QMessageBox::Ok);
+    ask(parent, QMessageBox::Information, windowTitle(parent), text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
 bool question(QWidget* parent, const QString& text, bool stopIcon)
 {
     // A question whose Yes cannot be undone stands alone: stop icon, no title.
     const auto icon = stopIcon ? QMessageBox::Critical : QMessageBox::Question;
-    const QString title = stopIcon ? QString() : windowTitle();
+    const QString title = stopIcon ? QString() : windowTitle(parent);
     return ask(parent, icon, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 
@@ -54,6 +60,11 @@ void setNextAnswer(QMessageBox::StandardButton answer)
 {
     g_testMode = true;
     g_answers << answer;
+}
+
+QString lastTitle()
+{
+    return g_lastTitle;
 }
 
 QStringList takeShown()

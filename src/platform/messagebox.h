@@ -8,6 +8,8 @@ class QWidget;
 
 namespace MessageBox {
 
+// Boxes are titled with the title of the window of `parent` ("till" without one).
+
 // Shows text with an OK button only.
 void information(QWidget* parent, const QString& text);
 
@@ -21,5 +23,7 @@ void enableTestMode();
 void setNextAnswer(QMessageBox::StandardButton answer);
 // Tests: the texts of the boxes answered so far, oldest first; cleared by takeShown().
 QStringList takeShown();
+// Tests: the title of the last box answered.
+QString lastTitle();
 
 } // namespace MessageBox

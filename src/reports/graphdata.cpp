@@ -59,6 +59,19 @@ int daysInMonth(int year, int month)
     return QDate(year, month, 1).daysInMonth();
 }
 
+// A day is plotted when the month has it and it is not yet to come: a zero there would read as a day that
+// sold nothing.
+bool dayPlotted(const GraphChoice& c, int year, int month, int day)
+{
+    return day <= daysInMonth(year, month) && (!c.today.isValid() || QDate(year, month, day) <= c.today);
+}
+
+// A month is plotted once it has begun.
+bool monthPlotted(const GraphChoice& c, int year, int month)
+{
+    return !c.today.isValid() || QDate(year, month, 1) <= c.today;
+}
+
 // The table of the two trend views: four columns with their headers.
 void gridset(GridTable& t, int rows)
 {
@@ -80,7 +93,7 @@ GraphView monthlyTrend(const GraphTables& t, const GraphChoice& c, const Selecti
         return v;
     }
     double sales = 0, purchases = 0;
-    for (int d = 1; d <= 31; ++d) {
+    for (int d = 1; d <= 31 && dayPlotted(c, s.year, s.month, d); ++d) {
         const double daySales = t.sales(s.year, s.month, d);
         const double dayPurchases = t.purchases(s.year, s.month, d);
         sales = c.total ? sales + daySales : daySales;
@@ -123,7 +136,8 @@ GraphView annualTrend(const GraphTables& t, const GraphChoice& c, const Selectio
         for (int d = 1; d <= daysInMonth(s.year, m); ++d, ++point) {
             const double value = s.any ? dateValue(t, c, s.year, m, d, true) : 0;
             running = c.total ? running + value : value;
-            v.chart.series[0][point] = running;
+            if (dayPlotted(c, s.year, m, d))
+                v.chart.series[0][point] = running;
             salesSum += t.sales(s.year, m, d);
             purchaseSum += t.purchases(s.year, m, d);
         }
@@ -151,7 +165,7 @@ GraphView monthComparison(const GraphTables& t, const GraphChoice& c, const Sele
         return v;
     for (int m = 1; m <= 12; ++m) {
         double running = 0;
-        for (int d = 1; d <= 31; ++d) {
+        for (int d = 1; d <= 31 && dayPlotted(c, s.year, m, d); ++d) {
             const double value = dateValue(t, c, s.year, m, d);
             running = c.total ? running + value : value;
             v.table.rows[d][m] = numText(running);
@@ -185,7 +199,7 @@ GraphView yearComparison(const GraphTables& t, const GraphChoice& c, const Selec
         if (!GraphTables::covers(year) || !s.any)
             continue;
         double running = 0;
-        for (int m = 1; m <= 12; ++m) {
+        for (int m = 1; m <= 12 && monthPlotted(c, year, m); ++m) {
             double month = 0;
             for (int d = 1; d <= 31; ++d)
                 month += dateValue(t, c, year, m, d);
@@ -201,10 +215,11 @@ GraphView visitorsPerHour(const GraphTables& t, const Selection& s)
 {
     GraphView v;
     v.table.setShape({1000, 1000}, 25, {QStringLiteral("時間"), QStringLiteral("人数")});
-    for (int r = 1; r <= 24; ++r)
-        v.table.rows[r][0] = QString::number(r);
-    for (int h = 0; h < Hours; ++h)
-        v.chart.labels << u' ' + QString::number(h) + QStringLiteral(":00");
+    // The table and the chart name the same hours, 0 to 23, as plain numbers that fit under a bar.
+    for (int h = 0; h < Hours; ++h) {
+        v.table.rows[h + 1][0] = QString::number(h);
+        v.chart.labels << QString::number(h);
+    }
     v.chart.setShape(1, Hours);
     if (!s.yearCovered || !s.monthValid)
         return v;
@@ -213,8 +228,7 @@ GraphView visitorsPerHour(const GraphTables& t, const Selection& s)
         for (int d = 1; d <= 31; ++d)
             count += t.visitors(h, s.year, s.month, d);
         v.chart.series[0][h] = double(count);
-        // Midnight's hour goes in the row labelled 24, the hour that ends there being the same 0:00.
-        v.table.rows[h == 0 ? 24 : h][1] = QString::number(count);
+        v.table.rows[h + 1][1] = QString::number(count);
     }
     return v;
 }

@@ -5,6 +5,7 @@
 #include "platform/gridtable.h"
 #include "storage/result.h"
 
+#include <QDate>
 #include <QString>
 #include <vector>
 
@@ -56,6 +57,8 @@ struct GraphChoice
     bool sales = true;
     bool purchases = true;
     bool total = false;
+    // Days after this one have no figures yet and are not plotted; an invalid date plots every day.
+    QDate today;
 };
 
 struct GraphView

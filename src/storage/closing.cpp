@@ -10,6 +10,7 @@
 #include "storage/text.h"
 
 #include <QDate>
+#include <algorithm>
 
 namespace {
 
@@ -42,6 +43,12 @@ QString signedYen(double v)
 void AddSlipToClosing(const SlipView& slip, ClosingFigures& f)
 {
     const double total = slip.total();
+    const int32_t no = slip.slipNo();
+    if (no > 0) {
+        if (f.firstSlip == 0 || no < f.firstSlip)
+            f.firstSlip = no;
+        f.lastSlip = std::max(f.lastSlip, no);
+    }
     if (slip.deleted()) {
         ++f.deletedCount;
         f.deletedAmount += total;
@@ -96,8 +103,8 @@ Result ComputeClosing(const QString& day, const QList<SeisanRecord>& movements, 
     });
 }
 
-SeisanRecord MakeClosing(const QString& day, const ClosingFigures& figures, const CashCount& count,
-                         const QString& date, const QString& time)
+SeisanRecord MakeClosing(const QString& day, const ClosingFigures& figures, const CashCount& count, const QString& date,
+                         const QString& time)
 {
     SeisanRecord r;
     r.kind = SeisanKind::Closing;
@@ -130,6 +137,9 @@ QList<ReceiptRow> ClosingReportRows(const SeisanRecord& c, const ShopDetails& sh
         add(ReceiptRow::LeftRight, QStringLiteral("精算番号"), QString::number(c.closingNo));
     add(ReceiptRow::Rule, QString());
     add(ReceiptRow::LeftRight, QStringLiteral("伝票数"), QStringLiteral("%1 件").arg(f.slipCount));
+    if (f.firstSlip > 0)
+        add(ReceiptRow::LeftRight, QStringLiteral("伝票番号"),
+            QStringLiteral("%1 ～ %2").arg(f.firstSlip).arg(f.lastSlip));
     add(ReceiptRow::LeftRight, QStringLiteral("総売上"), yen(f.gross));
     add(ReceiptRow::LeftRight, QStringLiteral("返品"), money(f.returns));
     add(ReceiptRow::Emphasised, QStringLiteral("売上合計"), money(f.sales()));

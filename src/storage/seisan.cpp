@@ -103,6 +103,8 @@ QByteArray EncodeSeisan(const SeisanRecord& s)
     putDouble(p + Difference, s.difference);
     for (int i = 0; i < DenominationCount; ++i)
         putInt32(p + Counts + 4 * i, s.count.counts[i]);
+    putInt32(p + FirstSlip, f.firstSlip);
+    putInt32(p + LastSlip, f.lastSlip);
     return r;
 }
 
@@ -139,6 +141,8 @@ bool DecodeSeisan(const char* p, SeisanRecord& s)
     s.difference = getDouble(p + Difference);
     for (int i = 0; i < DenominationCount; ++i)
         s.count.counts[i] = getInt32(p + Counts + 4 * i);
+    f.firstSlip = getInt32(p + FirstSlip);
+    f.lastSlip = getInt32(p + LastSlip);
     return true;
 }
 

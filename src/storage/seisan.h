@@ -49,6 +49,8 @@ struct ClosingFigures
     double cashIn = 0;
     double cashOut = 0;
     double changeFund = 0; // 釣銭準備金
+    int32_t firstSlip = 0; // the lowest and highest slip numbers of the day, deleted slips included; 0 = none
+    int32_t lastSlip = 0;  // (and in closings stored before they were kept)
 
     double sales() const; // the sum of the valid slips' totals
     // change fund + cash sales + cash in - cash out
@@ -72,7 +74,9 @@ struct ClosingFigures
 //   216 double cash in            224 cash out       232 change fund
 //   240 double expected cash      248 counted cash   256 difference (counted - expected)
 //   264 10 x int32 counts of 10000, 5000, 2000, 1000, 500, 100, 50, 10, 5 and 1 yen
-//   304 .. 511 zero bytes
+//   304 int32  first slip number of the day   308 int32 last slip number (0: none, or a closing stored
+//              before they were kept)
+//   312 .. 511 zero bytes
 // Texts are code page 932; numbers little-endian.
 struct SeisanRecord
 {
@@ -98,7 +102,7 @@ constexpr int Mark = 0, Kind = 4, Deleted = 6, Day = 8, Date = 18, Time = 28, Am
               Gross = 108, Returns = 116, DeletedCount = 124, DeletedAmount = 128, ByMethod = 136, StandardTotal = 168,
               StandardTax = 176, StandardRate = 184, ReducedTotal = 192, ReducedTax = 200, ReducedRate = 208,
               CashIn = 216, CashOut = 224, ChangeFund = 232, Expected = 240, Counted = 248, Difference = 256,
-              Counts = 264, End = 304;
+              Counts = 264, FirstSlip = 304, LastSlip = 308, End = 312;
 constexpr int DayWidth = 10, DateWidth = 10, TimeWidth = 8, ReasonWidth = 60;
 } // namespace SeisanOffset
 

@@ -17,6 +17,7 @@ constexpr int ReducedTaxRate = 17;     // reduced rate as a fraction; 0 = no red
 constexpr int PrintReceipt = 18;       // 1 = print a receipt after every saved sale
 constexpr int ReceiptWidthMm = 19;     // receipt roll width: 58 or 80 (0 reads as 80)
 constexpr int ChangeFund = 30;         // 釣銭準備金: the cash in the drawer before the day's first sale
+constexpr int BackupAfterClosing = 31; // 1 = a whole backup to SysStr[BackupDrive] after every closing
 
 // SysStr
 constexpr int FirstGroupCaption = 1; // SysStr[1..4]: captions of the four groups of 100 numbers
@@ -26,5 +27,7 @@ constexpr int ShopAddress = 6;
 constexpr int ShopTelephone = 7;
 constexpr int InvoiceRegistrationNo = 8; // "T" and 13 digits, or empty
 constexpr int ReceiptPrinter = 9;        // CUPS printer name; empty = the system default
+constexpr int ResetPasswordHash = 10;    // salted hash of the data initialisation password; empty = the default
+constexpr int BackupDrive = 11;          // the folder whole backups go to (the drive chosen in データ管理)
 
 } // namespace Sys

@@ -34,6 +34,8 @@ private Q_SLOTS:
     void yearComparison_data();
     void yearComparison();
     void visitorsPerHourIgnoresTotal();
+    void daysToComeAreNotPlotted_data();
+    void daysToComeAreNotPlotted();
     void selectorsOutsideTheTables_data();
     void selectorsOutsideTheTables();
 };
@@ -154,7 +156,10 @@ void TestGraphData::monthComparisonRestartsEachMonth()
     QCOMPARE(v.table.rows[31][1], "15");
     QCOMPARE(v.table.rows[1][2], "0");
     QCOMPARE(v.table.rows[2][2], "7");
-    QCOMPARE(v.chart.series[1][30], 7.0);
+    QCOMPARE(v.chart.series[1][27], 7.0);
+    // February has no 29th to 31st in 2006: nothing is plotted there, not even the running total.
+    QVERIFY(!v.chart.series[1][28].has_value());
+    QCOMPARE(v.table.rows[29][2], QString());
     QCOMPARE(v.chart.names.first(), "1月");
     QVERIFY(v.chart.legend);
 
@@ -193,6 +198,44 @@ void TestGraphData::yearComparison()
     QCOMPARE(v.chart.names.last(), " " + year + "年度");
 }
 
+// With today on 2006/03/10, whatever lies after it is left out of every view, not drawn as a day without sales.
+void TestGraphData::daysToComeAreNotPlotted_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("month");
+    QTest::addColumn<int>("series");
+    QTest::addColumn<int>("lastPlotted"); // the index of the last point with a value
+    QTest::newRow("monthly trend") << int(MonthlyTrend) << "03" << 0 << 9;
+    QTest::newRow("annual trend") << int(AnnualTrend) << "" << 0 << 31 + 28 + 9;
+    QTest::newRow("month comparison, March") << int(MonthComparison) << "" << 2 << 9;
+    QTest::newRow("month comparison, February") << int(MonthComparison) << "" << 1 << 27;
+    QTest::newRow("month comparison, April") << int(MonthComparison) << "" << 3 << -1;
+    QTest::newRow("year comparison, this year") << int(YearComparison) << "" << 4 << 2;
+    QTest::newRow("year comparison, last year") << int(YearComparison) << "" << 3 << 11;
+}
+
+void TestGraphData::daysToComeAreNotPlotted()
+{
+    QFETCH(int, mode);
+    QFETCH(QString, month);
+    QFETCH(int, series);
+    QFETCH(int, lastPlotted);
+    GraphTables t;
+    t.addSale(2006, 3, 10, 9, 100);
+    t.addSale(2005, 12, 31, 9, 100);
+    GraphChoice c = choice("2006", month, true, false, true);
+    c.today = QDate(2006, 3, 10);
+    const GraphView v = drawGraph(mode, t, c);
+    const QList<std::optional<double>>& points = v.chart.series[series];
+    int last = -1;
+    for (int i = 0; i < points.size(); ++i)
+        if (points[i].has_value())
+            last = i;
+    QCOMPARE(last, lastPlotted);
+    for (int i = 0; i <= lastPlotted; ++i)
+        QVERIFY2(points[i].has_value(), qPrintable(QString::number(i)));
+}
+
 void TestGraphData::visitorsPerHourIgnoresTotal()
 {
     GraphTables t;
@@ -205,11 +248,12 @@ void TestGraphData::visitorsPerHourIgnoresTotal()
     const GraphView b = drawGraph(VisitorsPerHour, t, choice("2006", "3", false, false, true));
     QCOMPARE(seriesValues(a), seriesValues(b));
     QCOMPARE(a.chart.series[0][9], 2.0);
-    QCOMPARE(a.chart.labels[9], " 9:00");
+    // The chart's point h and the table's row h + 1 are the same hour h.
+    QCOMPARE(a.chart.labels[9], "9");
     QCOMPARE(a.table.rows[0], (QStringList{"時間", "人数"}));
-    QCOMPARE(a.table.rows[9], (QStringList{"9", "2"}));
-    QCOMPARE(a.table.rows[23], (QStringList{"23", "1"}));
-    QCOMPARE(a.table.rows[24], (QStringList{"24", "1"})); // hour 0
+    QCOMPARE(a.table.rows[1], (QStringList{"0", "1"}));
+    QCOMPARE(a.table.rows[10], (QStringList{"9", "2"}));
+    QCOMPARE(a.table.rows[24], (QStringList{"23", "1"}));
 }
 
 void TestGraphData::selectorsOutsideTheTables_data()

@@ -186,6 +186,9 @@ private Q_SLOTS:
         // The written-out figures, as a check on the sums above.
         QCOMPARE(byMethod[0], 1000.0 - 200 + 800);
         QCOMPARE(f.expectedCash(), 28600.0);
+        // The day's numbers run from its first slip to its last, the deleted one and those of other days between.
+        QCOMPARE(f.firstSlip, 1);
+        QCOMPARE(f.lastSlip, int32_t(Slips.size()));
     }
 
     void dayWithoutSlips_data()
@@ -205,6 +208,7 @@ private Q_SLOTS:
         ClosingFigures f;
         QCOMPARE(ComputeClosing(day, {}, 5000, f).ok, ok);
         QCOMPARE(f.slipCount, 0);
+        QCOMPARE(f.firstSlip, 0);
         QCOMPARE(f.sales(), 0.0);
         QCOMPARE(f.expectedCash(), 5000.0);
     }
@@ -254,6 +258,8 @@ private Q_SLOTS:
         f.cashIn = 10000;
         f.cashOut = 3000;
         f.changeFund = 20000;
+        f.firstSlip = 41;
+        f.lastSlip = 2147483647;
         CashCount c;
         c.counts = {2, 1, 0, 3, 1, 4, 0, 7, 1, 9};
         qint64 n = 0;
@@ -300,7 +306,9 @@ private Q_SLOTS:
         QCOMPARE(getDouble(r + 256), counted - expected);
         QCOMPARE(getInt32(r + 264), 2);
         QCOMPARE(getInt32(r + 264 + 4 * 9), 9);
-        QCOMPARE(QByteArray(r + 304, 208), QByteArray(208, '\0'));
+        QCOMPARE(getInt32(r + 304), 41);
+        QCOMPARE(getInt32(r + 308), 2147483647);
+        QCOMPARE(QByteArray(r + 312, 200), QByteArray(200, '\0'));
         const char* m = r + 512;
         QCOMPARE(getInt16(m + 4), int16_t(3));
         QCOMPARE(getDouble(m + 36), 1234.0);
@@ -451,6 +459,8 @@ private Q_SLOTS:
         f.cashIn = 700;
         f.cashOut = 700;
         f.standard = {1200, 109, 0.1};
+        f.firstSlip = 118;
+        f.lastSlip = 121;
         CashCount c;
         c.counts[0] = 1; // one 10000 note against 6000 expected: 4000 over
         SeisanRecord r = MakeClosing(Day, f, c, Day, QStringLiteral("20:00:00"));
@@ -465,7 +475,13 @@ private Q_SLOTS:
         QCOMPARE(texts.contains(QStringLiteral("＊ 再発行 ＊")), reprintMark);
         QCOMPARE(texts.contains(QStringLiteral("精算番号|4")), ClosingReportKind(kind) != ClosingReportKind::Check);
         QVERIFY(!texts.join(u'\n').contains(QStringLiteral("精算番号|0")));
+        // A closing stored before the slip numbers were kept has none, and shows no such row.
+        r.figures.firstSlip = 0;
+        for (const ReceiptRow& row : ClosingReportRows(r, {}, ClosingReportKind(kind)))
+            QVERIFY(row.left != QStringLiteral("伝票番号"));
+        r.figures.firstSlip = 118;
         for (const QString& row : {QStringLiteral("営業日|2026/12/01"), QStringLiteral("伝票数|2 件"),
+                                   QStringLiteral("伝票番号|118 ～ 121"),
                                    QStringLiteral("返品|-¥300"), QStringLiteral("売上合計|¥1,200"),
                                    QStringLiteral("現金|¥1,000"), QStringLiteral("クレジット|¥200"),
                                    QStringLiteral("10%対象|¥1,200"), QStringLiteral("　内消費税|¥109"),

@@ -106,6 +106,8 @@ private Q_SLOTS:
     {
         QTest::mouseClick(m_form->registerButton, Qt::LeftButton);
         QCOMPARE(MessageBox::takeShown(), QStringList{"表から番号を選択してください。"});
+        QCOMPARE(MessageBox::lastTitle(), m_form->windowTitle()); // the box speaks for its window
+        QVERIFY(!m_form->windowTitle().isEmpty());
         QVERIFY(m_form->stored.size() == 1);
     }
 
