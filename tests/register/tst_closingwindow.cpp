@@ -35,15 +35,10 @@ private:
     // A slip of today paid by `method`.
     void sale(qint64 n, double total, PaymentMethod method, bool deleted = false)
     {
-        WorkingSlip = SalesSlipRecord();
-        WorkingSlip.Date = today();
-        WorkingSlip.SlipNo = int32_t(n);
-        WorkingSlip.Line[1].ProductNo = 1;
-        WorkingSlip.Line[1].Amount = total;
-        WorkingSlip.Subtotal = WorkingSlip.Total = total;
-        WorkingSlip.Deleted = deleted ? 1 : 0;
-        WorkingSlip.Payment = {true, method, 0};
-        QVERIFY(WriteSalesSlip(n).ok);
+        SalesSlipRecord slip = saleSlip(n, today(), {{1, 1, total}});
+        slip.Deleted = deleted ? 1 : 0;
+        slip.Payment = {true, method, 0};
+        QVERIFY(storeSalesSlip(n, slip));
         SysNum[Sys::NextSalesSlipNo] = double(n + 1);
     }
     void typeCounts(const QList<int>& counts)

@@ -1420,17 +1420,7 @@ private Q_SLOTS:
 
     void correctionUnchangedKeepsStock()
     {
-        WorkingSlip = SalesSlipRecord();
-        WorkingSlip.Date = QStringLiteral("2010/07/01");
-        WorkingSlip.SlipNo = 1;
-        for (int k : {1, 2}) {
-            WorkingSlip.Line[k].ProductNo = 7;
-            WorkingSlip.Line[k].UnitPrice = 200;
-            WorkingSlip.Line[k].Qty = int16_t(k + 1);
-            WorkingSlip.Line[k].Amount = 200.0 * (k + 1);
-        }
-        WorkingSlip.Subtotal = WorkingSlip.Total = 1000;
-        QVERIFY(WriteSalesSlip(1));
+        QVERIFY(storeSalesSlip(1, saleSlip(1, QStringLiteral("2010/07/01"), {{7, 2, 200}, {7, 3, 200}})));
         SysNum[Sys::NextSalesSlipNo] = 2;
         openForm();
         openMonth("2010", "7");
