@@ -287,21 +287,36 @@ private Q_SLOTS:
         QCOMPARE(place.problem.isEmpty(), place.line != 0);
     }
 
+    // The quantity and the unit price of the last line at the edges of their 16 bits; a price is rounded half
+    // to even before it is checked.
     void sixteenBitRefusalOnLastLine_data()
     {
         QTest::addColumn<QString>("qty");
+        QTest::addColumn<QString>("price");
         QTest::addColumn<QString>("message");
-        QTest::newRow("32767 fits") << "32767" << QString();
-        QTest::newRow("32768") << "32768" << QStringLiteral("10 行目の数量が大きすぎます（-32768～32767）。");
-        QTest::newRow("-32768 fits") << "-32768" << QString();
-        QTest::newRow("-32769") << "-32769" << QStringLiteral("10 行目の数量が小さすぎます（-32768～32767）。");
+        QTest::addColumn<int>("storedPrice");
+        const QString priceTooLarge = QStringLiteral("10 行目の単価が大きすぎます（-32768～32767）。");
+        // clang-format off
+        QTest::newRow("32767 fits") << "32767" << "300" << QString() << 300;
+        QTest::newRow("32768") << "32768" << "300" << QStringLiteral("10 行目の数量が大きすぎます（-32768～32767）。") << 0;
+        QTest::newRow("-32768 fits") << "-32768" << "300" << QString() << 300;
+        QTest::newRow("-32769") << "-32769" << "300" << QStringLiteral("10 行目の数量が小さすぎます（-32768～32767）。") << 0;
+        QTest::newRow("price 32767") << "1" << "32767" << QString() << 32767;
+        QTest::newRow("price -32768") << "1" << "-32768" << QString() << -32768;
+        QTest::newRow("price 32768") << "1" << "32768" << priceTooLarge << 0;
+        QTest::newRow("price 32767.5 rounds up") << "1" << "32767.5" << priceTooLarge << 0;
+        QTest::newRow("price 32766.5 rounds to even") << "1" << "32766.5" << QString() << 32766;
+        // clang-format on
     }
     void sixteenBitRefusalOnLastLine()
     {
         QFETCH(QString, qty);
+        QFETCH(QString, price);
         QFETCH(QString, message);
         EntryTexts entry = entryOf(10, 9, QStringLiteral("1"), QStringLiteral("300"));
         entry.line[10].qty = qty;
+        entry.line[10].price = entry.line[10].amount = price;
+        entry.total = numText(2700 + val(price));
         SalesSlipRecord slip;
         slip.Date = QStringLiteral("untouched");
         QList<StockChange> taken;
@@ -315,8 +330,60 @@ private Q_SLOTS:
         for (int k = 1; k <= SlipLineCount; ++k)
             QCOMPARE(slip.Line[k].ProductNo, int16_t(9));
         QCOMPARE(int(slip.Line[10].Qty), int(val(qty)));
+        QTEST(int(slip.Line[10].UnitPrice), "storedPrice");
         QCOMPARE(stockTaken(taken, 400), -2.0 * (9 + val(qty)));
         QCOMPARE(stockTaken(taken, 1), -0.5 * (9 + val(qty)));
+    }
+
+    // What the quantity field shows as the cashier types.
+    void quantityShownAsTyped_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("letter dropped") << "2x"
+                                        << "2";
+        QTest::newRow("leading zero") << "05"
+                                      << "5";
+        QTest::newRow("trailing period") << "2."
+                                         << "2";
+        QTest::newRow("negative") << "-2"
+                                  << "-2";
+        QTest::newRow("minus alone") << "-"
+                                     << "-";
+        QTest::newRow("zero stays") << "0"
+                                    << "0";
+    }
+    void quantityShownAsTyped()
+    {
+        QFETCH(QString, typed);
+        QTEST(quantityText(typed), "shown");
+    }
+
+    // The four change boxes for a total: each tender's change, "-----" when the tender is too small, and for
+    // a return what goes back in the first box alone.
+    void changeBoxesForTotal_data()
+    {
+        QTest::addColumn<double>("total");
+        QTest::addColumn<bool>("refund");
+        QTest::addColumn<QStringList>("texts");
+        // clang-format off
+        QTest::newRow("450") << 450.0 << false << QStringList{"9550", "4550", "550", "50"};
+        QTest::newRow("298.5") << 298.5 << false << QStringList{"9701.5", "4701.5", "701.5", "201.5"};
+        QTest::newRow("1049") << 1049.0 << false << QStringList{"8951", "3951", "-----", "-----"};
+        QTest::newRow("10450") << 10450.0 << false << QStringList{"-----", "-----", "-----", "-----"};
+        QTest::newRow("700") << 700.0 << false << QStringList{"9300", "4300", "300", "-----"};
+        QTest::newRow("exactly 500") << 500.0 << false << QStringList{"9500", "4500", "500", "0"};
+        QTest::newRow("return") << -300.0 << true << QStringList{"300", "", "", ""};
+        QTest::newRow("return -105") << -105.0 << true << QStringList{"105", "", "", ""};
+        QTest::newRow("nothing to pay") << 0.0 << false << QStringList{"10000", "5000", "1000", "500"};
+        // clang-format on
+    }
+    void changeBoxesForTotal()
+    {
+        QFETCH(double, total);
+        const ChangeBoxes boxes = changeBoxes(total);
+        QTEST(boxes.refund, "refund");
+        QTEST((QStringList{boxes.texts[0], boxes.texts[1], boxes.texts[2], boxes.texts[3]}), "texts");
     }
 
     // The total stored must be the sum of the lines stored: a total left on screen over emptied lines is refused.
