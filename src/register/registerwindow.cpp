@@ -885,7 +885,7 @@ void RegisterWindow::saveEntry()
 {
     const EntryTexts entry = entryTexts();
     const bool correction = m_state.correctionMode;
-    const SaveOutcome outcome = saveSale(entry, correction, m_state.stockRestore);
+    const SaveOutcome outcome = saveSale(entry, correction, m_state.stockRestore, m_state.recalled);
     if (!outcome.saved) {
         MessageBox::information(this, outcome.error); // the entry stays for another try
         return;
@@ -922,23 +922,26 @@ void RegisterWindow::deleteStoredSlip(qint64 n)
 
 int RegisterWindow::slipDeletionMark(qint64 n)
 {
-    if (Result r = ReadSalesSlip(n); !r) {
-        MessageBox::information(this, r.error);
+    const ResultWith<SalesSlipRecord> stored = ReadSalesSlip(n);
+    if (!stored) {
+        MessageBox::information(this, stored.error);
         return -1;
     }
-    return WorkingSlip.Deleted;
+    return stored.value.Deleted;
 }
 
 bool RegisterWindow::recallSlip(qint64 n)
 {
     clearEntry();
     m_state.stockRestore.fill(0);
-    if (Result r = ReadSalesSlip(n); !r) {
-        MessageBox::information(this, r.error);
+    ResultWith<SalesSlipRecord> stored = ReadSalesSlip(n);
+    if (!stored) {
+        MessageBox::information(this, stored.error);
         return false;
     }
-    showSlip(n, WorkingSlip);
-    addStockTaken(WorkingSlip, m_state.stockRestore);
+    m_state.recalled = std::move(stored.value);
+    showSlip(n, m_state.recalled);
+    addStockTaken(m_state.recalled, m_state.stockRestore);
     return true;
 }
 

@@ -332,20 +332,22 @@ QList<StockChange> withRestore(QList<StockChange> changes, const StockRestoreTab
 
 } // namespace
 
-SaveOutcome saveSale(const EntryTexts& entry, bool correction, StockRestoreTable& restore)
+SaveOutcome saveSale(const EntryTexts& entry, bool correction, StockRestoreTable& restore,
+                     const SalesSlipRecord& recalled)
 {
     const QString notSaved = QStringLiteral("伝票は保存されていません。\n");
     QList<StockChange> taken;
-    if (Result r = buildSlip(entry, SysNum[Sys::SalesTaxSwitch] == 1, WorkingSlip, taken); !r)
+    SalesSlipRecord slip = correction ? recalled : SalesSlipRecord();
+    if (Result r = buildSlip(entry, SysNum[Sys::SalesTaxSwitch] == 1, slip, taken); !r)
         return {false, 0, r.error};
     SaveOutcome outcome;
     if (correction) {
         const double number = val(entry.slipNo);
         if (!fitsInt32(number) || toInt32(number) < 1)
             return {false, 0, QStringLiteral("伝票番号 %1 には保存できません。").arg(numText(number))};
-        outcome = SaveCorrectedSalesSlip(toInt32(number), WorkingSlip, withRestore(taken, restore));
+        outcome = SaveCorrectedSalesSlip(toInt32(number), slip, withRestore(taken, restore));
     } else {
-        outcome = SaveNewSalesSlip(WorkingSlip, withRestore(taken, restore));
+        outcome = SaveNewSalesSlip(slip, withRestore(taken, restore));
     }
     if (!outcome.saved) {
         outcome.error = notSaved + outcome.error;

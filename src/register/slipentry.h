@@ -49,6 +49,8 @@ struct RegisterState : SlipChoice
 {
     // A recalled slip is being corrected: a save rewrites it under its own number.
     bool correctionMode = false;
+    // The slip last recalled, as stored; a correction saves over it.
+    SalesSlipRecord recalled;
     StockRestoreTable stockRestore{};
 };
 
@@ -152,8 +154,10 @@ void addStockTaken(const SalesSlipRecord& slip, StockRestoreTable& restore);
 // Saves the entry as a new slip (record SysNum[Sys::NextSalesSlipNo], then one more and the settings saved) or,
 // in correction, under its own number with the date and time the entry shows (those of the sale when recalled), taking
 // its stock out and giving `restore` back, all as one operation (storage/salessave.h); `restore` is zeroed once the
-// slip is saved. A refused save changes nothing.
-SaveOutcome saveSale(const EntryTexts& entry, bool correction, StockRestoreTable& restore);
+// slip is saved. A refused save changes nothing. A correction starts from `recalled`, the slip as it was read, so
+// the reserved bytes of the record go back as they came; a new slip starts from the empty record.
+SaveOutcome saveSale(const EntryTexts& entry, bool correction, StockRestoreTable& restore,
+                     const SalesSlipRecord& recalled = SalesSlipRecord());
 
 // Marks slip n deleted and gives `restore` back as one operation; `restore` is zeroed once it took effect. A
 // deletion that took effect may still carry a message (its history entry could not be written, say).

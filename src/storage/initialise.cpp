@@ -183,13 +183,9 @@ Result ResetSalesSlips(qint64 newCount, const ResetSteps& steps)
         return badStoredCount(Sys::SalesRecordCount, QStringLiteral("売上データ件数"));
     const SalesSlipRecord blank = InitialisedSalesSlip();
     const QByteArray image(blank.Raw.data(), SalesSlipRecordSize);
-    const Result r = resetFile(
+    return resetFile(
         QStringLiteral("reg.dat"), SalesSlipRecordSize, *n, [&](qint64) { return image; }, steps,
         {{Sys::SalesRecordCount, double(newCount)}, {Sys::NextSalesSlipNo, 1}}, true);
-    // The records went out through the working record, which is left holding the blank slip.
-    if (r)
-        WorkingSlip = blank;
-    return r;
 }
 
 Result ResetPurchaseSlips(qint64 newCount, const ResetSteps& steps)

@@ -107,13 +107,14 @@ SaveOutcome DeleteSalesSlip(qint64 n, const QList<StockChange>& stockBack)
 {
     if (Result r = CompletePendingSave(QStringLiteral("削除")); !r)
         return {false, n, r.error};
-    if (Result r = ReadSalesSlip(n); !r)
-        return {false, n, r.error};
-    if (WorkingSlip.Deleted != 0)
+    ResultWith<SalesSlipRecord> stored = ReadSalesSlip(n);
+    if (!stored)
+        return {false, n, stored.error};
+    if (stored.value.Deleted != 0)
         return {false, n, QStringLiteral("伝票は削除されています。")};
-    WorkingSlip.Deleted = 1;
+    stored.value.Deleted = 1;
     Transaction t;
     t.description = QStringLiteral("伝票 %1 の削除").arg(n);
-    t.records << slipRecord(n, WorkingSlip);
+    t.records << slipRecord(n, stored.value);
     return CommitSlipOperation(t, n, HistoryOperation::Deletion, stockBack);
 }

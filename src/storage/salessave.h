@@ -40,6 +40,6 @@ SaveOutcome SaveNewSalesSlip(SalesSlipRecord& slip, const QList<StockChange>& st
 // version given back). A slip without a product line is refused, as for a new slip.
 SaveOutcome SaveCorrectedSalesSlip(qint64 n, SalesSlipRecord& slip, const QList<StockChange>& stock);
 
-// Marks slip n deleted (read into WorkingSlip) and applies `stockBack` (what it had taken, given back).
-// A slip already marked deleted is refused, so its stock is never given back twice.
+// Marks slip n deleted (its stored record, reserved bytes and all) and applies `stockBack` (what it had taken, given
+// back). A slip already marked deleted is refused, so its stock is never given back twice.
 SaveOutcome DeleteSalesSlip(qint64 n, const QList<StockChange>& stockBack);

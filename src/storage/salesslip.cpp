@@ -4,16 +4,14 @@
 
 #include "storage/recordfile.h"
 #include "storage/settings.h"
-#include "storage/slipline.h"
 #include "storage/slipindex.h"
+#include "storage/slipline.h"
 #include "storage/slipscan.h"
 #include "storage/text.h"
 
 #include <QFile>
 #include <cmath>
 #include <cstring>
-
-SalesSlipRecord WorkingSlip;
 
 namespace {
 
@@ -167,15 +165,20 @@ qint64 LastSalesSlipNo()
     return next >= 1 && next <= 2147483648.0 ? qint64(std::floor(next)) - 1 : 0;
 }
 
-Result ReadSalesSlip(qint64 n)
+ResultWith<SalesSlipRecord> ReadSalesSlip(qint64 n)
 {
-    return records().access([n](RecordFile& file) { return readSlip(file, n, WorkingSlip); });
+    SalesSlipRecord slip;
+    if (Result r = records().access([&](RecordFile& file) { return readSlip(file, n, slip); }); !r)
+        return ResultWith<SalesSlipRecord>::failure(r);
+    return ResultWith<SalesSlipRecord>::of(std::move(slip));
 }
 
-Result WriteSalesSlip(qint64 n)
+Result WriteSalesSlip(qint64 n, const SalesSlipRecord& slip)
 {
     DropSlipIndex(QStringLiteral("reg.dat"));
-    return records().access([n](RecordFile& file) { return writeSlip(file, n, WorkingSlip); });
+    // The image is made on a copy, so the caller's record stays as it was given.
+    SalesSlipRecord image = slip;
+    return records().access([&](RecordFile& file) { return writeSlip(file, n, image); });
 }
 
 int SlipView::year() const

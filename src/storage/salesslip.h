@@ -43,9 +43,6 @@ struct SalesSlipRecord
     SalesSlipRecord();
 };
 
-// The one working record through which the register reads and writes reg.dat.
-extern SalesSlipRecord WorkingSlip;
-
 // The record data initialisation prepares: texts blank, numbers 0, each line's name the text "0", the reserved
 // bytes zero as in a new file; Raw already holds its image.
 SalesSlipRecord InitialisedSalesSlip();
@@ -76,9 +73,10 @@ private:
 // The slips issued so far are 1 .. LastSalesSlipNo(): SysNum[2] - 1, or 0 when SysNum[2] is no slip number.
 qint64 LastSalesSlipNo();
 
-// Read record n into WorkingSlip / write WorkingSlip as record n, each opening and closing the file.
-Result ReadSalesSlip(qint64 n);
-Result WriteSalesSlip(qint64 n);
+// Record n as a value of its own, and `slip` written as record n with its reserved bytes, each opening and
+// closing the file.
+ResultWith<SalesSlipRecord> ReadSalesSlip(qint64 n);
+Result WriteSalesSlip(qint64 n, const SalesSlipRecord& slip);
 
 // A read-only look at one stored slip inside a scan, without decoding what is not asked for.
 class SlipView

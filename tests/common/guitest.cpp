@@ -152,21 +152,11 @@ bool setStock(int item, double qty, const QString& name, double cost)
 
 bool storeSlip(qint64 n, const QString& date, int product, int qty, double price, bool deleted, const QString& weather)
 {
-    WorkingSlip = SalesSlipRecord();
-    WorkingSlip.Date = date;
-    WorkingSlip.Time = QStringLiteral("10:00:00");
-    WorkingSlip.Weather = weather;
-    WorkingSlip.SlipNo = int32_t(n);
-    if (product) {
-        WorkingSlip.Line[1].ProductNo = int16_t(product);
-        WorkingSlip.Line[1].ProductName = ProductTable[product].ProductName;
-        WorkingSlip.Line[1].UnitPrice = int16_t(price);
-        WorkingSlip.Line[1].Qty = int16_t(qty);
-        WorkingSlip.Line[1].Amount = price * qty;
-    }
-    WorkingSlip.Subtotal = WorkingSlip.Total = price * qty;
-    WorkingSlip.Deleted = deleted ? 1 : 0;
-    return bool(WriteSalesSlip(n));
+    SalesSlipRecord slip = product ? saleSlip(n, date, {{product, qty, price}}) : saleSlip(n, date);
+    slip.Weather = weather;
+    slip.Subtotal = slip.Total = price * qty;
+    slip.Deleted = deleted ? 1 : 0;
+    return storeSalesSlip(n, slip);
 }
 
 QByteArray record(const QByteArray& file, qint64 n, int size)

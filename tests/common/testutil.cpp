@@ -91,15 +91,35 @@ bool putFile(const QString& path, const QByteArray& bytes)
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
+SalesSlipRecord saleSlip(qint64 n, const QString& date, const QList<SaleLine>& lines, const QString& time)
+{
+    SalesSlipRecord slip;
+    slip.Date = date;
+    slip.Time = time;
+    slip.SlipNo = int32_t(n);
+    for (int k = 1; k <= lines.size() && k <= SalesSlipLineCount; ++k) {
+        const SaleLine& l = lines[k - 1];
+        const QString name = l.name.isNull() && l.product >= 0 && l.product <= MaxProductEntries
+                                 ? ProductTable[l.product].ProductName
+                                 : l.name;
+        slip.Line[k] = {int16_t(l.product), name, int16_t(l.price), int16_t(l.qty), l.price * l.qty};
+        slip.Total += l.price * l.qty;
+    }
+    slip.Subtotal = slip.Total;
+    return slip;
+}
+
+bool storeSalesSlip(qint64 n, const SalesSlipRecord& slip)
+{
+    return bool(WriteSalesSlip(n, slip));
+}
+
 bool storeSale(qint64 n, const QString& date, double total, const QString& time, bool deleted)
 {
-    WorkingSlip = SalesSlipRecord();
-    WorkingSlip.Date = date;
-    WorkingSlip.Time = time;
-    WorkingSlip.SlipNo = int32_t(n);
-    WorkingSlip.Subtotal = WorkingSlip.Total = total;
-    WorkingSlip.Deleted = deleted ? 1 : 0;
-    return bool(WriteSalesSlip(n));
+    SalesSlipRecord slip = saleSlip(n, date, {}, time);
+    slip.Subtotal = slip.Total = total;
+    slip.Deleted = deleted ? 1 : 0;
+    return storeSalesSlip(n, slip);
 }
 
 bool storePurchase(qint64 n, const QString& date, double total, bool deleted)
@@ -211,10 +231,11 @@ QString slipIndexDisagreement(SlipFile file, qint64 last)
     };
     QList<Found> all;
     const int size = file == SlipFile::Sales ? SalesSlipRecordSize : PurchaseSlipRecordSize;
-    if (Result r = ScanRecords(SlipFileName(file), size, 1, last, [&](qint64 n, const char* record) {
-            all.append({n, EncodeSlipKey(SlipKeyOf(file, record))});
-            return true;
-        });
+    if (Result r = ScanRecords(SlipFileName(file), size, 1, last,
+                               [&](qint64 n, const char* record) {
+                                   all.append({n, EncodeSlipKey(SlipKeyOf(file, record))});
+                                   return true;
+                               });
         !r)
         return r.error;
     QMap<QPair<int, int>, QList<qint64>> months;
@@ -259,12 +280,13 @@ QString slipIndexDisagreement(SlipFile file, qint64 last)
     }
     qsizetype at = 0;
     QString keys;
-    if (Result r = ScanSlipKeys(file, last, [&](qint64 n, const SlipKey& k) {
-            if (at >= all.size() || all[at].n != n || all[at].key != EncodeSlipKey(k))
-                keys = QStringLiteral("the key of record %1 differs").arg(n);
-            ++at;
-            return keys.isEmpty();
-        });
+    if (Result r = ScanSlipKeys(file, last,
+                                [&](qint64 n, const SlipKey& k) {
+                                    if (at >= all.size() || all[at].n != n || all[at].key != EncodeSlipKey(k))
+                                        keys = QStringLiteral("the key of record %1 differs").arg(n);
+                                    ++at;
+                                    return keys.isEmpty();
+                                });
         !r)
         return r.error;
     if (keys.isEmpty() && at != all.size())

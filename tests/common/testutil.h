@@ -1,6 +1,8 @@
 // Shared test fixtures: a fresh program directory with settings, and file byte access.
 #pragma once
 
+#include "storage/salesslip.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QPair>
@@ -33,6 +35,26 @@ private:
 // A whole file's bytes (empty when it cannot be read), and a file written whole; false when it cannot be.
 QByteArray fileBytes(const QString& path);
 bool putFile(const QString& path, const QByteArray& bytes);
+
+// One line of a test sales slip: product x qty at price, its amount their product; its name the given one or,
+// when none is given, the product table's.
+struct SaleLine
+{
+    SaleLine(int product, int qty, double price, const QString& name = QString())
+        : product(product), qty(qty), price(price), name(name)
+    {
+    }
+    int product;
+    int qty;
+    double price;
+    QString name;
+};
+// A sales slip as the register makes one: number n, the date and time, the lines from line 1, subtotal and total
+// the sum of the amounts. Tax, rates, payment, weather and the deletion mark stay as a new record has them.
+SalesSlipRecord saleSlip(qint64 n, const QString& date, const QList<SaleLine>& lines = {},
+                         const QString& time = QStringLiteral("10:00:00"));
+// `slip` stored as record n through the storage functions; false when the write failed.
+bool storeSalesSlip(qint64 n, const SalesSlipRecord& slip);
 
 // A sales slip holding only its date, time and totals, and a purchase slip holding only its date and total,
 // stored through the storage functions; false when the write failed.

@@ -37,28 +37,18 @@ private:
     // register would read it.
     static SalesSlipRecord storedMixedSlip()
     {
-        WorkingSlip = SalesSlipRecord();
-        WorkingSlip.Date = QStringLiteral("2026/12/05");
-        WorkingSlip.Time = QStringLiteral("14:03:22");
-        WorkingSlip.SlipNo = 7;
-        const auto line = [](int k, int no, const QString& name, int qty, int price) {
-            WorkingSlip.Line[k] = {int16_t(no), name, int16_t(price), int16_t(qty), double(qty * price)};
-        };
-        line(1, 5, QStringLiteral("ビール"), 1, 330);
-        line(2, 7, QStringLiteral("りんご"), 3, 108);
-        line(3, 8, QStringLiteral("食パン"), 1, 216);
-        WorkingSlip.Subtotal = WorkingSlip.Total = 870;
-        WorkingSlip.Tax = 70;
-        SlipRates rates;
-        rates.present = true;
-        rates.reducedLines = 0b110;
-        rates.standard = {330, 30, 0.1};
-        rates.reduced = {540, 40, 0.08};
-        WorkingSlip.Rates = rates;
-        WriteSalesSlip(7);
-        WorkingSlip = SalesSlipRecord();
-        ReadSalesSlip(7);
-        return WorkingSlip;
+        SalesSlipRecord slip = saleSlip(7, QStringLiteral("2026/12/05"),
+                                        {{5, 1, 330, QStringLiteral("ビール")},
+                                         {7, 3, 108, QStringLiteral("りんご")},
+                                         {8, 1, 216, QStringLiteral("食パン")}},
+                                        QStringLiteral("14:03:22"));
+        slip.Tax = 70;
+        slip.Rates.present = true;
+        slip.Rates.reducedLines = 0b110;
+        slip.Rates.standard = {330, 30, 0.1};
+        slip.Rates.reduced = {540, 40, 0.08};
+        storeSalesSlip(7, slip);
+        return ReadSalesSlip(7).value;
     }
 
 private Q_SLOTS:
@@ -193,15 +183,16 @@ private Q_SLOTS:
         QTest::addColumn<QList<qreal>>("given");
         QTest::addColumn<QList<qreal>>("needed");
         QTest::addColumn<QList<qreal>>("widths");
-        QTest::newRow("all fit: proportions kept") << QList<qreal>{1, 3} << QList<qreal>{10, 10} << QList<qreal>{25, 75};
+        QTest::newRow("all fit: proportions kept")
+            << QList<qreal>{1, 3} << QList<qreal>{10, 10} << QList<qreal>{25, 75};
         QTest::newRow("narrow date widened from spare room")
             << QList<qreal>{1, 3} << QList<qreal>{40, 20} << QList<qreal>{40, 60};
         QTest::newRow("spare room shared in proportion to what each spares")
             << QList<qreal>{2, 4, 4} << QList<qreal>{30, 35, 20} << QList<qreal>{30, 38, 32};
         QTest::newRow("not enough room: all the spare goes")
             << QList<qreal>{1, 1} << QList<qreal>{80, 40} << QList<qreal>{60, 40};
-        QTest::newRow("two short columns share the room") << QList<qreal>{1, 1, 2} << QList<qreal>{40, 40, 35}
-                                                          << QList<qreal>{32.5, 32.5, 35};
+        QTest::newRow("two short columns share the room")
+            << QList<qreal>{1, 1, 2} << QList<qreal>{40, 40, 35} << QList<qreal>{32.5, 32.5, 35};
         QTest::newRow("nothing to spare") << QList<qreal>{1, 1} << QList<qreal>{60, 60} << QList<qreal>{50, 50};
         QTest::newRow("a column that needs just its share spares nothing")
             << QList<qreal>{1, 1} << QList<qreal>{50, 60} << QList<qreal>{50, 50};

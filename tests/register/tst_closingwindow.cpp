@@ -1,7 +1,7 @@
 // The closing window as the cashier uses it: the day's expected figures, the count typed with Enter moving
 // down, 点検 that stores nothing, 精算 asked about and numbered among closings, twice kept, and without a printer
 // the closing kept and its report shown in a print preview.
-#include "guitest.h"
+#include "windowtest.h"
 
 #include "platform/filedialog.h"
 #include "platform/grid.h"
@@ -22,28 +22,22 @@
 #include <QTimer>
 #include <QtTest>
 
-class TestClosingWindow : public QObject
+class TestClosingWindow : public WindowTest
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestAppDir> m_dir;
     ClosingWindow* m_form = nullptr;
 
     QString today() const { return QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")); }
-    QString pdf() const { return m_dir->file(QStringLiteral("r.pdf")); }
+    QString pdf() const { return dir().file(QStringLiteral("r.pdf")); }
     // A slip of today paid by `method`.
     void sale(qint64 n, double total, PaymentMethod method, bool deleted = false)
     {
-        WorkingSlip = SalesSlipRecord();
-        WorkingSlip.Date = today();
-        WorkingSlip.SlipNo = int32_t(n);
-        WorkingSlip.Line[1].ProductNo = 1;
-        WorkingSlip.Line[1].Amount = total;
-        WorkingSlip.Subtotal = WorkingSlip.Total = total;
-        WorkingSlip.Deleted = deleted ? 1 : 0;
-        WorkingSlip.Payment = {true, method, 0};
-        QVERIFY(WriteSalesSlip(n).ok);
+        SalesSlipRecord slip = saleSlip(n, today(), {{1, 1, total}});
+        slip.Deleted = deleted ? 1 : 0;
+        slip.Payment = {true, method, 0};
+        QVERIFY(storeSalesSlip(n, slip));
         SysNum[Sys::NextSalesSlipNo] = double(n + 1);
     }
     void typeCounts(const QList<int>& counts)
@@ -57,7 +51,7 @@ private:
     // 精算 clicked, its question answered Yes.
     void closeAnsweringYes()
     {
-        MessageBox::setNextAnswer(QMessageBox::Yes);
+        answerYes();
         control<QPushButton>(m_form, QStringLiteral("closeDayButton"))->click();
     }
     QString cell(Grid* g, const QString& item) const
@@ -68,11 +62,8 @@ private:
         return QStringLiteral("(none)");
     }
 
-private Q_SLOTS:
-    void initTestCase() { MessageBox::enableTestMode(); }
-    void init()
+    void setUp() override
     {
-        m_dir = std::make_unique<TestAppDir>();
         SysNum[Sys::ChangeFund] = 10000;
         sale(1, 3000, PaymentMethod::Cash);
         sale(2, 2000, PaymentMethod::Credit);
@@ -85,17 +76,16 @@ private Q_SLOTS:
         in.amount = 1000;
         QVERIFY(AppendSeisan(in));
         Printing::redirectToPdf(pdf());
-        MessageBox::takeShown();
         m_form = openWindow<ClosingWindow>();
     }
-    void cleanup()
+    void tearDown() override
     {
         delete m_form;
         m_form = nullptr;
         Printing::redirectToPdf(QString());
-        m_dir.reset();
     }
 
+private Q_SLOTS:
     void expectedFigures()
     {
         auto* g = control<Grid>(m_form, QStringLiteral("expectedGrid"));
@@ -162,13 +152,13 @@ private Q_SLOTS:
 
     void checkStoresNothing()
     {
-        const QByteArray seisan = m_dir->bytes(SeisanFileName);
-        const QByteArray ini = m_dir->bytes(QStringLiteral("sys.ini"));
+        const QByteArray seisan = dir().bytes(SeisanFileName);
+        const QByteArray ini = dir().bytes(QStringLiteral("sys.ini"));
         typeCounts({1});
         control<QPushButton>(m_form, QStringLiteral("checkButton"))->click();
-        QCOMPARE(MessageBox::takeShown(), QStringList());
-        QCOMPARE(m_dir->bytes(SeisanFileName), seisan);
-        QCOMPARE(m_dir->bytes(QStringLiteral("sys.ini")), ini);
+        QCOMPARE(shown(), QStringList());
+        QCOMPARE(dir().bytes(SeisanFileName), seisan);
+        QCOMPARE(dir().bytes(QStringLiteral("sys.ini")), ini);
         const QString text = pdfPages(pdf(), false).join(u'\n');
         QVERIFY2(text.contains(QStringLiteral("レジ点検")), qPrintable(text));
     }
@@ -178,18 +168,18 @@ private Q_SLOTS:
     {
         typeCounts({1, 0, 0, 3, 1});
         closeAnsweringYes();
-        QCOMPARE(MessageBox::takeShown().size(), 1); // the question alone
-        QCOMPARE(m_dir->bytes(SeisanFileName).size(), 2 * SeisanRecordSize);
+        QCOMPARE(shown().size(), 1); // the question alone
+        QCOMPARE(dir().bytes(SeisanFileName).size(), 2 * SeisanRecordSize);
         QVERIFY(pdfPages(pdf(), false).join(u'\n').contains(QStringLiteral("レジ精算")));
 
         // Answered no: nothing more.
         control<QPushButton>(m_form, QStringLiteral("closeDayButton"))->click();
-        QVERIFY(MessageBox::takeShown().value(0).contains(QStringLiteral("すでに精算されています")));
-        QCOMPARE(m_dir->bytes(SeisanFileName).size(), 2 * SeisanRecordSize);
+        QVERIFY(shown().value(0).contains(QStringLiteral("すでに精算されています")));
+        QCOMPARE(dir().bytes(SeisanFileName).size(), 2 * SeisanRecordSize);
 
-        MessageBox::setNextAnswer(QMessageBox::Yes);
+        answerYes();
         control<QPushButton>(m_form, QStringLiteral("closeDayButton"))->click();
-        QCOMPARE(m_dir->bytes(SeisanFileName).size(), 3 * SeisanRecordSize);
+        QCOMPARE(dir().bytes(SeisanFileName).size(), 3 * SeisanRecordSize);
         QList<SeisanRecord> records;
         QVERIFY(ReadSeisan(records));
         QCOMPARE(records[1].counted, 13500.0);
@@ -220,7 +210,7 @@ private Q_SLOTS:
     {
         Printing::redirectToPdf(QString());
         SysStr[Sys::ReceiptPrinter] = QStringLiteral("存在しないプリンター");
-        const QString saved = m_dir->file(QStringLiteral("z.pdf"));
+        const QString saved = dir().file(QStringLiteral("z.pdf"));
         QString previewTitle;
         QTimer poll;
         connect(&poll, &QTimer::timeout, this, [&] {
@@ -236,10 +226,10 @@ private Q_SLOTS:
         closeAnsweringYes();
         poll.stop();
         SysStr[Sys::ReceiptPrinter].clear();
-        const QStringList shown = MessageBox::takeShown();
-        QCOMPARE(shown.size(), 2);
-        QVERIFY2(shown[1].endsWith(QStringLiteral("精算は記録されています。")), qPrintable(shown[1]));
-        QCOMPARE(m_dir->bytes(SeisanFileName).size(), 2 * SeisanRecordSize);
+        const QStringList boxes = shown();
+        QCOMPARE(boxes.size(), 2);
+        QVERIFY2(boxes[1].endsWith(QStringLiteral("精算は記録されています。")), qPrintable(boxes[1]));
+        QCOMPARE(dir().bytes(SeisanFileName).size(), 2 * SeisanRecordSize);
         QCOMPARE(previewTitle, QStringLiteral("印刷プレビュー"));
         const QString text = pdfPages(saved).join(u'\n');
         QVERIFY2(text.contains(QStringLiteral("レジ精算")), qPrintable(text));
@@ -252,14 +242,14 @@ private Q_SLOTS:
         typeCounts({1, 0, 0, 3, 1, 0, 0, 0, 0, 0});
         QTRY_COMPARE(focusedName(), QStringLiteral("closeDayButton"));
         press(Qt::Key_Return); // answered with the default, No
-        const QStringList shown = MessageBox::takeShown();
-        QCOMPARE(shown.size(), 1);
-        QVERIFY2(shown[0].contains(QStringLiteral("を精算しますか")), qPrintable(shown[0]));
-        QVERIFY2(shown[0].contains(QStringLiteral("過不足 0 円")), qPrintable(shown[0]));
-        QCOMPARE(m_dir->bytes(SeisanFileName).size(), SeisanRecordSize);
-        MessageBox::setNextAnswer(QMessageBox::Yes);
+        const QStringList boxes = shown();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY2(boxes[0].contains(QStringLiteral("を精算しますか")), qPrintable(boxes[0]));
+        QVERIFY2(boxes[0].contains(QStringLiteral("過不足 0 円")), qPrintable(boxes[0]));
+        QCOMPARE(dir().bytes(SeisanFileName).size(), SeisanRecordSize);
+        answerYes();
         press(Qt::Key_Return);
-        QCOMPARE(m_dir->bytes(SeisanFileName).size(), 2 * SeisanRecordSize);
+        QCOMPARE(dir().bytes(SeisanFileName).size(), 2 * SeisanRecordSize);
     }
 
     // 精算番号 counts closings only: cash in and out between them do not move it.
@@ -271,9 +261,9 @@ private Q_SLOTS:
         out.day = today();
         out.amount = 200;
         QVERIFY(AppendSeisan(out));
-        MessageBox::setNextAnswer(QMessageBox::Yes);
+        answerYes();
         control<QPushButton>(m_form, QStringLiteral("closeDayButton"))->click();
-        QCOMPARE(m_dir->bytes(SeisanFileName).size(), 4 * SeisanRecordSize);
+        QCOMPARE(dir().bytes(SeisanFileName).size(), 4 * SeisanRecordSize);
         const QString text = pdfPages(pdf()).join(u'\n');
         QVERIFY2(QRegularExpression(QStringLiteral("精算番号 +2\\b")).match(text).hasMatch(), qPrintable(text));
     }
@@ -281,7 +271,7 @@ private Q_SLOTS:
     void reprintChosen()
     {
         control<QPushButton>(m_form, QStringLiteral("reprintButton"))->click();
-        QVERIFY(MessageBox::takeShown().value(0).contains(QStringLiteral("選んで")));
+        QVERIFY(shown().value(0).contains(QStringLiteral("選んで")));
         closeAnsweringYes();
         QFile::remove(pdf());
         control<Grid>(m_form, QStringLiteral("historyGrid"))->setCurrentRow(1);
@@ -292,12 +282,12 @@ private Q_SLOTS:
     // A damaged seisan.dat is told and left alone; a closing is refused rather than writing beside it.
     void damagedFileRefused()
     {
-        m_dir->writeBytes(SeisanFileName, QByteArray(700, 'x'));
+        dir().writeBytes(SeisanFileName, QByteArray(700, 'x'));
         control<QPushButton>(m_form, QStringLiteral("closeDayButton"))->click();
-        const QStringList shown = MessageBox::takeShown();
-        QVERIFY(!shown.isEmpty());
-        QVERIFY(shown.join(u'\n').contains(QStringLiteral("壊れています")));
-        QCOMPARE(m_dir->bytes(SeisanFileName), QByteArray(700, 'x'));
+        const QStringList boxes = shown();
+        QVERIFY(!boxes.isEmpty());
+        QVERIFY(boxes.join(u'\n').contains(QStringLiteral("壊れています")));
+        QCOMPARE(dir().bytes(SeisanFileName), QByteArray(700, 'x'));
     }
 };
 

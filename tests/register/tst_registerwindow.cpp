@@ -1,5 +1,5 @@
 // The register window driven with the keys a cashier presses, checked against the files on disk.
-#include "../common/guitest.h"
+#include "windowtest.h"
 
 #include "datamgmt/backupwindow.h"
 #include "platform/grid.h"
@@ -31,6 +31,7 @@
 #include <QPushButton>
 #include <QtTest>
 #include <csignal>
+#include <functional>
 #include <limits>
 #include <sys/resource.h>
 
@@ -41,13 +42,31 @@ const QColor White(255, 255, 255);
 
 } // namespace
 
-class TestRegisterWindow : public QObject
+// A step done to the program directory: breaking a file, mending it again.
+using DirStep = std::function<void(const TestAppDir&)>;
+Q_DECLARE_METATYPE(DirStep)
+
+class TestRegisterWindow : public WindowTest
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestAppDir> m_dir;
     RegisterWindow* m_form = nullptr;
+
+    void setUp() override
+    {
+        SysNum[Sys::TaxRate] = 0.05;
+        setProduct(1, QStringLiteral("りんご"), 150);
+        setProduct(5, QStringLiteral("セットA"), 350, {{12, 2}, {30, 1}});
+        setProduct(7, QStringLiteral("部品売り"), 200, {{12, 1}});
+        setStock(12, 100);
+        setStock(30, 50);
+    }
+    void tearDown() override
+    {
+        delete m_form;
+        m_form = nullptr;
+    }
 
     RegisterWindow* openForm() { return m_form = openWindow<RegisterWindow>(); }
     template <typename T = QLineEdit> T* w(const QString& name) const { return control<T>(m_form, name); }
@@ -86,7 +105,7 @@ private:
                 text(QStringLiteral("lineAmountBoxes_%1").arg(k))};
     }
     double stock(int item) const { return storedStock(item); }
-    QByteArray slip(qint64 n) const { return record(m_dir->bytes("reg.dat"), n, Off::Sales::Size); }
+    QByteArray slip(qint64 n) const { return record(dir().bytes("reg.dat"), n, Off::Sales::Size); }
     void clickSlipRow(qint64 slipNo)
     {
         auto* grid = w<Grid>("slipGrid");
@@ -107,27 +126,6 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase() { MessageBox::enableTestMode(); }
-
-    void init()
-    {
-        m_dir = std::make_unique<TestAppDir>();
-        SysNum[Sys::TaxRate] = 0.05;
-        setProduct(1, QStringLiteral("りんご"), 150);
-        setProduct(5, QStringLiteral("セットA"), 350, {{12, 2}, {30, 1}});
-        setProduct(7, QStringLiteral("部品売り"), 200, {{12, 1}});
-        setStock(12, 100);
-        setStock(30, 50);
-        MessageBox::takeShown();
-    }
-
-    void cleanup()
-    {
-        delete m_form;
-        m_form = nullptr;
-        m_dir.reset();
-    }
-
     void startState_data()
     {
         QTest::addColumn<double>("taxSwitch");
@@ -182,66 +180,7 @@ private Q_SLOTS:
         QCOMPARE(background(w("lineNumberBoxes_2")), White);
     }
 
-    void codeField_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("40") << "40"
-                            << "40";
-        QTest::newRow("401 stays for Enter to refuse") << "401"
-                                                       << "401";
-        QTest::newRow("400 stays") << "400"
-                                   << "400";
-        QTest::newRow("zero, the start of a UPC code") << "0"
-                                                       << "0";
-        QTest::newRow("scanned code") << "4901234567894"
-                                      << "4901234567894";
-        QTest::newRow("minus") << "-"
-                               << "";
-        QTest::newRow("letters") << "abc"
-                                 << "";
-        QTest::newRow("digits then letter") << "12a"
-                                            << "12a";
-    }
-    void codeField()
-    {
-        // Up to 4 digits the field holds a product number; more digits a JAN code that Enter reads.
-        QFETCH(QString, typed);
-        QFETCH(QString, shown);
-        openForm();
-        type(typed);
-        QCOMPARE(text("lineCodeBoxes_1"), shown);
-    }
-
-    void quantityField_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("letter dropped") << "2x"
-                                        << "2";
-        QTest::newRow("leading zero") << "05"
-                                      << "5";
-        QTest::newRow("trailing period") << "2."
-                                         << "2";
-        QTest::newRow("negative") << "-2"
-                                  << "-2";
-        QTest::newRow("minus alone") << "-"
-                                     << "-";
-        QTest::newRow("zero stays") << "0"
-                                    << "0";
-    }
-    void quantityField()
-    {
-        QFETCH(QString, typed);
-        QFETCH(QString, shown);
-        openForm();
-        type("1");
-        press(Qt::Key_Return);
-        QCOMPARE(focusedName(), QStringLiteral("lineQuantityBoxes_1"));
-        type(typed);
-        QCOMPARE(text("lineQuantityBoxes_1"), shown);
-    }
-
+    // What a sold line shows and where the focus goes; the figures themselves are the slip entry's.
     void lineTotals_data()
     {
         QTest::addColumn<double>("price");
@@ -249,36 +188,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("amount");
         QTest::addColumn<QString>("tax");
         QTest::addColumn<QStringList>("change");
-        QTest::newRow("150 x 3") << 150.0 << "3"
-                                 << "450"
-                                 << "21" << QStringList{"9550", "4550", "550", "50"};
-        QTest::newRow("99.5 x 3") << 99.5 << "3"
-                                  << "298.5"
-                                  << "14" << QStringList{"9701.5", "4701.5", "701.5", "201.5"};
-        QTest::newRow("1050 tax 50") << 1050.0 << "1"
-                                     << "1050"
-                                     << "50" << QStringList{"8950", "3950", "-----", "-----"};
-        QTest::newRow("1049 tax 50") << 1049.0 << "1"
-                                     << "1049"
-                                     << "50" << QStringList{"8951", "3951", "-----", "-----"};
-        QTest::newRow("10450") << 10450.0 << "1"
-                               << "10450"
-                               << "498" << QStringList{"-----", "-----", "-----", "-----"};
-        QTest::newRow("700") << 700.0 << "1"
-                             << "700"
-                             << "33" << QStringList{"9300", "4300", "300", "-----"};
-        QTest::newRow("exactly 500") << 500.0 << "1"
-                                     << "500"
-                                     << "24" << QStringList{"9500", "4500", "500", "0"};
-        QTest::newRow("return") << 150.0 << "-2"
-                                << "-300"
-                                << "-14" << QStringList{"300", "", "", ""}; // given back
-        QTest::newRow("return -105") << 105.0 << "-1"
-                                     << "-105"
-                                     << "-5" << QStringList{"105", "", "", ""};
-        QTest::newRow("nothing to pay") << 0.0 << "1"
-                                        << "0"
-                                        << "0" << QStringList{"10000", "5000", "1000", "500"};
+        // clang-format off
+        QTest::newRow("99.5 x 3") << 99.5 << "3" << "298.5" << "14" << QStringList{"9701.5", "4701.5", "701.5", "201.5"};
+        QTest::newRow("1050 tax 50") << 1050.0 << "1" << "1050" << "50" << QStringList{"8950", "3950", "-----", "-----"};
+        QTest::newRow("return") << 150.0 << "-2" << "-300" << "-14" << QStringList{"300", "", "", ""}; // given back
+        // clang-format on
     }
     void lineTotals()
     {
@@ -311,26 +225,6 @@ private Q_SLOTS:
         QCOMPARE(text("totalBox"), QStringLiteral("1100"));
     }
 
-    void codeEnterBoundedByProductCount()
-    {
-        SysNum[Sys::ProductCount] = 300;
-        setProduct(250, QStringLiteral("二百五十"), 250);
-        setProduct(350, QStringLiteral("三百五十"), 350);
-        openForm();
-        type("350");
-        press(Qt::Key_Return);
-        QCOMPARE(focusedName(), QStringLiteral("lineCodeBoxes_1"));
-        QVERIFY(text("lineNameBoxes_1").isEmpty());
-        press(Qt::Key_Backspace);
-        press(Qt::Key_Backspace);
-        press(Qt::Key_Backspace);
-        type("250");
-        press(Qt::Key_Return);
-        QCOMPARE(text("linePriceBoxes_1"), QStringLiteral("250"));
-        QVERIFY(text("lineNameBoxes_1").startsWith(QStringLiteral("二百五十")));
-        QTRY_COMPARE(focusedName(), QStringLiteral("lineQuantityBoxes_1"));
-    }
-
     // Three products scanned, the first twice in a row: it takes one line of quantity 2, each line is complete
     // without a key in between, and F12 stores the slip as keyed lines are stored.
     void scanThreeProductsOneTwice()
@@ -353,49 +247,30 @@ private Q_SLOTS:
         QCOMPARE(text("totalBox"), QStringLiteral("700"));
         QCOMPARE(text("containedTaxBox"), QStringLiteral("33")); // 5 % contained in 700
         QCOMPARE(text("change1000Box"), QStringLiteral("300"));
-        QCOMPARE(MessageBox::takeShown(), QStringList());
+        QCOMPARE(shown(), QStringList());
 
         press(Qt::Key_F12);
         const QByteArray r = slip(3);
-        const int expected[][3] = {{21, 150, 2}, {22, 100, 1}, {23, 300, 1}};
-        for (int k = 1; k <= 3; ++k) {
-            const int at = Off::Sales::line(k);
-            QCOMPARE(i16(r, at + Off::Line::ProductNo), int16_t(expected[k - 1][0]));
-            QCOMPARE(i16(r, at + Off::Line::UnitPrice), int16_t(expected[k - 1][1]));
-            QCOMPARE(i16(r, at + Off::Line::Qty), int16_t(expected[k - 1][2]));
-            QCOMPARE(f64(r, at + Off::Line::Amount), double(expected[k - 1][1] * expected[k - 1][2]));
+        const int expected[][2] = {{21, 2}, {22, 1}, {23, 1}, {0, 0}};
+        for (int k = 1; k <= 4; ++k) {
+            QCOMPARE(i16(r, Off::Sales::line(k) + Off::Line::ProductNo), int16_t(expected[k - 1][0]));
+            QCOMPARE(i16(r, Off::Sales::line(k) + Off::Line::Qty), int16_t(expected[k - 1][1]));
         }
-        QCOMPARE(txt(r, Off::Sales::line(2) + Off::Line::Name, 4), QStringLiteral("ガム"));
-        QCOMPARE(i16(r, Off::Sales::line(4) + Off::Line::ProductNo), int16_t(0));
-        QCOMPARE(f64(r, Off::Sales::Subtotal), 700.0);
         QCOMPARE(f64(r, Off::Sales::Total), 700.0);
-        QCOMPARE(i32(r, Off::Sales::SlipNo), 3);
         QCOMPARE(stock(30), 49.0); // the scanned set took its component
         QCOMPARE(SysNum[Sys::NextSalesSlipNo], 4.0);
     }
 
     // A code that finds nothing: its message, the line empty again, the rest of the slip as it was, the focus
-    // back in the code field for the next try.
+    // back in the code field for the next try. Which codes find nothing is the slip entry's to say.
     void badCodesRefused_data()
     {
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("message"); // a part of it
         QTest::newRow("unknown code") << "5901234123457"
                                       << "JANコード 5901234123457 の商品は登録されていません";
-        QTest::newRow("wrong check digit") << "4901234567895"
-                                           << "チェックデジットが違います（正しくは 4）";
-        QTest::newRow("7 digits") << "9638507"
-                                  << "7 桁";
-        QTest::newRow("14 digits") << "49012345678940"
-                                   << "14 桁";
         QTest::newRow("product number without product") << "8"
                                                         << "商品番号 8 の商品は登録されていません";
-        QTest::newRow("above the product count") << "399"
-                                                 << "商品番号 399 の";
-        QTest::newRow("zero") << "0"
-                              << "商品番号 0 の";
-        QTest::newRow("full-width unknown") << "５９０１２３４１２３４５７"
-                                            << "5901234123457";
     }
     void badCodesRefused()
     {
@@ -407,13 +282,13 @@ private Q_SLOTS:
         scan(QStringLiteral("96385074"));
         const QStringList line1 = lineTexts(1);
         QCOMPARE(focusedName(), QStringLiteral("lineCodeBoxes_2"));
-        MessageBox::takeShown();
+        shown();
 
         typeInto(w("lineCodeBoxes_2"), code);
         press(Qt::Key_Return);
-        const QStringList shown = MessageBox::takeShown();
-        QCOMPARE(shown.size(), 1);
-        QVERIFY2(shown.value(0).contains(message), qPrintable(shown.value(0)));
+        const QStringList boxes = shown();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY2(boxes.value(0).contains(message), qPrintable(boxes.value(0)));
         QCOMPARE(lineTexts(2), (QStringList{"", "", "", "", ""}));
         QCOMPARE(lineTexts(1), line1);
         QCOMPARE(text("totalBox"), QStringLiteral("100"));
@@ -421,7 +296,7 @@ private Q_SLOTS:
         // The next scan goes where the refused one would have gone.
         scan(QStringLiteral("4901234567894"));
         QCOMPARE(lineTexts(2), (QStringList{"21", "緑茶", "150", "1", "150"}));
-        QCOMPARE(m_dir->bytes("reg.dat"), QByteArray()); // nothing stored on the way
+        QCOMPARE(dir().bytes("reg.dat"), QByteArray()); // nothing stored on the way
     }
 
     // Esc on a filled line empties it: the next scan there is a new line, not one more of what was there.
@@ -439,75 +314,39 @@ private Q_SLOTS:
         QCOMPARE(text("totalBox"), QStringLiteral("150"));
     }
 
-    // After ten lines the slip is full: a scan of another product is refused and changes no line; the same
-    // product as line 10 still adds to it.
-    void fullSlipRefusesScan()
+    // Enter on a code field fills the line and waits for the quantity; an empty field makes no line. Tab out
+    // of a changed code field fills the line as Enter does and goes on to the unit price; an unknown number is
+    // refused there and the focus stays.
+    void codeEnterOrTab_data()
     {
-        for (int n = 31; n <= 41; ++n) {
-            setProduct(n, QStringLiteral("品%1").arg(n), n);
-            ProductTable[n].JanCode = inStoreCode(n);
-        }
-        Q_EMIT changes().productsChanged();
-        openForm();
-        for (int n = 31; n <= 40; ++n)
-            scan(inStoreCode(n));
-        QCOMPARE(focusedName(), QStringLiteral("lineCodeBoxes_10"));
-        QCOMPARE(lineTexts(10), (QStringList{"40", "品40", "40", "1", "40"}));
-        QCOMPARE(text("totalBox"), QStringLiteral("355"));
-        MessageBox::takeShown();
-
-        scan(inStoreCode(41));
-        const QStringList shown = MessageBox::takeShown();
-        QCOMPARE(shown.size(), 1);
-        QVERIFY(shown.value(0).contains(QStringLiteral("いっぱい")));
-        QCOMPARE(lineTexts(10), (QStringList{"40", "品40", "40", "1", "40"}));
-        QCOMPARE(text("totalBox"), QStringLiteral("355"));
-        QCOMPARE(focusedName(), QStringLiteral("lineCodeBoxes_10"));
-
-        scan(inStoreCode(40));
-        QCOMPARE(lineTexts(10), (QStringList{"40", "品40", "40", "2", "80"}));
-        QCOMPARE(text("totalBox"), QStringLiteral("395"));
-        QCOMPARE(MessageBox::takeShown(), QStringList());
-    }
-
-    // Enter on an empty code field makes no line; a keyed product number still waits for its quantity.
-    void keyedNumbersAsBefore()
-    {
-        openForm();
-        press(Qt::Key_Return);
-        QCOMPARE(focusedName(), QStringLiteral("lineCodeBoxes_1"));
-        QCOMPARE(lineTexts(1), (QStringList{"", "", "", "", ""}));
-        QCOMPARE(MessageBox::takeShown(), QStringList());
-        type("1");
-        press(Qt::Key_Return);
-        QCOMPARE(focusedName(), QStringLiteral("lineQuantityBoxes_1"));
-        QCOMPARE(lineTexts(1), (QStringList{"1", "りんご", "150", "", ""}));
-    }
-
-    // Tab out of a changed code field fills the line as Enter does, and the focus goes on to the unit price;
-    // an unknown number is refused there and the focus stays.
-    void tabCompletesCode_data()
-    {
+        QTest::addColumn<int>("key");
         QTest::addColumn<QString>("code");
         QTest::addColumn<QStringList>("line");
         QTest::addColumn<QString>("focus");
         QTest::addColumn<int>("messages");
-        QTest::newRow("product number") << "1" << QStringList{"1", "りんご", "150", "", ""} << "linePriceBoxes_1" << 0;
-        QTest::newRow("no product") << "8" << QStringList{"", "", "", "", ""} << "lineCodeBoxes_1" << 1;
-        QTest::newRow("empty") << "" << QStringList{"", "", "", "", ""} << "linePriceBoxes_1" << 0;
-        QTest::newRow("scanned code") << "4901234567894" << QStringList{"21", "緑茶", "150", "1", "150"}
-                                      << "lineCodeBoxes_2" << 0;
+        const QStringList empty{"", "", "", "", ""};
+        const QStringList apple{"1", "りんご", "150", "", ""};
+        // clang-format off
+        QTest::newRow("Enter, product number") << int(Qt::Key_Return) << "1" << apple << "lineQuantityBoxes_1" << 0;
+        QTest::newRow("Enter, empty") << int(Qt::Key_Return) << "" << empty << "lineCodeBoxes_1" << 0;
+        QTest::newRow("Tab, product number") << int(Qt::Key_Tab) << "1" << apple << "linePriceBoxes_1" << 0;
+        QTest::newRow("Tab, no product") << int(Qt::Key_Tab) << "8" << empty << "lineCodeBoxes_1" << 1;
+        QTest::newRow("Tab, empty") << int(Qt::Key_Tab) << "" << empty << "linePriceBoxes_1" << 0;
+        QTest::newRow("Tab, scanned code") << int(Qt::Key_Tab) << "4901234567894"
+                                           << QStringList{"21", "緑茶", "150", "1", "150"} << "lineCodeBoxes_2" << 0;
+        // clang-format on
     }
-    void tabCompletesCode()
+    void codeEnterOrTab()
     {
+        QFETCH(int, key);
         QFETCH(QString, code);
         setScannedProducts();
         openForm();
         type(code);
-        press(Qt::Key_Tab);
+        press(Qt::Key(key));
         QTEST(lineTexts(1), "line");
         QTEST(focusedName(), "focus");
-        QTEST(int(MessageBox::takeShown().size()), "messages");
+        QTEST(int(shown().size()), "messages");
     }
 
     // Passing through a line by Tab keeps the unit price the cashier overwrote.
@@ -600,7 +439,7 @@ private Q_SLOTS:
         QCOMPARE(text("change10000Box"), QStringLiteral("0"));
         QCOMPARE(text("weatherBox"), QStringLiteral("3"));
         QCOMPARE(focusedName(), QStringLiteral("lineCodeBoxes_1"));
-        QVERIFY(!QFile::exists(m_dir->file("reg.dat")) || m_dir->bytes("reg.dat").isEmpty());
+        QVERIFY(!QFile::exists(dir().file("reg.dat")) || dir().bytes("reg.dat").isEmpty());
     }
 
     // New settings (the settings window closed) reload the lists and tax display under a sale being keyed in:
@@ -638,7 +477,7 @@ private Q_SLOTS:
 
         focusOn("lineCodeBoxes_1");
         press(Qt::Key_F12);
-        QCOMPARE(MessageBox::takeShown(), QStringList());
+        QCOMPARE(shown(), QStringList());
         QCOMPARE(SysNum[Sys::NextSalesSlipNo], 2.0);
         QCOMPARE(f64(slip(1), Off::Sales::Total), val(total));
         QCOMPARE(i16(slip(1), Off::Sales::line(correcting ? 2 : 1) + Off::Line::ProductNo), int16_t(1));
@@ -657,7 +496,7 @@ private Q_SLOTS:
         QCOMPARE(stockNotices.count(), 1); // open stock views follow the sale
         QCOMPARE(stock(12), 94.0);
         QCOMPARE(stock(30), 47.0);
-        QCOMPARE(m_dir->bytes("reg.dat").size(), 6 * Off::Sales::Size);
+        QCOMPARE(dir().bytes("reg.dat").size(), 6 * Off::Sales::Size);
         const QByteArray r = slip(6);
         QCOMPARE(txt(r, Off::Sales::Date, 10), QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
         QVERIFY(QTime::fromString(txt(r, Off::Sales::Time, 8), QStringLiteral("hh:mm:ss")).isValid());
@@ -666,17 +505,12 @@ private Q_SLOTS:
         QCOMPARE(i16(r, Off::Sales::line(1) + Off::Line::ProductNo), int16_t(5));
         QCOMPARE(txt(r, Off::Sales::line(1) + Off::Line::Name, 50),
                  QStringLiteral("セットA").leftJustified(30 + 17, u' '));
-        QCOMPARE(i16(r, Off::Sales::line(1) + Off::Line::UnitPrice), int16_t(350));
         QCOMPARE(i16(r, Off::Sales::line(1) + Off::Line::Qty), int16_t(3));
-        QCOMPARE(f64(r, Off::Sales::line(1) + Off::Line::Amount), 1050.0);
-        QCOMPARE(i16(r, Off::Sales::line(2) + Off::Line::ProductNo), int16_t(0)); // line 2 empty
-        QCOMPARE(f64(r, Off::Sales::Subtotal), 1050.0);
         QCOMPARE(f64(r, Off::Sales::Tax), 50.0); // the tax inside 1050 at 5 %
         QCOMPARE(f64(r, Off::Sales::Total), 1050.0);
-        QCOMPARE(i16(r, Off::Sales::Deleted), int16_t(0));
 
         QCOMPARE(SysNum[Sys::NextSalesSlipNo], 7.0);
-        QCOMPARE(m_dir->bytes("sys.ini").split('\n').value(1).trimmed(), QByteArray("7"));
+        QCOMPARE(dir().bytes("sys.ini").split('\n').value(1).trimmed(), QByteArray("7"));
         QCOMPARE(text("slipNoBox"), QStringLiteral("7"));
         QVERIFY(text("lineCodeBoxes_1").isEmpty());
         QCOMPARE(text("totalBox"), QStringLiteral("0"));
@@ -692,12 +526,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("tax");
         QTest::addColumn<QString>("mark");
         QTest::addColumn<QString>("note"); // under the product lists
-        QTest::newRow("reduced rate in use") << 0.08 << "180"
-                                             << "※"
-                                             << "※ は軽減税率（8%）の商品です。";
-        QTest::newRow("no reduced rate") << 0.0 << "198"
-                                         << ""
-                                         << "";
+        // clang-format off
+        QTest::newRow("reduced rate in use") << 0.08 << "180" << "※" << "※ は軽減税率（8%）の商品です。";
+        QTest::newRow("no reduced rate") << 0.0 << "198" << "" << "";
+        // clang-format on
     }
     void reducedRate()
     {
@@ -732,13 +564,9 @@ private Q_SLOTS:
         }
 
         press(Qt::Key_F12);
-        const QByteArray r = slip(1);
-        QCOMPARE(f64(r, Off::Sales::Tax), twoRates ? 180.0 : 198.0);
-        QCOMPARE(i16(r, Off::Sales::ReservedTail), int16_t(1));
-        QCOMPARE(i16(r, Off::Sales::ReservedTail + 2), int16_t(twoRates ? 1 : 0));  // line 1 reduced
-        QCOMPARE(f64(r, Off::Sales::ReservedTail + 4), twoRates ? 1100.0 : 2180.0); // standard total
-        QCOMPARE(f64(r, Off::Sales::ReservedTail + 12), twoRates ? 100.0 : 198.0);  // its tax
-        QCOMPARE(f64(r, Off::Sales::ReservedTail + 36), twoRates ? 80.0 : 0.0);     // reduced tax
+        // The stored figures follow the tax shown; how the tail holds them is the storage's.
+        QCOMPARE(f64(slip(1), Off::Sales::Tax), twoRates ? 180.0 : 198.0);
+        QCOMPARE(i16(slip(1), Off::Sales::ReservedTail + 2), int16_t(twoRates ? 1 : 0)); // line 1 reduced
         // The next customer starts with no marks and no figures.
         QVERIFY(w<QLabel>("lineMarks_1")->text().isEmpty());
         if (twoRates)
@@ -753,9 +581,7 @@ private Q_SLOTS:
         QTest::addColumn<double>("tax");
         QTest::addColumn<QString>("storedWeather");
         QTest::newRow("1050 at 5%") << 1.0 << 1050.0 << "2" << 50.0 << "雨";
-        QTest::newRow("1049 at 5%") << 1.0 << 1049.0 << "5" << 50.0 << "台風";
         QTest::newRow("switch off") << 0.0 << 1050.0 << "4" << 0.0 << "雪";
-        QTest::newRow("weather 7") << 1.0 << 100.0 << "7" << 5.0 << "";
         QTest::newRow("weather empty") << 1.0 << 100.0 << "" << 5.0 << "";
     }
     void storedTaxAndWeather()
@@ -780,49 +606,21 @@ private Q_SLOTS:
         QCOMPARE(text("weatherBox"), weather); // kept for the next customer
     }
 
-    void repeatedProductAndReturnEachChangeStock()
-    {
-        openForm();
-        sell(5, "3");
-        sell(5, "-1");
-        sell(7, "2");
-        QCOMPARE(text("totalBox"), QStringLiteral("1100"));
-        press(Qt::Key_F12);
-        QCOMPARE(stock(12), 100.0 - 6 + 2 - 2);
-        QCOMPARE(stock(30), 50.0 - 3 + 1);
-        const QByteArray r = slip(1);
-        QCOMPARE(i16(r, Off::Sales::line(2) + Off::Line::Qty), int16_t(-1));
-        QCOMPARE(f64(r, Off::Sales::line(2) + Off::Line::Amount), -350.0);
-    }
-
-    // F12 with no product line, at once or once more after a sale, says why and stores nothing.
-    void emptySlipStoresNothing_data()
-    {
-        QTest::addColumn<bool>("afterSale");
-        QTest::newRow("fresh register") << false;
-        QTest::newRow("F12 again after a sale") << true;
-    }
+    // F12 once more after a sale, with no product line, says why and stores nothing.
     void emptySlipStoresNothing()
     {
-        QFETCH(bool, afterSale);
         openForm();
-        if (afterSale) {
-            sell(1, "1");
-            press(Qt::Key_F12);
-        }
-        const QByteArray reg = m_dir->bytes("reg.dat");
-        const QByteArray history = m_dir->bytes("rireki.dat");
-        const double next = SysNum[Sys::NextSalesSlipNo];
+        sell(1, "1");
         press(Qt::Key_F12);
-        const QStringList shown = MessageBox::takeShown();
-        QCOMPARE(shown.size(), 1);
-        QVERIFY2(shown[0].contains(QStringLiteral("商品が 1 行もない")), qPrintable(shown[0]));
-        QCOMPARE(m_dir->bytes("reg.dat"), reg);
-        QCOMPARE(m_dir->bytes("rireki.dat"), history);
-        QCOMPARE(SysNum[Sys::NextSalesSlipNo], next);
-        QCOMPARE(text("slipNoBox"), numText(next));
+        const QByteArray reg = dir().bytes("reg.dat");
+        press(Qt::Key_F12);
+        const QStringList boxes = shown();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY2(boxes[0].contains(QStringLiteral("商品が 1 行もない")), qPrintable(boxes[0]));
+        QCOMPARE(dir().bytes("reg.dat"), reg);
+        QCOMPARE(SysNum[Sys::NextSalesSlipNo], 2.0);
+        QCOMPARE(text("slipNoBox"), QStringLiteral("2"));
     }
-
     // A sale whose last writes failed on a full disk is completed by the next one, which is numbered after it:
     // the box shows that number, and each stored slip carries its own record number.
     void saleAfterPendingSaveNumberedAfterIt()
@@ -842,13 +640,13 @@ private Q_SLOTS:
         press(Qt::Key_F12);
         setrlimit(RLIMIT_FSIZE, &limit);
         SetJournalHook(nullptr);
-        const QStringList shown = MessageBox::takeShown();
-        QCOMPARE(shown.size(), 1);
-        QVERIFY2(shown[0].contains(QStringLiteral("最後まで書き込めません")), qPrintable(shown[0]));
+        const QStringList boxes = shown();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY2(boxes[0].contains(QStringLiteral("最後まで書き込めません")), qPrintable(boxes[0]));
         QCOMPARE(text("slipNoBox"), QStringLiteral("2"));
         sell(5, "1");
         press(Qt::Key_F12);
-        QCOMPARE(MessageBox::takeShown(), QStringList());
+        QCOMPARE(shown(), QStringList());
         QCOMPARE(SysNum[Sys::NextSalesSlipNo], 3.0);
         for (int n = 1; n <= 2; ++n)
             QCOMPARE(i32(slip(n), Off::Sales::SlipNo), n);
@@ -856,161 +654,95 @@ private Q_SLOTS:
         QCOMPARE(text("slipNoBox"), QStringLiteral("3"));
     }
 
-    void sixteenBitFields_data()
+    // A unit price the slip cannot hold is refused at F12: nothing is written and the entry stays to be put
+    // right. The limits themselves are the slip entry's.
+    void priceTooLargeKeepsEntry()
     {
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QString>("message"); // empty: stored
-        QTest::addColumn<int>("stored");
-        QTest::newRow("price 32767") << "linePriceBoxes_3"
-                                     << "32767"
-                                     << "" << 32767;
-        QTest::newRow("price -32768") << "linePriceBoxes_3"
-                                      << "-32768"
-                                      << "" << -32768;
-        QTest::newRow("price 32768") << "linePriceBoxes_3"
-                                     << "32768"
-                                     << "3 行目の単価が大きすぎます（-32768～32767）。" << 0;
-        QTest::newRow("price 32767.5 rounds up") << "linePriceBoxes_3"
-                                                 << "32767.5"
-                                                 << "3 行目の単価が大きすぎます（-32768～32767）。" << 0;
-        QTest::newRow("price 32766.5 rounds to even") << "linePriceBoxes_3"
-                                                      << "32766.5"
-                                                      << "" << 32766;
-        // The quantity's own limits are checked where the slip is built from the entry.
-        QTest::newRow("quantity 32768") << "lineQuantityBoxes_3"
-                                        << "32768"
-                                        << "3 行目の数量が大きすぎます（-32768～32767）。" << 0;
-    }
-    void sixteenBitFields()
-    {
-        QFETCH(QString, field);
-        QFETCH(QString, value);
-        QFETCH(QString, message);
-        QFETCH(int, stored);
         QVERIFY(SaveSettings());
-        const QByteArray settingsBefore = m_dir->bytes("sys.ini");
+        const QByteArray settingsBefore = dir().bytes("sys.ini");
         openForm();
         sell(5, "1");
-        focusOn("lineCodeBoxes_3");
-        type("1");
-        press(Qt::Key_Return);
-        focusOn(field);
-        w(field)->selectAll();
-        type(value);
-        focusOn("lineQuantityBoxes_3");
+        focusOn("linePriceBoxes_1");
+        w("linePriceBoxes_1")->selectAll();
+        type("32768");
+        focusOn("lineQuantityBoxes_1");
         press(Qt::Key_Return);
         press(Qt::Key_F12);
-
-        const int at = Off::Sales::line(3) +
-                       (field.startsWith(QStringLiteral("linePriceBoxes")) ? Off::Line::UnitPrice : Off::Line::Qty);
-        if (message.isEmpty()) {
-            QVERIFY(MessageBox::takeShown().isEmpty());
-            QCOMPARE(int(i16(slip(1), at)), stored);
-            QCOMPARE(SysNum[Sys::NextSalesSlipNo], 2.0);
-            return;
-        }
-        QCOMPARE(MessageBox::takeShown(), QStringList{message});
-        QVERIFY(m_dir->bytes("reg.dat").isEmpty());
+        QCOMPARE(shown(), QStringList{QStringLiteral("1 行目の単価が大きすぎます（-32768～32767）。")});
+        QVERIFY(dir().bytes("reg.dat").isEmpty());
         QCOMPARE(stock(12), 100.0);
-        QCOMPARE(stock(30), 50.0);
         QCOMPARE(SysNum[Sys::NextSalesSlipNo], 1.0);
-        QCOMPARE(m_dir->bytes("sys.ini"), settingsBefore);
-        QCOMPARE(text("lineCodeBoxes_1"), QStringLiteral("5")); // the entry stays to be put right
+        QCOMPARE(dir().bytes("sys.ini"), settingsBefore);
+        QCOMPARE(text("lineCodeBoxes_1"), QStringLiteral("5"));
         QCOMPARE(text("slipNoBox"), QStringLiteral("1"));
     }
-
+    // A save the files refuse says why, writes nothing and keeps the entry; once the files are mended the
+    // same entry saves as slip 1. Each row breaks the files its own way and mends them again.
     void failedWriteKeepsEntry_data()
     {
-        QTest::addColumn<QString>("blocked");
-        QTest::newRow("reg.dat a directory") << "reg.dat";
-        QTest::newRow("zaiko.dat a directory") << "zaiko.dat";
-        QTest::newRow("zaiko.dat missing") << "missing";
-        QTest::newRow("component quantity NaN") << "nan";
+        QTest::addColumn<DirStep>("breakFiles");
+        QTest::addColumn<DirStep>("mendFiles");
+        QTest::addColumn<QString>("message"); // a part of it
+        QTest::newRow("reg.dat a directory")
+            << DirStep([](const TestAppDir& d) { QDir(d.path()).mkdir("reg.dat"); })
+            << DirStep([](const TestAppDir& d) { QDir(d.path()).rmdir("reg.dat"); }) << QString();
+        QTest::newRow("zaiko.dat missing") << DirStep([](const TestAppDir& d) { QFile::remove(d.file("zaiko.dat")); })
+                                           << DirStep([](const TestAppDir& d) {
+                                                  d.writeStock({{12, 100}, {30, 50}});
+                                              })
+                                           << QStringLiteral("zaiko.dat がありません");
+        QTest::newRow("component quantity NaN") << DirStep([](const TestAppDir&) {
+            ProductTable[5].Slot[1].ComponentQty = std::numeric_limits<double>::quiet_NaN();
+        }) << DirStep([](const TestAppDir&) { ProductTable[5].Slot[1].ComponentQty = 2; })
+                                                << QStringLiteral("仕入商品 12 の在庫数量が数値でなくなる");
     }
     void failedWriteKeepsEntry()
     {
-        QFETCH(QString, blocked);
-        const QByteArray stockBefore = m_dir->bytes("zaiko.dat");
+        QFETCH(DirStep, breakFiles);
+        QFETCH(DirStep, mendFiles);
+        QFETCH(QString, message);
         QVERIFY(SaveSettings());
-        const QByteArray settingsBefore = m_dir->bytes("sys.ini");
-        const QByteArray slipsBefore = m_dir->bytes("reg.dat");
-        const double componentQty = ProductTable[5].Slot[1].ComponentQty;
+        const QByteArray settingsBefore = dir().bytes("sys.ini");
         openForm();
-        if (blocked == QStringLiteral("missing")) {
-            QVERIFY(QFile::remove(m_dir->file("zaiko.dat")));
-        } else if (blocked == QStringLiteral("nan")) {
-            ProductTable[5].Slot[1].ComponentQty = std::numeric_limits<double>::quiet_NaN();
-        } else {
-            if (blocked == QStringLiteral("zaiko.dat"))
-                QVERIFY(QFile::remove(m_dir->file(blocked)));
-            QVERIFY(QDir(m_dir->path()).mkdir(blocked));
-        }
+        breakFiles(dir());
         sell(5, "2");
         press(Qt::Key_F12);
 
-        const QStringList shown = MessageBox::takeShown();
-        QCOMPARE(shown.size(), 1);
-        QVERIFY2(shown[0].startsWith(QStringLiteral("伝票は保存されていません。")), qPrintable(shown[0]));
-        if (blocked == QStringLiteral("missing"))
-            QVERIFY2(shown[0].contains(QStringLiteral("zaiko.dat がありません")), qPrintable(shown[0]));
-        if (blocked == QStringLiteral("nan"))
-            QVERIFY2(shown[0].contains(QStringLiteral("仕入商品 12 の在庫数量が数値でなくなる")), qPrintable(shown[0]));
-        QCOMPARE(m_dir->bytes("reg.dat"), slipsBefore);
-        QCOMPARE(QFile::exists(m_dir->file("zaiko.dat")), blocked != QStringLiteral("missing"));
+        const QStringList boxes = shown();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY2(boxes[0].startsWith(QStringLiteral("伝票は保存されていません。")), qPrintable(boxes[0]));
+        QVERIFY2(boxes[0].contains(message), qPrintable(boxes[0]));
+        QVERIFY(dir().bytes("reg.dat").isEmpty());
         QCOMPARE(SysNum[Sys::NextSalesSlipNo], 1.0);
-        QCOMPARE(m_dir->bytes("sys.ini"), settingsBefore);
+        QCOMPARE(dir().bytes("sys.ini"), settingsBefore);
         QCOMPARE(text("lineCodeBoxes_1"), QStringLiteral("5"));
         QCOMPARE(text("totalBox"), QStringLiteral("700"));
-        if (blocked == QStringLiteral("reg.dat"))
-            QCOMPARE(m_dir->bytes("zaiko.dat"), stockBefore);
 
-        // Once the file can be written again the same entry saves as slip 1.
-        if (blocked == QStringLiteral("nan"))
-            ProductTable[5].Slot[1].ComponentQty = componentQty;
-        else if (blocked == QStringLiteral("missing"))
-            m_dir->writeBytes("zaiko.dat", stockBefore);
-        else
-            QVERIFY(QDir(m_dir->path()).rmdir(blocked));
-        if (blocked == QStringLiteral("zaiko.dat"))
-            m_dir->writeBytes(blocked, stockBefore);
+        mendFiles(dir());
         focusOn("lineCodeBoxes_1");
         press(Qt::Key_F12);
-        QVERIFY(MessageBox::takeShown().isEmpty());
+        QVERIFY(shown().isEmpty());
         QCOMPARE(i16(slip(1), Off::Sales::line(1) + Off::Line::Qty), int16_t(2));
         QCOMPARE(stock(12), 96.0);
         QCOMPARE(SysNum[Sys::NextSalesSlipNo], 2.0);
     }
-
-    void recallMonth_data()
-    {
-        QTest::addColumn<QString>("month");
-        QTest::newRow("03") << "03";
-        QTest::newRow("3") << "3";
-        QTest::newRow(" 3.0") << " 3.0";
-    }
+    // The list shows the month's issued slips read from reg.dat, the deleted ones marked; how the panel reads
+    // the month typed and draws its rows is the panel's own.
     void recallMonth()
     {
-        QFETCH(QString, month);
         for (int n = 1; n <= 20; ++n) {
             const bool march = n >= 3 && n <= 7;
             storeSlip(n, march ? QStringLiteral("2010/03/%1").arg(n, 2, 10, QChar(u'0')) : QStringLiteral("2010/04/01"),
                       1, 1, 100 + n, n == 5);
         }
-        storeSlip(21, QStringLiteral("2010/03/31"), 1, 1,
-                  100); // beyond SysNum[Sys::NextSalesSlipNo] - 1: not issued yet
+        // Beyond SysNum[Sys::NextSalesSlipNo] - 1: not issued yet.
+        storeSlip(21, QStringLiteral("2010/03/31"), 1, 1, 100);
         SysNum[Sys::NextSalesSlipNo] = 21;
         openForm();
-        openMonth("2010", month);
+        openMonth("2010", " 3.0");
         QTRY_COMPARE(focusedName(), QStringLiteral("slipGrid"));
         auto* grid = w<Grid>("slipGrid");
-        QCOMPARE(grid->rows(), 6);
-        QCOMPARE(grid->text(0, 0), QStringLiteral("伝票番号"));
-        QCOMPARE(grid->text(0, 4), QStringLiteral("削除"));
         QCOMPARE(m_form->state().gridSlipNos, (QList<qint64>{0, 3, 4, 5, 6, 7}));
-        QCOMPARE(grid->text(1, 0), QStringLiteral("3"));
-        QCOMPARE(grid->text(1, 1), QStringLiteral("2010/03/03"));
-        QCOMPARE(grid->text(1, 2), QStringLiteral("10:00:00"));
         QCOMPARE(grid->text(1, 3), QStringLiteral("103"));
         QCOMPARE(grid->text(3, 4), QStringLiteral("削除"));
         QCOMPARE(grid->text(4, 4), QString());
@@ -1019,15 +751,6 @@ private Q_SLOTS:
         QVERIFY(!m_form->recallPanelOpen());
         QTRY_COMPARE(focusedName(), QStringLiteral("lineCodeBoxes_1"));
         QVERIFY(!m_form->state().slipSelected);
-    }
-
-    void emptyMonthShowsHeaderOnly()
-    {
-        openForm();
-        openMonth("2009", "1");
-        QCOMPARE(w<Grid>("slipGrid")->rows(), 1);
-        QTest::keyClicks(focused(), "#");
-        QVERIFY(!m_form->recallPanelOpen());
     }
 
     void recallRefusals()
@@ -1039,7 +762,7 @@ private Q_SLOTS:
         // A month without slips has nothing to choose.
         openMonth("2009", "5");
         w<QPushButton>("correctButton")->click();
-        QCOMPARE(MessageBox::takeShown(), QStringList{QStringLiteral("伝票を選択してください。")});
+        QCOMPARE(shown(), QStringList{QStringLiteral("伝票を選択してください。")});
         press(Qt::Key_Escape);
         openMonth("2010", "5");
         clickSlipRow(1);
@@ -1048,7 +771,7 @@ private Q_SLOTS:
         QCOMPARE(m_form->state().selectedSlipNo, qint64(2));
         w<QPushButton>("correctButton")->click();
         w<QPushButton>("deleteButton")->click();
-        QCOMPARE(MessageBox::takeShown(),
+        QCOMPARE(shown(),
                  (QStringList{QStringLiteral("伝票は削除されています。"), QStringLiteral("伝票は削除されています。")}));
         QVERIFY(m_form->recallPanelOpen());
         QVERIFY(!m_form->state().correctionMode);
@@ -1088,7 +811,7 @@ private Q_SLOTS:
             QTest::keyClick(grid, Qt::Key_Up);
         QTest::keyClick(grid, Qt::Key_Return);
         if (recalled.isEmpty()) {
-            QCOMPARE(MessageBox::takeShown(), QStringList{QStringLiteral("伝票は削除されています。")});
+            QCOMPARE(shown(), QStringList{QStringLiteral("伝票は削除されています。")});
             QVERIFY(m_form->recallPanelOpen());
             QVERIFY(!m_form->state().correctionMode);
             QVERIFY(!w<QLabel>("correctionNotice")->isVisible());
@@ -1110,7 +833,7 @@ private Q_SLOTS:
         storeSlip(8, QStringLiteral("2010/06/02"), 7, 2, 200, false, QStringLiteral("雪"));
         SysNum[Sys::NextSalesSlipNo] = 9;
         setStock(12, 10);
-        const QByteArray before = m_dir->bytes("reg.dat");
+        const QByteArray before = dir().bytes("reg.dat");
         openForm();
         openMonth("2010", "6");
         clickSlipRow(8);
@@ -1140,7 +863,7 @@ private Q_SLOTS:
 
         QCOMPARE(stock(12), 7.0); // 5 out, 2 back
         QCOMPARE(SysNum[Sys::NextSalesSlipNo], 9.0);
-        const QByteArray after = m_dir->bytes("reg.dat");
+        const QByteArray after = dir().bytes("reg.dat");
         QCOMPARE(after.size(), before.size());
         QCOMPARE(after.left(7 * Off::Sales::Size), before.left(7 * Off::Sales::Size));
         const QByteArray r = slip(8);
@@ -1168,17 +891,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("storedMethod");
         QTest::addColumn<double>("storedTendered");
         // Two apples at 150: 300.
-        QTest::newRow("cash with change")
-            << 0 << QStringLiteral("1000") << QStringLiteral("現金") << QStringLiteral("700") << true << 0 << 1000.0;
-        QTest::newRow("cash, nothing tendered")
-            << 0 << QString() << QStringLiteral("現金") << QString() << true << 0 << 0.0;
-        QTest::newRow("card") << 1 << QString() << QStringLiteral("クレジット") << QString() << true << 1 << 0.0;
-        QTest::newRow("e-money") << 2 << QString() << QStringLiteral("電子マネー") << QString() << true << 2 << 0.0;
-        QTest::newRow("QR") << 3 << QString() << QStringLiteral("QRコード決済") << QString() << true << 3 << 0.0;
-        QTest::newRow("F5 round to cash")
-            << 4 << QStringLiteral("300") << QStringLiteral("現金") << QStringLiteral("0") << true << 0 << 300.0;
-        QTest::newRow("too little tendered")
-            << 0 << QStringLiteral("299") << QStringLiteral("現金") << QStringLiteral("-1") << false << 0 << 0.0;
+        // clang-format off
+        QTest::newRow("cash with change") << 0 << "1000" << "現金" << "700" << true << 0 << 1000.0;
+        QTest::newRow("QR") << 3 << QString() << "QRコード決済" << QString() << true << 3 << 0.0;
+        QTest::newRow("F5 round to cash") << 4 << "300" << "現金" << "0" << true << 0 << 300.0;
+        QTest::newRow("too little tendered") << 0 << "299" << "現金" << "-1" << false << 0 << 0.0;
+        // clang-format on
     }
     void paymentAtTheCounter()
     {
@@ -1205,8 +923,8 @@ private Q_SLOTS:
         QCOMPARE(text("changeDueBox"), changeShown);
         press(Qt::Key_F12);
         if (!saved) {
-            QVERIFY(MessageBox::takeShown().join(u'\n').contains(QStringLiteral("お預り")));
-            QVERIFY(m_dir->bytes("reg.dat").isEmpty());
+            QVERIFY(shown().join(u'\n').contains(QStringLiteral("お預り")));
+            QVERIFY(dir().bytes("reg.dat").isEmpty());
             QCOMPARE(text("totalBox"), QStringLiteral("300")); // the entry stays for another try
             QCOMPARE(text("tenderedBox"), tendered);
             return;
@@ -1233,16 +951,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("first"); // the first box
         QTest::addColumn<QString>("changeDue");
-        QTest::newRow("sale") << "2"
-                              << "1000"
-                              << "釣り銭"
-                              << "9700"
-                              << "700";
-        QTest::newRow("return") << "-2"
-                                << ""
-                                << "返金"
-                                << "300"
-                                << "";
+        // clang-format off
+        QTest::newRow("sale") << "2" << "1000" << "釣り銭" << "9700" << "700";
+        QTest::newRow("return") << "-2" << "" << "返金" << "300" << "";
+        // clang-format on
     }
     void changeShownAndKept()
     {
@@ -1267,7 +979,7 @@ private Q_SLOTS:
         };
         shows(title);
         press(Qt::Key_F12);
-        QCOMPARE(MessageBox::takeShown(), QStringList());
+        QCOMPARE(shown(), QStringList());
         QVERIFY(text("lineCodeBoxes_1").isEmpty()); // ready for the next customer
         QCOMPARE(text("totalBox"), QStringLiteral("0"));
         shows(title + QStringLiteral("（伝票 1）"));
@@ -1322,7 +1034,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("tendered");
         QTest::addColumn<QString>("methodShown");
         QTest::newRow("QR") << 3 << QString() << QStringLiteral("QRコード決済");
-        QTest::newRow("cash tendered") << 0 << QStringLiteral("5000") << QStringLiteral("現金");
         QTest::newRow("older slip") << -1 << QString() << QStringLiteral("現金");
     }
     void correctionRecallsPayment()
@@ -1387,7 +1098,7 @@ private Q_SLOTS:
             storeSlip(n, QStringLiteral("2010/06/01"), 1, 1, 150);
         storeSlip(8, QStringLiteral("2010/06/02"), 5, 2, 350);
         SysNum[Sys::NextSalesSlipNo] = 9;
-        const QByteArray before = m_dir->bytes("reg.dat");
+        const QByteArray before = dir().bytes("reg.dat");
         openForm();
         openMonth("2010", "6");
         clickSlipRow(8);
@@ -1395,12 +1106,12 @@ private Q_SLOTS:
         QSignalSpy stockNotices(&changes(), &Changes::stockChanged);
         w<QPushButton>("deleteButton")->click();
         QCOMPARE(stockNotices.count(), yes ? 1 : 0);
-        QCOMPARE(MessageBox::takeShown(), QStringList{QStringLiteral("削除しますか。")});
+        QCOMPARE(shown(), QStringList{QStringLiteral("削除しますか。")});
 
         QByteArray expected = before;
         if (yes)
             expected[7 * Off::Sales::Size + Off::Sales::Deleted] = 1;
-        QCOMPARE(m_dir->bytes("reg.dat"), expected);
+        QCOMPARE(dir().bytes("reg.dat"), expected);
         QCOMPARE(stock(12), yes ? 104.0 : 100.0);
         QCOMPARE(stock(30), yes ? 52.0 : 50.0);
         QCOMPARE(m_form->state().stockRestore[12], 0.0);
@@ -1418,36 +1129,11 @@ private Q_SLOTS:
         }
     }
 
-    void correctionUnchangedKeepsStock()
-    {
-        WorkingSlip = SalesSlipRecord();
-        WorkingSlip.Date = QStringLiteral("2010/07/01");
-        WorkingSlip.SlipNo = 1;
-        for (int k : {1, 2}) {
-            WorkingSlip.Line[k].ProductNo = 7;
-            WorkingSlip.Line[k].UnitPrice = 200;
-            WorkingSlip.Line[k].Qty = int16_t(k + 1);
-            WorkingSlip.Line[k].Amount = 200.0 * (k + 1);
-        }
-        WorkingSlip.Subtotal = WorkingSlip.Total = 1000;
-        QVERIFY(WriteSalesSlip(1));
-        SysNum[Sys::NextSalesSlipNo] = 2;
-        openForm();
-        openMonth("2010", "7");
-        clickSlipRow(1);
-        w<QPushButton>("correctButton")->click();
-        QCOMPARE(m_form->state().stockRestore[12], 5.0);
-        press(Qt::Key_F12);
-        QCOMPARE(stock(12), 100.0); // 5 given back, 5 taken out
-        QCOMPARE(SysNum[Sys::NextSalesSlipNo], 2.0);
-        QCOMPARE(i16(slip(1), Off::Sales::line(2) + Off::Line::Qty), int16_t(3));
-    }
-
     void otherWindows()
     {
         openForm();
         w<QPushButton>("helpButton")->click();
-        QCOMPARE(MessageBox::takeShown().size(), 1); // no help file in the test directory
+        QCOMPARE(shown().size(), 1); // no help file in the test directory
 
         w<QPushButton>("dataManagementButton")->click();
         BackupWindow* restore = openInstance<BackupWindow>();

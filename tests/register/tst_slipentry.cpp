@@ -287,21 +287,36 @@ private Q_SLOTS:
         QCOMPARE(place.problem.isEmpty(), place.line != 0);
     }
 
+    // The quantity and the unit price of the last line at the edges of their 16 bits; a price is rounded half
+    // to even before it is checked.
     void sixteenBitRefusalOnLastLine_data()
     {
         QTest::addColumn<QString>("qty");
+        QTest::addColumn<QString>("price");
         QTest::addColumn<QString>("message");
-        QTest::newRow("32767 fits") << "32767" << QString();
-        QTest::newRow("32768") << "32768" << QStringLiteral("10 行目の数量が大きすぎます（-32768～32767）。");
-        QTest::newRow("-32768 fits") << "-32768" << QString();
-        QTest::newRow("-32769") << "-32769" << QStringLiteral("10 行目の数量が小さすぎます（-32768～32767）。");
+        QTest::addColumn<int>("storedPrice");
+        const QString priceTooLarge = QStringLiteral("10 行目の単価が大きすぎます（-32768～32767）。");
+        // clang-format off
+        QTest::newRow("32767 fits") << "32767" << "300" << QString() << 300;
+        QTest::newRow("32768") << "32768" << "300" << QStringLiteral("10 行目の数量が大きすぎます（-32768～32767）。") << 0;
+        QTest::newRow("-32768 fits") << "-32768" << "300" << QString() << 300;
+        QTest::newRow("-32769") << "-32769" << "300" << QStringLiteral("10 行目の数量が小さすぎます（-32768～32767）。") << 0;
+        QTest::newRow("price 32767") << "1" << "32767" << QString() << 32767;
+        QTest::newRow("price -32768") << "1" << "-32768" << QString() << -32768;
+        QTest::newRow("price 32768") << "1" << "32768" << priceTooLarge << 0;
+        QTest::newRow("price 32767.5 rounds up") << "1" << "32767.5" << priceTooLarge << 0;
+        QTest::newRow("price 32766.5 rounds to even") << "1" << "32766.5" << QString() << 32766;
+        // clang-format on
     }
     void sixteenBitRefusalOnLastLine()
     {
         QFETCH(QString, qty);
+        QFETCH(QString, price);
         QFETCH(QString, message);
         EntryTexts entry = entryOf(10, 9, QStringLiteral("1"), QStringLiteral("300"));
         entry.line[10].qty = qty;
+        entry.line[10].price = entry.line[10].amount = price;
+        entry.total = numText(2700 + val(price));
         SalesSlipRecord slip;
         slip.Date = QStringLiteral("untouched");
         QList<StockChange> taken;
@@ -315,8 +330,60 @@ private Q_SLOTS:
         for (int k = 1; k <= SlipLineCount; ++k)
             QCOMPARE(slip.Line[k].ProductNo, int16_t(9));
         QCOMPARE(int(slip.Line[10].Qty), int(val(qty)));
+        QTEST(int(slip.Line[10].UnitPrice), "storedPrice");
         QCOMPARE(stockTaken(taken, 400), -2.0 * (9 + val(qty)));
         QCOMPARE(stockTaken(taken, 1), -0.5 * (9 + val(qty)));
+    }
+
+    // What the quantity field shows as the cashier types.
+    void quantityShownAsTyped_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("letter dropped") << "2x"
+                                        << "2";
+        QTest::newRow("leading zero") << "05"
+                                      << "5";
+        QTest::newRow("trailing period") << "2."
+                                         << "2";
+        QTest::newRow("negative") << "-2"
+                                  << "-2";
+        QTest::newRow("minus alone") << "-"
+                                     << "-";
+        QTest::newRow("zero stays") << "0"
+                                    << "0";
+    }
+    void quantityShownAsTyped()
+    {
+        QFETCH(QString, typed);
+        QTEST(quantityText(typed), "shown");
+    }
+
+    // The four change boxes for a total: each tender's change, "-----" when the tender is too small, and for
+    // a return what goes back in the first box alone.
+    void changeBoxesForTotal_data()
+    {
+        QTest::addColumn<double>("total");
+        QTest::addColumn<bool>("refund");
+        QTest::addColumn<QStringList>("texts");
+        // clang-format off
+        QTest::newRow("450") << 450.0 << false << QStringList{"9550", "4550", "550", "50"};
+        QTest::newRow("298.5") << 298.5 << false << QStringList{"9701.5", "4701.5", "701.5", "201.5"};
+        QTest::newRow("1049") << 1049.0 << false << QStringList{"8951", "3951", "-----", "-----"};
+        QTest::newRow("10450") << 10450.0 << false << QStringList{"-----", "-----", "-----", "-----"};
+        QTest::newRow("700") << 700.0 << false << QStringList{"9300", "4300", "300", "-----"};
+        QTest::newRow("exactly 500") << 500.0 << false << QStringList{"9500", "4500", "500", "0"};
+        QTest::newRow("return") << -300.0 << true << QStringList{"300", "", "", ""};
+        QTest::newRow("return -105") << -105.0 << true << QStringList{"105", "", "", ""};
+        QTest::newRow("nothing to pay") << 0.0 << false << QStringList{"10000", "5000", "1000", "500"};
+        // clang-format on
+    }
+    void changeBoxesForTotal()
+    {
+        QFETCH(double, total);
+        const ChangeBoxes boxes = changeBoxes(total);
+        QTEST(boxes.refund, "refund");
+        QTEST((QStringList{boxes.texts[0], boxes.texts[1], boxes.texts[2], boxes.texts[3]}), "texts");
     }
 
     // The total stored must be the sum of the lines stored: a total left on screen over emptied lines is refused.
@@ -333,7 +400,8 @@ private Q_SLOTS:
         QTest::newRow("empty total, no lines") << QStringList{} << "" << true;
         QTest::newRow("fractions as shown") << QStringList{"0.1", "0.2"} << "0.3" << true;
         QTest::newRow("returns") << QStringList{"300", "-300"} << "0" << true;
-        QTest::newRow("amount on the last line") << QStringList{"", "", "", "", "", "", "", "", "", "5"} << "0" << false;
+        QTest::newRow("amount on the last line")
+            << QStringList{"", "", "", "", "", "", "", "", "", "5"} << "0" << false;
     }
     void totalMustBeSumOfLines()
     {
@@ -371,10 +439,9 @@ private Q_SLOTS:
         QTest::newRow("cash, exact") << 0 << QStringLiteral("600") << QStringLiteral("0") << true << 600.0;
         QTest::newRow("cash, one yen short") << 0 << QStringLiteral("599") << QStringLiteral("-1") << false << 0.0;
         QTest::newRow("cash, zero typed") << 0 << QStringLiteral("0") << QStringLiteral("-600") << false << 0.0;
-        QTest::newRow("cash, not digits") << 0 << QStringLiteral("1e9") << QStringLiteral("999999400") << false
-                                          << 0.0;
-        QTest::newRow("cash, nine digits") << 0 << QStringLiteral("100000000") << QStringLiteral("99999400") << false
-                                           << 0.0;
+        QTest::newRow("cash, not digits") << 0 << QStringLiteral("1e9") << QStringLiteral("999999400") << false << 0.0;
+        QTest::newRow("cash, nine digits")
+            << 0 << QStringLiteral("100000000") << QStringLiteral("99999400") << false << 0.0;
         QTest::newRow("card ignores tendered") << 1 << QStringLiteral("10") << QString() << true << 0.0;
         QTest::newRow("QR") << 3 << QString() << QString() << true << 0.0;
     }
@@ -465,7 +532,8 @@ private Q_SLOTS:
         QFETCH(int, changes);
         setProduct(1, QStringLiteral("単品"), 100, {{2, 1}});
         EntryTexts entry = entryOf(1, 9, QStringLiteral("1"), QStringLiteral("300"));
-        entry.line[2] = {code, QStringLiteral("手入力"), QStringLiteral("100"), QStringLiteral("1"), QStringLiteral("100")};
+        entry.line[2] = {code, QStringLiteral("手入力"), QStringLiteral("100"), QStringLiteral("1"),
+                         QStringLiteral("100")};
         entry.total = QStringLiteral("400");
         SalesSlipRecord slip;
         QList<StockChange> taken;
@@ -481,10 +549,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("slipNo");
         QTest::addColumn<QString>("total");
         QTest::addColumn<QString>("message");
-        QTest::newRow("total off the lines") << false << "1" << "601" << "合わない";
-        QTest::newRow("slip number beyond 32 bits") << false << "2147483648" << "600" << "伝票番号が大きすぎます";
-        QTest::newRow("correction of slip 0") << true << "0" << "600" << "伝票番号 0 には保存できません";
-        QTest::newRow("correction of a negative slip") << true << "-1" << "600" << "伝票番号 -1 には";
+        QTest::newRow("total off the lines") << false << "1"
+                                             << "601"
+                                             << "合わない";
+        QTest::newRow("slip number beyond 32 bits") << false << "2147483648"
+                                                    << "600"
+                                                    << "伝票番号が大きすぎます";
+        QTest::newRow("correction of slip 0") << true << "0"
+                                              << "600"
+                                              << "伝票番号 0 には保存できません";
+        QTest::newRow("correction of a negative slip") << true << "-1"
+                                                       << "600"
+                                                       << "伝票番号 -1 には";
     }
     void refusedSaveWritesNothing()
     {
@@ -520,8 +596,7 @@ private Q_SLOTS:
         QCOMPARE(storedStock(1), 10.0 - 3);
 
         // Correction: what the stored slip took comes back, what the new lines take goes out.
-        QVERIFY(ReadSalesSlip(1));
-        addStockTaken(WorkingSlip, restore);
+        addStockTaken(ReadSalesSlip(1).value, restore);
         QCOMPARE(restore[400], 12.0);
         QCOMPARE(restore[1], 3.0);
         QCOMPARE(restore[2], 0.0);
@@ -533,8 +608,7 @@ private Q_SLOTS:
         QCOMPARE(storedStock(400), 10.0 - 2);
         QCOMPARE(storedStock(1), 10.0 - 0.5);
 
-        QVERIFY(ReadSalesSlip(1));
-        addStockTaken(WorkingSlip, restore);
+        addStockTaken(ReadSalesSlip(1).value, restore);
         QVERIFY(deleteSale(1, restore).saved);
         QCOMPARE(restore[400], 0.0);
         QCOMPARE(storedStock(400), 10.0);

@@ -23,10 +23,10 @@ const QString Day = QStringLiteral("2026/12/01");
 struct TestSlip
 {
     QString date;
-    int method;             // -1: a slip from before payments were stored (cash)
-    QList<double> lines;    // line amounts
+    int method;          // -1: a slip from before payments were stored (cash)
+    QList<double> lines; // line amounts
     bool deleted;
-    double reducedPart;     // of the total, at the reduced rate; -1: no rate figures stored
+    double reducedPart; // of the total, at the reduced rate; -1: no rate figures stored
 };
 
 // The day's slips and their neighbours, as the register stores them.
@@ -35,12 +35,12 @@ const QList<TestSlip> Slips = {
     {Day, 1, {1120, 1080}, false, 1080},
     {Day, 3, {500}, false, 0},
     {Day, 2, {300}, false, 0},
-    {Day, 0, {400, -600}, false, 0},              // a return
-    {Day, 0, {700}, true, 0},                     // deleted
-    {Day, -1, {800}, false, -1},                  // older slip: cash, tax only at 712
+    {Day, 0, {400, -600}, false, 0}, // a return
+    {Day, 0, {700}, true, 0},        // deleted
+    {Day, -1, {800}, false, -1},     // older slip: cash, tax only at 712
     {QStringLiteral("2026/12/02"), 0, {9999}, false, 0},
     {QStringLiteral("2026/11/01"), 1, {4444}, false, 0},
-    {Day, 2, {-50}, false, 0},                    // a pure return paid back by e-money
+    {Day, 2, {-50}, false, 0}, // a pure return paid back by e-money
 };
 
 double taxOf(double amount, double rate)
@@ -53,17 +53,11 @@ void storeTestSlips()
     qint64 n = 0;
     for (const TestSlip& t : Slips) {
         ++n;
-        SalesSlipRecord s;
-        s.Date = t.date;
-        s.Time = QStringLiteral("12:00:00");
-        s.SlipNo = int32_t(n);
-        double total = 0;
-        for (int k = 0; k < t.lines.size(); ++k) {
-            s.Line[k + 1].ProductNo = int16_t(k + 1);
-            s.Line[k + 1].Amount = t.lines[k];
-            total += t.lines[k];
-        }
-        s.Subtotal = s.Total = total;
+        QList<SaleLine> lines;
+        for (int k = 0; k < t.lines.size(); ++k)
+            lines << SaleLine{k + 1, 1, t.lines[k]};
+        SalesSlipRecord s = saleSlip(n, t.date, lines, QStringLiteral("12:00:00"));
+        const double total = s.Total;
         s.Deleted = t.deleted ? 1 : 0;
         if (t.reducedPart >= 0) {
             s.Rates.present = true;
@@ -74,8 +68,7 @@ void storeTestSlips()
         } else {
             s.Tax = taxOf(total, 0.1);
         }
-        WorkingSlip = s;
-        QVERIFY(WriteSalesSlip(n).ok);
+        QVERIFY(storeSalesSlip(n, s));
     }
     SysNum[Sys::NextSalesSlipNo] = double(n + 1);
 }
@@ -108,8 +101,7 @@ int crashChild(const QStringList& args)
     if (!LoadSettings())
         return 3;
     killAtJournalStep(args[3].toInt());
-    SeisanRecord r = MakeClosing(Day, withFund(30000, 3), CashCount{}, Day,
-                                 QStringLiteral("21:00:00"));
+    SeisanRecord r = MakeClosing(Day, withFund(30000, 3), CashCount{}, Day, QStringLiteral("21:00:00"));
     return AppendSeisan(r, {{Sys::ChangeFund, 30000}}) ? 0 : 5;
 }
 
@@ -130,10 +122,10 @@ private Q_SLOTS:
         SysNum[Sys::ReducedTaxRate] = 0.08;
         storeTestSlips();
         // Written beyond the last slip issued: no slip yet, not counted.
-        WorkingSlip = SalesSlipRecord();
-        WorkingSlip.Date = Day;
-        WorkingSlip.Total = 123456;
-        QVERIFY(WriteSalesSlip(qint64(SysNum[Sys::NextSalesSlipNo])).ok);
+        const qint64 unissued = qint64(SysNum[Sys::NextSalesSlipNo]);
+        SalesSlipRecord beyond = saleSlip(unissued, Day);
+        beyond.Total = 123456;
+        QVERIFY(storeSalesSlip(unissued, beyond));
 
         const QList<SeisanRecord> moves = {movement(SeisanKind::CashIn, Day, 10000),
                                            movement(SeisanKind::CashOut, Day, 3000),
@@ -468,7 +460,8 @@ private Q_SLOTS:
         r.recordNo = ClosingReportKind(kind) == ClosingReportKind::Check ? 0 : 6;
         r.closingNo = ClosingReportKind(kind) == ClosingReportKind::Check ? 0 : 4;
         QStringList texts;
-        for (const ReceiptRow& row : ClosingReportRows(r, ShopDetails{QStringLiteral("やおや"), {}, {}, {}}, ClosingReportKind(kind)))
+        for (const ReceiptRow& row :
+             ClosingReportRows(r, ShopDetails{QStringLiteral("やおや"), {}, {}, {}}, ClosingReportKind(kind)))
             texts << (row.right.isEmpty() ? row.left : row.left + u'|' + row.right);
         QCOMPARE(texts.value(0), QStringLiteral("やおや"));
         QCOMPARE(texts.value(1), title);
@@ -480,14 +473,14 @@ private Q_SLOTS:
         for (const ReceiptRow& row : ClosingReportRows(r, {}, ClosingReportKind(kind)))
             QVERIFY(row.left != QStringLiteral("伝票番号"));
         r.figures.firstSlip = 118;
-        for (const QString& row : {QStringLiteral("営業日|2026/12/01"), QStringLiteral("伝票数|2 件"),
-                                   QStringLiteral("伝票番号|118 ～ 121"),
-                                   QStringLiteral("返品|-¥300"), QStringLiteral("売上合計|¥1,200"),
-                                   QStringLiteral("現金|¥1,000"), QStringLiteral("クレジット|¥200"),
-                                   QStringLiteral("10%対象|¥1,200"), QStringLiteral("　内消費税|¥109"),
-                                   QStringLiteral("釣銭準備金|¥5,000"), QStringLiteral("入金|¥700"),
-                                   QStringLiteral("出金|¥700"), QStringLiteral("現金在高（理論）|¥6,000"), QStringLiteral("10000円 × 1|¥10,000"),
-                                   QStringLiteral("現金在高（実査）|¥10,000"), QStringLiteral("過不足|+¥4,000")})
+        for (const QString& row :
+             {QStringLiteral("営業日|2026/12/01"), QStringLiteral("伝票数|2 件"), QStringLiteral("伝票番号|118 ～ 121"),
+               QStringLiteral("返品|-¥300"),
+              QStringLiteral("売上合計|¥1,200"), QStringLiteral("現金|¥1,000"), QStringLiteral("クレジット|¥200"),
+              QStringLiteral("10%対象|¥1,200"), QStringLiteral("　内消費税|¥109"), QStringLiteral("釣銭準備金|¥5,000"),
+              QStringLiteral("入金|¥700"), QStringLiteral("出金|¥700"), QStringLiteral("現金在高（理論）|¥6,000"),
+              QStringLiteral("10000円 × 1|¥10,000"), QStringLiteral("現金在高（実査）|¥10,000"),
+              QStringLiteral("過不足|+¥4,000")})
             QVERIFY2(texts.contains(row), qPrintable(row));
     }
 

@@ -28,16 +28,8 @@ namespace H = Off::History;
 void writeFixture(const TestAppDir& dir)
 {
     for (int n = 1; n <= 5; ++n) {
-        WorkingSlip = SalesSlipRecord();
-        WorkingSlip.Date = QStringLiteral("2024/05/0%1").arg(n);
-        WorkingSlip.SlipNo = n;
-        WorkingSlip.Line[1].ProductNo = 5;
-        WorkingSlip.Line[1].ProductName = QStringLiteral("どら焼き");
-        WorkingSlip.Line[1].UnitPrice = 100;
-        WorkingSlip.Line[1].Qty = qint16(n);
-        WorkingSlip.Line[1].Amount = 100 * n;
-        WorkingSlip.Subtotal = WorkingSlip.Total = 100 * n;
-        QVERIFY(WriteSalesSlip(n).ok);
+        QVERIFY(storeSalesSlip(
+            n, saleSlip(n, QStringLiteral("2024/05/0%1").arg(n), {{5, n, 100, QStringLiteral("どら焼き")}}, {})));
         QVERIFY(storePurchase(n, QStringLiteral("2024/05/0%1").arg(n), 1000 * n));
     }
     SysNum[2] = 6;
@@ -49,17 +41,7 @@ void writeFixture(const TestAppDir& dir)
 
 SalesSlipRecord sale(qint64 n, int qty)
 {
-    SalesSlipRecord slip;
-    slip.Date = QStringLiteral("2024/06/01");
-    slip.Time = QStringLiteral("10:00:00");
-    slip.SlipNo = int32_t(n);
-    slip.Line[1].ProductNo = 5;
-    slip.Line[1].ProductName = QStringLiteral("セット");
-    slip.Line[1].UnitPrice = 300;
-    slip.Line[1].Qty = int16_t(qty);
-    slip.Line[1].Amount = 300 * qty;
-    slip.Subtotal = slip.Total = 300 * qty;
-    return slip;
+    return saleSlip(n, QStringLiteral("2024/06/01"), {{5, qty, 300, QStringLiteral("セット")}});
 }
 
 PurchaseSlipDraft purchase(int qty)
@@ -631,8 +613,7 @@ void TestHistory::historyFromBeforeTheAnchorIsTakenOn()
         const QByteArray bytes = encodeHistoryEntry(e, previous);
         previous = bytes.mid(H::Hash, 32);
         history += bytes;
-        WorkingSlip = s;
-        QVERIFY(WriteSalesSlip(6 + n).ok);
+        QVERIFY(storeSalesSlip(6 + n, s));
     }
     dir.writeBytes(QStringLiteral("rireki.dat"), history);
     SysNum[Sys::NextSalesSlipNo] = 9;

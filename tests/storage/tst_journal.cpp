@@ -28,13 +28,7 @@ constexpr int Item30Start = 50;
 void writeFixture(const TestAppDir& dir)
 {
     for (int n = 1; n <= 5; ++n) {
-        WorkingSlip = SalesSlipRecord();
-        WorkingSlip.Date = QStringLiteral("2024/05/0%1").arg(n);
-        WorkingSlip.SlipNo = n;
-        WorkingSlip.Line[1].ProductNo = 5;
-        WorkingSlip.Line[1].Qty = 1;
-        WorkingSlip.Total = 100 * n;
-        QVERIFY(WriteSalesSlip(n).ok);
+        QVERIFY(storeSalesSlip(n, saleSlip(n, QStringLiteral("2024/05/0%1").arg(n), {{5, 1, 100.0 * n}}, {})));
     }
     SysNum[1] = 3; // records a reset blanks
     SysNum[2] = 6;
@@ -46,17 +40,7 @@ void writeFixture(const TestAppDir& dir)
 
 SalesSlipRecord newSlip()
 {
-    SalesSlipRecord slip;
-    slip.Date = QStringLiteral("2024/06/01");
-    slip.Time = QStringLiteral("10:00:00");
-    slip.SlipNo = 6;
-    slip.Line[1].ProductNo = 5;
-    slip.Line[1].ProductName = QStringLiteral("セット");
-    slip.Line[1].UnitPrice = 300;
-    slip.Line[1].Qty = 3;
-    slip.Line[1].Amount = 900;
-    slip.Subtotal = slip.Total = 900;
-    return slip;
+    return saleSlip(6, QStringLiteral("2024/06/01"), {{5, 3, 300, QStringLiteral("セット")}});
 }
 
 // The three operations, as the child performs them and as the parent expects their result.
@@ -95,9 +79,9 @@ Expected expectedAfter(const QString& op)
         slip.SlipNo = 3;
         e = {3, EncodeSalesSlip(slip), 6, Item12Start - 3, Item30Start, QStringLiteral("伝票 3 の保存")};
     } else {
-        ReadSalesSlip(4);
-        WorkingSlip.Deleted = 1;
-        e = {4, EncodeSalesSlip(WorkingSlip), 6, Item12Start, Item30Start + 3, QStringLiteral("伝票 4 の削除")};
+        SalesSlipRecord slip = ReadSalesSlip(4).value;
+        slip.Deleted = 1;
+        e = {4, EncodeSalesSlip(slip), 6, Item12Start, Item30Start + 3, QStringLiteral("伝票 4 の削除")};
     }
     return e;
 }
@@ -392,9 +376,10 @@ void TestJournal::refusedSaveWritesNothing()
     const QByteArray zaiko = dir.bytes(QStringLiteral("zaiko.dat"));
     const QByteArray settings = dir.bytes(QStringLiteral("sys.ini"));
 
-    const SaveOutcome outcome = damage.startsWith(u"correct") ? SaveCorrectedSalesSlip(damage == u"correct 0" ? 0 : 3, slip, stock)
+    const SaveOutcome outcome = damage.startsWith(u"correct")
+                                    ? SaveCorrectedSalesSlip(damage == u"correct 0" ? 0 : 3, slip, stock)
                                 : damage.startsWith(u"delete") ? DeleteSalesSlip(4, stock)
-                                                                : SaveNewSalesSlip(slip, stock);
+                                                               : SaveNewSalesSlip(slip, stock);
     QVERIFY(!outcome.saved);
     QVERIFY2(outcome.error.contains(message), qPrintable(outcome.error));
     QCOMPARE(SysNum[2], counter);
@@ -714,15 +699,16 @@ void TestJournal::forgedJournalIsDroppedWhole_data()
     QTest::newRow("the executable") << "till" << qint64(1) << 1024 << 0 << 0.0 << 90.0 << "「till」";
     QTest::newRow("a new file") << "evil.sh" << qint64(1) << 1024 << 0 << 0.0 << 90.0 << "「evil.sh」";
     QTest::newRow("sys.ini as records") << "sys.ini" << qint64(1) << 1024 << 0 << 0.0 << 90.0 << "「sys.ini」";
-    QTest::newRow("the journal itself") << "till.journal" << qint64(1) << 1024 << 0 << 0.0 << 90.0 << "「till.journal」";
+    QTest::newRow("the journal itself") << "till.journal" << qint64(1) << 1024 << 0 << 0.0 << 90.0
+                                        << "「till.journal」";
     QTest::newRow("a parent folder") << "../reg.dat" << qint64(1) << 1024 << 0 << 0.0 << 90.0 << "「../reg.dat」";
     QTest::newRow("short record") << "reg.dat" << qint64(6) << 1023 << 0 << 0.0 << 90.0 << "1023 バイト";
     QTest::newRow("long record") << "reg.dat" << qint64(6) << 1025 << 0 << 0.0 << 90.0 << "1025 バイト";
     QTest::newRow("zaiko record size in reg.dat") << "reg.dat" << qint64(6) << 128 << 0 << 0.0 << 90.0 << "128 バイト";
     QTest::newRow("slip number a fraction") << "reg.dat" << qint64(6) << 1024 << 2 << 6.5 << 90.0 << "2 行目";
     QTest::newRow("slip number 0") << "reg.dat" << qint64(6) << 1024 << 2 << 0.0 << 90.0 << "2 行目";
-    QTest::newRow("slip number beyond 32 bits") << "reg.dat" << qint64(6) << 1024 << 4 << 4294967296.0 << 90.0
-                                                << "4 行目";
+    QTest::newRow("slip number beyond 32 bits")
+        << "reg.dat" << qint64(6) << 1024 << 4 << 4294967296.0 << 90.0 << "4 行目";
     QTest::newRow("negative count") << "reg.dat" << qint64(6) << 1024 << 1 << -1.0 << 90.0 << "1 行目";
     QTest::newRow("setting NaN") << "reg.dat" << qint64(6) << 1024 << 11 << nan << 90.0 << "11 行目";
     QTest::newRow("setting 51") << "reg.dat" << qint64(6) << 1024 << 51 << 1.0 << 90.0 << "設定の番号 51";
@@ -864,9 +850,12 @@ void TestJournal::unwritableFileStopsRecoveryBeforeFirstWrite_data()
 {
     QTest::addColumn<QString>("obstacle");
     QTest::addColumn<QString>("named");
-    QTest::newRow("a folder as siire.dat") << "siire dir" << "siire.dat";
-    QTest::newRow("zaiko.dat missing") << "no zaiko" << "zaiko.dat";
-    QTest::newRow("rename of the reset file refused") << "rename" << "reg.dat";
+    QTest::newRow("a folder as siire.dat") << "siire dir"
+                                           << "siire.dat";
+    QTest::newRow("zaiko.dat missing") << "no zaiko"
+                                       << "zaiko.dat";
+    QTest::newRow("rename of the reset file refused") << "rename"
+                                                      << "reg.dat";
 }
 
 void TestJournal::unwritableFileStopsRecoveryBeforeFirstWrite()

@@ -38,13 +38,10 @@ private Q_SLOTS:
         QFETCH(double, tendered);
         QFETCH(double, storedTendered);
         TestAppDir dir;
-        SalesSlipRecord slip;
-        slip.Date = QStringLiteral("2026/12/01");
-        slip.SlipNo = 1;
+        SalesSlipRecord slip = saleSlip(1, QStringLiteral("2026/12/01"));
         slip.Total = 1200;
         slip.Payment = {true, PaymentMethod(method), tendered};
-        WorkingSlip = slip;
-        QVERIFY(WriteSalesSlip(1).ok);
+        QVERIFY(storeSalesSlip(1, slip));
         const QByteArray r = dir.bytes(QStringLiteral("reg.dat"));
         QCOMPARE(r.size(), Off::Sales::Size);
         QCOMPARE(getInt16(r.constData() + Off::Sales::PayVersion), int16_t(1));
@@ -52,10 +49,11 @@ private Q_SLOTS:
         QCOMPARE(getDouble(r.constData() + Off::Sales::Tendered), storedTendered);
         QCOMPARE(r.mid(Off::Sales::PayEnd), QByteArray(Off::Sales::Size - Off::Sales::PayEnd, '\0'));
 
-        QVERIFY(ReadSalesSlip(1).ok);
-        QVERIFY(WorkingSlip.Payment.present);
-        QCOMPARE(int(WorkingSlip.Payment.method), method);
-        QCOMPARE(WorkingSlip.Payment.tendered, storedTendered);
+        const ResultWith<SalesSlipRecord> read = ReadSalesSlip(1);
+        QVERIFY(read.ok);
+        QVERIFY(read.value.Payment.present);
+        QCOMPARE(int(read.value.Payment.method), method);
+        QCOMPARE(read.value.Payment.tendered, storedTendered);
     }
 
     // Tails as they may lie on disk: zero bytes of every slip written before, a stored one, and damage.
@@ -106,11 +104,12 @@ private Q_SLOTS:
         putDouble(old.data() + Off::Sales::Total, 800);
         old[Off::Sales::PayEnd] = 'Z';
         dir.writeBytes(QStringLiteral("reg.dat"), old);
-        QVERIFY(ReadSalesSlip(1).ok);
-        QVERIFY(!WorkingSlip.Payment.present);
-        QCOMPARE(int(WorkingSlip.Payment.method), int(PaymentMethod::Cash));
-        WorkingSlip.Deleted = 1;
-        QVERIFY(WriteSalesSlip(1).ok);
+        ResultWith<SalesSlipRecord> read = ReadSalesSlip(1);
+        QVERIFY(read.ok);
+        QVERIFY(!read.value.Payment.present);
+        QCOMPARE(int(read.value.Payment.method), int(PaymentMethod::Cash));
+        read.value.Deleted = 1;
+        QVERIFY(WriteSalesSlip(1, read.value).ok);
         const QByteArray r = dir.bytes(QStringLiteral("reg.dat"));
         QCOMPARE(r.mid(Off::Sales::PayVersion, 12), QByteArray(12, '\0'));
         QCOMPARE(r[Off::Sales::PayEnd], 'Z');

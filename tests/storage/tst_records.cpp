@@ -208,16 +208,13 @@ void TestRecords::recordAtAnyPlace()
 void TestRecords::salesSlipFieldsAndLimits()
 {
     TestAppDir dir;
-    WorkingSlip = SalesSlipRecord();
-    WorkingSlip.Date = QStringLiteral("2026/03/07");
-    WorkingSlip.Time = QStringLiteral("09:05:00");
-    WorkingSlip.Weather = QStringLiteral("晴れ");
-    WorkingSlip.SlipNo = 6;
-    WorkingSlip.Line[1] = {5, QStringLiteral("弁当"), -32768, 32767, -1234.5};
-    WorkingSlip.Line[10] = {400, QStringLiteral("x"), 32767, -32768, 7};
-    WorkingSlip.Subtotal = WorkingSlip.Total = 1050;
-    WorkingSlip.Tax = 53;
-    QVERIFY(WriteSalesSlip(6).ok);
+    SalesSlipRecord slip = saleSlip(6, QStringLiteral("2026/03/07"), {}, QStringLiteral("09:05:00"));
+    slip.Weather = QStringLiteral("晴れ");
+    slip.Line[1] = {5, QStringLiteral("弁当"), -32768, 32767, -1234.5};
+    slip.Line[10] = {400, QStringLiteral("x"), 32767, -32768, 7};
+    slip.Subtotal = slip.Total = 1050;
+    slip.Tax = 53;
+    QVERIFY(WriteSalesSlip(6, slip).ok);
 
     const QByteArray file = dir.bytes(QStringLiteral("reg.dat"));
     QCOMPARE(file.size(), 6 * 1024);
@@ -239,17 +236,18 @@ void TestRecords::salesSlipFieldsAndLimits()
     QCOMPARE(getInt16(r + 728), int16_t(0));
     QCOMPARE(file.mid(4 * 1024 + 640 + 2, 50), QByteArray(50, ' ')); // slip 5, written empty: line 10's name
 
-    WorkingSlip = SalesSlipRecord();
-    QVERIFY(ReadSalesSlip(6).ok);
-    QCOMPARE(WorkingSlip.Date + WorkingSlip.Time, QStringLiteral("2026/03/0709:05:00"));
-    QCOMPARE(WorkingSlip.Line[1].UnitPrice, int16_t(-32768));
-    QCOMPARE(WorkingSlip.Line[1].Qty, int16_t(32767));
-    QCOMPARE(WorkingSlip.Line[10].Qty, int16_t(-32768));
-    QCOMPARE(WorkingSlip.Weather, QStringLiteral("晴れ") + QString(16, u' '));
+    ResultWith<SalesSlipRecord> read = ReadSalesSlip(6);
+    QVERIFY(read.ok);
+    QCOMPARE(read.value.Date + read.value.Time, QStringLiteral("2026/03/0709:05:00"));
+    QCOMPARE(read.value.Line[1].UnitPrice, int16_t(-32768));
+    QCOMPARE(read.value.Line[1].Qty, int16_t(32767));
+    QCOMPARE(read.value.Line[10].Qty, int16_t(-32768));
+    QCOMPARE(read.value.Weather, QStringLiteral("晴れ") + QString(16, u' '));
     // An empty slip is a valid record: every line 0, totals 0.
-    QVERIFY(ReadSalesSlip(3).ok);
-    QCOMPARE(WorkingSlip.Line[1].ProductNo, int16_t(0));
-    QCOMPARE(WorkingSlip.Total, 0.0);
+    read = ReadSalesSlip(3);
+    QVERIFY(read.ok);
+    QCOMPARE(read.value.Line[1].ProductNo, int16_t(0));
+    QCOMPARE(read.value.Total, 0.0);
 }
 
 void TestRecords::salesSlipNameCutAndReservedCarried()
@@ -257,10 +255,11 @@ void TestRecords::salesSlipNameCutAndReservedCarried()
     TestAppDir dir;
     QByteArray old(1024, 'R'); // reserved bytes of an existing record
     dir.writeBytes(QStringLiteral("reg.dat"), old);
-    QVERIFY(ReadSalesSlip(1).ok);
-    WorkingSlip.Line[2].ProductName = QString(30, QChar(0x3042)); // 30 x あ, 60 bytes
-    WorkingSlip.Deleted = 1;
-    QVERIFY(WriteSalesSlip(1).ok);
+    ResultWith<SalesSlipRecord> read = ReadSalesSlip(1);
+    QVERIFY(read.ok);
+    read.value.Line[2].ProductName = QString(30, QChar(0x3042)); // 30 x あ, 60 bytes
+    read.value.Deleted = 1;
+    QVERIFY(WriteSalesSlip(1, read.value).ok);
     const QByteArray file = dir.bytes(QStringLiteral("reg.dat"));
     QCOMPARE(QByteArray(file.constData() + 128 + 2, 50), toCp932(QString(25, QChar(0x3042))));
     QCOMPARE(QByteArray(file.constData() + 10, 10), QByteArray(10, 'R'));    // reserved text
@@ -354,7 +353,8 @@ void TestRecords::purchaseItemInitAndStock()
     QVERIFY(ReadPurchaseItem(12, read).ok);
     for (const PurchaseItem& item : {items[11], read})
         QCOMPARE((QVariantList{item.Category, item.StandardCost, item.StockQty, item.SupplierNo, item.SupplierName}),
-                 (QVariantList{QStringLiteral("A1    "), 12.5, -2.0, int16_t(3), QString(QStringLiteral("山田") + QString(26, u' '))}));
+                 (QVariantList{QStringLiteral("A1    "), 12.5, -2.0, int16_t(3),
+                               QString(QStringLiteral("山田") + QString(26, u' '))}));
     QCOMPARE(items[399].Name.trimmed(), QStringLiteral("最後"));
 
     // Without zaiko.dat a stock change is refused, not dropped.

@@ -14,17 +14,8 @@ namespace {
 // number `slipNo`.
 SalesSlipRecord slipOf(int product, double amount, int32_t slipNo)
 {
-    SalesSlipRecord slip;
-    slip.Date = QStringLiteral("2026/12/08");
-    slip.Time = QStringLiteral("10:18:53");
-    slip.SlipNo = slipNo;
-    slip.Line[1].ProductNo = int16_t(product);
-    slip.Line[1].UnitPrice = 100;
-    slip.Line[1].Qty = product ? 1 : 0;
-    slip.Line[1].Amount = product ? 100 : 0;
-    slip.Line[2].Amount = amount;
-    slip.Subtotal = slip.Total = slip.Line[1].Amount + amount;
-    return slip;
+    return saleSlip(slipNo, QStringLiteral("2026/12/08"), {{product, product ? 1 : 0, 100}, {0, 1, amount}},
+                    QStringLiteral("10:18:53"));
 }
 
 } // namespace

@@ -26,21 +26,6 @@ void product(int n, double price, bool reduced)
     ProductTable[n].Reduced = reduced ? 1 : 0;
 }
 
-// A slip of the given lines (product, amount), its total their sum.
-SalesSlipRecord slipOf(const QList<QPair<int, double>>& lines)
-{
-    SalesSlipRecord slip;
-    slip.Date = QStringLiteral("2026/10/01");
-    double total = 0;
-    for (int k = 1; k <= lines.size(); ++k) {
-        slip.Line[k] = {int16_t(lines[k - 1].first), QStringLiteral("品"), int16_t(lines[k - 1].second), 1,
-                        lines[k - 1].second};
-        total += lines[k - 1].second;
-    }
-    slip.Subtotal = slip.Total = total;
-    return slip;
-}
-
 double f64(const QByteArray& r, int at)
 {
     return getDouble(r.constData() + at);
@@ -117,9 +102,9 @@ private Q_SLOTS:
     // and the tail at its offsets.
     void mixedSlipStoresBothRates()
     {
-        WorkingSlip = slipOf({{2, 1100}, {1, 1080}});
-        FillSlipTax(WorkingSlip, true);
-        QVERIFY(WriteSalesSlip(1).ok);
+        SalesSlipRecord slip = saleSlip(1, {}, {{2, 1, 1100}, {1, 1, 1080}});
+        FillSlipTax(slip, true);
+        QVERIFY(WriteSalesSlip(1, slip).ok);
 
         const QByteArray r = m_dir->bytes(QStringLiteral("reg.dat"));
         QCOMPARE(r.size(), Off::Sales::Size);
@@ -135,32 +120,42 @@ private Q_SLOTS:
         QCOMPARE(f64(r, Tail::ReducedRate), 0.08);
         QCOMPARE(r.mid(Tail::End), QByteArray(Off::Sales::Size - Tail::End, '\0'));
 
-        WorkingSlip = SalesSlipRecord();
-        QVERIFY(ReadSalesSlip(1).ok);
-        QVERIFY(WorkingSlip.Rates.present);
-        QVERIFY(!WorkingSlip.Rates.lineReduced(1));
-        QVERIFY(WorkingSlip.Rates.lineReduced(2));
-        QCOMPARE(WorkingSlip.Rates.reduced.tax, 80.0);
+        const ResultWith<SalesSlipRecord> read = ReadSalesSlip(1);
+        QVERIFY(read.ok);
+        slip = read.value;
+        QVERIFY(slip.Rates.present);
+        QVERIFY(!slip.Rates.lineReduced(1));
+        QVERIFY(slip.Rates.lineReduced(2));
+        QCOMPARE(slip.Rates.reduced.tax, 80.0);
     }
 
     // Each rate's tax is rounded once for the slip, not line by line.
     void eachRateRoundedOncePerSlip()
     {
         product(4, 105, true); // 105 at 8 % holds 7.78: three lines one by one would make 24
-        WorkingSlip = slipOf({{4, 105}, {4, 105}, {4, 105}, {2, 1100}});
-        FillSlipTax(WorkingSlip, true);
-        QCOMPARE(WorkingSlip.Rates.reducedLines, uint16_t(0b0111));
-        QCOMPARE(WorkingSlip.Rates.reduced.total, 315.0);
-        QCOMPARE(WorkingSlip.Rates.reduced.tax, 23.0);
-        QCOMPARE(WorkingSlip.Tax, 123.0);
+        SalesSlipRecord slip = saleSlip(1, {}, {{4, 1, 105}, {4, 1, 105}, {4, 1, 105}, {2, 1, 1100}});
+        FillSlipTax(slip, true);
+        QCOMPARE(slip.Rates.reducedLines, uint16_t(0b0111));
+        QCOMPARE(slip.Rates.reduced.total, 315.0);
+        QCOMPARE(slip.Rates.reduced.tax, 23.0);
+        QCOMPARE(slip.Tax, 123.0);
 
         // The tenth line counts like any other.
-        WorkingSlip = slipOf({{2, 1100}, {2, 1100}, {2, 1100}, {2, 1100}, {2, 1100},
-                              {2, 1100}, {2, 1100}, {2, 1100}, {2, 1100}, {1, 1080}});
-        FillSlipTax(WorkingSlip, true);
-        QCOMPARE(WorkingSlip.Rates.reducedLines, uint16_t(1u << 9));
-        QCOMPARE(WorkingSlip.Rates.reduced.total, 1080.0);
-        QCOMPARE(WorkingSlip.Tax, 980.0);
+        slip = saleSlip(1, {},
+                        {{2, 1, 1100},
+                         {2, 1, 1100},
+                         {2, 1, 1100},
+                         {2, 1, 1100},
+                         {2, 1, 1100},
+                         {2, 1, 1100},
+                         {2, 1, 1100},
+                         {2, 1, 1100},
+                         {2, 1, 1100},
+                         {1, 1, 1080}});
+        FillSlipTax(slip, true);
+        QCOMPARE(slip.Rates.reducedLines, uint16_t(1u << 9));
+        QCOMPARE(slip.Rates.reduced.total, 1080.0);
+        QCOMPARE(slip.Tax, 980.0);
     }
 
     // With no reduced line, or no reduced rate in use (a sys.ini from before it), every figure is the
@@ -178,36 +173,36 @@ private Q_SLOTS:
         QFETCH(double, reducedRate);
         QFETCH(int, secondProduct);
         SysNum[17] = reducedRate;
-        WorkingSlip = slipOf({{2, 1100}, {secondProduct, 1080}});
-        FillSlipTax(WorkingSlip, true);
-        QCOMPARE(WorkingSlip.Tax, ContainedTax(2180, 0.1));
-        QCOMPARE(WorkingSlip.Rates.reducedLines, uint16_t(0));
-        QCOMPARE(WorkingSlip.Rates.standard.total, 2180.0);
-        QCOMPARE(WorkingSlip.Rates.reduced.total, 0.0);
-        QCOMPARE(WorkingSlip.Rates.reduced.tax, 0.0);
+        SalesSlipRecord slip = saleSlip(1, {}, {{2, 1, 1100}, {secondProduct, 1, 1080}});
+        FillSlipTax(slip, true);
+        QCOMPARE(slip.Tax, ContainedTax(2180, 0.1));
+        QCOMPARE(slip.Rates.reducedLines, uint16_t(0));
+        QCOMPARE(slip.Rates.standard.total, 2180.0);
+        QCOMPARE(slip.Rates.reduced.total, 0.0);
+        QCOMPARE(slip.Rates.reduced.tax, 0.0);
     }
 
     // The tax switch off stores no tax at either rate, but which lines are reduced and each rate's total.
     void taxSwitchOff()
     {
-        WorkingSlip = slipOf({{2, 1100}, {1, 1080}});
-        FillSlipTax(WorkingSlip, false);
-        QCOMPARE(WorkingSlip.Tax, 0.0);
-        QCOMPARE(WorkingSlip.Rates.standard.tax, 0.0);
-        QCOMPARE(WorkingSlip.Rates.reduced.tax, 0.0);
-        QCOMPARE(WorkingSlip.Rates.reduced.total, 1080.0);
-        QCOMPARE(WorkingSlip.Rates.reducedLines, uint16_t(0b10));
+        SalesSlipRecord slip = saleSlip(1, {}, {{2, 1, 1100}, {1, 1, 1080}});
+        FillSlipTax(slip, false);
+        QCOMPARE(slip.Tax, 0.0);
+        QCOMPARE(slip.Rates.standard.tax, 0.0);
+        QCOMPARE(slip.Rates.reduced.tax, 0.0);
+        QCOMPARE(slip.Rates.reduced.total, 1080.0);
+        QCOMPARE(slip.Rates.reducedLines, uint16_t(0b10));
     }
 
     // A returned reduced product: the negative total holds a negative tax, by the same formula.
     void returnsGiveNegativeTax()
     {
-        WorkingSlip = slipOf({{3, -540}, {2, 1100}});
-        FillSlipTax(WorkingSlip, true);
-        QCOMPARE(WorkingSlip.Rates.reduced.total, -540.0);
-        QCOMPARE(WorkingSlip.Rates.reduced.tax, -40.0);
-        QCOMPARE(WorkingSlip.Rates.standard.tax, 100.0);
-        QCOMPARE(WorkingSlip.Tax, 60.0);
+        SalesSlipRecord slip = saleSlip(1, {}, {{3, 1, -540}, {2, 1, 1100}});
+        FillSlipTax(slip, true);
+        QCOMPARE(slip.Rates.reduced.total, -540.0);
+        QCOMPARE(slip.Rates.reduced.tax, -40.0);
+        QCOMPARE(slip.Rates.standard.tax, 100.0);
+        QCOMPARE(slip.Tax, 60.0);
     }
 
     // A slip written before the rates existed has zero bytes in its tail: it reads as all standard, and
@@ -221,26 +216,29 @@ private Q_SLOTS:
         putDouble(old.data() + Off::Sales::Tax, 53); // as stored before the formula was mended
         m_dir->writeBytes(QStringLiteral("reg.dat"), old);
 
-        QVERIFY(ReadSalesSlip(1).ok);
-        QVERIFY(!WorkingSlip.Rates.present);
+        ResultWith<SalesSlipRecord> read = ReadSalesSlip(1);
+        QVERIFY(read.ok);
+        SalesSlipRecord& slip = read.value;
+        QVERIFY(!slip.Rates.present);
         for (int k = 1; k <= SalesSlipLineCount; ++k)
-            QVERIFY(!WorkingSlip.Rates.lineReduced(k));
-        WorkingSlip.Deleted = 1;
-        QVERIFY(WriteSalesSlip(1).ok);
+            QVERIFY(!slip.Rates.lineReduced(k));
+        slip.Deleted = 1;
+        QVERIFY(WriteSalesSlip(1, slip).ok);
         const QByteArray r = m_dir->bytes(QStringLiteral("reg.dat"));
         QCOMPARE(f64(r, Off::Sales::Tax), 53.0);
         QCOMPARE(r.mid(Off::Sales::ReservedTail), QByteArray(Off::Sales::Size - Off::Sales::ReservedTail, '\0'));
     }
 
     // A slip's own rewrite carries its figures; a slip built afresh over a recalled one replaces them.
-    void tailFollowsTheSlipInTheWorkingRecord()
+    void tailFollowsItsOwnSlip()
     {
-        WorkingSlip = slipOf({{1, 1080}});
-        FillSlipTax(WorkingSlip, true);
-        QVERIFY(WriteSalesSlip(1).ok);
-        QVERIFY(ReadSalesSlip(1).ok);
-        WorkingSlip.Rates = SlipRates{};
-        QVERIFY(WriteSalesSlip(2).ok);
+        SalesSlipRecord slip = saleSlip(1, {}, {{1, 1, 1080}});
+        FillSlipTax(slip, true);
+        QVERIFY(WriteSalesSlip(1, slip).ok);
+        ResultWith<SalesSlipRecord> read = ReadSalesSlip(1);
+        QVERIFY(read.ok);
+        read.value.Rates = SlipRates{};
+        QVERIFY(WriteSalesSlip(2, read.value).ok);
         const QByteArray r = m_dir->bytes(QStringLiteral("reg.dat")).mid(Off::Sales::Size);
         QCOMPARE(r.mid(Tail::Version, Tail::End - Tail::Version), QByteArray(Tail::End - Tail::Version, '\0'));
     }

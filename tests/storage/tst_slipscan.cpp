@@ -95,14 +95,13 @@ void TestSlipScan::salesViewFields_data()
     QTest::newRow("blank date") << QByteArray(10, ' ') << QByteArray("09:10:00") << QList<int>{0, 0, 0, 9};
     QTest::newRow("hour 24") << QByteArray("2026/03/07") << QByteArray("24:00:00") << QList<int>{2026, 3, 7, -1};
     QTest::newRow("one digit") << QByteArray("2026/03/07") << QByteArray("9:10:00 ") << QList<int>{2026, 3, 7, -1};
-    QTest::newRow("blank before the hour") << QByteArray("2026/03/07") << QByteArray(" 9:10:00")
-                                           << QList<int>{2026, 3, 7, -1};
+    QTest::newRow("blank before the hour")
+        << QByteArray("2026/03/07") << QByteArray(" 9:10:00") << QList<int>{2026, 3, 7, -1};
     QTest::newRow("blank second digit") << QByteArray("2026/03/07") << QByteArray("0 :10:00")
                                         << QList<int>{2026, 3, 7, -1};
-    QTest::newRow("year not digits") << QByteArray("9e99/03/07") << QByteArray("09:10:00")
-                                     << QList<int>{no, 3, 7, 9};
-    QTest::newRow("year reads as 100000") << QByteArray("1e5 /03/07") << QByteArray("09:10:00")
-                                          << QList<int>{no, 3, 7, 9};
+    QTest::newRow("year not digits") << QByteArray("9e99/03/07") << QByteArray("09:10:00") << QList<int>{no, 3, 7, 9};
+    QTest::newRow("year reads as 100000")
+        << QByteArray("1e5 /03/07") << QByteArray("09:10:00") << QList<int>{no, 3, 7, 9};
 }
 
 void TestSlipScan::salesViewFields()
@@ -111,12 +110,11 @@ void TestSlipScan::salesViewFields()
     QFETCH(QByteArray, time);
     QFETCH(QList<int>, ymdh);
     TestAppDir dir;
-    WorkingSlip = SalesSlipRecord();
-    WorkingSlip.SlipNo = 77;
-    WorkingSlip.Weather = QStringLiteral("台風");
-    WorkingSlip.Line[2] = {5, QStringLiteral("パン"), -32768, 3, 1};
-    WorkingSlip.Line[10] = {400, QStringLiteral("牛乳"), 150, -2, -300.5};
-    QVERIFY(WriteSalesSlip(1));
+    SalesSlipRecord slip = saleSlip(77, {}, {}, {});
+    slip.Weather = QStringLiteral("台風");
+    slip.Line[2] = {5, QStringLiteral("パン"), -32768, 3, 1};
+    slip.Line[10] = {400, QStringLiteral("牛乳"), 150, -2, -300.5};
+    QVERIFY(storeSalesSlip(1, slip));
     QByteArray bytes = dir.bytes(QStringLiteral("reg.dat"));
     bytes.replace(0, 10, date);
     bytes.replace(20, 8, time);
@@ -125,14 +123,8 @@ void TestSlipScan::salesViewFields()
     QVariantList got;
     QVERIFY(ScanSalesSlips(1, 1, [&](qint64, const SlipView& v) {
         fields = {v.year(), v.month(), v.day(), v.savedHour()};
-        got = {v.time(),
-               v.slipNo(),
-               v.weather(),
-               v.unitPrice(2),
-               v.productNo(10),
-               v.productName(10).trimmed(),
-               v.qty(10),
-               v.amount(10)};
+        got = {v.time(),  v.slipNo(),  v.weather(), v.unitPrice(2), v.productNo(10), v.productName(10).trimmed(),
+               v.qty(10), v.amount(10)};
         return true;
     }));
     QCOMPARE(fields, ymdh);
