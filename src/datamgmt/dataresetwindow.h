@@ -55,7 +55,6 @@ private:
     bool resetConfirmed(const QString& data, const QString& fileName, double records);
     // The whole-number count in box k, or -1 after telling the user what the box may hold.
     qint64 boxCount(int k, qint64 max, const QString& caption);
-    void unloadRegisterEntry();
 
     bool m_busy = false;
 };

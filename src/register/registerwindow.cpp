@@ -136,6 +136,7 @@ RegisterWindow::RegisterWindow(QWidget* parent) : QWidget(parent)
     // in stays through both.
     connect(&changes(), &Changes::settingsChanged, this, &RegisterWindow::reloadSettings);
     connect(&changes(), &Changes::productsChanged, this, &RegisterWindow::loadProductLists);
+    connect(&changes(), &Changes::salesSlipsChanged, this, &RegisterWindow::slipsChanged);
     qApp->installEventFilter(this); // the next key after a sale, wherever in the window it goes
 
     load();
@@ -658,6 +659,12 @@ void RegisterWindow::startOver()
     // Empties the lines, shows the next slip number, marks line 1 and puts the cursor in its code field; it also
     // zeroes the totals and ends a correction, which emptied lines could no longer stand for.
     clearEntry();
+}
+
+void RegisterWindow::slipsChanged()
+{
+    if (SysNum[Sys::NextSalesSlipNo] <= 1)
+        startOver();
 }
 
 // ---------------------------------------------------------------------------------------------------------
