@@ -1,6 +1,7 @@
 // Start-up: refuse a second copy, read the settings and the products, show the register window.
 #include "app/startup.h"
 
+#include "app/windows.h"
 #include "platform/frontrequest.h"
 #include "platform/indexprogress.h"
 #include "platform/messagebox.h"
@@ -69,6 +70,7 @@ int runTill(QApplication& app)
     }
     if (!notice.isEmpty())
         MessageBox::information(nullptr, notice);
+    Windows::installOpeners();
     showSlipIndexProgress();
     const FrontRequestListener listener(frontRequestName(AppDir), [] {
         if (RegisterWindow* form = registerWindow())

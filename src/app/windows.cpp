@@ -11,10 +11,12 @@
 #include "purchasing/purchaseslipwindow.h"
 #include "register/cashwindow.h"
 #include "register/closingwindow.h"
+#include "register/registerwindow.h"
 #include "reports/graphwindow.h"
 #include "reports/historywindow.h"
 #include "reports/reportwindow.h"
 #include "storage/changes.h"
+#include "widgets/openers.h"
 
 #include <QObject>
 
@@ -96,6 +98,25 @@ QWidget* cashMovements()
 QWidget* closing()
 {
     return showSingle<ClosingWindow>();
+}
+
+void installOpeners()
+{
+    Openers& o = openers();
+    o.productSettings = productSettings;
+    o.graphs = graphs;
+    o.purchasing = purchasing;
+    o.purchaseItems = purchaseItems;
+    o.suppliers = suppliers;
+    o.reports = reports;
+    o.history = history;
+    o.dataManagement = dataManagement;
+    o.systemSettings = systemSettings;
+    o.dataInitialisation = dataInitialisation;
+    o.cashMovements = cashMovements;
+    o.closing = closing;
+    o.showRegister = [] { return static_cast<QWidget*>(showRegisterWindow()); };
+    o.openRegister = [] { return static_cast<QWidget*>(registerWindow()); };
 }
 
 } // namespace Windows

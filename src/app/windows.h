@@ -18,4 +18,7 @@ QWidget* dataInitialisation(); // DataResetWindow "データ初期化"
 QWidget* cashMovements();      // CashWindow "入金・出金"
 QWidget* closing();            // ClosingWindow "レジ点検・精算"
 
+// Fills the openers table (widgets/openers.h) with the functions above, so the windows open each other.
+void installOpeners();
+
 } // namespace Windows

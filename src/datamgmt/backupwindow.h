@@ -21,6 +21,15 @@ public:
     // The drive list's entries are mount points; tests and callers may offer one more.
     void addDrive(const QString& mountPath);
 
+    // Fills keptCopiesBox from the backup folder again.
+    void listKeptCopies();
+
+Q_SIGNALS:
+    // A data file of the program directory has just been replaced from its archive; settings and
+    // products have already been read back into memory, so windows showing them should reload.
+    void restored(const QString& fileName);
+
+private:
     QGroupBox* driveFrame = nullptr;
     QLabel* driveLabel = nullptr;
     QComboBox* driveBox = nullptr;
@@ -49,15 +58,6 @@ public:
     QComboBox* keptCopiesBox = nullptr;
     QPushButton* keptCopyRestoreButton = nullptr;
 
-    // Fills keptCopiesBox from the backup folder again.
-    void listKeptCopies();
-
-Q_SIGNALS:
-    // A data file of the program directory has just been replaced from its archive; settings and
-    // products have already been read back into memory, so windows showing them should reload.
-    void restored(const QString& fileName);
-
-private:
     void addMountedDrives();
     QString selectedDrive() const;
     void backup(const QString& dataFile, const QString& archive);

@@ -6,7 +6,6 @@
 #include "platform/messagebox.h"
 #include "platform/tabstrip.h"
 #include "platform/twips.h"
-#include "register/registerwindow.h"
 #include "storage/changes.h"
 #include "storage/initialise.h"
 #include "storage/products.h"
@@ -14,6 +13,7 @@
 #include "storage/settingnames.h"
 #include "storage/settings.h"
 #include "storage/text.h"
+#include "widgets/openers.h"
 
 #include <QCloseEvent>
 #include <QDateTime>
@@ -207,7 +207,7 @@ void DataResetWindow::runReset(const QString& fileName, const std::function<Resu
 {
     m_busy = true;
     // No sale may be keyed in while its files are rewritten.
-    QPointer<RegisterWindow> form = registerWindow();
+    QPointer<QWidget> form = openers().openRegister();
     if (form)
         form->setEnabled(false);
 
@@ -268,20 +268,13 @@ void DataResetWindow::runReset(const QString& fileName, const std::function<Resu
     if (!archive.isEmpty())
         message += QStringLiteral("\n元のデータは %1 に保存しました。").arg(QDir::toNativeSeparators(archive));
     MessageBox::information(this, message);
-    // Everyone showing the reset data or the counters reads them anew; the register runs its load.
+    // Everyone showing the reset data or the counters reads them anew; the register, told its slips were
+    // reset, starts its entry over.
     announce();
     Q_EMIT changes().settingsChanged();
-    if (!registerWindow())
-        showRegisterWindow();
+    if (!openers().openRegister())
+        openers().showRegister();
     close();
-}
-
-void DataResetWindow::unloadRegisterEntry()
-{
-    RegisterWindow* form = registerWindow();
-    if (!form)
-        form = showRegisterWindow();
-    form->startOver();
 }
 
 void DataResetWindow::closeEvent(QCloseEvent* event)
@@ -290,6 +283,5 @@ void DataResetWindow::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    unloadRegisterEntry();
     QWidget::closeEvent(event);
 }

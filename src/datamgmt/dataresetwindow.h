@@ -22,6 +22,10 @@ public:
     // Window load: the boxes from SysNum[1] to SysNum[10].
     void load();
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
     QPushButton* settingCaptions[10] = {}; // captions of the boxes only
     QLineEdit* settingBoxes[10] = {};
     QGroupBox* resetFrame = nullptr;
@@ -35,10 +39,6 @@ public:
     QLineEdit* passwordBox = nullptr;
     QPushButton* closeButton = nullptr; // "閉じる"
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
-private:
     void resetSalesSlips();
     void resetPurchaseSlips();
     void resetPurchaseItems();
@@ -55,7 +55,6 @@ private:
     bool resetConfirmed(const QString& data, const QString& fileName, double records);
     // The whole-number count in box k, or -1 after telling the user what the box may hold.
     qint64 boxCount(int k, qint64 max, const QString& caption);
-    void unloadRegisterEntry();
 
     bool m_busy = false;
 };

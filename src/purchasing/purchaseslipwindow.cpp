@@ -1,7 +1,6 @@
 // The purchase slip window: layout, keys, line entry and totals, the supplier list and the slip list.
 #include "purchasing/purchaseslipwindow.h"
 
-#include "app/windows.h"
 #include "platform/controls.h"
 #include "platform/grid.h"
 #include "platform/messagebox.h"
@@ -16,6 +15,7 @@
 #include "storage/text.h"
 #include "widgets/fieldfocus.h"
 #include "widgets/keytable.h"
+#include "widgets/openers.h"
 #include "widgets/sliplines.h"
 
 #include <QComboBox>
@@ -638,5 +638,5 @@ void PurchaseSlipWindow::deleteSlip()
 
 void PurchaseSlipWindow::openPurchaseItems()
 {
-    Windows::purchaseItems();
+    openers().purchaseItems();
 }

@@ -10,6 +10,7 @@
 #include "storage/text.h"
 #include "widgets/bytelimit.h"
 #include "widgets/keytable.h"
+#include "widgets/listpanel.h"
 
 #include <QDate>
 #include <QGroupBox>
@@ -76,19 +77,16 @@ CashWindow::CashWindow(QWidget* parent) : QWidget(parent)
     saveButton =
         makeButton(entry, QStringLiteral("saveButton"), QStringLiteral("登録"), twipsRect(7200, 880, 1400, 500));
 
-    movementsGrid = new Grid(this);
-    movementsGrid->setObjectName(QStringLiteral("movementsGrid"));
-    movementsGrid->setAccessibleName(QStringLiteral("その日の入金・出金"));
-    movementsGrid->setGeometry(twipsRect(120, 2760, 8760, 4700));
-    deleteButton =
-        makeButton(this, QStringLiteral("deleteButton"), QStringLiteral("削除"), twipsRect(120, 7620, 1600, 580));
-    exitButton =
-        makeButton(this, QStringLiteral("exitButton"), QStringLiteral("閉じる"), twipsRect(7280, 7620, 1600, 580));
+    movementsGrid = makeListPanel(
+        {this, QStringLiteral("movementsGrid"), QStringLiteral("その日の入金・出金"), twipsRect(120, 2760, 8760, 4700)},
+        this,
+        {{&deleteButton, QStringLiteral("deleteButton"), QStringLiteral("削除"), twipsRect(120, 7620, 1600, 580),
+          [this] { deleteChosen(); }},
+         {&exitButton, QStringLiteral("exitButton"), QStringLiteral("閉じる"), twipsRect(7280, 7620, 1600, 580),
+          [this] { close(); }}});
 
     connect(showButton, &QPushButton::clicked, this, &CashWindow::showDay);
     connect(saveButton, &QPushButton::clicked, this, &CashWindow::save);
-    connect(deleteButton, &QPushButton::clicked, this, &CashWindow::deleteChosen);
-    connect(exitButton, &QPushButton::clicked, this, &QWidget::close);
     installKeys(dayBox, {{Qt::Key_Return, [this] { showDay(); }}});
     installKeys(amountBox, {{Qt::Key_Return, [this] {
                                  if (amountAccepted())

@@ -17,6 +17,7 @@
 #include "storage/settings.h"
 #include "storage/text.h"
 #include "widgets/keytable.h"
+#include "widgets/listpanel.h"
 
 #include <QDate>
 #include <QGroupBox>
@@ -121,19 +122,12 @@ void ClosingWindow::buildControls()
     buildDayRow();
     auto* expected = makeFrame(this, QStringLiteral("FrameExpected"), QStringLiteral("レジの予定"),
                                QStringLiteral("レジの予定"), twipsRect(120, 720, 4400, 8400));
-    expectedGrid = new Grid(expected);
-    expectedGrid->setObjectName(QStringLiteral("expectedGrid"));
-    expectedGrid->setAccessibleName(QStringLiteral("レジの予定"));
-    expectedGrid->setGeometry(twipsRect(120, 330, 4160, 7950));
-    expectedGrid->setFocusPolicy(Qt::NoFocus);
+    // Figures only: the cashier reads them, the count takes the keys.
+    expectedGrid = makeListPanel({expected, QStringLiteral("expectedGrid"), QStringLiteral("レジの予定"),
+                                  twipsRect(120, 330, 4160, 7950), false},
+                                 this);
     buildCountFrame();
-    auto* history = makeFrame(this, QStringLiteral("FrameHistory"), QStringLiteral("精算の履歴"),
-                              QStringLiteral("精算の履歴"), twipsRect(8560, 720, 6520, 8400));
-    historyGrid = new Grid(history);
-    historyGrid->setObjectName(QStringLiteral("historyGrid"));
-    historyGrid->setAccessibleName(QStringLiteral("精算の履歴"));
-    historyGrid->setGeometry(twipsRect(120, 330, 6280, 7950));
-    buildButtons();
+    buildHistory();
 }
 
 // The business day and the change fund, along the top.
@@ -204,28 +198,23 @@ void ClosingWindow::buildCountFrame()
     }
 }
 
-// 点検, 精算, 再印刷, CSV出力 and 閉じる along the bottom.
-void ClosingWindow::buildButtons()
+// The history of closings, and 点検, 精算, 再印刷, CSV出力 and 閉じる along the bottom.
+void ClosingWindow::buildHistory()
 {
-    const struct
-    {
-        QPushButton** button;
-        const char* name;
-        const char* caption;
-        int left;
-        void (ClosingWindow::*action)();
-    } buttons[] = {{&checkButton, "checkButton", "点検（印刷）", 120, &ClosingWindow::check},
-                   {&closeDayButton, "closeDayButton", "精算", 2240, &ClosingWindow::closeDay},
-                   {&reprintButton, "reprintButton", "再印刷", 8560, &ClosingWindow::reprint},
-                   {&csvButton, "csvButton", "CSV出力", 10280, &ClosingWindow::saveCsv}};
-    for (const auto& b : buttons) {
-        *b.button = makeButton(this, QLatin1String(b.name), QString::fromUtf8(b.caption),
-                               twipsRect(b.left, 9250, b.left < 8000 ? 2000 : 1600, 580));
-        connect(*b.button, &QPushButton::clicked, this, b.action);
-    }
-    exitButton =
-        makeButton(this, QStringLiteral("exitButton"), QStringLiteral("閉じる"), twipsRect(13480, 9250, 1600, 580));
-    connect(exitButton, &QPushButton::clicked, this, &QWidget::close);
+    auto* history = makeFrame(this, QStringLiteral("FrameHistory"), QStringLiteral("精算の履歴"),
+                              QStringLiteral("精算の履歴"), twipsRect(8560, 720, 6520, 8400));
+    const auto button = [](QPushButton** b, const char* name, const char* caption, int left, int width,
+                           std::function<void()> action) {
+        return ListButton{b, QLatin1String(name), QString::fromUtf8(caption), twipsRect(left, 9250, width, 580),
+                          std::move(action)};
+    };
+    historyGrid = makeListPanel(
+        {history, QStringLiteral("historyGrid"), QStringLiteral("精算の履歴"), twipsRect(120, 330, 6280, 7950)}, this,
+        {button(&checkButton, "checkButton", "点検（印刷）", 120, 2000, [this] { check(); }),
+         button(&closeDayButton, "closeDayButton", "精算", 2240, 2000, [this] { closeDay(); }),
+         button(&reprintButton, "reprintButton", "再印刷", 8560, 1600, [this] { reprint(); }),
+         button(&csvButton, "csvButton", "CSV出力", 10280, 1600, [this] { saveCsv(); }),
+         button(&exitButton, "exitButton", "閉じる", 13480, 1600, [this] { close(); })});
     // Enter on 精算, where the count ends, closes the day after one question.
     installKeys(closeDayButton, {{Qt::Key_Return, [this] { closeDay(); }}});
 }

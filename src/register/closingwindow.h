@@ -55,7 +55,7 @@ private:
     void buildControls();
     void buildDayRow();
     void buildCountFrame();
-    void buildButtons();
+    void buildHistory();
     // The figures of the day in the box, read afresh; false (the user told) when they cannot be.
     bool readFigures();
     void showCount();

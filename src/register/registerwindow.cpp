@@ -1,7 +1,6 @@
 // The register window: layout, keys, line entry, saving and the slip recall panel.
 #include "register/registerwindow.h"
 
-#include "app/windows.h"
 #include "platform/controls.h"
 #include "platform/grid.h"
 #include "platform/helpviewer.h"
@@ -18,6 +17,7 @@
 #include "storage/text.h"
 #include "widgets/fieldfocus.h"
 #include "widgets/numberedtabs.h"
+#include "widgets/openers.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -136,6 +136,7 @@ RegisterWindow::RegisterWindow(QWidget* parent) : QWidget(parent)
     // in stays through both.
     connect(&changes(), &Changes::settingsChanged, this, &RegisterWindow::reloadSettings);
     connect(&changes(), &Changes::productsChanged, this, &RegisterWindow::loadProductLists);
+    connect(&changes(), &Changes::salesSlipsChanged, this, &RegisterWindow::slipsChanged);
     qApp->installEventFilter(this); // the next key after a sale, wherever in the window it goes
 
     load();
@@ -660,6 +661,12 @@ void RegisterWindow::startOver()
     clearEntry();
 }
 
+void RegisterWindow::slipsChanged()
+{
+    if (SysNum[Sys::NextSalesSlipNo] <= 1)
+        startOver();
+}
+
 // ---------------------------------------------------------------------------------------------------------
 // Line entry and totals
 
@@ -1160,57 +1167,57 @@ void RegisterWindow::showChangeDue()
 
 void RegisterWindow::openCashMovements()
 {
-    Windows::cashMovements();
+    openers().cashMovements();
 }
 
 void RegisterWindow::openClosing()
 {
-    Windows::closing();
+    openers().closing();
 }
 
 void RegisterWindow::openGraphs()
 {
-    Windows::graphs();
+    openers().graphs();
 }
 
 void RegisterWindow::openProductSettings()
 {
-    Windows::productSettings();
+    openers().productSettings();
 }
 
 void RegisterWindow::openPurchasing()
 {
-    Windows::purchasing();
+    openers().purchasing();
 }
 
 void RegisterWindow::openPurchaseItems()
 {
-    Windows::purchaseItems();
+    openers().purchaseItems();
 }
 
 void RegisterWindow::openSuppliers()
 {
-    Windows::suppliers();
+    openers().suppliers();
 }
 
 void RegisterWindow::openReports()
 {
-    Windows::reports();
+    openers().reports();
 }
 
 void RegisterWindow::openDataManagement()
 {
-    Windows::dataManagement();
+    openers().dataManagement();
 }
 
 void RegisterWindow::openSystemSettings()
 {
-    Windows::systemSettings();
+    openers().systemSettings();
 }
 
 void RegisterWindow::openDataInitialisation()
 {
-    Windows::dataInitialisation();
+    openers().dataInitialisation();
 }
 
 void RegisterWindow::openHelp()

@@ -38,6 +38,9 @@ public:
     void clearEntry();
     // After the data files were emptied: the lines' tab order, the first product tab and an empty entry.
     void startOver();
+    // Slips changed elsewhere: when they were reset (nothing stored since, the counter back at 1) the entry and
+    // any correction on screen stand for nothing, so the entry starts over.
+    void slipsChanged();
     void loadProductLists();
     void refreshSlipList();
     void openSlipList();

@@ -1,7 +1,6 @@
 // The report window: the boxes choose the period, the buttons the report; the rows come from reportbuilder.
 #include "reports/reportwindow.h"
 
-#include "app/windows.h"
 #include "platform/controls.h"
 #include "platform/grid.h"
 #include "platform/messagebox.h"
@@ -12,6 +11,7 @@
 #include "reports/selectors.h"
 #include "storage/settingnames.h"
 #include "storage/settings.h"
+#include "widgets/openers.h"
 
 #include <QComboBox>
 #include <QDate>
@@ -239,7 +239,7 @@ void ReportWindow::buildOutputButtons()
     connect(csvButton, &QPushButton::clicked, this, &ReportWindow::exportCsv);
     historyButton = makeButton(this, QStringLiteral("historyButton"), QStringLiteral("訂正・削除履歴"),
                                twipsRect(9960, 10500, 1575, 375));
-    connect(historyButton, &QPushButton::clicked, this, [] { Windows::history(); });
+    connect(historyButton, &QPushButton::clicked, this, [] { openers().history(); });
 }
 
 // The name a saved copy is offered under: 売上伝票一覧_2026-12.

@@ -1,10 +1,10 @@
 // The payment method and amount tendered in a sales slip's tail.
 #include "storage/payment.h"
 
-#include "storage/text.h"
+#include "storage/sliptail.h"
+#include "storage/tax.h"
 
 #include <cmath>
-#include <cstring>
 
 QString paymentMethodName(PaymentMethod method)
 {
@@ -31,15 +31,19 @@ PaymentMethod paymentMethodFromCode(int code)
     return code >= 0 && code < PaymentMethodCount ? PaymentMethod(code) : PaymentMethod::Cash;
 }
 
+// The payment block follows the rate figures without a gap.
+static_assert(SlipPaymentOffset::Version == SlipRatesOffset::End);
+
 SlipPayment GetSlipPayment(const char* record)
 {
     using namespace SlipPaymentOffset;
+    const SlipTailReader tail(record, {Version, End});
     SlipPayment p;
-    if (getInt16(record + Version) != 1)
+    if (!tail.present())
         return p;
     p.present = true;
-    p.method = paymentMethodFromCode(getInt16(record + Method));
-    const double tendered = getDouble(record + Tendered);
+    p.method = paymentMethodFromCode(tail.int16At(Method));
+    const double tendered = tail.doubleAt(Tendered);
     // A damaged figure is no amount tendered; only cash has one.
     p.tendered = p.method == PaymentMethod::Cash && std::isfinite(tendered) && tendered > 0 ? tendered : 0;
     return p;
@@ -48,11 +52,10 @@ SlipPayment GetSlipPayment(const char* record)
 void PutSlipPayment(char* record, const SlipPayment& p)
 {
     using namespace SlipPaymentOffset;
-    std::memset(record + Version, 0, End - Version);
+    SlipTailWriter tail(record, {Version, End}, p.present);
     if (!p.present)
         return;
-    putInt16(record + Version, 1);
-    putInt16(record + Method, int16_t(p.method));
+    tail.putInt16(Method, int16_t(p.method));
     const bool kept = p.method == PaymentMethod::Cash && std::isfinite(p.tendered) && p.tendered > 0;
-    putDouble(record + Tendered, kept ? p.tendered : 0);
+    tail.putDouble(Tendered, kept ? p.tendered : 0);
 }

@@ -1,11 +1,10 @@
 // Tax arithmetic and the per-rate tail of a sales slip record.
 #include "storage/tax.h"
 
-#include "storage/text.h"
+#include "storage/sliptail.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 namespace {
 
@@ -67,28 +66,28 @@ SlipRates SplitSlipTax(double total, double reducedTotal, uint16_t reducedLines,
 SlipRates GetSlipRates(const char* record)
 {
     using namespace SlipRatesOffset;
+    const SlipTailReader tail(record, {Version, End});
     SlipRates s;
-    if (getInt16(record + Version) != 1)
+    if (!tail.present())
         return s;
     s.present = true;
-    s.reducedLines = uint16_t(getInt16(record + ReducedLines));
-    s.standard = {getDouble(record + StandardTotal), getDouble(record + StandardTax), getDouble(record + StandardRate)};
-    s.reduced = {getDouble(record + ReducedTotal), getDouble(record + ReducedTax), getDouble(record + ReducedRate)};
+    s.reducedLines = uint16_t(tail.int16At(ReducedLines));
+    s.standard = {tail.doubleAt(StandardTotal), tail.doubleAt(StandardTax), tail.doubleAt(StandardRate)};
+    s.reduced = {tail.doubleAt(ReducedTotal), tail.doubleAt(ReducedTax), tail.doubleAt(ReducedRate)};
     return s;
 }
 
 void PutSlipRates(char* record, const SlipRates& s)
 {
     using namespace SlipRatesOffset;
-    std::memset(record + Version, 0, End - Version);
+    SlipTailWriter tail(record, {Version, End}, s.present);
     if (!s.present)
         return;
-    putInt16(record + Version, 1);
-    putInt16(record + ReducedLines, int16_t(s.reducedLines));
-    putDouble(record + StandardTotal, s.standard.total);
-    putDouble(record + StandardTax, s.standard.tax);
-    putDouble(record + StandardRate, s.standard.rate);
-    putDouble(record + ReducedTotal, s.reduced.total);
-    putDouble(record + ReducedTax, s.reduced.tax);
-    putDouble(record + ReducedRate, s.reduced.rate);
+    tail.putInt16(ReducedLines, int16_t(s.reducedLines));
+    tail.putDouble(StandardTotal, s.standard.total);
+    tail.putDouble(StandardTax, s.standard.tax);
+    tail.putDouble(StandardRate, s.standard.rate);
+    tail.putDouble(ReducedTotal, s.reduced.total);
+    tail.putDouble(ReducedTax, s.reduced.tax);
+    tail.putDouble(ReducedRate, s.reduced.rate);
 }

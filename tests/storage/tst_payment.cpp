@@ -115,12 +115,23 @@ private Q_SLOTS:
         QCOMPARE(r[Off::Sales::PayEnd], 'Z');
     }
 
-    // Writing "no payment" over a tail that holds one clears exactly its twelve bytes.
+    // Writing "no payment" over a tail that holds one clears exactly its twelve bytes, whatever the absent
+    // payment carries besides.
+    void absentPaymentClearsTail_data()
+    {
+        QTest::addColumn<int>("method");
+        QTest::addColumn<double>("tendered");
+        QTest::newRow("nothing") << 0 << 0.0;
+        QTest::newRow("a method and an amount") << 3 << 500.0;
+        QTest::newRow("cash and an amount") << 0 << 500.0;
+    }
     void absentPaymentClearsTail()
     {
+        QFETCH(int, method);
+        QFETCH(double, tendered);
         QByteArray r(Off::Sales::Size, 'x');
         PutSlipPayment(r.data(), {true, PaymentMethod::QrCode, 0});
-        PutSlipPayment(r.data(), SlipPayment{});
+        PutSlipPayment(r.data(), {false, PaymentMethod(method), tendered});
         QCOMPARE(r.mid(Off::Sales::PayVersion, Off::Sales::PayEnd - Off::Sales::PayVersion),
                  QByteArray(Off::Sales::PayEnd - Off::Sales::PayVersion, '\0'));
         QCOMPARE(r.left(Off::Sales::PayVersion), QByteArray(Off::Sales::PayVersion, 'x'));
