@@ -2,6 +2,8 @@
 // consumption tax type, and register it.
 #pragma once
 
+#include "storage/supplier.h"
+
 #include <QWidget>
 
 class QGroupBox;
@@ -39,5 +41,6 @@ public:
 private:
     void fillList();
 
-    int m_chosen = 0; // supplier shown, 0 before one was chosen
+    int m_chosen = 0;    // supplier shown, 0 before one was chosen
+    Supplier m_supplier; // as read when chosen, with its reserved bytes
 };

@@ -27,14 +27,14 @@ namespace {
 // Item n with every field set, its reserved bytes marked.
 void storeItem(const TestAppDir& dir, int n, const QString& name, double cost, double stock)
 {
-    CurrentPurchaseItem = PurchaseItem{};
-    CurrentPurchaseItem.Category = QStringLiteral("A1");
-    CurrentPurchaseItem.Name = name;
-    CurrentPurchaseItem.StandardCost = cost;
-    CurrentPurchaseItem.StockQty = stock;
-    CurrentPurchaseItem.SupplierNo = 2;
-    CurrentPurchaseItem.SupplierName = QStringLiteral("二番商店");
-    QVERIFY(SavePurchaseItem(int16_t(n)));
+    PurchaseItem item;
+    item.Category = QStringLiteral("A1");
+    item.Name = name;
+    item.StandardCost = cost;
+    item.StockQty = stock;
+    item.SupplierNo = 2;
+    item.SupplierName = QStringLiteral("二番商店");
+    QVERIFY(WritePurchaseItem(n, item));
     QByteArray bytes = dir.bytes("zaiko.dat");
     bytes.replace((n - 1) * 128 + Off::Item::Reserved, 44, QByteArray(44, 'Z'));
     dir.writeBytes("zaiko.dat", bytes);
@@ -68,9 +68,9 @@ private Q_SLOTS:
         m_dir = std::make_unique<TestAppDir>();
         QVERIFY(InitPurchaseItemFile());
         storeItem(*m_dir, 150, QStringLiteral("とても長い名前の部品"), 80, 7);
-        CurrentSupplier = Supplier{};
-        CurrentSupplier.Name = QStringLiteral("七番問屋");
-        QVERIFY(SaveSupplier(7));
+        Supplier seventh;
+        seventh.Name = QStringLiteral("七番問屋");
+        QVERIFY(WriteSupplier(7, seventh));
         m_form = new PurchaseItemWindow;
         QVERIFY(showActive(m_form));
         MessageBox::takeShown();
@@ -307,14 +307,14 @@ private Q_SLOTS:
             QVERIFY(ApplyStockChanges({{12, -6}}));
             QCOMPARE(box(3)->text(), QStringLiteral("100"));
         } else {
-            QVERIFY(LoadPurchaseItem(12));
+            PurchaseItem other = ReadPurchaseItem(12).value;
             if (changed == QStringLiteral("name")) {
-                CurrentPurchaseItem.Name = QStringLiteral("別名");
+                other.Name = QStringLiteral("別名");
             } else {
-                CurrentPurchaseItem.SupplierNo = 7;
-                CurrentPurchaseItem.SupplierName = QStringLiteral("七番問屋");
+                other.SupplierNo = 7;
+                other.SupplierName = QStringLiteral("七番問屋");
             }
-            QVERIFY(SavePurchaseItem(12));
+            QVERIFY(WritePurchaseItem(12, other));
         }
         registerClick();
         const QStringList shown = MessageBox::takeShown();

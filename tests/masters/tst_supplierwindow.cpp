@@ -22,9 +22,7 @@ const QColor White(255, 255, 255);
 void initialiseSuppliers(const TestAppDir& dir)
 {
     for (int n = 1; n <= 100; ++n) {
-        CurrentSupplier = Supplier{};
-        CurrentSupplier.Reserved1 = QStringLiteral("     ");
-        SaveSupplier(int16_t(n));
+        WriteSupplier(n, Supplier{});
     }
     QByteArray bytes = dir.bytes("siiresaki.dat");
     bytes.replace(2 * 128 + Off::Supplier::Tail, 71, QByteArray(71, 'R'));

@@ -28,11 +28,11 @@ constexpr double Stock6 = 3;
 
 bool saveSupplier(int n, const QString& name, const QString& phone, int taxType)
 {
-    CurrentSupplier = Supplier();
-    CurrentSupplier.Name = name;
-    CurrentSupplier.Phone = phone;
-    CurrentSupplier.TaxType = int16_t(taxType);
-    return bool(SaveSupplier(int16_t(n)));
+    Supplier s;
+    s.Name = name;
+    s.Phone = phone;
+    s.TaxType = int16_t(taxType);
+    return bool(WriteSupplier(n, s));
 }
 
 // A stored slip as the window stores one, with a chosen date and possibly a damaged number field.
