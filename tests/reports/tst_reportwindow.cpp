@@ -594,7 +594,7 @@ void TestReportWindow::comboPickRebuildsTypingWaits()
     QCOMPARE(form.reportGrid->rows(), 1); // typing alone, Enter included, does not rebuild
     QTest::mouseClick(form.salesPerProductButton, Qt::LeftButton);
     QCOMPARE(form.reportGrid->rows(), 3); // the product and the total
-    form.dayBox->setCurrentIndex(1);      // "2"
+    form.dayBox->setCurrentIndex(1);       // "2"
     Q_EMIT form.dayBox->activated(1);
     QCOMPARE(form.reportGrid->rows(), 1);
     QCOMPARE(form.reportKind(), 2);
@@ -691,9 +691,7 @@ void TestReportWindow::shownAsRead()
     savePurchase(1, QStringLiteral("2021/04/01"), {{5, 3, 1500}});
     ReportWindow form;
     typePeriod(form, "2021", "4", "1", true);
-    QTest::mouseClick(
-        QList<QPushButton*>{form.salesSlipsButton, form.salesPerProductButton, form.purchaseSlipsButton}[kind - 1],
-        Qt::LeftButton);
+    QTest::mouseClick(QList<QPushButton*>{form.salesSlipsButton, form.salesPerProductButton, form.purchaseSlipsButton}[kind - 1], Qt::LeftButton);
     GridModel* model = form.reportGrid->model();
     const int periodTotal = form.reportGrid->rows() - (kind == 1 ? 5 : 1);
     const QModelIndex index = model->index((row ? row : periodTotal) - 1, col);
@@ -721,9 +719,9 @@ void TestReportWindow::columnsShowWholeTexts()
     const QStringList texts{"2021/12/28", "23:59:58", "くもりのち晴れ時々雨"};
     for (int c = 1; c <= 3; ++c) {
         const int needed = metrics.horizontalAdvance(texts[c - 1]);
-        QVERIFY2(
-            form.reportGrid->columnWidth(c) > needed,
-            qPrintable(QStringLiteral("column %1: %2 for %3").arg(c).arg(form.reportGrid->columnWidth(c)).arg(needed)));
+        QVERIFY2(form.reportGrid->columnWidth(c) > needed,
+                 qPrintable(
+                     QStringLiteral("column %1: %2 for %3").arg(c).arg(form.reportGrid->columnWidth(c)).arg(needed)));
         // The header too.
         QVERIFY(form.reportGrid->columnWidth(c) >
                 form.reportGrid->horizontalHeader()->fontMetrics().horizontalAdvance(
