@@ -24,6 +24,7 @@ public:
     // "登録".
     void registerSupplier();
 
+private:
     QListWidget* supplierList = nullptr;
     QPushButton* supplierNoCaption = nullptr; // caption "番号"
     QLineEdit* supplierNoBox = nullptr;
@@ -38,7 +39,6 @@ public:
     QPushButton* closeButton = nullptr;    // "閉じる"
     QLineEdit* guideBox = nullptr;         // the hint
 
-private:
     void fillList();
 
     int m_chosen = 0;    // supplier shown, 0 before one was chosen

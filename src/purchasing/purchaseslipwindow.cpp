@@ -541,6 +541,12 @@ bool PurchaseSlipWindow::slipListOpen() const
     return slipListPanel->isOpen();
 }
 
+void PurchaseSlipWindow::chooseListMonth(int year, int month)
+{
+    listYearBox->setEditText(QString::number(year));
+    listMonthBox->setEditText(QString::number(month));
+}
+
 void PurchaseSlipWindow::BuildSlipList()
 {
     slipListPanel->rebuild();

@@ -1,6 +1,6 @@
 // The purchase item window driven as the shopkeeper does, checked against zaiko.dat; its supplier list; stock
 // changed by a sale while an item is shown.
-#include "../common/guitest.h"
+#include "../common/windowtest.h"
 
 #include "masters/purchaseitempicker.h"
 #include "masters/purchaseitemwindow.h"
@@ -42,47 +42,42 @@ void storeItem(const TestAppDir& dir, int n, const QString& name, double cost, d
 
 } // namespace
 
-class TestPurchaseItemWindow : public QObject
+class TestPurchaseItemWindow : public WindowTest
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestAppDir> m_dir;
     PurchaseItemWindow* m_form = nullptr;
 
-    QByteArray item(int n) const { return record(m_dir->bytes("zaiko.dat"), n, Off::Item::Size); }
-    QLineEdit* box(int i) const { return m_form->fieldBoxes[i]; }
+    QByteArray item(int n) const { return record(dir().bytes("zaiko.dat"), n, Off::Item::Size); }
+    QLineEdit* box(int i) const { return w(QStringLiteral("fieldBoxes_%1").arg(i)); }
     void choose(int tab, int row)
     {
         m_form->tabs->setSelectedTab(tab);
         clickCell(m_form->tabs->grid(tab), row - 1, 1);
         QTRY_COMPARE(focusedName(), QStringLiteral("fieldBoxes_0"));
     }
-    void registerClick() { QTest::mouseClick(m_form->registerButton, Qt::LeftButton); }
+    void registerClick() { QTest::mouseClick(w<QPushButton>("registerButton"), Qt::LeftButton); }
 
-private Q_SLOTS:
-    void initTestCase() { MessageBox::enableTestMode(); }
-
-    void init()
+    template <typename T = QLineEdit> T* w(const QString& name) const { return control<T>(m_form, name); }
+    void setUp() override
     {
-        m_dir = std::make_unique<TestAppDir>();
         QVERIFY(InitPurchaseItemFile());
-        storeItem(*m_dir, 150, QStringLiteral("とても長い名前の部品"), 80, 7);
+        storeItem(dir(), 150, QStringLiteral("とても長い名前の部品"), 80, 7);
         Supplier seventh;
         seventh.Name = QStringLiteral("七番問屋");
         QVERIFY(WriteSupplier(7, seventh));
         m_form = new PurchaseItemWindow;
         QVERIFY(showActive(m_form));
-        MessageBox::takeShown();
     }
-    void cleanup()
+    void tearDown() override
     {
         delete m_form;
         delete openInstance<SupplierPicker>();
         delete openInstance<RegisterWindow>();
-        m_dir.reset();
     }
 
+private Q_SLOTS:
     void openState()
     {
         QCOMPARE(m_form->windowTitle(), QStringLiteral("仕入商品設定"));
@@ -92,7 +87,7 @@ private Q_SLOTS:
         QCOMPARE(g->text(50, 0), QStringLiteral("150"));
         QCOMPARE(g->text(50, 1), QStringLiteral("とても長い名前の部品") + QString(10, u' '));
         QCOMPARE(g->text(50, 2), QStringLiteral("80"));
-        QCOMPARE(m_form->guideBox->text(), QStringLiteral("編集を行いたい行を表からクリックします。"));
+        QCOMPARE(w("guideBox")->text(), QStringLiteral("編集を行いたい行を表からクリックします。"));
         QCOMPARE(focusedName(), QStringLiteral("fieldBoxes_0"));
         QCOMPARE(unnamedControls(m_form), QStringList());
     }
@@ -101,7 +96,7 @@ private Q_SLOTS:
     void saveItem150()
     {
         choose(1, 50);
-        QCOMPARE(m_form->itemNoBox->text(), QStringLiteral("150"));
+        QCOMPARE(w("itemNoBox")->text(), QStringLiteral("150"));
         // Shown without the padding of the field, from its first character.
         QCOMPARE(box(1)->text(), QStringLiteral("とても長い名前の部品"));
         QCOMPARE(box(1)->cursorPosition(), 0);
@@ -116,15 +111,16 @@ private Q_SLOTS:
         type("12.5");
         press(Qt::Key_Return);
         type("40");
-        const QByteArray before = m_dir->bytes("zaiko.dat");
+        const QByteArray before = dir().bytes("zaiko.dat");
         PurchaseItemPicker pickList; // an open item list follows the save
-        QCOMPARE(pickList.tabLists[2]->item(49)->text(),
+        QCOMPARE(control<QListWidget>(&pickList, "tabLists_2")->item(49)->text(),
                  QStringLiteral("150-とても長い名前の部品") + QString(10, u' '));
         registerClick();
-        QVERIFY(MessageBox::takeShown().isEmpty());
-        QCOMPARE(pickList.tabLists[2]->item(49)->text(), QStringLiteral("150-ねじ") + QString(26, u' '));
+        QVERIFY(shown().isEmpty());
+        QCOMPARE(control<QListWidget>(&pickList, "tabLists_2")->item(49)->text(),
+                 QStringLiteral("150-ねじ") + QString(26, u' '));
 
-        const QByteArray after = m_dir->bytes("zaiko.dat");
+        const QByteArray after = dir().bytes("zaiko.dat");
         QCOMPARE(after.size(), 400 * 128);
         QCOMPARE(after.left(149 * 128), before.left(149 * 128));
         QCOMPARE(after.mid(150 * 128), before.mid(150 * 128));
@@ -185,10 +181,10 @@ private Q_SLOTS:
         choose(1, 50);
         QVERIFY(focusOn(m_form, QStringLiteral("fieldBoxes_%1").arg(boxIndex)));
         type(typed);
-        const QByteArray before = m_dir->bytes("zaiko.dat");
+        const QByteArray before = dir().bytes("zaiko.dat");
         registerClick();
-        QCOMPARE(MessageBox::takeShown(), QStringList{message});
-        QCOMPARE(m_dir->bytes("zaiko.dat"), before);
+        QCOMPARE(shown(), QStringList{message});
+        QCOMPARE(dir().bytes("zaiko.dat"), before);
         QCOMPARE(focusedName(), QStringLiteral("fieldBoxes_%1").arg(boxIndex));
         QCOMPARE(m_form->tabs->grid(1)->text(50, 2), QStringLiteral("80"));
     }
@@ -197,7 +193,7 @@ private Q_SLOTS:
     void supplierFromTheList()
     {
         choose(1, 50);
-        QTest::mouseClick(m_form->supplierListButton, Qt::LeftButton);
+        QTest::mouseClick(w<QPushButton>("supplierListButton"), Qt::LeftButton);
         auto* list = openInstance<SupplierPicker>();
         QVERIFY(list && list->isVisible());
         QCOMPARE(list->entryList->count(), 100);
@@ -240,7 +236,7 @@ private Q_SLOTS:
         QFETCH(QString, typedStock);
         QFETCH(bool, overwrite);
         QFETCH(double, stored);
-        storeItem(*m_dir, 12, QStringLiteral("部品"), 10, 100);
+        storeItem(dir(), 12, QStringLiteral("部品"), 10, 100);
         setProduct(5, QStringLiteral("セットA"), 350, {{12, 2}});
         choose(0, 12);
         QCOMPARE(box(3)->text(), QStringLiteral("100"));
@@ -259,25 +255,25 @@ private Q_SLOTS:
         press(Qt::Key_Return);
         press(Qt::Key_F12);
         QCOMPARE(storedStock(12), 94.0);
-        MessageBox::takeShown();
+        shown();
 
         if (typedStock.isEmpty()) {
             // The sale was announced: the untouched stock box already shows it, and the save keeps it.
             QCOMPARE(box(3)->text(), QStringLiteral("94"));
             registerClick();
-            QCOMPARE(MessageBox::takeShown(), QStringList());
+            QCOMPARE(shown(), QStringList());
             QCOMPARE(storedStock(12), stored);
             QCOMPARE(txt(item(12), Off::Item::Name, 30), QStringLiteral("新部品") + QString(24, u' '));
             return;
         }
         MessageBox::setNextAnswer(overwrite ? QMessageBox::Yes : QMessageBox::No);
         registerClick();
-        const QStringList shown = MessageBox::takeShown();
-        QCOMPARE(shown.size(), 1);
-        QVERIFY2(shown[0].contains(QStringLiteral("在庫数量")), qPrintable(shown[0]));
-        QVERIFY2(shown[0].contains(QStringLiteral("100")) && shown[0].contains(QStringLiteral("94")),
-                 qPrintable(shown[0]));
-        QVERIFY(shown[0].contains(typedStock));
+        const QStringList boxes = shown();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY2(boxes[0].contains(QStringLiteral("在庫数量")), qPrintable(boxes[0]));
+        QVERIFY2(boxes[0].contains(QStringLiteral("100")) && boxes[0].contains(QStringLiteral("94")),
+                 qPrintable(boxes[0]));
+        QVERIFY(boxes[0].contains(typedStock));
         QCOMPARE(storedStock(12), stored);
         QCOMPARE(txt(item(12), Off::Item::Name, 30), QStringLiteral("新部品") + QString(24, u' '));
         QCOMPARE(box(3)->text(), numText(stored));
@@ -300,7 +296,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, changed);
         QFETCH(QString, kept);
-        storeItem(*m_dir, 12, QStringLiteral("部品"), 10, 100);
+        storeItem(dir(), 12, QStringLiteral("部品"), 10, 100);
         choose(0, 12);
         type(QStringLiteral("B9"));
         if (changed == QStringLiteral("stock")) {
@@ -317,9 +313,9 @@ private Q_SLOTS:
             QVERIFY(WritePurchaseItem(12, other));
         }
         registerClick();
-        const QStringList shown = MessageBox::takeShown();
-        QCOMPARE(shown.size(), 1);
-        QCOMPARE(shown[0].split(u'\n').mid(1), QStringList{kept});
+        const QStringList boxes = shown();
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes[0].split(u'\n').mid(1), QStringList{kept});
         const QByteArray r = item(12);
         QCOMPARE(txt(r, Off::Item::Category, 6), QStringLiteral("B9    "));
         QCOMPARE(f64(r, Off::Item::StockQty), changed == QStringLiteral("stock") ? 94.0 : 100.0);
@@ -332,7 +328,7 @@ private Q_SLOTS:
     // a box being typed in keeps its text.
     void stockNoticeFollows()
     {
-        storeItem(*m_dir, 12, QStringLiteral("部品"), 10, 100);
+        storeItem(dir(), 12, QStringLiteral("部品"), 10, 100);
         choose(0, 12);
         QVERIFY(ApplyStockChanges({{12, 30}}));
         Q_EMIT changes().stockChanged();
@@ -343,7 +339,7 @@ private Q_SLOTS:
         Q_EMIT changes().stockChanged();
         QCOMPARE(box(3)->text(), QStringLiteral("5"));
         registerClick(); // answered with the default: keep the stored figure
-        QCOMPARE(MessageBox::takeShown().size(), 1);
+        QCOMPARE(shown().size(), 1);
         QCOMPARE(storedStock(12), 131.0);
     }
 
@@ -351,16 +347,16 @@ private Q_SLOTS:
     {
         choose(1, 50);
         type("C");
-        QFile::remove(m_dir->file("zaiko.dat"));
-        QVERIFY(QDir(m_dir->path()).mkdir("zaiko.dat"));
+        QFile::remove(dir().file("zaiko.dat"));
+        QVERIFY(QDir(dir().path()).mkdir("zaiko.dat"));
         registerClick();
-        const QStringList shown = MessageBox::takeShown();
-        QCOMPARE(shown.size(), 1);
-        QVERIFY(shown[0].contains(QStringLiteral("zaiko.dat")));
+        const QStringList boxes = shown();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY(boxes[0].contains(QStringLiteral("zaiko.dat")));
         QCOMPARE(m_form->tabs->grid(1)->text(50, 1), QStringLiteral("とても長い名前の部品") + QString(10, u' '));
         // Choosing an item the file cannot give says so too.
         clickCell(m_form->tabs->grid(1), 50, 1);
-        const QStringList read = MessageBox::takeShown();
+        const QStringList read = shown();
         QCOMPARE(read.size(), 1);
         QVERIFY(read[0].contains(QStringLiteral("zaiko.dat")));
     }
