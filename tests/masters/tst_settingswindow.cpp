@@ -224,25 +224,21 @@ private Q_SLOTS:
 
     void registrationNo_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("display");
         QTest::addColumn<bool>("accepted");
         QTest::newRow("empty") << QString() << QString() << true;
-        QTest::newRow("T and 13 digits") << "T1234567890123"
-                                         << "T1234567890123" << true;
+        QTest::newRow("T and 13 digits") << "T1234567890123" << "T1234567890123" << true;
         // An input method's full-width forms and a lower-case t become plain.
-        QTest::newRow("full-width") << "ｔ１２３４５６７８９０１２３"
-                                    << "T1234567890123" << true;
-        QTest::newRow("lower t") << "t1234567890123"
-                                 << "T1234567890123" << true;
-        QTest::newRow("too short") << "T123456789012"
-                                   << "T123456789012" << false;
+        QTest::newRow("full-width") << "ｔ１２３４５６７８９０１２３" << "T1234567890123" << true;
+        QTest::newRow("lower t") << "t1234567890123" << "T1234567890123" << true;
+        QTest::newRow("too short") << "T123456789012" << "T123456789012" << false;
         // Refused where it is typed: a 14th digit, a hyphen, digits without T.
-        QTest::newRow("too long") << "T12345678901234"
-                                  << "T1234567890123" << true;
-        QTest::newRow("hyphen") << "T123-4567890123"
-                                << "T1234567890123" << true;
+        QTest::newRow("too long") << "T12345678901234" << "T1234567890123" << true;
+        QTest::newRow("hyphen") << "T123-4567890123" << "T1234567890123" << true;
         QTest::newRow("no T") << "1234567890123" << QString() << true;
+        // clang-format on
     }
     void registrationNo()
     {

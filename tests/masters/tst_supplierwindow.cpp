@@ -122,6 +122,7 @@ private Q_SLOTS:
     // The boxes take no more than their bytes: 30 for the name (15 full-width characters), 12 for the phone.
     void boxesTakeWhatFits_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("kept");
@@ -129,10 +130,9 @@ private Q_SLOTS:
                                          << QString(15, QChar(0x5C71));
         QTest::newRow("name mixed") << "supplierNameBox" << QStringLiteral("A") + QString(15, QChar(0x5C71))
                                     << QStringLiteral("A") + QString(14, QChar(0x5C71));
-        QTest::newRow("phone") << "phoneBox"
-                               << "0123456789012345"
-                               << "012345678901";
+        QTest::newRow("phone") << "phoneBox" << "0123456789012345" << "012345678901";
         QTest::newRow("no place in code page 932") << "supplierNameBox" << QStringLiteral("A😀B") << "AB";
+        // clang-format on
     }
     void boxesTakeWhatFits()
     {

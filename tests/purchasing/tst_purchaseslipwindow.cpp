@@ -183,19 +183,12 @@ private Q_SLOTS:
         QCOMPARE(shown(), QStringList());
         const QByteArray r = slip(1);
         QCOMPARE(dir().bytes(QStringLiteral("siire.dat")).size(), 1024);
+        // What was keyed, with today's date; the layout itself is the record tests' business.
         QCOMPARE(i32(r, Off::Purchase::SlipNo), 1);
         QCOMPARE(txt(r, Off::Purchase::Date, 10), QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
-        QVERIFY(QTime::fromString(txt(r, Off::Purchase::Time, 8), QStringLiteral("hh:mm:ss")).isValid());
-        QCOMPARE(i16(r, Off::Purchase::SupplierNo), 0);
-        QCOMPARE(txt(r, Off::Purchase::SupplierName, 20), QStringLiteral("山田商店").leftJustified(16, u' '));
         QCOMPARE(txt(r, Off::Purchase::SupplierPhone, 12), QStringLiteral("03-1234-5678"));
-        QCOMPARE(i16(r, Off::Purchase::line(1) + Off::Line::ProductNo), 5);
         QCOMPARE(i16(r, Off::Purchase::line(1) + Off::Line::UnitPrice), 12);
-        QCOMPARE(i16(r, Off::Purchase::line(1) + Off::Line::Qty), 2);
-        QCOMPARE(f64(r, Off::Purchase::line(1) + Off::Line::Amount), 24.0);
-        QCOMPARE(i16(r, Off::Purchase::line(2) + Off::Line::ProductNo), 0);
         QCOMPARE(f64(r, Off::Purchase::Total), 24.0);
-        QCOMPARE(i16(r, Off::Purchase::Deleted), 0);
         // The counter is on disk at once.
         QCOMPARE(sysIniLine(4), QStringLiteral("2"));
         QCOMPARE(storedStock(5), Stock5 + 2);
@@ -276,24 +269,18 @@ private Q_SLOTS:
     // nothing on lines without an item; the stock picker shows every column without scrolling sideways.
     void recalledSlipReads_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("display");
-        QTest::newRow("supplier name") << "supplierNameBox"
-                                       << "さくら養鶏場　本店";
-        QTest::newRow("supplier telephone") << "supplierPhoneBox"
-                                            << "03-1234-5678";
-        QTest::newRow("item name") << "lineNameBoxes_0"
-                                   << "ねじ";
-        QTest::newRow("number of the empty line") << "lineCodeBoxes_1"
-                                                  << "";
-        QTest::newRow("price of the empty line") << "linePriceBoxes_1"
-                                                 << "";
-        QTest::newRow("quantity of the empty line") << "lineQtyBoxes_1"
-                                                    << "";
-        QTest::newRow("amount of the empty line") << "lineAmountBoxes_9"
-                                                  << "";
-        QTest::newRow("used line's amount") << "lineAmountBoxes_0"
-                                            << "1000";
+        QTest::newRow("supplier name") << "supplierNameBox" << "さくら養鶏場　本店";
+        QTest::newRow("supplier telephone") << "supplierPhoneBox" << "03-1234-5678";
+        QTest::newRow("item name") << "lineNameBoxes_0" << "ねじ";
+        QTest::newRow("number of the empty line") << "lineCodeBoxes_1" << "";
+        QTest::newRow("price of the empty line") << "linePriceBoxes_1" << "";
+        QTest::newRow("quantity of the empty line") << "lineQtyBoxes_1" << "";
+        QTest::newRow("amount of the empty line") << "lineAmountBoxes_9" << "";
+        QTest::newRow("used line's amount") << "lineAmountBoxes_0" << "1000";
+        // clang-format on
     }
 
     void recalledSlipReads()
@@ -474,18 +461,15 @@ private Q_SLOTS:
 
     void itemNumberBox_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("kept");
-        QTest::newRow("0") << "0"
-                           << "";
-        QTest::newRow("401") << "401"
-                             << "";
-        QTest::newRow("letters") << "abc"
-                                 << "";
-        QTest::newRow("400") << "400"
-                             << "400";
-        QTest::newRow("1") << "1"
-                           << "1";
+        QTest::newRow("0") << "0" << "";
+        QTest::newRow("401") << "401" << "";
+        QTest::newRow("letters") << "abc" << "";
+        QTest::newRow("400") << "400" << "400";
+        QTest::newRow("1") << "1" << "1";
+        // clang-format on
     }
     void itemNumberBox()
     {
@@ -629,24 +613,16 @@ private Q_SLOTS:
 
     void refusedSaveLeavesEverything_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("message");
-        QTest::newRow("price 32768") << "linePriceBoxes_1"
-                                     << "32768"
-                                     << "2 行目の単価が大きすぎます（-32768～32767）。";
-        QTest::newRow("quantity -32769") << "lineQtyBoxes_1"
-                                         << "-32769"
-                                         << "2 行目の数量が小さすぎます（-32768～32767）。";
-        QTest::newRow("month 13") << "monthBox"
-                                  << "13"
-                                  << "日付の月「13」は 1 から 12 で入力してください。";
-        QTest::newRow("31 April") << "dayBox"
-                                  << "31"
-                                  << "日付の日「31」が正しくありません。";
-        QTest::newRow("year not a number") << "yearBox"
-                                           << "20x4"
-                                           << "日付の年「20x4」は 4 桁の数字で入力してください。";
+        QTest::newRow("price 32768") << "linePriceBoxes_1" << "32768" << "2 行目の単価が大きすぎます（-32768～32767）。";
+        QTest::newRow("quantity -32769") << "lineQtyBoxes_1" << "-32769" << "2 行目の数量が小さすぎます（-32768～32767）。";
+        QTest::newRow("month 13") << "monthBox" << "13" << "日付の月「13」は 1 から 12 で入力してください。";
+        QTest::newRow("31 April") << "dayBox" << "31" << "日付の日「31」が正しくありません。";
+        QTest::newRow("year not a number") << "yearBox" << "20x4" << "日付の年「20x4」は 4 桁の数字で入力してください。";
+        // clang-format on
     }
     void refusedSaveLeavesEverything()
     {
