@@ -128,9 +128,9 @@ int main(int argc, char* argv[])
     if (Result r = InitPurchaseItemFile(); !r)
         return fail(r);
     for (int n = 1; n <= 100; ++n) {
-        CurrentSupplier = Supplier();
-        CurrentSupplier.Name = QStringLiteral("仕入先%1").arg(n);
-        if (Result r = SaveSupplier(int16_t(n)); !r)
+        Supplier supplier;
+        supplier.Name = QStringLiteral("仕入先%1").arg(n);
+        if (Result r = WriteSupplier(n, supplier); !r)
             return fail(r);
     }
 

@@ -220,13 +220,14 @@ void ProductWindow::searchItem(int k)
     PurchaseItemPicker* list =
         showSingle<PurchaseItemPicker>([this](PurchaseItemPicker* form) { form->move(frameGeometry().topRight()); });
     list->openFor(this, [this, k](int n) {
-        if (const Result r = LoadPurchaseItem(int16_t(n)); !r) {
-            MessageBox::information(this, r.error);
+        const ResultWith<PurchaseItem> read = ReadPurchaseItem(n);
+        if (!read) {
+            MessageBox::information(this, read.error);
             return;
         }
-        const QString cost = numText(CurrentPurchaseItem.StandardCost);
+        const QString cost = numText(read.value.StandardCost);
         componentNoBoxes[k]->setText(QString::number(n));
-        showStored(componentNameBoxes[k], CurrentPurchaseItem.Name);
+        showStored(componentNameBoxes[k], read.value.Name);
         componentPriceBoxes[k]->setText(cost);
         componentQtyBoxes[k]->setText(QStringLiteral("1"));
         componentAmountBoxes[k]->setText(cost);

@@ -27,6 +27,12 @@ public:
     // "ラベル印刷": shelf labels of the products chosen in the grids, or of every product with a code.
     void printLabels();
 
+protected:
+    void loadEntry(int n) override;
+    Result saveEntry(int n) override;
+    QStringList gridRow(int n) override;
+
+private:
     QGroupBox* productFrame = nullptr;    // "商品"
     QPushButton* productCaptions[5] = {}; // captions 番号 分類 名称 販売単価 仕入単価
     QLineEdit* productNoBox = nullptr;    // product number
@@ -55,12 +61,6 @@ public:
     QPushButton* autoCodeButton = nullptr;    // "自動"
     QPushButton* printLabelsButton = nullptr; // "ラベル印刷"
 
-protected:
-    void loadEntry(int n) override;
-    Result saveEntry(int n) override;
-    QStringList gridRow(int n) override;
-
-private:
     void buildProductFrame();
     void buildCompositionFrame();
     void computeAmount(int k);

@@ -11,8 +11,8 @@ class PurchaseItemPicker : public PickList
 public:
     explicit PurchaseItemPicker(QWidget* parent = nullptr);
 
+private:
     QListWidget* tabLists[5] = {}; // the lists of tabs 1 to 4; 0 unused
 
-private:
     void fillLists();
 };

@@ -184,11 +184,10 @@ bool PurchaseItemWindow::edited(Field f) const
 void PurchaseItemWindow::loadEntry(int n)
 {
     itemNoBox->setText(QString::number(n));
-    if (const Result r = LoadPurchaseItem(int16_t(n)); !r) {
-        MessageBox::information(this, r.error);
-        CurrentPurchaseItem = PurchaseItem{};
-    }
-    m_shown = CurrentPurchaseItem;
+    const ResultWith<PurchaseItem> read = ReadPurchaseItem(n);
+    if (!read)
+        MessageBox::information(this, read.error);
+    m_shown = read.value;
     for (int f = 0; f < Fields; ++f)
         showField(m_shown, Field(f));
 }
@@ -223,10 +222,12 @@ Result PurchaseItemWindow::saveEntry(int n)
         return r;
     // A sale or purchase may have changed the record since it was shown: read it again, keep what others
     // changed where the user typed nothing, and ask where both did.
-    if (const Result r = LoadPurchaseItem(int16_t(n)); !r)
-        return r;
-    const PurchaseItem stored = CurrentPurchaseItem;
+    const ResultWith<PurchaseItem> read = ReadPurchaseItem(n);
+    if (!read)
+        return read;
+    const PurchaseItem& stored = read.value;
     PurchaseItem result = typed;
+    result.Record = stored.Record;
     QStringList kept;
     for (int i = 0; i < Fields; ++i) {
         const Field f = Field(i);
@@ -246,8 +247,7 @@ Result PurchaseItemWindow::saveEntry(int n)
         if (!MessageBox::question(this, question))
             copyField(result, stored, f);
     }
-    CurrentPurchaseItem = result;
-    if (const Result r = SavePurchaseItem(int16_t(n)); !r)
+    if (const Result r = WritePurchaseItem(n, result); !r)
         return Result::failure(QStringLiteral("仕入商品を保存できませんでした。\n") + r.error);
     m_shown = result;
     for (int f = 0; f < Fields; ++f)
@@ -264,13 +264,16 @@ void PurchaseItemWindow::followStoredItem()
 {
     fillGrids();
     const int n = chosen();
-    if (n == 0 || !LoadPurchaseItem(int16_t(n)))
+    if (n == 0)
+        return;
+    const ResultWith<PurchaseItem> read = ReadPurchaseItem(n);
+    if (!read)
         return;
     // A box being edited keeps its text; "登録" then asks which figure is meant.
     for (int i = 0; i < Fields; ++i) {
         const Field f = Field(i);
-        if (!sameField(CurrentPurchaseItem, m_shown, f) && !edited(f)) {
-            copyField(m_shown, CurrentPurchaseItem, f);
+        if (!sameField(read.value, m_shown, f) && !edited(f)) {
+            copyField(m_shown, read.value, f);
             showField(m_shown, f);
         }
     }
@@ -281,11 +284,12 @@ void PurchaseItemWindow::openSupplierList()
     SupplierPicker* list =
         showSingle<SupplierPicker>([this](SupplierPicker* form) { form->move(frameGeometry().topRight()); });
     list->openFor(this, [this](int n) {
-        if (const Result r = LoadSupplier(int16_t(n)); !r) {
-            MessageBox::information(this, r.error);
+        const ResultWith<::Supplier> read = ReadSupplier(n);
+        if (!read) {
+            MessageBox::information(this, read.error);
             return;
         }
         fieldBoxes[4]->setText(QString::number(n));
-        showStored(fieldBoxes[5], CurrentSupplier.Name);
+        showStored(fieldBoxes[5], read.value.Name);
     });
 }

@@ -15,13 +15,6 @@ class PurchaseItemWindow : public EntryWindow
 public:
     explicit PurchaseItemWindow(QWidget* parent = nullptr);
 
-    QGroupBox* itemFrame = nullptr;     // "商品"
-    QPushButton* fieldCaptions[6] = {}; // captions 番号 分類 名称 標準仕入単価 在庫数量 仕入先
-    QLineEdit* itemNoBox = nullptr;     // item number
-    QLineEdit* fieldBoxes[6] = {};      // Category, Name, StandardCost, StockQty, SupplierNo, SupplierName
-    QPushButton* supplierListButton = nullptr; // "一覧": the supplier pick list
-    QLineEdit* guideBox = nullptr;             // the hint
-
 protected:
     void loadEntry(int n) override;
     Result saveEntry(int n) override;
@@ -29,6 +22,13 @@ protected:
     void fillGrids() override;
 
 private:
+    QGroupBox* itemFrame = nullptr;     // "商品"
+    QPushButton* fieldCaptions[6] = {}; // captions 番号 分類 名称 標準仕入単価 在庫数量 仕入先
+    QLineEdit* itemNoBox = nullptr;     // item number
+    QLineEdit* fieldBoxes[6] = {};      // Category, Name, StandardCost, StockQty, SupplierNo, SupplierName
+    QPushButton* supplierListButton = nullptr; // "一覧": the supplier pick list
+    QLineEdit* guideBox = nullptr;             // the hint
+
     // The fields as one window shows them; the supplier's number and name count as one field.
     enum Field
     {

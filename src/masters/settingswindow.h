@@ -22,6 +22,10 @@ public:
     // Window load: the fields from SysNum and SysStr.
     void load();
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
     QPushButton* taxRateCaption = nullptr; // "消費税率", a caption only
     QLineEdit* taxRateBox = nullptr;
     QPushButton* reducedRateCaption = nullptr; // "軽減税率", a caption only
@@ -42,10 +46,6 @@ public:
     QComboBox* receiptWidthBox = nullptr;   // "58 mm" or "80 mm"
     QComboBox* receiptPrinterBox = nullptr; // item data: the printer name, empty for the system default
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
-private:
     void save();
 
     void buildShopControls();

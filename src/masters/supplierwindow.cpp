@@ -112,16 +112,18 @@ void SupplierWindow::fillList()
 void SupplierWindow::choose(int p)
 {
     const int s = p + 1;
-    if (const Result r = LoadSupplier(int16_t(s)); !r) {
-        MessageBox::information(this, r.error);
+    ResultWith<Supplier> read = ReadSupplier(s);
+    if (!read) {
+        MessageBox::information(this, read.error);
         return;
     }
     m_chosen = s;
+    m_supplier = read.value;
     supplierNoBox->setText(QString::number(s));
-    showStored(supplierNameBox, CurrentSupplier.Name);
-    showStored(phoneBox, CurrentSupplier.Phone);
-    if (CurrentSupplier.TaxType >= 1 && CurrentSupplier.TaxType <= 3)
-        taxTypeOptions[CurrentSupplier.TaxType - 1]->setChecked(true);
+    showStored(supplierNameBox, m_supplier.Name);
+    showStored(phoneBox, m_supplier.Phone);
+    if (m_supplier.TaxType >= 1 && m_supplier.TaxType <= 3)
+        taxTypeOptions[m_supplier.TaxType - 1]->setChecked(true);
     supplierNameBox->setFocus();
 }
 
@@ -133,20 +135,17 @@ void SupplierWindow::registerSupplier()
     }
     const int s = m_chosen;
     supplierNoBox->setText(QString::number(s));
-    // The working copy is shared with the item window's supplier list, so it is read again here: the reserved
-    // bytes written back are this supplier's own.
-    if (const Result r = LoadSupplier(int16_t(s)); !r) {
-        MessageBox::information(this, r.error);
-        return;
-    }
-    CurrentSupplier.Name = supplierNameBox->text();
-    CurrentSupplier.Phone = phoneBox->text();
+    // The copy read when the supplier was chosen carries its reserved bytes, written back as they were.
+    Supplier typed = m_supplier;
+    typed.Name = supplierNameBox->text();
+    typed.Phone = phoneBox->text();
     for (int i = 0; i < 3; ++i)
         if (taxTypeOptions[i]->isChecked())
-            CurrentSupplier.TaxType = int16_t(i + 1);
-    if (const Result r = SaveSupplier(int16_t(s)); !r) {
+            typed.TaxType = int16_t(i + 1);
+    if (const Result r = WriteSupplier(s, typed); !r) {
         MessageBox::information(this, QStringLiteral("仕入先を保存できませんでした。\n") + r.error);
         return;
     }
+    m_supplier = typed;
     Q_EMIT changes().suppliersChanged();
 }

@@ -2,6 +2,8 @@
 // consumption tax type, and register it.
 #pragma once
 
+#include "storage/supplier.h"
+
 #include <QWidget>
 
 class QGroupBox;
@@ -22,6 +24,7 @@ public:
     // "登録".
     void registerSupplier();
 
+private:
     QListWidget* supplierList = nullptr;
     QPushButton* supplierNoCaption = nullptr; // caption "番号"
     QLineEdit* supplierNoBox = nullptr;
@@ -36,8 +39,8 @@ public:
     QPushButton* closeButton = nullptr;    // "閉じる"
     QLineEdit* guideBox = nullptr;         // the hint
 
-private:
     void fillList();
 
-    int m_chosen = 0; // supplier shown, 0 before one was chosen
+    int m_chosen = 0;    // supplier shown, 0 before one was chosen
+    Supplier m_supplier; // as read when chosen, with its reserved bytes
 };

@@ -430,13 +430,13 @@ void PurchaseSlipWindow::lookUpItem(int k)
     const double v = val(lineCodeBoxes[k]->text());
     if (v < 1 || v > SysNum[Sys::PurchaseItemCount] || !stockFileThere())
         return;
-    PurchaseItem item;
-    if (Result r = ReadPurchaseItem(int(roundHalfEven(v)), item); !r) {
-        MessageBox::information(this, r.error);
+    const ResultWith<PurchaseItem> read = ReadPurchaseItem(int(roundHalfEven(v)));
+    if (!read) {
+        MessageBox::information(this, read.error);
         return;
     }
-    showStored(lineNameBoxes[k], item.Name);
-    linePriceBoxes[k]->setText(numText(item.StandardCost));
+    showStored(lineNameBoxes[k], read.value.Name);
+    linePriceBoxes[k]->setText(numText(read.value.StandardCost));
     linePriceBoxes[k]->setFocus();
 }
 
@@ -515,14 +515,15 @@ void PurchaseSlipWindow::chooseSupplier(int p)
 {
     if (p < 0 || p >= supplierList->count())
         return;
-    if (Result r = LoadSupplier(int16_t(p + 1)); !r) {
-        MessageBox::information(this, r.error);
+    const ResultWith<Supplier> read = ReadSupplier(p + 1);
+    if (!read) {
+        MessageBox::information(this, read.error);
         return;
     }
     supplierNoBox->setText(QString::number(p + 1));
-    showStored(supplierNameBox, CurrentSupplier.Name);
-    showStored(supplierPhoneBox, CurrentSupplier.Phone);
-    TaxSwitch = taxSwitchFor(CurrentSupplier.TaxType);
+    showStored(supplierNameBox, read.value.Name);
+    showStored(supplierPhoneBox, read.value.Phone);
+    TaxSwitch = taxSwitchFor(read.value.TaxType);
     closeSupplierList();
 }
 
@@ -538,6 +539,12 @@ void PurchaseSlipWindow::closeSupplierList()
 bool PurchaseSlipWindow::slipListOpen() const
 {
     return slipListPanel->isOpen();
+}
+
+void PurchaseSlipWindow::chooseListMonth(int year, int month)
+{
+    listYearBox->setEditText(QString::number(year));
+    listMonthBox->setEditText(QString::number(month));
 }
 
 void PurchaseSlipWindow::BuildSlipList()

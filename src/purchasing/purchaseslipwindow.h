@@ -34,6 +34,8 @@ public:
     void SavePurchaseSlip();
     // Fills the slip list with the slips of the year and month in listYearBox and listMonthBox and shows it.
     void BuildSlipList();
+    // The month BuildSlipList lists, as if chosen in the list's year and month boxes.
+    void chooseListMonth(int year, int month);
     // The deletion mark of stored slip n; -1 when it cannot be read (the user has been told).
     int slipDeletionMark(qint64 n);
     // Shows stored slip n in the boxes and notes what it added to stock; false when it cannot be read.
@@ -81,8 +83,7 @@ private:
     // The chosen slip, if it may be changed, recalled into the emptied entry with the list hidden.
     bool recallChosenSlip();
 
-public:
-    // Controls, public for the tests; the line arrays are indexed by line, line 1 at 0.
+    // The line arrays are indexed by line, line 1 at 0.
     QGroupBox* slipHeaderFrame = nullptr;
     QPushButton* dateCaption = nullptr; // "日付"
     QComboBox* yearBox = nullptr;
@@ -124,7 +125,6 @@ public:
     QPushButton* deleteButton = nullptr;        // "削除"
     QPushButton* slipListCloseButton = nullptr; // "閉じる"
 
-private:
     SlipLines* m_lines = nullptr;
     int m_currentItemGroup = 0;
     bool m_correctionMode = false;

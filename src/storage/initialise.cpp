@@ -241,11 +241,8 @@ Result ResetSuppliers(const ResetSteps& steps)
     if (Result r = CompletePendingSave(QStringLiteral("初期化")); !r)
         return r;
     const QByteArray blank = SupplierBlankRecord();
-    const Result r = resetFile(QStringLiteral("siiresaki.dat"), SupplierRecordSize, InitialisedSupplierCount,
-                               [&](qint64) { return blank; }, steps, {{Sys::SupplierCount, InitialisedSupplierCount}});
-    if (r)
-        ClearCurrentSupplier();
-    return r;
+    return resetFile(QStringLiteral("siiresaki.dat"), SupplierRecordSize, InitialisedSupplierCount,
+                     [&](qint64) { return blank; }, steps, {{Sys::SupplierCount, InitialisedSupplierCount}});
 }
 
 Result ResetSeisan(const ResetSteps& steps)

@@ -13,8 +13,6 @@
 #include <cmath>
 #include <cstring>
 
-PurchaseItem CurrentPurchaseItem;
-
 namespace {
 
 QByteArray blankRecord()
@@ -39,6 +37,7 @@ PurchaseItem decode(const char* r)
     item.StockQty = getDouble(r + StockQtyOffset);
     item.SupplierNo = getInt16(r + 52);
     item.SupplierName = getText(r + 54, 30);
+    item.Record = QByteArray(r, PurchaseItemRecordSize);
     return item;
 }
 
@@ -59,27 +58,24 @@ PurchaseItem DecodePurchaseItem(const char* record)
     return decode(record);
 }
 
-Result LoadPurchaseItem(int16_t n)
+ResultWith<PurchaseItem> ReadPurchaseItem(int n)
 {
-    return records().access([n](RecordFile& file) {
-        if (!file.read(n, records().data()))
-            return false;
-        CurrentPurchaseItem = decode(records().data());
-        return true;
-    });
+    char record[PurchaseItemRecordSize];
+    if (const Result r = records().access([&](RecordFile& file) { return file.read(n, record); }); !r)
+        return ResultWith<PurchaseItem>::failure(r);
+    return ResultWith<PurchaseItem>::of(decode(record));
 }
 
-Result SavePurchaseItem(int16_t n)
+Result WritePurchaseItem(int n, const PurchaseItem& item)
 {
     if (Result r = CheckInstanceLock(); !r)
         return r;
     // A pending save holds final stock figures; applied after this write it would put older stock back.
     if (Result r = CompletePendingSave(QStringLiteral("保存")); !r)
         return r;
-    return records().access([n](RecordFile& file) {
-        encode(CurrentPurchaseItem, records().data());
-        return file.write(n, records().data());
-    });
+    QByteArray image = item.Record.size() == PurchaseItemRecordSize ? item.Record : blankRecord();
+    encode(item, image.data());
+    return records().access([&](RecordFile& file) { return file.write(n, image.constData()); });
 }
 
 Result InitPurchaseItemFile()
@@ -176,16 +172,4 @@ QList<PurchaseItem> LoadPurchaseItems(int count)
         return true;
     });
     return items;
-}
-
-Result ReadPurchaseItem(int n, PurchaseItem& item)
-{
-    RecordFile file = records().file();
-    if (Result r = file.open(); !r)
-        return r;
-    char record[PurchaseItemRecordSize];
-    if (!file.read(n, record))
-        return Result::failure(file.errorMessage());
-    item = decode(record);
-    return file.close();
 }

@@ -20,17 +20,18 @@ struct PurchaseItem
     double StockQty = 0; // may become negative
     int16_t SupplierNo = 0;
     QString SupplierName; // 30 bytes
+    // The record image as read, so a write keeps the reserved bytes; empty for a new item, written over the
+    // empty record.
+    QByteArray Record;
 };
-
-// The one working copy through which the item windows read and write single items.
-extern PurchaseItem CurrentPurchaseItem;
 
 // The six fields of a purchase item record image.
 PurchaseItem DecodePurchaseItem(const char* record);
 
-Result LoadPurchaseItem(int16_t n);
-// Writes CurrentPurchaseItem as record n; the reserved bytes are those last read.
-Result SavePurchaseItem(int16_t n);
+// Item n with its record image.
+ResultWith<PurchaseItem> ReadPurchaseItem(int n);
+// Writes `item` as record n over its own record image, so the reserved bytes stay those it was read with.
+Result WritePurchaseItem(int n, const PurchaseItem& item);
 // Writes a blank record to every record 1 .. SysNum[Sys::PurchaseItemCount].
 Result InitPurchaseItemFile();
 // The empty item record.
@@ -62,6 +63,3 @@ QString MissingStockFileMessage();
 
 // Reads every record 1 .. count (400 at most 1000) in one pass, for grids and lists.
 QList<PurchaseItem> LoadPurchaseItems(int count);
-
-// Reads item n (1 to 400) into `item` without touching CurrentPurchaseItem, for windows that only look.
-Result ReadPurchaseItem(int n, PurchaseItem& item);

@@ -9,8 +9,6 @@
 
 #include <cstring>
 
-Supplier CurrentSupplier;
-
 namespace {
 
 constexpr int Reserved1At = 0, NameAt = 5, PhoneAt = 35, TaxTypeAt = 47, Reserved2At = 49;
@@ -38,6 +36,7 @@ Supplier decode(const char* r)
     s.Phone = getText(r + PhoneAt, PhoneWidth);
     s.TaxType = getInt16(r + TaxTypeAt);
     s.Reserved2 = getDouble(r + Reserved2At);
+    s.Record = QByteArray(r, SupplierRecordSize);
     return s;
 }
 
@@ -57,35 +56,26 @@ Supplier DecodeSupplier(const char* record)
     return decode(record);
 }
 
-Result LoadSupplier(int16_t n)
+ResultWith<Supplier> ReadSupplier(int n)
 {
-    return records().access([n](RecordFile& file) {
-        if (!file.read(n, records().data()))
-            return false;
-        CurrentSupplier = decode(records().data());
-        return true;
-    });
+    char record[SupplierRecordSize];
+    if (const Result r = records().access([&](RecordFile& file) { return file.read(n, record); }); !r)
+        return ResultWith<Supplier>::failure(r);
+    return ResultWith<Supplier>::of(decode(record));
 }
 
-Result SaveSupplier(int16_t n)
+Result WriteSupplier(int n, const Supplier& s)
 {
     if (Result r = CheckInstanceLock(); !r)
         return r;
-    return records().access([n](RecordFile& file) {
-        encode(CurrentSupplier, records().data());
-        return file.write(n, records().data());
-    });
+    QByteArray image = s.Record.size() == SupplierRecordSize ? s.Record : blankRecord();
+    encode(s, image.data());
+    return records().access([&](RecordFile& file) { return file.write(n, image.constData()); });
 }
 
 QByteArray SupplierBlankRecord()
 {
     return blankRecord();
-}
-
-void ClearCurrentSupplier()
-{
-    std::memcpy(records().data(), records().blank(), SupplierRecordSize);
-    CurrentSupplier = Supplier{};
 }
 
 QString supplierListEntry(int n, const QString& name)

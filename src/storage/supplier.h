@@ -16,20 +16,20 @@ struct Supplier
     QString Phone;       // 12 bytes
     int16_t TaxType = 1; // 1 外税, 2 内税, 3 非課税
     double Reserved2 = 0;
+    // The record image as read, so a write keeps the bytes no field holds; empty for a new supplier, written
+    // over the empty record.
+    QByteArray Record;
 };
-
-extern Supplier CurrentSupplier;
 
 // The fields of a supplier record image.
 Supplier DecodeSupplier(const char* record);
 
-Result LoadSupplier(int16_t n);
-// Writes CurrentSupplier as record n; the trailing reserved bytes are those last read.
-Result SaveSupplier(int16_t n);
+// Supplier n with its record image.
+ResultWith<Supplier> ReadSupplier(int n);
+// Writes `s` as record n over its own record image, so the reserved bytes stay those it was read with.
+Result WriteSupplier(int n, const Supplier& s);
 // A blank supplier record: texts blank, TaxType 1, the number at 49 zero.
 QByteArray SupplierBlankRecord();
-// CurrentSupplier and the record buffer blank, as after saving blank suppliers one by one.
-void ClearCurrentSupplier();
 
 // A pick-list entry: the number without leading zeros, "-" and the name as stored ("3-" + 30 bytes).
 QString supplierListEntry(int n, const QString& name);

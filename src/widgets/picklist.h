@@ -18,7 +18,7 @@ class QPushButton;
 //     SupplierPicker() : PickList({.name = "SupplierPicker", .caption = "仕入先一覧表", .shape = PickList::OneList,
 //     ...}) { entryList->addItems(supplierPickList()); }
 // and its opener, each time it opens it:
-//     showSingle<SupplierPicker>()->openFor(this, [this](int n) { LoadSupplier(n); fieldBoxes[4]->setText(...); });
+//     showSingle<SupplierPicker>()->openFor(this, [this](int n) { ReadSupplier(n); fieldBoxes[4]->setText(...); });
 // Entry p (from 0) of the one list is number p + 1; on tab t it is 100 t + p + 1. A click or Enter on an
 // entry runs the fill with its number, then the list closes itself; "閉じる" closes it without a choice.
 // When the opener closes first, the list closes too, so a late choice never writes into a closed window.

@@ -143,11 +143,11 @@ void setProduct(int n, const QString& name, double price, const QList<Use>& uses
 
 bool setStock(int item, double qty, const QString& name, double cost)
 {
-    CurrentPurchaseItem = PurchaseItem{};
-    CurrentPurchaseItem.Name = name.isEmpty() ? QStringLiteral("部品%1").arg(item) : name;
-    CurrentPurchaseItem.StockQty = qty;
-    CurrentPurchaseItem.StandardCost = cost;
-    return bool(SavePurchaseItem(int16_t(item)));
+    PurchaseItem stock;
+    stock.Name = name.isEmpty() ? QStringLiteral("部品%1").arg(item) : name;
+    stock.StockQty = qty;
+    stock.StandardCost = cost;
+    return bool(WritePurchaseItem(item, stock));
 }
 
 bool storeSlip(qint64 n, const QString& date, int product, int qty, double price, bool deleted, const QString& weather)

@@ -1,6 +1,6 @@
 // The purchase item window driven as the shopkeeper does, checked against zaiko.dat; its supplier list; stock
 // changed by a sale while an item is shown.
-#include "../common/guitest.h"
+#include "../common/windowtest.h"
 
 #include "masters/purchaseitempicker.h"
 #include "masters/purchaseitemwindow.h"
@@ -27,62 +27,69 @@ namespace {
 // Item n with every field set, its reserved bytes marked.
 void storeItem(const TestAppDir& dir, int n, const QString& name, double cost, double stock)
 {
-    CurrentPurchaseItem = PurchaseItem{};
-    CurrentPurchaseItem.Category = QStringLiteral("A1");
-    CurrentPurchaseItem.Name = name;
-    CurrentPurchaseItem.StandardCost = cost;
-    CurrentPurchaseItem.StockQty = stock;
-    CurrentPurchaseItem.SupplierNo = 2;
-    CurrentPurchaseItem.SupplierName = QStringLiteral("二番商店");
-    QVERIFY(SavePurchaseItem(int16_t(n)));
+    PurchaseItem item;
+    item.Category = QStringLiteral("A1");
+    item.Name = name;
+    item.StandardCost = cost;
+    item.StockQty = stock;
+    item.SupplierNo = 2;
+    item.SupplierName = QStringLiteral("二番商店");
+    QVERIFY(WritePurchaseItem(n, item));
     QByteArray bytes = dir.bytes("zaiko.dat");
     bytes.replace((n - 1) * 128 + Off::Item::Reserved, 44, QByteArray(44, 'Z'));
     dir.writeBytes("zaiko.dat", bytes);
 }
 
+// Item 12 rewritten as another program would, without a notice.
+void changeItem12(void (*edit)(PurchaseItem&))
+{
+    PurchaseItem item = ReadPurchaseItem(12).value;
+    edit(item);
+    QVERIFY(WritePurchaseItem(12, item));
+}
+
+using Change = void (*)();
+
 } // namespace
 
-class TestPurchaseItemWindow : public QObject
+Q_DECLARE_METATYPE(Change)
+
+class TestPurchaseItemWindow : public WindowTest
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestAppDir> m_dir;
     PurchaseItemWindow* m_form = nullptr;
 
-    QByteArray item(int n) const { return record(m_dir->bytes("zaiko.dat"), n, Off::Item::Size); }
-    QLineEdit* box(int i) const { return m_form->fieldBoxes[i]; }
+    QByteArray item(int n) const { return record(dir().bytes("zaiko.dat"), n, Off::Item::Size); }
+    QLineEdit* box(int i) const { return w(QStringLiteral("fieldBoxes_%1").arg(i)); }
     void choose(int tab, int row)
     {
         m_form->tabs->setSelectedTab(tab);
         clickCell(m_form->tabs->grid(tab), row - 1, 1);
         QTRY_COMPARE(focusedName(), QStringLiteral("fieldBoxes_0"));
     }
-    void registerClick() { QTest::mouseClick(m_form->registerButton, Qt::LeftButton); }
+    void registerClick() { QTest::mouseClick(w<QPushButton>("registerButton"), Qt::LeftButton); }
 
-private Q_SLOTS:
-    void initTestCase() { MessageBox::enableTestMode(); }
-
-    void init()
+    template <typename T = QLineEdit> T* w(const QString& name) const { return control<T>(m_form, name); }
+    void setUp() override
     {
-        m_dir = std::make_unique<TestAppDir>();
         QVERIFY(InitPurchaseItemFile());
-        storeItem(*m_dir, 150, QStringLiteral("とても長い名前の部品"), 80, 7);
-        CurrentSupplier = Supplier{};
-        CurrentSupplier.Name = QStringLiteral("七番問屋");
-        QVERIFY(SaveSupplier(7));
+        storeItem(dir(), 150, QStringLiteral("とても長い名前の部品"), 80, 7);
+        Supplier seventh;
+        seventh.Name = QStringLiteral("七番問屋");
+        QVERIFY(WriteSupplier(7, seventh));
         m_form = new PurchaseItemWindow;
         QVERIFY(showActive(m_form));
-        MessageBox::takeShown();
     }
-    void cleanup()
+    void tearDown() override
     {
         delete m_form;
         delete openInstance<SupplierPicker>();
         delete openInstance<RegisterWindow>();
-        m_dir.reset();
     }
 
+private Q_SLOTS:
     void openState()
     {
         QCOMPARE(m_form->windowTitle(), QStringLiteral("仕入商品設定"));
@@ -92,7 +99,7 @@ private Q_SLOTS:
         QCOMPARE(g->text(50, 0), QStringLiteral("150"));
         QCOMPARE(g->text(50, 1), QStringLiteral("とても長い名前の部品") + QString(10, u' '));
         QCOMPARE(g->text(50, 2), QStringLiteral("80"));
-        QCOMPARE(m_form->guideBox->text(), QStringLiteral("編集を行いたい行を表からクリックします。"));
+        QCOMPARE(w("guideBox")->text(), QStringLiteral("編集を行いたい行を表からクリックします。"));
         QCOMPARE(focusedName(), QStringLiteral("fieldBoxes_0"));
         QCOMPARE(unnamedControls(m_form), QStringList());
     }
@@ -101,7 +108,7 @@ private Q_SLOTS:
     void saveItem150()
     {
         choose(1, 50);
-        QCOMPARE(m_form->itemNoBox->text(), QStringLiteral("150"));
+        QCOMPARE(w("itemNoBox")->text(), QStringLiteral("150"));
         // Shown without the padding of the field, from its first character.
         QCOMPARE(box(1)->text(), QStringLiteral("とても長い名前の部品"));
         QCOMPARE(box(1)->cursorPosition(), 0);
@@ -116,15 +123,16 @@ private Q_SLOTS:
         type("12.5");
         press(Qt::Key_Return);
         type("40");
-        const QByteArray before = m_dir->bytes("zaiko.dat");
+        const QByteArray before = dir().bytes("zaiko.dat");
         PurchaseItemPicker pickList; // an open item list follows the save
-        QCOMPARE(pickList.tabLists[2]->item(49)->text(),
+        QCOMPARE(control<QListWidget>(&pickList, "tabLists_2")->item(49)->text(),
                  QStringLiteral("150-とても長い名前の部品") + QString(10, u' '));
         registerClick();
-        QVERIFY(MessageBox::takeShown().isEmpty());
-        QCOMPARE(pickList.tabLists[2]->item(49)->text(), QStringLiteral("150-ねじ") + QString(26, u' '));
+        QVERIFY(shown().isEmpty());
+        QCOMPARE(control<QListWidget>(&pickList, "tabLists_2")->item(49)->text(),
+                 QStringLiteral("150-ねじ") + QString(26, u' '));
 
-        const QByteArray after = m_dir->bytes("zaiko.dat");
+        const QByteArray after = dir().bytes("zaiko.dat");
         QCOMPARE(after.size(), 400 * 128);
         QCOMPARE(after.left(149 * 128), before.left(149 * 128));
         QCOMPARE(after.mid(150 * 128), before.mid(150 * 128));
@@ -169,13 +177,13 @@ private Q_SLOTS:
     // Numbers that cannot be stored are refused with the field named, and nothing is written.
     void refusedNumbers_data()
     {
+        // clang-format off
         QTest::addColumn<int>("boxIndex");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("message");
-        QTest::newRow("cost") << 2 << "1e999"
-                              << "標準仕入単価に保存できない数値が入力されています。";
-        QTest::newRow("stock") << 3 << "-1e400"
-                               << "在庫数量に保存できない数値が入力されています。";
+        QTest::newRow("cost") << 2 << "1e999" << "標準仕入単価に保存できない数値が入力されています。";
+        QTest::newRow("stock") << 3 << "-1e400" << "在庫数量に保存できない数値が入力されています。";
+        // clang-format on
     }
     void refusedNumbers()
     {
@@ -185,10 +193,10 @@ private Q_SLOTS:
         choose(1, 50);
         QVERIFY(focusOn(m_form, QStringLiteral("fieldBoxes_%1").arg(boxIndex)));
         type(typed);
-        const QByteArray before = m_dir->bytes("zaiko.dat");
+        const QByteArray before = dir().bytes("zaiko.dat");
         registerClick();
-        QCOMPARE(MessageBox::takeShown(), QStringList{message});
-        QCOMPARE(m_dir->bytes("zaiko.dat"), before);
+        QCOMPARE(shown(), QStringList{message});
+        QCOMPARE(dir().bytes("zaiko.dat"), before);
         QCOMPARE(focusedName(), QStringLiteral("fieldBoxes_%1").arg(boxIndex));
         QCOMPARE(m_form->tabs->grid(1)->text(50, 2), QStringLiteral("80"));
     }
@@ -197,7 +205,7 @@ private Q_SLOTS:
     void supplierFromTheList()
     {
         choose(1, 50);
-        QTest::mouseClick(m_form->supplierListButton, Qt::LeftButton);
+        QTest::mouseClick(w<QPushButton>("supplierListButton"), Qt::LeftButton);
         auto* list = openInstance<SupplierPicker>();
         QVERIFY(list && list->isVisible());
         QCOMPARE(list->entryList->count(), 100);
@@ -231,16 +239,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("typedStock");
         QTest::addColumn<bool>("overwrite");
         QTest::addColumn<double>("stored");
+        // clang-format off
         QTest::newRow("stock box untouched") << QString() << false << 94.0;
         QTest::newRow("typed, overwrite") << "120" << true << 120.0;
         QTest::newRow("typed, keep") << "120" << false << 94.0;
+        // clang-format on
     }
     void stockSoldMeanwhile()
     {
         QFETCH(QString, typedStock);
         QFETCH(bool, overwrite);
         QFETCH(double, stored);
-        storeItem(*m_dir, 12, QStringLiteral("部品"), 10, 100);
+        storeItem(dir(), 12, QStringLiteral("部品"), 10, 100);
         setProduct(5, QStringLiteral("セットA"), 350, {{12, 2}});
         choose(0, 12);
         QCOMPARE(box(3)->text(), QStringLiteral("100"));
@@ -259,25 +269,18 @@ private Q_SLOTS:
         press(Qt::Key_Return);
         press(Qt::Key_F12);
         QCOMPARE(storedStock(12), 94.0);
-        MessageBox::takeShown();
-
-        if (typedStock.isEmpty()) {
-            // The sale was announced: the untouched stock box already shows it, and the save keeps it.
-            QCOMPARE(box(3)->text(), QStringLiteral("94"));
-            registerClick();
-            QCOMPARE(MessageBox::takeShown(), QStringList());
-            QCOMPARE(storedStock(12), stored);
-            QCOMPARE(txt(item(12), Off::Item::Name, 30), QStringLiteral("新部品") + QString(24, u' '));
-            return;
-        }
-        MessageBox::setNextAnswer(overwrite ? QMessageBox::Yes : QMessageBox::No);
+        shown();
+        // The sale was announced: an untouched stock box already shows it, and the save keeps it unasked.
+        QCOMPARE(box(3)->text(), typedStock.isEmpty() ? QStringLiteral("94") : typedStock);
+        if (overwrite)
+            answerYes();
         registerClick();
-        const QStringList shown = MessageBox::takeShown();
-        QCOMPARE(shown.size(), 1);
-        QVERIFY2(shown[0].contains(QStringLiteral("在庫数量")), qPrintable(shown[0]));
-        QVERIFY2(shown[0].contains(QStringLiteral("100")) && shown[0].contains(QStringLiteral("94")),
-                 qPrintable(shown[0]));
-        QVERIFY(shown[0].contains(typedStock));
+        const QStringList boxes = shown();
+        QCOMPARE(boxes.size(), typedStock.isEmpty() ? 0 : 1);
+        for (const QString& asked : boxes)
+            QVERIFY2(asked.contains(QStringLiteral("在庫数量")) && asked.contains(QStringLiteral("100")) &&
+                         asked.contains(QStringLiteral("94")) && asked.contains(typedStock),
+                     qPrintable(asked));
         QCOMPARE(storedStock(12), stored);
         QCOMPARE(txt(item(12), Off::Item::Name, 30), QStringLiteral("新部品") + QString(24, u' '));
         QCOMPARE(box(3)->text(), numText(stored));
@@ -287,52 +290,45 @@ private Q_SLOTS:
     // save reads the record again and says which stored figure it kept.
     void changedUnannounced_data()
     {
-        QTest::addColumn<QString>("changed"); // the field changed behind the window
+        QTest::addColumn<Change>("change"); // made behind the window
         QTest::addColumn<QString>("kept");
-        QTest::newRow("stock") << "stock"
-                               << "在庫数量（100 → 94）";
-        QTest::newRow("supplier") << "supplier"
-                                  << "仕入先（2 二番商店 → 7 七番問屋）";
-        QTest::newRow("name") << "name"
-                              << "名称（部品 → 別名）";
+        QTest::addColumn<double>("stock");
+        QTest::addColumn<int>("supplier");
+        QTest::addColumn<QString>("name");
+        // clang-format off
+        QTest::newRow("stock") << Change([] { ApplyStockChanges({{12, -6}}); })
+                               << "在庫数量（100 → 94）" << 94.0 << 2 << "部品";
+        QTest::newRow("supplier") << Change([] { changeItem12([](PurchaseItem& i) { i.SupplierNo = 7; i.SupplierName = "七番問屋"; }); })
+                                  << "仕入先（2 二番商店 → 7 七番問屋）" << 100.0 << 7 << "部品";
+        QTest::newRow("name") << Change([] { changeItem12([](PurchaseItem& i) { i.Name = "別名"; }); })
+                              << "名称（部品 → 別名）" << 100.0 << 2 << "別名";
+        // clang-format on
     }
     void changedUnannounced()
     {
-        QFETCH(QString, changed);
+        QFETCH(Change, change);
         QFETCH(QString, kept);
-        storeItem(*m_dir, 12, QStringLiteral("部品"), 10, 100);
+        storeItem(dir(), 12, QStringLiteral("部品"), 10, 100);
         choose(0, 12);
         type(QStringLiteral("B9"));
-        if (changed == QStringLiteral("stock")) {
-            QVERIFY(ApplyStockChanges({{12, -6}}));
-            QCOMPARE(box(3)->text(), QStringLiteral("100"));
-        } else {
-            QVERIFY(LoadPurchaseItem(12));
-            if (changed == QStringLiteral("name")) {
-                CurrentPurchaseItem.Name = QStringLiteral("別名");
-            } else {
-                CurrentPurchaseItem.SupplierNo = 7;
-                CurrentPurchaseItem.SupplierName = QStringLiteral("七番問屋");
-            }
-            QVERIFY(SavePurchaseItem(12));
-        }
+        change();
+        QCOMPARE(box(3)->text(), QStringLiteral("100"));
         registerClick();
-        const QStringList shown = MessageBox::takeShown();
-        QCOMPARE(shown.size(), 1);
-        QCOMPARE(shown[0].split(u'\n').mid(1), QStringList{kept});
+        const QStringList boxes = shown();
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes[0].split(u'\n').mid(1), QStringList{kept});
         const QByteArray r = item(12);
         QCOMPARE(txt(r, Off::Item::Category, 6), QStringLiteral("B9    "));
-        QCOMPARE(f64(r, Off::Item::StockQty), changed == QStringLiteral("stock") ? 94.0 : 100.0);
-        QCOMPARE(i16(r, Off::Item::SupplierNo), int16_t(changed == QStringLiteral("supplier") ? 7 : 2));
-        QCOMPARE(txt(r, Off::Item::Name, 30).trimmed(),
-                 changed == QStringLiteral("name") ? QStringLiteral("別名") : QStringLiteral("部品"));
+        QTEST(f64(r, Off::Item::StockQty), "stock");
+        QTEST(int(i16(r, Off::Item::SupplierNo)), "supplier");
+        QTEST(txt(r, Off::Item::Name, 30).trimmed(), "name");
     }
 
     // A stock change announced while the item is shown (a purchase saved) shows at once in an untouched box;
     // a box being typed in keeps its text.
     void stockNoticeFollows()
     {
-        storeItem(*m_dir, 12, QStringLiteral("部品"), 10, 100);
+        storeItem(dir(), 12, QStringLiteral("部品"), 10, 100);
         choose(0, 12);
         QVERIFY(ApplyStockChanges({{12, 30}}));
         Q_EMIT changes().stockChanged();
@@ -343,7 +339,7 @@ private Q_SLOTS:
         Q_EMIT changes().stockChanged();
         QCOMPARE(box(3)->text(), QStringLiteral("5"));
         registerClick(); // answered with the default: keep the stored figure
-        QCOMPARE(MessageBox::takeShown().size(), 1);
+        QCOMPARE(shown().size(), 1);
         QCOMPARE(storedStock(12), 131.0);
     }
 
@@ -351,16 +347,16 @@ private Q_SLOTS:
     {
         choose(1, 50);
         type("C");
-        QFile::remove(m_dir->file("zaiko.dat"));
-        QVERIFY(QDir(m_dir->path()).mkdir("zaiko.dat"));
+        QFile::remove(dir().file("zaiko.dat"));
+        QVERIFY(QDir(dir().path()).mkdir("zaiko.dat"));
         registerClick();
-        const QStringList shown = MessageBox::takeShown();
-        QCOMPARE(shown.size(), 1);
-        QVERIFY(shown[0].contains(QStringLiteral("zaiko.dat")));
+        const QStringList boxes = shown();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY(boxes[0].contains(QStringLiteral("zaiko.dat")));
         QCOMPARE(m_form->tabs->grid(1)->text(50, 1), QStringLiteral("とても長い名前の部品") + QString(10, u' '));
         // Choosing an item the file cannot give says so too.
         clickCell(m_form->tabs->grid(1), 50, 1);
-        const QStringList read = MessageBox::takeShown();
+        const QStringList read = shown();
         QCOMPARE(read.size(), 1);
         QVERIFY(read[0].contains(QStringLiteral("zaiko.dat")));
     }

@@ -1,5 +1,5 @@
 // The supplier window and its pick list, driven as the shopkeeper does, checked against siiresaki.dat.
-#include "../common/guitest.h"
+#include "../common/windowtest.h"
 
 #include "masters/supplierpicker.h"
 #include "masters/supplierwindow.h"
@@ -22,9 +22,7 @@ const QColor White(255, 255, 255);
 void initialiseSuppliers(const TestAppDir& dir)
 {
     for (int n = 1; n <= 100; ++n) {
-        CurrentSupplier = Supplier{};
-        CurrentSupplier.Reserved1 = QStringLiteral("     ");
-        SaveSupplier(int16_t(n));
+        WriteSupplier(n, Supplier{});
     }
     QByteArray bytes = dir.bytes("siiresaki.dat");
     bytes.replace(2 * 128 + Off::Supplier::Tail, 71, QByteArray(71, 'R'));
@@ -33,40 +31,32 @@ void initialiseSuppliers(const TestAppDir& dir)
 
 } // namespace
 
-class TestSupplierWindow : public QObject
+class TestSupplierWindow : public WindowTest
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestAppDir> m_dir;
     std::unique_ptr<SupplierWindow> m_form;
 
-    QByteArray supplierRecord(int n) const { return record(m_dir->bytes("siiresaki.dat"), n, Off::Supplier::Size); }
-    void registerClick() { QTest::mouseClick(m_form->registerButton, Qt::LeftButton); }
+    QByteArray supplierRecord(int n) const { return record(dir().bytes("siiresaki.dat"), n, Off::Supplier::Size); }
+    void registerClick() { QTest::mouseClick(w<QPushButton>("registerButton"), Qt::LeftButton); }
 
-private Q_SLOTS:
-    void initTestCase() { MessageBox::enableTestMode(); }
-
-    void init()
+    template <typename T = QLineEdit> T* w(const QString& name) const { return control<T>(m_form.get(), name); }
+    void setUp() override
     {
-        m_dir = std::make_unique<TestAppDir>();
-        initialiseSuppliers(*m_dir);
+        initialiseSuppliers(dir());
         m_form = std::make_unique<SupplierWindow>();
         QVERIFY(showActive(m_form.get()));
-        MessageBox::takeShown();
     }
-    void cleanup()
-    {
-        m_form.reset();
-        m_dir.reset();
-    }
+    void tearDown() override { m_form.reset(); }
 
+private Q_SLOTS:
     void openState()
     {
         QCOMPARE(m_form->windowTitle(), QStringLiteral("仕入先"));
-        QCOMPARE(m_form->supplierList->count(), 100);
-        QCOMPARE(m_form->supplierList->item(2)->text(), QStringLiteral("3-") + QString(30, u' '));
-        QCOMPARE(m_form->guideBox->text(), QStringLiteral("リストから編集を行う仕入先を選択してください。"));
+        QCOMPARE(w<QListWidget>("supplierList")->count(), 100);
+        QCOMPARE(w<QListWidget>("supplierList")->item(2)->text(), QStringLiteral("3-") + QString(30, u' '));
+        QCOMPARE(w("guideBox")->text(), QStringLiteral("リストから編集を行う仕入先を選択してください。"));
         for (const char* name :
              {"supplierList", "supplierNoBox", "supplierNameBox", "phoneBox", "guideBox", "taxTypeOptions_0",
               "taxTypeOptions_1", "taxTypeOptions_2", "registerButton", "closeButton", "taxFrame"}) {
@@ -77,10 +67,10 @@ private Q_SLOTS:
 
     void registerWithNothingChosen()
     {
-        const QByteArray before = m_dir->bytes("siiresaki.dat");
+        const QByteArray before = dir().bytes("siiresaki.dat");
         registerClick();
-        QCOMPARE(MessageBox::takeShown(), QStringList{"表から番号を選択してください。"});
-        QCOMPARE(m_dir->bytes("siiresaki.dat"), before);
+        QCOMPARE(shown(), QStringList{"表から番号を選択してください。"});
+        QCOMPARE(dir().bytes("siiresaki.dat"), before);
     }
 
     // A fresh supplier shows 外税 and empty boxes; the name and telephone typed are stored at their offsets,
@@ -97,41 +87,42 @@ private Q_SLOTS:
     {
         QFETCH(int, option);
         QFETCH(int, taxType);
-        clickCell(m_form->supplierList, 2);
-        QCOMPARE(m_form->supplierNoBox->text(), QStringLiteral("3"));
-        QVERIFY(m_form->supplierNameBox->text().trimmed().isEmpty());
-        QVERIFY(m_form->phoneBox->text().trimmed().isEmpty());
-        QVERIFY(m_form->taxTypeOptions[0]->isChecked());
+        clickCell(w<QListWidget>("supplierList"), 2);
+        QCOMPARE(w("supplierNoBox")->text(), QStringLiteral("3"));
+        QVERIFY(w("supplierNameBox")->text().trimmed().isEmpty());
+        QVERIFY(w("phoneBox")->text().trimmed().isEmpty());
+        QVERIFY(w<QRadioButton>("taxTypeOptions_0")->isChecked());
         QTRY_COMPARE(focusedName(), QStringLiteral("supplierNameBox"));
 
         type(QStringLiteral("山田商店"));
         press(Qt::Key_Return);
         QCOMPARE(focusedName(), QStringLiteral("phoneBox"));
         type(QStringLiteral("03-1234-5678"));
-        QTest::mouseClick(m_form->taxTypeOptions[option], Qt::LeftButton, {},
-                          QPoint(8, m_form->taxTypeOptions[option]->height() / 2));
+        QTest::mouseClick(w<QRadioButton>(QStringLiteral("taxTypeOptions_%1").arg(option)), Qt::LeftButton, {},
+                          QPoint(8, w<QRadioButton>(QStringLiteral("taxTypeOptions_%1").arg(option))->height() / 2));
         registerClick();
-        QVERIFY(MessageBox::takeShown().isEmpty());
+        QVERIFY(shown().isEmpty());
 
         const QByteArray r = supplierRecord(3);
         QCOMPARE(txt(r, Off::Supplier::Name, 30), QStringLiteral("山田商店") + QString(22, u' '));
         QCOMPARE(txt(r, Off::Supplier::Phone, 12), QStringLiteral("03-1234-5678"));
         QCOMPARE(i16(r, Off::Supplier::TaxType), int16_t(taxType));
         QCOMPARE(r.mid(Off::Supplier::Tail, 71), QByteArray(71, 'R'));
-        QCOMPARE(m_dir->bytes("siiresaki.dat").size(), 100 * 128);
-        QCOMPARE(m_form->supplierList->item(2)->text(), QStringLiteral("3-山田商店") + QString(22, u' '));
+        QCOMPARE(dir().bytes("siiresaki.dat").size(), 100 * 128);
+        QCOMPARE(w<QListWidget>("supplierList")->item(2)->text(), QStringLiteral("3-山田商店") + QString(22, u' '));
 
-        clickCell(m_form->supplierList, 0); // another supplier first, then this one again
-        QVERIFY(m_form->taxTypeOptions[0]->isChecked());
-        clickCell(m_form->supplierList, 2);
-        QCOMPARE(m_form->supplierNameBox->text(), QStringLiteral("山田商店"));
-        QCOMPARE(m_form->supplierNameBox->cursorPosition(), 0);
-        QVERIFY(m_form->taxTypeOptions[option]->isChecked());
+        clickCell(w<QListWidget>("supplierList"), 0); // another supplier first, then this one again
+        QVERIFY(w<QRadioButton>("taxTypeOptions_0")->isChecked());
+        clickCell(w<QListWidget>("supplierList"), 2);
+        QCOMPARE(w("supplierNameBox")->text(), QStringLiteral("山田商店"));
+        QCOMPARE(w("supplierNameBox")->cursorPosition(), 0);
+        QVERIFY(w<QRadioButton>(QStringLiteral("taxTypeOptions_%1").arg(option))->isChecked());
     }
 
     // The boxes take no more than their bytes: 30 for the name (15 full-width characters), 12 for the phone.
     void boxesTakeWhatFits_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("kept");
@@ -139,17 +130,16 @@ private Q_SLOTS:
                                          << QString(15, QChar(0x5C71));
         QTest::newRow("name mixed") << "supplierNameBox" << QStringLiteral("A") + QString(15, QChar(0x5C71))
                                     << QStringLiteral("A") + QString(14, QChar(0x5C71));
-        QTest::newRow("phone") << "phoneBox"
-                               << "0123456789012345"
-                               << "012345678901";
+        QTest::newRow("phone") << "phoneBox" << "0123456789012345" << "012345678901";
         QTest::newRow("no place in code page 932") << "supplierNameBox" << QStringLiteral("A😀B") << "AB";
+        // clang-format on
     }
     void boxesTakeWhatFits()
     {
         QFETCH(QString, box);
         QFETCH(QString, typed);
         QFETCH(QString, kept);
-        clickCell(m_form->supplierList, 0);
+        clickCell(w<QListWidget>("supplierList"), 0);
         QVERIFY(focusOn(m_form.get(), box));
         auto* edit = control(m_form.get(), box);
         edit->clear();
@@ -193,15 +183,15 @@ private Q_SLOTS:
     // A write that fails is reported and not shown as saved.
     void failedWriteIsReported()
     {
-        clickCell(m_form->supplierList, 4);
+        clickCell(w<QListWidget>("supplierList"), 4);
         type(QStringLiteral("新しい名前"));
-        QFile::remove(m_dir->file("siiresaki.dat"));
-        QVERIFY(QDir(m_dir->path()).mkdir("siiresaki.dat"));
+        QFile::remove(dir().file("siiresaki.dat"));
+        QVERIFY(QDir(dir().path()).mkdir("siiresaki.dat"));
         registerClick();
-        const QStringList shown = MessageBox::takeShown();
-        QCOMPARE(shown.size(), 1);
-        QVERIFY(shown[0].contains(QStringLiteral("siiresaki.dat")));
-        QCOMPARE(m_form->supplierList->item(4)->text(), QStringLiteral("5-") + QString(30, u' '));
+        const QStringList boxes = shown();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY(boxes[0].contains(QStringLiteral("siiresaki.dat")));
+        QCOMPARE(w<QListWidget>("supplierList")->item(4)->text(), QStringLiteral("5-") + QString(30, u' '));
     }
 
     // The pick list offers every supplier and follows a registration made in the supplier window.
@@ -211,9 +201,9 @@ private Q_SLOTS:
         SupplierPicker list;
         QCOMPARE(list.windowTitle(), QStringLiteral("仕入先一覧表"));
         QCOMPARE(list.entryList->count(), 8);
-        m_form->supplierList->clear();
-        m_form->supplierList->addItems(supplierPickList());
-        clickCell(m_form->supplierList, 6);
+        w<QListWidget>("supplierList")->clear();
+        w<QListWidget>("supplierList")->addItems(supplierPickList());
+        clickCell(w<QListWidget>("supplierList"), 6);
         type(QStringLiteral("七番"));
         registerClick();
         QCOMPARE(list.entryList->item(6)->text(), QStringLiteral("7-七番") + QString(26, u' '));

@@ -1,5 +1,5 @@
 // The purchase slip window driven with the clerk's keys and clicks, checked against the files on disk.
-#include "../common/guitest.h"
+#include "../common/windowtest.h"
 
 #include "platform/grid.h"
 #include "platform/messagebox.h"
@@ -28,11 +28,11 @@ constexpr double Stock6 = 3;
 
 bool saveSupplier(int n, const QString& name, const QString& phone, int taxType)
 {
-    CurrentSupplier = Supplier();
-    CurrentSupplier.Name = name;
-    CurrentSupplier.Phone = phone;
-    CurrentSupplier.TaxType = int16_t(taxType);
-    return bool(SaveSupplier(int16_t(n)));
+    Supplier s;
+    s.Name = name;
+    s.Phone = phone;
+    s.TaxType = int16_t(taxType);
+    return bool(WriteSupplier(n, s));
 }
 
 // A stored slip as the window stores one, with a chosen date and possibly a damaged number field.
@@ -50,12 +50,11 @@ QByteArray slipImage(const QString& date, int32_t slipNoField, double total, boo
 
 } // namespace
 
-class TestPurchaseSlipWindow : public QObject
+class TestPurchaseSlipWindow : public WindowTest
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestAppDir> m_dir;
     PurchaseSlipWindow* m_form = nullptr;
 
     PurchaseSlipWindow* openForm() { return m_form = openWindow<PurchaseSlipWindow>(); }
@@ -88,10 +87,7 @@ private:
             keyLine(item, price, qty);
         press(Qt::Key_F12);
     }
-    QByteArray slip(qint64 n) const
-    {
-        return record(m_dir->bytes(QStringLiteral("siire.dat")), n, Off::Purchase::Size);
-    }
+    QByteArray slip(qint64 n) const { return record(dir().bytes(QStringLiteral("siire.dat")), n, Off::Purchase::Size); }
     // The slip list of this month, opened with F10 from the supplier name.
     void openSlipList()
     {
@@ -120,7 +116,7 @@ private:
     }
     QString sysIniLine(int n) const
     {
-        return QString::fromLatin1(m_dir->bytes(QStringLiteral("sys.ini")).split('\n').value(n - 1).trimmed());
+        return QString::fromLatin1(dir().bytes(QStringLiteral("sys.ini")).split('\n').value(n - 1).trimmed());
     }
     QStringList lineTexts() const
     {
@@ -131,12 +127,8 @@ private:
         return texts;
     }
 
-private Q_SLOTS:
-    void initTestCase() { MessageBox::enableTestMode(); }
-
-    void init()
+    void setUp() override
     {
-        m_dir = std::make_unique<TestAppDir>();
         SysNum[11] = 0.05;
         TaxSwitch = 0;
         QVERIFY(setStock(5, Stock5, QStringLiteral("ねじ"), 12));
@@ -144,16 +136,14 @@ private Q_SLOTS:
         QVERIFY(setStock(400, 0, QStringLiteral("最後の品"), 99));
         QVERIFY(saveSupplier(1, QStringLiteral("外税商事"), QStringLiteral("03-1111"), 1));
         QVERIFY(saveSupplier(2, QStringLiteral("内税商店"), QStringLiteral("06-2222"), 2));
-        MessageBox::takeShown();
     }
-
-    void cleanup()
+    void tearDown() override
     {
         delete m_form;
         m_form = nullptr;
-        m_dir.reset();
     }
 
+private Q_SLOTS:
     void startState()
     {
         SysNum[4] = 7;
@@ -190,22 +180,15 @@ private Q_SLOTS:
         openForm();
         QCOMPARE(text("slipNoBox"), QStringLiteral("1"));
         saveSlip({{5, QString(), QStringLiteral("2")}});
-        QCOMPARE(MessageBox::takeShown(), QStringList());
+        QCOMPARE(shown(), QStringList());
         const QByteArray r = slip(1);
-        QCOMPARE(m_dir->bytes(QStringLiteral("siire.dat")).size(), 1024);
+        QCOMPARE(dir().bytes(QStringLiteral("siire.dat")).size(), 1024);
+        // What was keyed, with today's date; the layout itself is the record tests' business.
         QCOMPARE(i32(r, Off::Purchase::SlipNo), 1);
         QCOMPARE(txt(r, Off::Purchase::Date, 10), QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
-        QVERIFY(QTime::fromString(txt(r, Off::Purchase::Time, 8), QStringLiteral("hh:mm:ss")).isValid());
-        QCOMPARE(i16(r, Off::Purchase::SupplierNo), 0);
-        QCOMPARE(txt(r, Off::Purchase::SupplierName, 20), QStringLiteral("山田商店").leftJustified(16, u' '));
         QCOMPARE(txt(r, Off::Purchase::SupplierPhone, 12), QStringLiteral("03-1234-5678"));
-        QCOMPARE(i16(r, Off::Purchase::line(1) + Off::Line::ProductNo), 5);
         QCOMPARE(i16(r, Off::Purchase::line(1) + Off::Line::UnitPrice), 12);
-        QCOMPARE(i16(r, Off::Purchase::line(1) + Off::Line::Qty), 2);
-        QCOMPARE(f64(r, Off::Purchase::line(1) + Off::Line::Amount), 24.0);
-        QCOMPARE(i16(r, Off::Purchase::line(2) + Off::Line::ProductNo), 0);
         QCOMPARE(f64(r, Off::Purchase::Total), 24.0);
-        QCOMPARE(i16(r, Off::Purchase::Deleted), 0);
         // The counter is on disk at once.
         QCOMPARE(sysIniLine(4), QStringLiteral("2"));
         QCOMPARE(storedStock(5), Stock5 + 2);
@@ -235,7 +218,7 @@ private Q_SLOTS:
         clickSlipRow(1);
         MessageBox::setNextAnswer(yes ? QMessageBox::Yes : QMessageBox::No);
         click(QStringLiteral("deleteButton"));
-        QCOMPARE(MessageBox::takeShown(), QStringList{QStringLiteral("削除しますか。")});
+        QCOMPARE(shown(), QStringList{QStringLiteral("削除しますか。")});
         QVERIFY(!m_form->slipListOpen());
         QCOMPARE(storedStock(5), yes ? Stock5 : Stock5 + 5);
         const QByteArray now = slip(1);
@@ -268,10 +251,10 @@ private Q_SLOTS:
         focusOn(QStringLiteral("lineCodeBoxes_0"));
         keyLine(6, QString(), QStringLiteral("7"));
         press(Qt::Key_F12);
-        QCOMPARE(MessageBox::takeShown(), QStringList());
+        QCOMPARE(shown(), QStringList());
         QCOMPARE(storedStock(5), Stock5);
         QCOMPARE(storedStock(6), Stock6 + 7);
-        QCOMPARE(m_dir->bytes(QStringLiteral("siire.dat")).size(), 1024);
+        QCOMPARE(dir().bytes(QStringLiteral("siire.dat")).size(), 1024);
         const QByteArray r = slip(1);
         QCOMPARE(i32(r, Off::Purchase::SlipNo), 1);
         QCOMPARE(i16(r, Off::Purchase::line(1) + Off::Line::ProductNo), 6);
@@ -286,30 +269,24 @@ private Q_SLOTS:
     // nothing on lines without an item; the stock picker shows every column without scrolling sideways.
     void recalledSlipReads_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("box");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("supplier name") << "supplierNameBox"
-                                       << "さくら養鶏場　本店";
-        QTest::newRow("supplier telephone") << "supplierPhoneBox"
-                                            << "03-1234-5678";
-        QTest::newRow("item name") << "lineNameBoxes_0"
-                                   << "ねじ";
-        QTest::newRow("number of the empty line") << "lineCodeBoxes_1"
-                                                  << "";
-        QTest::newRow("price of the empty line") << "linePriceBoxes_1"
-                                                 << "";
-        QTest::newRow("quantity of the empty line") << "lineQtyBoxes_1"
-                                                    << "";
-        QTest::newRow("amount of the empty line") << "lineAmountBoxes_9"
-                                                  << "";
-        QTest::newRow("used line's amount") << "lineAmountBoxes_0"
-                                            << "1000";
+        QTest::addColumn<QString>("display");
+        QTest::newRow("supplier name") << "supplierNameBox" << "さくら養鶏場　本店";
+        QTest::newRow("supplier telephone") << "supplierPhoneBox" << "03-1234-5678";
+        QTest::newRow("item name") << "lineNameBoxes_0" << "ねじ";
+        QTest::newRow("number of the empty line") << "lineCodeBoxes_1" << "";
+        QTest::newRow("price of the empty line") << "linePriceBoxes_1" << "";
+        QTest::newRow("quantity of the empty line") << "lineQtyBoxes_1" << "";
+        QTest::newRow("amount of the empty line") << "lineAmountBoxes_9" << "";
+        QTest::newRow("used line's amount") << "lineAmountBoxes_0" << "1000";
+        // clang-format on
     }
 
     void recalledSlipReads()
     {
         QFETCH(QString, box);
-        QFETCH(QString, shown);
+        QFETCH(QString, display);
         openForm();
         focusOn(QStringLiteral("supplierNameBox"));
         type(QStringLiteral("さくら養鶏場　本店"));
@@ -318,13 +295,13 @@ private Q_SLOTS:
         press(Qt::Key_Return);
         keyLine(5, QStringLiteral("100"), QStringLiteral("10"));
         press(Qt::Key_F12);
-        QCOMPARE(MessageBox::takeShown(), QStringList());
+        QCOMPARE(shown(), QStringList());
         // Stored padded as ever.
         QCOMPARE(slip(1).mid(Off::Purchase::SupplierName, 20), toCp932(u"さくら養鶏場　本店  "));
         openSlipList();
         clickSlipRow(1);
         click(QStringLiteral("correctButton"));
-        QCOMPARE(text(box), shown);
+        QCOMPARE(text(box), display);
         if (box.startsWith(u"supplier") || box.startsWith(u"lineNameBoxes_"))
             QCOMPARE(w(box)->cursorPosition(), 0);
 
@@ -343,8 +320,8 @@ private Q_SLOTS:
     {
         openForm();
         saveSlip({{5, QString(), QStringLiteral("10")}});
-        const QByteArray siire = m_dir->bytes(QStringLiteral("siire.dat"));
-        const QByteArray zaiko = m_dir->bytes(QStringLiteral("zaiko.dat"));
+        const QByteArray siire = dir().bytes(QStringLiteral("siire.dat"));
+        const QByteArray zaiko = dir().bytes(QStringLiteral("zaiko.dat"));
         openSlipList();
         clickSlipRow(1);
         click(QStringLiteral("correctButton"));
@@ -354,13 +331,13 @@ private Q_SLOTS:
         QCOMPARE(focusedName(), QStringLiteral("lineCodeBoxes_0"));
         press(Qt::Key_Escape);
         QVERIFY(!m_form->correctionMode());
-        QCOMPARE(m_dir->bytes(QStringLiteral("siire.dat")), siire);
-        QCOMPARE(m_dir->bytes(QStringLiteral("zaiko.dat")), zaiko);
+        QCOMPARE(dir().bytes(QStringLiteral("siire.dat")), siire);
+        QCOMPARE(dir().bytes(QStringLiteral("zaiko.dat")), zaiko);
         QCOMPARE(text("slipNoBox"), QStringLiteral("2"));
         QCOMPARE(text("lineQtyBoxes_0"), QString());
 
         saveSlip({{6, QString(), QStringLiteral("1")}});
-        QCOMPARE(m_dir->bytes(QStringLiteral("siire.dat")).left(1024), siire);
+        QCOMPARE(dir().bytes(QStringLiteral("siire.dat")).left(1024), siire);
         QCOMPARE(i32(slip(2), Off::Purchase::SlipNo), 2);
         QCOMPARE(storedStock(5), Stock5 + 10);
         QCOMPARE(storedStock(6), Stock6 + 1);
@@ -484,18 +461,15 @@ private Q_SLOTS:
 
     void itemNumberBox_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("kept");
-        QTest::newRow("0") << "0"
-                           << "";
-        QTest::newRow("401") << "401"
-                             << "";
-        QTest::newRow("letters") << "abc"
-                                 << "";
-        QTest::newRow("400") << "400"
-                             << "400";
-        QTest::newRow("1") << "1"
-                           << "1";
+        QTest::newRow("0") << "0" << "";
+        QTest::newRow("401") << "401" << "";
+        QTest::newRow("letters") << "abc" << "";
+        QTest::newRow("400") << "400" << "400";
+        QTest::newRow("1") << "1" << "1";
+        // clang-format on
     }
     void itemNumberBox()
     {
@@ -530,14 +504,14 @@ private Q_SLOTS:
         // Nothing chosen yet.
         click(QStringLiteral("correctButton"));
         click(QStringLiteral("deleteButton"));
-        QCOMPARE(MessageBox::takeShown(),
+        QCOMPARE(shown(),
                  QStringList({QStringLiteral("伝票を選択してください。"), QStringLiteral("伝票を選択してください。")}));
         clickSlipRow(2);
-        MessageBox::setNextAnswer(QMessageBox::Yes);
+        answerYes();
         click(QStringLiteral("deleteButton"));
-        MessageBox::takeShown();
-        const QByteArray siire = m_dir->bytes(QStringLiteral("siire.dat"));
-        const QByteArray zaiko = m_dir->bytes(QStringLiteral("zaiko.dat"));
+        shown();
+        const QByteArray siire = dir().bytes(QStringLiteral("siire.dat"));
+        const QByteArray zaiko = dir().bytes(QStringLiteral("zaiko.dat"));
 
         openSlipList();
         auto* grid = w<Grid>(QStringLiteral("slipGrid"));
@@ -549,11 +523,11 @@ private Q_SLOTS:
         clickSlipRow(2);
         click(QStringLiteral("correctButton"));
         click(QStringLiteral("deleteButton"));
-        QCOMPARE(MessageBox::takeShown(),
+        QCOMPARE(shown(),
                  QStringList({QStringLiteral("伝票は削除されています。"), QStringLiteral("伝票は削除されています。")}));
         QVERIFY(!m_form->correctionMode());
-        QCOMPARE(m_dir->bytes(QStringLiteral("siire.dat")), siire);
-        QCOMPARE(m_dir->bytes(QStringLiteral("zaiko.dat")), zaiko);
+        QCOMPARE(dir().bytes(QStringLiteral("siire.dat")), siire);
+        QCOMPARE(dir().bytes(QStringLiteral("zaiko.dat")), zaiko);
         // End in the month box closes the list.
         focusOn(QStringLiteral("listMonthBox"));
         press(Qt::Key_End);
@@ -569,7 +543,7 @@ private Q_SLOTS:
                            slipImage(QStringLiteral("2023/03/15"), 3, 300);
         for (int n = 4; n <= 1203; ++n)
             siire += slipImage(QStringLiteral("2024/05/01"), n, n);
-        m_dir->writeBytes(QStringLiteral("siire.dat"), siire);
+        dir().writeBytes(QStringLiteral("siire.dat"), siire);
         SysNum[4] = 1204;
         openForm();
         auto* year = w<QComboBox>(QStringLiteral("listYearBox"));
@@ -602,8 +576,8 @@ private Q_SLOTS:
     void correctionWritesTheRecordItRead()
     {
         const QString today = QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd"));
-        m_dir->writeBytes(QStringLiteral("siire.dat"),
-                          slipImage(today, 1, 40) + slipImage(today, 2, 40) + slipImage(today, 77, 40));
+        dir().writeBytes(QStringLiteral("siire.dat"),
+                         slipImage(today, 1, 40) + slipImage(today, 2, 40) + slipImage(today, 77, 40));
         SysNum[4] = 4;
         openForm();
         openSlipList();
@@ -615,8 +589,8 @@ private Q_SLOTS:
         type(QStringLiteral("6"));
         press(Qt::Key_Return);
         press(Qt::Key_F12);
-        QCOMPARE(MessageBox::takeShown(), QStringList());
-        QCOMPARE(m_dir->bytes(QStringLiteral("siire.dat")).size(), 3 * 1024);
+        QCOMPARE(shown(), QStringList());
+        QCOMPARE(dir().bytes(QStringLiteral("siire.dat")).size(), 3 * 1024);
         QCOMPARE(i32(slip(3), Off::Purchase::SlipNo), 3);
         QCOMPARE(i16(slip(3), Off::Purchase::line(1) + Off::Line::Qty), 6);
         QCOMPARE(storedStock(5), Stock5 + 6 - 4);
@@ -629,34 +603,26 @@ private Q_SLOTS:
         focusOn(QStringLiteral("supplierNameBox"));
         type(QStringLiteral("山田商店"));
         press(Qt::Key_F12);
-        const QStringList shown = MessageBox::takeShown();
-        QCOMPARE(shown.size(), 1);
-        QVERIFY2(shown[0].contains(QStringLiteral("仕入商品が 1 行もない")), qPrintable(shown[0]));
-        QVERIFY(!QFile::exists(m_dir->file(QStringLiteral("siire.dat"))));
+        const QStringList boxes = shown();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY2(boxes[0].contains(QStringLiteral("仕入商品が 1 行もない")), qPrintable(boxes[0]));
+        QVERIFY(!QFile::exists(dir().file(QStringLiteral("siire.dat"))));
         QCOMPARE(SysNum[4], 1.0);
         QCOMPARE(text("slipNoBox"), QStringLiteral("1"));
     }
 
     void refusedSaveLeavesEverything_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("message");
-        QTest::newRow("price 32768") << "linePriceBoxes_1"
-                                     << "32768"
-                                     << "2 行目の単価が大きすぎます（-32768～32767）。";
-        QTest::newRow("quantity -32769") << "lineQtyBoxes_1"
-                                         << "-32769"
-                                         << "2 行目の数量が小さすぎます（-32768～32767）。";
-        QTest::newRow("month 13") << "monthBox"
-                                  << "13"
-                                  << "日付の月「13」は 1 から 12 で入力してください。";
-        QTest::newRow("31 April") << "dayBox"
-                                  << "31"
-                                  << "日付の日「31」が正しくありません。";
-        QTest::newRow("year not a number") << "yearBox"
-                                           << "20x4"
-                                           << "日付の年「20x4」は 4 桁の数字で入力してください。";
+        QTest::newRow("price 32768") << "linePriceBoxes_1" << "32768" << "2 行目の単価が大きすぎます（-32768～32767）。";
+        QTest::newRow("quantity -32769") << "lineQtyBoxes_1" << "-32769" << "2 行目の数量が小さすぎます（-32768～32767）。";
+        QTest::newRow("month 13") << "monthBox" << "13" << "日付の月「13」は 1 から 12 で入力してください。";
+        QTest::newRow("31 April") << "dayBox" << "31" << "日付の日「31」が正しくありません。";
+        QTest::newRow("year not a number") << "yearBox" << "20x4" << "日付の年「20x4」は 4 桁の数字で入力してください。";
+        // clang-format on
     }
     void refusedSaveLeavesEverything()
     {
@@ -668,8 +634,8 @@ private Q_SLOTS:
         focusOn(QStringLiteral("lineCodeBoxes_0"));
         keyLine(5, QStringLiteral("10"), QStringLiteral("2"));
         keyLine(6, QStringLiteral("10"), QStringLiteral("2"));
-        const QByteArray zaiko = m_dir->bytes(QStringLiteral("zaiko.dat"));
-        const QByteArray ini = m_dir->bytes(QStringLiteral("sys.ini"));
+        const QByteArray zaiko = dir().bytes(QStringLiteral("zaiko.dat"));
+        const QByteArray ini = dir().bytes(QStringLiteral("sys.ini"));
         if (auto* combo = m_form->findChild<QComboBox*>(box)) {
             combo->setEditText(typed);
         } else {
@@ -678,12 +644,12 @@ private Q_SLOTS:
         }
         focusOn(QStringLiteral("lineCodeBoxes_0"));
         press(Qt::Key_F12);
-        const QStringList shown = MessageBox::takeShown();
-        QCOMPARE(shown.size(), 1);
-        QVERIFY2(shown[0].contains(message), qPrintable(shown[0]));
-        QVERIFY(!QFile::exists(m_dir->file(QStringLiteral("siire.dat"))));
-        QCOMPARE(m_dir->bytes(QStringLiteral("zaiko.dat")), zaiko);
-        QCOMPARE(m_dir->bytes(QStringLiteral("sys.ini")), ini);
+        const QStringList boxes = shown();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY2(boxes[0].contains(message), qPrintable(boxes[0]));
+        QVERIFY(!QFile::exists(dir().file(QStringLiteral("siire.dat"))));
+        QCOMPARE(dir().bytes(QStringLiteral("zaiko.dat")), zaiko);
+        QCOMPARE(dir().bytes(QStringLiteral("sys.ini")), ini);
         QCOMPARE(SysNum[4], 1.0);
         // The entry stays for the clerk to put right.
         QCOMPARE(text("lineCodeBoxes_1"), QStringLiteral("6"));

@@ -11,6 +11,28 @@
 
 #include <QtTest>
 
+namespace {
+
+// Reads record n of the file, renames it and writes it back; the copy `held` is written last, after another
+// record was read, as a window that keeps its record while others read theirs.
+using Rename = Result (*)(int n, int other);
+template <typename T, ResultWith<T> (*read)(int), Result (*write)(int, const T&)> Result rename(int n, int other)
+{
+    ResultWith<T> held = read(n);
+    ResultWith<T> second = read(other);
+    if (!held || !second)
+        return held ? Result(second) : Result(held);
+    held.value.Name = QStringLiteral("新しい名前");
+    second.value.Name = QStringLiteral("別の名前");
+    if (Result r = write(other, second.value); !r)
+        return r;
+    return write(n, held.value);
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Rename)
+
 class TestRecords : public QObject
 {
     Q_OBJECT
@@ -27,6 +49,8 @@ private Q_SLOTS:
     void salesSlipScan();
     void purchaseItemInitAndStock();
     void supplierList();
+    void reservedBytesKept_data();
+    void reservedBytesKept();
     void purchaseSlipLayout();
 };
 
@@ -319,14 +343,14 @@ void TestRecords::purchaseItemInitAndStock()
     QCOMPARE(QByteArray(file.constData() + 128 * 399, 36), QByteArray(36, ' '));
     QCOMPARE(getDouble(file.constData() + 128 * 399 + 44), 0.0);
 
-    QVERIFY(LoadPurchaseItem(12).ok);
-    CurrentPurchaseItem.Category = QStringLiteral("A1");
-    CurrentPurchaseItem.Name = QStringLiteral("米");
-    CurrentPurchaseItem.StandardCost = 12.5;
-    CurrentPurchaseItem.StockQty = 4;
-    CurrentPurchaseItem.SupplierNo = 3;
-    CurrentPurchaseItem.SupplierName = QStringLiteral("山田");
-    QVERIFY(SavePurchaseItem(12).ok);
+    PurchaseItem rice = ReadPurchaseItem(12).value;
+    rice.Category = QStringLiteral("A1");
+    rice.Name = QStringLiteral("米");
+    rice.StandardCost = 12.5;
+    rice.StockQty = 4;
+    rice.SupplierNo = 3;
+    rice.SupplierName = QStringLiteral("山田");
+    QVERIFY(WritePurchaseItem(12, rice).ok);
     file = dir.bytes(QStringLiteral("zaiko.dat"));
     const char* r = file.constData() + 128 * 11;
     QCOMPARE(QByteArray(r, 8), QByteArray("A1    ") + toCp932(u"米"));
@@ -339,19 +363,18 @@ void TestRecords::purchaseItemInitAndStock()
     QCOMPARE(getDouble(file.constData() + 128 * 11 + 44), -2.0);
     QCOMPARE(file.left(128 * 11 + 44), before.left(128 * 11 + 44));
     QCOMPARE(file.mid(128 * 11 + 52), before.mid(128 * 11 + 52));
-    QVERIFY(LoadPurchaseItem(12).ok);
-    QCOMPARE(CurrentPurchaseItem.Name, QStringLiteral("米") + QString(28, u' '));
+    QCOMPARE(ReadPurchaseItem(12).value.Name, QStringLiteral("米") + QString(28, u' '));
     QCOMPARE(getInt16(file.constData() + 128 * 11 + 52), int16_t(3));
 
     // Every way of reading an item finds the same fields, down to the last item.
-    QVERIFY(LoadPurchaseItem(400).ok);
-    CurrentPurchaseItem.Name = QStringLiteral("最後");
-    QVERIFY(SavePurchaseItem(400).ok);
+    PurchaseItem last = ReadPurchaseItem(400).value;
+    last.Name = QStringLiteral("最後");
+    QVERIFY(WritePurchaseItem(400, last).ok);
     const QList<PurchaseItem> items = LoadPurchaseItems(400);
     QCOMPARE(items.size(), 400);
-    PurchaseItem read;
-    QVERIFY(ReadPurchaseItem(12, read).ok);
-    for (const PurchaseItem& item : {items[11], read})
+    const ResultWith<PurchaseItem> read = ReadPurchaseItem(12);
+    QVERIFY(read.ok);
+    for (const PurchaseItem& item : {items[11], read.value})
         QCOMPARE((QVariantList{item.Category, item.StandardCost, item.StockQty, item.SupplierNo, item.SupplierName}),
                  (QVariantList{QStringLiteral("A1    "), 12.5, -2.0, int16_t(3),
                                QString(QStringLiteral("山田") + QString(26, u' '))}));
@@ -366,15 +389,15 @@ void TestRecords::supplierList()
 {
     TestAppDir dir;
     QCOMPARE(supplierPickList().value(99), QStringLiteral("100-") + QString(30, u' ')); // no file yet
-    CurrentSupplier = Supplier();
-    CurrentSupplier.Reserved1 = QStringLiteral("R");
-    CurrentSupplier.Name = QStringLiteral("山田商店");
-    CurrentSupplier.Phone = QStringLiteral("03-1234-5678");
-    CurrentSupplier.TaxType = 2;
-    CurrentSupplier.Reserved2 = 2.5;
-    QVERIFY(SaveSupplier(3).ok);
-    CurrentSupplier.Name = QStringLiteral("最後の仕入先");
-    QVERIFY(SaveSupplier(100).ok);
+    Supplier yamada;
+    yamada.Reserved1 = QStringLiteral("R");
+    yamada.Name = QStringLiteral("山田商店");
+    yamada.Phone = QStringLiteral("03-1234-5678");
+    yamada.TaxType = 2;
+    yamada.Reserved2 = 2.5;
+    QVERIFY(WriteSupplier(3, yamada).ok);
+    yamada.Name = QStringLiteral("最後の仕入先");
+    QVERIFY(WriteSupplier(100, yamada).ok);
     QByteArray file = dir.bytes(QStringLiteral("siiresaki.dat"));
     const char* r = file.constData() + 256;
     QCOMPARE(QByteArray(r, 5), QByteArray("R    "));
@@ -386,20 +409,18 @@ void TestRecords::supplierList()
     QCOMPARE(getInt16(file.constData() + 47), int16_t(1));
     QCOMPARE(file.mid(49, 8), QByteArray(8, '\0'));
 
-    CurrentSupplier = Supplier();
-    QVERIFY(LoadSupplier(3).ok);
-    QCOMPARE((QStringList{CurrentSupplier.Reserved1, CurrentSupplier.Name.trimmed(), CurrentSupplier.Phone}),
+    const Supplier read = ReadSupplier(3).value;
+    QCOMPARE((QStringList{read.Reserved1, read.Name.trimmed(), read.Phone}),
              (QStringList{QStringLiteral("R    "), QStringLiteral("山田商店"), QStringLiteral("03-1234-5678")}));
-    QCOMPARE(CurrentSupplier.TaxType, int16_t(2));
-    QCOMPARE(CurrentSupplier.Reserved2, 2.5);
+    QCOMPARE(read.TaxType, int16_t(2));
+    QCOMPARE(read.Reserved2, 2.5);
 
-    // A new supplier after reading one with foreign tail bytes starts from the empty record.
+    // A new supplier starts from the empty record, whatever tail the supplier read last had.
     QByteArray tail = file;
     tail.replace(256 + 57, 71, QByteArray(71, 'x'));
     dir.writeBytes(QStringLiteral("siiresaki.dat"), tail);
-    QVERIFY(LoadSupplier(3).ok);
-    ClearCurrentSupplier();
-    QVERIFY(SaveSupplier(4).ok);
+    QVERIFY(ReadSupplier(3).ok);
+    QVERIFY(WriteSupplier(4, Supplier()).ok);
     file = dir.bytes(QStringLiteral("siiresaki.dat"));
     QCOMPARE(file.mid(3 * 128 + 57, 71), QByteArray(71, ' '));
 
@@ -408,6 +429,40 @@ void TestRecords::supplierList()
     QCOMPARE(list[0], QStringLiteral("1-") + QString(30, u' '));
     QCOMPARE(list[2], QStringLiteral("3-山田商店") + QString(22, u' '));
     QCOMPARE(list[99], QStringLiteral("100-最後の仕入先") + QString(18, u' '));
+}
+
+// A written record keeps the reserved bytes it had in the file, though another record was read since.
+void TestRecords::reservedBytesKept_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("tailAt");
+    QTest::addColumn<int>("nameAt");
+    QTest::addColumn<Rename>("rename");
+    // clang-format off
+    QTest::newRow("supplier") << "siiresaki.dat" << 57 << 5 << &rename<Supplier, ReadSupplier, WriteSupplier>;
+    QTest::newRow("item") << "zaiko.dat" << 84 << 6 << &rename<PurchaseItem, ReadPurchaseItem, WritePurchaseItem>;
+    // clang-format on
+}
+
+void TestRecords::reservedBytesKept()
+{
+    QFETCH(QString, file);
+    QFETCH(int, tailAt);
+    QFETCH(int, nameAt);
+    QFETCH(Rename, rename);
+    TestAppDir dir;
+    QByteArray bytes(5 * 128, ' ');
+    bytes.replace(2 * 128 + tailAt, 128 - tailAt, QByteArray(128 - tailAt, 'R'));
+    bytes.replace(4 * 128 + tailAt, 128 - tailAt, QByteArray(128 - tailAt, 'S'));
+    dir.writeBytes(file, bytes);
+    QVERIFY(rename(3, 5).ok);
+    const QByteArray after = dir.bytes(file);
+    QCOMPARE(after.size(), 5 * 128);
+    QCOMPARE(after.mid(2 * 128 + tailAt, 128 - tailAt), QByteArray(128 - tailAt, 'R'));
+    QCOMPARE(after.mid(4 * 128 + tailAt, 128 - tailAt), QByteArray(128 - tailAt, 'S'));
+    QCOMPARE(after.mid(2 * 128 + nameAt, 10), toCp932(u"新しい名前"));
+    QCOMPARE(after.mid(4 * 128 + nameAt, 8), toCp932(u"別の名前"));
+    QCOMPARE(after.left(2 * 128), bytes.left(2 * 128));
 }
 
 void TestRecords::purchaseSlipLayout()
