@@ -4,12 +4,12 @@
 #include "platform/controls.h"
 #include "platform/messagebox.h"
 #include "platform/twips.h"
-#include "register/registerwindow.h"
 #include "storage/changes.h"
 #include "storage/receipt.h"
 #include "storage/settingnames.h"
 #include "storage/settings.h"
 #include "storage/text.h"
+#include "widgets/openers.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -292,10 +292,11 @@ void SettingsWindow::storeShopDetails()
 
 void SettingsWindow::closeEvent(QCloseEvent* event)
 {
-    // However the window closes, the register follows the settings; a sale being keyed in stays.
-    if (RegisterWindow* form = registerWindow())
-        form->reloadSettings();
+    // However the window closes, the register follows the settings (a sale being keyed in stays); a register
+    // that was closed comes back.
+    if (openers().openRegister())
+        Q_EMIT changes().settingsChanged();
     else
-        showRegisterWindow();
+        openers().showRegister();
     QWidget::closeEvent(event);
 }
