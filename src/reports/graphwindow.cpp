@@ -196,8 +196,8 @@ void GraphWindow::drawView(int mode)
 {
     m_graphMode = mode;
     tableFrame->setGeometry(TableFrameRect.x(), TableFrameRect.y(), TableFrameRect.width(), 0);
-    const GraphChoice choice{yearBox->currentText(), monthBox->currentText(), salesCheck->isChecked(),
-                             purchasesCheck->isChecked(), runningTotalCheck->isChecked()};
+    const GraphChoice choice{yearBox->currentText(),      monthBox->currentText(),        salesCheck->isChecked(),
+                             purchasesCheck->isChecked(), runningTotalCheck->isChecked(), QDate::currentDate()};
     m_shownChoice = choice;
     GraphView view = drawGraph(mode, *m_tables, choice);
     tableGrid->setTable(std::move(view.table));
