@@ -1,6 +1,8 @@
 // Slip lists and per-product sums for one day or month: one pass over the slip file, rows built in memory.
 #include "reports/reportbuilder.h"
 
+#include "reports/daysummary.h"
+
 #include "storage/history.h"
 #include "storage/payment.h"
 #include "storage/products.h"
@@ -453,6 +455,22 @@ bool ReportPeriod::contains(int y, int m, int d) const
     return valid && y == year && m == month && (!daily || d == day);
 }
 
+namespace {
+
+Result daySummary(const ReportPeriod& period, GridTable& table)
+{
+    if (!period.valid) {
+        table = DaySummaryTable({});
+        table.rows.resize(1);
+        return Result::success();
+    }
+    const ResultWith<MonthDaySummary> read = SummariseMonthByDay(period.year, period.month);
+    table = DaySummaryTable(read.value);
+    return read;
+}
+
+} // namespace
+
 Result buildReport(int kind, const ReportPeriod& period, GridTable& table)
 {
     Result r;
@@ -468,6 +486,9 @@ Result buildReport(int kind, const ReportPeriod& period, GridTable& table)
         break;
     case PurchasePerItemReport:
         r = purchasesPerItem(period, table);
+        break;
+    case DaySummaryReport:
+        r = daySummary(period, table);
         break;
     default:
         return r;

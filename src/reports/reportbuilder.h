@@ -27,11 +27,13 @@ struct ReportPeriod
     int day = 0;
 };
 
-// Report kinds: 1 sales slips, 2 sales per product, 3 purchase slips, 4 purchases per item.
+// Report kinds: 1 sales slips, 2 sales per product, 3 purchase slips, 4 purchases per item, 5 the month's sales
+// one line per day (日別集計, always the month, whatever the day box says).
 constexpr int SalesSlipReport = 1;
 constexpr int SalesPerProductReport = 2;
 constexpr int PurchaseSlipReport = 3;
 constexpr int PurchasePerItemReport = 4;
+constexpr int DaySummaryReport = 5;
 
 // Builds report `kind` for the period from reg.dat or siire.dat (the slips up to and including the next
 // slip number), ProductTable and zaiko.dat. When a file cannot be read, `table` holds the heading row only

@@ -68,7 +68,11 @@ ReportWindow::ReportWindow(QWidget* parent) : QWidget(parent, Qt::Window)
                                      QStringLiteral("仕入伝票一覧"), twipsRect(120, 240, 1695, 375));
     purchasesPerItemButton = makeButton(purchasesFrame, QStringLiteral("purchasesPerItemButton"),
                                         QStringLiteral("商品別仕入数"), twipsRect(1800, 240, 1695, 375));
-    for (QPushButton* b : {salesSlipsButton, salesPerProductButton, purchaseSlipsButton, purchasesPerItemButton})
+    // The month's sales one line per day, under the sales reports it sums up.
+    daySummaryButton = makeButton(this, QStringLiteral("daySummaryButton"), QStringLiteral("日別集計"),
+                                  twipsRect(3480, 10500, 1695, 375));
+    for (QPushButton* b :
+         {salesSlipsButton, salesPerProductButton, purchaseSlipsButton, purchasesPerItemButton, daySummaryButton})
         b->setFont(reportFont(12));
 
     dailyOrMonthlyFrame = makeFrame(this, QStringLiteral("dailyOrMonthlyFrame"), QString(),
@@ -95,6 +99,7 @@ ReportWindow::ReportWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     connect(salesPerProductButton, &QPushButton::clicked, this, [this] { chooseReport(SalesPerProductReport); });
     connect(purchaseSlipsButton, &QPushButton::clicked, this, [this] { chooseReport(PurchaseSlipReport); });
     connect(purchasesPerItemButton, &QPushButton::clicked, this, [this] { chooseReport(PurchasePerItemReport); });
+    connect(daySummaryButton, &QPushButton::clicked, this, [this] { chooseReport(DaySummaryReport); });
     connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
     buildOutputButtons();
 
@@ -123,7 +128,7 @@ void ReportWindow::chooseReport(int kind)
 
 void ReportWindow::buildReportGrid(int kind)
 {
-    if (kind < SalesSlipReport || kind > PurchasePerItemReport)
+    if (kind < SalesSlipReport || kind > DaySummaryReport)
         return;
     reportFrame->setGeometry(GridFrame.x(), GridFrame.y(), 0, 0);
     switch (kind) {
@@ -136,8 +141,11 @@ void ReportWindow::buildReportGrid(int kind)
     case PurchaseSlipReport:
         showPurchaseSlips();
         break;
-    default:
+    case PurchasePerItemReport:
         showPurchasesPerItem();
+        break;
+    default:
+        showReport(DaySummaryReport);
         break;
     }
     reportFrame->setGeometry(GridFrame);
@@ -165,22 +173,31 @@ void ReportWindow::showPurchasesPerItem()
 
 void ReportWindow::showReport(int kind)
 {
+    const bool daySummary = kind == DaySummaryReport;
     const ReportPeriod period = ReportPeriod::fromTexts(yearBox->currentText(), monthBox->currentText(),
-                                                        dayBox->currentText(), dailyButton->isChecked());
+                                                        dayBox->currentText(), dailyButton->isChecked() && !daySummary);
     GridTable table;
     const Result r = buildReport(kind, period, table);
     reportGrid->setTable(std::move(table));
     // Amounts group their thousands; every column but the name shows its widest text whole.
     const bool slipList = kind == SalesSlipReport || kind == PurchaseSlipReport;
-    reportGrid->setGroupedCols(slipList ? QList<int>{7, 9} : QList<int>{3});
+    QList<int> grouped = slipList ? QList<int>{7, 9} : QList<int>{3};
+    if (daySummary) {
+        grouped.clear();
+        for (int c = 3; c < reportGrid->cols() - 1; ++c)
+            grouped << c;
+    }
+    reportGrid->setGroupedCols(grouped);
     QList<int> fitted;
     for (int c = 0; c < reportGrid->cols(); ++c)
-        if (c != (slipList ? 6 : 1))
+        if (daySummary || c != (slipList ? 6 : 1))
             fitted << c;
     reportGrid->fitColumns(fitted);
     // The names give up what the other columns took, down to ten characters, so that 金額 stays in view.
-    reportGrid->squeezeIntoView(slipList ? 6 : 1, reportGrid->fontMetrics().horizontalAdvance(QString(10, u'あ')));
-    static const char16_t* const titles[] = {u"売上伝票一覧", u"商品別売上数", u"仕入伝票一覧", u"商品別仕入数"};
+    if (!daySummary)
+        reportGrid->squeezeIntoView(slipList ? 6 : 1, reportGrid->fontMetrics().horizontalAdvance(QString(10, u'あ')));
+    static const char16_t* const titles[] = {u"売上伝票一覧", u"商品別売上数", u"仕入伝票一覧", u"商品別仕入数",
+                                             u"日別集計"};
     m_shownTitle = QString::fromUtf16(titles[kind - SalesSlipReport]);
     m_shownPeriod = m_shownPeriodTag = QString();
     if (period.valid && period.daily) {

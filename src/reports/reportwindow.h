@@ -17,7 +17,7 @@ public:
     explicit ReportWindow(QWidget* parent = nullptr);
     ~ReportWindow() override;
 
-    // Builds report `kind` (1 to 4) into the grid; any other kind builds nothing.
+    // Builds report `kind` (1 to 5) into the grid; any other kind builds nothing.
     void buildReportGrid(int kind);
     void showSalesSlips();
     void showSalesPerProduct();
@@ -48,6 +48,7 @@ private:
     QGroupBox* purchasesFrame = nullptr;
     QPushButton* purchaseSlipsButton = nullptr;
     QPushButton* purchasesPerItemButton = nullptr;
+    QPushButton* daySummaryButton = nullptr; // "日別集計"
     QGroupBox* dailyOrMonthlyFrame = nullptr;
     QRadioButton* dailyButton = nullptr;
     QRadioButton* monthlyButton = nullptr;

@@ -102,6 +102,10 @@ private Q_SLOTS:
         QCOMPARE(m_form->reportKind(), 4);
         click(QStringLiteral("salesSlipsButton"));
         QCOMPARE(grid()->text(1, 0), "1");
+        click(QStringLiteral("daySummaryButton")); // the whole month, whatever the day box says
+        QCOMPARE(m_form->reportKind(), 5);
+        QCOMPARE(m_form->shownTitle() + m_form->shownPeriod(), QStringLiteral("日別集計2021年4月"));
+        QCOMPARE(grid()->text(grid()->rows() - 1, 0), "月合計");
     }
 
     // Stored padding never shows, figures stand right, amounts group their thousands on the screen only, and
@@ -121,6 +125,8 @@ private Q_SLOTS:
         QTest::newRow("total") << "salesSlipsButton" << 0 << 9 << "12,000" << "12000" << true;
         QTest::newRow("per product amount") << "salesPerProductButton" << 1 << 3 << "12,000" << "12000" << true;
         QTest::newRow("supplier") << "purchaseSlipsButton" << 1 << 3 << "山田商店" << "山田商店" << false;
+        QTest::newRow("day summary, the day") << "daySummaryButton" << 1 << 5 << "12,000" << "12000" << true;
+        QTest::newRow("day summary, the month") << "daySummaryButton" << 0 << 5 << "12,000" << "12000" << true;
         // clang-format on
     }
     void gridShowsTheReport()
