@@ -459,12 +459,16 @@ Result previewTable(QWidget* parent, const QAbstractItemModel& model, const QLis
         QPrinter printer(QPrinter::HighResolution);
         choosePrinter(printer, QString());
         preparePage(printer);
+        if (heading.landscape)
+            printer.setPageOrientation(QPageLayout::Landscape);
         printer.setDocName(heading.title);
         return paintWithProgress(parent, printer, model, columnWidths, heading);
     }
 
     QPrinter printer(QPrinter::HighResolution);
     preparePage(printer);
+    if (heading.landscape)
+        printer.setPageOrientation(QPageLayout::Landscape);
     printer.setDocName(heading.title);
     QPrintPreviewDialog dialog(&printer, parent);
     dialog.setWindowTitle(QStringLiteral("印刷プレビュー"));

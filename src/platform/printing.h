@@ -49,10 +49,11 @@ Result paintRoll(QPrinter& printer, const QList<ReceiptRow>& rows, int widthMm);
 // The header of every page of a printed table.
 struct TableHeading
 {
-    QString title;    // the report's name
-    QString period;   // the period it covers
-    QString shopName; // may be empty
-    QString fileStem; // the file name a saved copy is offered under, without extension
+    QString title;          // the report's name
+    QString period;         // the period it covers
+    QString shopName;       // may be empty
+    QString fileStem;       // the file name a saved copy is offered under, without extension
+    bool landscape = false; // a table too wide for the page upright
 };
 
 // The widths of a table's columns on a line `total` wide: first each column's share in the proportions of

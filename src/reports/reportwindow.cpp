@@ -267,7 +267,8 @@ QString ReportWindow::fileStem() const
 
 void ReportWindow::printReport()
 {
-    printGrid(this, *reportGrid, {m_shownTitle, m_shownPeriod, SysStr[Sys::ShopName], fileStem()});
+    printGrid(this, *reportGrid,
+              {m_shownTitle, m_shownPeriod, SysStr[Sys::ShopName], fileStem(), m_reportKind == DaySummaryReport});
 }
 
 void ReportWindow::exportCsv()

@@ -256,6 +256,16 @@ private Q_SLOTS:
                 pages[0].contains(QStringLiteral("123,456")));
         QVERIFY(pages.last().contains(QRegularExpression(QStringLiteral("期間合計\\s+伝票数\\s+30"))));
         QVERIFY(pages.last().contains(QRegularExpression(QStringLiteral("支払方法別\\s*QRコード決済\\s+0"))));
+
+        // The day summary's fifteen columns fit the page whole too.
+        click(QStringLiteral("daySummaryButton"));
+        const QString days = dir().file(QStringLiteral("days.pdf"));
+        Printing::redirectToPdf(days);
+        click(QStringLiteral("printButton"));
+        const QString text = pdfPages(days).join(u'\n');
+        QVERIFY2(!text.contains(u'…') && text.contains(QStringLiteral("QRコード決済")) &&
+                     text.contains(QRegularExpression(QStringLiteral("月合計\\s+30\\s+30"))),
+                 qPrintable(text.left(2000)));
     }
 
     void unreadableFileIsReported()
