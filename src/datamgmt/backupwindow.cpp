@@ -7,16 +7,20 @@
 #include "platform/keepcopy.h"
 #include "platform/messagebox.h"
 #include "platform/twips.h"
+#include "platform/wholebackup.h"
 #include "storage/datafiles.h"
 #include "storage/history.h"
 #include "storage/journal.h"
 #include "storage/products.h"
 #include "storage/settings.h"
 #include "storage/slipindex.h"
+#include "storage/text.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <QGroupBox>
 #include <QLabel>
@@ -156,6 +160,11 @@ BackupWindow::BackupWindow(QWidget* parent) : QWidget(parent, Qt::Window)
         connect(*restoreButtons[row], &QPushButton::clicked, this, [=, this] { restore(dataFile, archive); });
     }
 
+    // Beside the drive: the whole books in one step.
+    wholeBackupButton = makeButton(this, QStringLiteral("wholeBackupButton"), QStringLiteral("すべてバックアップ"),
+                                   twipsRect(5280, 360, 1935, 375));
+    connect(wholeBackupButton, &QPushButton::clicked, this, &BackupWindow::backupEverything);
+
     guideBox = makeDisplay(this, QStringLiteral("guideBox"), QStringLiteral("案内"),
                            twipsRect(360, 4560 + ExtraHeight, 5415, 375));
     guideBox->setText(QStringLiteral("バックアップ先ドライブを選択してください。"));
@@ -227,6 +236,20 @@ void BackupWindow::backup(const QString& dataFile, const QString& archive)
         QStringLiteral("a ") + archivePath(selectedDrive(), archive) + u' ' + dataPath(dataFile);
     if (!RunArchiver(this, commandLine))
         MessageBox::information(this, QStringLiteral("LHA 圧縮エラー"));
+}
+
+void BackupWindow::backupEverything()
+{
+    const ResultWith<WholeBackup> done = writeWholeBackup(selectedDrive(), QDateTime::currentDateTime());
+    if (!done) {
+        guideBox->setText(QStringLiteral("バックアップできませんでした。"));
+        MessageBox::information(this, done.error);
+        return;
+    }
+    const QString name = QFileInfo(done.value.archivePath).fileName();
+    guideBox->setText(QStringLiteral("バックアップしました：") + name);
+    MessageBox::information(this, QStringLiteral("すべてのデータをバックアップしました。\n%1（%2 バイト）")
+                                      .arg(done.value.archivePath, groupedNumber(double(done.value.size))));
 }
 
 void BackupWindow::restore(const QString& dataFile, const QString& archive)

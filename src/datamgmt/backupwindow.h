@@ -51,6 +51,7 @@ private:
     QPushButton* historyRestoreButton = nullptr;  // "履歴データ　リストア"
     QPushButton* closingsBackupButton = nullptr;  // "精算データ　バックアップ"
     QPushButton* closingsRestoreButton = nullptr; // "精算データ　リストア"
+    QPushButton* wholeBackupButton = nullptr;     // every data file in one dated archive
     QLineEdit* guideBox = nullptr;
     QPushButton* closeButton = nullptr;
     // The copies data initialisation keeps in the program's backup folder, newest first, and their restore.
@@ -61,6 +62,7 @@ private:
     void addMountedDrives();
     QString selectedDrive() const;
     void backup(const QString& dataFile, const QString& archive);
+    void backupEverything();
     void restore(const QString& dataFile, const QString& archive);
     void restoreKeptCopy();
     // Asks before `dataFile` is replaced from the archive at `path` written at `written`; No writes nothing.

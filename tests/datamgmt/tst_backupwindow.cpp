@@ -12,6 +12,7 @@
 #include "storage/settingnames.h"
 #include "storage/settings.h"
 #include "storage/slipindex.h"
+#include "storage/text.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -93,6 +94,28 @@ class TestBackupWindow : public WindowTest
     }
 
 private Q_SLOTS:
+    // One button keeps every data file in one dated archive and says where and how big; a drive gone says so.
+    void wholeBackup()
+    {
+        putData("reg.dat", QByteArray(2048, 'r'));
+        click(QStringLiteral("wholeBackupButton"));
+        const QStringList archives = QDir(m_drive).entryList({QStringLiteral("till-*.lzh")}, QDir::Files);
+        QCOMPARE(archives.size(), 1);
+        const QString said = told().value(0);
+        QVERIFY2(said.startsWith(QStringLiteral("すべてのデータをバックアップしました。")) &&
+                     said.contains(archives[0]) &&
+                     said.contains(groupedNumber(double(QFileInfo(m_drive + u'/' + archives[0]).size())) + u" バイト"),
+                 qPrintable(said));
+        QCOMPARE(control<QLineEdit>(m_form, QStringLiteral("guideBox"))->text(),
+                 QStringLiteral("バックアップしました：") + archives[0]);
+
+        QVERIFY(QDir(m_drive).removeRecursively());
+        click(QStringLiteral("wholeBackupButton"));
+        QVERIFY(told().value(0).contains(QStringLiteral("見つかりません")));
+        QCOMPARE(control<QLineEdit>(m_form, QStringLiteral("guideBox"))->text(),
+                 QStringLiteral("バックアップできませんでした。"));
+    }
+
     void windowFrame()
     {
         QCOMPARE(m_form->windowTitle(), QStringLiteral("データ管理"));
