@@ -96,7 +96,7 @@ private Q_SLOTS:
         QCOMPARE(s.days.size(), 30); // 29 days, then the 30th the slips carry
         QCOMPARE(s.days.last().date, QStringLiteral("2024/02/30"));
         int slips = 0, customersSum = 0;
-        double sales = 0;
+        double sales = 0, gross = 0;
         for (const DaySummaryLine& l : s.days) {
             ClosingFigures want;
             int customers = 0;
@@ -134,10 +134,12 @@ private Q_SLOTS:
             slips += want.slipCount;
             customersSum += customers;
             sales += want.sales();
+            gross += want.gross;
         }
         QCOMPARE(s.total.figures.slipCount, slips);
         QCOMPARE(s.total.customers, customersSum);
         QCOMPARE(s.total.figures.sales(), sales);
+        QCOMPARE(s.total.figures.gross, gross);
     }
 
     // The grid: headings, a quiet day shows its date only, the month's line last; an empty month has lines too.
@@ -149,6 +151,9 @@ private Q_SLOTS:
         QCOMPARE(t.rows[1].mid(0, 6), (QStringList{"2024/02/01", "3", "2", "4040", "-500", "3540"}));
         QCOMPARE(t.rows[15], QStringList{"2024/02/15"} + QStringList(t.cols() - 1));
         QCOMPARE(t.rows.last().mid(0, 1) + t.rows.last().mid(5, 1), (QStringList{"月合計", "4577"}));
+        QCOMPARE(t.cols(), 15); // four payment methods, then the deleted slips
+        QCOMPARE(t.rows.last()[6] + u'|' + t.rows.last()[14],
+                 QStringLiteral("2957|1")); // 4577 less the reduced 540 and 1080
         QCOMPARE(DaySummaryTable(SummariseMonthByDay(2023, 2).value).rows.last()[1], QStringLiteral("0"));
     }
 };
