@@ -71,6 +71,7 @@ int runTill(QApplication& app)
     if (!notice.isEmpty())
         MessageBox::information(nullptr, notice);
     Windows::installOpeners();
+    Windows::installBackupAfterClosing();
     showSlipIndexProgress();
     const FrontRequestListener listener(frontRequestName(AppDir), [] {
         if (RegisterWindow* form = registerWindow())

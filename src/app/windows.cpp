@@ -7,7 +7,9 @@
 #include "masters/purchaseitemwindow.h"
 #include "masters/settingswindow.h"
 #include "masters/supplierwindow.h"
+#include "platform/messagebox.h"
 #include "platform/modeless.h"
+#include "platform/wholebackup.h"
 #include "purchasing/purchaseslipwindow.h"
 #include "register/cashwindow.h"
 #include "register/closingwindow.h"
@@ -18,6 +20,8 @@
 #include "storage/changes.h"
 #include "widgets/openers.h"
 
+#include <QApplication>
+#include <QDateTime>
 #include <QObject>
 
 namespace Windows {
@@ -117,6 +121,19 @@ void installOpeners()
     o.closing = closing;
     o.showRegister = [] { return static_cast<QWidget*>(showRegisterWindow()); };
     o.openRegister = [] { return static_cast<QWidget*>(registerWindow()); };
+}
+
+void installBackupAfterClosing()
+{
+    QObject::connect(&changes(), &Changes::closingDone, &changes(), [] {
+        const auto done = backupAfterClosing(QDateTime::currentDateTime());
+        // A backup that worked needs no word at the end of the day; one that did not must not pass unseen.
+        if (done && !*done)
+            MessageBox::information(QApplication::activeWindow(),
+                                    QStringLiteral("精算は記録されています。\n"
+                                                   "精算後の自動バックアップができませんでした。\n") +
+                                        done->error);
+    });
 }
 
 } // namespace Windows

@@ -20,5 +20,7 @@ QWidget* closing();            // ClosingWindow "レジ点検・精算"
 
 // Fills the openers table (widgets/openers.h) with the functions above, so the windows open each other.
 void installOpeners();
+// After every closing, the whole backup the owner asked for in データ管理; a failure is told, the closing stands.
+void installBackupAfterClosing();
 
 } // namespace Windows

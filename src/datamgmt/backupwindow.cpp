@@ -12,11 +12,13 @@
 #include "storage/history.h"
 #include "storage/journal.h"
 #include "storage/products.h"
+#include "storage/settingnames.h"
 #include "storage/settings.h"
 #include "storage/slipindex.h"
 #include "storage/text.h"
 
 #include <QAbstractItemView>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
@@ -52,9 +54,10 @@ constexpr DataFileRow Rows[RowCount] = {
     {"closings", "seisan.dat", "seisan.lzh", "精算データ　バックアップ", "精算データ　リストア"},
 };
 constexpr int RowTops[RowCount] = {360, 840, 1320, 1800, 2280, 2760, 3240, 3720};
-// The history's and the closings' rows are below the six data files; the frames and what is under them make
-// room for them.
+// The history's and the closings' rows are below the six data files, and the backup after a closing has a row
+// under the drive; the frames and what is under them make room for them.
 constexpr int ExtraHeight = 960;
+constexpr int AutoRow = 360;
 
 // The archive lands in the root of the mount point; "/" must not become "//".
 QString archivePath(QString drive, const QString& archive)
@@ -114,7 +117,7 @@ BackupWindow::BackupWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     setWindowTitle(QStringLiteral("データ管理"));
     setAccessibleName(QStringLiteral("データ管理"));
     // The history and closing rows and the row of kept copies at the bottom make it taller.
-    setFixedSize(twips(7515), twips(5895 + ExtraHeight));
+    setFixedSize(twips(7515), twips(5895 + AutoRow + ExtraHeight));
     // The longest button captions must fit the buttons' width.
     QFont small = font();
     small.setPointSize(9);
@@ -139,9 +142,9 @@ BackupWindow::BackupWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     addMountedDrives();
 
     backupFrame = makeFrame(this, QStringLiteral("backupFrame"), QStringLiteral("バックアップ"),
-                            QStringLiteral("バックアップ"), twipsRect(360, 960, 3375, 3495 + ExtraHeight));
+                            QStringLiteral("バックアップ"), twipsRect(360, 960 + AutoRow, 3375, 3495 + ExtraHeight));
     restoreFrame = makeFrame(this, QStringLiteral("restoreFrame"), QStringLiteral("リストア"),
-                             QStringLiteral("リストア"), twipsRect(3840, 960, 3375, 3495 + ExtraHeight));
+                             QStringLiteral("リストア"), twipsRect(3840, 960 + AutoRow, 3375, 3495 + ExtraHeight));
     QPushButton** backupButtons[RowCount] = {&salesBackupButton,         &purchasesBackupButton, &productsBackupButton,
                                              &purchaseItemsBackupButton, &suppliersBackupButton, &settingsBackupButton,
                                              &historyBackupButton,       &closingsBackupButton};
@@ -164,18 +167,24 @@ BackupWindow::BackupWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     wholeBackupButton = makeButton(this, QStringLiteral("wholeBackupButton"), QStringLiteral("すべてバックアップ"),
                                    twipsRect(5280, 360, 1935, 375));
     connect(wholeBackupButton, &QPushButton::clicked, this, &BackupWindow::backupEverything);
+    afterClosingBox = new QCheckBox(
+        QStringLiteral("精算後に、このバックアップ先へすべてバックアップ（新しい %1 個を残す）").arg(KeptAfterClosing),
+        this);
+    afterClosingBox->setObjectName(QStringLiteral("afterClosingBox"));
+    afterClosingBox->setAccessibleName(QStringLiteral("精算後の自動バックアップ"));
+    afterClosingBox->setGeometry(twipsRect(480, 930, 6735, 300));
 
     guideBox = makeDisplay(this, QStringLiteral("guideBox"), QStringLiteral("案内"),
-                           twipsRect(360, 4560 + ExtraHeight, 5415, 375));
+                           twipsRect(360, 4560 + AutoRow + ExtraHeight, 5415, 375));
     guideBox->setText(QStringLiteral("バックアップ先ドライブを選択してください。"));
 
     closeButton = makeButton(this, QStringLiteral("closeButton"), QStringLiteral("閉じる"),
-                             twipsRect(6000, 4560 + ExtraHeight, 1215, 375));
+                             twipsRect(6000, 4560 + AutoRow + ExtraHeight, 1215, 375));
     connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
 
-    keptCopiesFrame =
-        makeFrame(this, QStringLiteral("keptCopiesFrame"), QStringLiteral("初期化前の自動バックアップからリストア"),
-                  QStringLiteral("初期化前の自動バックアップ"), twipsRect(360, 5040 + ExtraHeight, 6855, 735));
+    keptCopiesFrame = makeFrame(
+        this, QStringLiteral("keptCopiesFrame"), QStringLiteral("初期化前の自動バックアップからリストア"),
+        QStringLiteral("初期化前の自動バックアップ"), twipsRect(360, 5040 + AutoRow + ExtraHeight, 6855, 735));
     auto* keptList = new DriveList(keptCopiesFrame);
     keptCopiesBox = keptList;
     keptCopiesBox->setObjectName(QStringLiteral("keptCopiesBox"));
@@ -186,6 +195,45 @@ BackupWindow::BackupWindow(QWidget* parent) : QWidget(parent, Qt::Window)
                                        QStringLiteral("リストア"), twipsRect(5160, 260, 1575, 375));
     connect(keptCopyRestoreButton, &QPushButton::clicked, this, &BackupWindow::restoreKeptCopy);
     listKeptCopies();
+
+    // The drive the backup after a closing goes to is the one chosen here; it is shown chosen when the window
+    // opens again, mounted or not, so the owner sees where it goes.
+    if (const QString kept = SysStr[Sys::BackupDrive]; !kept.isEmpty()) {
+        addDrive(kept);
+        driveBox->setCurrentText(kept);
+    }
+    afterClosingBox->setChecked(SysNum[Sys::BackupAfterClosing] == 1);
+    connect(afterClosingBox, &QCheckBox::toggled, this, [this] { keepAfterClosingChoice(); });
+    connect(driveBox, &QComboBox::currentTextChanged, this, [this] {
+        if (afterClosingBox->isChecked())
+            keepAfterClosingChoice();
+    });
+}
+
+void BackupWindow::keepAfterClosingChoice()
+{
+    const bool wanted = afterClosingBox->isChecked();
+    if (wanted && selectedDrive().isEmpty()) {
+        MessageBox::information(this, QStringLiteral("バックアップ先ドライブを選択してください。"));
+        const QSignalBlocker quiet(afterClosingBox);
+        afterClosingBox->setChecked(false);
+        return;
+    }
+    const double numBefore = SysNum[Sys::BackupAfterClosing];
+    const QString driveBefore = SysStr[Sys::BackupDrive];
+    SysNum[Sys::BackupAfterClosing] = wanted ? 1 : 0;
+    if (wanted)
+        SysStr[Sys::BackupDrive] = selectedDrive();
+    if (const Result r = SaveSettings(); !r) {
+        SysNum[Sys::BackupAfterClosing] = numBefore;
+        SysStr[Sys::BackupDrive] = driveBefore;
+        const QSignalBlocker quiet(afterClosingBox);
+        afterClosingBox->setChecked(numBefore == 1);
+        MessageBox::information(this, r.error);
+        return;
+    }
+    guideBox->setText(wanted ? QStringLiteral("精算後に %1 へバックアップします。").arg(selectedDrive())
+                             : QStringLiteral("精算後の自動バックアップはしません。"));
 }
 
 void BackupWindow::listKeptCopies()
@@ -234,8 +282,17 @@ void BackupWindow::backup(const QString& dataFile, const QString& archive)
     // The paths go in unquoted, blanks and all; the archiver splits its command line to allow for that.
     const QString commandLine =
         QStringLiteral("a ") + archivePath(selectedDrive(), archive) + u' ' + dataPath(dataFile);
-    if (!RunArchiver(this, commandLine))
+    if (!RunArchiver(this, commandLine)) {
+        guideBox->setText(QStringLiteral("バックアップできませんでした。"));
         MessageBox::information(this, QStringLiteral("LHA 圧縮エラー"));
+        return;
+    }
+    // No box for a backup that worked, so a row of backups is one click each; the status line says what was
+    // written.
+    const QString path = archivePath(selectedDrive(), archive);
+    guideBox->setText(
+        QStringLiteral("%1 をバックアップしました：%2（%3 バイト）")
+            .arg(dataFile, QDir::toNativeSeparators(path), groupedNumber(double(QFileInfo(path).size()))));
 }
 
 void BackupWindow::backupEverything()

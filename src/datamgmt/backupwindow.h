@@ -5,6 +5,7 @@
 #include <QString>
 #include <QWidget>
 
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -52,6 +53,7 @@ private:
     QPushButton* closingsBackupButton = nullptr;  // "精算データ　バックアップ"
     QPushButton* closingsRestoreButton = nullptr; // "精算データ　リストア"
     QPushButton* wholeBackupButton = nullptr;     // every data file in one dated archive
+    QCheckBox* afterClosingBox = nullptr;         // the same after every closing, to the chosen drive
     QLineEdit* guideBox = nullptr;
     QPushButton* closeButton = nullptr;
     // The copies data initialisation keeps in the program's backup folder, newest first, and their restore.
@@ -63,6 +65,8 @@ private:
     QString selectedDrive() const;
     void backup(const QString& dataFile, const QString& archive);
     void backupEverything();
+    // Stores the tick and the chosen drive in the settings; a failed save puts the tick back.
+    void keepAfterClosingChoice();
     void restore(const QString& dataFile, const QString& archive);
     void restoreKeptCopy();
     // Asks before `dataFile` is replaced from the archive at `path` written at `written`; No writes nothing.

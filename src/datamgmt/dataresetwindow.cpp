@@ -1,6 +1,8 @@
 // The data initialisation window: six resets behind one password, each kept as a dated archive first.
 #include "datamgmt/dataresetwindow.h"
 
+#include "datamgmt/passwordchangedialog.h"
+
 #include "platform/controls.h"
 #include "platform/keepcopy.h"
 #include "platform/messagebox.h"
@@ -8,6 +10,7 @@
 #include "platform/twips.h"
 #include "storage/changes.h"
 #include "storage/initialise.h"
+#include "storage/password.h"
 #include "storage/products.h"
 #include "storage/seisan.h"
 #include "storage/settingnames.h"
@@ -17,6 +20,7 @@
 
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -27,8 +31,6 @@
 #include <utility>
 
 namespace {
-
-const QString Password = QStringLiteral("480213");
 
 // The captions of the ten boxes; the last three boxes have none.
 const char* const BoxCaptions[10] = {"売上データ件数",
@@ -100,6 +102,13 @@ DataResetWindow::DataResetWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     passwordBox =
         makeEdit(this, QStringLiteral("passwordBox"), QStringLiteral("パスワード"), twipsRect(2520, 4200, 1695, 315));
     passwordBox->setEchoMode(QLineEdit::Password);
+    changePasswordButton = makeButton(this, QStringLiteral("changePasswordButton"), QStringLiteral("パスワード変更"),
+                                      twipsRect(4320, 4200, 1455, 315));
+    connect(changePasswordButton, &QPushButton::clicked, this, [this] {
+        auto* dialog = new PasswordChangeDialog(this);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->open();
+    });
     closeButton =
         makeButton(this, QStringLiteral("closeButton"), QStringLiteral("閉じる"), twipsRect(5880, 4200, 1215, 315));
     connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
@@ -115,10 +124,10 @@ void DataResetWindow::load()
 
 bool DataResetWindow::passwordGiven()
 {
-    if (passwordBox->text() == Password)
-        return true;
-    MessageBox::information(this, QStringLiteral("パスワードを入力してください。"));
-    return false;
+    const Result r = TryResetPassword(passwordBox->text(), QDeadlineTimer::current().deadline());
+    if (!r)
+        MessageBox::information(this, r.error);
+    return bool(r);
 }
 
 bool DataResetWindow::resetConfirmed(const QString& data, const QString& fileName, double records)

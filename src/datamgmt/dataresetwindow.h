@@ -37,7 +37,8 @@ private:
     QPushButton* resetClosingsButton = nullptr;      // closings and cash in and out
     QPushButton* passwordCaption = nullptr;          // "password", a caption only
     QLineEdit* passwordBox = nullptr;
-    QPushButton* closeButton = nullptr; // "閉じる"
+    QPushButton* changePasswordButton = nullptr; // the owner's own password instead of the one every shop has
+    QPushButton* closeButton = nullptr;          // "閉じる"
 
     void resetSalesSlips();
     void resetPurchaseSlips();

@@ -4,6 +4,7 @@
 #include "platform/archiver.h"
 #include "storage/datafiles.h"
 #include "storage/journal.h"
+#include "storage/settingnames.h"
 #include "storage/settings.h"
 
 #include <QDir>
@@ -67,4 +68,11 @@ ResultWith<WholeBackup> writeWholeBackup(const QString& drive, const QDateTime& 
         }
     }
     return Outcome::of(done);
+}
+
+std::optional<ResultWith<WholeBackup>> backupAfterClosing(const QDateTime& at)
+{
+    if (SysNum[Sys::BackupAfterClosing] != 1)
+        return std::nullopt;
+    return writeWholeBackup(SysStr[Sys::BackupDrive], at, KeptAfterClosing);
 }

@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 struct WholeBackup
 {
@@ -28,3 +29,10 @@ QStringList wholeBackupFiles();
 // afterwards (only files named as wholeBackupName names them). A failure leaves no new archive and removes
 // nothing.
 ResultWith<WholeBackup> writeWholeBackup(const QString& drive, const QDateTime& at, int keep = 0);
+
+// How many whole backups the backup after a closing leaves on its drive.
+constexpr int KeptAfterClosing = 14;
+
+// The whole backup a closing is followed by when the owner has asked for one (SysNum[BackupAfterClosing] = 1)
+// to the drive kept in SysStr[BackupDrive], the newest KeptAfterClosing kept; nullopt when not asked for.
+std::optional<ResultWith<WholeBackup>> backupAfterClosing(const QDateTime& at);

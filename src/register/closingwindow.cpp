@@ -366,6 +366,7 @@ void ClosingWindow::closeDay()
     }
     SysNum[Sys::ChangeFund] = m_figures.changeFund;
     Q_EMIT changes().seisanChanged();
+    Q_EMIT changes().closingDone();
     loadHistory();
     // The closing as stored, numbered among the closings.
     for (const ClosingHistoryEntry& e : m_history)

@@ -16,6 +16,7 @@ Q_SIGNALS:
     void salesSlipsChanged();    // reg.dat
     void purchaseSlipsChanged(); // siire.dat
     void seisanChanged();        // seisan.dat: a closing, cash in or out
+    void closingDone();          // a closing was stored (after seisanChanged)
 };
 
 // The one instance for the whole run.

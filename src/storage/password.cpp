@@ -17,8 +17,6 @@ constexpr int SaltBytes = 16;
 constexpr int HashBytes = 32;
 const QString Scheme = QStringLiteral("pbkdf2-sha256");
 
-const QString WrongPassword = QStringLiteral("パスワードを入力してください。");
-
 QByteArray saltedHash(const QString& password, const QByteArray& salt, int iterations)
 {
     return Pbkdf2Sha256(password.toUtf8(), salt, iterations, HashBytes);
@@ -73,7 +71,7 @@ Result CheckResetPassword(const QString& typed)
 {
     const QString stored = SysStr[Sys::ResetPasswordHash];
     if (stored.isEmpty())
-        return typed == DefaultResetPassword ? Result::success() : Result::failure(WrongPassword);
+        return typed == DefaultResetPassword ? Result::success() : Result::failure(WrongPasswordMessage);
     const QStringList parts = stored.split(u'$');
     bool numeric = false;
     const int iterations = parts.value(1).toInt(&numeric);
@@ -84,7 +82,8 @@ Result CheckResetPassword(const QString& typed)
         return Result::failure(QStringLiteral("sys.ini の %1 行目のパスワードの記録を読めません。"
                                               "その行を \"\" にすると、パスワードは初期の値に戻ります。")
                                    .arg(50 + Sys::ResetPasswordHash));
-    return sameBytes(saltedHash(typed, salt, iterations), hash) ? Result::success() : Result::failure(WrongPassword);
+    return sameBytes(saltedHash(typed, salt, iterations), hash) ? Result::success()
+                                                                : Result::failure(WrongPasswordMessage);
 }
 
 Result ChangeResetPassword(const QString& current, const QString& next)
@@ -120,4 +119,25 @@ void PasswordAttempts::succeeded()
 {
     m_failures = 0;
     m_until = 0;
+}
+
+PasswordAttempts& ResetPasswordAttempts()
+{
+    static PasswordAttempts attempts;
+    return attempts;
+}
+
+Result TryResetPassword(const QString& typed, qint64 nowMs)
+{
+    PasswordAttempts& attempts = ResetPasswordAttempts();
+    if (const qint64 wait = attempts.waitMs(nowMs); wait > 0)
+        return Result::failure(
+            QStringLiteral("パスワードを続けて間違えました。\nあと %1 秒待ってから入力してください。")
+                .arg((wait + 999) / 1000));
+    const Result r = CheckResetPassword(typed);
+    if (r)
+        attempts.succeeded();
+    else if (r.error == WrongPasswordMessage) // an unreadable stored hash is no guess
+        attempts.failed(nowMs);
+    return r;
 }

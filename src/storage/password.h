@@ -9,6 +9,8 @@
 
 // The password of every shop that has not chosen its own.
 inline const QString DefaultResetPassword = QStringLiteral("480213");
+// What a wrong password is told.
+inline const QString WrongPasswordMessage = QStringLiteral("パスワードを入力してください。");
 
 // PBKDF2 with HMAC-SHA-256 (RFC 8018), `length` bytes.
 QByteArray Pbkdf2Sha256(const QByteArray& password, const QByteArray& salt, int iterations, int length);
@@ -40,3 +42,11 @@ private:
     int m_failures = 0;
     qint64 m_until = 0;
 };
+
+// The wrong tries of this run of the program, shared by every window that asks for the password, so that
+// closing and opening a window does not start the count again.
+PasswordAttempts& ResetPasswordAttempts();
+
+// CheckResetPassword behind the wait: while a wait runs the try is refused with how long is left, unchecked; a
+// wrong password counts towards the next wait, a right one ends the count. `nowMs` is a steady clock.
+Result TryResetPassword(const QString& typed, qint64 nowMs);

@@ -5,6 +5,8 @@
 #include "platform/drives.h"
 #include "platform/keepcopy.h"
 #include "platform/twips.h"
+#include "platform/wholebackup.h"
+#include "storage/changes.h"
 #include "storage/history.h"
 #include "storage/journal.h"
 #include "storage/products.h"
@@ -14,6 +16,7 @@
 #include "storage/slipindex.h"
 #include "storage/text.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QPointer>
@@ -116,11 +119,61 @@ private Q_SLOTS:
                  QStringLiteral("バックアップできませんでした。"));
     }
 
+    // A single file's backup says so on the status line only, naming the archive and its size.
+    void singleBackupOnTheStatusLine()
+    {
+        putData("reg.dat", QByteArray(2048, 'r'));
+        click(QStringLiteral("salesBackupButton"));
+        QCOMPARE(told(), QStringList());
+        const QString archive = QDir::toNativeSeparators(m_drive + QStringLiteral("/reg.lzh"));
+        QCOMPARE(control<QLineEdit>(m_form, QStringLiteral("guideBox"))->text(),
+                 QStringLiteral("reg.dat をバックアップしました：%1（%2 バイト）")
+                     .arg(archive, groupedNumber(double(QFileInfo(archive).size()))));
+    }
+
+    // The tick keeps itself and the chosen drive in sys.ini, and shows both when the window opens again; every
+    // closing is then followed by a whole backup there, the newest 14 kept; a drive gone is told, and the
+    // closing stands whatever happens to its backup.
+    void backupAfterClosing()
+    {
+        QCheckBox* tick = m_form->findChild<QCheckBox*>(QStringLiteral("afterClosingBox"));
+        QVERIFY(tick && !tick->isChecked());
+        tick->click();
+        QVERIFY(LoadSettings());
+        QCOMPARE(SysNum[Sys::BackupAfterClosing], 1.0);
+        QCOMPARE(SysStr[Sys::BackupDrive], m_drive);
+        delete m_form;
+        m_form = new BackupWindow;
+        QVERIFY(m_form->findChild<QCheckBox*>(QStringLiteral("afterClosingBox"))->isChecked());
+        QCOMPARE(comboOf(m_form, "driveBox")->currentText(), m_drive);
+
+        const QDateTime day(QDate(2026, 11, 1), QTime(21, 0));
+        for (int k = 0; k < 14; ++k)
+            QVERIFY(putFile(m_drive + u'/' + wholeBackupName(day.addDays(k)), "old"));
+        Q_EMIT changes().closingDone();
+        QCOMPARE(told(), QStringList());
+        const QStringList archives = QDir(m_drive).entryList({QStringLiteral("till-*.lzh")}, QDir::Files, QDir::Name);
+        QCOMPARE(archives.size(), 14);
+        QVERIFY(!archives.contains(wholeBackupName(day)));
+        QVERIFY(fileBytes(m_drive + u'/' + archives.last()).size() > 100);
+
+        QVERIFY(QDir(m_drive).removeRecursively());
+        Q_EMIT changes().closingDone();
+        QVERIFY(told().value(0).startsWith(
+            QStringLiteral("精算は記録されています。\n精算後の自動バックアップができませんでした。")));
+
+        QVERIFY(QDir().mkpath(m_drive));
+        m_form->findChild<QCheckBox*>(QStringLiteral("afterClosingBox"))->click();
+        QCOMPARE(SysNum[Sys::BackupAfterClosing], 0.0);
+        Q_EMIT changes().closingDone();
+        QCOMPARE(QDir(m_drive).entryList(QDir::Files), QStringList());
+    }
+
     void windowFrame()
     {
         QCOMPARE(m_form->windowTitle(), QStringLiteral("データ管理"));
-        // One more row than the six data files (the history of slip changes), and the row of kept copies.
-        QCOMPARE(m_form->size(), QSize(twips(7515), twips(5895 + 960)));
+        // Rows for the history and the closings, the backup after a closing, and the kept copies.
+        QCOMPARE(m_form->size(), QSize(twips(7515), twips(5895 + 360 + 960)));
         QVERIFY(!m_form->isModal());
         QCOMPARE(control<QPushButton>(m_form, "salesBackupButton")->accessibleName(),
                  QStringLiteral("レジデータ バックアップ"));

@@ -5,11 +5,14 @@
 #include "app/windows.h"
 #include "datamgmt/dataresetwindow.h"
 #include "register/registerwindow.h"
+#include "storage/password.h"
 #include "storage/products.h"
+#include "storage/settingnames.h"
 #include "storage/settings.h"
 #include "storage/text.h"
 #include "widgets/numberedtabs.h"
 
+#include <QDialog>
 #include <QDir>
 #include <QGroupBox>
 #include <QPointer>
@@ -41,7 +44,11 @@ class TestDataResetWindow : public WindowTest
     QPointer<DataResetWindow> m_form;
     QString m_asked;
 
-    void setUp() override { showRegisterWindow(); }
+    void setUp() override
+    {
+        ResetPasswordAttempts().succeeded();
+        showRegisterWindow();
+    }
     void tearDown() override
     {
         delete m_form;
@@ -250,6 +257,42 @@ private Q_SLOTS:
             QCOMPARE(ProductTable[2].ProductName.trimmed().isEmpty(), blank == 2);
         QTRY_VERIFY(!m_form);
         QVERIFY(registerWindow()->isEnabled());
+    }
+
+    // The owner's own password: the change asks for the current one and the new one twice, stores only a hash,
+    // and from then on the reset takes the new one alone; wrong ones in a row make the box wait.
+    void passwordChangedThenWaited()
+    {
+        open();
+        QTest::mouseClick(button("changePasswordButton"), Qt::LeftButton);
+        auto* dialog = m_form->findChild<QDialog*>(QStringLiteral("PasswordChangeDialog"));
+        QVERIFY(dialog && dialog->isVisible());
+        const auto change = [&](const char* current, const char* next, const char* repeat) {
+            retype(control(dialog, "currentBox"), QString::fromLatin1(current));
+            retype(control(dialog, "newBox"), QString::fromLatin1(next));
+            retype(control(dialog, "repeatBox"), QString::fromLatin1(repeat));
+            QTest::keyClick(control(dialog, "repeatBox"), Qt::Key_Return);
+            return shown();
+        };
+        QCOMPARE(change("480214", "abcd", "abcd"), QStringList{QStringLiteral("今のパスワードが違います。")});
+        QCOMPARE(change("480213", "abcd", "abce"),
+                 QStringList{QStringLiteral("確認のパスワードが新しいパスワードと違います。")});
+        QVERIFY(change("480213", "abc", "abc").value(0).contains(QStringLiteral("4～32 文字")));
+        QVERIFY(SysStr[Sys::ResetPasswordHash].isEmpty());
+        QCOMPARE(change("480213", "abcd", "abcd"), QStringList{QStringLiteral("パスワードを変更しました。")});
+        QTRY_VERIFY(!m_form->findChild<QDialog*>());
+        QVERIFY(dir().bytes("sys.ini").contains("pbkdf2-sha256$"));
+        QVERIFY(!dir().bytes("sys.ini").contains("abcd"));
+
+        QCOMPARE(reset("resetSuppliersButton", QStringLiteral("480213")),
+                 QStringList{QStringLiteral("パスワードを入力してください。")});
+        QCOMPARE(reset("resetSuppliersButton", QStringLiteral("abcd"), QMessageBox::No), QStringList());
+        QVERIFY(m_asked.contains(QStringLiteral("siiresaki.dat")));
+        for (int i = 0; i < 3; ++i)
+            reset("resetSuppliersButton", QStringLiteral("wrong"));
+        const QStringList waiting = reset("resetSuppliersButton", QStringLiteral("abcd"));
+        QVERIFY2(waiting.value(0).contains(QStringLiteral("待って")), qPrintable(waiting.join(u'|')));
+        QVERIFY(m_asked.isEmpty());
     }
 
     // Closing the window leaves a sale being keyed in as it is; a reset of the sales slips clears it, since

@@ -133,6 +133,26 @@ private Q_SLOTS:
         a.failed(200000);
         QCOMPARE(a.waitMs(200000), 0);
     }
+
+    // The program-wide count behind the window's box: the right password is refused unchecked while a wait
+    // runs, and an unreadable stored hash is not counted as a guess.
+    void triesWait()
+    {
+        TestAppDir dir;
+        ResetPasswordAttempts().succeeded();
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(!TryResetPassword(QStringLiteral("000000"), 1000));
+        const Result waiting = TryResetPassword(DefaultResetPassword, 30999);
+        QVERIFY(!waiting);
+        QVERIFY2(waiting.error.contains(QStringLiteral("あと 1 秒")), qPrintable(waiting.error));
+        QVERIFY(TryResetPassword(DefaultResetPassword, 31000));
+        QCOMPARE(ResetPasswordAttempts().waitMs(31000), 0);
+
+        SysStr[Sys::ResetPasswordHash] = QStringLiteral("pbkdf2-sha256$x");
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(!TryResetPassword(DefaultResetPassword, 40000));
+        QCOMPARE(ResetPasswordAttempts().waitMs(40000), 0);
+    }
 };
 
 QTEST_MAIN(TestPassword)
