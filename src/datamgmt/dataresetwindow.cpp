@@ -22,6 +22,7 @@
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFont>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPointer>
@@ -103,7 +104,11 @@ DataResetWindow::DataResetWindow(QWidget* parent) : QWidget(parent, Qt::Window)
         makeEdit(this, QStringLiteral("passwordBox"), QStringLiteral("パスワード"), twipsRect(2520, 4200, 1695, 315));
     passwordBox->setEchoMode(QLineEdit::Password);
     changePasswordButton = makeButton(this, QStringLiteral("changePasswordButton"), QStringLiteral("パスワード変更"),
-                                      twipsRect(4320, 4200, 1455, 315));
+                                      twipsRect(4275, 4200, 1560, 315));
+    // Between the password box and 閉じる there is room for its caption only in a smaller type.
+    QFont small = changePasswordButton->font();
+    small.setPointSize(9);
+    changePasswordButton->setFont(small);
     connect(changePasswordButton, &QPushButton::clicked, this, [this] {
         auto* dialog = new PasswordChangeDialog(this);
         dialog->setAttribute(Qt::WA_DeleteOnClose);
