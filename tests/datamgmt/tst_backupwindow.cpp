@@ -138,7 +138,14 @@ private Q_SLOTS:
     {
         QCheckBox* tick = m_form->findChild<QCheckBox*>(QStringLiteral("afterClosingBox"));
         QVERIFY(tick && !tick->isChecked());
+        comboOf(m_form, "driveBox")->setCurrentIndex(-1);
         tick->click();
+        QCOMPARE(told(), QStringList{QStringLiteral("バックアップ先ドライブを選択してください。")});
+        QVERIFY(!tick->isChecked());
+        m_form->addDrive(dir().path());
+        comboOf(m_form, "driveBox")->setCurrentText(dir().path());
+        tick->click();
+        comboOf(m_form, "driveBox")->setCurrentText(m_drive); // the drive chosen last is the one kept
         QVERIFY(LoadSettings());
         QCOMPARE(SysNum[Sys::BackupAfterClosing], 1.0);
         QCOMPARE(SysStr[Sys::BackupDrive], m_drive);

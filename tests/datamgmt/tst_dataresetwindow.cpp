@@ -267,6 +267,9 @@ private Q_SLOTS:
         QTest::mouseClick(button("changePasswordButton"), Qt::LeftButton);
         auto* dialog = m_form->findChild<QDialog*>(QStringLiteral("PasswordChangeDialog"));
         QVERIFY(dialog && dialog->isVisible());
+        for (const char* name : {"currentBox", "newBox", "repeatBox"})
+            QCOMPARE(control(dialog, name)->echoMode(), QLineEdit::Password);
+        QTRY_COMPARE(QApplication::focusWidget(), control(dialog, "currentBox"));
         const auto change = [&](const char* current, const char* next, const char* repeat) {
             retype(control(dialog, "currentBox"), QString::fromLatin1(current));
             retype(control(dialog, "newBox"), QString::fromLatin1(next));
@@ -275,6 +278,7 @@ private Q_SLOTS:
             return shown();
         };
         QCOMPARE(change("480214", "abcd", "abcd"), QStringList{QStringLiteral("今のパスワードが違います。")});
+        QCOMPARE(QApplication::focusWidget(), control(dialog, "currentBox"));
         QCOMPARE(change("480213", "abcd", "abce"),
                  QStringList{QStringLiteral("確認のパスワードが新しいパスワードと違います。")});
         QVERIFY(change("480213", "abc", "abc").value(0).contains(QStringLiteral("4～32 文字")));

@@ -146,6 +146,7 @@ private Q_SLOTS:
         QVERIFY(!waiting);
         QVERIFY2(waiting.error.contains(QStringLiteral("あと 1 秒")), qPrintable(waiting.error));
         QVERIFY(TryResetPassword(DefaultResetPassword, 31000));
+        QVERIFY(!TryResetPassword(QStringLiteral("000000"), 31000)); // the right one started the count over
         QCOMPARE(ResetPasswordAttempts().waitMs(31000), 0);
 
         SysStr[Sys::ResetPasswordHash] = QStringLiteral("pbkdf2-sha256$x");
