@@ -261,16 +261,9 @@ void TestGraphData::selectorsOutsideTheTables_data()
     QTest::addColumn<int>("mode");
     QTest::addColumn<QString>("year");
     QTest::addColumn<QString>("month");
-    for (int mode = MonthlyTrend; mode <= VisitorsPerHour; ++mode) {
-        QTest::addRow("mode %d, year abc", mode) << mode << "abc"
-                                                 << "3";
-        QTest::addRow("mode %d, year 1999", mode) << mode << "1999"
-                                                  << "3";
-        QTest::addRow("mode %d, year 99999", mode) << mode << "99999"
-                                                   << "3";
-        QTest::addRow("mode %d, month 13", mode) << mode << "2006"
-                                                 << "13";
-    }
+    for (int mode = MonthlyTrend; mode <= VisitorsPerHour; ++mode)
+        for (const auto& [year, month] : {std::pair{"abc", "3"}, {"1999", "3"}, {"99999", "3"}, {"2006", "13"}})
+            QTest::addRow("mode %d, %s/%s", mode, year, month) << mode << QString(year) << QString(month);
 }
 
 void TestGraphData::selectorsOutsideTheTables()
