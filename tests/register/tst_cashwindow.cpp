@@ -44,6 +44,7 @@ private Q_SLOTS:
         QTest::newRow("none") << QList<SeisanRecord>{} << QStringList{};
         QTest::newRow("in and out") << QList<SeisanRecord>{move(K::CashIn, 12000), move(K::CashOut, 3500)}
             << QStringList{"合計", "差引", "8,500", "入金 12,000 円・出金 3,500 円", ""};
+        QTest::newRow("one") << QList<SeisanRecord>{move(K::CashIn, 500)} << QStringList{"合計", "差引", "500", "入金 500 円・出金 0 円", ""};
         QTest::newRow("out only, one deleted") << QList<SeisanRecord>{move(K::CashOut, 800), move(K::CashIn, 5000, true)}
             << QStringList{"合計", "差引", "-800", "入金 0 円・出金 800 円", ""};
         // clang-format on
@@ -56,6 +57,7 @@ private Q_SLOTS:
         QCOMPARE(t.rows.size(), movements.size() + (total.isEmpty() ? 1 : 2));
         if (!total.isEmpty())
             QCOMPARE(t.rows.last(), total);
+        QCOMPARE(t.colours.size(), total.isEmpty() ? 0 : t.cols()); // the total row set apart, whole
     }
 
     // The amount stays as typed; Enter takes it on to the reason only when it can be stored, and otherwise says

@@ -184,6 +184,7 @@ private Q_SLOTS:
         // The count shown grouped, plain in the CSV file; the time of the closing with its year.
         QCOMPARE(history->model()->shownText(2, 3), QStringLiteral("13,500"));
         QVERIFY2(history->text(2, 1).startsWith(today() + u' '), qPrintable(history->text(2, 1)));
+        QVERIFY(history->columnWidth(1) > history->fontMetrics().horizontalAdvance(history->text(2, 1)));
         FileDialog::setNextSaveName(dir().file(QStringLiteral("h.csv")));
         control<QPushButton>(m_form, QStringLiteral("csvButton"))->click();
         QVERIFY(fromCp932(dir().bytes(QStringLiteral("h.csv"))).contains(QStringLiteral(",13500,13500,0,")));
