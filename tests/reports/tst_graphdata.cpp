@@ -80,14 +80,12 @@ void TestGraphData::monthlyTrend_data()
     QTest::addColumn<QList<double>>("first4"); // chart, days 1 to 4
     QTest::addColumn<QStringList>("row3");     // table row of day 3
 
-    QTest::newRow("sales, running") << true << false << true << QList<double>{100, 100, 150, 150}
-                                    << QStringList{"2006/03/03", "", "150", ""};
-    QTest::newRow("sales") << true << false << false << QList<double>{100, 0, 50, 0}
-                           << QStringList{"2006/03/03", "", "50", ""};
-    QTest::newRow("purchases are positive")
-        << false << true << false << QList<double>{0, 30, 0, 0} << QStringList{"2006/03/03", "0", "", ""};
-    QTest::newRow("both, running") << true << true << true << QList<double>{100, 70, 120, 120}
-                                   << QStringList{"2006/03/03", "30", "150", "120"};
+    // clang-format off
+    QTest::newRow("sales, running") << true << false << true << QList<double>{100, 100, 150, 150} << QStringList{"2006/03/03", "", "150", ""};
+    QTest::newRow("sales") << true << false << false << QList<double>{100, 0, 50, 0} << QStringList{"2006/03/03", "", "50", ""};
+    QTest::newRow("purchases are positive") << false << true << false << QList<double>{0, 30, 0, 0} << QStringList{"2006/03/03", "0", "", ""};
+    QTest::newRow("both, running") << true << true << true << QList<double>{100, 70, 120, 120} << QStringList{"2006/03/03", "30", "150", "120"};
+    // clang-format on
     QTest::newRow("neither") << false << false << false << QList<double>{0, 0, 0, 0} << QStringList{"", "", "", ""};
 }
 
@@ -174,11 +172,11 @@ void TestGraphData::yearComparison_data()
     QTest::addColumn<QStringList>("headers");
     QTest::addColumn<QStringList>("march"); // row 3, columns 1 to 5
 
-    QTest::newRow("2006") << "2006" << QStringList{"月/年", "2002", "2003", "2004", "2005", "2006"}
-                          << QStringList{"30", "0", "0", "0", "130"};
+    // clang-format off
+    QTest::newRow("2006") << "2006" << QStringList{"月/年", "2002", "2003", "2004", "2005", "2006"} << QStringList{"30", "0", "0", "0", "130"};
     // Years the tables do not cover are left empty, not shown as nothing sold.
-    QTest::newRow("2002 reaches before 2000") << "2002" << QStringList{"月/年", "1998", "1999", "2000", "2001", "2002"}
-                                              << QStringList{"", "", "0", "0", "30"};
+    QTest::newRow("2002 reaches before 2000") << "2002" << QStringList{"月/年", "1998", "1999", "2000", "2001", "2002"} << QStringList{"", "", "0", "0", "30"};
+    // clang-format on
 }
 
 void TestGraphData::yearComparison()

@@ -30,33 +30,15 @@ SalesSlipRecord baseSale()
 }
 
 // A history file as the program writes one: entries numbered from 1, each linked to the one before.
-struct Entry
-{
-    const char* time;
-    HistoryOperation operation;
-    const char* file;
-    qint64 slip;
-    QByteArray before;
-    QByteArray after;
-};
-
-QByteArray historyFile(const QList<Entry>& entries)
+QByteArray historyFile(QList<HistoryEntry> entries)
 {
     QByteArray file;
     QByteArray previous;
-    for (const Entry& x : entries) {
-        HistoryEntry e;
-        e.operation = x.operation;
-        e.time = QString::fromLatin1(x.time);
-        e.file = QString::fromLatin1(x.file);
-        e.recordNo = x.slip;
-        e.hasBefore = !x.before.isEmpty();
-        e.before = x.before;
-        e.after = x.after;
+    for (HistoryEntry& e : entries) {
         e.entryNo = file.size() / HistoryLayout::EntrySize + 1;
-        const QByteArray bytes = encodeHistoryEntry(e, previous);
-        previous = historyEntryHash(bytes.constData());
-        file += bytes;
+        e.hasBefore = !e.before.isEmpty();
+        file += encodeHistoryEntry(e, previous);
+        previous = historyEntryHash(file.constData() + file.size() - HistoryLayout::EntrySize);
     }
     return file;
 }
@@ -200,13 +182,13 @@ void TestHistoryView::filterChoosesEntries()
     using O = HistoryOperation;
     // clang-format off
     dir.writeBytes(QStringLiteral("rireki.dat"), historyFile({
-        {"2026/12/06 09:00:00", O::New, "reg.dat", 3, {}, sale},
-        {"2026/12/07 10:00:00", O::Correction, "reg.dat", 3, sale, corrected},
-        {"2026/12/07 11:00:00", O::Deletion, "siire.dat", 3, bought, deleted},
-        {"2026/12/08 09:00:00", O::New, "reg.dat", 3, {}, sale},
-        {"2026/12/31 23:59:59", O::Deletion, "siire.dat", 3, bought, deleted},
-        {"2026/11/30 23:59:59", O::Correction, "reg.dat", 3, sale, corrected},
-        {"2026/12/20 18:00:00", O::Reset, "reg.dat", 3, {}, QByteArray(1024, '\0')}}));
+        {0, O::New, "2026/12/06 09:00:00", "reg.dat", 3, false, {}, sale},
+        {0, O::Correction, "2026/12/07 10:00:00", "reg.dat", 3, false, sale, corrected},
+        {0, O::Deletion, "2026/12/07 11:00:00", "siire.dat", 3, false, bought, deleted},
+        {0, O::New, "2026/12/08 09:00:00", "reg.dat", 3, false, {}, sale},
+        {0, O::Deletion, "2026/12/31 23:59:59", "siire.dat", 3, false, bought, deleted},
+        {0, O::Correction, "2026/11/30 23:59:59", "reg.dat", 3, false, sale, corrected},
+        {0, O::Reset, "2026/12/20 18:00:00", "reg.dat", 3, false, {}, QByteArray(1024, '\0')}}));
     // clang-format on
 
     HistoryFilter filter;
@@ -238,9 +220,10 @@ void TestHistoryView::csvRowsCarryTheirKeys()
     s.Line[1].Qty = 1;
     s.Line[1].Amount = 150;
     const QByteArray corrected = EncodeSalesSlip(s);
-    dir.writeBytes(QStringLiteral("rireki.dat"),
-                   historyFile({{"2026/12/07 10:00:00", HistoryOperation::New, "reg.dat", 3, {}, sale},
-                                {"2026/12/07 10:05:00", HistoryOperation::Correction, "reg.dat", 3, sale, corrected}}));
+    dir.writeBytes(
+        QStringLiteral("rireki.dat"),
+        historyFile({{0, HistoryOperation::New, "2026/12/07 10:00:00", "reg.dat", 3, false, {}, sale},
+                     {0, HistoryOperation::Correction, "2026/12/07 10:05:00", "reg.dat", 3, false, sale, corrected}}));
     GridTable table;
     QVERIFY(buildHistoryTable(december(), table));
     // The grid groups the money the file keeps plain, and only the money: the slip number stays as it is.
@@ -281,8 +264,9 @@ void TestHistoryView::slipListMarksCorrectedSlips()
         QVERIFY(storeSale(n, QStringLiteral("2026/12/0%1").arg(n), 100 * n));
     SysNum[Sys::NextSalesSlipNo] = 4;
     SalesSlipRecord s = baseSale();
-    dir.writeBytes(QStringLiteral("rireki.dat"), historyFile({{"2026/12/07 10:00:00", HistoryOperation::Correction,
-                                                               "reg.dat", 2, EncodeSalesSlip(s), EncodeSalesSlip(s)}}));
+    dir.writeBytes(QStringLiteral("rireki.dat"),
+                   historyFile({{0, HistoryOperation::Correction, "2026/12/07 10:00:00", "reg.dat", 2, false,
+                                 EncodeSalesSlip(s), EncodeSalesSlip(s)}}));
     GridTable table;
     QVERIFY(buildReport(SalesSlipReport,
                         ReportPeriod::fromTexts(QStringLiteral("2026"), QStringLiteral("12"), {}, false), table));
@@ -313,7 +297,8 @@ void TestHistoryView::foreignHistoryListsNothing()
     SalesSlipRecord s = baseSale();
     dir.writeBytes(
         QStringLiteral("rireki.dat"),
-        "PK" + historyFile({{"2026/12/07 10:00:00", HistoryOperation::New, "reg.dat", 3, {}, EncodeSalesSlip(s)}}));
+        "PK" + historyFile(
+                   {{0, HistoryOperation::New, "2026/12/07 10:00:00", "reg.dat", 3, false, {}, EncodeSalesSlip(s)}}));
     GridTable table;
     qint64 entries = -1;
     const Result r = buildHistoryTable(december(), table, &entries);
