@@ -23,16 +23,31 @@
 
 GridTable cashMovementsTable(const QList<SeisanRecord>& movements)
 {
+    const QLocale japanese(QLocale::Japanese);
+    const auto yen = [&](double v) { return japanese.toString(qint64(v)); };
+    const qsizetype count = movements.size();
     GridTable t;
-    t.setShape({1100, 800, 1500, 4200, 700}, int(movements.size()) + 1,
+    t.setShape({1100, 800, 1500, 4200, 700}, int(count) + (count > 0 ? 2 : 1),
                {QStringLiteral("時刻"), QStringLiteral("区分"), QStringLiteral("金額"), QStringLiteral("理由"),
                 QStringLiteral("削除")});
-    for (qsizetype i = 0; i < movements.size(); ++i) {
+    double in = 0;
+    double out = 0;
+    for (qsizetype i = 0; i < count; ++i) {
         const SeisanRecord& m = movements[i];
-        t.rows[i + 1] =
-            QStringList{m.time, m.kind == SeisanKind::CashIn ? QStringLiteral("入金") : QStringLiteral("出金"),
-                        QLocale(QLocale::Japanese).toString(qint64(m.amount)), m.reason,
-                        m.deleted ? QStringLiteral("削除") : QString()};
+        const bool cashIn = m.kind == SeisanKind::CashIn;
+        t.rows[i + 1] = QStringList{m.time, cashIn ? QStringLiteral("入金") : QStringLiteral("出金"), yen(m.amount),
+                                    m.reason, m.deleted ? QStringLiteral("削除") : QString()};
+        if (!m.deleted)
+            (cashIn ? in : out) += m.amount;
+    }
+    // The drawer's change by the day's list, as the closing counts it: deleted entries stay listed but move no
+    // money. One amount column, so the net goes there and the two sums beside it.
+    if (count > 0) {
+        const int row = int(count) + 1;
+        t.rows[row] = QStringList{QStringLiteral("合計"), QStringLiteral("差引"), yen(in - out),
+                                  QStringLiteral("入金 %1 円・出金 %2 円").arg(yen(in), yen(out)), QString()};
+        for (int c = 0; c < t.cols(); ++c)
+            t.colours.append({row, c, QColor(235, 235, 235)});
     }
     return t;
 }
@@ -164,6 +179,7 @@ bool CashWindow::amountAccepted()
 
 void CashWindow::deleteChosen()
 {
+    // The total row after the records is no record of its own and is refused here like no row at all.
     const int row = movementsGrid->currentRow() - 1;
     if (row < 0 || row >= m_shown.size()) {
         MessageBox::information(this, QStringLiteral("削除する行を選んでください。"));

@@ -12,7 +12,8 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
-// The grid contents of one day's cash in and out, built without widgets.
+// The grid contents of one day's cash in and out, built without widgets, and after them (when there are any) a
+// total row: the net of the entries not deleted, with the cash in and the cash out beside it.
 GridTable cashMovementsTable(const QList<SeisanRecord>& movements);
 
 // Why a typed amount cannot be stored (empty when it can): whole yen from 1 to 99,999,999.

@@ -72,7 +72,7 @@ GridTable closingFiguresTable(const ClosingFigures& f)
     rows.append({QStringLiteral("出金"), grouped(f.cashOut)});
     rows.append({QStringLiteral("現金在高（理論）"), grouped(f.expectedCash())});
     GridTable t;
-    t.setShape({2450, 1450}, int(rows.size()) + 1, {QStringLiteral("項目"), QStringLiteral("金額")});
+    t.setShape({2000, 1250}, int(rows.size()) + 1, {QStringLiteral("項目"), QStringLiteral("金額")});
     for (qsizetype i = 0; i < rows.size(); ++i)
         t.rows[i + 1] = QStringList{rows[i].first, rows[i].second};
     return t;
@@ -86,8 +86,9 @@ GridTable closingHistoryTable(const QList<ClosingHistoryEntry>& history)
                 QStringLiteral("実査"), QStringLiteral("過不足"), QStringLiteral("最新")});
     for (qsizetype i = 0; i < history.size(); ++i) {
         const SeisanRecord& r = history[i].record;
+        // The year too: the history reaches back past new year, and a closing is sometimes done days later.
         t.rows[i + 1] = QStringList{r.day,
-                                    r.date.right(5) + u' ' + r.time.left(5),
+                                    r.date + u' ' + r.time.left(5),
                                     numText(r.expected),
                                     numText(r.counted),
                                     numText(r.difference),
@@ -121,10 +122,10 @@ void ClosingWindow::buildControls()
 {
     buildDayRow();
     auto* expected = makeFrame(this, QStringLiteral("FrameExpected"), QStringLiteral("レジの予定"),
-                               QStringLiteral("レジの予定"), twipsRect(120, 720, 4400, 8400));
+                               QStringLiteral("レジの予定"), twipsRect(120, 720, 3700, 8400));
     // Figures only: the cashier reads them, the count takes the keys.
     expectedGrid = makeListPanel({expected, QStringLiteral("expectedGrid"), QStringLiteral("レジの予定"),
-                                  twipsRect(120, 330, 4160, 7950), false},
+                                  twipsRect(120, 330, 3460, 7950), false},
                                  this);
     buildCountFrame();
     buildHistory();
@@ -151,7 +152,7 @@ void ClosingWindow::buildDayRow()
 void ClosingWindow::buildCountFrame()
 {
     auto* counted = makeFrame(this, QStringLiteral("FrameCount"), QStringLiteral("実査（数えた現金）"),
-                              QStringLiteral("実査"), twipsRect(4640, 720, 3800, 8400));
+                              QStringLiteral("実査"), twipsRect(3940, 720, 3400, 8400));
     for (int i = 0; i < DenominationCount; ++i) {
         const int top = 330 + 560 * i;
         const QString yenText = QStringLiteral("%1円").arg(Denominations[i]);
@@ -159,13 +160,13 @@ void ClosingWindow::buildCountFrame()
             makeLabel(counted, QStringLiteral("LabelCount%1").arg(i), yenText, twipsRect(120, top + 30, 800, 420));
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         countBoxes[i] = makeEdit(counted, QStringLiteral("countBoxes_%1").arg(i), yenText + QStringLiteral("の枚数"),
-                                 twipsRect(980, top, 1000, 460));
+                                 twipsRect(980, top, 800, 460));
         countBoxes[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         countBoxes[i]->setValidator(
             new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,5}")), countBoxes[i]));
         label->setBuddy(countBoxes[i]);
         countAmountBoxes[i] = figureBox(counted, QStringLiteral("countAmountBoxes_%1").arg(i),
-                                        yenText + QStringLiteral("の金額"), twipsRect(2060, top, 1600, 460));
+                                        yenText + QStringLiteral("の金額"), twipsRect(1860, top, 1400, 460));
         connect(countBoxes[i], &QLineEdit::textChanged, this, &ClosingWindow::showCount);
         // Enter moves down, as on a counting sheet; from the last count to 精算.
         installKeys(countBoxes[i], {{Qt::Key_Return, [this, i] {
@@ -188,9 +189,9 @@ void ClosingWindow::buildCountFrame()
         const QString caption = QString::fromUtf8(t.caption);
         auto* label =
             makeLabel(counted, QString::fromLatin1(t.name).replace(QStringLiteral("Box"), QStringLiteral("Label")),
-                      caption, twipsRect(120, t.top + 30, 1800, 420));
+                      caption, twipsRect(120, t.top + 30, 1640, 420));
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        *t.box = figureBox(counted, QLatin1String(t.name), caption, twipsRect(2060, t.top, 1600, 460));
+        *t.box = figureBox(counted, QLatin1String(t.name), caption, twipsRect(1860, t.top, 1400, 460));
         QFont bold = (*t.box)->font();
         bold.setBold(true);
         (*t.box)->setFont(bold);
@@ -198,22 +199,23 @@ void ClosingWindow::buildCountFrame()
     }
 }
 
-// The history of closings, and 点検, 精算, 再印刷, CSV出力 and 閉じる along the bottom.
+// The history of closings, and 点検, 精算, 再印刷, CSV出力 and 閉じる along the bottom. The history is the widest
+// frame: with the year in 精算日時 and grouped amounts, its six columns show whole without a scroll bar.
 void ClosingWindow::buildHistory()
 {
     auto* history = makeFrame(this, QStringLiteral("FrameHistory"), QStringLiteral("精算の履歴"),
-                              QStringLiteral("精算の履歴"), twipsRect(8560, 720, 6520, 8400));
+                              QStringLiteral("精算の履歴"), twipsRect(7460, 720, 7620, 8400));
     const auto button = [](QPushButton** b, const char* name, const char* caption, int left, int width,
                            std::function<void()> action) {
         return ListButton{b, QLatin1String(name), QString::fromUtf8(caption), twipsRect(left, 9250, width, 580),
                           std::move(action)};
     };
     historyGrid = makeListPanel(
-        {history, QStringLiteral("historyGrid"), QStringLiteral("精算の履歴"), twipsRect(120, 330, 6280, 7950)}, this,
+        {history, QStringLiteral("historyGrid"), QStringLiteral("精算の履歴"), twipsRect(120, 330, 7380, 7950)}, this,
         {button(&checkButton, "checkButton", "点検（印刷）", 120, 2000, [this] { check(); }),
          button(&closeDayButton, "closeDayButton", "精算", 2240, 2000, [this] { closeDay(); }),
-         button(&reprintButton, "reprintButton", "再印刷", 8560, 1600, [this] { reprint(); }),
-         button(&csvButton, "csvButton", "CSV出力", 10280, 1600, [this] { saveCsv(); }),
+         button(&reprintButton, "reprintButton", "再印刷", 7460, 1600, [this] { reprint(); }),
+         button(&csvButton, "csvButton", "CSV出力", 9180, 1600, [this] { saveCsv(); }),
          button(&exitButton, "exitButton", "閉じる", 13480, 1600, [this] { close(); })});
     // Enter on 精算, where the count ends, closes the day after one question.
     installKeys(closeDayButton, {{Qt::Key_Return, [this] { closeDay(); }}});
@@ -387,6 +389,9 @@ void ClosingWindow::loadHistory()
     for (int c = 2; c <= 4; ++c)
         historyGrid->setColAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
     historyGrid->setColAlignment(5, Qt::AlignCenter);
+    // Grouped on screen and on paper only: the CSV file keeps plain digits.
+    historyGrid->setGroupedCols({2, 3, 4});
+    historyGrid->fitColumns({0, 1, 2, 3, 4});
 }
 
 void ClosingWindow::reprint()

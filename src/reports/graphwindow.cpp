@@ -103,6 +103,10 @@ void GraphWindow::buildControls()
                                            twipsRect(960, 300, 840, 375));
     runningTotalCheck = makeChoice<QCheckBox>(seriesFrame, QStringLiteral("runningTotalCheck"), QStringLiteral("合計"),
                                               twipsRect(1800, 300, 840, 375));
+    // The caption stays 合計, the word the shop has always had on this box; the tip and the chart's title, which
+    // ends in "の累計" while it is checked, say that it is a running total.
+    runningTotalCheck->setToolTip(QStringLiteral("1 日ずつの値の代わりに、積み上げた累計を表示します。"));
+    runningTotalCheck->setAccessibleDescription(runningTotalCheck->toolTip());
 
     chartTypeFrame = makeFrame(this, QStringLiteral("chartTypeFrame"), QString(), QStringLiteral("グラフの種類"),
                                twipsRect(5160, 10020, 2895, 795));

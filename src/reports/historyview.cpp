@@ -71,6 +71,7 @@ struct FieldSpec
     QList<QPair<int, int>> ranges; // offset, size
     std::function<QString(const char*)> text;
     bool quiet = false; // a figure the slip's other fields imply: listed only when it changed
+    bool money = false;
 };
 
 constexpr int LineSize = 64;
@@ -96,7 +97,8 @@ QString lineText(const QStringList& parts)
 {
     if (parts.value(0).isEmpty())
         return {};
-    return QStringLiteral("%1 %2 %3×%4 = %5").arg(parts[0], parts[1], parts[2], parts[3], parts[4]);
+    return QStringLiteral("%1 %2 %3×%4 = %5")
+        .arg(parts[0], parts[1], groupedNumber(val(parts[2])), parts[3], groupedNumber(val(parts[4])));
 }
 
 FieldSpec textField(const QString& label, int offset, int size)
@@ -106,7 +108,7 @@ FieldSpec textField(const QString& label, int offset, int size)
 
 FieldSpec figureField(const QString& label, int offset, bool quiet = false)
 {
-    return {label, {{offset, 8}}, [=](const char* p) { return numText(getDouble(p + offset)); }, quiet};
+    return {label, {{offset, 8}}, [=](const char* p) { return numText(getDouble(p + offset)); }, quiet, true};
 }
 
 FieldSpec rateField(const QString& label, int offset)
@@ -155,7 +157,9 @@ const RecordSpec& salesSpec()
           {{P::Tendered, 8}},
           [](const char* p) {
               return getDouble(p + P::Tendered) == 0 ? QString() : numText(getDouble(p + P::Tendered));
-          }},
+          },
+          false,
+          true},
          {QStringLiteral("軽減行"),
           {{R::Version, 2}, {R::ReducedLines, 2}},
           [](const char* p) {
@@ -216,7 +220,7 @@ void appendFields(QList<HistoryFieldRow>& rows, const QList<FieldSpec>& fields, 
         const QString b = hasBefore ? f.text(before.constData()) : QString();
         const QString a = f.text(after.constData());
         if (changed || (!f.quiet && !(b.isEmpty() && a.isEmpty())))
-            rows << HistoryFieldRow{f.label, b, a, changed ? f.label : QString()};
+            rows << HistoryFieldRow{f.label, b, a, changed ? f.label : QString(), {}, {}, f.money};
     }
 }
 
@@ -338,10 +342,14 @@ Result buildHistoryTable(const HistoryFilter& filter, GridTable& t, qint64* entr
         const int first = int(t.rows.size());
         for (const HistoryFieldRow& f : fields) {
             const int row = int(t.rows.size());
+            // Grouped here rather than by the grid: the same columns hold slip numbers and counts.
+            const auto shown = [&](const QString& text) {
+                return f.money && !text.isEmpty() ? groupedNumber(val(text)) : text;
+            };
             QStringList cells(HistoryColumnCount);
             cells[HistoryFieldCol] = f.label;
-            cells[HistoryBeforeCol] = f.before;
-            cells[HistoryAfterCol] = f.after;
+            cells[HistoryBeforeCol] = shown(f.before);
+            cells[HistoryAfterCol] = shown(f.after);
             cells[HistoryChangedCol] = f.changed;
             t.rows << cells;
             if (!f.changed.isEmpty()) {

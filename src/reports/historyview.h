@@ -33,7 +33,8 @@ QStringList historyOperationChoices();
 void setOperationChoice(HistoryFilter& filter, int choice);
 
 // One field of a slip in the two versions; `changed` names what differs ("数量・金額"), empty when nothing does.
-// A line also has its parts apart (CODE, 品名, 単価, 数量, 金額), for the CSV file.
+// A line also has its parts apart (CODE, 品名, 単価, 数量, 金額), for the CSV file. The texts of a field keep
+// plain digits, as the CSV file wants them; a line's text, which only the grid shows, groups its money.
 struct HistoryFieldRow
 {
     QString label;
@@ -42,6 +43,7 @@ struct HistoryFieldRow
     QString changed;
     QStringList beforeParts = {};
     QStringList afterParts = {};
+    bool money = false; // an amount of yen: the grid groups its thousands
 };
 
 // The fields of two records of `fileName` (reg.dat or siire.dat) that either version fills, in the slip's

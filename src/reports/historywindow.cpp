@@ -55,10 +55,11 @@ HistoryWindow::HistoryWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     fillYearList(yearBox);
     fillNumbers(monthBox, 1, 12);
     fillNumbers(dayBox, 1, 31);
+    // Two digits, as the report window that opens this one shows the month and the day.
     const QDate today = QDate::currentDate();
-    yearBox->setEditText(QString::number(today.year()));
-    monthBox->setEditText(QString::number(today.month()));
-    dayBox->setEditText(QString::number(today.day()));
+    yearBox->setEditText(today.toString(QStringLiteral("yyyy")));
+    monthBox->setEditText(today.toString(QStringLiteral("MM")));
+    dayBox->setEditText(today.toString(QStringLiteral("dd")));
 
     dayOrMonthFrame = makeFrame(this, QStringLiteral("dayOrMonthFrame"), QString(), QStringLiteral("日か月か"),
                                 twipsRect(3360, RowTop, 1815, 735));
@@ -154,11 +155,14 @@ void HistoryWindow::fitColumns()
         {HistoryFieldCol, widest({QStringLiteral("標準対象額")})},
         {HistoryChangedCol, widest({QStringLiteral("変更箇所"), QStringLiteral("数量・金額")})},
     };
-    int used = 0;
-    for (const auto& [col, width] : fixed) {
+    for (const auto& [col, width] : fixed)
         historyGrid->setColumnWidth(col, width);
-        used += width;
-    }
+    // The headings of the number columns are wider than their figures; the grid measures them in the header's
+    // own font and margins, which the body's metrics above do not know.
+    historyGrid->fitColumns({HistoryEntryCol, HistorySlipNoCol});
+    int used = 0;
+    for (const auto& entry : fixed)
+        used += historyGrid->columnWidth(entry[0]);
     const int room = historyGrid->width() - 2 * historyGrid->frameWidth() -
                      historyGrid->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, historyGrid) - used;
     const int side = std::max(room / 2, widest({QStringLiteral("12 どら焼き 150×2 = 300")}));

@@ -80,14 +80,12 @@ void TestGraphData::monthlyTrend_data()
     QTest::addColumn<QList<double>>("first4"); // chart, days 1 to 4
     QTest::addColumn<QStringList>("row3");     // table row of day 3
 
-    QTest::newRow("sales, running") << true << false << true << QList<double>{100, 100, 150, 150}
-                                    << QStringList{"2006/03/03", "", "150", ""};
-    QTest::newRow("sales") << true << false << false << QList<double>{100, 0, 50, 0}
-                           << QStringList{"2006/03/03", "", "50", ""};
-    QTest::newRow("purchases are positive")
-        << false << true << false << QList<double>{0, 30, 0, 0} << QStringList{"2006/03/03", "0", "", ""};
-    QTest::newRow("both, running") << true << true << true << QList<double>{100, 70, 120, 120}
-                                   << QStringList{"2006/03/03", "30", "150", "120"};
+    // clang-format off
+    QTest::newRow("sales, running") << true << false << true << QList<double>{100, 100, 150, 150} << QStringList{"2006/03/03", "", "150", ""};
+    QTest::newRow("sales") << true << false << false << QList<double>{100, 0, 50, 0} << QStringList{"2006/03/03", "", "50", ""};
+    QTest::newRow("purchases are positive") << false << true << false << QList<double>{0, 30, 0, 0} << QStringList{"2006/03/03", "0", "", ""};
+    QTest::newRow("both, running") << true << true << true << QList<double>{100, 70, 120, 120} << QStringList{"2006/03/03", "30", "150", "120"};
+    // clang-format on
     QTest::newRow("neither") << false << false << false << QList<double>{0, 0, 0, 0} << QStringList{"", "", "", ""};
 }
 
@@ -174,11 +172,11 @@ void TestGraphData::yearComparison_data()
     QTest::addColumn<QStringList>("headers");
     QTest::addColumn<QStringList>("march"); // row 3, columns 1 to 5
 
-    QTest::newRow("2006") << "2006" << QStringList{"月/年", "2002", "2003", "2004", "2005", "2006"}
-                          << QStringList{"30", "0", "0", "0", "130"};
+    // clang-format off
+    QTest::newRow("2006") << "2006" << QStringList{"月/年", "2002", "2003", "2004", "2005", "2006"} << QStringList{"30", "0", "0", "0", "130"};
     // Years the tables do not cover are left empty, not shown as nothing sold.
-    QTest::newRow("2002 reaches before 2000") << "2002" << QStringList{"月/年", "1998", "1999", "2000", "2001", "2002"}
-                                              << QStringList{"", "", "0", "0", "30"};
+    QTest::newRow("2002 reaches before 2000") << "2002" << QStringList{"月/年", "1998", "1999", "2000", "2001", "2002"} << QStringList{"", "", "0", "0", "30"};
+    // clang-format on
 }
 
 void TestGraphData::yearComparison()
@@ -261,16 +259,9 @@ void TestGraphData::selectorsOutsideTheTables_data()
     QTest::addColumn<int>("mode");
     QTest::addColumn<QString>("year");
     QTest::addColumn<QString>("month");
-    for (int mode = MonthlyTrend; mode <= VisitorsPerHour; ++mode) {
-        QTest::addRow("mode %d, year abc", mode) << mode << "abc"
-                                                 << "3";
-        QTest::addRow("mode %d, year 1999", mode) << mode << "1999"
-                                                  << "3";
-        QTest::addRow("mode %d, year 99999", mode) << mode << "99999"
-                                                   << "3";
-        QTest::addRow("mode %d, month 13", mode) << mode << "2006"
-                                                 << "13";
-    }
+    for (int mode = MonthlyTrend; mode <= VisitorsPerHour; ++mode)
+        for (const auto& [year, month] : {std::pair{"abc", "3"}, {"1999", "3"}, {"99999", "3"}, {"2006", "13"}})
+            QTest::addRow("mode %d, %s/%s", mode, year, month) << mode << QString(year) << QString(month);
 }
 
 void TestGraphData::selectorsOutsideTheTables()

@@ -29,21 +29,27 @@ SalesSlipRecord baseSale()
     return s;
 }
 
-// An entry written as the program writes one, at a chosen time.
-QByteArray entryAt(const QString& time, HistoryOperation op, const QString& file, qint64 slip, const QByteArray& before,
-                   const QByteArray& after, const QByteArray& previous)
+// A history file as the program writes one: entries numbered from 1, each linked to the one before.
+QByteArray historyFile(QList<HistoryEntry> entries)
 {
-    HistoryEntry e;
-    e.operation = op;
-    e.time = time;
-    e.file = file;
-    e.recordNo = slip;
-    e.hasBefore = !before.isEmpty();
-    e.before = before;
-    e.after = after;
-    static qint64 n = 0;
-    e.entryNo = previous.isEmpty() ? (n = 1) : ++n;
-    return encodeHistoryEntry(e, previous);
+    QByteArray file;
+    QByteArray previous;
+    for (HistoryEntry& e : entries) {
+        e.entryNo = file.size() / HistoryLayout::EntrySize + 1;
+        e.hasBefore = !e.before.isEmpty();
+        file += encodeHistoryEntry(e, previous);
+        previous = historyEntryHash(file.constData() + file.size() - HistoryLayout::EntrySize);
+    }
+    return file;
+}
+
+// December 2026, every operation unless told.
+HistoryFilter december(int operation = 5)
+{
+    HistoryFilter filter;
+    filter.period = ReportPeriod::fromTexts(QStringLiteral("2026"), QStringLiteral("12"), {}, false);
+    setOperationChoice(filter, operation);
+    return filter;
 }
 
 } // namespace
@@ -74,8 +80,8 @@ void TestHistoryView::changedFieldsAreMarked_data()
     // clang-format off
     QTest::newRow("quantity") << Change([](S s, P) { s.Line[1].Qty = 1; s.Line[1].Amount = 150; s.Subtotal = s.Total = 150; })
         << "1行目" << "12 どら焼き 150×2 = 300" << "12 どら焼き 150×1 = 150" << "数量・金額" << 3; // the line, 計 and 合計
-    QTest::newRow("line added") << Change([](S s, P) { s.Line[2] = {7, QStringLiteral("最中"), 80, 1, 80}; })
-        << "2行目" << "" << "7 最中 80×1 = 80" << "CODE・品名・単価・数量・金額" << 1;
+    QTest::newRow("line added, money grouped") << Change([](S s, P) { s.Line[2] = {7, QStringLiteral("最中"), 1200, 3, 3600}; })
+        << "2行目" << "" << "7 最中 1,200×3 = 3,600" << "CODE・品名・単価・数量・金額" << 1;
     QTest::newRow("weather") << Change([](S s, P) { s.Weather = QStringLiteral("雨"); }) << "天気" << "晴れ" << "雨" << "天気" << 1;
     QTest::newRow("deleted") << Change([](S s, P) { s.Deleted = 1; }) << "削除" << "" << "削除" << "削除" << 1;
     QTest::newRow("reserved bytes only") << Change([](S s, P) { s.Raw[1000] = 'x'; s.Raw[1001] = 'y'; })
@@ -173,24 +179,17 @@ void TestHistoryView::filterChoosesEntries()
     const QByteArray bought = EncodePurchaseSlip(p);
     p.Deleted = 1;
     const QByteArray deleted = EncodePurchaseSlip(p);
-    const QString sales = QStringLiteral("reg.dat");
-    const QString purchases = QStringLiteral("siire.dat");
-    QByteArray file;
-    QByteArray previous;
-    const auto add = [&](const QString& time, HistoryOperation op, const QString& f, const QByteArray& b,
-                         const QByteArray& a) {
-        const QByteArray e = entryAt(time, op, f, 3, b, a, previous);
-        previous = historyEntryHash(e.constData());
-        file += e;
-    };
-    add(QStringLiteral("2026/12/06 09:00:00"), HistoryOperation::New, sales, {}, sale);
-    add(QStringLiteral("2026/12/07 10:00:00"), HistoryOperation::Correction, sales, sale, corrected);
-    add(QStringLiteral("2026/12/07 11:00:00"), HistoryOperation::Deletion, purchases, bought, deleted);
-    add(QStringLiteral("2026/12/08 09:00:00"), HistoryOperation::New, sales, {}, sale);
-    add(QStringLiteral("2026/12/31 23:59:59"), HistoryOperation::Deletion, purchases, bought, deleted);
-    add(QStringLiteral("2026/11/30 23:59:59"), HistoryOperation::Correction, sales, sale, corrected);
-    add(QStringLiteral("2026/12/20 18:00:00"), HistoryOperation::Reset, sales, {}, QByteArray(1024, '\0'));
-    dir.writeBytes(QStringLiteral("rireki.dat"), file);
+    using O = HistoryOperation;
+    // clang-format off
+    dir.writeBytes(QStringLiteral("rireki.dat"), historyFile({
+        {0, O::New, "2026/12/06 09:00:00", "reg.dat", 3, false, {}, sale},
+        {0, O::Correction, "2026/12/07 10:00:00", "reg.dat", 3, false, sale, corrected},
+        {0, O::Deletion, "2026/12/07 11:00:00", "siire.dat", 3, false, bought, deleted},
+        {0, O::New, "2026/12/08 09:00:00", "reg.dat", 3, false, {}, sale},
+        {0, O::Deletion, "2026/12/31 23:59:59", "siire.dat", 3, false, bought, deleted},
+        {0, O::Correction, "2026/11/30 23:59:59", "reg.dat", 3, false, sale, corrected},
+        {0, O::Reset, "2026/12/20 18:00:00", "reg.dat", 3, false, {}, QByteArray(1024, '\0')}}));
+    // clang-format on
 
     HistoryFilter filter;
     filter.period = ReportPeriod::fromTexts(year, month, day, daily);
@@ -221,17 +220,20 @@ void TestHistoryView::csvRowsCarryTheirKeys()
     s.Line[1].Qty = 1;
     s.Line[1].Amount = 150;
     const QByteArray corrected = EncodeSalesSlip(s);
-    const QByteArray first = entryAt(QStringLiteral("2026/12/07 10:00:00"), HistoryOperation::New,
-                                     QStringLiteral("reg.dat"), 3, {}, sale, {});
-    const QByteArray second =
-        entryAt(QStringLiteral("2026/12/07 10:05:00"), HistoryOperation::Correction, QStringLiteral("reg.dat"), 3, sale,
-                corrected, historyEntryHash(first.constData()));
-    dir.writeBytes(QStringLiteral("rireki.dat"), first + second);
-    HistoryFilter filter;
-    filter.period = ReportPeriod::fromTexts(QStringLiteral("2026"), QStringLiteral("12"), {}, false);
-    setOperationChoice(filter, 5);
+    dir.writeBytes(
+        QStringLiteral("rireki.dat"),
+        historyFile({{0, HistoryOperation::New, "2026/12/07 10:00:00", "reg.dat", 3, false, {}, sale},
+                     {0, HistoryOperation::Correction, "2026/12/07 10:05:00", "reg.dat", 3, false, sale, corrected}}));
     GridTable table;
-    QVERIFY(buildHistoryCsvTable(filter, table));
+    QVERIFY(buildHistoryTable(december(), table));
+    // The grid groups the money the file keeps plain, and only the money: the slip number stays as it is.
+    QStringList tendered;
+    for (const QStringList& row : std::as_const(table.rows))
+        if (row[HistoryFieldCol] == u"お預り")
+            tendered << row[HistoryBeforeCol] + u'|' + row[HistoryAfterCol];
+    QCOMPARE(tendered, (QStringList{"|10,000", "10,000|"}));
+    QCOMPARE(table.rows[1][HistorySlipNoCol], QStringLiteral("3"));
+    QVERIFY(buildHistoryCsvTable(december(), table));
     const QStringList head = table.rows[0];
     QCOMPARE(head.mid(0, 9),
              (QStringList{"履歴番号", "日時", "操作", "区分", "伝票番号", "項目", "変更前", "変更後", "変更箇所"}));
@@ -262,9 +264,9 @@ void TestHistoryView::slipListMarksCorrectedSlips()
         QVERIFY(storeSale(n, QStringLiteral("2026/12/0%1").arg(n), 100 * n));
     SysNum[Sys::NextSalesSlipNo] = 4;
     SalesSlipRecord s = baseSale();
-    const QByteArray e = entryAt(QStringLiteral("2026/12/07 10:00:00"), HistoryOperation::Correction,
-                                 QStringLiteral("reg.dat"), 2, EncodeSalesSlip(s), EncodeSalesSlip(s), {});
-    dir.writeBytes(QStringLiteral("rireki.dat"), e);
+    dir.writeBytes(QStringLiteral("rireki.dat"),
+                   historyFile({{0, HistoryOperation::Correction, "2026/12/07 10:00:00", "reg.dat", 2, false,
+                                 EncodeSalesSlip(s), EncodeSalesSlip(s)}}));
     GridTable table;
     QVERIFY(buildReport(SalesSlipReport,
                         ReportPeriod::fromTexts(QStringLiteral("2026"), QStringLiteral("12"), {}, false), table));
@@ -293,15 +295,13 @@ void TestHistoryView::foreignHistoryListsNothing()
 {
     TestAppDir dir;
     SalesSlipRecord s = baseSale();
-    const QByteArray e = entryAt(QStringLiteral("2026/12/07 10:00:00"), HistoryOperation::New,
-                                 QStringLiteral("reg.dat"), 3, {}, EncodeSalesSlip(s), {});
-    dir.writeBytes(QStringLiteral("rireki.dat"), "PK" + e);
-    HistoryFilter filter;
-    filter.period = ReportPeriod::fromTexts(QStringLiteral("2026"), QStringLiteral("12"), {}, false);
-    setOperationChoice(filter, 5);
+    dir.writeBytes(
+        QStringLiteral("rireki.dat"),
+        "PK" + historyFile(
+                   {{0, HistoryOperation::New, "2026/12/07 10:00:00", "reg.dat", 3, false, {}, EncodeSalesSlip(s)}}));
     GridTable table;
     qint64 entries = -1;
-    const Result r = buildHistoryTable(filter, table, &entries);
+    const Result r = buildHistoryTable(december(), table, &entries);
     QVERIFY(!r);
     QVERIFY2(r.error.contains(QStringLiteral("rireki.dat")), qPrintable(r.error));
     QCOMPARE(table.rows.size(), 1);
