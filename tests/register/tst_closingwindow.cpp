@@ -190,6 +190,21 @@ private Q_SLOTS:
         QVERIFY(fromCp932(dir().bytes(QStringLiteral("h.csv"))).contains(QStringLiteral(",13500,13500,0,")));
     }
 
+    // With the backup after a closing asked for and its drive gone, the closing is stored all the same and the
+    // cashier is told after the question.
+    void closingStandsWithoutItsBackup()
+    {
+        SysNum[Sys::BackupAfterClosing] = 1;
+        SysStr[Sys::BackupDrive] = dir().file(QStringLiteral("gone"));
+        const qsizetype before = dir().bytes(SeisanFileName).size();
+        typeCounts({1});
+        closeAnsweringYes();
+        const QStringList boxes = shown();
+        QCOMPARE(boxes.size(), 2);
+        QVERIFY2(boxes[1].startsWith(QStringLiteral("精算は記録されています。")), qPrintable(boxes[1]));
+        QCOMPARE(dir().bytes(SeisanFileName).size(), before + SeisanRecordSize);
+    }
+
     // The change fund typed is remembered with the closing and used for the expected cash.
     void changeFundRemembered()
     {
