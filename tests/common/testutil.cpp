@@ -14,6 +14,7 @@
 #include "storage/slipscan.h"
 #include "storage/text.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QMap>
@@ -55,6 +56,14 @@ TestAppDir::TestAppDir()
 QByteArray TestAppDir::bytes(const QString& name) const
 {
     return fileBytes(file(name));
+}
+
+QList<QByteArray> TestAppDir::snapshot(const QStringList& names) const
+{
+    QList<QByteArray> all;
+    for (const QString& name : names)
+        all << bytes(name);
+    return all;
 }
 
 void TestAppDir::writeBytes(const QString& name, const QByteArray& bytes) const
@@ -173,6 +182,17 @@ QStringList barcodesInPdf(const QString& pdf)
     }
     codes.sort();
     return codes;
+}
+
+bool runCrashChild(const QStringList& args)
+{
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), QStringList{QStringLiteral("--crash")} + args);
+    if (!child.waitForFinished(60000))
+        qFatal("crash child hangs");
+    if (child.exitStatus() == QProcess::NormalExit && child.exitCode() != 0)
+        qFatal("crash child failed with %d: %s", child.exitCode(), child.readAllStandardError().constData());
+    return child.exitStatus() == QProcess::CrashExit;
 }
 
 namespace {

@@ -22,6 +22,8 @@ public:
     QString path() const { return m_dir.path(); }
     QString file(const QString& name) const { return m_dir.filePath(name); }
     QByteArray bytes(const QString& name) const;
+    // The bytes of each named file, to compare before and after an operation that must write none of them.
+    QList<QByteArray> snapshot(const QStringList& names) const;
     void writeBytes(const QString& name, const QByteArray& bytes) const;
     // zaiko.dat of 400 blank purchase items holding the given stock quantities (item, quantity).
     void writeStock(const QList<QPair<int, double>>& stock) const;
@@ -69,6 +71,9 @@ QStringList pdfPages(const QString& path, bool layout = true);
 // or EAN-8 digits, sorted.
 QStringList barcodesInPdf(const QString& pdf);
 
+// Runs this test program again as a crash test's child, given `--crash` and `args`: true when it was stopped (it
+// died by a signal), false when it ran to its end; a child that hangs or fails ends the test run.
+bool runCrashChild(const QStringList& args);
 // In a crash test's child: the process dies at the `step`-th durable step of the journal, as hard as a power cut
 // (no destructor, no flush).
 void killAtJournalStep(int step);

@@ -85,26 +85,11 @@ private Q_SLOTS:
         // Without layout the text comes in reading order, one printed row a line.
         QString text = pdfPages(pdf(), false).join(u'\f');
         text.remove(u' ');
-        for (const char* wanted : {"やおや本店",
-                                   "TEL03-1234-5678",
-                                   "登録番号T1234567890123",
-                                   "2026/12/0514:03:22",
-                                   "No.7",
-                                   "ビール",
-                                   "※りんご",
-                                   "3×¥108",
-                                   "¥324",
-                                   "※食パン",
-                                   "合計",
-                                   "¥870",
-                                   "10%対象",
-                                   "¥330",
-                                   "内消費税",
-                                   "¥30",
-                                   "8%対象",
-                                   "¥540",
-                                   "¥40",
-                                   "※は軽減税率（8%）対象商品です"})
+        // clang-format off
+        for (const char* wanted : {"やおや本店", "TEL03-1234-5678", "登録番号T1234567890123", "2026/12/0514:03:22", "No.7",
+                                   "ビール", "※りんご", "3×¥108", "¥324", "※食パン", "合計", "¥870", "10%対象", "¥330",
+                                   "内消費税", "¥30", "8%対象", "¥540", "¥40", "※は軽減税率（8%）対象商品です"})
+            // clang-format on
             QVERIFY2(text.contains(QString::fromUtf8(wanted)), qPrintable(QString::fromUtf8(wanted) + "\n" + text));
         QVERIFY(!text.contains(QStringLiteral("※ビール")));
         // Each rate's figures on the row of their label.

@@ -10,7 +10,6 @@
 #include "storage/settings.h"
 #include "storage/text.h"
 
-#include <QProcess>
 #include <QtTest>
 #include <cmath>
 #include <csignal>
@@ -475,12 +474,11 @@ private Q_SLOTS:
         r.figures.firstSlip = 118;
         for (const QString& row :
              {QStringLiteral("営業日|2026/12/01"), QStringLiteral("伝票数|2 件"), QStringLiteral("伝票番号|118 ～ 121"),
-               QStringLiteral("返品|-¥300"),
-              QStringLiteral("売上合計|¥1,200"), QStringLiteral("現金|¥1,000"), QStringLiteral("クレジット|¥200"),
-              QStringLiteral("10%対象|¥1,200"), QStringLiteral("　内消費税|¥109"), QStringLiteral("釣銭準備金|¥5,000"),
-              QStringLiteral("入金|¥700"), QStringLiteral("出金|¥700"), QStringLiteral("現金在高（理論）|¥6,000"),
-              QStringLiteral("10000円 × 1|¥10,000"), QStringLiteral("現金在高（実査）|¥10,000"),
-              QStringLiteral("過不足|+¥4,000")})
+              QStringLiteral("返品|-¥300"), QStringLiteral("売上合計|¥1,200"), QStringLiteral("現金|¥1,000"),
+              QStringLiteral("クレジット|¥200"), QStringLiteral("10%対象|¥1,200"), QStringLiteral("　内消費税|¥109"),
+              QStringLiteral("釣銭準備金|¥5,000"), QStringLiteral("入金|¥700"), QStringLiteral("出金|¥700"),
+              QStringLiteral("現金在高（理論）|¥6,000"), QStringLiteral("10000円 × 1|¥10,000"),
+              QStringLiteral("現金在高（実査）|¥10,000"), QStringLiteral("過不足|+¥4,000")})
             QVERIFY2(texts.contains(row), qPrintable(row));
     }
 
@@ -497,11 +495,7 @@ private Q_SLOTS:
         QFETCH(int, step);
         TestAppDir dir;
         QVERIFY(AppendSeisan(movement(SeisanKind::CashIn, Day, 100)));
-        QProcess child;
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--crash"), dir.path(), QString::number(step)});
-        QVERIFY(child.waitForFinished(60000));
-        QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+        QVERIFY(runCrashChild({dir.path(), QString::number(step)}));
         QString completed;
         QVERIFY(RecoverJournal(&completed));
         QVERIFY(LoadSettings());

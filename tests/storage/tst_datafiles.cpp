@@ -100,24 +100,21 @@ private Q_SLOTS:
         QTest::addColumn<double>("preparedAfter");
         QTest::addColumn<double>("nextAfter");
         QTest::addColumn<QString>("note");
+        // clang-format off
         QTest::newRow("3000 slips, counter at 6") << "reg.dat" << 3000 << QList<int>{1, 2, 2999, 3000} << 100.0 << 6.0
-                                                  << 3000.0 << 3001.0
-                                                  << "reg.dat に合わせて、次の伝票番号を 6 から 3001 に、"
-                                                     "データ件数を 100 から 3000 に上げました。";
+            << 3000.0 << 3001.0 << "reg.dat に合わせて、次の伝票番号を 6 から 3001 に、データ件数を 100 から 3000 に上げました。";
         QTest::newRow("purchase slips") << "siire.dat" << 40 << QList<int>{1, 12} << 40.0 << 3.0 << 40.0 << 13.0
-                                        << "siire.dat に合わせて、次の伝票番号を 3 から 13 に上げました。";
-        QTest::newRow("prepared blanks are no slips") << "reg.dat" << 500 << QList<int>{1, 2} << 500.0 << 3.0
-                                                      << 500.0 << 3.0 << "";
-        QTest::newRow("counters ahead stay") << "reg.dat" << 10 << QList<int>{10} << 800.0 << 900.0 << 800.0 << 900.0
-                                             << "";
+            << "siire.dat に合わせて、次の伝票番号を 3 から 13 に上げました。";
+        QTest::newRow("prepared blanks are no slips") << "reg.dat" << 500 << QList<int>{1, 2} << 500.0 << 3.0 << 500.0 << 3.0 << "";
+        QTest::newRow("counters ahead stay") << "reg.dat" << 10 << QList<int>{10} << 800.0 << 900.0 << 800.0 << 900.0 << "";
         QTest::newRow("only the count behind") << "siire.dat" << 50 << QList<int>{4} << 20.0 << 7.0 << 50.0 << 7.0
-                                               << "siire.dat に合わせて、データ件数を 20 から 50 に上げました。";
+            << "siire.dat に合わせて、データ件数を 20 から 50 に上げました。";
         QTest::newRow("only the first slip") << "siire.dat" << 3 << QList<int>{1} << 0.0 << 1.0 << 3.0 << 2.0
-                                             << "siire.dat に合わせて、次の伝票番号を 1 から 2 に、"
-                                                "データ件数を 0 から 3 に上げました。";
+            << "siire.dat に合わせて、次の伝票番号を 1 から 2 に、データ件数を 0 から 3 に上げました。";
         QTest::newRow("empty file") << "reg.dat" << 0 << QList<int>{} << 0.0 << 1.0 << 0.0 << 1.0 << "";
         QTest::newRow("no file") << "reg.dat" << -1 << QList<int>{} << 4.0 << 9.0 << 4.0 << 9.0 << "";
         QTest::newRow("not a slip file") << "zaiko.dat" << 400 << QList<int>{400} << 0.0 << 1.0 << 0.0 << 1.0 << "";
+        // clang-format on
     }
     void countersRaisedToRestoredFile()
     {

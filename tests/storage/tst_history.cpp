@@ -12,7 +12,6 @@
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
 #include <cerrno>
@@ -95,21 +94,30 @@ QByteArray hashOf(const QByteArray& e)
     return QCryptographicHash::hash(QByteArray(e.left(H::Hash) + e.mid(H::Hash + 32)), QCryptographicHash::Sha256);
 }
 
-// A reset of `file` to 5 records, the old slips and history kept in backup/kept.lzh (a plain copy will do).
-Result resetWithHistory(const QString& file)
+// A reset of `file` (slips to 5 records, products none emptied), the old file and history kept in
+// backup/kept.lzh (a plain copy will do); `kept` hears the name of each file kept, in turn.
+Result resetWithHistory(const QString& file, QStringList* kept = nullptr)
 {
     const QString archive = dataPath(QStringLiteral("backup/kept.lzh"));
     QDir(AppDir).mkdir(QStringLiteral("backup"));
+    QStringList names;
     ResetSteps steps;
     steps.keepOld = [&](const QString& path) {
+        names << QFileInfo(path).fileName();
         return putFile(archive, fileBytes(path)) ? Result::success() : Result::failure(QStringLiteral("no room"));
     };
     steps.keepHistory = [&](const QString& path, QString& into) {
+        names << QFileInfo(path).fileName();
         into = archive;
         return putFile(archive, fileBytes(archive) + fileBytes(path)) ? Result::success()
                                                                       : Result::failure(QStringLiteral("no room"));
     };
-    return file == u"reg.dat" ? ResetSalesSlips(5, steps) : ResetPurchaseSlips(5, steps);
+    const Result r = file == u"syohin.dat" ? ResetProducts(0, steps)
+                     : file == u"reg.dat"  ? ResetSalesSlips(5, steps)
+                                           : ResetPurchaseSlips(5, steps);
+    if (kept)
+        *kept = names;
+    return r;
 }
 
 // `--crash <dir> <file> <op> <step>`: performs the operation and dies at that durable step.
@@ -127,14 +135,7 @@ int crashChild(const QStringList& args)
 
 bool runChild(const QString& dir, const QString& file, const QString& op, int step)
 {
-    QProcess child;
-    child.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--crash"), dir, file, op, QString::number(step)});
-    if (!child.waitForFinished(60000))
-        qFatal("crash child hangs");
-    if (child.exitStatus() == QProcess::NormalExit && child.exitCode() != 0)
-        qFatal("crash child failed with %d: %s", child.exitCode(), child.readAllStandardError().constData());
-    return child.exitStatus() == QProcess::CrashExit;
+    return runCrashChild({dir, file, op, QString::number(step)});
 }
 
 } // namespace
@@ -159,7 +160,6 @@ private Q_SLOTS:
     void checkFindsWhatTheChainAloneMisses();
     void historyFromBeforeTheAnchorIsTakenOn();
     void historyTheDiskCannotTakeSaysWhy();
-    void correctedSlipsFollowTheFile();
     void correctedSlipsKeptBetweenRuns_data();
     void correctedSlipsKeptBetweenRuns();
 };
@@ -401,28 +401,14 @@ void TestHistory::resetStartsAChainNamingItsArchive()
         dir.writeBytes(QStringLiteral("rireki.dat"), QByteArray(3000, 'z'));
     const QByteArray old = dir.bytes(QStringLiteral("rireki.dat"));
     const QString archive = dir.file(QStringLiteral("backup/kept.lzh"));
-    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("backup")));
-
-    ResetSteps steps;
     QStringList kept;
-    steps.keepOld = [&](const QString& path) {
-        kept << QFileInfo(path).fileName();
-        return putFile(archive, fileBytes(path)) ? Result::success() : Result::failure(QStringLiteral("no room"));
-    };
-    steps.keepHistory = [&](const QString& path, QString& into) {
-        kept << QFileInfo(path).fileName();
-        into = archive;
-        return putFile(archive, fileBytes(archive) + fileBytes(path)) ? Result::success()
-                                                                      : Result::failure(QStringLiteral("no room"));
-    };
+    QVERIFY(resetWithHistory(file, &kept).ok);
     if (file == u"syohin.dat") {
-        QVERIFY(ResetProducts(0, steps).ok);
         QCOMPARE(kept, QStringList{file});
         QCOMPARE(dir.bytes(QStringLiteral("rireki.dat")), old);
         QVERIFY(verifyHistory().whole);
         return;
     }
-    QVERIFY(file == u"reg.dat" ? ResetSalesSlips(5, steps).ok : ResetPurchaseSlips(5, steps).ok);
     QCOMPARE(kept, (QStringList{file, QStringLiteral("rireki.dat")}));
     QVERIFY(fileBytes(archive).endsWith(old));
     if (foreign) {
@@ -661,27 +647,8 @@ void TestHistory::historyTheDiskCannotTakeSaysWhy()
     QCOMPARE(check.entries, 6);
 }
 
-void TestHistory::correctedSlipsFollowTheFile()
-{
-    TestAppDir dir;
-    writeFixture(dir);
-    QVERIFY(perform(QStringLiteral("reg.dat"), QStringLiteral("correct")).saved);
-    QVERIFY(perform(QStringLiteral("siire.dat"), QStringLiteral("delete")).saved);
-    QCOMPARE(correctedSlips(QStringLiteral("reg.dat")), QSet<qint64>{3});
-    QCOMPARE(correctedSlips(QStringLiteral("siire.dat")), QSet<qint64>{});
-    // Appended since: read on.
-    SalesSlipRecord s = sale(2, 1);
-    QVERIFY(SaveCorrectedSalesSlip(2, s, {}).saved);
-    QVERIFY(perform(QStringLiteral("siire.dat"), QStringLiteral("new")).saved);
-    QCOMPARE(correctedSlips(QStringLiteral("reg.dat")), (QSet<qint64>{2, 3}));
-    // Another history in its place (a restore): read anew.
-    const QByteArray history = dir.bytes(QStringLiteral("rireki.dat"));
-    dir.writeBytes(QStringLiteral("rireki.dat"), history.mid(2 * H::Size, H::Size));
-    QCOMPARE(correctedSlips(QStringLiteral("reg.dat")), (QSet<qint64>{2}));
-    QFile::remove(dir.file(QStringLiteral("rireki.dat")));
-    QCOMPARE(correctedSlips(QStringLiteral("reg.dat")), QSet<qint64>{});
-}
-
+// Which slips the history lists as corrected follows the file: read on when it grows, read anew when another
+// history takes its place or it goes, and kept in rireki.cor between runs.
 void TestHistory::correctedSlipsKeptBetweenRuns_data()
 {
     QTest::addColumn<QString>("change"); // made after a run read four entries and kept them in rireki.cor

@@ -22,6 +22,12 @@
 #include <limits>
 #include <string_view>
 
+// One reset as data initialisation runs it, and the record it writes in each place it empties.
+using RunReset = Result (*)(const ResetSteps&);
+using BlankRecord = QByteArray (*)();
+Q_DECLARE_METATYPE(RunReset)
+Q_DECLARE_METATYPE(BlankRecord)
+
 class TestInitialise : public QObject
 {
     Q_OBJECT
@@ -93,10 +99,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("caption");
         QTest::newRow("sales: negative") << "reg.dat" << -1.0 << "売上データ件数";
         QTest::newRow("sales: beyond 32 bits") << "reg.dat" << 3e9 << "売上データ件数";
-        QTest::newRow("sales: not a number")
-            << "reg.dat" << std::numeric_limits<double>::quiet_NaN() << "売上データ件数";
-        QTest::newRow("purchases: not a number")
-            << "siire.dat" << std::numeric_limits<double>::quiet_NaN() << "仕入データ件数";
+        QTest::newRow("sales: not a number") << "reg.dat" << qQNaN() << "売上データ件数";
+        QTest::newRow("purchases: not a number") << "siire.dat" << qQNaN() << "仕入データ件数";
         QTest::newRow("products: beyond 16 bits") << "syohin.dat" << 32768.0 << "商品データ件数";
         QTest::newRow("items: negative") << "zaiko.dat" << -1.0 << "仕入商品データ件数";
     }
@@ -178,6 +182,8 @@ private Q_SLOTS:
         // be completed, the "history" cannot be kept, a "new history" cannot be started once the file
         // is reset.
         QTest::addColumn<QString>("blocked");
+        QTest::addColumn<RunReset>("run");
+        QTest::addColumn<BlankRecord>("blankRecord"); // what the reset writes in each record it empties
         struct Reset
         {
             const char* name;
@@ -186,15 +192,25 @@ private Q_SLOTS:
             int countAt;
             int reset;
             double after;
+            RunReset run;
+            BlankRecord blank;
         };
+        // clang-format off
         const Reset resets[] = {
-            {"sales", "reg.dat", 1024, Sys::SalesRecordCount, 2, 7},
-            {"purchases", "siire.dat", 1024, Sys::PurchaseRecordCount, 2, 7},
-            {"products", "syohin.dat", 512, Sys::ProductCount, 2, 400},
-            {"items", "zaiko.dat", 128, Sys::PurchaseItemCount, 2, 400},
-            {"suppliers", "siiresaki.dat", 128, Sys::SupplierCount, 100, 100},
-            {"closings", "seisan.dat", 512, 0, -1, 0},
+            {"sales", "reg.dat", 1024, Sys::SalesRecordCount, 2, 7,
+             [](const ResetSteps& s) { return ResetSalesSlips(7, s); },
+             [] { return QByteArray(InitialisedSalesSlip().Raw.data(), SalesSlipRecordSize); }},
+            {"purchases", "siire.dat", 1024, Sys::PurchaseRecordCount, 2, 7,
+             [](const ResetSteps& s) { return ResetPurchaseSlips(7, s); },
+             [] { return QByteArray(PurchaseSlipRecord().Raw.data(), PurchaseSlipRecordSize); }},
+            {"products", "syohin.dat", 512, Sys::ProductCount, 2, 400,
+             [](const ResetSteps& s) { return ResetProducts(1, s); },
+             [] { return ProductRecordImage(ProductEntry{}); }},
+            {"items", "zaiko.dat", 128, Sys::PurchaseItemCount, 2, 400, &ResetPurchaseItems, &PurchaseItemBlankRecord},
+            {"suppliers", "siiresaki.dat", 128, Sys::SupplierCount, 100, 100, &ResetSuppliers, &SupplierBlankRecord},
+            {"closings", "seisan.dat", 512, 0, -1, 0, &ResetSeisan, nullptr},
         };
+        // clang-format on
         for (const char* blocked :
              {"", "copy", "new file", "first write", "second write", "pending", "history", "new history"}) {
             for (const Reset& r : resets) {
@@ -203,7 +219,7 @@ private Q_SLOTS:
                     (std::string_view(blocked).ends_with("history") && !slips))
                     continue;
                 QTest::addRow("%s%s%s", r.name, *blocked ? ", blocked: " : "", blocked)
-                    << r.file << r.size << r.countAt << r.reset << r.after << blocked;
+                    << r.file << r.size << r.countAt << r.reset << r.after << blocked << r.run << r.blank;
             }
         }
     }
@@ -215,6 +231,8 @@ private Q_SLOTS:
         QFETCH(int, reset);
         QFETCH(double, after);
         QFETCH(QString, blocked);
+        QFETCH(RunReset, run);
+        QFETCH(BlankRecord, blankRecord);
         TestAppDir dir;
         const int held = std::max(reset, 0) + 1;
         QByteArray old;
@@ -269,19 +287,7 @@ private Q_SLOTS:
             QCOMPARE(done <= total, true);
             lastDone = done;
         };
-        Result r;
-        if (file == u"reg.dat")
-            r = ResetSalesSlips(7, steps);
-        else if (file == u"siire.dat")
-            r = ResetPurchaseSlips(7, steps);
-        else if (file == u"syohin.dat")
-            r = ResetProducts(1, steps);
-        else if (file == u"zaiko.dat")
-            r = ResetPurchaseItems(steps);
-        else if (file == u"siiresaki.dat")
-            r = ResetSuppliers(steps);
-        else
-            r = ResetSeisan(steps);
+        const Result r = run(steps);
         QCOMPARE(kept, blocked == u"pending" ? QStringList() : QStringList{dir.file(file)});
         QCOMPARE(QFile::exists(JournalPath()), blocked == u"pending");
         if (blocked == u"new history") { // the reset and its new history go together: neither takes effect
@@ -312,17 +318,7 @@ private Q_SLOTS:
             QCOMPARE(dir.bytes(QStringLiteral("sys.ini")), settings);
             return;
         }
-        QByteArray blank;
-        if (file == u"reg.dat")
-            blank = QByteArray(InitialisedSalesSlip().Raw.data(), SalesSlipRecordSize);
-        else if (file == u"siire.dat")
-            blank = QByteArray(PurchaseSlipRecord().Raw.data(), PurchaseSlipRecordSize);
-        else if (file == u"syohin.dat")
-            blank = ProductRecordImage(ProductEntry{});
-        else if (file == u"zaiko.dat")
-            blank = PurchaseItemBlankRecord();
-        else
-            blank = SupplierBlankRecord();
+        const QByteArray blank = blankRecord();
         QCOMPARE(now.size(), old.size());
         QCOMPARE(now.left(size), blank);
         if (file == u"syohin.dat") { // only the entries asked for are emptied; the rest is written from the table

@@ -55,39 +55,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("problem"); // a word the message must hold; empty when accepted
-        QTest::newRow("empty is no code") << ""
-                                          << ""
-                                          << "";
-        QTest::newRow("full-width digits") << "４００６３８１３３３９３１"
-                                           << "4006381333931"
-                                           << "";
-        QTest::newRow("UPC-A gets its 0") << "036000291452"
-                                          << "0036000291452"
-                                          << "";
-        QTest::newRow("UPC-A wrong check") << "036000291453"
-                                           << ""
-                                           << "チェックデジット";
-        QTest::newRow("7 digits") << "9638507"
-                                  << ""
-                                  << "8 桁か 13 桁";
-        QTest::newRow("14 digits") << "40063813339310"
-                                   << ""
-                                   << "14 桁";
-        QTest::newRow("11 digits") << "40063813339"
-                                   << ""
-                                   << "8 桁か 13 桁";
-        QTest::newRow("letters") << "49O1234567894"
-                                 << ""
-                                 << "数字だけ";
-        QTest::newRow("blank inside") << "4006381 333931"
-                                      << ""
-                                      << "数字だけ";
-        QTest::newRow("line break") << "4006381333931\n"
-                                    << ""
-                                    << "数字だけ";
-        QTest::newRow("minus") << "-96385074"
-                               << ""
-                               << "数字だけ";
+        // clang-format off
+        QTest::newRow("empty is no code") << "" << "" << "";
+        QTest::newRow("full-width digits") << "４００６３８１３３３９３１" << "4006381333931" << "";
+        QTest::newRow("UPC-A gets its 0") << "036000291452" << "0036000291452" << "";
+        QTest::newRow("UPC-A wrong check") << "036000291453" << "" << "チェックデジット";
+        QTest::newRow("7 digits") << "9638507" << "" << "8 桁か 13 桁";
+        QTest::newRow("14 digits") << "40063813339310" << "" << "14 桁";
+        QTest::newRow("11 digits") << "40063813339" << "" << "8 桁か 13 桁";
+        QTest::newRow("letters") << "49O1234567894" << "" << "数字だけ";
+        QTest::newRow("blank inside") << "4006381 333931" << "" << "数字だけ";
+        QTest::newRow("line break") << "4006381333931\n" << "" << "数字だけ";
+        QTest::newRow("minus") << "-96385074" << "" << "数字だけ";
+        // clang-format on
     }
     void reading()
     {

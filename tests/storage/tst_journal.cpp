@@ -11,7 +11,6 @@
 #include "storage/text.h"
 #include "testutil.h"
 
-#include <QProcess>
 #include <QtTest>
 #include <cerrno>
 #include <csignal>
@@ -125,19 +124,37 @@ int crashChild(const QStringList& args)
     return outcome.saved && outcome.error.isEmpty() ? 0 : 5;
 }
 
+// The files an operation writes, compared before and after one that must write nothing.
+const QStringList Touched = {QStringLiteral("reg.dat"), QStringLiteral("zaiko.dat"), QStringLiteral("sys.ini")};
+
+// A refused save: what spoils the fixture, the slip or its stock changes, and the save that is then refused.
+using Spoil = void (*)(const TestAppDir&, SalesSlipRecord&, QList<StockChange>&);
+using Save = SaveOutcome (*)(SalesSlipRecord&, const QList<StockChange>&);
+// What stands in the way of a recovery.
+using Obstacle = void (*)(const TestAppDir&);
+
+// Slip 6, the next slip number and item 12's stock, as a sale journals them.
+Transaction sampleTransaction()
+{
+    Transaction t;
+    t.description = QStringLiteral("伝票 6 の保存");
+    t.records << JournalRecord{QStringLiteral("reg.dat"), 6, QByteArray(1024, 'x'), QByteArray(1024, ' ')};
+    t.settings << JournalSetting{2, 7};
+    t.stock << JournalStock{12, 90};
+    return t;
+}
+
 // Runs the child; true when it was stopped, false when it ran to its end.
 bool runChild(const QString& dir, const QString& op, int step)
 {
-    QProcess child;
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--crash"), dir, op, QString::number(step)});
-    if (!child.waitForFinished(60000))
-        qFatal("crash child hangs");
-    if (child.exitStatus() == QProcess::NormalExit && child.exitCode() != 0)
-        qFatal("crash child failed with %d: %s", child.exitCode(), child.readAllStandardError().constData());
-    return child.exitStatus() == QProcess::CrashExit;
+    return runCrashChild({dir, op, QString::number(step)});
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(Spoil)
+Q_DECLARE_METATYPE(Save)
+Q_DECLARE_METATYPE(Obstacle)
 
 class TestJournal : public QObject
 {
@@ -232,61 +249,36 @@ void TestJournal::stoppedAtEveryStep()
 // applied, whatever their size; a whole journal of the earlier version is applied.
 void TestJournal::damagedJournal_data()
 {
-    QTest::addColumn<QString>("damage");
+    QTest::addColumn<QByteArray>("journal");
     QTest::addColumn<bool>("applied");
-    QTest::newRow("whole") << "none" << true;
-    QTest::newRow("earlier version") << "version 1" << true;
-    QTest::newRow("torn at the end") << "torn" << false;
-    QTest::newRow("only the header") << "header" << false;
-    QTest::newRow("a payload byte changed, same size") << "payload byte" << false;
-    QTest::newRow("a checksum byte changed") << "checksum byte" << false;
-    QTest::newRow("a foreign mark") << "mark" << false;
-    QTest::newRow("size field one more") << "size" << false;
-    QTest::newRow("size field negative") << "negative size" << false;
-    QTest::newRow("payload with a byte more, checksum right") << "trailing" << false;
-    QTest::newRow("payload cut short, checksum right") << "cut" << false;
-    QTest::newRow("earlier version holding replacements") << "version 1 with more" << false;
+    const QByteArray whole = JournalBytes(sampleTransaction());
+    constexpr int Header = 12;                                                // mark and payload size
+    const QByteArray payload = whole.mid(Header, whole.size() - Header - 32); // the SHA-256 after it
+    // clang-format off
+    const auto earlier = [](const QByteArray& framed) -> QByteArray { return QByteArray("TILLJRN1") + framed.mid(8); };
+    const auto flipped = [](QByteArray b, qsizetype at) { b[at] = char(b[at] ^ 1); return b; };
+    const auto sized = [&](int32_t size) { QByteArray b = whole; putInt32(b.data() + 8, size); return b; };
+    QTest::newRow("whole") << whole << true;
+    QTest::newRow("earlier version, no count of replaced files") << earlier(FramedJournal(payload.chopped(4))) << true;
+    QTest::newRow("torn at the end") << whole.chopped(7) << false;
+    QTest::newRow("only the header") << whole.left(Header + 4) << false;
+    QTest::newRow("a payload byte changed, same size") << flipped(whole, Header + payload.size() / 2) << false;
+    QTest::newRow("a checksum byte changed") << flipped(whole, whole.size() - 1) << false;
+    QTest::newRow("a foreign mark") << QByteArray(whole).replace(7, 1, "3") << false;
+    QTest::newRow("size field one more") << sized(int32_t(payload.size() + 1)) << false;
+    QTest::newRow("size field negative") << sized(-1) << false;
+    QTest::newRow("payload with a byte more, checksum right") << FramedJournal(payload + '\0') << false;
+    QTest::newRow("payload cut short, checksum right") << FramedJournal(payload.chopped(4)) << false;
+    QTest::newRow("earlier version holding replacements") << earlier(whole) << false;
+    // clang-format on
 }
 
 void TestJournal::damagedJournal()
 {
-    QFETCH(QString, damage);
+    QFETCH(QByteArray, journal);
     QFETCH(bool, applied);
     TestAppDir dir;
     writeFixture(dir);
-    Transaction t;
-    t.description = QStringLiteral("伝票 6 の保存");
-    t.records << JournalRecord{QStringLiteral("reg.dat"), 6, QByteArray(1024, 'x'), QByteArray(1024, ' ')};
-    t.settings << JournalSetting{2, 7};
-    t.stock << JournalStock{12, 90};
-    const QByteArray whole = JournalBytes(t);
-    constexpr int Header = 12; // mark and payload size
-    constexpr int Checksum = 32;
-    const QByteArray payload = whole.mid(Header, whole.size() - Header - Checksum);
-    const auto earlier = [](const QByteArray& framed) -> QByteArray { return QByteArray("TILLJRN1") + framed.mid(8); };
-    QByteArray journal = whole;
-    if (damage == u"version 1")
-        journal = earlier(FramedJournal(payload.chopped(4))); // no count of replaced files
-    else if (damage == u"version 1 with more")
-        journal = earlier(whole);
-    else if (damage == u"torn")
-        journal.chop(7);
-    else if (damage == u"header")
-        journal.truncate(Header + 4);
-    else if (damage == u"payload byte")
-        journal[Header + payload.size() / 2] = char(journal[Header + payload.size() / 2] ^ 1);
-    else if (damage == u"checksum byte")
-        journal[journal.size() - 1] = char(journal[journal.size() - 1] ^ 1);
-    else if (damage == u"mark")
-        journal[7] = '3';
-    else if (damage == u"size")
-        putInt32(journal.data() + 8, int32_t(payload.size() + 1));
-    else if (damage == u"negative size")
-        putInt32(journal.data() + 8, -1);
-    else if (damage == u"trailing")
-        journal = FramedJournal(payload + '\0');
-    else if (damage == u"cut")
-        journal = FramedJournal(payload.chopped(4));
     dir.writeBytes(QStringLiteral("till.journal"), journal);
     const FileState before = readState(dir);
     QVERIFY(LoadSettings().ok);
@@ -304,7 +296,7 @@ void TestJournal::damagedJournal()
         QCOMPARE(now.item12, before.item12);
         return;
     }
-    QCOMPARE(completed, t.description);
+    QCOMPARE(completed, sampleTransaction().description);
     QCOMPARE(now.reg.mid(5 * 1024), QByteArray(1024, 'x'));
     QCOMPARE(now.counter, 7.0);
     QCOMPARE(now.item12, 90.0);
@@ -312,81 +304,64 @@ void TestJournal::damagedJournal()
 
 void TestJournal::refusedSaveWritesNothing_data()
 {
-    QTest::addColumn<QString>("damage");
+    QTest::addColumn<Save>("save");
     QTest::addColumn<QString>("message");
-    QTest::newRow("zaiko.dat missing") << "no zaiko"
-                                       << "zaiko.dat がありません";
-    QTest::newRow("NaN component quantity") << "nan qty"
-                                            << "仕入商品 12 の在庫数量が数値でなくなる";
-    QTest::newRow("infinite tax") << "inf tax"
-                                  << "合計または消費税が数値ではない";
-    QTest::newRow("NaN reduced-rate tax") << "nan rate tax"
-                                          << "合計または消費税が数値ではない";
-    QTest::newRow("infinite line amount") << "inf amount"
-                                          << "1 行目の金額が数値ではない";
-    QTest::newRow("NaN amount on the last line") << "nan amount 10"
-                                                 << "10 行目の金額が数値ではない";
-    QTest::newRow("counter zero") << "counter 0"
-                                  << "伝票番号 0 には保存できません";
-    QTest::newRow("correction of slip 0") << "correct 0"
-                                          << "伝票番号 0 には保存できません";
-    QTest::newRow("correction with NaN total") << "correct nan total"
-                                               << "合計または消費税が数値ではない";
-    QTest::newRow("deletion, reg.dat unreadable") << "delete reg dir"
-                                                  << "reg.dat";
-    QTest::newRow("counter at the last slip number") << "counter"
-                                                     << "伝票番号 2147483647 には保存できません";
-    QTest::newRow("reg.dat unwritable") << "reg dir"
-                                        << "reg.dat";
+    QTest::addColumn<Spoil>("spoil");
+    constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    // clang-format off
+    const Save saveNew = [](SalesSlipRecord& s, const QList<StockChange>& c) { return SaveNewSalesSlip(s, c); };
+    const Save correct = [](auto& s, const QList<StockChange>& c) { return SaveCorrectedSalesSlip(3, s, c); };
+    const Save remove = [](SalesSlipRecord&, const QList<StockChange>& c) { return DeleteSalesSlip(4, c); };
+    const Spoil regDir = [](const TestAppDir& d, auto&, auto&) {
+        QFile::remove(d.file(QStringLiteral("reg.dat")));
+        QDir(d.path()).mkdir(QStringLiteral("reg.dat"));
+    };
+    QTest::newRow("zaiko.dat missing") << saveNew << "zaiko.dat がありません"
+        << Spoil([](const TestAppDir& d, auto&, auto&) { QFile::remove(d.file(QStringLiteral("zaiko.dat"))); });
+    QTest::newRow("NaN component quantity") << saveNew << "仕入商品 12 の在庫数量が数値でなくなる"
+        << Spoil([](auto&, auto&, QList<StockChange>& c) { c[0].delta = 3 * nan; });
+    QTest::newRow("infinite tax") << saveNew << "合計または消費税が数値ではない"
+        << Spoil([](auto&, SalesSlipRecord& s, auto&) { s.Tax = 900 * 1e308; });
+    QTest::newRow("NaN reduced-rate tax") << saveNew << "合計または消費税が数値ではない"
+        << Spoil([](auto&, SalesSlipRecord& s, auto&) { s.Rates.present = true; s.Rates.reduced.tax = nan; });
+    QTest::newRow("infinite line amount") << saveNew << "1 行目の金額が数値ではない"
+        << Spoil([](auto&, SalesSlipRecord& s, auto&) { s.Line[1].Amount = -inf; });
+    QTest::newRow("NaN amount on the last line") << saveNew << "10 行目の金額が数値ではない"
+        << Spoil([](auto&, SalesSlipRecord& s, auto&) { s.Line[10].Amount = nan; });
+    QTest::newRow("counter zero") << saveNew << "伝票番号 0 には保存できません"
+        << Spoil([](auto&, auto&, auto&) { SysNum[2] = 0; });
+    QTest::newRow("correction of slip 0")
+        << Save([](SalesSlipRecord& s, const QList<StockChange>& c) { return SaveCorrectedSalesSlip(0, s, c); })
+        << "伝票番号 0 には保存できません" << Spoil([](auto&, auto&, auto&) {});
+    QTest::newRow("correction with NaN total") << correct << "合計または消費税が数値ではない"
+        << Spoil([](auto&, SalesSlipRecord& s, auto&) { s.Total = nan; });
+    QTest::newRow("deletion, reg.dat unreadable") << remove << "reg.dat" << regDir;
+    QTest::newRow("counter at the last slip number") << saveNew << "伝票番号 2147483647 には保存できません"
+        << Spoil([](auto&, auto&, auto&) { SysNum[2] = 2147483647; });
+    QTest::newRow("reg.dat unwritable") << saveNew << "reg.dat" << regDir;
+    // clang-format on
 }
 
 void TestJournal::refusedSaveWritesNothing()
 {
-    QFETCH(QString, damage);
+    QFETCH(Save, save);
     QFETCH(QString, message);
+    QFETCH(Spoil, spoil);
     TestAppDir dir;
     writeFixture(dir);
     SalesSlipRecord slip = newSlip();
     QList<StockChange> stock{{12, -6}, {30, -3}};
-    if (damage == u"no zaiko")
-        QFile::remove(dir.file(QStringLiteral("zaiko.dat")));
-    else if (damage == u"nan qty")
-        stock[0].delta = 3 * std::numeric_limits<double>::quiet_NaN();
-    else if (damage == u"inf tax")
-        slip.Tax = 900 * 1e308;
-    else if (damage == u"nan rate tax") {
-        slip.Rates.present = true;
-        slip.Rates.reduced.tax = std::numeric_limits<double>::quiet_NaN();
-    } else if (damage == u"inf amount")
-        slip.Line[1].Amount = -std::numeric_limits<double>::infinity();
-    else if (damage == u"nan amount 10")
-        slip.Line[10].Amount = std::numeric_limits<double>::quiet_NaN();
-    else if (damage == u"correct nan total")
-        slip.Total = std::numeric_limits<double>::quiet_NaN();
-    else if (damage == u"counter")
-        SysNum[2] = 2147483647;
-    else if (damage == u"counter 0")
-        SysNum[2] = 0;
-    else if (damage.endsWith(u"reg dir")) {
-        QFile::remove(dir.file(QStringLiteral("reg.dat")));
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("reg.dat")));
-    }
+    spoil(dir, slip, stock);
+    const bool zaiko = QFile::exists(dir.file(QStringLiteral("zaiko.dat")));
     const double counter = SysNum[2];
-    const QByteArray reg = dir.bytes(QStringLiteral("reg.dat"));
-    const QByteArray zaiko = dir.bytes(QStringLiteral("zaiko.dat"));
-    const QByteArray settings = dir.bytes(QStringLiteral("sys.ini"));
-
-    const SaveOutcome outcome = damage.startsWith(u"correct")
-                                    ? SaveCorrectedSalesSlip(damage == u"correct 0" ? 0 : 3, slip, stock)
-                                : damage.startsWith(u"delete") ? DeleteSalesSlip(4, stock)
-                                                               : SaveNewSalesSlip(slip, stock);
+    const QList<QByteArray> before = dir.snapshot(Touched);
+    const SaveOutcome outcome = save(slip, stock);
     QVERIFY(!outcome.saved);
     QVERIFY2(outcome.error.contains(message), qPrintable(outcome.error));
     QCOMPARE(SysNum[2], counter);
-    QCOMPARE(dir.bytes(QStringLiteral("reg.dat")), reg);
-    QCOMPARE(dir.bytes(QStringLiteral("zaiko.dat")), zaiko);
-    QCOMPARE(QFile::exists(dir.file(QStringLiteral("zaiko.dat"))), damage != u"no zaiko");
-    QCOMPARE(dir.bytes(QStringLiteral("sys.ini")), settings);
+    QCOMPARE(dir.snapshot(Touched), before);
+    QCOMPARE(QFile::exists(dir.file(QStringLiteral("zaiko.dat"))), zaiko);
     QVERIFY(!QFile::exists(JournalPath()));
 }
 
@@ -425,17 +400,19 @@ void TestJournal::commitRefusesWhatNoFileMayHold_data()
     QTest::addColumn<QString>("refusal"); // empty: committed
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
+    // clang-format off
     QTest::newRow("at the plausible end") << "reg.dat" << qint64(70) << 2 << 71.0 << 12 << 1.0 << QString();
     QTest::newRow("record 0") << "reg.dat" << qint64(0) << 2 << 7.0 << 12 << 1.0 << "レコード番号 0";
     QTest::newRow("record -1") << "reg.dat" << qint64(-1) << 2 << 7.0 << 12 << 1.0 << "レコード番号 -1";
-    QTest::newRow("one beyond the plausible end")
-        << "reg.dat" << qint64(71) << 2 << 7.0 << 12 << 1.0 << "レコード番号 71";
+    QTest::newRow("one beyond the plausible end") << "reg.dat" << qint64(71) << 2 << 7.0 << 12 << 1.0 << "レコード番号 71";
     QTest::newRow("not a data file") << "reg.dat.new" << qint64(1) << 2 << 7.0 << 12 << 1.0 << "「reg.dat.new」";
     QTest::newRow("setting 0") << "reg.dat" << qint64(6) << 0 << 7.0 << 12 << 1.0 << "設定の番号 0";
+    QTest::newRow("setting 50, the last") << "reg.dat" << qint64(6) << 50 << 7.0 << 12 << 1.0 << QString();
     QTest::newRow("setting infinite") << "reg.dat" << qint64(6) << 2 << inf << 12 << 1.0 << "数値でない値";
     QTest::newRow("item 0") << "reg.dat" << qint64(6) << 2 << 7.0 << 0 << 1.0 << "仕入商品番号 0";
     QTest::newRow("item 401") << "reg.dat" << qint64(6) << 2 << 7.0 << 401 << 1.0 << "仕入商品番号 401";
     QTest::newRow("stock NaN") << "reg.dat" << qint64(6) << 2 << 7.0 << 12 << nan << "在庫数量";
+    // clang-format on
 }
 
 void TestJournal::commitRefusesWhatNoFileMayHold()
@@ -453,9 +430,7 @@ void TestJournal::commitRefusesWhatNoFileMayHold()
     t.records << JournalRecord{file, recordNo, QByteArray(1024, 'x'), QByteArray(1024, ' ')};
     t.settings << JournalSetting{setting, value};
     t.stock << JournalStock{item, stock};
-    const QByteArray reg = dir.bytes(QStringLiteral("reg.dat"));
-    const QByteArray zaiko = dir.bytes(QStringLiteral("zaiko.dat"));
-    const QByteArray settings = dir.bytes(QStringLiteral("sys.ini"));
+    const QList<QByteArray> before = dir.snapshot(Touched);
     const QStringList files = QDir(dir.path()).entryList(QDir::Files);
     const CommitOutcome outcome = CommitTransaction(t);
     QVERIFY(!QFile::exists(JournalPath()));
@@ -467,9 +442,7 @@ void TestJournal::commitRefusesWhatNoFileMayHold()
     }
     QVERIFY(!outcome.committed);
     QVERIFY2(outcome.error.contains(refusal), qPrintable(outcome.error));
-    QCOMPARE(dir.bytes(QStringLiteral("reg.dat")), reg);
-    QCOMPARE(dir.bytes(QStringLiteral("zaiko.dat")), zaiko);
-    QCOMPARE(dir.bytes(QStringLiteral("sys.ini")), settings);
+    QCOMPARE(dir.snapshot(Touched), before);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), files);
 }
 
@@ -691,6 +664,7 @@ void TestJournal::forgedJournalIsDroppedWhole_data()
     QTest::addColumn<QString>("refusal"); // empty: the journal is applied
     const double nan = std::numeric_limits<double>::quiet_NaN();
     // The fixture holds slips 1 to 5 and counts 6 as the next slip: the plausible end of reg.dat is 6 + 64.
+    // clang-format off
     QTest::newRow("a valid save") << "reg.dat" << qint64(6) << 1024 << 2 << 7.0 << 90.0 << QString();
     QTest::newRow("at the plausible end") << "reg.dat" << qint64(70) << 1024 << 0 << 0.0 << 90.0 << QString();
     QTest::newRow("one beyond it") << "reg.dat" << qint64(71) << 1024 << 0 << 0.0 << 90.0 << "レコード番号 71";
@@ -699,8 +673,7 @@ void TestJournal::forgedJournalIsDroppedWhole_data()
     QTest::newRow("the executable") << "till" << qint64(1) << 1024 << 0 << 0.0 << 90.0 << "「till」";
     QTest::newRow("a new file") << "evil.sh" << qint64(1) << 1024 << 0 << 0.0 << 90.0 << "「evil.sh」";
     QTest::newRow("sys.ini as records") << "sys.ini" << qint64(1) << 1024 << 0 << 0.0 << 90.0 << "「sys.ini」";
-    QTest::newRow("the journal itself") << "till.journal" << qint64(1) << 1024 << 0 << 0.0 << 90.0
-                                        << "「till.journal」";
+    QTest::newRow("the journal itself") << "till.journal" << qint64(1) << 1024 << 0 << 0.0 << 90.0 << "「till.journal」";
     QTest::newRow("a parent folder") << "../reg.dat" << qint64(1) << 1024 << 0 << 0.0 << 90.0 << "「../reg.dat」";
     QTest::newRow("short record") << "reg.dat" << qint64(6) << 1023 << 0 << 0.0 << 90.0 << "1023 バイト";
     QTest::newRow("long record") << "reg.dat" << qint64(6) << 1025 << 0 << 0.0 << 90.0 << "1025 バイト";
@@ -731,6 +704,7 @@ void TestJournal::forgedJournalIsDroppedWhole_data()
         << "reg.dat" << qint64(6) << 1024 << 2 << 6.0 << 90.0 << "伝票 6 まで";
     QTest::newRow("next slip below a slip written at 40")
         << "reg.dat" << qint64(40) << 1024 << 2 << 7.0 << 90.0 << "伝票 40 まで";
+    // clang-format on
 }
 
 void TestJournal::forgedJournalIsDroppedWhole()
@@ -753,9 +727,7 @@ void TestJournal::forgedJournalIsDroppedWhole()
         t.settings << JournalSetting{setting, value};
     t.stock << JournalStock{12, stock};
     const QStringList namesBefore = QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
-    const QByteArray reg = dir.bytes(QStringLiteral("reg.dat"));
-    const QByteArray zaiko = dir.bytes(QStringLiteral("zaiko.dat"));
-    const QByteArray settings = dir.bytes(QStringLiteral("sys.ini"));
+    const QList<QByteArray> before = dir.snapshot(Touched);
     dir.writeBytes(QStringLiteral("till.journal"), JournalBytes(t));
 
     QVERIFY(LoadSettings().ok);
@@ -776,9 +748,7 @@ void TestJournal::forgedJournalIsDroppedWhole()
     QVERIFY(completed.isEmpty());
     QVERIFY2(dropped.contains(QStringLiteral("till.journal")), qPrintable(dropped));
     QVERIFY2(dropped.contains(refusal), qPrintable(dropped));
-    QCOMPARE(dir.bytes(QStringLiteral("reg.dat")), reg);
-    QCOMPARE(dir.bytes(QStringLiteral("zaiko.dat")), zaiko);
-    QCOMPARE(dir.bytes(QStringLiteral("sys.ini")), settings);
+    QCOMPARE(dir.snapshot(Touched), before);
 }
 
 // A journal whose records hold what no window writes (stock that is no number, cash the cash window refuses, a
@@ -848,20 +818,26 @@ void TestJournal::recordsNoWindowWritesAreDropped()
 // what it needs, until a later start can complete it.
 void TestJournal::unwritableFileStopsRecoveryBeforeFirstWrite_data()
 {
-    QTest::addColumn<QString>("obstacle");
     QTest::addColumn<QString>("named");
-    QTest::newRow("a folder as siire.dat") << "siire dir"
-                                           << "siire.dat";
-    QTest::newRow("zaiko.dat missing") << "no zaiko"
-                                       << "zaiko.dat";
-    QTest::newRow("rename of the reset file refused") << "rename"
-                                                      << "reg.dat";
+    QTest::addColumn<Obstacle>("obstacle");
+    // clang-format off
+    QTest::newRow("a folder as siire.dat") << "siire.dat"
+        << Obstacle([](const TestAppDir& d) { QDir(d.path()).mkdir(QStringLiteral("siire.dat")); });
+    QTest::newRow("zaiko.dat missing") << "zaiko.dat"
+        << Obstacle([](const TestAppDir& d) { QFile::remove(d.file(QStringLiteral("zaiko.dat"))); });
+    // clang-format on
+    QTest::newRow("rename of the reset file refused") << "reg.dat" << Obstacle([](const TestAppDir&) {
+        durableSteps().rename = [](const QString&, const QString&, QString& error) {
+            error = QStringLiteral("refused");
+            return false;
+        };
+    });
 }
 
 void TestJournal::unwritableFileStopsRecoveryBeforeFirstWrite()
 {
-    QFETCH(QString, obstacle);
     QFETCH(QString, named);
+    QFETCH(Obstacle, obstacle);
     TestAppDir dir;
     writeFixture(dir);
     Transaction t;
@@ -871,19 +847,10 @@ void TestJournal::unwritableFileStopsRecoveryBeforeFirstWrite()
     t.settings << JournalSetting{4, 2};
     t.stock << JournalStock{12, 7};
     dir.writeBytes(QStringLiteral("reg.dat.new"), QByteArray(1024, 'n'));
-    if (obstacle == u"siire dir")
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("siire.dat")));
-    else if (obstacle == u"no zaiko")
-        QVERIFY(QFile::remove(dir.file(QStringLiteral("zaiko.dat"))));
-    else
-        durableSteps().rename = [](const QString&, const QString&, QString& error) {
-            error = QStringLiteral("refused");
-            return false;
-        };
+    obstacle(dir);
+    const bool siireDir = QFileInfo(dir.file(QStringLiteral("siire.dat"))).isDir();
     dir.writeBytes(QStringLiteral("till.journal"), JournalBytes(t));
-    const QByteArray reg = dir.bytes(QStringLiteral("reg.dat"));
-    const QByteArray zaiko = dir.bytes(QStringLiteral("zaiko.dat"));
-    const QByteArray settings = dir.bytes(QStringLiteral("sys.ini"));
+    const QList<QByteArray> before = dir.snapshot(Touched);
     QString completed;
     const Result r = RecoverJournal(&completed);
     durableSteps() = systemDurableSteps();
@@ -891,10 +858,8 @@ void TestJournal::unwritableFileStopsRecoveryBeforeFirstWrite()
     QVERIFY2(r.error.contains(named), qPrintable(r.error));
     QVERIFY(completed.isEmpty());
     QVERIFY(QFile::exists(JournalPath()));
-    QCOMPARE(dir.bytes(QStringLiteral("reg.dat")), reg);
-    QCOMPARE(dir.bytes(QStringLiteral("zaiko.dat")), zaiko);
-    QCOMPARE(dir.bytes(QStringLiteral("sys.ini")), settings);
-    if (obstacle != u"siire dir")
+    QCOMPARE(dir.snapshot(Touched), before);
+    if (!siireDir)
         QCOMPARE(dir.bytes(QStringLiteral("siire.dat")), QByteArray()); // opened to check it, nothing written
     // The pending journal still needs the new file: nothing removes it.
     RemoveLeftovers();

@@ -57,12 +57,9 @@ private Q_SLOTS:
         // Journal first, then the slip, its history entry and the history's anchor, the month index (the slip's key,
         // the header, the month of the blank records 1 and 2 and the slip's month), the counter, the one item whose
         // stock changes, journal removed.
-        QCOMPARE(g_steps, (QList<JournalStep>{JournalStep::JournalWritten, JournalStep::RecordWritten,
-                                              JournalStep::RecordWritten, JournalStep::RecordWritten,
-                                              JournalStep::RecordWritten, JournalStep::RecordWritten,
-                                              JournalStep::RecordWritten, JournalStep::RecordWritten,
-                                              JournalStep::SettingsWritten, JournalStep::StockWritten,
-                                              JournalStep::JournalRemoved}));
+        using S = JournalStep;
+        QCOMPARE(g_steps, (QList<S>{S::JournalWritten} + QList<S>(7, S::RecordWritten) +
+                           QList<S>{S::SettingsWritten, S::StockWritten, S::JournalRemoved}));
         const QByteArray siire = dir.bytes(QStringLiteral("siire.dat"));
         QCOMPARE(siire.size(), 3 * 1024);
         const QByteArray r = siire.mid(2 * 1024, 1024);
@@ -199,8 +196,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("unreadable");
         QTest::addColumn<QString>("message");
         QTest::newRow("slip 0") << qint64(0) << false << QStringLiteral("伝票番号 0 の伝票はありません");
-        QTest::newRow("past the highest") << qint64(2147483648) << false
-                                          << QStringLiteral("伝票番号 2147483648 の伝票はありません");
+        QTest::newRow("past the highest")
+            << qint64(2147483648) << false << QStringLiteral("伝票番号 2147483648 の伝票はありません");
         QTest::newRow("siire.dat unreadable") << qint64(1) << true << QStringLiteral("siire.dat");
     }
     void changeOfNoSlipIsRefused()
@@ -216,8 +213,8 @@ private Q_SLOTS:
         PurchaseQtyTable recalled{};
         recalled[5] = 1;
         SetJournalHook(&noteStep);
-        for (const SaveOutcome& outcome :
-             {SaveCorrectedPurchaseSlip(slipNo, draftOf({{5, "", 1, 1, 1}}), recalled), DeletePurchaseSlip(slipNo, recalled)}) {
+        for (const SaveOutcome& outcome : {SaveCorrectedPurchaseSlip(slipNo, draftOf({{5, "", 1, 1, 1}}), recalled),
+                                           DeletePurchaseSlip(slipNo, recalled)}) {
             QVERIFY(!outcome.saved);
             QVERIFY2(outcome.error.contains(message), qPrintable(outcome.error));
         }
@@ -231,26 +228,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("month");
         QTest::addColumn<QString>("day");
         QTest::addColumn<QString>("date");
-        QTest::newRow("as chosen") << "2024"
-                                   << "03"
-                                   << "05"
-                                   << "2024/03/05";
-        QTest::newRow("typed without zeros") << " 2024"
-                                             << "3"
-                                             << "5 "
-                                             << "2024/03/05";
-        QTest::newRow("first month, last day") << "2024"
-                                               << "1"
-                                               << "31"
-                                               << "2024/01/31";
-        QTest::newRow("last month") << "2024"
-                                    << "12"
-                                    << "31"
-                                    << "2024/12/31";
-        QTest::newRow("leap day") << "2024"
-                                  << "02"
-                                  << "29"
-                                  << "2024/02/29";
+        // clang-format off
+        QTest::newRow("as chosen") << "2024" << "03" << "05" << "2024/03/05";
+        QTest::newRow("typed without zeros") << " 2024" << "3" << "5 " << "2024/03/05";
+        QTest::newRow("first month, last day") << "2024" << "1" << "31" << "2024/01/31";
+        QTest::newRow("last month") << "2024" << "12" << "31" << "2024/12/31";
+        QTest::newRow("leap day") << "2024" << "02" << "29" << "2024/02/29";
+        // clang-format on
     }
     void datesAreWrittenFindable()
     {

@@ -141,17 +141,7 @@ private Q_SLOTS:
         QCOMPARE(slip.Tax, 123.0);
 
         // The tenth line counts like any other.
-        slip = saleSlip(1, {},
-                        {{2, 1, 1100},
-                         {2, 1, 1100},
-                         {2, 1, 1100},
-                         {2, 1, 1100},
-                         {2, 1, 1100},
-                         {2, 1, 1100},
-                         {2, 1, 1100},
-                         {2, 1, 1100},
-                         {2, 1, 1100},
-                         {1, 1, 1080}});
+        slip = saleSlip(1, {}, QList<SaleLine>(9, {2, 1, 1100}) << SaleLine{1, 1, 1080});
         FillSlipTax(slip, true);
         QCOMPARE(slip.Rates.reducedLines, uint16_t(1u << 9));
         QCOMPARE(slip.Rates.reduced.total, 1080.0);

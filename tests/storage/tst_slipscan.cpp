@@ -60,22 +60,12 @@ void TestSlipScan::purchaseViewReadsItsOffsets()
                    v.total()};
         return true;
     }));
-    const QVariantList expected = {2006,
-                                   3,
-                                   7,
-                                   QStringLiteral("2006/03/07"),
-                                   12,
-                                   -3,
+    // clang-format off
+    const QVariantList expected = {2006, 3, 7, QStringLiteral("2006/03/07"), 12, -3,
                                    QString(QStringLiteral("山田商店") + QString(12, u' ')),
                                    0x2020, // the blanks of line 1, as the bytes say
-                                   400,
-                                   QStringLiteral("牛乳"),
-                                   32767,
-                                   -32768,
-                                   2.5,
-                                   1.0,
-                                   2.0,
-                                   3.0};
+                                   400, QStringLiteral("牛乳"), 32767, -32768, 2.5, 1.0, 2.0, 3.0};
+    // clang-format on
     QCOMPARE(got.size(), expected.size());
     for (int i = 0; i < got.size(); ++i)
         QVERIFY2(got[i].toString() == expected[i].toString(), qPrintable(QString::number(i)));
