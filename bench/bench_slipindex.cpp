@@ -5,6 +5,7 @@
 #include "benchutil.h"
 #include "reports/graphdata.h"
 #include "reports/reportbuilder.h"
+#include "sqliteslips.h"
 #include "storage/journal.h"
 #include "storage/purchaseslip.h"
 #include "storage/salessave.h"
@@ -19,7 +20,6 @@
 #include <QTemporaryDir>
 #include <cstdio>
 #include <fcntl.h>
-#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -127,15 +127,7 @@ void Rebuild(benchmark::State& state)
 // The same month on SQLite: the slips' records in a table with their date indexed; range(0) 1 cold.
 void SqliteMonth(benchmark::State& state)
 {
-    sqlite3_stmt* query = nullptr;
-    sqlite3_prepare_v2(g_db,
-                       "SELECT no, date, time, total, deleted, record FROM slips WHERE date >= ?1 AND date < ?2 "
-                       "ORDER BY no",
-                       -1, &query, nullptr);
-    const QByteArray from =
-        QStringLiteral("%1/%2/").arg(g_busiest.year).arg(g_busiest.month, 2, 10, QChar(u'0')).toLatin1();
-    const QByteArray to =
-        QStringLiteral("%1/%2/~").arg(g_busiest.year).arg(g_busiest.month, 2, 10, QChar(u'0')).toLatin1();
+    SqliteMonthQuery query(g_db, g_busiest.year, g_busiest.month);
     qint64 rows = 0;
     for (auto _ : state) {
         if (state.range(0)) {
@@ -143,19 +135,10 @@ void SqliteMonth(benchmark::State& state)
             evictAll();
             state.ResumeTiming();
         }
-        sqlite3_bind_text(query, 1, from.constData(), int(from.size()), SQLITE_STATIC);
-        sqlite3_bind_text(query, 2, to.constData(), int(to.size()), SQLITE_STATIC);
-        QList<SlipListRow> list;
-        while (sqlite3_step(query) == SQLITE_ROW)
-            list.append(SlipListRow{sqlite3_column_int64(query, 0),
-                                    QString::fromLatin1(reinterpret_cast<const char*>(sqlite3_column_text(query, 1))),
-                                    QString::fromLatin1(reinterpret_cast<const char*>(sqlite3_column_text(query, 2))),
-                                    sqlite3_column_double(query, 3), sqlite3_column_int(query, 4) != 0});
-        sqlite3_reset(query);
+        const QList<SlipListRow> list = query.run();
         rows = list.size();
         benchmark::DoNotOptimize(list);
     }
-    sqlite3_finalize(query);
     state.counters["rows"] = double(rows);
 }
 
@@ -198,40 +181,6 @@ void Save(benchmark::State& state)
     LoadSettings();
 }
 
-// The slips of reg.dat into slips.sqlite beside it, once.
-bool openSqlite()
-{
-    const QString path = dataPath(QStringLiteral("slips.sqlite"));
-    const bool exists = QFile::exists(path);
-    if (sqlite3_open(QFile::encodeName(path).constData(), &g_db) != SQLITE_OK)
-        return false;
-    if (exists)
-        return true;
-    std::printf("writing the slips into %s for the side-by-side measure...\n", qPrintable(path));
-    sqlite3_exec(g_db,
-                 "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; BEGIN;"
-                 "CREATE TABLE slips(no INTEGER PRIMARY KEY, date TEXT, time TEXT, total REAL, deleted INTEGER, "
-                 "record BLOB);",
-                 nullptr, nullptr, nullptr);
-    sqlite3_stmt* insert = nullptr;
-    sqlite3_prepare_v2(g_db, "INSERT INTO slips VALUES(?1, ?2, ?3, ?4, ?5, ?6)", -1, &insert, nullptr);
-    ScanSalesSlips(1, LastSalesSlipNo(), [&](qint64 n, const SlipView& v) {
-        const QByteArray date = v.date().toLatin1(), time = v.time().toLatin1();
-        sqlite3_bind_int64(insert, 1, n);
-        sqlite3_bind_text(insert, 2, date.constData(), int(date.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_text(insert, 3, time.constData(), int(time.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_double(insert, 4, v.total());
-        sqlite3_bind_int(insert, 5, v.deleted() ? 1 : 0);
-        sqlite3_bind_blob(insert, 6, v.data(), SalesSlipRecordSize, SQLITE_TRANSIENT);
-        sqlite3_step(insert);
-        sqlite3_reset(insert);
-        return true;
-    });
-    sqlite3_finalize(insert);
-    sqlite3_exec(g_db, "CREATE INDEX slips_date ON slips(date); COMMIT;", nullptr, nullptr, nullptr);
-    return true;
-}
-
 } // namespace
 
 BENCHMARK_CAPTURE(PlainRead, reg, "reg.dat")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(1);
@@ -252,7 +201,8 @@ int main(int argc, char** argv)
     if (!openBenchData(argc, argv))
         return 0;
     g_busiest = busiestMonth();
-    if (!openSqlite()) {
+    g_db = openSqliteSlips();
+    if (!g_db) {
         std::printf("cannot open SQLite beside the data\n");
         return 1;
     }

@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QStyle>
+#include <algorithm>
 
 GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent)
 {
@@ -42,8 +43,8 @@ QVariant GridModel::data(const QModelIndex& index, int role) const
         return isFigureText(m_cells[row][col]) ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter)) : QVariant();
     }
     case Qt::BackgroundRole: {
-        const auto it = m_backgrounds.constFind(key(row, col));
-        return it == m_backgrounds.cend() ? QVariant() : QVariant(*it);
+        const QColor colour = cellBackground(row, col);
+        return colour.isValid() ? QVariant(colour) : QVariant();
     }
     default:
         return {};
@@ -65,8 +66,10 @@ void GridModel::setRows(int newRows)
     m_cells.resize(newRows);
     for (int r = old; r < newRows; ++r)
         m_cells[r] = QStringList(m_cols, QString());
-    if (newRows < old)
+    if (newRows < old) {
         m_backgrounds.removeIf([newRows](const auto& it) { return int(it.key() >> 32) >= newRows; });
+        m_tableColours.removeIf([newRows](const GridTable::Colour& c) { return c.row >= newRows; });
+    }
     endResetModel();
 }
 
@@ -76,8 +79,10 @@ void GridModel::setCols(int newCols)
     beginResetModel();
     for (QStringList& row : m_cells)
         row.resize(newCols);
-    if (newCols < m_cols)
+    if (newCols < m_cols) {
         m_backgrounds.removeIf([newCols](const auto& it) { return int(it.key() & 0xffffffffu) >= newCols; });
+        m_tableColours.removeIf([newCols](const GridTable::Colour& c) { return c.col >= newCols; });
+    }
     m_cols = newCols;
     endResetModel();
 }
@@ -88,6 +93,7 @@ void GridModel::clearCells()
     for (QStringList& row : m_cells)
         row = QStringList(m_cols, QString());
     m_backgrounds.clear();
+    m_tableColours.clear();
     endResetModel();
 }
 
@@ -101,11 +107,26 @@ void GridModel::setTable(GridTable table)
         row.resize(m_cols);
     m_cells = std::move(table.rows);
     m_backgrounds.clear();
-    m_backgrounds.reserve(table.colours.size());
-    for (const GridTable::Colour& c : std::as_const(table.colours))
-        if (valid(c.row, c.col))
-            m_backgrounds.insert(key(c.row, c.col), c.colour);
+    m_tableColours = std::move(table.colours);
+    m_tableColours.removeIf([this](const GridTable::Colour& c) { return !valid(c.row, c.col); });
+    const auto before = [](const GridTable::Colour& a, const GridTable::Colour& b) {
+        return key(a.row, a.col) < key(b.row, b.col);
+    };
+    // A builder adds colours row by row, so this is mostly a check.
+    if (!std::is_sorted(m_tableColours.cbegin(), m_tableColours.cend(), before))
+        std::stable_sort(m_tableColours.begin(), m_tableColours.end(), before);
     endResetModel();
+}
+
+QColor GridModel::tableColour(int row, int col) const
+{
+    const quint64 wanted = key(row, col);
+    const auto after = std::upper_bound(m_tableColours.cbegin(), m_tableColours.cend(), wanted,
+                                        [](quint64 k, const GridTable::Colour& c) { return k < key(c.row, c.col); });
+    if (after == m_tableColours.cbegin())
+        return {};
+    const GridTable::Colour& c = *(after - 1);
+    return key(c.row, c.col) == wanted ? c.colour : QColor();
 }
 
 QString GridModel::text(int row, int col) const
@@ -134,14 +155,15 @@ void GridModel::setRowTexts(int row, const QStringList& texts)
 
 QColor GridModel::cellBackground(int row, int col) const
 {
-    return m_backgrounds.value(key(row, col));
+    const auto it = m_backgrounds.constFind(key(row, col));
+    return it != m_backgrounds.cend() ? *it : tableColour(row, col);
 }
 
 void GridModel::setCellBackground(int row, int col, const QColor& colour)
 {
     if (!valid(row, col))
         return;
-    if (colour.isValid())
+    if (colour.isValid() || tableColour(row, col).isValid())
         m_backgrounds.insert(key(row, col), colour);
     else
         m_backgrounds.remove(key(row, col));
@@ -166,8 +188,13 @@ QString GridModel::shownText(int row, int col) const
 {
     if (!valid(row, col))
         return {};
-    QString text = ::shownText(m_cells[row][col]);
-    if (row > 0 && m_groupedCols.contains(col) && isFigureText(text) && !text.contains(u','))
+    return row == 0 ? ::shownText(m_cells[row][col]) : shownDataText(col, m_cells[row][col]);
+}
+
+QString GridModel::shownDataText(int col, const QString& stored) const
+{
+    QString text = ::shownText(stored);
+    if (m_groupedCols.contains(col) && isFigureText(text) && !text.contains(u','))
         text = groupedNumber(val(text));
     return text;
 }
@@ -220,17 +247,32 @@ void Grid::setColWidthTwips(int col, int widthTwips)
 void Grid::fitColumns(const QList<int>& cols)
 {
     const QFontMetrics body = fontMetrics();
-    const QFontMetrics head = horizontalHeader()->fontMetrics();
-    // The cell's own margins and the header's sort indicator room, as the style draws them.
-    const int margin = 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + body.averageCharWidth();
     for (int c : cols) {
-        if (c < 0 || c >= this->cols())
-            continue;
-        int widest = head.horizontalAdvance(m_model->shownText(0, c)) + head.averageCharWidth();
+        int widest = 0;
         for (int r = 1; r < rows(); ++r)
             widest = std::max(widest, body.horizontalAdvance(m_model->shownText(r, c)));
-        setColumnWidth(c, std::max(columnWidth(c), widest + margin));
+        widenColumn(c, widest);
     }
+}
+
+void Grid::fitColumns(const QList<int>& cols, const QStringList& widest)
+{
+    const QFontMetrics body = fontMetrics();
+    for (int c : cols)
+        widenColumn(c, body.horizontalAdvance(m_model->shownDataText(c, widest.value(c))));
+}
+
+void Grid::widenColumn(int col, int bodyWidth)
+{
+    if (col < 0 || col >= cols())
+        return;
+    const QFontMetrics head = horizontalHeader()->fontMetrics();
+    // The cell's own margins and the header's sort indicator room, as the style draws them.
+    const int margin =
+        2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + fontMetrics().averageCharWidth();
+    const int widest =
+        std::max(bodyWidth, head.horizontalAdvance(m_model->shownText(0, col)) + head.averageCharWidth());
+    setColumnWidth(col, std::max(columnWidth(col), widest + margin));
 }
 
 void Grid::squeezeIntoView(int col, int minimum)

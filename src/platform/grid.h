@@ -50,14 +50,22 @@ public:
     void setGroupedCols(const QList<int>& cols);
     // The text of a cell as shown: without its padding, and grouped in a column of money.
     QString shownText(int row, int col) const;
+    // A stored text as a data cell of column `col` would show it.
+    QString shownDataText(int col, const QString& stored) const;
 
 private:
     bool valid(int row, int col) const { return row >= 0 && row < rows() && col >= 0 && col < m_cols; }
     static quint64 key(int row, int col) { return (quint64(quint32(row)) << 32) | quint32(col); }
     void notify(int row, int firstCol, int lastCol);
+    // The colour setTable gave the cell; the last one given when it was given twice.
+    QColor tableColour(int row, int col) const;
 
-    QList<QStringList> m_cells;           // one list per grid row, m_cols long
-    QHash<quint64, QColor> m_backgrounds; // few cells are coloured
+    QList<QStringList> m_cells; // one list per grid row, m_cols long
+    // A list's colours as setTable gave them, sorted by row and column: tens of thousands of cells are kept
+    // without building a hash of them. Cells coloured one by one go into m_backgrounds, which wins; an invalid
+    // colour there takes a table colour away.
+    QList<GridTable::Colour> m_tableColours;
+    QHash<quint64, QColor> m_backgrounds;
     QHash<int, Qt::Alignment> m_alignments;
     QList<int> m_groupedCols;
     int m_cols = 0;
@@ -92,6 +100,9 @@ public:
     void setGroupedCols(const QList<int>& cols) { m_model->setGroupedCols(cols); }
     // Widens each of `cols` to its widest cell, header included, in the grid's font; never narrows one.
     void fitColumns(const QList<int>& cols);
+    // The same for a long list whose widest texts are known (GridTable::widest, one per column): the header and
+    // that text are measured, not every row.
+    void fitColumns(const QList<int>& cols, const QStringList& widest);
     // Narrows `col` so that every column fits beside a vertical scroll bar, but never below `minimum` pixels
     // nor wider than it was: the column of names gives up room to figures and dates that must show whole.
     void squeezeIntoView(int col, int minimum);
@@ -116,5 +127,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // Widens `col` to `bodyWidth` and its header, with the margins the style draws round a cell.
+    void widenColumn(int col, int bodyWidth);
+
     GridModel* m_model;
 };

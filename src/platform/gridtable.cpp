@@ -8,4 +8,6 @@ void GridTable::setShape(const QList<int>& widths, int count, const QStringList&
     for (int c = 0; c < headers.size() && c < widths.size(); ++c)
         rows[0][c] = headers[c];
     colours.clear();
+    blockStarts.clear();
+    widest = QStringList(widths.size());
 }

@@ -18,6 +18,7 @@
 #include <QScreen>
 #include <QTextLayout>
 #include <QToolBar>
+#include <algorithm>
 #include <cmath>
 #include <list>
 #include <memory>
@@ -344,8 +345,29 @@ Qt::Alignment horizontalAlignment(const QModelIndex& index)
 
 } // namespace
 
+QList<int> cutPages(int rows, int perPage, const QList<int>& blockStarts)
+{
+    perPage = std::max(perPage, 1);
+    QList<int> starts{0};
+    for (int first = 0; rows - first > perPage;) {
+        int cut = first + perPage; // the first row that no longer fits
+        // The last block that begins on this page after its first row, when it fits on a page of its own.
+        const auto next = std::upper_bound(blockStarts.cbegin(), blockStarts.cend(), cut);
+        if (next != blockStarts.cbegin() && *(next - 1) > first) {
+            const int start = *(next - 1);
+            const int end = next == blockStarts.cend() ? rows : std::min(*next, rows);
+            if (end - start <= perPage)
+                cut = start;
+        }
+        starts << cut;
+        first = cut;
+    }
+    return starts;
+}
+
 Result paintTable(QPrinter& printer, const QAbstractItemModel& model, const QList<int>& columnWidths,
-                  const TableHeading& heading, const std::function<bool(int, int)>& progress)
+                  const TableHeading& heading, const QList<int>& blockStarts,
+                  const std::function<bool(int, int)>& progress)
 {
     const QRectF page = printer.pageLayout()
                             .paintRectPixels(printer.resolution())
@@ -367,7 +389,8 @@ Result paintTable(QPrinter& printer, const QAbstractItemModel& model, const QLis
         columnEdges(model, columnWidths, QFontMetricsF(head, &printer), bodyMetrics, pad, page.width());
 
     const int rowsPerPage = std::max(1, int((page.height() - top - footer) / rowHeight) - 1);
-    const int pages = std::max(1, (rows + rowsPerPage - 1) / rowsPerPage);
+    const QList<int> pageStarts = cutPages(rows, rowsPerPage, blockStarts);
+    const int pages = int(pageStarts.size());
 
     QPainter painter;
     if (!painter.begin(&printer))
@@ -403,14 +426,11 @@ Result paintTable(QPrinter& printer, const QAbstractItemModel& model, const QLis
         }
         y += rowHeight;
         painter.setFont(body);
-        const int last = std::min(rows, (p + 1) * rowsPerPage);
-        for (int r = p * rowsPerPage; r < last; ++r, y += rowHeight) {
+        const int last = p + 1 < pages ? pageStarts[p + 1] : rows;
+        for (int r = pageStarts[p]; r < last; ++r, y += rowHeight) {
             for (int c = 0; c < cols; ++c) {
                 const QModelIndex index = model.index(r, c);
                 const QRectF rect(x[c], y, x[c + 1] - x[c], rowHeight);
-                const QVariant background = model.data(index, Qt::BackgroundRole);
-                if (background.isValid())
-                    painter.fillRect(rect, background.value<QBrush>());
                 painter.setPen(gridPen);
                 painter.drawRect(rect);
                 painter.setPen(Qt::black);
@@ -436,12 +456,12 @@ void preparePage(QPrinter& printer)
 
 // Paints with a progress dialog that appears when the pages take longer than a second.
 Result paintWithProgress(QWidget* parent, QPrinter& printer, const QAbstractItemModel& model,
-                         const QList<int>& columnWidths, const TableHeading& heading)
+                         const QList<int>& columnWidths, const TableHeading& heading, const QList<int>& blockStarts)
 {
     QProgressDialog progress(QStringLiteral("印刷の準備をしています…"), QStringLiteral("中止"), 0, 1, parent);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(1000);
-    const Result r = paintTable(printer, model, columnWidths, heading, [&](int page, int pages) {
+    const Result r = paintTable(printer, model, columnWidths, heading, blockStarts, [&](int page, int pages) {
         progress.setMaximum(pages);
         progress.setValue(page);
         return !progress.wasCanceled();
@@ -453,7 +473,7 @@ Result paintWithProgress(QWidget* parent, QPrinter& printer, const QAbstractItem
 } // namespace
 
 Result previewTable(QWidget* parent, const QAbstractItemModel& model, const QList<int>& columnWidths,
-                    const TableHeading& heading)
+                    const TableHeading& heading, const QList<int>& blockStarts)
 {
     if (!g_pdfPath.isEmpty()) {
         QPrinter printer(QPrinter::HighResolution);
@@ -462,7 +482,7 @@ Result previewTable(QWidget* parent, const QAbstractItemModel& model, const QLis
         if (heading.landscape)
             printer.setPageOrientation(QPageLayout::Landscape);
         printer.setDocName(heading.title);
-        return paintWithProgress(parent, printer, model, columnWidths, heading);
+        return paintWithProgress(parent, printer, model, columnWidths, heading, blockStarts);
     }
 
     QPrinter printer(QPrinter::HighResolution);
@@ -475,12 +495,12 @@ Result previewTable(QWidget* parent, const QAbstractItemModel& model, const QLis
     fitPreviewToScreen(dialog);
     Result printed;
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* target) {
-        printed = paintWithProgress(&dialog, *target, model, columnWidths, heading);
+        printed = paintWithProgress(&dialog, *target, model, columnWidths, heading, blockStarts);
     });
 
     // Saving the pages as a PDF file without a printer.
     Printing::addSavePdfAction(dialog, printer, heading.fileStem, [&](QPrinter& pdf) {
-        return paintWithProgress(&dialog, pdf, model, columnWidths, heading);
+        return paintWithProgress(&dialog, pdf, model, columnWidths, heading, blockStarts);
     });
     dialog.exec();
     return printed.ok || printed.error.isEmpty() ? Result::success() : printed;

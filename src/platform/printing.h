@@ -61,14 +61,23 @@ struct TableHeading
 // other columns do not need, never more than that room and never narrowing a column below its need.
 QList<qreal> fitColumnWidths(const QList<qreal>& given, const QList<qreal>& needed, qreal total);
 
+// The first row (0 ..) of each page when `rows` rows go up to `perPage` to a page. `blockStarts` (ascending)
+// are the rows where a block begins that is read as one, such as a slip or the period's totals; it runs to the
+// next block's start or the last row. A page ends before a block that would not fit on it whole; only a block
+// longer than a page of its own is cut, where the page is full.
+QList<int> cutPages(int rows, int perPage, const QList<int>& blockStarts);
+
 // Paints every row of `model` on as many pages as it needs: each page with the heading, the column headings
-// and its page number. `progress(page, pages)` is called before each page; returning false stops.
+// and its page number, pages cut between the blocks of `blockStarts` (cutPages). `progress(page, pages)` is
+// called before each page; returning false stops.
 // Column widths follow `columnWidths` (any unit; the table is scaled to the page width), widened where a
-// column's texts need it (fitColumnWidths); cells are aligned as the model says.
+// column's texts need it (fitColumnWidths); cells are aligned as the model says. Cells are printed without
+// their background colours, which help on the screen but only darken a page.
 Result paintTable(QPrinter& printer, const QAbstractItemModel& model, const QList<int>& columnWidths,
-                  const TableHeading& heading, const std::function<bool(int, int)>& progress = {});
+                  const TableHeading& heading, const QList<int>& blockStarts = {},
+                  const std::function<bool(int, int)>& progress = {});
 
 // Shows the table in a print preview, from which the user prints it or saves it as a PDF. A progress dialog
 // shows while the pages are made when that takes longer than a second.
 Result previewTable(QWidget* parent, const QAbstractItemModel& model, const QList<int>& columnWidths,
-                    const TableHeading& heading);
+                    const TableHeading& heading, const QList<int>& blockStarts = {});

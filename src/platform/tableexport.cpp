@@ -49,11 +49,15 @@ void saveGridCsv(QWidget* parent, const Grid& grid, const QString& proposedName)
         MessageBox::information(parent, r.error);
 }
 
-void printGrid(QWidget* parent, const Grid& grid, const TableHeading& heading)
+void printGrid(QWidget* parent, const Grid& grid, const TableHeading& heading, const QList<int>& blockStarts)
 {
     QList<int> widths;
     for (int c = 0; c < grid.model()->columnCount(); ++c)
         widths << std::max(1, grid.columnWidth(c));
-    if (const Result r = previewTable(parent, *grid.model(), widths, heading); !r && !r.error.isEmpty())
+    // The grid counts its header as row 0, the model does not.
+    QList<int> modelRows;
+    for (int row : blockStarts)
+        modelRows << row - 1;
+    if (const Result r = previewTable(parent, *grid.model(), widths, heading, modelRows); !r && !r.error.isEmpty())
         MessageBox::information(parent, r.error);
 }

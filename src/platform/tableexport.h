@@ -23,5 +23,6 @@ Result exportTableCsv(QWidget* parent, const QAbstractItemModel& model, const QS
 // tells the user when the file could not be written.
 void saveGridCsv(QWidget* parent, const Grid& grid, const QString& proposedName);
 
-// What the windows' "印刷" does: the grid's rows in a print preview, columns in the grid's proportions.
-void printGrid(QWidget* parent, const Grid& grid, const TableHeading& heading);
+// What the windows' "印刷" does: the grid's rows in a print preview, columns in the grid's proportions, no page
+// cut inside a block of `blockStarts` (data rows, 1 ..; see cutPages).
+void printGrid(QWidget* parent, const Grid& grid, const TableHeading& heading, const QList<int>& blockStarts = {});

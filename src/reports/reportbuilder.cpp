@@ -77,6 +77,15 @@ void appendRateRow(GridTable& t, int r, const QString& caption, const RateTotal&
         t.colours.append({r, c, TotalsColour});
 }
 
+// Notes the cells of rows `first` on as their columns' widest, while they are fresh in the cache: the window
+// fits its columns to them without reading the rows again.
+void noteWidest(GridTable& t, int first)
+{
+    for (qsizetype r = first; r < t.rows.size(); ++r)
+        for (qsizetype c = 0; c < t.rows[r].size(); ++c)
+            t.noteWidest(int(c), t.rows[r][c]);
+}
+
 // One slip of a list: its heading cells, its used lines numbered from 1, then its totals rows. A sales slip
 // with lines at the reduced rate (`rates`, none for others) marks them and shows each rate's total and tax
 // under the tax they make up.
@@ -86,6 +95,8 @@ void appendSlip(GridTable& t, const View& v, const QString& col2, const QString&
 {
     const int cols = t.cols();
     int r = int(t.rows.size());
+    const int first = r;
+    t.blockStarts << first;
     t.rows.append(QStringList(cols));
     QStringList& head = t.rows[r];
     head[0] = QString::number(v.slipNo());
@@ -138,6 +149,7 @@ void appendSlip(GridTable& t, const View& v, const QString& col2, const QString&
     if (!method.isEmpty())
         t.rows[r][6] = method;
     totalsRow(QStringLiteral("合計"), v.total(), true);
+    noteWidest(t, first);
 }
 
 // What the slips of a list add up to over the period.
@@ -215,6 +227,7 @@ struct PeriodTotals
             return r;
         };
         const int first = labelRow(QStringLiteral("伝票数"), QString::number(slips));
+        t.blockStarts << first;
         t.rows[first][0] = QStringLiteral("期間合計");
         t.colours.append({first, 0, HeadColour});
         if (allTotals) {
@@ -231,8 +244,10 @@ struct PeriodTotals
             }
         }
         labelRow(QStringLiteral("合計"), numText(total));
-        if (!methodsKept)
+        if (!methodsKept) {
+            noteWidest(t, first);
             return;
+        }
         for (int m = 0; m < PaymentMethodCount; ++m) {
             const int r = int(t.rows.size());
             t.rows.append(QStringList(cols));
@@ -241,6 +256,7 @@ struct PeriodTotals
             t.colours.append({r, 6, TotalsColour});
             t.colours.append({r, 9, TotalsColour});
         }
+        noteWidest(t, first);
     }
 };
 
@@ -295,6 +311,7 @@ struct PerNumberSums
         t.rows.append({QStringLiteral("合計"), QString(), numText(qtySum), numText(amountSum)});
         for (int c : {0, 2, 3})
             t.colours.append({r, c, TotalsColour});
+        noteWidest(t, 1);
     }
 };
 
@@ -421,6 +438,7 @@ void markCorrected(GridTable& t, const QSet<qint64>& corrected)
     if (!any)
         return;
     t.widthsTwips << 600;
+    t.widest << QStringLiteral("訂正");
     for (qsizetype r = 0; r < t.rows.size(); ++r)
         t.rows[r] << (r == 0 || marked[r] ? QStringLiteral("訂正") : QString());
 }
@@ -496,6 +514,8 @@ Result buildReport(int kind, const ReportPeriod& period, GridTable& table)
     if (!r) {
         table.rows.resize(1);
         table.colours.clear();
+        table.blockStarts.clear();
+        table.widest.fill(QString());
     }
     if (kind == SalesSlipReport || kind == PurchaseSlipReport)
         markCorrected(

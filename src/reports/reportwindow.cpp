@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 
 namespace {
 
@@ -178,24 +179,14 @@ void ReportWindow::showReport(int kind)
                                                         dayBox->currentText(), dailyButton->isChecked() && !daySummary);
     GridTable table;
     const Result r = buildReport(kind, period, table);
+    const QStringList widest = std::move(table.widest);
+    m_blockStarts = std::move(table.blockStarts);
     reportGrid->setTable(std::move(table));
-    // Amounts group their thousands; every column but the name shows its widest text whole.
-    const bool slipList = kind == SalesSlipReport || kind == PurchaseSlipReport;
-    QList<int> grouped = slipList ? QList<int>{7, 9} : QList<int>{3};
-    if (daySummary) {
-        grouped.clear();
-        for (int c = 3; c < reportGrid->cols() - 1; ++c)
-            grouped << c;
-    }
-    reportGrid->setGroupedCols(grouped);
-    QList<int> fitted;
-    for (int c = 0; c < reportGrid->cols(); ++c)
-        if (daySummary || c != (slipList ? 6 : 1))
-            fitted << c;
-    reportGrid->fitColumns(fitted);
-    // The names give up what the other columns took, down to ten characters, so that 金額 stays in view.
-    if (!daySummary)
-        reportGrid->squeezeIntoView(slipList ? 6 : 1, reportGrid->fontMetrics().horizontalAdvance(QString(10, u'あ')));
+    // A new list starts at its top, whatever the list before was scrolled to.
+    reportGrid->scrollToTop();
+    reportGrid->horizontalScrollBar()->setValue(0);
+    setWindowTitle(period.daily ? QStringLiteral("日報") : QStringLiteral("月報"));
+    fitReportColumns(kind, widest);
     static const char16_t* const titles[] = {u"売上伝票一覧", u"商品別売上数", u"仕入伝票一覧", u"商品別仕入数",
                                              u"日別集計"};
     m_shownTitle = QString::fromUtf16(titles[kind - SalesSlipReport]);
@@ -216,6 +207,32 @@ void ReportWindow::showReport(int kind)
     }
     if (!r)
         MessageBox::information(this, r.error);
+}
+
+void ReportWindow::fitReportColumns(int kind, const QStringList& widest)
+{
+    // Amounts group their thousands; every column but the name shows its widest text whole.
+    const bool daySummary = kind == DaySummaryReport;
+    const bool slipList = kind == SalesSlipReport || kind == PurchaseSlipReport;
+    QList<int> grouped = slipList ? QList<int>{7, 9} : QList<int>{3};
+    if (daySummary) {
+        grouped.clear();
+        for (int c = 3; c < reportGrid->cols() - 1; ++c)
+            grouped << c;
+    }
+    reportGrid->setGroupedCols(grouped);
+    QList<int> fitted;
+    for (int c = 0; c < reportGrid->cols(); ++c)
+        if (daySummary || c != (slipList ? 6 : 1))
+            fitted << c;
+    // A month's list runs to thousands of rows: the widths come from the texts the builder noted as the widest.
+    if (widest.isEmpty())
+        reportGrid->fitColumns(fitted);
+    else
+        reportGrid->fitColumns(fitted, widest);
+    // The names give up what the other columns took, down to ten characters, so that 金額 stays in view.
+    if (!daySummary)
+        reportGrid->squeezeIntoView(slipList ? 6 : 1, reportGrid->fontMetrics().horizontalAdvance(QString(10, u'あ')));
 }
 
 ReportWindow::~ReportWindow()
@@ -267,8 +284,10 @@ QString ReportWindow::fileStem() const
 
 void ReportWindow::printReport()
 {
+    // A slip and the period's totals are each read as one, so no page ends inside them.
     printGrid(this, *reportGrid,
-              {m_shownTitle, m_shownPeriod, SysStr[Sys::ShopName], fileStem(), m_reportKind == DaySummaryReport});
+              {m_shownTitle, m_shownPeriod, SysStr[Sys::ShopName], fileStem(), m_reportKind == DaySummaryReport},
+              m_blockStarts);
 }
 
 void ReportWindow::exportCsv()

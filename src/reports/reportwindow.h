@@ -1,6 +1,7 @@
 // The report window "日報": the day's or month's sales or purchase slips, or their sums per product or item.
 #pragma once
 
+#include <QList>
 #include <QWidget>
 
 class Grid;
@@ -62,6 +63,7 @@ private:
     void rebuild() { buildReportGrid(m_reportKind); }
     // Reads the period from the boxes, builds, and shows the rows or the reason there are none.
     void showReport(int kind);
+    void fitReportColumns(int kind, const QStringList& widest);
 
     // The report on paper and as a CSV file.
     void buildOutputButtons();
@@ -73,5 +75,6 @@ private:
     QString m_shownTitle;
     QString m_shownPeriod;
     QString m_shownPeriodTag;
+    QList<int> m_blockStarts; // the rows where the report's slips and its period totals begin, for the pages
     bool m_closing = false;
 };

@@ -1,7 +1,11 @@
 // The grid control: header row 0 apart from the data rows, resizing, colours, clicks and keys.
 #include "platform/grid.h"
 
+#include <QHeaderView>
 #include <QtTest>
+
+using Edit = void (*)(Grid&);
+Q_DECLARE_METATYPE(Edit)
 
 class TestGrid : public QObject
 {
@@ -94,6 +98,61 @@ private Q_SLOTS:
         grid.fitColumns({2});
         QVERIFY(grid.columnWidth(2) > m.horizontalAdvance("くもりのち雨"));
         QVERIFY(grid.columnWidth(2) < m.horizontalAdvance("くもりのち雨") * 2);
+    }
+
+    // A long list is fitted to its noted widest texts, as its money column shows them, and to its headers.
+    void fitToNotedWidest()
+    {
+        Grid grid;
+        grid.setCols(3);
+        grid.setRows(2);
+        grid.setRowTexts(0, {"日付", "金額", "天気"});
+        grid.setGroupedCols({1});
+        for (int c = 0; c < 3; ++c)
+            grid.setColumnWidth(c, 10);
+        grid.fitColumns({0, 1, 2}, {"2006/12/31", "1234567890123"});
+        const QFontMetrics m = grid.fontMetrics();
+        QVERIFY(grid.columnWidth(0) > m.horizontalAdvance("2006/12/31"));
+        QVERIFY(grid.columnWidth(1) > m.horizontalAdvance("1,234,567,890,123"));
+        QVERIFY(grid.columnWidth(2) > grid.horizontalHeader()->fontMetrics().horizontalAdvance("天気"));
+        QVERIFY(grid.columnWidth(2) < m.horizontalAdvance("2006/12/31"));
+    }
+
+    // A table's colours, given by the thousand, give way to a cell coloured or cleared one by one and go with
+    // the rows and columns they were in; a cell given two keeps the later.
+    void tableColours_data()
+    {
+        QTest::addColumn<Edit>("edit");
+        QTest::addColumn<QString>("shades"); // cells (1, 0), (1, 1), (2, 1), (3, 0): red, green, blue or none
+        // clang-format off
+        QTest::newRow("as given") << Edit(+[](Grid&) {}) << "rgb.";
+        QTest::newRow("one recoloured") << Edit(+[](Grid& g) { g.setCellBackground(1, 1, Qt::blue); }) << "rbb.";
+        QTest::newRow("one cleared") << Edit(+[](Grid& g) { g.setCellBackground(1, 0, QColor()); }) << ".gb.";
+        QTest::newRow("one added") << Edit(+[](Grid& g) { g.setCellBackground(3, 0, Qt::green); }) << "rgbg";
+        QTest::newRow("rows cut") << Edit(+[](Grid& g) { g.setRows(2); g.setRows(4); }) << "rg..";
+        QTest::newRow("columns cut") << Edit(+[](Grid& g) { g.setCols(1); g.setCols(2); }) << "r...";
+        QTest::newRow("cleared") << Edit(+[](Grid& g) { g.clear(); }) << "....";
+        // clang-format on
+    }
+    void tableColours()
+    {
+        QFETCH(Edit, edit);
+        GridTable t;
+        t.setShape({1000, 1000}, 4);
+        // Out of order and out of range, as a builder may give them.
+        t.colours = {{2, 1, Qt::blue},  {1, 0, Qt::red}, {1, 1, Qt::red},
+                     {1, 1, Qt::green}, {9, 0, Qt::red}, {3, 5, Qt::red}};
+        Grid grid;
+        grid.setTable(t);
+        edit(grid);
+        const QHash<QRgb, QChar> marks{
+            {QColor(Qt::red).rgb(), u'r'}, {QColor(Qt::green).rgb(), u'g'}, {QColor(Qt::blue).rgb(), u'b'}};
+        QString shades;
+        for (const auto& [row, col] : {std::pair{1, 0}, {1, 1}, {2, 1}, {3, 0}}) {
+            const QVariant colour = grid.model()->index(row - 1, col).data(Qt::BackgroundRole);
+            shades += colour.isValid() ? marks.value(colour.value<QColor>().rgb(), u'?') : u'.';
+        }
+        QTEST(shades, "shades");
     }
 
     void resizeKeepsWhatFits_data()

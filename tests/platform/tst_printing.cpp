@@ -197,6 +197,34 @@ private Q_SLOTS:
             QVERIFY2(qAbs(got[c] - widths[c]) < 1e-9, qPrintable(QStringLiteral("column %1: %2").arg(c).arg(got[c])));
     }
 
+    // A page ends before a slip or the period's totals that would not fit on it whole; only a block longer than
+    // a page of its own is cut, where the page is full.
+    void pagesEndBetweenBlocks_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("perPage");
+        QTest::addColumn<QList<int>>("blockStarts");
+        QTest::addColumn<QList<int>>("pageStarts");
+        // clang-format off
+        QTest::newRow("no rows") << 0 << 10 << QList<int>{} << QList<int>{0};
+        QTest::newRow("all on one page") << 10 << 10 << QList<int>{0, 4, 8} << QList<int>{0};
+        QTest::newRow("no blocks: full pages") << 25 << 10 << QList<int>{} << QList<int>{0, 10, 20};
+        QTest::newRow("a slip that would be cut moves on") << 12 << 10 << QList<int>{0, 4, 8} << QList<int>{0, 8};
+        QTest::newRow("a slip starting where the page ends") << 14 << 10 << QList<int>{0, 5, 10} << QList<int>{0, 10};
+        QTest::newRow("totals block just fits a page") << 20 << 8 << QList<int>{0, 4, 8, 12} << QList<int>{0, 8, 12};
+        QTest::newRow("a block longer than a page is cut") << 30 << 10 << QList<int>{0, 2} << QList<int>{0, 10, 20};
+        QTest::newRow("the last block runs to the last row") << 12 << 10 << QList<int>{0, 4, 15} << QList<int>{0, 4};
+        QTest::newRow("at least a row a page") << 3 << 0 << QList<int>{0, 1, 2} << QList<int>{0, 1, 2};
+        // clang-format on
+    }
+    void pagesEndBetweenBlocks()
+    {
+        QFETCH(int, rows);
+        QFETCH(int, perPage);
+        QFETCH(QList<int>, blockStarts);
+        QTEST(cutPages(rows, perPage, blockStarts), "pageStarts");
+    }
+
     void tableCsv()
     {
         QStandardItemModel model(2, 3);

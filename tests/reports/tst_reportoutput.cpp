@@ -12,6 +12,7 @@
 #include "storage/settings.h"
 #include "storage/text.h"
 
+#include <QDir>
 #include <QtTest>
 #include <functional>
 
@@ -345,6 +346,43 @@ private Q_SLOTS:
         QCOMPARE(shown, methods);
         const QStringList rows = report(SalesSlipReport, daily);
         QCOMPARE(rows.mid(rows.size() - 5), totals);
+    }
+
+    // A slip and the period's totals each begin a block that no printed page cuts. Each column's widest text is
+    // noted as the rows are built, so that the window fits its columns without reading the rows again.
+    void blocksAndWidestTexts_data()
+    {
+        QTest::addColumn<SetUp>("setUp");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QList<int>>("blockStarts");
+        // clang-format off
+        QTest::newRow("sales slips with both rates") << SetUp(ratedSlips) << SalesSlipReport << QList<int>{1, 8, 12};
+        QTest::newRow("purchase slips, a return") << SetUp(+[] {
+            putPurchase(1, Day, {{1, 5, 3, 300}});
+            putPurchase(2, Day, {{1, 6, -12345, -99999}});
+        }) << PurchaseSlipReport << QList<int>{1, 5, 9};
+        QTest::newRow("per product: any row may end a page") << SetUp(ratedSlips) << SalesPerProductReport << QList<int>{};
+        QTest::newRow("unreadable file") << SetUp(+[] {
+            QVERIFY(QDir().mkdir(dataPath(QStringLiteral("reg.dat"))));
+            SysNum[Sys::NextSalesSlipNo] = 5;
+        }) << SalesSlipReport << QList<int>{};
+        // clang-format on
+    }
+    void blocksAndWidestTexts()
+    {
+        QFETCH(SetUp, setUp);
+        QFETCH(int, kind);
+        setUp();
+        const GridTable t = table(kind, "2021", "4", "1", true);
+        QTEST(t.blockStarts, "blockStarts");
+        QCOMPARE(t.widest.size(), t.cols());
+        for (int c = 0; c < t.cols(); ++c) {
+            int widest = 0;
+            for (const QStringList& row : t.rows.mid(1))
+                widest = std::max(widest, GridTable::narrowCount(row[c]));
+            QVERIFY2(GridTable::narrowCount(t.widest[c]) == widest,
+                     qPrintable(QStringLiteral("column %1: %2").arg(c).arg(t.widest[c])));
+        }
     }
 
     // The heading cells of a slip and of the period, the line numbers and every total are coloured; so are a

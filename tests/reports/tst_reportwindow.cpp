@@ -19,6 +19,7 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QtTest>
 
 class TestReportWindow : public WindowTest
@@ -76,6 +77,7 @@ private Q_SLOTS:
                  QDate::currentDate().toString(QStringLiteral("MM")));
         QVERIFY(control<QRadioButton>(m_form, QStringLiteral("dailyButton"))->isChecked());
         QCOMPARE(m_form->reportKind(), 1);
+        QCOMPARE(m_form->windowTitle(), "日報");
         QCOMPARE(grid()->text(0, 0), "伝票番号");
         QCOMPARE(unnamedControls(m_form), QStringList());
     }
@@ -98,6 +100,7 @@ private Q_SLOTS:
         QCOMPARE(m_form->reportKind(), 2);
         click(QStringLiteral("monthlyButton")); // day 2 no longer counts
         QCOMPARE(grid()->rows(), 3);
+        QCOMPARE(m_form->windowTitle(), "月報");
         click(QStringLiteral("purchasesPerItemButton"));
         QCOMPARE(m_form->reportKind(), 4);
         click(QStringLiteral("salesSlipsButton"));
@@ -108,25 +111,25 @@ private Q_SLOTS:
         QCOMPARE(grid()->text(grid()->rows() - 1, 0), "月合計");
     }
 
-    // Stored padding never shows, figures stand right, amounts group their thousands on the screen only, and
-    // every cell shows its whole text.
+    // Each report groups the thousands of its own money columns and stands figures right; every cell shows its
+    // whole text. (What a cell shows and the CSV file takes is tst_grid's cellsAsShown.)
     void gridShowsTheReport_data()
     {
         QTest::addColumn<QString>("button");
         QTest::addColumn<int>("row"); // 0: the period's total
         QTest::addColumn<int>("col");
         QTest::addColumn<QString>("shown");
-        QTest::addColumn<QString>("csv");
         QTest::addColumn<bool>("right");
         // clang-format off
-        QTest::newRow("weather") << "salesSlipsButton" << 1 << 3 << "晴れ" << "晴れ" << false;
-        QTest::newRow("unit price") << "salesSlipsButton" << 1 << 7 << "6,000" << "6000" << true;
-        QTest::newRow("amount") << "salesSlipsButton" << 1 << 9 << "12,000" << "12000" << true;
-        QTest::newRow("total") << "salesSlipsButton" << 0 << 9 << "12,000" << "12000" << true;
-        QTest::newRow("per product amount") << "salesPerProductButton" << 1 << 3 << "12,000" << "12000" << true;
-        QTest::newRow("supplier") << "purchaseSlipsButton" << 1 << 3 << "山田商店" << "山田商店" << false;
-        QTest::newRow("day summary, the day") << "daySummaryButton" << 1 << 5 << "12,000" << "12000" << true;
-        QTest::newRow("day summary, the month") << "daySummaryButton" << 0 << 5 << "12,000" << "12000" << true;
+        QTest::newRow("date") << "salesSlipsButton" << 1 << 1 << "2021/04/01" << false;
+        QTest::newRow("time") << "salesSlipsButton" << 1 << 2 << "10:00:00" << false;
+        QTest::newRow("weather, the whole field") << "salesSlipsButton" << 1 << 3 << "くもりのち晴れ時々雨" << false;
+        QTest::newRow("unit price") << "salesSlipsButton" << 1 << 7 << "6,000" << true;
+        QTest::newRow("amount") << "salesSlipsButton" << 1 << 9 << "12,000" << true;
+        QTest::newRow("total") << "salesSlipsButton" << 0 << 9 << "12,000" << true;
+        QTest::newRow("per product amount") << "salesPerProductButton" << 1 << 3 << "12,000" << true;
+        QTest::newRow("supplier") << "purchaseSlipsButton" << 1 << 3 << "山田商店" << false;
+        QTest::newRow("day summary") << "daySummaryButton" << 0 << 5 << "12,000" << true;
         // clang-format on
     }
     void gridShowsTheReport()
@@ -135,9 +138,8 @@ private Q_SLOTS:
         QFETCH(int, row);
         QFETCH(int, col);
         QFETCH(QString, shown);
-        QFETCH(QString, csv);
         QFETCH(bool, right);
-        sale(1, QStringLiteral("2021/04/01"), QStringLiteral("品12"), 2, 6000);
+        sale(1, QStringLiteral("2021/04/01"), QStringLiteral("品12"), 2, 6000, QStringLiteral("くもりのち晴れ時々雨"));
         PurchaseSlipRecord slip;
         slip.Date = QStringLiteral("2021/04/01");
         slip.SupplierName = QStringLiteral("山田商店");
@@ -152,38 +154,34 @@ private Q_SLOTS:
         const int periodTotal = grid()->rows() - (button == u"salesSlipsButton" ? 5 : 1);
         const QModelIndex index = model->index((row ? row : periodTotal) - 1, col);
         QCOMPARE(model->data(index, Qt::DisplayRole).toString(), shown);
-        QCOMPARE(model->data(index, Qt::EditRole).toString(), csv);
         QCOMPARE(bool(Qt::Alignment(model->data(index, Qt::TextAlignmentRole).toInt()) & Qt::AlignRight), right);
         QVERIFY2(grid()->columnWidth(col) > grid()->fontMetrics().horizontalAdvance(shown),
                  qPrintable(QString::number(grid()->columnWidth(col))));
     }
 
-    // Date, time and a weather of the whole field whole on the screen, headers too; the name column gives up
-    // the room, so that every column up to 金額 is in view without scrolling.
-    void columnsShowWholeTexts()
+    // Headers show whole, and the name column gives up the room, down to ten characters, so that every column up
+    // to 金額 is in view without scrolling.
+    void columnsFitTheView()
     {
         sale(1, QStringLiteral("2021/12/28"), QStringLiteral("品12"), 4, 30864, QStringLiteral("くもりのち晴れ時々雨"));
         open();
         typePeriod("2021", "12", "28", true);
         click(QStringLiteral("salesSlipsButton"));
-        const QFontMetrics metrics = grid()->fontMetrics();
-        const QStringList texts{"2021/12/28", "10:00:00", "くもりのち晴れ時々雨"};
-        for (int c = 1; c <= 3; ++c) {
-            const QString head = grid()->model()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
-            QVERIFY2(grid()->columnWidth(c) > metrics.horizontalAdvance(texts[c - 1]), qPrintable(texts[c - 1]));
-            QVERIFY(grid()->columnWidth(c) > grid()->horizontalHeader()->fontMetrics().horizontalAdvance(head));
-        }
+        const QFontMetrics head = grid()->horizontalHeader()->fontMetrics();
         int columns = 0;
-        for (int c = 0; c < grid()->cols(); ++c)
+        for (int c = 0; c < grid()->cols(); ++c) {
             columns += grid()->columnWidth(c);
+            const QString text = grid()->model()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+            QVERIFY2(grid()->columnWidth(c) > head.horizontalAdvance(text), qPrintable(text));
+        }
         QVERIFY2(columns <= grid()->viewport()->width(),
                  qPrintable(QStringLiteral("%1 > %2").arg(columns).arg(grid()->viewport()->width())));
         QVERIFY(grid()->columnWidth(6) < twips(5000));
-        QVERIFY(grid()->columnWidth(6) >= metrics.horizontalAdvance(QString(10, u'あ')));
+        QVERIFY(grid()->columnWidth(6) >= grid()->fontMetrics().horizontalAdvance(QString(10, u'あ')));
     }
 
-    // CSV出力 writes the report shown, under a name of the report and its period, byte for byte as the grid
-    // holds it: the stored fields without their padding, figures plain, quoted where a cell needs it.
+    // CSV出力 writes every row of the report shown under a name of the report and its period. (The rows' figures
+    // are tst_reportoutput's slipRows and paymentMethods; quoting and the code page, tst_printing's tableCsv.)
     void csvTakesTheReportShown()
     {
         sale(1, QStringLiteral("2026/12/01"), QStringLiteral("りんご, 青森"), 2);
@@ -196,16 +194,10 @@ private Q_SLOTS:
         click(QStringLiteral("csvButton"));
         QCOMPARE(FileDialog::takeProposed(), QStringList{QStringLiteral("売上伝票一覧_2026-12.csv")});
         QCOMPARE(shown(), QStringList());
-        const QString expected =
-            QStringLiteral("伝票番号,日付,時間,天気,NO.,CODE,品名,単価,数量,金額\r\n"
-                           "1,2026/12/01,10:00:00,晴れ,1,5,\"りんご, 青森\",100,2,200\r\n"
-                           ",,,,,,,,計,200\r\n,,,,,,,,消費税,0\r\n,,,,,,現金,,合計,200\r\n"
-                           "2,2026/12/02,10:00:00,晴れ,1,5,\"12\"\"TV\",100,1,100\r\n"
-                           ",,,,,,,,計,100\r\n,,,,,,,,消費税,0\r\n,,,,,,現金,,合計,100\r\n"
-                           "期間合計,,,,,,,,伝票数,2\r\n,,,,,,,,計,300\r\n,,,,,,,,消費税,0\r\n,,,,,,,,合計,300\r\n"
-                           ",,,,,,支払方法別 現金,,,300\r\n,,,,,,支払方法別 クレジット,,,0\r\n"
-                           ",,,,,,支払方法別 電子マネー,,,0\r\n,,,,,,支払方法別 QRコード決済,,,0\r\n");
-        QCOMPARE(dir().bytes(QStringLiteral("out.csv")), toCp932(expected));
+        const QStringList lines = fromCp932(dir().bytes(QStringLiteral("out.csv"))).split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.size(), grid()->rows() + 1); // and the empty text after the last line's end
+        QCOMPARE(lines[0], QStringLiteral("伝票番号,日付,時間,天気,NO.,CODE,品名,単価,数量,金額"));
+        QCOMPARE(lines[1], QStringLiteral("1,2026/12/01,10:00:00,晴れ,1,5,\"りんご, 青森\",100,2,200"));
 
         // A file that cannot be written is said so; cancelled in the dialog, nothing is written or said.
         FileDialog::setNextSaveName(dir().file(QStringLiteral("no/such/dir/out.csv")));
@@ -218,8 +210,9 @@ private Q_SLOTS:
         QCOMPARE(shown(), QStringList());
     }
 
-    // 印刷 prints the report shown on as many pages as it takes, each with the report's name, period, shop and
-    // page number and the column headings, every text whole.
+    // A new list opens at its top. 印刷 prints the report shown on as many pages as it takes, each with the
+    // report's name, period, shop and page number and the column headings, every text whole, and each starting
+    // with a slip or the period's totals (where a page is cut is tst_printing's pagesEndBetweenBlocks).
     void printedReportRepeatsHeadings()
     {
         sale(1, QStringLiteral("2026/12/01"), QStringLiteral("品物1"), 4, 30864,
@@ -231,6 +224,11 @@ private Q_SLOTS:
         typePeriod("2026", "12", "1", false);
         click(QStringLiteral("salesSlipsButton"));
         QCOMPARE(grid()->rows(), 129); // four rows a slip, the month's four total rows and four per method
+        QScrollBar* bar = grid()->verticalScrollBar();
+        QTRY_VERIFY(bar->maximum() > 0);
+        bar->setValue(bar->maximum());
+        click(QStringLiteral("salesSlipsButton"));
+        QCOMPARE(bar->value(), 0);
         const QString pdf = dir().file(QStringLiteral("report.pdf"));
         Printing::redirectToPdf(pdf);
         click(QStringLiteral("printButton"));
@@ -249,13 +247,12 @@ private Q_SLOTS:
                          QStringLiteral("伝票番号\\s+日付\\s+時間\\s+天気\\s+NO\\.\\s+CODE\\s+品名"))),
                      qPrintable(QStringLiteral("page %1 has no headings").arg(i + 1)));
             QVERIFY(!pages[i].contains(u'…'));
+            QVERIFY2(pages[i].contains(QRegularExpression(QStringLiteral("金額\\s+(\\d+\\s+2026/12/\\d\\d|期間合計)"))),
+                     qPrintable(pages[i]));
             totals += int(pages[i].count(QStringLiteral("合計")));
         }
         QCOMPARE(totals, 32); // every slip's last row is on paper, and the month's total with its heading
-        QVERIFY(pages[0].contains(QStringLiteral("くもりのち晴れ時々雨")) &&
-                pages[0].contains(QStringLiteral("123,456")));
-        QVERIFY(pages.last().contains(QRegularExpression(QStringLiteral("期間合計\\s+伝票数\\s+30"))));
-        QVERIFY(pages.last().contains(QRegularExpression(QStringLiteral("支払方法別\\s*QRコード決済\\s+0"))));
+        QVERIFY(pages[0].contains(QStringLiteral("くもりのち晴れ時々雨")));
 
         // The day summary's fifteen columns fit the page whole too.
         click(QStringLiteral("daySummaryButton"));
@@ -263,9 +260,7 @@ private Q_SLOTS:
         Printing::redirectToPdf(days);
         click(QStringLiteral("printButton"));
         const QString text = pdfPages(days).join(u'\n');
-        QVERIFY2(!text.contains(u'…') && text.contains(QStringLiteral("QRコード決済")) &&
-                     text.contains(QRegularExpression(QStringLiteral("月合計\\s+30\\s+30"))),
-                 qPrintable(text.left(2000)));
+        QVERIFY2(!text.contains(u'…') && text.contains(QStringLiteral("QRコード決済")), qPrintable(text.left(2000)));
     }
 
     void unreadableFileIsReported()
