@@ -251,6 +251,13 @@ private Q_SLOTS:
         QCOMPARE(f64(slip(3), Off::Sales::Total), 700.0);
         QCOMPARE(stock(30), 49.0); // the scanned set took its component
         QCOMPARE(SysNum[Sys::NextSalesSlipNo], 4.0);
+        // With all ten lines used a scan is refused and says why.
+        for (int k = 1; k <= 10; ++k)
+            sell(1, "1");
+        focusOn("lineCodeBoxes_10");
+        scan(QStringLiteral("96385074"));
+        QVERIFY(shown().value(0).startsWith(QStringLiteral("伝票の 10 行がいっぱいです。")));
+        QCOMPARE(lineTexts(10), (QStringList{"1", "りんご", "150", "1", "150"}));
     }
 
     // A code that finds nothing: its message, the line empty again, the rest of the slip as it was, the focus
