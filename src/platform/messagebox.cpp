@@ -9,6 +9,7 @@ namespace {
 QList<QMessageBox::StandardButton> g_answers;
 QStringList g_shown;
 QString g_lastTitle;
+QString g_lastDetail;
 bool g_testMode = false;
 
 // A box says which window it speaks for; one without a window speaks for the program.
@@ -20,16 +21,20 @@ QString windowTitle(const QWidget* parent)
     return QStringLiteral("till");
 }
 
-QMessageBox::StandardButton ask(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text,
-                                QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton)
+QMessageBox::StandardButton ask(QWidget* parent, QMessageBox::Icon icon, const QString& text,
+                                QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton,
+                                const QString& detail = QString())
 {
+    const QString title = windowTitle(parent);
     if (g_testMode) {
         g_shown << text;
         g_lastTitle = title;
+        g_lastDetail = detail;
         // An unprepared box in a test takes its default, as a user pressing Enter would.
         return g_answers.isEmpty() ? defaultButton : g_answers.takeFirst();
     }
     QMessageBox box(icon, title, text, buttons, parent);
+    box.setInformativeText(detail);
     box.setDefaultButton(defaultButton);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
@@ -40,15 +45,14 @@ namespace MessageBox {
 
 void information(QWidget* parent, const QString& text)
 {
-    ask(parent, QMessageBox::Information, windowTitle(parent), text, QMessageBox::Ok, QMessageBox::Ok);
+    ask(parent, QMessageBox::Information, text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
-bool question(QWidget* parent, const QString& text, bool stopIcon)
+bool question(QWidget* parent, const QString& text, bool stopIcon, const QString& detail)
 {
-    // A question whose Yes cannot be undone stands alone: stop icon, no title.
+    // A question whose Yes cannot be undone carries the stop icon, and like every box the title of its window.
     const auto icon = stopIcon ? QMessageBox::Critical : QMessageBox::Question;
-    const QString title = stopIcon ? QString() : windowTitle(parent);
-    return ask(parent, icon, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+    return ask(parent, icon, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No, detail) == QMessageBox::Yes;
 }
 
 void enableTestMode()
@@ -65,6 +69,11 @@ void setNextAnswer(QMessageBox::StandardButton answer)
 QString lastTitle()
 {
     return g_lastTitle;
+}
+
+QString lastDetail()
+{
+    return g_lastDetail;
 }
 
 QStringList takeShown()

@@ -14,8 +14,8 @@ namespace MessageBox {
 void information(QWidget* parent, const QString& text);
 
 // Shows text with Yes and No; No is the default button. Returns true for Yes.
-// The stop icon, with an empty title, marks questions whose Yes cannot be undone.
-bool question(QWidget* parent, const QString& text, bool stopIcon = false);
+// The stop icon marks questions whose Yes cannot be undone; `detail`, under the text, names what they act on.
+bool question(QWidget* parent, const QString& text, bool stopIcon = false, const QString& detail = QString());
 
 // Tests: from now on boxes are not shown; each is answered from the queue below or takes its default.
 void enableTestMode();
@@ -25,5 +25,7 @@ void setNextAnswer(QMessageBox::StandardButton answer);
 QStringList takeShown();
 // Tests: the title of the last box answered.
 QString lastTitle();
+// Tests: the line under the text of the last box answered, empty for none.
+QString lastDetail();
 
 } // namespace MessageBox

@@ -31,6 +31,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QShortcut>
 #include <QTabBar>
 #include <QTime>
 #include <QTimer>
@@ -45,6 +46,13 @@ QString today()
 {
     return QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd"));
 }
+
+// The rows under the totals, in twips: the weather and the payment, as wide as each other, and the column of
+// the two drawer buttons beside them; with two rates they end 150 twips above the window's bottom edge.
+constexpr int PaymentRowWidth = 8400;
+constexpr int WeatherRowHeight = 680;
+constexpr int PaymentRowHeight = 700;
+constexpr int CommandColumnLeft = 8640;
 
 QFont sizedFont(const QFont& base, int pointSize, bool bold = false)
 {
@@ -294,18 +302,19 @@ void RegisterWindow::buildChange()
 // The weather of the day.
 void RegisterWindow::buildWeather()
 {
+    // As wide as the payment row under it; "入金・出金" and "点検・精算" stand to the right of the two.
     weatherFrame = makeFrame(this, QStringLiteral("weatherFrame"), QStringLiteral("(F6)"), QStringLiteral("天気"),
-                             twipsRect(120, 8700, 10080, 760));
+                             twipsRect(120, 8700, PaymentRowWidth, WeatherRowHeight));
     weatherBox =
-        makeEdit(weatherFrame, QStringLiteral("weatherBox"), QStringLiteral("天気"), twipsRect(120, 250, 600, 420));
+        makeEdit(weatherFrame, QStringLiteral("weatherBox"), QStringLiteral("天気"), twipsRect(120, 220, 600, 420));
     weatherBox->setAlignment(Qt::AlignCenter);
     weatherBox->setText(QStringLiteral("1"));
     const char* weathers[] = {"1:晴れ", "2:雨", "3:曇り", "4:雪", "5:台風"};
     for (int i = 0; i < 5; ++i)
         makeLabel(weatherFrame, QStringLiteral("weatherLabels_%1").arg(i + 1), QString::fromUtf8(weathers[i]),
-                  twipsRect(900 + 1250 * i, 270, 1200, 400));
+                  twipsRect(900 + 1150 * i, 230, 1100, 400));
     makeLabel(weatherFrame, QStringLiteral("weatherLabels_6"), QStringLiteral("[(home)で戻る]"),
-              twipsRect(7200, 270, 2700, 400));
+              twipsRect(6600, 230, 1700, 400));
 }
 
 // Product lists for looking numbers up; they only show, so the focus stays in the entry lines.
@@ -323,6 +332,8 @@ void RegisterWindow::buildProductLists()
     for (int g = 1; g <= NumberedTabs::Tabs; ++g) {
         productLists[g] = productTabs->list(g - 1);
         productLists[g]->setFocusPolicy(Qt::NoFocus);
+        // A long name is shown whole, the list scrolling sideways for it, rather than cut short with "…".
+        productLists[g]->setTextElideMode(Qt::ElideNone);
     }
 }
 
@@ -409,16 +420,17 @@ void RegisterWindow::buildRecallPanel()
 {
     recallPanel = new SlipListPanel(
         {.panel = {u"recallPanel"_s, u"伝票の呼出"_s, {120, 120, 15000, 10700}},
-         .grid = {u"slipGrid"_s, u"伝票一覧"_s, {120, 600, 6300, 9900}},
-         // yyyy/mm/dd is wider than 1000 twips in a legible font.
-         .widths = {1500, 1400, 1000, 1000, 1000},
-         .year = {u"recallYearBox"_s, u"年"_s, {7100, 600, 1400, 460}},
-         .month = {u"recallMonthBox"_s, u"月"_s, {9100, 600, 1000, 460}},
+         .grid = {u"slipGrid"_s, u"伝票一覧"_s, {120, 600, 8100, 9900}},
+         // yyyy/mm/dd is wider than 1000 twips in a legible font, and so is "QRコード決済".
+         .widths = {1500, 1400, 1000, 1200, 800, 1700},
+         .year = {u"recallYearBox"_s, u"年"_s, {8900, 600, 1400, 460}},
+         .month = {u"recallMonthBox"_s, u"月"_s, {10900, 600, 1000, 460}},
          .lastYear = lastListedYear(),
-         .commands = {{u"correctButton"_s, u"deleteButton"_s, u"closeRecallButton"_s}, {6700, 1300, 1600, 600}},
+         .commands = {{u"correctButton"_s, u"deleteButton"_s, u"closeRecallButton"_s}, {8500, 1300, 1600, 600}},
          .list = ListSalesSlips,
          .lastSlip = LastSalesSlipNo,
-         .openOnLatest = true},
+         .openOnLatest = true,
+         .paymentColumn = true},
         m_state, this);
     auto* title = makeLabel(recallPanel, QStringLiteral("recallTitle"), QStringLiteral("伝票の呼出"),
                             twipsRect(120, 120, 3000, 420));
@@ -432,7 +444,10 @@ void RegisterWindow::buildRecallPanel()
     connect(correctButton, &QPushButton::clicked, this, &RegisterWindow::correctSlip);
     connect(deleteButton, &QPushButton::clicked, this, &RegisterWindow::deleteSlip);
     connect(closeRecallButton, &QPushButton::clicked, this, &RegisterWindow::closeRecall);
-    // Escape or "#" closes the slip list.
+    // Escape closes the slip list from any of its controls, "#" from the grid.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), recallPanel);
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QShortcut::activated, this, &RegisterWindow::closeRecall);
     // Enter on a row recalls that slip as "修正" does.
     const auto recallCurrent = [this] {
         m_state.choose(slipGrid->currentRow());
@@ -585,10 +600,12 @@ void RegisterWindow::showTaxDisplay()
     const int boxHeight = twoRates ? 2100 : 1500;
     totalPanel->resize(totalPanel->width(), twips(boxHeight));
     changeFrame->resize(changeFrame->width(), twips(boxHeight));
-    weatherFrame->move(weatherFrame->x(), twips(7200 + boxHeight));
-    paymentFrame->move(paymentFrame->x(), twips(7200 + boxHeight + 880));
-    for (QWidget* b : {cashButton, closingButton})
-        b->move(b->x(), twips(7200 + boxHeight + 950));
+    const int weatherTop = 7200 + boxHeight;
+    const int paymentTop = weatherTop + WeatherRowHeight + 60;
+    weatherFrame->move(weatherFrame->x(), twips(weatherTop));
+    paymentFrame->move(paymentFrame->x(), twips(paymentTop));
+    cashButton->move(cashButton->x(), twips(weatherTop + 50));
+    closingButton->move(closingButton->x(), twips(paymentTop + 50));
     standardRateLabel->setVisible(twoRates);
     reducedRateLabel->setVisible(twoRates);
     showRateFigures(SlipRates{});
@@ -609,7 +626,7 @@ void RegisterWindow::showRateFigures(const SlipRates& rates)
 {
     const auto row = [](const QString& mark, double rate, const RateTotal& figures) {
         return QStringLiteral("%1%2対象 %3　内消費税等 %4")
-            .arg(mark, RatePercent(rate), numText(figures.total), numText(figures.tax));
+            .arg(mark, RatePercent(rate), groupedNumber(figures.total), groupedNumber(figures.tax));
     };
     standardRateLabel->setText(row(QString(), SysNum[Sys::TaxRate], rates.standard));
     reducedRateLabel->setText(row(ReducedMark, SysNum[Sys::ReducedTaxRate], rates.reduced));
@@ -630,6 +647,7 @@ void RegisterWindow::clearEntry()
     showChangeLabels(false);
     for (QLineEdit* e : {totalBox, containedTaxBox, change10000Box, change5000Box, change1000Box, change500Box})
         e->setText(QStringLiteral("0"));
+    m_total = 0;
     showRateFigures(SlipRates{});
     slipNoBox->setText(nextSlipNoText(m_lastSavedNo));
     m_lines->clear();
@@ -793,17 +811,24 @@ void RegisterWindow::completeLine(int k)
 
 void RegisterWindow::showTotals(double total)
 {
-    totalBox->setText(numText(total));
+    showTotal(total);
     showTaxFigures();
     showChange(total);
     showChangeDue();
+}
+
+// The total box only shows; the value it stands for is kept apart, so its grouped text is never read back.
+void RegisterWindow::showTotal(double total)
+{
+    m_total = total;
+    totalBox->setText(groupedNumber(total));
 }
 
 void RegisterWindow::showTaxFigures()
 {
     const SlipRates rates = entryTax(entryTexts());
     if (SysNum[Sys::SalesTaxSwitch] == 1)
-        containedTaxBox->setText(numText(rates.standard.tax + rates.reduced.tax));
+        containedTaxBox->setText(groupedNumber(rates.standard.tax + rates.reduced.tax));
     showRateFigures(rates);
 }
 
@@ -876,7 +901,7 @@ EntryTexts RegisterWindow::entryTexts() const
     e.time = timeBox->text();
     e.weather = weatherBox->text();
     e.slipNo = slipNoBox->text();
-    e.total = totalBox->text();
+    e.total = numText(m_total);
     for (int k = 1; k <= SlipLineCount; ++k)
         e.line[k] = {lineCodeBoxes[k]->text(), lineNameBoxes[k]->text(), linePriceBoxes[k]->text(),
                      lineQuantityBoxes[k]->text(), lineAmountBoxes[k]->text()};
@@ -975,10 +1000,10 @@ void RegisterWindow::showSlip(qint64 n, const SalesSlipRecord& slip)
         lineQuantityBoxes[k]->setText(QString::number(line.Qty));
         lineAmountBoxes[k]->setText(numText(line.Amount));
     }
-    totalBox->setText(numText(slip.Total));
+    showTotal(slip.Total);
     // The figures the slip was stored with, until a line typed anew works them out again.
     if (SysNum[Sys::SalesTaxSwitch] == 1)
-        containedTaxBox->setText(numText(slip.Tax));
+        containedTaxBox->setText(groupedNumber(slip.Tax));
     showRateFigures(storedRates(slip, SysNum[Sys::TaxRate]));
     setPaymentMethod(slip.Payment.method);
     if (slip.Payment.tendered > 0)
@@ -1034,7 +1059,10 @@ void RegisterWindow::deleteSlip()
         return;
     recallPanel->collapse();
     lineCodeBoxes[1]->setFocus();
-    if (MessageBox::question(this, QStringLiteral("削除しますか。"), true)) {
+    // The slip is on screen behind the box; its number and total say which sale goes.
+    const QString which = QStringLiteral("伝票番号 %1　合計 %2円")
+                              .arg(QString::number(m_state.selectedSlipNo), groupedNumber(m_state.recalled.Total));
+    if (MessageBox::question(this, QStringLiteral("削除しますか。"), true, which)) {
         deleteStoredSlip(m_state.selectedSlipNo);
         m_state.drop();
         recallPanel->collapse();
@@ -1065,7 +1093,7 @@ void RegisterWindow::buildReceiptControls()
     connect(receiptCheck, &QCheckBox::clicked, this, &RegisterWindow::receiptToggled);
 
     reissueButton = makeButton(recallPanel, QStringLiteral("reissueButton"), QStringLiteral("レシート再発行"),
-                               twipsRect(6700, 2100, 3400, 600));
+                               twipsRect(8500, 2100, 3400, 600));
     connect(reissueButton, &QPushButton::clicked, this, &RegisterWindow::reissueReceipt);
 }
 
@@ -1102,28 +1130,29 @@ void RegisterWindow::reissueReceipt()
 
 void RegisterWindow::buildPayment()
 {
+    // Every box leaves room around its longest text ("QRコード決済", eight digits grouped).
     paymentFrame = makeFrame(this, QStringLiteral("paymentFrame"), QString(), QStringLiteral("支払"),
-                             twipsRect(120, 9580, 7560, 720));
+                             twipsRect(120, 9440, PaymentRowWidth, PaymentRowHeight));
     const QFont big = sizedFont(font(), 13, true);
     auto* methodCaption = makeLabel(paymentFrame, QStringLiteral("paymentMethodLabel"), QStringLiteral("支払(F5)"),
                                     twipsRect(120, 170, 900, 420));
     paymentMethodBox = makeDisplay(paymentFrame, QStringLiteral("paymentMethodBox"), QStringLiteral("支払方法"),
-                                   twipsRect(1020, 110, 1800, 500));
+                                   twipsRect(1040, 110, 2100, 500));
     paymentMethodBox->setFont(big);
     paymentMethodBox->setAlignment(Qt::AlignCenter);
     methodCaption->setBuddy(paymentMethodBox);
     auto* tenderedCaption = makeLabel(paymentFrame, QStringLiteral("tenderedLabel"), QStringLiteral("お預り(F11)"),
-                                      twipsRect(2900, 170, 1200, 420));
+                                      twipsRect(3200, 170, 1200, 420));
     tenderedBox = makeEdit(paymentFrame, QStringLiteral("tenderedBox"), QStringLiteral("お預り"),
-                           twipsRect(4100, 110, 1300, 500));
+                           twipsRect(4440, 110, 1300, 500));
     tenderedBox->setFont(big);
     tenderedBox->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     tenderedBox->setFocusPolicy(Qt::ClickFocus);
     tenderedCaption->setBuddy(tenderedBox);
     auto* changeCaption = makeLabel(paymentFrame, QStringLiteral("changeDueLabel"), QStringLiteral("お釣り"),
-                                    twipsRect(5480, 170, 600, 420));
+                                    twipsRect(5800, 170, 700, 420));
     changeDueBox = makeDisplay(paymentFrame, QStringLiteral("changeDueBox"), QStringLiteral("お釣り"),
-                               twipsRect(6080, 110, 1380, 500));
+                               twipsRect(6540, 110, 1760, 500));
     changeDueBox->setFont(big);
     changeDueBox->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     changeCaption->setBuddy(changeDueBox);
@@ -1136,10 +1165,11 @@ void RegisterWindow::buildPayment()
                               {Qt::Key_Escape, [this] { clearEntry(); }},
                               {Qt::Key_Home, [this] { m_lines->backToLine1(); }}});
 
-    cashButton =
-        makeButton(this, QStringLiteral("cashButton"), QStringLiteral("入金・出金"), twipsRect(7800, 9650, 1180, 580));
+    // One above the other, beside the weather and the payment rows.
+    cashButton = makeButton(this, QStringLiteral("cashButton"), QStringLiteral("入金・出金"),
+                            twipsRect(CommandColumnLeft, 8750, 10200 - CommandColumnLeft, 580));
     closingButton = makeButton(this, QStringLiteral("closingButton"), QStringLiteral("点検・精算"),
-                               twipsRect(9020, 9650, 1180, 580));
+                               twipsRect(CommandColumnLeft, 9490, 10200 - CommandColumnLeft, 580));
     connect(cashButton, &QPushButton::clicked, this, &RegisterWindow::openCashMovements);
     connect(closingButton, &QPushButton::clicked, this, &RegisterWindow::openClosing);
     setPaymentMethod(PaymentMethod::Cash);
@@ -1162,7 +1192,7 @@ void RegisterWindow::setPaymentMethod(PaymentMethod method)
 
 void RegisterWindow::showChangeDue()
 {
-    changeDueBox->setText(changeDueText(m_payment, tenderedBox->text(), val(totalBox->text())));
+    changeDueBox->setText(changeDueText(m_payment, tenderedBox->text(), m_total));
 }
 
 void RegisterWindow::openCashMovements()

@@ -99,6 +99,7 @@ private:
     void rememberCodes();
     void completeLine(int k);
     void showTotals(double total);
+    void showTotal(double total);
     void showTaxFigures();
     // The change boxes for `total`; a return shows the amount to give back instead.
     void showChange(double total);
@@ -220,6 +221,7 @@ private:
     RegisterState m_state;
     QString m_codeBefore[SlipLineCount + 1]; // each code field's text when the cashier entered it
     PaymentMethod m_payment = PaymentMethod::Cash;
+    double m_total = 0;       // the slip total the total box shows grouped
     qint64 m_lastSavedNo = 0; // the new slip saved last in this run
     bool m_changeKept = false;
     KeyTable m_listStripKeys;

@@ -129,8 +129,9 @@ std::optional<int> productEntryFor(QStringView code, double productCount)
 
 QString productListEntry(int productNo, const QString& name, bool reduced)
 {
+    // Padding to a fixed width only pushed long names past the list's edge, where they were cut off.
     return QString::number(productNo).leftJustified(5, u' ') + QStringLiteral(" - ") +
-           (reduced ? ReducedMark : QString()) + name.leftJustified(20, u' ', true);
+           (reduced ? ReducedMark : QString()) + shownText(name);
 }
 
 double slipTotal(const QStringList& amounts)
@@ -154,7 +155,7 @@ SlipRates entryTax(const EntryTexts& entry)
 QString changeText(double tender, double total)
 {
     const double change = tender - total;
-    return change < 0 ? QStringLiteral("-----") : numText(change);
+    return change < 0 ? QStringLiteral("-----") : groupedNumber(change);
 }
 
 ChangeBoxes changeBoxes(double total)
@@ -162,7 +163,7 @@ ChangeBoxes changeBoxes(double total)
     ChangeBoxes boxes;
     boxes.refund = total < 0;
     if (boxes.refund) {
-        boxes.texts[0] = numText(-total);
+        boxes.texts[0] = groupedNumber(-total);
         return boxes;
     }
     for (int i = 0; i < 4; ++i)
@@ -206,7 +207,7 @@ QString changeDueText(PaymentMethod method, const QString& tendered, double tota
 {
     if (method != PaymentMethod::Cash || tendered.isEmpty())
         return {};
-    return numText(val(tendered) - total);
+    return groupedNumber(val(tendered) - total);
 }
 
 QString paymentProblem(PaymentMethod method, const QString& tendered, double total)

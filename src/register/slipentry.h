@@ -95,7 +95,7 @@ QString quantityText(const QString& text);
 // `productCount` or outside the table; an empty field gives entry 0, the empty product.
 std::optional<int> productEntryFor(QStringView code, double productCount);
 // One entry of a product list: the number left-aligned in 5 characters, " - ", the reduced-rate mark when the
-// product is sold at that rate, the name cut or padded to 20.
+// product is sold at that rate, the name whole without the blanks that pad it in the file.
 QString productListEntry(int productNo, const QString& name, bool reduced = false);
 
 // The sum of the line amounts (empty fields count 0).
@@ -103,7 +103,8 @@ double slipTotal(const QStringList& amounts);
 // The two rates' totals and contained taxes of the entry, by the product numbers in the code fields and
 // the line amounts; computed whether or not the sales tax switch is on.
 SlipRates entryTax(const EntryTexts& entry);
-// The change for `tender`, or "-----" when the total is more than the tender.
+// The change for `tender`, its thousands grouped as a figure only shown, or "-----" when the total is more
+// than the tender.
 QString changeText(double tender, double total);
 
 // The notes and coin the change boxes are worked out for, in the order of the boxes.
@@ -126,7 +127,8 @@ bool storedLineEmpty(const SalesSlipLine& line);
 constexpr double HighestTendered = 99999999;
 // What the tendered box keeps: digits only, at most eight, as typed.
 bool tenderedTextKept(QStringView text);
-// The change due shown beside the tendered box: tendered - total for cash with an amount typed, else empty.
+// The change due shown beside the tendered box, grouped: tendered - total for cash with an amount typed, else
+// empty.
 QString changeDueText(PaymentMethod method, const QString& tendered, double total);
 // Why the payment cannot be saved (too little tendered for cash), or an empty text when it can.
 QString paymentProblem(PaymentMethod method, const QString& tendered, double total);

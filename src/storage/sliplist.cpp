@@ -36,7 +36,8 @@ Result ListSalesSlips(double year, double month, qint64 last, QList<SlipListRow>
     if (!wholeMonth(year, month, y, m))
         return Result::success();
     return ScanSalesMonth(y, m, std::nullopt, last, [&](qint64 n, const SlipView& view) {
-        rows.append(SlipListRow{n, view.date(), view.time(), view.total(), view.deleted()});
+        rows.append(SlipListRow{n, view.date(), view.time(), view.total(), view.deleted(),
+                                paymentMethodName(view.payment().method)});
         return true;
     });
 }
@@ -55,7 +56,7 @@ Result ListPurchaseSlips(double year, double month, qint64 last, QList<SlipListR
         return Result::success();
     return ScanSlipMonth(SlipFile::Purchases, y, m, std::nullopt, last, [&](qint64 n, const char* r) {
         rows.append(SlipListRow{n, getText(r + DateAt, 10), getText(r + TimeAt, 8), getDouble(r + TotalAt),
-                                getInt16(r + DeletedAt) != 0});
+                                getInt16(r + DeletedAt) != 0, QString()});
         return true;
     });
 }

@@ -14,6 +14,7 @@ struct SlipListRow
     QString time;
     double total = 0;
     bool deleted = false;
+    QString payment; // how a sales slip was paid, named as the register names it; empty for purchase slips
 };
 
 // The sales slips 1 .. last (reg.dat) whose date has the numeric year `year` (characters 1 to 4) and month

@@ -123,14 +123,18 @@ void SlipListPanel::rebuild()
     QList<SlipListRow> rows;
     const Result r = m_setup.list(val(yearBox->currentText()), val(monthBox->currentText()), m_setup.lastSlip(), rows);
     GridTable table;
-    table.setShape(m_setup.widths, int(rows.size()) + 1,
-                   {QStringLiteral("伝票番号"), QStringLiteral("日付"), QStringLiteral("時間"), QStringLiteral("金額"),
-                    QStringLiteral("削除")});
+    QStringList headers{QStringLiteral("伝票番号"), QStringLiteral("日付"), QStringLiteral("時間"),
+                        QStringLiteral("金額"), QStringLiteral("削除")};
+    if (m_setup.paymentColumn)
+        headers << QStringLiteral("支払");
+    table.setShape(m_setup.widths, int(rows.size()) + 1, headers);
     const QString deletedMark = QStringLiteral("削除");
     for (int i = 0; i < rows.size(); ++i) {
         const SlipListRow& row = rows[i];
         table.rows[i + 1] = {QString::number(row.slipNo), row.date, row.time, numText(row.total),
                              row.deleted ? deletedMark : QString()};
+        if (m_setup.paymentColumn)
+            table.rows[i + 1] << row.payment;
     }
     grid->setTable(std::move(table));
     m_choice.list(rows);

@@ -49,7 +49,7 @@ public:
     {
         Control panel; // placed where it lies when open
         Control grid;
-        QList<int> widths; // of the five columns, in twips
+        QList<int> widths; // of the five columns, and of the sixth with `paymentColumn`, in twips
         Control year;      // the caption "年" or "月" stands just left of its box
         Control month;
         int lastYear = 0; // the year box lists 2005 .. lastYear
@@ -60,6 +60,8 @@ public:
         // Each listing chooses its last slip and scrolls to it, so the latest sale is one key away; an empty
         // month chooses nothing.
         bool openOnLatest = false;
+        // A sixth column "支払" says how each slip was paid (sales slips only).
+        bool paymentColumn = false;
     };
 
     SlipListPanel(const Setup& setup, SlipChoice& choice, QWidget* parent);
