@@ -173,6 +173,11 @@ private Q_SLOTS:
         QVERIFY(!m_form->supplierListOpen());
         QCOMPARE(focusedName(), QStringLiteral("supplierNameBox"));
         QCOMPARE(background(w("supplierNameBox")), EditingColour);
+        // Line 10 is numbered in full-width digits as every line is, both of them in view.
+        QCOMPARE(text("lineNumberBoxes_9"), QStringLiteral("１０"));
+        QCOMPARE(w("lineNumberBoxes_9")->cursorPosition(), 0);
+        QVERIFY(w("lineNumberBoxes_9")->fontMetrics().horizontalAdvance(QStringLiteral("１０")) <
+                w("lineNumberBoxes_9")->contentsRect().width());
         auto* picker = w<Grid>("itemGrid");
         QCOMPARE(picker->rows(), 101);
         QCOMPARE(picker->text(0, 3), QStringLiteral("在庫数量"));
