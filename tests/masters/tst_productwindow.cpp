@@ -144,6 +144,8 @@ private Q_SLOTS:
         QTest::newRow("2 x 150 and 120") << "2" << "150" << "1" << "120" << "300" << "420";
         QTest::newRow("fractions") << "0.5" << "3" << "3" << "0.1" << "1.5" << "1.8";
         QTest::newRow("text reads as 0") << "abc" << "150" << "2" << "10" << "0" << "20";
+        // Typed over the whole box, not after the 0 it showed.
+        QTest::newRow("negative price") << "2" << "-150" << "1" << "120" << "-300" << "-180";
         // clang-format on
     }
     void amountsAndCostPrice()

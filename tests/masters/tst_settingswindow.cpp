@@ -264,6 +264,18 @@ private Q_SLOTS:
         }
     }
 
+    // The box takes 14 characters: a 15th typed is refused; a pasted number is cut to 14, then checked.
+    void registrationNoTakesFourteen()
+    {
+        open();
+        retype(w("registrationNoBox"), QStringLiteral("T1234567890123"));
+        QTest::keyClick(w("registrationNoBox"), '4');
+        QCOMPARE(w("registrationNoBox")->text(), QStringLiteral("T1234567890123"));
+        w("registrationNoBox")->clear();
+        w("registrationNoBox")->insert(QStringLiteral("T12345678901234"));
+        QCOMPARE(w("registrationNoBox")->text(), QStringLiteral("T1234567890123"));
+    }
+
     void shopDetailThatSysIniCannotHoldIsRefused()
     {
         const QByteArray before = dir().bytes("sys.ini");
