@@ -149,6 +149,8 @@ private Q_SLOTS:
         Grid* g = m_form->tabs->grid(1);
         QCOMPARE(g->text(50, 1), QStringLiteral("ねじ"));
         QCOMPARE(g->text(50, 2), QStringLiteral("12.5"));
+        choose(1, 51);
+        QVERIFY(w<QLabel>("statusLine")->text().isEmpty()); // it spoke of item 150
     }
 
     void keys_data()
@@ -378,6 +380,7 @@ private Q_SLOTS:
     void failedWriteIsReported()
     {
         choose(1, 50);
+        registerClick(); // saved once: the status line says so until a save fails
         type("C");
         QFile::remove(dir().file("zaiko.dat"));
         QVERIFY(QDir(dir().path()).mkdir("zaiko.dat"));
@@ -385,7 +388,8 @@ private Q_SLOTS:
         const QStringList boxes = shown();
         QCOMPARE(boxes.size(), 1);
         QVERIFY(boxes[0].contains(QStringLiteral("zaiko.dat")));
-        QCOMPARE(m_form->tabs->grid(1)->text(50, 1), QStringLiteral("とても長い名前の部品") + QString(10, u' '));
+        QVERIFY(w<QLabel>("statusLine")->text().isEmpty());
+        QCOMPARE(m_form->tabs->grid(1)->text(50, 1).trimmed(), QStringLiteral("とても長い名前の部品"));
         // Choosing an item the file cannot give says so too.
         clickCell(m_form->tabs->grid(1), 50, 1);
         const QStringList read = shown();

@@ -119,6 +119,7 @@ private Q_SLOTS:
 
         clickCell(w<QListWidget>("supplierList"), 0); // another supplier first, then this one again
         QVERIFY(w<QRadioButton>("taxTypeOptions_0")->isChecked());
+        QVERIFY(w<QLabel>("statusLine")->text().isEmpty());
         clickCell(w<QListWidget>("supplierList"), 2);
         QCOMPARE(w("supplierNameBox")->text(), QStringLiteral("山田商店"));
         QCOMPARE(w("supplierNameBox")->cursorPosition(), 0);
@@ -220,6 +221,7 @@ private Q_SLOTS:
     void failedWriteIsReported()
     {
         clickCell(w<QListWidget>("supplierList"), 4);
+        registerClick(); // saved once: the status line says so until a save fails
         type(QStringLiteral("新しい名前"));
         QFile::remove(dir().file("siiresaki.dat"));
         QVERIFY(QDir(dir().path()).mkdir("siiresaki.dat"));
@@ -227,6 +229,7 @@ private Q_SLOTS:
         const QStringList boxes = shown();
         QCOMPARE(boxes.size(), 1);
         QVERIFY(boxes[0].contains(QStringLiteral("siiresaki.dat")));
+        QVERIFY(w<QLabel>("statusLine")->text().isEmpty());
         QCOMPARE(w<QListWidget>("supplierList")->item(4)->text(), QStringLiteral("5-") + QString(30, u' '));
     }
 

@@ -249,6 +249,14 @@ private Q_SLOTS:
         QVERIFY(!m_form->correctionMode());
         QCOMPARE(m_form->recalledQty()[5], 0.0);
         QCOMPARE(w<Grid>("itemGrid")->text(5, 3), numText(storedStock(5)));
+        // End in the month box closes the list and drops the choice.
+        openSlipList();
+        clickSlipRow(1);
+        focusOn(QStringLiteral("listMonthBox"));
+        press(Qt::Key_End);
+        QVERIFY(!m_form->slipListOpen());
+        QVERIFY(!m_form->slipSelected());
+        QCOMPARE(focusedName(), QStringLiteral("supplierNameBox"));
     }
 
     // A recalled slip reads as typed (names from their first character, without the padding of the field;
