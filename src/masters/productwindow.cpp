@@ -58,7 +58,9 @@ EntryWindow::Setup setup()
             .gridHeaders = {QStringLiteral("番号"), QStringLiteral("商品名"), QStringLiteral("単価")},
             .gridWidths = {0, 3000, 0},
             .registerButton = twipsRect(6960, 6900, 1500, 500),
-            .closeButton = twipsRect(8640, 6900, 1500, 500)};
+            .closeButton = twipsRect(8640, 6900, 1500, 500),
+            .statusLine = twipsRect(6960, 8100, 7200, 420),
+            .savedText = QStringLiteral("商品 %1 を登録しました。")};
 }
 
 } // namespace
@@ -104,6 +106,8 @@ void ProductWindow::buildProductFrame()
     limitBytes(classCodeBox, ClassWidth);
     limitBytes(productNameBox, NameWidth);
     costPriceBox->setReadOnly(true); // the sum of the composition
+    salePriceBox->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    costPriceBox->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // Beside the selling price, whose tax it decides.
     reducedRateCheck = new QCheckBox(QStringLiteral("軽減税率"), productFrame);
     reducedRateCheck->setObjectName(QStringLiteral("reducedRateCheck"));
@@ -255,12 +259,30 @@ void ProductWindow::loadEntry(int n)
         componentPriceBoxes[k]->setText(numText(s.ComponentUnitPrice));
         componentAmountBoxes[k]->setText(numText(s.ComponentAmount));
     }
+    m_storedTexts = typedTexts();
+}
+
+QStringList ProductWindow::typedTexts() const
+{
+    QStringList texts = {classCodeBox->text(), productNameBox->text(), salePriceBox->text(), janCodeBox->text(),
+                         reducedRateCheck->isChecked() ? QStringLiteral("1") : QStringLiteral("0")};
+    for (int k = 0; k < Slots; ++k)
+        texts << componentNoBoxes[k]->text() << componentNameBoxes[k]->text() << componentQtyBoxes[k]->text()
+              << componentPriceBoxes[k]->text();
+    return texts;
+}
+
+bool ProductWindow::hasUnsavedEdits() const
+{
+    return typedTexts() != m_storedTexts;
 }
 
 QStringList ProductWindow::gridRow(int n)
 {
     const ProductEntry& e = ProductTable[n];
-    return {(e.Reduced != 0 ? ReducedMark : QString()) + e.ProductName, numText(e.SalePrice)};
+    // A number not in use shows an empty row, not a price of 0 that nobody set.
+    const bool unused = e.ProductName.trimmed().isEmpty() && e.SalePrice == 0;
+    return {(e.Reduced != 0 ? ReducedMark : QString()) + e.ProductName, unused ? QString() : numText(e.SalePrice)};
 }
 
 Result ProductWindow::checkNumbers() const
@@ -323,6 +345,7 @@ Result ProductWindow::saveEntry(int n)
         return Result::failure(QStringLiteral("商品を保存できませんでした。\n") + r.error);
     }
     janCodeBox->setText(code); // as stored: ASCII, a UPC-A with its leading 0
+    m_storedTexts = typedTexts();
     Q_EMIT changes().productsChanged();
     return Result::success();
 }
@@ -363,6 +386,22 @@ QString labelPrice(double price)
 
 } // namespace
 
+QList<int> ProductWindow::labelChoice(int count) const
+{
+    QList<int> picked;
+    for (int t = 0; t < NumberedTabs::Tabs; ++t)
+        for (const QModelIndex& row : tabs->grid(t)->selectionModel()->selectedRows())
+            picked << NumberedTabs::numberAt(t, row.row());
+    if (picked.isEmpty() && chosen() != 0)
+        picked << chosen();
+    std::sort(picked.begin(), picked.end());
+    QList<int> coded;
+    for (int n : picked)
+        if (n <= count && !ProductTable[n].JanCode.isEmpty())
+            coded << n;
+    return coded;
+}
+
 void ProductWindow::printLabels()
 {
     const int count = std::min<int>(int(SysNum[Sys::ProductCount]), NumberedTabs::Tabs * NumberedTabs::PerTab);
@@ -375,21 +414,19 @@ void ProductWindow::printLabels()
                                                      "「自動」でインストアコードを付けて登録すると印刷できます。"));
         return;
     }
-    QList<int> picked;
-    for (int t = 0; t < NumberedTabs::Tabs; ++t)
-        for (const QModelIndex& row : tabs->grid(t)->selectionModel()->selectedRows()) {
-            const int n = NumberedTabs::numberAt(t, row.row());
-            if (n <= count && !ProductTable[n].JanCode.isEmpty())
-                picked << n;
-        }
-    std::sort(picked.begin(), picked.end());
-    QList<int> numbers = all;
-    if (!picked.isEmpty() && picked.size() < all.size() &&
-        MessageBox::question(this, QStringLiteral("表で選んだ商品 %1 件のラベルを印刷しますか。\n"
-                                                  "「いいえ」では JANコードのある全商品 %2 件を印刷します。")
-                                       .arg(picked.size())
-                                       .arg(all.size())))
-        numbers = picked;
+    // Every product's labels take sheets: they are printed only when asked for by name, never by Enter.
+    const QList<int> picked = labelChoice(count);
+    QStringList choices;
+    if (!picked.isEmpty())
+        choices << (picked.size() == 1 ? QStringLiteral("この商品")
+                                       : QStringLiteral("選んだ商品 %1 件").arg(picked.size()));
+    choices << QStringLiteral("全商品 %1 件").arg(all.size()) << QStringLiteral("キャンセル");
+    const int answer = MessageBox::choose(
+        this, QStringLiteral("ラベルを印刷する商品を選んでください。\nJANコードのある商品だけが印刷されます。"),
+        choices, picked.isEmpty() ? 1 : 0);
+    if (answer == choices.size() - 1)
+        return;
+    const QList<int> numbers = answer == choices.size() - 2 ? all : picked;
 
     QList<ShelfLabel> labels;
     for (int n : numbers)

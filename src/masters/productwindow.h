@@ -31,6 +31,7 @@ protected:
     void loadEntry(int n) override;
     Result saveEntry(int n) override;
     QStringList gridRow(int n) override;
+    bool hasUnsavedEdits() const override;
 
 private:
     QGroupBox* productFrame = nullptr;    // "商品"
@@ -69,4 +70,11 @@ private:
     Result checkNumbers() const;
     // The code in the box as it will be stored, or the problem with it, the owner of a code in use named.
     Result checkJanCode(int n, QString& code) const;
+    // What the user can change, as the boxes hold it; the computed amounts follow from it.
+    QStringList typedTexts() const;
+    // The products a label is printed for when the shopkeeper asks for "this product": those chosen in the
+    // grids, else the one shown; only products with a code.
+    QList<int> labelChoice(int count) const;
+
+    QStringList m_storedTexts; // typedTexts() as last read or saved
 };

@@ -36,7 +36,9 @@ EntryWindow::Setup setup()
             .gridHeaders = {QStringLiteral("番号"), QStringLiteral("仕入商品名"), QStringLiteral("単価")},
             .gridWidths = {0, 3000, 0},
             .registerButton = twipsRect(6960, 4680, 1500, 500),
-            .closeButton = twipsRect(8640, 4680, 1500, 500)};
+            .closeButton = twipsRect(8640, 4680, 1500, 500),
+            .statusLine = twipsRect(6960, 6000, 5640, 420),
+            .savedText = QStringLiteral("仕入商品 %1 を登録しました。")};
 }
 
 } // namespace
@@ -179,6 +181,14 @@ bool PurchaseItemWindow::edited(Field f) const
     if (f == Supplier)
         return fieldBoxes[4]->text() + u'\n' + fieldBoxes[5]->text() != m_shownText[f];
     return fieldBoxes[f]->text() != m_shownText[f];
+}
+
+bool PurchaseItemWindow::hasUnsavedEdits() const
+{
+    for (int f = 0; f < Fields; ++f)
+        if (edited(Field(f)))
+            return true;
+    return false;
 }
 
 void PurchaseItemWindow::loadEntry(int n)

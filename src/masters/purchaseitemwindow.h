@@ -20,6 +20,7 @@ protected:
     Result saveEntry(int n) override;
     QStringList gridRow(int n) override;
     void fillGrids() override;
+    bool hasUnsavedEdits() const override;
 
 private:
     QGroupBox* itemFrame = nullptr;     // "商品"

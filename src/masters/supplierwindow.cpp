@@ -8,10 +8,13 @@
 #include "storage/supplier.h"
 #include "storage/text.h"
 #include "widgets/bytelimit.h"
+#include "widgets/entrywindow.h"
 #include "widgets/fieldfocus.h"
 #include "widgets/keytable.h"
 
+#include <QCloseEvent>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -27,7 +30,7 @@ SupplierWindow::SupplierWindow(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("SupplierWindow"));
     setWindowTitle(QStringLiteral("仕入先"));
-    setFixedSize(twips(8640), twips(5040));
+    setFixedSize(twips(8640), twips(5640));
 
     supplierList = new QListWidget(this);
     supplierList->setObjectName(QStringLiteral("supplierList"));
@@ -80,8 +83,11 @@ SupplierWindow::SupplierWindow(QWidget* parent) : QWidget(parent)
     connect(registerButton, &QPushButton::clicked, this, &SupplierWindow::registerSupplier);
     connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
 
+    statusLine = makeLabel(this, QStringLiteral("statusLine"), QString(), twipsRect(120, 4140, 4200, 420));
+    statusLine->setAccessibleName(QStringLiteral("登録の結果"));
+    // Under the list and the boxes, as wide as the window, so the whole hint is read at once.
     guideBox =
-        makeDisplay(this, QStringLiteral("guideBox"), QStringLiteral("操作の案内"), twipsRect(120, 4140, 4200, 720));
+        makeDisplay(this, QStringLiteral("guideBox"), QStringLiteral("操作の案内"), twipsRect(120, 5040, 8400, 440));
     setBackground(guideBox, QColor(255, 255, 192));
 
     // Enter and Page Down go from the name to the telephone number, Page Up back; neither goes further.
@@ -94,7 +100,7 @@ SupplierWindow::SupplierWindow(QWidget* parent) : QWidget(parent)
 
     connect(&changes(), &Changes::suppliersChanged, this, &SupplierWindow::fillList);
     fillList();
-    guideBox->setText(QStringLiteral("リストから編集を行う仕入先を選択してください。"));
+    showStored(guideBox, QStringLiteral("リストから編集を行う仕入先を選択してください。"));
 }
 
 void SupplierWindow::fillList()
@@ -124,14 +130,24 @@ void SupplierWindow::choose(int p)
     showStored(phoneBox, m_supplier.Phone);
     if (m_supplier.TaxType >= 1 && m_supplier.TaxType <= 3)
         taxTypeOptions[m_supplier.TaxType - 1]->setChecked(true);
+    m_storedTexts = typedTexts();
+    statusLine->clear();
     supplierNameBox->setFocus();
 }
 
-void SupplierWindow::registerSupplier()
+QStringList SupplierWindow::typedTexts() const
+{
+    QStringList texts = {supplierNameBox->text(), phoneBox->text()};
+    for (QRadioButton* option : taxTypeOptions)
+        texts << (option->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    return texts;
+}
+
+bool SupplierWindow::registerSupplier()
 {
     if (val(supplierNoBox->text()) == 0 || m_chosen == 0) {
         MessageBox::information(this, QStringLiteral("表から番号を選択してください。"));
-        return;
+        return false;
     }
     const int s = m_chosen;
     supplierNoBox->setText(QString::number(s));
@@ -143,9 +159,22 @@ void SupplierWindow::registerSupplier()
         if (taxTypeOptions[i]->isChecked())
             typed.TaxType = int16_t(i + 1);
     if (const Result r = WriteSupplier(s, typed); !r) {
+        statusLine->clear();
         MessageBox::information(this, QStringLiteral("仕入先を保存できませんでした。\n") + r.error);
-        return;
+        return false;
     }
     m_supplier = typed;
+    m_storedTexts = typedTexts();
     Q_EMIT changes().suppliersChanged();
+    statusLine->setText(QStringLiteral("仕入先 %1 を登録しました。").arg(s));
+    return true;
+}
+
+void SupplierWindow::closeEvent(QCloseEvent* event)
+{
+    if (!mayCloseEdited(this, m_chosen, typedTexts() != m_storedTexts, [this] { return registerSupplier(); })) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }

@@ -6,7 +6,9 @@
 
 #include <QWidget>
 
+class QCloseEvent;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -21,8 +23,11 @@ public:
 
     // Shows supplier p + 1 (list position p) in the boxes.
     void choose(int p);
-    // "登録".
-    void registerSupplier();
+    // "登録"; false when nothing was saved.
+    bool registerSupplier();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     QListWidget* supplierList = nullptr;
@@ -38,9 +43,13 @@ private:
     QPushButton* registerButton = nullptr; // "登録"
     QPushButton* closeButton = nullptr;    // "閉じる"
     QLineEdit* guideBox = nullptr;         // the hint
+    QLabel* statusLine = nullptr;          // what the last "登録" saved
 
     void fillList();
+    // The name, telephone and tax type as the boxes hold them.
+    QStringList typedTexts() const;
 
-    int m_chosen = 0;    // supplier shown, 0 before one was chosen
-    Supplier m_supplier; // as read when chosen, with its reserved bytes
+    int m_chosen = 0;          // supplier shown, 0 before one was chosen
+    Supplier m_supplier;       // as read when chosen, with its reserved bytes
+    QStringList m_storedTexts; // typedTexts() as last read or saved
 };

@@ -2,11 +2,13 @@
 #include "platform/messagebox.h"
 
 #include <QList>
+#include <QPushButton>
 #include <QStringList>
 
 namespace {
 
 QList<QMessageBox::StandardButton> g_answers;
+QList<int> g_choices;
 QStringList g_shown;
 QString g_lastTitle;
 QString g_lastDetail;
@@ -55,6 +57,24 @@ bool question(QWidget* parent, const QString& text, bool stopIcon, const QString
     return ask(parent, icon, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No, detail) == QMessageBox::Yes;
 }
 
+int choose(QWidget* parent, const QString& text, const QStringList& choices, int defaultChoice)
+{
+    if (g_testMode) {
+        g_shown << text;
+        g_lastTitle = windowTitle(parent);
+        return g_choices.isEmpty() ? defaultChoice : g_choices.takeFirst();
+    }
+    QMessageBox box(QMessageBox::Question, windowTitle(parent), text, QMessageBox::NoButton, parent);
+    QList<QAbstractButton*> buttons;
+    for (const QString& choice : choices)
+        buttons << box.addButton(choice, QMessageBox::AcceptRole);
+    box.setDefaultButton(qobject_cast<QPushButton*>(buttons.value(defaultChoice)));
+    box.setEscapeButton(buttons.value(buttons.size() - 1));
+    box.exec();
+    const qsizetype pressed = buttons.indexOf(box.clickedButton());
+    return pressed < 0 ? int(choices.size()) - 1 : int(pressed);
+}
+
 void enableTestMode()
 {
     g_testMode = true;
@@ -64,6 +84,12 @@ void setNextAnswer(QMessageBox::StandardButton answer)
 {
     g_testMode = true;
     g_answers << answer;
+}
+
+void setNextChoice(int index)
+{
+    g_testMode = true;
+    g_choices << index;
 }
 
 QString lastTitle()

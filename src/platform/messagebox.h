@@ -3,6 +3,7 @@
 
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -17,10 +18,16 @@ void information(QWidget* parent, const QString& text);
 // The stop icon marks questions whose Yes cannot be undone; `detail`, under the text, names what they act on.
 bool question(QWidget* parent, const QString& text, bool stopIcon = false, const QString& detail = QString());
 
+// Shows text with one button per choice, left to right; Enter presses `defaultChoice`, Esc and the close box
+// the last one (so the last choice must be the one that does nothing). Returns the index of the button pressed.
+int choose(QWidget* parent, const QString& text, const QStringList& choices, int defaultChoice);
+
 // Tests: from now on boxes are not shown; each is answered from the queue below or takes its default.
 void enableTestMode();
 // Tests: the next box is not shown but answered with `answer` (Yes or Ok), and its text is recorded.
 void setNextAnswer(QMessageBox::StandardButton answer);
+// Tests: the next box that offers choices is not shown but answered with choice `index`, its text recorded.
+void setNextChoice(int index);
 // Tests: the texts of the boxes answered so far, oldest first; cleared by takeShown().
 QStringList takeShown();
 // Tests: the title of the last box answered.

@@ -157,9 +157,9 @@ SlipLines::Setup purchaseSlipLineSetup()
     const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
     SlipLines::Setup s;
     // clang-format off
-    s.columns[SlipLines::Number] = {u"lineNumberBoxes"_s, u"番号"_s,   u"lineHeaders_0"_s, 120,  600,  Qt::AlignCenter, SlipLines::Display};
-    s.columns[SlipLines::Code]   = {u"lineCodeBoxes"_s,   u"コード"_s, u"lineHeaders_1"_s, 720,  800,  right, SlipLines::Typed};
-    s.columns[SlipLines::Name]   = {u"lineNameBoxes"_s,   u"品名"_s,   u"lineHeaders_2"_s, 1520, 3200, left,  SlipLines::ClickOnly};
+    s.columns[SlipLines::Number] = {u"lineNumberBoxes"_s, u"番号"_s,   u"lineHeaders_0"_s, 120,  720,  Qt::AlignCenter, SlipLines::Display};
+    s.columns[SlipLines::Code]   = {u"lineCodeBoxes"_s,   u"コード"_s, u"lineHeaders_1"_s, 840,  800,  right, SlipLines::Typed};
+    s.columns[SlipLines::Name]   = {u"lineNameBoxes"_s,   u"品名"_s,   u"lineHeaders_2"_s, 1640, 3080, left,  SlipLines::ClickOnly};
     s.columns[SlipLines::Price]  = {u"linePriceBoxes"_s,  u"単価"_s,   u"lineHeaders_3"_s, 4720, 1100, right, SlipLines::Typed};
     s.columns[SlipLines::Qty]    = {u"lineQtyBoxes"_s,    u"数量"_s,   u"lineHeaders_4"_s, 5820, 900,  right, SlipLines::Typed};
     s.columns[SlipLines::Amount] = {u"lineAmountBoxes"_s, u"金額"_s,   u"lineHeaders_5"_s, 6720, 1600, right, SlipLines::ClickOnly};
@@ -194,6 +194,8 @@ void PurchaseSlipWindow::buildLines()
         linePriceBoxes[k] = m_lines->price[k + 1];
         lineQtyBoxes[k] = m_lines->qty[k + 1];
         lineAmountBoxes[k] = m_lines->amount[k + 1];
+        // "１０" is two full-width digits: where a font makes it wider than the box, its first digit stays whole.
+        lineNumberBoxes[k]->setCursorPosition(0);
         connect(lineCodeBoxes[k], &QLineEdit::textChanged, this, [this, k] { itemChanged(k); });
         connect(linePriceBoxes[k], &QLineEdit::textChanged, this,
                 [this, k] { priceOrQtyChanged(k, linePriceBoxes[k]); });

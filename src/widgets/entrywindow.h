@@ -8,8 +8,15 @@
 #include <QRect>
 #include <QSize>
 #include <QWidget>
+#include <functional>
 
+class QCloseEvent;
+class QLabel;
 class QPushButton;
+
+// Closing a window that shows entry `n` with edits not saved: asks はい (save, then close), いいえ (close without
+// saving) or キャンセル (stay). True when the window may close; a save that fails keeps it open.
+bool mayCloseEdited(QWidget* window, int n, bool edited, const std::function<bool()>& save);
 
 // How a window uses it (the product and purchase item windows):
 //     class PurchaseItemWindow : public EntryWindow {
@@ -20,7 +27,8 @@ class QPushButton;
 //     };
 // A click on row r of grid t (or Enter on it) chooses n = 100 t + r: loadEntry(n), focus to the first box.
 // "登録" with nothing chosen says "表から番号を選択してください。"; a failed save shows its message; a
-// saved entry's grid row is refreshed from gridRow(n). On activation, and when the tab strip takes the
+// saved entry's grid row is refreshed from gridRow(n) and the status line says it was saved. Closing with edits
+// that hasUnsavedEdits() reports asks whether to save them first. On activation, and when the tab strip takes the
 // focus, the focus goes to the first box. F1 to F4 for the boxes come from tabs->tabKeys().
 class EntryWindow : public QWidget
 {
@@ -41,6 +49,8 @@ public:
         QRect registerButton;
         QString closeName = QStringLiteral("closeButton");
         QRect closeButton;
+        QRect statusLine = {};  // where "登録" says what it saved
+        QString savedText = {}; // that text, %1 the number: "商品 %1 を登録しました。"
     };
 
     explicit EntryWindow(const Setup& setup, QWidget* parent = nullptr);
@@ -49,17 +59,20 @@ public:
     void chooseRow(int tab, int row);
     // The entry shown in the boxes, 0 before one was chosen.
     int chosen() const { return m_chosen; }
-    // What "登録" does.
-    void registerEntry();
+    // What "登録" does; false when nothing was saved.
+    bool registerEntry();
 
     NumberedTabs* tabs = nullptr;
     QPushButton* registerButton = nullptr; // "登録"
     QPushButton* closeButton = nullptr;    // "閉じる"
+    QLabel* statusLine = nullptr;          // what the last "登録" saved
 
 protected:
     virtual void loadEntry(int n) = 0;
     virtual Result saveEntry(int n) = 0;
     virtual QStringList gridRow(int n) = 0;
+    // True when the boxes hold something the file does not, typed since the entry was shown or saved.
+    virtual bool hasUnsavedEdits() const { return false; }
     // Fills every grid row; a window whose file can be read in one pass replaces it.
     virtual void fillGrids();
 
@@ -68,10 +81,12 @@ protected:
     void setFirstBox(QWidget* box);
 
     bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void choose(int n);
 
     QWidget* m_firstBox = nullptr;
     int m_chosen = 0;
+    QString m_savedText;
 };

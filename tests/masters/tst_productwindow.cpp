@@ -19,6 +19,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -96,6 +97,9 @@ private Q_SLOTS:
         QCOMPARE(g->text(0, 1), QStringLiteral("商品名"));
         QCOMPARE(g->text(1, 1), ProductTable[1].ProductName);
         QCOMPARE(g->text(1, 2), QStringLiteral("150"));
+        QCOMPARE(g->text(2, 2), QString()); // a number not in use has no price
+        for (const char* box : {"salePriceBox", "costPriceBox"})
+            QCOMPARE(w(QLatin1String(box))->alignment() & Qt::AlignRight, Qt::AlignRight);
         QCOMPARE(m_form->tabs->grid(2)->text(37, 0), QStringLiteral("237"));
         QVERIFY(text("productNoBox").isEmpty());
         QCOMPARE(focusedName(), QStringLiteral("classCodeBox"));
@@ -140,6 +144,8 @@ private Q_SLOTS:
         QTest::newRow("2 x 150 and 120") << "2" << "150" << "1" << "120" << "300" << "420";
         QTest::newRow("fractions") << "0.5" << "3" << "3" << "0.1" << "1.5" << "1.8";
         QTest::newRow("text reads as 0") << "abc" << "150" << "2" << "10" << "0" << "20";
+        // Typed over the whole box, not after the 0 it showed.
+        QTest::newRow("negative price") << "2" << "-150" << "1" << "120" << "-300" << "-180";
         // clang-format on
     }
     void amountsAndCostPrice()
@@ -230,6 +236,7 @@ private Q_SLOTS:
         const QByteArray before = dir().bytes("syohin.dat");
         registerClick();
         QVERIFY(shown().isEmpty());
+        QCOMPARE(w<QLabel>("statusLine")->text(), QStringLiteral("商品 237 を登録しました。"));
 
         const QByteArray after = dir().bytes("syohin.dat");
         QCOMPARE(after.size(), 400 * 512);
@@ -486,21 +493,26 @@ private Q_SLOTS:
         QCOMPARE(control(reg, "lineAmountBoxes_1")->text(), QStringLiteral("500"));
     }
 
-    // Labels of every product with a code, or of the products chosen in the grid; read back from the PDF.
+    // Labels of the products chosen in the grid or of every product with a code, as answered; Enter never
+    // prints every product's labels. Read back from the PDF.
     void labelsReadBack_data()
     {
-        QTest::addColumn<bool>("pickTwo");
-        QTest::addColumn<bool>("answerYes");
+        QTest::addColumn<int>("rowsChosen"); // rows 1 and 2 of the first grid clicked
+        QTest::addColumn<int>("choice");     // the button pressed; -1 Enter
         QTest::addColumn<QStringList>("codes");
         const QStringList all = {"0036000291452", "4006381333931", "4901234567894", "96385074"};
-        QTest::newRow("none chosen: all") << false << false << all;
-        QTest::newRow("two chosen, all asked for") << true << false << all;
-        QTest::newRow("two chosen") << true << true << QStringList{"4006381333931", "96385074"};
+        QTest::newRow("none chosen: every product") << 0 << 0 << all;
+        QTest::newRow("none chosen: Enter cancels") << 0 << -1 << QStringList();
+        QTest::newRow("this product") << 1 << 0 << QStringList{"4006381333931"};
+        QTest::newRow("two chosen: Enter prints them") << 2 << -1 << QStringList{"4006381333931", "96385074"};
+        QTest::newRow("two chosen: every product") << 2 << 1 << all;
+        QTest::newRow("two chosen: cancel") << 2 << 2 << QStringList();
     }
     void labelsReadBack()
     {
-        QFETCH(bool, pickTwo);
-        QFETCH(bool, answerYes);
+        QFETCH(int, rowsChosen);
+        QFETCH(int, choice);
+        QFETCH(QStringList, codes);
         const struct
         {
             int n;
@@ -513,23 +525,28 @@ private Q_SLOTS:
             QVERIFY(SaveProduct(int16_t(c.n))); // choosing a row reads the product from the file again
         }
         Q_EMIT changes().productsChanged();
-        if (pickTwo) {
-            Grid* grid = m_form->tabs->grid(0);
+        Grid* grid = m_form->tabs->grid(0);
+        if (rowsChosen > 0)
             clickCell(grid, 0, 1);
+        if (rowsChosen > 1) {
             const QRect row2 = grid->visualRect(grid->model()->index(1, 1));
             QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ControlModifier, row2.center());
-            QCOMPARE(grid->selectionModel()->selectedRows().size(), 2);
-            MessageBox::setNextAnswer(answerYes ? QMessageBox::Yes : QMessageBox::No);
         }
+        if (choice >= 0)
+            MessageBox::setNextChoice(choice);
         QTemporaryDir out;
         const QString pdf = out.filePath(QStringLiteral("labels.pdf"));
         Printing::redirectToPdf(pdf);
         QTest::mouseClick(w<QPushButton>("printLabelsButton"), Qt::LeftButton);
         Printing::redirectToPdf(QString());
-        QCOMPARE(shown().size(), pickTwo ? 1 : 0);
-        QTEST(barcodesInPdf(pdf), "codes");
+        QCOMPARE(shown().size(), 1);
+        if (codes.isEmpty()) {
+            QVERIFY(!QFile::exists(pdf));
+            return;
+        }
+        QCOMPARE(barcodesInPdf(pdf), codes);
         const QString text = pdfPages(pdf).join(u'\n');
-        QVERIFY2(text.contains(QStringLiteral("品2")) && text.contains(QStringLiteral("税込 ¥102")), qPrintable(text));
+        QVERIFY2(text.contains(codes.size() == 1 ? QStringLiteral("りんご") : QStringLiteral("品2")), qPrintable(text));
     }
 
     void labelsWithoutCodes()
@@ -538,6 +555,40 @@ private Q_SLOTS:
         const QStringList boxes = shown();
         QCOMPARE(boxes.size(), 1);
         QVERIFY(boxes[0].contains(QStringLiteral("JANコードのある商品がありません")));
+    }
+
+    // Closing with edits not registered asks: はい saves and closes, いいえ closes, キャンセル stays; a save that
+    // is refused stays with its message. Without edits it closes unasked.
+    void closeWithEdits_data()
+    {
+        // clang-format off
+        QTest::addColumn<QString>("price"); // typed over the selling price; empty: nothing typed
+        QTest::addColumn<int>("choice");
+        QTest::addColumn<bool>("closed");
+        QTest::addColumn<double>("stored");
+        QTest::newRow("yes saves") << "600" << 0 << true << 600.0;
+        QTest::newRow("no discards") << "600" << 1 << true << 500.0;
+        QTest::newRow("cancel stays") << "600" << 2 << false << 500.0;
+        QTest::newRow("refused save stays") << "6x" << 0 << false << 500.0;
+        QTest::newRow("nothing typed") << "" << 2 << true << 500.0;
+        // clang-format on
+    }
+    void closeWithEdits()
+    {
+        QFETCH(QString, price);
+        QFETCH(int, choice);
+        QFETCH(bool, closed);
+        choose(2, 37);
+        if (!price.isEmpty()) {
+            typeIn("salePriceBox", price);
+            MessageBox::setNextChoice(choice);
+        }
+        QTest::mouseClick(w<QPushButton>("closeButton"), Qt::LeftButton);
+        QCOMPARE(m_form->isVisible(), !closed);
+        QCOMPARE(shown().size(), int(!price.isEmpty()) + int(price == u"6x"));
+        QTEST(f64(product(237), Off::Product::SalePrice), "stored");
+        if (!closed)
+            QCOMPARE(text("salePriceBox"), price);
     }
 
     void failedWriteIsReported()

@@ -17,6 +17,7 @@
 #include "storage/text.h"
 
 #include <QDir>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -129,6 +130,7 @@ private Q_SLOTS:
                  QStringLiteral("150-とても長い名前の部品") + QString(10, u' '));
         registerClick();
         QVERIFY(shown().isEmpty());
+        QCOMPARE(w<QLabel>("statusLine")->text(), QStringLiteral("仕入商品 150 を登録しました。"));
         QCOMPARE(control<QListWidget>(&pickList, "tabLists_2")->item(49)->text(),
                  QStringLiteral("150-ねじ") + QString(26, u' '));
 
@@ -147,6 +149,8 @@ private Q_SLOTS:
         Grid* g = m_form->tabs->grid(1);
         QCOMPARE(g->text(50, 1), QStringLiteral("ねじ"));
         QCOMPARE(g->text(50, 2), QStringLiteral("12.5"));
+        choose(1, 51);
+        QVERIFY(w<QLabel>("statusLine")->text().isEmpty()); // it spoke of item 150
     }
 
     void keys_data()
@@ -343,9 +347,40 @@ private Q_SLOTS:
         QCOMPARE(storedStock(12), 131.0);
     }
 
+    // Closing asks only for what was typed: stock that a sale changed meanwhile is no edit of the user's.
+    void closeAsksForTypedEdits_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("choice");
+        QTest::addColumn<bool>("closed");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("typed, yes saves") << "B7" << 0 << true << "B7    ";
+        QTest::newRow("typed, cancel stays") << "B7" << 2 << false << "A1    ";
+        QTest::newRow("stock sold meanwhile") << "" << 2 << true << "A1    ";
+    }
+    void closeAsksForTypedEdits()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, choice);
+        QFETCH(bool, closed);
+        choose(1, 50);
+        QVERIFY(ApplyStockChanges({{150, -2}}));
+        Q_EMIT changes().stockChanged();
+        if (!typed.isEmpty()) {
+            type(typed);
+            MessageBox::setNextChoice(choice);
+        }
+        QTest::mouseClick(w<QPushButton>("closeButton"), Qt::LeftButton);
+        QCOMPARE(m_form->isVisible(), !closed);
+        QCOMPARE(shown().size(), typed.isEmpty() ? 0 : 1);
+        QTEST(txt(item(150), Off::Item::Category, 6), "stored");
+        QCOMPARE(storedStock(150), 5.0);
+    }
+
     void failedWriteIsReported()
     {
         choose(1, 50);
+        registerClick(); // saved once: the status line says so until a save fails
         type("C");
         QFile::remove(dir().file("zaiko.dat"));
         QVERIFY(QDir(dir().path()).mkdir("zaiko.dat"));
@@ -353,7 +388,8 @@ private Q_SLOTS:
         const QStringList boxes = shown();
         QCOMPARE(boxes.size(), 1);
         QVERIFY(boxes[0].contains(QStringLiteral("zaiko.dat")));
-        QCOMPARE(m_form->tabs->grid(1)->text(50, 1), QStringLiteral("とても長い名前の部品") + QString(10, u' '));
+        QVERIFY(w<QLabel>("statusLine")->text().isEmpty());
+        QCOMPARE(m_form->tabs->grid(1)->text(50, 1).trimmed(), QStringLiteral("とても長い名前の部品"));
         // Choosing an item the file cannot give says so too.
         clickCell(m_form->tabs->grid(1), 50, 1);
         const QStringList read = shown();

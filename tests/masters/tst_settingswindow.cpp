@@ -13,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -60,6 +61,14 @@ private Q_SLOTS:
         QCOMPARE(w("groupCaptionBoxes_2")->text(), QStringLiteral("飲料, 酒"));
         QCOMPARE(w<QCheckBox>("salesTaxCheck")->objectName(), QStringLiteral("salesTaxCheck"));
         QCOMPARE(w<QPushButton>("registerButton")->text(), QStringLiteral("登録"));
+        QCOMPARE(unnamedControls(m_form), QStringList());
+        // The shop details lie whole in the window, each field in its frame with room to type.
+        auto* frame = w<QGroupBox>("shopFrame");
+        QVERIFY(m_form->rect().contains(frame->geometry()));
+        for (const char* name : {"shopNameBox", "shopAddressBox", "receiptWidthBox", "receiptPrinterBox"}) {
+            const QRect field = control<QWidget>(m_form, QLatin1String(name))->geometry();
+            QVERIFY2(!field.isEmpty() && frame->rect().contains(field), name);
+        }
     }
 
     // Both tax rates: what is accepted lands in sys.ini and shows again when the window is reopened; what is
@@ -219,6 +228,7 @@ private Q_SLOTS:
         QTRY_VERIFY(!m_form);
         open();
         QCOMPARE(w("registrationNoBox")->text(), QStringLiteral("T1234567890123"));
+        QCOMPARE(w("shopAddressBox")->text(), QStringLiteral("東京都千代田区1-1"));
         QCOMPARE(w<QComboBox>("receiptWidthBox")->currentText(), QStringLiteral("58 mm"));
     }
 
@@ -262,6 +272,18 @@ private Q_SLOTS:
             QCOMPARE(dir().bytes("sys.ini"), before);
             QCOMPARE(m_form->focusWidget(), w("registrationNoBox"));
         }
+    }
+
+    // The box takes 14 characters: a 15th typed is refused; a pasted number is cut to 14, then checked.
+    void registrationNoTakesFourteen()
+    {
+        open();
+        retype(w("registrationNoBox"), QStringLiteral("T1234567890123"));
+        QTest::keyClick(w("registrationNoBox"), '4');
+        QCOMPARE(w("registrationNoBox")->text(), QStringLiteral("T1234567890123"));
+        w("registrationNoBox")->clear();
+        w("registrationNoBox")->insert(QStringLiteral("T12345678901234"));
+        QCOMPARE(w("registrationNoBox")->text(), QStringLiteral("T1234567890123"));
     }
 
     void shopDetailThatSysIniCannotHoldIsRefused()

@@ -8,6 +8,7 @@
 #include "storage/supplier.h"
 
 #include <QDir>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -56,7 +57,11 @@ private Q_SLOTS:
         QCOMPARE(m_form->windowTitle(), QStringLiteral("仕入先"));
         QCOMPARE(w<QListWidget>("supplierList")->count(), 100);
         QCOMPARE(w<QListWidget>("supplierList")->item(2)->text(), QStringLiteral("3-") + QString(30, u' '));
+        // The hint is read whole, from its start.
         QCOMPARE(w("guideBox")->text(), QStringLiteral("リストから編集を行う仕入先を選択してください。"));
+        QCOMPARE(w("guideBox")->cursorPosition(), 0);
+        QVERIFY(w("guideBox")->fontMetrics().horizontalAdvance(w("guideBox")->text()) <
+                w("guideBox")->contentsRect().width());
         for (const char* name :
              {"supplierList", "supplierNoBox", "supplierNameBox", "phoneBox", "guideBox", "taxTypeOptions_0",
               "taxTypeOptions_1", "taxTypeOptions_2", "registerButton", "closeButton", "taxFrame"}) {
@@ -102,6 +107,7 @@ private Q_SLOTS:
                           QPoint(8, w<QRadioButton>(QStringLiteral("taxTypeOptions_%1").arg(option))->height() / 2));
         registerClick();
         QVERIFY(shown().isEmpty());
+        QCOMPARE(w<QLabel>("statusLine")->text(), QStringLiteral("仕入先 3 を登録しました。"));
 
         const QByteArray r = supplierRecord(3);
         QCOMPARE(txt(r, Off::Supplier::Name, 30), QStringLiteral("山田商店") + QString(22, u' '));
@@ -113,6 +119,7 @@ private Q_SLOTS:
 
         clickCell(w<QListWidget>("supplierList"), 0); // another supplier first, then this one again
         QVERIFY(w<QRadioButton>("taxTypeOptions_0")->isChecked());
+        QVERIFY(w<QLabel>("statusLine")->text().isEmpty());
         clickCell(w<QListWidget>("supplierList"), 2);
         QCOMPARE(w("supplierNameBox")->text(), QStringLiteral("山田商店"));
         QCOMPARE(w("supplierNameBox")->cursorPosition(), 0);
@@ -180,10 +187,41 @@ private Q_SLOTS:
         QCOMPARE(focusedName(), to); // typing never moves on
     }
 
+    // Closing with a name or tax type not registered asks; はい saves, キャンセル stays.
+    void closeWithEdits_data()
+    {
+        QTest::addColumn<bool>("taxOnly");
+        QTest::addColumn<int>("choice");
+        QTest::addColumn<bool>("closed");
+        QTest::addColumn<int>("taxType");
+        QTest::newRow("name, yes saves") << false << 0 << true << 1;
+        QTest::newRow("tax type, yes saves") << true << 0 << true << 3;
+        QTest::newRow("name, cancel stays") << false << 2 << false << 1;
+    }
+    void closeWithEdits()
+    {
+        QFETCH(bool, taxOnly);
+        QFETCH(int, choice);
+        QFETCH(bool, closed);
+        clickCell(w<QListWidget>("supplierList"), 1);
+        if (taxOnly)
+            w<QRadioButton>("taxTypeOptions_2")->setChecked(true);
+        else
+            type(QStringLiteral("二番"));
+        MessageBox::setNextChoice(choice);
+        QTest::mouseClick(w<QPushButton>("closeButton"), Qt::LeftButton);
+        QCOMPARE(m_form->isVisible(), !closed);
+        QCOMPARE(shown().size(), 1);
+        const QByteArray r = supplierRecord(2);
+        QCOMPARE(txt(r, Off::Supplier::Name, 30).trimmed(), closed && !taxOnly ? QStringLiteral("二番") : QString());
+        QTEST(int(i16(r, Off::Supplier::TaxType)), "taxType");
+    }
+
     // A write that fails is reported and not shown as saved.
     void failedWriteIsReported()
     {
         clickCell(w<QListWidget>("supplierList"), 4);
+        registerClick(); // saved once: the status line says so until a save fails
         type(QStringLiteral("新しい名前"));
         QFile::remove(dir().file("siiresaki.dat"));
         QVERIFY(QDir(dir().path()).mkdir("siiresaki.dat"));
@@ -191,6 +229,7 @@ private Q_SLOTS:
         const QStringList boxes = shown();
         QCOMPARE(boxes.size(), 1);
         QVERIFY(boxes[0].contains(QStringLiteral("siiresaki.dat")));
+        QVERIFY(w<QLabel>("statusLine")->text().isEmpty());
         QCOMPARE(w<QListWidget>("supplierList")->item(4)->text(), QStringLiteral("5-") + QString(30, u' '));
     }
 
