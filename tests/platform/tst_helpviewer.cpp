@@ -129,7 +129,7 @@ private Q_SLOTS:
             size = resource.value<QImage>().size();
         else
             size = QImage::fromData(resource.toByteArray()).size();
-        QCOMPARE(size, QSize(480, 300));
+        QCOMPARE(size, QSize(480, 350));
 
         QVERIFY(
             browser->loadResource(QTextDocument::ImageResource, QUrl(QStringLiteral("images/missing.png"))).isNull());
