@@ -2,6 +2,7 @@
 #include "windowtest.h"
 
 #include "datamgmt/backupwindow.h"
+#include "platform/archiver.h"
 #include "platform/drives.h"
 #include "platform/keepcopy.h"
 #include "platform/twips.h"
@@ -157,12 +158,16 @@ private Q_SLOTS:
         const QDateTime day(QDate(2026, 11, 1), QTime(21, 0));
         for (int k = 0; k < 14; ++k)
             QVERIFY(putFile(m_drive + u'/' + wholeBackupName(day.addDays(k)), "old"));
+        putData("reg.dat", QByteArray(2048, 'r'));
         Q_EMIT changes().closingDone();
         QCOMPARE(told(), QStringList());
         const QStringList archives = QDir(m_drive).entryList({QStringLiteral("till-*.lzh")}, QDir::Files, QDir::Name);
         QCOMPARE(archives.size(), 14);
         QVERIFY(!archives.contains(wholeBackupName(day)));
-        QVERIFY(fileBytes(m_drive + u'/' + archives.last()).size() > 100);
+        // Read back whole, every CRC checked: the new archive holds the slips and the settings.
+        const RestoreCheck written = checkRestoreArchive(m_drive + u'/' + archives.last(), QStringLiteral("sys.ini"));
+        QCOMPARE(written.problem, RestoreCheck::NotOurs);
+        QCOMPARE(written.names, (QStringList{QStringLiteral("sys.ini"), QStringLiteral("reg.dat")}));
 
         QVERIFY(QDir(m_drive).removeRecursively());
         Q_EMIT changes().closingDone();
