@@ -123,6 +123,27 @@ BackupWindow::BackupWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     small.setPointSize(9);
     setFont(small);
 
+    makeDriveRow();
+    makeFileRows();
+    // Beside the drive: the whole books in one step.
+    wholeBackupButton = makeButton(this, QStringLiteral("wholeBackupButton"), QStringLiteral("すべてバックアップ"),
+                                   twipsRect(5280, 360, 1935, 375));
+    connect(wholeBackupButton, &QPushButton::clicked, this, &BackupWindow::backupEverything);
+    makeAfterClosing();
+
+    guideBox = makeDisplay(this, QStringLiteral("guideBox"), QStringLiteral("案内"),
+                           twipsRect(360, 4560 + AutoRow + ExtraHeight, 5415, 375));
+    guideBox->setText(QStringLiteral("バックアップ先ドライブを選択してください。"));
+
+    closeButton = makeButton(this, QStringLiteral("closeButton"), QStringLiteral("閉じる"),
+                             twipsRect(6000, 4560 + AutoRow + ExtraHeight, 1215, 375));
+    connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
+
+    makeKeptCopies();
+}
+
+void BackupWindow::makeDriveRow()
+{
     driveFrame = makeFrame(this, QStringLiteral("driveFrame"), QString(), QStringLiteral("バックアップ先"),
                            twipsRect(360, 120, 4815, 735));
     driveLabel = new QLabel(QStringLiteral("バックアップ先ドライブ"), driveFrame);
@@ -140,7 +161,10 @@ BackupWindow::BackupWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     connect(driveBox, &QComboBox::currentTextChanged, driveBox, &QWidget::setToolTip);
     driveList->beforePopup = [this] { addMountedDrives(); };
     addMountedDrives();
+}
 
+void BackupWindow::makeFileRows()
+{
     backupFrame = makeFrame(this, QStringLiteral("backupFrame"), QStringLiteral("バックアップ"),
                             QStringLiteral("バックアップ"), twipsRect(360, 960 + AutoRow, 3375, 3495 + ExtraHeight));
     restoreFrame = makeFrame(this, QStringLiteral("restoreFrame"), QStringLiteral("リストア"),
@@ -162,26 +186,10 @@ BackupWindow::BackupWindow(QWidget* parent) : QWidget(parent, Qt::Window)
         connect(*backupButtons[row], &QPushButton::clicked, this, [=, this] { backup(dataFile, archive); });
         connect(*restoreButtons[row], &QPushButton::clicked, this, [=, this] { restore(dataFile, archive); });
     }
+}
 
-    // Beside the drive: the whole books in one step.
-    wholeBackupButton = makeButton(this, QStringLiteral("wholeBackupButton"), QStringLiteral("すべてバックアップ"),
-                                   twipsRect(5280, 360, 1935, 375));
-    connect(wholeBackupButton, &QPushButton::clicked, this, &BackupWindow::backupEverything);
-    afterClosingBox = new QCheckBox(
-        QStringLiteral("精算後に、このバックアップ先へすべてバックアップ（新しい %1 個を残す）").arg(KeptAfterClosing),
-        this);
-    afterClosingBox->setObjectName(QStringLiteral("afterClosingBox"));
-    afterClosingBox->setAccessibleName(QStringLiteral("精算後の自動バックアップ"));
-    afterClosingBox->setGeometry(twipsRect(480, 930, 6735, 300));
-
-    guideBox = makeDisplay(this, QStringLiteral("guideBox"), QStringLiteral("案内"),
-                           twipsRect(360, 4560 + AutoRow + ExtraHeight, 5415, 375));
-    guideBox->setText(QStringLiteral("バックアップ先ドライブを選択してください。"));
-
-    closeButton = makeButton(this, QStringLiteral("closeButton"), QStringLiteral("閉じる"),
-                             twipsRect(6000, 4560 + AutoRow + ExtraHeight, 1215, 375));
-    connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
-
+void BackupWindow::makeKeptCopies()
+{
     keptCopiesFrame = makeFrame(
         this, QStringLiteral("keptCopiesFrame"), QStringLiteral("初期化前の自動バックアップからリストア"),
         QStringLiteral("初期化前の自動バックアップ"), twipsRect(360, 5040 + AutoRow + ExtraHeight, 6855, 735));
@@ -195,6 +203,16 @@ BackupWindow::BackupWindow(QWidget* parent) : QWidget(parent, Qt::Window)
                                        QStringLiteral("リストア"), twipsRect(5160, 260, 1575, 375));
     connect(keptCopyRestoreButton, &QPushButton::clicked, this, &BackupWindow::restoreKeptCopy);
     listKeptCopies();
+}
+
+void BackupWindow::makeAfterClosing()
+{
+    afterClosingBox = new QCheckBox(
+        QStringLiteral("精算後に、このバックアップ先へすべてバックアップ（新しい %1 個を残す）").arg(KeptAfterClosing),
+        this);
+    afterClosingBox->setObjectName(QStringLiteral("afterClosingBox"));
+    afterClosingBox->setAccessibleName(QStringLiteral("精算後の自動バックアップ"));
+    afterClosingBox->setGeometry(twipsRect(480, 930, 6735, 300));
 
     // The drive the backup after a closing goes to is the one chosen here; it is shown chosen when the window
     // opens again, mounted or not, so the owner sees where it goes.

@@ -61,6 +61,12 @@ private:
     QComboBox* keptCopiesBox = nullptr;
     QPushButton* keptCopyRestoreButton = nullptr;
 
+    void makeDriveRow();
+    // One backup and one restore button per data file, facing each other.
+    void makeFileRows();
+    void makeKeptCopies();
+    // The tick, shown as sys.ini keeps it, with the drive it goes to chosen.
+    void makeAfterClosing();
     void addMountedDrives();
     QString selectedDrive() const;
     void backup(const QString& dataFile, const QString& archive);
