@@ -267,8 +267,12 @@ private Q_SLOTS:
         QTest::mouseClick(button("changePasswordButton"), Qt::LeftButton);
         auto* dialog = m_form->findChild<QDialog*>(QStringLiteral("PasswordChangeDialog"));
         QVERIFY(dialog && dialog->isVisible());
+        // Masked, one under the other, and the reset window waits while the dialog is open.
         for (const char* name : {"currentBox", "newBox", "repeatBox"})
             QCOMPARE(control(dialog, name)->echoMode(), QLineEdit::Password);
+        QVERIFY(control(dialog, "currentBox")->y() < control(dialog, "newBox")->y());
+        QVERIFY(control(dialog, "newBox")->y() < control(dialog, "repeatBox")->y());
+        QCOMPARE(dialog->windowModality(), Qt::WindowModal);
         QTRY_COMPARE(QApplication::focusWidget(), control(dialog, "currentBox"));
         const auto change = [&](const char* current, const char* next, const char* repeat) {
             retype(control(dialog, "currentBox"), QString::fromLatin1(current));
