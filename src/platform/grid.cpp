@@ -35,12 +35,12 @@ QVariant GridModel::data(const QModelIndex& index, int role) const
     case Qt::AccessibleTextRole:
         return shownText(row, col);
     case Qt::EditRole:
-        return ::shownText(m_cells[row][col]);
+        return ::shownText(cells(row)[col]);
     case Qt::TextAlignmentRole: {
         const auto it = m_alignments.constFind(col);
         if (it != m_alignments.cend())
             return int(*it | Qt::AlignVCenter);
-        return isFigureText(m_cells[row][col]) ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter)) : QVariant();
+        return isFigureText(cells(row)[col]) ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter)) : QVariant();
     }
     case Qt::BackgroundRole: {
         const QColor colour = cellBackground(row, col);
@@ -58,6 +58,28 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
     return valid(0, section) ? QVariant(shownText(0, section)) : QVariant();
 }
 
+const QStringList& GridModel::cells(int row) const
+{
+    QStringList& cells = m_cells[row];
+    if (cells.isEmpty() && m_cols > 0) {
+        const QList<GridTable::Colour> colours = m_maker.makeRows(m_maker.blockOf(row), m_cells);
+        for (const GridTable::Colour& c : colours)
+            m_madeColours.insert(key(c.row, c.col), c.colour);
+        if (cells.isEmpty())
+            cells = QStringList(m_cols);
+    }
+    return cells;
+}
+
+void GridModel::makeAllRows()
+{
+    if (!m_maker.makeBlock)
+        return;
+    for (int r = 1; r < rows(); ++r)
+        cells(r);
+    m_maker = GridTable();
+}
+
 void GridModel::setRows(int newRows)
 {
     newRows = std::max(newRows, 1);
@@ -69,6 +91,7 @@ void GridModel::setRows(int newRows)
     if (newRows < old) {
         m_backgrounds.removeIf([newRows](const auto& it) { return int(it.key() >> 32) >= newRows; });
         m_tableColours.removeIf([newRows](const GridTable::Colour& c) { return c.row >= newRows; });
+        m_madeColours.removeIf([newRows](const auto& it) { return int(it.key() >> 32) >= newRows; });
     }
     endResetModel();
 }
@@ -76,6 +99,7 @@ void GridModel::setRows(int newRows)
 void GridModel::setCols(int newCols)
 {
     newCols = std::max(newCols, 0);
+    makeAllRows();
     beginResetModel();
     for (QStringList& row : m_cells)
         row.resize(newCols);
@@ -94,6 +118,8 @@ void GridModel::clearCells()
         row = QStringList(m_cols, QString());
     m_backgrounds.clear();
     m_tableColours.clear();
+    m_madeColours.clear();
+    m_maker = GridTable();
     endResetModel();
 }
 
@@ -103,9 +129,18 @@ void GridModel::setTable(GridTable table)
     m_cols = table.cols();
     if (table.rows.isEmpty())
         table.rows.append(QStringList());
-    for (QStringList& row : table.rows)
-        row.resize(m_cols);
+    const bool madeLater = table.makeBlock && m_cols > 0;
+    for (int r = 0; r < table.rows.size(); ++r)
+        if (r == 0 || !madeLater || !table.rows[r].isEmpty())
+            table.rows[r].resize(m_cols);
     m_cells = std::move(table.rows);
+    m_maker = GridTable();
+    m_madeColours.clear();
+    if (madeLater) {
+        m_maker.widthsTwips = table.widthsTwips;
+        m_maker.blockStarts = table.blockStarts;
+        m_maker.makeBlock = std::move(table.makeBlock);
+    }
     m_backgrounds.clear();
     m_tableColours = std::move(table.colours);
     m_tableColours.removeIf([this](const GridTable::Colour& c) { return !valid(c.row, c.col); });
@@ -131,13 +166,14 @@ QColor GridModel::tableColour(int row, int col) const
 
 QString GridModel::text(int row, int col) const
 {
-    return valid(row, col) ? m_cells[row][col] : QString();
+    return valid(row, col) ? cells(row)[col] : QString();
 }
 
 void GridModel::setText(int row, int col, const QString& text)
 {
     if (!valid(row, col))
         return;
+    cells(row);
     m_cells[row][col] = text;
     notify(row, col, col);
 }
@@ -147,6 +183,7 @@ void GridModel::setRowTexts(int row, const QStringList& texts)
     if (!valid(row, 0))
         return;
     const int n = std::min<int>(int(texts.size()), m_cols);
+    cells(row);
     for (int c = 0; c < n; ++c)
         m_cells[row][c] = texts[c];
     if (n > 0)
@@ -155,15 +192,22 @@ void GridModel::setRowTexts(int row, const QStringList& texts)
 
 QColor GridModel::cellBackground(int row, int col) const
 {
+    if (!valid(row, col))
+        return {};
+    cells(row);
     const auto it = m_backgrounds.constFind(key(row, col));
-    return it != m_backgrounds.cend() ? *it : tableColour(row, col);
+    if (it != m_backgrounds.cend())
+        return *it;
+    const auto made = m_madeColours.constFind(key(row, col));
+    return made != m_madeColours.cend() ? *made : tableColour(row, col);
 }
 
 void GridModel::setCellBackground(int row, int col, const QColor& colour)
 {
     if (!valid(row, col))
         return;
-    if (colour.isValid() || tableColour(row, col).isValid())
+    cells(row);
+    if (colour.isValid() || tableColour(row, col).isValid() || m_madeColours.contains(key(row, col)))
         m_backgrounds.insert(key(row, col), colour);
     else
         m_backgrounds.remove(key(row, col));
@@ -188,7 +232,7 @@ QString GridModel::shownText(int row, int col) const
 {
     if (!valid(row, col))
         return {};
-    return row == 0 ? ::shownText(m_cells[row][col]) : shownDataText(col, m_cells[row][col]);
+    return row == 0 ? ::shownText(m_cells[row][col]) : shownDataText(col, cells(row)[col]);
 }
 
 QString GridModel::shownDataText(int col, const QString& stored) const

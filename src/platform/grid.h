@@ -36,7 +36,8 @@ public:
     void setCols(int cols);
     // Empties every cell and colour; the counts stay.
     void clearCells();
-    // Every row and colour at once, with one reset however many rows there are.
+    // Every row and colour at once, with one reset however many rows there are. Rows the table left to be
+    // made are made a block at a time when first read, by the view or by anyone else.
     void setTable(GridTable table);
 
     QString text(int row, int col) const;
@@ -57,10 +58,18 @@ private:
     bool valid(int row, int col) const { return row >= 0 && row < rows() && col >= 0 && col < m_cols; }
     static quint64 key(int row, int col) { return (quint64(quint32(row)) << 32) | quint32(col); }
     void notify(int row, int firstCol, int lastCol);
+    // The cells of `row`, made first when the table left them to be made.
+    const QStringList& cells(int row) const;
+    // Makes every row still to be made; no row is left to be made afterwards.
+    void makeAllRows();
     // The colour setTable gave the cell; the last one given when it was given twice.
     QColor tableColour(int row, int col) const;
 
-    QList<QStringList> m_cells; // one list per grid row, m_cols long
+    // One list per grid row, m_cols long; an empty list is a row still to be made by m_maker, which holds the
+    // table's blocks and its makeBlock (no rows).
+    mutable QList<QStringList> m_cells;
+    GridTable m_maker;
+    mutable QHash<quint64, QColor> m_madeColours;
     // A list's colours as setTable gave them, sorted by row and column: tens of thousands of cells are kept
     // without building a hash of them. Cells coloured one by one go into m_backgrounds, which wins; an invalid
     // colour there takes a table colour away.

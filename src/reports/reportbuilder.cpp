@@ -7,6 +7,7 @@
 #include "storage/payment.h"
 #include "storage/products.h"
 #include "storage/purchaseitem.h"
+#include "storage/purchaseslip.h"
 #include "storage/salesslip.h"
 #include "storage/salestax.h"
 #include "storage/settingnames.h"
@@ -18,6 +19,7 @@
 #include <array>
 #include <cmath>
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -88,15 +90,13 @@ void noteWidest(GridTable& t, int first)
 
 // One slip of a list: its heading cells, its used lines numbered from 1, then its totals rows. A sales slip
 // with lines at the reduced rate (`rates`, none for others) marks them and shows each rate's total and tax
-// under the tax they make up.
+// under the tax they make up. slipRows() counts the rows it makes.
 template <typename View>
 void appendSlip(GridTable& t, const View& v, const QString& col2, const QString& col3, bool allTotals,
                 const SlipRates* rates = nullptr, const QString& method = QString())
 {
     const int cols = t.cols();
     int r = int(t.rows.size());
-    const int first = r;
-    t.blockStarts << first;
     t.rows.append(QStringList(cols));
     QStringList& head = t.rows[r];
     head[0] = QString::number(v.slipNo());
@@ -149,8 +149,174 @@ void appendSlip(GridTable& t, const View& v, const QString& col2, const QString&
     if (!method.isEmpty())
         t.rows[r][6] = method;
     totalsRow(QStringLiteral("合計"), v.total(), true);
-    noteWidest(t, first);
 }
+
+// The rows appendSlip makes for a slip.
+template <typename View> int slipRows(const View& v, bool allTotals, const SlipRates* rates)
+{
+    int rows = 1 + (allTotals ? 2 : 0);
+    for (int k = 1; k <= 10; ++k)
+        rows += lineNumber(v, k) != 0 ? 1 : 0;
+    if (rates)
+        rows += rates->standard.total != 0 ? 2 : 1;
+    return rows;
+}
+
+// The widest text of a column of figures, found from the figures as they are read without making their
+// texts: among whole numbers the widest text is that of the largest or of the smallest, so only a figure with
+// a fraction has its text made.
+class WidestFigure
+{
+public:
+    void add(double value)
+    {
+        if (std::isfinite(value) && std::fabs(value) < 1e15 && value == std::trunc(value)) {
+            const auto whole = qint64(value);
+            m_low = m_any ? std::min(m_low, whole) : whole;
+            m_high = m_any ? std::max(m_high, whole) : whole;
+            m_any = true;
+            return;
+        }
+        const QString text = numText(value);
+        if (GridTable::narrowCount(text) > GridTable::narrowCount(m_odd))
+            m_odd = text;
+    }
+    void noteInto(GridTable& t, int col) const
+    {
+        if (m_any) {
+            t.noteWidest(col, QString::number(m_low));
+            t.noteWidest(col, QString::number(m_high));
+        }
+        t.noteWidest(col, m_odd);
+    }
+
+private:
+    bool m_any = false;
+    qint64 m_low = 0;
+    qint64 m_high = 0;
+    QString m_odd;
+};
+
+// The widest texts of a slip list's columns as appendSlip would fill them, noted slip by slip while the slips
+// are read. The names' column is squeezed to what the others leave, never fitted, so its texts are not looked
+// at.
+struct SlipListWidths
+{
+    std::array<WidestFigure, 10> figures;
+    QString date;
+    QString heading2;
+    QString heading3;
+    bool totalsRows = false;
+    bool rateRows = false;
+
+    template <typename View> void add(const View& v, bool allTotals, const SlipRates* rates)
+    {
+        figures[0].add(v.slipNo());
+        noteText(date, v.date());
+        int n = 0;
+        for (int k = 1; k <= 10; ++k) {
+            const int16_t number = lineNumber(v, k);
+            if (number == 0)
+                continue;
+            figures[4].add(++n);
+            figures[5].add(number);
+            figures[7].add(v.unitPrice(k));
+            figures[8].add(v.qty(k));
+            figures[9].add(v.amount(k));
+        }
+        if (allTotals) {
+            totalsRows = true;
+            figures[9].add(v.subtotal());
+            figures[9].add(v.tax());
+        }
+        if (rates) {
+            rateRows = true;
+            for (const RateTotal& rate : {rates->standard, rates->reduced}) {
+                figures[7].add(rate.total);
+                figures[9].add(rate.tax);
+            }
+        }
+        figures[9].add(v.total());
+    }
+    static void noteText(QString& widest, const QString& text)
+    {
+        if (GridTable::narrowCount(text) > GridTable::narrowCount(widest))
+            widest = text;
+    }
+    void noteInto(GridTable& t) const
+    {
+        for (int c = 0; c < int(figures.size()); ++c)
+            figures[c].noteInto(t, c);
+        t.noteWidest(1, date);
+        t.noteWidest(2, heading2);
+        t.noteWidest(3, heading3);
+        t.noteWidest(8, QStringLiteral("合計"));
+        if (totalsRows)
+            t.noteWidest(8, QStringLiteral("消費税"));
+        if (rateRows)
+            t.noteWidest(8, QStringLiteral("内消費税等"));
+    }
+};
+
+// The slips of a list kept as read, so that a slip's rows are made only when the grid first shows them;
+// printing and the CSV file make them all. A slip the history holds a correction of is marked "訂正" in a last
+// column on its first row; the column is there only when a listed slip has one.
+struct ListedSlips
+{
+    int recordSize = 0;
+    QList<int> widths;
+    std::function<void(GridTable&, const char*)> appendOne; // appendSlip for one record
+    QByteArray records;                                     // the listed slips' records, in the list's order
+    QList<qint64> slipNumbers;
+    QList<bool> corrected;
+
+    // Keeps the place of a slip of `rows` rows in `t`, and its record.
+    void add(GridTable& t, const char* record, qint64 slipNo, int rows)
+    {
+        t.blockStarts << int(t.rows.size());
+        t.rows.resize(t.rows.size() + rows);
+        records.append(record, recordSize);
+        slipNumbers << slipNo;
+    }
+
+    void make(int block, QList<QStringList>& rows, QList<GridTable::Colour>& colours) const
+    {
+        if (block < 0 || block >= slipNumbers.size())
+            return;
+        GridTable slip;
+        slip.widthsTwips = widths;
+        appendOne(slip, records.constData() + qsizetype(block) * recordSize);
+        if (!corrected.isEmpty())
+            for (qsizetype r = 0; r < slip.rows.size(); ++r)
+                slip.rows[r] << (r == 0 && corrected[block] ? QStringLiteral("訂正") : QString());
+        rows = std::move(slip.rows);
+        colours = std::move(slip.colours);
+    }
+
+    // Hands the kept slips to `t`, after the period's totals were added; the last column when a slip of the
+    // list was corrected.
+    static void finish(std::shared_ptr<ListedSlips> listed, GridTable& t, const QSet<qint64>& correctedSlips)
+    {
+        QList<bool> marks;
+        bool any = false;
+        for (qint64 n : listed->slipNumbers) {
+            marks << correctedSlips.contains(n);
+            any = any || marks.last();
+        }
+        if (any) {
+            listed->corrected = marks;
+            t.widthsTwips << 600;
+            t.widest << QStringLiteral("訂正");
+            for (qsizetype r = 0; r < t.rows.size(); ++r)
+                if (!t.rows[r].isEmpty())
+                    t.rows[r] << (r == 0 ? QStringLiteral("訂正") : QString());
+        }
+        if (!listed->slipNumbers.isEmpty())
+            t.makeBlock = [listed](int block, QList<QStringList>& rows, QList<GridTable::Colour>& colours) {
+                listed->make(block, rows, colours);
+            };
+    }
+};
 
 // What the slips of a list add up to over the period.
 struct PeriodTotals
@@ -333,7 +499,8 @@ Result scanPurchases(const ReportPeriod& period, const std::function<bool(qint64
 }
 
 // The lists and sums read up to and including the next slip number: that record holds no slip yet but is
-// tested like the others.
+// tested like the others. A list's figures and widths are worked out as its slips are read; each slip's rows
+// are made when first shown.
 Result salesSlipList(const ReportPeriod& period, GridTable& t)
 {
     t.setShape({1000, 1000, 800, 800, 400, 600, 5000, 1000, 1000, 1000}, 1,
@@ -341,22 +508,39 @@ Result salesSlipList(const ReportPeriod& period, GridTable& t)
                 QStringLiteral("NO."), QStringLiteral("CODE"), QStringLiteral("品名"), QStringLiteral("単価"),
                 QStringLiteral("数量"), QStringLiteral("金額")});
     const bool taxRows = SysNum[Sys::SalesTaxSwitch] == 1;
+    // The rates' rows split the tax row, so they are shown with it.
+    const auto ratesOf = [taxRows](const SlipView& v) { return taxRows ? v.rates() : SlipRates{}; };
+    auto listed = std::make_shared<ListedSlips>();
+    listed->recordSize = SalesSlipRecordSize;
+    listed->widths = t.widthsTwips;
+    listed->appendOne = [taxRows, ratesOf](GridTable& slip, const char* record) {
+        const SlipView v(record);
+        const SlipRates rates = ratesOf(v);
+        appendSlip(slip, v, v.time(), v.weather(), taxRows, rates.reducedLines != 0 ? &rates : nullptr,
+                   paymentMethodName(v.payment().method));
+    };
     PeriodTotals totals;
+    SlipListWidths widths;
     const Result r = scanSales(period, [&](qint64, const SlipView& v) {
         if (v.deleted() || !period.contains(v.year(), v.month(), v.day()))
             return true;
-        // The rates' rows split the tax row, so they are shown with it.
-        const SlipRates rates = taxRows ? v.rates() : SlipRates{};
+        const SlipRates rates = ratesOf(v);
+        const SlipRates* shownRates = rates.reducedLines != 0 ? &rates : nullptr;
+        listed->add(t, v.data(), v.slipNo(), slipRows(v, taxRows, shownRates));
+        widths.add(v, taxRows, shownRates);
+        SlipListWidths::noteText(widths.heading2, v.time());
+        SlipListWidths::noteText(widths.heading3, v.weather());
         const PaymentMethod method = v.payment().method;
-        appendSlip(t, v, v.time(), v.weather(), taxRows, rates.reducedLines != 0 ? &rates : nullptr,
-                   paymentMethodName(method));
         totals.add(v);
         totals.addMethod(method, v.total());
         if (taxRows)
             totals.addRates(v, rates);
         return true;
     });
+    widths.noteInto(t);
     totals.append(t, taxRows);
+    if (r)
+        ListedSlips::finish(listed, t, correctedSlips(QStringLiteral("reg.dat")));
     return r;
 }
 
@@ -366,15 +550,29 @@ Result purchaseSlipList(const ReportPeriod& period, GridTable& t)
                {QStringLiteral("伝票番号"), QStringLiteral("日付"), QStringLiteral("仕番号"), QStringLiteral("仕入先"),
                 QStringLiteral("NO."), QStringLiteral("CODE"), QStringLiteral("品名"), QStringLiteral("単価"),
                 QStringLiteral("数量"), QStringLiteral("金額")});
+    auto listed = std::make_shared<ListedSlips>();
+    listed->recordSize = PurchaseSlipRecordSize;
+    listed->widths = t.widthsTwips;
+    listed->appendOne = [](GridTable& slip, const char* record) {
+        const PurchaseSlipView v(record);
+        appendSlip(slip, v, QString::number(v.supplierNo()), v.supplierName(), true);
+    };
     PeriodTotals totals;
+    SlipListWidths widths;
     const Result r = scanPurchases(period, [&](qint64, const PurchaseSlipView& v) {
         if (!v.deleted() && period.contains(v.year(), v.month(), v.day())) {
-            appendSlip(t, v, QString::number(v.supplierNo()), v.supplierName(), true);
+            listed->add(t, v.data(), v.slipNo(), slipRows(v, true, nullptr));
+            widths.add(v, true, nullptr);
+            widths.figures[2].add(v.supplierNo());
+            SlipListWidths::noteText(widths.heading3, v.supplierName());
             totals.add(v);
         }
         return true;
     });
+    widths.noteInto(t);
     totals.append(t, true);
+    if (r)
+        ListedSlips::finish(listed, t, correctedSlips(QStringLiteral("siire.dat")));
     return r;
 }
 
@@ -423,26 +621,6 @@ Result purchasesPerItem(const ReportPeriod& period, GridTable& t)
     return r;
 }
 
-// A last column "訂正" marks the slips the history holds a correction of, on the slip's first row; it shows on
-// the screen, on paper and in the CSV file alike. A period without a corrected slip keeps the ten columns.
-void markCorrected(GridTable& t, const QSet<qint64>& corrected)
-{
-    QList<bool> marked(t.rows.size());
-    bool any = false;
-    for (qsizetype r = 1; r < t.rows.size(); ++r) {
-        bool ok = false;
-        const qint64 slip = t.rows[r][0].toLongLong(&ok);
-        marked[r] = ok && corrected.contains(slip);
-        any = any || marked[r];
-    }
-    if (!any)
-        return;
-    t.widthsTwips << 600;
-    t.widest << QStringLiteral("訂正");
-    for (qsizetype r = 0; r < t.rows.size(); ++r)
-        t.rows[r] << (r == 0 || marked[r] ? QStringLiteral("訂正") : QString());
-}
-
 } // namespace
 
 qint64 nextSlipNo(int index)
@@ -489,7 +667,7 @@ Result daySummary(const ReportPeriod& period, GridTable& table)
 
 } // namespace
 
-Result buildReport(int kind, const ReportPeriod& period, GridTable& table)
+Result buildReport(int kind, const ReportPeriod& period, GridTable& table, RowsMade made)
 {
     Result r;
     switch (kind) {
@@ -516,9 +694,9 @@ Result buildReport(int kind, const ReportPeriod& period, GridTable& table)
         table.colours.clear();
         table.blockStarts.clear();
         table.widest.fill(QString());
+        table.makeBlock = nullptr;
     }
-    if (kind == SalesSlipReport || kind == PurchaseSlipReport)
-        markCorrected(
-            table, correctedSlips(kind == SalesSlipReport ? QStringLiteral("reg.dat") : QStringLiteral("siire.dat")));
+    if (made == RowsMade::All)
+        table.makeAllRows();
     return r;
 }

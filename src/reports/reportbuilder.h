@@ -35,7 +35,15 @@ constexpr int PurchaseSlipReport = 3;
 constexpr int PurchasePerItemReport = 4;
 constexpr int DaySummaryReport = 5;
 
+// Whether a slip list's rows are all made at once, or each slip's when the grid first shows it (a month of
+// a busy shop is tens of thousands of rows, of which a screen shows thirty).
+enum class RowsMade
+{
+    All,
+    WhenShown,
+};
+
 // Builds report `kind` for the period from reg.dat or siire.dat (the slips up to and including the next
 // slip number), ProductTable and zaiko.dat. When a file cannot be read, `table` holds the heading row only
 // and the result says why.
-Result buildReport(int kind, const ReportPeriod& period, GridTable& table);
+Result buildReport(int kind, const ReportPeriod& period, GridTable& table, RowsMade made = RowsMade::All);

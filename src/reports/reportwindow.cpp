@@ -178,9 +178,9 @@ void ReportWindow::showReport(int kind)
     const ReportPeriod period = ReportPeriod::fromTexts(yearBox->currentText(), monthBox->currentText(),
                                                         dayBox->currentText(), dailyButton->isChecked() && !daySummary);
     GridTable table;
-    const Result r = buildReport(kind, period, table);
+    const Result r = buildReport(kind, period, table, RowsMade::WhenShown);
     const QStringList widest = std::move(table.widest);
-    m_blockStarts = std::move(table.blockStarts);
+    m_blockStarts = table.blockStarts;
     reportGrid->setTable(std::move(table));
     // A new list starts at its top, whatever the list before was scrolled to.
     reportGrid->scrollToTop();

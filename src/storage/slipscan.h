@@ -35,6 +35,7 @@ public:
     double tax() const;
     double total() const;
     bool deleted() const;
+    const char* data() const { return p; }
 
 private:
     const char* line(int k) const;

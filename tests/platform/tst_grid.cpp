@@ -155,6 +155,61 @@ private Q_SLOTS:
         QTEST(shades, "shades");
     }
 
+    // A table whose blocks are made when first read: rows 1-2, 3-5 and 6 (made already, as a list's totals
+    // are). A block's rows read "<block>.<row>", its first cell red. After the edit, `made` lists the blocks
+    // made so far; then every row is read as "cells shade" (r red, g green, . none).
+    void rowsMadeWhenRead_data()
+    {
+        QTest::addColumn<Edit>("edit");
+        QTest::addColumn<QString>("made");
+        QTest::addColumn<QStringList>("rows");
+        const QStringList all{"0.0,0.0r", "0.1,0.1.", "1.0,1.0r", "1.1,1.1.", "1.2,1.2.", "total,6."};
+        QStringList typed = all, coloured = all;
+        typed[3] = "1.1,x.";
+        coloured[2] = "1.0,1.0g";
+        // clang-format off
+        QTest::newRow("nothing read") << Edit(+[](Grid&) {}) << "" << all;
+        QTest::newRow("a cell read") << Edit(+[](Grid& g) { g.text(4, 0); }) << "1" << all;
+        QTest::newRow("a cell typed") << Edit(+[](Grid& g) { g.setText(4, 1, "x"); }) << "1" << typed;
+        QTest::newRow("a colour set") << Edit(+[](Grid& g) { g.setCellBackground(3, 0, Qt::green); }) << "1" << coloured;
+        QTest::newRow("columns changed") << Edit(+[](Grid& g) { g.setCols(2); }) << "01" << all;
+        QTest::newRow("rows cut") << Edit(+[](Grid& g) { g.setRows(3); }) << "" << all.mid(0, 2);
+        // clang-format on
+    }
+    void rowsMadeWhenRead()
+    {
+        QFETCH(Edit, edit);
+        auto made = std::make_shared<QString>();
+        GridTable t;
+        t.setShape({1000, 1000}, 7);
+        for (int r = 1; r < 6; ++r)
+            t.rows[r].clear();
+        t.rows[6] = QStringList{"total", "6"};
+        t.blockStarts = {1, 3, 6};
+        t.makeBlock = [made](int block, QList<QStringList>& rows, QList<GridTable::Colour>& colours) {
+            *made += QString::number(block);
+            for (int r = 0; r < (block == 0 ? 2 : 3); ++r)
+                rows << QStringList(2, QStringLiteral("%1.%2").arg(block).arg(r));
+            colours << GridTable::Colour{0, 0, Qt::red};
+        };
+        Grid grid;
+        grid.setTable(t);
+        edit(grid);
+        QTEST(*made, "made");
+        QStringList shown;
+        for (int r = 1; r < grid.rows(); ++r) {
+            const QColor c = grid.model()->index(r - 1, 0).data(Qt::BackgroundRole).value<QColor>();
+            shown << grid.model()->index(r - 1, 0).data().toString() + u',' +
+                         grid.model()->index(r - 1, 1).data().toString() +
+                         (!c.isValid()             ? u'.'
+                          : c == QColor(Qt::red)   ? u'r'
+                          : c == QColor(Qt::green) ? u'g'
+                                                   : u'?');
+        }
+        QTEST(shown, "rows");
+        QVERIFY(made->size() <= 2); // each block made once, the made one never
+    }
+
     void resizeKeepsWhatFits_data()
     {
         QTest::addColumn<int>("rows");

@@ -376,7 +376,11 @@ private Q_SLOTS:
         const GridTable t = table(kind, "2021", "4", "1", true);
         QTEST(t.blockStarts, "blockStarts");
         QCOMPARE(t.widest.size(), t.cols());
+        // A slip list's names are squeezed into what the other columns leave, never fitted.
+        const bool slipList = kind == SalesSlipReport || kind == PurchaseSlipReport;
         for (int c = 0; c < t.cols(); ++c) {
+            if (slipList && c == 6)
+                continue;
             int widest = 0;
             for (const QStringList& row : t.rows.mid(1))
                 widest = std::max(widest, GridTable::narrowCount(row[c]));
