@@ -156,24 +156,28 @@ private Q_SLOTS:
     }
 
     // A table whose blocks are made when first read: rows 1-2, 3-5 and 6 (made already, as a list's totals
-    // are). A block's rows read "<block>.<row>", its first cell red. After the edit, `made` lists the blocks
-    // made so far; then every row is read as "cells shade" (r red, g green, . none).
+    // are, and shorter than the others). A block's rows read "<block>.<row>", its first cell red; block 0 makes
+    // one row too many, green, which must land nowhere. After the edit, `made` lists the blocks made so far;
+    // then every row is read as "cells shade" (r red, g green, . none).
     void rowsMadeWhenRead_data()
     {
         QTest::addColumn<Edit>("edit");
         QTest::addColumn<QString>("made");
         QTest::addColumn<QStringList>("rows");
-        const QStringList all{"0.0,0.0r", "0.1,0.1.", "1.0,1.0r", "1.1,1.1.", "1.2,1.2.", "total,6."};
-        QStringList typed = all, coloured = all;
+        const QStringList all{"0.0,0.0r", "0.1,0.1.", "1.0,1.0r", "1.1,1.1.", "1.2,1.2.", "total,."};
+        QStringList typed = all, set = all, coloured = all;
         typed[3] = "1.1,x.";
+        set[3] = "y,z.";
         coloured[2] = "1.0,1.0g";
         // clang-format off
         QTest::newRow("nothing read") << Edit(+[](Grid&) {}) << "" << all;
         QTest::newRow("a cell read") << Edit(+[](Grid& g) { g.text(4, 0); }) << "1" << all;
         QTest::newRow("a cell typed") << Edit(+[](Grid& g) { g.setText(4, 1, "x"); }) << "1" << typed;
+        QTest::newRow("a row set") << Edit(+[](Grid& g) { g.setRowTexts(4, {"y", "z"}); }) << "1" << set;
         QTest::newRow("a colour set") << Edit(+[](Grid& g) { g.setCellBackground(3, 0, Qt::green); }) << "1" << coloured;
         QTest::newRow("columns changed") << Edit(+[](Grid& g) { g.setCols(2); }) << "01" << all;
         QTest::newRow("rows cut") << Edit(+[](Grid& g) { g.setRows(3); }) << "" << all.mid(0, 2);
+        QTest::newRow("cut and grown") << Edit(+[](Grid& g) { g.text(3, 0); g.setRows(3); g.setRows(4); }) << "1" << (all.mid(0, 2) << ",.");
         // clang-format on
     }
     void rowsMadeWhenRead()
@@ -184,13 +188,15 @@ private Q_SLOTS:
         t.setShape({1000, 1000}, 7);
         for (int r = 1; r < 6; ++r)
             t.rows[r].clear();
-        t.rows[6] = QStringList{"total", "6"};
+        t.rows[6] = QStringList{"total"};
         t.blockStarts = {1, 3, 6};
         t.makeBlock = [made](int block, QList<QStringList>& rows, QList<GridTable::Colour>& colours) {
             *made += QString::number(block);
-            for (int r = 0; r < (block == 0 ? 2 : 3); ++r)
+            for (int r = 0; r < 3; ++r)
                 rows << QStringList(2, QStringLiteral("%1.%2").arg(block).arg(r));
             colours << GridTable::Colour{0, 0, Qt::red};
+            if (block == 0)
+                colours << GridTable::Colour{2, 0, Qt::green};
         };
         Grid grid;
         grid.setTable(t);
@@ -208,6 +214,18 @@ private Q_SLOTS:
         }
         QTEST(shown, "rows");
         QVERIFY(made->size() <= 2); // each block made once, the made one never
+        QVERIFY(!grid.cellBackground(99, 0).isValid());
+        // Made all at once, as for a builder's own test, the rows and colours are the same.
+        t.makeAllRows();
+        QStringList whole;
+        for (const QStringList& row : t.rows.mid(1))
+            whole << row.join(u',');
+        QCOMPARE(whole, (QStringList{"0.0,0.0", "0.1,0.1", "1.0,1.0", "1.1,1.1", "1.2,1.2", "total"}));
+        QList<QPoint> colours;
+        for (const GridTable::Colour& c : t.colours)
+            colours << QPoint(c.col, c.row);
+        QCOMPARE(colours, (QList<QPoint>{{0, 1}, {0, 3}}));
+        QVERIFY(!t.makeBlock);
     }
 
     void resizeKeepsWhatFits_data()
