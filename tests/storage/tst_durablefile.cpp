@@ -11,6 +11,9 @@
 #include <csignal>
 #include <sys/resource.h>
 
+using Last = void (*)(NewFile&);
+Q_DECLARE_METATYPE(Last)
+
 class TestDurableFile : public QObject
 {
     Q_OBJECT
@@ -116,7 +119,7 @@ private Q_SLOTS:
         QVERIFY(!r.ok);
         QVERIFY2(r.error.startsWith(QStringLiteral("sys.ini を保存できません")), qPrintable(r.error));
         QVERIFY2(r.error.contains(reason), qPrintable(r.error)); // the step's own reason, never "Unknown error"
-        QCOMPARE(m_steps.size(), stepsRun); // nothing after the failed step, above all no rename
+        QCOMPARE(m_steps.size(), stepsRun);                      // nothing after the failed step, above all no rename
         QCOMPARE(contents(), QByteArray("old"));
         QCOMPARE(QFileInfo::exists(beside), failing == u"open"); // what it wrote is gone, a folder is not its own
         QDir(beside).removeRecursively();
@@ -159,28 +162,25 @@ private Q_SLOTS:
     // A new file left unfinished is removed; a finished one stays beside the old file for the journal to rename.
     void newFileKeptOnlyWhenFinished_data()
     {
-        QTest::addColumn<QString>("last"); // the last step before the NewFile goes
+        QTest::addColumn<Last>("last"); // the last step before the NewFile goes
         QTest::addColumn<QByteArray>("beside");
         QTest::addColumn<QByteArray>("file");
-        QTest::newRow("appended") << "append" << QByteArray() << QByteArray("old");
-        QTest::newRow("discarded") << "discard" << QByteArray() << QByteArray("old");
-        QTest::newRow("finished") << "finish" << QByteArray("new") << QByteArray("old");
-        QTest::newRow("committed") << "commit" << QByteArray() << QByteArray("new");
+        // clang-format off
+        QTest::newRow("appended") << Last([](NewFile&) {}) << QByteArray() << QByteArray("old");
+        QTest::newRow("discarded") << Last([](NewFile& f) { f.discard(); }) << QByteArray() << QByteArray("old");
+        QTest::newRow("finished") << Last([](NewFile& f) { QVERIFY(f.finish()); }) << QByteArray("new") << QByteArray("old");
+        QTest::newRow("committed") << Last([](NewFile& f) { QVERIFY(f.commit()); }) << QByteArray() << QByteArray("new");
+        // clang-format on
     }
     void newFileKeptOnlyWhenFinished()
     {
-        QFETCH(QString, last);
+        QFETCH(Last, last);
         QFETCH(QByteArray, beside);
         QFETCH(QByteArray, file);
         {
             NewFile f(path());
             QVERIFY(f.open() && f.append("new"));
-            if (last == u"discard")
-                f.discard();
-            else if (last == u"finish")
-                QVERIFY(f.finish());
-            else if (last == u"commit")
-                QVERIFY(f.commit());
+            last(f);
         }
         QCOMPARE(fileBytes(path() + QStringLiteral(".new")), beside);
         QCOMPARE(QFileInfo::exists(path() + QStringLiteral(".new")), !beside.isEmpty());

@@ -9,6 +9,18 @@
 #include <QtTest>
 #include <memory>
 
+namespace {
+
+QString lock(const TestAppDir& dir)
+{
+    return dir.file(QStringLiteral("till.lock"));
+}
+
+} // namespace
+
+using Change = void (*)(const TestAppDir&, std::unique_ptr<InstanceLock>& second);
+Q_DECLARE_METATYPE(Change)
+
 class TestInstanceLock : public QObject
 {
     Q_OBJECT
@@ -19,17 +31,27 @@ private Q_SLOTS:
 
 void TestInstanceLock::savesOnlyWhileHeld_data()
 {
-    QTest::addColumn<QString>("change");
+    QTest::addColumn<Change>("change"); // done to till.lock while the program runs
     QTest::addColumn<bool>("saves");
-    QTest::addRow("kept") << "kept" << true;
-    QTest::addRow("deleted") << "deleted" << false;
-    QTest::addRow("deleted, then a second copy started") << "second copy" << false;
-    QTest::addRow("replaced by a file of the same name") << "replaced" << false;
+    // clang-format off
+    QTest::addRow("kept") << Change([](auto&, auto&) {}) << true;
+    QTest::addRow("deleted") << Change([](auto& d, auto&) { QVERIFY(QFile::remove(lock(d))); }) << false;
+    QTest::addRow("deleted, then a second copy started") << Change([](auto& d, auto& second) {
+        QVERIFY(QFile::remove(lock(d)));
+        second = std::make_unique<InstanceLock>(d.path());
+        QVERIFY(second->acquired());
+        QVERIFY(second->stillHeld().ok);
+    }) << false;
+    QTest::addRow("replaced by a file of the same name") << Change([](auto& d, auto&) {
+        QVERIFY(QFile::remove(lock(d)));
+        QVERIFY(putFile(lock(d), {}));
+    }) << false;
+    // clang-format on
 }
 
 void TestInstanceLock::savesOnlyWhileHeld()
 {
-    QFETCH(QString, change);
+    QFETCH(Change, change);
     QFETCH(bool, saves);
     TestAppDir dir;
     dir.writeStock({{12, 5}});
@@ -43,21 +65,10 @@ void TestInstanceLock::savesOnlyWhileHeld()
     const InstanceLock running(dir.path());
     QVERIFY(running.acquired());
     std::unique_ptr<InstanceLock> second;
-    if (change != u"kept")
-        QVERIFY(QFile::remove(dir.file(QStringLiteral("till.lock"))));
-    if (change == u"second copy") {
-        second = std::make_unique<InstanceLock>(dir.path());
-        QVERIFY(second->acquired());
-        QVERIFY(second->stillHeld().ok);
-    } else if (change == u"replaced") {
-        dir.writeBytes(QStringLiteral("till.lock"), QByteArray());
-    }
-
+    change(dir, second);
     const QStringList files = {QStringLiteral("reg.dat"), QStringLiteral("rireki.dat"), QStringLiteral("zaiko.dat"),
                                QStringLiteral("sys.ini"), QStringLiteral("syohin.dat")};
-    QList<QByteArray> before;
-    for (const QString& f : files)
-        before << dir.bytes(f);
+    const QList<QByteArray> before = dir.snapshot(files);
     SalesSlipRecord slip = first;
     slip.SlipNo = 0;
     const SaveOutcome sale = SaveNewSalesSlip(slip, {{12, -1}});
@@ -75,8 +86,7 @@ void TestInstanceLock::savesOnlyWhileHeld()
         QVERIFY2(message.contains(QStringLiteral("till.lock")), qPrintable(message));
         QVERIFY2(message.contains(QStringLiteral("もう一つ起動")), qPrintable(message));
     }
-    for (qsizetype i = 0; i < files.size(); ++i)
-        QVERIFY2(dir.bytes(files[i]) == before[i], qPrintable(files[i]));
+    QCOMPARE(dir.snapshot(files), before);
     QCOMPARE(dir.stockOf(12), 4.0);
     // The second copy ending does not give the folder back to the first: its figures may be stale by then.
     second.reset();
