@@ -19,6 +19,8 @@
 #include <cstring>
 #include <sys/resource.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 namespace H = Off::History;
@@ -127,6 +129,13 @@ void flip(const TestAppDir& dir, const QString& file, int at)
     QByteArray bytes = dir.bytes(file);
     bytes[at] = char(bytes[at] ^ 0x01);
     dir.writeBytes(file, bytes);
+}
+
+// `name` replaced by a folder of that name.
+void asFolder(const TestAppDir& dir, const QString& name)
+{
+    QFile::remove(dir.file(name));
+    QVERIFY(QDir(dir.path()).mkdir(name));
 }
 
 // A sale after damage: a damaged history never holds up the counter, and the sale is not told about it again.
@@ -268,14 +277,20 @@ void TestHistory::damagedHistoryNeverStopsASale_data()
     // Damage is never written over: the next entry follows it, or the last entry the anchor counts, and the check
     // goes on finding it.
     // clang-format off
-    QTest::newRow("torn last entry") << Damage([](auto& d, auto& h) { rireki(d, h + h.left(1000)); }) << 4 << false << 3 << false << true;
-    QTest::newRow("torn first entry") << Damage([](auto& d, auto& h) { rireki(d, h.left(700)); }) << 3 << false << 1 << true << true;
-    QTest::newRow("changed byte in entry 1") << Damage([](auto& d, auto&) { flip(d, QStringLiteral("rireki.dat"), H::After + 10); })
+    QTest::newRow("torn last entry") << Damage([](auto& d, auto& h) { rireki(d, h + h.left(1000)); })
+        << 4 << false << 3 << false << true;
+    QTest::newRow("torn first entry") << Damage([](auto& d, auto& h) { rireki(d, h.left(700)); })
+        << 3 << false << 1 << true << true;
+    QTest::newRow("changed byte in entry 1") << Damage([](auto& d, auto&) { flip(d, u"rireki.dat"_s, H::After + 10); })
         << 3 << false << 1 << false << false;
-    QTest::newRow("not ours") << Damage([](auto& d, auto&) { rireki(d, QByteArray(5000, 'x')); }) << 0 << true << 0 << false << false;
-    QTest::newRow("another version") << Damage([](auto& d, auto& h) { QByteArray b = h; putInt16(b.data() + H::Version, 2); rireki(d, b); })
+    QTest::newRow("not ours") << Damage([](auto& d, auto&) { rireki(d, QByteArray(5000, 'x')); })
         << 0 << true << 0 << false << false;
-    QTest::newRow("a folder") << Damage([](auto& d, auto&) { QFile::remove(d.file(QStringLiteral("rireki.dat"))); QDir(d.path()).mkdir(QStringLiteral("rireki.dat")); })
+    QTest::newRow("another version") << Damage([](auto& d, auto& h) {
+        QByteArray b = h;
+        putInt16(b.data() + H::Version, 2);
+        rireki(d, b);
+    }) << 0 << true << 0 << false << false;
+    QTest::newRow("a folder") << Damage([](auto& d, auto&) { asFolder(d, u"rireki.dat"_s); })
         << 0 << true << 0 << false << false;
     // clang-format on
 }
@@ -508,12 +523,16 @@ void TestHistory::checkFindsWhatWasChanged_data()
     QTest::newRow("untouched") << -1 << Damage() << true << 0 << "履歴 4 件はすべて一致しました。伝票 4 件も";
     QTest::newRow("time of entry 2") << H::Size + H::Time + 18 << Damage() << false << 2 << "履歴 2 件目";
     QTest::newRow("amount before, entry 2") << H::Size + H::Before + 720 << Damage() << false << 2 << "履歴 2 件目";
-    QTest::newRow("quantity after, entry 3") << 2 * H::Size + H::After + 64 + 54 << Damage() << false << 3 << "履歴 3 件目";
+    QTest::newRow("quantity after, entry 3") << 2 * H::Size + H::After + Off::Sales::line(2) + Off::Line::Qty
+        << Damage()
+        << false << 3 << "履歴 3 件目";
     QTest::newRow("link of entry 4") << 3 * H::Size + H::PreviousHash << Damage() << false << 4 << "履歴 4 件目";
     QTest::newRow("record number of entry 1") << H::RecordNo << Damage() << false << 1 << "履歴 1 件目";
     QTest::newRow("last byte of the file") << 4 * H::Size - 1 << Damage() << false << 4 << "履歴 4 件目";
-    QTest::newRow("entry 2 changed and its hash made anew") << H::Size + H::After + 720 << rehash2 << false << 3 << "履歴 3 件目";
-    QTest::newRow("entry 2 taken out") << -1 << Damage([](auto& d, auto& h) { rireki(d, h.left(H::Size) + h.mid(2 * H::Size)); })
+    QTest::newRow("entry 2 changed and its hash made anew") << H::Size + H::After + 720 << rehash2
+        << false << 3 << "履歴 3 件目";
+    QTest::newRow("entry 2 taken out")
+        << -1 << Damage([](auto& d, auto& h) { rireki(d, h.left(H::Size) + h.mid(2 * H::Size)); })
         << false << 2 << "履歴 2 件目";
     QTest::newRow("last entry cut") << -1 << Damage([](auto& d, auto& h) { rireki(d, h.left(3 * H::Size)); })
         << false << -1 << "最後の 1 件が失われています";
@@ -521,19 +540,26 @@ void TestHistory::checkFindsWhatWasChanged_data()
         << false << -1 << "最後の 2 件が失われています";
     QTest::newRow("history removed") << -1 << Damage([](auto& d, auto&) { rireki(d, {}); })
         << false << -1 << "最後の 4 件が失われています";
-    QTest::newRow("last entry replaced") << -1 << Damage([](auto& d, auto& h) { rireki(d, h.left(3 * H::Size) + h.mid(2 * H::Size, H::Size)); })
+    QTest::newRow("last entry replaced")
+        << -1 << Damage([](auto& d, auto& h) { rireki(d, h.left(3 * H::Size) + h.mid(2 * H::Size, H::Size)); })
         << false << -1 << "履歴 4 件目が rireki.anc の検証値と一致しません";
     QTest::newRow("entry added") << -1 << Damage([](auto& d, auto& h) { rireki(d, h + h.right(H::Size)); })
         << false << -1 << "rireki.anc では履歴は 4 件ですが、rireki.dat には 5 件";
-    QTest::newRow("sale's total edited") << -1 << Damage([](auto& d, auto&) { flip(d, QStringLiteral("reg.dat"), 5 * 1024 + Off::Sales::Total); })
+    QTest::newRow("sale's total edited") << -1
+        << Damage([](auto& d, auto&) { flip(d, u"reg.dat"_s, 5 * 1024 + Off::Sales::Total); })
         << false << -1 << "売上伝票 6 の内容が最後の履歴と違います";
-    QTest::newRow("corrected purchase edited") << -1 << Damage([](auto& d, auto&) { flip(d, QStringLiteral("siire.dat"), 2 * 1024 + Off::Purchase::Total); })
+    QTest::newRow("corrected purchase edited") << -1
+        << Damage([](auto& d, auto&) { flip(d, u"siire.dat"_s, 2 * 1024 + Off::Purchase::Total); })
         << false << -1 << "仕入伝票 3 の内容が最後の履歴と違います";
-    QTest::newRow("slip without its new entry") << -1 << unrecorded << false << -1 << "売上伝票 7 には新規の履歴がありません";
-    QTest::newRow("anchor removed") << -1 << noAnchor << false << -1 << "rireki.anc（履歴の件数と最後の検証値）がありません";
-    QTest::newRow("anchor damaged") << -1 << Damage([](auto& d, auto&) { flip(d, QStringLiteral("rireki.anc"), Off::Anchor::Entries); })
+    QTest::newRow("slip without its new entry") << -1 << unrecorded
+        << false << -1 << "売上伝票 7 には新規の履歴がありません";
+    QTest::newRow("anchor removed") << -1 << noAnchor
+        << false << -1 << "rireki.anc（履歴の件数と最後の検証値）がありません";
+    QTest::newRow("anchor damaged") << -1
+        << Damage([](auto& d, auto&) { flip(d, u"rireki.anc"_s, Off::Anchor::Entries); })
         << false << -1 << "rireki.anc（履歴の件数と最後の検証値）が壊れています";
-    QTest::newRow("cut, then a sale") << -1 << Damage([](auto& d, auto& h) { rireki(d, h.left(3 * H::Size)); sellOne(); })
+    QTest::newRow("cut, then a sale") << -1
+        << Damage([](auto& d, auto& h) { rireki(d, h.left(3 * H::Size)); sellOne(); })
         << false << -1 << "履歴 4 件目が一致しません（履歴の印がありません）";
     QTest::newRow("torn, then a sale") << -1 << Damage([](auto& d, auto& h) { rireki(d, h + h.left(1000)); sellOne(); })
         << false << -1 << "履歴 5 件目が一致しません";
@@ -676,15 +702,20 @@ void TestHistory::correctedSlipsKeptBetweenRuns_data()
         QCOMPARE(d.bytes(QStringLiteral("rireki.dat")).size(), 4 * H::Size);
     };
     QTest::newRow("kept") << Damage([](auto&, auto&) {}) << true << L{2, 3} << L{} << 0 << 0;
-    QTest::newRow("cache removed") << Damage([](auto& d, auto&) { QFile::remove(d.file(QStringLiteral("rireki.cor"))); }) << true << L{2, 3} << L{} << 4 << 0;
+    QTest::newRow("cache removed") << Damage([](auto& d, auto&) { QFile::remove(d.file(u"rireki.cor"_s)); })
+        << true << L{2, 3} << L{} << 4 << 0;
     QTest::newRow("correction appended") << append << true << L{2, 3, 4} << L{1} << 2 << 0;
     QTest::newRow("correction appended, same run") << append << false << L{2, 3, 4} << L{1} << 2 << 0;
-    QTest::newRow("cache cut short") << Damage([](auto& d, auto&) { cache(d, d.bytes(QStringLiteral("rireki.cor")).chopped(1)); }) << true << L{2, 3} << L{} << 4 << 0;
+    QTest::newRow("cache cut short") << Damage([](auto& d, auto&) { cache(d, d.bytes(u"rireki.cor"_s).chopped(1)); })
+        << true << L{2, 3} << L{} << 4 << 0;
     QTest::newRow("cache empty") << Damage([](auto& d, auto&) { cache(d, {}); }) << true << L{2, 3} << L{} << 4 << 0;
-    QTest::newRow("cache garbage") << Damage([](auto& d, auto&) { cache(d, QByteArray(400, 'x')); }) << true << L{2, 3} << L{} << 4 << 0;
-    QTest::newRow("listed slip changed") << Damage([](auto& d, auto&) { cacheInt(d, CacheList + 12, 5); }) << true << L{2, 3} << L{} << 4 << 0;
-    QTest::newRow("count raised") << Damage([](auto& d, auto&) { cacheInt(d, CacheEntries, 3); }) << true << L{2, 3} << L{} << 4 << 0;
-    QTest::newRow("cache is a folder") << Damage([](auto& d, auto&) { QFile::remove(d.file(QStringLiteral("rireki.cor"))); QDir(d.path()).mkdir(QStringLiteral("rireki.cor")); })
+    QTest::newRow("cache garbage") << Damage([](auto& d, auto&) { cache(d, QByteArray(400, 'x')); })
+        << true << L{2, 3} << L{} << 4 << 0;
+    QTest::newRow("listed slip changed") << Damage([](auto& d, auto&) { cacheInt(d, CacheList + 12, 5); })
+        << true << L{2, 3} << L{} << 4 << 0;
+    QTest::newRow("count raised") << Damage([](auto& d, auto&) { cacheInt(d, CacheEntries, 3); })
+        << true << L{2, 3} << L{} << 4 << 0;
+    QTest::newRow("cache is a folder") << Damage([](auto& d, auto&) { asFolder(d, u"rireki.cor"_s); })
         << true << L{2, 3} << L{} << 4 << 4;
     QTest::newRow("history reset") << reset << true << L{} << L{} << 1 << 0;
     QTest::newRow("history reset, same run") << reset << false << L{} << L{} << 1 << 0;
@@ -692,7 +723,8 @@ void TestHistory::correctedSlipsKeptBetweenRuns_data()
     QTest::newRow("older copy restored, same run") << older << false << L{3} << L{} << 2 << 0;
     QTest::newRow("older copy grown apart") << apart << true << L{3, 5} << L{} << 4 << 0;
     QTest::newRow("older copy grown apart, same run") << apart << false << L{3, 5} << L{} << 4 << 0;
-    QTest::newRow("history removed") << Damage([](auto& d, auto&) { QFile::remove(d.file(QStringLiteral("rireki.dat"))); }) << true << L{} << L{} << 0 << 0;
+    QTest::newRow("history removed") << Damage([](auto& d, auto&) { QFile::remove(d.file(u"rireki.dat"_s)); })
+        << true << L{} << L{} << 0 << 0;
     // clang-format on
 }
 

@@ -107,9 +107,12 @@ private Q_SLOTS:
         QTest::newRow("sales: negative") << "reg.dat" << sold << sales << -1.0 << "売上データ件数";
         QTest::newRow("sales: beyond 32 bits") << "reg.dat" << sold << sales << 3e9 << "売上データ件数";
         QTest::newRow("sales: not a number") << "reg.dat" << sold << sales << qQNaN() << "売上データ件数";
-        QTest::newRow("purchases: not a number") << "siire.dat" << Sys::PurchaseRecordCount << purchases << qQNaN() << "仕入データ件数";
-        QTest::newRow("products: beyond 16 bits") << "syohin.dat" << Sys::ProductCount << products << 32768.0 << "商品データ件数";
-        QTest::newRow("items: negative") << "zaiko.dat" << Sys::PurchaseItemCount << &ResetPurchaseItems << -1.0 << "仕入商品データ件数";
+        QTest::newRow("purchases: not a number") << "siire.dat" << Sys::PurchaseRecordCount << purchases << qQNaN()
+            << "仕入データ件数";
+        QTest::newRow("products: beyond 16 bits") << "syohin.dat" << Sys::ProductCount << products << 32768.0
+            << "商品データ件数";
+        QTest::newRow("items: negative") << "zaiko.dat" << Sys::PurchaseItemCount << &ResetPurchaseItems << -1.0
+            << "仕入商品データ件数";
         // clang-format on
     }
     void storedCountThatCannotBeUsedStopsBeforeAnything()
