@@ -11,6 +11,9 @@
 #include <csignal>
 #include <sys/resource.h>
 
+using Last = void (*)(NewFile&);
+Q_DECLARE_METATYPE(Last)
+
 class TestDurableFile : public QObject
 {
     Q_OBJECT
@@ -69,39 +72,28 @@ private Q_SLOTS:
     }
     void cleanup() { durableSteps() = systemDurableSteps(); }
 
-    // Whatever the size, every byte reaches the file; an empty file (a file emptied by a reset) included.
-    void stepsInOrder_data()
+    // Whatever the size, every byte reaches the file after the four steps in order, an empty file (a file emptied
+    // by a reset) included; a step that fails stops the replacement there, with its own reason, and the old file stays.
+    void replacementStepByStep_data()
     {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("three bytes") << QByteArray("new");
-        QTest::newRow("one byte") << QByteArray("n");
-        QTest::newRow("nothing") << QByteArray();
-    }
-    void stepsInOrder()
-    {
-        QFETCH(QByteArray, bytes);
-        const Result r = replaceFile(path(), bytes);
-        QVERIFY2(r.ok, qPrintable(r.error));
-        QCOMPARE(m_steps,
-                 (QStringList{"write sys.ini.new", "fsync sys.ini.new", "rename sys.ini.new sys.ini", "fsync folder"}));
-        QCOMPARE(contents(), bytes);
-        QVERIFY(QFileInfo::exists(path()));
-        QVERIFY(!QFile::exists(path() + QStringLiteral(".new")));
-    }
-
-    void failedStepKeepsOldFile_data()
-    {
-        QTest::addColumn<QString>("failing");
+        QTest::addColumn<QString>("failing"); // empty: none
         QTest::addColumn<int>("stepsRun");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("open") << "open" << 0 << QString(); // a folder in the way: no step is tried
-        QTest::newRow("write") << "write" << 1 << "no room";
-        QTest::newRow("write, the system's own") << "full" << 1 << systemReason(ENOSPC);
-        QTest::newRow("fsync") << "fsync" << 2 << "no room";
-        QTest::newRow("rename") << "rename" << 3 << "refused";
+        // clang-format off
+        QTest::newRow("three bytes") << QByteArray("new") << QString() << 4 << QString();
+        QTest::newRow("one byte") << QByteArray("n") << QString() << 4 << QString();
+        QTest::newRow("nothing") << QByteArray() << QString() << 4 << QString();
+        QTest::newRow("open") << QByteArray("new") << "open" << 0 << QString(); // a folder in the way: no step is tried
+        QTest::newRow("write") << QByteArray("new") << "write" << 1 << "no room";
+        QTest::newRow("write, the system's own") << QByteArray("new") << "full" << 1 << systemReason(ENOSPC);
+        QTest::newRow("fsync") << QByteArray("new") << "fsync" << 2 << "no room";
+        QTest::newRow("rename") << QByteArray("new") << "rename" << 3 << "refused";
+        // clang-format on
     }
-    void failedStepKeepsOldFile()
+    void replacementStepByStep()
     {
+        QFETCH(QByteArray, bytes);
         QFETCH(QString, failing);
         QFETCH(int, stepsRun);
         QFETCH(QString, reason);
@@ -112,14 +104,21 @@ private Q_SLOTS:
             QVERIFY(QFile::link(QStringLiteral("/dev/full"), beside));
         else
             m_failing = failing;
-        const Result r = replaceFile(path(), "new");
+        const Result r = replaceFile(path(), bytes);
+        const QStringList steps{"write sys.ini.new", "fsync sys.ini.new", "rename sys.ini.new sys.ini", "fsync folder"};
+        QCOMPARE(m_steps, steps.first(stepsRun)); // nothing after a failed step, above all no rename
+        QVERIFY(QFileInfo::exists(path()));
+        QCOMPARE(QFileInfo::exists(beside), failing == u"open"); // what it wrote is gone, a folder is not its own
+        QDir(beside).removeRecursively();
+        if (failing.isEmpty()) {
+            QVERIFY2(r.ok, qPrintable(r.error));
+            QCOMPARE(contents(), bytes);
+            return;
+        }
         QVERIFY(!r.ok);
         QVERIFY2(r.error.startsWith(QStringLiteral("sys.ini を保存できません")), qPrintable(r.error));
         QVERIFY2(r.error.contains(reason), qPrintable(r.error)); // the step's own reason, never "Unknown error"
-        QCOMPARE(m_steps.size(), stepsRun); // nothing after the failed step, above all no rename
         QCOMPARE(contents(), QByteArray("old"));
-        QCOMPARE(QFileInfo::exists(beside), failing == u"open"); // what it wrote is gone, a folder is not its own
-        QDir(beside).removeRecursively();
     }
 
     // Data that did not reach the disk is never reported as flushed, whether the caller wants the reason or not.
@@ -159,28 +158,27 @@ private Q_SLOTS:
     // A new file left unfinished is removed; a finished one stays beside the old file for the journal to rename.
     void newFileKeptOnlyWhenFinished_data()
     {
-        QTest::addColumn<QString>("last"); // the last step before the NewFile goes
+        QTest::addColumn<Last>("last"); // the last step before the NewFile goes
         QTest::addColumn<QByteArray>("beside");
         QTest::addColumn<QByteArray>("file");
-        QTest::newRow("appended") << "append" << QByteArray() << QByteArray("old");
-        QTest::newRow("discarded") << "discard" << QByteArray() << QByteArray("old");
-        QTest::newRow("finished") << "finish" << QByteArray("new") << QByteArray("old");
-        QTest::newRow("committed") << "commit" << QByteArray() << QByteArray("new");
+        // clang-format off
+        QTest::newRow("appended") << Last([](NewFile&) {}) << QByteArray() << QByteArray("old");
+        QTest::newRow("discarded") << Last([](NewFile& f) { f.discard(); }) << QByteArray() << QByteArray("old");
+        QTest::newRow("finished") << Last([](NewFile& f) { QVERIFY(f.finish()); }) << QByteArray("new")
+            << QByteArray("old");
+        QTest::newRow("committed") << Last([](NewFile& f) { QVERIFY(f.commit()); }) << QByteArray()
+            << QByteArray("new");
+        // clang-format on
     }
     void newFileKeptOnlyWhenFinished()
     {
-        QFETCH(QString, last);
+        QFETCH(Last, last);
         QFETCH(QByteArray, beside);
         QFETCH(QByteArray, file);
         {
             NewFile f(path());
             QVERIFY(f.open() && f.append("new"));
-            if (last == u"discard")
-                f.discard();
-            else if (last == u"finish")
-                QVERIFY(f.finish());
-            else if (last == u"commit")
-                QVERIFY(f.commit());
+            last(f);
         }
         QCOMPARE(fileBytes(path() + QStringLiteral(".new")), beside);
         QCOMPARE(QFileInfo::exists(path() + QStringLiteral(".new")), !beside.isEmpty());

@@ -19,6 +19,8 @@
 #include <cstring>
 #include <sys/resource.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 namespace H = Off::History;
@@ -57,25 +59,19 @@ PurchaseSlipDraft purchase(int qty)
     return d;
 }
 
-// One operation on one file, as the tests and the crash child perform it.
+// One operation on one file, as the tests and the crash child perform it: a new slip 6, or slip 3 corrected or
+// deleted.
 SaveOutcome perform(const QString& file, const QString& op)
 {
-    const bool sales = file == u"reg.dat";
-    PurchaseQtyTable recalled{};
-    recalled[12] = 0; // the fixture's purchase slips hold no items
-    if (op == u"new")
-        return sales ? [] {
-            SalesSlipRecord s = sale(6, 2);
-            return SaveNewSalesSlip(s, {{12, -2}});
-        }()
-                     : SaveNewPurchaseSlip(purchase(4));
-    if (op == u"correct")
-        return sales ? [] {
-            SalesSlipRecord s = sale(3, 7);
-            return SaveCorrectedSalesSlip(3, s, {{12, -7}});
-        }()
-                     : SaveCorrectedPurchaseSlip(3, purchase(9), recalled);
-    return sales ? DeleteSalesSlip(3, {{12, 3}}) : DeletePurchaseSlip(3, recalled);
+    const PurchaseQtyTable recalled{}; // the fixture's purchase slips hold no items
+    SalesSlipRecord s = op == u"new" ? sale(6, 2) : sale(3, 7);
+    if (file == u"reg.dat")
+        return op == u"new"       ? SaveNewSalesSlip(s, {{12, -2}})
+               : op == u"correct" ? SaveCorrectedSalesSlip(3, s, {{12, -7}})
+                                  : DeleteSalesSlip(3, {{12, 3}});
+    return op == u"new"       ? SaveNewPurchaseSlip(purchase(4))
+           : op == u"correct" ? SaveCorrectedPurchaseSlip(3, purchase(9), recalled)
+                              : DeletePurchaseSlip(3, recalled);
 }
 
 QByteArray record(const TestAppDir& dir, const QString& file, qint64 n)
@@ -120,6 +116,67 @@ Result resetWithHistory(const QString& file, QStringList* kept = nullptr)
     return r;
 }
 
+// Damage done to the files after four changes, given rireki.dat as they left it.
+using Damage = void (*)(const TestAppDir&, const QByteArray&);
+
+void rireki(const TestAppDir& dir, const QByteArray& bytes)
+{
+    dir.writeBytes(QStringLiteral("rireki.dat"), bytes);
+}
+
+void flip(const TestAppDir& dir, const QString& file, int at)
+{
+    QByteArray bytes = dir.bytes(file);
+    bytes[at] = char(bytes[at] ^ 0x01);
+    dir.writeBytes(file, bytes);
+}
+
+// `name` replaced by a folder of that name.
+void asFolder(const TestAppDir& dir, const QString& name)
+{
+    QFile::remove(dir.file(name));
+    QVERIFY(QDir(dir.path()).mkdir(name));
+}
+
+// A sale after damage: a damaged history never holds up the counter, and the sale is not told about it again.
+void sellOne()
+{
+    SalesSlipRecord s = sale(7, 1);
+    const SaveOutcome saved = SaveNewSalesSlip(s, {});
+    QVERIFY(saved.saved);
+    QVERIFY2(saved.error.isEmpty(), qPrintable(saved.error));
+}
+
+bool correctSale(qint64 n)
+{
+    SalesSlipRecord s = sale(n, 1);
+    return SaveCorrectedSalesSlip(n, s, {}).saved;
+}
+
+// rireki.cor: mark, int32 entries read, int32 slips listed, two 128-byte headers, 16 bytes per slip, SHA-256.
+constexpr int CacheEntries = 8;
+constexpr int CacheList = 16 + 2 * 128;
+
+void cache(const TestAppDir& dir, const QByteArray& bytes)
+{
+    dir.writeBytes(QStringLiteral("rireki.cor"), bytes);
+}
+
+// One number of rireki.cor changed, its checksum left as it was.
+void cacheInt(const TestAppDir& dir, int at, int32_t value)
+{
+    QByteArray bytes = dir.bytes(QStringLiteral("rireki.cor"));
+    putInt32(bytes.data() + at, value);
+    cache(dir, bytes);
+}
+
+// An older copy of rireki.dat put back, as the restore does.
+void restoreOlder(const TestAppDir& dir, const QByteArray& older)
+{
+    rireki(dir, older);
+    QVERIFY(anchorRestoredHistory().ok);
+}
+
 // `--crash <dir> <file> <op> <step>`: performs the operation and dies at that durable step.
 int crashChild(const QStringList& args)
 {
@@ -140,14 +197,14 @@ bool runChild(const QString& dir, const QString& file, const QString& op, int st
 
 } // namespace
 
+Q_DECLARE_METATYPE(Damage)
+
 class TestHistory : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
     void entryHoldsBeforeAndAfter_data();
     void entryHoldsBeforeAndAfter();
-    void chainCheckFindsTheChangedEntry_data();
-    void chainCheckFindsTheChangedEntry();
     void damagedHistoryNeverStopsASale_data();
     void damagedHistoryNeverStopsASale();
     void stoppedCorrectionLeavesSlipAndHistoryAgreeing_data();
@@ -156,8 +213,8 @@ private Q_SLOTS:
     void resetStartsAChainNamingItsArchive();
     void stoppedResetStartsItsChainWithIt_data();
     void stoppedResetStartsItsChainWithIt();
-    void checkFindsWhatTheChainAloneMisses_data();
-    void checkFindsWhatTheChainAloneMisses();
+    void checkFindsWhatWasChanged_data();
+    void checkFindsWhatWasChanged();
     void historyFromBeforeTheAnchorIsTakenOn();
     void historyTheDiskCannotTakeSaysWhy();
     void correctedSlipsKeptBetweenRuns_data();
@@ -209,104 +266,50 @@ void TestHistory::entryHoldsBeforeAndAfter()
     QCOMPARE(history.mid(H::Hash, 32), hashOf(history));
 }
 
-void TestHistory::chainCheckFindsTheChangedEntry_data()
-{
-    QTest::addColumn<QString>("damage");
-    QTest::addColumn<int>("offset"); // in the file
-    QTest::addColumn<int>("firstBad");
-    QTest::newRow("untouched") << "" << 0 << 0;
-    QTest::newRow("time of entry 2") << "byte" << H::Size + H::Time + 18 << 2;
-    QTest::newRow("amount before, entry 2") << "byte" << H::Size + H::Before + 720 << 2;
-    QTest::newRow("quantity after, entry 3") << "byte" << 2 * H::Size + H::After + 64 + 54 << 3;
-    QTest::newRow("link of entry 4") << "byte" << 3 * H::Size + H::PreviousHash << 4;
-    QTest::newRow("record number of entry 1") << "byte" << H::RecordNo << 1;
-    QTest::newRow("last byte of the file") << "byte" << 4 * H::Size - 1 << 4;
-    QTest::newRow("entry 2 changed and its hash made anew") << "rehash" << H::Size + H::After + 720 << 3;
-    QTest::newRow("entry 2 taken out") << "remove" << H::Size << 2;
-}
-
-void TestHistory::chainCheckFindsTheChangedEntry()
-{
-    QFETCH(QString, damage);
-    QFETCH(int, offset);
-    QFETCH(int, firstBad);
-    TestAppDir dir;
-    writeFixture(dir);
-    for (const auto& [file, op] :
-         {std::pair{"reg.dat", "new"}, {"reg.dat", "correct"}, {"siire.dat", "delete"}, {"siire.dat", "new"}})
-        QVERIFY(perform(QString::fromLatin1(file), QString::fromLatin1(op)).saved);
-    QByteArray history = dir.bytes(QStringLiteral("rireki.dat"));
-    QCOMPARE(history.size(), 4 * H::Size);
-    const QByteArray lastHash = history.mid(3 * H::Size + H::Hash, 32);
-    if (damage == u"byte")
-        history[offset] = char(history[offset] ^ 0x01);
-    else if (damage == u"rehash") {
-        history[offset] = char(history[offset] ^ 0x01);
-        const QByteArray e = history.mid(H::Size, H::Size);
-        history.replace(H::Size + H::Hash, 32, hashOf(e));
-    } else if (damage == u"remove")
-        history.remove(offset, H::Size);
-    dir.writeBytes(QStringLiteral("rireki.dat"), history);
-
-    QList<QPair<qint64, qint64>> told;
-    const HistoryCheck check = verifyHistory([&](qint64 done, qint64 total) { told.append({done, total}); });
-    QCOMPARE(check.firstBad, qint64(firstBad));
-    if (firstBad == 0) // the progress ends full, so a progress box closes
-        QCOMPARE(told.value(told.size() - 1), (QPair<qint64, qint64>(4, 4)));
-    QCOMPARE(check.whole, firstBad == 0);
-    if (firstBad == 0) {
-        QCOMPARE(check.entries, qint64(4));
-        QCOMPARE(check.lastHash, lastHash);
-        QVERIFY2(check.message.contains(QString::fromLatin1(lastHash.toHex())), qPrintable(check.message));
-    } else {
-        QVERIFY2(check.message.contains(QStringLiteral("履歴 %1 件目").arg(firstBad)), qPrintable(check.message));
-    }
-}
-
 void TestHistory::damagedHistoryNeverStopsASale_data()
 {
-    QTest::addColumn<QString>("damage");
-    QTest::addColumn<int>("newEntry"); // the number the sale's entry gets; 0: none is written
-    QTest::addColumn<bool>("told");    // the user hears that the history was not written
-    QTest::addColumn<int>("firstBad"); // what the chain check says afterwards
+    QTest::addColumn<Damage>("damage");
+    QTest::addColumn<int>("newEntry");   // the number the sale's entry gets; 0: none is written
+    QTest::addColumn<bool>("told");      // the user hears that the history was not written
+    QTest::addColumn<int>("firstBad");   // what the chain check says afterwards
+    QTest::addColumn<bool>("toAnchor");  // the new entry links to the anchor's hash, the file having lost its entry
+    QTest::addColumn<bool>("disagreed"); // the new entry is marked as written while file and anchor disagreed
     // Damage is never written over: the next entry follows it, or the last entry the anchor counts, and the check
     // goes on finding it.
-    QTest::newRow("torn last entry") << "torn" << 4 << false << 3;
-    QTest::newRow("torn first entry") << "torn first" << 3 << false << 1;
-    QTest::newRow("changed byte in entry 1") << "changed" << 3 << false << 1;
-    QTest::newRow("not ours") << "foreign" << 0 << true << 0;
-    QTest::newRow("another version") << "version" << 0 << true << 0;
-    QTest::newRow("a folder") << "folder" << 0 << true << 0;
+    // clang-format off
+    QTest::newRow("torn last entry") << Damage([](auto& d, auto& h) { rireki(d, h + h.left(1000)); })
+        << 4 << false << 3 << false << true;
+    QTest::newRow("torn first entry") << Damage([](auto& d, auto& h) { rireki(d, h.left(700)); })
+        << 3 << false << 1 << true << true;
+    QTest::newRow("changed byte in entry 1") << Damage([](auto& d, auto&) { flip(d, u"rireki.dat"_s, H::After + 10); })
+        << 3 << false << 1 << false << false;
+    QTest::newRow("not ours") << Damage([](auto& d, auto&) { rireki(d, QByteArray(5000, 'x')); })
+        << 0 << true << 0 << false << false;
+    QTest::newRow("another version") << Damage([](auto& d, auto& h) {
+        QByteArray b = h;
+        putInt16(b.data() + H::Version, 2);
+        rireki(d, b);
+    }) << 0 << true << 0 << false << false;
+    QTest::newRow("a folder") << Damage([](auto& d, auto&) { asFolder(d, u"rireki.dat"_s); })
+        << 0 << true << 0 << false << false;
+    // clang-format on
 }
 
 void TestHistory::damagedHistoryNeverStopsASale()
 {
-    QFETCH(QString, damage);
+    QFETCH(Damage, damage);
     QFETCH(int, newEntry);
     QFETCH(bool, told);
     QFETCH(int, firstBad);
+    QFETCH(bool, toAnchor);
+    QFETCH(bool, disagreed);
     TestAppDir dir;
     writeFixture(dir);
     QVERIFY(perform(QStringLiteral("reg.dat"), QStringLiteral("correct")).saved);
     QVERIFY(perform(QStringLiteral("siire.dat"), QStringLiteral("correct")).saved);
-    QByteArray history = dir.bytes(QStringLiteral("rireki.dat"));
+    const QByteArray history = dir.bytes(QStringLiteral("rireki.dat"));
     const QByteArray anchored = history.mid(H::Size + H::Hash, 32);
-    if (damage == u"torn")
-        history.append(history.left(1000));
-    else if (damage == u"torn first")
-        history.truncate(700);
-    else if (damage == u"changed")
-        history[H::After + 10] = 'X';
-    else if (damage == u"foreign")
-        history = QByteArray(5000, 'x');
-    else if (damage == u"version")
-        putInt16(history.data() + H::Version, 2);
-    if (damage == u"folder") {
-        QFile::remove(dir.file(QStringLiteral("rireki.dat")));
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("rireki.dat")));
-    } else {
-        dir.writeBytes(QStringLiteral("rireki.dat"), history);
-    }
+    damage(dir, history);
     const QByteArray damaged = dir.bytes(QStringLiteral("rireki.dat"));
 
     const SaveOutcome first = perform(QStringLiteral("reg.dat"), QStringLiteral("new"));
@@ -317,11 +320,7 @@ void TestHistory::damagedHistoryNeverStopsASale()
     if (newEntry == 0) {
         QCOMPARE(dir.bytes(QStringLiteral("rireki.dat")), damaged); // never written to
         QVERIFY(!verifyHistory().whole);
-        // Told once a run, not at every sale.
-        SalesSlipRecord next = sale(7, 1);
-        const SaveOutcome second = SaveNewSalesSlip(next, {});
-        QVERIFY(second.saved);
-        QVERIFY2(second.error.isEmpty(), qPrintable(second.error));
+        sellOne(); // told once a run, not at every sale
         return;
     }
     const QByteArray after = dir.bytes(QStringLiteral("rireki.dat"));
@@ -331,8 +330,8 @@ void TestHistory::damagedHistoryNeverStopsASale()
     QCOMPARE(getInt32(e.constData() + H::EntryNo), newEntry);
     QCOMPARE(e.mid(H::After, 1024), record(dir, QStringLiteral("reg.dat"), 6));
     // Linked to the entry before as the file holds it, or to the anchor's when the file lost it.
-    QCOMPARE(e.mid(H::PreviousHash, 32), damage == u"torn first" ? anchored : hashOf(entry(dir, newEntry - 1)));
-    QCOMPARE(getInt16(e.constData() + H::Disagreed), damage == u"changed" ? 0 : 1);
+    QCOMPARE(e.mid(H::PreviousHash, 32), toAnchor ? anchored : hashOf(entry(dir, newEntry - 1)));
+    QCOMPARE(getInt16(e.constData() + H::Disagreed), disagreed ? 1 : 0);
     const HistoryCheck check = verifyHistory();
     QCOMPARE(check.firstBad, qint64(firstBad));
     QVERIFY(!check.whole);
@@ -492,34 +491,90 @@ void TestHistory::stoppedResetStartsItsChainWithIt()
     QVERIFY2(stopped >= 5 && done >= 4, qPrintable(QStringLiteral("%1 %2").arg(stopped).arg(done)));
 }
 
-void TestHistory::checkFindsWhatTheChainAloneMisses_data()
+// The chain check finds the first entry changed, and beyond the chain: entries cut off its end, slips changed
+// behind it, slips it never recorded, its anchor, and damage that a later sale must not hide.
+void TestHistory::checkFindsWhatWasChanged_data()
 {
-    QTest::addColumn<QString>("damage");
+    QTest::addColumn<int>("flip"); // a byte of rireki.dat flipped first; -1: none
+    QTest::addColumn<Damage>("damage");
     QTest::addColumn<bool>("whole");
+    QTest::addColumn<int>("firstBad"); // -1: not pinned here
     QTest::addColumn<QString>("says");
-    QTest::newRow("untouched") << "" << true << "履歴 4 件はすべて一致しました。伝票 4 件も";
-    QTest::newRow("last entry cut") << "cut 1" << false << "最後の 1 件が失われています";
-    QTest::newRow("two entries cut") << "cut 2" << false << "最後の 2 件が失われています";
-    QTest::newRow("history removed") << "cut 4" << false << "最後の 4 件が失われています";
-    QTest::newRow("last entry replaced") << "replace" << false << "履歴 4 件目が rireki.anc の検証値と一致しません";
-    QTest::newRow("entry added") << "add" << false << "rireki.anc では履歴は 4 件ですが、rireki.dat には 5 件";
-    QTest::newRow("sale's total edited") << "total" << false << "売上伝票 6 の内容が最後の履歴と違います";
-    QTest::newRow("corrected purchase edited") << "purchase" << false << "仕入伝票 3 の内容が最後の履歴と違います";
-    QTest::newRow("slip without its new entry") << "unrecorded" << false << "売上伝票 7 には新規の履歴がありません";
-    QTest::newRow("anchor removed") << "no anchor" << false << "rireki.anc（履歴の件数と最後の検証値）がありません";
-    QTest::newRow("anchor damaged") << "anchor byte" << false << "rireki.anc（履歴の件数と最後の検証値）が壊れています";
-    QTest::newRow("cut, then a sale") << "cut 1, sale" << false << "履歴 4 件目が一致しません（履歴の印がありません）";
-    QTest::newRow("torn, then a sale") << "torn, sale" << false << "履歴 5 件目が一致しません";
-    QTest::newRow("anchor removed, then a sale") << "no anchor, sale" << false << "食い違った状態で記録されました";
-    QTest::newRow("corrections cache lies") << "cache" << true << "rireki.cor";
+    const Damage rehash2 = [](const TestAppDir& d, const QByteArray& h) {
+        rireki(d, QByteArray(h).replace(H::Size + H::Hash, 32, hashOf(h.mid(H::Size, H::Size))));
+    };
+    const Damage cache = [](const TestAppDir& d, const QByteArray&) {
+        // A cache that lists slip 5 instead of 3, with its own checksum made anew.
+        QByteArray c = d.bytes(QStringLiteral("rireki.cor")).chopped(32);
+        putInt32(c.data() + 16 + 2 * 128 + 12, 5);
+        d.writeBytes(QStringLiteral("rireki.cor"), c + QCryptographicHash::hash(c, QCryptographicHash::Sha256));
+        forgetCorrectedSlips();
+        QCOMPARE(correctedSlips(QStringLiteral("reg.dat")), QSet<qint64>{5});
+    };
+    const Damage unrecorded = [](const TestAppDir&, const QByteArray&) {
+        QVERIFY(storeSale(7, QStringLiteral("2024/06/01"), 500));
+        SysNum[Sys::NextSalesSlipNo] = 8;
+        QVERIFY(SaveSettings().ok);
+    };
+    static const Damage noAnchor = [](const TestAppDir& d, const QByteArray&) {
+        QVERIFY(QFile::remove(d.file(QStringLiteral("rireki.anc"))));
+    };
+    // clang-format off
+    QTest::newRow("untouched") << -1 << Damage() << true << 0 << "履歴 4 件はすべて一致しました。伝票 4 件も";
+    QTest::newRow("time of entry 2") << H::Size + H::Time + 18 << Damage() << false << 2 << "履歴 2 件目";
+    QTest::newRow("amount before, entry 2") << H::Size + H::Before + 720 << Damage() << false << 2 << "履歴 2 件目";
+    QTest::newRow("quantity after, entry 3") << 2 * H::Size + H::After + Off::Sales::line(2) + Off::Line::Qty
+        << Damage()
+        << false << 3 << "履歴 3 件目";
+    QTest::newRow("link of entry 4") << 3 * H::Size + H::PreviousHash << Damage() << false << 4 << "履歴 4 件目";
+    QTest::newRow("record number of entry 1") << H::RecordNo << Damage() << false << 1 << "履歴 1 件目";
+    QTest::newRow("last byte of the file") << 4 * H::Size - 1 << Damage() << false << 4 << "履歴 4 件目";
+    QTest::newRow("entry 2 changed and its hash made anew") << H::Size + H::After + 720 << rehash2
+        << false << 3 << "履歴 3 件目";
+    QTest::newRow("entry 2 taken out")
+        << -1 << Damage([](auto& d, auto& h) { rireki(d, h.left(H::Size) + h.mid(2 * H::Size)); })
+        << false << 2 << "履歴 2 件目";
+    QTest::newRow("last entry cut") << -1 << Damage([](auto& d, auto& h) { rireki(d, h.left(3 * H::Size)); })
+        << false << -1 << "最後の 1 件が失われています";
+    QTest::newRow("two entries cut") << -1 << Damage([](auto& d, auto& h) { rireki(d, h.left(2 * H::Size)); })
+        << false << -1 << "最後の 2 件が失われています";
+    QTest::newRow("history removed") << -1 << Damage([](auto& d, auto&) { rireki(d, {}); })
+        << false << -1 << "最後の 4 件が失われています";
+    QTest::newRow("last entry replaced")
+        << -1 << Damage([](auto& d, auto& h) { rireki(d, h.left(3 * H::Size) + h.mid(2 * H::Size, H::Size)); })
+        << false << -1 << "履歴 4 件目が rireki.anc の検証値と一致しません";
+    QTest::newRow("entry added") << -1 << Damage([](auto& d, auto& h) { rireki(d, h + h.right(H::Size)); })
+        << false << -1 << "rireki.anc では履歴は 4 件ですが、rireki.dat には 5 件";
+    QTest::newRow("sale's total edited") << -1
+        << Damage([](auto& d, auto&) { flip(d, u"reg.dat"_s, 5 * 1024 + Off::Sales::Total); })
+        << false << -1 << "売上伝票 6 の内容が最後の履歴と違います";
+    QTest::newRow("corrected purchase edited") << -1
+        << Damage([](auto& d, auto&) { flip(d, u"siire.dat"_s, 2 * 1024 + Off::Purchase::Total); })
+        << false << -1 << "仕入伝票 3 の内容が最後の履歴と違います";
+    QTest::newRow("slip without its new entry") << -1 << unrecorded
+        << false << -1 << "売上伝票 7 には新規の履歴がありません";
+    QTest::newRow("anchor removed") << -1 << noAnchor
+        << false << -1 << "rireki.anc（履歴の件数と最後の検証値）がありません";
+    QTest::newRow("anchor damaged") << -1
+        << Damage([](auto& d, auto&) { flip(d, u"rireki.anc"_s, Off::Anchor::Entries); })
+        << false << -1 << "rireki.anc（履歴の件数と最後の検証値）が壊れています";
+    QTest::newRow("cut, then a sale") << -1
+        << Damage([](auto& d, auto& h) { rireki(d, h.left(3 * H::Size)); sellOne(); })
+        << false << -1 << "履歴 4 件目が一致しません（履歴の印がありません）";
+    QTest::newRow("torn, then a sale") << -1 << Damage([](auto& d, auto& h) { rireki(d, h + h.left(1000)); sellOne(); })
+        << false << -1 << "履歴 5 件目が一致しません";
+    QTest::newRow("anchor removed, then a sale") << -1 << Damage([](auto& d, auto& h) { noAnchor(d, h); sellOne(); })
+        << false << -1 << "食い違った状態で記録されました";
+    QTest::newRow("corrections cache lies") << -1 << cache << true << 0 << "rireki.cor";
+    // clang-format on
 }
 
-// Beyond the chain: entries cut off its end, slips changed behind it, slips it never recorded, its anchor, and
-// damage that a later sale must not hide.
-void TestHistory::checkFindsWhatTheChainAloneMisses()
+void TestHistory::checkFindsWhatWasChanged()
 {
-    QFETCH(QString, damage);
+    QFETCH(int, flip);
+    QFETCH(Damage, damage);
     QFETCH(bool, whole);
+    QFETCH(int, firstBad);
     QFETCH(QString, says);
     TestAppDir dir;
     writeFixture(dir);
@@ -529,55 +584,29 @@ void TestHistory::checkFindsWhatTheChainAloneMisses()
     forgetCorrectedSlips();
     QCOMPARE(correctedSlips(QStringLiteral("reg.dat")), QSet<qint64>{3});
     QByteArray history = dir.bytes(QStringLiteral("rireki.dat"));
-    const QString rireki = QStringLiteral("rireki.dat");
-    if (damage.startsWith(u"cut"))
-        dir.writeBytes(rireki, history.left((4 - damage.mid(4, 1).toInt()) * H::Size));
-    else if (damage == u"torn, sale")
-        dir.writeBytes(rireki, history + history.left(1000));
-    else if (damage == u"replace")
-        dir.writeBytes(rireki, history.left(3 * H::Size) + history.mid(2 * H::Size, H::Size));
-    else if (damage == u"add")
-        dir.writeBytes(rireki, history + history.right(H::Size));
-    else if (damage.startsWith(u"no anchor"))
-        QVERIFY(QFile::remove(dir.file(QStringLiteral("rireki.anc"))));
-    else if (damage == u"anchor byte") {
-        QByteArray anchor = dir.bytes(QStringLiteral("rireki.anc"));
-        anchor[Off::Anchor::Entries] = char(anchor[Off::Anchor::Entries] + 1);
-        dir.writeBytes(QStringLiteral("rireki.anc"), anchor);
-    } else if (damage == u"total") {
-        QByteArray reg = dir.bytes(QStringLiteral("reg.dat"));
-        putDouble(reg.data() + 5 * 1024 + Off::Sales::Total, 99999);
-        dir.writeBytes(QStringLiteral("reg.dat"), reg);
-    } else if (damage == u"purchase") {
-        QByteArray siire = dir.bytes(QStringLiteral("siire.dat"));
-        siire[2 * 1024 + Off::Purchase::Total] = char(siire[2 * 1024 + Off::Purchase::Total] ^ 1);
-        dir.writeBytes(QStringLiteral("siire.dat"), siire);
-    } else if (damage == u"unrecorded") {
-        QVERIFY(storeSale(7, QStringLiteral("2024/06/01"), 500));
-        SysNum[Sys::NextSalesSlipNo] = 8;
-        QVERIFY(SaveSettings().ok);
-    } else if (damage == u"cache") {
-        // A cache that lists slip 5 instead of 3, with its own checksum made anew.
-        QByteArray cache = dir.bytes(QStringLiteral("rireki.cor"));
-        cache.chop(32);
-        putInt32(cache.data() + 16 + 2 * 128 + 12, 5);
-        dir.writeBytes(QStringLiteral("rireki.cor"),
-                       cache + QCryptographicHash::hash(cache, QCryptographicHash::Sha256));
-        forgetCorrectedSlips();
-        QCOMPARE(correctedSlips(QStringLiteral("reg.dat")), QSet<qint64>{5});
+    QCOMPARE(history.size(), 4 * H::Size);
+    const QByteArray lastHash = history.mid(3 * H::Size + H::Hash, 32);
+    if (flip >= 0) {
+        history[flip] = char(history[flip] ^ 0x01);
+        rireki(dir, history);
     }
-    if (damage.endsWith(u", sale")) {
-        SalesSlipRecord s = sale(7, 1);
-        const SaveOutcome saved = SaveNewSalesSlip(s, {});
-        QVERIFY(saved.saved); // a damaged history never holds up the counter
-        QVERIFY2(saved.error.isEmpty(), qPrintable(saved.error));
-    }
-    const HistoryCheck check = verifyHistory();
+    if (damage)
+        damage(dir, history);
+    QList<QPair<qint64, qint64>> told;
+    const HistoryCheck check = verifyHistory([&](qint64 done, qint64 total) { told.append({done, total}); });
     QVERIFY2(check.message.contains(says), qPrintable(check.message));
     QCOMPARE(check.whole, whole);
+    if (firstBad >= 0)
+        QCOMPARE(check.firstBad, qint64(firstBad));
     forgetCorrectedSlips();
-    if (damage == u"cache")
-        QCOMPARE(correctedSlips(QStringLiteral("reg.dat")), QSet<qint64>{3});
+    if (!whole)
+        return;
+    // The progress ends full, so a progress box closes; a cache that lied is read anew.
+    QCOMPARE(told.value(told.size() - 1), (QPair<qint64, qint64>(4, 4)));
+    QCOMPARE(check.entries, qint64(4));
+    QCOMPARE(check.lastHash, lastHash);
+    QVERIFY2(check.message.contains(QString::fromLatin1(lastHash.toHex())), qPrintable(check.message));
+    QCOMPARE(correctedSlips(QStringLiteral("reg.dat")), QSet<qint64>{3});
 }
 
 // A history written before the anchor existed is checked as it is, and the next sale starts the anchor.
@@ -651,52 +680,64 @@ void TestHistory::historyTheDiskCannotTakeSaysWhy()
 // history takes its place or it goes, and kept in rireki.cor between runs.
 void TestHistory::correctedSlipsKeptBetweenRuns_data()
 {
-    QTest::addColumn<QString>("change"); // made after a run read four entries and kept them in rireki.cor
-    QTest::addColumn<bool>("restart");   // the program starts again before the next report
+    QTest::addColumn<Damage>("change"); // made after a run read four entries and kept them in rireki.cor
+    QTest::addColumn<bool>("restart");  // the program starts again before the next report
     QTest::addColumn<QList<qint64>>("sales");
     QTest::addColumn<QList<qint64>>("purchases");
     QTest::addColumn<int>("read");  // entries the next report reads
     QTest::addColumn<int>("again"); // entries the report after one more start reads
     using L = QList<qint64>;
-    QTest::newRow("kept") << "" << true << L{2, 3} << L{} << 0 << 0;
-    QTest::newRow("cache removed") << "remove" << true << L{2, 3} << L{} << 4 << 0;
-    QTest::newRow("correction appended") << "append" << true << L{2, 3, 4} << L{1} << 2 << 0;
-    QTest::newRow("correction appended, same run") << "append" << false << L{2, 3, 4} << L{1} << 2 << 0;
-    QTest::newRow("cache cut short") << "truncate" << true << L{2, 3} << L{} << 4 << 0;
-    QTest::newRow("cache empty") << "empty" << true << L{2, 3} << L{} << 4 << 0;
-    QTest::newRow("cache garbage") << "garbage" << true << L{2, 3} << L{} << 4 << 0;
-    QTest::newRow("listed slip changed") << "slip" << true << L{2, 3} << L{} << 4 << 0;
-    QTest::newRow("count raised") << "count" << true << L{2, 3} << L{} << 4 << 0;
-    QTest::newRow("cache is a folder") << "folder" << true << L{2, 3} << L{} << 4 << 4;
-    QTest::newRow("history reset") << "reset" << true << L{} << L{} << 1 << 0;
-    QTest::newRow("history reset, same run") << "reset" << false << L{} << L{} << 1 << 0;
-    QTest::newRow("older copy restored") << "older" << true << L{3} << L{} << 2 << 0;
-    QTest::newRow("older copy restored, same run") << "older" << false << L{3} << L{} << 2 << 0;
-    QTest::newRow("older copy grown apart") << "apart" << true << L{3, 5} << L{} << 4 << 0;
-    QTest::newRow("older copy grown apart, same run") << "apart" << false << L{3, 5} << L{} << 4 << 0;
-    QTest::newRow("history removed") << "no history" << true << L{} << L{} << 0 << 0;
+    // clang-format off
+    const Damage append = [](auto&, auto&) {
+        QVERIFY(correctSale(4));
+        PurchaseQtyTable recalled{};
+        QVERIFY(SaveCorrectedPurchaseSlip(1, purchase(2), recalled).saved);
+    };
+    const Damage reset = [](auto&, auto&) { QVERIFY(ResetSalesSlips(5, {}).ok); };
+    const Damage older = &restoreOlder;
+    const Damage apart = [](auto& d, auto& h) {
+        restoreOlder(d, h);
+        QVERIFY(correctSale(5));
+        QVERIFY(perform(QStringLiteral("siire.dat"), QStringLiteral("new")).saved);
+        QCOMPARE(d.bytes(QStringLiteral("rireki.dat")).size(), 4 * H::Size);
+    };
+    QTest::newRow("kept") << Damage([](auto&, auto&) {}) << true << L{2, 3} << L{} << 0 << 0;
+    QTest::newRow("cache removed") << Damage([](auto& d, auto&) { QFile::remove(d.file(u"rireki.cor"_s)); })
+        << true << L{2, 3} << L{} << 4 << 0;
+    QTest::newRow("correction appended") << append << true << L{2, 3, 4} << L{1} << 2 << 0;
+    QTest::newRow("correction appended, same run") << append << false << L{2, 3, 4} << L{1} << 2 << 0;
+    QTest::newRow("cache cut short") << Damage([](auto& d, auto&) { cache(d, d.bytes(u"rireki.cor"_s).chopped(1)); })
+        << true << L{2, 3} << L{} << 4 << 0;
+    QTest::newRow("cache empty") << Damage([](auto& d, auto&) { cache(d, {}); }) << true << L{2, 3} << L{} << 4 << 0;
+    QTest::newRow("cache garbage") << Damage([](auto& d, auto&) { cache(d, QByteArray(400, 'x')); })
+        << true << L{2, 3} << L{} << 4 << 0;
+    QTest::newRow("listed slip changed") << Damage([](auto& d, auto&) { cacheInt(d, CacheList + 12, 5); })
+        << true << L{2, 3} << L{} << 4 << 0;
+    QTest::newRow("count raised") << Damage([](auto& d, auto&) { cacheInt(d, CacheEntries, 3); })
+        << true << L{2, 3} << L{} << 4 << 0;
+    QTest::newRow("cache is a folder") << Damage([](auto& d, auto&) { asFolder(d, u"rireki.cor"_s); })
+        << true << L{2, 3} << L{} << 4 << 4;
+    QTest::newRow("history reset") << reset << true << L{} << L{} << 1 << 0;
+    QTest::newRow("history reset, same run") << reset << false << L{} << L{} << 1 << 0;
+    QTest::newRow("older copy restored") << older << true << L{3} << L{} << 2 << 0;
+    QTest::newRow("older copy restored, same run") << older << false << L{3} << L{} << 2 << 0;
+    QTest::newRow("older copy grown apart") << apart << true << L{3, 5} << L{} << 4 << 0;
+    QTest::newRow("older copy grown apart, same run") << apart << false << L{3, 5} << L{} << 4 << 0;
+    QTest::newRow("history removed") << Damage([](auto& d, auto&) { QFile::remove(d.file(u"rireki.dat"_s)); })
+        << true << L{} << L{} << 0 << 0;
+    // clang-format on
 }
 
 void TestHistory::correctedSlipsKeptBetweenRuns()
 {
-    QFETCH(QString, change);
+    QFETCH(Damage, change);
     QFETCH(bool, restart);
     QFETCH(QList<qint64>, sales);
     QFETCH(QList<qint64>, purchases);
     QFETCH(int, read);
     QFETCH(int, again);
-    // rireki.cor: mark, int32 entries read, int32 slips listed, two 128-byte headers, 16 bytes per slip, SHA-256.
-    constexpr int CacheEntries = 8;
-    constexpr int CacheList = 16 + 2 * 128;
-    const auto correctSale = [](qint64 n) {
-        SalesSlipRecord s = sale(n, 1);
-        return SaveCorrectedSalesSlip(n, s, {}).saved;
-    };
-    PurchaseQtyTable recalled{};
-    recalled[12] = 0;
     TestAppDir dir;
     writeFixture(dir);
-    const QString cache = QStringLiteral("rireki.cor");
     forgetCorrectedSlips();
     QVERIFY(perform(QStringLiteral("reg.dat"), QStringLiteral("correct")).saved);  // reg.dat 3
     QVERIFY(perform(QStringLiteral("siire.dat"), QStringLiteral("delete")).saved); // siire.dat 3
@@ -705,44 +746,8 @@ void TestHistory::correctedSlipsKeptBetweenRuns()
     QVERIFY(perform(QStringLiteral("siire.dat"), QStringLiteral("new")).saved);
     QCOMPARE(correctedSlips(QStringLiteral("reg.dat")), (QSet<qint64>{2, 3}));
     QCOMPARE(correctedSlipsEntriesRead(), 4);
-    QCOMPARE(getInt32(dir.bytes(cache).constData() + CacheEntries), 4);
-
-    QByteArray kept = dir.bytes(cache);
-    if (change == u"remove") {
-        QVERIFY(QFile::remove(dir.file(cache)));
-    } else if (change == u"append") {
-        QVERIFY(correctSale(4));
-        QVERIFY(SaveCorrectedPurchaseSlip(1, purchase(2), recalled).saved);
-    } else if (change == u"truncate") {
-        dir.writeBytes(cache, kept.chopped(1));
-    } else if (change == u"empty") {
-        dir.writeBytes(cache, {});
-    } else if (change == u"garbage") {
-        dir.writeBytes(cache, QByteArray(400, 'x'));
-    } else if (change == u"slip") {
-        putInt32(kept.data() + CacheList + 12, 5);
-        dir.writeBytes(cache, kept);
-    } else if (change == u"count") {
-        putInt32(kept.data() + CacheEntries, 3);
-        dir.writeBytes(cache, kept);
-    } else if (change == u"folder") {
-        QVERIFY(QFile::remove(dir.file(cache)));
-        QVERIFY(QDir(dir.path()).mkdir(cache));
-    } else if (change == u"reset") {
-        QVERIFY(ResetSalesSlips(5, {}).ok);
-    } else if (change == u"older") {
-        dir.writeBytes(QStringLiteral("rireki.dat"), older);
-        QVERIFY(anchorRestoredHistory().ok); // as the restore does
-    } else if (change == u"apart") {
-        dir.writeBytes(QStringLiteral("rireki.dat"), older);
-        QVERIFY(anchorRestoredHistory().ok);
-        QVERIFY(correctSale(5));
-        QVERIFY(perform(QStringLiteral("siire.dat"), QStringLiteral("new")).saved);
-        QCOMPARE(dir.bytes(QStringLiteral("rireki.dat")).size(), 4 * H::Size);
-    } else if (change == u"no history") {
-        QVERIFY(QFile::remove(dir.file(QStringLiteral("rireki.dat"))));
-    }
-
+    QCOMPARE(getInt32(dir.bytes(QStringLiteral("rireki.cor")).constData() + CacheEntries), 4);
+    change(dir, older);
     const auto check = [&](int entriesRead) {
         QCOMPARE(correctedSlips(QStringLiteral("reg.dat")), QSet<qint64>(sales.cbegin(), sales.cend()));
         QCOMPARE(correctedSlipsEntriesRead(), entriesRead);

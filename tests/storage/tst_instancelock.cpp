@@ -55,9 +55,7 @@ void TestInstanceLock::savesOnlyWhileHeld()
 
     const QStringList files = {QStringLiteral("reg.dat"), QStringLiteral("rireki.dat"), QStringLiteral("zaiko.dat"),
                                QStringLiteral("sys.ini"), QStringLiteral("syohin.dat")};
-    QList<QByteArray> before;
-    for (const QString& f : files)
-        before << dir.bytes(f);
+    const QList<QByteArray> before = dir.snapshot(files);
     SalesSlipRecord slip = first;
     slip.SlipNo = 0;
     const SaveOutcome sale = SaveNewSalesSlip(slip, {{12, -1}});
@@ -75,8 +73,7 @@ void TestInstanceLock::savesOnlyWhileHeld()
         QVERIFY2(message.contains(QStringLiteral("till.lock")), qPrintable(message));
         QVERIFY2(message.contains(QStringLiteral("もう一つ起動")), qPrintable(message));
     }
-    for (qsizetype i = 0; i < files.size(); ++i)
-        QVERIFY2(dir.bytes(files[i]) == before[i], qPrintable(files[i]));
+    QCOMPARE(dir.snapshot(files), before);
     QCOMPARE(dir.stockOf(12), 4.0);
     // The second copy ending does not give the folder back to the first: its figures may be stale by then.
     second.reset();

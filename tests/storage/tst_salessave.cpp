@@ -46,9 +46,8 @@ private Q_SLOTS:
         TestAppDir dir;
         SalesSlipRecord sold = slipOf(1, 0, 1);
         QVERIFY(SaveNewSalesSlip(sold, {}).saved);
-        const QByteArray reg = dir.bytes(QStringLiteral("reg.dat"));
-        const QByteArray history = dir.bytes(QStringLiteral("rireki.dat"));
-        const QByteArray ini = dir.bytes(QStringLiteral("sys.ini"));
+        const QStringList files{QStringLiteral("reg.dat"), QStringLiteral("rireki.dat"), QStringLiteral("sys.ini")};
+        const QList<QByteArray> before = dir.snapshot(files);
         SalesSlipRecord empty = slipOf(0, amount, 1);
         empty.Line[SalesSlipLineCount].ProductNo = int16_t(lastLineProduct);
         const SaveOutcome outcome = correction ? SaveCorrectedSalesSlip(1, empty, {}) : SaveNewSalesSlip(empty, {});
@@ -58,9 +57,7 @@ private Q_SLOTS:
         }
         QVERIFY(!outcome.saved);
         QVERIFY2(outcome.error.contains(QStringLiteral("商品が 1 行もない")), qPrintable(outcome.error));
-        QCOMPARE(dir.bytes(QStringLiteral("reg.dat")), reg);
-        QCOMPARE(dir.bytes(QStringLiteral("rireki.dat")), history);
-        QCOMPARE(dir.bytes(QStringLiteral("sys.ini")), ini);
+        QCOMPARE(dir.snapshot(files), before);
         QCOMPARE(SysNum[Sys::NextSalesSlipNo], 2.0);
     }
 

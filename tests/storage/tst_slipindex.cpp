@@ -334,16 +334,9 @@ void TestSlipIndex::keyAndMonthBytes()
     QVERIFY(ScanSlipKeys(SlipFile::Sales, 100, [](qint64, const SlipKey&) { return true; }).ok);
     QCOMPARE(slipIndexUse().fullReads, before.fullReads);
     QCOMPARE(slipIndexUse().rebuilds, before.rebuilds);
-    SalesSlipRecord slip;
-    slip.Date = QStringLiteral("2025/03/07");
-    slip.Time = QStringLiteral("14:05:00");
-    slip.SlipNo = 1;
-    slip.Line[1].ProductNo = 1;
-    slip.Subtotal = slip.Total = 1234;
+    SalesSlipRecord slip = saleSlip(1, QStringLiteral("2025/03/07"), {{1, 1, 1234}}, QStringLiteral("14:05:00"));
     QVERIFY(SaveNewSalesSlip(slip, {}).saved);
-    slip.Date = QStringLiteral("2024/12/31");
-    slip.SlipNo = 2;
-    slip.Subtotal = slip.Total = 50;
+    slip = saleSlip(2, QStringLiteral("2024/12/31"), {{1, 1, 50}}, QStringLiteral("14:05:00"));
     QVERIFY(SaveNewSalesSlip(slip, {}).saved);
     QVERIFY(DeleteSalesSlip(2, {}).saved);
 
@@ -403,11 +396,7 @@ void TestSlipIndex::gapAndTornEnd()
     // The counter as the slips stored, before the index is built for them.
     SysNum[Sys::NextSalesSlipNo] = std::max(next, 4);
     QVERIFY(slipIndexDisagreement(SlipFile::Sales).isEmpty());
-    SalesSlipRecord slip;
-    slip.Date = QStringLiteral("2025/06/01");
-    slip.SlipNo = next;
-    slip.Line[1].ProductNo = 1;
-    slip.Total = 7;
+    SalesSlipRecord slip = saleSlip(next, QStringLiteral("2025/06/01"), {{1, 1, 7}});
     QVERIFY(next >= 4 ? SaveNewSalesSlip(slip, {}).saved : SaveCorrectedSalesSlip(next, slip, {}).saved);
     // Without a torn end the index follows the save; with one it is built anew by the next reader.
     if (tornBytes == 0)
@@ -487,10 +476,8 @@ void TestSlipIndex::runsOfAMonth()
     TestAppDir dir;
     dir.writeStock({});
     for (QChar c : months) {
-        SalesSlipRecord slip;
-        slip.Date = c == u'A' ? QStringLiteral("2025/01/10") : QStringLiteral("2025/02/10");
-        slip.Total = 1;
-        slip.Line[1].ProductNo = 1;
+        SalesSlipRecord slip =
+            saleSlip(0, c == u'A' ? QStringLiteral("2025/01/10") : QStringLiteral("2025/02/10"), {{1, 1, 1}});
         QVERIFY(SaveNewSalesSlip(slip, {}).saved);
     }
     const QByteArray mon = dir.bytes(QStringLiteral("reg.mon"));
@@ -550,9 +537,7 @@ void TestSlipIndex::twoSlipsInOneTransaction()
     Transaction t;
     t.description = QStringLiteral("test");
     for (int n : {2, 4}) {
-        SalesSlipRecord slip;
-        slip.Date = QStringLiteral("2025/05/01");
-        slip.SlipNo = n;
+        SalesSlipRecord slip = saleSlip(n, QStringLiteral("2025/05/01"));
         t.records << JournalRecord{QStringLiteral("reg.dat"), n, EncodeSalesSlip(slip), SalesSlipBlankRecord()};
     }
     QVERIFY(CommitTransaction(t).committed);
@@ -575,11 +560,7 @@ void TestSlipIndex::correctionOfAKeyWithoutItsMonth()
     keys.replace(99 * SlipKey::Size, SlipKey::Size, EncodeSlipKey(odd));
     dir.writeBytes(QStringLiteral("reg.key"), keys);
     SysNum[Sys::NextSalesSlipNo] = 201;
-    SalesSlipRecord slip;
-    slip.Date = QStringLiteral("2025/07/01");
-    slip.SlipNo = 100;
-    slip.Line[1].ProductNo = 1;
-    slip.Total = 5;
+    SalesSlipRecord slip = saleSlip(100, QStringLiteral("2025/07/01"), {{1, 1, 5}});
     QVERIFY(SaveCorrectedSalesSlip(100, slip, {}).saved);
     // The save could not tell which month the slip left: the index is given up and built anew.
     QCOMPARE(CheckSlipIndex(SlipFile::Sales), SlipIndexState::Missing);
@@ -616,12 +597,10 @@ void TestSlipIndex::indexOfAnotherState()
     QList<SlipListRow> rows;
     QByteArray keys, months;
     for (int n = 1; n <= 6; ++n) {
-        SalesSlipRecord slip;
-        slip.Date = change.startsWith(u"date") && n == 6 ? QStringLiteral("2026/11/30") : QStringLiteral("2026/12/08");
-        slip.Time = QStringLiteral("10:00:0%1").arg(n);
-        slip.SlipNo = n;
-        slip.Line[1] = SalesSlipLine{1, QStringLiteral("どら焼き"), int16_t(totals[n - 1]), 1, totals[n - 1]};
-        slip.Subtotal = slip.Total = totals[n - 1];
+        const QString day =
+            change.startsWith(u"date") && n == 6 ? QStringLiteral("2026/11/30") : QStringLiteral("2026/12/08");
+        SalesSlipRecord slip =
+            saleSlip(n, day, {{1, 1, totals[n - 1], QStringLiteral("どら焼き")}}, QStringLiteral("10:00:0%1").arg(n));
         QVERIFY(SaveNewSalesSlip(slip, {}).saved);
         if (n == 3 || n == 6) {
             QVERIFY(ListSalesSlips(2026, 12, n, rows).ok);
