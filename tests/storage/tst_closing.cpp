@@ -87,7 +87,7 @@ SeisanRecord movement(SeisanKind kind, const QString& day, double amount, bool d
 
 ClosingFigures withFund(double fund, int slips = 0)
 {
-    return {.slipCount = slips, .changeFund = fund};
+    return {.slipCount = slips, .standard = {}, .reduced = {}, .changeFund = fund};
 }
 
 // The child of the crash test: appends a closing and dies at the journal step it is given.
@@ -382,8 +382,8 @@ private Q_SLOTS:
         QFETCH(bool, reprintMark);
         // clang-format off
         const ClosingFigures f{.slipCount = 2, .gross = 1500, .returns = -300, .byMethod = {1000, 200, 0, 0},
-                               .standard = {1200, 109, 0.1}, .cashIn = 700, .cashOut = 700, .changeFund = 5000,
-                               .firstSlip = 118, .lastSlip = 121};
+                               .standard = {1200, 109, 0.1}, .reduced = {}, .cashIn = 700, .cashOut = 700,
+                               .changeFund = 5000, .firstSlip = 118, .lastSlip = 121};
         // clang-format on
         CashCount c;
         c.counts[0] = 1; // one 10000 note against 6000 expected: 4000 over
@@ -400,6 +400,7 @@ private Q_SLOTS:
         QCOMPARE(texts.contains(QStringLiteral("＊ 再発行 ＊")), reprintMark);
         QCOMPARE(texts.contains(QStringLiteral("精算番号|4")), ClosingReportKind(kind) != ClosingReportKind::Check);
         QVERIFY(!texts.join(u'\n').contains(QStringLiteral("精算番号|0")));
+        QCOMPARE(texts.filter(QStringLiteral("対象|")).size(), 1); // no reduced rate, no reduced rows
         // A closing stored before the slip numbers were kept has none, and shows no such row.
         r.figures.firstSlip = 0;
         for (const ReceiptRow& row : ClosingReportRows(r, {}, ClosingReportKind(kind)))

@@ -119,6 +119,7 @@ private Q_SLOTS:
         QTest::newRow("amount not a number") << draftOf({{5, "", 1, 1, qInf()}}) << "1 行目の金額が数値ではありません" << 1.0;
         QTest::newRow("full-width year") << edited([](D d) { d.year = "２０２４"; }) << "日付の年「２０２４」" << 1.0;
         QTest::newRow("29 February 2023") << edited([](D d) { d.year = "2023"; d.month = "2"; d.day = "29"; }) << "2023 年 2 月は 28 日まで" << 1.0;
+        QTest::newRow("day 0") << edited([](D d) { d.day = "0"; }) << "日付の日「0」" << 1.0;
         QTest::newRow("month 13") << edited([](D d) { d.month = "13"; }) << "日付の月「13」" << 1.0;
         QTest::newRow("month 0") << edited([](D d) { d.month = "0"; }) << "日付の月「0」" << 1.0;
         QTest::newRow("month with a sign") << edited([](D d) { d.month = "+3"; }) << "日付の月「+3」" << 1.0;
