@@ -223,6 +223,7 @@ private Q_SLOTS:
         QTest::newRow("as chosen") << "2024" << "03" << "05" << "2024/03/05";
         QTest::newRow("typed without zeros") << " 2024" << "3" << "5 " << "2024/03/05";
         QTest::newRow("first month, last day") << "2024" << "1" << "31" << "2024/01/31";
+        QTest::newRow("first day") << "2024" << "1" << "1" << "2024/01/01";
         QTest::newRow("last month") << "2024" << "12" << "31" << "2024/12/31";
         QTest::newRow("leap day") << "2024" << "02" << "29" << "2024/02/29";
         // clang-format on
