@@ -7,6 +7,21 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+namespace {
+
+// `count` rows of "new" written to `path`, the progress told to `progress`.
+Result writeNew(const QString& path, qsizetype count = 2000, const std::function<bool(qsizetype)>& progress = {})
+{
+    return writeCsvFile(
+        path, count, [](qsizetype) { return QStringList{"new"}; }, progress);
+}
+
+using Write = Result (*)(const QString& path);
+
+} // namespace
+
+Q_DECLARE_METATYPE(Write)
+
 class TestCsv : public QObject
 {
     Q_OBJECT
@@ -16,6 +31,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("cells");
         QTest::addColumn<QByteArray>("bytes");
+        // clang-format off
         QTest::newRow("plain") << QStringList{"1", "2026/12/01", "120"} << QByteArray("1,2026/12/01,120\r\n");
         QTest::newRow("empty cells") << QStringList{"", "a", ""} << QByteArray(",a,\r\n");
         QTest::newRow("one empty cell") << QStringList{""} << QByteArray("\r\n");
@@ -38,17 +54,16 @@ private Q_SLOTS:
         QTest::newRow("formula with comma") << QStringList{"=A1,B1"} << QByteArray("\"'=A1,B1\"\r\n");
         QTest::newRow("padded formula") << QStringList{"=HYPERLINK(1)   "} << QByteArray("'=HYPERLINK(1)\r\n");
         QTest::newRow("negative amount") << QStringList{"-120", "-0.5", "3.25"} << QByteArray("-120,-0.5,3.25\r\n");
-        QTest::newRow("not quite numbers")
-            << QStringList{"-1.", "-.5", "--1", "-1e5"} << QByteArray("'-1.,'-.5,'--1,'-1e5\r\n");
+        QTest::newRow("not quite numbers") << QStringList{"-1.", "-.5", "--1", "-1e5"} << QByteArray("'-1.,'-.5,'--1,'-1e5\r\n");
         QTest::newRow("formula sign inside") << QStringList{"a=b", "1-2"} << QByteArray("a=b,1-2\r\n");
         // 品名 りんご in code page 932.
         QTest::newRow("japanese") << QStringList{"品名", "りんご"} << QByteArray::fromHex("956996bc2c82e882f182b20d0a");
         // 髙 and ① exist only in the Windows extensions of Shift_JIS; ～ is the full-width tilde.
         QTest::newRow("code page 932 only") << QStringList{"髙①", "～"} << QByteArray::fromHex("fbfc87402c81600d0a");
-        QTest::newRow("japanese with comma")
-            << QStringList{"売上,りんご"} << QByteArray::fromHex("2294848fe32c82e882f182b2220d0a");
+        QTest::newRow("japanese with comma") << QStringList{"売上,りんご"} << QByteArray::fromHex("2294848fe32c82e882f182b2220d0a");
         // A character the code page lacks cannot be read back by the spreadsheet; it becomes "?".
         QTest::newRow("not in code page") << QStringList{QStringLiteral("a\U0001F34Eb")} << QByteArray("a?b\r\n");
+        // clang-format on
     }
     void rowBytes()
     {
@@ -94,70 +109,51 @@ private Q_SLOTS:
         QCOMPARE(fileBytes(path), csvBytes(many));
     }
 
-    // The disk fills part way: the message names the file and the reason, the old file stays, nothing is left.
-    void fullDiskKeepsTheOldFile_data()
+    // A write that fails part way, or is cancelled, leaves the old file as it was and nothing beside it; the
+    // message names the file and the reason (a cancel needs none).
+    void failedWriteKeepsTheOldFile_data()
     {
-        QTest::addColumn<qint64>("room");
-        QTest::newRow("nothing fits") << qint64(0);
-        QTest::newRow("a few rows fit") << qint64(100);
-        QTest::newRow("all but the last byte") << qint64(2000 * 5 - 1);
-    }
-    void fullDiskKeepsTheOldFile()
-    {
-        QFETCH(qint64, room);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("a.csv"));
-        QVERIFY(putFile(path, "old\r\n"));
-        Result r;
-        {
-            FullDisk disk(room);
-            r = writeCsvFile(path, 2000, [](qsizetype) { return QStringList{"new"}; });
-        }
-        QVERIFY(!r.ok);
-        QVERIFY2(r.error.contains(path) && r.error.contains(FullDisk::reason()), qPrintable(r.error));
-        QCOMPARE(fileBytes(path), QByteArray("old\r\n"));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"a.csv"});
-    }
-
-    void failedWriteIsReportedAndKeepsTheOldFile()
-    {
-        QTemporaryDir dir;
-        const QString missing = dir.filePath(QStringLiteral("no/such/dir/a.csv"));
-        Result r = writeCsvFile(missing, 1, [](qsizetype) { return QStringList{"a"}; });
-        QVERIFY(!r.ok);
-        QVERIFY2(r.error.contains(missing), qPrintable(r.error));
-
-        // Cancelled half way: the file that was there stays as it was.
-        const QString path = dir.filePath(QStringLiteral("a.csv"));
-        QVERIFY(putFile(path, "old\r\n"));
-        r = writeCsvFile(
-            path, 2000, [](qsizetype) { return QStringList{"new"}; }, [](qsizetype done) { return done < 1000; });
-        QVERIFY(!r.ok);
-        QVERIFY(r.error.isEmpty());
-        QCOMPARE(fileBytes(path), QByteArray("old\r\n"));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"a.csv"});
-
+        QTest::addColumn<Write>("write");
+        QTest::addColumn<QString>("reason");
+        const QString refused = QStringLiteral("refused");
+        // clang-format off
+        QTest::newRow("no such folder") << +[](const QString& path) { return writeNew(path + "/a.csv", 1); } << "CSV ファイルを書き込めません";
+        QTest::newRow("cancelled half way") << +[](const QString& path) { return writeNew(path, 2000, [](qsizetype done) { return done < 1000; }); } << "";
+        QTest::newRow("full disk, nothing fits") << +[](const QString& path) { FullDisk disk(0); return writeNew(path); } << FullDisk::reason();
+        QTest::newRow("full disk, a few rows fit") << +[](const QString& path) { FullDisk disk(100); return writeNew(path); } << FullDisk::reason();
+        QTest::newRow("full disk, all but the last byte") << +[](const QString& path) { FullDisk disk(2000 * 5 - 1); return writeNew(path); } << FullDisk::reason();
+        // clang-format on
         // One block refused, the next ones written: the file would lack rows.
-        durableSteps().write = [writes = 0](QFileDevice& file, const QByteArray& bytes, QString& error) mutable {
-            if (++writes == 1) {
+        QTest::newRow("a block refused") << +[](const QString& path) {
+            durableSteps().write = [writes = 0](QFileDevice& file, const QByteArray& bytes, QString& error) mutable {
+                if (++writes == 1) {
+                    error = QStringLiteral("refused");
+                    return false;
+                }
+                return systemDurableSteps().write(file, bytes, error);
+            };
+            return writeNew(path);
+        } << refused;
+        QTest::newRow("rename refused") << +[](const QString& path) {
+            durableSteps().rename = [](const QString&, const QString&, QString& error) {
                 error = QStringLiteral("refused");
                 return false;
-            }
-            return systemDurableSteps().write(file, bytes, error);
-        };
-        r = writeCsvFile(path, 2000, [](qsizetype) { return QStringList{"new"}; });
+            };
+            return writeNew(path, 1);
+        } << refused;
+    }
+    void failedWriteKeepsTheOldFile()
+    {
+        QFETCH(Write, write);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("a.csv"));
+        QVERIFY(putFile(path, "old\r\n"));
+        const Result r = write(path);
         durableSteps() = systemDurableSteps();
-        QVERIFY2(!r.ok && r.error.contains(QStringLiteral("refused")), qPrintable(r.error));
-        QCOMPARE(fileBytes(path), QByteArray("old\r\n"));
-
-        // The finished file cannot be renamed into place.
-        durableSteps().rename = [](const QString&, const QString&, QString& error) {
-            error = QStringLiteral("refused");
-            return false;
-        };
-        r = writeCsvFile(path, 1, [](qsizetype) { return QStringList{"new"}; });
-        durableSteps() = systemDurableSteps();
-        QVERIFY2(!r.ok && r.error.contains(QStringLiteral("refused")), qPrintable(r.error));
+        QVERIFY(!r.ok);
+        QCOMPARE(r.error.isEmpty(), reason.isEmpty());
+        QVERIFY2(r.error.contains(reason) && (reason.isEmpty() || r.error.contains(path)), qPrintable(r.error));
         QCOMPARE(fileBytes(path), QByteArray("old\r\n"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"a.csv"});
     }

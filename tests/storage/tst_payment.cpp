@@ -96,25 +96,6 @@ private Q_SLOTS:
         QCOMPARE(int(SlipView(r.constData()).payment().method), int(p.method));
     }
 
-    // Deleting an older slip leaves its tail as it was; the bytes after the payment are never touched.
-    void olderSlipRewrittenUnchanged()
-    {
-        TestAppDir dir;
-        QByteArray old(Off::Sales::Size, '\0');
-        putDouble(old.data() + Off::Sales::Total, 800);
-        old[Off::Sales::PayEnd] = 'Z';
-        dir.writeBytes(QStringLiteral("reg.dat"), old);
-        ResultWith<SalesSlipRecord> read = ReadSalesSlip(1);
-        QVERIFY(read.ok);
-        QVERIFY(!read.value.Payment.present);
-        QCOMPARE(int(read.value.Payment.method), int(PaymentMethod::Cash));
-        read.value.Deleted = 1;
-        QVERIFY(WriteSalesSlip(1, read.value).ok);
-        const QByteArray r = dir.bytes(QStringLiteral("reg.dat"));
-        QCOMPARE(r.mid(Off::Sales::PayVersion, 12), QByteArray(12, '\0'));
-        QCOMPARE(r[Off::Sales::PayEnd], 'Z');
-    }
-
     // Writing "no payment" over a tail that holds one clears exactly its twelve bytes, whatever the absent
     // payment carries besides.
     void absentPaymentClearsTail_data()

@@ -32,6 +32,14 @@ PurchaseSlipDraft draftOf(const QList<PurchaseDraftLine>& lines)
     return d;
 }
 
+// A draft of one good line, changed by `edit`.
+PurchaseSlipDraft edited(void (*edit)(PurchaseSlipDraft&))
+{
+    PurchaseSlipDraft d = draftOf({{5, "", 1, 1, 1}});
+    edit(d);
+    return d;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(PurchaseSlipDraft)
@@ -103,42 +111,25 @@ private Q_SLOTS:
         QTest::addColumn<PurchaseSlipDraft>("draft");
         QTest::addColumn<QString>("message");
         QTest::addColumn<double>("next"); // the next slip number
-        PurchaseSlipDraft d = draftOf({{5, "", 32768, 1, 1}});
-        QTest::newRow("unit price 32768") << d << QStringLiteral("1 行目の単価が大きすぎます") << 1.0;
-        d = draftOf({{5, "", 1, 1, 1}, {6, "", 1, -32769, 1}});
-        QTest::newRow("quantity -32769") << d << QStringLiteral("2 行目の数量が小さすぎます") << 1.0;
-        d = draftOf({{5, "", 1, 1, 1}, {0, "", 0, 0, 0}, {401, "", 1, 1, 1}});
-        QTest::newRow("item 401") << d << QStringLiteral("3 行目の仕入商品番号 401 は範囲外です") << 1.0;
-        d = draftOf({{5, "", 1, 1, qInf()}});
-        QTest::newRow("amount not a number") << d << QStringLiteral("1 行目の金額が数値ではありません") << 1.0;
-        d = draftOf({{5, "", 1, 1, 1}});
-        d.year = QStringLiteral("２０２４");
-        QTest::newRow("full-width year") << d << QStringLiteral("日付の年「２０２４」") << 1.0;
-        d.year = QStringLiteral("2023");
-        d.month = QStringLiteral("2");
-        d.day = QStringLiteral("29");
-        QTest::newRow("29 February 2023") << d << QStringLiteral("2023 年 2 月は 28 日まで") << 1.0;
-        d.month = QStringLiteral("13");
-        QTest::newRow("month 13") << d << QStringLiteral("日付の月「13」") << 1.0;
-        d.month = QStringLiteral("0");
-        QTest::newRow("month 0") << d << QStringLiteral("日付の月「0」") << 1.0;
-        d.month = QStringLiteral("+3");
-        QTest::newRow("month with a sign") << d << QStringLiteral("日付の月「+3」") << 1.0;
-        d.month = QStringLiteral("03");
-        d.year = QStringLiteral("024");
-        QTest::newRow("three-digit year") << d << QStringLiteral("日付の年「024」") << 1.0;
-        d = draftOf({{5, "", 1, 1, 1}});
-        d.supplierNo = 32768;
-        QTest::newRow("supplier 32768") << d << QStringLiteral("仕入先番号 32768 は範囲外です") << 1.0;
-        d = draftOf({{5, "", 1, 1, 1}});
-        d.line[10] = {401, "", 1, 1, 1};
-        QTest::newRow("item 401 on the last line") << d << QStringLiteral("10 行目の仕入商品番号 401") << 1.0;
-        QTest::newRow("no line") << draftOf({}) << QStringLiteral("仕入商品が 1 行もない") << 1.0;
-        d = draftOf({{0, "ねじ", 10, 2, 20}});
-        QTest::newRow("a line without its item") << d << QStringLiteral("仕入商品が 1 行もない") << 1.0;
-        d = draftOf({{5, "", 1, 1, 1}});
-        QTest::newRow("counter at the last slip number")
-            << d << QStringLiteral("伝票番号 2147483647 には保存できません") << 2147483647.0;
+        using D = PurchaseSlipDraft&;
+        // clang-format off
+        QTest::newRow("unit price 32768") << draftOf({{5, "", 32768, 1, 1}}) << "1 行目の単価が大きすぎます" << 1.0;
+        QTest::newRow("quantity -32769") << draftOf({{5, "", 1, 1, 1}, {6, "", 1, -32769, 1}}) << "2 行目の数量が小さすぎます" << 1.0;
+        QTest::newRow("item 401") << draftOf({{5, "", 1, 1, 1}, {0, "", 0, 0, 0}, {401, "", 1, 1, 1}}) << "3 行目の仕入商品番号 401 は範囲外です" << 1.0;
+        QTest::newRow("amount not a number") << draftOf({{5, "", 1, 1, qInf()}}) << "1 行目の金額が数値ではありません" << 1.0;
+        QTest::newRow("full-width year") << edited([](D d) { d.year = "２０２４"; }) << "日付の年「２０２４」" << 1.0;
+        QTest::newRow("29 February 2023") << edited([](D d) { d.year = "2023"; d.month = "2"; d.day = "29"; }) << "2023 年 2 月は 28 日まで" << 1.0;
+        QTest::newRow("day 0") << edited([](D d) { d.day = "0"; }) << "日付の日「0」" << 1.0;
+        QTest::newRow("month 13") << edited([](D d) { d.month = "13"; }) << "日付の月「13」" << 1.0;
+        QTest::newRow("month 0") << edited([](D d) { d.month = "0"; }) << "日付の月「0」" << 1.0;
+        QTest::newRow("month with a sign") << edited([](D d) { d.month = "+3"; }) << "日付の月「+3」" << 1.0;
+        QTest::newRow("three-digit year") << edited([](D d) { d.year = "024"; }) << "日付の年「024」" << 1.0;
+        QTest::newRow("supplier 32768") << edited([](D d) { d.supplierNo = 32768; }) << "仕入先番号 32768 は範囲外です" << 1.0;
+        QTest::newRow("item 401 on the last line") << edited([](D d) { d.line[10] = {401, "", 1, 1, 1}; }) << "10 行目の仕入商品番号 401" << 1.0;
+        QTest::newRow("no line") << draftOf({}) << "仕入商品が 1 行もない" << 1.0;
+        QTest::newRow("a line without its item") << draftOf({{0, "ねじ", 10, 2, 20}}) << "仕入商品が 1 行もない" << 1.0;
+        QTest::newRow("counter at the last slip number") << draftOf({{5, "", 1, 1, 1}}) << "伝票番号 2147483647 には保存できません" << 2147483647.0;
+        // clang-format on
     }
     void refusedDraftWritesNothing()
     {
@@ -232,6 +223,7 @@ private Q_SLOTS:
         QTest::newRow("as chosen") << "2024" << "03" << "05" << "2024/03/05";
         QTest::newRow("typed without zeros") << " 2024" << "3" << "5 " << "2024/03/05";
         QTest::newRow("first month, last day") << "2024" << "1" << "31" << "2024/01/31";
+        QTest::newRow("first day") << "2024" << "1" << "1" << "2024/01/01";
         QTest::newRow("last month") << "2024" << "12" << "31" << "2024/12/31";
         QTest::newRow("leap day") << "2024" << "02" << "29" << "2024/02/29";
         // clang-format on

@@ -41,7 +41,43 @@ QStringList texts(const Receipt& r)
 const ShopDetails Shop{QStringLiteral("やおや"), QStringLiteral("東京都千代田区1-1"), QStringLiteral("03-1234-5678"),
                        QStringLiteral("T1234567890123")};
 
+// The rate figures as the register stores them, all lines at the reduced rate or none.
+void putRates(SalesSlipRecord& s, int reducedLines, double tax)
+{
+    SlipRates rates;
+    rates.present = true;
+    rates.reducedLines = uint16_t(reducedLines);
+    (reducedLines ? rates.reduced : rates.standard) = {220, tax, 0};
+    rates.standard.rate = 0.1;
+    rates.reduced.rate = 0.08;
+    PutSlipRates(s.Raw.data(), rates);
+    s.Tax = tax;
+}
+
+void pay(SalesSlipRecord& s, int method, double tendered)
+{
+    PutSlipPayment(s.Raw.data(), {true, PaymentMethod(method), tendered});
+    s.Payment = GetSlipPayment(s.Raw.data());
+}
+
+// Line 1 of 110 at the standard rate and line 2 of 110 at the reduced rate, saved with the tax switch off.
+void savedWithoutTax(SalesSlipRecord& s)
+{
+    SysNum[Sys::TaxRate] = 0.1;
+    SysNum[Sys::ReducedTaxRate] = 0.08;
+    ProductTable[2].Reduced = 1;
+    s = slipOf({{1, QStringLiteral("a"), 1, 110}, {2, QStringLiteral("b"), 1, 110}});
+    FillSlipTax(s, false);
+    EncodeSalesSlip(s);
+    ProductTable[2].Reduced = 0;
+    QVERIFY(GetSlipRates(s.Raw.data()).lineReduced(2));
+}
+
+using SlipSetUp = void (*)(SalesSlipRecord&);
+
 } // namespace
+
+Q_DECLARE_METATYPE(SlipSetUp)
 
 class TestReceipt : public QObject
 {
@@ -88,63 +124,44 @@ private Q_SLOTS:
         QVERIFY(!t.contains(QStringLiteral("＊ 再発行 ＊")));
     }
 
-    void rateRows_data()
+    // What follows the total of a slip of 2 x 110: the payment (cash with an amount tendered also that amount and
+    // the change; a slip from before payments were stored reads as cash), per rate the total and the tax stored
+    // (a slip from before the reduced rate is all at the standard rate with the tax it stored), and the legend of
+    // the reduced-rate mark, which shows with a marked line and never without one.
+    void rowsAfterTotal_data()
     {
-        QTest::addColumn<bool>("present");
-        QTest::addColumn<int>("reducedLines");
+        QTest::addColumn<SlipSetUp>("setUp");
         QTest::addColumn<bool>("taxInUse");
-        QTest::addColumn<double>("storedTax");
-        QTest::addColumn<QStringList>("rateRows");
-        // A slip written before the reduced rate: all at the standard rate with the tax it stored.
-        QTest::newRow("older slip") << false << 0 << true << 20.0 << QStringList{"10%対象|¥220", "　内消費税|¥20"};
-        QTest::newRow("older slip, tax off") << false << 0 << false << 0.0 << QStringList{};
-        QTest::newRow("all reduced") << true << 1 << true << 16.0 << QStringList{"8%対象|¥220", "　内消費税|¥16"};
-        QTest::newRow("all standard") << true << 0 << true << 20.0 << QStringList{"10%対象|¥220", "　内消費税|¥20"};
+        QTest::addColumn<QStringList>("rows");
+        const QString cash = QStringLiteral("お支払|現金");
+        const QStringList standard{cash, "10%対象|¥220", "　内消費税|¥20"};
+        // clang-format off
+        QTest::newRow("older slip") << +[](SalesSlipRecord& s) { s.Tax = 20; } << true << standard;
+        QTest::newRow("older slip, tax off") << +[](SalesSlipRecord&) {} << false << QStringList{cash};
+        QTest::newRow("all reduced") << +[](SalesSlipRecord& s) { putRates(s, 1, 16); } << true << QStringList{cash, "8%対象|¥220", "　内消費税|¥16", "※は軽減税率（8%）対象商品です"};
+        QTest::newRow("all standard") << +[](SalesSlipRecord& s) { putRates(s, 0, 20); } << true << standard;
+        QTest::newRow("cash, nothing typed") << +[](SalesSlipRecord& s) { pay(s, 0, 0); } << false << QStringList{cash};
+        QTest::newRow("cash with change") << +[](SalesSlipRecord& s) { pay(s, 0, 1000); } << false << QStringList{cash, "お預り|¥1,000", "お釣り|¥780"};
+        QTest::newRow("cash, exact") << +[](SalesSlipRecord& s) { pay(s, 0, 220); } << false << QStringList{cash, "お預り|¥220", "お釣り|¥0"};
+        QTest::newRow("card") << +[](SalesSlipRecord& s) { pay(s, 1, 0); } << false << QStringList{"お支払|クレジット"};
+        QTest::newRow("e-money") << +[](SalesSlipRecord& s) { pay(s, 2, 0); } << false << QStringList{"お支払|電子マネー"};
+        QTest::newRow("QR") << +[](SalesSlipRecord& s) { pay(s, 3, 0); } << false << QStringList{"お支払|QRコード決済"};
+        // The register stores each rate's figures at rate 0 while no tax is in use: nothing charged, nothing marked.
+        QTest::newRow("saved without tax") << +[](SalesSlipRecord& s) { savedWithoutTax(s); } << false << QStringList{cash};
+        // clang-format on
     }
-    void rateRows()
+    void rowsAfterTotal()
     {
-        QFETCH(bool, present);
-        QFETCH(int, reducedLines);
+        QFETCH(SlipSetUp, setUp);
         QFETCH(bool, taxInUse);
-        QFETCH(double, storedTax);
-        QFETCH(QStringList, rateRows);
+        QFETCH(QStringList, rows);
         SalesSlipRecord s = slipOf({{1, QStringLiteral("a"), 2, 110}});
-        s.Tax = storedTax;
-        if (present) {
-            SlipRates rates;
-            rates.present = true;
-            rates.reducedLines = uint16_t(reducedLines);
-            if (reducedLines)
-                rates.reduced = {220, storedTax, 0.08};
-            else
-                rates.standard = {220, storedTax, 0.1};
-            rates.standard.rate = 0.1;
-            rates.reduced.rate = 0.08;
-            PutSlipRates(s.Raw.data(), rates);
-        }
+        setUp(s);
         const QStringList t = texts(buildReceipt(s, Shop, 0.1, taxInUse, false));
         const qsizetype total = t.indexOf(QStringLiteral("合計|¥220"));
         QVERIFY(total > 0);
-        QStringList after = t.mid(total + 1);
-        after.removeIf([](const QString& x) { return x.startsWith(u'※') || x.startsWith(QStringLiteral("お支払")); });
-        QCOMPARE(after, rateRows);
-        QCOMPARE(t.last().startsWith(u'※'), bool(reducedLines));
-    }
-
-    // The register stores each rate's figures at rate 0 while no tax is in use: nothing charged, nothing marked.
-    void savedWithoutTax()
-    {
-        SysNum[Sys::TaxRate] = 0.1;
-        SysNum[Sys::ReducedTaxRate] = 0.08;
-        ProductTable[2].Reduced = 1;
-        SalesSlipRecord s = slipOf({{1, QStringLiteral("a"), 2, 110}, {2, QStringLiteral("b"), 1, 108}});
-        FillSlipTax(s, false);
-        EncodeSalesSlip(s);
-        ProductTable[2].Reduced = 0;
-        QVERIFY(GetSlipRates(s.Raw.data()).lineReduced(2));
-        const QStringList t = texts(buildReceipt(s, Shop, 0.1, false, false));
-        QCOMPARE(t.mid(t.size() - 2), (QStringList{"合計|¥328", "お支払|現金"}));
-        QVERIFY(t.contains(QStringLiteral("b")));
+        QCOMPARE(t.mid(total + 1), rows);
+        QCOMPARE(t.join(u'\n').contains(u'※'), rows.last().startsWith(u'※'));
     }
 
     // Amounts on the receipt read as money: ¥ and the thousands grouped.
@@ -170,40 +187,6 @@ private Q_SLOTS:
         for (const QString& row : t)
             QVERIFY2(!row.startsWith(QStringLiteral("TEL")) && !row.startsWith(QStringLiteral("登録番号")),
                      qPrintable(row));
-    }
-
-    // The method after the total; for cash with an amount tendered also that amount and the change. A slip
-    // from before payments were stored reads as cash.
-    void payment_data()
-    {
-        QTest::addColumn<bool>("present");
-        QTest::addColumn<int>("method");
-        QTest::addColumn<double>("tendered");
-        QTest::addColumn<QStringList>("rows");
-        QTest::newRow("older slip") << false << 0 << 0.0 << QStringList{"お支払|現金"};
-        QTest::newRow("cash, nothing typed") << true << 0 << 0.0 << QStringList{"お支払|現金"};
-        QTest::newRow("cash with change")
-            << true << 0 << 1000.0 << QStringList{"お支払|現金", "お預り|¥1,000", "お釣り|¥780"};
-        QTest::newRow("cash, exact") << true << 0 << 220.0 << QStringList{"お支払|現金", "お預り|¥220", "お釣り|¥0"};
-        QTest::newRow("card") << true << 1 << 0.0 << QStringList{"お支払|クレジット"};
-        QTest::newRow("e-money") << true << 2 << 0.0 << QStringList{"お支払|電子マネー"};
-        QTest::newRow("QR") << true << 3 << 0.0 << QStringList{"お支払|QRコード決済"};
-    }
-    void payment()
-    {
-        QFETCH(bool, present);
-        QFETCH(int, method);
-        QFETCH(double, tendered);
-        QFETCH(QStringList, rows);
-        SalesSlipRecord s = slipOf({{1, QStringLiteral("a"), 2, 110}});
-        if (present) {
-            PutSlipPayment(s.Raw.data(), {true, PaymentMethod(method), tendered});
-            s.Payment = GetSlipPayment(s.Raw.data());
-        }
-        const QStringList t = texts(buildReceipt(s, {}, 0.1, false, false));
-        const qsizetype total = t.indexOf(QStringLiteral("合計|¥220"));
-        QVERIFY(total > 0);
-        QCOMPARE(t.mid(total + 1), rows);
     }
 
     void registrationNo_data()

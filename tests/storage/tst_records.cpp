@@ -81,19 +81,13 @@ void TestRecords::productFieldOffsets()
     QCOMPARE(getDouble(r + 36), 150.0);
     QCOMPARE(getDouble(r + 44), 0.5);
     QCOMPARE(getInt16(r + 52), int16_t(1)); // the reduced-rate mark
-    const char* slot = r + 102 + 58 * 2;
-    QCOMPARE(getInt16(slot), int16_t(12));
-    QCOMPARE(getInt16(slot + 2), int16_t(-1));
-    QCOMPARE(QByteArray(slot + 4, 2), toCp932(u"米"));
-    QCOMPARE(getDouble(slot + 34), 2.0);
-    QCOMPARE(getDouble(slot + 42), 30.0);
-    QCOMPARE(getDouble(slot + 50), 60.0);
-    const char* last = r + 102 + 58 * 4; // slot 5 ends where the JAN code begins
-    QCOMPARE(getInt16(last), int16_t(400));
-    QCOMPARE(QByteArray(last + 4, 2), toCp932(u"塩"));
-    QCOMPARE(getDouble(last + 34), 0.25);
-    QCOMPARE(getDouble(last + 42), -7.0);
-    QCOMPARE(getDouble(last + 50), 5.0);
+    const auto slot = [r](int k) {          // 58 bytes each from 102: slot 5 ends where the JAN code begins
+        const char* at = r + 102 + 58 * (k - 1);
+        return QVariantList{getInt16(at),       getInt16(at + 2),   QByteArray(at + 4, 30),
+                            getDouble(at + 34), getDouble(at + 42), getDouble(at + 50)};
+    };
+    QCOMPARE(slot(3), (QVariantList{int16_t(12), int16_t(-1), fixedText(u"米", 30), 2.0, 30.0, 60.0}));
+    QCOMPARE(slot(5), (QVariantList{int16_t(400), int16_t(0), fixedText(u"塩", 30), 0.25, -7.0, 5.0}));
     QCOMPARE(QByteArray(r + 392, 120), QByteArray(120, ' '));
 
     ClearProduct(2);
@@ -190,22 +184,18 @@ void TestRecords::recordAtAnyPlace_data()
     QTest::addColumn<qint64>("n");
     QTest::addColumn<QByteArray>("after"); // empty: the write is refused and the file stays
     QTest::addColumn<QByteArray>("read");  // record n read back before the write
-    QTest::newRow("within") << QByteArray("aaaabbbbcccc") << qint64(2) << QByteArray("aaaaWWWWcccc")
-                            << QByteArray("bbbb");
+    // clang-format off
+    QTest::newRow("within") << QByteArray("aaaabbbbcccc") << qint64(2) << QByteArray("aaaaWWWWcccc") << QByteArray("bbbb");
     QTest::newRow("the last") << QByteArray("aaaabbbb") << qint64(2) << QByteArray("aaaaWWWW") << QByteArray("bbbb");
-    QTest::newRow("right after the end") << QByteArray("aaaa") << qint64(2) << QByteArray("aaaaWWWW")
-                                         << QByteArray("....");
-    QTest::newRow("beyond the end") << QByteArray("aaaa") << qint64(4) << QByteArray("aaaa........WWWW")
-                                    << QByteArray("....");
+    QTest::newRow("right after the end") << QByteArray("aaaa") << qint64(2) << QByteArray("aaaaWWWW") << QByteArray("....");
+    QTest::newRow("beyond the end") << QByteArray("aaaa") << qint64(4) << QByteArray("aaaa........WWWW") << QByteArray("....");
     QTest::newRow("into an empty file") << QByteArray() << qint64(2) << QByteArray("....WWWW") << QByteArray("....");
-    QTest::newRow("over a part record") << QByteArray("aaaabb") << qint64(2) << QByteArray("aaaaWWWW")
-                                        << QByteArray("bb..");
-    QTest::newRow("past a part record") << QByteArray("aaaabb") << qint64(3) << QByteArray("aaaabb..WWWW")
-                                        << QByteArray("....");
-    QTest::newRow("before a part record")
-        << QByteArray("aaaabbbbcc") << qint64(2) << QByteArray("aaaaWWWWcc") << QByteArray("bbbb");
+    QTest::newRow("over a part record") << QByteArray("aaaabb") << qint64(2) << QByteArray("aaaaWWWW") << QByteArray("bb..");
+    QTest::newRow("past a part record") << QByteArray("aaaabb") << qint64(3) << QByteArray("aaaabb..WWWW") << QByteArray("....");
+    QTest::newRow("before a part record") << QByteArray("aaaabbbbcc") << qint64(2) << QByteArray("aaaaWWWWcc") << QByteArray("bbbb");
     QTest::newRow("record 0") << QByteArray("aaaa") << qint64(0) << QByteArray() << QByteArray("....");
     QTest::newRow("record -1") << QByteArray("aaaa") << qint64(-1) << QByteArray() << QByteArray("....");
+    // clang-format on
 }
 
 void TestRecords::recordAtAnyPlace()
@@ -248,16 +238,15 @@ void TestRecords::salesSlipFieldsAndLimits()
     QCOMPARE(QByteArray(r + 20, 8), QByteArray("09:05:00"));
     QCOMPARE(QByteArray(r + 40, 20), fixedText(u"晴れ", 20));
     QCOMPARE(getInt32(r + 60), 6);
-    QCOMPARE(getInt16(r + 64), int16_t(5));
-    QCOMPARE(getInt16(r + 64 + 52), int16_t(-32768));
-    QCOMPARE(getInt16(r + 64 + 54), int16_t(32767));
-    QCOMPARE(getDouble(r + 64 + 56), -1234.5);
-    QCOMPARE(getInt16(r + 640), int16_t(400)); // line 10 at 64 + 64 x 9
-    QCOMPARE(getInt16(r + 640 + 54), int16_t(-32768));
-    QCOMPARE(getDouble(r + 704), 1050.0);
-    QCOMPARE(getDouble(r + 712), 53.0);
-    QCOMPARE(getDouble(r + 720), 1050.0);
-    QCOMPARE(getInt16(r + 728), int16_t(0));
+    const auto line = [r](int at) {
+        return QVariantList{getInt16(r + at), QByteArray(r + at + 2, 50), getInt16(r + at + 52), getInt16(r + at + 54),
+                            getDouble(r + at + 56)};
+    };
+    QCOMPARE(line(64), (QVariantList{int16_t(5), fixedText(u"弁当", 50), int16_t(-32768), int16_t(32767), -1234.5}));
+    QCOMPARE(line(640),
+             (QVariantList{int16_t(400), fixedText(u"x", 50), int16_t(32767), int16_t(-32768), 7.0})); // line 10
+    QCOMPARE((QVariantList{getDouble(r + 704), getDouble(r + 712), getDouble(r + 720), getInt16(r + 728)}),
+             (QVariantList{1050.0, 53.0, 1050.0, int16_t(0)}));
     QCOMPARE(file.mid(4 * 1024 + 640 + 2, 50), QByteArray(50, ' ')); // slip 5, written empty: line 10's name
 
     ResultWith<SalesSlipRecord> read = ReadSalesSlip(6);

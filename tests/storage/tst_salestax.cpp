@@ -4,6 +4,7 @@
 #include "storage/salesslip.h"
 #include "storage/salestax.h"
 #include "storage/settings.h"
+#include "storage/tax.h"
 #include "storage/text.h"
 #include "testutil.h"
 
@@ -35,56 +36,53 @@ int16_t i16(const QByteArray& r, int at)
     return getInt16(r.constData() + at);
 }
 
+using TaxOf = double (*)(double, double);
+
 } // namespace
+
+Q_DECLARE_METATYPE(TaxOf)
+Q_DECLARE_METATYPE(QList<SaleLine>)
 
 class TestSalesTax : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void containedTax_data()
+    // The tax contained in a total, and the tax put on top of a subtotal, each rounded half up.
+    void taxOfAmount_data()
     {
-        QTest::addColumn<double>("total");
+        QTest::addColumn<TaxOf>("taxOf");
+        QTest::addColumn<double>("amount");
         QTest::addColumn<double>("rate");
         QTest::addColumn<double>("tax");
-        QTest::newRow("1050 at 0.05") << 1050.0 << 0.05 << 50.0;
-        QTest::newRow("1049 at 0.05") << 1049.0 << 0.05 << 50.0;
-        QTest::newRow("-300 at 0.05") << -300.0 << 0.05 << -14.0;
-        QTest::newRow("-105 at 0.05") << -105.0 << 0.05 << -5.0;
-        QTest::newRow("1100 at 0.1") << 1100.0 << 0.1 << 100.0;
-        QTest::newRow("1080 at 0.08") << 1080.0 << 0.08 << 80.0;
-        QTest::newRow("zero rate") << 1000.0 << 0.0 << 0.0;
+        // clang-format off
+        QTest::newRow("in 1050 at 0.05") << &ContainedTax << 1050.0 << 0.05 << 50.0;
+        QTest::newRow("in 1049 at 0.05") << &ContainedTax << 1049.0 << 0.05 << 50.0;
+        QTest::newRow("in -300 at 0.05") << &ContainedTax << -300.0 << 0.05 << -14.0;
+        QTest::newRow("in -105 at 0.05") << &ContainedTax << -105.0 << 0.05 << -5.0;
+        QTest::newRow("in 1100 at 0.1") << &ContainedTax << 1100.0 << 0.1 << 100.0;
+        QTest::newRow("in 1080 at 0.08") << &ContainedTax << 1080.0 << 0.08 << 80.0;
+        QTest::newRow("in, zero rate") << &ContainedTax << 1000.0 << 0.0 << 0.0;
         // Exactly a half of a yen inside, where the same sum in binary fractions falls just below it.
-        QTest::newRow("half up at 0.05") << 640.5 << 0.05 << 31.0;
-        QTest::newRow("negative half at 0.05") << -451.5 << 0.05 << -21.0;
-        QTest::newRow("half up at 0.08") << 101.25 << 0.08 << 8.0;
-        QTest::newRow("four decimals") << 1082.5 << 0.0825 << 83.0;
+        QTest::newRow("in, half up at 0.05") << &ContainedTax << 640.5 << 0.05 << 31.0;
+        QTest::newRow("in, negative half at 0.05") << &ContainedTax << -451.5 << 0.05 << -21.0;
+        QTest::newRow("in, half up at 0.08") << &ContainedTax << 101.25 << 0.08 << 8.0;
+        QTest::newRow("in, four decimals") << &ContainedTax << 1082.5 << 0.0825 << 83.0;
         // A rate finer than four decimals is worked out in floating point, not cut to 0.0801.
-        QTest::newRow("finer rate") << 1000000.0 << 0.0801234 << 74180.0;
+        QTest::newRow("in, finer rate") << &ContainedTax << 1000000.0 << 0.0801234 << 74180.0;
+        QTest::newRow("on 1050 at 0.05") << &TaxOnTop << 1050.0 << 0.05 << 53.0;
+        QTest::newRow("on 1049 at 0.05") << &TaxOnTop << 1049.0 << 0.05 << 52.0;
+        QTest::newRow("on -105 at 0.05") << &TaxOnTop << -105.0 << 0.05 << -5.0;
+        QTest::newRow("on 1000 at 0.1") << &TaxOnTop << 1000.0 << 0.1 << 100.0;
+        QTest::newRow("on, finer rate") << &TaxOnTop << 1000000.0 << 0.0801234 << 80123.0;
+        // clang-format on
     }
-    void containedTax()
+    void taxOfAmount()
     {
-        QFETCH(double, total);
+        QFETCH(TaxOf, taxOf);
+        QFETCH(double, amount);
         QFETCH(double, rate);
-        QTEST(ContainedTax(total, rate), "tax");
-    }
-
-    void taxOnTop_data()
-    {
-        QTest::addColumn<double>("subtotal");
-        QTest::addColumn<double>("rate");
-        QTest::addColumn<double>("tax");
-        QTest::newRow("1050 at 0.05") << 1050.0 << 0.05 << 53.0;
-        QTest::newRow("1049 at 0.05") << 1049.0 << 0.05 << 52.0;
-        QTest::newRow("-105 at 0.05") << -105.0 << 0.05 << -5.0;
-        QTest::newRow("1000 at 0.1") << 1000.0 << 0.1 << 100.0;
-        QTest::newRow("finer rate") << 1000000.0 << 0.0801234 << 80123.0;
-    }
-    void taxOnTop()
-    {
-        QFETCH(double, subtotal);
-        QFETCH(double, rate);
-        QTEST(TaxOnTop(subtotal, rate), "tax");
+        QTEST(taxOf(amount, rate), "tax");
     }
 
     void init()
@@ -95,6 +93,7 @@ private Q_SLOTS:
         product(1, 1080, true);
         product(2, 1100, false);
         product(3, 540, true);
+        product(4, 105, true); // 105 at 8 % holds 7.78: three lines one by one would make 24
     }
     void cleanup() { m_dir.reset(); }
 
@@ -112,12 +111,9 @@ private Q_SLOTS:
         QCOMPARE(f64(r, Off::Sales::Tax), 180.0);
         QCOMPARE(i16(r, Tail::Version), int16_t(1));
         QCOMPARE(i16(r, Tail::ReducedLines), int16_t(0b10)); // line 2
-        QCOMPARE(f64(r, Tail::StandardTotal), 1100.0);
-        QCOMPARE(f64(r, Tail::StandardTax), 100.0);
-        QCOMPARE(f64(r, Tail::StandardRate), 0.1);
-        QCOMPARE(f64(r, Tail::ReducedTotal), 1080.0);
-        QCOMPARE(f64(r, Tail::ReducedTax), 80.0);
-        QCOMPARE(f64(r, Tail::ReducedRate), 0.08);
+        QCOMPARE((QList<double>{f64(r, Tail::StandardTotal), f64(r, Tail::StandardTax), f64(r, Tail::StandardRate),
+                                f64(r, Tail::ReducedTotal), f64(r, Tail::ReducedTax), f64(r, Tail::ReducedRate)}),
+                 (QList<double>{1100, 100, 0.1, 1080, 80, 0.08}));
         QCOMPARE(r.mid(Tail::End), QByteArray(Off::Sales::Size - Tail::End, '\0'));
 
         const ResultWith<SalesSlipRecord> read = ReadSalesSlip(1);
@@ -129,81 +125,52 @@ private Q_SLOTS:
         QCOMPARE(slip.Rates.reduced.tax, 80.0);
     }
 
-    // Each rate's tax is rounded once for the slip, not line by line.
-    void eachRateRoundedOncePerSlip()
+    // Each rate's tax from its own total, rounded once for the slip, not line by line; with no reduced line, or
+    // no reduced rate in use (a sys.ini from before it), every figure is the single-rate one; the tax switch off
+    // stores no tax at either rate, but which lines are reduced and each rate's total.
+    void fillSlipTax_data()
     {
-        product(4, 105, true); // 105 at 8 % holds 7.78: three lines one by one would make 24
-        SalesSlipRecord slip = saleSlip(1, {}, {{4, 1, 105}, {4, 1, 105}, {4, 1, 105}, {2, 1, 1100}});
-        FillSlipTax(slip, true);
-        QCOMPARE(slip.Rates.reducedLines, uint16_t(0b0111));
-        QCOMPARE(slip.Rates.reduced.total, 315.0);
-        QCOMPARE(slip.Rates.reduced.tax, 23.0);
-        QCOMPARE(slip.Tax, 123.0);
-
-        // The tenth line counts like any other.
-        slip = saleSlip(1, {}, QList<SaleLine>(9, {2, 1, 1100}) << SaleLine{1, 1, 1080});
-        FillSlipTax(slip, true);
-        QCOMPARE(slip.Rates.reducedLines, uint16_t(1u << 9));
-        QCOMPARE(slip.Rates.reduced.total, 1080.0);
-        QCOMPARE(slip.Tax, 980.0);
-    }
-
-    // With no reduced line, or no reduced rate in use (a sys.ini from before it), every figure is the
-    // single-rate one.
-    void singleRateWhenNothingIsReduced_data()
-    {
+        QTest::addColumn<QList<SaleLine>>("lines");
+        QTest::addColumn<bool>("taxOn");
         QTest::addColumn<double>("reducedRate");
-        QTest::addColumn<int>("secondProduct");
-        QTest::newRow("no reduced product") << 0.08 << 2;
-        QTest::newRow("no reduced rate in use") << 0.0 << 1;
-        QTest::newRow("negative reduced rate") << -0.08 << 1;
+        QTest::addColumn<int>("reducedLines");
+        QTest::addColumn<QList<double>>("figures"); // standard total and tax, reduced total and tax, Tax
+        const QList<SaleLine> mixed = {{2, 1, 1100}, {1, 1, 1080}};
+        // clang-format off
+        QTest::newRow("rounded once per slip") << QList<SaleLine>{{4, 1, 105}, {4, 1, 105}, {4, 1, 105}, {2, 1, 1100}} << true << 0.08 << 0b0111 << QList<double>{1100, 100, 315, 23, 123};
+        QTest::newRow("the tenth line") << (QList<SaleLine>(9, {2, 1, 1100}) << SaleLine{1, 1, 1080}) << true << 0.08 << (1 << 9) << QList<double>{9900, 900, 1080, 80, 980};
+        QTest::newRow("no reduced product") << QList<SaleLine>{{2, 1, 1100}, {2, 1, 1080}} << true << 0.08 << 0 << QList<double>{2180, 198, 0, 0, 198};
+        QTest::newRow("no reduced rate in use") << mixed << true << 0.0 << 0 << QList<double>{2180, 198, 0, 0, 198};
+        QTest::newRow("negative reduced rate") << mixed << true << -0.08 << 0 << QList<double>{2180, 198, 0, 0, 198};
+        QTest::newRow("tax switch off") << mixed << false << 0.08 << 0b10 << QList<double>{1100, 0, 1080, 0, 0};
+        QTest::newRow("a reduced return: negative tax") << QList<SaleLine>{{3, 1, -540}, {2, 1, 1100}} << true << 0.08 << 0b01 << QList<double>{1100, 100, -540, -40, 60};
+        // clang-format on
     }
-    void singleRateWhenNothingIsReduced()
+    void fillSlipTax()
     {
+        QFETCH(QList<SaleLine>, lines);
+        QFETCH(bool, taxOn);
         QFETCH(double, reducedRate);
-        QFETCH(int, secondProduct);
         SysNum[17] = reducedRate;
-        SalesSlipRecord slip = saleSlip(1, {}, {{2, 1, 1100}, {secondProduct, 1, 1080}});
-        FillSlipTax(slip, true);
-        QCOMPARE(slip.Tax, ContainedTax(2180, 0.1));
-        QCOMPARE(slip.Rates.reducedLines, uint16_t(0));
-        QCOMPARE(slip.Rates.standard.total, 2180.0);
-        QCOMPARE(slip.Rates.reduced.total, 0.0);
-        QCOMPARE(slip.Rates.reduced.tax, 0.0);
+        SalesSlipRecord slip = saleSlip(1, {}, lines);
+        FillSlipTax(slip, taxOn);
+        QTEST(int(slip.Rates.reducedLines), "reducedLines");
+        QTEST((QList<double>{slip.Rates.standard.total, slip.Rates.standard.tax, slip.Rates.reduced.total,
+                             slip.Rates.reduced.tax, slip.Tax}),
+              "figures");
     }
 
-    // The tax switch off stores no tax at either rate, but which lines are reduced and each rate's total.
-    void taxSwitchOff()
-    {
-        SalesSlipRecord slip = saleSlip(1, {}, {{2, 1, 1100}, {1, 1, 1080}});
-        FillSlipTax(slip, false);
-        QCOMPARE(slip.Tax, 0.0);
-        QCOMPARE(slip.Rates.standard.tax, 0.0);
-        QCOMPARE(slip.Rates.reduced.tax, 0.0);
-        QCOMPARE(slip.Rates.reduced.total, 1080.0);
-        QCOMPARE(slip.Rates.reducedLines, uint16_t(0b10));
-    }
-
-    // A returned reduced product: the negative total holds a negative tax, by the same formula.
-    void returnsGiveNegativeTax()
-    {
-        SalesSlipRecord slip = saleSlip(1, {}, {{3, 1, -540}, {2, 1, 1100}});
-        FillSlipTax(slip, true);
-        QCOMPARE(slip.Rates.reduced.total, -540.0);
-        QCOMPARE(slip.Rates.reduced.tax, -40.0);
-        QCOMPARE(slip.Rates.standard.tax, 100.0);
-        QCOMPARE(slip.Tax, 60.0);
-    }
-
-    // A slip written before the rates existed has zero bytes in its tail: it reads as all standard, and
-    // rewriting it (as a deletion does) keeps its stored tax.
-    void oldSlipReadsAsAllStandard()
+    // A slip written before the rates and the payment existed has zero bytes in its tail: it reads as all standard
+    // and paid in cash, and rewriting it (as a deletion does) keeps its stored tax and its tail, the bytes after the
+    // payment included.
+    void oldSlipRewrittenAsItWas()
     {
         QByteArray old(Off::Sales::Size, '\0');
         putInt16(old.data() + Off::Sales::line(1), 1); // product 1, now marked reduced
         putDouble(old.data() + Off::Sales::line(1) + Off::Line::Amount, 1050);
         putDouble(old.data() + Off::Sales::Total, 1050);
         putDouble(old.data() + Off::Sales::Tax, 53); // as stored before the formula was mended
+        old[Off::Sales::PayEnd] = 'Z';
         m_dir->writeBytes(QStringLiteral("reg.dat"), old);
 
         ResultWith<SalesSlipRecord> read = ReadSalesSlip(1);
@@ -212,11 +179,13 @@ private Q_SLOTS:
         QVERIFY(!slip.Rates.present);
         for (int k = 1; k <= SalesSlipLineCount; ++k)
             QVERIFY(!slip.Rates.lineReduced(k));
+        QVERIFY(!slip.Payment.present);
+        QCOMPARE(int(slip.Payment.method), int(PaymentMethod::Cash));
         slip.Deleted = 1;
         QVERIFY(WriteSalesSlip(1, slip).ok);
         const QByteArray r = m_dir->bytes(QStringLiteral("reg.dat"));
         QCOMPARE(f64(r, Off::Sales::Tax), 53.0);
-        QCOMPARE(r.mid(Off::Sales::ReservedTail), QByteArray(Off::Sales::Size - Off::Sales::ReservedTail, '\0'));
+        QCOMPARE(r.mid(Off::Sales::ReservedTail), old.mid(Off::Sales::ReservedTail));
     }
 
     // A slip's own rewrite carries its figures; a slip built afresh over a recalled one replaces them.

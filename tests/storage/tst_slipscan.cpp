@@ -78,6 +78,7 @@ void TestSlipScan::salesViewFields_data()
     QTest::addColumn<QByteArray>("time");
     QTest::addColumn<QList<int>>("ymdh"); // year, month, day, saved hour
     const int no = SlipView::NotAField;
+    // clang-format off
     QTest::newRow("morning") << QByteArray("2026/03/07") << QByteArray("09:10:00") << QList<int>{2026, 3, 7, 9};
     QTest::newRow("midnight") << QByteArray("2026/12/31") << QByteArray("00:00:01") << QList<int>{2026, 12, 31, 0};
     QTest::newRow("last hour") << QByteArray("2026/ 3/ 7") << QByteArray("23:59:59") << QList<int>{2026, 3, 7, 23};
@@ -85,13 +86,11 @@ void TestSlipScan::salesViewFields_data()
     QTest::newRow("blank date") << QByteArray(10, ' ') << QByteArray("09:10:00") << QList<int>{0, 0, 0, 9};
     QTest::newRow("hour 24") << QByteArray("2026/03/07") << QByteArray("24:00:00") << QList<int>{2026, 3, 7, -1};
     QTest::newRow("one digit") << QByteArray("2026/03/07") << QByteArray("9:10:00 ") << QList<int>{2026, 3, 7, -1};
-    QTest::newRow("blank before the hour")
-        << QByteArray("2026/03/07") << QByteArray(" 9:10:00") << QList<int>{2026, 3, 7, -1};
-    QTest::newRow("blank second digit") << QByteArray("2026/03/07") << QByteArray("0 :10:00")
-                                        << QList<int>{2026, 3, 7, -1};
+    QTest::newRow("blank before the hour") << QByteArray("2026/03/07") << QByteArray(" 9:10:00") << QList<int>{2026, 3, 7, -1};
+    QTest::newRow("blank second digit") << QByteArray("2026/03/07") << QByteArray("0 :10:00") << QList<int>{2026, 3, 7, -1};
     QTest::newRow("year not digits") << QByteArray("9e99/03/07") << QByteArray("09:10:00") << QList<int>{no, 3, 7, 9};
-    QTest::newRow("year reads as 100000")
-        << QByteArray("1e5 /03/07") << QByteArray("09:10:00") << QList<int>{no, 3, 7, 9};
+    QTest::newRow("year reads as 100000") << QByteArray("1e5 /03/07") << QByteArray("09:10:00") << QList<int>{no, 3, 7, 9};
+    // clang-format on
 }
 
 void TestSlipScan::salesViewFields()
