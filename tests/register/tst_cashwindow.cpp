@@ -42,11 +42,9 @@ private Q_SLOTS:
         using K = SeisanKind;
         // clang-format off
         QTest::newRow("none") << QList<SeisanRecord>{} << QStringList{};
-        QTest::newRow("in and out") << QList<SeisanRecord>{move(K::CashIn, 12000), move(K::CashOut, 3500)}
-            << QStringList{"合計", "差引", "8,500", "入金 12,000 円・出金 3,500 円", ""};
+        QTest::newRow("in and out") << QList<SeisanRecord>{move(K::CashIn, 12000), move(K::CashOut, 3500)} << QStringList{"合計", "差引", "8,500", "入金 12,000 円・出金 3,500 円", ""};
         QTest::newRow("one") << QList<SeisanRecord>{move(K::CashIn, 500)} << QStringList{"合計", "差引", "500", "入金 500 円・出金 0 円", ""};
-        QTest::newRow("out only, one deleted") << QList<SeisanRecord>{move(K::CashOut, 800), move(K::CashIn, 5000, true)}
-            << QStringList{"合計", "差引", "-800", "入金 0 円・出金 800 円", ""};
+        QTest::newRow("out only, one deleted") << QList<SeisanRecord>{move(K::CashOut, 800), move(K::CashIn, 5000, true)} << QStringList{"合計", "差引", "-800", "入金 0 円・出金 800 円", ""};
         // clang-format on
     }
     void totalRow()
