@@ -91,6 +91,7 @@ class TestBackupWindow : public WindowTest
             (text.endsWith(QStringLiteral("置き換えますか？")) ? m_asked : rest) << text;
         return rest;
     }
+    QString guide() const { return control<QLineEdit>(m_form, QStringLiteral("guideBox"))->text(); }
     static QByteArray data(const char* name) { return fileBytes(dataPath(QLatin1String(name))); }
     static void putData(const char* name, const QByteArray& bytes)
     {
@@ -98,10 +99,17 @@ class TestBackupWindow : public WindowTest
     }
 
 private Q_SLOTS:
-    // One button keeps every data file in one dated archive and says where and how big; a drive gone says so.
-    void wholeBackup()
+    // A single file's backup says so on the status line only, naming the archive and its size; the whole backup
+    // keeps every data file in one dated archive and says where and how big in a box as well; a drive gone says so.
+    void backupsSayWhereAndHowBig()
     {
         putData("reg.dat", QByteArray(2048, 'r'));
+        click(QStringLiteral("salesBackupButton"));
+        QCOMPARE(told(), QStringList());
+        const QString archive = QDir::toNativeSeparators(m_drive + QStringLiteral("/reg.lzh"));
+        QCOMPARE(guide(), QStringLiteral("reg.dat をバックアップしました：%1（%2 バイト）")
+                              .arg(archive, groupedNumber(double(QFileInfo(archive).size()))));
+
         click(QStringLiteral("wholeBackupButton"));
         const QStringList archives = QDir(m_drive).entryList({QStringLiteral("till-*.lzh")}, QDir::Files);
         QCOMPARE(archives.size(), 1);
@@ -110,26 +118,12 @@ private Q_SLOTS:
                      said.contains(archives[0]) &&
                      said.contains(groupedNumber(double(QFileInfo(m_drive + u'/' + archives[0]).size())) + u" バイト"),
                  qPrintable(said));
-        QCOMPARE(control<QLineEdit>(m_form, QStringLiteral("guideBox"))->text(),
-                 QStringLiteral("バックアップしました：") + archives[0]);
+        QCOMPARE(guide(), QStringLiteral("バックアップしました：") + archives[0]);
 
         QVERIFY(QDir(m_drive).removeRecursively());
         click(QStringLiteral("wholeBackupButton"));
         QVERIFY(told().value(0).contains(QStringLiteral("見つかりません")));
-        QCOMPARE(control<QLineEdit>(m_form, QStringLiteral("guideBox"))->text(),
-                 QStringLiteral("バックアップできませんでした。"));
-    }
-
-    // A single file's backup says so on the status line only, naming the archive and its size.
-    void singleBackupOnTheStatusLine()
-    {
-        putData("reg.dat", QByteArray(2048, 'r'));
-        click(QStringLiteral("salesBackupButton"));
-        QCOMPARE(told(), QStringList());
-        const QString archive = QDir::toNativeSeparators(m_drive + QStringLiteral("/reg.lzh"));
-        QCOMPARE(control<QLineEdit>(m_form, QStringLiteral("guideBox"))->text(),
-                 QStringLiteral("reg.dat をバックアップしました：%1（%2 バイト）")
-                     .arg(archive, groupedNumber(double(QFileInfo(archive).size()))));
+        QCOMPARE(guide(), QStringLiteral("バックアップできませんでした。"));
     }
 
     // The tick keeps itself and the chosen drive in sys.ini, and shows both when the window opens again; every
