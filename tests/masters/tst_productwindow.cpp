@@ -106,6 +106,8 @@ private Q_SLOTS:
         QCOMPARE(g->text(2, 2), QString()); // a number not in use has no price
         for (const char* box : {"salePriceBox", "costPriceBox"})
             QCOMPARE(w(QLatin1String(box))->alignment() & Qt::AlignRight, Qt::AlignRight);
+        const QRect mark = w<QCheckBox>("reducedRateCheck")->geometry(), price = w("salePriceBox")->geometry();
+        QVERIFY(mark.top() == price.top() && mark.left() > price.right()); // beside the selling price
         QCOMPARE(m_form->tabs->grid(2)->text(37, 0), QStringLiteral("237"));
         QVERIFY(text("productNoBox").isEmpty());
         QCOMPARE(focusedName(), QStringLiteral("classCodeBox"));
@@ -454,8 +456,8 @@ private Q_SLOTS:
         {
             int n;
             const char* code;
-        } coded[] = {{1, "4006381333931"}, {2, "96385074"}, {150, "4901234567894"}, {237, "0036000291452"}};
-        for (const auto& c : coded) {
+        } coded[] = {{1, "4006381333931"}, {2, "96385074"}, {237, "0036000291452"}, {400, "4901234567894"}};
+        for (const auto& c : coded) { // 400: the last number in use
             if (ProductTable[c.n].ProductName.trimmed().isEmpty())
                 setProduct(c.n, QStringLiteral("品%1").arg(c.n), 100 + c.n);
             ProductTable[c.n].JanCode = QString::fromLatin1(c.code);
