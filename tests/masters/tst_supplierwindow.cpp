@@ -68,6 +68,12 @@ private Q_SLOTS:
             QWidget* w = control<QWidget>(m_form.get(), name);
             QVERIFY2(w && !w->accessibleName().isEmpty(), name);
         }
+        QVERIFY(!w("phoneBox")->testAttribute(Qt::WA_InputMethodEnabled)); // digits go in without the input method
+        // Enter on the list chooses the supplier under the cursor, as a click does.
+        QVERIFY(focusOn(m_form.get(), "supplierList"));
+        w<QListWidget>("supplierList")->setCurrentRow(3);
+        press(Qt::Key_Return);
+        QCOMPARE(w("supplierNoBox")->text(), QStringLiteral("4"));
     }
 
     void registerWithNothingChosen()
