@@ -173,6 +173,12 @@ private Q_SLOTS:
         QCOMPARE(SysNum[Sys::BackupAfterClosing], 0.0);
         Q_EMIT changes().closingDone();
         QCOMPARE(QDir(m_drive).entryList(QDir::Files), QStringList());
+        {
+            FullDisk disk(1); // a tick sys.ini cannot keep is told, and the box shows what sys.ini holds
+            m_form->findChild<QCheckBox*>(QStringLiteral("afterClosingBox"))->click();
+            QVERIFY(told().value(0).contains(FullDisk::reason()));
+        }
+        QVERIFY(!m_form->findChild<QCheckBox*>(QStringLiteral("afterClosingBox"))->isChecked());
     }
 
     void windowFrame()
@@ -476,6 +482,9 @@ private Q_SLOTS:
                                      "2025/01/02 09:00:00　siire.dat", "2024/05/06 07:08:09　reg.dat"}));
         QVERIFY(copies->itemData(0).toString().endsWith(QStringLiteral("siire-20260304-100506-2.lzh")));
         QVERIFY(control<QPushButton>(m_form, "keptCopyRestoreButton")->isEnabled());
+        copies->setCurrentIndex(2);
+        m_form->listKeptCopies(); // listed again as the list opens, it keeps the copy chosen
+        QCOMPARE(copies->currentIndex(), 2);
 
         // With no folder there is nothing to choose.
         QVERIFY(QDir(backup).removeRecursively());

@@ -122,9 +122,11 @@ private Q_SLOTS:
         QCOMPARE(r.mid(Off::Supplier::Tail, 71), QByteArray(71, 'R'));
         QCOMPARE(dir().bytes("siiresaki.dat").size(), 100 * 128);
         QCOMPARE(w<QListWidget>("supplierList")->item(2)->text(), QStringLiteral("3-山田商店") + QString(22, u' '));
+        QCOMPARE(w<QListWidget>("supplierList")->currentRow(), 2); // the new name stays where it was chosen
 
         clickCell(w<QListWidget>("supplierList"), 0); // another supplier first, then this one again
         QVERIFY(w<QRadioButton>("taxTypeOptions_0")->isChecked());
+        QVERIFY(w("supplierNameBox")->text().isEmpty());
         QVERIFY(w<QLabel>("statusLine")->text().isEmpty());
         clickCell(w<QListWidget>("supplierList"), 2);
         QCOMPARE(w("supplierNameBox")->text(), QStringLiteral("山田商店"));
