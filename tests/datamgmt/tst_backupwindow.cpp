@@ -91,6 +91,7 @@ class TestBackupWindow : public WindowTest
             (text.endsWith(QStringLiteral("置き換えますか？")) ? m_asked : rest) << text;
         return rest;
     }
+    QString guide() const { return control<QLineEdit>(m_form, QStringLiteral("guideBox"))->text(); }
     static QByteArray data(const char* name) { return fileBytes(dataPath(QLatin1String(name))); }
     static void putData(const char* name, const QByteArray& bytes)
     {
@@ -98,10 +99,17 @@ class TestBackupWindow : public WindowTest
     }
 
 private Q_SLOTS:
-    // One button keeps every data file in one dated archive and says where and how big; a drive gone says so.
-    void wholeBackup()
+    // A single file's backup says so on the status line only, naming the archive and its size; the whole backup
+    // keeps every data file in one dated archive and says where and how big in a box as well; a drive gone says so.
+    void backupsSayWhereAndHowBig()
     {
         putData("reg.dat", QByteArray(2048, 'r'));
+        click(QStringLiteral("salesBackupButton"));
+        QCOMPARE(told(), QStringList());
+        const QString archive = QDir::toNativeSeparators(m_drive + QStringLiteral("/reg.lzh"));
+        QCOMPARE(guide(), QStringLiteral("reg.dat をバックアップしました：%1（%2 バイト）")
+                              .arg(archive, groupedNumber(double(QFileInfo(archive).size()))));
+
         click(QStringLiteral("wholeBackupButton"));
         const QStringList archives = QDir(m_drive).entryList({QStringLiteral("till-*.lzh")}, QDir::Files);
         QCOMPARE(archives.size(), 1);
@@ -110,26 +118,12 @@ private Q_SLOTS:
                      said.contains(archives[0]) &&
                      said.contains(groupedNumber(double(QFileInfo(m_drive + u'/' + archives[0]).size())) + u" バイト"),
                  qPrintable(said));
-        QCOMPARE(control<QLineEdit>(m_form, QStringLiteral("guideBox"))->text(),
-                 QStringLiteral("バックアップしました：") + archives[0]);
+        QCOMPARE(guide(), QStringLiteral("バックアップしました：") + archives[0]);
 
         QVERIFY(QDir(m_drive).removeRecursively());
         click(QStringLiteral("wholeBackupButton"));
         QVERIFY(told().value(0).contains(QStringLiteral("見つかりません")));
-        QCOMPARE(control<QLineEdit>(m_form, QStringLiteral("guideBox"))->text(),
-                 QStringLiteral("バックアップできませんでした。"));
-    }
-
-    // A single file's backup says so on the status line only, naming the archive and its size.
-    void singleBackupOnTheStatusLine()
-    {
-        putData("reg.dat", QByteArray(2048, 'r'));
-        click(QStringLiteral("salesBackupButton"));
-        QCOMPARE(told(), QStringList());
-        const QString archive = QDir::toNativeSeparators(m_drive + QStringLiteral("/reg.lzh"));
-        QCOMPARE(control<QLineEdit>(m_form, QStringLiteral("guideBox"))->text(),
-                 QStringLiteral("reg.dat をバックアップしました：%1（%2 バイト）")
-                     .arg(archive, groupedNumber(double(QFileInfo(archive).size()))));
+        QCOMPARE(guide(), QStringLiteral("バックアップできませんでした。"));
     }
 
     // The tick keeps itself and the chosen drive in sys.ini, and shows both when the window opens again; every
@@ -179,6 +173,12 @@ private Q_SLOTS:
         QCOMPARE(SysNum[Sys::BackupAfterClosing], 0.0);
         Q_EMIT changes().closingDone();
         QCOMPARE(QDir(m_drive).entryList(QDir::Files), QStringList());
+        {
+            FullDisk disk(1); // a tick sys.ini cannot keep is told, and the box shows what sys.ini holds
+            m_form->findChild<QCheckBox*>(QStringLiteral("afterClosingBox"))->click();
+            QVERIFY(told().value(0).contains(FullDisk::reason()));
+        }
+        QVERIFY(!m_form->findChild<QCheckBox*>(QStringLiteral("afterClosingBox"))->isChecked());
     }
 
     void windowFrame()
@@ -482,6 +482,9 @@ private Q_SLOTS:
                                      "2025/01/02 09:00:00　siire.dat", "2024/05/06 07:08:09　reg.dat"}));
         QVERIFY(copies->itemData(0).toString().endsWith(QStringLiteral("siire-20260304-100506-2.lzh")));
         QVERIFY(control<QPushButton>(m_form, "keptCopyRestoreButton")->isEnabled());
+        copies->setCurrentIndex(2);
+        m_form->listKeptCopies(); // listed again as the list opens, it keeps the copy chosen
+        QCOMPARE(copies->currentIndex(), 2);
 
         // With no folder there is nothing to choose.
         QVERIFY(QDir(backup).removeRecursively());

@@ -126,10 +126,8 @@ private Q_SLOTS:
         row("products, no: the count in the box", "Products", ok, 5, "7", {"syohin.dat", "7 件"}, "");
         row("suppliers, no", "Suppliers", ok, -1, "", {"siiresaki.dat", "100 件"}, "");
         row("closings, no", "Closings", ok, -1, "", {"seisan.dat", "3 件"}, "");
+        // Which texts make a count is tst_initialise's countFromText; here each box is read and refused.
         row("sales: words", "Sales", ok, 0, "abc", {}, slips);
-        row("sales: fraction", "Sales", ok, 0, "1.5", {}, slips);
-        row("sales: negative", "Sales", ok, 0, "-1", {}, slips);
-        row("sales: beyond 32 bits", "Sales", ok, 0, "2147483648", {}, slips);
         row("purchases: words", "Purchases", ok, 2, "12a", {}, slips);
         row("products: 1001", "Products", ok, 5, "1001", {}, QStringLiteral("1000"));
         row("archive cannot be kept", "Sales", ok, -1, "", {"reg.dat"}, QStringLiteral("初期化できませんでした"), true);
@@ -285,12 +283,9 @@ private Q_SLOTS:
         QCOMPARE(QApplication::focusWidget(), control(dialog, "currentBox"));
         QCOMPARE(change("480213", "abcd", "abce"),
                  QStringList{QStringLiteral("確認のパスワードが新しいパスワードと違います。")});
-        QVERIFY(change("480213", "abc", "abc").value(0).contains(QStringLiteral("4～32 文字")));
-        QVERIFY(SysStr[Sys::ResetPasswordHash].isEmpty());
+        // The rules of a new password and how it is stored are tst_password's; here the dialog passes it on.
         QCOMPARE(change("480213", "abcd", "abcd"), QStringList{QStringLiteral("パスワードを変更しました。")});
         QTRY_VERIFY(!m_form->findChild<QDialog*>());
-        QVERIFY(dir().bytes("sys.ini").contains("pbkdf2-sha256$"));
-        QVERIFY(!dir().bytes("sys.ini").contains("abcd"));
 
         QCOMPARE(reset("resetSuppliersButton", QStringLiteral("480213")),
                  QStringList{QStringLiteral("パスワードを入力してください。")});

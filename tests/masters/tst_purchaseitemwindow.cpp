@@ -77,6 +77,7 @@ private:
     {
         QVERIFY(InitPurchaseItemFile());
         storeItem(dir(), 150, QStringLiteral("とても長い名前の部品"), 80, 7);
+        storeItem(dir(), 400, QStringLiteral("最後の部品"), 5, 1);
         Supplier seventh;
         seventh.Name = QStringLiteral("七番問屋");
         QVERIFY(WriteSupplier(7, seventh));
@@ -100,6 +101,7 @@ private Q_SLOTS:
         QCOMPARE(g->text(50, 0), QStringLiteral("150"));
         QCOMPARE(g->text(50, 1), QStringLiteral("とても長い名前の部品") + QString(10, u' '));
         QCOMPARE(g->text(50, 2), QStringLiteral("80"));
+        QCOMPARE(m_form->tabs->grid(3)->text(100, 2), QStringLiteral("5")); // the last item too
         QCOMPARE(w("guideBox")->text(), QStringLiteral("編集を行いたい行を表からクリックします。"));
         QCOMPARE(focusedName(), QStringLiteral("fieldBoxes_0"));
         QCOMPARE(unnamedControls(m_form), QStringList());

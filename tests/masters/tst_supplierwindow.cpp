@@ -68,6 +68,12 @@ private Q_SLOTS:
             QWidget* w = control<QWidget>(m_form.get(), name);
             QVERIFY2(w && !w->accessibleName().isEmpty(), name);
         }
+        QVERIFY(!w("phoneBox")->testAttribute(Qt::WA_InputMethodEnabled)); // digits go in without the input method
+        // Enter on the list chooses the supplier under the cursor, as a click does.
+        QVERIFY(focusOn(m_form.get(), "supplierList"));
+        w<QListWidget>("supplierList")->setCurrentRow(3);
+        press(Qt::Key_Return);
+        QCOMPARE(w("supplierNoBox")->text(), QStringLiteral("4"));
     }
 
     void registerWithNothingChosen()
@@ -116,9 +122,11 @@ private Q_SLOTS:
         QCOMPARE(r.mid(Off::Supplier::Tail, 71), QByteArray(71, 'R'));
         QCOMPARE(dir().bytes("siiresaki.dat").size(), 100 * 128);
         QCOMPARE(w<QListWidget>("supplierList")->item(2)->text(), QStringLiteral("3-山田商店") + QString(22, u' '));
+        QCOMPARE(w<QListWidget>("supplierList")->currentRow(), 2); // the new name stays where it was chosen
 
         clickCell(w<QListWidget>("supplierList"), 0); // another supplier first, then this one again
         QVERIFY(w<QRadioButton>("taxTypeOptions_0")->isChecked());
+        QVERIFY(w("supplierNameBox")->text().isEmpty());
         QVERIFY(w<QLabel>("statusLine")->text().isEmpty());
         clickCell(w<QListWidget>("supplierList"), 2);
         QCOMPARE(w("supplierNameBox")->text(), QStringLiteral("山田商店"));
