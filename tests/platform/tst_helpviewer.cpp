@@ -42,23 +42,20 @@ private Q_SLOTS:
 
     void cleanup() { MessageBox::takeShown(); }
 
-    void defaultTopicShowsJapanese()
+    // The default topic in Japanese; a second call reuses the owner's window, back at the default topic.
+    void opensOnceAtTheDefaultTopic()
     {
-        HelpWindow* window = openHelp();
-        QVERIFY(window != nullptr);
-        QCOMPARE(window->parentWidget(), m_owner.get());
-        QVERIFY(window->isVisible());
-        QCOMPARE(window->windowTitle(), QStringLiteral("till ヘルプ"));
-        QCOMPARE(window->browser()->currentPath(), QStringLiteral("/index.html"));
-        const QString text = window->browser()->toPlainText();
+        HelpWindow* first = openHelp();
+        QVERIFY(first != nullptr);
+        QCOMPARE(first->parentWidget(), m_owner.get());
+        QVERIFY(first->isVisible());
+        QCOMPARE(first->windowTitle(), QStringLiteral("till ヘルプ"));
+        QCOMPARE(first->browser()->currentPath(), QStringLiteral("/index.html"));
+        const QString text = first->browser()->toPlainText();
         QVERIFY2(text.contains(QStringLiteral("till ヘルプ")), qPrintable(text));
         QVERIFY(text.contains(QStringLiteral("売上伝票を登録")));
         QVERIFY(MessageBox::takeShown().isEmpty());
-    }
 
-    void secondCallReusesWindowAtDefaultTopic()
-    {
-        HelpWindow* first = openHelp();
         first->showTopic(QStringLiteral("/backup.html"));
         HelpWindow* second = HtmlHelp(m_owner.get(), m_chmPath, 0, 0);
         QCOMPARE(second, first);
@@ -76,12 +73,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("linkText");
         QTest::addColumn<QString>("expectedPath");
         QTest::addColumn<QString>("expectedText");
-        QTest::newRow("index to keys") << "/index.html" << QStringLiteral("レジ画面のキー操作") << "/keys.html"
-                                       << "Page Up / Page Down";
-        QTest::newRow("keys to sale anchor")
-            << "/keys.html" << QStringLiteral("売上の登録") << "/sale.html" << QStringLiteral("返品はマイナスの数量");
-        QTest::newRow("back to first page")
-            << "/recall.html" << QStringLiteral("最初のページへ") << "/index.html" << QStringLiteral("till ヘルプ");
+        // clang-format off
+        QTest::newRow("index to keys") << "/index.html" << QStringLiteral("レジ画面のキー操作") << "/keys.html" << "Page Up / Page Down";
+        QTest::newRow("keys to sale anchor") << "/keys.html" << QStringLiteral("売上の登録") << "/sale.html" << QStringLiteral("返品はマイナスの数量");
+        QTest::newRow("back to first page") << "/recall.html" << QStringLiteral("最初のページへ") << "/index.html" << QStringLiteral("till ヘルプ");
+        // clang-format on
     }
 
     void clickedLinkOpensPage()
@@ -161,20 +157,18 @@ private Q_SLOTS:
 
     void unopenableFileGivesMessage_data()
     {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<bool>("create");
-        QTest::newRow("missing") << QByteArray() << false;
-        QTest::newRow("empty") << QByteArray() << true;
-        QTest::newRow("not a help file") << QByteArray("<html>not compiled</html>\n").repeated(50) << true;
+        QTest::addColumn<QByteArray>("content"); // null: no file at all
+        QTest::newRow("missing") << QByteArray();
+        QTest::newRow("empty") << QByteArray("");
+        QTest::newRow("not a help file") << QByteArray("<html>not compiled</html>\n").repeated(50);
     }
 
     void unopenableFileGivesMessage()
     {
         QFETCH(QByteArray, content);
-        QFETCH(bool, create);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("tillhelp.chm"));
-        if (create)
+        if (!content.isNull())
             QVERIFY(putFile(path, content));
         QCOMPARE(HtmlHelp(m_owner.get(), path), nullptr);
         QCOMPARE(MessageBox::takeShown(), QStringList{QStringLiteral("ヘルプファイル（%1）を開けません。").arg(path)});

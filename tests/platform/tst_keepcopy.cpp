@@ -1,6 +1,7 @@
 // Dated archives of a data file in the backup folder: names, no overwriting, and a missing file.
 #include "platform/archiver.h"
 #include "platform/keepcopy.h"
+#include "testutil.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,10 +17,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString data = dir.filePath("reg.dat");
-        QFile f(data);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(5000, 'r'));
-        f.close();
+        QVERIFY(putFile(data, QByteArray(5000, 'r')));
         const QDateTime when(QDate(2026, 12, 7), QTime(15, 30, 0));
         QString first, second;
         qint64 seen = 0;
@@ -58,11 +56,8 @@ private Q_SLOTS:
         QFETCH(bool, slipsKept);
         QFETCH(QStringList, extracted);
         QTemporaryDir dir;
-        for (const char* name : {"reg.dat", "rireki.dat"}) {
-            QFile f(dir.filePath(QString::fromLatin1(name)));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(QByteArray(3000, name[1]));
-        }
+        QVERIFY(putFile(dir.filePath("reg.dat"), QByteArray(3000, 'e')));
+        QVERIFY(putFile(dir.filePath("rireki.dat"), QByteArray(3000, 'i')));
         const QDateTime when(QDate(2026, 12, 7), QTime(15, 30, 0));
         QString archive;
         if (slipsKept)
@@ -74,9 +69,7 @@ private Q_SLOTS:
         QVERIFY(out.mkpath("."));
         QVERIFY(RunArchiver(nullptr, QStringLiteral("e -c -m ") + archive + u' ' + out.path() + u'/'));
         QCOMPARE(out.entryList(QDir::Files), extracted);
-        QFile kept(out.filePath("rireki.dat"));
-        QVERIFY(kept.open(QIODevice::ReadOnly));
-        QCOMPARE(kept.readAll(), QByteArray(3000, 'i'));
+        QCOMPARE(fileBytes(out.filePath("rireki.dat")), QByteArray(3000, 'i'));
         // Nothing to keep: the archive stays as it was.
         const QString before = archive;
         QVERIFY(keepAlongside(dir.filePath("missing.dat"), when, archive));

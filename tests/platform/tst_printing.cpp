@@ -103,10 +103,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("pdfPath");
         QTest::addColumn<QString>("printer");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no such printer") << QString() << QStringLiteral("存在しないプリンター")
-                                         << QStringLiteral("プリンター「存在しないプリンター」が見つかりません。");
-        QTest::newRow("output cannot be written")
-            << QStringLiteral("no/such/dir/out.pdf") << QString() << QStringLiteral("印刷できませんでした");
+        // clang-format off
+        QTest::newRow("no such printer") << QString() << QStringLiteral("存在しないプリンター") << QStringLiteral("プリンター「存在しないプリンター」が見つかりません。");
+        QTest::newRow("output cannot be written") << QStringLiteral("no/such/dir/out.pdf") << QString() << QStringLiteral("印刷できませんでした");
+        // clang-format on
     }
     void failedPrintIsReported()
     {
@@ -168,22 +168,19 @@ private Q_SLOTS:
         QTest::addColumn<QList<qreal>>("given");
         QTest::addColumn<QList<qreal>>("needed");
         QTest::addColumn<QList<qreal>>("widths");
-        QTest::newRow("all fit: proportions kept")
-            << QList<qreal>{1, 3} << QList<qreal>{10, 10} << QList<qreal>{25, 75};
-        QTest::newRow("narrow date widened from spare room")
-            << QList<qreal>{1, 3} << QList<qreal>{40, 20} << QList<qreal>{40, 60};
-        QTest::newRow("spare room shared in proportion to what each spares")
-            << QList<qreal>{2, 4, 4} << QList<qreal>{30, 35, 20} << QList<qreal>{30, 38, 32};
-        QTest::newRow("not enough room: all the spare goes")
-            << QList<qreal>{1, 1} << QList<qreal>{80, 40} << QList<qreal>{60, 40};
-        QTest::newRow("two short columns share the room")
-            << QList<qreal>{1, 1, 2} << QList<qreal>{40, 40, 35} << QList<qreal>{32.5, 32.5, 35};
-        QTest::newRow("nothing to spare") << QList<qreal>{1, 1} << QList<qreal>{60, 60} << QList<qreal>{50, 50};
-        QTest::newRow("a column that needs just its share spares nothing")
-            << QList<qreal>{1, 1} << QList<qreal>{50, 60} << QList<qreal>{50, 50};
-        QTest::newRow("missing needs count as none") << QList<qreal>{1, 1} << QList<qreal>{70} << QList<qreal>{70, 30};
-        QTest::newRow("no columns") << QList<qreal>{} << QList<qreal>{} << QList<qreal>{};
-        QTest::newRow("zero proportions") << QList<qreal>{0, 0} << QList<qreal>{10, 10} << QList<qreal>{0, 0};
+        using L = QList<qreal>;
+        // clang-format off
+        QTest::newRow("all fit: proportions kept") << L{1, 3} << L{10, 10} << L{25, 75};
+        QTest::newRow("narrow date widened from spare room") << L{1, 3} << L{40, 20} << L{40, 60};
+        QTest::newRow("spare room shared in proportion to what each spares") << L{2, 4, 4} << L{30, 35, 20} << L{30, 38, 32};
+        QTest::newRow("not enough room: all the spare goes") << L{1, 1} << L{80, 40} << L{60, 40};
+        QTest::newRow("two short columns share the room") << L{1, 1, 2} << L{40, 40, 35} << L{32.5, 32.5, 35};
+        QTest::newRow("nothing to spare") << L{1, 1} << L{60, 60} << L{50, 50};
+        QTest::newRow("a column that needs just its share spares nothing") << L{1, 1} << L{50, 60} << L{50, 50};
+        QTest::newRow("missing needs count as none") << L{1, 1} << L{70} << L{70, 30};
+        QTest::newRow("no columns") << L{} << L{} << L{};
+        QTest::newRow("zero proportions") << L{0, 0} << L{10, 10} << L{0, 0};
+        // clang-format on
     }
 
     void columnsFitTheirTexts()

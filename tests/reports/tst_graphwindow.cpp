@@ -97,27 +97,13 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("yLabels");
         QTest::addColumn<bool>("legend");
         // clang-format off
-        QTest::newRow("monthly trend, both") << int(Qt::Key_F5) << QList<bool>{true, true, false} << int(MonthlyTrend) << true << 1
-            << "月間推移　合計（売上 − 仕入）　2006年3月　（単位：円）" << QStringList{" 1", " 31"} << 31
-            << QStringList{"-5,000", "0", "5,000", "10,000", "15,000"} << false;
-        QTest::newRow("annual trend, sales") << int(Qt::Key_F6) << QList<bool>{true, false, false} << int(AnnualTrend) << false << 1
-            << "年間推移　売上　2006年　（単位：円）" << QStringList{"1月", "12月"} << 12
-            << QStringList{"0", "2,000", "4,000", "6,000", "8,000", "10,000", "12,000"} << false;
-        QTest::newRow("annual trend, purchases") << int(Qt::Key_F6) << QList<bool>{false, true, false} << int(AnnualTrend) << false << 1
-            << "年間推移　仕入（マイナスで表示）　2006年　（単位：円）" << QStringList{"1月", "12月"} << 12
-            << QStringList{"-3,000", "-2,500", "-2,000", "-1,500", "-1,000", "-500", "0"} << false;
-        QTest::newRow("month comparison, purchases") << int(Qt::Key_F7) << QList<bool>{false, true, false} << int(MonthComparison) << false << 12
-            << "月別比較　仕入　2006年　（単位：円）" << QStringList{" 1", " 31"} << 31
-            << QStringList{"0", "500", "1,000", "1,500", "2,000", "2,500", "3,000"} << true;
-        QTest::newRow("year comparison, running") << int(Qt::Key_F8) << QList<bool>{true, true, true} << int(YearComparison) << false << 5
-            << "年度比較　合計（売上 − 仕入）の累計　2002年〜2006年　（単位：円）" << QStringList{" 1月", " 12月"} << 12
-            << QStringList{"0", "2,000", "4,000", "6,000", "8,000", "10,000"} << true;
-        QTest::newRow("customers per hour") << 0 << QList<bool>{true, true, true} << int(VisitorsPerHour) << true << 1
-            << "月間時間帯別来客数　2006年3月　（単位：人）" << QStringList{"0", "23"} << 24
-            << QStringList{"0", "1"} << false;
-        QTest::newRow("nothing chosen") << int(Qt::Key_F5) << QList<bool>{false, false, false} << int(MonthlyTrend) << true << 1
-            << "月間推移　（売上か仕入を選んでください）　2006年3月　（単位：円）" << QStringList{" 1", " 31"} << 31
-            << QStringList{"0", "1"} << false;
+        QTest::newRow("monthly trend, both") << int(Qt::Key_F5) << QList<bool>{true, true, false} << int(MonthlyTrend) << true << 1 << "月間推移　合計（売上 − 仕入）　2006年3月　（単位：円）" << QStringList{" 1", " 31"} << 31 << QStringList{"-5,000", "0", "5,000", "10,000", "15,000"} << false;
+        QTest::newRow("annual trend, sales") << int(Qt::Key_F6) << QList<bool>{true, false, false} << int(AnnualTrend) << false << 1 << "年間推移　売上　2006年　（単位：円）" << QStringList{"1月", "12月"} << 12 << QStringList{"0", "2,000", "4,000", "6,000", "8,000", "10,000", "12,000"} << false;
+        QTest::newRow("annual trend, purchases") << int(Qt::Key_F6) << QList<bool>{false, true, false} << int(AnnualTrend) << false << 1 << "年間推移　仕入（マイナスで表示）　2006年　（単位：円）" << QStringList{"1月", "12月"} << 12 << QStringList{"-3,000", "-2,500", "-2,000", "-1,500", "-1,000", "-500", "0"} << false;
+        QTest::newRow("month comparison, purchases") << int(Qt::Key_F7) << QList<bool>{false, true, false} << int(MonthComparison) << false << 12 << "月別比較　仕入　2006年　（単位：円）" << QStringList{" 1", " 31"} << 31 << QStringList{"0", "500", "1,000", "1,500", "2,000", "2,500", "3,000"} << true;
+        QTest::newRow("year comparison, running") << int(Qt::Key_F8) << QList<bool>{true, true, true} << int(YearComparison) << false << 5 << "年度比較　合計（売上 − 仕入）の累計　2002年〜2006年　（単位：円）" << QStringList{" 1月", " 12月"} << 12 << QStringList{"0", "2,000", "4,000", "6,000", "8,000", "10,000"} << true;
+        QTest::newRow("customers per hour") << 0 << QList<bool>{true, true, true} << int(VisitorsPerHour) << true << 1 << "月間時間帯別来客数　2006年3月　（単位：人）" << QStringList{"0", "23"} << 24 << QStringList{"0", "1"} << false;
+        QTest::newRow("nothing chosen") << int(Qt::Key_F5) << QList<bool>{false, false, false} << int(MonthlyTrend) << true << 1 << "月間推移　（売上か仕入を選んでください）　2006年3月　（単位：円）" << QStringList{" 1", " 31"} << 31 << QStringList{"0", "1"} << false;
         // clang-format on
     }
     void chartSaysWhatItShows()

@@ -78,22 +78,17 @@ void TestHistoryView::changedFieldsAreMarked_data()
     using S = SalesSlipRecord&;
     using P = PurchaseSlipRecord&;
     // clang-format off
-    QTest::newRow("quantity") << Change([](S s, P) { s.Line[1].Qty = 1; s.Line[1].Amount = 150; s.Subtotal = s.Total = 150; })
-        << "1行目" << "12 どら焼き 150×2 = 300" << "12 どら焼き 150×1 = 150" << "数量・金額" << 3; // the line, 計 and 合計
-    QTest::newRow("line added, money grouped") << Change([](S s, P) { s.Line[2] = {7, QStringLiteral("最中"), 1200, 3, 3600}; })
-        << "2行目" << "" << "7 最中 1,200×3 = 3,600" << "CODE・品名・単価・数量・金額" << 1;
+    QTest::newRow("quantity") << Change([](S s, P) { s.Line[1].Qty = 1; s.Line[1].Amount = 150; s.Subtotal = s.Total = 150; }) << "1行目" << "12 どら焼き 150×2 = 300" << "12 どら焼き 150×1 = 150" << "数量・金額" << 3; // the line, 計 and 合計
+    QTest::newRow("line added, money grouped") << Change([](S s, P) { s.Line[2] = {7, QStringLiteral("最中"), 1200, 3, 3600}; }) << "2行目" << "" << "7 最中 1,200×3 = 3,600" << "CODE・品名・単価・数量・金額" << 1;
     QTest::newRow("weather") << Change([](S s, P) { s.Weather = QStringLiteral("雨"); }) << "天気" << "晴れ" << "雨" << "天気" << 1;
     QTest::newRow("deleted") << Change([](S s, P) { s.Deleted = 1; }) << "削除" << "" << "削除" << "削除" << 1;
-    QTest::newRow("reserved bytes only") << Change([](S s, P) { s.Raw[1000] = 'x'; s.Raw[1001] = 'y'; })
-        << "その他" << "（予備領域）" << "（予備領域 1000〜1001 バイト目が異なります）" << "予備領域" << 1;
-    QTest::newRow("cash to credit") << Change([](S s, P) { s.Payment = {true, PaymentMethod::Credit, 0}; })
-        << "支払方法" << "現金" << "クレジット" << "支払方法" << 2; // and お預り gone
+    QTest::newRow("reserved bytes only") << Change([](S s, P) { s.Raw[1000] = 'x'; s.Raw[1001] = 'y'; }) << "その他" << "（予備領域）" << "（予備領域 1000〜1001 バイト目が異なります）" << "予備領域" << 1;
+    QTest::newRow("cash to credit") << Change([](S s, P) { s.Payment = {true, PaymentMethod::Credit, 0}; }) << "支払方法" << "現金" << "クレジット" << "支払方法" << 2; // and お預り gone
     QTest::newRow("amount tendered") << Change([](S s, P) { s.Payment.tendered = 5000; }) << "お預り" << "1000" << "5000" << "お預り" << 1;
     QTest::newRow("a rate's tax only") << Change([](S s, P) { s.Rates.standard.tax = 28; }) << "標準消費税" << "27" << "28" << "標準消費税" << 1;
     QTest::newRow("reduced rate of a line") << Change([](S s, P) { s.Rates.reducedLines = 1; }) << "軽減行" << "" << "1" << "軽減行" << 1;
     QTest::newRow("new slip: nothing marked") << Change(nullptr) << "1行目" << "" << "12 どら焼き 150×2 = 300" << "" << 0;
-    QTest::newRow("purchase supplier") << Change([](S, P p) { p.SupplierNo = 4; })
-        << "仕入先" << "3 さくら養鶏場 0120" << "4 さくら養鶏場 0120" << "仕入先" << 1;
+    QTest::newRow("purchase supplier") << Change([](S, P p) { p.SupplierNo = 4; }) << "仕入先" << "3 さくら養鶏場 0120" << "4 さくら養鶏場 0120" << "仕入先" << 1;
     // clang-format on
 }
 

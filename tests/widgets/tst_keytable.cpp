@@ -28,20 +28,15 @@ private Q_SLOTS:
         QTest::addColumn<int>("modifiers");
         QTest::addColumn<QString>("ran");
         QTest::addColumn<QString>("text");
-        QTest::newRow("Return") << int(Qt::Key_Return) << 0 << "enter"
-                                << "";
-        QTest::newRow("keypad Enter is Return") << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << "enter"
-                                                << "";
-        QTest::newRow("Ctrl+S bound") << int(Qt::Key_S) << int(Qt::ControlModifier) << "save"
-                                      << "";
-        QTest::newRow("plain s types") << int(Qt::Key_S) << 0 << ""
-                                       << "s";
-        QTest::newRow("F1 with Shift still F1") << int(Qt::Key_F1) << int(Qt::ShiftModifier) << "f1"
-                                                << "";
-        QTest::newRow("first row wins") << int(Qt::Key_Escape) << 0 << "first"
-                                        << "";
-        QTest::newRow("unbound key types") << int(Qt::Key_A) << 0 << ""
-                                           << "a";
+        // clang-format off
+        QTest::newRow("Return") << int(Qt::Key_Return) << 0 << "enter" << "";
+        QTest::newRow("keypad Enter is Return") << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << "enter" << "";
+        QTest::newRow("Ctrl+S bound") << int(Qt::Key_S) << int(Qt::ControlModifier) << "save" << "";
+        QTest::newRow("plain s types") << int(Qt::Key_S) << 0 << "" << "s";
+        QTest::newRow("F1 with Shift still F1") << int(Qt::Key_F1) << int(Qt::ShiftModifier) << "f1" << "";
+        QTest::newRow("first row wins") << int(Qt::Key_Escape) << 0 << "first" << "";
+        QTest::newRow("unbound key types") << int(Qt::Key_A) << 0 << "" << "a";
+        // clang-format on
     }
     void keys()
     {
