@@ -6,6 +6,7 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <algorithm>
 
@@ -279,8 +280,20 @@ void Grid::setTable(GridTable table)
 {
     const QList<int> widths = table.widthsTwips;
     m_model->setTable(std::move(table));
-    for (int c = 0; c < widths.size(); ++c)
-        setColWidthTwips(c, widths[c]);
+    resizeColumnsAtOnce([&] {
+        for (int c = 0; c < widths.size(); ++c)
+            setColWidthTwips(c, widths[c]);
+    });
+}
+
+void Grid::resizeColumnsAtOnce(const std::function<void()>& resize)
+{
+    {
+        const QSignalBlocker quiet(horizontalHeader());
+        resize();
+    }
+    // Lays the rows out now, in place of the view's own deferred layout after a new model.
+    doItemsLayout();
 }
 
 void Grid::setColWidthTwips(int col, int widthTwips)
@@ -291,19 +304,23 @@ void Grid::setColWidthTwips(int col, int widthTwips)
 void Grid::fitColumns(const QList<int>& cols)
 {
     const QFontMetrics body = fontMetrics();
-    for (int c : cols) {
-        int widest = 0;
-        for (int r = 1; r < rows(); ++r)
-            widest = std::max(widest, body.horizontalAdvance(m_model->shownText(r, c)));
-        widenColumn(c, widest);
-    }
+    resizeColumnsAtOnce([&] {
+        for (int c : cols) {
+            int widest = 0;
+            for (int r = 1; r < rows(); ++r)
+                widest = std::max(widest, body.horizontalAdvance(m_model->shownText(r, c)));
+            widenColumn(c, widest);
+        }
+    });
 }
 
 void Grid::fitColumns(const QList<int>& cols, const QStringList& widest)
 {
     const QFontMetrics body = fontMetrics();
-    for (int c : cols)
-        widenColumn(c, body.horizontalAdvance(m_model->shownDataText(c, widest.value(c))));
+    resizeColumnsAtOnce([&] {
+        for (int c : cols)
+            widenColumn(c, body.horizontalAdvance(m_model->shownDataText(c, widest.value(c))));
+    });
 }
 
 void Grid::widenColumn(int col, int bodyWidth)
@@ -328,7 +345,7 @@ void Grid::squeezeIntoView(int col, int minimum)
     for (int c = 0; c < cols(); ++c)
         if (c != col)
             room -= columnWidth(c);
-    setColumnWidth(col, std::min(columnWidth(col), std::max(room, minimum)));
+    resizeColumnsAtOnce([&] { setColumnWidth(col, std::min(columnWidth(col), std::max(room, minimum))); });
 }
 
 void Grid::setStretchColumn(int col)

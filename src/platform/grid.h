@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTableView>
+#include <functional>
 
 // The cells behind a Grid. Row 0 is the header and is shown by the view's header, so that it stays in place
 // while the data rows scroll; model row r holds grid row r + 1.
@@ -136,6 +137,10 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // Runs `resize`, which sets column widths, without the view's deferred update of each column it resizes;
+    // the view is laid out and updated once afterwards, so a list shown at once is painted once rather than
+    // once before its widths and again after.
+    void resizeColumnsAtOnce(const std::function<void()>& resize);
     // Widens `col` to `bodyWidth` and its header, with the margins the style draws round a cell.
     void widenColumn(int col, int bodyWidth);
 

@@ -266,17 +266,28 @@ struct ListedSlips
     int recordSize = 0;
     QList<int> widths;
     std::function<void(GridTable&, const char*)> appendOne; // appendSlip for one record
-    QByteArray records;                                     // the listed slips' records, in the list's order
+    // The listed slips' records in the list's order, a few hundred to a block: a month of thousands is kept
+    // without moving what was kept as it grows.
+    QList<QByteArray> records;
     QList<qint64> slipNumbers;
     QList<bool> corrected;
+    static constexpr int RecordsPerBlock = 256;
 
     // Keeps the place of a slip of `rows` rows in `t`, and its record.
     void add(GridTable& t, const char* record, qint64 slipNo, int rows)
     {
         t.blockStarts << int(t.rows.size());
         t.rows.resize(t.rows.size() + rows);
-        records.append(record, recordSize);
+        if (slipNumbers.size() % RecordsPerBlock == 0) {
+            records.append(QByteArray());
+            records.last().reserve(qsizetype(RecordsPerBlock) * recordSize);
+        }
+        records.last().append(record, recordSize);
         slipNumbers << slipNo;
+    }
+    const char* record(qsizetype i) const
+    {
+        return records[i / RecordsPerBlock].constData() + (i % RecordsPerBlock) * recordSize;
     }
 
     void make(int block, QList<QStringList>& rows, QList<GridTable::Colour>& colours) const
@@ -285,7 +296,7 @@ struct ListedSlips
             return;
         GridTable slip;
         slip.widthsTwips = widths;
-        appendOne(slip, records.constData() + qsizetype(block) * recordSize);
+        appendOne(slip, record(block));
         if (!corrected.isEmpty())
             for (qsizetype r = 0; r < slip.rows.size(); ++r)
                 slip.rows[r] << (r == 0 && corrected[block] ? QStringLiteral("訂正") : QString());

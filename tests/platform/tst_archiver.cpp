@@ -381,6 +381,7 @@ void TestArchiver::rejectedCommands()
     std::memset(small, 'x', sizeof small);
     QVERIFY(Unlha(nullptr, toCp932(command).constData(), small, int(sizeof small)) != 0);
     QVERIFY(qstrnlen(small, sizeof small) < sizeof small);
+    QCOMPARE(QByteArray(small), message.left(5));
     QVERIFY(Unlha(nullptr, toCp932(command).constData(), nullptr, 0) != 0);
 }
 
