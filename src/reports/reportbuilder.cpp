@@ -271,7 +271,7 @@ struct ListedSlips
     QList<QByteArray> records;
     QList<qint64> slipNumbers;
     QList<bool> corrected;
-    static constexpr int RecordsPerBlock = 256;
+    static constexpr int RecordsPerBlock = 64;
 
     // Keeps the place of a slip of `rows` rows in `t`, and its record.
     void add(GridTable& t, const char* record, qint64 slipNo, int rows)
