@@ -361,6 +361,10 @@ private Q_SLOTS:
             putPurchase(1, Day, {{1, 5, 3, 300}});
             putPurchase(2, Day, {{1, 6, -12345, -99999}});
         }) << PurchaseSlipReport << QList<int>{1, 5, 9};
+        QTest::newRow("the widest weather first") << SetUp(+[] {
+            putSale(1, Day, {{1, 1, 1, 100}}, false, [](SalesSlipRecord& s) { s.Weather = QStringLiteral("くもりのち晴れ"); });
+            putSale(2, Day, {{1, 1, 1, 100}});
+        }) << SalesSlipReport << QList<int>{1, 5, 9};
         QTest::newRow("per product: any row may end a page") << SetUp(ratedSlips) << SalesPerProductReport << QList<int>{};
         QTest::newRow("unreadable file") << SetUp(+[] {
             QVERIFY(QDir().mkdir(dataPath(QStringLiteral("reg.dat"))));
