@@ -203,16 +203,14 @@ private:
 struct SlipListWidths
 {
     std::array<WidestFigure, 10> figures;
-    QString date;
-    QString heading2;
-    QString heading3;
     bool totalsRows = false;
     bool rateRows = false;
 
-    template <typename View> void add(const View& v, bool allTotals, const SlipRates* rates)
+    // The slip's figures; its texts go straight to the table, which keeps the widest of each column.
+    template <typename View> void add(GridTable& t, const View& v, bool allTotals, const SlipRates* rates)
     {
         figures[0].add(v.slipNo());
-        noteText(date, v.date());
+        t.noteWidest(1, v.date());
         int n = 0;
         for (int k = 1; k <= 10; ++k) {
             const int16_t number = lineNumber(v, k);
@@ -238,18 +236,10 @@ struct SlipListWidths
         }
         figures[9].add(v.total());
     }
-    static void noteText(QString& widest, const QString& text)
-    {
-        if (GridTable::narrowCount(text) > GridTable::narrowCount(widest))
-            widest = text;
-    }
     void noteInto(GridTable& t) const
     {
         for (int c = 0; c < int(figures.size()); ++c)
             figures[c].noteInto(t, c);
-        t.noteWidest(1, date);
-        t.noteWidest(2, heading2);
-        t.noteWidest(3, heading3);
         t.noteWidest(8, QStringLiteral("合計"));
         if (totalsRows)
             t.noteWidest(8, QStringLiteral("消費税"));
@@ -538,9 +528,9 @@ Result salesSlipList(const ReportPeriod& period, GridTable& t)
         const SlipRates rates = ratesOf(v);
         const SlipRates* shownRates = rates.reducedLines != 0 ? &rates : nullptr;
         listed->add(t, v.data(), v.slipNo(), slipRows(v, taxRows, shownRates));
-        widths.add(v, taxRows, shownRates);
-        SlipListWidths::noteText(widths.heading2, v.time());
-        SlipListWidths::noteText(widths.heading3, v.weather());
+        widths.add(t, v, taxRows, shownRates);
+        t.noteWidest(2, v.time());
+        t.noteWidest(3, v.weather());
         const PaymentMethod method = v.payment().method;
         totals.add(v);
         totals.addMethod(method, v.total());
@@ -573,9 +563,9 @@ Result purchaseSlipList(const ReportPeriod& period, GridTable& t)
     const Result r = scanPurchases(period, [&](qint64, const PurchaseSlipView& v) {
         if (!v.deleted() && period.contains(v.year(), v.month(), v.day())) {
             listed->add(t, v.data(), v.slipNo(), slipRows(v, true, nullptr));
-            widths.add(v, true, nullptr);
+            widths.add(t, v, true, nullptr);
             widths.figures[2].add(v.supplierNo());
-            SlipListWidths::noteText(widths.heading3, v.supplierName());
+            t.noteWidest(3, v.supplierName());
             totals.add(v);
         }
         return true;

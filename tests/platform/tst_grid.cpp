@@ -7,6 +7,14 @@
 using Edit = void (*)(Grid&);
 Q_DECLARE_METATYPE(Edit)
 
+// Seven blank rows of two columns, nothing left to be made.
+GridTable blankTable()
+{
+    GridTable t;
+    t.setShape({1000, 1000}, 7);
+    return t;
+}
+
 class TestGrid : public QObject
 {
     Q_OBJECT
@@ -164,11 +172,11 @@ private Q_SLOTS:
         QTest::addColumn<Edit>("edit");
         QTest::addColumn<QString>("made");
         QTest::addColumn<QStringList>("rows");
-        const QStringList all{"0.0,0.0r", "0.1,0.1.", "1.0,1.0r", "1.1,1.1.", "1.2,1.2.", "total,."};
+        const QStringList all{"0.0,0.0r", "0.1,0.1.", "1.0,r", "1.1,.", "1.2,.", "total,r"};
         QStringList typed = all, set = all, coloured = all;
         typed[3] = "1.1,x.";
         set[3] = "y,z.";
-        coloured[2] = "1.0,1.0g";
+        coloured[2] = "1.0,g";
         // clang-format off
         QTest::newRow("nothing read") << Edit(+[](Grid&) {}) << "" << all;
         QTest::newRow("a cell read") << Edit(+[](Grid& g) { g.text(4, 0); }) << "1" << all;
@@ -177,6 +185,7 @@ private Q_SLOTS:
         QTest::newRow("a colour set") << Edit(+[](Grid& g) { g.setCellBackground(3, 0, Qt::green); }) << "1" << coloured;
         QTest::newRow("columns changed") << Edit(+[](Grid& g) { g.setCols(2); }) << "01" << all;
         QTest::newRow("rows cut") << Edit(+[](Grid& g) { g.setRows(3); }) << "" << all.mid(0, 2);
+        QTest::newRow("a new table") << Edit(+[](Grid& g) { g.text(3, 0); g.setTable(blankTable()); }) << "1" << QStringList(6, ",.");
         QTest::newRow("cut and grown") << Edit(+[](Grid& g) { g.text(3, 0); g.setRows(3); g.setRows(4); }) << "1" << (all.mid(0, 2) << ",.");
         // clang-format on
     }
@@ -189,11 +198,12 @@ private Q_SLOTS:
         for (int r = 1; r < 6; ++r)
             t.rows[r].clear();
         t.rows[6] = QStringList{"total"};
+        t.colours = {{6, 0, Qt::red}};
         t.blockStarts = {1, 3, 6};
         t.makeBlock = [made](int block, QList<QStringList>& rows, QList<GridTable::Colour>& colours) {
             *made += QString::number(block);
             for (int r = 0; r < 3; ++r)
-                rows << QStringList(2, QStringLiteral("%1.%2").arg(block).arg(r));
+                rows << QStringList(2 - block, QStringLiteral("%1.%2").arg(block).arg(r));
             colours << GridTable::Colour{0, 0, Qt::red};
             if (block == 0)
                 colours << GridTable::Colour{2, 0, Qt::green};
@@ -220,11 +230,11 @@ private Q_SLOTS:
         QStringList whole;
         for (const QStringList& row : t.rows.mid(1))
             whole << row.join(u',');
-        QCOMPARE(whole, (QStringList{"0.0,0.0", "0.1,0.1", "1.0,1.0", "1.1,1.1", "1.2,1.2", "total"}));
+        QCOMPARE(whole, (QStringList{"0.0,0.0", "0.1,0.1", "1.0,", "1.1,", "1.2,", "total"}));
         QList<QPoint> colours;
         for (const GridTable::Colour& c : t.colours)
             colours << QPoint(c.col, c.row);
-        QCOMPARE(colours, (QList<QPoint>{{0, 1}, {0, 3}}));
+        QCOMPARE(colours, (QList<QPoint>{{0, 1}, {0, 3}, {0, 6}}));
         QVERIFY(!t.makeBlock);
     }
 

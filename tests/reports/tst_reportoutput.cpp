@@ -90,7 +90,8 @@ void putPurchase(qint64 n, const QString& date, const QList<Line>& lines, bool d
 
 GridTable table(int kind, const QString& year, const QString& month, const QString& day, bool daily)
 {
-    GridTable t;
+    // One table built over and over, as the window does: nothing of an earlier report may stay in it.
+    static GridTable t;
     const Result r = buildReport(kind, ReportPeriod::fromTexts(year, month, day, daily), t);
     if (!r)
         qWarning("%s", qPrintable(r.error));
